@@ -1,0 +1,37 @@
+#pragma once
+// The file-system seam. The program reaches files only through this interface, so tests can
+// make any operation fail (a full disk, a read-only file) without depending on the machine.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace cardo {
+
+enum class PathKind { Missing, File, Folder };
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual PathKind Probe(const std::u16string& path) = 0;
+  // The whole file, or nothing when it cannot be opened or read.
+  virtual std::optional<std::string> ReadAll(const std::u16string& path) = 0;
+  // Creates or truncates `path` and writes `bytes`; false on any failure.
+  virtual bool WriteAll(const std::u16string& path, std::string_view bytes) = 0;
+  // Writes a temporary file beside `path` and replaces `path` with it only after a complete
+  // write; on failure `path` is untouched and the temporary file is gone.
+  virtual bool ReplaceAll(const std::u16string& path, std::string_view bytes) = 0;
+  // Copies, replacing an existing target.
+  virtual bool Copy(const std::u16string& from, const std::u16string& to) = 0;
+  virtual bool Remove(const std::u16string& path) = 0;
+  // Absolute form of `path`, or nothing when the system cannot form one.
+  virtual std::optional<std::u16string> FullPath(const std::u16string& path) = 0;
+};
+
+// The platform's implementation (Win32 W functions, or POSIX natively).
+FileSystem& SystemFileSystem();
+
+// The path separator of the platform: "\" on Windows, "/" natively.
+char16_t PathSeparator();
+
+}  // namespace cardo

@@ -1,0 +1,128 @@
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+#include "app/platform/file_system.h"
+#include "app/platform/text.h"
+
+namespace cardo {
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+  int release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteFully(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+class PosixFileSystem final : public FileSystem {
+ public:
+  PathKind Probe(const std::u16string& path) override {
+    struct stat st {};
+    if (path.empty() || ::stat(Utf16ToUtf8(path).c_str(), &st) != 0) return PathKind::Missing;
+    if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+    return PathKind::File;
+  }
+
+  std::optional<std::string> ReadAll(const std::u16string& path) override {
+    Fd fd(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    std::string out;
+    char buf[65536];
+    for (;;) {
+      const ssize_t n = ::read(fd.get(), buf, sizeof buf);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
+      }
+      if (n == 0) break;
+      out.append(buf, static_cast<std::size_t>(n));
+    }
+    return out;
+  }
+
+  bool WriteAll(const std::u16string& path, std::string_view bytes) override {
+    Fd fd(::open(Utf16ToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (fd.get() < 0) return false;
+    const bool ok = WriteFully(fd.get(), bytes);
+    return ::close(fd.release()) == 0 && ok;
+  }
+
+  bool ReplaceAll(const std::u16string& path, std::string_view bytes) override {
+    const std::string target = Utf16ToUtf8(path);
+    std::string temp = target + ".XXXXXX";
+    Fd fd(::mkstemp(temp.data()));
+    if (fd.get() < 0) return false;
+    bool ok = WriteFully(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    ok = ::close(fd.release()) == 0 && ok;
+    if (ok) {
+      struct stat st {};
+      // Keep the permissions of a file we replace; a new one gets the usual mode.
+      ::chmod(temp.c_str(), ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
+      ok = ::rename(temp.c_str(), target.c_str()) == 0;
+    }
+    if (!ok) ::unlink(temp.c_str());
+    return ok;
+  }
+
+  bool Copy(const std::u16string& from, const std::u16string& to) override {
+    auto bytes = ReadAll(from);
+    return bytes && WriteAll(to, *bytes);
+  }
+
+  bool Remove(const std::u16string& path) override {
+    return ::unlink(Utf16ToUtf8(path).c_str()) == 0;
+  }
+
+  std::optional<std::u16string> FullPath(const std::u16string& path) override {
+    if (path.empty()) return std::nullopt;
+    std::string p = Utf16ToUtf8(path);
+    if (p[0] != '/') {
+      char cwd[PATH_MAX];
+      if (!::getcwd(cwd, sizeof cwd)) return std::nullopt;
+      p = std::string(cwd) + "/" + p;
+    }
+    return Utf8ToUtf16(p);
+  }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+  static PosixFileSystem instance;
+  return instance;
+}
+
+char16_t PathSeparator() { return u'/'; }
+
+}  // namespace cardo

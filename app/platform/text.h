@@ -1,0 +1,15 @@
+#pragma once
+// UTF-8 <-> UTF-16 conversion for the places where the program meets UTF-8: tests,
+// diagnostics and the command-line tool. Invalid input becomes U+FFFD, never an exception.
+#include <string>
+#include <string_view>
+
+namespace cardo {
+
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// Plain decimal text: a minus sign for negatives, no leading zeros.
+std::u16string DecimalText(long long value);
+
+}  // namespace cardo

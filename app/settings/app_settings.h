@@ -1,0 +1,57 @@
+#pragma once
+// The settings record: every user setting the program keeps between runs. The program has one
+// instance, AppSettings; the settings file operations take it by reference.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cardo {
+
+// A list of text that is either absent or holds at least one entry.
+using SettingsList = std::optional<std::vector<std::u16string>>;
+
+struct Settings {
+  std::u16string ReGetPath;
+  std::u16string IriaPath;
+  std::u16string UrlExtFilter;
+  std::u16string UrlExtProtocol;
+  std::int16_t UrlExtSelMode = 0;
+  std::int16_t CharStart = 0;
+  std::int16_t CharEnd = 0;
+  std::int32_t NumStart = 0;
+  std::int32_t NumEnd = 0;
+  std::int16_t ListMax = 0;
+  std::int16_t FigLength = 0;
+
+  // The nine option flags, each 0 or 1; stored together as the bits of `properties`.
+  std::int16_t UrlTwinChar = 0;
+  std::int16_t NotReturnSearch = 0;
+  std::int16_t ContinueFileName = 0;
+  std::int16_t WinRarMode = 0;
+  std::int16_t ValueRar = 0;
+  std::int16_t SetFigure = 0;
+  std::int16_t CmbIntl = 0;
+  std::int16_t TextClear = 0;
+  std::int16_t BigSmall = 0;
+
+  SettingsList ListHistory;
+  SettingsList ExtList;
+  SettingsList SearchHistory;
+
+  bool operator==(const Settings&) const = default;
+};
+
+// The flags in bit order: bit i of `properties` is kSettingsFlags[i].
+inline constexpr std::array<std::int16_t Settings::*, 9> kSettingsFlags = {
+    &Settings::UrlTwinChar, &Settings::NotReturnSearch, &Settings::ContinueFileName,
+    &Settings::WinRarMode,  &Settings::ValueRar,        &Settings::SetFigure,
+    &Settings::CmbIntl,     &Settings::TextClear,       &Settings::BigSmall};
+
+// The sum of 2^bit over the flags whose value is 1.
+std::int32_t PackProperties(const Settings& settings);
+// Each flag becomes 1 when its bit is set, else 0; bits 9 and up are ignored.
+void UnpackProperties(Settings& settings, std::int32_t properties);
+
+}  // namespace cardo

@@ -1,0 +1,191 @@
+#include "app/settings/settings_file.h"
+
+#include <ctime>
+
+#include "app/platform/codec.h"
+#include "app/platform/text.h"
+#include "app/settings/ini_values.h"
+#include "app/settings/legacy_import.h"
+#include "app/settings/numbered_keys.h"
+#include "app/settings/settings_keys.h"
+#include "app/shell/list_file.h"
+#include "app/shell/menu_history.h"
+
+namespace cardo {
+namespace {
+
+constexpr char16_t kRuleLine[] = u"'--------------------------------------------------------";
+constexpr char16_t kVersionMarker[] = u"作成時のバージョン:";
+
+std::u16string Pad2(int value) {
+  std::u16string text = DecimalText(value);
+  return text.size() < 2 ? u"0" + text : text;
+}
+
+// A settings file whose third line names the current major version.
+bool IsCurrentFile(const std::string& bytes, int majorVersion) {
+  const auto lines = SplitListText(AnsiToWide(bytes));
+  if (lines.size() < 3) return false;
+  const std::u16string& third = lines[2];
+  return third.find(kVersionMarker) != std::u16string::npos &&
+         third.find(DecimalText(majorVersion) + u".") != std::u16string::npos;
+}
+
+void LoadList(Settings& settings, SettingsStore& store, const ListKeys& keys) {
+  const auto& file = store.settingsFilePath;
+  const auto bound = ParseInt16(
+      ReadIniValue(store.profile, keys.section, keys.upperBoundKey, kUpperBoundCapacity, file));
+  // A negative highest index other than -1 cannot size a list: it counts as absent too.
+  if (!bound || *bound < 0) return;
+  const SectionKeys present(store.profile, keys.section, file);
+  std::vector<std::u16string> entries(static_cast<std::size_t>(*bound) + 1);
+  for (std::size_t n = 0; n < entries.size(); ++n) {
+    const std::string key = NumberedKey(keys.entryStem, static_cast<long long>(n));
+    if (present.Has(key)) {
+      entries[n] = ReadIniValue(store.profile, keys.section, key, kListEntryCapacity + 1, file);
+    }
+  }
+  settings.*keys.field = std::move(entries);
+}
+
+}  // namespace
+
+LocalTime CurrentLocalTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+#ifdef _WIN32
+  localtime_s(&tm, &now);
+#else
+  localtime_r(&now, &tm);
+#endif
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min};
+}
+
+std::u16string FormatHeaderTime(const LocalTime& time) {
+  return DecimalText(time.month) + u"/" + DecimalText(time.day) + u"/" +
+         Pad2(((time.year % 100) + 100) % 100) + u" " + DecimalText(time.hour) + u":" +
+         Pad2(time.minute);
+}
+
+std::u16string SettingsHeader(const std::u16string& appVersion, const LocalTime& time) {
+  std::u16string text;
+  text += kRuleLine;
+  text += u"\r\n'  Cardo用設定保持 INIファイル\r\n'    作成時のバージョン:";
+  text += appVersion;
+  text += u"\r\n'    作成時刻:";
+  text += FormatHeaderTime(time);
+  text += u"\r\n";
+  text += kRuleLine;
+  text += u"\r\n\r\n";
+  return text;
+}
+
+std::u16string NewSettingsFileText(const std::u16string& appVersion, const LocalTime& time) {
+  return SettingsHeader(appVersion, time) +
+         u"[PREF]\r\nproperties=194\r\nUrlExtProtocol=http://\r\nListMax=10\r\n"
+         u"ExtListUBound=2\r\nExtension0=lzh\r\nExtension1=zip\r\nExtension2=jpg\r\n";
+}
+
+bool LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,
+                  CMenuHistory& recentFiles) {
+  const auto& file = store.settingsFilePath;
+  if (store.fs.Probe(file) != PathKind::File) return false;
+  // A file that cannot be read, or has fewer than three lines, is handled like one of an
+  // older version: the import keeps a copy before it changes anything.
+  const auto bytes = store.fs.ReadAll(file);
+  if (!bytes || !IsCurrentFile(*bytes, store.majorVersion)) {
+    return ImportLegacySettings(settings, store);
+  }
+
+  auto& profile = store.profile;
+  if (const auto properties = ParseInt32(
+          ReadIniValue(profile, kSectionPref, "properties", kPropertiesCapacity + 1, file))) {
+    UnpackProperties(settings, *properties);
+  } else {
+    UnpackProperties(settings, 0);
+  }
+
+  for (const ScalarKey& key : kScalarKeys) {
+    const std::u16string text = ReadIniValue(profile, key.section, key.key, key.capacity + 1, file);
+    if (auto* textField = std::get_if<std::u16string Settings::*>(&key.field)) {
+      settings.**textField = text;
+    } else if (auto* shortField = std::get_if<std::int16_t Settings::*>(&key.field)) {
+      if (const auto value = ParseInt16(text)) settings.**shortField = *value;
+    } else if (auto* wideField = std::get_if<Int16In32>(&key.field)) {
+      if (const auto value = ParseInt16(text)) settings.*(wideField->field) = *value;
+    }
+  }
+
+  if (const auto width = ParseInt32(
+          ReadIniValue(profile, kSectionWindow, "width", kWindowSizeCapacity + 1, file))) {
+    window.SetWidth(*width);
+  }
+  if (const auto height = ParseInt32(
+          ReadIniValue(profile, kSectionWindow, "height", kWindowSizeCapacity + 1, file))) {
+    window.SetHeight(*height);
+  }
+
+  for (const ListKeys& keys : kListKeys) LoadList(settings, store, keys);
+
+  for (int n = kFileHistoryPlaces; n >= 1; --n) {
+    recentFiles.AddItem(ReadIniValue(profile, kSectionHistory, NumberedKey("FileHistory", n),
+                                     kFileHistoryCapacity + 1, file));
+  }
+  return true;
+}
+
+bool CreateDefaultSettings(Settings& settings, SettingsStore& store) {
+  const std::string bytes = WideToAnsi(NewSettingsFileText(store.appVersion, store.now()));
+  if (!store.fs.WriteAll(store.settingsFilePath, bytes)) return false;
+  UnpackProperties(settings, 0);
+  settings.NotReturnSearch = 1;
+  settings.TextClear = 1;
+  settings.CmbIntl = 1;
+  settings.ListMax = 10;
+  settings.UrlExtProtocol = u"http://";
+  settings.ExtList = std::vector<std::u16string>{u"lzh", u"zip", u"jpg"};
+  return true;
+}
+
+bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSizeTwips& window,
+                  const CMenuHistory& recentFiles) {
+  const auto& file = store.settingsFilePath;
+  if (file.empty()) return false;
+  auto& profile = store.profile;
+  auto write = [&](const char* section, const std::string& key, std::u16string_view value) {
+    WriteIniValue(profile, section, key, value, file);
+  };
+
+  write(kSectionPref, "properties", DecimalText(PackProperties(settings)));
+  for (const ScalarKey& key : kScalarKeys) {
+    if (auto* textField = std::get_if<std::u16string Settings::*>(&key.field)) {
+      write(key.section, key.key, settings.**textField);
+    } else if (auto* shortField = std::get_if<std::int16_t Settings::*>(&key.field)) {
+      write(key.section, key.key, DecimalText(settings.**shortField));
+    } else if (auto* wideField = std::get_if<Int16In32>(&key.field)) {
+      write(key.section, key.key, DecimalText(settings.*(wideField->field)));
+    }
+  }
+
+  write(kSectionWindow, "width", DecimalText(window.Width()));
+  write(kSectionWindow, "height", DecimalText(window.Height()));
+
+  for (const ListKeys& keys : kListKeys) {
+    const SettingsList& list = settings.*keys.field;
+    if (!list || list->empty()) {
+      write(keys.section, keys.upperBoundKey, u"-1");
+      continue;
+    }
+    write(keys.section, keys.upperBoundKey, DecimalText(static_cast<long long>(list->size()) - 1));
+    for (std::size_t n = 0; n < list->size(); ++n) {
+      write(keys.section, NumberedKey(keys.entryStem, static_cast<long long>(n)), (*list)[n]);
+    }
+  }
+
+  for (int n = 1; n <= kFileHistoryPlaces; ++n) {
+    write(kSectionHistory, NumberedKey("FileHistory", n), recentFiles.MenuItem(n));
+  }
+  return true;
+}
+
+}  // namespace cardo

@@ -1,0 +1,64 @@
+#pragma once
+// The settings file CARDO.INI: loading it at start-up, creating a new one when there is none,
+// and saving every setting at exit.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/platform/file_system.h"
+#include "app/platform/profile.h"
+#include "app/settings/app_settings.h"
+
+namespace cardo {
+
+class CMenuHistory;
+
+struct LocalTime {
+  int year = 2000;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+};
+LocalTime CurrentLocalTime();
+
+// The main window's outer size in twips, which the settings load and save.
+class WindowSizeTwips {
+ public:
+  virtual ~WindowSizeTwips() = default;
+  virtual std::int32_t Width() const = 0;
+  virtual std::int32_t Height() const = 0;
+  virtual void SetWidth(std::int32_t twips) = 0;
+  virtual void SetHeight(std::int32_t twips) = 0;
+};
+
+// Where and how the settings are kept.
+struct SettingsStore {
+  ProfileStore& profile;
+  FileSystem& fs;
+  std::u16string settingsFilePath;
+  std::u16string appDirectory;  // ends with the path separator
+  std::u16string appVersion;
+  int majorVersion = 3;
+  std::function<LocalTime()> now = CurrentLocalTime;
+};
+
+// "m/d/yy h:mm"
+std::u16string FormatHeaderTime(const LocalTime& time);
+// The six comment lines that open a settings file, each ending CR LF.
+std::u16string SettingsHeader(const std::u16string& appVersion, const LocalTime& time);
+// The whole text of a new settings file.
+std::u16string NewSettingsFileText(const std::u16string& appVersion, const LocalTime& time);
+
+// True when the file existed and its values are now in `settings` (read, or imported from an
+// older file); false when there is no settings file. Adds the stored recent files.
+bool LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,
+                  CMenuHistory& recentFiles);
+// Writes a new file, then sets the values of a new file. False on failure, `settings` as it was.
+bool CreateDefaultSettings(Settings& settings, SettingsStore& store);
+// Writes every key. Writes that fail (a read-only file) go unnoticed, as with the system's
+// own profile functions; false only when the save itself cannot run.
+bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSizeTwips& window,
+                  const CMenuHistory& recentFiles);
+
+}  // namespace cardo

@@ -1,0 +1,226 @@
+#include "app/shell/list_file.h"
+
+#include "app/platform/codec.h"
+#include "app/shell/menu_history.h"
+#include "app/shell/messages.h"
+
+namespace cardo {
+
+std::vector<std::u16string> SplitListText(std::u16string_view text) {
+  std::vector<std::u16string> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c != u'\r' && c != u'\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) lines.emplace_back(text.substr(start));
+  return lines;
+}
+
+std::u16string BuildListText(const std::vector<std::u16string>& lines) {
+  std::size_t size = 0;
+  for (const auto& line : lines) size += line.size() + 2;
+  std::u16string text;
+  text.reserve(size);
+  for (const auto& line : lines) {
+    text += line;
+    text += u"\r\n";
+  }
+  return text;
+}
+
+bool IsExistingFile(FileSystem& fs, const std::u16string& path) {
+  return fs.Probe(path) == PathKind::File;
+}
+
+std::variant<bool, std::u16string> FileInfo(FileSystem& fs, const std::u16string& path,
+                                            int kind) {
+  const char16_t sep = PathSeparator();
+  switch (static_cast<FileInfoKind>(kind)) {
+    case FileInfoKind::Name:
+      return IsExistingFile(fs, path) ? PathNamePart(path) : std::u16string();
+    case FileInfoKind::IsFile:
+      return IsExistingFile(fs, path);
+    case FileInfoKind::Folder: {
+      if (fs.Probe(path) == PathKind::Missing) return std::u16string(1, sep);
+      std::u16string full = fs.FullPath(path).value_or(path);
+      while (full.size() > 1 && full.back() == sep) full.pop_back();
+      const auto pos = full.find_last_of(sep);
+      if (pos == std::u16string::npos) return std::u16string(1, sep);
+      return full.substr(0, pos + 1);
+    }
+    case FileInfoKind::Drive: {
+      if (fs.Probe(path) == PathKind::Missing) return std::u16string();
+      const std::u16string full = fs.FullPath(path).value_or(path);
+      if (full.size() >= 2 && full[1] == u':') return full.substr(0, 2);
+      return std::u16string();
+    }
+    case FileInfoKind::TextAfterSeparator:
+      return PathNamePart(path);
+  }
+  return std::u16string();
+}
+
+bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append) {
+  if (!IsExistingFile(shell.fs, path)) return false;
+  if (!append) shell.list.Clear();
+  int refused = 0;
+  bool readOk = false;
+  {
+    RedrawSuspension hidden(shell.list);
+    if (auto bytes = shell.fs.ReadAll(path)) {
+      readOk = true;
+      for (const auto& line : SplitListText(AnsiToWide(*bytes))) {
+        if (!shell.list.AppendLine(line)) ++refused;
+      }
+    }
+  }
+  if (!readOk) {
+    ShowError(shell.ui, msg::kOpenFailed);
+    return false;
+  }
+  shell.UpdateHorizontalExtent();
+  WarnIfListFull(shell.ui, refused);
+  return true;
+}
+
+bool SaveListFile(ShellContext& shell, const std::u16string& path) {
+  if (path.empty()) return false;
+  const std::string bytes = WideToAnsi(BuildListText(shell.list.Lines()));
+  return shell.fs.ReplaceAll(path, bytes);
+}
+
+namespace {
+
+FileDialogOptions ListDialog(std::u16string title, int filterIndex, bool forSave) {
+  FileDialogOptions options;
+  options.title = std::move(title);
+  options.defaultExt = msg::kListExt;
+  options.filter = msg::kListFilter;
+  options.filterIndex = filterIndex;
+  options.hideReadOnly = true;
+  if (forSave) {
+    options.overwritePrompt = true;
+    options.pathMustExist = true;
+  } else {
+    options.createPrompt = true;
+  }
+  return options;
+}
+
+// The list now belongs to `path`: the title shows it unmodified and it heads the history.
+void AdoptListPath(ShellContext& shell, const std::u16string& path) {
+  shell.document.SetPath(path);
+  shell.document.ClearModified();
+  shell.recentFiles.AddItem(path);
+}
+
+}  // namespace
+
+bool ConfirmSaveChanges(ShellContext& shell) {
+  if (!shell.document.Modified()) return true;
+  const std::u16string& path = shell.document.Path();
+  const std::u16string name = path.empty() ? std::u16string(msg::kUntitled) : PathNamePart(path);
+  const auto answer = shell.ui.ShowMessage(name + msg::kSaveQuestion, msg::kQuestionTitle,
+                                           MessageIcon::Question, MessageButtons::YesNoCancel);
+  if (answer == MessageAnswer::Cancel) return false;
+  if (answer == MessageAnswer::No) return true;
+  if (!path.empty()) {
+    if (!SaveListFile(shell, path)) return false;
+    shell.document.ClearModified();
+    return true;
+  }
+  const auto chosen = shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, 0, true));
+  if (!chosen) return false;
+  if (!SaveListFile(shell, chosen->path)) return false;
+  AdoptListPath(shell, chosen->path);
+  return true;
+}
+
+void FileNew(ShellContext& shell) {
+  if (!ConfirmSaveChanges(shell)) return;
+  shell.document.SetPath(u"");
+  {
+    RedrawSuspension hidden(shell.list);
+    shell.list.Clear();
+  }
+  shell.document.ClearModified();
+  shell.UpdateHorizontalExtent();
+}
+
+void FileOpen(ShellContext& shell) {
+  if (!ConfirmSaveChanges(shell)) return;
+  const auto chosen =
+      shell.ui.ShowOpenDialog(ListDialog(msg::kOpenTitle, shell.lastFilterIndex, false));
+  if (!chosen) return;
+  shell.lastFilterIndex = chosen->filterIndex;
+  OpenListFile(shell, chosen->path, false);
+  if (!IsExistingFile(shell.fs, chosen->path)) {
+    RedrawSuspension hidden(shell.list);
+    shell.list.Clear();
+  }
+  AdoptListPath(shell, chosen->path);
+  shell.UpdateHorizontalExtent();
+}
+
+void FileAdd(ShellContext& shell) {
+  const auto chosen =
+      shell.ui.ShowOpenDialog(ListDialog(msg::kAddTitle, shell.lastFilterIndex, false));
+  if (!chosen) return;
+  shell.lastFilterIndex = chosen->filterIndex;
+  OpenListFile(shell, chosen->path, true);
+  shell.document.MarkModified();
+}
+
+void FileSaveAs(ShellContext& shell) {
+  const auto chosen =
+      shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, shell.lastFilterIndex, true));
+  if (!chosen) return;
+  shell.lastFilterIndex = chosen->filterIndex;
+  if (SaveListFile(shell, chosen->path)) AdoptListPath(shell, chosen->path);
+}
+
+void FileSave(ShellContext& shell) {
+  if (shell.document.Path().empty()) {
+    FileSaveAs(shell);
+    return;
+  }
+  if (SaveListFile(shell, shell.document.Path())) shell.document.ClearModified();
+}
+
+void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& files, bool shift,
+                     bool otherModifiers) {
+  if (!files.empty() && !otherModifiers) {
+    if (!shift) {
+      if (ConfirmSaveChanges(shell)) {
+        OpenListFile(shell, files.front(), false);
+        AdoptListPath(shell, files.front());
+      }
+    } else {
+      for (const auto& file : files) OpenListFile(shell, file, true);
+      shell.document.MarkModified();
+    }
+  }
+  shell.UpdateHorizontalExtent();
+}
+
+void OpenRecentFile(ShellContext& shell, int index) {
+  if (!ConfirmSaveChanges(shell)) return;
+  const std::u16string path = shell.recentFiles.MenuItem(index);
+  if (path.empty()) return;
+  if (!OpenListFile(shell, path, false)) {
+    const auto answer = shell.ui.ShowMessage(
+        msg::kHistoryMissingPrefix + path + msg::kHistoryMissingSuffix, msg::kInfoTitle,
+        MessageIcon::Information, MessageButtons::OkCancel);
+    if (answer != MessageAnswer::Ok) return;
+    RedrawSuspension hidden(shell.list);
+    shell.list.Clear();
+  }
+  AdoptListPath(shell, path);
+  shell.UpdateHorizontalExtent();
+}
+
+}  // namespace cardo

@@ -1,0 +1,41 @@
+#pragma once
+// An in-memory URL list with the list box's behaviour: extended selection, a focus line that
+// follows insertions and removals, and the 32767-line limit.
+#include "app/shell/url_list.h"
+
+namespace cardo {
+
+class MemoryUrlList final : public UrlList {
+ public:
+  int Count() const override { return static_cast<int>(lines_.size()); }
+  std::u16string Line(int index) const override;
+  std::vector<std::u16string> Lines() const override;
+  bool Selected(int index) const override;
+  void SetSelected(int index, bool selected) override;
+  void SetAllSelected(bool selected) override;
+  int FocusIndex() const override { return lines_.empty() ? -1 : focus_; }
+  void SetFocusIndex(int index) override;
+  int TopIndex() const override { return top_; }
+  void SetTopIndex(int index) { top_ = index; }
+  bool AppendLine(std::u16string_view text) override;
+  bool InsertLine(int index, std::u16string_view text) override;
+  void RemoveLine(int index) override;
+  void Clear() override;
+  int ReplaceAll(const std::vector<std::u16string>& lines) override;
+  void SuspendListRedraw() override { ++suspended_; }
+  void ResumeListRedraw() override { --suspended_; }
+  int SuspendDepth() const { return suspended_; }
+
+ private:
+  struct Row {
+    std::u16string text;
+    bool selected = false;
+  };
+  bool Valid(int index) const { return index >= 0 && index < Count(); }
+  std::vector<Row> lines_;
+  int focus_ = 0;
+  int top_ = 0;
+  int suspended_ = 0;
+};
+
+}  // namespace cardo

@@ -1,0 +1,58 @@
+#include "app/shell/startup.h"
+
+#include "app/platform/file_system.h"
+#include "app/platform/text.h"
+#include "app/shell/list_file.h"
+#include "app/shell/menu_history.h"
+#include "app/shell/messages.h"
+
+namespace cardo {
+
+std::u16string FormatAppVersion(int major, int minor) {
+  std::u16string minorText = DecimalText(minor);
+  if (minorText.size() < 2) minorText.insert(0, 2 - minorText.size(), u'0');
+  return DecimalText(major) + u"." + minorText;
+}
+
+std::u16string MakeAppDirectory(std::u16string directory) {
+  if (directory.empty() || directory.back() != PathSeparator()) directory += PathSeparator();
+  return directory;
+}
+
+void ConfigureRecentFiles(CMenuHistory& recentFiles) {
+  recentFiles.SetHistoryNothingMessage(msg::kHistoryEmpty);
+  recentFiles.SetItemCompress(true);
+  recentFiles.SetCompSize(40);
+}
+
+void RunStartup(StartupContext& context) {
+  ShellContext& shell = context.shell;
+  if (!LoadSettings(context.settings, context.store, context.window, shell.recentFiles) &&
+      !CreateDefaultSettings(context.settings, context.store)) {
+    ShowError(shell.ui, msg::kSettingsCreateFailed);
+  }
+
+  if (!context.commandLineTail.empty()) {
+    const auto args = ParseCommandLine(context.commandLineTail, context.longPath);
+    const std::u16string& first = args.front();
+    if (IsExistingFile(shell.fs, first)) {
+      OpenListFile(shell, first, false);
+      shell.document.SetPath(first);
+      shell.document.ClearModified();
+      shell.recentFiles.AddItem(first);
+    }
+  }
+
+  if (context.applySettings) context.applySettings();
+}
+
+bool RunShutdown(ShellContext& shell, const Settings& settings, SettingsStore& store,
+                 const WindowSizeTwips& window) {
+  if (!ConfirmSaveChanges(shell)) return false;
+  if (!SaveSettings(settings, store, window, shell.recentFiles)) {
+    ShowError(shell.ui, msg::kSettingsSaveFailed);
+  }
+  return true;
+}
+
+}  // namespace cardo

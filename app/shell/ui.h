@@ -1,0 +1,48 @@
+#pragma once
+// The user-interface seam: every question the program asks a person goes through here, so a
+// test can answer it. The Win32 implementation uses message boxes, the common dialogs and
+// the clipboard.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace cardo {
+
+enum class MessageIcon { None, Warning, Information, Question };
+enum class MessageButtons { Ok, OkCancel, YesNoCancel };
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+struct FileDialogOptions {
+  std::u16string title;
+  std::u16string defaultExt;
+  std::u16string filter;  // "description|pattern|description|pattern..."
+  int filterIndex = 0;    // 1-based; 0 shows the first filter
+  bool overwritePrompt = false;
+  bool hideReadOnly = false;
+  bool pathMustExist = false;
+  bool createPrompt = false;
+};
+
+struct FileDialogResult {
+  std::u16string path;
+  int filterIndex = 1;
+};
+
+class Ui {
+ public:
+  virtual ~Ui() = default;
+  virtual MessageAnswer ShowMessage(std::u16string_view text, std::u16string_view title,
+                                    MessageIcon icon, MessageButtons buttons) = 0;
+  // Nothing when the user cancels.
+  virtual std::optional<FileDialogResult> ShowOpenDialog(const FileDialogOptions& options) = 0;
+  virtual std::optional<FileDialogResult> ShowSaveDialog(const FileDialogOptions& options) = 0;
+  virtual bool ClipboardHasText() = 0;
+  // Empty when the clipboard holds no text.
+  virtual std::u16string ClipboardText() = 0;
+  virtual void SetClipboardText(std::u16string_view text) = 0;
+};
+
+// The failure message every subsystem uses: title "エラー", warning icon, OK.
+void ShowError(Ui& ui, std::u16string_view text);
+
+}  // namespace cardo

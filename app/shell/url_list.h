@@ -1,0 +1,59 @@
+#pragma once
+// The URL list: the one document of the program. The main window's list box implements it;
+// an in-memory implementation serves tests and tools. Every producer of lines is written
+// against this interface.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cardo {
+
+// Positions and counts are 16-bit signed in the list control, so it holds at most this many.
+inline constexpr int kMaxListLines = 32767;
+
+class UrlList {
+ public:
+  virtual ~UrlList() = default;
+
+  virtual int Count() const = 0;
+  virtual std::u16string Line(int index) const = 0;
+  virtual std::vector<std::u16string> Lines() const = 0;
+
+  virtual bool Selected(int index) const = 0;
+  virtual void SetSelected(int index, bool selected) = 0;
+  virtual void SetAllSelected(bool selected) = 0;
+
+  // The focus line, or -1 for an empty list.
+  virtual int FocusIndex() const = 0;
+  virtual void SetFocusIndex(int index) = 0;
+  virtual int TopIndex() const = 0;
+
+  // Adds a new last line, selection of the others unchanged. False when the list is full.
+  virtual bool AppendLine(std::u16string_view text) = 0;
+  // False when the list is full or `index` is past the end.
+  virtual bool InsertLine(int index, std::u16string_view text) = 0;
+  virtual void RemoveLine(int index) = 0;
+  virtual void Clear() = 0;
+  // Replaces every line at once (selection cleared); lines past the limit are dropped and
+  // the number kept is returned.
+  virtual int ReplaceAll(const std::vector<std::u16string>& lines) = 0;
+
+  // Hides the list before a bulk change and shows it again after, so it is drawn once.
+  // Calls nest; the list shows again when the outermost resume comes.
+  virtual void SuspendListRedraw() = 0;
+  virtual void ResumeListRedraw() = 0;
+};
+
+// Suspends redraw for the lifetime of the object.
+class RedrawSuspension {
+ public:
+  explicit RedrawSuspension(UrlList& list) : list_(list) { list_.SuspendListRedraw(); }
+  ~RedrawSuspension() { list_.ResumeListRedraw(); }
+  RedrawSuspension(const RedrawSuspension&) = delete;
+  RedrawSuspension& operator=(const RedrawSuspension&) = delete;
+
+ private:
+  UrlList& list_;
+};
+
+}  // namespace cardo

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "app/platform/codec.h"
+#include "tests/support/fakes.h"
+
+namespace cardo {
+namespace {
+
+using testing::U;
+
+TEST(Codec, RoundTripsShiftJisText) {
+  const struct {
+    const char* utf8;
+    const char* sjis;
+  } cases[] = {
+      {"http://a/b.jpg", "http://a/b.jpg"},
+      {"無題", "\x96\xB3\x91\xE8"},
+      {"ソ", "\x83\x5C"},         // trail byte is a backslash
+      {"ｱｲ", "\xB1\xB2"},         // half-width katakana are single bytes
+      {"Ａ", "\x82\x60"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WideToAnsi(U(c.utf8)), c.sjis) << c.utf8;
+    EXPECT_EQ(AnsiToWide(c.sjis), U(c.utf8)) << c.utf8;
+  }
+}
+
+TEST(Codec, NeverFailsOnBadInput) {
+  // A lead byte at the very end and bytes outside the code page still give text.
+  EXPECT_FALSE(AnsiToWide("abc\x81").empty());
+  EXPECT_EQ(AnsiToWide("abc\x81").substr(0, 3), u"abc");
+  EXPECT_EQ(WideToAnsi(u"a\u00E9b").front(), 'a');
+  EXPECT_EQ(WideToAnsi(u"a\u00E9b").back(), 'b');
+}
+
+TEST(Codec, KnowsLeadBytes) {
+  EXPECT_TRUE(IsAnsiLeadByte(0x81));
+  EXPECT_TRUE(IsAnsiLeadByte(0x9F));
+  EXPECT_TRUE(IsAnsiLeadByte(0xE0));
+  EXPECT_FALSE(IsAnsiLeadByte(0x5C));
+  EXPECT_FALSE(IsAnsiLeadByte(0xA1));
+  EXPECT_FALSE(IsAnsiLeadByte(0x7F));
+}
+
+}  // namespace
+}  // namespace cardo

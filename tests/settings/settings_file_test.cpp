@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "app/settings/legacy_import.h"
+#include "app/settings/settings_file.h"
+#include "tests/settings/settings_fixture.h"
+
+namespace cardo {
+namespace {
+
+using testing::kCurrentHeader;
+using testing::SettingsFixture;
+using testing::U;
+
+using Entries = std::vector<std::u16string>;
+
+TEST(SettingsFile, NewFileIsExactlyTheDefaultText) {
+  SettingsFixture f;
+  ASSERT_FALSE(f.Load());
+  ASSERT_TRUE(CreateDefaultSettings(f.settings, f.store));
+  EXPECT_EQ(f.IniBytes(), testing::Ansi(std::string(kCurrentHeader) +
+                                         "[PREF]\r\nproperties=194\r\nUrlExtProtocol=http://\r\n"
+                                         "ListMax=10\r\nExtListUBound=2\r\nExtension0=lzh\r\n"
+                                         "Extension1=zip\r\nExtension2=jpg\r\n"));
+  EXPECT_EQ(f.settings.NotReturnSearch, 1);
+  EXPECT_EQ(f.settings.CmbIntl, 1);
+  EXPECT_EQ(f.settings.TextClear, 1);
+  EXPECT_EQ(f.settings.UrlTwinChar, 0);
+  EXPECT_EQ(f.settings.ListMax, 10);
+  EXPECT_EQ(f.settings.UrlExtProtocol, u"http://");
+  EXPECT_EQ(f.settings.ExtList, (Entries{u"lzh", u"zip", u"jpg"}));
+  EXPECT_FALSE(f.settings.ListHistory.has_value());
+}
+
+TEST(SettingsFile, FailedCreationLeavesTheRecordAlone) {
+  SettingsFixture f;
+  f.fs.failWrites = true;
+  f.settings.ListMax = 77;
+  EXPECT_FALSE(CreateDefaultSettings(f.settings, f.store));
+  EXPECT_EQ(f.settings.ListMax, 77);
+  EXPECT_EQ(f.settings.CmbIntl, 0);
+}
+
+TEST(SettingsFile, HeaderTimeFormat) {
+  EXPECT_EQ(FormatHeaderTime({2026, 12, 7, 9, 5}), u"12/7/26 9:05");
+  EXPECT_EQ(FormatHeaderTime({2003, 1, 31, 23, 59}), u"1/31/03 23:59");
+  EXPECT_EQ(FormatHeaderTime({2000, 10, 1, 0, 0}), u"10/1/00 0:00");
+}
+
+TEST(SettingsFile, ThirdLineDecidesWhetherTheFileIsCurrent) {
+  const struct {
+    const char* third;
+    bool current;
+  } cases[] = {
+      {"'    作成時のバージョン:3.14", true},
+      {"'    作成時のバージョン:13.0", true},
+      {"x 3. y 作成時のバージョン: z", true},
+      {"'    作成時のバージョン:2.01", false},
+      {"'    version:3.00", false},
+  };
+  for (const auto& c : cases) {
+    SettingsFixture f;
+    f.WriteIni(std::string("'a\r\n'b\r\n") + c.third + "\r\n[PREF]\r\nListMax=42\r\n");
+    EXPECT_TRUE(f.Load()) << c.third;
+    // A current file is read as it is; an older one is imported and backed up.
+    EXPECT_EQ(f.settings.ListMax, c.current ? 42 : 0) << c.third;
+    EXPECT_EQ(f.fs.Probe(f.dir.File(kLegacyBackupName)) == PathKind::File, !c.current)
+        << c.third;
+  }
+}
+
+TEST(SettingsFile, PropertiesSetTheNineFlags) {
+  const struct {
+    const char* line;  // nullptr: key missing
+    std::array<int, 9> flags;
+  } cases[] = {
+      {"properties=194", {0, 1, 0, 0, 0, 0, 1, 1, 0}},
+      {"properties=511", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
+      {"properties=1024", {0, 0, 0, 0, 0, 0, 0, 0, 0}},  // bits 9 and up are ignored
+      {"properties=abc", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {nullptr, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SettingsFixture f;
+    f.settings.CmbIntl = 1;
+    f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + (c.line ? c.line : "") + "\r\n");
+    ASSERT_TRUE(f.Load());
+    for (std::size_t bit = 0; bit < 9; ++bit) {
+      EXPECT_EQ(f.settings.*kSettingsFlags[bit], c.flags[bit])
+          << (c.line ? c.line : "missing") << " bit " << bit;
+    }
+  }
+}
+
+TEST(SettingsFile, ValuesThatDoNotConvertKeepTheField) {
+  SettingsFixture f;
+  f.settings.NumStart = 5;
+  f.settings.ListMax = 10;
+  f.settings.CharStart = 3;
+  f.settings.FigLength = 2;
+  f.WriteIni(std::string(kCurrentHeader) +
+             "[PREF]\r\nNumStart=40000\r\nListMax=ten\r\nCharStart=\r\nFigLength=-7\r\n"
+             "NumEnd=-32768\r\nUrlExtSelMode=123\r\n");
+  ASSERT_TRUE(f.Load());
+  EXPECT_EQ(f.settings.NumStart, 5);    // does not fit 16 bits
+  EXPECT_EQ(f.settings.ListMax, 10);    // not a number
+  EXPECT_EQ(f.settings.CharStart, 3);   // empty
+  EXPECT_EQ(f.settings.FigLength, -7);
+  EXPECT_EQ(f.settings.NumEnd, -3276);  // five bytes are read back
+  EXPECT_EQ(f.settings.UrlExtSelMode, 12);
+}
+
+TEST(SettingsFile, ListsAreReadToTheirHighestIndex) {
+  const struct {
+    const char* keys;
+    SettingsList expected;
+  } cases[] = {
+      {"ExtListUBound=-1\r\nExtension0=lzh\r\n", std::nullopt},
+      {"ExtListUBound=x\r\n", std::nullopt},
+      {"ExtListUBound=-5\r\n", std::nullopt},
+      {"ExtListUBound=1\r\nExtension0=lzh\r\n", Entries{u"lzh", u""}},
+      {"ExtListUBound=0\r\nExtension0=lzh\r\nExtension1=zip\r\n", Entries{u"lzh"}},
+  };
+  for (const auto& c : cases) {
+    SettingsFixture f;
+    f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + c.keys);
+    ASSERT_TRUE(f.Load());
+    EXPECT_EQ(f.settings.ExtList, c.expected) << c.keys;
+  }
+}
+
+TEST(SettingsFile, LongListsComeBackWhole) {
+  SettingsFixture f;
+  std::string keys = "[HISTORY]\r\nLsHstryUBound=120\r\n";
+  for (int n = 0; n <= 120; ++n) keys += "ListHistory" + std::to_string(n) + "=u" + std::to_string(n) + "\r\n";
+  f.WriteIni(std::string(kCurrentHeader) + keys + "[PREF]\r\nExtListUBound=5000\r\n"
+             "Extension0=a\r\nExtension1=b\r\nExtension4999=z\r\n");
+  ASSERT_TRUE(f.Load());
+  ASSERT_EQ(f.settings.ListHistory->size(), 121u);
+  EXPECT_EQ(f.settings.ListHistory->back(), u"u120");
+  ASSERT_EQ(f.settings.ExtList->size(), 5001u);
+  EXPECT_EQ((*f.settings.ExtList)[1], u"b");
+  EXPECT_EQ((*f.settings.ExtList)[2], u"");
+  EXPECT_EQ((*f.settings.ExtList)[4999], u"z");
+}
+
+TEST(SettingsFile, WindowSizeAndRecentFiles) {
+  SettingsFixture f;
+  f.WriteIni(std::string(kCurrentHeader) +
+             "[WINDOW]\r\nwidth=12000\r\n[HISTORY]\r\nFileHistory1=C:\\a.lst\r\n"
+             "FileHistory3=C:\\c.lst\r\n");
+  ASSERT_TRUE(f.Load());
+  EXPECT_EQ(f.window.width, 12000);
+  EXPECT_EQ(f.window.height, 6000);  // missing: the window keeps its size
+  EXPECT_EQ(f.recent.history.MenuItem(1), u"C:\\a.lst");
+  EXPECT_EQ(f.recent.history.MenuItem(2), u"C:\\c.lst");
+  EXPECT_EQ(f.recent.history.MenuCount(), 2);
+}
+
+TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
+  SettingsFixture f;
+  f.WriteIni(std::string(kCurrentHeader));
+  f.settings.CmbIntl = 1;
+  f.settings.NotReturnSearch = 1;
+  f.settings.TextClear = 1;
+  f.settings.ReGetPath = U("C:\\ReGet\\ReGet.exe");
+  f.settings.UrlExtProtocol = u"http://";
+  f.settings.CharStart = -1;
+  f.settings.NumEnd = 100;
+  f.settings.ListMax = 10;
+  f.settings.ExtList = Entries{u"lzh"};
+  f.settings.SearchHistory = Entries{U("検索"), u""};
+  f.window.width = 9600;
+  f.window.height = 7200;
+  f.recent.history.AddItem(u"C:\\b.lst");
+  f.recent.history.AddItem(u"C:\\a.lst");
+  ASSERT_TRUE(f.Save());
+  EXPECT_EQ(f.IniBytes(),
+            testing::Ansi(std::string(kCurrentHeader) +
+                          "[PREF]\r\nproperties=194\r\nReGetPath=C:\\ReGet\\ReGet.exe\r\n"
+                          "IriaPath=\r\nUrlExtFilter=\r\nUrlExtProtocol=http://\r\n"
+                          "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
+                          "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nExtListUBound=0\r\n"
+                          "Extension0=lzh\r\n\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
+                          "\r\n[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
+                          "SearchHistory0=検索\r\nSearchHistory1=\r\n"
+                          "FileHistory1=C:\\a.lst\r\nFileHistory2=C:\\b.lst\r\nFileHistory3=\r\n"
+                          "FileHistory4=\r\nFileHistory5=\r\n"));
+}
+
+TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {
+  SettingsFixture f;
+  ASSERT_TRUE(CreateDefaultSettings(f.settings, f.store));
+  f.settings.UrlExtFilter = U("*.jpg;!*thumb*");
+  f.settings.IriaPath = U("C:\\Program Files\\Iria\\Iria.exe");
+  f.settings.BigSmall = 1;
+  f.settings.NumStart = -20;
+  f.settings.ListHistory = Entries{U("http://例え.jp/[001-100].jpg"), u"", u"x"};
+  f.settings.SearchHistory = Entries{u"a"};
+  f.recent.history.AddItem(u"C:\\x.lst");
+  f.window.width = 8000;
+  ASSERT_TRUE(f.Save());
+
+  SettingsFixture g;
+  g.dir.Write(u"CARDO.INI", f.IniBytes());
+  ASSERT_TRUE(g.Load());
+  EXPECT_EQ(g.settings, f.settings);
+  EXPECT_EQ(g.window.width, 8000);
+  EXPECT_EQ(g.recent.history.MenuItem(1), u"C:\\x.lst");
+}
+
+TEST(SettingsFile, ShrunkListsLeaveTheirOldKeysBehind) {
+  SettingsFixture f;
+  f.WriteIni(std::string(kCurrentHeader) + "[HISTORY]\r\nLsHstryUBound=7\r\n");
+  ASSERT_TRUE(f.Load());
+  f.settings.ListHistory = Entries{u"a", u"b", u"c", u"d", u"e", u"f", u"g", u"h"};
+  ASSERT_TRUE(f.Save());
+  f.settings.ListHistory = Entries{u"x", u"y", u"z"};
+  ASSERT_TRUE(f.Save());
+  EXPECT_NE(f.IniBytes().find("LsHstryUBound=2\r\n"), std::string::npos);
+  EXPECT_NE(f.IniBytes().find("ListHistory7=h\r\n"), std::string::npos);
+  SettingsFixture g;
+  g.dir.Write(u"CARDO.INI", f.IniBytes());
+  ASSERT_TRUE(g.Load());
+  EXPECT_EQ(g.settings.ListHistory, (Entries{u"x", u"y", u"z"}));
+}
+
+TEST(SettingsFile, LineBreaksNeverReachTheFile) {
+  SettingsFixture f;
+  f.WriteIni(std::string(kCurrentHeader));
+  f.settings.ReGetPath = u"C:\\a.exe\r\n[PREF]\r\nproperties=511";
+  f.settings.ExtList = Entries{u"zip\nExtListUBound=99"};
+  ASSERT_TRUE(f.Save());
+  EXPECT_EQ(f.IniBytes().find("511"), std::string::npos);
+  EXPECT_EQ(f.IniBytes().find("99"), std::string::npos);
+  SettingsFixture g;
+  g.dir.Write(u"CARDO.INI", f.IniBytes());
+  ASSERT_TRUE(g.Load());
+  EXPECT_EQ(g.settings.ReGetPath, u"C:\\a.exe");
+  EXPECT_EQ(g.settings.ExtList, (Entries{u"zip"}));
+  EXPECT_EQ(g.settings.BigSmall, 0);
+}
+
+TEST(SettingsFile, DamagedFilesAreBackedUpNotLost) {
+  const char* damaged[] = {"", "one line only", "\x01\x02\xFF\xFE\x00garbage\x81",
+                           "'a\r\n'b\r\n'no marker here\r\n[PREF]\r\nListMax=3\r\n"};
+  for (const char* content : damaged) {
+    SettingsFixture f;
+    f.dir.Write(u"CARDO.INI", content);
+    EXPECT_TRUE(f.Load());
+    EXPECT_EQ(f.dir.Read(kLegacyBackupName), content);
+    // The new file holds the header alone and loads as current next time.
+    EXPECT_EQ(f.IniBytes(), testing::Ansi(kCurrentHeader));
+  }
+}
+
+#ifdef _WIN32
+TEST(SettingsFile, ReadOnlyFileAtExitIsLeftAsItWas) {
+  SettingsFixture f;
+  ASSERT_TRUE(CreateDefaultSettings(f.settings, f.store));
+  const std::string before = f.IniBytes();
+  const std::wstring path(f.store.settingsFilePath.begin(), f.store.settingsFilePath.end());
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  f.settings.ReGetPath = u"C:\\changed.exe";
+  EXPECT_TRUE(f.Save());  // the system's writes report nothing the save could act on
+  EXPECT_EQ(f.IniBytes(), before);
+}
+#endif
+
+}  // namespace
+}  // namespace cardo

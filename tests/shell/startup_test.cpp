@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "app/shell/list_file.h"
+#include "app/shell/messages.h"
+#include "app/shell/startup.h"
+#include "tests/settings/settings_fixture.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace cardo {
+namespace {
+
+struct StartupFixture : testing::ShellFixture {
+  testing::SettingsFixture s;
+  int applied = 0;
+  StartupContext Context(std::u16string tail) {
+    return StartupContext{shell,           s.settings, s.store, s.window, std::move(tail),
+                          nullptr, [this] { ++applied; }};
+  }
+  StartupFixture() { ConfigureRecentFiles(recent.history); }
+};
+
+TEST(Startup, VersionAndDirectory) {
+  EXPECT_EQ(FormatAppVersion(3, 0), u"3.00");
+  EXPECT_EQ(FormatAppVersion(3, 5), u"3.05");
+  EXPECT_EQ(FormatAppVersion(3, 123), u"3.123");
+  const std::u16string sep(1, PathSeparator());
+  EXPECT_EQ(MakeAppDirectory(u"dir"), u"dir" + sep);
+  EXPECT_EQ(MakeAppDirectory(u"dir" + sep), u"dir" + sep);
+}
+
+TEST(Startup, FirstStartCreatesTheSettingsFile) {
+  StartupFixture f;
+  auto context = f.Context(u"");
+  RunStartup(context);
+  EXPECT_EQ(f.s.settings.ListMax, 10);
+  EXPECT_NE(f.s.IniBytes().find("properties=194"), std::string::npos);
+  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_EQ(f.applied, 1);
+  EXPECT_EQ(f.recent.places[0].caption, u"履歴はありません");
+}
+
+TEST(Startup, UnwritableSettingsFileIsReportedAndStartGoesOn) {
+  StartupFixture f;
+  f.s.fs.failWrites = true;
+  auto context = f.Context(u"");
+  RunStartup(context);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kSettingsCreateFailed);
+  EXPECT_EQ(f.applied, 1);
+}
+
+TEST(Startup, CommandLineFileOpensOnTopOfTheHistory) {
+  StartupFixture f;
+  f.s.WriteIni(std::string(testing::kCurrentHeader) + "[HISTORY]\r\nFileHistory1=old.lst\r\n");
+  f.s.dir.Write(u"a b.lst", "x\r\ny\r\n");
+  const std::u16string path = f.s.dir.File(u"a b.lst");
+  auto context = f.Context(u"\"" + path + u"\" second");
+  RunStartup(context);
+  EXPECT_EQ(f.Lines(), (std::vector<std::u16string>{u"x", u"y"}));
+  EXPECT_EQ(f.title, u"Cardo - [a b.lst]");
+  EXPECT_EQ(f.recent.history.MenuItem(1), path);
+  EXPECT_EQ(f.recent.history.MenuItem(2), u"old.lst");
+}
+
+TEST(Startup, ArgumentsThatNameNoFileAreIgnored) {
+  for (const char16_t* tail : {u"missing.lst", u" ", u"\"", u"\"unbalanced quote"}) {
+    StartupFixture f;
+    auto context = f.Context(tail);
+    RunStartup(context);
+    EXPECT_TRUE(f.Lines().empty());
+    EXPECT_EQ(f.document.Path(), u"");
+    EXPECT_TRUE(f.ui.messages.empty());
+  }
+  StartupFixture folder;
+  auto context = folder.Context(folder.s.dir.path());
+  RunStartup(context);
+  EXPECT_EQ(folder.document.Path(), u"");
+}
+
+TEST(Shutdown, CancelKeepsTheProgramRunning) {
+  StartupFixture f;
+  auto context = f.Context(u"");
+  RunStartup(context);
+  f.list.AppendLine(u"x");
+  f.document.MarkModified();
+  const std::string before = f.s.IniBytes();
+  f.ui.answers = {MessageAnswer::Cancel};
+  EXPECT_FALSE(RunShutdown(f.shell, f.s.settings, f.s.store, f.s.window));
+  EXPECT_EQ(f.s.IniBytes(), before);
+  EXPECT_EQ(f.Lines(), (std::vector<std::u16string>{u"x"}));
+
+  f.ui.answers = {MessageAnswer::No};
+  EXPECT_TRUE(RunShutdown(f.shell, f.s.settings, f.s.store, f.s.window));
+  EXPECT_NE(f.s.IniBytes().find("[WINDOW]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace cardo
