@@ -8,8 +8,8 @@ packages=(
   mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   googletest
   wine wine32:i386
-  locales fonts-ipafont-gothic
-  xvfb x11-utils imagemagick
+  locales fonts-ipafont-gothic fonts-wine
+  xvfb x11-utils xdotool imagemagick
   clang-format python3
 )
 

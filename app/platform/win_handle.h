@@ -6,48 +6,52 @@
 
 namespace cardo {
 
-template <typename H, H Invalid, typename Closer>
+// Traits: the handle type, its invalid value(s) and how to close it.
+template <typename Traits>
 class UniqueHandle {
  public:
+  using H = typename Traits::Handle;
   UniqueHandle() = default;
   explicit UniqueHandle(H h) : h_(h) {}
   ~UniqueHandle() { reset(); }
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Invalid)) {}
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) {}
   UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.h_, Invalid));
+    if (this != &o) reset(o.release());
     return *this;
   }
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
 
   H get() const { return h_; }
-  explicit operator bool() const { return h_ != Invalid && h_ != H{}; }
-  H release() { return std::exchange(h_, Invalid); }
-  void reset(H h = Invalid) {
-    if (h_ != Invalid && h_ != H{}) Closer{}(h_);
-    h_ = h;
+  explicit operator bool() const { return Traits::Valid(h_); }
+  H release() { return std::exchange(h_, Traits::Invalid()); }
+  void reset(H h = Traits::Invalid()) {
+    const H old = std::exchange(h_, h);
+    if (Traits::Valid(old)) Traits::Close(old);
   }
 
  private:
-  H h_ = Invalid;
+  H h_ = Traits::Invalid();
 };
 
-struct FileCloser {
-  void operator()(HANDLE h) const { CloseHandle(h); }
-};
-struct WindowDestroyer {
-  void operator()(HWND h) const { DestroyWindow(h); }
-};
-struct MenuDestroyer {
-  void operator()(HMENU h) const { DestroyMenu(h); }
-};
-struct GdiDeleter {
-  void operator()(HGDIOBJ h) const { DeleteObject(h); }
+struct FileTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static bool Valid(Handle h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static void Close(Handle h) { CloseHandle(h); }
 };
 
-using UniqueFile = UniqueHandle<HANDLE, INVALID_HANDLE_VALUE, FileCloser>;
-using UniqueWindow = UniqueHandle<HWND, nullptr, WindowDestroyer>;
-using UniqueMenu = UniqueHandle<HMENU, nullptr, MenuDestroyer>;
-using UniqueGdi = UniqueHandle<HGDIOBJ, nullptr, GdiDeleter>;
+template <typename T, auto CloseFn>
+struct NullableTraits {
+  using Handle = T;
+  static Handle Invalid() { return nullptr; }
+  static bool Valid(Handle h) { return h != nullptr; }
+  static void Close(Handle h) { CloseFn(h); }
+};
+
+using UniqueFile = UniqueHandle<FileTraits>;
+using UniqueWindow = UniqueHandle<NullableTraits<HWND, &DestroyWindow>>;
+using UniqueMenu = UniqueHandle<NullableTraits<HMENU, &DestroyMenu>>;
+using UniqueGdi = UniqueHandle<NullableTraits<HGDIOBJ, &DeleteObject>>;
 
 }  // namespace cardo

@@ -1,0 +1,43 @@
+#pragma once
+// The URL list as the main window shows it: a multiple-selection list box. The lines are
+// mirrored in memory, so reading them never goes through window messages.
+#include <windows.h>
+
+#include "app/shell/url_list.h"
+
+namespace cardo {
+
+class ListBoxUrlList final : public UrlList {
+ public:
+  explicit ListBoxUrlList(HWND listBox) : list_(listBox) {}
+
+  HWND hwnd() const { return list_; }
+
+  int Count() const override { return static_cast<int>(lines_.size()); }
+  std::u16string Line(int index) const override;
+  std::vector<std::u16string> Lines() const override { return lines_; }
+  const std::vector<std::u16string>& LineRefs() const { return lines_; }
+  bool Selected(int index) const override;
+  void SetSelected(int index, bool selected) override;
+  void SetAllSelected(bool selected) override;
+  int FocusIndex() const override;
+  void SetFocusIndex(int index) override;
+  int TopIndex() const override;
+  bool AppendLine(std::u16string_view text) override;
+  bool InsertLine(int index, std::u16string_view text) override;
+  void RemoveLine(int index) override;
+  void Clear() override;
+  int ReplaceAll(const std::vector<std::u16string>& lines) override;
+  void SuspendListRedraw() override;
+  void ResumeListRedraw() override;
+
+ private:
+  LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0) const {
+    return SendMessageW(list_, message, w, l);
+  }
+  HWND list_;
+  std::vector<std::u16string> lines_;
+  int suspended_ = 0;
+};
+
+}  // namespace cardo

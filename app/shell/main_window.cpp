@@ -1,0 +1,628 @@
+#include "app/shell/main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <array>
+
+#include "app/controls/twips.h"
+#include "app/platform/codec.h"
+#include "app/platform/win_check.h"
+#include "app/resources/resource.h"
+#include "app/shell/edit_commands.h"
+#include "app/shell/list_file.h"
+#include "app/shell/startup.h"
+
+namespace cardo {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"CardoMainWindow";
+constexpr wchar_t kInitialCaption[] = L"Cardo - [無題]";
+constexpr UINT_PTR kListSubclassId = 1;
+// The designed client size, in pixels at 96 DPI.
+constexpr int kDesignedWidth = 600;
+constexpr int kDesignedHeight = 420;
+
+constexpr wchar_t kProductPage[] = L"https://cardo.example/";
+constexpr wchar_t kMakerSite[] = L"https://cardo.example/author/";
+constexpr wchar_t kLibrarySite[] = L"https://cardo.example/library/";
+constexpr wchar_t kHelpFile[] = L"CARDHELP.HLP";
+
+struct ToolButton {
+  int position;  // also the button's command identifier
+  int image;     // 1-based; 0 for a separator
+  bool dropDown;
+  const wchar_t* tip;
+};
+
+constexpr std::array<ToolButton, 17> kToolButtons = {{
+    {1, 1, false, L"新規作成"},
+    {2, 2, true, L"開く"},
+    {3, 3, false, L"上書き保存"},
+    {4, 0, false, nullptr},
+    {5, 4, false, L"切り取り"},
+    {6, 5, false, L"コピー"},
+    {7, 6, false, L"貼り付け"},
+    {8, 7, false, L"検索"},
+    {9, 0, false, nullptr},
+    {10, 8, false, L"昇順に整列"},
+    {11, 9, false, L"降順に整列"},
+    {12, 0, false, nullptr},
+    {13, 10, false, L"ReGet へエクスポート"},
+    {14, 11, false, L"Iria へエクスポート"},
+    {15, 0, false, nullptr},
+    {16, 12, false, L"ドロップダイアログ"},
+    {17, 13, true, L"フリー入力"},
+}};
+
+// Images 1-13 are these bitmap resources, in this order.
+constexpr std::array<int, 13> kToolImages = {101, 102, 103, 104, 105, 106, 107,
+                                             112, 113, 108, 109, 110, 111};
+
+bool ShiftHeld() { return GetKeyState(VK_SHIFT) < 0; }
+bool CtrlOrAltHeld() { return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0; }
+
+HFONT CreateUiFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+  }
+  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void OpenWithShell(HWND owner, const wchar_t* target, const std::u16string& directory) {
+  ShellExecuteW(owner, L"open", target, nullptr,
+                reinterpret_cast<const wchar_t*>(directory.c_str()), SW_SHOWNORMAL);
+}
+
+}  // namespace
+
+frmMain::frmMain(HINSTANCE instance, Services services)
+    : instance_(instance), services_(services) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_CARDO));
+  wc.hIconSm = wc.hIcon;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kWindowClass;
+  RegisterClassExW(&wc);  // a second window in one process finds the class registered
+
+  RECT frame{0, 0, kDesignedWidth, kDesignedHeight};
+  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  HMENU menuBar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
+  // The window procedure takes ownership of the handle at WM_NCCREATE.
+  CARDO_CHECK_WIN32(CreateWindowExW(0, kWindowClass, kInitialCaption, WS_OVERLAPPEDWINDOW,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                                    frame.bottom - frame.top, nullptr, menuBar, instance, this));
+  popups_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUPMENUS)));
+  accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  dragCursor_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_DRAGCURSOR));
+
+  CreateChildren();
+
+  document_ = std::make_unique<ListDocument>([this](const std::u16string& title) {
+    SetWindowTextW(hwnd(), reinterpret_cast<const wchar_t*>(title.c_str()));
+  });
+  HMENU fileMenu = GetSubMenu(GetMenu(hwnd()), 0);
+  historyMenu_ = std::make_unique<WinHistoryMenu>(GetSubMenu(fileMenu, 6), IDM_HISTORY_BASE + 1);
+  for (int i = 1; i <= kRecentFilePlaces; ++i) recentFiles_.SetMenu(historyMenu_->Place(i));
+  ConfigureRecentFiles(recentFiles_);
+
+  shell_ = std::make_unique<ShellContext>(ShellContext{
+      *list_, *document_, services_.ui, services_.fs, recentFiles_,
+      [this] { UpdateHorizontalExtent(); }});
+  Form_Resize();
+}
+
+frmMain::~frmMain() {
+  hwnd_.reset();
+  if (images_) ImageList_Destroy(images_);
+}
+
+void frmMain::CreateChildren() {
+  font_.reset(CreateUiFont());
+  line_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0,
+                          2, hwnd(), reinterpret_cast<HMENU>(IDC_VOPLINE), instance_, nullptr);
+  CreateToolbar();
+  HWND list = CreateWindowExW(
+      WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
+      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_EXTENDEDSEL |
+          LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+      0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_LSTMAINLIST), instance_, nullptr);
+  CARDO_CHECK_WIN32(list);
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  DragAcceptFiles(list, TRUE);
+  list_ = std::make_unique<ListBoxUrlList>(list);
+}
+
+void frmMain::CreateToolbar() {
+  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                                 CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
+                             0, 2, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_TOOLBAR),
+                             instance_, nullptr);
+  CARDO_CHECK_WIN32(toolbar_);
+  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+
+  images_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, kToolImages.size(), 0);
+  for (const int id : kToolImages) {
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 16, 16, LR_CREATEDIBSECTION));
+    if (!CARDO_CHECK_WIN32(bitmap)) continue;
+    ImageList_AddMasked(images_, bitmap, RGB(255, 0, 255));
+    DeleteObject(bitmap);
+  }
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
+
+  std::array<TBBUTTON, kToolButtons.size()> buttons{};
+  for (std::size_t i = 0; i < kToolButtons.size(); ++i) {
+    const ToolButton& b = kToolButtons[i];
+    buttons[i].idCommand = b.position;
+    buttons[i].fsState = TBSTATE_ENABLED;
+    if (b.image == 0) {
+      buttons[i].fsStyle = BTNS_SEP;
+      buttons[i].iBitmap = 6;
+    } else {
+      buttons[i].iBitmap = b.image - 1;
+      buttons[i].fsStyle = BTNS_BUTTON | (b.dropDown ? BTNS_DROPDOWN : 0);
+    }
+  }
+  SendMessageW(toolbar_, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  // Find and the tool windows arrive with their own windows.
+  for (const int position : {8, 16, 17}) SendMessageW(toolbar_, TB_ENABLEBUTTON, position, FALSE);
+  SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+}
+
+LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
+                                     LPARAM lParam) noexcept {
+  frmMain* self = nullptr;
+  if (message == WM_NCCREATE) {
+    self = static_cast<frmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd_.reset(hwnd);
+  } else {
+    self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  }
+  if (!self || self->hwnd() != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
+  try {
+    return self->OnMessage(hwnd, message, wParam, lParam);
+  } catch (...) {
+    OutputDebugStringW(L"Cardo: an exception reached the main window procedure\n");
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK frmMain::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR, DWORD_PTR data) noexcept {
+  auto* self = reinterpret_cast<frmMain*>(data);
+  try {
+    return self->OnListMessage(list, message, wParam, lParam);
+  } catch (...) {
+    OutputDebugStringW(L"Cardo: an exception reached the list procedure\n");
+    return DefSubclassProc(list, message, wParam, lParam);
+  }
+}
+
+LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      Form_Resize();
+      return 0;
+    case WM_COMMAND:
+      if (HIWORD(wParam) == LBN_DBLCLK && LOWORD(wParam) == IDC_LSTMAINLIST) {
+        lstMainList_DblClick();
+        return 0;
+      }
+      if (lParam == 0 || reinterpret_cast<HWND>(lParam) == toolbar_) {
+        OnCommand(LOWORD(wParam));
+        return 0;
+      }
+      break;
+    case WM_NOTIFY:
+      return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_INITMENUPOPUP:
+      OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+      return 0;
+    case WM_SETFOCUS:
+      if (list_) SetFocus(list_->hwnd());
+      return 0;
+    case WM_CLOSE:
+      if (Form_QueryUnload()) hwnd_.reset();
+      return 0;
+    case WM_QUERYENDSESSION:
+      return Form_QueryUnload() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wParam) hwnd_.reset();
+      return 0;
+    case WM_DESTROY:
+      if (list_) RemoveWindowSubclass(list_->hwnd(), ListProc, kListSubclassId);
+      if (services_.quitOnDestroy) PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      hwnd_.release();
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
+  const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  switch (message) {
+    case WM_KEYDOWN:
+      if (lstMainList_KeyDown(wParam)) return 0;
+      break;
+    case WM_CONTEXTMENU:
+      return 0;  // the context-menu key and the right button are handled where they arrive
+    case WM_RBUTTONDOWN:
+      lstMainList_MouseDown(true, at);
+      return 0;
+    case WM_LBUTTONDOWN:
+      lstMainList_MouseDown(false, at);
+      break;
+    case WM_MOUSEMOVE:
+      if (lstMainList_MouseMove(wParam, at)) return 0;
+      break;
+    case WM_LBUTTONUP: {
+      const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+      lstMainList_MouseUp(at);
+      return result;
+    }
+    case WM_CAPTURECHANGED:
+      if (dragging_ && reinterpret_cast<HWND>(lParam) != list) {
+        dragging_ = false;
+        leftDown_ = false;
+      }
+      break;
+    case WM_DROPFILES:
+      lstMainList_DropFiles(reinterpret_cast<HDROP>(wParam));
+      return 0;
+    default:
+      break;
+  }
+  return DefSubclassProc(list, message, wParam, lParam);
+}
+
+void frmMain::OnCommand(int id) {
+  if (id >= 1 && id <= static_cast<int>(kToolButtons.size())) {
+    mToolBar_ButtonClick(id);
+  } else if (id > IDM_FILE_BASE && id <= IDM_FILE_BASE + 11) {
+    mnuFileSub_Click(id - IDM_FILE_BASE);
+  } else if (id > IDM_HISTORY_BASE && id <= IDM_HISTORY_BASE + kRecentFilePlaces) {
+    mnuHistory_Click(id - IDM_HISTORY_BASE);
+  } else if (id > IDM_EDIT_BASE && id <= IDM_EDIT_BASE + 13) {
+    mnuEditSub_Click(id - IDM_EDIT_BASE);
+  } else if (id > IDM_SORT_BASE && id <= IDM_SORT_BASE + 3) {
+    mnuSort_Click(id - IDM_SORT_BASE);
+  } else if (id > IDM_RMNU_BASE && id <= IDM_RMNU_BASE + 8) {
+    mnuRMnuSub_Click(id - IDM_RMNU_BASE);
+  } else if (id > IDM_HELP_BASE && id <= IDM_HELP_BASE + 5) {
+    mnuHelpSub_Click(id - IDM_HELP_BASE);
+  } else if (id > IDM_HP_BASE && id <= IDM_HP_BASE + 4) {
+    mnuHp_Click(id - IDM_HP_BASE);
+  }
+}
+
+void frmMain::OnInitMenuPopup(HMENU menu) {
+  bool anySelected = false;
+  for (int i = 0; i < list_->Count() && !anySelected; ++i) anySelected = list_->Selected(i);
+  const bool clipboardText = services_.ui.ClipboardHasText();
+  auto enable = [menu](UINT id, bool on) {
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+  };
+  HMENU bar = GetMenu(hwnd());
+  if (menu == GetSubMenu(bar, 1)) {
+    for (const int index : {1, 2, 4}) enable(IDM_EDIT_BASE + index, anySelected);
+    enable(IDM_EDIT_BASE + 3, clipboardText);
+    // Find, find next and replace open with the find window.
+    for (const int index : {9, 10, 11}) enable(IDM_EDIT_BASE + index, false);
+  } else if (menu == GetSubMenu(bar, 0)) {
+    enable(IDM_EXPORT_REGET, !services_.settings.ReGetPath.empty());
+    enable(IDM_EXPORT_IRIA, !services_.settings.IriaPath.empty());
+  } else if (menu == GetSubMenu(bar, 2)) {
+    // The tool windows and the preferences arrive with their own windows.
+    for (const int index : {1, 3, 4, 5, 6, 9}) enable(IDM_VIEW_BASE + index, false);
+  } else if (menu == GetSubMenu(bar, 3)) {
+    enable(IDM_HELP_BASE + 5, false);
+  } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_RMNU)) {
+    for (const int index : {1, 3, 4, 6}) enable(IDM_RMNU_BASE + index, anySelected);
+    enable(IDM_RMNU_BASE + 5, clipboardText);
+  } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_TOOLMNU)) {
+    for (int index = 1; index <= 4; ++index) enable(IDM_TOOL_BASE + index, false);
+  }
+}
+
+LRESULT frmMain::OnNotify(NMHDR* header) {
+  if (header->hwndFrom == toolbar_ && header->code == TBN_DROPDOWN) {
+    mToolBar_ButtonDropDown(reinterpret_cast<NMTOOLBARW*>(header)->iItem);
+    return TBDDRET_DEFAULT;
+  }
+  if (header->code == TTN_GETDISPINFOW) {
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    const auto id = static_cast<int>(header->idFrom);
+    if (id >= 1 && id <= static_cast<int>(kToolButtons.size()) && kToolButtons[id - 1].tip) {
+      info->lpszText = const_cast<wchar_t*>(kToolButtons[id - 1].tip);
+    }
+    return 0;
+  }
+  return 0;
+}
+
+void frmMain::Form_Resize() {
+  if (!list_) return;
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const int width = client.right - client.left;
+  const int height = client.bottom - client.top;
+  MoveWindow(line_, 0, 0, width, 2, TRUE);
+  SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+  SIZE barSize{};
+  SendMessageW(toolbar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&barSize));
+  const int barHeight = barSize.cy > 0 ? barSize.cy + 2 : 26;
+  MoveWindow(toolbar_, 0, 2, width, barHeight, TRUE);
+  const int top = 2 + barHeight;
+  MoveWindow(list_->hwnd(), 0, top, width, std::max(height - top, 0), TRUE);
+  UpdateHorizontalExtent();
+}
+
+bool frmMain::Form_QueryUnload() {
+  if (shutdownDone_) return true;
+  if (!RunShutdown(*shell_, services_.settings, services_.store, *this)) return false;
+  shutdownDone_ = true;
+  return true;
+}
+
+void frmMain::SetPrefarence() {
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, 13, !services_.settings.ReGetPath.empty());
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, 14, !services_.settings.IriaPath.empty());
+}
+
+void frmMain::UpdateHorizontalExtent() {
+  HDC dc = GetDC(hwnd());
+  if (!dc) return;
+  HGDIOBJ old = SelectObject(dc, font_.get());
+  LONG widest = 0;
+  for (const auto& line : list_->LineRefs()) {
+    if (line.empty()) continue;
+    const std::string bytes = WideToAnsi(line);
+    SIZE size{};
+    if (GetTextExtentPoint32A(dc, bytes.data(), static_cast<int>(bytes.size()), &size)) {
+      widest = std::max(widest, size.cx);
+    }
+  }
+  SelectObject(dc, old);
+  ReleaseDC(hwnd(), dc);
+  SendMessageW(list_->hwnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 5), 0);
+}
+
+bool frmMain::TranslateAccelerators(MSG& msg) {
+  if (!hwnd_ || !accelerators_) return false;
+  // Only keys typed into the main window or its children are its shortcuts.
+  if (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd)) return false;
+  return TranslateAcceleratorW(hwnd(), accelerators_, &msg) != 0;
+}
+
+void frmMain::mnuFileSub_Click(int index) {
+  switch (index) {
+    case 1: FileNew(*shell_); break;
+    case 2: FileOpen(*shell_); break;
+    case 3: FileAdd(*shell_); break;
+    case 4: FileSave(*shell_); break;
+    case 5: FileSaveAs(*shell_); break;
+    case 11: PostMessageW(hwnd(), WM_CLOSE, 0, 0); break;
+    default: break;
+  }
+}
+
+void frmMain::mnuEditSub_Click(int index) {
+  switch (index) {
+    case 1: EditCut(*shell_); break;
+    case 2: EditCopy(*shell_); break;
+    case 3: EditPaste(*shell_); break;
+    case 4: EditDelete(*shell_); break;
+    case 6: EditSelectAll(*shell_); break;
+    case 7: EditInvertSelection(*shell_); break;
+    case 13: EditRemoveDuplicates(*shell_); break;
+    default: break;
+  }
+}
+
+void frmMain::mnuSort_Click(int index) {
+  switch (index) {
+    case 1: EditSort(*shell_, SortOrder::Ascending); break;
+    case 2: EditSort(*shell_, SortOrder::Descending); break;
+    case 3: EditShuffle(*shell_); break;
+    default: break;
+  }
+}
+
+void frmMain::mnuRMnuSub_Click(int index) {
+  switch (index) {
+    case 1: lstMainList_DblClick(); break;
+    case 3: mnuEditSub_Click(1); break;
+    case 4: mnuEditSub_Click(2); break;
+    case 5: mnuEditSub_Click(3); break;
+    case 6: mnuEditSub_Click(4); break;
+    case 8: mnuEditSub_Click(6); break;
+    default: break;
+  }
+}
+
+void frmMain::mnuHistory_Click(int index) { OpenRecentFile(*shell_, index); }
+
+void frmMain::mnuHelpSub_Click(int index) {
+  if (index == 1) OpenWithShell(hwnd(), kHelpFile, services_.store.appDirectory);
+}
+
+void frmMain::mnuHp_Click(int index) {
+  const wchar_t* target = index == 1 ? kProductPage : index == 2 ? kMakerSite
+                          : index == 4                ? kLibrarySite
+                                                      : nullptr;
+  if (target) OpenWithShell(hwnd(), target, services_.store.appDirectory);
+}
+
+void frmMain::mToolBar_ButtonClick(int position) {
+  switch (position) {
+    case 1: mnuFileSub_Click(1); break;
+    case 2: mnuFileSub_Click(2); break;
+    case 3: mnuFileSub_Click(4); break;
+    case 5: EditCut(*shell_); break;
+    case 6: EditCopy(*shell_); break;
+    case 7: EditPaste(*shell_); break;
+    case 10: mnuSort_Click(1); break;
+    case 11: mnuSort_Click(2); break;
+    default: break;
+  }
+}
+
+void frmMain::mToolBar_ButtonDropDown(int position) {
+  if (position == 2) {
+    ShowMenuUnder(historyMenu_->Submenu(), position);
+  } else if (position == 17) {
+    ShowMenuUnder(GetSubMenu(popups_.get(), POPUP_TOOLMNU), position);
+  }
+}
+
+void frmMain::ShowMenuUnder(HMENU menu, int position) {
+  RECT button{};
+  SendMessageW(toolbar_, TB_GETRECT, position, reinterpret_cast<LPARAM>(&button));
+  MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&button), 2);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, button.left, button.bottom,
+                 0, hwnd(), nullptr);
+}
+
+void frmMain::ShowRightClickMenu(POINT screen) {
+  HMENU menu = GetSubMenu(popups_.get(), POPUP_RMNU);
+  SetMenuDefaultItem(menu, IDM_RMNU_BASE + 1, FALSE);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
+                 hwnd(), nullptr);
+}
+
+bool frmMain::lstMainList_KeyDown(WPARAM key) {
+  if (key == VK_INSERT) {
+    ToggleFocusSelection(*list_);
+    return true;
+  }
+  if (key == VK_APPS && !ShiftHeld() && !CtrlOrAltHeld()) {
+    POINT corner{0, 0};
+    ClientToScreen(list_->hwnd(), &corner);
+    ShowRightClickMenu(corner);
+    return true;
+  }
+  return false;
+}
+
+void frmMain::lstMainList_MouseDown(bool right, POINT listPoint) {
+  dragOrigin_ = listPoint;
+  if (!right) {
+    leftDown_ = true;
+    return;
+  }
+  // The menu opens on the press, not on release.
+  POINT screen = listPoint;
+  ClientToScreen(list_->hwnd(), &screen);
+  ShowRightClickMenu(screen);
+}
+
+bool frmMain::lstMainList_MouseMove(WPARAM keys, POINT listPoint) {
+  if (!(keys & MK_LBUTTON) || !leftDown_) {
+    leftDown_ = false;
+    return false;
+  }
+  if (!dragging_) {
+    const int dx = std::abs(listPoint.x - dragOrigin_.x);
+    const int dy = std::abs(listPoint.y - dragOrigin_.y);
+    if (dx < GetSystemMetrics(SM_CXDRAG) && dy < GetSystemMetrics(SM_CYDRAG)) return false;
+    if (list_->FocusIndex() < 0) return false;
+    dragging_ = true;
+    SetCapture(list_->hwnd());
+  }
+  if (dragCursor_) SetCursor(dragCursor_);
+  return true;  // while dragging, the list does not extend its selection
+}
+
+void frmMain::lstMainList_MouseUp(POINT listPoint) {
+  const bool wasDragging = dragging_;
+  dragging_ = false;
+  leftDown_ = false;
+  if (!wasDragging) return;
+  if (GetCapture() == list_->hwnd()) ReleaseCapture();
+  RECT client{};
+  GetClientRect(list_->hwnd(), &client);
+  if (!PtInRect(&client, listPoint)) return;
+  if (listPoint.x == dragOrigin_.x && listPoint.y == dragOrigin_.y) return;
+
+  HDC dc = GetDC(list_->hwnd());
+  HGDIOBJ old = SelectObject(dc, font_.get());
+  SIZE letter{};
+  GetTextExtentPoint32W(dc, L"A", 1, &letter);
+  SelectObject(dc, old);
+  ReleaseDC(list_->hwnd(), dc);
+
+  const int row = DropTargetRow(list_->TopIndex(), PixelsToTwipsY(listPoint.y),
+                                PixelsToTwipsY(letter.cy), list_->Count());
+  bool moved = false;
+  {
+    RedrawSuspension hidden(*list_);
+    list_->SetAllSelected(false);
+    moved = MoveFocusLine(*list_, row);
+  }
+  if (!moved) return;
+  document_->MarkModified();
+  UpdateHorizontalExtent();
+}
+
+void frmMain::lstMainList_DblClick() {
+  // The one-line edit opens here once it exists; with no focus line it never opens.
+}
+
+void frmMain::lstMainList_DropFiles(HDROP drop) {
+  std::vector<std::u16string> files;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+    std::u16string name(length, u'\0');
+    DragQueryFileW(drop, i, reinterpret_cast<wchar_t*>(name.data()), length + 1);
+    files.push_back(std::move(name));
+  }
+  DragFinish(drop);
+  DropFilesOnList(*shell_, files, ShiftHeld(), CtrlOrAltHeld());
+}
+
+std::int32_t frmMain::Width() const {
+  RECT r{};
+  GetWindowRect(hwnd(), &r);
+  return PixelsToTwipsX(r.right - r.left);
+}
+
+std::int32_t frmMain::Height() const {
+  RECT r{};
+  GetWindowRect(hwnd(), &r);
+  return PixelsToTwipsY(r.bottom - r.top);
+}
+
+void frmMain::SetWidth(std::int32_t twips) { SetOuterSizePixels(TwipsToPixelsX(twips), {}); }
+
+void frmMain::SetHeight(std::int32_t twips) { SetOuterSizePixels({}, TwipsToPixelsY(twips)); }
+
+void frmMain::SetOuterSizePixels(std::optional<int> width, std::optional<int> height) {
+  RECT r{};
+  GetWindowRect(hwnd(), &r);
+  // A stored size from a damaged file must still leave a usable window on the screen.
+  const int maxWidth = GetSystemMetrics(SM_CXVIRTUALSCREEN) * 2;
+  const int maxHeight = GetSystemMetrics(SM_CYVIRTUALSCREEN) * 2;
+  const int w = std::clamp(width.value_or(r.right - r.left), 200, std::max(maxWidth, 200));
+  const int h = std::clamp(height.value_or(r.bottom - r.top), 150, std::max(maxHeight, 150));
+  SetWindowPos(hwnd(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace cardo

@@ -1,0 +1,114 @@
+#pragma once
+// frmMain: the main window. It shows the URL list under the menu bar and the toolbar, runs
+// the File and Edit commands, and owns the recent-files menu.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <memory>
+#include <optional>
+
+#include "app/platform/win_handle.h"
+#include "app/settings/settings_file.h"
+#include "app/shell/list_document.h"
+#include "app/shell/listbox_url_list.h"
+#include "app/shell/menu_history.h"
+#include "app/shell/shell_context.h"
+#include "app/shell/win_menu_place.h"
+
+namespace cardo {
+
+class frmMain final : public WindowSizeTwips {
+ public:
+  struct Services {
+    Ui& ui;
+    FileSystem& fs;
+    Settings& settings;
+    SettingsStore& store;
+    bool quitOnDestroy = true;  // the program ends with its main window
+  };
+
+  // Builds the window hidden: menus, toolbar, list, and RecentFiles on its five places.
+  frmMain(HINSTANCE instance, Services services);
+  ~frmMain() override;
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
+
+  HWND hwnd() const { return hwnd_.get(); }
+  HWND listHwnd() const { return list_ ? list_->hwnd() : nullptr; }
+  HWND toolbarHwnd() const { return toolbar_; }
+  ShellContext& shell() { return *shell_; }
+  CMenuHistory& RecentFiles() { return recentFiles_; }
+  ListBoxUrlList& list() { return *list_; }
+  bool closed() const { return !hwnd_; }
+
+  // Enables the ReGet and Iria toolbar buttons when their paths are set.
+  void SetPrefarence();
+  // The list's horizontal extent: the widest line, measured in the list's font, plus 5.
+  void UpdateHorizontalExtent();
+  // Gives the window's accelerators a look at a message of the loop.
+  bool TranslateAccelerators(MSG& msg);
+
+  std::int32_t Width() const override;
+  std::int32_t Height() const override;
+  void SetWidth(std::int32_t twips) override;
+  void SetHeight(std::int32_t twips) override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+  LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+
+  void CreateChildren();
+  void CreateToolbar();
+  void OnCommand(int id);
+  void OnInitMenuPopup(HMENU menu);
+  LRESULT OnNotify(NMHDR* header);
+
+  void Form_Resize();
+  bool Form_QueryUnload();
+  void mnuFileSub_Click(int index);
+  void mnuEditSub_Click(int index);
+  void mnuSort_Click(int index);
+  void mnuRMnuSub_Click(int index);
+  void mnuHistory_Click(int index);
+  void mnuHelpSub_Click(int index);
+  void mnuHp_Click(int index);
+  void mToolBar_ButtonClick(int position);
+  void mToolBar_ButtonDropDown(int position);
+  bool lstMainList_KeyDown(WPARAM key);
+  void lstMainList_MouseDown(bool right, POINT listPoint);
+  bool lstMainList_MouseMove(WPARAM keys, POINT listPoint);
+  void lstMainList_MouseUp(POINT listPoint);
+  void lstMainList_DblClick();
+  void lstMainList_DropFiles(HDROP drop);
+
+  void ShowRightClickMenu(POINT screen);
+  void ShowMenuUnder(HMENU menu, int position);
+  void SetOuterSizePixels(std::optional<int> width, std::optional<int> height);
+
+  HINSTANCE instance_;
+  Services services_;
+  UniqueWindow hwnd_;
+  HWND line_ = nullptr;
+  HWND toolbar_ = nullptr;
+  HIMAGELIST images_ = nullptr;
+  UniqueMenu popups_;
+  HACCEL accelerators_ = nullptr;
+  HCURSOR dragCursor_ = nullptr;
+  UniqueGdi font_;
+  std::unique_ptr<ListBoxUrlList> list_;
+  std::unique_ptr<ListDocument> document_;
+  std::unique_ptr<WinHistoryMenu> historyMenu_;
+  CMenuHistory recentFiles_;
+  std::unique_ptr<ShellContext> shell_;
+  bool shutdownDone_ = false;
+
+  // Mouse state of the list: the drag origin and whether a drag of the focus line is on.
+  POINT dragOrigin_{};
+  bool leftDown_ = false;
+  bool dragging_ = false;
+};
+
+}  // namespace cardo

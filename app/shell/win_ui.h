@@ -1,0 +1,30 @@
+#pragma once
+// The Ui services on Windows: message boxes, the common file dialogs and the clipboard, all
+// owned by the window that `owner` returns at the time of the call.
+#include <windows.h>
+
+#include <functional>
+
+#include "app/shell/ui.h"
+
+namespace cardo {
+
+class WinUi final : public Ui {
+ public:
+  explicit WinUi(std::function<HWND()> owner) : owner_(std::move(owner)) {}
+
+  MessageAnswer ShowMessage(std::u16string_view text, std::u16string_view title,
+                            MessageIcon icon, MessageButtons buttons) override;
+  std::optional<FileDialogResult> ShowOpenDialog(const FileDialogOptions& options) override;
+  std::optional<FileDialogResult> ShowSaveDialog(const FileDialogOptions& options) override;
+  bool ClipboardHasText() override;
+  std::u16string ClipboardText() override;
+  void SetClipboardText(std::u16string_view text) override;
+
+ private:
+  std::optional<FileDialogResult> ShowFileDialog(const FileDialogOptions& options, bool save);
+  HWND Owner() const { return owner_ ? owner_() : nullptr; }
+  std::function<HWND()> owner_;
+};
+
+}  // namespace cardo

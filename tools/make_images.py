@@ -1,0 +1,188 @@
+#!/usr/bin/env python3
+"""Draws the program's toolbar bitmaps, icon and drag cursor into app/resources/.
+
+The images are committed; run this again only to change them. Each picture is a 16 x 16
+character grid: '.' is the transparent magenta, other letters pick a colour.
+"""
+import os
+import struct
+
+OUT = os.path.join(os.path.dirname(__file__), "..", "app", "resources")
+
+PALETTE = {
+    ".": (255, 0, 255), "k": (0, 0, 0), "w": (255, 255, 255), "g": (128, 128, 128),
+    "l": (192, 192, 192), "b": (0, 0, 192), "B": (64, 128, 255), "y": (255, 208, 0),
+    "r": (200, 0, 0), "G": (0, 150, 0), "o": (230, 120, 0),
+}
+
+PAGE = [
+    "..kkkkkkkk......", "..kwwwwwwkk.....", "..kwwwwwwkwk....", "..kwwwwwwkkkk...",
+    "..kwwwwwwwwwk...", "..kwwwwwwwwwk...", "..kwwwwwwwwwk...", "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...", "..kwwwwwwwwwk...", "..kwwwwwwwwwk...", "..kwwwwwwwwwk...",
+    "..kwwwwwwwwwk...", "..kwwwwwwwwwk...", "..kkkkkkkkkkk...", "................",
+]
+
+IMAGES = {
+    "tb_new": PAGE,
+    "tb_open": [
+        "................", "................", "..........kkk...", ".........k...k.k",
+        "..............kk", ".kkk.........kkk", "kyyykkkkkkk.....", "kyyyyyyyyyk.....",
+        "kyyykkkkkkkkk...", "kyykoooooooook..", "kyykooooooook...", "kykooooooook....",
+        "kykoooooooook...", "kkooooooook.....", "kkkkkkkkkk......", "................",
+    ],
+    "tb_save": [
+        "................", ".kkkkkkkkkkkkkk.", ".kbkwwwwwwwwkbk.", ".kbkwwwwwwwwkbk.",
+        ".kbkwwwwwwwwkbk.", ".kbkwwwwwwwwkbk.", ".kbbkkkkkkkkbbk.", ".kbbbbbbbbbbbbk.",
+        ".kbbkkkkkkkkbbk.", ".kbbkllkkkllbbk.", ".kbbkllkkkllbbk.", ".kbbkllkkkllbbk.",
+        "..kbkllllllllbk.", "...kkkkkkkkkkkk.", "................", "................",
+    ],
+    "tb_cut": [
+        "................", "...k.....k......", "...k.....k......", "...kk...kk......",
+        "....k...k.......", "....kk.kk.......", ".....kkk........", "......k.........",
+        ".....bkb........", "...bbb.bbb......", "..b..b.b..b.....", "..b..b.b..b.....",
+        "..b..b.b..b.....", "...bb...bb......", "................", "................",
+    ],
+    "tb_copy": [
+        "kkkkkk..........", "kwwwwkk.........", "kwkkwkwk........", "kwwwwkkkk.......",
+        "kwkkkkkkkkk.....", "kwwwwkwwwwkk....", "kwkkkkwkkwkwk...", "kwwwwkwwwwkkkk..",
+        "kwkkkkwkkkkkwk..", "kwwwwkwwwwwwwk..", "kkkkkkwkkkkkwk..", ".....kwwwwwwwk..",
+        ".....kwkkkkkwk..", ".....kwwwwwwwk..", ".....kkkkkkkkk..", "................",
+    ],
+    "tb_paste": [
+        "......kk........", "..kkkkyykkkk....", ".kooky..ykook...", ".kookkkkkkook...",
+        ".koooooooooook..", ".kooooookkkkkkk.", ".kooooookwwwwkwk", ".kooooookwkkwkkk",
+        ".kooooookwwwwwwk", ".kooooookwkkkkwk", ".kooooookwwwwwwk", ".kooooookwkkkkwk",
+        ".kooooookwwwwwwk", "..kkkkkkkkkkkkkk", "................", "................",
+    ],
+    "tb_find": [
+        "................", "....kkkk........", "...kwwwwk.......", "..kwBBwwwk......",
+        "..kwBwwwwk......", "..kwwwwwwk......", "..kwwwwwwk......", "...kwwwwk.......",
+        "....kkkkkk......", "........kkk.....", ".........kkk....", "..........kkk...",
+        "...........kkk..", "............kk..", "................", "................",
+    ],
+    "tb_sortasc": [
+        "................", "...b............", "..bbb...kkk.....", ".bbbbb.k...k....",
+        "...b...kkkkk....", "...b...k...k....", "...b...k...k....", "...b............",
+        "...b...kkkkk....", "...b......k.....", "...b.....k......", "...b....k.......",
+        "...b...kkkkk....", "................", "................", "................",
+    ],
+    "tb_sortdesc": [
+        "................", "...b............", "...b....kkkkk...", "...b.......k....",
+        "...b......k.....", "...b.....k......", "...b....kkkkk...", "...b............",
+        "...b.....kkk....", "...b....k...k...", ".bbbbb..kkkkk...", "..bbb...k...k...",
+        "...b....k...k...", "................", "................", "................",
+    ],
+    "tb_reget": [
+        "................", "......GGGG......", ".....GGGGGG.....", "......GGGG......",
+        "......GGGG......", "......GGGG......", "...GGGGGGGGGG...", "....GGGGGGGG....",
+        ".....GGGGGG.....", "......GGGG......", ".......GG.......", "..kkkkkkkkkkkk..",
+        "..kllllllllllk..", "..kkkkkkkkkkkk..", "................", "................",
+    ],
+    "tb_iria": [
+        "................", "......rrrr......", ".....rrrrrr.....", "......rrrr......",
+        "......rrrr......", "......rrrr......", "...rrrrrrrrrr...", "....rrrrrrrr....",
+        ".....rrrrrr.....", "......rrrr......", ".......rr.......", "..kkkkkkkkkkkk..",
+        "..kllllllllllk..", "..kkkkkkkkkkkk..", "................", "................",
+    ],
+    "tb_drop": [
+        "................", "..bbbbbbbbbbbb..", "..bBBBBBBBBBBb..", "..bBwwwwwwwwBb..",
+        "..bBwwwkkwwwBb..", "..bBwwwkkwwwBb..", "..bBwwwkkwwwBb..", "..bBwkkkkkkwBb..",
+        "..bBwwkkkkwwBb..", "..bBwwwkkwwwBb..", "..bBwwwwwwwwBb..", "..bBBBBBBBBBBb..",
+        "..bbbbbbbbbbbb..", "................", "................", "................",
+    ],
+    "tb_free": [
+        "................", "..kkkkkkkkkk....", "..kwwwwwwwwk....", "..kwkkkkkkwk....",
+        "..kwwwwwwwwk....", "..kwkkkkkwwk.o..", "..kwwwwwwwwkooo.", "..kwkkkkwwkooo..",
+        "..kwwwwwwwkooo..", "..kwkkkwwkooo...", "..kwwwwwwkyo....", "..kwwwwwwkk.....",
+        "..kkkkkkkkk.....", "................", "................", "................",
+    ],
+}
+
+
+def bmp24(rows):
+    width, height = 16, 16
+    stride = (width * 3 + 3) & ~3
+    pixels = bytearray()
+    for row in reversed(rows):
+        line = bytearray()
+        for ch in row:
+            r, g, b = PALETTE[ch]
+            line += bytes((b, g, r))
+        pixels += line + b"\0" * (stride - len(line))
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(pixels), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    return header + info + pixels
+
+
+def icon32():
+    size = 32
+    xor = bytearray()
+    for y in range(size - 1, -1, -1):
+        for x in range(size):
+            border = x in (4, 27) or y in (2, 29)
+            inside = 4 < x < 27 and 2 < y < 29
+            line = inside and y % 5 == 0 and 7 <= x <= 24
+            if border and 4 <= x <= 27 and 2 <= y <= 29:
+                xor += bytes((40, 40, 40, 255))
+            elif line:
+                xor += bytes((192, 96, 0, 255))
+            elif inside:
+                xor += bytes((255, 255, 255, 255))
+            else:
+                xor += bytes((0, 0, 0, 0))
+    mask = b"\0" * (4 * size)
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
+    image = info + xor + mask
+    header = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), 6 + 16)
+    return header + entry + image
+
+
+def drag_cursor():
+    size = 32
+    arrow = [
+        "k...........", "kk..........", "kwk.........", "kwwk........", "kwwwk.......",
+        "kwwwwk......", "kwwwwwk.....", "kwwwwwwk....", "kwwwwwwwk...", "kwwwwkkkkk..",
+        "kwwkwk......", "kwk.kwk.....", "kk..kwk.....", "k....kwk....", ".....kwk....",
+        "......k.....",
+    ]
+    box = ["kkkkkkkkkk", "kwwwwwwwwk", "kwkkkkkkwk", "kwwwwwwwwk", "kwkkkkkwwk",
+           "kwwwwwwwwk", "kkkkkkkkkk"]
+    grid = [["." for _ in range(size)] for _ in range(size)]
+    for y, row in enumerate(arrow):
+        for x, ch in enumerate(row):
+            grid[y][x] = ch
+    for y, row in enumerate(box):
+        for x, ch in enumerate(row):
+            grid[17 + y][8 + x] = ch
+    # Monochrome cursor: AND mask 0 where drawn; XOR 1 for white, 0 for black.
+    xor_rows, and_rows = [], []
+    for y in range(size - 1, -1, -1):
+        xbits = abits = 0
+        for x in range(size):
+            ch = grid[y][x]
+            xbits = (xbits << 1) | (1 if ch == "w" else 0)
+            abits = (abits << 1) | (1 if ch == "." else 0)
+        xor_rows.append(struct.pack(">I", xbits))
+        and_rows.append(struct.pack(">I", abits))
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, 0, 0, 0, 2, 0)
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    image = info + palette + b"".join(xor_rows) + b"".join(and_rows)
+    header = struct.pack("<HHH", 0, 2, 1)
+    entry = struct.pack("<BBBBHHII", size, size, 2, 0, 0, 0, len(image), 6 + 16)
+    return header + entry + image
+
+
+def main():
+    for name, rows in IMAGES.items():
+        assert len(rows) == 16 and all(len(r) == 16 for r in rows), name
+        with open(os.path.join(OUT, name + ".bmp"), "wb") as f:
+            f.write(bmp24(rows))
+    with open(os.path.join(OUT, "cardo.ico"), "wb") as f:
+        f.write(icon32())
+    with open(os.path.join(OUT, "drag.cur"), "wb") as f:
+        f.write(drag_cursor())
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Starts Cardo.exe under Xvfb in a fresh folder, waits for its window and saves a screenshot.
+# Usage: tools/screenshot.sh OUT.png [seconds] [-- Cardo arguments]
+set -euo pipefail
+out=${1:?output png}
+wait_s=${2:-6}
+shift $(( $# >= 2 ? 2 : 1 ))
+[[ "${1:-}" == "--" ]] && shift
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+export CARDO_WINE_DRIVER=x11
+source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
+cardo_wine_prepare
+
+display=:97
+Xvfb $display -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+sleep 1
+export DISPLAY=$display
+
+work=$(mktemp -d)
+cp "$root/build/win32/app/Cardo.exe" "$work/"
+(cd "$work" && wine Cardo.exe "$@" >/dev/null 2>&1 &)
+sleep "$wait_s"
+import -window root "$out"
+echo "$out (program folder $work)"
