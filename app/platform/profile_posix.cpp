@@ -8,7 +8,8 @@
 
 // The system keeps an INI file as a list of sections, each a list of entries; a line without
 // "=" is an entry without a value, blank lines are dropped, and a write stores the whole file
-// back from that list. Mirroring that model reproduces its files byte for byte.
+// back from that list, one line per section header and entry. Mirroring that model
+// reproduces its files byte for byte.
 
 namespace cardo {
 namespace {
@@ -79,7 +80,7 @@ std::vector<Section> Parse(std::string_view text) {
 std::string Serialize(const std::vector<Section>& sections) {
   std::string out;
   for (const auto& section : sections) {
-    if (!section.name.empty()) out += "\r\n[" + section.name + "]\r\n";
+    if (!section.name.empty()) out += "[" + section.name + "]\r\n";
     for (const auto& entry : section.entries) {
       out += entry.name;
       if (entry.value) out += "=" + *entry.value;

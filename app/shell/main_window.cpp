@@ -191,7 +191,9 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
   } else {
     self = reinterpret_cast<frmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   }
-  if (!self || self->hwnd() != hwnd) return DefWindowProcW(hwnd, message, wParam, lParam);
+  // The handle is no longer held during DestroyWindow, so the window is known by its
+  // pointer, which WM_NCDESTROY clears.
+  if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
   try {
     return self->OnMessage(hwnd, message, wParam, lParam);
   } catch (...) {
@@ -247,6 +249,7 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (services_.quitOnDestroy) PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       hwnd_.release();
       break;
     default:
@@ -273,8 +276,12 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
       if (lstMainList_MouseMove(wParam, at)) return 0;
       break;
     case WM_LBUTTONUP: {
+      // The list releases its capture here, which would end the drag before the drop.
+      const bool wasDragging = dragging_;
+      dragging_ = false;
+      leftDown_ = false;
       const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-      lstMainList_MouseUp(at);
+      if (wasDragging) lstMainList_DragDrop(at);
       return result;
     }
     case WM_CAPTURECHANGED:
@@ -550,11 +557,7 @@ bool frmMain::lstMainList_MouseMove(WPARAM keys, POINT listPoint) {
   return true;  // while dragging, the list does not extend its selection
 }
 
-void frmMain::lstMainList_MouseUp(POINT listPoint) {
-  const bool wasDragging = dragging_;
-  dragging_ = false;
-  leftDown_ = false;
-  if (!wasDragging) return;
+void frmMain::lstMainList_DragDrop(POINT listPoint) {
   if (GetCapture() == list_->hwnd()) ReleaseCapture();
   RECT client{};
   GetClientRect(list_->hwnd(), &client);

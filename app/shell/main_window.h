@@ -80,7 +80,7 @@ class frmMain final : public WindowSizeTwips {
   bool lstMainList_KeyDown(WPARAM key);
   void lstMainList_MouseDown(bool right, POINT listPoint);
   bool lstMainList_MouseMove(WPARAM keys, POINT listPoint);
-  void lstMainList_MouseUp(POINT listPoint);
+  void lstMainList_DragDrop(POINT listPoint);
   void lstMainList_DblClick();
   void lstMainList_DropFiles(HDROP drop);
 

@@ -1,0 +1,172 @@
+// Cardo.exe started as a user starts it, in a folder of its own, and driven from outside.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+
+#include "app/platform/codec.h"
+#include "app/settings/settings_file.h"
+#include "tests/support/fakes.h"
+
+namespace cardo {
+namespace {
+
+using testing::TempDir;
+
+std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+
+std::u16string BuiltExe() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self);
+  path = path.substr(0, path.find_last_of(L'\\'));  // .../tests
+  path = path.substr(0, path.find_last_of(L'\\'));  // the build tree
+  path += L"\\app\\Cardo.exe";
+  return std::u16string(path.begin(), path.end());
+}
+
+struct FoundWindow {
+  DWORD pid;
+  HWND hwnd;
+};
+
+BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM param) {
+  auto* found = reinterpret_cast<FoundWindow*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (pid == found->pid && IsWindowVisible(hwnd) && lstrcmpW(cls, L"CardoMainWindow") == 0) {
+    found->hwnd = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+class RunningCardo {
+ public:
+  RunningCardo(const TempDir& dir, const std::u16string& arguments) {
+    const std::wstring exe = Wide(dir.File(u"Cardo.exe"));
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty()) commandLine += L" " + Wide(arguments);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                              nullptr, Wide(dir.path()).c_str(), &si, &pi_) != FALSE;
+  }
+  ~RunningCardo() {
+    if (!started_) return;
+    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  RunningCardo(const RunningCardo&) = delete;
+  RunningCardo& operator=(const RunningCardo&) = delete;
+
+  bool started() const { return started_; }
+
+  // The visible main window of this process, waiting up to `seconds` for it.
+  HWND WaitForWindow(int seconds = 30) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      FoundWindow found{pi_.dwProcessId, nullptr};
+      EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&found));
+      if (found.hwnd) return found.hwnd;
+      if (WaitForSingleObject(pi_.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+    }
+    return nullptr;
+  }
+
+  bool WaitForExit(int seconds = 30) {
+    return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0;
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+std::u16string Title(HWND hwnd) {
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+class CardoExe : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(CopyFileW(Wide(BuiltExe()).c_str(), Wide(dir.File(u"Cardo.exe")).c_str(), FALSE))
+        << "Cardo.exe not found beside the tests";
+  }
+  TempDir dir;
+};
+
+TEST_F(CardoExe, FirstStartWritesTheNewSettingsFileAndExitSavesTheRest) {
+  RunningCardo cardo(dir, u"");
+  ASSERT_TRUE(cardo.started());
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Title(main), u"Cardo - [無題]");
+
+  // Byte for byte the new-file text, with the time of its writing in the header.
+  std::string ini = dir.Read(u"CARDO.INI");
+  const std::string timeLine = "'    \x8D\xEC\x90\xAC\x8E\x9E\x8D\x8F:";  // "'    作成時刻:"
+  const auto timeAt = ini.find(timeLine);
+  ASSERT_NE(timeAt, std::string::npos) << ini;
+  const auto timeEnd = ini.find("\r\n", timeAt);
+  const std::string written = ini.substr(timeAt + timeLine.size(), timeEnd - timeAt - timeLine.size());
+  const std::string expected = WideToAnsi(NewSettingsFileText(u"3.00", LocalTime{}));
+  const std::string expectedTime = WideToAnsi(FormatHeaderTime(LocalTime{}));
+  std::string normalized = ini;
+  normalized.replace(timeAt + timeLine.size(), written.size(), expectedTime);
+  EXPECT_EQ(normalized, expected);
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(cardo.WaitForExit(5)) << dir.Read(u"CARDO.INI") << " window " << IsWindow(main);
+  ini = dir.Read(u"CARDO.INI");
+  for (const char* key : {"[WINDOW]", "width=", "height=", "[HISTORY]", "LsHstryUBound=-1",
+                          "SrchHstryUBound=-1", "FileHistory5=", "ExtListUBound=2"}) {
+    EXPECT_NE(ini.find(key), std::string::npos) << key;
+  }
+  EXPECT_EQ(ini.substr(0, timeAt), expected.substr(0, timeAt));  // the header is kept
+}
+
+TEST_F(CardoExe, OpensTheListNamedOnTheCommandLine) {
+  dir.Write(u"a b.lst", "http://x/1\r\nhttp://x/2\r\n");
+  RunningCardo cardo(dir, u"\"" + dir.File(u"a b.lst") + u"\" ignored.lst");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Title(main), u"Cardo - [a b.lst]");
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(cardo.WaitForExit());
+  EXPECT_NE(dir.Read(u"CARDO.INI").find("FileHistory1=" + WideToAnsi(dir.File(u"a b.lst"))),
+            std::string::npos);
+}
+
+TEST_F(CardoExe, StartsUntitledWhateverTheCommandLineHolds) {
+  for (const char16_t* arguments : {u"missing.lst", u"\"unbalanced", u"   ", u"C:\\"}) {
+    RunningCardo cardo(dir, arguments);
+    HWND main = cardo.WaitForWindow();
+    ASSERT_NE(main, nullptr) << std::u16string(arguments).size();
+    EXPECT_EQ(Title(main), u"Cardo - [無題]");
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(cardo.WaitForExit());
+  }
+}
+
+TEST_F(CardoExe, DamagedSettingsAreKeptAsABackup) {
+  const std::string garbage("\x01\xFF garbage \x81\x00 more", 18);
+  dir.Write(u"CARDO.INI", garbage);
+  RunningCardo cardo(dir, u"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(cardo.WaitForExit());
+  EXPECT_EQ(dir.Read(u"CARDOINI.OLD"), garbage);
+  EXPECT_NE(dir.Read(u"CARDO.INI").find("[PREF]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace cardo

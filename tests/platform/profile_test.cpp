@@ -72,25 +72,25 @@ TEST(Profile, WritesFilesLikeTheSystem) {
     std::vector<std::array<const char*, 3>> writes;
     const char* after;
   } cases[] = {
-      {"new file", nullptr, {{"PREF", "a", "1"}}, "\r\n[PREF]\r\na=1\r\n"},
+      {"new file", nullptr, {{"PREF", "a", "1"}}, "[PREF]\r\na=1\r\n"},
       {"replace in place",
        "[PREF]\r\na=1\r\nb=2\r\n",
        {{"PREF", "A", "9"}},
-       "\r\n[PREF]\r\na=9\r\nb=2\r\n"},
+       "[PREF]\r\na=9\r\nb=2\r\n"},
       {"new key at the end of its section",
        "[PREF]\r\na=1\r\n[HISTORY]\r\nx=1\r\n",
        {{"PREF", "b", "2"}},
-       "\r\n[PREF]\r\na=1\r\nb=2\r\n\r\n[HISTORY]\r\nx=1\r\n"},
+       "[PREF]\r\na=1\r\nb=2\r\n[HISTORY]\r\nx=1\r\n"},
       {"new section at the end",
        "[PREF]\r\na=1\r\n",
        {{"WINDOW", "width", "9600"}, {"WINDOW", "height", "7200"}},
-       "\r\n[PREF]\r\na=1\r\n\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"},
-      {"header kept",
+       "[PREF]\r\na=1\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"},
+      {"header kept, blank line dropped",
        "'----\r\n'  title\r\n'    version:3.00\r\n'----\r\n\r\n[PREF]\r\na=1\r\n",
        {{"PREF", "b", "x y"}},
-       "'----\r\n'  title\r\n'    version:3.00\r\n'----\r\n\r\n[PREF]\r\na=1\r\nb=x y\r\n"},
-      {"leading blanks of a value dropped", "[P]\r\n", {{"P", "k", "  v "}}, "\r\n[P]\r\nk=v \r\n"},
-      {"empty value", "[P]\r\nk=1\r\n", {{"P", "k", ""}}, "\r\n[P]\r\nk=\r\n"},
+       "'----\r\n'  title\r\n'    version:3.00\r\n'----\r\n[PREF]\r\na=1\r\nb=x y\r\n"},
+      {"leading blanks of a value dropped", "[P]\r\n", {{"P", "k", "  v "}}, "[P]\r\nk=v \r\n"},
+      {"empty value", "[P]\r\nk=1\r\n", {{"P", "k", ""}}, "[P]\r\nk=\r\n"},
   };
   for (const auto& c : cases) {
     TempDir dir;

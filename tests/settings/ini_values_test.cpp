@@ -52,7 +52,7 @@ TEST(IniValues, WritesStopAtTheFirstLineBreak) {
   ASSERT_TRUE(WriteIniValue(SystemProfile(), "S", "a", u"one\r\n[S]\r\nb=2", file));
   ASSERT_TRUE(WriteIniValue(SystemProfile(), "S", "c", u"x\ny", file));
   ASSERT_TRUE(WriteIniValue(SystemProfile(), "S", "d", u"\rz", file));
-  EXPECT_EQ(dir.Read(u"t.ini"), "\r\n[S]\r\na=one\r\nc=x\r\nd=\r\n");
+  EXPECT_EQ(dir.Read(u"t.ini"), "[S]\r\na=one\r\nc=x\r\nd=\r\n");
   EXPECT_EQ(ReadIniValue(SystemProfile(), "S", "a", 256, file), u"one");
 }
 

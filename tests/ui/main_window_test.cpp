@@ -1,0 +1,241 @@
+// The main window driven in-process by window messages, with every question answered by a
+// scripted Ui.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include "app/controls/twips.h"
+#include "app/platform/profile.h"
+#include "app/resources/resource.h"
+#include "app/shell/main_window.h"
+#include "app/shell/messages.h"
+#include "app/shell/startup.h"
+#include "tests/support/fakes.h"
+
+namespace cardo {
+namespace {
+
+using testing::ScriptedUi;
+using testing::TempDir;
+using Lines = std::vector<std::u16string>;
+
+std::u16string WindowText(HWND hwnd) {
+  wchar_t text[512] = {};
+  GetWindowTextW(hwnd, text, 512);
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+std::u16string MenuText(HMENU menu, UINT item, UINT flags) {
+  wchar_t text[256] = {};
+  GetMenuStringW(menu, item, text, 256, flags);
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+bool MenuEnabled(HMENU menu, UINT command) {
+  return !(GetMenuState(menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    window = std::make_unique<frmMain>(
+        GetModuleHandleW(nullptr),
+        frmMain::Services{ui, SystemFileSystem(), settings, store, /*quitOnDestroy=*/false});
+    ASSERT_FALSE(window->closed());
+  }
+
+  void Command(int id) { SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+  HWND list() const { return window->listHwnd(); }
+  LPARAM RowPoint(int row) const {
+    RECT item{};
+    SendMessageW(list(), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    return MAKELPARAM(item.left + 5, (item.top + item.bottom) / 2);
+  }
+
+  TempDir dir;
+  ScriptedUi ui;
+  Settings settings;
+  SettingsStore store{SystemProfile(), SystemFileSystem(), dir.File(u"CARDO.INI"), dir.path(),
+                      u"3.00", 3};
+  std::unique_ptr<frmMain> window;
+};
+
+TEST_F(MainWindowTest, StartsUntitledWithTheSpecifiedMenus) {
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題]");
+  HMENU bar = GetMenu(window->hwnd());
+  const char16_t* top[] = {u"ファイル(&F)", u"編集(&E)", u"表示(&V)", u"ヘルプ(&H)"};
+  for (UINT i = 0; i < 4; ++i) EXPECT_EQ(MenuText(bar, i, MF_BYPOSITION), top[i]);
+  HMENU edit = GetSubMenu(bar, 1);
+  EXPECT_EQ(MenuText(edit, IDM_EDIT_BASE + 1, MF_BYCOMMAND), u"切り取り(&T)\tCtrl+X");
+  EXPECT_EQ(MenuText(edit, IDM_EDIT_BASE + 13, MF_BYCOMMAND), u"重複を削除(&O)");
+  EXPECT_EQ(MenuText(edit, 13, MF_BYPOSITION), u"整列(&S)");
+  HMENU history = GetSubMenu(GetSubMenu(bar, 0), 6);
+  ASSERT_EQ(GetMenuItemCount(history), 1);
+  EXPECT_EQ(MenuText(history, 0, MF_BYPOSITION), u"履歴はありません");
+  EXPECT_FALSE(MenuEnabled(history, IDM_HISTORY_BASE + 1));
+}
+
+TEST_F(MainWindowTest, EditMenuFollowsSelectionAndClipboard) {
+  HMENU edit = GetSubMenu(GetMenu(window->hwnd()), 1);
+  window->list().ReplaceAll({u"a", u"b"});
+  SendMessageW(window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+  for (int index : {1, 2, 3, 4}) EXPECT_FALSE(MenuEnabled(edit, IDM_EDIT_BASE + index)) << index;
+  EXPECT_TRUE(MenuEnabled(edit, IDM_EDIT_BASE + 6));
+
+  window->list().SetSelected(1, true);
+  ui.clipboard = u"x";
+  SendMessageW(window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
+  for (int index : {1, 2, 3, 4}) EXPECT_TRUE(MenuEnabled(edit, IDM_EDIT_BASE + index)) << index;
+}
+
+TEST_F(MainWindowTest, PasteSortAndTitle) {
+  ui.clipboard = u"http://b/\r\nhttp://a/\r\nhttp://c/\r\n";
+  Command(IDM_EDIT_BASE + 3);
+  EXPECT_EQ(window->list().Lines(), (Lines{u"http://b/", u"http://a/", u"http://c/"}));
+  EXPECT_EQ(SendMessageW(list(), LB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 3);
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*]");
+
+  Command(IDM_SORT_BASE + 1);
+  EXPECT_EQ(window->list().Lines(), (Lines{u"http://a/", u"http://b/", u"http://c/"}));
+  wchar_t first[64] = {};
+  SendMessageW(list(), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+  EXPECT_STREQ(first, L"http://a/");
+  Command(11);  // toolbar position 11: sort descending
+  EXPECT_EQ(window->list().Line(0), u"http://c/");
+}
+
+TEST_F(MainWindowTest, HorizontalExtentFollowsTheWidestLine) {
+  window->list().ReplaceAll({u"short"});
+  window->UpdateHorizontalExtent();
+  const auto narrow = SendMessageW(list(), LB_GETHORIZONTALEXTENT, 0, 0);
+  window->list().AppendLine(std::u16string(300, u'W'));
+  window->UpdateHorizontalExtent();
+  const auto wide = SendMessageW(list(), LB_GETHORIZONTALEXTENT, 0, 0);
+  EXPECT_GT(narrow, 5);
+  EXPECT_GT(wide, narrow * 10);
+  window->list().Clear();
+  window->UpdateHorizontalExtent();
+  EXPECT_EQ(SendMessageW(list(), LB_GETHORIZONTALEXTENT, 0, 0), 5);
+}
+
+TEST_F(MainWindowTest, InsertKeyTogglesSelection) {
+  window->list().ReplaceAll({u"a", u"b", u"c"});
+  window->list().SetFocusIndex(2);
+  Command(IDM_EDIT_BASE + 6);
+  EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 3);
+  SendMessageW(list(), WM_KEYDOWN, VK_INSERT, 0);
+  EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 0);
+  SendMessageW(list(), WM_KEYDOWN, VK_INSERT, 0);
+  EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 1);
+  EXPECT_TRUE(window->list().Selected(2));
+}
+
+TEST_F(MainWindowTest, DraggingMovesTheFocusLine) {
+  ShowWindow(window->hwnd(), SW_SHOWNA);
+  window->list().ReplaceAll({u"a", u"b", u"c", u"d"});
+  SendMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0));
+  SendMessageW(list(), WM_MOUSEMOVE, MK_LBUTTON, RowPoint(2));
+  SendMessageW(list(), WM_LBUTTONUP, 0, RowPoint(2));
+  EXPECT_EQ(window->list().Lines(), (Lines{u"b", u"c", u"a", u"d"}));
+  EXPECT_EQ(window->list().FocusIndex(), 2);
+  EXPECT_TRUE(window->list().Selected(2));
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*]");
+
+  // Dropped below the last line: the line goes to the end.
+  RECT client{};
+  GetClientRect(list(), &client);
+  SendMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON, RowPoint(0));
+  SendMessageW(list(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, client.bottom - 2));
+  SendMessageW(list(), WM_LBUTTONUP, 0, MAKELPARAM(5, client.bottom - 2));
+  EXPECT_EQ(window->list().Lines(), (Lines{u"c", u"a", u"d", u"b"}));
+}
+
+TEST_F(MainWindowTest, RecentFilesShowInTheSubmenu) {
+  HMENU history = GetSubMenu(GetSubMenu(GetMenu(window->hwnd()), 0), 6);
+  window->RecentFiles().AddItem(u"C:\\lists\\a.lst");
+  window->RecentFiles().AddItem(u"C:\\lists\\b.lst");
+  ASSERT_EQ(GetMenuItemCount(history), 2);
+  EXPECT_EQ(MenuText(history, 0, MF_BYPOSITION), u"&1: C:\\lists\\b.lst");
+  EXPECT_TRUE(MenuEnabled(history, IDM_HISTORY_BASE + 1));
+}
+
+TEST_F(MainWindowTest, WindowSizeInTwips) {
+  window->SetWidth(9000);
+  window->SetHeight(6000);
+  EXPECT_NEAR(window->Width(), 9000, TwipsPerPixelX());
+  EXPECT_NEAR(window->Height(), 6000, TwipsPerPixelY());
+  window->SetWidth(-5);            // damaged values still leave a usable window
+  window->SetHeight(2000000000);
+  EXPECT_GT(window->Width(), 0);
+  EXPECT_LT(window->Height(), 2000000000);
+}
+
+TEST_F(MainWindowTest, ExportButtonsFollowTheManagerPaths) {
+  window->SetPrefarence();
+  HWND bar = window->toolbarHwnd();
+  EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 13, 0));
+  EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 14, 0));
+  settings.ReGetPath = u"C:\\ReGet\\ReGet.exe";
+  window->SetPrefarence();
+  EXPECT_TRUE(SendMessageW(bar, TB_ISBUTTONENABLED, 13, 0));
+  EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 14, 0));
+}
+
+TEST_F(MainWindowTest, ClosingAsksAndSavesSettings) {
+  window->list().AppendLine(u"x");
+  window->shell().document.MarkModified();
+  ui.answers = {MessageAnswer::Cancel};
+  SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(window->closed());
+  EXPECT_EQ(ui.messages.back().text, u"無題" + std::u16string(msg::kSaveQuestion));
+  EXPECT_EQ(dir.Read(u"CARDO.INI"), "<missing>");
+
+  ui.answers = {MessageAnswer::No};
+  SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(window->closed());
+  EXPECT_NE(dir.Read(u"CARDO.INI").find("[WINDOW]"), std::string::npos);
+}
+
+// Builds the HDROP the shell sends for dropped files.
+HGLOBAL MakeDrop(const std::vector<std::wstring>& files) {
+  std::wstring list;
+  for (const auto& f : files) list += f + L'\0';
+  list += L'\0';
+  HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(),
+         list.size() * sizeof(wchar_t));
+  GlobalUnlock(block);
+  return block;
+}
+
+TEST_F(MainWindowTest, DroppedFileOpensAsTheList) {
+  dir.Write(u"drop.lst", "one\r\ntwo\r\n");
+  const std::u16string path = dir.File(u"drop.lst");
+  SendMessageW(list(), WM_DROPFILES,
+               reinterpret_cast<WPARAM>(MakeDrop({std::wstring(path.begin(), path.end())})), 0);
+  EXPECT_EQ(window->list().Lines(), (Lines{u"one", u"two"}));
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [drop.lst]");
+  EXPECT_EQ(window->RecentFiles().MenuItem(1), path);
+}
+
+TEST_F(MainWindowTest, FullListSaysSoOnce) {
+  std::vector<std::u16string> lines(kMaxListLines - 1, u"http://example.com/x.jpg");
+  window->list().ReplaceAll(lines);
+  EXPECT_EQ(SendMessageW(list(), LB_GETCOUNT, 0, 0), kMaxListLines - 1);
+  ui.clipboard = u"1\r\n2\r\n3";
+  Command(IDM_EDIT_BASE + 3);
+  EXPECT_EQ(SendMessageW(list(), LB_GETCOUNT, 0, 0), kMaxListLines);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, msg::kListFull);
+}
+
+}  // namespace
+}  // namespace cardo

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Runs every test suite: the native core tests (plain and with AddressSanitizer and UBSan),
+# then the Windows core, seam, UI and end-to-end tests under Wine. Prints each runner's own
+# summary and one closing line with the totals; exits non-zero on any failure.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+passed=0
+failed=0
+status=0
+
+run_suite() {
+  local name=$1
+  shift
+  echo "== $name"
+  local log
+  log=$(mktemp)
+  "$@" 2>&1 | tee "$log" | grep -a -E '^\[  (PASSED|FAILED)  \]|^\[==========\]|Failure$' || true
+  local rc=${PIPESTATUS[0]}
+  local p f
+  p=$(grep -a -oE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
+  f=$(grep -a -oE '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' | head -1)
+  passed=$((passed + ${p:-0}))
+  failed=$((failed + ${f:-0}))
+  if [[ $rc -ne 0 ]]; then
+    status=1
+    [[ -z "$f" ]] && failed=$((failed + 1))
+    grep -a -B2 -A12 'Failure$' "$log" | head -200
+  fi
+  rm -f "$log"
+}
+
+run_suite "native core" "$root/build/native/tests/cardo_tests"
+run_suite "native core, sanitized" "$root/build/native-asan/tests/cardo_tests"
+
+source "$root/tools/wine-env.sh"
+cardo_wine_prepare
+cd "$root/build/win32/tests"
+run_suite "windows core and seams" wine ./cardo_tests.exe
+run_suite "windows forms" wine ./cardo_ui_tests.exe
+run_suite "Cardo.exe end to end" wine ./cardo_e2e_tests.exe
+wineserver -k >/dev/null 2>&1 || true
+
+echo "tests: $passed passed, $failed failed"
+exit $status

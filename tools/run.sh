@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Starts the built Cardo.exe under Wine on the user's display. The program folder
+# (build/program) keeps its settings file between runs, as an installed copy would.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export CARDO_WINE_DRIVER=x11
+source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
+cardo_wine_prepare
+program="$root/build/program"
+mkdir -p "$program"
+cp "$root/build/win32/app/Cardo.exe" "$program/"
+cd "$program"
+exec wine Cardo.exe "$@"
