@@ -9,8 +9,7 @@ namespace cardo {
 
 std::u16string SelectedLinesText(const UrlList& list) {
   std::u16string text;
-  for (int i = 0; i < list.Count(); ++i) {
-    if (!list.Selected(i)) continue;
+  for (const int i : list.SelectedIndices()) {
     text += list.Line(i);
     text += u"\r\n";
   }
@@ -18,47 +17,48 @@ std::u16string SelectedLinesText(const UrlList& list) {
 }
 
 void RemoveSelectedLines(UrlList& list) {
+  const auto selected = list.SelectedIndices();
+  if (selected.empty()) return;
+  const auto lines = list.Lines();
   std::vector<std::u16string> kept;
-  bool any = false;
-  for (int i = 0; i < list.Count(); ++i) {
-    if (list.Selected(i)) {
-      any = true;
+  kept.reserve(lines.size() - selected.size());
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (next < selected.size() && selected[next] == static_cast<int>(i)) {
+      ++next;
     } else {
-      kept.push_back(list.Line(i));
+      kept.push_back(lines[i]);
     }
   }
-  if (!any) return;
   // Removing one by one costs O(n) each in a list box; rebuilding is linear overall. The
   // focus stays on the line that followed the last removed one, as single removals leave it.
   const int focus = list.FocusIndex();
-  int removedBefore = 0;
-  for (int i = 0; i < focus; ++i) removedBefore += list.Selected(i) ? 1 : 0;
+  const auto removedBefore = std::lower_bound(selected.begin(), selected.end(), focus) -
+                             selected.begin();
   list.ReplaceAll(kept);
-  if (!kept.empty()) list.SetFocusIndex(std::min(focus - removedBefore, list.Count() - 1));
+  if (!kept.empty()) {
+    list.SetFocusIndex(std::min(focus - static_cast<int>(removedBefore), list.Count() - 1));
+  }
 }
 
 int AppendPastedText(UrlList& list, std::u16string_view text) {
   list.SetAllSelected(false);
   while (text.size() >= 2 && text.substr(text.size() - 2) == u"\r\n") text.remove_suffix(2);
   if (text.empty()) return 0;
-  int refused = 0;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find(u"\r\n", start);
-    const auto piece = text.substr(start, end == std::u16string_view::npos ? end : end - start);
-    if (list.AppendLine(piece)) {
-      list.SetSelected(list.Count() - 1, true);
-    } else {
-      ++refused;
-    }
-    if (end == std::u16string_view::npos) break;
-    start = end + 2;
-  }
-  return refused;
+  const auto pieces = SplitDroppedText(text);
+  return static_cast<int>(pieces.size()) - list.AppendLines(pieces, true);
 }
 
 void InvertSelection(UrlList& list) {
-  for (int i = 0; i < list.Count(); ++i) list.SetSelected(i, !list.Selected(i));
+  // Select everything, then clear the runs that were selected: one step per run.
+  const auto was = list.SelectedIndices();
+  list.SetAllSelected(true);
+  for (std::size_t i = 0; i < was.size();) {
+    std::size_t j = i;
+    while (j + 1 < was.size() && was[j + 1] == was[j] + 1) ++j;
+    list.SetRangeSelected(was[i], was[j], false);
+    i = j + 1;
+  }
 }
 
 bool RemoveDuplicateLines(UrlList& list) {
@@ -99,11 +99,9 @@ bool ShuffleLines(UrlList& list, std::uint64_t seed) {
 }
 
 void ToggleFocusSelection(UrlList& list) {
-  for (int i = 0; i < list.Count(); ++i) {
-    if (list.Selected(i)) {
-      list.SetAllSelected(false);
-      return;
-    }
+  if (list.SelectedCount() > 0) {
+    list.SetAllSelected(false);
+    return;
   }
   const int focus = list.FocusIndex();
   if (focus >= 0) list.SetSelected(focus, true);
@@ -216,9 +214,8 @@ void DropTextOnList(ShellContext& shell, std::u16string_view text) {
   int refused = 0;
   {
     RedrawSuspension hidden(shell.list);
-    for (const auto& piece : SplitDroppedText(text)) {
-      if (!shell.list.AppendLine(piece)) ++refused;
-    }
+    const auto pieces = SplitDroppedText(text);
+    refused = static_cast<int>(pieces.size()) - shell.list.AppendLines(pieces, false);
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();

@@ -73,9 +73,8 @@ bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append) 
     RedrawSuspension hidden(shell.list);
     if (auto bytes = shell.fs.ReadAll(path)) {
       readOk = true;
-      for (const auto& line : SplitListText(AnsiToWide(*bytes))) {
-        if (!shell.list.AppendLine(line)) ++refused;
-      }
+      const auto lines = SplitListText(AnsiToWide(*bytes));
+      refused = static_cast<int>(lines.size()) - shell.list.AppendLines(lines, false);
     }
   }
   if (!readOk) {

@@ -3,13 +3,6 @@
 #include <algorithm>
 
 namespace cardo {
-namespace {
-
-LPARAM TextParam(const std::u16string& text) {
-  return reinterpret_cast<LPARAM>(reinterpret_cast<const wchar_t*>(text.c_str()));
-}
-
-}  // namespace
 
 std::u16string ListBoxUrlList::Line(int index) const {
   return index >= 0 && index < Count() ? lines_[static_cast<std::size_t>(index)]
@@ -17,6 +10,34 @@ std::u16string ListBoxUrlList::Line(int index) const {
 }
 
 bool ListBoxUrlList::Selected(int index) const { return Send(LB_GETSEL, index) > 0; }
+
+std::vector<int> ListBoxUrlList::SelectedIndices() const {
+  const LRESULT count = Send(LB_GETSELCOUNT);
+  if (count <= 0) return {};
+  std::vector<int> indices(static_cast<std::size_t>(count));
+  const LRESULT got = Send(LB_GETSELITEMS, static_cast<WPARAM>(count),
+                           reinterpret_cast<LPARAM>(indices.data()));
+  indices.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  std::sort(indices.begin(), indices.end());
+  return indices;
+}
+
+int ListBoxUrlList::SelectedCount() const {
+  const LRESULT count = Send(LB_GETSELCOUNT);
+  return count > 0 ? static_cast<int>(count) : 0;
+}
+
+void ListBoxUrlList::SetRangeSelected(int first, int last, bool selected) {
+  first = std::max(first, 0);
+  last = std::min(last, Count() - 1);
+  if (first > last) return;
+  // LB_SELITEMRANGEEX deselects when its first position is the larger one.
+  if (selected) {
+    Send(LB_SELITEMRANGEEX, first, last);
+  } else {
+    Send(LB_SELITEMRANGEEX, last, first);
+  }
+}
 
 void ListBoxUrlList::SetSelected(int index, bool selected) {
   if (index >= 0 && index < Count()) Send(LB_SETSEL, selected ? TRUE : FALSE, index);
@@ -39,13 +60,24 @@ int ListBoxUrlList::TopIndex() const { return static_cast<int>(Send(LB_GETTOPIND
 
 bool ListBoxUrlList::AppendLine(std::u16string_view text) { return InsertLine(Count(), text); }
 
+int ListBoxUrlList::AppendLines(const std::vector<std::u16string>& lines, bool select) {
+  const int first = Count();
+  const std::size_t room = static_cast<std::size_t>(kMaxListLines - first);
+  const std::size_t n = std::min(lines.size(), room);
+  if (n == 0) return 0;
+  // A larger count keeps the selection of the lines already there.
+  const LRESULT set = Send(LB_SETCOUNT, static_cast<WPARAM>(first) + n);
+  if (set == LB_ERR || set == LB_ERRSPACE) return 0;
+  lines_.insert(lines_.end(), lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
+  if (select) Send(LB_SELITEMRANGEEX, first, first + static_cast<int>(n) - 1);
+  return static_cast<int>(n);
+}
+
 bool ListBoxUrlList::InsertLine(int index, std::u16string_view text) {
   if (Count() >= kMaxListLines || index < 0 || index > Count()) return false;
-  std::u16string line(text);
-  const LRESULT at = index == Count() ? Send(LB_ADDSTRING, 0, TextParam(line))
-                                      : Send(LB_INSERTSTRING, index, TextParam(line));
+  const LRESULT at = Send(LB_INSERTSTRING, index, 0);
   if (at == LB_ERR || at == LB_ERRSPACE) return false;
-  lines_.insert(lines_.begin() + index, std::move(line));
+  lines_.insert(lines_.begin() + index, std::u16string(text));
   return true;
 }
 
@@ -64,12 +96,10 @@ int ListBoxUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   RedrawSuspension hidden(*this);
   Clear();
   const std::size_t n = std::min<std::size_t>(lines.size(), kMaxListLines);
-  lines_.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) {
-    const LRESULT at = Send(LB_ADDSTRING, 0, TextParam(lines[i]));
-    if (at == LB_ERR || at == LB_ERRSPACE) break;
-    lines_.push_back(lines[i]);
-  }
+  if (n == 0) return 0;
+  const LRESULT set = Send(LB_SETCOUNT, n);
+  if (set == LB_ERR || set == LB_ERRSPACE) return 0;
+  lines_.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
   return Count();
 }
 

@@ -127,16 +127,25 @@ frmMain::~frmMain() {
 
 void frmMain::CreateChildren() {
   font_.reset(CreateUiFont());
+  meter_ = std::make_unique<AnsiTextMeter>(static_cast<HFONT>(font_.get()));
   line_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0,
                           2, hwnd(), reinterpret_cast<HMENU>(IDC_VOPLINE), instance_, nullptr);
   CreateToolbar();
   HWND list = CreateWindowExW(
       WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_EXTENDEDSEL |
-          LBS_NOINTEGRALHEIGHT | LBS_NOTIFY,
+          LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | LBS_NODATA | LBS_OWNERDRAWFIXED,
       0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_LSTMAINLIST), instance_, nullptr);
   CARDO_CHECK_WIN32(list);
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+  // An owner-drawn list takes its row height from us, not from its font.
+  HDC dc = GetDC(list);
+  HGDIOBJ old = SelectObject(dc, font_.get());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LONG>(metrics.tmHeight, 1));
   SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
   DragAcceptFiles(list, TRUE);
   list_ = std::make_unique<ListBoxUrlList>(list);
@@ -230,6 +239,12 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       break;
     case WM_NOTIFY:
       return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_DRAWITEM:
+      if (wParam == IDC_LSTMAINLIST) {
+        lstMainList_DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+      }
+      break;
     case WM_INITMENUPOPUP:
       OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
       return 0;
@@ -320,8 +335,7 @@ void frmMain::OnCommand(int id) {
 }
 
 void frmMain::OnInitMenuPopup(HMENU menu) {
-  bool anySelected = false;
-  for (int i = 0; i < list_->Count() && !anySelected; ++i) anySelected = list_->Selected(i);
+  const bool anySelected = list_->SelectedCount() > 0;
   const bool clipboardText = services_.ui.ClipboardHasText();
   auto enable = [menu](UINT id, bool on) {
     EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
@@ -394,20 +408,8 @@ void frmMain::SetPrefarence() {
 }
 
 void frmMain::UpdateHorizontalExtent() {
-  HDC dc = GetDC(hwnd());
-  if (!dc) return;
-  HGDIOBJ old = SelectObject(dc, font_.get());
   LONG widest = 0;
-  for (const auto& line : list_->LineRefs()) {
-    if (line.empty()) continue;
-    const std::string bytes = WideToAnsi(line);
-    SIZE size{};
-    if (GetTextExtentPoint32A(dc, bytes.data(), static_cast<int>(bytes.size()), &size)) {
-      widest = std::max(widest, size.cx);
-    }
-  }
-  SelectObject(dc, old);
-  ReleaseDC(hwnd(), dc);
+  for (const auto& line : list_->LineRefs()) widest = std::max(widest, meter_->Width(line));
   SendMessageW(list_->hwnd(), LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest + 5), 0);
 }
 
@@ -582,6 +584,24 @@ void frmMain::lstMainList_DragDrop(POINT listPoint) {
   if (!moved) return;
   document_->MarkModified();
   UpdateHorizontalExtent();
+}
+
+void frmMain::lstMainList_DrawItem(const DRAWITEMSTRUCT& item) {
+  HDC dc = item.hDC;
+  RECT rect = item.rcItem;
+  if (item.itemID != static_cast<UINT>(-1) && item.itemID < static_cast<UINT>(list_->Count())) {
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    FillRect(dc, &rect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const auto& text = list_->LineRefs()[item.itemID];
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    ExtTextOutW(dc, rect.left + 1, rect.top, ETO_CLIPPED, &rect,
+                reinterpret_cast<const wchar_t*>(text.data()), static_cast<UINT>(text.size()),
+                nullptr);
+    SelectObject(dc, old);
+  }
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rect);
 }
 
 void frmMain::lstMainList_DblClick() {

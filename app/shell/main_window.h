@@ -14,6 +14,7 @@
 #include "app/shell/listbox_url_list.h"
 #include "app/shell/menu_history.h"
 #include "app/shell/shell_context.h"
+#include "app/shell/text_meter_win.h"
 #include "app/shell/win_menu_place.h"
 
 namespace cardo {
@@ -81,6 +82,7 @@ class frmMain final : public WindowSizeTwips {
   void lstMainList_MouseDown(bool right, POINT listPoint);
   bool lstMainList_MouseMove(WPARAM keys, POINT listPoint);
   void lstMainList_DragDrop(POINT listPoint);
+  void lstMainList_DrawItem(const DRAWITEMSTRUCT& item);
   void lstMainList_DblClick();
   void lstMainList_DropFiles(HDROP drop);
 
@@ -98,6 +100,7 @@ class frmMain final : public WindowSizeTwips {
   HACCEL accelerators_ = nullptr;
   HCURSOR dragCursor_ = nullptr;
   UniqueGdi font_;
+  std::unique_ptr<AnsiTextMeter> meter_;
   std::unique_ptr<ListBoxUrlList> list_;
   std::unique_ptr<ListDocument> document_;
   std::unique_ptr<WinHistoryMenu> historyMenu_;

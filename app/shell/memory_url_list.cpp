@@ -19,6 +19,20 @@ bool MemoryUrlList::Selected(int index) const {
   return Valid(index) && lines_[static_cast<std::size_t>(index)].selected;
 }
 
+std::vector<int> MemoryUrlList::SelectedIndices() const {
+  std::vector<int> out;
+  for (int i = 0; i < Count(); ++i) {
+    if (lines_[static_cast<std::size_t>(i)].selected) out.push_back(i);
+  }
+  return out;
+}
+
+int MemoryUrlList::SelectedCount() const { return static_cast<int>(SelectedIndices().size()); }
+
+void MemoryUrlList::SetRangeSelected(int first, int last, bool selected) {
+  for (int i = std::max(first, 0); i <= last && i < Count(); ++i) SetSelected(i, selected);
+}
+
 void MemoryUrlList::SetSelected(int index, bool selected) {
   if (Valid(index)) lines_[static_cast<std::size_t>(index)].selected = selected;
 }
@@ -33,6 +47,13 @@ void MemoryUrlList::SetFocusIndex(int index) {
 
 bool MemoryUrlList::AppendLine(std::u16string_view text) {
   return InsertLine(Count(), text);
+}
+
+int MemoryUrlList::AppendLines(const std::vector<std::u16string>& lines, bool select) {
+  const std::size_t room = static_cast<std::size_t>(kMaxListLines - Count());
+  const std::size_t n = std::min(lines.size(), room);
+  for (std::size_t i = 0; i < n; ++i) lines_.push_back(Row{lines[i], select});
+  return static_cast<int>(n);
 }
 
 bool MemoryUrlList::InsertLine(int index, std::u16string_view text) {

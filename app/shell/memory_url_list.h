@@ -11,13 +11,17 @@ class MemoryUrlList final : public UrlList {
   std::u16string Line(int index) const override;
   std::vector<std::u16string> Lines() const override;
   bool Selected(int index) const override;
+  std::vector<int> SelectedIndices() const override;
+  int SelectedCount() const override;
   void SetSelected(int index, bool selected) override;
   void SetAllSelected(bool selected) override;
+  void SetRangeSelected(int first, int last, bool selected) override;
   int FocusIndex() const override { return lines_.empty() ? -1 : focus_; }
   void SetFocusIndex(int index) override;
   int TopIndex() const override { return top_; }
   void SetTopIndex(int index) { top_ = index; }
   bool AppendLine(std::u16string_view text) override;
+  int AppendLines(const std::vector<std::u16string>& lines, bool select) override;
   bool InsertLine(int index, std::u16string_view text) override;
   void RemoveLine(int index) override;
   void Clear() override;

@@ -20,8 +20,13 @@ class UrlList {
   virtual std::vector<std::u16string> Lines() const = 0;
 
   virtual bool Selected(int index) const = 0;
+  // The selected positions in ascending order, asked in one step.
+  virtual std::vector<int> SelectedIndices() const = 0;
+  virtual int SelectedCount() const = 0;
   virtual void SetSelected(int index, bool selected) = 0;
   virtual void SetAllSelected(bool selected) = 0;
+  // Sets positions first to last (inclusive) in one step.
+  virtual void SetRangeSelected(int first, int last, bool selected) = 0;
 
   // The focus line, or -1 for an empty list.
   virtual int FocusIndex() const = 0;
@@ -30,6 +35,9 @@ class UrlList {
 
   // Adds a new last line, selection of the others unchanged. False when the list is full.
   virtual bool AppendLine(std::u16string_view text) = 0;
+  // Adds lines at the end in one step, selected or not, as far as the limit allows; returns
+  // how many were added.
+  virtual int AppendLines(const std::vector<std::u16string>& lines, bool select) = 0;
   // False when the list is full or `index` is past the end.
   virtual bool InsertLine(int index, std::u16string_view text) = 0;
   virtual void RemoveLine(int index) = 0;

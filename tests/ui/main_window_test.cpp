@@ -7,11 +7,14 @@
 #include <shlobj.h>
 
 #include "app/controls/twips.h"
+#include "app/platform/codec.h"
 #include "app/platform/profile.h"
+#include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
 #include "app/shell/messages.h"
 #include "app/shell/startup.h"
+#include "app/shell/text_meter_win.h"
 #include "tests/support/fakes.h"
 
 namespace cardo {
@@ -102,9 +105,6 @@ TEST_F(MainWindowTest, PasteSortAndTitle) {
 
   Command(IDM_SORT_BASE + 1);
   EXPECT_EQ(window->list().Lines(), (Lines{u"http://a/", u"http://b/", u"http://c/"}));
-  wchar_t first[64] = {};
-  SendMessageW(list(), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
-  EXPECT_STREQ(first, L"http://a/");
   Command(11);  // toolbar position 11: sort descending
   EXPECT_EQ(window->list().Line(0), u"http://c/");
 }
@@ -123,6 +123,24 @@ TEST_F(MainWindowTest, HorizontalExtentFollowsTheWidestLine) {
   EXPECT_EQ(SendMessageW(list(), LB_GETHORIZONTALEXTENT, 0, 0), 5);
 }
 
+TEST_F(MainWindowTest, MeterMeasuresAsTheSystemDoes) {
+  auto font = reinterpret_cast<HFONT>(SendMessageW(list(), WM_GETFONT, 0, 0));
+  AnsiTextMeter meter(font);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  for (const char16_t* line :
+       {u"http://www.example.com/images/img001.jpg", u"http://例え.jp/画像/ソフト.zip",
+        u"ｱｲｳｴｵ half-width", u"caf\u00E9 \u00E9t\u00E9", u"\u4E02\uFF5E\u2014", u"",
+        u"WWWWWWWWWWiiiiiiii", u"\U0001F600 emoji"}) {
+    const std::string bytes = WideToAnsi(line);
+    SIZE size{};
+    GetTextExtentPoint32A(dc, bytes.data(), static_cast<int>(bytes.size()), &size);
+    EXPECT_EQ(meter.Width(line), size.cx) << Utf16ToUtf8(line);
+  }
+  SelectObject(dc, old);
+  DeleteDC(dc);
+}
+
 TEST_F(MainWindowTest, InsertKeyTogglesSelection) {
   window->list().ReplaceAll({u"a", u"b", u"c"});
   window->list().SetFocusIndex(2);
@@ -133,6 +151,12 @@ TEST_F(MainWindowTest, InsertKeyTogglesSelection) {
   SendMessageW(list(), WM_KEYDOWN, VK_INSERT, 0);
   EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 1);
   EXPECT_TRUE(window->list().Selected(2));
+
+  window->list().ReplaceAll({u"0", u"1", u"2", u"3", u"4", u"5"});
+  for (int row : {0, 1, 3}) window->list().SetSelected(row, true);
+  Command(IDM_EDIT_BASE + 7);  // invert selection
+  EXPECT_EQ(window->list().SelectedIndices(), (std::vector<int>{2, 4, 5}));
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題]");
 }
 
 TEST_F(MainWindowTest, DraggingMovesTheFocusLine) {

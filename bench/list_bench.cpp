@@ -1,0 +1,198 @@
+// The URL list at its limit of 32767 lines of 60-80 characters, in the main window's real list
+// box: each operation measured side by side with the literal algorithm it replaces, or with
+// the platform's own floor for the same work.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/platform/codec.h"
+#include "app/platform/file_system.h"
+#include "app/platform/profile.h"
+#include "app/shell/edit_commands.h"
+#include "app/shell/main_window.h"
+#include "bench/literal_list_ops.h"
+
+namespace cardo::bench {
+namespace {
+
+class BenchUi final : public Ui {
+ public:
+  std::u16string clipboard;
+  MessageAnswer ShowMessage(std::u16string_view, std::u16string_view, MessageIcon,
+                            MessageButtons buttons) override {
+    return buttons == MessageButtons::YesNoCancel ? MessageAnswer::No : MessageAnswer::Ok;
+  }
+  std::optional<FileDialogResult> ShowOpenDialog(const FileDialogOptions&) override { return {}; }
+  std::optional<FileDialogResult> ShowSaveDialog(const FileDialogOptions&) override { return {}; }
+  bool ClipboardHasText() override { return true; }
+  std::u16string ClipboardText() override { return clipboard; }
+  void SetClipboardText(std::u16string_view text) override { clipboard = text; }
+};
+
+double NowMs() {
+  LARGE_INTEGER f, c;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&c);
+  return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+// The median of `runs` timings of `work`, each after its own untimed `setup`.
+double Median(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    setup();
+    const double start = NowMs();
+    work();
+    times.push_back(NowMs() - start);
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+std::vector<std::u16string> RandomUrls(std::size_t count, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::uniform_int_distribution<int> length(60, 80);
+  std::uniform_int_distribution<int> letter(0, 35);
+  const char16_t* alphabet = u"abcdefghijklmnopqrstuvwxyz0123456789";
+  std::vector<std::u16string> urls;
+  urls.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::u16string url = u"http://www.example.com/";
+    const int n = length(rng);
+    while (static_cast<int>(url.size()) < n - 4) url += alphabet[letter(rng)];
+    url += u".jpg";
+    urls.push_back(std::move(url));
+  }
+  return urls;
+}
+
+int failures = 0;
+
+void Report(const char* name, double ours, double other, const char* against, double goal,
+            bool faster) {
+  const double ratio = faster ? other / ours : ours / other;
+  const bool ok = faster ? ratio >= goal : ratio <= goal;
+  if (!ok) ++failures;
+  std::printf("%-28s %10.2f ms  %-22s %10.2f ms  %s %6.1fx  (goal %s %.0fx)  %s\n", name, ours,
+              against, other, faster ? "speed-up" : "of floor", ratio, faster ? ">=" : "<=", goal,
+              ok ? "ok" : "MISSED");
+}
+
+}  // namespace
+
+// `quick` leaves out the literal algorithms, which take minutes.
+int Run(bool quick) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  const std::u16string dir(reinterpret_cast<const char16_t*>(temp));
+  BenchUi ui;
+  Settings settings;
+  SettingsStore store{SystemProfile(), SystemFileSystem(), dir + u"CARDO-BENCH.INI", dir, u"3.00",
+                      3};
+  frmMain window(GetModuleHandleW(nullptr),
+                 frmMain::Services{ui, SystemFileSystem(), settings, store, false});
+  ShowWindow(window.hwnd(), SW_SHOWNA);
+  ShellContext& shell = window.shell();
+  UrlList& list = window.list();
+
+  const std::size_t n = kMaxListLines;
+  const auto urls = RandomUrls(n, 1);
+  auto halfDuplicated = RandomUrls(n / 2 + 1, 2);
+  halfDuplicated.insert(halfDuplicated.end(), halfDuplicated.begin(),
+                        halfDuplicated.begin() + static_cast<std::ptrdiff_t>(n - halfDuplicated.size()));
+  std::shuffle(halfDuplicated.begin(), halfDuplicated.end(), std::mt19937(3));
+  auto fill = [&](const std::vector<std::u16string>& lines) { return [&list, &lines] { list.ReplaceAll(lines); }; };
+
+  std::printf("32767 lines of 60-80 characters, the main window's list box under Wine\n\n");
+
+  if (!quick) {
+  const double sortAsc = Median(5, fill(urls), [&] { EditSort(shell, SortOrder::Ascending); });
+  const double literalAsc = Median(1, fill(urls), [&] { LiteralSort(list, false); shell.UpdateHorizontalExtent(); });
+  Report("sort ascending", sortAsc, literalAsc, "pairwise exchange", 50, true);
+
+  const double sortDesc = Median(5, fill(urls), [&] { EditSort(shell, SortOrder::Descending); });
+  const double literalDesc = Median(1, fill(urls), [&] { LiteralSort(list, true); shell.UpdateHorizontalExtent(); });
+  Report("sort descending", sortDesc, literalDesc, "pairwise exchange", 50, true);
+
+  const double shuffle = Median(5, fill(urls), [&] { EditShuffle(shell); });
+  const double literalShuffle = Median(1, fill(urls), [&] { LiteralShuffle(list, 7); shell.UpdateHorizontalExtent(); });
+  Report("random order", shuffle, literalShuffle, "walk per draw", 50, true);
+
+  const double dedupe = Median(5, fill(halfDuplicated), [&] { EditRemoveDuplicates(shell); });
+  const double literalDedupe = Median(1, fill(halfDuplicated), [&] { LiteralRemoveDuplicates(list); shell.UpdateHorizontalExtent(); });
+  Report("remove duplicates (half)", dedupe, literalDedupe, "compare every pair", 50, true);
+  }
+
+  // The platform's floor: a plain list box taking the same lines with redraw off.
+  HWND plain = CreateWindowExW(0, L"LISTBOX", nullptr,
+                               WS_CHILD | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | WS_VSCROLL,
+                               0, 0, 300, 300, window.hwnd(), nullptr, nullptr, nullptr);
+  auto addAll = [&] {
+    SendMessageW(plain, WM_SETREDRAW, FALSE, 0);
+    for (const auto& url : urls) {
+      SendMessageW(plain, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(url.c_str()));
+    }
+  };
+  auto resetPlain = [&] { SendMessageW(plain, LB_RESETCONTENT, 0, 0); };
+
+  std::u16string clip;
+  for (const auto& url : urls) clip += url + u"\r\n";
+  // New text every run, so no width is known beforehand.
+  int round = 0;
+  std::vector<std::u16string> fresh;
+  auto prepareFresh = [&] {
+    fresh = RandomUrls(n, 100 + static_cast<std::uint32_t>(round++));
+    clip.clear();
+    for (const auto& url : fresh) clip += url + u"\r\n";
+    ui.clipboard = clip;
+    list.Clear();
+    shell.UpdateHorizontalExtent();
+  };
+  const double paste = Median(5, prepareFresh, [&] { EditPaste(shell); });
+  const double addFloor = Median(5, resetPlain, addAll);
+  Report("paste 32767 lines", paste, addFloor, "LB_ADDSTRING alone", 3, false);
+
+  const double selectDelete = Median(5, fill(urls), [&] {
+    EditSelectAll(shell);
+    EditDelete(shell);
+  });
+  Report("select all + delete", selectDelete, addFloor, "LB_ADDSTRING alone", 3, false);
+
+  auto prepareExtent = [&] {
+    fresh = RandomUrls(n, 500 + static_cast<std::uint32_t>(round++));
+    list.ReplaceAll(fresh);
+  };
+  const double extent = Median(5, prepareExtent, [&] { window.UpdateHorizontalExtent(); });
+  const double measureFloor = Median(5, [] {}, [&] {
+    HDC dc = GetDC(window.hwnd());
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window.listHwnd(), WM_GETFONT, 0, 0)));
+    SIZE size;
+    for (const auto& line : fresh) {
+      GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(line.c_str()), static_cast<int>(line.size()), &size);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(window.hwnd(), dc);
+  });
+  Report("UpdateHorizontalExtent", extent, measureFloor, "GetTextExtentPoint32", 3, false);
+
+  DestroyWindow(plain);
+  DeleteFileW(reinterpret_cast<const wchar_t*>(store.settingsFilePath.c_str()));
+  std::printf("\n%s\n", failures == 0 ? "every goal met" : "some goals missed");
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace cardo::bench
+
+int main(int argc, char** argv) {
+  const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+  return cardo::bench::Run(quick);
+}
