@@ -31,8 +31,11 @@ void ListBoxUrlList::SetRangeSelected(int first, int last, bool selected) {
   first = std::max(first, 0);
   last = std::min(last, Count() - 1);
   if (first > last) return;
-  // LB_SELITEMRANGEEX deselects when its first position is the larger one.
-  if (selected) {
+  // LB_SELITEMRANGEEX deselects when its first position is the larger one, and selects when
+  // both are equal, so a single position goes through LB_SETSEL.
+  if (first == last) {
+    Send(LB_SETSEL, selected ? TRUE : FALSE, first);
+  } else if (selected) {
     Send(LB_SELITEMRANGEEX, first, last);
   } else {
     Send(LB_SELITEMRANGEEX, last, first);
