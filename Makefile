@@ -5,7 +5,9 @@ NATIVE_ASAN := build/native-asan
 WIN32 := build/win32
 CMAKE_FLAGS := -G Ninja -Wno-dev
 
-.PHONY: run test build bootstrap native win32 bench clean
+.PHONY: run test build bootstrap native win32 bench fuzz clean
+FUZZ := build/fuzz
+FUZZ_SECONDS ?= 60
 
 run: bootstrap win32
 	tools/run.sh
@@ -31,6 +33,15 @@ win32:
 
 bench: bootstrap win32
 	tools/run-bench.sh
+
+fuzz: bootstrap
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCARDO_FUZZ=ON >/dev/null
+	cmake --build $(FUZZ) --target profile_fuzz list_text_fuzz command_line_fuzz
+	for t in profile_fuzz list_text_fuzz command_line_fuzz; do \
+	  mkdir -p $(FUZZ)/corpus/$$t && \
+	  $(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(FUZZ)/corpus/$$t || exit 1; \
+	done
 
 clean:
 	rm -rf build

@@ -1,8 +1,8 @@
 // The URL list at its limit of 32767 lines of 60-80 characters, in the main window's real list
 // box: each operation measured side by side with the literal algorithm it replaces, or with
 // the platform's own floor for the same work.
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -96,8 +96,8 @@ int Run(bool quick) {
   const std::u16string dir(reinterpret_cast<const char16_t*>(temp));
   BenchUi ui;
   Settings settings;
-  SettingsStore store{SystemProfile(), SystemFileSystem(), dir + u"CARDO-BENCH.INI", dir, u"3.00",
-                      3};
+  SettingsStore store{
+      SystemProfile(), SystemFileSystem(), dir + u"CARDO-BENCH.INI", dir, u"3.00", 3};
   frmMain window(GetModuleHandleW(nullptr),
                  frmMain::Services{ui, SystemFileSystem(), settings, store, false});
   ShowWindow(window.hwnd(), SW_SHOWNA);
@@ -107,35 +107,50 @@ int Run(bool quick) {
   const std::size_t n = kMaxListLines;
   const auto urls = RandomUrls(n, 1);
   auto halfDuplicated = RandomUrls(n / 2 + 1, 2);
-  halfDuplicated.insert(halfDuplicated.end(), halfDuplicated.begin(),
-                        halfDuplicated.begin() + static_cast<std::ptrdiff_t>(n - halfDuplicated.size()));
+  halfDuplicated.insert(
+      halfDuplicated.end(), halfDuplicated.begin(),
+      halfDuplicated.begin() + static_cast<std::ptrdiff_t>(n - halfDuplicated.size()));
   std::shuffle(halfDuplicated.begin(), halfDuplicated.end(), std::mt19937(3));
-  auto fill = [&](const std::vector<std::u16string>& lines) { return [&list, &lines] { list.ReplaceAll(lines); }; };
+  auto fill = [&](const std::vector<std::u16string>& lines) {
+    return [&list, &lines] { list.ReplaceAll(lines); };
+  };
 
   std::printf("32767 lines of 60-80 characters, the main window's list box under Wine\n\n");
 
   if (!quick) {
-  const double sortAsc = Median(5, fill(urls), [&] { EditSort(shell, SortOrder::Ascending); });
-  const double literalAsc = Median(1, fill(urls), [&] { LiteralSort(list, false); shell.UpdateHorizontalExtent(); });
-  Report("sort ascending", sortAsc, literalAsc, "pairwise exchange", 50, true);
+    const double sortAsc = Median(5, fill(urls), [&] { EditSort(shell, SortOrder::Ascending); });
+    const double literalAsc = Median(1, fill(urls), [&] {
+      LiteralSort(list, false);
+      shell.UpdateHorizontalExtent();
+    });
+    Report("sort ascending", sortAsc, literalAsc, "pairwise exchange", 50, true);
 
-  const double sortDesc = Median(5, fill(urls), [&] { EditSort(shell, SortOrder::Descending); });
-  const double literalDesc = Median(1, fill(urls), [&] { LiteralSort(list, true); shell.UpdateHorizontalExtent(); });
-  Report("sort descending", sortDesc, literalDesc, "pairwise exchange", 50, true);
+    const double sortDesc = Median(5, fill(urls), [&] { EditSort(shell, SortOrder::Descending); });
+    const double literalDesc = Median(1, fill(urls), [&] {
+      LiteralSort(list, true);
+      shell.UpdateHorizontalExtent();
+    });
+    Report("sort descending", sortDesc, literalDesc, "pairwise exchange", 50, true);
 
-  const double shuffle = Median(5, fill(urls), [&] { EditShuffle(shell); });
-  const double literalShuffle = Median(1, fill(urls), [&] { LiteralShuffle(list, 7); shell.UpdateHorizontalExtent(); });
-  Report("random order", shuffle, literalShuffle, "walk per draw", 50, true);
+    const double shuffle = Median(5, fill(urls), [&] { EditShuffle(shell); });
+    const double literalShuffle = Median(1, fill(urls), [&] {
+      LiteralShuffle(list, 7);
+      shell.UpdateHorizontalExtent();
+    });
+    Report("random order", shuffle, literalShuffle, "walk per draw", 50, true);
 
-  const double dedupe = Median(5, fill(halfDuplicated), [&] { EditRemoveDuplicates(shell); });
-  const double literalDedupe = Median(1, fill(halfDuplicated), [&] { LiteralRemoveDuplicates(list); shell.UpdateHorizontalExtent(); });
-  Report("remove duplicates (half)", dedupe, literalDedupe, "compare every pair", 50, true);
+    const double dedupe = Median(5, fill(halfDuplicated), [&] { EditRemoveDuplicates(shell); });
+    const double literalDedupe = Median(1, fill(halfDuplicated), [&] {
+      LiteralRemoveDuplicates(list);
+      shell.UpdateHorizontalExtent();
+    });
+    Report("remove duplicates (half)", dedupe, literalDedupe, "compare every pair", 50, true);
   }
 
   // The platform's floor: a plain list box taking the same lines with redraw off.
   HWND plain = CreateWindowExW(0, L"LISTBOX", nullptr,
-                               WS_CHILD | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | WS_VSCROLL,
-                               0, 0, 300, 300, window.hwnd(), nullptr, nullptr, nullptr);
+                               WS_CHILD | LBS_EXTENDEDSEL | LBS_NOINTEGRALHEIGHT | WS_VSCROLL, 0, 0,
+                               300, 300, window.hwnd(), nullptr, nullptr, nullptr);
   auto addAll = [&] {
     SendMessageW(plain, WM_SETREDRAW, FALSE, 0);
     for (const auto& url : urls) {
@@ -172,16 +187,20 @@ int Run(bool quick) {
     list.ReplaceAll(fresh);
   };
   const double extent = Median(5, prepareExtent, [&] { window.UpdateHorizontalExtent(); });
-  const double measureFloor = Median(5, [] {}, [&] {
-    HDC dc = GetDC(window.hwnd());
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window.listHwnd(), WM_GETFONT, 0, 0)));
-    SIZE size;
-    for (const auto& line : fresh) {
-      GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(line.c_str()), static_cast<int>(line.size()), &size);
-    }
-    SelectObject(dc, old);
-    ReleaseDC(window.hwnd(), dc);
-  });
+  const double measureFloor = Median(
+      5, [] {},
+      [&] {
+        HDC dc = GetDC(window.hwnd());
+        HGDIOBJ old = SelectObject(
+            dc, reinterpret_cast<HGDIOBJ>(SendMessageW(window.listHwnd(), WM_GETFONT, 0, 0)));
+        SIZE size;
+        for (const auto& line : fresh) {
+          GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(line.c_str()),
+                                static_cast<int>(line.size()), &size);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(window.hwnd(), dc);
+      });
   Report("UpdateHorizontalExtent", extent, measureFloor, "GetTextExtentPoint32", 3, false);
 
   DestroyWindow(plain);

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build make g++ clang llvm
+  cmake ninja-build make g++ clang llvm libclang-rt-dev
   mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   googletest
   wine wine32:i386

@@ -14,11 +14,23 @@ int ScreenDpi(int axis) {
 
 }  // namespace
 
-int TwipsPerPixelX() { return 1440 / ScreenDpi(LOGPIXELSX); }
-int TwipsPerPixelY() { return 1440 / ScreenDpi(LOGPIXELSY); }
-int PixelsToTwipsX(int pixels) { return MulDiv(pixels, 1440, ScreenDpi(LOGPIXELSX)); }
-int PixelsToTwipsY(int pixels) { return MulDiv(pixels, 1440, ScreenDpi(LOGPIXELSY)); }
-int TwipsToPixelsX(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440); }
-int TwipsToPixelsY(int twips) { return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440); }
+int TwipsPerPixelX() {
+  return 1440 / ScreenDpi(LOGPIXELSX);
+}
+int TwipsPerPixelY() {
+  return 1440 / ScreenDpi(LOGPIXELSY);
+}
+int PixelsToTwipsX(int pixels) {
+  return MulDiv(pixels, 1440, ScreenDpi(LOGPIXELSX));
+}
+int PixelsToTwipsY(int pixels) {
+  return MulDiv(pixels, 1440, ScreenDpi(LOGPIXELSY));
+}
+int TwipsToPixelsX(int twips) {
+  return MulDiv(twips, ScreenDpi(LOGPIXELSX), 1440);
+}
+int TwipsToPixelsY(int twips) {
+  return MulDiv(twips, ScreenDpi(LOGPIXELSY), 1440);
+}
 
 }  // namespace cardo

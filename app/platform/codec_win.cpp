@@ -6,8 +6,8 @@ namespace cardo {
 
 std::u16string AnsiToWide(std::string_view bytes) {
   if (bytes.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                    nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::u16string out(static_cast<std::size_t>(n), u'\0');
   MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()),
                       reinterpret_cast<wchar_t*>(out.data()), n);
@@ -25,6 +25,8 @@ std::string WideToAnsi(std::u16string_view text) {
   return out;
 }
 
-bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+bool IsAnsiLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != FALSE;
+}
 
 }  // namespace cardo

@@ -123,6 +123,8 @@ FileSystem& SystemFileSystem() {
   return instance;
 }
 
-char16_t PathSeparator() { return u'/'; }
+char16_t PathSeparator() {
+  return u'/';
+}
 
 }  // namespace cardo

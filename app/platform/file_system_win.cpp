@@ -6,7 +6,9 @@
 namespace cardo {
 namespace {
 
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+const wchar_t* W(const std::u16string& s) {
+  return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 bool WriteFully(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -28,8 +30,8 @@ class WinFileSystem final : public FileSystem {
   }
 
   std::optional<std::string> ReadAll(const std::u16string& path) override {
-    UniqueFile file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
@@ -86,8 +88,7 @@ class WinFileSystem final : public FileSystem {
     const DWORD n = GetFullPathNameW(W(path), 0, nullptr, nullptr);
     if (n == 0) return std::nullopt;
     std::u16string out(n, u'\0');
-    const DWORD got =
-        GetFullPathNameW(W(path), n, reinterpret_cast<wchar_t*>(out.data()), nullptr);
+    const DWORD got = GetFullPathNameW(W(path), n, reinterpret_cast<wchar_t*>(out.data()), nullptr);
     if (got == 0 || got >= n) return std::nullopt;
     out.resize(got);
     return out;
@@ -101,6 +102,8 @@ FileSystem& SystemFileSystem() {
   return instance;
 }
 
-char16_t PathSeparator() { return u'\\'; }
+char16_t PathSeparator() {
+  return u'\\';
+}
 
 }  // namespace cardo

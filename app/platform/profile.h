@@ -13,8 +13,8 @@ class ProfileStore {
  public:
   virtual ~ProfileStore() = default;
   // The value, at most bufferSize - 1 bytes; empty when the file, section or key is missing.
-  virtual std::string Read(std::string_view section, std::string_view key,
-                           std::size_t bufferSize, const std::u16string& file) = 0;
+  virtual std::string Read(std::string_view section, std::string_view key, std::size_t bufferSize,
+                           const std::u16string& file) = 0;
   // The names of the keys of a section, in file order; empty when there is none.
   virtual std::vector<std::string> ReadKeyNames(std::string_view section,
                                                 const std::u16string& file) = 0;

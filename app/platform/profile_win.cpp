@@ -26,8 +26,8 @@ class WinProfile final : public ProfileStore {
     if (!fn || bufferSize == 0) return {};
     std::vector<char> buffer(bufferSize, '\0');
     const std::string s(section), k(key), path = WideToAnsi(file);
-    const DWORD n = fn(s.c_str(), k.c_str(), "", buffer.data(), static_cast<DWORD>(bufferSize),
-                       path.c_str());
+    const DWORD n =
+        fn(s.c_str(), k.c_str(), "", buffer.data(), static_cast<DWORD>(bufferSize), path.c_str());
     return std::string(buffer.data(), std::min<std::size_t>(n, bufferSize - 1)).c_str();
   }
 

@@ -78,6 +78,20 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
+std::vector<std::u16string_view> SplitAt(std::u16string_view text, std::u16string_view separator) {
+  std::vector<std::u16string_view> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(separator, start);
+    if (end == std::u16string_view::npos) {
+      pieces.push_back(text.substr(start));
+      return pieces;
+    }
+    pieces.push_back(text.substr(start, end - start));
+    start = end + separator.size();
+  }
+}
+
 std::u16string DecimalText(long long value) {
   const std::string ascii = std::to_string(value);
   return std::u16string(ascii.begin(), ascii.end());

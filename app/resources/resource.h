@@ -12,17 +12,17 @@
 #define IDB_TOOLBAR_LAST 113
 #define IDC_DRAGCURSOR 102
 
-#define IDM_FILE_BASE 1000      // mnuFileSub(1..11)
-#define IDM_HISTORY_BASE 1020   // mnuHistory(1..5)
+#define IDM_FILE_BASE 1000     // mnuFileSub(1..11)
+#define IDM_HISTORY_BASE 1020  // mnuHistory(1..5)
 #define IDM_EXPORT_REGET 1031
 #define IDM_EXPORT_IRIA 1032
-#define IDM_EDIT_BASE 1100      // mnuEditSub(1..13)
-#define IDM_SORT_BASE 1150      // mnuSort(1..3)
-#define IDM_VIEW_BASE 1200      // mnuViewSub(1..9)
-#define IDM_HELP_BASE 1300      // mnuHelpSub(1..5)
-#define IDM_HP_BASE 1350        // mnuHp(1..4)
-#define IDM_RMNU_BASE 1400      // mnuRMnuSub(1..8)
-#define IDM_TOOL_BASE 1500      // mnuToolMnu(1..4)
+#define IDM_EDIT_BASE 1100  // mnuEditSub(1..13)
+#define IDM_SORT_BASE 1150  // mnuSort(1..3)
+#define IDM_VIEW_BASE 1200  // mnuViewSub(1..9)
+#define IDM_HELP_BASE 1300  // mnuHelpSub(1..5)
+#define IDM_HP_BASE 1350    // mnuHp(1..4)
+#define IDM_RMNU_BASE 1400  // mnuRMnuSub(1..8)
+#define IDM_TOOL_BASE 1500  // mnuToolMnu(1..4)
 
 // Positions of the popup menus inside IDR_POPUPMENUS.
 #define POPUP_RMNU 0

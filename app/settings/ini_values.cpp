@@ -40,9 +40,8 @@ std::optional<T> ParseRanged(std::u16string_view text) {
 
 }  // namespace
 
-std::u16string ReadIniValue(ProfileStore& profile, std::string_view section,
-                            std::string_view key, std::size_t bufferSize,
-                            const std::u16string& file) {
+std::u16string ReadIniValue(ProfileStore& profile, std::string_view section, std::string_view key,
+                            std::size_t bufferSize, const std::u16string& file) {
   std::string bytes = profile.Read(section, key, bufferSize, file);
   bytes.resize(std::char_traits<char>::length(bytes.c_str()));
   return AnsiToWide(bytes);

@@ -12,9 +12,8 @@ namespace cardo {
 
 // The value of `key` in `section`, at most bufferSize - 1 bytes, converted from ANSI and cut
 // at the first NUL; empty when the file, section or key is missing.
-std::u16string ReadIniValue(ProfileStore& profile, std::string_view section,
-                            std::string_view key, std::size_t bufferSize,
-                            const std::u16string& file);
+std::u16string ReadIniValue(ProfileStore& profile, std::string_view section, std::string_view key,
+                            std::size_t bufferSize, const std::u16string& file);
 
 // Writes `value` up to its first line break: a CR or LF would start new lines in the file and
 // so inject sections and keys. False when the file cannot be written.

@@ -22,6 +22,8 @@ SectionKeys::SectionKeys(ProfileStore& profile, std::string_view section,
   for (const auto& name : profile.ReadKeyNames(section, file)) lowered_.insert(LowerAscii(name));
 }
 
-bool SectionKeys::Has(std::string_view key) const { return lowered_.count(LowerAscii(key)) != 0; }
+bool SectionKeys::Has(std::string_view key) const {
+  return lowered_.count(LowerAscii(key)) != 0;
+}
 
 }  // namespace cardo

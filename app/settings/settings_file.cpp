@@ -108,9 +108,9 @@ bool LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& win
   for (const ScalarKey& key : kScalarKeys) {
     const std::u16string text = ReadIniValue(profile, key.section, key.key, key.capacity + 1, file);
     if (auto* textField = std::get_if<std::u16string Settings::*>(&key.field)) {
-      settings.**textField = text;
+      settings.** textField = text;
     } else if (auto* shortField = std::get_if<std::int16_t Settings::*>(&key.field)) {
-      if (const auto value = ParseInt16(text)) settings.**shortField = *value;
+      if (const auto value = ParseInt16(text)) settings.** shortField = *value;
     } else if (auto* wideField = std::get_if<Int16In32>(&key.field)) {
       if (const auto value = ParseInt16(text)) settings.*(wideField->field) = *value;
     }

@@ -1,21 +1,12 @@
 #include "app/shell/command_line.h"
 
+#include "app/platform/text.h"
+
 namespace cardo {
 
-std::vector<std::u16string> ParseCommandLine(std::u16string_view tail,
-                                             const LongPathFn& longPath) {
+std::vector<std::u16string> ParseCommandLine(std::u16string_view tail, const LongPathFn& longPath) {
   if (tail.empty()) return {std::u16string()};
-  std::vector<std::u16string_view> tokens;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t space = tail.find(u' ', start);
-    if (space == std::u16string_view::npos) {
-      tokens.push_back(tail.substr(start));
-      break;
-    }
-    tokens.push_back(tail.substr(start, space - start));
-    start = space + 1;
-  }
+  const auto tokens = SplitAt(tail, u" ");
 
   std::vector<std::u16string> args;
   for (std::size_t i = 0; i < tokens.size(); ++i) {

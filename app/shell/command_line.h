@@ -15,7 +15,6 @@ using LongPathFn = std::function<std::optional<std::u16string>(const std::u16str
 // Splits at single spaces; double quotes join tokens into one argument and are removed.
 // Always returns at least one argument. A quoted argument whose closing quote never comes
 // takes every remaining token.
-std::vector<std::u16string> ParseCommandLine(std::u16string_view tail,
-                                             const LongPathFn& longPath);
+std::vector<std::u16string> ParseCommandLine(std::u16string_view tail, const LongPathFn& longPath);
 
 }  // namespace cardo

@@ -1,5 +1,7 @@
 #include "app/shell/edit_commands.h"
 
+#include "app/platform/text.h"
+
 #include <algorithm>
 #include <chrono>
 #include <random>
@@ -33,8 +35,8 @@ void RemoveSelectedLines(UrlList& list) {
   // Removing one by one costs O(n) each in a list box; rebuilding is linear overall. The
   // focus stays on the line that followed the last removed one, as single removals leave it.
   const int focus = list.FocusIndex();
-  const auto removedBefore = std::lower_bound(selected.begin(), selected.end(), focus) -
-                             selected.begin();
+  const auto removedBefore =
+      std::lower_bound(selected.begin(), selected.end(), focus) - selected.begin();
   list.ReplaceAll(kept);
   if (!kept.empty()) {
     list.SetFocusIndex(std::min(focus - static_cast<int>(removedBefore), list.Count() - 1));
@@ -124,20 +126,13 @@ bool MoveFocusLine(UrlList& list, int target) {
 }
 
 std::vector<std::u16string> SplitDroppedText(std::u16string_view text) {
-  std::vector<std::u16string> pieces;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = text.find(u"\r\n", start);
-    if (end == std::u16string_view::npos) {
-      pieces.emplace_back(text.substr(start));
-      return pieces;
-    }
-    pieces.emplace_back(text.substr(start, end - start));
-    start = end + 2;
-  }
+  const auto pieces = SplitAt(text, u"\r\n");
+  return std::vector<std::u16string>(pieces.begin(), pieces.end());
 }
 
-void EditCopy(ShellContext& shell) { shell.ui.SetClipboardText(SelectedLinesText(shell.list)); }
+void EditCopy(ShellContext& shell) {
+  shell.ui.SetClipboardText(SelectedLinesText(shell.list));
+}
 
 void EditDelete(ShellContext& shell) {
   {

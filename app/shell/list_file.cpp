@@ -36,8 +36,7 @@ bool IsExistingFile(FileSystem& fs, const std::u16string& path) {
   return fs.Probe(path) == PathKind::File;
 }
 
-std::variant<bool, std::u16string> FileInfo(FileSystem& fs, const std::u16string& path,
-                                            int kind) {
+std::variant<bool, std::u16string> FileInfo(FileSystem& fs, const std::u16string& path, int kind) {
   const char16_t sep = PathSeparator();
   switch (static_cast<FileInfoKind>(kind)) {
     case FileInfoKind::Name:
@@ -211,9 +210,9 @@ void OpenRecentFile(ShellContext& shell, int index) {
   const std::u16string path = shell.recentFiles.MenuItem(index);
   if (path.empty()) return;
   if (!OpenListFile(shell, path, false)) {
-    const auto answer = shell.ui.ShowMessage(
-        msg::kHistoryMissingPrefix + path + msg::kHistoryMissingSuffix, msg::kInfoTitle,
-        MessageIcon::Information, MessageButtons::OkCancel);
+    const auto answer =
+        shell.ui.ShowMessage(msg::kHistoryMissingPrefix + path + msg::kHistoryMissingSuffix,
+                             msg::kInfoTitle, MessageIcon::Information, MessageButtons::OkCancel);
     if (answer != MessageAnswer::Ok) return;
     RedrawSuspension hidden(shell.list);
     shell.list.Clear();

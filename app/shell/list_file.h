@@ -28,8 +28,7 @@ bool ConfirmSaveChanges(ShellContext& shell);
 
 enum class FileInfoKind { Name = 0, IsFile = 1, Folder = 4, Drive = 8, TextAfterSeparator = 10 };
 // Kind 1 gives a flag; the others give text (empty for unknown kinds).
-std::variant<bool, std::u16string> FileInfo(FileSystem& fs, const std::u16string& path,
-                                            int kind);
+std::variant<bool, std::u16string> FileInfo(FileSystem& fs, const std::u16string& path, int kind);
 bool IsExistingFile(FileSystem& fs, const std::u16string& path);
 
 // The File menu.

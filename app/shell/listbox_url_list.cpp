@@ -5,18 +5,19 @@
 namespace cardo {
 
 std::u16string ListBoxUrlList::Line(int index) const {
-  return index >= 0 && index < Count() ? lines_[static_cast<std::size_t>(index)]
-                                       : std::u16string();
+  return index >= 0 && index < Count() ? lines_[static_cast<std::size_t>(index)] : std::u16string();
 }
 
-bool ListBoxUrlList::Selected(int index) const { return Send(LB_GETSEL, index) > 0; }
+bool ListBoxUrlList::Selected(int index) const {
+  return Send(LB_GETSEL, index) > 0;
+}
 
 std::vector<int> ListBoxUrlList::SelectedIndices() const {
   const LRESULT count = Send(LB_GETSELCOUNT);
   if (count <= 0) return {};
   std::vector<int> indices(static_cast<std::size_t>(count));
-  const LRESULT got = Send(LB_GETSELITEMS, static_cast<WPARAM>(count),
-                           reinterpret_cast<LPARAM>(indices.data()));
+  const LRESULT got =
+      Send(LB_GETSELITEMS, static_cast<WPARAM>(count), reinterpret_cast<LPARAM>(indices.data()));
   indices.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   std::sort(indices.begin(), indices.end());
   return indices;
@@ -59,9 +60,13 @@ void ListBoxUrlList::SetFocusIndex(int index) {
   if (index >= 0 && index < Count()) Send(LB_SETCARETINDEX, index, FALSE);
 }
 
-int ListBoxUrlList::TopIndex() const { return static_cast<int>(Send(LB_GETTOPINDEX)); }
+int ListBoxUrlList::TopIndex() const {
+  return static_cast<int>(Send(LB_GETTOPINDEX));
+}
 
-bool ListBoxUrlList::AppendLine(std::u16string_view text) { return InsertLine(Count(), text); }
+bool ListBoxUrlList::AppendLine(std::u16string_view text) {
+  return InsertLine(Count(), text);
+}
 
 int ListBoxUrlList::AppendLines(const std::vector<std::u16string>& lines, bool select) {
   const int first = Count();

@@ -61,8 +61,12 @@ constexpr std::array<ToolButton, 17> kToolButtons = {{
 constexpr std::array<int, 13> kToolImages = {101, 102, 103, 104, 105, 106, 107,
                                              112, 113, 108, 109, 110, 111};
 
-bool ShiftHeld() { return GetKeyState(VK_SHIFT) < 0; }
-bool CtrlOrAltHeld() { return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0; }
+bool ShiftHeld() {
+  return GetKeyState(VK_SHIFT) < 0;
+}
+bool CtrlOrAltHeld() {
+  return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+}
 
 HFONT CreateUiFont() {
   NONCLIENTMETRICSW metrics{};
@@ -80,8 +84,7 @@ void OpenWithShell(HWND owner, const wchar_t* target, const std::u16string& dire
 
 }  // namespace
 
-frmMain::frmMain(HINSTANCE instance, Services services)
-    : instance_(instance), services_(services) {
+frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), services_(services) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WindowProc;
@@ -114,9 +117,9 @@ frmMain::frmMain(HINSTANCE instance, Services services)
   for (int i = 1; i <= kRecentFilePlaces; ++i) recentFiles_.SetMenu(historyMenu_->Place(i));
   ConfigureRecentFiles(recentFiles_);
 
-  shell_ = std::make_unique<ShellContext>(ShellContext{
-      *list_, *document_, services_.ui, services_.fs, recentFiles_,
-      [this] { UpdateHorizontalExtent(); }});
+  shell_ = std::make_unique<ShellContext>(ShellContext{*list_, *document_, services_.ui,
+                                                       services_.fs, recentFiles_,
+                                                       [this] { UpdateHorizontalExtent(); }});
   Form_Resize();
 }
 
@@ -128,8 +131,8 @@ frmMain::~frmMain() {
 void frmMain::CreateChildren() {
   font_.reset(CreateUiFont());
   meter_ = std::make_unique<AnsiTextMeter>(static_cast<HFONT>(font_.get()));
-  line_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0,
-                          2, hwnd(), reinterpret_cast<HMENU>(IDC_VOPLINE), instance_, nullptr);
+  line_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0, 2,
+                          hwnd(), reinterpret_cast<HMENU>(IDC_VOPLINE), instance_, nullptr);
   CreateToolbar();
   HWND list = CreateWindowExW(
       WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
@@ -152,11 +155,11 @@ void frmMain::CreateChildren() {
 }
 
 void frmMain::CreateToolbar() {
-  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
-                                 CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
-                             0, 2, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_TOOLBAR),
-                             instance_, nullptr);
+  toolbar_ =
+      CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                      WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
+                          CCS_NOPARENTALIGN | CCS_NORESIZE,
+                      0, 2, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_TOOLBAR), instance_, nullptr);
   CARDO_CHECK_WIN32(toolbar_);
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
@@ -211,8 +214,8 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
   }
 }
 
-LRESULT CALLBACK frmMain::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR, DWORD_PTR data) noexcept {
+LRESULT CALLBACK frmMain::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                   DWORD_PTR data) noexcept {
   auto* self = reinterpret_cast<frmMain*>(data);
   try {
     return self->OnListMessage(list, message, wParam, lParam);
@@ -422,74 +425,142 @@ bool frmMain::TranslateAccelerators(MSG& msg) {
 
 void frmMain::mnuFileSub_Click(int index) {
   switch (index) {
-    case 1: FileNew(*shell_); break;
-    case 2: FileOpen(*shell_); break;
-    case 3: FileAdd(*shell_); break;
-    case 4: FileSave(*shell_); break;
-    case 5: FileSaveAs(*shell_); break;
-    case 11: PostMessageW(hwnd(), WM_CLOSE, 0, 0); break;
-    default: break;
+    case 1:
+      FileNew(*shell_);
+      break;
+    case 2:
+      FileOpen(*shell_);
+      break;
+    case 3:
+      FileAdd(*shell_);
+      break;
+    case 4:
+      FileSave(*shell_);
+      break;
+    case 5:
+      FileSaveAs(*shell_);
+      break;
+    case 11:
+      PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+      break;
+    default:
+      break;
   }
 }
 
 void frmMain::mnuEditSub_Click(int index) {
   switch (index) {
-    case 1: EditCut(*shell_); break;
-    case 2: EditCopy(*shell_); break;
-    case 3: EditPaste(*shell_); break;
-    case 4: EditDelete(*shell_); break;
-    case 6: EditSelectAll(*shell_); break;
-    case 7: EditInvertSelection(*shell_); break;
-    case 13: EditRemoveDuplicates(*shell_); break;
-    default: break;
+    case 1:
+      EditCut(*shell_);
+      break;
+    case 2:
+      EditCopy(*shell_);
+      break;
+    case 3:
+      EditPaste(*shell_);
+      break;
+    case 4:
+      EditDelete(*shell_);
+      break;
+    case 6:
+      EditSelectAll(*shell_);
+      break;
+    case 7:
+      EditInvertSelection(*shell_);
+      break;
+    case 13:
+      EditRemoveDuplicates(*shell_);
+      break;
+    default:
+      break;
   }
 }
 
 void frmMain::mnuSort_Click(int index) {
   switch (index) {
-    case 1: EditSort(*shell_, SortOrder::Ascending); break;
-    case 2: EditSort(*shell_, SortOrder::Descending); break;
-    case 3: EditShuffle(*shell_); break;
-    default: break;
+    case 1:
+      EditSort(*shell_, SortOrder::Ascending);
+      break;
+    case 2:
+      EditSort(*shell_, SortOrder::Descending);
+      break;
+    case 3:
+      EditShuffle(*shell_);
+      break;
+    default:
+      break;
   }
 }
 
 void frmMain::mnuRMnuSub_Click(int index) {
   switch (index) {
-    case 1: lstMainList_DblClick(); break;
-    case 3: mnuEditSub_Click(1); break;
-    case 4: mnuEditSub_Click(2); break;
-    case 5: mnuEditSub_Click(3); break;
-    case 6: mnuEditSub_Click(4); break;
-    case 8: mnuEditSub_Click(6); break;
-    default: break;
+    case 1:
+      lstMainList_DblClick();
+      break;
+    case 3:
+      mnuEditSub_Click(1);
+      break;
+    case 4:
+      mnuEditSub_Click(2);
+      break;
+    case 5:
+      mnuEditSub_Click(3);
+      break;
+    case 6:
+      mnuEditSub_Click(4);
+      break;
+    case 8:
+      mnuEditSub_Click(6);
+      break;
+    default:
+      break;
   }
 }
 
-void frmMain::mnuHistory_Click(int index) { OpenRecentFile(*shell_, index); }
+void frmMain::mnuHistory_Click(int index) {
+  OpenRecentFile(*shell_, index);
+}
 
 void frmMain::mnuHelpSub_Click(int index) {
   if (index == 1) OpenWithShell(hwnd(), kHelpFile, services_.store.appDirectory);
 }
 
 void frmMain::mnuHp_Click(int index) {
-  const wchar_t* target = index == 1 ? kProductPage : index == 2 ? kMakerSite
-                          : index == 4                ? kLibrarySite
-                                                      : nullptr;
+  const wchar_t* target = index == 1   ? kProductPage
+                          : index == 2 ? kMakerSite
+                          : index == 4 ? kLibrarySite
+                                       : nullptr;
   if (target) OpenWithShell(hwnd(), target, services_.store.appDirectory);
 }
 
 void frmMain::mToolBar_ButtonClick(int position) {
   switch (position) {
-    case 1: mnuFileSub_Click(1); break;
-    case 2: mnuFileSub_Click(2); break;
-    case 3: mnuFileSub_Click(4); break;
-    case 5: EditCut(*shell_); break;
-    case 6: EditCopy(*shell_); break;
-    case 7: EditPaste(*shell_); break;
-    case 10: mnuSort_Click(1); break;
-    case 11: mnuSort_Click(2); break;
-    default: break;
+    case 1:
+      mnuFileSub_Click(1);
+      break;
+    case 2:
+      mnuFileSub_Click(2);
+      break;
+    case 3:
+      mnuFileSub_Click(4);
+      break;
+    case 5:
+      EditCut(*shell_);
+      break;
+    case 6:
+      EditCopy(*shell_);
+      break;
+    case 7:
+      EditPaste(*shell_);
+      break;
+    case 10:
+      mnuSort_Click(1);
+      break;
+    case 11:
+      mnuSort_Click(2);
+      break;
+    default:
+      break;
   }
 }
 
@@ -633,9 +704,13 @@ std::int32_t frmMain::Height() const {
   return PixelsToTwipsY(r.bottom - r.top);
 }
 
-void frmMain::SetWidth(std::int32_t twips) { SetOuterSizePixels(TwipsToPixelsX(twips), {}); }
+void frmMain::SetWidth(std::int32_t twips) {
+  SetOuterSizePixels(TwipsToPixelsX(twips), {});
+}
 
-void frmMain::SetHeight(std::int32_t twips) { SetOuterSizePixels({}, TwipsToPixelsY(twips)); }
+void frmMain::SetHeight(std::int32_t twips) {
+  SetOuterSizePixels({}, TwipsToPixelsY(twips));
+}
 
 void frmMain::SetOuterSizePixels(std::optional<int> width, std::optional<int> height) {
   RECT r{};

@@ -27,7 +27,9 @@ std::vector<int> MemoryUrlList::SelectedIndices() const {
   return out;
 }
 
-int MemoryUrlList::SelectedCount() const { return static_cast<int>(SelectedIndices().size()); }
+int MemoryUrlList::SelectedCount() const {
+  return static_cast<int>(SelectedIndices().size());
+}
 
 void MemoryUrlList::SetRangeSelected(int first, int last, bool selected) {
   for (int i = std::max(first, 0); i <= last && i < Count(); ++i) SetSelected(i, selected);

@@ -5,12 +5,15 @@
 namespace cardo {
 namespace {
 
-bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool IsSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDFFF;
+}
 
 }  // namespace
 
 AnsiTextMeter::AnsiTextMeter(HFONT font)
-    : dc_(CreateCompatibleDC(nullptr)), oldFont_(dc_ ? SelectObject(dc_, font) : nullptr),
+    : dc_(CreateCompatibleDC(nullptr)),
+      oldFont_(dc_ ? SelectObject(dc_, font) : nullptr),
       widths_(0x10000, -1) {}
 
 AnsiTextMeter::~AnsiTextMeter() {

@@ -9,7 +9,9 @@
 namespace cardo {
 namespace {
 
-const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+const wchar_t* W(const std::u16string& s) {
+  return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 // The clipboard is opened for the lifetime of the object, when it can be.
 class ClipboardSession {
@@ -32,27 +34,43 @@ MessageAnswer WinUi::ShowMessage(std::u16string_view text, std::u16string_view t
                                  MessageIcon icon, MessageButtons buttons) {
   UINT flags = 0;
   switch (icon) {
-    case MessageIcon::Warning: flags |= MB_ICONEXCLAMATION; break;
-    case MessageIcon::Information: flags |= MB_ICONINFORMATION; break;
-    case MessageIcon::Question: flags |= MB_ICONQUESTION; break;
-    case MessageIcon::None: break;
+    case MessageIcon::Warning:
+      flags |= MB_ICONEXCLAMATION;
+      break;
+    case MessageIcon::Information:
+      flags |= MB_ICONINFORMATION;
+      break;
+    case MessageIcon::Question:
+      flags |= MB_ICONQUESTION;
+      break;
+    case MessageIcon::None:
+      break;
   }
   switch (buttons) {
-    case MessageButtons::Ok: flags |= MB_OK; break;
-    case MessageButtons::OkCancel: flags |= MB_OKCANCEL; break;
-    case MessageButtons::YesNoCancel: flags |= MB_YESNOCANCEL | MB_DEFBUTTON1; break;
+    case MessageButtons::Ok:
+      flags |= MB_OK;
+      break;
+    case MessageButtons::OkCancel:
+      flags |= MB_OKCANCEL;
+      break;
+    case MessageButtons::YesNoCancel:
+      flags |= MB_YESNOCANCEL | MB_DEFBUTTON1;
+      break;
   }
   const std::u16string t(text), c(title);
   switch (MessageBoxW(Owner(), W(t), W(c), flags)) {
-    case IDYES: return MessageAnswer::Yes;
-    case IDNO: return MessageAnswer::No;
-    case IDCANCEL: return MessageAnswer::Cancel;
-    default: return MessageAnswer::Ok;
+    case IDYES:
+      return MessageAnswer::Yes;
+    case IDNO:
+      return MessageAnswer::No;
+    case IDCANCEL:
+      return MessageAnswer::Cancel;
+    default:
+      return MessageAnswer::Ok;
   }
 }
 
-std::optional<FileDialogResult> WinUi::ShowFileDialog(const FileDialogOptions& options,
-                                                      bool save) {
+std::optional<FileDialogResult> WinUi::ShowFileDialog(const FileDialogOptions& options, bool save) {
   // "desc|pattern|..." becomes the double-NUL-terminated list the dialog takes.
   std::u16string filter = options.filter;
   for (auto& c : filter) {

@@ -13,8 +13,8 @@ class WinUi final : public Ui {
  public:
   explicit WinUi(std::function<HWND()> owner) : owner_(std::move(owner)) {}
 
-  MessageAnswer ShowMessage(std::u16string_view text, std::u16string_view title,
-                            MessageIcon icon, MessageButtons buttons) override;
+  MessageAnswer ShowMessage(std::u16string_view text, std::u16string_view title, MessageIcon icon,
+                            MessageButtons buttons) override;
   std::optional<FileDialogResult> ShowOpenDialog(const FileDialogOptions& options) override;
   std::optional<FileDialogResult> ShowSaveDialog(const FileDialogOptions& options) override;
   bool ClipboardHasText() override;

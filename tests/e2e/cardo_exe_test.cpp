@@ -15,7 +15,9 @@ namespace {
 
 using testing::TempDir;
 
-std::wstring Wide(const std::u16string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Wide(const std::u16string& s) {
+  return std::wstring(s.begin(), s.end());
+}
 
 std::u16string BuiltExe() {
   wchar_t self[MAX_PATH];
@@ -53,8 +55,8 @@ class RunningCardo {
     if (!arguments.empty()) commandLine += L" " + Wide(arguments);
     STARTUPINFOW si{};
     si.cb = sizeof si;
-    started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                              nullptr, Wide(dir.path()).c_str(), &si, &pi_) != FALSE;
+    started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              Wide(dir.path()).c_str(), &si, &pi_) != FALSE;
   }
   ~RunningCardo() {
     if (!started_) return;
@@ -116,7 +118,8 @@ TEST_F(CardoExe, FirstStartWritesTheNewSettingsFileAndExitSavesTheRest) {
   const auto timeAt = ini.find(timeLine);
   ASSERT_NE(timeAt, std::string::npos) << ini;
   const auto timeEnd = ini.find("\r\n", timeAt);
-  const std::string written = ini.substr(timeAt + timeLine.size(), timeEnd - timeAt - timeLine.size());
+  const std::string written =
+      ini.substr(timeAt + timeLine.size(), timeEnd - timeAt - timeLine.size());
   const std::string expected = WideToAnsi(NewSettingsFileText(u"3.00", LocalTime{}));
   const std::string expectedTime = WideToAnsi(FormatHeaderTime(LocalTime{}));
   std::string normalized = ini;

@@ -15,8 +15,8 @@ TEST(Codec, RoundTripsShiftJisText) {
   } cases[] = {
       {"http://a/b.jpg", "http://a/b.jpg"},
       {"無題", "\x96\xB3\x91\xE8"},
-      {"ソ", "\x83\x5C"},         // trail byte is a backslash
-      {"ｱｲ", "\xB1\xB2"},         // half-width katakana are single bytes
+      {"ソ", "\x83\x5C"},  // trail byte is a backslash
+      {"ｱｲ", "\xB1\xB2"},  // half-width katakana are single bytes
       {"Ａ", "\x82\x60"},
   };
   for (const auto& c : cases) {

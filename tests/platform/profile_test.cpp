@@ -37,14 +37,14 @@ TEST(Profile, ReadsLikeTheSystem) {
     const char* expected;
   } cases[] = {
       {"PREF", "properties", 11, "194"},
-      {"pref", "PROPERTIES", 11, "194"},     // names match without regard to case
+      {"pref", "PROPERTIES", 11, "194"},       // names match without regard to case
       {"PREF", "Spaced", 64, "padded value"},  // blanks around names and values go
       {"PREF", "Quoted", 64, "in quotes"},
       {"PREF", "Single", 64, "x"},
       {"PREF", "Half", 64, "\"open"},
       {"PREF", "Empty", 64, ""},
       {"PREF", "NoValue", 64, ""},
-      {"PREF", "Long", 5, "0123"},            // at most size - 1 bytes
+      {"PREF", "Long", 5, "0123"},  // at most size - 1 bytes
       {"PREF", "Long", 1, ""},
       {"PREF", "Missing", 64, ""},
       {"Nowhere", "properties", 64, ""},

@@ -39,9 +39,17 @@ TEST(IniValues, AbsoluteNumbersRoundHalfToEven) {
     const char16_t* text;
     std::optional<std::int16_t> value;
   } cases[] = {
-      {u"-1", 1}, {u"1", 1},     {u"0", 0},       {u"-3", 3},
-      {u"2.5", 2}, {u"3.5", 4},  {u"-0.5", 0},    {u"1.2", 1},
-      {u"x", std::nullopt},      {u"", std::nullopt}, {u"99999", std::nullopt},
+      {u"-1", 1},
+      {u"1", 1},
+      {u"0", 0},
+      {u"-3", 3},
+      {u"2.5", 2},
+      {u"3.5", 4},
+      {u"-0.5", 0},
+      {u"1.2", 1},
+      {u"x", std::nullopt},
+      {u"", std::nullopt},
+      {u"99999", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseAbsoluteInt16(c.text), c.value);
 }

@@ -52,8 +52,7 @@ TEST(LegacyImport, HistoryEndsAtTheLastNonEmptyUrl) {
     SettingsList exts;
   } cases[] = {
       {"[Option]\r\nOldUrlCount=3\r\n[UrlList]\r\nUrl0=a\r\n", Entries{u"a"}, std::nullopt},
-      {"[Option]\r\nOldUrlCount=3\r\n[UrlList]\r\nUrl0=\r\nUrl1=\r\n", std::nullopt,
-       std::nullopt},
+      {"[Option]\r\nOldUrlCount=3\r\n[UrlList]\r\nUrl0=\r\nUrl1=\r\n", std::nullopt, std::nullopt},
       {"[Option]\r\nOldUrlCount=2\r\n[UrlList]\r\nUrl1=b\r\nUrl2=c\r\n", Entries{u"", u"b"},
        std::nullopt},
       {"[ExtList]\r\nExtCount=0\r\nExt0=zip\r\n", std::nullopt, std::nullopt},

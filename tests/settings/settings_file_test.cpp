@@ -22,9 +22,9 @@ TEST(SettingsFile, NewFileIsExactlyTheDefaultText) {
   ASSERT_FALSE(f.Load());
   ASSERT_TRUE(CreateDefaultSettings(f.settings, f.store));
   EXPECT_EQ(f.IniBytes(), testing::Ansi(std::string(kCurrentHeader) +
-                                         "[PREF]\r\nproperties=194\r\nUrlExtProtocol=http://\r\n"
-                                         "ListMax=10\r\nExtListUBound=2\r\nExtension0=lzh\r\n"
-                                         "Extension1=zip\r\nExtension2=jpg\r\n"));
+                                        "[PREF]\r\nproperties=194\r\nUrlExtProtocol=http://\r\n"
+                                        "ListMax=10\r\nExtListUBound=2\r\nExtension0=lzh\r\n"
+                                        "Extension1=zip\r\nExtension2=jpg\r\n"));
   EXPECT_EQ(f.settings.NotReturnSearch, 1);
   EXPECT_EQ(f.settings.CmbIntl, 1);
   EXPECT_EQ(f.settings.TextClear, 1);
@@ -55,10 +55,8 @@ TEST(SettingsFile, ThirdLineDecidesWhetherTheFileIsCurrent) {
     const char* third;
     bool current;
   } cases[] = {
-      {"'    作成時のバージョン:3.14", true},
-      {"'    作成時のバージョン:13.0", true},
-      {"x 3. y 作成時のバージョン: z", true},
-      {"'    作成時のバージョン:2.01", false},
+      {"'    作成時のバージョン:3.14", true}, {"'    作成時のバージョン:13.0", true},
+      {"x 3. y 作成時のバージョン: z", true}, {"'    作成時のバージョン:2.01", false},
       {"'    version:3.00", false},
   };
   for (const auto& c : cases) {
@@ -67,8 +65,7 @@ TEST(SettingsFile, ThirdLineDecidesWhetherTheFileIsCurrent) {
     EXPECT_TRUE(f.Load()) << c.third;
     // A current file is read as it is; an older one is imported and backed up.
     EXPECT_EQ(f.settings.ListMax, c.current ? 42 : 0) << c.third;
-    EXPECT_EQ(f.fs.Probe(f.dir.File(kLegacyBackupName)) == PathKind::File, !c.current)
-        << c.third;
+    EXPECT_EQ(f.fs.Probe(f.dir.File(kLegacyBackupName)) == PathKind::File, !c.current) << c.third;
   }
 }
 
@@ -105,9 +102,9 @@ TEST(SettingsFile, ValuesThatDoNotConvertKeepTheField) {
              "[PREF]\r\nNumStart=40000\r\nListMax=ten\r\nCharStart=\r\nFigLength=-7\r\n"
              "NumEnd=-32768\r\nUrlExtSelMode=123\r\n");
   ASSERT_TRUE(f.Load());
-  EXPECT_EQ(f.settings.NumStart, 5);    // does not fit 16 bits
-  EXPECT_EQ(f.settings.ListMax, 10);    // not a number
-  EXPECT_EQ(f.settings.CharStart, 3);   // empty
+  EXPECT_EQ(f.settings.NumStart, 5);   // does not fit 16 bits
+  EXPECT_EQ(f.settings.ListMax, 10);   // not a number
+  EXPECT_EQ(f.settings.CharStart, 3);  // empty
   EXPECT_EQ(f.settings.FigLength, -7);
   EXPECT_EQ(f.settings.NumEnd, -3276);  // five bytes are read back
   EXPECT_EQ(f.settings.UrlExtSelMode, 12);
@@ -135,8 +132,10 @@ TEST(SettingsFile, ListsAreReadToTheirHighestIndex) {
 TEST(SettingsFile, LongListsComeBackWhole) {
   SettingsFixture f;
   std::string keys = "[HISTORY]\r\nLsHstryUBound=120\r\n";
-  for (int n = 0; n <= 120; ++n) keys += "ListHistory" + std::to_string(n) + "=u" + std::to_string(n) + "\r\n";
-  f.WriteIni(std::string(kCurrentHeader) + keys + "[PREF]\r\nExtListUBound=5000\r\n"
+  for (int n = 0; n <= 120; ++n)
+    keys += "ListHistory" + std::to_string(n) + "=u" + std::to_string(n) + "\r\n";
+  f.WriteIni(std::string(kCurrentHeader) + keys +
+             "[PREF]\r\nExtListUBound=5000\r\n"
              "Extension0=a\r\nExtension1=b\r\nExtension4999=z\r\n");
   ASSERT_TRUE(f.Load());
   ASSERT_EQ(f.settings.ListHistory->size(), 121u);
@@ -181,17 +180,17 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
   // The profile functions keep the header's comment lines and drop its blank line.
   std::string header = kCurrentHeader;
   header.resize(header.size() - 2);
-  EXPECT_EQ(f.IniBytes(),
-            testing::Ansi(header +
-                          "[PREF]\r\nproperties=194\r\nReGetPath=C:\\ReGet\\ReGet.exe\r\n"
-                          "IriaPath=\r\nUrlExtFilter=\r\nUrlExtProtocol=http://\r\n"
-                          "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
-                          "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nExtListUBound=0\r\n"
-                          "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
-                          "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
-                          "SearchHistory0=検索\r\nSearchHistory1=\r\n"
-                          "FileHistory1=C:\\a.lst\r\nFileHistory2=C:\\b.lst\r\nFileHistory3=\r\n"
-                          "FileHistory4=\r\nFileHistory5=\r\n"));
+  EXPECT_EQ(
+      f.IniBytes(),
+      testing::Ansi(header + "[PREF]\r\nproperties=194\r\nReGetPath=C:\\ReGet\\ReGet.exe\r\n"
+                             "IriaPath=\r\nUrlExtFilter=\r\nUrlExtProtocol=http://\r\n"
+                             "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
+                             "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nExtListUBound=0\r\n"
+                             "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
+                             "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
+                             "SearchHistory0=検索\r\nSearchHistory1=\r\n"
+                             "FileHistory1=C:\\a.lst\r\nFileHistory2=C:\\b.lst\r\nFileHistory3=\r\n"
+                             "FileHistory4=\r\nFileHistory5=\r\n"));
 }
 
 TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {

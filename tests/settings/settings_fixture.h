@@ -9,8 +9,9 @@ namespace cardo::testing {
 struct SettingsFixture {
   TempDir dir;
   FlakyFileSystem fs;
-  SettingsStore store{SystemProfile(), fs, dir.File(u"CARDO.INI"), dir.path(), u"3.00", 3,
-                      [] { return LocalTime{2026, 12, 7, 9, 5}; }};
+  SettingsStore store{SystemProfile(), fs, dir.File(u"CARDO.INI"), dir.path(), u"3.00", 3, [] {
+                        return LocalTime{2026, 12, 7, 9, 5};
+                      }};
   FakeWindowSize window;
   FakeHistory recent;
   Settings settings;

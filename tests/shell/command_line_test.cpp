@@ -21,7 +21,7 @@ TEST(CommandLine, SplitsAtSpacesAndJoinsQuotes) {
       {u"\"C:\\My  Documents\\a.lst\"", {u"C:\\My  Documents\\a.lst"}},  // inner runs kept
       {u"\"", {u" "}},
       {u"\"\"", {u""}},
-      {u"\"a b", {u"a b "}},        // never closed: the rest of the line
+      {u"\"a b", {u"a b "}},  // never closed: the rest of the line
       {u"\"a b c", {u"a b c "}},
       {u"x \"y", {u"x", u"y "}},
       {u" a", {u"", u"a"}},

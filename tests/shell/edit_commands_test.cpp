@@ -92,7 +92,7 @@ TEST(EditCommands, PasteAppendsSelectedLines) {
       {u"single", {u"single"}},
       {u"", {}},
       {u"\r\n\r\n", {}},
-      {std::nullopt, {}},  // no text on the clipboard
+      {std::nullopt, {}},          // no text on the clipboard
       {u"a\nb\rc", {u"a\nb\rc"}},  // only CR LF splits
   };
   for (const auto& c : cases) {
@@ -151,8 +151,8 @@ TEST(EditCommands, DragTargetRow) {
   const struct {
     int top, dropY, lineHeight, count, row;
   } cases[] = {
-      {0, 0, 195, 10, 0},      {0, 194, 195, 10, 0},  {0, 195, 195, 10, 1},
-      {5, 400, 195, 10, 7},    {0, 99999, 195, 10, 9},  // below the last line: the last
+      {0, 0, 195, 10, 0},   {0, 194, 195, 10, 0},   {0, 195, 195, 10, 1},
+      {5, 400, 195, 10, 7}, {0, 99999, 195, 10, 9},  // below the last line: the last
       {0, 500, 0, 3, 0},
   };
   for (const auto& c : cases) {

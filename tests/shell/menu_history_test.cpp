@@ -89,8 +89,7 @@ TEST(MenuHistory, CompressPath) {
       {u"C:\\aaa\\bbb\\ccc\\file.lst", 19, u"C:\\...\\file.lst"},
       {u"C:\\aaa\\bbb\\ccc\\file.lst", 5, u"C:\\...\\file.lst"},
       {u"nofolders-at-all-and-very-long.lst", 10, u"nofolders-at-all-and-very-long.lst"},
-      {u"C:\\file-name-longer-than-the-limit.lst", 10,
-       u"C:\\file-name-longer-than-the-limit.lst"},
+      {u"C:\\file-name-longer-than-the-limit.lst", 10, u"C:\\file-name-longer-than-the-limit.lst"},
       // 39 characters are shown whole; 40 are shortened
       {u"C:\\Documents\\Lists\\Pictures\\abcdefg.lst", 40,
        u"C:\\Documents\\Lists\\Pictures\\abcdefg.lst"},

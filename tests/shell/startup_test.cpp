@@ -13,7 +13,7 @@ struct StartupFixture : testing::ShellFixture {
   testing::SettingsFixture s;
   int applied = 0;
   StartupContext Context(std::u16string tail) {
-    return StartupContext{shell,           s.settings, s.store, s.window, std::move(tail),
+    return StartupContext{shell,   s.settings,           s.store, s.window, std::move(tail),
                           nullptr, [this] { ++applied; }};
   }
   StartupFixture() { ConfigureRecentFiles(recent.history); }

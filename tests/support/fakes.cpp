@@ -67,8 +67,12 @@ FakeHistory::FakeHistory(int count) : places(static_cast<std::size_t>(count)) {
   for (auto& place : places) history.SetMenu(&place);
 }
 
-std::u16string U(std::string_view utf8) { return Utf8ToUtf16(utf8); }
-std::string Ansi(std::string_view utf8) { return WideToAnsi(Utf8ToUtf16(utf8)); }
+std::u16string U(std::string_view utf8) {
+  return Utf8ToUtf16(utf8);
+}
+std::string Ansi(std::string_view utf8) {
+  return WideToAnsi(Utf8ToUtf16(utf8));
+}
 
 void TempDir::Write(std::u16string_view name, std::string_view bytes) const {
   SystemFileSystem().WriteAll(File(name), bytes);

@@ -31,8 +31,8 @@ class ScriptedUi final : public Ui {
   std::vector<FileDialogOptions> saveRequests;
   std::optional<std::u16string> clipboard;
 
-  MessageAnswer ShowMessage(std::u16string_view text, std::u16string_view title,
-                            MessageIcon icon, MessageButtons buttons) override;
+  MessageAnswer ShowMessage(std::u16string_view text, std::u16string_view title, MessageIcon icon,
+                            MessageButtons buttons) override;
   std::optional<FileDialogResult> ShowOpenDialog(const FileDialogOptions& options) override;
   std::optional<FileDialogResult> ShowSaveDialog(const FileDialogOptions& options) override;
   bool ClipboardHasText() override { return clipboard.has_value(); }

@@ -2,9 +2,9 @@
 // scripted Ui.
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "app/controls/twips.h"
 #include "app/platform/codec.h"
@@ -62,8 +62,8 @@ class MainWindowTest : public ::testing::Test {
   TempDir dir;
   ScriptedUi ui;
   Settings settings;
-  SettingsStore store{SystemProfile(), SystemFileSystem(), dir.File(u"CARDO.INI"), dir.path(),
-                      u"3.00", 3};
+  SettingsStore store{
+      SystemProfile(), SystemFileSystem(), dir.File(u"CARDO.INI"), dir.path(), u"3.00", 3};
   std::unique_ptr<frmMain> window;
 };
 
@@ -193,7 +193,7 @@ TEST_F(MainWindowTest, WindowSizeInTwips) {
   window->SetHeight(6000);
   EXPECT_NEAR(window->Width(), 9000, TwipsPerPixelX());
   EXPECT_NEAR(window->Height(), 6000, TwipsPerPixelY());
-  window->SetWidth(-5);            // damaged values still leave a usable window
+  window->SetWidth(-5);  // damaged values still leave a usable window
   window->SetHeight(2000000000);
   EXPECT_GT(window->Width(), 0);
   EXPECT_LT(window->Height(), 2000000000);

@@ -1,0 +1,18 @@
+// Any bytes as a list file: decoding and splitting never crash, and the lines written back
+// read as the same lines.
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "app/platform/codec.h"
+#include "app/shell/list_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const auto lines = cardo::SplitListText(cardo::AnsiToWide(bytes));
+  for (const auto& line : lines) {
+    if (line.find_first_of(u"\r\n") != std::u16string::npos) std::abort();
+  }
+  if (cardo::SplitListText(cardo::BuildListText(lines)) != lines) std::abort();
+  return 0;
+}
