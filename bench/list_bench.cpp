@@ -1,8 +1,9 @@
 // The URL list at its limit of 32767 lines of 60-80 characters, in the main window's real list
 // box: each operation measured side by side with the literal algorithm it replaces, or with
 // the platform's own floor for the same work.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -1,9 +1,10 @@
 #pragma once
 // frmMain: the main window. It shows the URL list under the menu bar and the toolbar, runs
 // the File and Edit commands, and owns the recent-files menu.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <memory>
 #include <optional>

@@ -2,9 +2,10 @@
 // scripted Ui.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "app/controls/twips.h"
 #include "app/platform/codec.h"
