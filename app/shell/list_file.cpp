@@ -193,7 +193,9 @@ void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& fil
                      bool otherModifiers) {
   if (!files.empty() && !otherModifiers) {
     if (!shift) {
-      if (ConfirmSaveChanges(shell)) {
+      // A folder is no list: taking its name as the list's would leave a list that cannot be
+      // saved under it, so such a drop changes nothing.
+      if (IsExistingFile(shell.fs, files.front()) && ConfirmSaveChanges(shell)) {
         OpenListFile(shell, files.front(), false);
         AdoptListPath(shell, files.front());
       }

@@ -649,7 +649,6 @@ void frmMain::lstMainList_DragDrop(POINT listPoint) {
   bool moved = false;
   {
     RedrawSuspension hidden(*list_);
-    list_->SetAllSelected(false);
     moved = MoveFocusLine(*list_, row);
   }
   if (!moved) return;

@@ -217,6 +217,13 @@ TEST(FileCommands, DroppedFiles) {
   EXPECT_EQ(shift.Lines(), (Lines{u"x", u"a", u"b"}));
   EXPECT_EQ(shift.title, u"Cardo - [無題*]");
 
+  ShellFixture folder;
+  folder.list.ReplaceAll({u"keep"});
+  DropFilesOnList(folder.shell, {dir.path()}, false, false);
+  EXPECT_EQ(folder.Lines(), (Lines{u"keep"}));
+  EXPECT_EQ(folder.title, u"Cardo - [無題]");
+  EXPECT_EQ(folder.recent.history.MenuCount(), 0);
+
   ShellFixture ctrl;
   DropFilesOnList(ctrl.shell, files, false, true);
   EXPECT_TRUE(ctrl.Lines().empty());
