@@ -32,13 +32,15 @@ win32:
 	cmake --build $(WIN32)
 
 bench: bootstrap win32
+	cmake -S . -B build/native-release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build build/native-release --target cardo-cli
 	tools/run-bench.sh
 
 fuzz: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCARDO_FUZZ=ON >/dev/null
-	cmake --build $(FUZZ) --target profile_fuzz list_text_fuzz command_line_fuzz
-	for t in profile_fuzz list_text_fuzz command_line_fuzz; do \
+	cmake --build $(FUZZ) --target profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz
+	for t in profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz; do \
 	  mkdir -p $(FUZZ)/corpus/$$t && \
 	  $(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(FUZZ)/corpus/$$t || exit 1; \
 	done

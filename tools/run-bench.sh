@@ -1,8 +1,15 @@
 #!/usr/bin/env bash
-# Runs the benchmarks under Wine (headless) and prints their tables.
-set -euo pipefail
+# Runs the benchmarks: the expansion tool natively, then the list box and the library under
+# Wine (headless), and prints their tables.
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-source "$root/tools/wine-env.sh"
+status=0
+"$root/bench/expand_bench.sh" "$root/build/native-release/cli/cardo-cli" || status=1
+echo
+source "$root/tools/wine-env.sh" "$root/build/wineprefix"
 cardo_wine_prepare
 cd "$root/build/win32/bench"
-wine ./cardo_list_bench.exe
+wine ./cardo_fnc_bench.exe || status=1
+echo
+wine ./cardo_list_bench.exe "$@" || status=1
+exit $status

@@ -32,10 +32,11 @@ run_suite() {
 run_suite "native core" "$root/build/native/tests/cardo_tests"
 run_suite "native core, sanitized" "$root/build/native-asan/tests/cardo_tests"
 
-source "$root/tools/wine-env.sh"
+source "$root/tools/wine-env.sh" "$root/build/wineprefix"
 cardo_wine_prepare
 cd "$root/build/win32/tests"
 run_suite "windows core and seams" wine ./cardo_tests.exe
+run_suite "CARDOFNC.DLL through its exports" wine ./cardo_fnc_tests.exe
 run_suite "windows forms" wine ./cardo_ui_tests.exe
 run_suite "Cardo.exe end to end" wine ./cardo_e2e_tests.exe
 wineserver -k >/dev/null 2>&1 || true

@@ -19,6 +19,14 @@ cardo_wine_prepare() {
   fi
   local stamp="$WINEPREFIX/.cardo-driver"
   if [[ "$(cat "$stamp" 2>/dev/null)" != "$driver" ]]; then
+    # The Japanese system fonts, by the names dialogs ask for, map to the IPA fonts: the
+    # proportional ones where the system's are proportional.
+    local key='HKCU\Software\Wine\Fonts\Replacements'
+    wine reg add "$key" /v "ＭＳ Ｐゴシック" /d "IPAPGothic" /f >/dev/null 2>&1
+    wine reg add "$key" /v "MS PGothic" /d "IPAPGothic" /f >/dev/null 2>&1
+    wine reg add "$key" /v "MS UI Gothic" /d "IPAPGothic" /f >/dev/null 2>&1
+    wine reg add "$key" /v "ＭＳ ゴシック" /d "IPAGothic" /f >/dev/null 2>&1
+    wine reg add "$key" /v "MS Gothic" /d "IPAGothic" /f >/dev/null 2>&1
     if [[ "$driver" == "null" ]]; then
       wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else

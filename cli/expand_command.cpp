@@ -1,0 +1,106 @@
+#include "cli/expand_command.h"
+
+#include <cstring>
+
+namespace cardo::cli {
+namespace {
+
+// Output is gathered in a large buffer and written in big blocks: a million short lines
+// would otherwise cost a million calls.
+class BlockWriter {
+ public:
+  explicit BlockWriter(std::FILE* out) : out_(out) { buffer_.reserve(kBlock); }
+  ~BlockWriter() { Flush(); }
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+
+  bool Line(std::string_view line) {
+    buffer_.append(line);
+    buffer_.push_back('\n');
+    if (buffer_.size() >= kBlock) return Flush();
+    return true;
+  }
+  bool Flush() {
+    if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size())
+      failed_ = true;
+    buffer_.clear();
+    return !failed_;
+  }
+  bool failed() const { return failed_; }
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 20;
+  std::FILE* out_;
+  std::string buffer_;
+  bool failed_ = false;
+};
+
+// Drops the line end (LF, CR LF) that reading left on a line.
+std::string_view Chomp(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+}  // namespace
+
+const char* PatternMessage(fnc::PatternCode code) {
+  switch (code) {
+    case fnc::kNoOpenBracket:
+      return "文字列内に[が見つかりません。";
+    case fnc::kNoCloseBracket:
+      return "文字列内の[以降に]が見つかりません。";
+    case fnc::kNoSeparator:
+      return "文字列の[]内に「-」が見つかりません。";
+    case fnc::kEmptyBound:
+    case fnc::kBadBound:
+      return "[]内の構文が不正です。";
+    case fnc::kPatternOk:
+      break;
+  }
+  return "";
+}
+
+int RunExpand(const std::vector<std::string>& lines, bool fromStdin, std::FILE* in, std::FILE* out,
+              std::FILE* err, fnc::LeadByteTest isLead) {
+  BlockWriter writer(out);
+  int status = 0;
+  auto expandOne = [&](std::string_view line) {
+    const auto expansion = fnc::Expansion::Parse(line, isLead);
+    if (!expansion) {
+      const auto code = fnc::CheckPattern(line, isLead);
+      writer.Flush();
+      std::fprintf(err, "%.*s - %s (%d)\n", static_cast<int>(line.size()), line.data(),
+                   PatternMessage(code), static_cast<int>(code));
+      status = 1;
+      return;
+    }
+    expansion->ForEachLine([&](std::string_view produced) { return writer.Line(produced); });
+  };
+
+  if (fromStdin) {
+    std::string line;
+    char chunk[65536];
+    while (std::fgets(chunk, sizeof chunk, in)) {
+      line += chunk;
+      if (line.empty() || line.back() != '\n') continue;
+      expandOne(Chomp(line));
+      line.clear();
+      if (writer.failed()) break;
+    }
+    if (!line.empty()) expandOne(Chomp(line));
+  } else {
+    for (const auto& line : lines) {
+      expandOne(line);
+      if (writer.failed()) break;
+    }
+  }
+  writer.Flush();
+  if (writer.failed()) {
+    std::fprintf(err, "cardo-cli: 出力を書き込めませんでした。\n");
+    return 1;
+  }
+  return status;
+}
+
+}  // namespace cardo::cli

@@ -1,0 +1,40 @@
+// cardo-cli: the program's engines on the command line.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/expand_command.h"
+
+namespace {
+
+void Usage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: cardo-cli expand [LINE...]\n"
+               "  Expands bracket ranges such as http://host/img[001-120].jpg, one output line\n"
+               "  per produced line. With no LINE, reads lines from standard input.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    Usage(argc < 2 ? stderr : stdout);
+    return argc < 2 ? 2 : 0;
+  }
+  const std::string command = argv[1];
+  if (command == "expand") {
+    std::vector<std::string> lines(argv + 2, argv + argc);
+#ifdef _WIN32
+    // Windows passes arguments in the ANSI code page, double-byte text included.
+    const auto isLead = cardo::fnc::Cp932LeadByte;
+#else
+    // UTF-8: no ASCII byte occurs inside a multi-byte character.
+    const auto isLead = cardo::fnc::NoLeadBytes;
+#endif
+    return cardo::cli::RunExpand(lines, lines.empty(), stdin, stdout, stderr, isLead);
+  }
+  std::fprintf(stderr, "cardo-cli: unknown command \"%s\"\n", command.c_str());
+  Usage(stderr);
+  return 2;
+}

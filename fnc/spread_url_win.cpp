@@ -1,0 +1,112 @@
+// SpreadURL: expands one line with its progress window. The expansion runs on a worker
+// thread while the caller's thread runs the modal window, whose "中断" button sets the cancel
+// flag; the worker ends the window when it is done.
+#include <oleauto.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "fnc/bracket_engine.h"
+#include "fnc/module_win.h"
+#include "fnc/resource.h"
+#include "fnc/spread_text.h"
+
+namespace cardo::fnc {
+namespace {
+
+constexpr UINT kWorkerDone = WM_APP + 1;
+
+// The one piece of state the window and the worker both touch: 0 run, 1 abort requested.
+std::atomic<LONG> cancelFlag{0};
+
+bool SystemLeadByte(unsigned char byte) {
+  return IsDBCSLeadByte(byte) != FALSE;
+}
+
+struct Request {
+  const Expansion* expansion = nullptr;
+  HWND dialog = nullptr;
+  HANDLE worker = nullptr;
+  BSTR output = nullptr;  // the finished text, allocated by the worker
+};
+
+BSTR RunExpansion(const Expansion& expansion) {
+  const ExpansionText text =
+      MeasureExpansion(expansion, kMaxOutputBytes, [] { return cancelFlag.load() != 0; });
+  BSTR output = SysAllocStringByteLen(nullptr, static_cast<UINT>(text.bytes));
+  if (!output) return nullptr;
+  WriteExpansion(expansion, text.lines, reinterpret_cast<char*>(output));
+  return output;
+}
+
+DWORD WINAPI Worker(LPVOID param) {
+  auto* request = static_cast<Request*>(param);
+  request->output = RunExpansion(*request->expansion);
+  PostMessageW(request->dialog, kWorkerDone, 0, 0);
+  return 0;
+}
+
+INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* request = reinterpret_cast<Request*>(GetWindowLongPtrW(dialog, DWLP_USER));
+  switch (message) {
+    case WM_INITDIALOG:
+      request = reinterpret_cast<Request*>(lParam);
+      SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+      CentreOver(dialog, GetWindow(dialog, GW_OWNER));
+      request->dialog = dialog;
+      cancelFlag = 0;
+      request->worker = CreateThread(nullptr, 0, Worker, request, 0, nullptr);
+      if (!request->worker) {
+        // No thread to be had: expand here; the window closes when it is done.
+        request->output = RunExpansion(*request->expansion);
+        PostMessageW(dialog, kWorkerDone, 0, 0);
+      }
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == IDCANCEL) cancelFlag = 1;
+      return TRUE;
+    case kWorkerDone:
+      EndDialog(dialog, IDOK);
+      return TRUE;
+    case WM_DESTROY:
+      if (request && request->worker) {
+        WaitForSingleObject(request->worker, INFINITE);
+        CloseHandle(request->worker);
+        request->worker = nullptr;
+      }
+      cancelFlag = 0;
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+}  // namespace cardo::fnc
+
+using cardo::fnc::Expansion;
+
+extern "C" LONG WINAPI SpreadURL(BSTR* result, BSTR* source, HWND owner) {
+  if (!result || !source || !*source) return cardo::fnc::kNoOpenBracket;
+  const auto* bytes = reinterpret_cast<const char*>(*source);
+  const std::string_view line(bytes, strnlen(bytes, SysStringByteLen(*source)));
+  const auto code = cardo::fnc::CheckPattern(line, cardo::fnc::SystemLeadByte);
+  if (code != cardo::fnc::kPatternOk) return code;
+
+  const auto expansion = Expansion::Parse(line, cardo::fnc::SystemLeadByte);
+  cardo::fnc::Request request;
+  request.expansion = &*expansion;
+  const INT_PTR shown =
+      DialogBoxParamW(cardo::fnc::ModuleInstance(), MAKEINTRESOURCEW(IDD_PROGRESS), owner,
+                      cardo::fnc::ProgressProc, reinterpret_cast<LPARAM>(&request));
+  if (shown <= 0 && !request.output) {
+    // The window could not be made: expand without it.
+    request.output = cardo::fnc::RunExpansion(*expansion);
+  }
+  if (!request.output) request.output = SysAllocStringByteLen("", 0);
+  SysFreeString(*result);
+  *result = request.output;
+  return cardo::fnc::kPatternOk;
+}

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/expand_command.h"
+
+namespace cardo::cli {
+namespace {
+
+std::string Contents(std::FILE* f) {
+  std::rewind(f);
+  std::string text;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+  return text;
+}
+
+TEST(ExpandCommand, StreamsLinesAndReportsFailures) {
+  std::FILE* in = std::tmpfile();
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  std::fputs("u[1-2]\r\nno brackets\nv[a-b]", in);
+  std::rewind(in);
+  EXPECT_EQ(RunExpand({}, true, in, out, err, fnc::NoLeadBytes), 1);
+  EXPECT_EQ(Contents(out), "u1\nu2\nva\nvb\n");
+  EXPECT_EQ(Contents(err), "no brackets - 文字列内に[が見つかりません。 (1)\n");
+
+  std::FILE* out2 = std::tmpfile();
+  std::FILE* err2 = std::tmpfile();
+  EXPECT_EQ(RunExpand({"x[01-02]"}, false, nullptr, out2, err2, fnc::NoLeadBytes), 0);
+  EXPECT_EQ(Contents(out2), "x01\nx02\n");
+  EXPECT_EQ(Contents(err2), "");
+  for (std::FILE* f : {in, out, err, out2, err2}) std::fclose(f);
+}
+
+TEST(ExpandCommand, MessagesForEveryCode) {
+  EXPECT_STREQ(PatternMessage(fnc::kNoCloseBracket), "文字列内の[以降に]が見つかりません。");
+  EXPECT_STREQ(PatternMessage(fnc::kNoSeparator), "文字列の[]内に「-」が見つかりません。");
+  EXPECT_STREQ(PatternMessage(fnc::kEmptyBound), "[]内の構文が不正です。");
+  EXPECT_STREQ(PatternMessage(fnc::kBadBound), "[]内の構文が不正です。");
+}
+
+}  // namespace
+}  // namespace cardo::cli
