@@ -1,8 +1,8 @@
 // The library's expansion path: time and peak memory of SpreadURL for a million lines, the
 // peak measured as the growth of the process's committed memory over its size before the call.
+#include <windows.h>
 #include <oleauto.h>
 #include <psapi.h>
-#include <windows.h>
 
 #include <cstdio>
 #include <string>

@@ -1,8 +1,8 @@
 // SpreadURL: expands one line with its progress window. The expansion runs on a worker
 // thread while the caller's thread runs the modal window, whose "中断" button sets the cancel
 // flag; the worker ends the window when it is done.
-#include <oleauto.h>
 #include <windows.h>
+#include <oleauto.h>
 
 #include <atomic>
 #include <cstring>

@@ -1,6 +1,6 @@
 // ShowVerDialog and GetDllVersion: the library's own information dialog and version text.
-#include <oleauto.h>
 #include <windows.h>
+#include <oleauto.h>
 
 #include <cstring>
 

@@ -3,8 +3,9 @@
 // thread-local CBT hook that sees them activate on the calling thread.
 #include <gtest/gtest.h>
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <functional>
 #include <string>

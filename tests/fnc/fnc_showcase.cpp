@@ -1,8 +1,8 @@
 // Shows the library's windows for a person to look at (screenshots): "version" opens the
 // version dialog over an owner window; "progress" runs large expansions one after another for
 // a few seconds, so that the progress window is on screen most of the time.
-#include <oleauto.h>
 #include <windows.h>
+#include <oleauto.h>
 
 #include <string>
 
