@@ -39,8 +39,8 @@ bench: bootstrap win32
 fuzz: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCARDO_FUZZ=ON >/dev/null
-	cmake --build $(FUZZ) --target profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz
-	for t in profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz; do \
+	cmake --build $(FUZZ) --target profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_response_fuzz
+	for t in profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_response_fuzz; do \
 	  mkdir -p $(FUZZ)/corpus/$$t && \
 	  $(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(FUZZ)/corpus/$$t || exit 1; \
 	done

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/expand_command.h"
+#include "cli/fetch_command.h"
 
 namespace {
 
@@ -12,7 +13,10 @@ void Usage(std::FILE* to) {
   std::fprintf(to,
                "usage: cardo-cli expand [LINE...]\n"
                "  Expands bracket ranges such as http://host/img[001-120].jpg, one output line\n"
-               "  per produced line. With no LINE, reads lines from standard input.\n");
+               "  per produced line. With no LINE, reads lines from standard input.\n"
+               "usage: cardo-cli fetch URL FILE\n"
+               "  Saves everything an http:// server sends (status line and headers included)\n"
+               "  to FILE; progress on standard error; the exit status is the result code.\n");
 }
 
 }  // namespace
@@ -33,6 +37,14 @@ int main(int argc, char** argv) {
     const auto isLead = cardo::fnc::NoLeadBytes;
 #endif
     return cardo::cli::RunExpand(lines, lines.empty(), stdin, stdout, stderr, isLead);
+  }
+  if (command == "fetch") {
+    if (argc != 4) {
+      Usage(stderr);
+      return 2;
+    }
+    return cardo::cli::RunFetch(argv[2], argv[3],
+                                [](const std::string& line) { std::fputs(line.c_str(), stderr); });
   }
   std::fprintf(stderr, "cardo-cli: unknown command \"%s\"\n", command.c_str());
   Usage(stderr);

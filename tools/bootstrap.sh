@@ -10,7 +10,7 @@ packages=(
   wine wine32:i386
   locales fonts-ipafont-gothic fonts-wine
   xvfb x11-utils xdotool imagemagick
-  clang-format python3
+  clang-format python3 curl
 )
 
 missing=()

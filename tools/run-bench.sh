@@ -6,6 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 status=0
 "$root/bench/expand_bench.sh" "$root/build/native-release/cli/cardo-cli" || status=1
 echo
+"$root/bench/fetch_bench.sh" "$root/build/native-release/cli/cardo-cli" || status=1
+echo
 source "$root/tools/wine-env.sh" "$root/build/wineprefix"
 cardo_wine_prepare
 cd "$root/build/win32/bench"

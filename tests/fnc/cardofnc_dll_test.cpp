@@ -7,14 +7,21 @@
 
 #include <oleauto.h>
 
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
 #include <functional>
 #include <string>
+
+#include "tests/support/loopback_server.h"
 
 namespace {
 
 using SpreadUrlFn = LONG(WINAPI*)(BSTR*, BSTR*, HWND);
 using ShowVerDialogFn = LONG(WINAPI*)(HWND);
 using GetDllVersionFn = BSTR(WINAPI*)();
+using GetHttpFn = LONG(WINAPI*)(const char* const*, const char* const*);
 
 std::wstring DllPath() {
   wchar_t self[MAX_PATH];
@@ -73,7 +80,8 @@ class CardofncDll : public ::testing::Test {
         reinterpret_cast<void*>(GetProcAddress(dll, "ShowVerDialog")));
     getVer = reinterpret_cast<GetDllVersionFn>(
         reinterpret_cast<void*>(GetProcAddress(dll, "GetDllVersion")));
-    ASSERT_TRUE(spread && showVer && getVer);
+    getHttp = reinterpret_cast<GetHttpFn>(reinterpret_cast<void*>(GetProcAddress(dll, "GetHTTP")));
+    ASSERT_TRUE(spread && showVer && getVer && getHttp);
     owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 500,
                             400, nullptr, nullptr, nullptr, nullptr);
     hook = SetWindowsHookExW(WH_CBT, CbtHook, nullptr, GetCurrentThreadId());
@@ -89,6 +97,7 @@ class CardofncDll : public ::testing::Test {
   SpreadUrlFn spread = nullptr;
   ShowVerDialogFn showVer = nullptr;
   GetDllVersionFn getVer = nullptr;
+  GetHttpFn getHttp = nullptr;
   HWND owner = nullptr;
   HHOOK hook = nullptr;
 };
@@ -226,6 +235,83 @@ TEST_F(CardofncDll, VersionDialogEndsOnlyByOkOrClose) {
     EXPECT_EQ(label, L"CARDOFNC.DLL Ver 1.01.0013");
     EXPECT_NEAR(dialogCentre.x, Centre(owner).x, 1);
   }
+}
+
+// The standard error stream of the process (shared with the library) sent to a file while
+// the object lives.
+class CapturedStderr {
+ public:
+  CapturedStderr() {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    GetTempFileNameW(dir, L"err", 0, path_);
+    std::fflush(stderr);
+    saved_ = _dup(2);
+    const int fd = _wopen(path_, _O_WRONLY | _O_TRUNC | _O_BINARY);
+    _dup2(fd, 2);
+    _close(fd);
+  }
+  ~CapturedStderr() { DeleteFileW(path_); }
+  std::string Finish() {
+    std::fflush(stderr);
+    _dup2(saved_, 2);
+    _close(saved_);
+    std::string text;
+    if (FILE* f = _wfopen(path_, L"rb")) {
+      char buf[4096];
+      std::size_t n;
+      while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+      std::fclose(f);
+    }
+    return text;
+  }
+
+ private:
+  wchar_t path_[MAX_PATH];
+  int saved_ = -1;
+};
+
+TEST_F(CardofncDll, GetHttpSavesTheResponse) {
+  wchar_t dir[MAX_PATH];
+  GetTempPathW(MAX_PATH, dir);
+  char file[MAX_PATH];
+  WideCharToMultiByte(CP_ACP, 0, (std::wstring(dir) + L"cardo-gethttp.htm").c_str(), -1, file,
+                      MAX_PATH, nullptr, nullptr);
+  // Twice: the second call starts nothing anew.
+  for (int round = 0; round < 2; ++round) {
+    cardo::testing::LoopbackServer server({"HTTP/1.0 200 OK\n\nline\n"});
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/x";
+    const char* urlText = url.c_str();
+    const char* pathText = file;
+    CapturedStderr err;
+    EXPECT_EQ(getHttp(&urlText, &pathText), 0);
+    const std::string reports = err.Finish();
+    EXPECT_EQ(urlText, url.c_str());  // the arguments are only read
+    // The report lines are written in the ANSI code page: "正常にファイルを取得しました。"
+    EXPECT_NE(reports.find("\x90\xB3\x8F\xED\x82\xC9\x83t\x83@\x83"
+                           "C\x83\x8B"),
+              std::string::npos)
+        << reports;
+    std::string saved;
+    if (FILE* f = std::fopen(file, "rb")) {
+      char buf[256];
+      saved.assign(buf, std::fread(buf, 1, sizeof buf, f));
+      std::fclose(f);
+    }
+    EXPECT_EQ(saved, "HTTP/1.0 200 OK\r\n\r\nline\r\n");
+    EXPECT_EQ(server.request().substr(0, 17), "GET /x HTTP/1.0\r\n");
+  }
+  DeleteFileA(file);
+
+  const char* ftp = "ftp://example.com/";
+  const char* pathText = file;
+  CapturedStderr err;
+  EXPECT_EQ(getHttp(&ftp, &pathText), 1);
+  EXPECT_EQ(getHttp(nullptr, &pathText), 9);
+  EXPECT_EQ(
+      err.Finish(),
+      "Error: http\x82\xCCURL\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\n"
+      "Error: URL\x82\xAA\x92\xB7\x82\xB7\x82\xAC\x82\xE9\x82\xA9\x95s\x90\xB3\x82\xC5\x82\xB7\n");
 }
 
 }  // namespace

@@ -1,0 +1,39 @@
+#pragma once
+// A one-connection HTTP server on 127.0.0.1 for the client's tests: it records the request
+// and answers with a scripted response, whole, in small pieces, or cut off by a reset.
+#include <cstdint>
+#include <string>
+#include <thread>
+
+namespace cardo::testing {
+
+struct ServerScript {
+  std::string response;
+  std::size_t piece = 0;                       // bytes per send; 0 sends all at once
+  std::size_t resetAfter = std::string::npos;  // reset the connection after this many bytes
+};
+
+class LoopbackServer {
+ public:
+  explicit LoopbackServer(ServerScript script);
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  // The request as received; waits for the connection to end.
+  const std::string& request();
+
+  // A port on 127.0.0.1 where nothing listens.
+  static std::uint16_t ClosedPort();
+
+ private:
+  void Serve();
+  ServerScript script_;
+  std::uintptr_t listener_;
+  std::uint16_t port_ = 0;
+  std::string request_;
+  std::thread thread_;
+};
+
+}  // namespace cardo::testing
