@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/expand_command.h"
+#include "cli/extract_command.h"
 #include "cli/fetch_command.h"
 
 namespace {
@@ -16,7 +17,11 @@ void Usage(std::FILE* to) {
                "  per produced line. With no LINE, reads lines from standard input.\n"
                "usage: cardo-cli fetch URL FILE\n"
                "  Saves everything an http:// server sends (status line and headers included)\n"
-               "  to FILE; progress on standard error; the exit status is the result code.\n");
+               "  to FILE; progress on standard error; the exit status is the result code.\n"
+               "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
+               "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
+               "         [--input-encoding cp932|utf-8] FILE\n"
+               "  Prints every URL of FILE that the filter lets through, one per line.\n");
 }
 
 }  // namespace
@@ -37,6 +42,9 @@ int main(int argc, char** argv) {
     const auto isLead = cardo::fnc::NoLeadBytes;
 #endif
     return cardo::cli::RunExpand(lines, lines.empty(), stdin, stdout, stderr, isLead);
+  }
+  if (command == "extract") {
+    return cardo::cli::RunExtract(std::vector<std::string>(argv + 2, argv + argc), stdout, stderr);
   }
   if (command == "fetch") {
     if (argc != 4) {

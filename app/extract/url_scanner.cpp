@@ -1,0 +1,309 @@
+#include "app/extract/url_scanner.h"
+
+#include <algorithm>
+
+#include "app/extract/absolute_pass.h"
+#include "app/extract/lower_case.h"
+#include "app/platform/codec.h"
+
+namespace cardo {
+namespace {
+
+constexpr char16_t kRanges[][2] = {
+    {0x8140, 0x81AC}, {0x81B8, 0x81BF}, {0x81C8, 0x81CE}, {0x81DA, 0x81E8}, {0x81F0, 0x81F7},
+    {0x81FC, 0x81FC}, {0x824F, 0x8258}, {0x8260, 0x8279}, {0x8281, 0x829A}, {0x829F, 0x82F1},
+    {0x8340, 0x8396}, {0x839F, 0x83B6}, {0x83BF, 0x83D6}, {0x8440, 0x8460}, {0x8470, 0x8491},
+    {0x849F, 0x84BE}, {0x8740, 0x875D}, {0x875F, 0x8775}, {0x877E, 0x877E}, {0x8780, 0x879C},
+    {0x889F, 0x9FFC}, {0xE040, 0xFC4B}};
+
+CodeText Codes(std::u16string_view ascii) {
+  return CodeText(ascii);
+}
+
+CodeText Lowered(const CodeText& line) {
+  CodeText out(line);
+  for (auto& c : out) c = CodePageLower(c);
+  return out;
+}
+
+std::u16string ToText(const CodeText& codes) {
+  return AnsiToWide(EncodeCodePage(codes));
+}
+CodeText FromText(std::u16string_view text) {
+  return DecodeCodePage(WideToAnsi(text));
+}
+
+// Every occurrence of `what` removed from `line`, left to right, in one pass.
+void DeleteAll(CodeText& line, const CodeText& what) {
+  if (what.empty()) return;
+  CodeText out;
+  out.reserve(line.size());
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = line.find(what, from);
+    if (at == CodeText::npos) break;
+    out.append(line, from, at - from);
+    from = at + what.size();
+  }
+  if (from == 0) return;
+  out.append(line, from, CodeText::npos);
+  line.swap(out);
+}
+
+void ScanText(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
+  const CodeText protocol = FromText(options.protocol);
+  // An empty protocol would match at every position and find nothing worth having.
+  if (protocol.empty()) return;
+  std::string bytes;
+  while (source.Next(bytes)) {
+    CodeText line = DecodeCodePage(bytes);
+    CodeText lower = Lowered(line);
+    std::size_t d = lower.find(protocol);
+    while (d != CodeText::npos) {
+      CodeText url = protocol;
+      std::size_t i = d + protocol.size();
+      for (;;) {
+        const char16_t c = i < line.size() ? line[i] : u' ';
+        if (!IsUrlChar(c, options.fullWidth)) break;
+        url.push_back(c);
+        if (i + 1 >= line.size() && !options.notReturnSearch) {
+          if (line.compare(0, protocol.size(), protocol) == 0) break;
+          if (!source.Next(bytes)) break;
+          line = DecodeCodePage(bytes);
+          lower = Lowered(line);
+          i = 0;
+          continue;
+        }
+        ++i;
+      }
+      sink(ToText(url));
+      d = lower.find(protocol, i + protocol.size());
+    }
+  }
+}
+
+// The base step of HTML and download modes: may change the base, offer it, and delete it
+// from the line.
+void BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& base,
+              const CandidateSink& sink) {
+  const CodeText lower = Lowered(line);
+  const bool hasBase = lower.find(Codes(u"<base")) != CodeText::npos;
+  const bool hasHref = lower.find(Codes(u"href=")) != CodeText::npos;
+  auto takeHref = [&] {
+    const CodeText value = GetHrefValue(line);
+    base = ToText(value);
+    sink(base);
+    DeleteAll(line, value);
+  };
+  if (options.mode == ExtractMode::Download) {
+    if (hasBase && hasHref) takeHref();
+    return;
+  }
+  if (hasBase && options.baseUrlBox.empty()) {
+    if (hasHref) {
+      takeHref();
+    } else {
+      base.clear();
+    }
+  } else if (!options.baseUrlBox.empty()) {
+    base = options.baseUrlBox;
+  }
+}
+
+void RelativePass(const CodeText& line, const std::u16string& base, const CandidateSink& sink) {
+  std::size_t p = line.find(u'.');
+  while (p != CodeText::npos) {
+    if (p == 0) return;
+    std::size_t start = p;
+    while (start > 0 && IsUrlChar(line[start - 1], false)) --start;
+    std::size_t end = p + 1;
+    if (end >= line.size()) return;
+    while (end < line.size() && IsUrlChar(line[end], false)) ++end;
+    const CodeText reference = line.substr(start, end - start);
+    const std::size_t nextFrom = p + reference.size();
+    const bool endsWithDot = reference.back() == u'.';
+    const bool hasAt = reference.find(u'@') != CodeText::npos;
+    if (!endsWithDot && !hasAt) sink(ResolveRelativeUrl(base, ToText(reference)));
+    p = line.find(u'.', nextFrom);
+  }
+}
+
+void ScanHtml(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
+  std::u16string base = options.mode == ExtractMode::Download ? options.pageUrl : u"";
+  std::string bytes;
+  while (source.Next(bytes)) {
+    CodeText line = DecodeCodePage(bytes);
+    BaseStep(options, line, base, sink);
+    AbsolutePass(line, [&](const CodeText& url) { sink(ToText(url)); });
+    RelativePass(line, base, sink);
+  }
+}
+
+}  // namespace
+
+bool TextLineSource::Next(std::string& line) {
+  if (at_ >= text_.size()) return false;
+  const std::size_t cr = text_.find('\r', at_);
+  if (cr == std::string_view::npos) {
+    line.assign(text_.substr(at_));
+    at_ = text_.size();
+    return true;
+  }
+  line.assign(text_.substr(at_, cr - at_));
+  at_ = cr + 1;
+  if (at_ < text_.size() && text_[at_] == '\n') ++at_;
+  return true;
+}
+
+bool FileLineSource::Fill() {
+  if (eof_) return false;
+  if (at_ > 0) {
+    buffer_.erase(0, at_);
+    at_ = 0;
+  }
+  char chunk[1 << 16];
+  const std::size_t n = std::fread(chunk, 1, sizeof chunk, file_);
+  if (n == 0) {
+    eof_ = true;
+    return false;
+  }
+  buffer_.append(chunk, n);
+  return true;
+}
+
+bool FileLineSource::Next(std::string& line) {
+  for (;;) {
+    const std::size_t cr = buffer_.find('\r', at_);
+    // A CR at the end of the buffer may be the first half of a CR LF still unread.
+    if (cr != std::string::npos && (cr + 1 < buffer_.size() || eof_)) {
+      line.assign(buffer_, at_, cr - at_);
+      at_ = cr + 1;
+      if (at_ < buffer_.size() && buffer_[at_] == '\n') ++at_;
+      return true;
+    }
+    if (!Fill()) {
+      if (at_ >= buffer_.size()) return false;
+      if (cr != std::string::npos) continue;
+      line.assign(buffer_, at_, std::string::npos);
+      at_ = buffer_.size();
+      return true;
+    }
+  }
+}
+
+bool IsUrlChar(char16_t code, bool allowFullWidth) {
+  if (code < 0x100) {
+    if ((code >= '#' && code <= '&') || (code >= '-' && code <= ';') ||
+        (code >= '?' && code <= 'Z') || (code >= 'a' && code <= 'z'))
+      return true;
+    switch (code) {
+      case '!':
+      case '*':
+      case '+':
+      case '=':
+      case '^':
+      case '_':
+      case '|':
+      case '~':
+        return true;
+      default:
+        return false;
+    }
+  }
+  if (!allowFullWidth) return false;
+  for (const auto& range : kRanges) {
+    if (code >= range[0] && code <= range[1]) return true;
+  }
+  return false;
+}
+
+CodeText DecodeCodePage(std::string_view bytes) {
+  CodeText codes;
+  codes.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (IsAnsiLeadByte(b) && i + 1 < bytes.size()) {
+      codes.push_back(static_cast<char16_t>(b << 8 | static_cast<unsigned char>(bytes[i + 1])));
+      ++i;
+    } else {
+      codes.push_back(b);
+    }
+  }
+  return codes;
+}
+
+std::string EncodeCodePage(const CodeText& codes) {
+  std::string bytes;
+  bytes.reserve(codes.size());
+  for (const char16_t c : codes) {
+    if (c > 0xFF) bytes.push_back(static_cast<char>(c >> 8));
+    bytes.push_back(static_cast<char>(c & 0xFF));
+  }
+  return bytes;
+}
+
+CodeText GetHrefValue(const CodeText& line) {
+  const std::size_t at = Lowered(line).find(Codes(u"href="));
+  if (at == CodeText::npos) return {};
+  const std::size_t from = at + 5;
+  if (from < line.size() && line[from] == u'"') {
+    const std::size_t close = line.find(u'"', from + 1);
+    return line.substr(from + 1, close == CodeText::npos ? CodeText::npos : close - from - 1);
+  }
+  std::size_t end = from;
+  while (end < line.size() && IsUrlChar(line[end], false)) ++end;
+  return line.substr(std::min(from, line.size()), end - std::min(from, line.size()));
+}
+
+std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view relative) {
+  std::size_t hostStart = 0;
+  if (base.find(u"://") != std::u16string_view::npos) {
+    const std::u16string_view sep =
+        base.find(u":///") != std::u16string_view::npos ? u":///" : u"://";
+    hostStart = base.find(sep) + sep.size();
+  }
+  const std::size_t slash = base.find(u'/', hostStart);
+  std::u16string root, directory;
+  if (slash == std::u16string_view::npos) {
+    root = std::u16string(base) + u"/";
+    directory = u"/";
+  } else {
+    root = std::u16string(base.substr(0, slash + 1));
+    directory = u"/" + std::u16string(base.substr(slash + 1));
+    if (directory.back() != u'/') directory.erase(directory.find_last_of(u'/') + 1);
+  }
+  int levels = 0;
+  for (;;) {
+    if (relative.substr(0, 3) == u"../") {
+      relative.remove_prefix(3);
+      ++levels;
+    } else if (relative.substr(0, 2) == u"./") {
+      relative.remove_prefix(2);
+    } else {
+      break;
+    }
+  }
+  for (; levels > 0 && !directory.empty(); --levels) {
+    directory.pop_back();
+    const std::size_t last = directory.find_last_of(u'/');
+    if (last == std::u16string::npos) {
+      directory.clear();
+    } else {
+      directory.erase(last + 1);
+    }
+  }
+  if (directory.empty()) return u"不正";
+  if (!relative.empty() && relative.front() == u'/')
+    return root + std::u16string(relative.substr(1));
+  return root + directory.substr(1) + std::u16string(relative);
+}
+
+void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
+  if (options.mode == ExtractMode::Text) {
+    ScanText(source, options, sink);
+  } else {
+    ScanHtml(source, options, sink);
+  }
+}
+
+}  // namespace cardo

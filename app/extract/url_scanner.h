@@ -1,0 +1,75 @@
+#pragma once
+// The URL scanner: reads a file line by line in code page 932 and hands every URL it finds, in
+// order, to a sink (the filter gate). Text mode looks for the protocol text; HTML and download
+// modes take every run of URL characters around "://" as an absolute URL and every run around
+// "." as a relative reference, resolved against the current base.
+//
+// Lines are handled as code page character codes: one code per character (a double-byte
+// character is lead byte x 256 + trail byte), so positions count characters.
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace cardo {
+
+using CodeText = std::u16string;  // code page 932 character codes, not UTF-16
+
+enum class ExtractMode { Text = 0, Html = 1, Download = 2 };
+
+// Everything a run needs, as the extraction dialog (or the command line) sets it.
+struct ExtractOptions {
+  ExtractMode mode = ExtractMode::Text;
+  std::u16string protocol = u"http://";
+  bool fullWidth = false;        // text mode: double-byte URL characters allowed
+  bool notReturnSearch = false;  // text mode: a URL never continues on the next line
+  std::u16string baseUrlBox;     // HTML mode: the base-URL box
+  std::u16string pageUrl;        // download mode: the address the page came from
+};
+
+// The lines of a file, without their ends. Lines end at CR or CR LF; a lone LF is an ordinary
+// character.
+class LineSource {
+ public:
+  virtual ~LineSource() = default;
+  virtual bool Next(std::string& line) = 0;
+};
+
+class TextLineSource final : public LineSource {
+ public:
+  explicit TextLineSource(std::string_view text) : text_(text) {}
+  bool Next(std::string& line) override;
+
+ private:
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
+// Reads a file in blocks, never whole.
+class FileLineSource final : public LineSource {
+ public:
+  explicit FileLineSource(std::FILE* file) : file_(file) {}
+  bool Next(std::string& line) override;
+
+ private:
+  bool Fill();
+  std::FILE* file_;
+  std::string buffer_;
+  std::size_t at_ = 0;
+  bool eof_ = false;
+};
+
+using CandidateSink = std::function<void(const std::u16string& url)>;
+
+bool IsUrlChar(char16_t code, bool allowFullWidth);
+CodeText DecodeCodePage(std::string_view bytes);
+std::string EncodeCodePage(const CodeText& codes);
+// The value after the first "href=" of the line: quoted (up to the next quote, or the rest of
+// the line when none follows) or a run of URL characters.
+CodeText GetHrefValue(const CodeText& line);
+// The reference joined to the base; "不正" when it climbs above the root.
+std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view relative);
+
+void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink);
+
+}  // namespace cardo

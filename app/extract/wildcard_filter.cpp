@@ -1,0 +1,148 @@
+#include "app/extract/wildcard_filter.h"
+
+#include <optional>
+
+#include "app/extract/lower_case.h"
+#include "app/platform/text.h"
+
+namespace cardo {
+namespace {
+
+struct Token {
+  enum Kind { Literal, AnyRun, AnyOne, Digit, Set } kind = Literal;
+  char16_t ch = 0;
+  bool negated = false;
+  std::vector<std::pair<char16_t, char16_t>> ranges;  // for Set
+
+  bool Accepts(char16_t c) const {
+    switch (kind) {
+      case Literal:
+        return c == ch;
+      case AnyOne:
+        return true;
+      case Digit:
+        return c >= u'0' && c <= u'9';
+      case Set: {
+        bool in = false;
+        for (const auto& [lo, hi] : ranges) in = in || (c >= lo && c <= hi);
+        return in != negated;
+      }
+      case AnyRun:
+        return true;
+    }
+    return false;
+  }
+};
+
+// The pattern as tokens, or nothing when a bracket expression is malformed.
+std::optional<std::vector<Token>> Compile(std::u16string_view p) {
+  std::vector<Token> tokens;
+  for (std::size_t i = 0; i < p.size(); ++i) {
+    Token t;
+    switch (p[i]) {
+      case u'*':
+        t.kind = Token::AnyRun;
+        break;
+      case u'?':
+        t.kind = Token::AnyOne;
+        break;
+      case u'#':
+        t.kind = Token::Digit;
+        break;
+      case u'[': {
+        t.kind = Token::Set;
+        std::size_t j = i + 1;
+        if (j < p.size() && p[j] == u'!') {
+          t.negated = true;
+          ++j;
+        }
+        const std::size_t close = p.find(u']', j);
+        if (close == std::u16string_view::npos) return std::nullopt;
+        const std::u16string_view list = p.substr(j, close - j);
+        for (std::size_t k = 0; k < list.size(); ++k) {
+          // "-" is itself when first or last; between two characters it makes a range.
+          if (k + 2 < list.size() && list[k + 1] == u'-') {
+            if (list[k] > list[k + 2]) return std::nullopt;
+            t.ranges.emplace_back(list[k], list[k + 2]);
+            k += 2;
+          } else {
+            t.ranges.emplace_back(list[k], list[k]);
+          }
+        }
+        i = close;
+        break;
+      }
+      default:
+        t.ch = p[i];
+        break;
+    }
+    if (t.kind == Token::AnyRun && !tokens.empty() && tokens.back().kind == Token::AnyRun) continue;
+    tokens.push_back(std::move(t));
+  }
+  return tokens;
+}
+
+}  // namespace
+
+bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) {
+  const auto tokens = Compile(LowerText(pattern));
+  if (!tokens) return false;
+  const std::u16string lowered = LowerText(text);
+  const std::size_t n = tokens->size();
+  // The set of pattern positions reachable after each character: a simulation in
+  // O(pattern x text) time, never backtracking.
+  std::vector<char> state(n + 1, 0), next(n + 1, 0);
+  auto closure = [&](std::vector<char>& s) {
+    for (std::size_t k = 0; k < n; ++k) {
+      if (s[k] && (*tokens)[k].kind == Token::AnyRun) s[k + 1] = 1;
+    }
+  };
+  state[0] = 1;
+  closure(state);
+  for (const char16_t c : lowered) {
+    std::fill(next.begin(), next.end(), 0);
+    bool any = false;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (!state[k]) continue;
+      const Token& t = (*tokens)[k];
+      if (t.kind == Token::AnyRun) {
+        next[k] = 1;
+        any = true;
+      } else if (t.Accepts(c)) {
+        next[k + 1] = 1;
+        any = true;
+      }
+    }
+    if (!any) return false;
+    state.swap(next);
+    closure(state);
+  }
+  return state[n] != 0;
+}
+
+int FilterAppendCount(std::u16string_view filterText, std::u16string_view url) {
+  const std::u16string_view text = filterText.empty() ? std::u16string_view(u"*.*") : filterText;
+  bool anyPositive = false, anyNegative = false;
+  struct Pattern {
+    std::u16string_view text;
+    bool positive;
+  };
+  std::vector<Pattern> patterns;
+  for (const auto part : SplitAt(text, u";")) {
+    const bool negative = !part.empty() && part.front() == u'!';
+    patterns.push_back({negative ? part.substr(1) : part, !negative});
+    (negative ? anyNegative : anyPositive) = true;
+  }
+  if (!anyNegative) {
+    int count = 0;
+    for (const auto& p : patterns) count += WildcardMatch(p.text, url) ? 1 : 0;
+    return count;
+  }
+  for (const auto& p : patterns) {
+    const bool matches = WildcardMatch(p.text, url);
+    if (p.positive != matches) return 0;
+  }
+  return 1;
+}
+
+}  // namespace cardo

@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/extract/absolute_pass.h"
+#include "app/extract/url_scanner.h"
+#include "app/platform/codec.h"
+#include "app/platform/text.h"
+
+namespace cardo {
+namespace {
+
+using Urls = std::vector<std::string>;
+
+// Runs the scanner over UTF-8 text (stored as code page 932) and returns the candidates.
+Urls Scan(const std::string& utf8, ExtractOptions options) {
+  const std::string bytes = WideToAnsi(Utf8ToUtf16(utf8));
+  TextLineSource source(bytes);
+  Urls found;
+  ExtractUrls(source, options,
+              [&](const std::u16string& url) { found.push_back(Utf16ToUtf8(url)); });
+  return found;
+}
+
+ExtractOptions Text(bool fullWidth = false, bool noLineBreak = false,
+                    std::u16string p = u"http://") {
+  ExtractOptions o;
+  o.mode = ExtractMode::Text;
+  o.fullWidth = fullWidth;
+  o.notReturnSearch = noLineBreak;
+  o.protocol = std::move(p);
+  return o;
+}
+
+ExtractOptions Html(std::u16string box = u"") {
+  ExtractOptions o;
+  o.mode = ExtractMode::Html;
+  o.baseUrlBox = std::move(box);
+  return o;
+}
+
+TEST(UrlScanner, TextMode) {
+  const struct {
+    const char* name;
+    std::string text;
+    ExtractOptions options;
+    Urls urls;
+  } cases[] = {
+      {"capitals", "see HTTP://Example.com/A.html now", Text(), {"http://Example.com/A.html"}},
+      {"two with one space", "http://a.com/1 http://b.com/2", Text(), {"http://a.com/1"}},
+      {"seven characters later",
+       "http://a.com/1 and then http://b.com/2",
+       Text(),
+       {"http://a.com/1", "http://b.com/2"}},
+      {"japanese ends it", "http://a.jp/画像　です", Text(false), {"http://a.jp/"}},
+      {"full width", "http://a.jp/画像　です", Text(true), {"http://a.jp/画像　です"}},
+      {"continues", "x http://a.com/ab\r\ncd ef\r\n", Text(), {"http://a.com/abcd"}},
+      {"no continuation", "x http://a.com/ab\r\ncd ef\r\n", Text(false, true), {"http://a.com/ab"}},
+      {"own line starts with it", "http://a.com/ab\r\ncd\r\n", Text(), {"http://a.com/ab"}},
+      {"swallows the next url",
+       "x http://a.com/\r\nhttp://b.com/\r\n",
+       Text(),
+       {"http://a.com/http://b.com/"}},
+      {"last line", "x http://a.com/end", Text(), {"http://a.com/end"}},
+      {"protocol alone", "http:// x", Text(), {"http://"}},
+      {"lone LF is no line end", "x http://a.com/a\nb", Text(), {"http://a.com/a"}},
+      {"other protocol",
+       "ftp://f.org/x mailto:a@b.c",
+       Text(false, false, u"mailto:"),
+       {"mailto:a@b.c"}},
+      {"capital protocol never matches", "HTTP://A", Text(false, false, u"HTTP://"), {}},
+      {"empty protocol", "anything", Text(false, false, u""), {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.text, c.options), c.urls) << c.name;
+}
+
+TEST(UrlScanner, HtmlMode) {
+  const struct {
+    const char* name;
+    std::string text;
+    ExtractOptions options;
+    Urls urls;
+  } cases[] = {
+      {"anchor repeats the url",
+       "<a href=\"http://a.com/x.zip\">http://a.com/x.zip</a>",
+       Html(),
+       {"http://a.com/x.zip"}},
+      {"two separators",
+       "http://a.com/1 and file:///c/d.txt",
+       Html(),
+       {"http://a.com/1", "file:///c/d.txt"}},
+      {"relative and skips", "<img src=\"img/a.gif\"> e.g. mail a@b.com.", Html(), {"/img/a.gif"}},
+      {"prefix deleted from longer url",
+       "http://a.com/x http://a.com/x.zip",
+       Html(),
+       {"http://a.com/x", "/.zip"}},
+      {"separator at line start",
+       "://a.com/x http://b.com/",
+       Html(),
+       {"/://a.com/x", "/http://b.com/"}},  // only the relative pass sees them
+      {"separator at line end", "see http://", Html(), {}},
+      {"base line",
+       "a.html\r\n<base href=\"http://b.org/d/\">\r\nc.html\r\n",
+       Html(),
+       {"/a.html", "http://b.org/d/", "http://b.org/d/c.html"}},
+      {"base box wins",
+       "<base href=\"http://b.org/d/\">\r\nc.html\r\n",
+       Html(u"http://box/x/"),
+       {"http://b.org/d/", "http://box/x/c.html"}},  // found as a URL, not taken as the base
+      {"base without href resets",
+       "<base href=\"http://b.org/d/\">\r\n<base target=x>\r\nc.html",
+       Html(),
+       {"http://b.org/d/", "/c.html"}},
+      {"target then anchor",
+       "<base target=_top><a href=\"http://x.org/y/\">",
+       Html(),
+       {"http://x.org/y/"}},
+      {"unclosed quote takes the rest",
+       "<base href=\"http://b.org/d/ x.html",
+       Html(),
+       {"http://b.org/d/ x.html"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.text, c.options), c.urls) << c.name;
+}
+
+TEST(UrlScanner, DownloadModeStartsAtThePage) {
+  ExtractOptions o;
+  o.mode = ExtractMode::Download;
+  o.pageUrl = u"http://p.net/dir/";
+  EXPECT_EQ(Scan("a.html\r\n<base target=x>\r\nb.html", o),
+            (Urls{"http://p.net/dir/a.html", "http://p.net/dir/b.html"}));
+  o.pageUrl = u"http://p.net";
+  EXPECT_EQ(Scan("a.html", o), (Urls{"http://p.net/a.html"}));
+}
+
+TEST(UrlScanner, ShiftJisTrailBytesAreNotUrlCharacters) {
+  // 表 is 95 5C, ソ is 83 5C, ゼ is 83 5B, ゾ is 83 5D, ァ is 83 40 ("@" as trail byte).
+  EXPECT_EQ(Scan("http://a.jp/表ソゼゾァ.html", Text()), (Urls{"http://a.jp/"}));
+  EXPECT_EQ(Scan("http://a.jp/表ソゼゾァ.html", Text(true)), (Urls{"http://a.jp/表ソゼゾァ.html"}));
+  EXPECT_EQ(Scan("<a href=\"ァ.html\">", Html()), (Urls{"/.html"}));
+}
+
+TEST(UrlScanner, UrlCharacters) {
+  for (char16_t c : std::u16string(u"azAZ09!#$%&*+-./:;=?@^_|~"))
+    EXPECT_TRUE(IsUrlChar(c, false)) << char(c);
+  for (char16_t c : std::u16string(u" \t\"'(),<>[]\\`{}"))
+    EXPECT_FALSE(IsUrlChar(c, false)) << char(c);
+  EXPECT_FALSE(IsUrlChar(0xB1, true));  // half-width katakana
+  EXPECT_TRUE(IsUrlChar(0x8140, true));
+  EXPECT_FALSE(IsUrlChar(0x8140, false));
+  EXPECT_FALSE(IsUrlChar(0x81AD, true));
+  EXPECT_TRUE(IsUrlChar(0x889F, true));
+  EXPECT_TRUE(IsUrlChar(0xFC4B, true));
+  EXPECT_FALSE(IsUrlChar(0xFC4C, true));
+}
+
+TEST(UrlScanner, HrefValues) {
+  const struct {
+    const char* line;
+    const char* value;
+  } cases[] = {
+      {"<a HREF=\"x.html\">", "x.html"}, {"<a href=x.html>", "x.html"}, {"<a href='x.html'>", ""},
+      {"<a href =\"x.html\">", ""},      {"<a href=\"open", "open"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(EncodeCodePage(GetHrefValue(DecodeCodePage(c.line))), c.value) << c.line;
+  }
+}
+
+TEST(UrlScanner, ResolveRelativeUrl) {
+  const struct {
+    const char16_t* base;
+    const char16_t* relative;
+    const char16_t* result;
+  } cases[] = {
+      {u"http://host/dir/page.html", u"img/a.gif", u"http://host/dir/img/a.gif"},
+      {u"http://host/dir/page.html", u"/top.html", u"http://host/top.html"},
+      {u"http://host/dir/page.html", u"../up.html", u"http://host/up.html"},
+      {u"http://host/dir/page.html", u"./../../x.html", u"不正"},
+      {u"http://host/dir/sub/", u"./a.html", u"http://host/dir/sub/a.html"},
+      {u"http://host/dir", u"a.html", u"http://host/a.html"},
+      {u"http://host", u"a.html", u"http://host/a.html"},
+      {u"", u"a.html", u"/a.html"},
+      {u"", u"../a.html", u"不正"},
+      {u"file:///c/d/e.txt", u"f.txt", u"file:///c/d/f.txt"},
+      {u"http://host/a/b?x=/y", u"c.html", u"http://host/a/b?x=/c.html"},
+      {u"http://host/a/", u"b/../c.html", u"http://host/a/b/../c.html"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ResolveRelativeUrl(c.base, c.relative), c.result);
+}
+
+// The absolute pass done the slow, literal way, for comparison.
+void LiteralAbsolutePass(CodeText& line, std::vector<CodeText>& out) {
+  for (std::size_t pos = line.find(u"://"); pos != CodeText::npos; pos = line.find(u"://")) {
+    const std::size_t sep = line.compare(pos, 4, u":///") == 0 ? 4 : 3;
+    std::size_t i = pos + sep;
+    if (i >= line.size()) return;
+    while (i < line.size() && IsUrlChar(line[i], false)) ++i;
+    if (pos == 0) return;
+    std::size_t j = pos;
+    while (j > 0 && IsUrlChar(line[j - 1], false)) --j;
+    const CodeText url = line.substr(j, i - j);
+    CodeText rest;
+    std::size_t from = 0;
+    for (std::size_t at = line.find(url); at != CodeText::npos; at = line.find(url, from)) {
+      rest.append(line, from, at - from);
+      from = at + url.size();
+    }
+    rest.append(line, from, CodeText::npos);
+    line = rest;
+    out.push_back(url);
+  }
+}
+
+TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
+  std::mt19937 rng(12345);
+  const std::u16string alphabet = u"ab:/.\" h";
+  for (int round = 0; round < 20000; ++round) {
+    CodeText line;
+    const int length = static_cast<int>(rng() % 40);
+    for (int k = 0; k < length; ++k) line.push_back(alphabet[rng() % alphabet.size()]);
+    CodeText literal = line, fast = line;
+    std::vector<CodeText> expected, got;
+    LiteralAbsolutePass(literal, expected);
+    AbsolutePass(fast, [&](const CodeText& url) { got.push_back(url); });
+    ASSERT_EQ(got, expected) << EncodeCodePage(line);
+    ASSERT_EQ(fast, literal) << EncodeCodePage(line);
+  }
+  // Lines of whole URLs that repeat and contain one another, some longer than the index keys.
+  const std::u16string longPath(70, u'p');
+  const std::vector<std::u16string> words = {u"http://a.com/x",
+                                             u"http://a.com/x.zip",
+                                             u"http://a.com/" + longPath,
+                                             u"http://a.com/" + longPath + u"q",
+                                             u"file:///c",
+                                             u"ahttp://a.com/x",
+                                             u"://",
+                                             u"x:"};
+  const std::u16string glue = u" \">/";
+  for (int round = 0; round < 5000; ++round) {
+    CodeText line;
+    const int count = static_cast<int>(rng() % 12);
+    for (int k = 0; k < count; ++k) {
+      line += words[rng() % words.size()];
+      if (rng() % 4) line.push_back(glue[rng() % glue.size()]);
+    }
+    CodeText literal = line, fast = line;
+    std::vector<CodeText> expected, got;
+    LiteralAbsolutePass(literal, expected);
+    AbsolutePass(fast, [&](const CodeText& url) { got.push_back(url); });
+    ASSERT_EQ(got, expected) << EncodeCodePage(line);
+    ASSERT_EQ(fast, literal) << EncodeCodePage(line);
+  }
+}
+
+TEST(LineSources, SplitAtCrAndCrLfOnly) {
+  const std::string text = "a\r\nb\rc\nd\r\n\r\ne";
+  TextLineSource memory(text);
+  std::FILE* f = std::tmpfile();
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::rewind(f);
+  FileLineSource file(f);
+  for (LineSource* source : {static_cast<LineSource*>(&memory), static_cast<LineSource*>(&file)}) {
+    std::vector<std::string> lines;
+    std::string line;
+    while (source->Next(line)) lines.push_back(line);
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c\nd", "", "e"}));
+  }
+  std::fclose(f);
+}
+
+}  // namespace
+}  // namespace cardo

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/extract/filter_gate.h"
+#include "app/extract/wildcard_filter.h"
+#include "app/shell/memory_url_list.h"
+
+namespace cardo {
+namespace {
+
+TEST(WildcardFilter, Patterns) {
+  const struct {
+    const char16_t* pattern;
+    const char16_t* text;
+    bool matches;
+  } cases[] = {
+      {u"*.zip", u"http://a/b.zip", true},
+      {u"*.zip", u"http://a/b.ZIP", true},  // case folded
+      {u"*.zip", u"http://a/b.zip.html", false},
+      {u"zip", u"zip", true},
+      {u"zip", u"a.zip", false},
+      {u"", u"", true},
+      {u"", u"x", false},
+      {u"*", u"", true},
+      {u"?", u"", false},
+      {u"a?c", u"abc", true},
+      {u"img##.jpg", u"img07.jpg", true},
+      {u"img##.jpg", u"imgx7.jpg", false},
+      {u"[abc]x", u"bx", true},
+      {u"[!abc]x", u"bx", false},
+      {u"[!abc]x", u"dx", true},
+      {u"[a-c]", u"b", true},
+      {u"[a-c]", u"d", false},
+      {u"[-a]", u"-", true},    // "-" first is itself
+      {u"[a-]", u"-", true},    // and last
+      {u"[*?#[]", u"#", true},  // inside brackets these are themselves
+      {u"a]b!", u"a]b!", true},
+      {u"[#]1", u"#1", true},
+      {u"[z-a]", u"m", false},         // a descending range matches nothing
+      {u"[abc", u"[abc", false},       // an unclosed bracket matches nothing
+      {u"*\uFF41", u"X\uFF21", true},  // full-width letters fold too
+      {u"*a*a*a*a*a*a*a*a*b", std::u16string(10000, u'a').c_str(), false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WildcardMatch(c.pattern, c.text), c.matches)
+        << std::u16string(c.pattern).size() << " " << std::u16string(c.text).size();
+  }
+}
+
+TEST(WildcardFilter, Combinations) {
+  const struct {
+    const char16_t* filter;
+    const char16_t* url;
+    int count;
+  } cases[] = {
+      {u"", u"http://a/b.html", 1},
+      {u"", u"http://a/b", 0},
+      {u"*.zip;*.html", u"http://a/B.ZIP", 1},
+      {u"*.zip;*.html", u"http://a/b.txt", 0},
+      {u"*.zip;*.*", u"http://a/b.zip", 2},
+      {u"*.zip;*.*", u"http://a/b.txt", 1},
+      {u"!*.cgi", u"http://a/b.html", 1},
+      {u"!*.cgi", u"http://a/b.CGI", 0},
+      {u"!*.cgi;*.zip", u"http://a/b.zip", 1},
+      {u"!*.cgi;*.zip", u"http://a/b.cgi", 0},
+      {u"!*.cgi;*.zip", u"http://a/b.html", 0},
+      {u"*.zip;*.html;!*.cgi", u"http://a/b.zip", 0},
+      {u"!*.cgi;", u"http://a/b.zip", 0},  // an empty positive pattern matches nothing here
+      {u"*.zip; *.gif", u"http://a/b.gif", 0},
+      {u"*.zip; *.gif", u" http://a/b.gif", 1},
+      {u"lzh;zip;jpg;gif", u"zip", 1},
+      {u"lzh;zip;jpg;gif", u"a.zip", 0},
+      {u"!", u"x", 1},
+      {u"!", u"", 0},
+      {u"!!x", u"!x", 0},
+      {u"[abc;*.zip", u"http://a/b.zip", 1},  // a malformed pattern leaves the others working
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FilterAppendCount(c.filter, c.url), c.count)
+        << std::u16string(c.filter).size() << " " << std::u16string(c.url).size();
+  }
+}
+
+TEST(FilterGate, AppendsKeepingCaseAndMarksEachAppend) {
+  MemoryUrlList list;
+  int titles = 0;
+  ListDocument document([&](const std::u16string&) { ++titles; });
+  EXPECT_EQ(AddUrlIfMatched(u"http://A/B.ZIP", u"*.zip;*.*", list, document), 0);
+  EXPECT_EQ(list.Lines(), (std::vector<std::u16string>{u"http://A/B.ZIP", u"http://A/B.ZIP"}));
+  EXPECT_EQ(titles, 2);
+  EXPECT_TRUE(document.Modified());
+}
+
+}  // namespace
+}  // namespace cardo
