@@ -8,6 +8,8 @@ CMAKE_FLAGS := -G Ninja -Wno-dev
 .PHONY: run test build bootstrap native win32 bench fuzz clean
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_TARGETS := profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_response_fuzz \
+  scanner_fuzz matcher_fuzz resolver_fuzz
 
 run: bootstrap win32
 	tools/run.sh
@@ -39,8 +41,8 @@ bench: bootstrap win32
 fuzz: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCARDO_FUZZ=ON >/dev/null
-	cmake --build $(FUZZ) --target profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_response_fuzz
-	for t in profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_response_fuzz; do \
+	cmake --build $(FUZZ) --target $(FUZZ_TARGETS)
+	for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ)/corpus/$$t && \
 	  $(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(FUZZ)/corpus/$$t || exit 1; \
 	done

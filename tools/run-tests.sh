@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test suite: the native core tests (plain and with AddressSanitizer and UBSan),
-# then the Windows core, seam, UI and end-to-end tests under Wine. Prints each runner's own
-# summary and one closing line with the totals; exits non-zero on any failure.
+# then the Windows core, seam, library, UI and end-to-end tests under Wine. Prints each
+# runner's own summary and one closing line with the totals; exits non-zero on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 passed=0
@@ -14,8 +14,9 @@ run_suite() {
   echo "== $name"
   local log
   log=$(mktemp)
-  "$@" 2>&1 | tee "$log" | grep -a -E '^\[  (PASSED|FAILED)  \]|^\[==========\]|Failure$' || true
-  local rc=${PIPESTATUS[0]}
+  "$@" >"$log" 2>&1
+  local rc=$?
+  grep -a -E '^\[  (PASSED|FAILED)  \]|^\[==========\]|Failure$' "$log"
   local p f
   p=$(grep -a -oE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
   f=$(grep -a -oE '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' | head -1)
@@ -24,7 +25,8 @@ run_suite() {
   if [[ $rc -ne 0 ]]; then
     status=1
     [[ -z "$f" ]] && failed=$((failed + 1))
-    grep -a -B2 -A12 'Failure$' "$log" | head -200
+    echo "$name: exit status $rc"
+    grep -a -B2 -A12 -E 'Failure$|ERROR: AddressSanitizer|runtime error' "$log" | head -200
   fi
   rm -f "$log"
 }

@@ -80,20 +80,20 @@ CodeText WithoutOccurrences(const CodeText& text, const CodeText& what) {
   return out;
 }
 
+// The runs of URL characters that hold "://", with the text between them. Other runs can
+// neither become URLs nor hold one, so they stay part of the text in between.
 std::vector<Run> SplitRuns(const CodeText& line, CodeText& tail) {
   std::vector<Run> runs;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    const std::size_t gap = i;
-    while (i < line.size() && !IsUrlChar(line[i], false)) ++i;
-    if (i == line.size()) {
-      tail = line.substr(gap);
-      break;
-    }
-    const std::size_t start = i;
-    while (i < line.size() && IsUrlChar(line[i], false)) ++i;
-    runs.push_back({gap, start - gap, line.substr(start, i - start)});
+  std::size_t done = 0;  // end of the last run
+  for (std::size_t at = line.find(u"://"); at != CodeText::npos; at = line.find(u"://", done)) {
+    std::size_t start = at;
+    while (start > done && IsUrlChar(line[start - 1], false)) --start;
+    std::size_t end = at + 3;
+    while (end < line.size() && IsUrlChar(line[end], false)) ++end;
+    runs.push_back({done, start - done, line.substr(start, end - start)});
+    done = end;
   }
+  tail = line.substr(done);
   return runs;
 }
 

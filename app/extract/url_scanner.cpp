@@ -20,6 +20,21 @@ CodeText Codes(std::u16string_view ascii) {
   return CodeText(ascii);
 }
 
+// The first place where `needle` (lower-case ASCII) stands in `line`, letters compared without
+// regard to case; the same as searching the lower-cased line, without copying it.
+std::size_t FindNoCase(const CodeText& line, std::u16string_view needle) {
+  if (needle.empty() || line.size() < needle.size()) return CodeText::npos;
+  const char16_t first = needle[0];
+  const char16_t firstUpper = (first >= u'a' && first <= u'z') ? first - 0x20 : first;
+  for (std::size_t i = 0; i + needle.size() <= line.size(); ++i) {
+    if (line[i] != first && line[i] != firstUpper) continue;
+    std::size_t k = 1;
+    while (k < needle.size() && CodePageLower(line[i + k]) == needle[k]) ++k;
+    if (k == needle.size()) return i;
+  }
+  return CodeText::npos;
+}
+
 CodeText Lowered(const CodeText& line) {
   CodeText out(line);
   for (auto& c : out) c = CodePageLower(c);
@@ -27,6 +42,8 @@ CodeText Lowered(const CodeText& line) {
 }
 
 std::u16string ToText(const CodeText& codes) {
+  // URL characters of HTML mode are all ASCII, whose codes are their own UTF-16 values.
+  if (std::all_of(codes.begin(), codes.end(), [](char16_t c) { return c < 0x80; })) return codes;
   return AnsiToWide(EncodeCodePage(codes));
 }
 CodeText FromText(std::u16string_view text) {
@@ -86,9 +103,8 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
 // from the line.
 void BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& base,
               const CandidateSink& sink) {
-  const CodeText lower = Lowered(line);
-  const bool hasBase = lower.find(Codes(u"<base")) != CodeText::npos;
-  const bool hasHref = lower.find(Codes(u"href=")) != CodeText::npos;
+  const bool hasBase = FindNoCase(line, u"<base") != CodeText::npos;
+  const bool hasHref = hasBase && FindNoCase(line, u"href=") != CodeText::npos;
   auto takeHref = [&] {
     const CodeText value = GetHrefValue(line);
     base = ToText(value);
@@ -112,6 +128,8 @@ void BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& bas
 
 void RelativePass(const CodeText& line, const std::u16string& base, const CandidateSink& sink) {
   std::size_t p = line.find(u'.');
+  if (p == CodeText::npos) return;
+  const BaseParts parts = SplitBase(base);
   while (p != CodeText::npos) {
     if (p == 0) return;
     std::size_t start = p;
@@ -123,7 +141,7 @@ void RelativePass(const CodeText& line, const std::u16string& base, const Candid
     const std::size_t nextFrom = p + reference.size();
     const bool endsWithDot = reference.back() == u'.';
     const bool hasAt = reference.find(u'@') != CodeText::npos;
-    if (!endsWithDot && !hasAt) sink(ResolveRelativeUrl(base, ToText(reference)));
+    if (!endsWithDot && !hasAt) sink(ResolveRelativeUrl(parts, ToText(reference)));
     p = line.find(u'.', nextFrom);
   }
 }
@@ -172,8 +190,9 @@ bool FileLineSource::Fill() {
 }
 
 bool FileLineSource::Next(std::string& line) {
+  std::size_t searched = at_;  // no CR before here: a long line is not rescanned per block
   for (;;) {
-    const std::size_t cr = buffer_.find('\r', at_);
+    const std::size_t cr = buffer_.find('\r', searched);
     // A CR at the end of the buffer may be the first half of a CR LF still unread.
     if (cr != std::string::npos && (cr + 1 < buffer_.size() || eof_)) {
       line.assign(buffer_, at_, cr - at_);
@@ -181,54 +200,55 @@ bool FileLineSource::Next(std::string& line) {
       if (at_ < buffer_.size() && buffer_[at_] == '\n') ++at_;
       return true;
     }
+    // Fill moves the unread text to the front, so the search resumes by its offset.
+    const std::size_t resume = (cr != std::string::npos ? cr : buffer_.size()) - at_;
     if (!Fill()) {
       if (at_ >= buffer_.size()) return false;
-      if (cr != std::string::npos) continue;
-      line.assign(buffer_, at_, std::string::npos);
-      at_ = buffer_.size();
-      return true;
+      if (cr == std::string::npos) {
+        line.assign(buffer_, at_, std::string::npos);
+        at_ = buffer_.size();
+        return true;
+      }
     }
+    searched = at_ + resume;
   }
 }
 
-bool IsUrlChar(char16_t code, bool allowFullWidth) {
-  if (code < 0x100) {
-    if ((code >= '#' && code <= '&') || (code >= '-' && code <= ';') ||
-        (code >= '?' && code <= 'Z') || (code >= 'a' && code <= 'z'))
-      return true;
-    switch (code) {
-      case '!':
-      case '*':
-      case '+':
-      case '=':
-      case '^':
-      case '_':
-      case '|':
-      case '~':
-        return true;
-      default:
-        return false;
-    }
+namespace detail {
+
+const std::array<bool, 256> kSingleByteUrlChar = [] {
+  std::array<bool, 256> v{};
+  for (int c = 0; c < 256; ++c) {
+    v[static_cast<std::size_t>(c)] = (c >= '#' && c <= '&') || (c >= '-' && c <= ';') ||
+                                     (c >= '?' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '!' ||
+                                     c == '*' || c == '+' || c == '=' || c == '^' || c == '_' ||
+                                     c == '|' || c == '~';
   }
-  if (!allowFullWidth) return false;
+  return v;
+}();
+
+bool IsFullWidthUrlChar(char16_t code) {
   for (const auto& range : kRanges) {
     if (code >= range[0] && code <= range[1]) return true;
   }
   return false;
 }
 
+}  // namespace detail
+
 CodeText DecodeCodePage(std::string_view bytes) {
-  CodeText codes;
-  codes.reserve(bytes.size());
+  CodeText codes(bytes.size(), u'\0');
+  std::size_t n = 0;
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto b = static_cast<unsigned char>(bytes[i]);
-    if (IsAnsiLeadByte(b) && i + 1 < bytes.size()) {
-      codes.push_back(static_cast<char16_t>(b << 8 | static_cast<unsigned char>(bytes[i + 1])));
-      ++i;
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    if (lead && i + 1 < bytes.size()) {
+      codes[n++] = static_cast<char16_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
     } else {
-      codes.push_back(b);
+      codes[n++] = b;
     }
   }
+  codes.resize(n);
   return codes;
 }
 
@@ -243,7 +263,7 @@ std::string EncodeCodePage(const CodeText& codes) {
 }
 
 CodeText GetHrefValue(const CodeText& line) {
-  const std::size_t at = Lowered(line).find(Codes(u"href="));
+  const std::size_t at = FindNoCase(line, u"href=");
   if (at == CodeText::npos) return {};
   const std::size_t from = at + 5;
   if (from < line.size() && line[from] == u'"') {
@@ -255,7 +275,7 @@ CodeText GetHrefValue(const CodeText& line) {
   return line.substr(std::min(from, line.size()), end - std::min(from, line.size()));
 }
 
-std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view relative) {
+BaseParts SplitBase(std::u16string_view base) {
   std::size_t hostStart = 0;
   if (base.find(u"://") != std::u16string_view::npos) {
     const std::u16string_view sep =
@@ -263,15 +283,22 @@ std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view 
     hostStart = base.find(sep) + sep.size();
   }
   const std::size_t slash = base.find(u'/', hostStart);
-  std::u16string root, directory;
+  BaseParts parts;
   if (slash == std::u16string_view::npos) {
-    root = std::u16string(base) + u"/";
-    directory = u"/";
+    parts.root = std::u16string(base) + u"/";
+    parts.directory = u"/";
   } else {
-    root = std::u16string(base.substr(0, slash + 1));
-    directory = u"/" + std::u16string(base.substr(slash + 1));
-    if (directory.back() != u'/') directory.erase(directory.find_last_of(u'/') + 1);
+    parts.root = std::u16string(base.substr(0, slash + 1));
+    parts.directory = u"/" + std::u16string(base.substr(slash + 1));
+    if (parts.directory.back() != u'/') {
+      parts.directory.erase(parts.directory.find_last_of(u'/') + 1);
+    }
   }
+  return parts;
+}
+
+std::u16string ResolveRelativeUrl(const BaseParts& base, std::u16string_view relative) {
+  std::u16string directory = base.directory;
   int levels = 0;
   for (;;) {
     if (relative.substr(0, 3) == u"../") {
@@ -293,9 +320,18 @@ std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view 
     }
   }
   if (directory.empty()) return u"不正";
-  if (!relative.empty() && relative.front() == u'/')
-    return root + std::u16string(relative.substr(1));
-  return root + directory.substr(1) + std::u16string(relative);
+  std::u16string result = base.root;
+  if (!relative.empty() && relative.front() == u'/') {
+    result.append(relative.substr(1));
+  } else {
+    result.append(directory, 1, std::u16string::npos);
+    result.append(relative);
+  }
+  return result;
+}
+
+std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view relative) {
+  return ResolveRelativeUrl(SplitBase(base), relative);
 }
 
 void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {

@@ -6,6 +6,7 @@
 //
 // Lines are handled as code page character codes: one code per character (a double-byte
 // character is lead byte x 256 + trail byte), so positions count characters.
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -61,7 +62,17 @@ class FileLineSource final : public LineSource {
 
 using CandidateSink = std::function<void(const std::u16string& url)>;
 
-bool IsUrlChar(char16_t code, bool allowFullWidth);
+namespace detail {
+extern const std::array<bool, 256> kSingleByteUrlChar;
+bool IsFullWidthUrlChar(char16_t code);
+}  // namespace detail
+
+// The letters, digits and ! # $ % & * + - . / : ; = ? @ ^ _ | ~; double-byte characters of the
+// listed ranges only when allowed.
+inline bool IsUrlChar(char16_t code, bool allowFullWidth) {
+  if (code < 0x100) return detail::kSingleByteUrlChar[code];
+  return allowFullWidth && detail::IsFullWidthUrlChar(code);
+}
 CodeText DecodeCodePage(std::string_view bytes);
 std::string EncodeCodePage(const CodeText& codes);
 // The value after the first "href=" of the line: quoted (up to the next quote, or the rest of
@@ -69,6 +80,14 @@ std::string EncodeCodePage(const CodeText& codes);
 CodeText GetHrefValue(const CodeText& line);
 // The reference joined to the base; "不正" when it climbs above the root.
 std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view relative);
+
+// A base taken apart once: its root (up to the first "/" after the host) and its directory.
+struct BaseParts {
+  std::u16string root;
+  std::u16string directory;
+};
+BaseParts SplitBase(std::u16string_view base);
+std::u16string ResolveRelativeUrl(const BaseParts& base, std::u16string_view relative);
 
 void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink);
 

@@ -1,5 +1,6 @@
 #include "app/extract/wildcard_filter.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "app/extract/lower_case.h"
@@ -82,29 +83,26 @@ std::optional<std::vector<Token>> Compile(std::u16string_view p) {
   return tokens;
 }
 
-}  // namespace
-
-bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) {
-  const auto tokens = Compile(LowerText(pattern));
-  if (!tokens) return false;
-  const std::u16string lowered = LowerText(text);
-  const std::size_t n = tokens->size();
-  // The set of pattern positions reachable after each character: a simulation in
-  // O(pattern x text) time, never backtracking.
-  std::vector<char> state(n + 1, 0), next(n + 1, 0);
+// The set of pattern positions reachable after each character: a simulation in
+// O(pattern x text) time that never backtracks. `text` is already lower-cased.
+bool Matches(const std::vector<Token>& tokens, std::u16string_view text) {
+  const std::size_t n = tokens.size();
+  thread_local std::vector<char> state, next;
+  state.assign(n + 1, 0);
+  next.assign(n + 1, 0);
   auto closure = [&](std::vector<char>& s) {
     for (std::size_t k = 0; k < n; ++k) {
-      if (s[k] && (*tokens)[k].kind == Token::AnyRun) s[k + 1] = 1;
+      if (s[k] && tokens[k].kind == Token::AnyRun) s[k + 1] = 1;
     }
   };
   state[0] = 1;
   closure(state);
-  for (const char16_t c : lowered) {
+  for (const char16_t c : text) {
     std::fill(next.begin(), next.end(), 0);
     bool any = false;
     for (std::size_t k = 0; k < n; ++k) {
       if (!state[k]) continue;
-      const Token& t = (*tokens)[k];
+      const Token& t = tokens[k];
       if (t.kind == Token::AnyRun) {
         next[k] = 1;
         any = true;
@@ -120,27 +118,47 @@ bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) {
   return state[n] != 0;
 }
 
-int FilterAppendCount(std::u16string_view filterText, std::u16string_view url) {
+struct CompiledPattern {
+  std::optional<std::vector<Token>> tokens;  // nothing: malformed, matches nothing
+  bool positive;
+};
+
+// The filter parsed into its patterns. The parse depends on the text alone, so the last one is
+// kept: a scan asks with the same filter for every candidate.
+const std::vector<CompiledPattern>& ParseFilter(std::u16string_view filterText) {
+  thread_local std::u16string lastText;
+  thread_local std::vector<CompiledPattern> last;
+  thread_local bool parsed = false;
+  if (parsed && lastText == filterText) return last;
   const std::u16string_view text = filterText.empty() ? std::u16string_view(u"*.*") : filterText;
-  bool anyPositive = false, anyNegative = false;
-  struct Pattern {
-    std::u16string_view text;
-    bool positive;
-  };
-  std::vector<Pattern> patterns;
+  last.clear();
   for (const auto part : SplitAt(text, u";")) {
     const bool negative = !part.empty() && part.front() == u'!';
-    patterns.push_back({negative ? part.substr(1) : part, !negative});
-    (negative ? anyNegative : anyPositive) = true;
+    last.push_back({Compile(LowerText(negative ? part.substr(1) : part)), !negative});
   }
+  lastText = std::u16string(filterText);
+  parsed = true;
+  return last;
+}
+
+}  // namespace
+
+bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) {
+  const auto tokens = Compile(LowerText(pattern));
+  return tokens && Matches(*tokens, LowerText(text));
+}
+
+int FilterAppendCount(std::u16string_view filterText, std::u16string_view url) {
+  const auto& patterns = ParseFilter(filterText);
+  const std::u16string lowered = LowerText(url);
+  auto matches = [&](const CompiledPattern& p) { return p.tokens && Matches(*p.tokens, lowered); };
+  const bool anyNegative =
+      std::any_of(patterns.begin(), patterns.end(), [](const auto& p) { return !p.positive; });
   if (!anyNegative) {
-    int count = 0;
-    for (const auto& p : patterns) count += WildcardMatch(p.text, url) ? 1 : 0;
-    return count;
+    return static_cast<int>(std::count_if(patterns.begin(), patterns.end(), matches));
   }
   for (const auto& p : patterns) {
-    const bool matches = WildcardMatch(p.text, url);
-    if (p.positive != matches) return 0;
+    if (p.positive != matches(p)) return 0;
   }
   return 1;
 }
