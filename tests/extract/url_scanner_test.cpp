@@ -5,6 +5,9 @@
 #include <vector>
 
 #include "app/extract/absolute_pass.h"
+#include "app/extract/extract_to_list.h"
+#include "app/shell/memory_url_list.h"
+#include "tests/support/fakes.h"
 #include "app/extract/url_scanner.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
@@ -253,6 +256,23 @@ TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
     ASSERT_EQ(got, expected) << EncodeCodePage(line);
     ASSERT_EQ(fast, literal) << EncodeCodePage(line);
   }
+}
+
+TEST(ExtractToList, AppendsWhatTheFilterPassesWithTheListHidden) {
+  testing::TempDir dir;
+  dir.Write(u"page.html", testing::Ansi("<a href=\"http://a/x.zip\">x</a> <img src=\"b.gif\">"));
+  MemoryUrlList list;
+  int titles = 0;
+  ListDocument document([&](const std::u16string&) { ++titles; });
+  ExtractOptions options;
+  options.mode = ExtractMode::Html;
+  const auto outcome =
+      ExtractUrlsToList(dir.File(u"page.html"), options, u"*.zip;*.gif", list, document);
+  EXPECT_TRUE(outcome.opened);
+  EXPECT_EQ(list.Lines(), (std::vector<std::u16string>{u"http://a/x.zip", u"/b.gif"}));
+  EXPECT_EQ(titles, 2);
+  EXPECT_EQ(list.SuspendDepth(), 0);
+  EXPECT_FALSE(ExtractUrlsToList(dir.File(u"missing.html"), options, u"", list, document).opened);
 }
 
 TEST(LineSources, SplitAtCrAndCrLfOnly) {
