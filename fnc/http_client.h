@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "fnc/home_page.h"
+
 namespace cardo::fnc {
 
 enum HttpResult : std::int32_t {
@@ -24,8 +26,6 @@ enum HttpResult : std::int32_t {
   kHttpBadUrl = 9,
 };
 
-// The product's home page, named in the user agent.
-inline constexpr char kHomePage[] = "https://cardo.example/";
 // Host names the resolver accepts; requests (and so paths) up to this size.
 inline constexpr std::size_t kMaxHostBytes = 255;
 inline constexpr std::size_t kMaxRequestBytes = 8192;

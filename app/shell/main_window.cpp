@@ -14,6 +14,7 @@
 #include "app/shell/edit_commands.h"
 #include "app/shell/list_file.h"
 #include "app/shell/startup.h"
+#include "fnc/home_page.h"
 
 namespace cardo {
 namespace {
@@ -25,7 +26,6 @@ constexpr UINT_PTR kListSubclassId = 1;
 constexpr int kDesignedWidth = 600;
 constexpr int kDesignedHeight = 420;
 
-constexpr wchar_t kProductPage[] = L"https://cardo.example/";
 constexpr wchar_t kMakerSite[] = L"https://cardo.example/author/";
 constexpr wchar_t kLibrarySite[] = L"https://cardo.example/library/";
 constexpr wchar_t kHelpFile[] = L"CARDHELP.HLP";
@@ -526,7 +526,7 @@ void frmMain::mnuHelpSub_Click(int index) {
 }
 
 void frmMain::mnuHp_Click(int index) {
-  const wchar_t* target = index == 1   ? kProductPage
+  const wchar_t* target = index == 1   ? kHomePageW
                           : index == 2 ? kMakerSite
                           : index == 4 ? kLibrarySite
                                        : nullptr;
