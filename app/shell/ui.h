@@ -2,6 +2,7 @@
 // The user-interface seam: every question the program asks a person goes through here, so a
 // test can answer it. The Win32 implementation uses message boxes, the common dialogs and
 // the clipboard.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,10 @@ struct FileDialogOptions {
   bool hideReadOnly = false;
   bool pathMustExist = false;
   bool createPrompt = false;
+  std::u16string initialDir;
+  std::u16string initialFile;
+  std::uint32_t extraFlags = 0;  // further file-dialog option bits, passed through
+  std::uintptr_t owner = 0;      // the owner window; 0 for the program's main window
 };
 
 struct FileDialogResult {

@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/platform/win_check.h"
@@ -79,17 +80,20 @@ std::optional<FileDialogResult> WinUi::ShowFileDialog(const FileDialogOptions& o
   filter.push_back(u'\0');
   filter.push_back(u'\0');
   std::vector<wchar_t> file(32768, L'\0');
+  std::copy_n(options.initialFile.begin(),
+              std::min<std::size_t>(options.initialFile.size(), file.size() - 1), file.begin());
 
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = Owner();
+  ofn.hwndOwner = options.owner ? reinterpret_cast<HWND>(options.owner) : Owner();
+  ofn.lpstrInitialDir = options.initialDir.empty() ? nullptr : W(options.initialDir);
   ofn.lpstrFilter = W(filter);
   ofn.nFilterIndex = static_cast<DWORD>(options.filterIndex > 0 ? options.filterIndex : 1);
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.lpstrTitle = options.title.empty() ? nullptr : W(options.title);
   ofn.lpstrDefExt = options.defaultExt.empty() ? nullptr : W(options.defaultExt);
-  ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
+  ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | options.extraFlags;
   if (options.hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
   if (options.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
   if (options.pathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;

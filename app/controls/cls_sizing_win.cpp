@@ -1,0 +1,111 @@
+#include "app/controls/cls_sizing_win.h"
+
+#include <commctrl.h>
+
+#include "app/controls/twips.h"
+
+namespace cardo {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x5A1E;
+
+RECT WorkArea() {
+  RECT r{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+}  // namespace
+
+void clsSizing::SetTarget(HWND target) {
+  if (target_) RemoveWindowSubclass(target_, Proc, kSubclassId);
+  target_ = target;
+  if (target_) SetWindowSubclass(target_, Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+int clsSizing::WorkAreaLeft() const {
+  return PixelsToTwipsX(WorkArea().left);
+}
+int clsSizing::WorkAreaTop() const {
+  return PixelsToTwipsY(WorkArea().top);
+}
+int clsSizing::WorkAreaWidth() const {
+  const RECT r = WorkArea();
+  return PixelsToTwipsX(r.right - r.left);
+}
+int clsSizing::WorkAreaHeight() const {
+  const RECT r = WorkArea();
+  return PixelsToTwipsY(r.bottom - r.top);
+}
+
+LRESULT CALLBACK clsSizing::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR data) noexcept {
+  try {
+    return reinterpret_cast<clsSizing*>(data)->OnMessage(hwnd, message, wParam, lParam);
+  } catch (...) {
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+  }
+}
+
+LRESULT clsSizing::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZING:
+      if (Sizing && wParam >= WMSZ_LEFT && wParam <= WMSZ_BOTTOMRIGHT) {
+        auto* r = reinterpret_cast<RECT*>(lParam);
+        const int side = static_cast<int>(wParam) - WMSZ_LEFT;
+        int width = PixelsToTwipsX(r->right - r->left);
+        int height = PixelsToTwipsY(r->bottom - r->top);
+        Sizing(side, width, height);
+        const int w = TwipsToPixelsX(width), h = TwipsToPixelsY(height);
+        // The edges that are not dragged stay where they are.
+        const bool left =
+            wParam == WMSZ_LEFT || wParam == WMSZ_TOPLEFT || wParam == WMSZ_BOTTOMLEFT;
+        const bool top = wParam == WMSZ_TOP || wParam == WMSZ_TOPLEFT || wParam == WMSZ_TOPRIGHT;
+        if (left) {
+          r->left = r->right - w;
+        } else {
+          r->right = r->left + w;
+        }
+        if (top) {
+          r->top = r->bottom - h;
+        } else {
+          r->bottom = r->top + h;
+        }
+        return TRUE;
+      }
+      break;
+    case WM_MOVING:
+      if (Moving) {
+        auto* r = reinterpret_cast<RECT*>(lParam);
+        RECT twips{PixelsToTwipsX(r->left), PixelsToTwipsY(r->top), PixelsToTwipsX(r->right),
+                   PixelsToTwipsY(r->bottom)};
+        Moving(twips);
+        *r = {TwipsToPixelsX(twips.left), TwipsToPixelsY(twips.top), TwipsToPixelsX(twips.right),
+              TwipsToPixelsY(twips.bottom)};
+        return TRUE;
+      }
+      break;
+    case WM_GETMINMAXINFO:
+      if (MaxSize) {
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        POINT size{PixelsToTwipsX(info->ptMaxSize.x), PixelsToTwipsY(info->ptMaxSize.y)};
+        POINT position{PixelsToTwipsX(info->ptMaxPosition.x),
+                       PixelsToTwipsY(info->ptMaxPosition.y)};
+        MaxSize(size, position);
+        info->ptMaxSize = {TwipsToPixelsX(size.x), TwipsToPixelsY(size.y)};
+        info->ptMaxPosition = {TwipsToPixelsX(position.x), TwipsToPixelsY(position.y)};
+        return result;
+      }
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, Proc, kSubclassId);
+      target_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+}  // namespace cardo

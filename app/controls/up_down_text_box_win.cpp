@@ -1,0 +1,193 @@
+#include "app/controls/up_down_text_box_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace cardo {
+namespace {
+
+constexpr UINT_PTR kEditSubclass = 1;
+constexpr int kSpinWidth = 16;
+constexpr std::size_t kMaxDigits = 5;
+
+std::optional<std::int64_t> ParseNumber(const std::wstring& text) {
+  if (text.empty()) return std::nullopt;
+  std::size_t i = 0;
+  bool negative = false;
+  if (text[0] == L'-') {
+    negative = true;
+    i = 1;
+  }
+  if (i == text.size()) return std::nullopt;
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] == L'.') break;  // the whole part counts
+    if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
+    value = std::min<std::int64_t>(value * 10 + (text[i] - L'0'), INT32_MAX);
+  }
+  return negative ? -value : value;
+}
+
+}  // namespace
+
+std::wstring UpDownTextBox::Text() const {
+  const int length = GetWindowTextLengthW(edit_);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(edit_, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+void UpDownTextBox::SetText(const std::wstring& text) {
+  settingText_ = true;
+  SetWindowTextW(edit_, text.c_str());
+  settingText_ = false;
+  if (Change) Change();
+}
+
+std::int32_t UpDownTextBox::Value() const {
+  return static_cast<std::int32_t>(ParseNumber(Text()).value_or(0));
+}
+
+void UpDownTextBox::SetValue(std::int32_t value) {
+  SetText(std::to_wstring(std::clamp(value, min_, max_)));
+  RebuildSpin();
+}
+
+void UpDownTextBox::SetMin(std::int32_t value) {
+  min_ = value;
+  RebuildSpin();
+}
+
+void UpDownTextBox::SetMax(std::int32_t value) {
+  max_ = value;
+  RebuildSpin();
+}
+
+void UpDownTextBox::SetThousands(bool on) {
+  thousands_ = on;
+  RebuildSpin();
+}
+
+void UpDownTextBox::SetSpinAlign(Align align) {
+  align_ = align;
+  RebuildSpin();
+}
+
+void UpDownTextBox::SetEnabled(bool enabled) {
+  EnableWindow(hwnd(), enabled);
+  EnableWindow(edit_, enabled);
+  RebuildSpin();
+}
+
+// The spin control is made anew with the current bounds, number, side and separators.
+void UpDownTextBox::RebuildSpin() {
+  if (!edit_) return;
+  if (spin_) DestroyWindow(spin_);
+  DWORD style = WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT |
+                (align_ == Align::Right ? UDS_ALIGNRIGHT : UDS_ALIGNLEFT);
+  if (!thousands_) style |= UDS_NOTHOUSANDS;
+  Layout();
+  spin_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, style, 0, 0, kSpinWidth, 0, hwnd(), nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+  // Setting the position rewrites the buddy's text: what was typed is put back.
+  const std::wstring typed = Text();
+  SendMessageW(spin_, UDM_SETRANGE32, static_cast<WPARAM>(min_), static_cast<LPARAM>(max_));
+  SendMessageW(spin_, UDM_SETPOS32, 0, static_cast<LPARAM>(std::clamp(Value(), min_, max_)));
+  if (Text() != typed) {
+    settingText_ = true;
+    SetWindowTextW(edit_, typed.c_str());
+    settingText_ = false;
+  }
+  EnableWindow(spin_, IsWindowEnabled(hwnd()));
+}
+
+// The edit takes the whole box; the spin control, attached to it, then takes its side.
+void UpDownTextBox::Layout() {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  MoveWindow(edit_, 0, 0, client.right, client.bottom, TRUE);
+}
+
+LRESULT UpDownTextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE: {
+      edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"0",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, 0, 0,
+                              0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+      SendMessageW(edit_, WM_SETFONT, SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0), FALSE);
+      SetWindowSubclass(edit_, EditProc, kEditSubclass, reinterpret_cast<DWORD_PTR>(this));
+      RebuildSpin();
+      return 0;
+    }
+    case WM_SIZE:
+      RebuildSpin();
+      return 0;
+    case WM_SETFOCUS:
+      SetFocus(edit_);
+      return 0;
+    case WM_SETFONT:
+      SendMessageW(edit_, WM_SETFONT, wParam, lParam);
+      return 0;
+    case WM_ENABLE:
+      EnableWindow(edit_, static_cast<BOOL>(wParam));
+      if (spin_) EnableWindow(spin_, static_cast<BOOL>(wParam));
+      return 0;
+    case WM_COMMAND:
+      if (reinterpret_cast<HWND>(lParam) == edit_) {
+        if (HIWORD(wParam) == EN_CHANGE && !settingText_ && Change) Change();
+        if (HIWORD(wParam) == EN_KILLFOCUS && Text().empty()) SetText(std::to_wstring(min_));
+      }
+      return 0;
+    case WM_DESTROY:
+      RemoveWindowSubclass(edit_, EditProc, kEditSubclass);
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK UpDownTextBox::EditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR data) noexcept {
+  try {
+    return reinterpret_cast<UpDownTextBox*>(data)->OnEditMessage(message, wParam, lParam);
+  } catch (...) {
+    return DefSubclassProc(edit, message, wParam, lParam);
+  }
+}
+
+LRESULT UpDownTextBox::OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN && upDownKey_ && (wParam == VK_UP || wParam == VK_DOWN)) {
+    const std::int64_t next = static_cast<std::int64_t>(Value()) + (wParam == VK_UP ? 1 : -1);
+    if (next >= min_ && next <= max_) SetValue(static_cast<std::int32_t>(next));
+    return 0;
+  }
+  if (message == WM_CHAR) {
+    const wchar_t c = static_cast<wchar_t>(wParam);
+    const bool digit = c >= L'0' && c <= L'9';
+    if (!digit && c != L'-' && c != L'.' && c != L'\b') {
+      MessageBeep(MB_OK);
+      return 0;
+    }
+    if (Text().empty()) {
+      // A key in an empty box first puts the lower bound in.
+      const std::wstring text = std::to_wstring(min_);
+      SetText(text);
+      SendMessageW(edit_, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
+    }
+    DWORD start = 0, end = 0;
+    SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    if (digit && start == end && Text().size() >= kMaxDigits) {
+      MessageBeep(MB_OK);
+      return 0;
+    }
+  }
+  return DefSubclassProc(edit_, message, wParam, lParam);
+}
+
+}  // namespace cardo

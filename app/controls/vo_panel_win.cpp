@@ -1,0 +1,131 @@
+#include "app/controls/vo_panel_win.h"
+
+#include <windowsx.h>
+
+namespace cardo {
+
+void VoPanel::SetView(View view) {
+  view_ = view;
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void VoPanel::SetAppearance(Appearance appearance) {
+  appearance_ = appearance;
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void VoPanel::SetBackColor(COLORREF color) {
+  backColor_ = color;
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void VoPanel::SetPaneling(bool on) {
+  paneling_ = on;
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void VoPanel::SetOLEDropMode(bool accepts) {
+  if (accepts == dropMode_) return;
+  dropMode_ = accepts;
+  if (accepts) {
+    DropTarget::Attach(
+        hwnd(),
+        [this](const DropData& d, DWORD allowed) {
+          return OLEDragOver ? OLEDragOver(d, allowed) : DWORD{DROPEFFECT_NONE};
+        },
+        [this](const DropData& d, DWORD allowed) {
+          return OLEDragDrop ? OLEDragDrop(d, allowed) : DWORD{DROPEFFECT_NONE};
+        });
+  } else {
+    DropTarget::Revoke(hwnd());
+  }
+}
+
+void VoPanel::Paint(HDC dc) {
+  RECT r{};
+  GetClientRect(hwnd(), &r);
+  HBRUSH back = CreateSolidBrush(backColor_);
+  FillRect(dc, &r, back);
+  DeleteObject(back);
+  if (appearance_ != Appearance::ThreeD) return;
+  const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
+  const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
+  auto frame = [dc](RECT box, COLORREF topLeft, COLORREF bottomRight) {
+    HPEN lightPen = CreatePen(PS_SOLID, 1, topLeft);
+    HPEN darkPen = CreatePen(PS_SOLID, 1, bottomRight);
+    HGDIOBJ old = SelectObject(dc, lightPen);
+    MoveToEx(dc, box.left, box.bottom - 1, nullptr);
+    LineTo(dc, box.left, box.top);
+    LineTo(dc, box.right - 1, box.top);
+    SelectObject(dc, darkPen);
+    LineTo(dc, box.right - 1, box.bottom - 1);
+    LineTo(dc, box.left - 1, box.bottom - 1);
+    SelectObject(dc, old);
+    DeleteObject(lightPen);
+    DeleteObject(darkPen);
+  };
+  const bool raised = view_ == View::Raised;
+  frame(r, raised ? light : shadow, raised ? shadow : light);
+  if (paneling_) {
+    // A second step inside, the reverse of the outer one, for a grooved panel.
+    InflateRect(&r, -1, -1);
+    frame(r, raised ? shadow : light, raised ? light : shadow);
+  }
+}
+
+VoPanel::MouseEvent VoPanel::Mouse(WPARAM keys, LPARAM lParam, int button) const {
+  int shift = 0;
+  if (keys & MK_SHIFT) shift |= 1;
+  if (keys & MK_CONTROL) shift |= 2;
+  if (GetKeyState(VK_MENU) < 0) shift |= 4;
+  return {button, shift, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+}
+
+LRESULT VoPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      Paint(dc);
+      EndPaint(hwnd(), &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+      const int button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
+      if (button == 1) leftDown_ = true;
+      if (MouseDown) MouseDown(Mouse(wParam, lParam, button));
+      return 0;
+    }
+    case WM_MOUSEMOVE: {
+      int button = 0;
+      if (wParam & MK_LBUTTON) button |= 1;
+      if (wParam & MK_RBUTTON) button |= 2;
+      if (wParam & MK_MBUTTON) button |= 4;
+      if (MouseMove) MouseMove(Mouse(wParam, lParam, button));
+      return 0;
+    }
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+      const int button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
+      if (MouseUp) MouseUp(Mouse(wParam, lParam, button));
+      if (button == 1 && leftDown_ && Click) Click();
+      if (button == 1) leftDown_ = false;
+      return 0;
+    }
+    case WM_LBUTTONDBLCLK:
+      if (DblClick) DblClick();
+      return 0;
+    case WM_DESTROY:
+      if (dropMode_) DropTarget::Revoke(hwnd());
+      return 0;
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+}  // namespace cardo

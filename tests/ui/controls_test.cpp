@@ -1,0 +1,267 @@
+// The custom controls driven by window messages, in-process.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/controls/cls_sizing_win.h"
+#include "app/controls/drop_target_win.h"
+#include "app/controls/twips.h"
+#include "app/controls/up_down_text_box_win.h"
+#include "app/controls/vo_button_win.h"
+#include "app/controls/vo_com_dlg.h"
+#include "app/controls/vo_panel_win.h"
+#include "tests/support/fakes.h"
+
+namespace cardo {
+namespace {
+
+std::wstring Text(HWND hwnd) {
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  return text;
+}
+
+class ControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+    ASSERT_TRUE(UpDownTextBox::RegisterClass());
+    ASSERT_TRUE(VoButton::RegisterClass());
+    ASSERT_TRUE(VoPanel::RegisterClass());
+    parent = CreateWindowExW(0, L"STATIC", L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
+                             nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(parent);
+    OleUninitialize();
+  }
+  HWND Child(const wchar_t* cls, int w = 120, int h = 24) {
+    return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE, 10, 10, w, h, parent, nullptr,
+                           nullptr, nullptr);
+  }
+  static void Type(HWND edit, const std::wstring& keys) {
+    for (const wchar_t c : keys) SendMessageW(edit, WM_CHAR, c, 0);
+  }
+  HWND parent = nullptr;
+};
+
+TEST_F(ControlsTest, UpDownTextBoxClampsWhenSetAndReadsAsTyped) {
+  auto* box = UpDownTextBox::From(Child(UpDownTextBox::kClassName));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(box->Min(), 0);
+  EXPECT_EQ(box->Max(), 32767);
+  box->SetMin(1);
+  box->SetMax(100);
+  box->SetValue(150);
+  EXPECT_EQ(Text(box->EditHwnd()), L"100");
+  SendMessageW(box->EditHwnd(), EM_SETSEL, 0, -1);
+  Type(box->EditHwnd(), L"150");
+  EXPECT_EQ(box->Value(), 150);
+  box->SetThousands(true);  // the spin control is rebuilt; the typed text stays
+  EXPECT_EQ(box->Value(), 150);
+  EXPECT_EQ(SendMessageW(box->SpinHwnd(), UDM_GETBUDDY, 0, 0),
+            reinterpret_cast<LRESULT>(box->EditHwnd()));
+}
+
+TEST_F(ControlsTest, UpDownTextBoxTypingRules) {
+  auto* box = UpDownTextBox::From(Child(UpDownTextBox::kClassName));
+  box->SetMin(1);
+  int changes = 0;
+  box->Change = [&] { ++changes; };
+  SetWindowTextW(box->EditHwnd(), L"12345");
+  SendMessageW(box->EditHwnd(), EM_SETSEL, 5, 5);
+  Type(box->EditHwnd(), L"6a+");
+  EXPECT_EQ(Text(box->EditHwnd()), L"12345");  // a sixth digit and other keys are refused
+  SendMessageW(box->EditHwnd(), EM_SETSEL, 0, 1);
+  Type(box->EditHwnd(), L"9");
+  EXPECT_EQ(Text(box->EditHwnd()), L"92345");  // with a selection the digit replaces it
+  EXPECT_GT(changes, 0);
+
+  SetWindowTextW(box->EditHwnd(), L"");
+  Type(box->EditHwnd(), L"7");
+  EXPECT_EQ(Text(box->EditHwnd()), L"17");  // a key in an empty box first puts Min in
+
+  SetWindowTextW(box->EditHwnd(), L"");
+  SendMessageW(box->hwnd(), WM_COMMAND, MAKEWPARAM(0, EN_KILLFOCUS),
+               reinterpret_cast<LPARAM>(box->EditHwnd()));
+  EXPECT_EQ(Text(box->EditHwnd()), L"1");  // empty on leaving: Min
+
+  box->SetMax(20);
+  box->SetUpDownKey(true);
+  box->SetValue(20);
+  SendMessageW(box->EditHwnd(), WM_KEYDOWN, VK_UP, 0);
+  EXPECT_EQ(box->Value(), 20);
+  SendMessageW(box->EditHwnd(), WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(box->Value(), 19);
+}
+
+TEST_F(ControlsTest, VoButtonClicksAndToggles) {
+  auto* button = VoButton::From(Child(VoButton::kClassName));
+  ASSERT_NE(button, nullptr);
+  int clicks = 0, rclicks = 0;
+  button->Click = [&] { ++clicks; };
+  button->RClick = [&] { ++rclicks; };
+  button->SetCaption(L"...");
+  EXPECT_EQ(button->Caption(), L"...");
+  const LPARAM inside = MAKELPARAM(5, 5);
+  SendMessageW(button->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  SendMessageW(button->hwnd(), WM_LBUTTONUP, 0, inside);
+  SendMessageW(button->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  SendMessageW(button->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));  // released outside
+  SendMessageW(button->hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(button->hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+  SendMessageW(button->hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, inside);
+  SendMessageW(button->hwnd(), WM_RBUTTONUP, 0, inside);
+  EXPECT_EQ(clicks, 3);
+  EXPECT_EQ(rclicks, 1);
+  EXPECT_FALSE(button->Value());
+
+  button->SetStyle(VoButton::ButtonStyle::Toggle);
+  SendMessageW(button->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  EXPECT_TRUE(button->Value());  // the press flips it
+  SendMessageW(button->hwnd(), WM_LBUTTONUP, 0, inside);
+  SendMessageW(button->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  SendMessageW(button->hwnd(), WM_LBUTTONUP, 0, inside);
+  EXPECT_FALSE(button->Value());
+}
+
+TEST_F(ControlsTest, VoPanelMouseEvents) {
+  auto* panel = VoPanel::From(Child(VoPanel::kClassName, 200, 100));
+  ASSERT_NE(panel, nullptr);
+  int clicks = 0;
+  VoPanel::MouseEvent down{};
+  panel->Click = [&] { ++clicks; };
+  panel->MouseDown = [&](const VoPanel::MouseEvent& e) { down = e; };
+  SendMessageW(panel->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(12, 34));
+  SendMessageW(panel->hwnd(), WM_LBUTTONUP, MK_SHIFT, MAKELPARAM(12, 34));
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(down.button, 1);
+  EXPECT_EQ(down.shift, 1);
+  EXPECT_EQ(down.x, 12);
+  EXPECT_EQ(down.y, 34);
+  panel->SetView(VoPanel::View::Sunken);
+  panel->SetPaneling(true);
+  EXPECT_EQ(panel->GetView(), VoPanel::View::Sunken);
+  panel->SetOLEDropMode(true);
+  EXPECT_TRUE(panel->OLEDropMode());
+}
+
+// A data object for the drops, made from clipboard data through OLE.
+IDataObject* ClipboardObject(UINT format, HGLOBAL block) {
+  if (!OpenClipboard(nullptr)) return nullptr;
+  EmptyClipboard();
+  SetClipboardData(format, block);
+  CloseClipboard();
+  IDataObject* data = nullptr;
+  OleGetClipboard(&data);
+  return data;
+}
+
+HGLOBAL Global(const void* bytes, std::size_t size) {
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  std::memcpy(GlobalLock(block), bytes, size);
+  GlobalUnlock(block);
+  return block;
+}
+
+TEST_F(ControlsTest, DropTargetReportsTextFilesAndKeys) {
+  HWND target = Child(VoPanel::kClassName, 200, 100);
+  DropData seen;
+  DropTarget* drop = DropTarget::Attach(
+      target, [](const DropData&, DWORD) { return DWORD{DROPEFFECT_COPY}; },
+      [&](const DropData& d, DWORD) {
+        seen = d;
+        return DWORD{DROPEFFECT_COPY};
+      });
+  ASSERT_NE(drop, nullptr);
+
+  const wchar_t text[] = L"http://a/1\r\nhttp://a/2";
+  IDataObject* textData = ClipboardObject(CF_UNICODETEXT, Global(text, sizeof text));
+  ASSERT_NE(textData, nullptr);
+  DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE;
+  drop->Drop(textData, MK_SHIFT, POINTL{5, 6}, &effect);
+  textData->Release();
+  EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY));
+  ASSERT_TRUE(seen.text.has_value());
+  EXPECT_EQ(*seen.text, u"http://a/1\r\nhttp://a/2");
+  EXPECT_EQ(seen.keys, static_cast<DWORD>(MK_SHIFT));
+
+  const wchar_t files[] = L"C:\\a.lst\0C:\\b.lst\0";
+  std::string block(sizeof(DROPFILES) + sizeof files, '\0');
+  auto* header = reinterpret_cast<DROPFILES*>(block.data());
+  header->pFiles = sizeof(DROPFILES);
+  header->fWide = TRUE;
+  std::memcpy(block.data() + sizeof(DROPFILES), files, sizeof files);
+  IDataObject* fileData = ClipboardObject(CF_HDROP, Global(block.data(), block.size()));
+  ASSERT_NE(fileData, nullptr);
+  drop->Drop(fileData, 0, POINTL{0, 0}, &effect);
+  fileData->Release();
+  EXPECT_EQ(seen.files, (std::vector<std::u16string>{u"C:\\a.lst", u"C:\\b.lst"}));
+  DropTarget::Revoke(target);
+}
+
+TEST_F(ControlsTest, VoComDlgCancelLeavesTheFileName) {
+  testing::ScriptedUi ui;
+  VoComDlg dialog(ui);
+  dialog.FileName = u"before.lst";
+  dialog.Filter = u"リストファイル(*.lst)|*.lst";
+  dialog.InitDir = u"C:\\lists";
+  dialog.flags = 0x4;
+  EXPECT_FALSE(dialog.ShowOpen());
+  EXPECT_EQ(dialog.FileName, u"before.lst");
+  ASSERT_EQ(ui.openRequests.size(), 1u);
+  EXPECT_EQ(ui.openRequests[0].initialFile, u"before.lst");
+  EXPECT_EQ(ui.openRequests[0].initialDir, u"C:\\lists");
+  EXPECT_EQ(ui.openRequests[0].extraFlags, 0x4u);
+
+  ui.saveResults = {FileDialogResult{u"C:\\lists\\new.lst", 2}};
+  EXPECT_TRUE(dialog.ShowSave());
+  EXPECT_EQ(dialog.FileName, u"C:\\lists\\new.lst");
+  EXPECT_EQ(dialog.FileTitle, u"new.lst");
+  EXPECT_EQ(dialog.FilterIndex, 2);
+}
+
+TEST_F(ControlsTest, SizingAnswerKeepsTheHeightFixed) {
+  HWND top = CreateWindowExW(0, L"STATIC", L"sized", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200,
+                             nullptr, nullptr, nullptr, nullptr);
+  clsSizing sizing;
+  sizing.SetTarget(top);
+  const int fixedHeight = PixelsToTwipsY(200);
+  int lastSide = -1;
+  sizing.Sizing = [&](int side, int& width, int& height) {
+    lastSide = side;
+    height = fixedHeight;
+  };
+  for (const WPARAM edge : {WMSZ_BOTTOM, WMSZ_TOP, WMSZ_TOPLEFT, WMSZ_BOTTOMRIGHT}) {
+    RECT proposed{100, 100, 450, 400};
+    SendMessageW(top, WM_SIZING, edge, reinterpret_cast<LPARAM>(&proposed));
+    EXPECT_NEAR(proposed.bottom - proposed.top, 200, 1) << edge;
+    // Anchored at the edges not dragged.
+    if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT) {
+      EXPECT_EQ(proposed.bottom, 400);
+    } else {
+      EXPECT_EQ(proposed.top, 100);
+    }
+    EXPECT_EQ(proposed.right - proposed.left, 350);
+  }
+  EXPECT_EQ(lastSide, 7);
+  EXPECT_GT(sizing.WorkAreaWidth(), 0);
+
+  sizing.SetTarget(nullptr);  // watching stops: the window's own handling is back
+  RECT proposed{100, 100, 450, 400};
+  SendMessageW(top, WM_SIZING, WMSZ_BOTTOM, reinterpret_cast<LPARAM>(&proposed));
+  EXPECT_EQ(proposed.bottom, 400);
+  DestroyWindow(top);
+}
+
+}  // namespace
+}  // namespace cardo
