@@ -161,6 +161,24 @@ LRESULT CALLBACK UpDownTextBox::EditProc(HWND edit, UINT message, WPARAM wParam,
 }
 
 LRESULT UpDownTextBox::OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+      if (KeyDown) KeyDown(wParam);
+      break;
+    case WM_CHAR:
+      if (KeyPress) KeyPress(static_cast<wchar_t>(wParam));
+      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      if (MouseDown) MouseDown(message == WM_LBUTTONDOWN ? 1 : 2, LOWORD(lParam), HIWORD(lParam));
+      break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      if (MouseUp) MouseUp(message == WM_LBUTTONUP ? 1 : 2, LOWORD(lParam), HIWORD(lParam));
+      break;
+    default:
+      break;
+  }
   if (message == WM_KEYDOWN && upDownKey_ && (wParam == VK_UP || wParam == VK_DOWN)) {
     const std::int64_t next = static_cast<std::int64_t>(Value()) + (wParam == VK_UP ? 1 : -1);
     if (next >= min_ && next <= max_) SetValue(static_cast<std::int32_t>(next));

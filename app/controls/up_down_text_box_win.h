@@ -35,6 +35,11 @@ class UpDownTextBox final : public ControlWindow<UpDownTextBox> {
   HWND SpinHwnd() const { return spin_; }
 
   std::function<void()> Change;
+  // Forwarded from the inner text box.
+  std::function<void(WPARAM key)> KeyDown;
+  std::function<void(wchar_t c)> KeyPress;
+  std::function<void(int button, int x, int y)> MouseDown;
+  std::function<void(int button, int x, int y)> MouseUp;
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

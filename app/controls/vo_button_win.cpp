@@ -27,6 +27,23 @@ void VoButton::SetValue(bool value) {
   InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
+void VoButton::SetOLEDropMode(bool accepts) {
+  if (accepts == dropMode_) return;
+  dropMode_ = accepts;
+  if (!accepts) {
+    DropTarget::Revoke(hwnd());
+    return;
+  }
+  DropTarget::Attach(
+      hwnd(),
+      [this](const DropData& d, DWORD allowed) {
+        return OLEDragOver ? OLEDragOver(d, allowed) : DWORD{DROPEFFECT_NONE};
+      },
+      [this](const DropData& d, DWORD allowed) {
+        return OLEDragDrop ? OLEDragDrop(d, allowed) : DWORD{DROPEFFECT_NONE};
+      });
+}
+
 bool VoButton::PointerInside(LPARAM lParam) const {
   RECT client{};
   GetClientRect(hwnd(), &client);
@@ -113,6 +130,9 @@ LRESULT VoButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_RBUTTONDBLCLK:
       Fire(RDblClick);
+      return 0;
+    case WM_DESTROY:
+      if (dropMode_) DropTarget::Revoke(hwnd());
       return 0;
     case WM_KEYDOWN:
       if (wParam == VK_SPACE || wParam == VK_RETURN) {

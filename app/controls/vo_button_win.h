@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/controls/control_window_win.h"
+#include "app/controls/drop_target_win.h"
 
 namespace cardo {
 
@@ -25,12 +26,15 @@ class VoButton final : public ControlWindow<VoButton> {
   bool Value() const { return value_; }
   void SetValue(bool value);
   bool OLEDropMode() const { return dropMode_; }
-  void SetOLEDropMode(bool accepts) { dropMode_ = accepts; }
+  void SetOLEDropMode(bool accepts);
 
   std::function<void()> Click;
   std::function<void()> RClick;
   std::function<void()> DblClick;
   std::function<void()> RDblClick;
+  // Return the drop effect to show or to perform.
+  DropTarget::Handler OLEDragOver;
+  DropTarget::Handler OLEDragDrop;
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -125,7 +125,6 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
 
 frmMain::~frmMain() {
   hwnd_.reset();
-  if (images_) ImageList_Destroy(images_);
 }
 
 void frmMain::CreateChildren() {
@@ -155,42 +154,27 @@ void frmMain::CreateChildren() {
 }
 
 void frmMain::CreateToolbar() {
-  toolbar_ =
-      CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
-                      WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
-                          CCS_NOPARENTALIGN | CCS_NORESIZE,
-                      0, 2, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_TOOLBAR), instance_, nullptr);
-  CARDO_CHECK_WIN32(toolbar_);
-  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
-
-  images_ = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, kToolImages.size(), 0);
+  images_.mCreate(16, 16);
   for (const int id : kToolImages) {
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 16, 16, LR_CREATEDIBSECTION));
     if (!CARDO_CHECK_WIN32(bitmap)) continue;
-    ImageList_AddMasked(images_, bitmap, RGB(255, 0, 255));
+    images_.mListImagesAdd(bitmap);
     DeleteObject(bitmap);
   }
-  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
-
-  std::array<TBBUTTON, kToolButtons.size()> buttons{};
-  for (std::size_t i = 0; i < kToolButtons.size(); ++i) {
-    const ToolButton& b = kToolButtons[i];
-    buttons[i].idCommand = b.position;
-    buttons[i].fsState = TBSTATE_ENABLED;
-    if (b.image == 0) {
-      buttons[i].fsStyle = BTNS_SEP;
-      buttons[i].iBitmap = 6;
-    } else {
-      buttons[i].iBitmap = b.image - 1;
-      buttons[i].fsStyle = BTNS_BUTTON | (b.dropDown ? BTNS_DROPDOWN : 0);
-    }
+  CARDO_CHECK_WIN32(mToolBar.mCreate(hwnd(), IDC_TOOLBAR));
+  mToolBar.pImageList(images_);
+  mToolBar.pDropDownArrows(true);
+  for (const ToolButton& b : kToolButtons) {
+    const auto style = b.image == 0 ? clsToolBar::ButtonStyle::Separator
+                       : b.dropDown ? clsToolBar::ButtonStyle::DropDown
+                                    : clsToolBar::ButtonStyle::Plain;
+    mToolBar.mButtonAdd(b.position, b.image - 1, style, b.tip ? b.tip : L"");
   }
-  SendMessageW(toolbar_, TB_ADDBUTTONS, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
   // Find and the tool windows arrive with their own windows.
-  for (const int position : {8, 16, 17}) SendMessageW(toolbar_, TB_ENABLEBUTTON, position, FALSE);
-  SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+  for (const int position : {8, 16, 17}) mToolBar.pButtonEnabled(position, false);
+  mToolBar.ButtonClick = [this](int position) { mToolBar_ButtonClick(position); };
+  mToolBar.ButtonDropDown = [this](int position) { mToolBar_ButtonDropDown(position); };
 }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -235,13 +219,11 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         lstMainList_DblClick();
         return 0;
       }
-      if (lParam == 0 || reinterpret_cast<HWND>(lParam) == toolbar_) {
+      if (lParam == 0) {
         OnCommand(LOWORD(wParam));
         return 0;
       }
       break;
-    case WM_NOTIFY:
-      return OnNotify(reinterpret_cast<NMHDR*>(lParam));
     case WM_DRAWITEM:
       if (wParam == IDC_LSTMAINLIST) {
         lstMainList_DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -318,9 +300,7 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
 }
 
 void frmMain::OnCommand(int id) {
-  if (id >= 1 && id <= static_cast<int>(kToolButtons.size())) {
-    mToolBar_ButtonClick(id);
-  } else if (id > IDM_FILE_BASE && id <= IDM_FILE_BASE + 11) {
+  if (id > IDM_FILE_BASE && id <= IDM_FILE_BASE + 11) {
     mnuFileSub_Click(id - IDM_FILE_BASE);
   } else if (id > IDM_HISTORY_BASE && id <= IDM_HISTORY_BASE + kRecentFilePlaces) {
     mnuHistory_Click(id - IDM_HISTORY_BASE);
@@ -365,22 +345,6 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
   }
 }
 
-LRESULT frmMain::OnNotify(NMHDR* header) {
-  if (header->hwndFrom == toolbar_ && header->code == TBN_DROPDOWN) {
-    mToolBar_ButtonDropDown(reinterpret_cast<NMTOOLBARW*>(header)->iItem);
-    return TBDDRET_DEFAULT;
-  }
-  if (header->code == TTN_GETDISPINFOW) {
-    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
-    const auto id = static_cast<int>(header->idFrom);
-    if (id >= 1 && id <= static_cast<int>(kToolButtons.size()) && kToolButtons[id - 1].tip) {
-      info->lpszText = const_cast<wchar_t*>(kToolButtons[id - 1].tip);
-    }
-    return 0;
-  }
-  return 0;
-}
-
 void frmMain::Form_Resize() {
   if (!list_) return;
   RECT client{};
@@ -388,12 +352,8 @@ void frmMain::Form_Resize() {
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
   MoveWindow(line_, 0, 0, width, 2, TRUE);
-  SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
-  SIZE barSize{};
-  SendMessageW(toolbar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&barSize));
-  const int barHeight = barSize.cy > 0 ? barSize.cy + 2 : 26;
-  MoveWindow(toolbar_, 0, 2, width, barHeight, TRUE);
-  const int top = 2 + barHeight;
+  mToolBar.Place(2, width);
+  const int top = 2 + mToolBar.pHeight();
   MoveWindow(list_->hwnd(), 0, top, width, std::max(height - top, 0), TRUE);
   UpdateHorizontalExtent();
 }
@@ -406,8 +366,8 @@ bool frmMain::Form_QueryUnload() {
 }
 
 void frmMain::SetPrefarence() {
-  SendMessageW(toolbar_, TB_ENABLEBUTTON, 13, !services_.settings.ReGetPath.empty());
-  SendMessageW(toolbar_, TB_ENABLEBUTTON, 14, !services_.settings.IriaPath.empty());
+  mToolBar.pButtonEnabled(13, !services_.settings.ReGetPath.empty());
+  mToolBar.pButtonEnabled(14, !services_.settings.IriaPath.empty());
 }
 
 void frmMain::UpdateHorizontalExtent() {
@@ -566,18 +526,10 @@ void frmMain::mToolBar_ButtonClick(int position) {
 
 void frmMain::mToolBar_ButtonDropDown(int position) {
   if (position == 2) {
-    ShowMenuUnder(historyMenu_->Submenu(), position);
+    mToolBar.mButtonMenuShow(position, historyMenu_->Submenu());
   } else if (position == 17) {
-    ShowMenuUnder(GetSubMenu(popups_.get(), POPUP_TOOLMNU), position);
+    mToolBar.mButtonMenuShow(position, GetSubMenu(popups_.get(), POPUP_TOOLMNU));
   }
-}
-
-void frmMain::ShowMenuUnder(HMENU menu, int position) {
-  RECT button{};
-  SendMessageW(toolbar_, TB_GETRECT, position, reinterpret_cast<LPARAM>(&button));
-  MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&button), 2);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, button.left, button.bottom,
-                 0, hwnd(), nullptr);
 }
 
 void frmMain::ShowRightClickMenu(POINT screen) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/controls/cls_toolbar_win.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/settings_file.h"
 #include "app/shell/list_document.h"
@@ -38,7 +39,7 @@ class frmMain final : public WindowSizeTwips {
 
   HWND hwnd() const { return hwnd_.get(); }
   HWND listHwnd() const { return list_ ? list_->hwnd() : nullptr; }
-  HWND toolbarHwnd() const { return toolbar_; }
+  HWND toolbarHwnd() const { return mToolBar.hWnd(); }
   ShellContext& shell() { return *shell_; }
   CMenuHistory& RecentFiles() { return recentFiles_; }
   ListBoxUrlList& list() { return *list_; }
@@ -66,7 +67,6 @@ class frmMain final : public WindowSizeTwips {
   void CreateToolbar();
   void OnCommand(int id);
   void OnInitMenuPopup(HMENU menu);
-  LRESULT OnNotify(NMHDR* header);
 
   void Form_Resize();
   bool Form_QueryUnload();
@@ -88,15 +88,14 @@ class frmMain final : public WindowSizeTwips {
   void lstMainList_DropFiles(HDROP drop);
 
   void ShowRightClickMenu(POINT screen);
-  void ShowMenuUnder(HMENU menu, int position);
   void SetOuterSizePixels(std::optional<int> width, std::optional<int> height);
 
   HINSTANCE instance_;
   Services services_;
   UniqueWindow hwnd_;
   HWND line_ = nullptr;
-  HWND toolbar_ = nullptr;
-  HIMAGELIST images_ = nullptr;
+  clsImageList images_;
+  clsToolBar mToolBar;
   UniqueMenu popups_;
   HACCEL accelerators_ = nullptr;
   HCURSOR dragCursor_ = nullptr;

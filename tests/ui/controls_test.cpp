@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/controls/cls_sizing_win.h"
+#include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/controls/twips.h"
 #include "app/controls/up_down_text_box_win.h"
@@ -102,6 +103,11 @@ TEST_F(ControlsTest, UpDownTextBoxTypingRules) {
   EXPECT_EQ(box->Value(), 20);
   SendMessageW(box->EditHwnd(), WM_KEYDOWN, VK_DOWN, 0);
   EXPECT_EQ(box->Value(), 19);
+
+  WPARAM forwarded = 0;
+  box->KeyDown = [&](WPARAM key) { forwarded = key; };
+  SendMessageW(box->EditHwnd(), WM_KEYDOWN, VK_HOME, 0);
+  EXPECT_EQ(forwarded, static_cast<WPARAM>(VK_HOME));
 }
 
 TEST_F(ControlsTest, VoButtonClicksAndToggles) {
@@ -261,6 +267,32 @@ TEST_F(ControlsTest, SizingAnswerKeepsTheHeightFixed) {
   SendMessageW(top, WM_SIZING, WMSZ_BOTTOM, reinterpret_cast<LPARAM>(&proposed));
   EXPECT_EQ(proposed.bottom, 400);
   DestroyWindow(top);
+}
+
+TEST_F(ControlsTest, ToolBarRoutesItsNotificationsBack) {
+  clsImageList images;
+  ASSERT_TRUE(images.mCreate(16, 16));
+  clsToolBar bar;
+  ASSERT_TRUE(bar.mCreate(parent, 77));
+  bar.pImageList(images);
+  bar.pDropDownArrows(true);
+  bar.mButtonAdd(1, 0, clsToolBar::ButtonStyle::Plain, L"one");
+  bar.mButtonAdd(2, 0, clsToolBar::ButtonStyle::Separator);
+  bar.mButtonAdd(3, 0, clsToolBar::ButtonStyle::DropDown, L"three");
+  int clicked = 0, dropped = 0;
+  bar.ButtonClick = [&](int index) { clicked = index; };
+  bar.ButtonDropDown = [&](int index) { dropped = index; };
+  SendMessageW(parent, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(bar.hWnd()));
+  NMTOOLBARW note{};
+  note.hdr = {bar.hWnd(), 77, static_cast<UINT>(TBN_DROPDOWN)};
+  note.iItem = 3;
+  EXPECT_EQ(SendMessageW(parent, WM_NOTIFY, 77, reinterpret_cast<LPARAM>(&note)), TBDDRET_DEFAULT);
+  EXPECT_EQ(clicked, 1);
+  EXPECT_EQ(dropped, 3);
+  bar.pButtonEnabled(3, false);
+  EXPECT_FALSE(bar.ButtonEnabled(3));
+  EXPECT_TRUE(bar.ButtonEnabled(1));
+  EXPECT_GT(bar.pHeight(), 0);
 }
 
 }  // namespace

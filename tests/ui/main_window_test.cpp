@@ -106,7 +106,9 @@ TEST_F(MainWindowTest, PasteSortAndTitle) {
 
   Command(IDM_SORT_BASE + 1);
   EXPECT_EQ(window->list().Lines(), (Lines{u"http://a/", u"http://b/", u"http://c/"}));
-  Command(11);  // toolbar position 11: sort descending
+  // Toolbar position 11, sort descending, as the toolbar reports a click to its parent.
+  SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(11, BN_CLICKED),
+               reinterpret_cast<LPARAM>(window->toolbarHwnd()));
   EXPECT_EQ(window->list().Line(0), u"http://c/");
 }
 

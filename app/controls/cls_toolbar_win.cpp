@@ -1,0 +1,137 @@
+#include "app/controls/cls_toolbar_win.h"
+
+namespace cardo {
+namespace {
+constexpr UINT_PTR kRouteId = 0x70B;
+}  // namespace
+
+clsImageList::~clsImageList() {
+  if (list_) ImageList_Destroy(list_);
+}
+
+bool clsImageList::mCreate(int width, int height) {
+  if (list_) ImageList_Destroy(list_);
+  list_ = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 16, 16);
+  return list_ != nullptr;
+}
+
+int clsImageList::mListImagesAdd(HBITMAP bitmap) {
+  return list_ && bitmap ? ImageList_AddMasked(list_, bitmap, RGB(255, 0, 255)) : -1;
+}
+
+void clsMessage::Attach(HWND parent, Handler handler) {
+  Detach();
+  parent_ = parent;
+  handler_ = std::move(handler);
+  SetWindowSubclass(parent_, Proc, kRouteId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void clsMessage::Detach() {
+  if (parent_ && IsWindow(parent_)) RemoveWindowSubclass(parent_, Proc, kRouteId);
+  parent_ = nullptr;
+}
+
+LRESULT CALLBACK clsMessage::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR data) noexcept {
+  auto* self = reinterpret_cast<clsMessage*>(data);
+  try {
+    LRESULT result = 0;
+    if (self->handler_ && self->handler_(message, wParam, lParam, result)) return result;
+    if (message == WM_NCDESTROY) {
+      RemoveWindowSubclass(hwnd, Proc, kRouteId);
+      self->parent_ = nullptr;
+    }
+  } catch (...) {
+  }
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+bool clsToolBar::mCreate(HWND parent, int id) {
+  parent_ = parent;
+  toolbar_ = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
+                                 CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
+                             0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleW(nullptr), nullptr);
+  if (!toolbar_) return false;
+  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  messages_.Attach(parent,
+                   [this](UINT m, WPARAM w, LPARAM l, LRESULT& r) { return Route(m, w, l, r); });
+  return true;
+}
+
+void clsToolBar::pImageList(const clsImageList& images) {
+  SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.phImageList()));
+}
+
+void clsToolBar::pDropDownArrows(bool on) {
+  SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, on ? TBSTYLE_EX_DRAWDDARROWS : 0);
+}
+
+void clsToolBar::mButtonAdd(int index, int image, ButtonStyle style, const std::wstring& toolTip) {
+  TBBUTTON button{};
+  button.idCommand = index;
+  button.fsState = TBSTATE_ENABLED;
+  if (style == ButtonStyle::Separator) {
+    button.fsStyle = BTNS_SEP;
+    button.iBitmap = 6;
+  } else {
+    button.iBitmap = image;
+    button.fsStyle = BTNS_BUTTON | (style == ButtonStyle::DropDown ? BTNS_DROPDOWN : 0);
+  }
+  SendMessageW(toolbar_, TB_ADDBUTTONS, 1, reinterpret_cast<LPARAM>(&button));
+  if (!toolTip.empty()) tips_[index] = toolTip;
+  SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+}
+
+void clsToolBar::pButtonEnabled(int index, bool enabled) {
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, index, enabled ? TRUE : FALSE);
+}
+
+bool clsToolBar::ButtonEnabled(int index) const {
+  return SendMessageW(toolbar_, TB_ISBUTTONENABLED, index, 0) != 0;
+}
+
+int clsToolBar::pHeight() const {
+  SIZE size{};
+  SendMessageW(toolbar_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+  return size.cy > 0 ? size.cy + 2 : 26;
+}
+
+void clsToolBar::Place(int top, int width) {
+  SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+  MoveWindow(toolbar_, 0, top, width, pHeight(), TRUE);
+}
+
+void clsToolBar::mButtonMenuShow(int index, HMENU menu) {
+  RECT button{};
+  SendMessageW(toolbar_, TB_GETRECT, index, reinterpret_cast<LPARAM>(&button));
+  MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&button), 2);
+  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, button.left, button.bottom,
+                 0, parent_, nullptr);
+}
+
+bool clsToolBar::Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+  if (message == WM_COMMAND && reinterpret_cast<HWND>(lParam) == toolbar_) {
+    if (ButtonClick) ButtonClick(LOWORD(wParam));
+    result = 0;
+    return true;
+  }
+  if (message != WM_NOTIFY) return false;
+  auto* header = reinterpret_cast<NMHDR*>(lParam);
+  if (header->hwndFrom == toolbar_ && header->code == TBN_DROPDOWN) {
+    if (ButtonDropDown) ButtonDropDown(reinterpret_cast<NMTOOLBARW*>(lParam)->iItem);
+    result = TBDDRET_DEFAULT;
+    return true;
+  }
+  if (header->code == TTN_GETDISPINFOW) {
+    const auto tip = tips_.find(static_cast<int>(header->idFrom));
+    if (tip == tips_.end()) return false;
+    reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = const_cast<wchar_t*>(tip->second.c_str());
+    result = 0;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace cardo

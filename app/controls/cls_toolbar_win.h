@@ -1,0 +1,78 @@
+#pragma once
+// The toolbar behind the main window: clsImageList (16 x 16 images, magenta transparent),
+// clsToolBar (a flat toolbar with images, drop-down arrows and tool tips) and clsMessage (the
+// routing of the toolbar's notifications, which arrive at its parent window, back to it).
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace cardo {
+
+class clsImageList {
+ public:
+  clsImageList() = default;
+  ~clsImageList();
+  clsImageList(const clsImageList&) = delete;
+  clsImageList& operator=(const clsImageList&) = delete;
+
+  bool mCreate(int width = 16, int height = 16);
+  // Adds a bitmap with magenta (255, 0, 255) as the transparent colour; the image's index.
+  int mListImagesAdd(HBITMAP bitmap);
+  HIMAGELIST phImageList() const { return list_; }
+
+ private:
+  HIMAGELIST list_ = nullptr;
+};
+
+// Sends a parent's messages from its toolbar to the toolbar object.
+class clsMessage {
+ public:
+  using Handler = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+  clsMessage() = default;
+  ~clsMessage() { Detach(); }
+  clsMessage(const clsMessage&) = delete;
+  clsMessage& operator=(const clsMessage&) = delete;
+
+  void Attach(HWND parent, Handler handler);
+  void Detach();
+
+ private:
+  static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+  HWND parent_ = nullptr;
+  Handler handler_;
+};
+
+class clsToolBar {
+ public:
+  enum class ButtonStyle { Plain, Separator, DropDown };
+
+  bool mCreate(HWND parent, int id);
+  void pImageList(const clsImageList& images);
+  void pDropDownArrows(bool on);
+  // Adds button `index` (also its command identifier) with image `image` (0-based).
+  void mButtonAdd(int index, int image, ButtonStyle style, const std::wstring& toolTip = {});
+  void pButtonEnabled(int index, bool enabled);
+  bool ButtonEnabled(int index) const;
+  int pHeight() const;
+  // Drops `menu` down under button `index`.
+  void mButtonMenuShow(int index, HMENU menu);
+  HWND hWnd() const { return toolbar_; }
+  // Lays the toolbar out across `width` pixels at `top`.
+  void Place(int top, int width);
+
+  std::function<void(int index)> ButtonClick;
+  std::function<void(int index)> ButtonDropDown;
+
+ private:
+  bool Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+  HWND parent_ = nullptr;
+  HWND toolbar_ = nullptr;
+  std::map<int, std::wstring> tips_;
+  clsMessage messages_;
+};
+
+}  // namespace cardo
