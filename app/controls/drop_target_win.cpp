@@ -80,6 +80,22 @@ void DropTarget::Revoke(HWND hwnd) {
   RevokeDragDrop(hwnd);
 }
 
+void DropTarget::SetDropMode(HWND hwnd, bool& mode, bool accepts, const Handler& dragOver,
+                             const Handler& drop) {
+  if (accepts == mode) return;
+  mode = accepts;
+  if (!accepts) {
+    Revoke(hwnd);
+    return;
+  }
+  const auto forward = [](const Handler& handler) {
+    return [&handler](const DropData& data, DWORD allowed) {
+      return handler ? handler(data, allowed) : DWORD{DROPEFFECT_NONE};
+    };
+  };
+  Attach(hwnd, forward(dragOver), forward(drop));
+}
+
 HRESULT DropTarget::QueryInterface(REFIID riid, void** object) {
   if (riid == IID_IUnknown || riid == IID_IDropTarget) {
     *object = static_cast<IDropTarget*>(this);

@@ -28,6 +28,10 @@ class DropTarget final : public IDropTarget {
   // Registers a target on `hwnd`; it lives until Revoke (or the window's end, through Revoke).
   static DropTarget* Attach(HWND hwnd, Handler dragOver, Handler drop);
   static void Revoke(HWND hwnd);
+  // Turns a control's drop mode on or off: while on, drops go to the handlers it holds (which
+  // may be set or changed later); `mode` is the control's flag.
+  static void SetDropMode(HWND hwnd, bool& mode, bool accepts, const Handler& dragOver,
+                          const Handler& drop);
 
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
   ULONG STDMETHODCALLTYPE AddRef() override;

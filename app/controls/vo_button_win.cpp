@@ -28,20 +28,7 @@ void VoButton::SetValue(bool value) {
 }
 
 void VoButton::SetOLEDropMode(bool accepts) {
-  if (accepts == dropMode_) return;
-  dropMode_ = accepts;
-  if (!accepts) {
-    DropTarget::Revoke(hwnd());
-    return;
-  }
-  DropTarget::Attach(
-      hwnd(),
-      [this](const DropData& d, DWORD allowed) {
-        return OLEDragOver ? OLEDragOver(d, allowed) : DWORD{DROPEFFECT_NONE};
-      },
-      [this](const DropData& d, DWORD allowed) {
-        return OLEDragDrop ? OLEDragDrop(d, allowed) : DWORD{DROPEFFECT_NONE};
-      });
+  DropTarget::SetDropMode(hwnd(), dropMode_, accepts, OLEDragOver, OLEDragDrop);
 }
 
 bool VoButton::PointerInside(LPARAM lParam) const {

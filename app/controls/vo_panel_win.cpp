@@ -25,20 +25,7 @@ void VoPanel::SetPaneling(bool on) {
 }
 
 void VoPanel::SetOLEDropMode(bool accepts) {
-  if (accepts == dropMode_) return;
-  dropMode_ = accepts;
-  if (accepts) {
-    DropTarget::Attach(
-        hwnd(),
-        [this](const DropData& d, DWORD allowed) {
-          return OLEDragOver ? OLEDragOver(d, allowed) : DWORD{DROPEFFECT_NONE};
-        },
-        [this](const DropData& d, DWORD allowed) {
-          return OLEDragDrop ? OLEDragDrop(d, allowed) : DWORD{DROPEFFECT_NONE};
-        });
-  } else {
-    DropTarget::Revoke(hwnd());
-  }
+  DropTarget::SetDropMode(hwnd(), dropMode_, accepts, OLEDragOver, OLEDragDrop);
 }
 
 void VoPanel::Paint(HDC dc) {

@@ -1,5 +1,5 @@
 // Not a test: a window that shows every custom control, for a person to look at
-// (tools/screenshot-gallery.sh).
+// (tools/screenshot-tool.sh gallery).
 #include <windows.h>
 
 #include <commctrl.h>

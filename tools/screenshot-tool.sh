@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Screenshots of the windows that live outside Cardo.exe, under Xvfb:
+#   tools/screenshot-tool.sh version|progress OUT.png   CARDOFNC.DLL's dialogs
+#   tools/screenshot-tool.sh gallery OUT.png            every custom control
+set -euo pipefail
+mode=${1:?version, progress or gallery}
+out=${2:?output png}
+root=$(cd "$(dirname "$0")/.." && pwd)
+export CARDO_WINE_DRIVER=x11
+source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
+cardo_wine_prepare
+display=:95
+Xvfb $display -screen 0 800x600x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+sleep 1
+export DISPLAY=$display
+work=$(mktemp -d)
+if [[ $mode == gallery ]]; then
+  cp "$root/build/win32/tests/controls_gallery.exe" "$work/"
+  (cd "$work" && wine controls_gallery.exe >/dev/null 2>&1 &)
+else
+  cp "$root/build/win32/fnc/CARDOFNC.DLL" "$root/build/win32/tests/fnc_showcase.exe" "$work/"
+  (cd "$work" && wine fnc_showcase.exe "$mode" >/dev/null 2>&1 &)
+fi
+sleep 6
+import -window root "$out"
+echo "$out"
