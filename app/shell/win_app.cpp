@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/controls/register_controls_win.h"
 #include "app/platform/codec.h"
 #include "app/platform/file_system.h"
 #include "app/platform/profile.h"
@@ -55,8 +56,10 @@ std::optional<std::u16string> LongPathName(const std::u16string& path) {
 }
 
 int RunCardo(HINSTANCE instance, const wchar_t* commandTail, int showCommand) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);
+  RegisterCustomControls();
 
   std::unique_ptr<frmMain> main;
   WinUi ui([&main] { return main ? main->hwnd() : nullptr; });

@@ -6,6 +6,7 @@
 #include <ole2.h>
 
 #include "app/controls/cls_toolbar_win.h"
+#include "app/controls/register_controls_win.h"
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
 #include "app/controls/vo_panel_win.h"
@@ -30,9 +31,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls,
                                 ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  cardo::UpDownTextBox::RegisterClass();
-  cardo::VoButton::RegisterClass();
-  cardo::VoPanel::RegisterClass();
+  cardo::RegisterCustomControls();
 
   WNDCLASSEXW wc{sizeof wc};
   wc.lpfnWndProc = GalleryProc;

@@ -13,6 +13,7 @@
 #include "app/controls/cls_sizing_win.h"
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
+#include "app/controls/register_controls_win.h"
 #include "app/controls/twips.h"
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
@@ -35,9 +36,7 @@ class ControlsTest : public ::testing::Test {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
-    ASSERT_TRUE(UpDownTextBox::RegisterClass());
-    ASSERT_TRUE(VoButton::RegisterClass());
-    ASSERT_TRUE(VoPanel::RegisterClass());
+    ASSERT_TRUE(RegisterCustomControls());
     parent = CreateWindowExW(0, L"STATIC", L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr,
                              nullptr, nullptr, nullptr);
   }
