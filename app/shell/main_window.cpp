@@ -149,7 +149,14 @@ void frmMain::CreateChildren() {
   ReleaseDC(list, dc);
   SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LONG>(metrics.tmHeight, 1));
   SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  DragAcceptFiles(list, TRUE);
+  // Text and files arrive through OLE; without it the shell's plain file drops still do.
+  const auto accepted = [](const DropData& data, DWORD) {
+    return data.text || !data.files.empty() ? DWORD{DROPEFFECT_COPY} : DWORD{DROPEFFECT_NONE};
+  };
+  const auto dropped = [this](const DropData& data, DWORD) {
+    return lstMainList_OLEDragDrop(data);
+  };
+  if (!DropTarget::Attach(list, accepted, dropped)) DragAcceptFiles(list, TRUE);
   list_ = std::make_unique<ListBoxUrlList>(list);
 }
 
@@ -245,7 +252,10 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (wParam) hwnd_.reset();
       return 0;
     case WM_DESTROY:
-      if (list_) RemoveWindowSubclass(list_->hwnd(), ListProc, kListSubclassId);
+      if (list_) {
+        RemoveWindowSubclass(list_->hwnd(), ListProc, kListSubclassId);
+        DropTarget::Revoke(list_->hwnd());
+      }
       if (services_.quitOnDestroy) PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
@@ -628,6 +638,19 @@ void frmMain::lstMainList_DrawItem(const DRAWITEMSTRUCT& item) {
 
 void frmMain::lstMainList_DblClick() {
   // The one-line edit opens here once it exists; with no focus line it never opens.
+}
+
+DWORD frmMain::lstMainList_OLEDragDrop(const DropData& data) {
+  if (data.text) {
+    DropTextOnList(*shell_, *data.text);
+  } else if (!data.files.empty()) {
+    const bool shift = (data.keys & MK_SHIFT) != 0;
+    const bool others = (data.keys & (MK_CONTROL | MK_ALT)) != 0;
+    DropFilesOnList(*shell_, data.files, shift, others);
+  } else {
+    return DROPEFFECT_NONE;
+  }
+  return DROPEFFECT_COPY;
 }
 
 void frmMain::lstMainList_DropFiles(HDROP drop) {

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "app/controls/cls_toolbar_win.h"
+#include "app/controls/drop_target_win.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/settings_file.h"
 #include "app/shell/list_document.h"
@@ -51,6 +52,9 @@ class frmMain final : public WindowSizeTwips {
   void UpdateHorizontalExtent();
   // Gives the window's accelerators a look at a message of the loop.
   bool TranslateAccelerators(MSG& msg);
+
+  // Text or files dropped onto the list (text wins when both are offered).
+  DWORD lstMainList_OLEDragDrop(const DropData& data);
 
   std::int32_t Width() const override;
   std::int32_t Height() const override;

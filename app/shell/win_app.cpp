@@ -1,6 +1,7 @@
 #include "app/shell/win_app.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <cstring>
 #include <memory>
@@ -55,7 +56,26 @@ std::optional<std::u16string> LongPathName(const std::u16string& path) {
   return AnsiToWide(std::string(buffer, std::strlen(buffer)));
 }
 
+namespace {
+
+// OLE for the lifetime of the program: drag and drop goes through it.
+class OleSession {
+ public:
+  OleSession() : ok_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleSession() {
+    if (ok_) OleUninitialize();
+  }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+
+ private:
+  bool ok_;
+};
+
+}  // namespace
+
 int RunCardo(HINSTANCE instance, const wchar_t* commandTail, int showCommand) {
+  OleSession ole;
   INITCOMMONCONTROLSEX controls{sizeof controls,
                                 ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
   InitCommonControlsEx(&controls);

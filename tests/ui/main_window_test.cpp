@@ -253,6 +253,28 @@ TEST_F(MainWindowTest, DroppedFileOpensAsTheList) {
   EXPECT_EQ(window->RecentFiles().MenuItem(1), path);
 }
 
+TEST_F(MainWindowTest, DroppedTextAppendsEveryPiece) {
+  window->list().ReplaceAll({u"old"});
+  DropData text;
+  text.text = u"a\r\nb\r\nc\r\n";
+  text.files = {u"C:\\ignored.lst"};  // text wins when both are offered
+  EXPECT_EQ(window->lstMainList_OLEDragDrop(text), static_cast<DWORD>(DROPEFFECT_COPY));
+  EXPECT_EQ(window->list().Lines(), (Lines{u"old", u"a", u"b", u"c", u""}));
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*]");
+
+  dir.Write(u"x.lst", "x\r\n");
+  DropData withCtrl;
+  withCtrl.files = {dir.File(u"x.lst")};
+  withCtrl.keys = MK_CONTROL;
+  window->lstMainList_OLEDragDrop(withCtrl);  // another modifier: nothing happens
+  EXPECT_EQ(window->list().Count(), 5);
+  withCtrl.keys = MK_SHIFT;
+  window->lstMainList_OLEDragDrop(withCtrl);
+  EXPECT_EQ(window->list().Line(5), u"x");
+  EXPECT_EQ(window->list().Count(), 6);
+  EXPECT_EQ(window->lstMainList_OLEDragDrop(DropData{}), static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
 TEST_F(MainWindowTest, FullListSaysSoOnce) {
   std::vector<std::u16string> lines(kMaxListLines - 1, u"http://example.com/x.jpg");
   window->list().ReplaceAll(lines);
