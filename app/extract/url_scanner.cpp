@@ -16,10 +16,6 @@ constexpr char16_t kRanges[][2] = {
     {0x849F, 0x84BE}, {0x8740, 0x875D}, {0x875F, 0x8775}, {0x877E, 0x877E}, {0x8780, 0x879C},
     {0x889F, 0x9FFC}, {0xE040, 0xFC4B}};
 
-CodeText Codes(std::u16string_view ascii) {
-  return CodeText(ascii);
-}
-
 // The first place where `needle` (lower-case ASCII) stands in `line`, letters compared without
 // regard to case; the same as searching the lower-cased line, without copying it.
 std::size_t FindNoCase(const CodeText& line, std::u16string_view needle) {
