@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the run command need. Idempotent:
-# a second run installs nothing and returns at once.
+# a second run installs nothing and returns at once. Both Wines are installed everywhere;
+# tools/wine-env.sh picks wine64 and the 64-bit build where 32-bit programs cannot run.
 set -euo pipefail
 
 packages=(
   cmake ninja-build make g++ clang llvm libclang-rt-dev
   mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   googletest
-  wine wine32:i386
+  wine wine32:i386 wine64
   locales fonts-ipafont-gothic fonts-wine
   xvfb x11-utils xdotool imagemagick
   clang-format python3 curl

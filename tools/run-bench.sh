@@ -19,8 +19,8 @@ fi
 echo
 source "$root/tools/wine-env.sh" "$root/build/wineprefix"
 cardo_wine_prepare
-cd "$root/build/win32/bench"
-wine ./cardo_fnc_bench.exe || status=1
+cd "$CARDO_WIN_BUILD/bench"
+cardo_wine ./cardo_fnc_bench.exe || status=1
 echo
-wine ./cardo_list_bench.exe "$@" || status=1
+cardo_wine ./cardo_list_bench.exe "$@" || status=1
 exit $status

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Runs every test suite: the native core tests (plain and with AddressSanitizer and UBSan),
-# then the Windows core, seam, library, UI and end-to-end tests under Wine. Prints each
-# runner's own summary and one closing line with the totals; exits non-zero on any failure.
+# then the Windows core, seam, library, UI and end-to-end tests under Wine, and the checks of
+# the 32-bit deliverables that need no Wine. Prints each runner's own summary and one closing
+# line with the totals; exits non-zero on any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+if ! "$root/tools/wine-env.sh" --runs-32bit; then
+  echo "32-bit programs cannot run here: the Windows suites run on the 64-bit build"
+fi
 passed=0
 failed=0
 status=0
@@ -33,14 +37,16 @@ run_suite() {
 
 run_suite "native core" "$root/build/native/tests/cardo_tests"
 run_suite "native core, sanitized" "$root/build/native-asan/tests/cardo_tests"
+run_suite "32-bit deliverables, read from their files" \
+  "$root/build/native/tests/cardo_deliverables_tests"
 
 source "$root/tools/wine-env.sh" "$root/build/wineprefix"
 cardo_wine_prepare
-cd "$root/build/win32/tests"
-run_suite "windows core and seams" wine ./cardo_tests.exe
-run_suite "CARDOFNC.DLL through its exports" wine ./cardo_fnc_tests.exe
-run_suite "windows forms" wine ./cardo_ui_tests.exe
-run_suite "Cardo.exe end to end" wine ./cardo_e2e_tests.exe
+cd "$CARDO_WIN_BUILD/tests"
+run_suite "windows core and seams" cardo_wine ./cardo_tests.exe
+run_suite "CARDOFNC.DLL through its exports" cardo_wine ./cardo_fnc_tests.exe
+run_suite "windows forms" cardo_wine ./cardo_ui_tests.exe
+run_suite "Cardo.exe end to end" cardo_wine ./cardo_e2e_tests.exe
 wineserver -k >/dev/null 2>&1 || true
 
 echo "tests: $passed passed, $failed failed"

@@ -8,6 +8,6 @@ source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
 cardo_wine_prepare
 program="$root/build/program"
 mkdir -p "$program"
-cp "$root/build/win32/app/Cardo.exe" "$root/build/win32/fnc/CARDOFNC.DLL" "$program/"
+cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$program/"
 cd "$program"
-exec wine Cardo.exe "$@"
+cardo_wine Cardo.exe "$@"

@@ -17,11 +17,11 @@ sleep 1
 export DISPLAY=$display
 work=$(mktemp -d)
 if [[ $mode == gallery ]]; then
-  cp "$root/build/win32/tests/controls_gallery.exe" "$work/"
-  (cd "$work" && wine controls_gallery.exe >/dev/null 2>&1 &)
+  cp "$CARDO_WIN_BUILD/tests/controls_gallery.exe" "$work/"
+  (cd "$work" && cardo_wine controls_gallery.exe >/dev/null 2>&1 &)
 else
-  cp "$root/build/win32/fnc/CARDOFNC.DLL" "$root/build/win32/tests/fnc_showcase.exe" "$work/"
-  (cd "$work" && wine fnc_showcase.exe "$mode" >/dev/null 2>&1 &)
+  cp "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$CARDO_WIN_BUILD/tests/fnc_showcase.exe" "$work/"
+  (cd "$work" && cardo_wine fnc_showcase.exe "$mode" >/dev/null 2>&1 &)
 fi
 sleep 6
 import -window root "$out"

@@ -20,8 +20,8 @@ sleep 1
 export DISPLAY=$display
 
 work=$(mktemp -d)
-cp "$root/build/win32/app/Cardo.exe" "$work/"
-(cd "$work" && wine Cardo.exe "$@" >/dev/null 2>&1 &)
+cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$work/"
+(cd "$work" && cardo_wine Cardo.exe "$@" >/dev/null 2>&1 &)
 sleep "$wait_s"
 import -window root "$out"
 echo "$out (program folder $work)"

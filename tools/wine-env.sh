@@ -1,20 +1,57 @@
-# Sourced by the scripts that run Windows binaries: sets up a 32-bit Wine prefix with the
-# Japanese code page (932). CARDO_WINE_DRIVER=null (default) runs headless; x11 shows windows.
-# Usage: source tools/wine-env.sh [prefix-dir]
+# Sourced by the scripts that run Windows binaries: sets up a Wine prefix with the Japanese
+# code page (932). CARDO_WINE_DRIVER=null (default) runs headless; x11 shows windows.
+# Usage: source tools/wine-env.sh [prefix-dir]     then cardo_wine_prepare, cardo_wine PROGRAM ...
+#        tools/wine-env.sh --runs-32bit            exit status 0 where 32-bit programs run
+#
+# Some machines run 64-bit Linux programs only (a kernel without IA-32 emulation): 32-bit
+# Wine cannot start there. On those the scripts run the 64-bit twin of the Windows build
+# (build/win64) under wine64 in a prefix of its own. CARDO_RUN_32BIT=0 or 1 forces the answer,
+# so the fallback can be tried on a machine that runs both.
+
+cardo_runs_32bit() {
+  case "${CARDO_RUN_32BIT:-}" in
+    0) return 1 ;;
+    1) return 0 ;;
+  esac
+  # The 32-bit loader comes with libc6:i386, which the bootstrap installs everywhere; where the
+  # kernel cannot run it, it fails with "Exec format error".
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+  [[ "${1:-}" == --runs-32bit ]] || { echo "usage: $0 --runs-32bit" >&2; exit 2; }
+  cardo_runs_32bit
+  exit
+fi
 
 CARDO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${1:-${WINEPREFIX:-$CARDO_ROOT/build/wineprefix}}
-export WINEARCH=win32
+if cardo_runs_32bit; then
+  export WINEARCH=win32
+  CARDO_WIN_BUILD=$CARDO_ROOT/build/win32
+  CARDO_WINE_LOADER=wine
+else
+  export WINEARCH=win64
+  export WINEPREFIX=${WINEPREFIX}64
+  # Debian's wine and wineboot wrappers prefer the 32-bit loader whenever it is installed.
+  export WINELOADER=/usr/lib/wine/wine64
+  CARDO_WIN_BUILD=$CARDO_ROOT/build/win64
+  CARDO_WINE_LOADER=$WINELOADER
+fi
 export WINEDEBUG=${WINEDEBUG:--all}
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+cardo_wine() {
+  "$CARDO_WINE_LOADER" "$@"
+}
+
 cardo_wine_prepare() {
   local driver=${CARDO_WINE_DRIVER:-null}
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    cardo_wine wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
   local stamp="$WINEPREFIX/.cardo-driver"
@@ -22,18 +59,18 @@ cardo_wine_prepare() {
     # The Japanese system fonts, by the names dialogs ask for, map to the IPA fonts: the
     # proportional ones where the system's are proportional.
     local key='HKCU\Software\Wine\Fonts\Replacements'
-    wine reg add "$key" /v "ＭＳ Ｐゴシック" /d "IPAPGothic" /f >/dev/null 2>&1
-    wine reg add "$key" /v "MS PGothic" /d "IPAPGothic" /f >/dev/null 2>&1
-    wine reg add "$key" /v "MS UI Gothic" /d "IPAPGothic" /f >/dev/null 2>&1
-    wine reg add "$key" /v "ＭＳ ゴシック" /d "IPAGothic" /f >/dev/null 2>&1
-    wine reg add "$key" /v "MS Gothic" /d "IPAGothic" /f >/dev/null 2>&1
+    cardo_wine reg add "$key" /v "ＭＳ Ｐゴシック" /d "IPAPGothic" /f >/dev/null 2>&1
+    cardo_wine reg add "$key" /v "MS PGothic" /d "IPAPGothic" /f >/dev/null 2>&1
+    cardo_wine reg add "$key" /v "MS UI Gothic" /d "IPAPGothic" /f >/dev/null 2>&1
+    cardo_wine reg add "$key" /v "ＭＳ ゴシック" /d "IPAGothic" /f >/dev/null 2>&1
+    cardo_wine reg add "$key" /v "MS Gothic" /d "IPAGothic" /f >/dev/null 2>&1
     if [[ "$driver" == "null" ]]; then
-      wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+      cardo_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     else
-      wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
+      cardo_wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
       # Without a window manager under Xvfb, Wine draws the captions and frames itself.
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      cardo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+      cardo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     fi
     wineserver -w
     echo "$driver" >"$stamp"

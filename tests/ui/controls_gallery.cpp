@@ -33,7 +33,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
   cardo::RegisterCustomControls();
 
-  WNDCLASSEXW wc{sizeof wc};
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
   wc.lpfnWndProc = GalleryProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -42,7 +43,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   RegisterClassExW(&wc);
   HWND main = CreateWindowExW(0, L"CardoGallery", L"Cardo コントロール一覧", WS_OVERLAPPEDWINDOW,
                               20, 20, 560, 380, nullptr, nullptr, wc.hInstance, nullptr);
-  NONCLIENTMETRICSW metrics{sizeof metrics};
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
   HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
   SendMessageW(main, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
