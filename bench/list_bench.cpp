@@ -35,6 +35,7 @@ class BenchUi final : public Ui {
   bool ClipboardHasText() override { return true; }
   std::u16string ClipboardText() override { return clipboard; }
   void SetClipboardText(std::u16string_view text) override { clipboard = text; }
+  void Beep() override {}
 };
 
 double NowMs() {

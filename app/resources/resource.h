@@ -31,3 +31,17 @@
 #define IDC_LSTMAINLIST 2001
 #define IDC_VOPLINE 2002
 #define IDC_TOOLBAR 2003
+
+// The find window (frmSearch) and the one-line edit (frmEditDlg). cmdButtons 0 and 2 are the
+// dialog's OK and Cancel, so Enter and Esc reach them.
+#define IDD_SEARCH 300
+#define IDC_CMBSEARCHWORD 301
+#define IDC_LBLREPWORD 302
+#define IDC_TXTREPWORD 303
+#define IDC_CHKBIGSMALL 304
+#define IDC_CMDBUTTONS0 IDOK
+#define IDC_CMDBUTTONS1 305
+#define IDC_CMDBUTTONS2 IDCANCEL
+#define IDD_EDITDLG 310
+#define IDC_TXTLINEDATA 311
+#define IDC_CMDCLOSE IDCANCEL

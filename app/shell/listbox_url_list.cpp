@@ -8,6 +8,18 @@ std::u16string ListBoxUrlList::Line(int index) const {
   return index >= 0 && index < Count() ? lines_[static_cast<std::size_t>(index)] : std::u16string();
 }
 
+void ListBoxUrlList::SetLine(int index, std::u16string text) {
+  if (index < 0 || index >= Count()) return;
+  lines_[static_cast<std::size_t>(index)] = std::move(text);
+  // The list box holds no text: drawing the row again shows the new one. While redraw is
+  // off, the whole list is drawn when it comes back on.
+  if (suspended_ > 0) return;
+  RECT row{};
+  if (Send(LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&row)) != LB_ERR) {
+    InvalidateRect(list_, &row, TRUE);
+  }
+}
+
 bool ListBoxUrlList::Selected(int index) const {
   return Send(LB_GETSEL, index) > 0;
 }
@@ -62,6 +74,10 @@ void ListBoxUrlList::SetFocusIndex(int index) {
 
 int ListBoxUrlList::TopIndex() const {
   return static_cast<int>(Send(LB_GETTOPINDEX));
+}
+
+void ListBoxUrlList::SetTopIndex(int index) {
+  if (index >= 0 && index < Count()) Send(LB_SETTOPINDEX, index);
 }
 
 bool ListBoxUrlList::AppendLine(std::u16string_view text) {

@@ -19,7 +19,8 @@ class ListBoxUrlList final : public UrlList {
   int Count() const override { return static_cast<int>(lines_.size()); }
   std::u16string Line(int index) const override;
   std::vector<std::u16string> Lines() const override { return lines_; }
-  const std::vector<std::u16string>& LineRefs() const { return lines_; }
+  const std::vector<std::u16string>& LineRefs() const override { return lines_; }
+  void SetLine(int index, std::u16string text) override;
   bool Selected(int index) const override;
   std::vector<int> SelectedIndices() const override;
   int SelectedCount() const override;
@@ -29,6 +30,7 @@ class ListBoxUrlList final : public UrlList {
   int FocusIndex() const override;
   void SetFocusIndex(int index) override;
   int TopIndex() const override;
+  void SetTopIndex(int index) override;
   bool AppendLine(std::u16string_view text) override;
   int AppendLines(const std::vector<std::u16string>& lines, bool select) override;
   bool InsertLine(int index, std::u16string_view text) override;

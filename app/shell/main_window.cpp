@@ -8,6 +8,7 @@
 #include <array>
 
 #include "app/controls/twips.h"
+#include "app/editing/edit_dialog.h"
 #include "app/platform/codec.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
@@ -120,6 +121,7 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   shell_ = std::make_unique<ShellContext>(ShellContext{*list_, *document_, services_.ui,
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
+  search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
   Form_Resize();
 }
 
@@ -178,8 +180,8 @@ void frmMain::CreateToolbar() {
                                     : clsToolBar::ButtonStyle::Plain;
     mToolBar.mButtonAdd(b.position, b.image - 1, style, b.tip ? b.tip : L"");
   }
-  // Find and the tool windows arrive with their own windows.
-  for (const int position : {8, 16, 17}) mToolBar.pButtonEnabled(position, false);
+  // The tool windows arrive with their own windows.
+  for (const int position : {16, 17}) mToolBar.pButtonEnabled(position, false);
   mToolBar.ButtonClick = [this](int position) { mToolBar_ButtonClick(position); };
   mToolBar.ButtonDropDown = [this](int position) { mToolBar_ButtonDropDown(position); };
 }
@@ -337,8 +339,6 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
   if (menu == GetSubMenu(bar, 1)) {
     for (const int index : {1, 2, 4}) enable(IDM_EDIT_BASE + index, anySelected);
     enable(IDM_EDIT_BASE + 3, clipboardText);
-    // Find, find next and replace open with the find window.
-    for (const int index : {9, 10, 11}) enable(IDM_EDIT_BASE + index, false);
   } else if (menu == GetSubMenu(bar, 0)) {
     enable(IDM_EXPORT_REGET, !services_.settings.ReGetPath.empty());
     enable(IDM_EXPORT_IRIA, !services_.settings.IriaPath.empty());
@@ -438,6 +438,15 @@ void frmMain::mnuEditSub_Click(int index) {
     case 7:
       EditInvertSelection(*shell_);
       break;
+    case 9:
+      search_->Show(hwnd(), SearchMode::Find);
+      break;
+    case 10:
+      FindInList(*shell_, SearchState, u"", 0, false, false);
+      break;
+    case 11:
+      search_->Show(hwnd(), SearchMode::Replace);
+      break;
     case 13:
       EditRemoveDuplicates(*shell_);
       break;
@@ -522,6 +531,9 @@ void frmMain::mToolBar_ButtonClick(int position) {
       break;
     case 7:
       EditPaste(*shell_);
+      break;
+    case 8:
+      mnuEditSub_Click(9);
       break;
     case 10:
       mnuSort_Click(1);
@@ -637,7 +649,7 @@ void frmMain::lstMainList_DrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 void frmMain::lstMainList_DblClick() {
-  // The one-line edit opens here once it exists; with no focus line it never opens.
+  frmEditDlg(instance_, *shell_).EditFocusLine(hwnd());
 }
 
 DWORD frmMain::lstMainList_OLEDragDrop(const DropData& data) {

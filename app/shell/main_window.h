@@ -11,6 +11,7 @@
 
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
+#include "app/editing/search_window.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/settings_file.h"
 #include "app/shell/list_document.h"
@@ -44,6 +45,8 @@ class frmMain final : public WindowSizeTwips {
   ShellContext& shell() { return *shell_; }
   CMenuHistory& RecentFiles() { return recentFiles_; }
   ListBoxUrlList& list() { return *list_; }
+  // The find window; open while IsOpen() says so.
+  frmSearch& SearchWindow() { return *search_; }
   bool closed() const { return !hwnd_; }
 
   // Enables the ReGet and Iria toolbar buttons when their paths are set.
@@ -111,6 +114,9 @@ class frmMain final : public WindowSizeTwips {
   CMenuHistory recentFiles_;
   std::unique_ptr<ShellContext> shell_;
   bool shutdownDone_ = false;
+  // The last find, for find next, for the life of the program.
+  SearchRecord SearchState;
+  std::unique_ptr<frmSearch> search_;
 
   // Mouse state of the list: the drag origin and whether a drag of the focus line is on.
   POINT dragOrigin_{};

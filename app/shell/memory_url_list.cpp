@@ -5,24 +5,25 @@
 namespace cardo {
 
 std::u16string MemoryUrlList::Line(int index) const {
-  return Valid(index) ? lines_[static_cast<std::size_t>(index)].text : std::u16string();
+  return Valid(index) ? lines_[static_cast<std::size_t>(index)] : std::u16string();
 }
 
-std::vector<std::u16string> MemoryUrlList::Lines() const {
-  std::vector<std::u16string> out;
-  out.reserve(lines_.size());
-  for (const auto& row : lines_) out.push_back(row.text);
-  return out;
+void MemoryUrlList::SetLine(int index, std::u16string text) {
+  if (Valid(index)) lines_[static_cast<std::size_t>(index)] = std::move(text);
+}
+
+void MemoryUrlList::SetTopIndex(int index) {
+  if (Valid(index)) top_ = index;
 }
 
 bool MemoryUrlList::Selected(int index) const {
-  return Valid(index) && lines_[static_cast<std::size_t>(index)].selected;
+  return Valid(index) && selected_[static_cast<std::size_t>(index)];
 }
 
 std::vector<int> MemoryUrlList::SelectedIndices() const {
   std::vector<int> out;
   for (int i = 0; i < Count(); ++i) {
-    if (lines_[static_cast<std::size_t>(i)].selected) out.push_back(i);
+    if (selected_[static_cast<std::size_t>(i)]) out.push_back(i);
   }
   return out;
 }
@@ -36,11 +37,11 @@ void MemoryUrlList::SetRangeSelected(int first, int last, bool selected) {
 }
 
 void MemoryUrlList::SetSelected(int index, bool selected) {
-  if (Valid(index)) lines_[static_cast<std::size_t>(index)].selected = selected;
+  if (Valid(index)) selected_[static_cast<std::size_t>(index)] = selected;
 }
 
 void MemoryUrlList::SetAllSelected(bool selected) {
-  for (auto& row : lines_) row.selected = selected;
+  selected_.assign(selected_.size(), selected);
 }
 
 void MemoryUrlList::SetFocusIndex(int index) {
@@ -54,13 +55,15 @@ bool MemoryUrlList::AppendLine(std::u16string_view text) {
 int MemoryUrlList::AppendLines(const std::vector<std::u16string>& lines, bool select) {
   const std::size_t room = static_cast<std::size_t>(kMaxListLines - Count());
   const std::size_t n = std::min(lines.size(), room);
-  for (std::size_t i = 0; i < n; ++i) lines_.push_back(Row{lines[i], select});
+  lines_.insert(lines_.end(), lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
+  selected_.resize(lines_.size(), select);
   return static_cast<int>(n);
 }
 
 bool MemoryUrlList::InsertLine(int index, std::u16string_view text) {
   if (Count() >= kMaxListLines || index < 0 || index > Count()) return false;
-  lines_.insert(lines_.begin() + index, Row{std::u16string(text), false});
+  lines_.insert(lines_.begin() + index, std::u16string(text));
+  selected_.insert(selected_.begin() + index, false);
   if (index <= focus_ && Count() > 1) ++focus_;
   return true;
 }
@@ -68,6 +71,7 @@ bool MemoryUrlList::InsertLine(int index, std::u16string_view text) {
 void MemoryUrlList::RemoveLine(int index) {
   if (!Valid(index)) return;
   lines_.erase(lines_.begin() + index);
+  selected_.erase(selected_.begin() + index);
   if (index < focus_) --focus_;
   focus_ = std::clamp(focus_, 0, std::max(Count() - 1, 0));
   top_ = std::clamp(top_, 0, std::max(Count() - 1, 0));
@@ -75,6 +79,7 @@ void MemoryUrlList::RemoveLine(int index) {
 
 void MemoryUrlList::Clear() {
   lines_.clear();
+  selected_.clear();
   focus_ = 0;
   top_ = 0;
 }
@@ -82,8 +87,8 @@ void MemoryUrlList::Clear() {
 int MemoryUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   Clear();
   const std::size_t n = std::min<std::size_t>(lines.size(), kMaxListLines);
-  lines_.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) lines_.push_back(Row{lines[i], false});
+  lines_.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
+  selected_.assign(n, false);
   return static_cast<int>(n);
 }
 

@@ -9,7 +9,9 @@ class MemoryUrlList final : public UrlList {
  public:
   int Count() const override { return static_cast<int>(lines_.size()); }
   std::u16string Line(int index) const override;
-  std::vector<std::u16string> Lines() const override;
+  std::vector<std::u16string> Lines() const override { return lines_; }
+  const std::vector<std::u16string>& LineRefs() const override { return lines_; }
+  void SetLine(int index, std::u16string text) override;
   bool Selected(int index) const override;
   std::vector<int> SelectedIndices() const override;
   int SelectedCount() const override;
@@ -19,7 +21,7 @@ class MemoryUrlList final : public UrlList {
   int FocusIndex() const override { return lines_.empty() ? -1 : focus_; }
   void SetFocusIndex(int index) override;
   int TopIndex() const override { return top_; }
-  void SetTopIndex(int index) { top_ = index; }
+  void SetTopIndex(int index) override;
   bool AppendLine(std::u16string_view text) override;
   int AppendLines(const std::vector<std::u16string>& lines, bool select) override;
   bool InsertLine(int index, std::u16string_view text) override;
@@ -31,12 +33,9 @@ class MemoryUrlList final : public UrlList {
   int SuspendDepth() const { return suspended_; }
 
  private:
-  struct Row {
-    std::u16string text;
-    bool selected = false;
-  };
   bool Valid(int index) const { return index >= 0 && index < Count(); }
-  std::vector<Row> lines_;
+  std::vector<std::u16string> lines_;
+  std::vector<bool> selected_;  // beside lines_, one flag a line
   int focus_ = 0;
   int top_ = 0;
   int suspended_ = 0;

@@ -45,6 +45,8 @@ class Ui {
   // Empty when the clipboard holds no text.
   virtual std::u16string ClipboardText() = 0;
   virtual void SetClipboardText(std::u16string_view text) = 0;
+  // The system's standard beep.
+  virtual void Beep() = 0;
 };
 
 // The failure message every subsystem uses: title "エラー", warning icon, OK.

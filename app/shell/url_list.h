@@ -18,6 +18,10 @@ class UrlList {
   virtual int Count() const = 0;
   virtual std::u16string Line(int index) const = 0;
   virtual std::vector<std::u16string> Lines() const = 0;
+  // The lines themselves, for reading without copies; valid until the next change.
+  virtual const std::vector<std::u16string>& LineRefs() const = 0;
+  // Rewrites one line in place; its selection and the focus line stay.
+  virtual void SetLine(int index, std::u16string text) = 0;
 
   virtual bool Selected(int index) const = 0;
   // The selected positions in ascending order, asked in one step.
@@ -32,6 +36,8 @@ class UrlList {
   virtual int FocusIndex() const = 0;
   virtual void SetFocusIndex(int index) = 0;
   virtual int TopIndex() const = 0;
+  // Scrolls so that `index` is the first visible line, as far as the list can scroll.
+  virtual void SetTopIndex(int index) = 0;
 
   // Adds a new last line, selection of the others unchanged. False when the list is full.
   virtual bool AppendLine(std::u16string_view text) = 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "app/controls/dialog_win.h"
 #include "app/controls/register_controls_win.h"
 #include "app/platform/codec.h"
 #include "app/platform/file_system.h"
@@ -112,6 +113,7 @@ int RunCardo(HINSTANCE instance, const wchar_t* commandTail, int showCommand) {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     if (main->TranslateAccelerators(msg)) continue;
+    if (RouteDialogMessage(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

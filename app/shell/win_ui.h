@@ -20,6 +20,7 @@ class WinUi final : public Ui {
   bool ClipboardHasText() override;
   std::u16string ClipboardText() override;
   void SetClipboardText(std::u16string_view text) override;
+  void Beep() override { MessageBeep(MB_OK); }
 
  private:
   std::optional<FileDialogResult> ShowFileDialog(const FileDialogOptions& options, bool save);

@@ -56,7 +56,9 @@ TEST(Deliverables, AreThirtyTwoBitWindowsImagesWithTheirResources) {
     ASSERT_NO_THROW(image = ReadPeImage(BuildDir() + "/" + c.path));
     EXPECT_EQ(image.machine, 0x14c);
     EXPECT_EQ(image.optionalMagic, 0x10b);
-    if (!c.dll) EXPECT_EQ(image.subsystem, 2);  // a GUI program: no console window
+    if (!c.dll) {
+      EXPECT_EQ(image.subsystem, 2);  // a GUI program: no console window
+    }
     EXPECT_EQ((image.characteristics & 0x2000) != 0, c.dll);
     EXPECT_EQ(image.exports, c.exports);
     ASSERT_EQ(image.resources[kRtVersion].size(), 1u);

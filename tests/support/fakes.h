@@ -38,6 +38,8 @@ class ScriptedUi final : public Ui {
   bool ClipboardHasText() override { return clipboard.has_value(); }
   std::u16string ClipboardText() override { return clipboard.value_or(u""); }
   void SetClipboardText(std::u16string_view text) override { clipboard = std::u16string(text); }
+  void Beep() override { ++beeps; }
+  int beeps = 0;
 };
 
 // The system's file system, with switches that make operations fail.

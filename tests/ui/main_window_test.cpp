@@ -16,57 +16,17 @@
 #include "app/shell/messages.h"
 #include "app/shell/startup.h"
 #include "app/shell/text_meter_win.h"
-#include "tests/support/fakes.h"
+#include "tests/ui/main_window_fixture.h"
 
 namespace cardo {
 namespace {
 
-using testing::ScriptedUi;
+using testing::MainWindowTest;
+using testing::MenuEnabled;
+using testing::MenuText;
 using testing::TempDir;
+using testing::WindowText;
 using Lines = std::vector<std::u16string>;
-
-std::u16string WindowText(HWND hwnd) {
-  wchar_t text[512] = {};
-  GetWindowTextW(hwnd, text, 512);
-  return std::u16string(reinterpret_cast<const char16_t*>(text));
-}
-
-std::u16string MenuText(HMENU menu, UINT item, UINT flags) {
-  wchar_t text[256] = {};
-  GetMenuStringW(menu, item, text, 256, flags);
-  return std::u16string(reinterpret_cast<const char16_t*>(text));
-}
-
-bool MenuEnabled(HMENU menu, UINT command) {
-  return !(GetMenuState(menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
-}
-
-class MainWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-    window = std::make_unique<frmMain>(
-        GetModuleHandleW(nullptr),
-        frmMain::Services{ui, SystemFileSystem(), settings, store, /*quitOnDestroy=*/false});
-    ASSERT_FALSE(window->closed());
-  }
-
-  void Command(int id) { SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
-  HWND list() const { return window->listHwnd(); }
-  LPARAM RowPoint(int row) const {
-    RECT item{};
-    SendMessageW(list(), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
-    return MAKELPARAM(item.left + 5, (item.top + item.bottom) / 2);
-  }
-
-  TempDir dir;
-  ScriptedUi ui;
-  Settings settings;
-  SettingsStore store{
-      SystemProfile(), SystemFileSystem(), dir.File(u"CARDO.INI"), dir.path(), u"3.00", 3};
-  std::unique_ptr<frmMain> window;
-};
 
 TEST_F(MainWindowTest, StartsUntitledWithTheSpecifiedMenus) {
   EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題]");

@@ -1,0 +1,47 @@
+#pragma once
+// A dialog from a template, linked to its object: `this` is stored at WM_INITDIALOG and every
+// later message goes to OnMessage. No exception leaves the dialog procedure.
+#include <windows.h>
+
+#include <string>
+
+namespace cardo {
+
+class DialogWindow {
+ public:
+  DialogWindow() = default;
+  virtual ~DialogWindow();
+  DialogWindow(const DialogWindow&) = delete;
+  DialogWindow& operator=(const DialogWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  bool IsOpen() const { return hwnd_ != nullptr; }
+  HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+
+ protected:
+  // Creates the dialog modeless, owned by `owner`; false when it cannot be created.
+  bool CreateModeless(HINSTANCE instance, int templateId, HWND owner);
+  // Runs the dialog modal over `owner` until Close; returns Close's result, or -1 when the
+  // dialog cannot be created.
+  INT_PTR RunModal(HINSTANCE instance, int templateId, HWND owner);
+  // Ends the dialog: EndDialog when modal, DestroyWindow when modeless.
+  void Close(INT_PTR result);
+
+  // As a dialog procedure: TRUE when handled (results through DWLP_MSGRESULT).
+  virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+
+ private:
+  static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  HWND hwnd_ = nullptr;
+  bool modal_ = false;
+};
+
+// Gives a message of the program's loop to the modeless dialog it is for, so that Tab, Enter,
+// Esc and access keys work there; true when the dialog took it.
+bool RouteDialogMessage(MSG& msg);
+
+// The text of a window or control.
+std::u16string ControlText(HWND hwnd);
+void SetControlText(HWND hwnd, const std::u16string& text);
+
+}  // namespace cardo

@@ -1,0 +1,120 @@
+#include "app/editing/search_window.h"
+
+#include "app/editing/messages.h"
+#include "app/resources/resource.h"
+
+namespace cardo {
+
+void frmSearch::Show(HWND owner, SearchMode mode) {
+  mode_ = mode;
+  if (IsOpen()) {
+    ApplyMode();
+  } else if (!CreateModeless(instance_, IDD_SEARCH, owner)) {
+    return;
+  }
+  ShowWindow(hwnd(), SW_SHOW);
+  SetForegroundWindow(hwnd());
+  SetFocus(Item(IDC_CMBSEARCHWORD));
+}
+
+INT_PTR frmSearch::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Form_Load();
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDC_CMDBUTTONS0:
+          cmdButtons_Click(0);
+          return TRUE;
+        case IDC_CMDBUTTONS1:
+          cmdButtons_Click(1);
+          return TRUE;
+        case IDC_CMDBUTTONS2:
+          cmdButtons_Click(2);
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    case WM_CLOSE:
+      cmdButtons_Click(2);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void frmSearch::Form_Load() {
+  HWND words = Item(IDC_CMBSEARCHWORD);
+  SendMessageW(words, CB_LIMITTEXT, 0, 0);  // no limit below the system's
+  for (const auto& entry : settings_.SearchHistory.value_or(std::vector<std::u16string>{})) {
+    SendMessageW(words, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  }
+  SendMessageW(Item(IDC_TXTREPWORD), EM_SETLIMITTEXT, 0, 0);
+  CheckDlgButton(hwnd(), IDC_CHKBIGSMALL, settings_.BigSmall == 1 ? BST_CHECKED : BST_UNCHECKED);
+  ApplyMode();
+}
+
+void frmSearch::ApplyMode() {
+  const bool find = mode_ == SearchMode::Find;
+  SetControlText(hwnd(), find ? msg::kFindCaption : msg::kReplaceCaption);
+  SetControlText(Item(IDC_CMDBUTTONS0), find ? msg::kFindButton : msg::kReplaceButton);
+  ShowWindow(Item(IDC_CMDBUTTONS1), find ? SW_SHOW : SW_HIDE);
+  ShowWindow(Item(IDC_LBLREPWORD), find ? SW_HIDE : SW_SHOW);
+  ShowWindow(Item(IDC_TXTREPWORD), find ? SW_HIDE : SW_SHOW);
+}
+
+std::vector<std::u16string> frmSearch::HistoryEntries() const {
+  HWND words = Item(IDC_CMBSEARCHWORD);
+  std::vector<std::u16string> entries;
+  const LRESULT count = SendMessageW(words, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(words, CB_GETLBTEXTLEN, i, 0);
+    std::u16string entry(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, u'\0');
+    const LRESULT got =
+        SendMessageW(words, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
+    entry.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+void frmSearch::cmdButtons_Click(int index) {
+  if (index == 1) {
+    FindInList(shell_, state_, u"", 0, false, false);
+    return;
+  }
+  if (index == 0) {
+    const bool find = mode_ == SearchMode::Find;
+    HWND words = Item(IDC_CMBSEARCHWORD);
+    const std::u16string word = ControlText(words);
+    if (word.empty()) {
+      shell_.ui.ShowMessage(find ? msg::kNoFindWord : msg::kNoReplaceWord, msg::kWarningTitle,
+                            MessageIcon::Warning, MessageButtons::Ok);
+      return;
+    }
+    auto entries = HistoryEntries();
+    UpdateSearchHistory(entries, word);
+    SendMessageW(words, CB_RESETCONTENT, 0, 0);
+    for (const auto& entry : entries) {
+      SendMessageW(words, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+    }
+    SetControlText(words, word);
+    const bool caseSensitive = IsDlgButtonChecked(hwnd(), IDC_CHKBIGSMALL) == BST_CHECKED;
+    if (find) {
+      FindInList(shell_, state_, word, std::max(shell_.list.FocusIndex(), 0), caseSensitive, true);
+    } else {
+      ReplaceInList(shell_, word, ControlText(Item(IDC_TXTREPWORD)), caseSensitive);
+    }
+  }
+  Form_Unload();
+  Close(IDCANCEL);
+}
+
+void frmSearch::Form_Unload() {
+  auto entries = HistoryEntries();
+  if (!entries.empty()) settings_.SearchHistory = std::move(entries);
+  settings_.BigSmall = IsDlgButtonChecked(hwnd(), IDC_CHKBIGSMALL) == BST_CHECKED ? 1 : 0;
+}
+
+}  // namespace cardo

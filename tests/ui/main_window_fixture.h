@@ -1,0 +1,61 @@
+#pragma once
+// The main window created in-process with a scripted Ui, for the form tests.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "app/platform/file_system.h"
+#include "app/platform/profile.h"
+#include "app/shell/main_window.h"
+#include "tests/support/fakes.h"
+
+namespace cardo::testing {
+
+inline std::u16string WindowText(HWND hwnd) {
+  wchar_t text[512] = {};
+  GetWindowTextW(hwnd, text, 512);
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+inline std::u16string MenuText(HMENU menu, UINT item, UINT flags) {
+  wchar_t text[256] = {};
+  GetMenuStringW(menu, item, text, 256, flags);
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+inline bool MenuEnabled(HMENU menu, UINT command) {
+  return !(GetMenuState(menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    window = std::make_unique<frmMain>(
+        GetModuleHandleW(nullptr),
+        frmMain::Services{ui, SystemFileSystem(), settings, store, /*quitOnDestroy=*/false});
+    ASSERT_FALSE(window->closed());
+  }
+
+  void Command(int id) { SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+  HWND list() const { return window->listHwnd(); }
+  LPARAM RowPoint(int row) const {
+    RECT item{};
+    SendMessageW(list(), LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+    return MAKELPARAM(item.left + 5, (item.top + item.bottom) / 2);
+  }
+
+  TempDir dir;
+  ScriptedUi ui;
+  Settings settings;
+  SettingsStore store{
+      SystemProfile(), SystemFileSystem(), dir.File(u"CARDO.INI"), dir.path(), u"3.00", 3};
+  std::unique_ptr<frmMain> window;
+};
+
+}  // namespace cardo::testing
