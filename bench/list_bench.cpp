@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/editing/find_replace.h"
+#include "app/extract/lower_case.h"
 #include "app/platform/codec.h"
 #include "app/platform/file_system.h"
 #include "app/platform/profile.h"
@@ -204,6 +206,64 @@ int Run(bool quick) {
         ReleaseDC(window.hwnd(), dc);
       });
   Report("UpdateHorizontalExtent", extent, measureFloor, "GetTextExtentPoint32", 3, false);
+
+  // Find and replace against the same work on the same strings in memory (a lowered copy of
+  // each line where case is ignored, as the plain reading does) plus the list's refill floor.
+  std::vector<std::u16string> marked = urls;
+  marked.back() += u"ZZLAST";
+  for (std::size_t i = 0; i < marked.size(); i += 32) marked[i] += u"HIT";
+  auto memoryFind = [&](std::u16string_view word, bool fold, std::size_t from) {
+    const std::u16string w = fold ? LowerText(word) : std::u16string(word);
+    for (std::size_t i = from; i < marked.size(); ++i) {
+      if ((fold ? LowerText(marked[i]) : marked[i]).find(w) != std::u16string::npos) return i;
+    }
+    return marked.size();
+  };
+  SearchRecord state;
+  volatile std::size_t sink = 0;
+  const double findLast =
+      Median(5, fill(marked), [&] { FindInList(shell, state, u"zzlast", 0, false, true); });
+  const double findLastMemory = Median(
+      5, [] {}, [&] { sink = memoryFind(u"zzlast", true, 0); });
+  Report("find: hit on the last line", findLast, findLastMemory + addFloor, "memory + refill floor",
+         3, false);
+
+  const double sweep = Median(3, fill(marked), [&] {
+    FindInList(shell, state, u"HIT", 0, true, true);
+    for (int i = 1; i < 1000; ++i) FindInList(shell, state, u"", 0, false, false);
+  });
+  const double sweepMemory = Median(
+      3, [] {},
+      [&] {
+        std::size_t at = 0;
+        for (int i = 0; i < 1000; ++i) at = memoryFind(u"HIT", false, at) + 1;
+        sink = at;
+      });
+  Report("find next: 1000 hits", sweep, sweepMemory + addFloor, "memory + refill floor", 3, false);
+
+  for (const bool caseSensitive : {true, false}) {
+    const std::u16string word = caseSensitive ? u"http://" : u"HTTP://";
+    const double replace =
+        Median(5, fill(marked), [&] { ReplaceInList(shell, word, u"hxxp://", caseSensitive); });
+    const double replaceMemory = Median(
+        5, [] {},
+        [&] {
+          std::vector<std::u16string> out;
+          out.reserve(marked.size());
+          const std::u16string w = caseSensitive ? word : LowerText(word);
+          for (const auto& line : marked) {
+            std::u16string subject = caseSensitive ? line : LowerText(line);
+            for (auto at = subject.find(w); at != std::u16string::npos;
+                 at = subject.find(w, at + 7)) {
+              subject.replace(at, w.size(), u"hxxp://");
+            }
+            out.push_back(std::move(subject));
+          }
+          sink = out.size();
+        });
+    Report(caseSensitive ? "replace every line (case)" : "replace every line (no case)", replace,
+           replaceMemory + addFloor, "memory + refill floor", 3, false);
+  }
 
   DestroyWindow(plain);
   DeleteFileW(reinterpret_cast<const wchar_t*>(store.settingsFilePath.c_str()));

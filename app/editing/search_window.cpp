@@ -1,5 +1,7 @@
 #include "app/editing/search_window.h"
 
+#include <algorithm>
+
 #include "app/editing/messages.h"
 #include "app/resources/resource.h"
 
@@ -53,6 +55,15 @@ void frmSearch::Form_Load() {
   SendMessageW(Item(IDC_TXTREPWORD), EM_SETLIMITTEXT, 0, 0);
   CheckDlgButton(hwnd(), IDC_CHKBIGSMALL, settings_.BigSmall == 1 ? BST_CHECKED : BST_UNCHECKED);
   ApplyMode();
+  // Over the middle of the main window, where the eye already is.
+  RECT owner{}, self{};
+  GetWindowRect(GetWindow(hwnd(), GW_OWNER), &owner);
+  GetWindowRect(hwnd(), &self);
+  const int width = self.right - self.left;
+  const int height = self.bottom - self.top;
+  SetWindowPos(hwnd(), nullptr, std::max<LONG>((owner.left + owner.right - width) / 2, 0),
+               std::max<LONG>((owner.top + owner.bottom - height) / 2, 0), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void frmSearch::ApplyMode() {

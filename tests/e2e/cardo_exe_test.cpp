@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/platform/codec.h"
+#include "app/resources/resource.h"
 #include "app/settings/settings_file.h"
 #include "tests/support/fakes.h"
 
@@ -68,6 +69,7 @@ class RunningCardo {
   RunningCardo& operator=(const RunningCardo&) = delete;
 
   bool started() const { return started_; }
+  DWORD pid() const { return pi_.dwProcessId; }
 
   // The visible main window of this process, waiting up to `seconds` for it.
   HWND WaitForWindow(int seconds = 30) {
@@ -169,6 +171,77 @@ TEST_F(CardoExe, DamagedSettingsAreKeptAsABackup) {
   ASSERT_TRUE(cardo.WaitForExit());
   EXPECT_EQ(dir.Read(u"CARDOINI.OLD"), garbage);
   EXPECT_NE(dir.Read(u"CARDO.INI").find("[PREF]"), std::string::npos);
+}
+
+// This process's visible dialog captioned `caption`, waiting up to five seconds for it.
+HWND WaitForDialog(DWORD pid, const wchar_t* caption) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (std::chrono::steady_clock::now() < deadline) {
+    for (HWND w = FindWindowW(L"#32770", caption); w;
+         w = FindWindowExW(nullptr, w, L"#32770", caption)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(w, &owner);
+      if (owner == pid && IsWindowVisible(w)) return w;
+    }
+    Sleep(20);
+  }
+  return nullptr;
+}
+
+std::u16string Text(HWND hwnd) {
+  wchar_t text[1024] = {};
+  SendMessageW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+void SetText(HWND hwnd, const wchar_t* text) {
+  SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// Answers the message box captioned `caption` with `button` and returns its text.
+std::u16string Answer(DWORD pid, const wchar_t* caption, int button) {
+  HWND box = WaitForDialog(pid, caption);
+  if (!box) return u"(no message box)";
+  std::u16string text;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[16] = {};
+    GetClassNameW(c, cls, 16);
+    if (lstrcmpW(cls, L"Static") == 0 && !Text(c).empty()) text = Text(c);
+  }
+  PostMessageW(box, WM_COMMAND, button, 0);
+  return text;
+}
+
+TEST_F(CardoExe, ReplaceAndOneLineEditReachTheSavedListAndTheSettings) {
+  dir.Write(u"u.lst", "http://x/A.ZIP\r\nhttp://x/b.lzh\r\n");
+  RunningCardo cardo(dir, u"\"" + dir.File(u"u.lst") + u"\"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = cardo.pid();
+
+  PostMessageW(main, WM_COMMAND, IDM_EDIT_BASE + 11, 0);
+  HWND search = WaitForDialog(pid, L"置換");
+  ASSERT_NE(search, nullptr);
+  SetText(GetDlgItem(search, IDC_CMBSEARCHWORD), L"zip");
+  SetText(GetDlgItem(search, IDC_TXTREPWORD), L"rar");
+  PostMessageW(search, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(Answer(pid, L"情報", IDOK), u"終了しました。\r\n置き換えた回数:1");
+
+  // The one-line edit opens on the focus line, the first.
+  PostMessageW(main, WM_COMMAND, IDM_RMNU_BASE + 1, 0);
+  HWND edit = WaitForDialog(pid, L"一行編集");
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(Text(GetDlgItem(edit, IDC_TXTLINEDATA)), u"http://x/A.rar");
+  SetText(GetDlgItem(edit, IDC_TXTLINEDATA), L"http://x/日本.rar");
+  PostMessageW(edit, WM_COMMAND, IDCANCEL, 0);
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  Answer(pid, L"質問", IDYES);
+  ASSERT_TRUE(cardo.WaitForExit());
+  EXPECT_EQ(dir.Read(u"u.lst"), WideToAnsi(u"http://x/日本.rar\r\nhttp://x/b.lzh\r\n"));
+  const std::string ini = dir.Read(u"CARDO.INI");
+  EXPECT_NE(ini.find("SrchHstryUBound=0"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("SearchHistory0=zip"), std::string::npos) << ini;
 }
 
 }  // namespace
