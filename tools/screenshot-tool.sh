@@ -9,12 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export CARDO_WINE_DRIVER=x11
 source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
 cardo_wine_prepare
-display=:95
-Xvfb $display -screen 0 800x600x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-sleep 1
-export DISPLAY=$display
+cardo_screen :95 800x600
 work=$(mktemp -d)
 if [[ $mode == gallery ]]; then
   cp "$CARDO_WIN_BUILD/tests/controls_gallery.exe" "$work/"

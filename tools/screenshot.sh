@@ -11,13 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export CARDO_WINE_DRIVER=x11
 source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
 cardo_wine_prepare
-
-display=:97
-Xvfb $display -screen 0 1024x768x24 >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
-sleep 1
-export DISPLAY=$display
+cardo_screen :97 1024x768
 
 work=$(mktemp -d)
 cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$work/"

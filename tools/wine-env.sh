@@ -47,6 +47,17 @@ cardo_wine() {
   "$CARDO_WINE_LOADER" "$@"
 }
 
+# cardo_screen DISPLAY WIDTHxHEIGHT: starts Xvfb for screenshots, with the x11 driver's prefix
+# prepared; Xvfb and Wine end with the calling script.
+cardo_screen() {
+  local display=$1 size=$2
+  Xvfb "$display" -screen 0 "${size}x24" >/dev/null 2>&1 &
+  CARDO_XVFB_PID=$!
+  trap 'kill $CARDO_XVFB_PID 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+  sleep 1
+  export DISPLAY=$display
+}
+
 cardo_wine_prepare() {
   local driver=${CARDO_WINE_DRIVER:-null}
   if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
