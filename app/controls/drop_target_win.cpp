@@ -124,7 +124,9 @@ HRESULT DropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL at, DWORD* e
 HRESULT DropTarget::DragOver(DWORD keys, POINTL at, DWORD* effect) {
   current_.keys = keys;
   current_.at = {at.x, at.y};
-  *effect = dragOver_ ? dragOver_(current_, *effect) : DROPEFFECT_NONE;
+  // Only an effect the source offers may be answered: a move it did not offer would make it
+  // delete what it meant to keep.
+  *effect = dragOver_ ? dragOver_(current_, *effect) & *effect : DROPEFFECT_NONE;
   return S_OK;
 }
 
@@ -134,12 +136,22 @@ HRESULT DropTarget::DragLeave() {
 }
 
 HRESULT DropTarget::Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) {
-  DropData dropped = ReadDropData(data);
-  dropped.keys = keys;
-  dropped.at = {at.x, at.y};
-  *effect = drop_ ? drop_(dropped, *effect) : DROPEFFECT_NONE;
+  const DWORD offered = *effect;
+  *effect = DROPEFFECT_NONE;
   current_ = {};
-  return S_OK;
+  try {
+    DropData dropped = ReadDropData(data);
+    dropped.keys = keys;
+    dropped.at = {at.x, at.y};
+    const DWORD wanted = dragOver_ ? dragOver_(dropped, offered) & offered : offered;
+    if (!drop_ || wanted == DROPEFFECT_NONE) return S_OK;
+    const DWORD done = drop_(dropped, offered) & offered;
+    *effect = done != DROPEFFECT_NONE ? done : wanted;
+    return S_OK;
+  } catch (...) {
+    // Nothing may cross back into the system; the source keeps its data.
+    return E_UNEXPECTED;
+  }
 }
 
 }  // namespace cardo

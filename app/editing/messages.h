@@ -1,9 +1,10 @@
 #pragma once
 // Texts of the find window and of find and replace, spelled exactly as the program shows them.
 
+#include "app/shell/messages.h"
+
 namespace cardo::msg {
 
-inline constexpr char16_t kWarningTitle[] = u"警告";
 inline constexpr char16_t kFindCaption[] = u"検索";
 inline constexpr char16_t kReplaceCaption[] = u"置換";
 inline constexpr char16_t kFindButton[] = u"検索(&F)";

@@ -1,6 +1,7 @@
 #pragma once
 // The file-system seam. The program reaches files only through this interface, so tests can
 // make any operation fail (a full disk, a read-only file) without depending on the machine.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,16 +17,25 @@ class FileSystem {
   virtual PathKind Probe(const std::u16string& path) = 0;
   // The whole file, or nothing when it cannot be opened or read.
   virtual std::optional<std::string> ReadAll(const std::u16string& path) = 0;
+  // Hands the file to `sink` piece by piece, in order, so that a file of any size can be read
+  // in bounded memory; `sink` returns false to stop early. False when the file cannot be
+  // opened or a read fails.
+  using ChunkSink = std::function<bool(std::string_view)>;
+  virtual bool ReadChunks(const std::u16string& path, const ChunkSink& sink) = 0;
   // Creates or truncates `path` and writes `bytes`; false on any failure.
   virtual bool WriteAll(const std::u16string& path, std::string_view bytes) = 0;
   // Writes a temporary file beside `path` and replaces `path` with it only after a complete
-  // write; on failure `path` is untouched and the temporary file is gone.
+  // write; on failure `path` is untouched and the temporary file is gone. A replaced file keeps
+  // its attributes (and on Windows its security). Where no temporary file can be made or the
+  // replacement is refused, `path` is written in place instead.
   virtual bool ReplaceAll(const std::u16string& path, std::string_view bytes) = 0;
   // Copies, replacing an existing target.
   virtual bool Copy(const std::u16string& from, const std::u16string& to) = 0;
   virtual bool Remove(const std::u16string& path) = 0;
   // Absolute form of `path`, or nothing when the system cannot form one.
   virtual std::optional<std::u16string> FullPath(const std::u16string& path) = 0;
+  // The system's description of why the last failed operation failed.
+  virtual std::u16string LastErrorText() = 0;
 };
 
 // The platform's implementation (Win32 W functions, or POSIX natively).

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "app/platform/file_system.h"
 #include "app/platform/text.h"
@@ -53,36 +54,51 @@ class PosixFileSystem final : public FileSystem {
   }
 
   std::optional<std::string> ReadAll(const std::u16string& path) override {
-    Fd fd(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
     std::string out;
-    char buf[65536];
-    for (;;) {
-      const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return std::nullopt;
-      }
-      if (n == 0) break;
-      out.append(buf, static_cast<std::size_t>(n));
+    if (!ReadChunks(path, [&out](std::string_view chunk) {
+          out.append(chunk);
+          return true;
+        })) {
+      return std::nullopt;
     }
     return out;
   }
 
+  bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override {
+    Fd fd(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return Failed();
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) return Failed();
+    if (S_ISDIR(st.st_mode)) {
+      errno = EISDIR;
+      return Failed();
+    }
+    std::string buffer(1u << 20, '\0');
+    for (;;) {
+      const ssize_t n = ::read(fd.get(), buffer.data(), buffer.size());
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return Failed();
+      }
+      if (n == 0 || !sink(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) {
+        return true;
+      }
+    }
+  }
+
   bool WriteAll(const std::u16string& path, std::string_view bytes) override {
     Fd fd(::open(Utf16ToUtf8(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (fd.get() < 0) return false;
+    if (fd.get() < 0) return Failed();
     const bool ok = WriteFully(fd.get(), bytes);
-    return ::close(fd.release()) == 0 && ok;
+    return (::close(fd.release()) == 0 && ok) || Failed();
   }
 
   bool ReplaceAll(const std::u16string& path, std::string_view bytes) override {
     const std::string target = Utf16ToUtf8(path);
     std::string temp = target + ".XXXXXX";
     Fd fd(::mkstemp(temp.data()));
-    if (fd.get() < 0) return false;
+    // A folder that takes no new files: the target is written in place.
+    if (fd.get() < 0) return WriteAll(path, bytes);
     bool ok = WriteFully(fd.get(), bytes) && ::fsync(fd.get()) == 0;
     ok = ::close(fd.release()) == 0 && ok;
     if (ok) {
@@ -91,8 +107,13 @@ class PosixFileSystem final : public FileSystem {
       ::chmod(temp.c_str(), ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
       ok = ::rename(temp.c_str(), target.c_str()) == 0;
     }
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    if (!ok) {
+      const int failure = errno;
+      ::unlink(temp.c_str());
+      errno = failure;
+      return Failed();
+    }
+    return true;
   }
 
   bool Copy(const std::u16string& from, const std::u16string& to) override {
@@ -101,7 +122,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   bool Remove(const std::u16string& path) override {
-    return ::unlink(Utf16ToUtf8(path).c_str()) == 0;
+    return ::unlink(Utf16ToUtf8(path).c_str()) == 0 || Failed();
   }
 
   std::optional<std::u16string> FullPath(const std::u16string& path) override {
@@ -114,6 +135,15 @@ class PosixFileSystem final : public FileSystem {
     }
     return Utf8ToUtf16(p);
   }
+
+  std::u16string LastErrorText() override { return Utf8ToUtf16(std::strerror(error_)); }
+
+ private:
+  bool Failed() {
+    error_ = errno;
+    return false;
+  }
+  int error_ = 0;
 };
 
 }  // namespace

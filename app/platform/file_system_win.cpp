@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <algorithm>
+
 #include "app/platform/file_system.h"
 #include "app/platform/win_handle.h"
 
@@ -8,6 +10,16 @@ namespace {
 
 const wchar_t* W(const std::u16string& s) {
   return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+
+// Paths that reach MAX_PATH (with room for a temporary suffix) go to the file system with the
+// \\?\ prefix, which lifts the limit; it takes absolute paths only.
+std::u16string Extended(const std::u16string& path) {
+  constexpr std::size_t kRoomForSuffix = 12;
+  if (path.size() + kRoomForSuffix < MAX_PATH || path.starts_with(u"\\\\?\\")) return path;
+  if (path.size() > 2 && path[1] == u':' && path[2] == u'\\') return u"\\\\?\\" + path;
+  if (path.starts_with(u"\\\\")) return u"\\\\?\\UNC\\" + path.substr(2);
+  return path;
 }
 
 bool WriteFully(HANDLE file, std::string_view bytes) {
@@ -24,64 +36,87 @@ class WinFileSystem final : public FileSystem {
  public:
   PathKind Probe(const std::u16string& path) override {
     if (path.empty()) return PathKind::Missing;
-    const DWORD attrs = GetFileAttributesW(W(path));
+    const DWORD attrs = GetFileAttributesW(W(Extended(path)));
     if (attrs == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
     return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
   }
 
   std::optional<std::string> ReadAll(const std::u16string& path) override {
-    UniqueFile file(CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return std::nullopt;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return std::nullopt;
-    std::string out(static_cast<std::size_t>(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < out.size()) {
-      DWORD got = 0;
-      if (!ReadFile(file.get(), out.data() + done, static_cast<DWORD>(out.size() - done), &got,
-                    nullptr))
-        return std::nullopt;
-      if (got == 0) break;
-      done += got;
+    std::string out;
+    if (!ReadChunks(path, [&out](std::string_view chunk) {
+          out.append(chunk);
+          return true;
+        })) {
+      return std::nullopt;
     }
-    out.resize(done);
     return out;
   }
 
-  bool WriteAll(const std::u16string& path, std::string_view bytes) override {
-    UniqueFile file(CreateFileW(W(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    return WriteFully(file.get(), bytes);
+  bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override {
+    UniqueFile file(CreateFileW(W(Extended(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return Failed();
+    std::string buffer(1u << 20, '\0');
+    for (;;) {
+      DWORD got = 0;
+      if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+        return Failed();
+      }
+      if (got == 0 || !sink(std::string_view(buffer.data(), got))) return true;
+    }
   }
 
-  bool ReplaceAll(const std::u16string& path, std::string_view bytes) override {
-    // The temporary name is the target's plus a suffix, so it lies in the same folder and the
-    // final move is a rename on one volume.
-    const std::u16string temp = path + u".cardo-tmp";
-    {
-      UniqueFile file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (!file) return false;
-      if (!WriteFully(file.get(), bytes) || !FlushFileBuffers(file.get())) {
-        file.reset();
-        DeleteFileW(W(temp));
-        return false;
-      }
-    }
-    if (!MoveFileExW(W(temp), W(path), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      DeleteFileW(W(temp));
-      return false;
-    }
+  bool WriteAll(const std::u16string& path, std::string_view bytes) override {
+    UniqueFile file(CreateFileW(W(Extended(path)), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !WriteFully(file.get(), bytes)) return Failed();
     return true;
   }
 
-  bool Copy(const std::u16string& from, const std::u16string& to) override {
-    return CopyFileW(W(from), W(to), FALSE) != FALSE;
+  bool ReplaceAll(const std::u16string& path, std::string_view bytes) override {
+    const std::u16string target = Extended(path);
+    // The temporary name is the target's plus a suffix, so it lies in the same folder and the
+    // final step is a rename on one volume.
+    const std::u16string temp = Extended(path + u".cardo-tmp");
+    UniqueFile file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return WriteInPlace(target, bytes);
+    if (!WriteFully(file.get(), bytes) || !FlushFileBuffers(file.get())) {
+      Failed();
+      file.reset();
+      DeleteFileW(W(temp));
+      return false;
+    }
+    file.reset();
+    const DWORD attrs = GetFileAttributesW(W(target));
+    bool replaced = false;
+    if (attrs == INVALID_FILE_ATTRIBUTES) {
+      replaced =
+          MoveFileExW(W(temp), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    } else {
+      // ReplaceFile keeps the target's attributes and security, which a rename would drop.
+      replaced = ReplaceFileW(W(target), W(temp), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                              nullptr);
+      if (replaced && GetFileAttributesW(W(target)) != attrs) SetFileAttributesW(W(target), attrs);
+    }
+    if (replaced) return true;
+    const DWORD refused = GetLastError();
+    DeleteFileW(W(temp));
+    if (refused == ERROR_ACCESS_DENIED && attrs != INVALID_FILE_ATTRIBUTES &&
+        !(attrs & FILE_ATTRIBUTE_READONLY)) {
+      return WriteInPlace(target, bytes);
+    }
+    error_ = refused;
+    return false;
   }
 
-  bool Remove(const std::u16string& path) override { return DeleteFileW(W(path)) != FALSE; }
+  bool Copy(const std::u16string& from, const std::u16string& to) override {
+    return CopyFileW(W(Extended(from)), W(Extended(to)), FALSE) || Failed();
+  }
+
+  bool Remove(const std::u16string& path) override {
+    return DeleteFileW(W(Extended(path))) || Failed();
+  }
 
   std::optional<std::u16string> FullPath(const std::u16string& path) override {
     if (path.empty()) return std::nullopt;
@@ -93,6 +128,35 @@ class WinFileSystem final : public FileSystem {
     out.resize(got);
     return out;
   }
+
+  std::u16string LastErrorText() override {
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::u16string out(reinterpret_cast<const char16_t*>(text), n);
+    LocalFree(text);
+    while (!out.empty() && (out.back() == u'\n' || out.back() == u'\r')) out.pop_back();
+    return out;
+  }
+
+ private:
+  bool Failed() {
+    error_ = GetLastError();
+    return false;
+  }
+
+  // The fallback where the folder takes no new files or refuses the rename: the target is
+  // overwritten directly, so a failure part-way can leave it short.
+  bool WriteInPlace(const std::u16string& target, std::string_view bytes) {
+    UniqueFile file(CreateFileW(W(target), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return Failed();
+    if (!WriteFully(file.get(), bytes) || !SetEndOfFile(file.get())) return Failed();
+    return true;
+  }
+
+  DWORD error_ = ERROR_SUCCESS;
 };
 
 }  // namespace

@@ -9,6 +9,9 @@ namespace cardo {
 bool ImportLegacySettings(Settings& settings, SettingsStore& store) {
   auto& profile = store.profile;
   const auto& file = store.settingsFilePath;
+  // Nothing is imported without a backup in place: else the old file would be read again at
+  // every start while the new values never reached it.
+  if (!store.fs.Copy(file, store.appDirectory + kLegacyBackupName)) return false;
   auto read = [&](const char* section, const std::string& key, std::size_t capacity) {
     return ReadIniValue(profile, section, key, capacity + 1, file);
   };
@@ -58,18 +61,14 @@ bool ImportLegacySettings(Settings& settings, SettingsStore& store) {
     }
   }
 
-  // The old file goes only once its copy exists; without a backup it stays as it is, and so
-  // does everything on disk.
-  const std::u16string backup = store.appDirectory + kLegacyBackupName;
-  const bool backedUp = store.fs.Copy(file, backup);
-  if (backedUp) store.fs.Remove(file);
+  store.fs.Remove(file);
 
   settings.NotReturnSearch = 1;
   settings.TextClear = 1;
   settings.CmbIntl = 1;
   settings.UrlExtProtocol = u"http://";
 
-  if (backedUp) store.fs.WriteAll(file, WideToAnsi(SettingsHeader(store.appVersion, store.now())));
+  store.fs.WriteAll(file, WideToAnsi(SettingsHeader(store.appVersion, store.now())));
   return true;
 }
 

@@ -7,8 +7,9 @@ namespace cardo {
 
 inline constexpr char16_t kLegacyBackupName[] = u"CARDOINI.OLD";
 
-// Always true. The old file is backed up as CARDOINI.OLD in the program directory (replacing
-// an earlier backup); it is deleted and a new file started only once that copy exists.
+// Backs the old file up as CARDOINI.OLD in the program directory (replacing an earlier
+// backup) before anything else, then takes its values, deletes it and starts a new file.
+// False, with `settings` and every file untouched, when the backup cannot be made.
 bool ImportLegacySettings(Settings& settings, SettingsStore& store);
 
 }  // namespace cardo

@@ -86,15 +86,23 @@ std::u16string NewSettingsFileText(const std::u16string& appVersion, const Local
          u"ExtListUBound=2\r\nExtension0=lzh\r\nExtension1=zip\r\nExtension2=jpg\r\n";
 }
 
-bool LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,
-                  CMenuHistory& recentFiles) {
+SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,
+                          CMenuHistory& recentFiles) {
   const auto& file = store.settingsFilePath;
-  if (store.fs.Probe(file) != PathKind::File) return false;
-  // A file that cannot be read, or has fewer than three lines, is handled like one of an
-  // older version: the import keeps a copy before it changes anything.
+  if (store.fs.Probe(file) != PathKind::File) return SettingsLoad::Missing;
+  const auto unreadable = [&store] {
+    store.leaveFileAlone = true;
+    return SettingsLoad::Unreadable;
+  };
   const auto bytes = store.fs.ReadAll(file);
-  if (!bytes || !IsCurrentFile(*bytes, store.majorVersion)) {
-    return ImportLegacySettings(settings, store);
+  if (!bytes) return unreadable();
+  if (SplitListText(AnsiToWide(*bytes)).size() < 3) {
+    // Too short to hold a header (empty, cut off): kept aside, then replaced by a new file.
+    if (!store.fs.Copy(file, store.appDirectory + kLegacyBackupName)) return unreadable();
+    return SettingsLoad::Missing;
+  }
+  if (!IsCurrentFile(*bytes, store.majorVersion)) {
+    return ImportLegacySettings(settings, store) ? SettingsLoad::Loaded : unreadable();
   }
 
   auto& profile = store.profile;
@@ -131,12 +139,17 @@ bool LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& win
     recentFiles.AddItem(ReadIniValue(profile, kSectionHistory, NumberedKey("FileHistory", n),
                                      kFileHistoryCapacity + 1, file));
   }
-  return true;
+  return SettingsLoad::Loaded;
 }
 
 bool CreateDefaultSettings(Settings& settings, SettingsStore& store) {
   const std::string bytes = WideToAnsi(NewSettingsFileText(store.appVersion, store.now()));
   if (!store.fs.WriteAll(store.settingsFilePath, bytes)) return false;
+  ApplyNewFileDefaults(settings);
+  return true;
+}
+
+void ApplyNewFileDefaults(Settings& settings) {
   UnpackProperties(settings, 0);
   settings.NotReturnSearch = 1;
   settings.TextClear = 1;
@@ -144,13 +157,13 @@ bool CreateDefaultSettings(Settings& settings, SettingsStore& store) {
   settings.ListMax = 10;
   settings.UrlExtProtocol = u"http://";
   settings.ExtList = std::vector<std::u16string>{u"lzh", u"zip", u"jpg"};
-  return true;
 }
 
 bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSizeTwips& window,
                   const CMenuHistory& recentFiles) {
   const auto& file = store.settingsFilePath;
   if (file.empty()) return false;
+  if (store.leaveFileAlone) return true;
   auto& profile = store.profile;
   auto write = [&](const char* section, const std::string& key, std::u16string_view value) {
     WriteIniValue(profile, section, key, value, file);

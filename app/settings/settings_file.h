@@ -41,6 +41,9 @@ struct SettingsStore {
   std::u16string appVersion;
   int majorVersion = 3;
   std::function<LocalTime()> now = CurrentLocalTime;
+  // Set when the file exists but could not be read: it is then never written, so settings
+  // the program could not see are not replaced by defaults.
+  bool leaveFileAlone = false;
 };
 
 // "m/d/yy h:mm"
@@ -50,14 +53,21 @@ std::u16string SettingsHeader(const std::u16string& appVersion, const LocalTime&
 // The whole text of a new settings file.
 std::u16string NewSettingsFileText(const std::u16string& appVersion, const LocalTime& time);
 
-// True when the file existed and its values are now in `settings` (read, or imported from an
-// older file); false when there is no settings file. Adds the stored recent files.
-bool LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,
-                  CMenuHistory& recentFiles);
+enum class SettingsLoad {
+  Loaded,      // read, or imported from an older file (with its backup in place)
+  Missing,     // no file, or one too short to hold a header (kept as CARDOINI.OLD): create one
+  Unreadable,  // a file that could not be read or backed up: left alone, leaveFileAlone set
+};
+// Reads the settings file into `settings` and adds the stored recent files.
+SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,
+                          CMenuHistory& recentFiles);
+// The values of a new settings file, in memory only.
+void ApplyNewFileDefaults(Settings& settings);
 // Writes a new file, then sets the values of a new file. False on failure, `settings` as it was.
 bool CreateDefaultSettings(Settings& settings, SettingsStore& store);
 // Writes every key. Writes that fail (a read-only file) go unnoticed, as with the system's
-// own profile functions; false only when the save itself cannot run.
+// own profile functions; false only when the save itself cannot run. Writes nothing, and
+// succeeds, for a file left alone at start-up.
 bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSizeTwips& window,
                   const CMenuHistory& recentFiles);
 

@@ -1,5 +1,7 @@
 #include "app/shell/list_file.h"
 
+#include <algorithm>
+
 #include "app/platform/codec.h"
 #include "app/shell/menu_history.h"
 #include "app/shell/messages.h"
@@ -63,35 +65,112 @@ std::variant<bool, std::u16string> FileInfo(FileSystem& fs, const std::u16string
   return std::u16string();
 }
 
-bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append) {
-  if (!IsExistingFile(shell.fs, path)) return false;
-  if (!append) shell.list.Clear();
-  int refused = 0;
-  bool readOk = false;
-  {
-    RedrawSuspension hidden(shell.list);
-    if (auto bytes = shell.fs.ReadAll(path)) {
-      readOk = true;
-      const auto lines = SplitListText(AnsiToWide(*bytes));
-      refused = static_cast<int>(lines.size()) - shell.list.AppendLines(lines, false);
+std::optional<ListFileLines> ReadListFile(FileSystem& fs, const std::u16string& path,
+                                          std::size_t maxLines) {
+  ListFileLines out;
+  std::string line;
+  std::size_t kept = 0;
+  bool afterCr = false;  // an LF right after a CR ends nothing more
+  bool tooLarge = false;
+  // Shift-JIS trail bytes are never CR or LF, so lines can be cut on bytes.
+  auto take = [&](std::string_view chunk) {
+    for (std::size_t i = 0; i < chunk.size();) {
+      if (afterCr && chunk[i] == '\n') {
+        afterCr = false;
+        ++i;
+        continue;
+      }
+      afterCr = false;
+      if (out.lines.size() == maxLines) {
+        out.more = true;
+        return false;
+      }
+      const std::size_t end = chunk.find_first_of("\r\n", i);
+      const std::size_t stop = end == std::string_view::npos ? chunk.size() : end;
+      line.append(chunk.substr(i, stop - i));
+      kept += stop - i;
+      if (kept > kMaxListFileBytes) {
+        tooLarge = true;
+        return false;
+      }
+      if (end == std::string_view::npos) return true;
+      out.lines.push_back(AnsiToWide(line));
+      line.clear();
+      afterCr = chunk[end] == '\r';
+      i = end + 1;
     }
+    return true;
+  };
+  try {
+    if (!fs.ReadChunks(path, take) || tooLarge) return std::nullopt;
+    if (!line.empty()) {
+      if (out.lines.size() == maxLines) {
+        out.more = true;
+      } else {
+        out.lines.push_back(AnsiToWide(line));
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
   }
-  if (!readOk) {
+  return out;
+}
+
+bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append, int* refused) {
+  if (!IsExistingFile(shell.fs, path)) return false;
+  const std::size_t room =
+      static_cast<std::size_t>(kMaxListLines - (append ? shell.list.Count() : 0));
+  auto read = ReadListFile(shell.fs, path, room);
+  if (!read) {
     ShowError(shell.ui, msg::kOpenFailed);
     return false;
   }
+  {
+    RedrawSuspension hidden(shell.list);
+    if (!append) shell.list.Clear();
+    shell.list.AppendLines(read->lines, false);
+  }
   shell.UpdateHorizontalExtent();
-  WarnIfListFull(shell.ui, refused);
+  const int over = read->more ? 1 : 0;
+  if (refused) {
+    *refused += over;
+  } else {
+    WarnIfListFull(shell.ui, over);
+  }
   return true;
 }
 
 bool SaveListFile(ShellContext& shell, const std::u16string& path) {
   if (path.empty()) return false;
-  const std::string bytes = WideToAnsi(BuildListText(shell.list.Lines()));
-  return shell.fs.ReplaceAll(path, bytes);
+  return shell.fs.ReplaceAll(path, WideToAnsi(BuildListText(shell.list.LineRefs())));
 }
 
 namespace {
+
+// Saving as the commands do: the file format is code page 932, so a list holding characters
+// it cannot hold is saved only after the user agreed to their loss (the first such line is
+// shown); a failed write says so with the path and the system's reason. False when nothing
+// was written.
+bool SaveListFileWithMessages(ShellContext& shell, const std::u16string& path) {
+  if (path.empty()) return false;
+  const std::u16string text = BuildListText(shell.list.LineRefs());
+  const std::string bytes = WideToAnsi(text);
+  if (AnsiToWide(bytes) != text) {
+    const auto& lines = shell.list.LineRefs();
+    const auto lost = std::find_if(lines.begin(), lines.end(), [](const std::u16string& line) {
+      return AnsiToWide(WideToAnsi(line)) != line;
+    });
+    const std::u16string shown = lost == lines.end() ? std::u16string() : *lost;
+    const auto answer =
+        shell.ui.ShowMessage(std::u16string(msg::kNotInCodePage) + u"\r\n" + shown + u"\r\n" +
+                                 msg::kNotInCodePageQuestion,
+                             msg::kWarningTitle, MessageIcon::Warning, MessageButtons::OkCancel);
+    if (answer != MessageAnswer::Ok) return false;
+  }
+  if (shell.fs.ReplaceAll(path, bytes)) return true;
+  ShowError(shell.ui, msg::kSaveFailed + (u"\r\n" + path) + u"\r\n" + shell.fs.LastErrorText());
+  return false;
+}
 
 FileDialogOptions ListDialog(std::u16string title, int filterIndex, bool forSave) {
   FileDialogOptions options;
@@ -127,13 +206,13 @@ bool ConfirmSaveChanges(ShellContext& shell) {
   if (answer == MessageAnswer::Cancel) return false;
   if (answer == MessageAnswer::No) return true;
   if (!path.empty()) {
-    if (!SaveListFile(shell, path)) return false;
+    if (!SaveListFileWithMessages(shell, path)) return false;
     shell.document.ClearModified();
     return true;
   }
   const auto chosen = shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, 0, true));
   if (!chosen) return false;
-  if (!SaveListFile(shell, chosen->path)) return false;
+  if (!SaveListFileWithMessages(shell, chosen->path)) return false;
   AdoptListPath(shell, chosen->path);
   return true;
 }
@@ -155,8 +234,10 @@ void FileOpen(ShellContext& shell) {
       shell.ui.ShowOpenDialog(ListDialog(msg::kOpenTitle, shell.lastFilterIndex, false));
   if (!chosen) return;
   shell.lastFilterIndex = chosen->filterIndex;
-  OpenListFile(shell, chosen->path, false);
-  if (!IsExistingFile(shell.fs, chosen->path)) {
+  if (IsExistingFile(shell.fs, chosen->path)) {
+    // A file that cannot be read leaves the list and its path as they were.
+    if (!OpenListFile(shell, chosen->path, false)) return;
+  } else {
     RedrawSuspension hidden(shell.list);
     shell.list.Clear();
   }
@@ -178,7 +259,7 @@ void FileSaveAs(ShellContext& shell) {
       shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, shell.lastFilterIndex, true));
   if (!chosen) return;
   shell.lastFilterIndex = chosen->filterIndex;
-  if (SaveListFile(shell, chosen->path)) AdoptListPath(shell, chosen->path);
+  if (SaveListFileWithMessages(shell, chosen->path)) AdoptListPath(shell, chosen->path);
 }
 
 void FileSave(ShellContext& shell) {
@@ -186,7 +267,7 @@ void FileSave(ShellContext& shell) {
     FileSaveAs(shell);
     return;
   }
-  if (SaveListFile(shell, shell.document.Path())) shell.document.ClearModified();
+  if (SaveListFileWithMessages(shell, shell.document.Path())) shell.document.ClearModified();
 }
 
 void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& files, bool shift,
@@ -195,12 +276,14 @@ void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& fil
     if (!shift) {
       // A folder is no list: taking its name as the list's would leave a list that cannot be
       // saved under it, so such a drop changes nothing.
-      if (IsExistingFile(shell.fs, files.front()) && ConfirmSaveChanges(shell)) {
-        OpenListFile(shell, files.front(), false);
+      if (IsExistingFile(shell.fs, files.front()) && ConfirmSaveChanges(shell) &&
+          OpenListFile(shell, files.front(), false)) {
         AdoptListPath(shell, files.front());
       }
     } else {
-      for (const auto& file : files) OpenListFile(shell, file, true);
+      int refused = 0;
+      for (const auto& file : files) OpenListFile(shell, file, true, &refused);
+      WarnIfListFull(shell.ui, refused);
       shell.document.MarkModified();
     }
   }
@@ -211,7 +294,10 @@ void OpenRecentFile(ShellContext& shell, int index) {
   if (!ConfirmSaveChanges(shell)) return;
   const std::u16string path = shell.recentFiles.MenuItem(index);
   if (path.empty()) return;
-  if (!OpenListFile(shell, path, false)) {
+  if (IsExistingFile(shell.fs, path)) {
+    // A file that exists but cannot be read is no new file: the read error was shown.
+    if (!OpenListFile(shell, path, false)) return;
+  } else {
     const auto answer =
         shell.ui.ShowMessage(msg::kHistoryMissingPrefix + path + msg::kHistoryMissingSuffix,
                              msg::kInfoTitle, MessageIcon::Information, MessageButtons::OkCancel);

@@ -2,6 +2,7 @@
 // List files: one list line per text line in the ANSI code page, each ending in CR LF; the
 // File menu commands that read and write them; and the save question that guards every
 // replacement of the list.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -17,9 +18,25 @@ std::vector<std::u16string> SplitListText(std::u16string_view text);
 // Every line followed by CR LF, the last one too.
 std::u16string BuildListText(const std::vector<std::u16string>& lines);
 
+// The most bytes of a list file that are read; a file whose first 32767 lines hold more is
+// refused as unreadable, so no file can exhaust the memory of the program.
+inline constexpr std::size_t kMaxListFileBytes = std::size_t{64} << 20;
+
+struct ListFileLines {
+  std::vector<std::u16string> lines;
+  bool more = false;  // the file holds lines past `maxLines`
+};
+// Reads a list file as a stream: at most `maxLines` lines are kept, so the cost is bounded by
+// them, not by the file. Nothing when the file cannot be read, is larger than
+// kMaxListFileBytes before its limit, or memory runs out.
+std::optional<ListFileLines> ReadListFile(FileSystem& fs, const std::u16string& path,
+                                          std::size_t maxLines);
+
 // Reads `path` into the list (replacing or appending). False, silently, when `path` is no
-// existing file; false after the error message when it cannot be read.
-bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append);
+// existing file; false after the error message when it cannot be read, the list unchanged.
+// Lines past the list's limit are counted into `refused` when given, else reported at once.
+bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append,
+                  int* refused = nullptr);
 // Writes every line to `path`; the old file stays whole unless the new one was written
 // completely. False on any failure, without a message.
 bool SaveListFile(ShellContext& shell, const std::u16string& path);

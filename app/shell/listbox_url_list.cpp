@@ -118,12 +118,16 @@ void ListBoxUrlList::Clear() {
 
 int ListBoxUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   RedrawSuspension hidden(*this);
+  const int top = TopIndex();
+  const int focus = FocusIndex();
   Clear();
   const std::size_t n = std::min<std::size_t>(lines.size(), kMaxListLines);
   if (n == 0) return 0;
   const LRESULT set = Send(LB_SETCOUNT, n);
   if (set == LB_ERR || set == LB_ERRSPACE) return 0;
   lines_.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
+  SetTopIndex(std::clamp(top, 0, Count() - 1));
+  SetFocusIndex(std::clamp(focus, 0, Count() - 1));
   return Count();
 }
 

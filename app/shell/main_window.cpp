@@ -251,7 +251,12 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_QUERYENDSESSION:
       return Form_QueryUnload() ? TRUE : FALSE;
     case WM_ENDSESSION:
-      if (wParam) hwnd_.reset();
+      if (wParam) {
+        hwnd_.reset();
+      } else {
+        // The session goes on: the next close asks and saves again.
+        shutdownDone_ = false;
+      }
       return 0;
     case WM_DESTROY:
       if (list_) {
@@ -678,15 +683,24 @@ void frmMain::lstMainList_DropFiles(HDROP drop) {
   DropFilesOnList(*shell_, files, ShiftHeld(), CtrlOrAltHeld());
 }
 
-std::int32_t frmMain::Width() const {
+// The restored size, also while the window is minimised or maximised: that is the size the
+// next start should open with.
+RECT frmMain::NormalRect() const {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(hwnd(), &placement)) return placement.rcNormalPosition;
   RECT r{};
   GetWindowRect(hwnd(), &r);
+  return r;
+}
+
+std::int32_t frmMain::Width() const {
+  const RECT r = NormalRect();
   return PixelsToTwipsX(r.right - r.left);
 }
 
 std::int32_t frmMain::Height() const {
-  RECT r{};
-  GetWindowRect(hwnd(), &r);
+  const RECT r = NormalRect();
   return PixelsToTwipsY(r.bottom - r.top);
 }
 

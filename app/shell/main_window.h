@@ -96,6 +96,7 @@ class frmMain final : public WindowSizeTwips {
 
   void ShowRightClickMenu(POINT screen);
   void SetOuterSizePixels(std::optional<int> width, std::optional<int> height);
+  RECT NormalRect() const;
 
   HINSTANCE instance_;
   Services services_;

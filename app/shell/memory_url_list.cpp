@@ -85,8 +85,12 @@ void MemoryUrlList::Clear() {
 }
 
 int MemoryUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
+  const int top = top_;
+  const int focus = focus_;
   Clear();
   const std::size_t n = std::min<std::size_t>(lines.size(), kMaxListLines);
+  top_ = std::clamp(top, 0, std::max(static_cast<int>(n) - 1, 0));
+  focus_ = std::clamp(focus, 0, std::max(static_cast<int>(n) - 1, 0));
   lines_.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
   selected_.assign(n, false);
   return static_cast<int>(n);

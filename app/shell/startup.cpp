@@ -27,16 +27,24 @@ void ConfigureRecentFiles(CMenuHistory& recentFiles) {
 
 void RunStartup(StartupContext& context) {
   ShellContext& shell = context.shell;
-  if (!LoadSettings(context.settings, context.store, context.window, shell.recentFiles) &&
-      !CreateDefaultSettings(context.settings, context.store)) {
-    ShowError(shell.ui, msg::kSettingsCreateFailed);
+  switch (LoadSettings(context.settings, context.store, context.window, shell.recentFiles)) {
+    case SettingsLoad::Loaded:
+      break;
+    case SettingsLoad::Missing:
+      if (!CreateDefaultSettings(context.settings, context.store)) {
+        ShowError(shell.ui, msg::kSettingsCreateFailed);
+      }
+      break;
+    case SettingsLoad::Unreadable:
+      ApplyNewFileDefaults(context.settings);
+      ShowError(shell.ui, msg::kSettingsUnreadable + (u"\r\n" + context.store.settingsFilePath));
+      break;
   }
 
   if (!context.commandLineTail.empty()) {
     const auto args = ParseCommandLine(context.commandLineTail, context.longPath);
     const std::u16string& first = args.front();
-    if (IsExistingFile(shell.fs, first)) {
-      OpenListFile(shell, first, false);
+    if (OpenListFile(shell, first, false)) {
       shell.document.SetPath(first);
       shell.document.ClearModified();
       shell.recentFiles.AddItem(first);

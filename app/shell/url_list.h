@@ -49,7 +49,8 @@ class UrlList {
   virtual void RemoveLine(int index) = 0;
   virtual void Clear() = 0;
   // Replaces every line at once (selection cleared); lines past the limit are dropped and
-  // the number kept is returned.
+  // the number kept is returned. The top line and the focus line keep their positions, as
+  // far as the new count allows, so the view does not jump.
   virtual int ReplaceAll(const std::vector<std::u16string>& lines) = 0;
 
   // Hides the list before a bulk change and shows it again after, so it is drawn once.

@@ -61,20 +61,22 @@ TEST(LegacyImport, HistoryEndsAtTheLastNonEmptyUrl) {
   };
   for (const auto& c : cases) {
     SettingsFixture f;
-    f.WriteIni(c.keys);
+    f.WriteIni(std::string("; Cardo 2\r\n") + c.keys);  // at least three lines, as old files have
     ASSERT_TRUE(f.Load());
     EXPECT_EQ(f.settings.ListHistory, c.history) << c.keys;
     EXPECT_EQ(f.settings.ExtList, c.exts) << c.keys;
   }
 }
 
-TEST(LegacyImport, NoBackupMeansTheOldFileStays) {
+TEST(LegacyImport, NoBackupMeansNoImportAndNoWrite) {
   SettingsFixture f;
-  const std::string old = "[Option]\r\nOldUrlCount=4\r\n";
+  const std::string old = "[Option]\r\nOldUrlCount=4\r\nReGet_Path=C:\\r.exe\r\n";
   f.WriteIni(old);
   f.fs.failCopies = true;
-  EXPECT_TRUE(f.Load());
-  EXPECT_EQ(f.settings.ListMax, 4);
+  EXPECT_EQ(LoadSettings(f.settings, f.store, f.window, f.recent.history),
+            SettingsLoad::Unreadable);
+  EXPECT_EQ(f.settings, Settings{});
+  ASSERT_TRUE(f.Save());
   EXPECT_EQ(f.IniBytes(), old);
   EXPECT_EQ(f.fs.Probe(f.dir.File(kLegacyBackupName)), PathKind::Missing);
 }
@@ -82,18 +84,18 @@ TEST(LegacyImport, NoBackupMeansTheOldFileStays) {
 TEST(LegacyImport, ReplacesAnEarlierBackup) {
   SettingsFixture f;
   f.dir.Write(kLegacyBackupName, "older backup");
-  f.WriteIni("[Option]\r\nOldUrlCount=1\r\n");
+  f.WriteIni("[Option]\r\nOldUrlCount=1\r\nIria_Path=\r\n");
   ASSERT_TRUE(f.Load());
-  EXPECT_EQ(f.dir.Read(kLegacyBackupName), "[Option]\r\nOldUrlCount=1\r\n");
+  EXPECT_EQ(f.dir.Read(kLegacyBackupName), "[Option]\r\nOldUrlCount=1\r\nIria_Path=\r\n");
 }
 
 TEST(LegacyImport, ImportedFileLoadsAsCurrentNextTime) {
   SettingsFixture f;
-  f.WriteIni("[Option]\r\nOldUrlCount=5\r\n");
+  f.WriteIni("[Option]\r\nOldUrlCount=5\r\nIria_Path=\r\n");
   ASSERT_TRUE(f.Load());
   f.dir.Write(kLegacyBackupName, "");  // a second import would overwrite this
   Settings fresh;
-  ASSERT_TRUE(LoadSettings(fresh, f.store, f.window, f.recent.history));
+  ASSERT_EQ(LoadSettings(fresh, f.store, f.window, f.recent.history), SettingsLoad::Loaded);
   EXPECT_EQ(fresh.ListMax, 0);  // a current file without keys: start-up values
   EXPECT_EQ(f.dir.Read(kLegacyBackupName), "");
 }

@@ -247,15 +247,33 @@ TEST(SettingsFile, LineBreaksNeverReachTheFile) {
 }
 
 TEST(SettingsFile, DamagedFilesAreBackedUpNotLost) {
-  const char* damaged[] = {"", "one line only", "\x01\x02\xFF\xFE\x00garbage\x81",
-                           "'a\r\n'b\r\n'no marker here\r\n[PREF]\r\nListMax=3\r\n"};
-  for (const char* content : damaged) {
+  // Too short for a header: kept aside, then handled as no file (a new file with defaults).
+  for (const char* content : {"", "one line only", "\x01\x02\xFF\xFE\x00garbage\x81"}) {
     SettingsFixture f;
     f.dir.Write(u"CARDO.INI", content);
-    EXPECT_TRUE(f.Load());
+    EXPECT_EQ(LoadSettings(f.settings, f.store, f.window, f.recent.history), SettingsLoad::Missing);
     EXPECT_EQ(f.dir.Read(kLegacyBackupName), content);
-    // The new file holds the header alone and loads as current next time.
-    EXPECT_EQ(f.IniBytes(), testing::Ansi(kCurrentHeader));
+    EXPECT_EQ(f.settings, Settings{});
+  }
+  // A longer file without the version marker is imported; the new file holds the header.
+  SettingsFixture f;
+  const char* unmarked = "'a\r\n'b\r\n'no marker here\r\n[PREF]\r\nListMax=3\r\n";
+  f.dir.Write(u"CARDO.INI", unmarked);
+  EXPECT_TRUE(f.Load());
+  EXPECT_EQ(f.dir.Read(kLegacyBackupName), unmarked);
+  EXPECT_EQ(f.IniBytes(), testing::Ansi(kCurrentHeader));
+
+  // A short file that cannot be backed up is left alone, and so is one that cannot be read.
+  for (const bool failRead : {false, true}) {
+    SettingsFixture g;
+    g.dir.Write(u"CARDO.INI", "x");
+    g.fs.failCopies = !failRead;
+    g.fs.failReads = failRead;
+    EXPECT_EQ(LoadSettings(g.settings, g.store, g.window, g.recent.history),
+              SettingsLoad::Unreadable);
+    g.settings.ReGetPath = u"changed";
+    ASSERT_TRUE(g.Save());
+    EXPECT_EQ(g.IniBytes(), "x");
   }
 }
 

@@ -18,7 +18,9 @@ struct SettingsFixture {
 
   void WriteIni(std::string_view text) { dir.Write(u"CARDO.INI", Ansi(text)); }
   std::string IniBytes() const { return dir.Read(u"CARDO.INI"); }
-  bool Load() { return LoadSettings(settings, store, window, recent.history); }
+  bool Load() {
+    return LoadSettings(settings, store, window, recent.history) == SettingsLoad::Loaded;
+  }
   bool Save() { return SaveSettings(settings, store, window, recent.history); }
 };
 

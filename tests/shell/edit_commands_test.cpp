@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "app/platform/text.h"
 #include "app/shell/messages.h"
 #include "tests/shell/shell_fixture.h"
 
@@ -193,6 +194,27 @@ TEST(EditCommands, FullListTakesLinesUpToTheLimitAndSaysSoOnce) {
   EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
   EXPECT_EQ(f.ui.messages[0].title, u"エラー");
   EXPECT_EQ(f.ui.messages[0].icon, MessageIcon::Warning);
+}
+
+TEST(EditCommands, SortAndDeleteKeepTheViewWhereItWas) {
+  ShellFixture f;
+  Lines lines;
+  for (int i = 0; i < 20; ++i) lines.push_back(u"u" + DecimalText(99 - i));
+  f.list.ReplaceAll(lines);
+  f.list.SetTopIndex(5);
+  f.list.SetFocusIndex(7);
+  EditSort(f.shell, SortOrder::Ascending);
+  EXPECT_EQ(f.list.TopIndex(), 5);
+  EXPECT_EQ(f.list.FocusIndex(), 7);
+  f.list.SetRangeSelected(0, 2, true);  // three lines above the focus line
+  EditDelete(f.shell);
+  EXPECT_EQ(f.list.TopIndex(), 5);
+  EXPECT_EQ(f.list.FocusIndex(), 4);  // still on the same line
+  f.list.SetAllSelected(true);
+  f.list.SetSelected(0, false);
+  EditCut(f.shell);  // one line left: both clamp to it
+  EXPECT_EQ(f.list.TopIndex(), 0);
+  EXPECT_EQ(f.list.FocusIndex(), 0);
 }
 
 TEST(EditCommands, TitleRule) {

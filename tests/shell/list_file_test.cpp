@@ -105,6 +105,112 @@ TEST(ListFile, LongFilesStopAtTheLimitWithOneMessage) {
   EXPECT_EQ(f.ui.messages.size(), 1u);
 }
 
+// A file served in pieces without existing on disk: `size` bytes of `pattern` repeated.
+class GeneratedFileSystem final : public FileSystem {
+ public:
+  GeneratedFileSystem(std::string pattern, std::size_t size, std::size_t piece = 4096)
+      : pattern_(std::move(pattern)), size_(size), piece_(piece) {}
+  std::size_t served = 0;
+
+  PathKind Probe(const std::u16string&) override { return PathKind::File; }
+  bool ReadChunks(const std::u16string&, const ChunkSink& sink) override {
+    std::string buffer;
+    while (served < size_) {
+      buffer.resize(std::min(piece_, size_ - served));
+      for (std::size_t i = 0; i < buffer.size(); ++i) {
+        buffer[i] = pattern_[(served + i) % pattern_.size()];
+      }
+      served += buffer.size();
+      if (!sink(buffer)) break;
+    }
+    return true;
+  }
+  std::optional<std::string> ReadAll(const std::u16string&) override { return std::nullopt; }
+  bool WriteAll(const std::u16string&, std::string_view) override { return false; }
+  bool ReplaceAll(const std::u16string&, std::string_view) override { return false; }
+  bool Copy(const std::u16string&, const std::u16string&) override { return false; }
+  bool Remove(const std::u16string&) override { return false; }
+  std::optional<std::u16string> FullPath(const std::u16string& p) override { return p; }
+  std::u16string LastErrorText() override { return u""; }
+
+ private:
+  std::string pattern_;
+  std::size_t size_, piece_;
+};
+
+TEST(ListFile, HugeFilesAreReadAsAStreamUpToTheLimit) {
+  // 300 MB of short lines: reading stops at the limit, long before the end of the file.
+  GeneratedFileSystem shortLines("http://h/a\r\n", std::size_t{300} << 20);
+  auto read = ReadListFile(shortLines, u"big.lst", kMaxListLines);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->lines.size(), static_cast<std::size_t>(kMaxListLines));
+  EXPECT_TRUE(read->more);
+  EXPECT_LT(shortLines.served, std::size_t{1} << 20);
+
+  // 1 GB without a line break (a sparse file): refused once the cap is passed.
+  GeneratedFileSystem zeros(std::string(1, '\0'), std::size_t{1} << 30, 1 << 20);
+  EXPECT_FALSE(ReadListFile(zeros, u"sparse.lst", kMaxListLines).has_value());
+  EXPECT_LE(zeros.served, kMaxListFileBytes + (1 << 20));
+
+  // Line ends and double-byte characters cut between pieces.
+  const std::string sjis = testing::Ansi("日本\r\n語");
+  for (std::size_t piece = 1; piece <= 4; ++piece) {
+    GeneratedFileSystem split(sjis + "\r\n", sjis.size() + 2, piece);
+    const auto lines = ReadListFile(split, u"x.lst", 10);
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(lines->lines, (Lines{testing::U("日本"), testing::U("語")})) << piece;
+    EXPECT_FALSE(lines->more);
+  }
+}
+
+TEST(ListFile, UnreadableFilesChangeNothing) {
+  TempDir dir;
+  dir.Write(u"a.lst", "new\r\n");
+  ShellFixture f;
+  f.list.ReplaceAll({u"old"});
+  f.document.SetPath(dir.File(u"old.lst"));
+  f.recent.history.AddItem(dir.File(u"a.lst"));
+  f.fs.failReads = true;
+  f.ui.openResults = {FileDialogResult{dir.File(u"a.lst"), 1}};
+  FileOpen(f.shell);
+  OpenRecentFile(f.shell, 1);  // an existing file that cannot be read is no new file
+  EXPECT_EQ(f.Lines(), (Lines{u"old"}));
+  EXPECT_EQ(f.document.Path(), dir.File(u"old.lst"));
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  for (const auto& m : f.ui.messages) EXPECT_EQ(m.text, msg::kOpenFailed);
+}
+
+TEST(ListFile, ShiftDropOntoAFullListSaysSoOnce) {
+  TempDir dir;
+  dir.Write(u"a.lst", "a\r\n");
+  dir.Write(u"b.lst", "b\r\n");
+  ShellFixture f;
+  f.list.ReplaceAll(Lines(kMaxListLines, u"x"));
+  DropFilesOnList(f.shell, {dir.File(u"a.lst"), dir.File(u"b.lst")}, true, false);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
+}
+
+TEST(ListFile, LinesTheCodePageCannotHoldAreSavedOnlyWhenTheUserAgrees) {
+  TempDir dir;
+  const auto path = dir.File(u"a.lst");
+  for (const auto answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
+    dir.Write(u"a.lst", "old\r\n");
+    ShellFixture f;
+    f.list.ReplaceAll({u"ok", u"caf\u00E9", u"\U0001F600"});
+    f.document.SetPath(path);
+    f.document.MarkModified();
+    f.ui.answers = {answer};
+    FileSave(f.shell);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0].text, std::u16string(msg::kNotInCodePage) + u"\r\ncaf\u00E9\r\n" +
+                                         msg::kNotInCodePageQuestion);
+    EXPECT_EQ(f.ui.messages[0].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(dir.Read(u"a.lst") == "old\r\n", answer == MessageAnswer::Cancel);
+    EXPECT_EQ(f.document.Modified(), answer == MessageAnswer::Cancel);
+  }
+}
+
 TEST(ConfirmSaveChanges, AsksOnlyWhenModified) {
   ShellFixture f;
   EXPECT_TRUE(ConfirmSaveChanges(f.shell));
@@ -134,10 +240,16 @@ TEST(ConfirmSaveChanges, AnswersDecide) {
     f.fs.failWrites = c.failWrite;
     EXPECT_EQ(ConfirmSaveChanges(f.shell), c.result);
     EXPECT_EQ(f.document.Modified(), c.stillModified);
-    ASSERT_EQ(f.ui.messages.size(), 1u);
+    // A failed save says so, with the path and the system's reason, and the window stays.
+    ASSERT_EQ(f.ui.messages.size(), c.failWrite ? 2u : 1u);
     EXPECT_EQ(f.ui.messages[0].text, u"a.lst" + std::u16string(msg::kSaveQuestion));
     EXPECT_EQ(f.ui.messages[0].title, u"質問");
     EXPECT_EQ(f.ui.messages[0].buttons, MessageButtons::YesNoCancel);
+    if (c.failWrite) {
+      EXPECT_EQ(f.ui.messages[1].text,
+                msg::kSaveFailed + (u"\r\n" + path) + u"\r\ninjected failure");
+      EXPECT_EQ(f.ui.messages[1].title, u"エラー");
+    }
   }
 }
 

@@ -49,6 +49,22 @@ TEST(Startup, UnwritableSettingsFileIsReportedAndStartGoesOn) {
   EXPECT_EQ(f.applied, 1);
 }
 
+TEST(Startup, UnreadableSettingsStartWithDefaultsAndAreNeverWritten) {
+  StartupFixture f;
+  const std::string stored = std::string(testing::kCurrentHeader) + "[PREF]\r\nListMax=33\r\n";
+  f.s.WriteIni(stored);
+  f.s.fs.failReads = true;  // held open by another program for a moment
+  auto context = f.Context(u"");
+  RunStartup(context);
+  EXPECT_EQ(f.s.settings.ListMax, 10);  // a new file's values
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text,
+            msg::kSettingsUnreadable + (u"\r\n" + f.s.store.settingsFilePath));
+  f.s.fs.failReads = false;
+  EXPECT_TRUE(RunShutdown(f.shell, f.s.settings, f.s.store, f.s.window));
+  EXPECT_EQ(f.s.IniBytes(), testing::Ansi(stored));
+}
+
 TEST(Startup, CommandLineFileOpensOnTopOfTheHistory) {
   StartupFixture f;
   f.s.WriteIni(std::string(testing::kCurrentHeader) + "[HISTORY]\r\nFileHistory1=old.lst\r\n");

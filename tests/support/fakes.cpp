@@ -45,6 +45,10 @@ std::optional<std::string> FlakyFileSystem::ReadAll(const std::u16string& path) 
   return sys().ReadAll(path);
 }
 
+bool FlakyFileSystem::ReadChunks(const std::u16string& path, const ChunkSink& sink) {
+  return !failReads && sys().ReadChunks(path, sink);
+}
+
 bool FlakyFileSystem::WriteAll(const std::u16string& path, std::string_view bytes) {
   ++writes;
   return !failWrites && sys().WriteAll(path, bytes);

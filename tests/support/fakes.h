@@ -53,12 +53,17 @@ class FlakyFileSystem final : public FileSystem {
 
   PathKind Probe(const std::u16string& path) override { return sys().Probe(path); }
   std::optional<std::string> ReadAll(const std::u16string& path) override;
+  bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override;
   bool WriteAll(const std::u16string& path, std::string_view bytes) override;
   bool ReplaceAll(const std::u16string& path, std::string_view bytes) override;
   bool Copy(const std::u16string& from, const std::u16string& to) override;
   bool Remove(const std::u16string& path) override;
   std::optional<std::u16string> FullPath(const std::u16string& path) override {
     return sys().FullPath(path);
+  }
+  std::u16string LastErrorText() override {
+    return failReads || failWrites || failCopies || failRemoves ? u"injected failure"
+                                                                : sys().LastErrorText();
   }
 
  private:

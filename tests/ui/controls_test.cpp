@@ -209,8 +209,21 @@ TEST_F(ControlsTest, DropTargetReportsTextFilesAndKeys) {
   IDataObject* fileData = ClipboardObject(CF_HDROP, Global(block.data(), block.size()));
   ASSERT_NE(fileData, nullptr);
   drop->Drop(fileData, 0, POINTL{0, 0}, &effect);
-  fileData->Release();
   EXPECT_EQ(seen.files, (std::vector<std::u16string>{u"C:\\a.lst", u"C:\\b.lst"}));
+
+  // A source that offers only a move gets no copy answered, and nothing is taken from it.
+  seen = {};
+  for (const bool dropping : {false, true}) {
+    effect = DROPEFFECT_MOVE;
+    if (dropping) {
+      drop->Drop(fileData, 0, POINTL{0, 0}, &effect);
+    } else {
+      drop->DragEnter(fileData, 0, POINTL{0, 0}, &effect);
+    }
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_NONE)) << dropping;
+  }
+  EXPECT_TRUE(seen.files.empty());
+  fileData->Release();
   DropTarget::Revoke(target);
 }
 

@@ -28,6 +28,29 @@ using testing::TempDir;
 using testing::WindowText;
 using Lines = std::vector<std::u16string>;
 
+TEST_F(MainWindowTest, CancelledSessionEndAsksAgainAtTheNextClose) {
+  EXPECT_TRUE(SendMessageW(window->hwnd(), WM_QUERYENDSESSION, 0, 0));
+  SendMessageW(window->hwnd(), WM_ENDSESSION, FALSE, 0);
+  window->list().AppendLine(u"x");
+  window->shell().document.MarkModified();
+  ui.answers = {MessageAnswer::Cancel};
+  SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(window->closed());
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].title, u"質問");
+}
+
+TEST_F(MainWindowTest, StoredSizeIsTheRestoredOne) {
+  ShowWindow(window->hwnd(), SW_SHOWNORMAL);
+  const auto width = window->Width();
+  const auto height = window->Height();
+  for (const int show : {SW_MINIMIZE, SW_MAXIMIZE}) {
+    ShowWindow(window->hwnd(), show);
+    EXPECT_EQ(window->Width(), width) << show;
+    EXPECT_EQ(window->Height(), height) << show;
+  }
+}
+
 TEST_F(MainWindowTest, StartsUntitledWithTheSpecifiedMenus) {
   EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題]");
   HMENU bar = GetMenu(window->hwnd());
