@@ -124,7 +124,9 @@ bool clsToolBar::Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& resu
     result = TBDDRET_DEFAULT;
     return true;
   }
-  if (header->code == TTN_GETDISPINFOW) {
+  // Other controls' tooltips ask their own owners: only the toolbar's are answered here.
+  if (header->code == TTN_GETDISPINFOW &&
+      header->hwndFrom == reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0))) {
     const auto tip = tips_.find(static_cast<int>(header->idFrom));
     if (tip == tips_.end()) return false;
     reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = const_cast<wchar_t*>(tip->second.c_str());

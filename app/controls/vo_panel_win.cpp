@@ -60,6 +60,13 @@ void VoPanel::Paint(HDC dc) {
   }
 }
 
+bool VoPanel::Inside(LPARAM lParam) const {
+  RECT r{};
+  GetClientRect(hwnd(), &r);
+  const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  return PtInRect(&r, at) != FALSE;
+}
+
 VoPanel::MouseEvent VoPanel::Mouse(WPARAM keys, LPARAM lParam, int button) const {
   int shift = 0;
   if (keys & MK_SHIFT) shift |= 1;
@@ -84,6 +91,8 @@ LRESULT VoPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDOWN: {
       const int button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
       if (button == 1) leftDown_ = true;
+      // Held, so the release arrives here even outside the panel.
+      SetCapture(hwnd());
       if (MouseDown) MouseDown(Mouse(wParam, lParam, button));
       return 0;
     }
@@ -99,11 +108,19 @@ LRESULT VoPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONUP:
     case WM_MBUTTONUP: {
       const int button = message == WM_LBUTTONUP ? 1 : message == WM_RBUTTONUP ? 2 : 4;
-      if (MouseUp) MouseUp(Mouse(wParam, lParam, button));
-      if (button == 1 && leftDown_ && Click) Click();
+      const bool clicked = button == 1 && leftDown_ && Inside(lParam);
       if (button == 1) leftDown_ = false;
+      if (!(wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) && GetCapture() == hwnd()) {
+        ReleaseCapture();
+      }
+      if (MouseUp) MouseUp(Mouse(wParam, lParam, button));
+      if (clicked && Click) Click();
       return 0;
     }
+    case WM_CAPTURECHANGED:
+      // Taken away mid-press (a menu, another window): no click comes of that press.
+      if (reinterpret_cast<HWND>(lParam) != hwnd()) leftDown_ = false;
+      return 0;
     case WM_LBUTTONDBLCLK:
       if (DblClick) DblClick();
       return 0;

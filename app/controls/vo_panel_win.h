@@ -47,6 +47,7 @@ class VoPanel final : public ControlWindow<VoPanel> {
  private:
   void Paint(HDC dc);
   MouseEvent Mouse(WPARAM keys, LPARAM lParam, int button) const;
+  bool Inside(LPARAM lParam) const;
 
   View view_ = View::Raised;
   Appearance appearance_ = Appearance::ThreeD;

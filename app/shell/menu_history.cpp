@@ -10,7 +10,12 @@ namespace cardo {
 std::u16string CompressPath(const std::u16string& path, int compSize, char16_t separator) {
   const auto limit = static_cast<std::size_t>(std::max(compSize, 0));
   if (path.size() < limit) return path;
-  const std::size_t headEnd = path.find(separator);
+  // The head stays whole: the drive ("C:\\"), or server and share ("\\\\server\\share\\").
+  std::size_t headEnd = path.find(separator);
+  if (headEnd == 0 && path.size() > 1 && path[1] == separator) {
+    const std::size_t serverEnd = path.find(separator, 2);
+    headEnd = serverEnd == std::u16string::npos ? serverEnd : path.find(separator, serverEnd + 1);
+  }
   if (headEnd == std::u16string::npos) return path;
   std::u16string text = path;
   const std::size_t dotsAt = headEnd + 1;

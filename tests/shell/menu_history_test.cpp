@@ -95,6 +95,10 @@ TEST(MenuHistory, CompressPath) {
        u"C:\\Documents\\Lists\\Pictures\\abcdefg.lst"},
       {u"C:\\Documents\\Lists\\Pictures\\abcdefgh.lst", 40,
        u"C:\\...\\Lists\\Pictures\\abcdefgh.lst"},
+      // A network path keeps its server and share.
+      {u"\\\\server\\share\\aaa\\bbb\\f.lst", 20, u"\\\\server\\share\\...\\f.lst"},
+      {u"\\\\server\\share\\aaaa\\bbb\\f.lst", 29, u"\\\\server\\share\\...\\bbb\\f.lst"},
+      {u"\\\\server-with-a-long-name\\f.lst", 10, u"\\\\server-with-a-long-name\\f.lst"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CompressPath(c.path, c.size, u'\\'), c.shown) << std::u16string(c.path).size();

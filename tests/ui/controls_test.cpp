@@ -153,6 +153,21 @@ TEST_F(ControlsTest, VoPanelMouseEvents) {
   EXPECT_EQ(down.shift, 1);
   EXPECT_EQ(down.x, 12);
   EXPECT_EQ(down.y, 34);
+
+  // Press, drag out, release: the release still arrives, and is no click.
+  int ups = 0;
+  panel->MouseUp = [&](const VoPanel::MouseEvent&) { ++ups; };
+  SendMessageW(panel->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_EQ(GetCapture(), panel->hwnd());
+  SendMessageW(panel->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));
+  EXPECT_EQ(ups, 1);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_NE(GetCapture(), panel->hwnd());
+  // A press whose capture is taken away gives no click at a later release.
+  SendMessageW(panel->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ReleaseCapture();
+  SendMessageW(panel->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(clicks, 1);
   panel->SetView(VoPanel::View::Sunken);
   panel->SetPaneling(true);
   EXPECT_EQ(panel->GetView(), VoPanel::View::Sunken);
@@ -305,6 +320,16 @@ TEST_F(ControlsTest, ToolBarRoutesItsNotificationsBack) {
   EXPECT_FALSE(bar.ButtonEnabled(3));
   EXPECT_TRUE(bar.ButtonEnabled(1));
   EXPECT_GT(bar.pHeight(), 0);
+
+  // Tips are given to the toolbar's own tooltip only, not to another control's with the same id.
+  HWND ownTips = reinterpret_cast<HWND>(SendMessageW(bar.hWnd(), TB_GETTOOLTIPS, 0, 0));
+  ASSERT_NE(ownTips, nullptr);
+  for (HWND from : {ownTips, parent}) {
+    NMTTDISPINFOW info{};
+    info.hdr = {from, 1, static_cast<UINT>(TTN_GETDISPINFOW)};
+    SendMessageW(parent, WM_NOTIFY, 1, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.lpszText ? std::wstring(info.lpszText) : L"", from == ownTips ? L"one" : L"");
+  }
 }
 
 }  // namespace
