@@ -13,6 +13,10 @@ constexpr UINT_PTR kEditSubclass = 1;
 constexpr int kSpinWidth = 16;
 constexpr std::size_t kMaxDigits = 5;
 
+bool Typable(wchar_t c) {
+  return (c >= L'0' && c <= L'9') || c == L'-' || c == L'.';
+}
+
 std::optional<std::int64_t> ParseNumber(const std::wstring& text) {
   if (text.empty()) return std::nullopt;
   std::size_t i = 0;
@@ -24,7 +28,8 @@ std::optional<std::int64_t> ParseNumber(const std::wstring& text) {
   if (i == text.size()) return std::nullopt;
   std::int64_t value = 0;
   for (; i < text.size(); ++i) {
-    if (text[i] == L'.') break;  // the whole part counts
+    if (text[i] == L'.') break;     // the whole part counts
+    if (text[i] == L',') continue;  // a thousands separator the spin control wrote
     if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
     value = std::min<std::int64_t>(value * 10 + (text[i] - L'0'), INT32_MAX);
   }
@@ -32,6 +37,19 @@ std::optional<std::int64_t> ParseNumber(const std::wstring& text) {
 }
 
 }  // namespace
+
+std::wstring UpDownTextBox::ClipboardText() const {
+  std::wstring text;
+  if (!OpenClipboard(edit_)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
 
 std::wstring UpDownTextBox::Text() const {
   const int length = GetWindowTextLengthW(edit_);
@@ -52,19 +70,25 @@ std::int32_t UpDownTextBox::Value() const {
   return static_cast<std::int32_t>(ParseNumber(Text()).value_or(0));
 }
 
+// Min above Max is allowed while a caller sets one bound after the other: the value then
+// stays between the two, whichever is larger.
+std::int32_t UpDownTextBox::Clamp(std::int32_t value) const {
+  return std::clamp(value, std::min(min_, max_), std::max(min_, max_));
+}
+
 void UpDownTextBox::SetValue(std::int32_t value) {
-  SetText(std::to_wstring(std::clamp(value, min_, max_)));
-  RebuildSpin();
+  SetText(std::to_wstring(Clamp(value)));
+  UpdateSpin();
 }
 
 void UpDownTextBox::SetMin(std::int32_t value) {
   min_ = value;
-  RebuildSpin();
+  UpdateSpin();
 }
 
 void UpDownTextBox::SetMax(std::int32_t value) {
   max_ = value;
-  RebuildSpin();
+  UpdateSpin();
 }
 
 void UpDownTextBox::SetThousands(bool on) {
@@ -80,30 +104,40 @@ void UpDownTextBox::SetSpinAlign(Align align) {
 void UpDownTextBox::SetEnabled(bool enabled) {
   EnableWindow(hwnd(), enabled);
   EnableWindow(edit_, enabled);
-  RebuildSpin();
+  if (spin_) EnableWindow(spin_, enabled);
 }
 
-// The spin control is made anew with the current bounds, number, side and separators.
+// The spin control is made anew only when its side or separators change: bounds and number
+// go to the existing one, which may be inside its own notification when a Change handler
+// sets a value.
 void UpDownTextBox::RebuildSpin() {
   if (!edit_) return;
-  if (spin_) DestroyWindow(spin_);
   DWORD style = WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT |
                 (align_ == Align::Right ? UDS_ALIGNRIGHT : UDS_ALIGNLEFT);
   if (!thousands_) style |= UDS_NOTHOUSANDS;
   Layout();
-  spin_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, style, 0, 0, kSpinWidth, 0, hwnd(), nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
-  // Setting the position rewrites the buddy's text: what was typed is put back.
-  const std::wstring typed = Text();
-  SendMessageW(spin_, UDM_SETRANGE32, static_cast<WPARAM>(min_), static_cast<LPARAM>(max_));
-  SendMessageW(spin_, UDM_SETPOS32, 0, static_cast<LPARAM>(std::clamp(Value(), min_, max_)));
-  if (Text() != typed) {
-    settingText_ = true;
-    SetWindowTextW(edit_, typed.c_str());
-    settingText_ = false;
+  if (spin_ && static_cast<DWORD>(GetWindowLongPtrW(spin_, GWL_STYLE)) == style) {
+    SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);  // placed again
+  } else {
+    if (spin_) DestroyWindow(spin_);
+    spin_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, style, 0, 0, kSpinWidth, 0, hwnd(), nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
+    EnableWindow(spin_, IsWindowEnabled(hwnd()));
   }
-  EnableWindow(spin_, IsWindowEnabled(hwnd()));
+  UpdateSpin();
+}
+
+void UpDownTextBox::UpdateSpin() {
+  if (!spin_) return;
+  // Setting the position rewrites the buddy's text: what was typed is put back, and nobody
+  // hears of the passing value.
+  const std::wstring typed = Text();
+  settingText_ = true;
+  SendMessageW(spin_, UDM_SETRANGE32, static_cast<WPARAM>(min_), static_cast<LPARAM>(max_));
+  SendMessageW(spin_, UDM_SETPOS32, 0, static_cast<LPARAM>(Clamp(Value())));
+  if (Text() != typed) SetWindowTextW(edit_, typed.c_str());
+  settingText_ = false;
 }
 
 // The edit takes the whole box; the spin control, attached to it, then takes its side.
@@ -184,10 +218,30 @@ LRESULT UpDownTextBox::OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam)
     if (next >= min_ && next <= max_) SetValue(static_cast<std::int32_t>(next));
     return 0;
   }
+  if (message == WM_PASTE) {
+    // Pasted text keeps the typing rules: only what could have been typed, within the digits.
+    std::wstring text = Text();
+    DWORD start = 0, end = 0;
+    SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    const std::wstring pasted = ClipboardText();
+    text.replace(std::min<std::size_t>(start, text.size()), end - start, pasted);
+    if (pasted.empty() || !std::all_of(pasted.begin(), pasted.end(), Typable) ||
+        text.size() > kMaxDigits) {
+      MessageBeep(MB_OK);
+      return 0;
+    }
+    SendMessageW(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+    return 0;
+  }
+  if (message == WM_IME_CHAR) {
+    // Characters composed by an input method obey the same rules as typed ones.
+    return OnEditMessage(WM_CHAR, wParam, lParam);
+  }
   if (message == WM_CHAR) {
     const wchar_t c = static_cast<wchar_t>(wParam);
     const bool digit = c >= L'0' && c <= L'9';
-    if (!digit && c != L'-' && c != L'.' && c != L'\b') {
+    if (!Typable(c) && c != L'\b') {
       MessageBeep(MB_OK);
       return 0;
     }

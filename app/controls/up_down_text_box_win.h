@@ -1,7 +1,8 @@
 #pragma once
 // UpDownTextBox ("Cardo.UpDownTextBox"): a single-line numeric text box with an up-down
 // control as its buddy. Setting Value clamps it to [Min, Max]; reading it returns the number
-// as typed. Only digits, "-", "." and Backspace may be typed.
+// as typed (thousands separators skipped). Only digits, "-", "." and Backspace may be typed,
+// pasted or composed by an input method.
 #include <windows.h>
 
 #include <cstdint>
@@ -48,6 +49,9 @@ class UpDownTextBox final : public ControlWindow<UpDownTextBox> {
   static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   LRESULT OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void RebuildSpin();
+  void UpdateSpin();
+  std::int32_t Clamp(std::int32_t value) const;
+  std::wstring ClipboardText() const;
   void Layout();
   std::wstring Text() const;
   void SetText(const std::wstring& text);

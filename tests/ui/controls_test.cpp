@@ -9,6 +9,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/controls/cls_sizing_win.h"
 #include "app/controls/cls_toolbar_win.h"
@@ -107,6 +109,54 @@ TEST_F(ControlsTest, UpDownTextBoxTypingRules) {
   box->KeyDown = [&](WPARAM key) { forwarded = key; };
   SendMessageW(box->EditHwnd(), WM_KEYDOWN, VK_HOME, 0);
   EXPECT_EQ(forwarded, static_cast<WPARAM>(VK_HOME));
+}
+
+TEST_F(ControlsTest, UpDownTextBoxSeparatorsBoundsPasteAndInputMethod) {
+  auto* box = UpDownTextBox::From(Child(UpDownTextBox::kClassName));
+  box->SetThousands(true);
+  box->SetValue(1000);
+  EXPECT_EQ(box->Value(), 1000);  // shown as "1,000" by the spin control
+  SetWindowTextW(box->EditHwnd(), L"12,345");
+  EXPECT_EQ(box->Value(), 12345);
+
+  std::vector<std::int32_t> seen;
+  box->Change = [&] { seen.push_back(box->Value()); };
+  box->SetMin(500);  // above Max for a moment: no passing value is reported
+  box->SetMax(100);
+  EXPECT_TRUE(seen.empty());
+  box->SetValue(7);
+  EXPECT_EQ(box->Value(), 100);
+
+  // A Change handler that sets a value while the spin control reports a click.
+  box->SetMin(0);
+  box->SetMax(50);
+  box->Change = [&] { box->SetValue(box->Value()); };
+  HWND spin = box->SpinHwnd();
+  NMUPDOWN delta{{spin, 0, static_cast<UINT>(UDN_DELTAPOS)}, 10, 1};
+  SendMessageW(GetParent(spin), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&delta));
+  SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+  SendMessageW(spin, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  EXPECT_EQ(box->SpinHwnd(), spin);  // the same control: never destroyed under itself
+  box->Change = nullptr;
+
+  SetWindowTextW(box->EditHwnd(), L"12");
+  SendMessageW(box->EditHwnd(), EM_SETSEL, 2, 2);
+  SendMessageW(box->EditHwnd(), WM_IME_CHAR, L'\uFF13', 0);  // a full-width digit
+  SendMessageW(box->EditHwnd(), WM_IME_CHAR, L'3', 0);
+  EXPECT_EQ(Text(box->EditHwnd()), L"123");
+  for (const auto& [clip, expected] :
+       std::vector<std::pair<std::wstring, std::wstring>>{{L"4a", L"123"}, {L"45", L"12345"}}) {
+    ASSERT_TRUE(OpenClipboard(parent));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (clip.size() + 1) * sizeof(wchar_t));
+    std::memcpy(GlobalLock(block), clip.c_str(), (clip.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(block);
+    SetClipboardData(CF_UNICODETEXT, block);
+    CloseClipboard();
+    SendMessageW(box->EditHwnd(), EM_SETSEL, 3, 3);
+    SendMessageW(box->EditHwnd(), WM_PASTE, 0, 0);
+    EXPECT_EQ(Text(box->EditHwnd()), expected);
+  }
 }
 
 TEST_F(ControlsTest, VoButtonClicksAndToggles) {
