@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "app/controls/vo_button_win.h"
+
 namespace cardo {
 
 DialogWindow::~DialogWindow() {
@@ -43,6 +45,7 @@ INT_PTR CALLBACK DialogWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
   if (!self) return FALSE;
   INT_PTR handled = FALSE;
   try {
+    if (message == WM_COMMAND && VoButtonDialogCommand(wParam, lParam)) return TRUE;
     handled = self->OnMessage(message, wParam, lParam);
   } catch (...) {
     OutputDebugStringW(L"Cardo: an exception reached a dialog procedure\n");

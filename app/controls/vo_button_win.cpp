@@ -43,6 +43,10 @@ void VoButton::Paint(HDC dc) {
   GetClientRect(hwnd(), &r);
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   const bool sunk = pressed_ || (style_ == ButtonStyle::Toggle && value_);
+  if (default_) {
+    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    InflateRect(&r, -1, -1);
+  }
   DrawEdge(dc, &r, sunk ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0));
   HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
@@ -69,6 +73,22 @@ void VoButton::Paint(HDC dc) {
   }
 }
 
+void VoButton::KeyClick() {
+  if (style_ == ButtonStyle::Toggle) value_ = !value_;
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  Fire(Click);
+}
+
+bool VoButtonDialogCommand(WPARAM wParam, LPARAM lParam) {
+  HWND from = reinterpret_cast<HWND>(lParam);
+  if (!from || HIWORD(wParam) != BN_CLICKED) return false;
+  wchar_t cls[32] = {};
+  GetClassNameW(from, cls, 32);
+  if (lstrcmpW(cls, VoButton::kClassName) != 0) return false;
+  SendMessageW(from, BM_CLICK, 0, 0);
+  return true;
+}
+
 LRESULT VoButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
@@ -81,7 +101,15 @@ LRESULT VoButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;
     case WM_GETDLGCODE:
-      return DLGC_BUTTON | DLGC_WANTCHARS;
+      return DLGC_BUTTON | (default_ ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+    case BM_SETSTYLE:
+      // The dialog manager moves the default look to the focused push button and back.
+      default_ = (wParam & 0x0F) == BS_DEFPUSHBUTTON;
+      if (lParam) InvalidateRect(hwnd(), nullptr, TRUE);
+      return 0;
+    case BM_CLICK:
+      KeyClick();
+      return 0;
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_ENABLE:
@@ -121,10 +149,28 @@ LRESULT VoButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       if (dropMode_) DropTarget::Revoke(hwnd());
       return 0;
-    case WM_KEYDOWN:
-      if (wParam == VK_SPACE || wParam == VK_RETURN) {
-        if (style_ == ButtonStyle::Toggle) SetValue(!value_);
-        Fire(Click);
+    case WM_KEYDOWN: {
+      const bool repeat = (lParam & (1 << 30)) != 0;
+      if (wParam == VK_SPACE) {
+        // Pressed while held, clicked once on release, as a push button does.
+        if (!spaceDown_) {
+          spaceDown_ = true;
+          pressed_ = true;
+          InvalidateRect(hwnd(), nullptr, TRUE);
+        }
+        return 0;
+      }
+      if (wParam == VK_RETURN) {
+        if (!repeat) KeyClick();
+        return 0;
+      }
+      return Default(message, wParam, lParam);
+    }
+    case WM_KEYUP:
+      if (wParam == VK_SPACE && spaceDown_) {
+        spaceDown_ = false;
+        pressed_ = false;
+        KeyClick();
         return 0;
       }
       return Default(message, wParam, lParam);

@@ -1,7 +1,9 @@
 #pragma once
 // VoButton ("Cardo.VoButton"): a push or toggle button that draws itself in the system
-// colours. Click comes from the left button, Space and Enter; a toggle button flips Value on
-// the left-button press and is drawn sunk while Value is true.
+// colours. Click comes from the left button, from Space when it is released, from Enter and
+// from the access key in its caption; a toggle button flips Value on the left-button press
+// (on the click for keys) and is drawn sunk while Value is true. In a dialog it answers the
+// dialog manager as a push button does, default-button handling included.
 #include <windows.h>
 
 #include <functional>
@@ -41,6 +43,8 @@ class VoButton final : public ControlWindow<VoButton> {
 
  private:
   void Paint(HDC dc);
+  // A click by key or by the dialog manager: the toggle flips, then Click.
+  void KeyClick();
   bool PointerInside(LPARAM lParam) const;
   void Fire(const std::function<void()>& event) {
     if (event) event();
@@ -50,7 +54,14 @@ class VoButton final : public ControlWindow<VoButton> {
   bool value_ = false;
   bool pressed_ = false;  // left button held down on the button
   bool rightDown_ = false;
+  bool spaceDown_ = false;
+  bool default_ = false;  // the dialog's default button, drawn with a dark frame
   bool dropMode_ = false;
 };
+
+// For a dialog procedure: the dialog manager reports Enter on a focused VoButton, or on a
+// VoButton that is the default button, as WM_COMMAND; this turns it into the button's click
+// (a VoButton never sends WM_COMMAND itself). True when the command was a VoButton's.
+bool VoButtonDialogCommand(WPARAM wParam, LPARAM lParam);
 
 }  // namespace cardo

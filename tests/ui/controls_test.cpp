@@ -173,6 +173,8 @@ TEST_F(ControlsTest, VoButtonClicksAndToggles) {
   SendMessageW(button->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
   SendMessageW(button->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(500, 5));  // released outside
   SendMessageW(button->hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+  SendMessageW(button->hwnd(), WM_KEYDOWN, VK_SPACE, 1 << 30);  // held: no click yet
+  SendMessageW(button->hwnd(), WM_KEYUP, VK_SPACE, 0);
   SendMessageW(button->hwnd(), WM_KEYDOWN, VK_RETURN, 0);
   SendMessageW(button->hwnd(), WM_RBUTTONDOWN, MK_RBUTTON, inside);
   SendMessageW(button->hwnd(), WM_RBUTTONUP, 0, inside);
@@ -187,6 +189,88 @@ TEST_F(ControlsTest, VoButtonClicksAndToggles) {
   SendMessageW(button->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
   SendMessageW(button->hwnd(), WM_LBUTTONUP, 0, inside);
   EXPECT_FALSE(button->Value());
+}
+
+// A dialog template in memory: an edit box, a VoButton "ヘルプ(&H)" and the default OK.
+std::vector<WORD> TestDialogTemplate() {
+  std::vector<WORD> t;
+  auto dword = [&t](DWORD v) {
+    t.push_back(LOWORD(v));
+    t.push_back(HIWORD(v));
+  };
+  auto text = [&t](const wchar_t* s) {
+    for (; *s; ++s) t.push_back(*s);
+    t.push_back(0);
+  };
+  auto item = [&](DWORD style, short x, WORD id, const wchar_t* cls, const wchar_t* caption) {
+    if (t.size() % 2) t.push_back(0);  // items start on a DWORD
+    dword(WS_CHILD | WS_VISIBLE | WS_TABSTOP | style);
+    dword(0);
+    for (const short v : {x, short{5}, short{40}, short{14}}) t.push_back(static_cast<WORD>(v));
+    t.push_back(id);
+    text(cls);
+    text(caption);
+    t.push_back(0);
+  };
+  dword(WS_POPUP | WS_CAPTION | DS_SETFONT);
+  dword(0);
+  t.push_back(3);
+  for (const short v : {short{0}, short{0}, short{150}, short{30}})
+    t.push_back(static_cast<WORD>(v));
+  t.push_back(0);  // no menu
+  t.push_back(0);  // the dialog class
+  text(L"test");
+  t.push_back(9);
+  text(L"MS Shell Dlg");
+  item(ES_AUTOHSCROLL, 5, 10, L"EDIT", L"");
+  item(0, 50, 20, VoButton::kClassName, L"ヘルプ(&H)");
+  item(BS_DEFPUSHBUTTON, 95, IDOK, L"BUTTON", L"OK");
+  return t;
+}
+
+int okPresses = 0;
+INT_PTR CALLBACK TestDialogProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message != WM_COMMAND) return FALSE;
+  if (VoButtonDialogCommand(wParam, lParam)) return TRUE;
+  if (LOWORD(wParam) == IDOK) ++okPresses;
+  return TRUE;
+}
+
+TEST_F(ControlsTest, VoButtonTakesEnterAccessKeyAndSpaceThroughTheDialogManager) {
+  const auto tpl = TestDialogTemplate();
+  HWND dialog = CreateDialogIndirectParamW(nullptr, reinterpret_cast<LPCDLGTEMPLATEW>(tpl.data()),
+                                           parent, TestDialogProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  HWND edit = GetDlgItem(dialog, 10);
+  auto* help = VoButton::From(GetDlgItem(dialog, 20));
+  ASSERT_NE(help, nullptr);
+  int clicks = 0;
+  help->Click = [&] { ++clicks; };
+  okPresses = 0;
+  auto key = [dialog](HWND to, UINT message, WPARAM k, LPARAM flags = 0) {
+    MSG msg{to, message, k, flags, 0, {}};
+    if (!IsDialogMessageW(dialog, &msg)) DispatchMessageW(&msg);
+  };
+
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(help->hwnd()), TRUE);
+  key(help->hwnd(), WM_KEYDOWN, VK_RETURN);  // Enter on the focused VoButton presses it
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(okPresses, 0);
+  key(help->hwnd(), WM_KEYDOWN, VK_SPACE);
+  key(help->hwnd(), WM_KEYDOWN, VK_SPACE, 1 << 30);
+  key(help->hwnd(), WM_KEYDOWN, VK_SPACE, 1 << 30);
+  key(help->hwnd(), WM_KEYUP, VK_SPACE);
+  EXPECT_EQ(clicks, 2);  // held Space: one click, on release
+
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+  key(edit, WM_SYSCHAR, L'h', 1 << 29);  // Alt+H, the caption's access key
+  EXPECT_EQ(clicks, 3);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+  key(edit, WM_KEYDOWN, VK_RETURN);  // elsewhere, Enter is the default button's
+  EXPECT_EQ(okPresses, 1);
+  EXPECT_EQ(clicks, 3);
+  DestroyWindow(dialog);
 }
 
 TEST_F(ControlsTest, VoPanelMouseEvents) {
