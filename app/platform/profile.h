@@ -21,6 +21,9 @@ class ProfileStore {
   // Creates the file, section and key as needed; false when the file cannot be written.
   virtual bool Write(std::string_view section, std::string_view key, std::string_view value,
                      const std::u16string& file) = 0;
+  // False when `file` cannot be named to the profile functions at all (a folder whose name
+  // the ANSI code page cannot spell, on a volume without short names).
+  virtual bool CanReach(const std::u16string& file) = 0;
 };
 
 // Windows: the system functions, bound by name from kernel32 at their first call.

@@ -152,6 +152,8 @@ class PosixProfile final : public ProfileStore {
     return names;
   }
 
+  bool CanReach(const std::u16string&) override { return true; }
+
   bool Write(std::string_view section, std::string_view key, std::string_view value,
              const std::u16string& file) override {
     auto& fs = SystemFileSystem();

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 #include "app/platform/codec.h"
@@ -10,6 +11,27 @@ namespace {
 
 using GetProfileStringFn = DWORD(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPSTR, DWORD, LPCSTR);
 using WriteProfileStringFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR);
+
+// The file's name in the ANSI code page. The profile functions take no other, so a folder
+// whose name the code page cannot spell is named by its short (8.3) name.
+std::optional<std::string> AnsiPath(const std::u16string& file) {
+  std::string ansi = WideToAnsi(file);
+  if (AnsiToWide(ansi) == file) return ansi;
+  const auto slash = file.find_last_of(u"\\/");
+  if (slash == std::u16string::npos) return std::nullopt;
+  const std::u16string folder = file.substr(0, slash);
+  const auto* wide = reinterpret_cast<const wchar_t*>(folder.c_str());
+  const DWORD n = GetShortPathNameW(wide, nullptr, 0);
+  if (n == 0) return std::nullopt;
+  std::u16string shortFolder(n, u'\0');
+  const DWORD got = GetShortPathNameW(wide, reinterpret_cast<wchar_t*>(shortFolder.data()), n);
+  if (got == 0 || got >= n) return std::nullopt;
+  shortFolder.resize(got);
+  const std::u16string shortFile = shortFolder + file.substr(slash);
+  ansi = WideToAnsi(shortFile);
+  if (AnsiToWide(ansi) != shortFile) return std::nullopt;
+  return ansi;
+}
 
 template <typename Fn>
 Fn BindKernel32(const char* name) {
@@ -24,10 +46,12 @@ class WinProfile final : public ProfileStore {
                    const std::u16string& file) override {
     static const auto fn = BindKernel32<GetProfileStringFn>("GetPrivateProfileStringA");
     if (!fn || bufferSize == 0) return {};
+    const auto path = AnsiPath(file);
+    if (!path) return {};
     std::vector<char> buffer(bufferSize, '\0');
-    const std::string s(section), k(key), path = WideToAnsi(file);
+    const std::string s(section), k(key);
     const DWORD n =
-        fn(s.c_str(), k.c_str(), "", buffer.data(), static_cast<DWORD>(bufferSize), path.c_str());
+        fn(s.c_str(), k.c_str(), "", buffer.data(), static_cast<DWORD>(bufferSize), path->c_str());
     return std::string(buffer.data(), std::min<std::size_t>(n, bufferSize - 1)).c_str();
   }
 
@@ -35,13 +59,14 @@ class WinProfile final : public ProfileStore {
                                         const std::u16string& file) override {
     static const auto fn = BindKernel32<GetProfileStringFn>("GetPrivateProfileStringA");
     std::vector<std::string> names;
-    if (!fn) return names;
-    const std::string s(section), path = WideToAnsi(file);
+    const auto path = AnsiPath(file);
+    if (!fn || !path) return names;
+    const std::string s(section);
     // With no key name the function lists the section's keys, each ended by NUL; a result of
     // size - 2 means the buffer was too small.
     for (DWORD size = 4096; size <= (1u << 26); size *= 4) {
       std::vector<char> buffer(size, '\0');
-      const DWORD n = fn(s.c_str(), nullptr, "", buffer.data(), size, path.c_str());
+      const DWORD n = fn(s.c_str(), nullptr, "", buffer.data(), size, path->c_str());
       if (n + 2 >= size) continue;
       for (std::size_t i = 0; i < n;) {
         const std::string name(buffer.data() + i);
@@ -56,10 +81,13 @@ class WinProfile final : public ProfileStore {
   bool Write(std::string_view section, std::string_view key, std::string_view value,
              const std::u16string& file) override {
     static const auto fn = BindKernel32<WriteProfileStringFn>("WritePrivateProfileStringA");
-    if (!fn) return false;
-    const std::string s(section), k(key), v(value), path = WideToAnsi(file);
-    return fn(s.c_str(), k.c_str(), v.c_str(), path.c_str()) != FALSE;
+    const auto path = AnsiPath(file);
+    if (!fn || !path) return false;
+    const std::string s(section), k(key), v(value);
+    return fn(s.c_str(), k.c_str(), v.c_str(), path->c_str()) != FALSE;
   }
+
+  bool CanReach(const std::u16string& file) override { return AnsiPath(file).has_value(); }
 };
 
 }  // namespace

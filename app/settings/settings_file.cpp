@@ -89,11 +89,14 @@ std::u16string NewSettingsFileText(const std::u16string& appVersion, const Local
 SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,
                           CMenuHistory& recentFiles) {
   const auto& file = store.settingsFilePath;
-  if (store.fs.Probe(file) != PathKind::File) return SettingsLoad::Missing;
   const auto unreadable = [&store] {
     store.leaveFileAlone = true;
     return SettingsLoad::Unreadable;
   };
+  // A file the profile functions cannot name would be written anew at every start and never
+  // read back.
+  if (!store.profile.CanReach(file)) return unreadable();
+  if (store.fs.Probe(file) != PathKind::File) return SettingsLoad::Missing;
   const auto bytes = store.fs.ReadAll(file);
   if (!bytes) return unreadable();
   if (SplitListText(AnsiToWide(*bytes)).size() < 3) {

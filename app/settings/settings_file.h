@@ -56,7 +56,8 @@ std::u16string NewSettingsFileText(const std::u16string& appVersion, const Local
 enum class SettingsLoad {
   Loaded,      // read, or imported from an older file (with its backup in place)
   Missing,     // no file, or one too short to hold a header (kept as CARDOINI.OLD): create one
-  Unreadable,  // a file that could not be read or backed up: left alone, leaveFileAlone set
+  Unreadable,  // a file that could not be read, backed up or named to the profile functions:
+               // left alone, leaveFileAlone set
 };
 // Reads the settings file into `settings` and adds the stored recent files.
 SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,

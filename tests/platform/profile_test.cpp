@@ -3,6 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "app/platform/profile.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#endif
+
+#include "app/platform/file_system.h"
+#include "app/platform/text.h"
 #include "tests/support/fakes.h"
 
 namespace cardo {
@@ -55,6 +64,23 @@ TEST(Profile, ReadsLikeTheSystem) {
         << c.section << "/" << c.key << " size " << c.size;
   }
   EXPECT_EQ(SystemProfile().Read("PREF", "properties", 11, dir.File(u"missing.ini")), "");
+}
+
+TEST(Profile, FolderNamesTheCodePageCannotSpell) {
+  TempDir dir;
+  // "café" has no spelling in code page 932; the profile reaches it by its short name.
+  const std::u16string folder = dir.path() + u"caf\u00E9";
+#ifdef _WIN32
+  ASSERT_TRUE(CreateDirectoryW(reinterpret_cast<const wchar_t*>(folder.c_str()), nullptr));
+#else
+  ASSERT_EQ(::mkdir(Utf16ToUtf8(folder).c_str(), 0755), 0);
+#endif
+  const std::u16string file = folder + PathSeparator() + u"CARDO.INI";
+  auto& profile = SystemProfile();
+  EXPECT_TRUE(profile.CanReach(file));
+  ASSERT_TRUE(profile.Write("PREF", "ListMax", "12", file));
+  EXPECT_EQ(profile.Read("PREF", "ListMax", 16, file), "12");
+  EXPECT_TRUE(SystemFileSystem().Remove(file));
 }
 
 TEST(Profile, ListsTheKeysOfASection) {
