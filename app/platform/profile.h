@@ -5,12 +5,14 @@
 // enclosed in a matching pair of quotes is read without them. Strings are ANSI bytes.
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace cardo {
 
 class ProfileStore {
  public:
+  using Entries = std::vector<std::pair<std::string, std::string>>;
   virtual ~ProfileStore() = default;
   // The value, at most bufferSize - 1 bytes; empty when the file, section or key is missing.
   virtual std::string Read(std::string_view section, std::string_view key, std::size_t bufferSize,
@@ -21,6 +23,13 @@ class ProfileStore {
   // Creates the file, section and key as needed; false when the file cannot be written.
   virtual bool Write(std::string_view section, std::string_view key, std::string_view value,
                      const std::u16string& file) = 0;
+  // Every entry of a section as stored (values unquoted, unconverted), in file order, in one
+  // read of the file; empty when there is none.
+  virtual Entries ReadSection(std::string_view section, const std::u16string& file) = 0;
+  // Replaces every entry of a section with `entries`, in order, in one write of the file (the
+  // section keeps its place; a new one goes last). False when the file cannot be written.
+  virtual bool WriteSection(std::string_view section, const Entries& entries,
+                            const std::u16string& file) = 0;
   // False when `file` cannot be named to the profile functions at all (a folder whose name
   // the ANSI code page cannot spell, on a volume without short names).
   virtual bool CanReach(const std::u16string& file) = 0;

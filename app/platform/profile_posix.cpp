@@ -154,6 +154,43 @@ class PosixProfile final : public ProfileStore {
 
   bool CanReach(const std::u16string&) override { return true; }
 
+  Entries ReadSection(std::string_view section, const std::u16string& file) override {
+    Entries entries;
+    auto text = SystemFileSystem().ReadAll(file);
+    if (!text) return entries;
+    auto sections = Parse(*text);
+    Section* s = FindSection(sections, Trim(section));
+    if (!s) return entries;
+    for (const auto& e : s->entries) {
+      if (!e.name.empty() && e.value) entries.emplace_back(e.name, *e.value);
+    }
+    return entries;
+  }
+
+  bool WriteSection(std::string_view section, const Entries& entries,
+                    const std::u16string& file) override {
+    auto& fs = SystemFileSystem();
+    std::vector<Section> sections(1);
+    if (fs.Probe(file) == PathKind::File) {
+      auto text = fs.ReadAll(file);
+      if (!text) return false;
+      sections = Parse(*text);
+    }
+    const std::string_view sectionName = Trim(section);
+    Section* s = FindSection(sections, sectionName);
+    if (!s) {
+      sections.push_back({std::string(sectionName), {}});
+      s = &sections.back();
+    }
+    s->entries.clear();
+    for (const auto& [key, value] : entries) {
+      std::string_view v = value;
+      while (!v.empty() && IsBlank(v.front())) v.remove_prefix(1);
+      s->entries.push_back({std::string(Trim(key)), std::string(v)});
+    }
+    return fs.WriteAll(file, Serialize(sections));
+  }
+
   bool Write(std::string_view section, std::string_view key, std::string_view value,
              const std::u16string& file) override {
     auto& fs = SystemFileSystem();

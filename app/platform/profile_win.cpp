@@ -87,6 +87,44 @@ class WinProfile final : public ProfileStore {
     return fn(s.c_str(), k.c_str(), v.c_str(), path->c_str()) != FALSE;
   }
 
+  Entries ReadSection(std::string_view section, const std::u16string& file) override {
+    using GetSectionFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD, LPCSTR);
+    static const auto fn = BindKernel32<GetSectionFn>("GetPrivateProfileSectionA");
+    Entries entries;
+    const auto path = AnsiPath(file);
+    if (!fn || !path) return entries;
+    const std::string s(section);
+    // "key=value" strings, each ended by NUL; a result of size - 2 means the buffer was short.
+    for (DWORD size = 1u << 16; size <= (1u << 26); size *= 4) {
+      std::vector<char> buffer(size, '\0');
+      const DWORD n = fn(s.c_str(), buffer.data(), size, path->c_str());
+      if (n + 2 >= size) continue;
+      for (std::size_t i = 0; i < n;) {
+        const std::string line(buffer.data() + i);
+        i += line.size() + 1;
+        const auto eq = line.find('=');
+        if (eq == std::string::npos || eq == 0) continue;
+        entries.emplace_back(line.substr(0, eq), line.substr(eq + 1));
+      }
+      break;
+    }
+    return entries;
+  }
+
+  bool WriteSection(std::string_view section, const Entries& entries,
+                    const std::u16string& file) override {
+    using WriteSectionFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, LPCSTR);
+    static const auto fn = BindKernel32<WriteSectionFn>("WritePrivateProfileSectionA");
+    const auto path = AnsiPath(file);
+    if (!fn || !path) return false;
+    // "key=value" strings, each ended by NUL, the list by one more.
+    std::string block;
+    for (const auto& [key, value] : entries) block += key + "=" + value + '\0';
+    block += '\0';
+    const std::string s(section);
+    return fn(s.c_str(), block.data(), path->c_str()) != FALSE;
+  }
+
   bool CanReach(const std::u16string& file) override { return AnsiPath(file).has_value(); }
 };
 

@@ -47,11 +47,15 @@ std::u16string ReadIniValue(ProfileStore& profile, std::string_view section, std
   return AnsiToWide(bytes);
 }
 
-bool WriteIniValue(ProfileStore& profile, std::string_view section, std::string_view key,
-                   std::u16string_view value, const std::u16string& file) {
+std::string IniValueBytes(std::u16string_view value) {
   const std::size_t lineBreak = value.find_first_of(u"\r\n");
   if (lineBreak != std::u16string_view::npos) value = value.substr(0, lineBreak);
-  return profile.Write(section, key, WideToAnsi(value), file);
+  return WideToAnsi(value);
+}
+
+bool WriteIniValue(ProfileStore& profile, std::string_view section, std::string_view key,
+                   std::u16string_view value, const std::u16string& file) {
+  return profile.Write(section, key, IniValueBytes(value), file);
 }
 
 std::optional<std::int16_t> ParseInt16(std::u16string_view text) {

@@ -20,6 +20,9 @@ std::u16string ReadIniValue(ProfileStore& profile, std::string_view section, std
 bool WriteIniValue(ProfileStore& profile, std::string_view section, std::string_view key,
                    std::u16string_view value, const std::u16string& file);
 
+// The bytes WriteIniValue writes for `value`.
+std::string IniValueBytes(std::u16string_view value);
+
 // Whole decimal numbers with an optional sign and surrounding blanks; nothing when the text is
 // empty, not a number or out of range for the type.
 std::optional<std::int16_t> ParseInt16(std::u16string_view text);

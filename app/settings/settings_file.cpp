@@ -1,6 +1,10 @@
 #include "app/settings/settings_file.h"
 
+#include <algorithm>
+#include <array>
+#include <cctype>
 #include <ctime>
+#include <unordered_set>
 
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
@@ -16,6 +20,11 @@ namespace {
 
 constexpr char16_t kRuleLine[] = u"'--------------------------------------------------------";
 constexpr char16_t kVersionMarker[] = u"作成時のバージョン:";
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
 std::u16string Pad2(int value) {
   std::u16string text = DecimalText(value);
@@ -38,7 +47,16 @@ void LoadList(Settings& settings, SettingsStore& store, const ListKeys& keys) {
   // A negative highest index other than -1 cannot size a list: it counts as absent too.
   if (!bound || *bound < 0) return;
   const SectionKeys present(store.profile, keys.section, file);
-  std::vector<std::u16string> entries(static_cast<std::size_t>(*bound) + 1);
+  // A damaged highest index (5000 over three entries) costs no more than the entries the file
+  // holds: the list ends at its last stored entry (but has at least one, as the index says).
+  std::size_t count = 1;
+  for (std::size_t n = static_cast<std::size_t>(*bound) + 1; n > 1; --n) {
+    if (present.Has(NumberedKey(keys.entryStem, static_cast<long long>(n - 1)))) {
+      count = n;
+      break;
+    }
+  }
+  std::vector<std::u16string> entries(count);
   for (std::size_t n = 0; n < entries.size(); ++n) {
     const std::string key = NumberedKey(keys.entryStem, static_cast<long long>(n));
     if (present.Has(key)) {
@@ -167,39 +185,64 @@ bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSi
   const auto& file = store.settingsFilePath;
   if (file.empty()) return false;
   if (store.leaveFileAlone) return true;
-  auto& profile = store.profile;
-  auto write = [&](const char* section, const std::string& key, std::u16string_view value) {
-    WriteIniValue(profile, section, key, value, file);
+
+  // Each section is written in one call, so saving costs the file's size once per section,
+  // not once per key (a list of 5,000 entries would otherwise rewrite the file 5,000 times).
+  struct SectionEntries {
+    const char* name;
+    ProfileStore::Entries entries;
+  };
+  std::array<SectionEntries, 3> sections = {
+      {{kSectionPref, {}}, {kSectionWindow, {}}, {kSectionHistory, {}}}};
+  auto in = [&sections](const char* name) -> SectionEntries& {
+    for (auto& s : sections) {
+      if (std::string_view(s.name) == name) return s;
+    }
+    return sections.front();
+  };
+  auto add = [&](const char* section, std::string key, std::u16string_view value) {
+    in(section).entries.emplace_back(std::move(key), IniValueBytes(value));
   };
 
-  write(kSectionPref, "properties", DecimalText(PackProperties(settings)));
+  add(kSectionPref, "properties", DecimalText(PackProperties(settings)));
   for (const ScalarKey& key : kScalarKeys) {
     if (auto* textField = std::get_if<std::u16string Settings::*>(&key.field)) {
-      write(key.section, key.key, settings.**textField);
+      add(key.section, key.key, settings.**textField);
     } else if (auto* shortField = std::get_if<std::int16_t Settings::*>(&key.field)) {
-      write(key.section, key.key, DecimalText(settings.**shortField));
+      add(key.section, key.key, DecimalText(settings.**shortField));
     } else if (auto* wideField = std::get_if<Int16In32>(&key.field)) {
-      write(key.section, key.key, DecimalText(settings.*(wideField->field)));
+      add(key.section, key.key, DecimalText(settings.*(wideField->field)));
     }
   }
 
-  write(kSectionWindow, "width", DecimalText(window.Width()));
-  write(kSectionWindow, "height", DecimalText(window.Height()));
+  add(kSectionWindow, "width", DecimalText(window.Width()));
+  add(kSectionWindow, "height", DecimalText(window.Height()));
 
   for (const ListKeys& keys : kListKeys) {
     const SettingsList& list = settings.*keys.field;
     if (!list || list->empty()) {
-      write(keys.section, keys.upperBoundKey, u"-1");
+      add(keys.section, keys.upperBoundKey, u"-1");
       continue;
     }
-    write(keys.section, keys.upperBoundKey, DecimalText(static_cast<long long>(list->size()) - 1));
+    add(keys.section, keys.upperBoundKey, DecimalText(static_cast<long long>(list->size()) - 1));
     for (std::size_t n = 0; n < list->size(); ++n) {
-      write(keys.section, NumberedKey(keys.entryStem, static_cast<long long>(n)), (*list)[n]);
+      add(keys.section, NumberedKey(keys.entryStem, static_cast<long long>(n)), (*list)[n]);
     }
   }
 
   for (int n = 1; n <= kFileHistoryPlaces; ++n) {
-    write(kSectionHistory, NumberedKey("FileHistory", n), recentFiles.MenuItem(n));
+    add(kSectionHistory, NumberedKey("FileHistory", n), recentFiles.MenuItem(n));
+  }
+
+  auto& profile = store.profile;
+  for (auto& section : sections) {
+    // Keys not written now (another version's, entries past a list's new end) stay as they are.
+    std::unordered_set<std::string> written;
+    for (const auto& entry : section.entries) written.insert(LowerAscii(entry.first));
+    for (auto& stored : profile.ReadSection(section.name, file)) {
+      if (!written.count(LowerAscii(stored.first))) section.entries.push_back(std::move(stored));
+    }
+    profile.WriteSection(section.name, section.entries, file);
   }
   return true;
 }

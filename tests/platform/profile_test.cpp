@@ -127,5 +127,28 @@ TEST(Profile, WritesFilesLikeTheSystem) {
   }
 }
 
+TEST(Profile, WritesWholeSectionsLikeTheSystem) {
+  const struct {
+    const char* before;  // nullptr: no file yet
+    const char* section;
+    ProfileStore::Entries entries;
+    const char* after;
+  } cases[] = {
+      {nullptr, "P", {{"a", "1"}}, "[P]\r\na=1\r\n"},
+      {"'h\r\n\r\n[P]\r\nold=1\r\nb=2\r\n[Q]\r\nq=1\r\n",
+       "p",
+       {{"b", "3"}, {"c", " x "}},
+       "'h\r\n[P]\r\nb=3\r\nc=x \r\n[Q]\r\nq=1\r\n"},
+      {"[P]\r\na=1\r\n", "New", {{"k", ""}}, "[P]\r\na=1\r\n[New]\r\nk=\r\n"},
+  };
+  for (const auto& c : cases) {
+    TempDir dir;
+    const auto file = dir.File(u"t.ini");
+    if (c.before) dir.Write(u"t.ini", c.before);
+    EXPECT_TRUE(SystemProfile().WriteSection(c.section, c.entries, file));
+    EXPECT_EQ(dir.Read(u"t.ini"), c.after) << c.section;
+  }
+}
+
 }  // namespace
 }  // namespace cardo

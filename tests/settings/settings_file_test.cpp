@@ -118,7 +118,9 @@ TEST(SettingsFile, ListsAreReadToTheirHighestIndex) {
       {"ExtListUBound=-1\r\nExtension0=lzh\r\n", std::nullopt},
       {"ExtListUBound=x\r\n", std::nullopt},
       {"ExtListUBound=-5\r\n", std::nullopt},
-      {"ExtListUBound=1\r\nExtension0=lzh\r\n", Entries{u"lzh", u""}},
+      // A highest index past the stored entries is damaged: the list ends at the last one.
+      {"ExtListUBound=1\r\nExtension0=lzh\r\n", Entries{u"lzh"}},
+      {"ExtListUBound=0\r\n", Entries{u""}},
       {"ExtListUBound=0\r\nExtension0=lzh\r\nExtension1=zip\r\n", Entries{u"lzh"}},
   };
   for (const auto& c : cases) {
@@ -140,10 +142,57 @@ TEST(SettingsFile, LongListsComeBackWhole) {
   ASSERT_TRUE(f.Load());
   ASSERT_EQ(f.settings.ListHistory->size(), 121u);
   EXPECT_EQ(f.settings.ListHistory->back(), u"u120");
-  ASSERT_EQ(f.settings.ExtList->size(), 5001u);
+  ASSERT_EQ(f.settings.ExtList->size(), 5000u);  // ends at the last stored entry
   EXPECT_EQ((*f.settings.ExtList)[1], u"b");
   EXPECT_EQ((*f.settings.ExtList)[2], u"");
   EXPECT_EQ((*f.settings.ExtList)[4999], u"z");
+}
+
+// The system's profile, counting the calls that rewrite the file.
+class CountingProfile final : public ProfileStore {
+ public:
+  int writes = 0;
+  std::string Read(std::string_view s, std::string_view k, std::size_t n,
+                   const std::u16string& f) override {
+    return SystemProfile().Read(s, k, n, f);
+  }
+  std::vector<std::string> ReadKeyNames(std::string_view s, const std::u16string& f) override {
+    return SystemProfile().ReadKeyNames(s, f);
+  }
+  bool Write(std::string_view s, std::string_view k, std::string_view v,
+             const std::u16string& f) override {
+    ++writes;
+    return SystemProfile().Write(s, k, v, f);
+  }
+  Entries ReadSection(std::string_view s, const std::u16string& f) override {
+    return SystemProfile().ReadSection(s, f);
+  }
+  bool WriteSection(std::string_view s, const Entries& e, const std::u16string& f) override {
+    ++writes;
+    return SystemProfile().WriteSection(s, e, f);
+  }
+  bool CanReach(const std::u16string& f) override { return SystemProfile().CanReach(f); }
+};
+
+TEST(SettingsFile, SavingCostsOneWritePerSectionWhateverTheListsHold) {
+  SettingsFixture f;
+  CountingProfile counting;
+  SettingsStore store{counting, f.fs,       f.store.settingsFilePath, f.store.appDirectory, u"3.00",
+                      3,        f.store.now};
+  f.WriteIni(std::string(kCurrentHeader) +
+             "[PREF]\r\nExtListUBound=5000\r\nExtension0=a\r\nExtension1=b\r\nExtension2=c\r\n"
+             "Future=\"kept\"\r\n");
+  ASSERT_EQ(LoadSettings(f.settings, store, f.window, f.recent.history), SettingsLoad::Loaded);
+  EXPECT_EQ(f.settings.ExtList, (Entries{u"a", u"b", u"c"}));  // the damaged index costs nothing
+  f.settings.SearchHistory = Entries(5000, u"w");
+  ASSERT_TRUE(SaveSettings(f.settings, store, f.window, f.recent.history));
+  EXPECT_EQ(counting.writes, 3);
+  EXPECT_NE(f.IniBytes().find("Future=\"kept\"\r\n"), std::string::npos);  // another version's
+
+  SettingsFixture g;
+  g.dir.Write(u"CARDO.INI", f.IniBytes());
+  ASSERT_TRUE(g.Load());
+  EXPECT_EQ(g.settings, f.settings);
 }
 
 TEST(SettingsFile, WindowSizeAndRecentFiles) {
