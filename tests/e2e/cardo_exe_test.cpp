@@ -244,5 +244,47 @@ TEST_F(CardoExe, ReplaceAndOneLineEditReachTheSavedListAndTheSettings) {
   EXPECT_NE(ini.find("SearchHistory0=zip"), std::string::npos) << ini;
 }
 
+TEST_F(CardoExe, HugeListFileOnTheCommandLineIsRefusedAndTheWindowShows) {
+  // 1 GB without a line break, sparse on disk.
+  const std::wstring huge = Wide(dir.File(u"huge.lst"));
+  {
+    HANDLE file = CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size{};
+    size.QuadPart = 1LL << 30;
+    SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+    CloseHandle(file);
+  }
+  RunningCardo cardo(dir, u"\"" + dir.File(u"huge.lst") + u"\"");
+  EXPECT_EQ(Answer(cardo.pid(), L"エラー", IDOK),
+            u"ファイルのオープンが正常に終了しませんでした。");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(Title(main), u"Cardo - [無題]");
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(cardo.WaitForExit());
+  DeleteFileW(huge.c_str());
+}
+
+TEST_F(CardoExe, SettingsHeldOpenAtStartAreLeftAsTheyWere) {
+  const std::string stored =
+      WideToAnsi(NewSettingsFileText(u"3.00", LocalTime{})) + "ReGetPath=C:\\ReGet\\ReGet.exe\r\n";
+  dir.Write(u"CARDO.INI", stored);
+  HANDLE held = CreateFileW(Wide(dir.File(u"CARDO.INI")).c_str(), GENERIC_READ, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  RunningCardo cardo(dir, u"");
+  const std::u16string said = Answer(cardo.pid(), L"エラー", IDOK);
+  CloseHandle(held);  // free again before the program ends
+  EXPECT_NE(said.find(u"設定ファイルを読み込めなかった"), std::u16string::npos) << said.size();
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(cardo.WaitForExit());
+  EXPECT_EQ(dir.Read(u"CARDO.INI"), stored);
+}
+
 }  // namespace
 }  // namespace cardo
