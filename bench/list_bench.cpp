@@ -38,6 +38,7 @@ class BenchUi final : public Ui {
   std::u16string ClipboardText() override { return clipboard; }
   void SetClipboardText(std::u16string_view text) override { clipboard = text; }
   void Beep() override {}
+  StartResult StartProgram(const std::u16string&) override { return {}; }
 };
 
 double NowMs() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/platform/file_system.h"
+#include "app/platform/win_check.h"
 #include "app/platform/win_handle.h"
 
 namespace cardo {
@@ -129,16 +130,7 @@ class WinFileSystem final : public FileSystem {
     return out;
   }
 
-  std::u16string LastErrorText() override {
-    wchar_t* text = nullptr;
-    const DWORD n = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error_, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::u16string out(reinterpret_cast<const char16_t*>(text), n);
-    LocalFree(text);
-    while (!out.empty() && (out.back() == u'\n' || out.back() == u'\r')) out.pop_back();
-    return out;
-  }
+  std::u16string LastErrorText() override { return SystemErrorText(error_); }
 
  private:
   bool Failed() {

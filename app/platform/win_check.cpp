@@ -16,4 +16,15 @@ bool CheckWin32(bool ok, const char* expression, const char* file, int line) {
   return false;
 }
 
+std::u16string SystemErrorText(unsigned long code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::u16string out(reinterpret_cast<const char16_t*>(text), n);
+  LocalFree(text);
+  while (!out.empty() && (out.back() == u'\n' || out.back() == u'\r')) out.pop_back();
+  return out;
+}
+
 }  // namespace cardo

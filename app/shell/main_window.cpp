@@ -13,6 +13,7 @@
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
 #include "app/shell/edit_commands.h"
+#include "app/shell/export.h"
 #include "app/shell/list_file.h"
 #include "app/shell/startup.h"
 #include "fnc/home_page.h"
@@ -321,6 +322,8 @@ void frmMain::OnCommand(int id) {
     mnuFileSub_Click(id - IDM_FILE_BASE);
   } else if (id > IDM_HISTORY_BASE && id <= IDM_HISTORY_BASE + kRecentFilePlaces) {
     mnuHistory_Click(id - IDM_HISTORY_BASE);
+  } else if (id == IDM_EXPORT_REGET || id == IDM_EXPORT_IRIA) {
+    mnuExpSub_Click(id == IDM_EXPORT_REGET ? 1 : 2);
   } else if (id > IDM_EDIT_BASE && id <= IDM_EDIT_BASE + 13) {
     mnuEditSub_Click(id - IDM_EDIT_BASE);
   } else if (id > IDM_SORT_BASE && id <= IDM_SORT_BASE + 3) {
@@ -421,6 +424,13 @@ void frmMain::mnuFileSub_Click(int index) {
     default:
       break;
   }
+}
+
+void frmMain::mnuExpSub_Click(int index) {
+  const bool reget = index == 1;
+  ExportList(*shell_, reget ? Manager::ReGet : Manager::Iria,
+             reget ? services_.settings.ReGetPath : services_.settings.IriaPath,
+             services_.store.appDirectory, services_.store.appVersion);
 }
 
 void frmMain::mnuEditSub_Click(int index) {
@@ -545,6 +555,12 @@ void frmMain::mToolBar_ButtonClick(int position) {
       break;
     case 11:
       mnuSort_Click(2);
+      break;
+    case 13:
+      mnuExpSub_Click(1);
+      break;
+    case 14:
+      mnuExpSub_Click(2);
       break;
     default:
       break;

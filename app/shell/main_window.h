@@ -78,6 +78,7 @@ class frmMain final : public WindowSizeTwips {
   void Form_Resize();
   bool Form_QueryUnload();
   void mnuFileSub_Click(int index);
+  void mnuExpSub_Click(int index);
   void mnuEditSub_Click(int index);
   void mnuSort_Click(int index);
   void mnuRMnuSub_Click(int index);

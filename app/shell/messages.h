@@ -30,6 +30,13 @@ inline constexpr char16_t kHistoryEmpty[] = u"履歴はありません";
 inline constexpr char16_t kHistoryMissingPrefix[] = u"[";
 inline constexpr char16_t kHistoryMissingSuffix[] = u"] は存在しません。新しく作成します。";
 
+inline constexpr char16_t kNoList[] = u"リストがありません。";
+inline constexpr char16_t kReGetNotFound[] = u"ReGetが見つかりません。設定のパスを確認してください。";
+inline constexpr char16_t kIriaNotFound[] = u"Iriaが見つかりません。設定のパスを確認してください。";
+inline constexpr char16_t kIriaHeader[] = u"#Exported By Cardo Ver ";
+// The second line of TEMP.IRI, followed by the home page's address.
+inline constexpr char16_t kIriaNote[] = u"# Cardo で作成したリストです。ホームページ: ";
+
 inline constexpr char16_t kListFilter[] =
     u"リストファイル(*.lst)|*.lst|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
 inline constexpr char16_t kOpenTitle[] = u"開く";

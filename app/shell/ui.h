@@ -28,6 +28,12 @@ struct FileDialogOptions {
   std::uintptr_t owner = 0;      // the owner window; 0 for the program's main window
 };
 
+// A program started by the Ui: its process identifier, or 0 and the system's reason.
+struct StartResult {
+  std::uint32_t processId = 0;
+  std::u16string error;
+};
+
 struct FileDialogResult {
   std::u16string path;
   int filterIndex = 1;
@@ -47,6 +53,8 @@ class Ui {
   virtual void SetClipboardText(std::u16string_view text) = 0;
   // The system's standard beep.
   virtual void Beep() = 0;
+  // Starts a program from a full command line, in a normal activated window; does not wait.
+  virtual StartResult StartProgram(const std::u16string& commandLine) = 0;
 };
 
 // The failure message every subsystem uses: title "エラー", warning icon, OK.

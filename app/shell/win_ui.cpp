@@ -147,4 +147,20 @@ void WinUi::SetClipboardText(std::u16string_view text) {
   if (!CARDO_CHECK_WIN32(SetClipboardData(CF_UNICODETEXT, block))) GlobalFree(block);
 }
 
+StartResult WinUi::StartProgram(const std::u16string& commandLine) {
+  std::u16string mutableLine = commandLine;  // CreateProcessW may write into it
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(mutableLine.data()), nullptr, nullptr,
+                      FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return {0, SystemErrorText(GetLastError())};
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return {process.dwProcessId, u""};
+}
+
 }  // namespace cardo

@@ -21,6 +21,7 @@ class WinUi final : public Ui {
   std::u16string ClipboardText() override;
   void SetClipboardText(std::u16string_view text) override;
   void Beep() override { MessageBeep(MB_OK); }
+  StartResult StartProgram(const std::u16string& commandLine) override;
 
  private:
   std::optional<FileDialogResult> ShowFileDialog(const FileDialogOptions& options, bool save);

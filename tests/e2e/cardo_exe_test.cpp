@@ -8,6 +8,7 @@
 
 #include "app/platform/codec.h"
 #include "app/resources/resource.h"
+#include "app/shell/messages.h"
 #include "app/settings/settings_file.h"
 #include "tests/support/fakes.h"
 
@@ -284,6 +285,58 @@ TEST_F(CardoExe, SettingsHeldOpenAtStartAreLeftAsTheyWere) {
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(cardo.WaitForExit());
   EXPECT_EQ(dir.Read(u"CARDO.INI"), stored);
+}
+
+std::u16string BuiltTest(const wchar_t* name) {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self);
+  path = path.substr(0, path.find_last_of(L'\\') + 1) + name;
+  return std::u16string(path.begin(), path.end());
+}
+
+TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
+  // A manager in a folder with a space, as most are.
+  ASSERT_TRUE(CreateDirectoryW(Wide(dir.File(u"Down Loader")).c_str(), nullptr));
+  const std::u16string manager = dir.File(u"Down Loader\\stand in.exe");
+  ASSERT_TRUE(
+      CopyFileW(Wide(BuiltTest(L"manager_standin.exe")).c_str(), Wide(manager).c_str(), FALSE));
+  dir.Write(u"CARDO.INI", WideToAnsi(NewSettingsFileText(u"3.00", LocalTime{}) + u"ReGetPath=" +
+                                     manager + u"\r\nIriaPath=" + manager + u"\r\n"));
+  dir.Write(u"u.lst", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"));
+  RunningCardo cardo(dir, u"\"" + dir.File(u"u.lst") + u"\"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  const std::u16string recorded = dir.File(u"Down Loader\\recorded.bin");
+  const struct {
+    int command;
+    const char16_t* file;
+    std::string bytes;
+  } cases[] = {
+      {IDM_EXPORT_REGET, u"TEMP.LST", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip")},
+      {IDM_EXPORT_IRIA, u"TEMP.IRI",
+       testing::Ansi("#Exported By Cardo Ver 3.00\r\n") + WideToAnsi(msg::kIriaNote) +
+           "https://cardo.example/\r\n\r\n" +
+           testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n")},
+  };
+  for (const auto& c : cases) {
+    DeleteFileW(Wide(recorded).c_str());
+    PostMessageW(main, WM_COMMAND, c.command, 0);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (GetFileAttributesW(Wide(recorded).c_str()) == INVALID_FILE_ATTRIBUTES &&
+           std::chrono::steady_clock::now() < deadline) {
+      Sleep(50);
+    }
+    const std::string line = dir.Read(u"Down Loader\\recorded.bin");
+    const std::u16string expected = u"\"" + manager + u"\" \"" + dir.File(c.file) + u"\"";
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(line.data()), line.size() / 2),
+              expected);
+    EXPECT_EQ(dir.Read(u"Down Loader\\recorded-file.bin"), c.bytes);
+    EXPECT_EQ(dir.Read(c.file), c.bytes);
+  }
+  EXPECT_EQ(Title(main), u"Cardo - [u.lst]");  // exporting marks nothing
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(cardo.WaitForExit());
 }
 
 }  // namespace

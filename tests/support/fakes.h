@@ -39,6 +39,12 @@ class ScriptedUi final : public Ui {
   std::u16string ClipboardText() override { return clipboard.value_or(u""); }
   void SetClipboardText(std::u16string_view text) override { clipboard = std::u16string(text); }
   void Beep() override { ++beeps; }
+  StartResult StartProgram(const std::u16string& commandLine) override {
+    started.push_back(commandLine);
+    return startResult;
+  }
+  std::vector<std::u16string> started;
+  StartResult startResult{4242, u""};
   int beeps = 0;
 };
 
