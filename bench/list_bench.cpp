@@ -39,6 +39,10 @@ class BenchUi final : public Ui {
   void SetClipboardText(std::u16string_view text) override { clipboard = text; }
   void Beep() override {}
   StartResult StartProgram(const std::u16string&) override { return {}; }
+  std::u16string OpenWithShell(const std::u16string&, const std::u16string&,
+                               std::uintptr_t) override {
+    return {};
+  }
 };
 
 double NowMs() {

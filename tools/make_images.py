@@ -138,6 +138,46 @@ def icon32():
     return header + entry + image
 
 
+def cursor(grid, hot_x, hot_y):
+    """A monochrome 32 x 32 cursor file from a character grid ('.' transparent)."""
+    size = 32
+    # AND mask 0 where drawn; XOR 1 for white, 0 for black.
+    xor_rows, and_rows = [], []
+    for y in range(size - 1, -1, -1):
+        xbits = abits = 0
+        for x in range(size):
+            ch = grid[y][x]
+            xbits = (xbits << 1) | (1 if ch == "w" else 0)
+            abits = (abits << 1) | (1 if ch == "." else 0)
+        xor_rows.append(struct.pack(">I", xbits))
+        and_rows.append(struct.pack(">I", abits))
+    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, 0, 0, 0, 2, 0)
+    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
+    image = info + palette + b"".join(xor_rows) + b"".join(and_rows)
+    header = struct.pack("<HHH", 0, 2, 1)
+    entry = struct.pack("<BBBBHHII", size, size, 2, 0, hot_x, hot_y, len(image), 6 + 16)
+    return header + entry + image
+
+
+def grid_of(rows, size=32):
+    grid = [["." for _ in range(size)] for _ in range(size)]
+    for y, row in enumerate(rows):
+        for x, ch in enumerate(row):
+            grid[y][x] = ch
+    return grid
+
+
+def hand_cursor():
+    hand = [
+        ".....kk.........", "....kwwk........", "....kwwk........", "....kwwk........",
+        "....kwwkkk......", "....kwwkwwkkk...", "....kwwkwwkwwkk.", ".kk.kwwkwwkwwkwk",
+        "kwwkkwwwwwwwwkwk", "kwwwkwwwwwwwwwwk", ".kwwkwwwwwwwwwwk", "..kwwwwwwwwwwwwk",
+        "..kwwwwwwwwwwwk.", "...kwwwwwwwwwwk.", "....kwwwwwwwwk..", "....kwwwwwwwwk..",
+        "....kkkkkkkkkk..",
+    ]
+    return cursor(grid_of(hand), 5, 0)
+
+
 def drag_cursor():
     size = 32
     arrow = [
@@ -182,6 +222,8 @@ def main():
         f.write(icon32())
     with open(os.path.join(OUT, "drag.cur"), "wb") as f:
         f.write(drag_cursor())
+    with open(os.path.join(OUT, "hand.cur"), "wb") as f:
+        f.write(hand_cursor())
 
 
 if __name__ == "__main__":

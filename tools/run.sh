@@ -8,6 +8,7 @@ source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
 cardo_wine_prepare
 program="$root/build/program"
 mkdir -p "$program"
-cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$program/"
+cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/app/THELP.TXT" "$CARDO_WIN_BUILD/app/CARDHELP.html" \
+  "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$program/"
 cd "$program"
 cardo_wine Cardo.exe "$@"

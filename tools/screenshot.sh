@@ -14,7 +14,8 @@ cardo_wine_prepare
 cardo_screen :97 1024x768
 
 work=$(mktemp -d)
-cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$work/"
+cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/app/THELP.TXT" "$CARDO_WIN_BUILD/app/CARDHELP.html" \
+  "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$work/"
 (cd "$work" && cardo_wine Cardo.exe "$@" >/dev/null 2>&1 &)
 sleep "$wait_s"
 import -window root "$out"

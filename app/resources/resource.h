@@ -45,3 +45,26 @@
 #define IDD_EDITDLG 310
 #define IDC_TXTLINEDATA 311
 #define IDC_CMDCLOSE IDCANCEL
+
+// The topic viewer (frmSmplViewer).
+#define IDD_VIEWER 320
+#define IDR_VIEWERMENU 321
+#define IDC_TXTVALUE 322
+#define IDC_VIEWER_CLOSE IDCANCEL
+#define IDM_VIEWER_SAVE 1601  // mnuFileSub(1)
+#define IDM_VIEWER_CLOSE 1603  // mnuFileSub(3)
+#define IDM_VIEWER_COPY 1611  // mnuEditSub(1)
+
+// The version window (frmVersion).
+#define IDD_VERSION_WINDOW 330
+#define IDR_VERSIONMENU 331
+#define IDC_IMGBANNER 332
+#define IDC_LBLVERSION 333
+#define IDC_LBLURL 334
+#define IDC_LABEL2 335
+#define IDC_IMGDLL 336
+#define IDM_VERSION_OPEN 1621  // mnuRMnuSub(1)
+#define IDM_VERSION_COPY 1623  // mnuRMnuSub(3)
+#define IDB_BANNER 151
+#define IDB_LIBRARY 152
+#define IDC_HANDCURSOR 101

@@ -9,6 +9,8 @@
 
 #include "app/controls/twips.h"
 #include "app/editing/edit_dialog.h"
+#include "app/info/topic_file.h"
+#include "app/info/version_window.h"
 #include "app/platform/codec.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
@@ -30,7 +32,8 @@ constexpr int kDesignedHeight = 420;
 
 constexpr wchar_t kMakerSite[] = L"https://cardo.example/author/";
 constexpr wchar_t kLibrarySite[] = L"https://cardo.example/library/";
-constexpr wchar_t kHelpFile[] = L"CARDHELP.HLP";
+constexpr char16_t kHelpFile[] = u"CARDHELP.HLP";
+constexpr char16_t kUserGuide[] = u"CARDHELP.html";
 
 struct ToolButton {
   int position;  // also the button's command identifier
@@ -79,11 +82,6 @@ HFONT CreateUiFont() {
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void OpenWithShell(HWND owner, const wchar_t* target, const std::u16string& directory) {
-  ShellExecuteW(owner, L"open", target, nullptr,
-                reinterpret_cast<const wchar_t*>(directory.c_str()), SW_SHOWNORMAL);
-}
-
 }  // namespace
 
 frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), services_(services) {
@@ -123,6 +121,8 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
+  viewer_ = std::make_unique<frmSmplViewer>(instance_, services_.ui, services_.fs,
+                                            services_.store.appDirectory);
   Form_Resize();
 }
 
@@ -353,8 +353,6 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
   } else if (menu == GetSubMenu(bar, 2)) {
     // The tool windows and the preferences arrive with their own windows.
     for (const int index : {1, 3, 4, 5, 6, 9}) enable(IDM_VIEW_BASE + index, false);
-  } else if (menu == GetSubMenu(bar, 3)) {
-    enable(IDM_HELP_BASE + 5, false);
   } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_RMNU)) {
     for (const int index : {1, 3, 4, 6}) enable(IDM_RMNU_BASE + index, anySelected);
     enable(IDM_RMNU_BASE + 5, clipboardText);
@@ -516,7 +514,24 @@ void frmMain::mnuHistory_Click(int index) {
 }
 
 void frmMain::mnuHelpSub_Click(int index) {
-  if (index == 1) OpenWithShell(hwnd(), kHelpFile, services_.store.appDirectory);
+  const std::u16string& folder = services_.store.appDirectory;
+  if (index == 1) {
+    // The WinHelp file when there is one; else the user's guide, which any browser shows.
+    const std::u16string help =
+        IsExistingFile(services_.fs, folder + kHelpFile) ? kHelpFile : kUserGuide;
+    const std::u16string failure = services_.ui.OpenWithShell(folder + help, folder);
+    if (!failure.empty()) ShowError(services_.ui, failure);
+  } else if (index == 5) {
+    frmVersion(instance_, services_.ui, services_.store.appVersion, folder).ShowModal(hwnd());
+  }
+}
+
+void frmMain::ShowTopic(HWND owner, const std::u16string& key) {
+  if (!viewer_->IsOpen()) {
+    viewer_->Key = key;
+    viewer_->LoadFile = kTopicFileName;
+  }
+  viewer_->Show(owner ? owner : hwnd());
 }
 
 void frmMain::mnuHp_Click(int index) {
@@ -524,7 +539,10 @@ void frmMain::mnuHp_Click(int index) {
                           : index == 2 ? kMakerSite
                           : index == 4 ? kLibrarySite
                                        : nullptr;
-  if (target) OpenWithShell(hwnd(), target, services_.store.appDirectory);
+  if (target) {
+    services_.ui.OpenWithShell(reinterpret_cast<const char16_t*>(target),
+                               services_.store.appDirectory);
+  }
 }
 
 void frmMain::mToolBar_ButtonClick(int position) {

@@ -12,6 +12,7 @@
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/editing/search_window.h"
+#include "app/info/viewer_window.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/settings_file.h"
 #include "app/shell/list_document.h"
@@ -47,6 +48,9 @@ class frmMain final : public WindowSizeTwips {
   ListBoxUrlList& list() { return *list_; }
   // The find window; open while IsOpen() says so.
   frmSearch& SearchWindow() { return *search_; }
+  // The topic viewer: opens `key` of THELP.TXT owned by `owner`, or brings the open viewer up.
+  void ShowTopic(HWND owner, const std::u16string& key);
+  frmSmplViewer& Viewer() { return *viewer_; }
   bool closed() const { return !hwnd_; }
 
   // Enables the ReGet and Iria toolbar buttons when their paths are set.
@@ -119,6 +123,7 @@ class frmMain final : public WindowSizeTwips {
   // The last find, for find next, for the life of the program.
   SearchRecord SearchState;
   std::unique_ptr<frmSearch> search_;
+  std::unique_ptr<frmSmplViewer> viewer_;
 
   // Mouse state of the list: the drag origin and whether a drag of the focus line is on.
   POINT dragOrigin_{};

@@ -37,6 +37,13 @@ inline constexpr char16_t kIriaHeader[] = u"#Exported By Cardo Ver ";
 // The second line of TEMP.IRI, followed by the home page's address.
 inline constexpr char16_t kIriaNote[] = u"# Cardo で作成したリストです。ホームページ: ";
 
+// After "[" and the topic file's path.
+inline constexpr char16_t kTopicFileMissing[] = u"]が見つかりません。\r\nテキストを表示できませんでした。";
+inline constexpr char16_t kViewerSaveTitle[] = u"保存";
+inline constexpr char16_t kTextFilter[] = u"テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
+
+inline constexpr char16_t kLibraryTip[] = u"CARDOFNC.DLLのバージョンダイアログを表示します";
+
 inline constexpr char16_t kListFilter[] =
     u"リストファイル(*.lst)|*.lst|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
 inline constexpr char16_t kOpenTitle[] = u"開く";

@@ -55,6 +55,12 @@ class Ui {
   virtual void Beep() = 0;
   // Starts a program from a full command line, in a normal activated window; does not wait.
   virtual StartResult StartProgram(const std::u16string& commandLine) = 0;
+  // The shell's "open" on a file or web address, `directory` as the working folder (its final
+  // separator dropped), owned by `owner` (0: the main window). Empty on success, else the
+  // system's reason.
+  virtual std::u16string OpenWithShell(const std::u16string& target,
+                                       const std::u16string& directory,
+                                       std::uintptr_t owner = 0) = 0;
 };
 
 // The failure message every subsystem uses: title "エラー", warning icon, OK.

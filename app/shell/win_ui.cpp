@@ -1,6 +1,7 @@
 #include "app/shell/win_ui.h"
 
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <vector>
@@ -161,6 +162,22 @@ StartResult WinUi::StartProgram(const std::u16string& commandLine) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   return {process.dwProcessId, u""};
+}
+
+std::u16string WinUi::OpenWithShell(const std::u16string& target, const std::u16string& directory,
+                                    std::uintptr_t owner) {
+  std::u16string folder = directory;
+  if (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.hwnd = owner ? reinterpret_cast<HWND>(owner) : Owner();
+  info.lpVerb = L"open";
+  info.lpFile = reinterpret_cast<const wchar_t*>(target.c_str());
+  info.lpDirectory = reinterpret_cast<const wchar_t*>(folder.c_str());
+  info.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&info)) return {};
+  return SystemErrorText(GetLastError());
 }
 
 }  // namespace cardo

@@ -22,6 +22,8 @@ class WinUi final : public Ui {
   void SetClipboardText(std::u16string_view text) override;
   void Beep() override { MessageBeep(MB_OK); }
   StartResult StartProgram(const std::u16string& commandLine) override;
+  std::u16string OpenWithShell(const std::u16string& target, const std::u16string& directory,
+                               std::uintptr_t owner) override;
 
  private:
   std::optional<FileDialogResult> ShowFileDialog(const FileDialogOptions& options, bool save);

@@ -44,6 +44,13 @@ class ScriptedUi final : public Ui {
     return startResult;
   }
   std::vector<std::u16string> started;
+  std::u16string OpenWithShell(const std::u16string& target, const std::u16string&,
+                               std::uintptr_t) override {
+    opened.push_back(target);
+    return openError;
+  }
+  std::vector<std::u16string> opened;
+  std::u16string openError;
   StartResult startResult{4242, u""};
   int beeps = 0;
 };

@@ -9,6 +9,7 @@
 #include "app/controls/twips.h"
 #include "app/editing/messages.h"
 #include "app/resources/resource.h"
+#include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {
@@ -24,27 +25,6 @@ bool Visible(HWND dialog, int id) {
 void PressKey(HWND control, WPARAM key) {
   MSG msg{control, WM_KEYDOWN, key, 0, 0, {}};
   if (!RouteDialogMessage(msg)) DispatchMessageW(&msg);
-}
-
-// Runs `act` on this thread's dialog captioned `caption` once a modal loop shows it.
-std::function<void(HWND)> pendingAction;
-const wchar_t* pendingCaption = nullptr;
-UINT_PTR pendingTimer = 0;
-void CancelDialogAction() {
-  if (pendingTimer) KillTimer(nullptr, pendingTimer);
-  pendingTimer = 0;
-}
-void CALLBACK ActOnDialog(HWND, UINT, UINT_PTR, DWORD) {
-  HWND dialog = FindWindowW(L"#32770", pendingCaption);
-  if (!dialog) return;
-  CancelDialogAction();
-  pendingAction(dialog);
-}
-void WhenDialogOpens(const wchar_t* caption, std::function<void(HWND)> act) {
-  CancelDialogAction();
-  pendingCaption = caption;
-  pendingAction = std::move(act);
-  pendingTimer = SetTimer(nullptr, 0, 10, ActOnDialog);
 }
 
 class EditingWindowsTest : public testing::MainWindowTest {
@@ -151,7 +131,7 @@ TEST_F(EditingWindowsTest, OneLineEditWritesBackOnlyAChangedText) {
     window->list().ReplaceAll({u"a.zip", u"b.zip", longLine});
     window->shell().document.ClearModified();
     window->list().SetFocusIndex(1);
-    WhenDialogOpens(L"一行編集", [&](HWND dialog) {
+    testing::WhenDialogOpens(L"一行編集", [&](HWND dialog) {
       EXPECT_EQ(testing::WindowText(GetDlgItem(dialog, IDC_TXTLINEDATA)), u"b.zip");
       if (c.type) SetControlText(GetDlgItem(dialog, IDC_TXTLINEDATA), c.typed);
       PressKey(GetDlgItem(dialog, IDC_TXTLINEDATA), VK_RETURN);
@@ -164,7 +144,7 @@ TEST_F(EditingWindowsTest, OneLineEditWritesBackOnlyAChangedText) {
   // A line longer than an edit box's default limit comes back whole.
   window->shell().document.ClearModified();
   window->list().SetFocusIndex(2);
-  WhenDialogOpens(L"一行編集", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); });
+  testing::WhenDialogOpens(L"一行編集", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); });
   Command(IDM_RMNU_BASE + 1);
   EXPECT_EQ(window->list().Line(2), longLine);
   EXPECT_FALSE(window->shell().document.Modified());
@@ -173,7 +153,7 @@ TEST_F(EditingWindowsTest, OneLineEditWritesBackOnlyAChangedText) {
 TEST_F(EditingWindowsTest, OneLineEditKeepsItsHeightAndItsDesignedLayout) {
   window->list().ReplaceAll({u"a"});
   RECT before{}, after{}, client{}, text{}, button{};
-  WhenDialogOpens(L"一行編集", [&](HWND dialog) {
+  testing::WhenDialogOpens(L"一行編集", [&](HWND dialog) {
     GetWindowRect(dialog, &before);
     GetClientRect(dialog, &client);
     GetWindowRect(GetDlgItem(dialog, IDC_TXTLINEDATA), &text);
@@ -196,12 +176,12 @@ TEST_F(EditingWindowsTest, OneLineEditKeepsItsHeightAndItsDesignedLayout) {
 
   window->list().Clear();  // no focus line: the window does not open
   bool opened = false;
-  WhenDialogOpens(L"一行編集", [&](HWND dialog) {
+  testing::WhenDialogOpens(L"一行編集", [&](HWND dialog) {
     opened = true;
     SendMessageW(dialog, WM_CLOSE, 0, 0);
   });
   Command(IDM_RMNU_BASE + 1);
-  CancelDialogAction();
+  testing::CancelDialogAction();
   EXPECT_FALSE(opened);
 }
 

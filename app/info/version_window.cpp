@@ -1,0 +1,198 @@
+#include "app/info/version_window.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/platform/win_check.h"
+#include "app/resources/resource.h"
+#include "app/shell/messages.h"
+#include "fnc/home_page.h"
+
+namespace cardo {
+namespace {
+
+constexpr COLORREF kLinkColor = RGB(30, 73, 121);
+constexpr COLORREF kPressedColor = RGB(166, 45, 90);
+constexpr UINT_PTR kLinkSubclass = 1;
+
+std::u16string HomePage() {
+  return std::u16string(reinterpret_cast<const char16_t*>(kHomePageW));
+}
+
+}  // namespace
+
+void frmVersion::ShowModal(HWND owner) {
+  RunModal(instance_, IDD_VERSION_WINDOW, owner);
+}
+
+INT_PTR frmVersion::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Form_Load();
+      return TRUE;
+    case WM_MOUSEMOVE:
+      // Over the background (and over Label2, which lets the mouse through): no underline.
+      SetUnderline(false);
+      return TRUE;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == Item(IDC_LBLURL)) {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, linkColor_);
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      return FALSE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL:
+          Close(IDOK);
+          return TRUE;
+        case IDC_IMGDLL:
+          if (HIWORD(wParam) == STN_CLICKED) imgDLL_Click();
+          return TRUE;
+        case IDM_VERSION_OPEN:
+          mnuRMnuSub_Click(1);
+          return TRUE;
+        case IDM_VERSION_COPY:
+          mnuRMnuSub_Click(3);
+          return TRUE;
+        default:
+          return FALSE;
+      }
+    case WM_DESTROY:
+      RemoveWindowSubclass(Item(IDC_LBLURL), LinkProc, kLinkSubclass);
+      if (tips_) DestroyWindow(tips_);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+void frmVersion::Form_Load() {
+  SendMessageW(Item(IDC_IMGBANNER), STM_SETIMAGE, IMAGE_BITMAP,
+               reinterpret_cast<LPARAM>(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BANNER),
+                                                   IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  SendMessageW(Item(IDC_IMGDLL), STM_SETIMAGE, IMAGE_BITMAP,
+               reinterpret_cast<LPARAM>(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LIBRARY),
+                                                   IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  SetControlText(Item(IDC_LBLVERSION), u"Ver " + appVersion_);
+  SetControlText(Item(IDC_LBLURL), HomePage());
+  hand_ = LoadCursorW(instance_, MAKEINTRESOURCEW(IDC_HANDCURSOR));
+  SetWindowSubclass(Item(IDC_LBLURL), LinkProc, kLinkSubclass, reinterpret_cast<DWORD_PTR>(this));
+
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)), sizeof font, &font);
+  font.lfUnderline = TRUE;
+  underlineFont_.reset(CreateFontIndirectW(&font));
+
+  tips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance_,
+                          nullptr);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_IMGDLL));
+  tool.lpszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(msg::kLibraryTip));
+  SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void frmVersion::SetUnderline(bool on) {
+  if (underlined_ == on) return;
+  underlined_ = on;
+  HFONT font = on ? static_cast<HFONT>(underlineFont_.get())
+                  : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+  SendMessageW(Item(IDC_LBLURL), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void frmVersion::SetLinkColor(COLORREF color) {
+  linkColor_ = color;
+  InvalidateRect(Item(IDC_LBLURL), nullptr, TRUE);
+}
+
+LRESULT CALLBACK frmVersion::LinkProc(HWND link, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR, DWORD_PTR data) noexcept {
+  try {
+    return reinterpret_cast<frmVersion*>(data)->OnLinkMessage(link, message, wParam, lParam);
+  } catch (...) {
+    return DefSubclassProc(link, message, wParam, lParam);
+  }
+}
+
+LRESULT frmVersion::OnLinkMessage(HWND link, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCHITTEST:
+      return HTCLIENT;  // the label takes the mouse itself
+    case WM_SETCURSOR:
+      if (hand_) {
+        SetCursor(hand_);
+        return TRUE;
+      }
+      break;
+    case WM_MOUSEMOVE:
+      SetUnderline(true);
+      return 0;
+    case WM_LBUTTONDOWN:
+      SetLinkColor(kPressedColor);
+      armed_ = true;
+      SetCapture(link);  // the release comes here wherever the pointer is
+      return 0;
+    case WM_LBUTTONUP: {
+      if (GetCapture() == link) ReleaseCapture();
+      SetLinkColor(kLinkColor);
+      RECT r{};
+      GetClientRect(link, &r);
+      const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      if (PtInRect(&r, at)) lblUrl_Click();
+      return 0;
+    }
+    case WM_RBUTTONDOWN: {
+      UniqueMenu menu(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_VERSIONMENU)));
+      HMENU popup = GetSubMenu(menu.get(), 0);
+      SetMenuDefaultItem(popup, IDM_VERSION_OPEN, FALSE);
+      POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      ClientToScreen(link, &at);
+      TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd(), nullptr);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return DefSubclassProc(link, message, wParam, lParam);
+}
+
+void frmVersion::lblUrl_Click() {
+  if (!armed_) return;
+  armed_ = false;
+  ui_.OpenWithShell(HomePage(), appDirectory_, reinterpret_cast<std::uintptr_t>(hwnd()));
+}
+
+void frmVersion::mnuRMnuSub_Click(int index) {
+  if (index == 1) {
+    ui_.OpenWithShell(HomePage(), appDirectory_, reinterpret_cast<std::uintptr_t>(hwnd()));
+  } else if (index == 3) {
+    ui_.SetClipboardText(HomePage());
+  }
+}
+
+void frmVersion::imgDLL_Click() {
+  ui_.Beep();
+  using ShowVerDialogFn = LONG(WINAPI*)(HWND);
+  // Bound by name at the call, so a missing library costs only this message.
+  HMODULE library = LoadLibraryW(L"CARDOFNC.DLL");
+  if (!library) {
+    ShowError(ui_, SystemErrorText(GetLastError()));
+    return;
+  }
+  const auto show = reinterpret_cast<ShowVerDialogFn>(
+      reinterpret_cast<void*>(GetProcAddress(library, "ShowVerDialog")));
+  if (!show) {
+    ShowError(ui_, SystemErrorText(GetLastError()));
+  } else {
+    show(hwnd());
+  }
+  FreeLibrary(library);
+}
+
+}  // namespace cardo
