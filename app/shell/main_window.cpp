@@ -152,6 +152,11 @@ void frmMain::CreateChildren() {
   ReleaseDC(list, dc);
   SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LONG>(metrics.tmHeight, 1));
   SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  // The list box holds no strings, but it answers LB_GETTEXT from the lines (ListProc). The
+  // style says so to other processes, so screen readers and automation, whose requests the
+  // system sizes by this style, read every line; the list box itself keeps the style it was
+  // created with.
+  SetWindowLongPtrW(list, GWL_STYLE, GetWindowLongPtrW(list, GWL_STYLE) | LBS_HASSTRINGS);
   // Text and files arrive through OLE; without it the shell's plain file drops still do.
   const auto accepted = [](const DropData& data, DWORD) {
     return data.text || !data.files.empty() ? DWORD{DROPEFFECT_COPY} : DWORD{DROPEFFECT_NONE};
@@ -279,6 +284,18 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
   const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   switch (message) {
+    case LB_GETTEXTLEN:
+    case LB_GETTEXT: {
+      if (!list_) break;
+      const auto& lines = list_->LineRefs();
+      if (wParam >= lines.size()) return LB_ERR;
+      const std::u16string& line = lines[wParam];
+      if (message == LB_GETTEXT && lParam) {
+        std::copy(line.begin(), line.end(), reinterpret_cast<char16_t*>(lParam));
+        reinterpret_cast<char16_t*>(lParam)[line.size()] = u'\0';
+      }
+      return static_cast<LRESULT>(line.size());
+    }
     case WM_KEYDOWN:
       if (lstMainList_KeyDown(wParam)) return 0;
       break;

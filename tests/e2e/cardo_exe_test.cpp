@@ -339,5 +339,27 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
   EXPECT_TRUE(cardo.WaitForExit());
 }
 
+TEST_F(CardoExe, OtherProgramsReadTheLinesOfTheList) {
+  const std::u16string japanese = testing::U("http://例え.jp/画像.zip");
+  dir.Write(u"a.lst", WideToAnsi(u"http://x/1\r\n" + japanese + u"\r\n\r\n"));
+  RunningCardo cardo(dir, u"\"" + dir.File(u"a.lst") + u"\"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  HWND list = FindWindowExW(main, nullptr, L"ListBox", nullptr);
+  ASSERT_NE(list, nullptr);
+  ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
+  const std::u16string expected[] = {u"http://x/1", japanese, u""};
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(SendMessageW(list, LB_GETTEXTLEN, i, 0), static_cast<LRESULT>(expected[i].size()));
+    wchar_t text[256] = {};
+    EXPECT_EQ(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text)),
+              static_cast<LRESULT>(expected[i].size()));
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(text)), expected[i]) << i;
+  }
+  EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, 3, 0), LB_ERR);
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(cardo.WaitForExit());
+}
+
 }  // namespace
 }  // namespace cardo
