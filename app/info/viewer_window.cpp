@@ -22,7 +22,10 @@ INT_PTR frmSmplViewer::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       Form_Load();
-      return TRUE;
+      // The focus goes to the text with the caret at its start, not with all of it selected.
+      SetFocus(Item(IDC_TXTVALUE));
+      SendMessageW(Item(IDC_TXTVALUE), EM_SETSEL, 0, 0);
+      return FALSE;
     case WM_SIZE:
       Form_Resize();
       return TRUE;
