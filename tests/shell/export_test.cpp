@@ -66,6 +66,7 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
     ASSERT_EQ(f.ui.messages.size(), c.message.empty() ? 0u : 1u) << c.message.size();
     if (!c.message.empty()) EXPECT_EQ(f.ui.messages[0].text, c.message);
     EXPECT_EQ(dir.Read(u"TEMP.LST") != "<missing>", c.written);
+    EXPECT_EQ(f.ui.started.empty(), !c.written);  // nothing starts without its file
     if (c.written) {
       EXPECT_EQ(dir.Read(u"TEMP.LST"), WideToAnsi(ExportText(Manager::ReGet, c.lines, u"")));
       EXPECT_EQ(f.ui.started, Lines{ManagerCommandLine(manager, dir.File(u"TEMP.LST"))});

@@ -194,6 +194,10 @@ TEST_F(MainWindowTest, ExportButtonsFollowTheManagerPaths) {
   window->SetPrefarence();
   EXPECT_TRUE(SendMessageW(bar, TB_ISBUTTONENABLED, 13, 0));
   EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 14, 0));
+  HMENU file = GetSubMenu(GetMenu(window->hwnd()), 0);
+  SendMessageW(window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  EXPECT_TRUE(MenuEnabled(file, IDM_EXPORT_REGET));
+  EXPECT_FALSE(MenuEnabled(file, IDM_EXPORT_IRIA));
 }
 
 TEST_F(MainWindowTest, ClosingAsksAndSavesSettings) {
