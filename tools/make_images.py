@@ -179,7 +179,6 @@ def hand_cursor():
 
 
 def drag_cursor():
-    size = 32
     arrow = [
         "k...........", "kk..........", "kwk.........", "kwwk........", "kwwwk.......",
         "kwwwwk......", "kwwwwwk.....", "kwwwwwwk....", "kwwwwwwwk...", "kwwwwkkkkk..",
@@ -188,29 +187,11 @@ def drag_cursor():
     ]
     box = ["kkkkkkkkkk", "kwwwwwwwwk", "kwkkkkkkwk", "kwwwwwwwwk", "kwkkkkkwwk",
            "kwwwwwwwwk", "kkkkkkkkkk"]
-    grid = [["." for _ in range(size)] for _ in range(size)]
-    for y, row in enumerate(arrow):
-        for x, ch in enumerate(row):
-            grid[y][x] = ch
+    grid = grid_of(arrow)
     for y, row in enumerate(box):
         for x, ch in enumerate(row):
             grid[17 + y][8 + x] = ch
-    # Monochrome cursor: AND mask 0 where drawn; XOR 1 for white, 0 for black.
-    xor_rows, and_rows = [], []
-    for y in range(size - 1, -1, -1):
-        xbits = abits = 0
-        for x in range(size):
-            ch = grid[y][x]
-            xbits = (xbits << 1) | (1 if ch == "w" else 0)
-            abits = (abits << 1) | (1 if ch == "." else 0)
-        xor_rows.append(struct.pack(">I", xbits))
-        and_rows.append(struct.pack(">I", abits))
-    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 1, 0, 0, 0, 0, 2, 0)
-    palette = bytes((0, 0, 0, 0, 255, 255, 255, 0))
-    image = info + palette + b"".join(xor_rows) + b"".join(and_rows)
-    header = struct.pack("<HHH", 0, 2, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 2, 0, 0, 0, len(image), 6 + 16)
-    return header + entry + image
+    return cursor(grid, 0, 0)
 
 
 def main():

@@ -16,7 +16,16 @@ class FileSystem {
 
   virtual PathKind Probe(const std::u16string& path) = 0;
   // The whole file, or nothing when it cannot be opened or read.
-  virtual std::optional<std::string> ReadAll(const std::u16string& path) = 0;
+  std::optional<std::string> ReadAll(const std::u16string& path) {
+    std::string out;
+    if (!ReadChunks(path, [&out](std::string_view chunk) {
+          out.append(chunk);
+          return true;
+        })) {
+      return std::nullopt;
+    }
+    return out;
+  }
   // Hands the file to `sink` piece by piece, in order, so that a file of any size can be read
   // in bounded memory; `sink` returns false to stop early. False when the file cannot be
   // opened or a read fails.

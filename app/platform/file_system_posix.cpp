@@ -53,17 +53,6 @@ class PosixFileSystem final : public FileSystem {
     return PathKind::File;
   }
 
-  std::optional<std::string> ReadAll(const std::u16string& path) override {
-    std::string out;
-    if (!ReadChunks(path, [&out](std::string_view chunk) {
-          out.append(chunk);
-          return true;
-        })) {
-      return std::nullopt;
-    }
-    return out;
-  }
-
   bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override {
     Fd fd(::open(Utf16ToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return Failed();

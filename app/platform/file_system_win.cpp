@@ -42,17 +42,6 @@ class WinFileSystem final : public FileSystem {
     return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Folder : PathKind::File;
   }
 
-  std::optional<std::string> ReadAll(const std::u16string& path) override {
-    std::string out;
-    if (!ReadChunks(path, [&out](std::string_view chunk) {
-          out.append(chunk);
-          return true;
-        })) {
-      return std::nullopt;
-    }
-    return out;
-  }
-
   bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override {
     UniqueFile file(CreateFileW(W(Extended(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -118,6 +118,16 @@ std::string CutBytes(std::string_view value, std::size_t limit) {
   return std::string(value.substr(0, i));
 }
 
+// The file's sections before a write: none yet for a missing file; nothing when it cannot be
+// read (a write must not replace what it could not see).
+std::optional<std::vector<Section>> LoadForWrite(const std::u16string& file) {
+  auto& fs = SystemFileSystem();
+  if (fs.Probe(file) != PathKind::File) return std::vector<Section>(1);
+  auto text = fs.ReadAll(file);
+  if (!text) return std::nullopt;
+  return Parse(*text);
+}
+
 class PosixProfile final : public ProfileStore {
  public:
   std::string Read(std::string_view section, std::string_view key, std::size_t bufferSize,
@@ -169,13 +179,9 @@ class PosixProfile final : public ProfileStore {
 
   bool WriteSection(std::string_view section, const Entries& entries,
                     const std::u16string& file) override {
-    auto& fs = SystemFileSystem();
-    std::vector<Section> sections(1);
-    if (fs.Probe(file) == PathKind::File) {
-      auto text = fs.ReadAll(file);
-      if (!text) return false;
-      sections = Parse(*text);
-    }
+    auto loaded = LoadForWrite(file);
+    if (!loaded) return false;
+    auto& sections = *loaded;
     const std::string_view sectionName = Trim(section);
     Section* s = FindSection(sections, sectionName);
     if (!s) {
@@ -188,18 +194,14 @@ class PosixProfile final : public ProfileStore {
       while (!v.empty() && IsBlank(v.front())) v.remove_prefix(1);
       s->entries.push_back({std::string(Trim(key)), std::string(v)});
     }
-    return fs.WriteAll(file, Serialize(sections));
+    return SystemFileSystem().WriteAll(file, Serialize(sections));
   }
 
   bool Write(std::string_view section, std::string_view key, std::string_view value,
              const std::u16string& file) override {
-    auto& fs = SystemFileSystem();
-    std::vector<Section> sections(1);
-    if (fs.Probe(file) == PathKind::File) {
-      auto text = fs.ReadAll(file);
-      if (!text) return false;
-      sections = Parse(*text);
-    }
+    auto loaded = LoadForWrite(file);
+    if (!loaded) return false;
+    auto& sections = *loaded;
     const std::string_view sectionName = Trim(section);
     const std::string_view keyName = Trim(key);
     while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
@@ -215,7 +217,7 @@ class PosixProfile final : public ProfileStore {
       e = &s->entries.back();
     }
     e->value = std::string(value);
-    return fs.WriteAll(file, Serialize(sections));
+    return SystemFileSystem().WriteAll(file, Serialize(sections));
   }
 };
 

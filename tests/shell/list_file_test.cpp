@@ -125,7 +125,6 @@ class GeneratedFileSystem final : public FileSystem {
     }
     return true;
   }
-  std::optional<std::string> ReadAll(const std::u16string&) override { return std::nullopt; }
   bool WriteAll(const std::u16string&, std::string_view) override { return false; }
   bool ReplaceAll(const std::u16string&, std::string_view) override { return false; }
   bool Copy(const std::u16string&, const std::u16string&) override { return false; }

@@ -40,11 +40,6 @@ std::optional<FileDialogResult> ScriptedUi::ShowSaveDialog(const FileDialogOptio
   return result;
 }
 
-std::optional<std::string> FlakyFileSystem::ReadAll(const std::u16string& path) {
-  if (failReads) return std::nullopt;
-  return sys().ReadAll(path);
-}
-
 bool FlakyFileSystem::ReadChunks(const std::u16string& path, const ChunkSink& sink) {
   return !failReads && sys().ReadChunks(path, sink);
 }

@@ -65,7 +65,6 @@ class FlakyFileSystem final : public FileSystem {
   int writes = 0;
 
   PathKind Probe(const std::u16string& path) override { return sys().Probe(path); }
-  std::optional<std::string> ReadAll(const std::u16string& path) override;
   bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override;
   bool WriteAll(const std::u16string& path, std::string_view bytes) override;
   bool ReplaceAll(const std::u16string& path, std::string_view bytes) override;
