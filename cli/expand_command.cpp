@@ -66,10 +66,13 @@ int RunExpand(const std::vector<std::string>& lines, bool fromStdin, std::FILE* 
   BlockWriter writer(out);
   int status = 0;
   auto expandOne = [&](std::string_view line) {
+    if (line.empty()) return;  // blank pieces are skipped, as the expansion window skips them
     const auto expansion = fnc::Expansion::Parse(line, isLead);
     if (!expansion) {
       const auto code = fnc::CheckPattern(line, isLead);
+      // Everything produced so far goes out first, so a shared stream keeps the order.
       writer.Flush();
+      std::fflush(out);
       std::fprintf(err, "%.*s - %s (%d)\n", static_cast<int>(line.size()), line.data(),
                    PatternMessage(code), static_cast<int>(code));
       status = 1;
@@ -79,14 +82,20 @@ int RunExpand(const std::vector<std::string>& lines, bool fromStdin, std::FILE* 
   };
 
   if (fromStdin) {
+    // Read as bytes: a NUL is part of its line, not its end.
     std::string line;
-    char chunk[65536];
-    while (std::fgets(chunk, sizeof chunk, in)) {
-      line += chunk;
-      if (line.empty() || line.back() != '\n') continue;
-      expandOne(Chomp(line));
-      line.clear();
-      if (writer.failed()) break;
+    std::string chunk(65536, '\0');
+    std::size_t got = 0;
+    while (!writer.failed() && (got = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {
+      std::string_view rest(chunk.data(), got);
+      for (std::size_t end;
+           (end = rest.find('\n')) != std::string_view::npos && !writer.failed();) {
+        line.append(rest.substr(0, end + 1));
+        expandOne(Chomp(line));
+        line.clear();
+        rest.remove_prefix(end + 1);
+      }
+      line.append(rest);
     }
     if (!line.empty()) expandOne(Chomp(line));
   } else {

@@ -35,6 +35,18 @@ TEST(ExpandCommand, StreamsLinesAndReportsFailures) {
   for (std::FILE* f : {in, out, err, out2, err2}) std::fclose(f);
 }
 
+TEST(ExpandCommand, NulBytesEmptyLinesAndTheOrderOfASharedStream) {
+  std::FILE* in = std::tmpfile();
+  std::FILE* both = std::tmpfile();
+  const std::string input("a\0b[1-2]\n\nzz\r\n\r\nc[1-2]\n", 23);
+  std::fwrite(input.data(), 1, input.size(), in);
+  std::rewind(in);
+  EXPECT_EQ(RunExpand({}, true, in, both, both, fnc::NoLeadBytes), 1);
+  EXPECT_EQ(Contents(both),
+            std::string("a\0b1\na\0b2\n", 10) + "zz - 文字列内に[が見つかりません。 (1)\nc1\nc2\n");
+  for (std::FILE* f : {in, both}) std::fclose(f);
+}
+
 TEST(ExpandCommand, MessagesForEveryCode) {
   EXPECT_STREQ(PatternMessage(fnc::kNoCloseBracket), "文字列内の[以降に]が見つかりません。");
   EXPECT_STREQ(PatternMessage(fnc::kNoSeparator), "文字列の[]内に「-」が見つかりません。");
