@@ -7,6 +7,7 @@
 #include "cli/expand_command.h"
 #include "cli/extract_command.h"
 #include "cli/fetch_command.h"
+#include "cli/generate_command.h"
 
 namespace {
 
@@ -21,7 +22,9 @@ void Usage(std::FILE* to) {
                "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
                "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
                "         [--input-encoding cp932|utf-8] FILE\n"
-               "  Prints every URL of FILE that the filter lets through, one per line.\n");
+               "  Prints every URL of FILE that the filter lets through, one per line.\n"
+               "usage: cardo-cli generate [options] BASE   (cardo-cli generate --help)\n"
+               "  Prints the regular list generator's numbered or WinRAR volume names.\n");
 }
 
 }  // namespace
@@ -45,6 +48,15 @@ int main(int argc, char** argv) {
   }
   if (command == "extract") {
     return cardo::cli::RunExtract(std::vector<std::string>(argv + 2, argv + argc), stdout, stderr);
+  }
+  if (command == "generate") {
+#ifdef _WIN32
+    constexpr bool kAnsi = true;  // Windows passes arguments in the ANSI code page
+#else
+    constexpr bool kAnsi = false;
+#endif
+    return cardo::cli::RunGenerate(std::vector<std::string>(argv + 2, argv + argc), stdout, stderr,
+                                   kAnsi);
   }
   if (command == "fetch") {
     if (argc != 4) {
