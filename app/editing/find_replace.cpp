@@ -118,7 +118,7 @@ int ReplaceInList(ShellContext& shell, std::u16string_view word, std::u16string_
   std::size_t total = 0;
   std::u16string replaced;
   const auto& lines = list.LineRefs();
-  for (std::size_t i = 0; i < lines.size() && total <= kMaxReplacedListUnits; ++i) {
+  for (std::size_t i = 0; i < lines.size() && total <= kMaxListUnits; ++i) {
     if (ReplaceOccurrences(lines[i], matcher, replacement, replaced)) {
       total += replaced.size();
       changed.emplace_back(static_cast<int>(i), std::move(replaced));
@@ -126,7 +126,7 @@ int ReplaceInList(ShellContext& shell, std::u16string_view word, std::u16string_
       total += lines[i].size();
     }
   }
-  if (total > kMaxReplacedListUnits) {
+  if (total > kMaxListUnits) {
     changed = {};
     ShowError(shell.ui, msg::kReplaceTooLarge);
     return -1;

@@ -54,13 +54,9 @@ enum class FindOutcome { Hit, End, NoSearchYet };
 FindOutcome FindInList(ShellContext& shell, SearchRecord& state, std::u16string_view word,
                        int startLine, bool caseSensitive, bool newSearch);
 
-// The most code units the list may hold after a replace; a replace that would go past it
-// changes nothing and says so. A full list of URLs holds a few million.
-inline constexpr std::size_t kMaxReplacedListUnits = std::size_t{32} << 20;
-
 // Replaces the word in every line and reports "終了しました。" with the number of changed lines,
 // which it returns; the list is redrawn once. Returns -1, with the list untouched, when the
-// result would be larger than kMaxReplacedListUnits.
+// result would be larger than kMaxListUnits.
 int ReplaceInList(ShellContext& shell, std::u16string_view word, std::u16string_view replacement,
                   bool caseSensitive);
 

@@ -2,6 +2,7 @@
 // The URL list: the one document of the program. The main window's list box implements it;
 // an in-memory implementation serves tests and tools. Every producer of lines is written
 // against this interface.
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,9 @@ namespace cardo {
 
 // Positions and counts are 16-bit signed in the list control, so it holds at most this many.
 inline constexpr int kMaxListLines = 32767;
+// The most code units all lines together may hold (64 MB), so that no command can exhaust a
+// 32-bit program's memory; a full list of URLs holds a few million.
+inline constexpr std::size_t kMaxListUnits = std::size_t{32} << 20;
 
 class UrlList {
  public:

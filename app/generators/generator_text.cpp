@@ -1,0 +1,97 @@
+#include "app/generators/generator_text.h"
+
+#include "app/platform/codec.h"
+#include "app/platform/text.h"
+#include "app/shell/list_file.h"
+
+namespace cardo {
+
+void UpdateUrlHistory(std::vector<std::u16string>& history, const std::u16string& text,
+                      int listMax) {
+  bool found = false;
+  for (std::size_t i = 0; i < history.size(); ++i) {
+    if (history[i] != text) continue;
+    found = true;
+    for (std::size_t k = i; k >= 1; --k) history[k] = history[k - 1];
+  }
+  if (!found && !history.empty()) {
+    const int count = static_cast<int>(history.size());
+    const int last = count < listMax ? count : listMax;  // the entry that is written over
+    if (last >= 1) {
+      if (last >= count) history.emplace_back();
+      for (int k = last; k >= 1; --k) history[k] = history[k - 1];
+    }
+  }
+  if (history.empty()) {
+    history.push_back(text);
+  } else {
+    history[0] = text;
+  }
+}
+
+bool KeyStopsCompletion(unsigned key) {
+  return key == 8 || key == 35 || key == 36 || (key >= 37 && key <= 40) || key == 45 || key == 46;
+}
+
+std::vector<std::u16string_view> SpreadSourceLines(std::u16string_view text) {
+  std::vector<std::u16string_view> lines;
+  if (text.empty()) return lines;
+  for (const auto line : SplitAt(text, u"\r\n")) {
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+std::u16string SpreadFailureText(std::u16string_view line, long code) {
+  const char16_t* message = u"[]内の構文が不正です。";
+  if (code == 1) message = u"文字列内に[が見つかりません。";
+  if (code == 2) message = u"文字列内の[以降に]が見つかりません。";
+  if (code == 3) message = u"文字列の[]内に「-」が見つかりません。";
+  return std::u16string(line) + u" - " + message;
+}
+
+void AddSpreadResult(PendingLines& pending, std::string_view result) {
+  std::size_t start = 0;
+  while (start <= result.size() && !pending.Full()) {
+    // Shift-JIS trail bytes are never CR or LF, so the text can be cut on bytes.
+    std::size_t end = result.find("\r\n", start);
+    if (end == std::string_view::npos) end = result.size();
+    const std::string_view piece = result.substr(start, end - start);
+    if (piece.find_first_not_of(' ') != std::string_view::npos) pending.Add(AnsiToWide(piece));
+    start = end + 2;
+  }
+}
+
+std::u16string FreeInputFileText(FileSystem& fs, const std::u16string& path, std::u16string& text) {
+  switch (fs.Probe(path)) {
+    case PathKind::Folder:
+      return u"フォルダーはテキストとして読み込めません。";
+    case PathKind::Missing:
+      return u"ファイルが見つかりません。";
+    case PathKind::File:
+      break;
+  }
+  std::string bytes;
+  bool tooLarge = false;
+  const bool read = fs.ReadChunks(path, [&](std::string_view chunk) {
+    tooLarge = bytes.size() + chunk.size() > kMaxFreeInputFileBytes;
+    if (!tooLarge) bytes.append(chunk);
+    return !tooLarge;
+  });
+  if (tooLarge) {
+    text = u"[ERR-MSG] ファイルサイズが大きすぎます : " + path + u"\r\n";
+    return {};
+  }
+  if (!read) {
+    const std::u16string reason = fs.LastErrorText();
+    return reason.empty() ? u"ファイルを読み込めませんでした。" : reason;
+  }
+  text = BuildListText(SplitListText(AnsiToWide(bytes)));
+  return {};
+}
+
+bool AcceptsUrlDrop(std::u16string_view text) {
+  return text.starts_with(u"http://") || text.starts_with(u"ftp://");
+}
+
+}  // namespace cardo

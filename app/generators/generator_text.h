@@ -1,0 +1,47 @@
+#pragma once
+// What the generator windows decide without a window: the URL history of the regular list
+// generator, the keys that stop its completion, the expansion window's source lines, result
+// pieces and messages, the free input's text of a dropped file, and the drop dialog's rule
+// for URL text.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/platform/file_system.h"
+#include "app/shell/pending_lines.h"
+
+namespace cardo {
+
+// Puts `text` at the top of the history: an equal entry (exact comparison) moves up instead
+// of being added twice; otherwise the others move down, and a full history (listMax + 1
+// entries) loses its entry at index listMax. Entries past index listMax (a bound lowered
+// since) stay as they are.
+void UpdateUrlHistory(std::vector<std::u16string>& history, const std::u16string& text,
+                      int listMax);
+
+// Backspace, End, Home, the arrows, Insert and Delete: keys after which the URL box does not
+// complete what was typed, so a completed tail can be deleted.
+bool KeyStopsCompletion(unsigned key);
+
+// The lines of the expansion window's source text, one pattern each: cut at CR LF, exactly
+// empty lines left out.
+std::vector<std::u16string_view> SpreadSourceLines(std::u16string_view text);
+// "line - message" for the library's result codes 1-4 and 9.
+std::u16string SpreadFailureText(std::u16string_view line, long code);
+// Offers the pieces of an expansion result (system code page, cut at CR LF) that are not
+// blank, untrimmed, until `pending` is full; only the pieces offered are converted, so a huge
+// result costs no more than what fits in the list.
+void AddSpreadResult(PendingLines& pending, std::string_view result);
+
+// A dropped file is read into the free input only when it has at most this many bytes.
+inline constexpr std::size_t kMaxFreeInputFileBytes = 59999;
+// The text a dropped file gives the free input: each line (ended by CR LF, CR or LF) followed
+// by CR LF; for a file over the size limit the one line "[ERR-MSG] ファイルサイズが大きすぎます : "
+// + path + CR LF. When the file cannot be read, `text` is untouched and the reason returned;
+// empty on success.
+std::u16string FreeInputFileText(FileSystem& fs, const std::u16string& path, std::u16string& text);
+
+// The drop dialog's URL panel takes text that starts with "http://" or "ftp://", exactly.
+bool AcceptsUrlDrop(std::u16string_view text);
+
+}  // namespace cardo

@@ -1,0 +1,140 @@
+#include "app/generators/generator_text.h"
+
+#include <gtest/gtest.h>
+
+#include "app/shell/messages.h"
+#include "tests/shell/shell_fixture.h"
+
+namespace cardo {
+namespace {
+
+using Lines = std::vector<std::u16string>;
+using testing::Ansi;
+using testing::U;
+
+TEST(GeneratorText, UrlHistory) {
+  const struct {
+    Lines before;
+    const char16_t* text;
+    int listMax;
+    Lines after;
+  } cases[] = {
+      {{}, u"a", 10, {u"a"}},
+      {{u"b", u"c"}, u"a", 10, {u"a", u"b", u"c"}},
+      {{u"b", u"a", u"c"}, u"a", 10, {u"a", u"b", u"c"}},             // moves up, not added twice
+      {{u"b", u"c", u"d"}, u"a", 2, {u"a", u"b", u"c"}},              // full: listMax + 1 entries
+      {{u"b", u"c"}, u"a", 2, {u"a", u"b", u"c"}},                    // reaches listMax + 1
+      {{u"b", u"c", u"d", u"e"}, u"a", 1, {u"a", u"b", u"d", u"e"}},  // past listMax: kept
+      {{u"b"}, u"a", 0, {u"a"}},
+      {{u"b"}, u"a", -5, {u"a"}},
+      {{u"A"}, u"a", 10, {u"a", u"A"}},  // exact comparison
+      {{}, u"", 10, {u""}},
+  };
+  for (const auto& c : cases) {
+    Lines history = c.before;
+    UpdateUrlHistory(history, c.text, c.listMax);
+    EXPECT_EQ(history, c.after) << c.listMax;
+  }
+  Lines hundredOne;  // a hand-edited file with ListMax 10 keeps its tail
+  for (int i = 0; i < 101; ++i) hundredOne.push_back(u"u" + std::u16string(1, u'0' + i % 10));
+  UpdateUrlHistory(hundredOne, u"new", 10);
+  EXPECT_EQ(hundredOne.size(), 101u);
+  EXPECT_EQ(hundredOne[0], u"new");
+}
+
+TEST(GeneratorText, CompletionKeysAndDropRules) {
+  for (unsigned key : {8u, 35u, 36u, 37u, 40u, 45u, 46u}) EXPECT_TRUE(KeyStopsCompletion(key));
+  for (unsigned key : {65u, 34u, 41u, 47u, 16u}) EXPECT_FALSE(KeyStopsCompletion(key));
+  EXPECT_TRUE(AcceptsUrlDrop(u"http://a\r\nb"));
+  EXPECT_TRUE(AcceptsUrlDrop(u"ftp://a"));
+  for (const char16_t* text : {u"HTTP://a", u" http://a", u"https://a", u"", u"ftp:/"}) {
+    EXPECT_FALSE(AcceptsUrlDrop(text));
+  }
+}
+
+TEST(GeneratorText, SpreadSourceLinesResultsAndMessages) {
+  EXPECT_EQ(SpreadSourceLines(u""), std::vector<std::u16string_view>{});
+  EXPECT_EQ(SpreadSourceLines(u"a\r\n\r\n  \r\nb\r\n"),
+            (std::vector<std::u16string_view>{u"a", u"  ", u"b"}));
+  EXPECT_EQ(SpreadFailureText(u"x", 1), u"x - 文字列内に[が見つかりません。");
+  EXPECT_EQ(SpreadFailureText(u"x", 2), u"x - 文字列内の[以降に]が見つかりません。");
+  EXPECT_EQ(SpreadFailureText(u"x", 3), u"x - 文字列の[]内に「-」が見つかりません。");
+  EXPECT_EQ(SpreadFailureText(u"x", 4), u"x - []内の構文が不正です。");
+  EXPECT_EQ(SpreadFailureText(u"x", 9), u"x - []内の構文が不正です。");
+
+  testing::ShellFixture f;
+  PendingLines pending(f.list);
+  AddSpreadResult(pending, Ansi("a1\r\n   \r\n b2 \r\n\r\n日本3\r\n"));
+  EXPECT_EQ(pending.Commit(f.shell), 3);
+  EXPECT_EQ(f.Lines(), (Lines{u"a1", u" b2 ", U("日本3")}));
+  EXPECT_EQ(f.title, u"Cardo - [無題*]");
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(GeneratorText, PendingLinesStopAtTheLimitsAndSayItOnce) {
+  testing::ShellFixture f;
+  f.SetLines({u"old"});
+  std::string result;
+  for (int i = 0; i < 40000; ++i) result += "http://h/" + std::to_string(i) + ".jpg\r\n";
+  PendingLines pending(f.list);
+  AddSpreadResult(pending, result);
+  EXPECT_EQ(pending.Commit(f.shell), kMaxListLines - 1);
+  EXPECT_EQ(f.list.Line(kMaxListLines - 1), u"http://h/32765.jpg");
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
+
+  testing::ShellFixture big;  // the code-unit budget: 64 MB of text at most
+  PendingLines units(big.list);
+  const std::u16string line(1 << 20, u'x');
+  int kept = 0;
+  while (units.Add(line)) ++kept;
+  EXPECT_EQ(kept, static_cast<int>(kMaxListUnits >> 20));
+  EXPECT_FALSE(units.Add(u"short"));  // a refused line ends the command's adds
+  EXPECT_EQ(units.Commit(big.shell), kept);
+  EXPECT_EQ(big.ui.messages.size(), 1u);
+
+  testing::ShellFixture none;  // nothing kept: no change mark, no message
+  PendingLines empty(none.list);
+  EXPECT_EQ(empty.Commit(none.shell), 0);
+  EXPECT_EQ(none.title, u"Cardo - [無題]");
+  EXPECT_TRUE(none.ui.messages.empty());
+}
+
+TEST(GeneratorText, FreeInputTextOfADroppedFile) {
+  testing::TempDir dir;
+  dir.Write(u"lines.txt", Ansi("a\r\nb\rc\nd"));
+  dir.Write(u"exact.txt", std::string(kMaxFreeInputFileBytes, 'x'));
+  dir.Write(u"over.txt", std::string(kMaxFreeInputFileBytes + 1, 'x'));
+  dir.Write(u"empty.txt", "");
+  testing::FlakyFileSystem fs;
+  const struct {
+    std::u16string path;
+    std::u16string text;  // expected; "-" for a failure
+  } cases[] = {
+      {dir.File(u"lines.txt"), u"a\r\nb\r\nc\r\nd\r\n"},
+      {dir.File(u"exact.txt"), std::u16string(kMaxFreeInputFileBytes, u'x') + u"\r\n"},
+      {dir.File(u"over.txt"),
+       U("[ERR-MSG] ファイルサイズが大きすぎます : ") + dir.File(u"over.txt") + u"\r\n"},
+      {dir.File(u"empty.txt"), u""},
+      {dir.File(u"missing.txt"), u"-"},
+      {dir.path(), u"-"},
+  };
+  for (const auto& c : cases) {
+    std::u16string text = u"kept";
+    const std::u16string failure = FreeInputFileText(fs, c.path, text);
+    if (c.text == u"-") {
+      EXPECT_FALSE(failure.empty());
+      EXPECT_EQ(text, u"kept");
+    } else {
+      EXPECT_EQ(failure, u"");
+      EXPECT_EQ(text, c.text);
+    }
+  }
+  fs.failReads = true;
+  std::u16string text = u"kept";
+  EXPECT_EQ(FreeInputFileText(fs, dir.File(u"lines.txt"), text), u"injected failure");
+  EXPECT_EQ(text, u"kept");
+}
+
+}  // namespace
+}  // namespace cardo
