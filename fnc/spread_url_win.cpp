@@ -71,6 +71,8 @@ INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       return TRUE;
     case WM_DESTROY:
       if (request && request->worker) {
+        // Destroyed mid-run (its owner closed): stop the expansion rather than finish it.
+        cancelFlag = 1;
         WaitForSingleObject(request->worker, INFINITE);
         CloseHandle(request->worker);
         request->worker = nullptr;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include <commctrl.h>
+
 #include "app/controls/vo_button_win.h"
 
 namespace cardo {
@@ -15,6 +17,13 @@ bool DialogWindow::CreateModeless(HINSTANCE instance, int templateId, HWND owner
   modal_ = false;
   return CreateDialogParamW(instance, MAKEINTRESOURCEW(templateId), owner, Proc,
                             reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+bool DialogWindow::ShowModeless(HINSTANCE instance, int templateId, HWND owner) {
+  if (!hwnd_ && !CreateModeless(instance, templateId, owner)) return false;
+  ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
+  return true;
 }
 
 INT_PTR DialogWindow::RunModal(HINSTANCE instance, int templateId, HWND owner) {
@@ -64,6 +73,52 @@ bool RouteDialogMessage(MSG& msg) {
   GetClassNameW(root, cls, 8);
   // Modal dialogs run a loop of their own; the main window is no dialog.
   return std::wcscmp(cls, L"#32770") == 0 && IsDialogMessageW(root, &msg);
+}
+
+void CentreOverOwner(HWND hwnd) {
+  RECT owner{}, self{};
+  GetWindowRect(GetWindow(hwnd, GW_OWNER), &owner);
+  GetWindowRect(hwnd, &self);
+  const LONG width = self.right - self.left;
+  const LONG height = self.bottom - self.top;
+  SetWindowPos(hwnd, nullptr, std::max<LONG>((owner.left + owner.right - width) / 2, 0),
+               std::max<LONG>((owner.top + owner.bottom - height) / 2, 0), 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void AddToolTip(HWND dialog, HWND control, const char16_t* text) {
+  // The tip window is owned by the dialog and ends with it.
+  HWND tips = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  if (!tips) return;
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = dialog;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(text));
+  SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+std::vector<std::u16string> ComboItems(HWND combo) {
+  std::vector<std::u16string> items;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    std::u16string item(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, u'\0');
+    const LRESULT got = SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
+    items.push_back(std::move(item));
+  }
+  return items;
+}
+
+void SetComboItems(HWND combo, const std::vector<std::u16string>& items) {
+  SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+  for (const auto& item : items) {
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
 }
 
 std::u16string ControlText(HWND hwnd) {

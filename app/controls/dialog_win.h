@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace cardo {
 
@@ -21,6 +22,9 @@ class DialogWindow {
  protected:
   // Creates the dialog modeless, owned by `owner`; false when it cannot be created.
   bool CreateModeless(HINSTANCE instance, int templateId, HWND owner);
+  // A tool window's one instance: created on the first call, shown and brought to the front
+  // on every call. False when it cannot be created.
+  bool ShowModeless(HINSTANCE instance, int templateId, HWND owner);
   // Runs the dialog modal over `owner` until Close; returns Close's result, or -1 when the
   // dialog cannot be created.
   INT_PTR RunModal(HINSTANCE instance, int templateId, HWND owner);
@@ -39,6 +43,16 @@ class DialogWindow {
 // Gives a message of the program's loop to the modeless dialog it is for, so that Tab, Enter,
 // Esc and access keys work there; true when the dialog took it.
 bool RouteDialogMessage(MSG& msg);
+
+// Places a window over the middle of its owner, where the eye already is.
+void CentreOverOwner(HWND hwnd);
+
+// A tool tip for `control`, shown by a tip window that belongs to `dialog`.
+void AddToolTip(HWND dialog, HWND control, const char16_t* text);
+
+// The items of a combo box's list, and the list replaced by `items`.
+std::vector<std::u16string> ComboItems(HWND combo);
+void SetComboItems(HWND combo, const std::vector<std::u16string>& items);
 
 // The text of a window or control.
 std::u16string ControlText(HWND hwnd);

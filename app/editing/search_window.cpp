@@ -9,13 +9,8 @@ namespace cardo {
 
 void frmSearch::Show(HWND owner, SearchMode mode) {
   mode_ = mode;
-  if (IsOpen()) {
-    ApplyMode();
-  } else if (!CreateModeless(instance_, IDD_SEARCH, owner)) {
-    return;
-  }
-  ShowWindow(hwnd(), SW_SHOW);
-  SetForegroundWindow(hwnd());
+  if (IsOpen()) ApplyMode();
+  if (!ShowModeless(instance_, IDD_SEARCH, owner)) return;
   SetFocus(Item(IDC_CMBSEARCHWORD));
 }
 
@@ -49,21 +44,11 @@ INT_PTR frmSearch::OnMessage(UINT message, WPARAM wParam, LPARAM) {
 void frmSearch::Form_Load() {
   HWND words = Item(IDC_CMBSEARCHWORD);
   SendMessageW(words, CB_LIMITTEXT, 0, 0);  // no limit below the system's
-  for (const auto& entry : settings_.SearchHistory.value_or(std::vector<std::u16string>{})) {
-    SendMessageW(words, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-  }
+  SetComboItems(words, settings_.SearchHistory.value_or(std::vector<std::u16string>{}));
   SendMessageW(Item(IDC_TXTREPWORD), EM_SETLIMITTEXT, 0, 0);
   CheckDlgButton(hwnd(), IDC_CHKBIGSMALL, settings_.BigSmall == 1 ? BST_CHECKED : BST_UNCHECKED);
   ApplyMode();
-  // Over the middle of the main window, where the eye already is.
-  RECT owner{}, self{};
-  GetWindowRect(GetWindow(hwnd(), GW_OWNER), &owner);
-  GetWindowRect(hwnd(), &self);
-  const int width = self.right - self.left;
-  const int height = self.bottom - self.top;
-  SetWindowPos(hwnd(), nullptr, std::max<LONG>((owner.left + owner.right - width) / 2, 0),
-               std::max<LONG>((owner.top + owner.bottom - height) / 2, 0), 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  CentreOverOwner(hwnd());
 }
 
 void frmSearch::ApplyMode() {
@@ -73,21 +58,6 @@ void frmSearch::ApplyMode() {
   ShowWindow(Item(IDC_CMDBUTTONS1), find ? SW_SHOW : SW_HIDE);
   ShowWindow(Item(IDC_LBLREPWORD), find ? SW_HIDE : SW_SHOW);
   ShowWindow(Item(IDC_TXTREPWORD), find ? SW_HIDE : SW_SHOW);
-}
-
-std::vector<std::u16string> frmSearch::HistoryEntries() const {
-  HWND words = Item(IDC_CMBSEARCHWORD);
-  std::vector<std::u16string> entries;
-  const LRESULT count = SendMessageW(words, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(words, CB_GETLBTEXTLEN, i, 0);
-    std::u16string entry(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, u'\0');
-    const LRESULT got =
-        SendMessageW(words, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry.data()));
-    entry.resize(static_cast<std::size_t>(std::max<LRESULT>(got, 0)));
-    entries.push_back(std::move(entry));
-  }
-  return entries;
 }
 
 void frmSearch::cmdButtons_Click(int index) {
@@ -104,12 +74,9 @@ void frmSearch::cmdButtons_Click(int index) {
                             MessageIcon::Warning, MessageButtons::Ok);
       return;
     }
-    auto entries = HistoryEntries();
+    auto entries = ComboItems(words);
     UpdateSearchHistory(entries, word);
-    SendMessageW(words, CB_RESETCONTENT, 0, 0);
-    for (const auto& entry : entries) {
-      SendMessageW(words, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
-    }
+    SetComboItems(words, entries);
     SetControlText(words, word);
     const bool caseSensitive = IsDlgButtonChecked(hwnd(), IDC_CHKBIGSMALL) == BST_CHECKED;
     if (find) {
@@ -123,7 +90,7 @@ void frmSearch::cmdButtons_Click(int index) {
 }
 
 void frmSearch::Form_Unload() {
-  auto entries = HistoryEntries();
+  auto entries = ComboItems(Item(IDC_CMBSEARCHWORD));
   if (!entries.empty()) settings_.SearchHistory = std::move(entries);
   settings_.BigSmall = IsDlgButtonChecked(hwnd(), IDC_CHKBIGSMALL) == BST_CHECKED ? 1 : 0;
 }

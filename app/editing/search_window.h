@@ -28,7 +28,6 @@ class frmSearch final : public DialogWindow {
   void Form_Load();
   void ApplyMode();
   void Form_Unload();
-  std::vector<std::u16string> HistoryEntries() const;
 
   HINSTANCE instance_;
   ShellContext& shell_;

@@ -62,7 +62,6 @@ INT_PTR frmVersion::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
     case WM_DESTROY:
       RemoveWindowSubclass(Item(IDC_LBLURL), LinkProc, kLinkSubclass);
-      if (tips_) DestroyWindow(tips_);
       return FALSE;
     default:
       return FALSE;
@@ -86,16 +85,7 @@ void frmVersion::Form_Load() {
   font.lfUnderline = TRUE;
   underlineFont_.reset(CreateFontIndirectW(&font));
 
-  tips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance_,
-                          nullptr);
-  TTTOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd();
-  tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_IMGDLL));
-  tool.lpszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(msg::kLibraryTip));
-  SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  AddToolTip(hwnd(), Item(IDC_IMGDLL), msg::kLibraryTip);
 }
 
 void frmVersion::SetUnderline(bool on) {

@@ -47,7 +47,6 @@ class frmVersion final : public DialogWindow {
   COLORREF linkColor_ = RGB(30, 73, 121);
   UniqueGdi underlineFont_;
   HCURSOR hand_ = nullptr;
-  HWND tips_ = nullptr;
 };
 
 }  // namespace cardo

@@ -123,6 +123,9 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
   viewer_ = std::make_unique<frmSmplViewer>(instance_, services_.ui, services_.fs,
                                             services_.store.appDirectory);
+  generators_ = std::make_unique<GeneratorWindows>(GeneratorContext{
+      instance_, hwnd(), *shell_, services_.settings,
+      [this](HWND owner, const std::u16string& key) { ShowTopic(owner, key); }, services_.spread});
   Form_Resize();
 }
 
@@ -186,8 +189,6 @@ void frmMain::CreateToolbar() {
                                     : clsToolBar::ButtonStyle::Plain;
     mToolBar.mButtonAdd(b.position, b.image - 1, style, b.tip ? b.tip : L"");
   }
-  // The tool windows arrive with their own windows.
-  for (const int position : {16, 17}) mToolBar.pButtonEnabled(position, false);
   mToolBar.ButtonClick = [this](int position) { mToolBar_ButtonClick(position); };
   mToolBar.ButtonDropDown = [this](int position) { mToolBar_ButtonDropDown(position); };
 }
@@ -351,6 +352,10 @@ void frmMain::OnCommand(int id) {
     mnuHelpSub_Click(id - IDM_HELP_BASE);
   } else if (id > IDM_HP_BASE && id <= IDM_HP_BASE + 4) {
     mnuHp_Click(id - IDM_HP_BASE);
+  } else if (id > IDM_VIEW_BASE && id <= IDM_VIEW_BASE + 9) {
+    generators_->ShowView(id - IDM_VIEW_BASE);
+  } else if (id > IDM_TOOL_BASE && id <= IDM_TOOL_BASE + 4) {
+    generators_->ShowView(id - IDM_TOOL_BASE + 2);  // tool item i is View item i + 2
   }
 }
 
@@ -368,13 +373,13 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
     enable(IDM_EXPORT_REGET, !services_.settings.ReGetPath.empty());
     enable(IDM_EXPORT_IRIA, !services_.settings.IriaPath.empty());
   } else if (menu == GetSubMenu(bar, 2)) {
-    // The tool windows and the preferences arrive with their own windows.
-    for (const int index : {1, 3, 4, 5, 6, 9}) enable(IDM_VIEW_BASE + index, false);
+    // The extraction and the preferences arrive with their own windows.
+    for (const int index : {6, 9}) enable(IDM_VIEW_BASE + index, false);
   } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_RMNU)) {
     for (const int index : {1, 3, 4, 6}) enable(IDM_RMNU_BASE + index, anySelected);
     enable(IDM_RMNU_BASE + 5, clipboardText);
   } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_TOOLMNU)) {
-    for (int index = 1; index <= 4; ++index) enable(IDM_TOOL_BASE + index, false);
+    enable(IDM_TOOL_BASE + 4, false);
   }
 }
 
@@ -393,6 +398,7 @@ void frmMain::Form_Resize() {
 
 bool frmMain::Form_QueryUnload() {
   if (shutdownDone_) return true;
+  generators_->StoreSettings();
   if (!RunShutdown(*shell_, services_.settings, services_.store, *this)) return false;
   shutdownDone_ = true;
   return true;
@@ -596,6 +602,12 @@ void frmMain::mToolBar_ButtonClick(int position) {
       break;
     case 14:
       mnuExpSub_Click(2);
+      break;
+    case 16:
+      generators_->ShowView(1);
+      break;
+    case 17:
+      generators_->ShowView(3);
       break;
     default:
       break;

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "app/controls/register_controls_win.h"
 #include "app/platform/file_system.h"
 #include "app/platform/profile.h"
 #include "app/shell/main_window.h"
@@ -34,11 +35,13 @@ inline bool MenuEnabled(HMENU menu, UINT command) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls,
+                                  ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
-    window = std::make_unique<frmMain>(
-        GetModuleHandleW(nullptr),
-        frmMain::Services{ui, SystemFileSystem(), settings, store, /*quitOnDestroy=*/false});
+    ASSERT_TRUE(RegisterCustomControls());
+    window = std::make_unique<frmMain>(GetModuleHandleW(nullptr),
+                                       frmMain::Services{ui, SystemFileSystem(), settings, store,
+                                                         /*quitOnDestroy=*/false, spread});
     ASSERT_FALSE(window->closed());
   }
 
@@ -55,6 +58,7 @@ class MainWindowTest : public ::testing::Test {
   Settings settings;
   SettingsStore store{
       SystemProfile(), SystemFileSystem(), dir.File(u"CARDO.INI"), dir.path(), u"3.00", 3};
+  SpreadFunction spread;  // set before SetUp to stand in for the library
   std::unique_ptr<frmMain> window;
 };
 

@@ -1,0 +1,165 @@
+#include "app/generators/drop_dialog_window.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+#include "app/controls/twips.h"
+#include "app/controls/vo_panel_win.h"
+#include "app/generators/generator_text.h"
+#include "app/resources/resource.h"
+#include "app/shell/list_file.h"
+#include "app/shell/pending_lines.h"
+
+namespace cardo {
+namespace {
+
+// The designed layout, in twips.
+constexpr int kClientWidth = 1395;
+constexpr int kClientHeight = 345;
+constexpr int kPanelTop = 45;
+constexpr int kPanelWidth = 615;
+constexpr int kPanelHeight = 255;
+constexpr int kPanelLeft[2] = {45, 720};
+constexpr const wchar_t* kPanelCaption[2] = {L"URL", L"LIST"};
+
+}  // namespace
+
+void frmDropDialog::Show() {
+  ShowModeless(context_.instance, IDD_DROPDIALOG, context_.main);
+}
+
+INT_PTR frmDropDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Form_Load();
+      return TRUE;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      Form_MouseDown(ScreenPoint(hwnd(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+      return TRUE;
+    case WM_MOUSEMOVE:
+      Form_MouseMove(ScreenPoint(hwnd(), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
+      return TRUE;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+      Form_MouseUp();
+      return TRUE;
+    case WM_CAPTURECHANGED:
+      dragging_ = false;
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wParam) != IDCANCEL) return FALSE;
+      Close(IDCANCEL);
+      return TRUE;
+    case WM_CLOSE:
+      Close(IDCANCEL);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+POINT frmDropDialog::ScreenPoint(HWND from, int x, int y) const {
+  POINT point{x, y};
+  ClientToScreen(from, &point);
+  return point;
+}
+
+void frmDropDialog::Form_Load() {
+  RECT frame{0, 0, TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight)};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
+  // Beside the main window's top right corner, inside the work area.
+  RECT owner{}, work{};
+  GetWindowRect(context_.main, &owner);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int left =
+      std::clamp<int>(owner.right, work.left, std::max<int>(work.right - width, work.left));
+  const int top =
+      std::clamp<int>(owner.top, work.top, std::max<int>(work.bottom - height, work.top));
+  SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+  for (int i = 0; i < 2; ++i) {
+    HWND panelWindow = Item(i == 0 ? IDC_VOPDROPPANELL0 : IDC_VOPDROPPANELL1);
+    MoveWindow(panelWindow, TwipsToPixelsX(kPanelLeft[i]), TwipsToPixelsY(kPanelTop),
+               TwipsToPixelsX(kPanelWidth), TwipsToPixelsY(kPanelHeight), TRUE);
+    RECT inside{};
+    GetClientRect(panelWindow, &inside);
+    // Without SS_NOTIFY the label lets the mouse through to its panel.
+    HWND label = CreateWindowExW(
+        0, L"STATIC", kPanelCaption[i], WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 1, 1,
+        std::max<LONG>(inside.right - 2, 0), std::max<LONG>(inside.bottom - 2, 0), panelWindow,
+        nullptr, context_.instance, nullptr);
+    SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    VoPanel* panel = VoPanel::From(panelWindow);
+    if (!panel) continue;
+    panel->OLEDragOver = [this, i](const DropData& d, DWORD allowed) {
+      return vopDropPanell_OLEDragOver(i, d, allowed);
+    };
+    panel->OLEDragDrop = [this, i](const DropData& d, DWORD allowed) {
+      return vopDropPanell_OLEDragDrop(i, d, allowed);
+    };
+    panel->MouseDown = [this, panelWindow](const VoPanel::MouseEvent& e) {
+      Form_MouseDown(ScreenPoint(panelWindow, e.x, e.y));
+    };
+    panel->SetOLEDropMode(true);
+  }
+}
+
+void frmDropDialog::Form_MouseDown(POINT screen) {
+  pressedAt_ = screen;
+  dragging_ = true;
+  // Moves arrive here wherever the pointer goes until the button is released.
+  SetCapture(hwnd());
+}
+
+void frmDropDialog::Form_MouseMove(POINT screen) {
+  if (!dragging_) return;
+  RECT self{};
+  GetWindowRect(hwnd(), &self);
+  SetWindowPos(hwnd(), nullptr, self.left + screen.x - pressedAt_.x,
+               self.top + screen.y - pressedAt_.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  pressedAt_ = screen;
+}
+
+void frmDropDialog::Form_MouseUp() {
+  dragging_ = false;
+  if (GetCapture() == hwnd()) ReleaseCapture();
+}
+
+DWORD frmDropDialog::vopDropPanell_OLEDragOver(int index, const DropData& data,
+                                               DWORD allowed) const {
+  const bool accepted = index == 0 ? data.text && AcceptsUrlDrop(*data.text) : !data.files.empty();
+  if (!accepted) return DROPEFFECT_NONE;
+  return (allowed & DROPEFFECT_COPY) ? DWORD{DROPEFFECT_COPY} : allowed;
+}
+
+DWORD frmDropDialog::vopDropPanell_OLEDragDrop(int index, const DropData& data, DWORD allowed) {
+  const DWORD effect = vopDropPanell_OLEDragOver(index, data, allowed);
+  if (effect == DROPEFFECT_NONE) return effect;
+  ShellContext& shell = context_.shell;
+  if (index == 0) {
+    PendingLines pending(shell.list);
+    pending.Add(*data.text);
+    pending.Commit(shell);
+    return effect;
+  }
+  int refused = 0;
+  {
+    RedrawSuspension hidden(shell.list);
+    for (const auto& path : data.files) OpenListFile(shell, path, true, &refused);
+  }
+  shell.document.MarkModified();
+  shell.UpdateHorizontalExtent();
+  WarnIfListFull(shell.ui, refused);
+  return effect;
+}
+
+}  // namespace cardo
