@@ -21,82 +21,10 @@
 #include "app/shell/edit_commands.h"
 #include "app/shell/export.h"
 #include "app/shell/main_window.h"
+#include "bench/bench_support.h"
 #include "bench/literal_list_ops.h"
 
 namespace cardo::bench {
-namespace {
-
-class BenchUi final : public Ui {
- public:
-  std::u16string clipboard;
-  MessageAnswer ShowMessage(std::u16string_view, std::u16string_view, MessageIcon,
-                            MessageButtons buttons) override {
-    return buttons == MessageButtons::YesNoCancel ? MessageAnswer::No : MessageAnswer::Ok;
-  }
-  std::optional<FileDialogResult> ShowOpenDialog(const FileDialogOptions&) override { return {}; }
-  std::optional<FileDialogResult> ShowSaveDialog(const FileDialogOptions&) override { return {}; }
-  bool ClipboardHasText() override { return true; }
-  std::u16string ClipboardText() override { return clipboard; }
-  void SetClipboardText(std::u16string_view text) override { clipboard = text; }
-  void Beep() override {}
-  StartResult StartProgram(const std::u16string&) override { return {}; }
-  std::u16string OpenWithShell(const std::u16string&, const std::u16string&,
-                               std::uintptr_t) override {
-    return {};
-  }
-};
-
-double NowMs() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-// The median of `runs` timings of `work`, each after its own untimed `setup`.
-double Median(int runs, const std::function<void()>& setup, const std::function<void()>& work) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    setup();
-    const double start = NowMs();
-    work();
-    times.push_back(NowMs() - start);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-std::vector<std::u16string> RandomUrls(std::size_t count, std::uint32_t seed) {
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> length(60, 80);
-  std::uniform_int_distribution<int> letter(0, 35);
-  const char16_t* alphabet = u"abcdefghijklmnopqrstuvwxyz0123456789";
-  std::vector<std::u16string> urls;
-  urls.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    std::u16string url = u"http://www.example.com/";
-    const int n = length(rng);
-    while (static_cast<int>(url.size()) < n - 4) url += alphabet[letter(rng)];
-    url += u".jpg";
-    urls.push_back(std::move(url));
-  }
-  return urls;
-}
-
-int failures = 0;
-
-void Report(const char* name, double ours, double other, const char* against, double goal,
-            bool faster) {
-  const double ratio = faster ? other / ours : ours / other;
-  const bool ok = faster ? ratio >= goal : ratio <= goal;
-  if (!ok) ++failures;
-  std::printf("%-28s %10.2f ms  %-22s %10.2f ms  %s %6.1fx  (goal %s %.0fx)  %s\n", name, ours,
-              against, other, faster ? "speed-up" : "of floor", ratio, faster ? ">=" : "<=", goal,
-              ok ? "ok" : "MISSED");
-}
-
-}  // namespace
-
 // `quick` leaves out the literal algorithms, which take minutes.
 int Run(bool quick) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};

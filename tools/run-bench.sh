@@ -22,5 +22,7 @@ cardo_wine_prepare
 cd "$CARDO_WIN_BUILD/bench"
 cardo_wine ./cardo_fnc_bench.exe || status=1
 echo
+cardo_wine ./cardo_generators_bench.exe || status=1
+echo
 cardo_wine ./cardo_list_bench.exe "$@" || status=1
 exit $status

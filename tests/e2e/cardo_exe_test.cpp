@@ -10,103 +10,13 @@
 #include "app/resources/resource.h"
 #include "app/shell/messages.h"
 #include "app/settings/settings_file.h"
+#include "tests/e2e/cardo_exe.h"
 #include "tests/support/fakes.h"
 
 namespace cardo {
 namespace {
 
-using testing::TempDir;
-
-std::wstring Wide(const std::u16string& s) {
-  return std::wstring(s.begin(), s.end());
-}
-
-std::u16string BuiltExe() {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self);
-  path = path.substr(0, path.find_last_of(L'\\'));  // .../tests
-  path = path.substr(0, path.find_last_of(L'\\'));  // the build tree
-  path += L"\\app\\Cardo.exe";
-  return std::u16string(path.begin(), path.end());
-}
-
-struct FoundWindow {
-  DWORD pid;
-  HWND hwnd;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM param) {
-  auto* found = reinterpret_cast<FoundWindow*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  wchar_t cls[64] = {};
-  GetClassNameW(hwnd, cls, 64);
-  if (pid == found->pid && IsWindowVisible(hwnd) && lstrcmpW(cls, L"CardoMainWindow") == 0) {
-    found->hwnd = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-class RunningCardo {
- public:
-  RunningCardo(const TempDir& dir, const std::u16string& arguments) {
-    const std::wstring exe = Wide(dir.File(u"Cardo.exe"));
-    std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!arguments.empty()) commandLine += L" " + Wide(arguments);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              Wide(dir.path()).c_str(), &si, &pi_) != FALSE;
-  }
-  ~RunningCardo() {
-    if (!started_) return;
-    if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
-  }
-  RunningCardo(const RunningCardo&) = delete;
-  RunningCardo& operator=(const RunningCardo&) = delete;
-
-  bool started() const { return started_; }
-  DWORD pid() const { return pi_.dwProcessId; }
-
-  // The visible main window of this process, waiting up to `seconds` for it.
-  HWND WaitForWindow(int seconds = 30) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-      FoundWindow found{pi_.dwProcessId, nullptr};
-      EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&found));
-      if (found.hwnd) return found.hwnd;
-      if (WaitForSingleObject(pi_.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
-    }
-    return nullptr;
-  }
-
-  bool WaitForExit(int seconds = 30) {
-    return WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0;
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-  bool started_ = false;
-};
-
-std::u16string Title(HWND hwnd) {
-  wchar_t text[256] = {};
-  GetWindowTextW(hwnd, text, 256);
-  return std::u16string(reinterpret_cast<const char16_t*>(text));
-}
-
-class CardoExe : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(CopyFileW(Wide(BuiltExe()).c_str(), Wide(dir.File(u"Cardo.exe")).c_str(), FALSE))
-        << "Cardo.exe not found beside the tests";
-  }
-  TempDir dir;
-};
+using namespace e2e;
 
 TEST_F(CardoExe, FirstStartWritesTheNewSettingsFileAndExitSavesTheRest) {
   RunningCardo cardo(dir, u"");
@@ -172,45 +82,6 @@ TEST_F(CardoExe, DamagedSettingsAreKeptAsABackup) {
   ASSERT_TRUE(cardo.WaitForExit());
   EXPECT_EQ(dir.Read(u"CARDOINI.OLD"), garbage);
   EXPECT_NE(dir.Read(u"CARDO.INI").find("[PREF]"), std::string::npos);
-}
-
-// This process's visible dialog captioned `caption`, waiting up to five seconds for it.
-HWND WaitForDialog(DWORD pid, const wchar_t* caption) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (std::chrono::steady_clock::now() < deadline) {
-    for (HWND w = FindWindowW(L"#32770", caption); w;
-         w = FindWindowExW(nullptr, w, L"#32770", caption)) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(w, &owner);
-      if (owner == pid && IsWindowVisible(w)) return w;
-    }
-    Sleep(20);
-  }
-  return nullptr;
-}
-
-std::u16string Text(HWND hwnd) {
-  wchar_t text[1024] = {};
-  SendMessageW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-  return std::u16string(reinterpret_cast<const char16_t*>(text));
-}
-
-void SetText(HWND hwnd, const wchar_t* text) {
-  SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-// Answers the message box captioned `caption` with `button` and returns its text.
-std::u16string Answer(DWORD pid, const wchar_t* caption, int button) {
-  HWND box = WaitForDialog(pid, caption);
-  if (!box) return u"(no message box)";
-  std::u16string text;
-  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    wchar_t cls[16] = {};
-    GetClassNameW(c, cls, 16);
-    if (lstrcmpW(cls, L"Static") == 0 && !Text(c).empty()) text = Text(c);
-  }
-  PostMessageW(box, WM_COMMAND, button, 0);
-  return text;
 }
 
 TEST_F(CardoExe, ReplaceAndOneLineEditReachTheSavedListAndTheSettings) {
@@ -285,14 +156,6 @@ TEST_F(CardoExe, SettingsHeldOpenAtStartAreLeftAsTheyWere) {
   PostMessageW(main, WM_CLOSE, 0, 0);
   ASSERT_TRUE(cardo.WaitForExit());
   EXPECT_EQ(dir.Read(u"CARDO.INI"), stored);
-}
-
-std::u16string BuiltTest(const wchar_t* name) {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self);
-  path = path.substr(0, path.find_last_of(L'\\') + 1) + name;
-  return std::u16string(path.begin(), path.end());
 }
 
 TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
