@@ -86,6 +86,9 @@ std::u16string FreeInputFileText(FileSystem& fs, const std::u16string& path, std
     const std::u16string reason = fs.LastErrorText();
     return reason.empty() ? u"ファイルを読み込めませんでした。" : reason;
   }
+  // A text box ends its text at a NUL: binary data would be cut off where the user cannot see.
+  if (bytes.find('\0') != std::string::npos)
+    return u"テキストではないデータ(NUL文字)を含んでいます。";
   text = BuildListText(SplitListText(AnsiToWide(bytes)));
   return {};
 }

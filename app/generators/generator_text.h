@@ -37,8 +37,8 @@ void AddSpreadResult(PendingLines& pending, std::string_view result);
 inline constexpr std::size_t kMaxFreeInputFileBytes = 59999;
 // The text a dropped file gives the free input: each line (ended by CR LF, CR or LF) followed
 // by CR LF; for a file over the size limit the one line "[ERR-MSG] ファイルサイズが大きすぎます : "
-// + path + CR LF. When the file cannot be read, `text` is untouched and the reason returned;
-// empty on success.
+// + path + CR LF. When the file cannot be read (or holds a NUL byte, which would end the box's
+// text there), `text` is untouched and the reason returned; empty on success.
 std::u16string FreeInputFileText(FileSystem& fs, const std::u16string& path, std::u16string& text);
 
 // The drop dialog's URL panel takes text that starts with "http://" or "ftp://", exactly.

@@ -106,6 +106,7 @@ TEST(GeneratorText, FreeInputTextOfADroppedFile) {
   dir.Write(u"exact.txt", std::string(kMaxFreeInputFileBytes, 'x'));
   dir.Write(u"over.txt", std::string(kMaxFreeInputFileBytes + 1, 'x'));
   dir.Write(u"empty.txt", "");
+  dir.Write(u"binary.bin", std::string("MZ\0\x90", 4));
   testing::FlakyFileSystem fs;
   const struct {
     std::u16string path;
@@ -117,6 +118,7 @@ TEST(GeneratorText, FreeInputTextOfADroppedFile) {
        U("[ERR-MSG] ファイルサイズが大きすぎます : ") + dir.File(u"over.txt") + u"\r\n"},
       {dir.File(u"empty.txt"), u""},
       {dir.File(u"missing.txt"), u"-"},
+      {dir.File(u"binary.bin"), u"-"},
       {dir.path(), u"-"},
   };
   for (const auto& c : cases) {
