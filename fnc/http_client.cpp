@@ -21,14 +21,21 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The port text: empty means port 0; otherwise decimal digits only, at most 65535.
+// The port text as the C library reads a number: leading blanks and a sign are taken; then
+// decimal digits only (nothing after them), at most 65535. Empty, blank or a bare sign means
+// port 0.
 std::optional<std::uint16_t> ParsePort(std::string_view text) {
+  std::size_t at = text.find_first_not_of(' ');
+  if (at == std::string_view::npos) return 0;
+  const bool negative = text[at] == '-';
+  if (text[at] == '+' || negative) ++at;
   std::uint32_t value = 0;
-  for (const char c : text) {
+  for (const char c : text.substr(at)) {
     if (c < '0' || c > '9') return std::nullopt;
     value = value * 10 + static_cast<std::uint32_t>(c - '0');
     if (value > 65535) return std::nullopt;
   }
+  if (negative && value != 0) return std::nullopt;
   return static_cast<std::uint16_t>(value);
 }
 

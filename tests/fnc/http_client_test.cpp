@@ -88,6 +88,14 @@ TEST(HttpClient, RefusedUrls) {
     EXPECT_EQ(f.reports, std::vector<std::string>{c.report});
     EXPECT_EQ(f.file, "<missing>");
   }
+  for (const char* url : {"http://h:+18081/", "http://h: 18081/", "http://h:  +18081"}) {
+    const auto parsed = ParseHttpUrl(url);
+    EXPECT_EQ(parsed.code, kHttpOk) << url;
+    EXPECT_EQ(parsed.target.port, 18081) << url;
+  }
+  for (const char* url : {"http://h:18081 /", "http://h:+-1/", "http://h:1+1/"}) {
+    EXPECT_EQ(ParseHttpUrl(url).code, kHttpBadUrl) << url;
+  }
   EXPECT_EQ(ParseHttpUrl("http://h/" + std::string(8000, 'p')).code, kHttpOk);
   EXPECT_EQ(ParseHttpUrl("http://" + std::string(255, 'h')).code, kHttpOk);
 }
