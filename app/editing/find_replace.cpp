@@ -29,6 +29,12 @@ std::size_t WordMatcher::Find(std::u16string_view text, std::size_t from) const 
   if (word_.empty()) return from <= text.size() ? from : std::u16string_view::npos;
   std::size_t k = 0;
   for (std::size_t i = from; i < text.size(); ++i) {
+    // Between partial matches only the first unit can start one: skip to it with the
+    // library's fast search (each position is still visited once).
+    if (k == 0 && caseSensitive_) {
+      i = text.find(word_[0], i);
+      if (i == std::u16string_view::npos) break;
+    }
     const char16_t c = Fold(text[i]);
     while (k > 0 && c != word_[k]) k = fallback_[k];
     if (c == word_[k] && ++k == word_.size()) return i + 1 - k;

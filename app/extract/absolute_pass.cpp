@@ -68,18 +68,6 @@ class RunIndex {
   std::unordered_map<std::uint64_t, std::vector<Entry>> entries_;
 };
 
-// `text` with every occurrence of `what` removed, left to right, in one pass.
-CodeText WithoutOccurrences(const CodeText& text, const CodeText& what) {
-  CodeText out;
-  std::size_t from = 0;
-  for (std::size_t at = text.find(what); at != CodeText::npos; at = text.find(what, from)) {
-    out.append(text, from, at - from);
-    from = at + what.size();
-  }
-  out.append(text, from, CodeText::npos);
-  return out;
-}
-
 // The runs of URL characters that hold "://", with the text between them. Other runs can
 // neither become URLs nor hold one, so they stay part of the text in between.
 std::vector<Run> SplitRuns(const CodeText& line, CodeText& tail) {
@@ -118,7 +106,7 @@ void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& em
 
     const CodeText url = text;
     for (const std::size_t holder : index.RunsHolding(runs, url, r)) {
-      runs[holder].text = WithoutOccurrences(runs[holder].text, url);
+      DeleteAll(runs[holder].text, url);
       ++runs[holder].version;
       index.Add(runs, holder);
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/extract/absolute_pass.h"
+#include "app/editing/find_replace.h"
 #include "app/extract/lower_case.h"
 #include "app/platform/codec.h"
 
@@ -46,14 +47,16 @@ CodeText FromText(std::u16string_view text) {
   return DecodeCodePage(WideToAnsi(text));
 }
 
-// Every occurrence of `what` removed from `line`, left to right, in one pass.
+}  // namespace
+
 void DeleteAll(CodeText& line, const CodeText& what) {
   if (what.empty()) return;
+  // A linear search: the plain one is quadratic for periodic text ("bbb...b://x").
+  const WordMatcher matcher(what, true);
   CodeText out;
-  out.reserve(line.size());
   std::size_t from = 0;
   for (;;) {
-    const std::size_t at = line.find(what, from);
+    const std::size_t at = matcher.Find(line, from);
     if (at == CodeText::npos) break;
     out.append(line, from, at - from);
     from = at + what.size();
@@ -63,15 +66,18 @@ void DeleteAll(CodeText& line, const CodeText& what) {
   line.swap(out);
 }
 
+namespace {
+
 void ScanText(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
   const CodeText protocol = FromText(options.protocol);
   // An empty protocol would match at every position and find nothing worth having.
   if (protocol.empty()) return;
+  const WordMatcher matcher(protocol, true);
   std::string bytes;
   while (source.Next(bytes)) {
     CodeText line = DecodeCodePage(bytes);
     CodeText lower = Lowered(line);
-    std::size_t d = lower.find(protocol);
+    std::size_t d = matcher.Find(lower);
     while (d != CodeText::npos) {
       CodeText url = protocol;
       std::size_t i = d + protocol.size();
@@ -90,7 +96,7 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
         ++i;
       }
       sink(ToText(url));
-      d = lower.find(protocol, i + protocol.size());
+      d = matcher.Find(lower, i + protocol.size());
     }
   }
 }

@@ -73,6 +73,8 @@ inline bool IsUrlChar(char16_t code, bool allowFullWidth) {
   if (code < 0x100) return detail::kSingleByteUrlChar[code];
   return allowFullWidth && detail::IsFullWidthUrlChar(code);
 }
+// Every occurrence of `what` removed from `line`, left to right, in one linear pass.
+void DeleteAll(CodeText& line, const CodeText& what);
 CodeText DecodeCodePage(std::string_view bytes);
 std::string EncodeCodePage(const CodeText& codes);
 // The value after the first "href=" of the line: quoted (up to the next quote, or the rest of
