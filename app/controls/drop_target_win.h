@@ -19,6 +19,11 @@ struct DropData {
   POINT at{};      // screen position
 };
 
+// The effect of an accepted drop: a copy when the source offers one, else what it offers.
+inline DWORD CopyEffect(DWORD allowed) {
+  return (allowed & DROPEFFECT_COPY) ? DWORD{DROPEFFECT_COPY} : allowed;
+}
+
 // The text and files an IDataObject offers.
 DropData ReadDropData(IDataObject* data);
 

@@ -138,7 +138,7 @@ DWORD frmDropDialog::vopDropPanell_OLEDragOver(int index, const DropData& data,
                                                DWORD allowed) const {
   const bool accepted = index == 0 ? data.text && AcceptsUrlDrop(*data.text) : !data.files.empty();
   if (!accepted) return DROPEFFECT_NONE;
-  return (allowed & DROPEFFECT_COPY) ? DWORD{DROPEFFECT_COPY} : allowed;
+  return CopyEffect(allowed);
 }
 
 DWORD frmDropDialog::vopDropPanell_OLEDragDrop(int index, const DropData& data, DWORD allowed) {

@@ -11,10 +11,6 @@ namespace {
 constexpr char16_t kNothingToAdd[] = u"追加する文字列が入力されていません。";
 constexpr char16_t kUnreadableFile[] = u"ファイルを読み込めませんでした : ";
 
-DWORD CopyEffect(DWORD allowed) {
-  return (allowed & DROPEFFECT_COPY) ? DWORD{DROPEFFECT_COPY} : allowed;
-}
-
 }  // namespace
 
 void frmFreeInput::Show() {

@@ -212,7 +212,7 @@ void frmGeneList::cmbUrl_Change() {
 
 DWORD frmGeneList::cmbUrl_OLEDragOver(const DropData& data, DWORD allowed) const {
   if (!data.text) return DROPEFFECT_NONE;
-  return (allowed & DROPEFFECT_COPY) ? DWORD{DROPEFFECT_COPY} : allowed;
+  return CopyEffect(allowed);
 }
 
 DWORD frmGeneList::cmbUrl_OLEDragDrop(const DropData& data, DWORD allowed) {

@@ -132,7 +132,7 @@ void frmSpreadUrl::cmdShowTHelp_Click() {
 
 DWORD frmSpreadUrl::txtSource_OLEDragOver(const DropData& data, DWORD allowed) const {
   if (!data.text) return DROPEFFECT_NONE;
-  return (allowed & DROPEFFECT_COPY) ? DWORD{DROPEFFECT_COPY} : allowed;
+  return CopyEffect(allowed);
 }
 
 DWORD frmSpreadUrl::txtSource_OLEDragDrop(const DropData& data, DWORD allowed) {
