@@ -62,8 +62,8 @@ int Run() {
   std::printf("an empty list filled to 32767 lines by each generator under Wine\n\n");
 
   // The regular list generator: plain extension mode 0-32766 (32767 names).
-  window.Generators().GeneList().Show();
-  HWND gen = window.Generators().GeneList().hwnd();
+  window.Tools().GeneList().Show();
+  HWND gen = window.Tools().GeneList().hwnd();
   SetControlText(UpDownTextBox::From(GetDlgItem(gen, IDC_UDTNUM1))->EditHwnd(), u"32766");
   const std::u16string base = u"http://www.example.com/pictures/2026/holiday/img";
   const double generate = Median(5, clear, [&] {
@@ -75,8 +75,8 @@ int Run() {
   Report("generator: 32767 names", generate, namesFloor, "LB_ADDSTRING alone", 2, false);
 
   // Free input of a 32767-line text.
-  window.Generators().FreeInput().Show();
-  HWND input = window.Generators().FreeInput().hwnd();
+  window.Tools().FreeInput().Show();
+  HWND input = window.Tools().FreeInput().hwnd();
   CheckDlgButton(input, IDC_CHKTEXTCLEAR, BST_UNCHECKED);
   std::u16string text;
   for (const auto& name : names) text += name + u"\r\n";
@@ -87,8 +87,8 @@ int Run() {
 
   // The expansion dialog against the library's own time for the line plus the floor.
   const std::u16string pattern = u"http://h/img[00001-32767].jpg";
-  window.Generators().SpreadUrl().Show();
-  HWND spread = window.Generators().SpreadUrl().hwnd();
+  window.Tools().SpreadUrl().Show();
+  HWND spread = window.Tools().SpreadUrl().hwnd();
   SetControlText(GetDlgItem(spread, IDC_TXTSOURCE), pattern);
   const double dialog = Median(5, clear, [&] { click(spread, IDC_CMDSPREAD); });
   const auto expanded = list.Lines();

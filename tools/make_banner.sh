@@ -11,3 +11,10 @@ convert -size 300x64 gradient:'#1e4979'-'#4a7fb5' \
 convert -size 32x32 xc:'#f0f0f0' -fill '#1e4979' -draw 'roundrectangle 2,4 29,27 4,4' \
   -font IPAGothic -fill white -pointsize 11 -annotate +5+20 'DLL' \
   -type TrueColor BMP3:"$out/library.bmp"
+# The preferences' banner (bitmap 153): one flat colour, so that the picture box can be wider
+# than the bitmap and filled with the colour of its corner.
+convert -size 360x40 xc:'#1e4979' \
+  -font IPAPGothic -fill white -pointsize 22 -annotate +12+28 'Cardo' \
+  -pointsize 14 -annotate +92+27 '設定' \
+  -fill '#d8e4f0' -pointsize 11 -annotate +136+27 'ダウンロードマネージャ・抜き出し・リスト生成' \
+  -type TrueColor BMP3:"$out/sbanner.bmp"

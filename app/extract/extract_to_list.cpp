@@ -5,9 +5,13 @@
 
 #include "app/extract/filter_gate.h"
 #include "app/platform/text.h"
+#include "app/shell/pending_lines.h"
 
 namespace cardo {
 namespace {
+
+// Lines gathered before they go to the list, so that the gathered copies stay small.
+constexpr std::size_t kBatch = 4096;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -23,19 +27,21 @@ std::FILE* OpenForReading(const std::u16string& path) {
 
 }  // namespace
 
-ExtractOutcome ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                                 std::u16string_view filterText, UrlList& list,
-                                 ListDocument& document) {
-  ExtractOutcome outcome;
+bool ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
+                       std::u16string_view filterText, ShellContext& shell) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
-  if (!file) return outcome;
-  outcome.opened = true;
-  RedrawSuspension hidden(list);
-  FileLineSource source(file.get());
-  ExtractUrls(source, options, [&](const std::u16string& url) {
-    outcome.refused += AddUrlIfMatched(url, filterText, list, document);
-  });
-  return outcome;
+  if (!file) return false;
+  PendingLines pending(shell.list);
+  {
+    RedrawSuspension hidden(shell.list);
+    FileLineSource source(file.get());
+    ExtractUrls(source, options, [&](const std::u16string& url) {
+      AddUrlIfMatched(url, filterText, pending);
+      if (pending.Gathered() >= kBatch) pending.Flush(shell);
+    });
+  }
+  pending.Commit(shell);
+  return true;
 }
 
 }  // namespace cardo

@@ -1,22 +1,16 @@
 #pragma once
-// One extraction run into the URL list: the file scanned in the chosen mode with the list
-// hidden, every candidate through the filter gate.
+// One extraction run into the URL list: the file scanned in the chosen mode, every candidate
+// through the filter gate, the list drawn once at the end and the list-full message said once.
 #include <string>
 #include <string_view>
 
 #include "app/extract/url_scanner.h"
-#include "app/shell/list_document.h"
-#include "app/shell/url_list.h"
+#include "app/shell/shell_context.h"
 
 namespace cardo {
 
-struct ExtractOutcome {
-  bool opened = false;  // false: the file could not be opened, nothing was read
-  int refused = 0;      // appends the full list refused
-};
-
-ExtractOutcome ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                                 std::u16string_view filterText, UrlList& list,
-                                 ListDocument& document);
+// False when the file could not be opened; nothing was read then.
+bool ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
+                       std::u16string_view filterText, ShellContext& shell);
 
 }  // namespace cardo

@@ -4,17 +4,10 @@
 
 namespace cardo {
 
-int AddUrlIfMatched(const std::u16string& url, std::u16string_view filterText, UrlList& list,
-                    ListDocument& document) {
-  int refused = 0;
-  for (int n = FilterAppendCount(filterText, url); n > 0; --n) {
-    if (!list.AppendLine(url)) {
-      ++refused;
-      continue;
-    }
-    document.MarkModified();
+void AddUrlIfMatched(const std::u16string& url, std::u16string_view filterText,
+                     PendingLines& pending) {
+  for (int n = FilterAppendCount(filterText, url); n > 0 && pending.Add(url); --n) {
   }
-  return refused;
 }
 
 }  // namespace cardo

@@ -1,16 +1,14 @@
 #pragma once
-// The one gate between the scanner and the URL list: each candidate is appended as many times
-// as the filter says, and every append marks the list modified.
+// The one gate between the scanner and the URL list: each candidate is offered to the list as
+// many times as the filter says.
 #include <string>
 #include <string_view>
 
-#include "app/shell/list_document.h"
-#include "app/shell/url_list.h"
+#include "app/shell/pending_lines.h"
 
 namespace cardo {
 
-// Returns how many appends the full list refused.
-int AddUrlIfMatched(const std::u16string& url, std::u16string_view filterText, UrlList& list,
-                    ListDocument& document);
+void AddUrlIfMatched(const std::u16string& url, std::u16string_view filterText,
+                     PendingLines& pending);
 
 }  // namespace cardo

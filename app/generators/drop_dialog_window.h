@@ -6,13 +6,13 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
-#include "app/generators/generator_context_win.h"
+#include "app/shell/tool_context_win.h"
 
 namespace cardo {
 
 class frmDropDialog final : public DialogWindow {
  public:
-  explicit frmDropDialog(const GeneratorContext& context) : context_(context) {}
+  explicit frmDropDialog(const ToolContext& context) : context_(context) {}
 
   void Show();
 
@@ -29,7 +29,7 @@ class frmDropDialog final : public DialogWindow {
   void Form_Load();
   POINT ScreenPoint(HWND from, int x, int y) const;
 
-  const GeneratorContext& context_;
+  const ToolContext& context_;
   POINT pressedAt_{};
   bool dragging_ = false;
 };

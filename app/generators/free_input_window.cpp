@@ -2,6 +2,7 @@
 
 #include "app/generators/generator_text.h"
 #include "app/resources/resource.h"
+#include "app/shell/messages.h"
 #include "app/platform/text.h"
 #include "app/shell/pending_lines.h"
 
@@ -9,7 +10,6 @@ namespace cardo {
 namespace {
 
 constexpr char16_t kNothingToAdd[] = u"追加する文字列が入力されていません。";
-constexpr char16_t kUnreadableFile[] = u"ファイルを読み込めませんでした : ";
 
 }  // namespace
 
@@ -94,7 +94,7 @@ DWORD frmFreeInput::txtFreeInput_OLEDragDrop(const DropData& data, DWORD allowed
     const std::u16string failure = FreeInputFileText(context_.shell.fs, path, fileText);
     if (!failure.empty()) {
       // One unreadable file spoils the drop: the box keeps its text as it was.
-      ShowError(context_.shell.ui, kUnreadableFile + path + u"\r\n" + failure);
+      ShowError(context_.shell.ui, msg::kUnreadableFile + path + u"\r\n" + failure);
       return DROPEFFECT_NONE;
     }
     added += fileText;

@@ -6,13 +6,13 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
-#include "app/generators/generator_context_win.h"
+#include "app/shell/tool_context_win.h"
 
 namespace cardo {
 
 class frmFreeInput final : public DialogWindow {
  public:
-  explicit frmFreeInput(const GeneratorContext& context) : context_(context) {}
+  explicit frmFreeInput(const ToolContext& context) : context_(context) {}
 
   void Show();
   // Stores the check box into the settings; the window stays.
@@ -27,7 +27,7 @@ class frmFreeInput final : public DialogWindow {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Form_Load();
 
-  const GeneratorContext& context_;
+  const ToolContext& context_;
 };
 
 }  // namespace cardo

@@ -6,14 +6,14 @@
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/controls/up_down_text_box_win.h"
-#include "app/generators/generator_context_win.h"
+#include "app/shell/tool_context_win.h"
 #include "app/generators/regular_list.h"
 
 namespace cardo {
 
 class frmGeneList final : public DialogWindow {
  public:
-  explicit frmGeneList(const GeneratorContext& context) : context_(context) {}
+  explicit frmGeneList(const ToolContext& context) : context_(context) {}
 
   void Show();
   // Stores the window's state into the settings; the window stays.
@@ -36,7 +36,7 @@ class frmGeneList final : public DialogWindow {
   RegularListOptions Options() const;
   HWND UrlEdit() const;
 
-  const GeneratorContext& context_;
+  const ToolContext& context_;
   WORD lastKey_ = 0;
 };
 

@@ -5,13 +5,13 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
-#include "app/generators/generator_context_win.h"
+#include "app/shell/tool_context_win.h"
 
 namespace cardo {
 
 class frmSpreadUrl final : public DialogWindow {
  public:
-  frmSpreadUrl(const GeneratorContext& context, SpreadFunction spread)
+  frmSpreadUrl(const ToolContext& context, SpreadFunction spread)
       : context_(context), spread_(std::move(spread)) {}
 
   void Show();
@@ -29,7 +29,7 @@ class frmSpreadUrl final : public DialogWindow {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Form_Load();
 
-  const GeneratorContext& context_;
+  const ToolContext& context_;
   SpreadFunction spread_;
 };
 

@@ -97,4 +97,15 @@ std::u16string DecimalText(long long value) {
   return std::u16string(ascii.begin(), ascii.end());
 }
 
+std::u16string GroupedDecimalText(long long value) {
+  const std::u16string plain = DecimalText(value);
+  const std::size_t sign = value < 0 ? 1 : 0;
+  std::u16string grouped = plain.substr(0, sign);
+  for (std::size_t i = sign; i < plain.size(); ++i) {
+    if (i > sign && (plain.size() - i) % 3 == 0) grouped += u',';
+    grouped += plain[i];
+  }
+  return grouped;
+}
+
 }  // namespace cardo

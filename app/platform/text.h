@@ -16,5 +16,7 @@ std::vector<std::u16string_view> SplitAt(std::u16string_view text, std::u16strin
 
 // Plain decimal text: a minus sign for negatives, no leading zeros.
 std::u16string DecimalText(long long value);
+// The same with a comma between every three digits: "12,345".
+std::u16string GroupedDecimalText(long long value);
 
 }  // namespace cardo

@@ -53,5 +53,6 @@ using UniqueFile = UniqueHandle<FileTraits>;
 using UniqueWindow = UniqueHandle<NullableTraits<HWND, &DestroyWindow>>;
 using UniqueMenu = UniqueHandle<NullableTraits<HMENU, &DestroyMenu>>;
 using UniqueGdi = UniqueHandle<NullableTraits<HGDIOBJ, &DeleteObject>>;
+using UniqueDc = UniqueHandle<NullableTraits<HDC, &DeleteDC>>;
 
 }  // namespace cardo

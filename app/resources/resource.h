@@ -99,3 +99,59 @@
 #define IDD_DROPDIALOG 380
 #define IDC_VOPDROPPANELL0 381
 #define IDC_VOPDROPPANELL1 382
+
+// The extraction dialog (frmExtract). Page i's controls are numbered 400 + 10 i to 409 + 10 i,
+// so a page is shown or hidden as one range; cmdStartCancel 0 and 1 are OK and Cancel.
+#define IDD_EXTRACT 390
+#define IDC_CMBMODESELECT 391
+#define IDC_CMDSTARTCANCEL0 IDOK
+#define IDC_CMDSTARTCANCEL1 IDCANCEL
+#define IDC_EXTRACT_PAGE_FIRST 400
+#define IDC_EXTRACT_PAGE_STEP 10
+#define IDC_FRAPAGE0 400
+#define IDC_LBLEXTRACTEDFILE0 401  // + 10 i
+#define IDC_CMDBROWS0 402          // + 10 i
+#define IDC_TXTFILTER0 403         // + 10 i
+#define IDC_CMDSHOWTHELP0 404      // + 10 i
+#define IDC_CMBPROTOCOL 405
+#define IDC_CHKURLTWINCHAR 406
+#define IDC_CHKNOTRETURNSEARCH 407
+#define IDC_PAGELABEL0 409  // + 10 i: the page's labels
+#define IDC_FRAPAGE1 410
+#define IDC_LBLEXTRACTEDFILE1 411
+#define IDC_CMDBROWS1 412
+#define IDC_TXTFILTER1 413
+#define IDC_CMDSHOWTHELP1 414
+#define IDC_TXTBASEURL 415
+#define IDC_CMDSHOWTHELP2 416
+#define IDC_PAGELABEL1 419
+#define IDC_FRAPAGE2 420
+#define IDC_TXTFILTER2 423
+#define IDC_CMDSHOWTHELP_2 424  // cmdShowTHelp(2); cmdShowTHelp2 is the base URL help
+#define IDC_TXTURL 425
+#define IDC_PAGELABEL2 429
+
+// The preferences dialog (frmPrefarence) and its pages, child dialogs 450 to 452.
+#define IDD_PREFARENCE 440
+#define IDC_PICTABCONTROL 441
+#define IDC_IMGSBANNER 442
+#define IDB_SBANNER 153
+#define IDC_CMDOKCANCEL0 IDOK
+#define IDC_CMDOKCANCEL1 IDCANCEL
+#define IDD_PREF_PAGE0 450  // + i
+#define IDD_PREF_PAGE1 451
+#define IDD_PREF_PAGE2 452
+#define IDC_TXTSOFTPATH0 455
+#define IDC_TXTSOFTPATH1 456
+#define IDC_CMDBROWSSOFT0 457
+#define IDC_CMDBROWSSOFT1 458
+#define IDC_CMDHELP 459
+#define IDC_PREF_TXTFILTER 461
+#define IDC_PREF_CMDSHOWTHELP 462
+#define IDC_PREF_CHKURLTWINCHAR 463
+#define IDC_PREF_CHKNOTRETURNSEARCH 464
+#define IDC_TXTADDEXT 471
+#define IDC_LSTEXTLIST 472
+#define IDC_CMDEXTCMD0 473  // + i
+#define IDC_CHKCMBINTL 477
+#define IDC_UDTURLHISVALUE 478

@@ -123,9 +123,11 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
   viewer_ = std::make_unique<frmSmplViewer>(instance_, services_.ui, services_.fs,
                                             services_.store.appDirectory);
-  generators_ = std::make_unique<GeneratorWindows>(GeneratorContext{
-      instance_, hwnd(), *shell_, services_.settings,
-      [this](HWND owner, const std::u16string& key) { ShowTopic(owner, key); }, services_.spread});
+  tools_ = std::make_unique<ToolWindows>(
+      ToolContext{instance_, hwnd(), *shell_, services_.settings,
+                  [this](HWND owner, const std::u16string& key) { ShowTopic(owner, key); },
+                  services_.spread, services_.download, services_.store.appDirectory},
+      [this] { SetPrefarence(); });
   Form_Resize();
 }
 
@@ -353,9 +355,9 @@ void frmMain::OnCommand(int id) {
   } else if (id > IDM_HP_BASE && id <= IDM_HP_BASE + 4) {
     mnuHp_Click(id - IDM_HP_BASE);
   } else if (id > IDM_VIEW_BASE && id <= IDM_VIEW_BASE + 9) {
-    generators_->ShowView(id - IDM_VIEW_BASE);
+    tools_->ShowView(id - IDM_VIEW_BASE);
   } else if (id > IDM_TOOL_BASE && id <= IDM_TOOL_BASE + 4) {
-    generators_->ShowView(id - IDM_TOOL_BASE + 2);  // tool item i is View item i + 2
+    tools_->ShowView(id - IDM_TOOL_BASE + 2);  // tool item i is View item i + 2
   }
 }
 
@@ -372,14 +374,9 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
   } else if (menu == GetSubMenu(bar, 0)) {
     enable(IDM_EXPORT_REGET, !services_.settings.ReGetPath.empty());
     enable(IDM_EXPORT_IRIA, !services_.settings.IriaPath.empty());
-  } else if (menu == GetSubMenu(bar, 2)) {
-    // The extraction and the preferences arrive with their own windows.
-    for (const int index : {6, 9}) enable(IDM_VIEW_BASE + index, false);
   } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_RMNU)) {
     for (const int index : {1, 3, 4, 6}) enable(IDM_RMNU_BASE + index, anySelected);
     enable(IDM_RMNU_BASE + 5, clipboardText);
-  } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_TOOLMNU)) {
-    enable(IDM_TOOL_BASE + 4, false);
   }
 }
 
@@ -398,7 +395,7 @@ void frmMain::Form_Resize() {
 
 bool frmMain::Form_QueryUnload() {
   if (shutdownDone_) return true;
-  generators_->StoreSettings();
+  tools_->StoreSettings();
   if (!RunShutdown(*shell_, services_.settings, services_.store, *this)) return false;
   shutdownDone_ = true;
   return true;
@@ -604,10 +601,10 @@ void frmMain::mToolBar_ButtonClick(int position) {
       mnuExpSub_Click(2);
       break;
     case 16:
-      generators_->ShowView(1);
+      tools_->ShowView(1);
       break;
     case 17:
-      generators_->ShowView(3);
+      tools_->ShowView(3);
       break;
     default:
       break;

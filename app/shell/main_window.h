@@ -12,7 +12,7 @@
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/editing/search_window.h"
-#include "app/generators/generator_windows.h"
+#include "app/shell/tool_windows.h"
 #include "app/info/viewer_window.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/settings_file.h"
@@ -32,8 +32,9 @@ class frmMain final : public WindowSizeTwips {
     FileSystem& fs;
     Settings& settings;
     SettingsStore& store;
-    bool quitOnDestroy = true;   // the program ends with its main window
-    SpreadFunction spread = {};  // the expansion; empty for CARDOFNC.DLL's own
+    bool quitOnDestroy = true;     // the program ends with its main window
+    SpreadFunction spread = {};    // the expansion; empty for CARDOFNC.DLL's own
+    DownloadBinder download = {};  // the download; empty for CARDOFNC.DLL's own
   };
 
   // Builds the window hidden: menus, toolbar, list, and RecentFiles on its five places.
@@ -53,7 +54,7 @@ class frmMain final : public WindowSizeTwips {
   // The topic viewer: opens `key` of THELP.TXT owned by `owner`, or brings the open viewer up.
   void ShowTopic(HWND owner, const std::u16string& key);
   frmSmplViewer& Viewer() { return *viewer_; }
-  GeneratorWindows& Generators() { return *generators_; }
+  ToolWindows& Tools() { return *tools_; }
   bool closed() const { return !hwnd_; }
 
   // Enables the ReGet and Iria toolbar buttons when their paths are set.
@@ -127,7 +128,7 @@ class frmMain final : public WindowSizeTwips {
   SearchRecord SearchState;
   std::unique_ptr<frmSearch> search_;
   std::unique_ptr<frmSmplViewer> viewer_;
-  std::unique_ptr<GeneratorWindows> generators_;
+  std::unique_ptr<ToolWindows> tools_;
 
   // Mouse state of the list: the drag origin and whether a drag of the focus line is on.
   POINT dragOrigin_{};

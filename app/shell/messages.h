@@ -30,6 +30,9 @@ inline constexpr char16_t kHistoryEmpty[] = u"履歴はありません";
 inline constexpr char16_t kHistoryMissingPrefix[] = u"[";
 inline constexpr char16_t kHistoryMissingSuffix[] = u"] は存在しません。新しく作成します。";
 
+// Followed by the path, CR LF and the reason.
+inline constexpr char16_t kUnreadableFile[] = u"ファイルを読み込めませんでした : ";
+
 inline constexpr char16_t kNoList[] = u"リストがありません。";
 inline constexpr char16_t kReGetNotFound[] = u"ReGetが見つかりません。設定のパスを確認してください。";
 inline constexpr char16_t kIriaNotFound[] = u"Iriaが見つかりません。設定のパスを確認してください。";

@@ -21,6 +21,8 @@ class PendingLines {
   // is refused every later one is too, so the kept lines are a prefix of what was offered.
   bool Add(std::u16string_view line);
   bool Full() const { return refused_ > 0; }
+  // The lines kept and not yet appended.
+  std::size_t Gathered() const { return lines_.size(); }
 
   // Appends the lines kept so far in one step (the list drawn once) and marks the list
   // modified when there were any: for a command that shows results between its steps.

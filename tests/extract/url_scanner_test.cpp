@@ -6,6 +6,8 @@
 
 #include "app/extract/absolute_pass.h"
 #include "app/extract/extract_to_list.h"
+#include "app/shell/messages.h"
+#include "tests/shell/shell_fixture.h"
 #include "app/shell/memory_url_list.h"
 #include "tests/support/fakes.h"
 #include "app/extract/url_scanner.h"
@@ -258,21 +260,30 @@ TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
   }
 }
 
-TEST(ExtractToList, AppendsWhatTheFilterPassesWithTheListHidden) {
+TEST(ExtractToList, AppendsWhatTheFilterPassesOnceAndSaysOnceWhenTheListIsFull) {
   testing::TempDir dir;
   dir.Write(u"page.html", testing::Ansi("<a href=\"http://a/x.zip\">x</a> <img src=\"b.gif\">"));
-  MemoryUrlList list;
-  int titles = 0;
-  ListDocument document([&](const std::u16string&) { ++titles; });
+  testing::ShellFixture f;
   ExtractOptions options;
   options.mode = ExtractMode::Html;
-  const auto outcome =
-      ExtractUrlsToList(dir.File(u"page.html"), options, u"*.zip;*.gif", list, document);
-  EXPECT_TRUE(outcome.opened);
-  EXPECT_EQ(list.Lines(), (std::vector<std::u16string>{u"http://a/x.zip", u"/b.gif"}));
-  EXPECT_EQ(titles, 2);
-  EXPECT_EQ(list.SuspendDepth(), 0);
-  EXPECT_FALSE(ExtractUrlsToList(dir.File(u"missing.html"), options, u"", list, document).opened);
+  EXPECT_TRUE(ExtractUrlsToList(dir.File(u"page.html"), options, u"*.zip;*.gif", f.shell));
+  EXPECT_EQ(f.Lines(), (std::vector<std::u16string>{u"http://a/x.zip", u"/b.gif"}));
+  EXPECT_TRUE(f.document.Modified());
+  EXPECT_EQ(f.list.SuspendDepth(), 0);
+  EXPECT_EQ(f.extentUpdates, 1);
+  EXPECT_FALSE(ExtractUrlsToList(dir.File(u"missing.html"), options, u"", f.shell));
+
+  // 20,000 links: the list stops at its limit, the message comes once.
+  std::string many;
+  for (int i = 0; i < 20000; ++i) many += "http://h/" + std::to_string(i) + ".zip\r\n";
+  dir.Write(u"many.txt", many);
+  options.mode = ExtractMode::Text;
+  EXPECT_TRUE(ExtractUrlsToList(dir.File(u"many.txt"), options, u"", f.shell));
+  EXPECT_TRUE(ExtractUrlsToList(dir.File(u"many.txt"), options, u"", f.shell));
+  EXPECT_EQ(f.list.Count(), kMaxListLines);
+  EXPECT_EQ(f.list.Line(kMaxListLines - 1), u"http://h/12764.zip");
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
 }
 
 TEST(LineSources, SplitAtCrAndCrLfOnly) {

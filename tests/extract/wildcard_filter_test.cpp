@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/extract/filter_gate.h"
+#include "tests/shell/shell_fixture.h"
 #include "app/extract/wildcard_filter.h"
 #include "app/shell/memory_url_list.h"
 
@@ -83,14 +84,17 @@ TEST(WildcardFilter, Combinations) {
   }
 }
 
-TEST(FilterGate, AppendsKeepingCaseAndMarksEachAppend) {
-  MemoryUrlList list;
-  int titles = 0;
-  ListDocument document([&](const std::u16string&) { ++titles; });
-  EXPECT_EQ(AddUrlIfMatched(u"http://A/B.ZIP", u"*.zip;*.*", list, document), 0);
-  EXPECT_EQ(list.Lines(), (std::vector<std::u16string>{u"http://A/B.ZIP", u"http://A/B.ZIP"}));
-  EXPECT_EQ(titles, 2);
-  EXPECT_TRUE(document.Modified());
+TEST(FilterGate, OffersTheUrlAsOftenAsTheFilterSaysUntilTheListIsFull) {
+  testing::ShellFixture f;
+  PendingLines pending(f.list);
+  AddUrlIfMatched(u"http://A/B.ZIP", u"*.zip;*.*", pending);
+  EXPECT_EQ(pending.Gathered(), 2u);
+  for (int i = 2; i < kMaxListLines; ++i) f.list.AppendLine(u"x");
+  PendingLines full(f.list);
+  AddUrlIfMatched(u"http://A/B.ZIP", u"*.zip;*.*", full);
+  EXPECT_EQ(full.Gathered(), 2u);
+  AddUrlIfMatched(u"http://A/C.ZIP", u"*.zip", full);
+  EXPECT_TRUE(full.Full());
 }
 
 }  // namespace

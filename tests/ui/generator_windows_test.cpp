@@ -19,7 +19,7 @@ using testing::U;
 
 class GeneratorWindowsTest : public testing::MainWindowTest {
  protected:
-  GeneratorWindows& generators() { return window->Generators(); }
+  ToolWindows& generators() { return window->Tools(); }
   static void Click(HWND dialog, int id) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

@@ -39,9 +39,9 @@ class MainWindowTest : public ::testing::Test {
                                   ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     ASSERT_TRUE(RegisterCustomControls());
-    window = std::make_unique<frmMain>(GetModuleHandleW(nullptr),
-                                       frmMain::Services{ui, SystemFileSystem(), settings, store,
-                                                         /*quitOnDestroy=*/false, spread});
+    window = std::make_unique<frmMain>(
+        GetModuleHandleW(nullptr), frmMain::Services{ui, SystemFileSystem(), settings, store,
+                                                     /*quitOnDestroy=*/false, spread, download});
     ASSERT_FALSE(window->closed());
   }
 
@@ -58,7 +58,8 @@ class MainWindowTest : public ::testing::Test {
   Settings settings;
   SettingsStore store{
       SystemProfile(), SystemFileSystem(), dir.File(u"CARDO.INI"), dir.path(), u"3.00", 3};
-  SpreadFunction spread;  // set before SetUp to stand in for the library
+  SpreadFunction spread;    // set before SetUp to stand in for the library
+  DownloadBinder download;  // the same
   std::unique_ptr<frmMain> window;
 };
 

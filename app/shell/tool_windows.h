@@ -1,21 +1,28 @@
 #pragma once
-// The list generators' tool windows, one instance each, owned by the main window.
+// The main window's tool windows: the list generators, the extraction dialog (one instance
+// each, owned by the main window) and the preferences dialog.
 #include <windows.h>
 
+#include <functional>
+
+#include "app/extract/extract_window.h"
 #include "app/generators/drop_dialog_window.h"
 #include "app/generators/free_input_window.h"
 #include "app/generators/gene_list_window.h"
 #include "app/generators/spread_url_window.h"
 #include "app/platform/bound_library_win.h"
+#include "app/settings/preferences_window.h"
 
 namespace cardo {
 
-class GeneratorWindows {
+class ToolWindows {
  public:
-  explicit GeneratorWindows(GeneratorContext context);
+  // `setPrefarence` re-applies the settings the main window shows when the preferences close.
+  ToolWindows(ToolContext context, std::function<void()> setPrefarence);
 
-  // View menu items 1 (drop dialog), 3 (free input), 4 (expansion) and 5 (generator): shows
-  // that window, creating it the first time. False for other items.
+  // View menu items 1 (drop dialog), 3 (free input), 4 (expansion), 5 (generator),
+  // 6 (extraction) and 9 (preferences): shows that window, creating it the first time. False
+  // for other items.
   bool ShowView(int index);
   // The open windows store their state into the settings, before the settings are saved.
   void StoreSettings();
@@ -24,14 +31,18 @@ class GeneratorWindows {
   frmSpreadUrl& SpreadUrl() { return spreadUrl_; }
   frmFreeInput& FreeInput() { return freeInput_; }
   frmDropDialog& DropDialog() { return dropDialog_; }
+  frmExtract& Extract() { return extract_; }
+  frmPrefarence& Prefarence() { return prefarence_; }
 
  private:
-  GeneratorContext context_;
   BoundLibrary library_{L"CARDOFNC.DLL"};
+  ToolContext context_;
   frmGeneList geneList_{context_};
   frmSpreadUrl spreadUrl_;
   frmFreeInput freeInput_{context_};
   frmDropDialog dropDialog_{context_};
+  frmExtract extract_{context_};
+  frmPrefarence prefarence_;
 };
 
 }  // namespace cardo

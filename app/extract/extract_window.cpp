@@ -1,0 +1,344 @@
+#include "app/extract/extract_window.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <variant>
+
+#include "app/extract/extract_to_list.h"
+#include "app/platform/codec.h"
+#include "app/platform/text.h"
+#include "app/resources/resource.h"
+#include "app/shell/list_file.h"
+#include "app/shell/messages.h"
+
+namespace cardo {
+namespace {
+
+constexpr char16_t kCaption[] = u"URLの抜き出し";
+constexpr char16_t kDownloadingCaption[] = u"ダウンロード中...";
+constexpr char16_t kNoUrl[] = u"ダウンロード対象のURLが記入されていません。";
+constexpr char16_t kNoFile[] = u"抜き出し対象のファイルが指定されていません。";
+constexpr char16_t kDownloadFailed[] =
+    u"URL先のドキュメントが無いか、URLが存在しないか、ファイルの取得に失敗しました。\r\n"
+    u"URLやネットワークの接続を確認してください。";
+constexpr char16_t kNoLibrary[] =
+    u"CARDOFNC.DLLが無いか、または壊れています。\r\nダウンロードに失敗しました。";
+constexpr char16_t kFinished[] = u"終了しました。";
+constexpr char16_t kFilterTip[] = u"フィルタについてのヘルプを表示します";
+constexpr char16_t kBaseUrlHelpTip[] = u"基本URLについてのヘルプを表示します";
+constexpr char16_t kBaseUrlTip[] = u"テキスト内の相対URLに対して使用します";
+constexpr char16_t kFileTip[] = u"クリックするとこのファイルを開きます";
+constexpr char16_t kTempFile[] = u"TEMP.HTML";
+constexpr const char16_t* kModes[] = {u"テキストから", u"HTMLから", u"URLから"};
+constexpr const char16_t* kProtocols[] = {u"http://", u"ftp://", u"mailto:"};
+constexpr int kPages = 3;
+
+constexpr UINT kDownloadDone = WM_APP + 1;
+constexpr UINT_PTR kProgressTimer = 1;
+constexpr UINT kProgressMilliseconds = 250;
+
+int PageControl(int first, int page) {
+  return first + page * IDC_EXTRACT_PAGE_STEP;
+}
+
+}  // namespace
+
+frmExtract::frmExtract(const ToolContext& context) : context_(context) {}
+
+void frmExtract::Show() {
+  ShowModeless(context_.instance, IDD_EXTRACT, context_.main);
+}
+
+INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Form_Load();
+      return TRUE;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      const int code = HIWORD(wParam);
+      if (id == IDC_CMDSTARTCANCEL0 || id == IDC_CMDSTARTCANCEL1) {
+        cmdStartCancel_Click(id == IDC_CMDSTARTCANCEL0 ? 0 : 1);
+      } else if (id == IDC_CMBMODESELECT) {
+        if (code == CBN_SELCHANGE) cmbModeSelect_Click();
+      } else if (id == IDC_CMDSHOWTHELP2) {
+        cmdShowTHelp2_Click();
+      } else if (id >= IDC_EXTRACT_PAGE_FIRST &&
+                 id < IDC_EXTRACT_PAGE_FIRST + kPages * IDC_EXTRACT_PAGE_STEP) {
+        const int page = (id - IDC_EXTRACT_PAGE_FIRST) / IDC_EXTRACT_PAGE_STEP;
+        switch (id - PageControl(IDC_FRAPAGE0, page)) {
+          case IDC_LBLEXTRACTEDFILE0 - IDC_FRAPAGE0:
+            if (code == STN_CLICKED) lblExtractedFile_Click(page);
+            break;
+          case IDC_CMDBROWS0 - IDC_FRAPAGE0:
+            cmdBrows_Click(page);
+            break;
+          case IDC_CMDSHOWTHELP0 - IDC_FRAPAGE0:
+            cmdShowTHelp_Click(page);
+            break;
+          default:
+            return FALSE;
+        }
+      } else {
+        return FALSE;
+      }
+      return TRUE;
+    }
+    case WM_SETCURSOR: {
+      const HWND over = reinterpret_cast<HWND>(wParam);
+      if (hand_ && (over == Item(IDC_LBLEXTRACTEDFILE0) || over == Item(IDC_LBLEXTRACTEDFILE1))) {
+        SetCursor(hand_);
+        SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
+        return TRUE;
+      }
+      return FALSE;
+    }
+    case WM_TIMER:
+      if (wParam == kProgressTimer) ShowDownloadProgress();
+      return TRUE;
+    case kDownloadDone:
+      DownloadEnded(static_cast<long>(wParam));
+      return TRUE;
+    case WM_CLOSE:
+      cmdStartCancel_Click(1);
+      return TRUE;
+    case WM_DESTROY:
+      // The program is closing during a download: the worker ends on its own.
+      download_.Abandon();
+      for (const int id : {IDC_LBLEXTRACTEDFILE0, IDC_LBLEXTRACTEDFILE1, IDC_TXTURL}) {
+        DropTarget::Revoke(Item(id));
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+void frmExtract::Form_Load() {
+  const Settings& settings = context_.settings;
+  HWND modes = Item(IDC_CMBMODESELECT);
+  SetComboItems(modes, {std::begin(kModes), std::end(kModes)});
+  SelectMode(0);
+  for (int i = 0; i < kPages; ++i) {
+    HWND filter = Item(PageControl(IDC_TXTFILTER0, i));
+    SendMessageW(filter, EM_SETLIMITTEXT, 0, 0);
+    SetControlText(filter, settings.UrlExtFilter);
+    AddToolTip(hwnd(), Item(PageControl(IDC_CMDSHOWTHELP0, i)), kFilterTip);
+  }
+  HWND protocol = Item(IDC_CMBPROTOCOL);
+  SetComboItems(protocol, {std::begin(kProtocols), std::end(kProtocols)});
+  SetControlText(protocol, settings.UrlExtProtocol);
+  CheckDlgButton(hwnd(), IDC_CHKURLTWINCHAR, settings.UrlTwinChar ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(hwnd(), IDC_CHKNOTRETURNSEARCH,
+                 settings.NotReturnSearch ? BST_CHECKED : BST_UNCHECKED);
+  hand_ = LoadCursorW(context_.instance, MAKEINTRESOURCEW(IDC_HANDCURSOR));
+  for (int i = 0; i < 2; ++i) {
+    HWND label = Item(PageControl(IDC_LBLEXTRACTEDFILE0, i));
+    AddToolTip(hwnd(), label, kFileTip);
+    DropTarget::Attach(
+        label,
+        [this](const DropData& d, DWORD allowed) {
+          return lblExtractedFile_OLEDragOver(d, allowed);
+        },
+        [this, i](const DropData& d, DWORD allowed) {
+          return lblExtractedFile_OLEDragDrop(i, d, allowed);
+        });
+  }
+  HWND base = Item(IDC_TXTBASEURL);
+  SendMessageW(base, EM_SETLIMITTEXT, 0, 0);
+  SetControlText(base, baseUrl_);
+  AddToolTip(hwnd(), base, kBaseUrlTip);
+  AddToolTip(hwnd(), Item(IDC_CMDSHOWTHELP2), kBaseUrlHelpTip);
+  HWND url = Item(IDC_TXTURL);
+  SendMessageW(url, EM_SETLIMITTEXT, 0, 0);
+  DropTarget::Attach(
+      url, [this](const DropData& d, DWORD allowed) { return txtUrl_OLEDragOver(d, allowed); },
+      [this](const DropData& d, DWORD allowed) { return txtUrl_OLEDragDrop(d, allowed); });
+  // A mode outside the list (a damaged settings file) shows the first.
+  const int stored = settings.UrlExtSelMode;
+  SelectMode(stored >= 0 && stored < kPages ? stored : 0);
+  CentreOverOwner(hwnd());
+}
+
+void frmExtract::Form_QueryUnload() {
+  Settings& settings = context_.settings;
+  settings.UrlExtFilter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode())));
+  settings.UrlExtProtocol = ControlText(Item(IDC_CMBPROTOCOL));
+  settings.UrlTwinChar = IsDlgButtonChecked(hwnd(), IDC_CHKURLTWINCHAR) == BST_CHECKED ? 1 : 0;
+  settings.NotReturnSearch =
+      IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED ? 1 : 0;
+  baseUrl_ = ControlText(Item(IDC_TXTBASEURL));
+  settings.UrlExtSelMode = static_cast<std::int16_t>(Mode());
+}
+
+int frmExtract::Mode() const {
+  const auto selected = SendDlgItemMessageW(hwnd(), IDC_CMBMODESELECT, CB_GETCURSEL, 0, 0);
+  return selected >= 0 && selected < kPages ? static_cast<int>(selected) : 0;
+}
+
+void frmExtract::SelectMode(int mode) {
+  SendDlgItemMessageW(hwnd(), IDC_CMBMODESELECT, CB_SETCURSEL, mode, 0);
+  cmbModeSelect_Click();
+}
+
+void frmExtract::cmbModeSelect_Click() {
+  const int mode = Mode();
+  for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    const int id = GetDlgCtrlID(child) - IDC_EXTRACT_PAGE_FIRST;
+    if (id < 0 || id >= kPages * IDC_EXTRACT_PAGE_STEP) continue;
+    ShowWindow(child, id / IDC_EXTRACT_PAGE_STEP == mode ? SW_SHOWNA : SW_HIDE);
+  }
+  SetWindowPos(Item(IDC_CMBMODESELECT), HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void frmExtract::cmdBrows_Click(int index) {
+  FileDialogOptions options;
+  options.title = std::u16string(kCaption) + (index == 0 ? u" <テキストから>" : u" <HTMLから>");
+  options.filter = index == 0 ? u"すべてのファイル(*.*)|*.*"
+                              : u"HTMLファイル(*.html)|*.html|すべてのファイル(*.*)|*.*";
+  options.pathMustExist = true;
+  options.hideReadOnly = true;
+  options.extraFlags = OFN_FILEMUSTEXIST;
+  options.owner = reinterpret_cast<std::uintptr_t>(hwnd());
+  const auto chosen = context_.shell.ui.ShowOpenDialog(options);
+  if (chosen) SetControlText(Item(PageControl(IDC_LBLEXTRACTEDFILE0, index)), chosen->path);
+}
+
+void frmExtract::lblExtractedFile_Click(int index) {
+  const std::u16string path = ControlText(Item(PageControl(IDC_LBLEXTRACTEDFILE0, index)));
+  if (path.empty()) return;
+  const auto folder = FileInfo(context_.shell.fs, path, 4);
+  context_.shell.ui.OpenWithShell(path, std::get<std::u16string>(folder),
+                                  reinterpret_cast<std::uintptr_t>(hwnd()));
+}
+
+void frmExtract::cmdShowTHelp_Click(int) {
+  context_.showTopic(hwnd(), u"filter");
+}
+
+void frmExtract::cmdShowTHelp2_Click() {
+  context_.showTopic(hwnd(), u"baseurl");
+}
+
+DWORD frmExtract::lblExtractedFile_OLEDragOver(const DropData& data, DWORD allowed) const {
+  if (data.files.empty() && !data.text) return DROPEFFECT_NONE;
+  return CopyEffect(allowed);
+}
+
+DWORD frmExtract::lblExtractedFile_OLEDragDrop(int index, const DropData& data, DWORD allowed) {
+  if (data.files.empty() && !data.text) return DROPEFFECT_NONE;
+  SetControlText(Item(PageControl(IDC_LBLEXTRACTEDFILE0, index)),
+                 data.files.empty() ? *data.text : data.files.front());
+  return CopyEffect(allowed);
+}
+
+DWORD frmExtract::txtUrl_OLEDragOver(const DropData& data, DWORD allowed) const {
+  return data.text ? CopyEffect(allowed) : DWORD{DROPEFFECT_NONE};
+}
+
+DWORD frmExtract::txtUrl_OLEDragDrop(const DropData& data, DWORD allowed) {
+  if (!data.text) return DROPEFFECT_NONE;
+  SetControlText(Item(IDC_TXTURL), *data.text);
+  return CopyEffect(allowed);
+}
+
+void frmExtract::cmdStartCancel_Click(int index) {
+  if (index == 1) {
+    Form_QueryUnload();
+    Close(IDCANCEL);
+    return;
+  }
+  // One extraction at a time: the dialog takes no input until this one ends.
+  EnableWindow(hwnd(), FALSE);
+  Ui& ui = context_.shell.ui;
+  const int mode = Mode();
+  if (mode == 2) {
+    if (GetWindowTextLengthW(Item(IDC_TXTURL)) == 0) {
+      ShowError(ui, kNoUrl);
+    } else {
+      StartDownload();
+      if (Downloading()) return;
+    }
+  } else {
+    const std::u16string path = ControlText(Item(PageControl(IDC_LBLEXTRACTEDFILE0, mode)));
+    if (!IsExistingFile(context_.shell.fs, path)) {
+      ShowError(ui, kNoFile);
+    } else if (Extract(path, {})) {
+      ui.Beep();
+    }
+  }
+  EndRun();
+}
+
+bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageUrl) {
+  ExtractOptions options;
+  options.mode = static_cast<ExtractMode>(Mode());
+  options.protocol = ControlText(Item(IDC_CMBPROTOCOL));
+  options.fullWidth = IsDlgButtonChecked(hwnd(), IDC_CHKURLTWINCHAR) == BST_CHECKED;
+  options.notReturnSearch = IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED;
+  options.baseUrlBox = ControlText(Item(IDC_TXTBASEURL));
+  options.pageUrl = pageUrl;
+  const std::u16string filter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode())));
+  if (ExtractUrlsToList(path, options, filter, context_.shell)) return true;
+  ShowError(context_.shell.ui, msg::kUnreadableFile + path);
+  return false;
+}
+
+void frmExtract::StartDownload() {
+  HWND box = Item(IDC_TXTURL);
+  std::u16string url = ControlText(box);
+  if (url.find(u"http://") == std::u16string::npos) {
+    url = u"http://" + url;
+    SetControlText(box, url);
+  }
+  BoundDownload bound = context_.download();
+  if (!bound.run) {
+    ShowError(context_.shell.ui, kNoLibrary);
+    return;
+  }
+  downloadUrl_ = url;
+  GetSystemTimeAsFileTime(&downloadStart_);
+  const std::u16string temp = context_.appDirectory + kTempFile;
+  if (!download_.Start(std::move(bound.run), WideToAnsi(url), WideToAnsi(temp), hwnd(),
+                       kDownloadDone)) {
+    ShowError(context_.shell.ui, kDownloadFailed);
+    return;
+  }
+  SetControlText(hwnd(), kDownloadingCaption);
+  SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr);
+}
+
+void frmExtract::ShowDownloadProgress() {
+  const std::u16string temp = context_.appDirectory + kTempFile;
+  WIN32_FILE_ATTRIBUTE_DATA file{};
+  if (!GetFileAttributesExW(reinterpret_cast<LPCWSTR>(temp.c_str()), GetFileExInfoStandard,
+                            &file)) {
+    return;
+  }
+  // Until the download writes the file, its size is the previous download's.
+  if (CompareFileTime(&file.ftLastWriteTime, &downloadStart_) < 0) return;
+  const long long bytes = (static_cast<long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
+  SetControlText(hwnd(), kDownloadingCaption + (u" " + GroupedDecimalText(bytes) + u" バイト"));
+}
+
+void frmExtract::DownloadEnded(long result) {
+  KillTimer(hwnd(), kProgressTimer);
+  download_.Finish();
+  SetControlText(hwnd(), kCaption);
+  Ui& ui = context_.shell.ui;
+  if (result != 0) {
+    ShowError(ui, kDownloadFailed);
+  } else if (Extract(context_.appDirectory + kTempFile, downloadUrl_)) {
+    ui.ShowMessage(kFinished, msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
+  }
+  if (IsOpen()) EndRun();
+}
+
+void frmExtract::EndRun() {
+  EnableWindow(hwnd(), TRUE);
+  SetFocus(hwnd());
+}
+
+}  // namespace cardo

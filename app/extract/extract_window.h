@@ -1,0 +1,56 @@
+#pragma once
+// frmExtract: the extraction dialog. Scans a text file, an HTML file or a page it downloads
+// for URLs and appends those the filter passes to the list. One instance, modeless, owned by
+// the main window; the base URL is remembered for the program's run.
+#include <windows.h>
+
+#include <string>
+
+#include "app/controls/dialog_win.h"
+#include "app/controls/drop_target_win.h"
+#include "app/extract/download_win.h"
+#include "app/shell/tool_context_win.h"
+
+namespace cardo {
+
+class frmExtract final : public DialogWindow {
+ public:
+  explicit frmExtract(const ToolContext& context);
+
+  void Show();
+  // Stores the dialog's state into the settings; the dialog stays.
+  void Form_QueryUnload();
+  bool Downloading() const { return download_.Running(); }
+
+  void cmbModeSelect_Click();
+  void cmdStartCancel_Click(int index);
+  void cmdBrows_Click(int index);
+  void lblExtractedFile_Click(int index);
+  void cmdShowTHelp_Click(int index);
+  void cmdShowTHelp2_Click();
+  DWORD lblExtractedFile_OLEDragOver(const DropData& data, DWORD allowed) const;
+  DWORD lblExtractedFile_OLEDragDrop(int index, const DropData& data, DWORD allowed);
+  DWORD txtUrl_OLEDragOver(const DropData& data, DWORD allowed) const;
+  DWORD txtUrl_OLEDragDrop(const DropData& data, DWORD allowed);
+
+ private:
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Form_Load();
+  int Mode() const;
+  void SelectMode(int mode);
+  // The scan of `path` into the list; false (after saying why) when it cannot be read.
+  bool Extract(const std::u16string& path, const std::u16string& pageUrl);
+  void StartDownload();
+  void ShowDownloadProgress();
+  void DownloadEnded(long result);
+  void EndRun();
+
+  const ToolContext& context_;
+  HCURSOR hand_ = nullptr;
+  std::u16string baseUrl_;
+  BackgroundDownload download_;
+  std::u16string downloadUrl_;
+  FILETIME downloadStart_{};
+};
+
+}  // namespace cardo

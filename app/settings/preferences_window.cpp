@@ -1,0 +1,309 @@
+#include "app/settings/preferences_window.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <uxtheme.h>
+
+#include "app/controls/up_down_text_box_win.h"
+#include "app/controls/vo_button_win.h"
+#include "app/resources/resource.h"
+
+namespace cardo {
+namespace {
+
+constexpr const wchar_t* kTabs[] = {L"全体の設定", L"ツールの設定1", L"ツールの設定2"};
+constexpr int kPages = 3;
+constexpr char16_t kNoExtension[] = u"追加する拡張子が指定されていません。";
+constexpr char16_t kHelpTip[] = u"ReGet/Iriaについてのヘルプを表示します";
+constexpr char16_t kFilterTip[] = u"フィルタについてのヘルプを表示します";
+constexpr UINT_PTR kSubclass = 1;
+
+bool Checked(HWND button) {
+  return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Check(HWND button, std::int16_t flag) {
+  SendMessageW(button, BM_SETCHECK, flag ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+}  // namespace
+
+void frmPrefarence::Show() {
+  if (IsOpen()) {
+    SetForegroundWindow(hwnd());
+    return;
+  }
+  EnableWindow(context_.main, FALSE);
+  if (!CreateModeless(context_.instance, IDD_PREFARENCE, context_.main)) {
+    EnableWindow(context_.main, TRUE);
+    return;
+  }
+  ShowWindow(hwnd(), SW_SHOW);
+}
+
+LRESULT CALLBACK frmPrefarence::PlaceholderProc(HWND placeholder, UINT message, WPARAM wParam,
+                                                LPARAM lParam, UINT_PTR, DWORD_PTR data) noexcept {
+  if (message == WM_NOTIFY &&
+      reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(TCN_SELCHANGE)) {
+    reinterpret_cast<frmPrefarence*>(data)->picTabControl_SelChange();
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(placeholder, PlaceholderProc, kSubclass);
+  return DefSubclassProc(placeholder, message, wParam, lParam);
+}
+
+// Enter in the extension box registers the text, and the dialog never sees the key.
+LRESULT CALLBACK frmPrefarence::AddExtProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR data) noexcept {
+  switch (message) {
+    case WM_GETDLGCODE:
+      if (lParam && reinterpret_cast<const MSG*>(lParam)->wParam == VK_RETURN) {
+        return DLGC_WANTALLKEYS;
+      }
+      break;
+    case WM_KEYDOWN:
+      if (wParam == VK_RETURN) {
+        reinterpret_cast<frmPrefarence*>(data)->cmdExtCmd_Click(0);
+        return 0;
+      }
+      break;
+    case WM_CHAR:
+      if (wParam == L'\r') return 0;
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(edit, AddExtProc, kSubclass);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+// A page hands its controls' commands to the dialog.
+INT_PTR CALLBACK frmPrefarence::PageProc(HWND page, UINT message, WPARAM wParam,
+                                         LPARAM lParam) noexcept {
+  if (message != WM_COMMAND) return FALSE;
+  SendMessageW(GetParent(page), message, wParam, lParam);
+  return TRUE;
+}
+
+HWND frmPrefarence::Control(int id) const {
+  for (HWND page : pages_) {
+    if (HWND control = page ? GetDlgItem(page, id) : nullptr) return control;
+  }
+  return Item(id);
+}
+
+INT_PTR frmPrefarence::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_INITDIALOG:
+      Form_Load();
+      return TRUE;
+    case WM_DRAWITEM:
+      if (wParam != IDC_IMGSBANNER) return FALSE;
+      DrawBanner(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_COMMAND: {
+      const int id = LOWORD(wParam);
+      if (id == IDC_CMDOKCANCEL0 || id == IDC_CMDOKCANCEL1) {
+        cmdOkCancel_Click(id == IDC_CMDOKCANCEL0 ? 0 : 1);
+      } else if (id >= IDC_CMDEXTCMD0 && id < IDC_CMDEXTCMD0 + 4) {
+        cmdExtCmd_Click(id - IDC_CMDEXTCMD0);
+      } else if (id == IDC_CMDHELP) {
+        cmdHelp_Click();
+      } else {
+        return FALSE;
+      }
+      return TRUE;
+    }
+    case WM_CLOSE:
+      cmdOkCancel_Click(1);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void frmPrefarence::Form_Load() {
+  HWND placeholder = Control(IDC_PICTABCONTROL);
+  RECT area{};
+  GetClientRect(placeholder, &area);
+  tab_ = CreateWindowExW(
+      0, WC_TABCONTROLW, L"",
+      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_TOOLTIPS | TCS_FORCELABELLEFT, 0, 0, area.right,
+      area.bottom, placeholder, nullptr, context_.instance, nullptr);
+  SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  for (int i = 0; i < kPages; ++i) {
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(kTabs[i]);
+    SendMessageW(tab_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  SetWindowSubclass(placeholder, PlaceholderProc, kSubclass, reinterpret_cast<DWORD_PTR>(this));
+  CreatePages();
+  banner_.reset(LoadImageW(context_.instance, MAKEINTRESOURCEW(IDB_SBANNER), IMAGE_BITMAP, 0, 0,
+                           LR_DEFAULTCOLOR));
+
+  const Settings& settings = context_.settings;
+  SetControlText(Control(IDC_PREF_TXTFILTER), settings.UrlExtFilter);
+  Check(Control(IDC_PREF_CHKURLTWINCHAR), settings.UrlTwinChar);
+  Check(Control(IDC_PREF_CHKNOTRETURNSEARCH), settings.NotReturnSearch);
+  for (const int id : {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_PREF_TXTFILTER}) {
+    SendMessageW(Control(id), EM_SETLIMITTEXT, 0, 0);
+  }
+  SetControlText(Control(IDC_TXTSOFTPATH0), settings.ReGetPath);
+  SetControlText(Control(IDC_TXTSOFTPATH1), settings.IriaPath);
+  UpDownTextBox& history = *UpDownTextBox::From(Control(IDC_UDTURLHISVALUE));
+  history.SetMin(1);
+  history.SetMax(100);
+  history.SetValue(settings.ListMax);
+  Check(Control(IDC_CHKCMBINTL), settings.CmbIntl);
+  ShowExtList({settings.ExtList.value_or(std::vector<std::u16string>{}), -1, -1});
+  SetWindowSubclass(Control(IDC_TXTADDEXT), AddExtProc, kSubclass,
+                    reinterpret_cast<DWORD_PTR>(this));
+
+  for (const int i : {0, 1}) {
+    VoButton::From(Control(IDC_CMDBROWSSOFT0 + i))->Click = [this, i] { cmdBrowsSoft_Click(i); };
+  }
+  VoButton& filterHelp = *VoButton::From(Control(IDC_PREF_CMDSHOWTHELP));
+  filterHelp.Click = [this] { cmdShowTHelp_Click(); };
+  AddToolTip(hwnd(), filterHelp.hwnd(), kFilterTip);
+  AddToolTip(hwnd(), Control(IDC_CMDHELP), kHelpTip);
+
+  ShowPage(0);
+  CentreOverOwner(hwnd());
+}
+
+void frmPrefarence::CreatePages() {
+  RECT display{};
+  GetClientRect(tab_, &display);
+  SendMessageW(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+  MapWindowPoints(tab_, hwnd(), reinterpret_cast<POINT*>(&display), 2);
+  for (int i = kPages - 1; i >= 0; --i) {
+    pages_[i] = CreateDialogParamW(context_.instance, MAKEINTRESOURCEW(IDD_PREF_PAGE0 + i), hwnd(),
+                                   PageProc, 0);
+    // The page takes the tab control's background, as a property sheet's pages do.
+    EnableThemeDialogTexture(pages_[i], ETDT_ENABLETAB);
+    SetWindowPos(pages_[i], HWND_TOP, display.left, display.top, display.right - display.left,
+                 display.bottom - display.top, SWP_NOACTIVATE);
+  }
+}
+
+void frmPrefarence::ShowPage(int page) {
+  for (int i = 0; i < kPages; ++i) {
+    if (i != page) ShowWindow(pages_[i], SW_HIDE);
+  }
+  SetWindowPos(pages_[page], HWND_TOP, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void frmPrefarence::DrawBanner(const DRAWITEMSTRUCT& item) const {
+  UniqueDc memory(CreateCompatibleDC(item.hDC));
+  BITMAP size{};
+  if (!memory || !GetObjectW(banner_.get(), sizeof size, &size)) return;
+  HGDIOBJ old = SelectObject(memory.get(), banner_.get());
+  // The picture is one colour at its edges: the box around it takes that colour.
+  UniqueGdi fill(CreateSolidBrush(GetPixel(memory.get(), 0, 0)));
+  FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(fill.get()));
+  const RECT& box = item.rcItem;
+  BitBlt(item.hDC, box.left + (box.right - box.left - size.bmWidth) / 2,
+         box.top + (box.bottom - box.top - size.bmHeight) / 2, size.bmWidth, size.bmHeight,
+         memory.get(), 0, 0, SRCCOPY);
+  SelectObject(memory.get(), old);
+}
+
+void frmPrefarence::picTabControl_SelChange() {
+  const auto page = SendMessageW(tab_, TCM_GETCURSEL, 0, 0);
+  if (page >= 0 && page < kPages) ShowPage(static_cast<int>(page));
+}
+
+ExtListState frmPrefarence::ExtList() const {
+  ExtListState list;
+  HWND box = Control(IDC_LSTEXTLIST);
+  const auto count = SendMessageW(box, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring text(static_cast<std::size_t>(SendMessageW(box, LB_GETTEXTLEN, i, 0)), L'\0');
+    SendMessageW(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    list.items.emplace_back(text.begin(), text.end());
+  }
+  list.selected = static_cast<int>(SendMessageW(box, LB_GETCURSEL, 0, 0));
+  return list;
+}
+
+void frmPrefarence::ShowExtList(const ExtListState& list) {
+  HWND box = Control(IDC_LSTEXTLIST);
+  SendMessageW(box, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(box, LB_RESETCONTENT, 0, 0);
+  for (const auto& item : list.items) {
+    SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
+  SendMessageW(box, LB_SETCURSEL, list.selected, 0);
+  if (list.scrollTo >= 0) SendMessageW(box, LB_SETTOPINDEX, list.scrollTo, 0);
+  SendMessageW(box, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box, nullptr, TRUE);
+}
+
+void frmPrefarence::cmdExtCmd_Click(int index) {
+  ExtListState list = ExtList();
+  const auto command = static_cast<ExtCommand>(index);
+  HWND text = Control(IDC_TXTADDEXT);
+  if (!RunExtCommand(list, command, ControlText(text))) {
+    ShowError(context_.shell.ui, kNoExtension);
+  } else if (command == ExtCommand::Register) {
+    ShowExtList(list);
+    SetControlText(text, u"");
+  } else {
+    ShowExtList(list);
+    return;
+  }
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(text), TRUE);
+}
+
+void frmPrefarence::cmdBrowsSoft_Click(int index) {
+  FileDialogOptions options;
+  options.title = index == 0 ? u"ReGetを指定してください" : u"Iriaを指定してください";
+  options.filter = u"実行ファイル(*.exe)|*.exe";
+  options.defaultExt = u"exe";
+  options.hideReadOnly = true;
+  options.extraFlags = OFN_FILEMUSTEXIST;
+  options.owner = reinterpret_cast<std::uintptr_t>(hwnd());
+  const auto chosen = context_.shell.ui.ShowOpenDialog(options);
+  if (chosen) SetControlText(Control(IDC_TXTSOFTPATH0 + index), chosen->path);
+}
+
+void frmPrefarence::cmdHelp_Click() {
+  context_.showTopic(hwnd(), u"reget/iria");
+}
+
+void frmPrefarence::cmdShowTHelp_Click() {
+  context_.showTopic(hwnd(), u"filter");
+}
+
+void frmPrefarence::cmdOkCancel_Click(int index) {
+  if (index == 0) {
+    PreferenceValues values;
+    values.filter = ControlText(Control(IDC_PREF_TXTFILTER));
+    values.twinChar = Checked(Control(IDC_PREF_CHKURLTWINCHAR));
+    values.notReturnSearch = Checked(Control(IDC_PREF_CHKNOTRETURNSEARCH));
+    values.cmbIntl = Checked(Control(IDC_CHKCMBINTL));
+    values.listMax = UpDownTextBox::From(Control(IDC_UDTURLHISVALUE))->Value();
+    values.extensions = ExtList().items;
+    values.reGetPath = ControlText(Control(IDC_TXTSOFTPATH0));
+    values.iriaPath = ControlText(Control(IDC_TXTSOFTPATH1));
+    StorePreferences(values, context_.settings);
+  }
+  Unload();
+}
+
+void frmPrefarence::Unload() {
+  DestroyWindow(tab_);
+  tab_ = nullptr;
+  pages_ = {};
+  RemoveWindowSubclass(Control(IDC_PICTABCONTROL), PlaceholderProc, kSubclass);
+  // The owner is enabled before the dialog goes, so that the activation returns to it.
+  EnableWindow(context_.main, TRUE);
+  Close(IDCANCEL);
+  SetFocus(context_.main);
+  if (setPrefarence_) setPrefarence_();
+}
+
+}  // namespace cardo

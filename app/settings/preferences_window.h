@@ -1,0 +1,57 @@
+#pragma once
+// frmPrefarence: the preferences dialog. Edits copies of the settings on three pages under a
+// tab control; OK stores them. The main window is disabled while it is open and gets the
+// focus back, with the settings re-applied, however it closes.
+#include <windows.h>
+
+#include <array>
+#include <functional>
+
+#include "app/controls/dialog_win.h"
+#include "app/platform/win_handle.h"
+#include "app/settings/preferences.h"
+#include "app/shell/tool_context_win.h"
+
+namespace cardo {
+
+class frmPrefarence final : public DialogWindow {
+ public:
+  // `setPrefarence` re-applies the settings the main window shows.
+  frmPrefarence(const ToolContext& context, std::function<void()> setPrefarence)
+      : context_(context), setPrefarence_(std::move(setPrefarence)) {}
+
+  // Loads the dialog afresh, modeless, with the main window disabled.
+  void Show();
+  HWND TabControl() const { return tab_; }
+  HWND fraPage(int page) const { return pages_[page]; }
+  // A control of the dialog or of one of its pages.
+  HWND Control(int id) const;
+
+  void cmdOkCancel_Click(int index);
+  void cmdExtCmd_Click(int index);
+  void cmdBrowsSoft_Click(int index);
+  void cmdHelp_Click();
+  void cmdShowTHelp_Click();
+  void picTabControl_SelChange();
+
+ private:
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  static LRESULT CALLBACK PlaceholderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+  static INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  static LRESULT CALLBACK AddExtProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
+  void Form_Load();
+  void Unload();
+  void CreatePages();
+  void ShowPage(int page);
+  void DrawBanner(const DRAWITEMSTRUCT& item) const;
+  ExtListState ExtList() const;
+  void ShowExtList(const ExtListState& list);
+
+  const ToolContext& context_;
+  std::function<void()> setPrefarence_;
+  HWND tab_ = nullptr;
+  std::array<HWND, 3> pages_{};
+  UniqueGdi banner_;
+};
+
+}  // namespace cardo

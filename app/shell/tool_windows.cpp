@@ -1,0 +1,43 @@
+#include "app/shell/tool_windows.h"
+
+namespace cardo {
+
+ToolWindows::ToolWindows(ToolContext context, std::function<void()> setPrefarence)
+    : context_(std::move(context)),
+      spreadUrl_(context_, context_.spread ? context_.spread : LibrarySpread(library_)),
+      prefarence_(context_, std::move(setPrefarence)) {
+  if (!context_.download) context_.download = LibraryDownload(library_);
+}
+
+bool ToolWindows::ShowView(int index) {
+  switch (index) {
+    case 1:
+      dropDialog_.Show();
+      return true;
+    case 3:
+      freeInput_.Show();
+      return true;
+    case 4:
+      spreadUrl_.Show();
+      return true;
+    case 5:
+      geneList_.Show();
+      return true;
+    case 6:
+      extract_.Show();
+      return true;
+    case 9:
+      prefarence_.Show();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ToolWindows::StoreSettings() {
+  if (geneList_.IsOpen()) geneList_.Form_QueryUnload();
+  if (freeInput_.IsOpen()) freeInput_.Form_QueryUnload();
+  if (extract_.IsOpen()) extract_.Form_QueryUnload();
+}
+
+}  // namespace cardo

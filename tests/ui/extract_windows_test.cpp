@@ -1,0 +1,269 @@
+// The extraction dialog and the preferences dialog, driven in-process through the main window;
+// the library's download is stood in for.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <fstream>
+
+#include "app/controls/up_down_text_box_win.h"
+#include "app/platform/codec.h"
+#include "app/platform/text.h"
+#include "app/resources/resource.h"
+#include "app/shell/messages.h"
+#include "tests/ui/main_window_fixture.h"
+
+namespace cardo {
+namespace {
+
+using Lines = std::vector<std::u16string>;
+using testing::WindowText;
+
+constexpr char16_t kFailed[] =
+    u"URL先のドキュメントが無いか、URLが存在しないか、ファイルの取得に失敗しました。\r\n"
+    u"URLやネットワークの接続を確認してください。";
+
+void Click(HWND dialog, int id) {
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+template <typename Done>
+bool PumpUntil(Done done, int rounds = 5000) {
+  for (int i = 0; i < rounds && !done(); ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(1);
+  }
+  return done();
+}
+
+class ExtractWindowTest : public testing::MainWindowTest {
+ protected:
+  ExtractWindowTest() {
+    download = [this]() -> BoundDownload {
+      if (!libraryPresent) return {};
+      return {[this](const std::string& url, const std::string& path) -> long {
+                seenUrl = url;
+                seenPath = path;
+                std::ofstream(path, std::ios::binary) << page;
+                while (!release) Sleep(1);
+                finished = true;
+                return result;
+              },
+              0};
+    };
+  }
+  void TearDown() override {
+    release = true;
+    ASSERT_TRUE(PumpUntil([this] { return finished || seenUrl.empty(); }));
+  }
+  frmExtract& form() { return window->Tools().Extract(); }
+  HWND Control(int id) { return GetDlgItem(form().hwnd(), id); }
+  void SelectMode(int mode) {
+    SendMessageW(Control(IDC_CMBMODESELECT), CB_SETCURSEL, mode, 0);
+    form().cmbModeSelect_Click();
+  }
+
+  bool libraryPresent = true;
+  std::string page;
+  long result = 0;
+  std::atomic<bool> release{true};
+  std::atomic<bool> finished{false};
+  std::string seenUrl, seenPath;
+};
+
+TEST_F(ExtractWindowTest, RestoresChecksScansAndStoresItsState) {
+  settings.UrlExtFilter = u"*.zip";
+  settings.UrlExtProtocol = u"ftp://";
+  settings.UrlExtSelMode = 1;
+  settings.UrlTwinChar = 1;
+  Command(IDM_VIEW_BASE + 6);
+  HWND d = form().hwnd();
+  Command(IDM_TOOL_BASE + 4);
+  EXPECT_EQ(form().hwnd(), d);
+  EXPECT_EQ(WindowText(d), u"URLの抜き出し");
+  EXPECT_EQ(SendMessageW(Control(IDC_CMBMODESELECT), CB_GETCURSEL, 0, 0), 1);
+  EXPECT_TRUE(IsWindowVisible(Control(IDC_TXTBASEURL)));
+  EXPECT_FALSE(IsWindowVisible(Control(IDC_CMBPROTOCOL)));
+  for (const int id : {IDC_TXTFILTER0, IDC_TXTFILTER1, IDC_TXTFILTER2}) {
+    EXPECT_EQ(WindowText(Control(id)), u"*.zip");
+  }
+  EXPECT_EQ(WindowText(Control(IDC_CMBPROTOCOL)), u"ftp://");
+  EXPECT_EQ(IsDlgButtonChecked(d, IDC_CHKURLTWINCHAR), BST_CHECKED);
+
+  // No file, a folder, then a page with a relative link resolved against the base URL box.
+  dir.Write(u"page.html", "<a href=\"x.zip\">x</a> <a href=\"y.gif\">y</a>");
+  for (const std::u16string& path : {std::u16string(), dir.path()}) {
+    SetControlText(Control(IDC_LBLEXTRACTEDFILE1), path);
+    Click(d, IDC_CMDSTARTCANCEL0);
+    EXPECT_TRUE(IsWindowEnabled(d));
+  }
+  EXPECT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1].text, u"抜き出し対象のファイルが指定されていません。");
+  form().lblExtractedFile_OLEDragDrop(1, DropData{u"ignored", {dir.File(u"page.html")}},
+                                      DROPEFFECT_COPY);
+  SetControlText(Control(IDC_TXTBASEURL), u"http://h/d/");
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_EQ(window->list().Lines(), Lines{u"http://h/d/x.zip"});
+  EXPECT_EQ(ui.beeps, 1);
+  EXPECT_EQ(ui.messages.size(), 2u);
+
+  SetControlText(Control(IDC_TXTFILTER1), u"*.gif");
+  Click(d, IDC_CMDSTARTCANCEL1);
+  EXPECT_FALSE(form().IsOpen());
+  EXPECT_EQ(settings.UrlExtFilter, u"*.gif");
+  EXPECT_EQ(settings.UrlExtSelMode, 1);
+  EXPECT_EQ(settings.UrlExtProtocol, u"ftp://");
+  Command(IDM_VIEW_BASE + 6);
+  EXPECT_EQ(WindowText(Control(IDC_TXTBASEURL)), u"http://h/d/");
+  EXPECT_EQ(WindowText(Control(IDC_LBLEXTRACTEDFILE1)), u"");
+}
+
+TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
+  page = "HTTP/1.0 200 OK\r\n\r\n<a href=\"a.zip\">";
+  page.resize(12345, ' ');
+  release = false;
+  settings.UrlExtFilter = u"*.zip";  // the status line's "HTTP/1.0" passes no filter
+  Command(IDM_VIEW_BASE + 6);
+  HWND d = form().hwnd();
+  SelectMode(2);
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_EQ(ui.messages.back().text, u"ダウンロード対象のURLが記入されていません。");
+
+  SetControlText(Control(IDC_TXTURL), u"127.0.0.1/dir/page");
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_EQ(WindowText(Control(IDC_TXTURL)), u"http://127.0.0.1/dir/page");
+  EXPECT_FALSE(IsWindowEnabled(d));
+  EXPECT_TRUE(form().Downloading());
+  EXPECT_TRUE(PumpUntil([&] { return WindowText(d) == u"ダウンロード中... 12,345 バイト"; }))
+      << Utf16ToUtf8(WindowText(d));
+  release = true;
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(d) != FALSE; }));
+  EXPECT_EQ(seenUrl, "http://127.0.0.1/dir/page");
+  EXPECT_EQ(seenPath, WideToAnsi(dir.File(u"TEMP.HTML")));
+  EXPECT_EQ(WindowText(d), u"URLの抜き出し");
+  EXPECT_EQ(window->list().Lines(), Lines{u"http://127.0.0.1/dir/a.zip"});
+  EXPECT_EQ(ui.messages.back().text, u"終了しました。");
+  EXPECT_EQ(ui.messages.back().icon, MessageIcon::Information);
+
+  // "HTTPS://" holds no "http://": the prefix goes in front and the download fails.
+  SetControlText(Control(IDC_TXTURL), u"HTTPS://h/");
+  result = 4;
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(d) != FALSE; }));
+  EXPECT_EQ(seenUrl, "http://HTTPS://h/");
+  EXPECT_EQ(ui.messages.back().text, kFailed);
+  EXPECT_EQ(window->list().Count(), 1);
+
+  libraryPresent = false;
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_EQ(ui.messages.back().text,
+            u"CARDOFNC.DLLが無いか、または壊れています。\r\nダウンロードに失敗しました。");
+  EXPECT_TRUE(IsWindowEnabled(d));
+}
+
+TEST_F(ExtractWindowTest, ClosingTheProgramDuringADownloadStoresTheStateAndLeavesTheWorker) {
+  release = false;
+  Command(IDM_VIEW_BASE + 6);
+  SelectMode(2);
+  SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
+  Click(form().hwnd(), IDC_CMDSTARTCANCEL0);
+  ASSERT_TRUE(form().Downloading());
+  SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(window->closed());
+  EXPECT_EQ(settings.UrlExtSelMode, 2);
+  release = true;
+  EXPECT_TRUE(PumpUntil([&] { return finished.load(); }));
+  PumpUntil([] { return false; }, 50);  // nothing is posted to the window that has gone
+}
+
+class PrefarenceWindowTest : public testing::MainWindowTest {
+ protected:
+  frmPrefarence& form() { return window->Tools().Prefarence(); }
+  Lines ExtItems() {
+    Lines items;
+    HWND box = form().Control(IDC_LSTEXTLIST);
+    for (int i = 0; i < SendMessageW(box, LB_GETCOUNT, 0, 0); ++i) {
+      wchar_t text[64] = {};
+      SendMessageW(box, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+      items.push_back(reinterpret_cast<const char16_t*>(text));
+    }
+    return items;
+  }
+  void SelectTab(int index) {
+    HWND tab = form().TabControl();
+    SendMessageW(tab, TCM_SETCURSEL, index, 0);
+    NMHDR note{tab, 0, static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(GetParent(tab), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&note));
+  }
+  std::vector<bool> VisiblePages() {
+    std::vector<bool> shown;
+    for (int i = 0; i < 3; ++i) shown.push_back(IsWindowVisible(form().fraPage(i)) != FALSE);
+    return shown;
+  }
+};
+
+TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
+  settings.ListMax = 0;
+  settings.ExtList = Lines{u"lzh", u"zip", u"jpg"};
+  Command(IDM_VIEW_BASE + 9);
+  ASSERT_TRUE(form().IsOpen());
+  EXPECT_FALSE(IsWindowEnabled(window->hwnd()));
+  HWND tab = form().TabControl();
+  wchar_t className[32] = {};
+  GetClassNameW(tab, className, 32);
+  EXPECT_EQ(std::wstring(className), L"SysTabControl32");
+  EXPECT_EQ(GetParent(tab), form().Control(IDC_PICTABCONTROL));
+  EXPECT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 3);
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(UpDownTextBox::From(form().Control(IDC_UDTURLHISVALUE))->Value(), 1);
+  SelectTab(2);
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, false, true}));
+
+  // Enter in the extension box registers before the selected entry; OK is not pressed.
+  HWND add = form().Control(IDC_TXTADDEXT);
+  SendMessageW(form().Control(IDC_LSTEXTLIST), LB_SETCURSEL, 1, 0);
+  SetControlText(add, u"cab");
+  SetFocus(add);
+  MSG enter{add, WM_KEYDOWN, VK_RETURN, 0};
+  EXPECT_TRUE(IsDialogMessageW(form().hwnd(), &enter));
+  EXPECT_TRUE(form().IsOpen());
+  EXPECT_EQ(ExtItems(), (Lines{u"lzh", u"cab", u"zip", u"jpg"}));
+  EXPECT_EQ(SendMessageW(form().Control(IDC_LSTEXTLIST), LB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(WindowText(add), u"");
+  form().cmdExtCmd_Click(0);
+  EXPECT_EQ(ui.messages.back().text, u"追加する拡張子が指定されていません。");
+  EXPECT_EQ(GetFocus(), add);
+  form().cmdExtCmd_Click(3);
+  EXPECT_EQ(ExtItems(), (Lines{u"lzh", u"zip", u"cab", u"jpg"}));
+
+  SetControlText(UpDownTextBox::From(form().Control(IDC_UDTURLHISVALUE))->EditHwnd(), u"150");
+  SetControlText(form().Control(IDC_TXTSOFTPATH0), u"C:\\ReGet\\ReGet.exe");
+  Click(form().hwnd(), IDC_CMDOKCANCEL0);
+  EXPECT_FALSE(form().IsOpen());
+  EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
+  EXPECT_TRUE(SendMessageW(window->toolbarHwnd(), TB_ISBUTTONENABLED, 13, 0));
+  EXPECT_EQ(settings.ListMax, 100);
+  EXPECT_EQ(settings.ExtList, (Lines{u"lzh", u"zip", u"cab", u"jpg"}));
+  EXPECT_EQ(settings.ReGetPath, u"C:\\ReGet\\ReGet.exe");
+
+  // Page 0 again; a browse then Cancel (or the close box) stores nothing.
+  Command(IDM_VIEW_BASE + 9);
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false}));
+  ui.openResults.push_back(FileDialogResult{u"D:\\Iria\\Iria.exe", 1});
+  form().cmdBrowsSoft_Click(1);
+  EXPECT_EQ(ui.openRequests.back().title, u"Iriaを指定してください");
+  EXPECT_EQ(WindowText(form().Control(IDC_TXTSOFTPATH1)), u"D:\\Iria\\Iria.exe");
+  SendMessageW(form().hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(form().IsOpen());
+  EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
+  EXPECT_EQ(settings.IriaPath, u"");
+  EXPECT_FALSE(SendMessageW(window->toolbarHwnd(), TB_ISBUTTONENABLED, 14, 0));
+}
+
+}  // namespace
+}  // namespace cardo
