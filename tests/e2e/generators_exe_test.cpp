@@ -14,42 +14,6 @@ namespace cardo {
 namespace {
 
 using namespace e2e;
-using Lines = std::vector<std::u16string>;
-
-Lines ListLines(HWND main) {
-  HWND list = GetDlgItem(main, IDC_LSTMAINLIST);
-  Lines lines;
-  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    std::u16string line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), u'\0');
-    std::vector<wchar_t> text(line.size() + 1);
-    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    lines.emplace_back(reinterpret_cast<const char16_t*>(text.data()));
-  }
-  return lines;
-}
-
-void Press(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-// The text box inside a spin box of the control library.
-HWND SpinEdit(HWND dialog, int id) {
-  return FindWindowExW(GetDlgItem(dialog, id), nullptr, L"Edit", nullptr);
-}
-
-// Waits until `done` holds, up to five seconds.
-template <typename Done>
-bool WaitFor(Done done) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    Sleep(20);
-  }
-  return true;
-}
-
 class GeneratorsExe : public CardoExe {
  protected:
   void SetUp() override {

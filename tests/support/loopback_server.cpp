@@ -60,6 +60,7 @@ LoopbackServer::LoopbackServer(ServerScript script) : script_(std::move(script))
 }
 
 LoopbackServer::~LoopbackServer() {
+  Release();
   if (thread_.joinable()) {
     // Nobody connected: wake the accept with a connection of our own.
     const SocketHandle poke = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -72,6 +73,14 @@ LoopbackServer::~LoopbackServer() {
     thread_.join();
   }
   CloseSocket(static_cast<SocketHandle>(listener_));
+}
+
+void LoopbackServer::Release() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    release_ = true;
+  }
+  released_.notify_all();
 }
 
 const std::string& LoopbackServer::request() {
@@ -100,6 +109,10 @@ void LoopbackServer::Serve() {
   const std::size_t end = std::min(response.size(), script_.resetAfter);
   const std::size_t piece = script_.piece ? script_.piece : (end ? end : 1);
   for (std::size_t sent = 0; sent < end;) {
+    if (sent >= script_.holdAfter) {
+      std::unique_lock<std::mutex> hold(lock_);
+      released_.wait(hold, [this] { return release_; });
+    }
     const int n = static_cast<int>(
         ::send(client, response.data() + sent, static_cast<int>(std::min(piece, end - sent)), 0));
     if (n <= 0) break;

@@ -1,7 +1,9 @@
 #pragma once
 // A one-connection HTTP server on 127.0.0.1 for the client's tests: it records the request
 // and answers with a scripted response, whole, in small pieces, or cut off by a reset.
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -11,6 +13,7 @@ struct ServerScript {
   std::string response;
   std::size_t piece = 0;                       // bytes per send; 0 sends all at once
   std::size_t resetAfter = std::string::npos;  // reset the connection after this many bytes
+  std::size_t holdAfter = std::string::npos;   // send no more after this many until Release
 };
 
 class LoopbackServer {
@@ -24,6 +27,9 @@ class LoopbackServer {
   // The request as received; waits for the connection to end.
   const std::string& request();
 
+  // Lets a held response go on.
+  void Release();
+
   // A port on 127.0.0.1 where nothing listens.
   static std::uint16_t ClosedPort();
 
@@ -33,6 +39,9 @@ class LoopbackServer {
   std::uintptr_t listener_;
   std::uint16_t port_ = 0;
   std::string request_;
+  std::mutex lock_;
+  std::condition_variable released_;
+  bool release_ = false;
   std::thread thread_;
 };
 
