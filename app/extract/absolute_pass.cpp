@@ -2,126 +2,251 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
 namespace cardo {
 namespace {
 
-// Index keys cover the text from a "://" onward for every length up to this many characters.
-constexpr std::size_t kKeyLength = 48;
+constexpr std::uint64_t kHashBase = 0x100000001B3ull;
 
-struct Run {
-  std::size_t gapBefore;  // the non-URL text before this run, as a position in the line
-  std::size_t gapLength;
-  CodeText text;
-  std::uint32_t version = 0;
-};
-
-struct Entry {
-  std::size_t run;
-  std::uint32_t version;
-  std::size_t offset;  // of the "://" in the run's text
-};
-
-std::uint64_t Mix(std::uint64_t h, char16_t c) {
-  return (h ^ c) * 1099511628211ull;
+std::uint64_t Key(std::size_t tailLength, std::uint64_t hash) {
+  return hash ^ (static_cast<std::uint64_t>(tailLength) * 0x9E3779B97F4A7C15ull);
 }
 
-class RunIndex {
+// The URLs found so far on the line, in order, each findable by the text from its first "://"
+// to its end (its tail): an occurrence of a URL inside other text aligns that "://" with one
+// of the text's "://", so the tails of every length the dictionary holds are looked up there.
+class UrlDictionary {
  public:
-  void Add(const std::vector<Run>& runs, std::size_t r) {
-    const CodeText& text = runs[r].text;
-    for (std::size_t at = text.find(u"://"); at != CodeText::npos; at = text.find(u"://", at + 1)) {
-      std::uint64_t h = 1469598103934665603ull;
-      for (std::size_t len = 1; len <= kKeyLength && at + len <= text.size(); ++len) {
-        h = Mix(h, text[at + len - 1]);
-        entries_[Key(h, len)].push_back({r, runs[r].version, at});
+  struct Url {
+    CodeText text;
+    std::size_t head;  // characters before its first "://"
+  };
+
+  bool Empty() const { return urls_.empty(); }
+  const Url& operator[](std::size_t id) const { return urls_[id]; }
+  std::size_t Longest() const { return longest_; }
+
+  void Add(const CodeText& text) {
+    const std::size_t head = text.find(u"://");
+    const std::size_t tail = text.size() - head;
+    std::uint64_t hash = 0;
+    for (std::size_t i = head; i < text.size(); ++i) hash = hash * kHashBase + text[i];
+    byTail_.emplace(Key(tail, hash), static_cast<std::uint32_t>(urls_.size()));
+    if (tail >= hasTail_.size()) hasTail_.resize(tail + 1, false);
+    hasTail_[tail] = true;
+    longest_ = std::max(longest_, text.size());
+    urls_.push_back({text, head});
+  }
+
+  // Calls visit(id, start) for every URL that stands in `text` at `start` with its first
+  // "://" at `at`.
+  template <typename Visit>
+  void MatchesAt(const CodeText& text, std::size_t at, Visit visit) const {
+    std::uint64_t hash = 0;
+    const std::size_t end = std::min(text.size(), at + hasTail_.size() - 1);
+    for (std::size_t i = at; i < end; ++i) {
+      hash = hash * kHashBase + text[i];
+      const std::size_t tail = i + 1 - at;
+      if (!hasTail_[tail]) continue;
+      const auto [first, last] = byTail_.equal_range(Key(tail, hash));
+      for (auto it = first; it != last; ++it) {
+        const Url& url = urls_[it->second];
+        if (url.head > at) continue;
+        const std::size_t start = at - url.head;
+        if (text.compare(start, url.text.size(), url.text) == 0) visit(it->second, start);
       }
     }
   }
 
-  // Runs after `after` that hold `url` aligned with its first "://".
-  std::vector<std::size_t> RunsHolding(const std::vector<Run>& runs, const CodeText& url,
-                                       std::size_t after) const {
-    std::vector<std::size_t> found;
-    const std::size_t a = url.find(u"://");
-    const std::size_t len = std::min(kKeyLength, url.size() - a);
-    std::uint64_t h = 1469598103934665603ull;
-    for (std::size_t k = 0; k < len; ++k) h = Mix(h, url[a + k]);
-    const auto it = entries_.find(Key(h, len));
-    if (it == entries_.end()) return found;
-    for (const Entry& e : it->second) {
-      if (e.run <= after || runs[e.run].version != e.version) continue;
-      const CodeText& text = runs[e.run].text;
-      if (e.offset < a || text.compare(e.offset - a, url.size(), url) != 0) continue;
-      found.push_back(e.run);
+ private:
+  std::vector<Url> urls_;
+  std::unordered_multimap<std::uint64_t, std::uint32_t> byTail_;
+  std::vector<bool> hasTail_;
+  std::size_t longest_ = 0;
+};
+
+template <typename Visit>
+void ForEachSeparator(const CodeText& text, Visit visit) {
+  for (std::size_t at = text.find(u"://"); at != CodeText::npos; at = text.find(u"://", at + 1)) {
+    visit(at);
+  }
+}
+
+// The characters of a run deleted so far, as merged ranges.
+class DeadRanges {
+ public:
+  bool Touches(std::size_t start, std::size_t end) const {
+    auto it = ranges_.upper_bound(start);
+    if (it != ranges_.begin() && std::prev(it)->second > start) return true;
+    return it != ranges_.end() && it->first < end;
+  }
+  void Add(std::size_t start, std::size_t end) {
+    auto it = ranges_.upper_bound(start);
+    if (it != ranges_.begin() && std::prev(it)->second >= start) {
+      --it;
+      start = it->first;
+      end = std::max(end, it->second);
+      it = ranges_.erase(it);
     }
-    // One entry per "://": a run holding the URL twice is still changed once, in one pass.
-    std::sort(found.begin(), found.end());
-    found.erase(std::unique(found.begin(), found.end()), found.end());
-    return found;
+    while (it != ranges_.end() && it->first <= end) {
+      end = std::max(end, it->second);
+      it = ranges_.erase(it);
+    }
+    ranges_.emplace(start, end);
+  }
+  // The live characters around the gap between `left` and `right`, up to `count` on each side,
+  // and where the gap lies among them.
+  CodeText Around(const CodeText& text, std::size_t left, std::size_t right, std::size_t count,
+                  std::size_t& gap) const {
+    CodeText before;
+    for (std::size_t i = left; i > 0 && before.size() < count;) {
+      auto it = ranges_.upper_bound(i - 1);
+      if (it != ranges_.begin() && std::prev(it)->second > i - 1) {
+        i = std::prev(it)->first;
+        continue;
+      }
+      before.push_back(text[--i]);
+    }
+    std::reverse(before.begin(), before.end());
+    gap = before.size();
+    for (std::size_t i = right; i < text.size() && before.size() < gap + count;) {
+      auto it = ranges_.upper_bound(i);
+      if (it != ranges_.begin() && std::prev(it)->second > i) {
+        i = std::prev(it)->second;
+        continue;
+      }
+      before.push_back(text[i++]);
+    }
+    return before;
+  }
+  CodeText Live(const CodeText& text) const {
+    CodeText out;
+    std::size_t from = 0;
+    for (const auto& [start, end] : ranges_) {
+      out.append(text, from, start - from);
+      from = end;
+    }
+    out.append(text, from, CodeText::npos);
+    return out;
   }
 
  private:
-  static std::uint64_t Key(std::uint64_t h, std::size_t len) { return h * 31 + len; }
-  std::unordered_map<std::uint64_t, std::vector<Entry>> entries_;
+  std::map<std::size_t, std::size_t> ranges_;
 };
 
-// The runs of URL characters that hold "://", with the text between them. Other runs can
-// neither become URLs nor hold one, so they stay part of the text in between.
-std::vector<Run> SplitRuns(const CodeText& line, CodeText& tail) {
-  std::vector<Run> runs;
-  std::size_t done = 0;  // end of the last run
-  for (std::size_t at = line.find(u"://"); at != CodeText::npos; at = line.find(u"://", done)) {
-    std::size_t start = at;
-    while (start > done && IsUrlChar(line[start - 1], false)) --start;
-    std::size_t end = at + 3;
-    while (end < line.size() && IsUrlChar(line[end], false)) ++end;
-    runs.push_back({done, start - done, line.substr(start, end - start)});
-    done = end;
+// The deletions of the earlier URLs, each in its turn, done one URL at a time: exact whatever
+// the text, and quadratic when many URLs stand in one run.
+void DeleteLiterally(CodeText& text, const UrlDictionary& urls) {
+  std::size_t done = 0;  // the URLs before this one have had their turn
+  for (;;) {
+    std::size_t next = SIZE_MAX;
+    ForEachSeparator(text, [&](std::size_t at) {
+      urls.MatchesAt(text, at, [&](std::size_t id, std::size_t) {
+        if (id >= done) next = std::min(next, id);
+      });
+    });
+    if (next == SIZE_MAX) return;
+    DeleteAll(text, urls[next].text);
+    done = next + 1;
   }
-  tail = line.substr(done);
-  return runs;
+}
+
+// Applies to a run the deletions the earlier URLs of the line make, in their order. The
+// occurrences are found once in the run as it stands; they are deleted URL by URL without
+// moving text, and only a deletion that makes a new occurrence of a later URL where two pieces
+// meet sends the run the literal way.
+void DeleteEarlierUrls(CodeText& text, const UrlDictionary& urls) {
+  struct Found {
+    std::size_t id;
+    std::size_t start;
+  };
+  std::vector<Found> found;
+  ForEachSeparator(text, [&](std::size_t at) {
+    urls.MatchesAt(text, at, [&](std::size_t id, std::size_t start) {
+      found.push_back({id, start});
+    });
+  });
+  if (found.empty()) return;
+  std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) {
+    return a.id != b.id ? a.id < b.id : a.start < b.start;
+  });
+  DeadRanges dead;
+  for (std::size_t k = 0; k < found.size();) {
+    const std::size_t id = found[k].id;
+    const std::size_t length = urls[id].text.size();
+    std::vector<std::size_t> joins;
+    for (; k < found.size() && found[k].id == id; ++k) {
+      const std::size_t start = found[k].start;
+      if (dead.Touches(start, start + length)) continue;
+      dead.Add(start, start + length);
+      joins.push_back(start);
+    }
+    for (const std::size_t start : joins) {
+      std::size_t gap = 0;
+      const CodeText near = dead.Around(text, start, start + length, urls.Longest(), gap);
+      bool made = false;
+      ForEachSeparator(near, [&](std::size_t at) {
+        urls.MatchesAt(near, at, [&](std::size_t other, std::size_t from) {
+          made = made || (other > id && from < gap && from + urls[other].text.size() > gap);
+        });
+      });
+      if (made) {
+        DeleteLiterally(text, urls);
+        return;
+      }
+    }
+  }
+  text = dead.Live(text);
 }
 
 }  // namespace
 
 void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& emit) {
   if (line.find(u"://") == CodeText::npos) return;
-  CodeText tail;
-  std::vector<Run> runs = SplitRuns(line, tail);
-  RunIndex index;
-  for (std::size_t r = 0; r < runs.size(); ++r) index.Add(runs, r);
-
-  const bool lineStartsWithRun = !runs.empty() && runs[0].gapLength == 0;
-  for (std::size_t r = 0; r < runs.size(); ++r) {
-    const std::size_t pos = runs[r].text.find(u"://");
-    if (pos == CodeText::npos) continue;
-    // "://" at the very start of the line ends the pass, as does a separator at its very end.
-    if (r == 0 && lineStartsWithRun && pos == 0) break;
-    const CodeText& text = runs[r].text;
-    const std::size_t sepLength = text.compare(pos, 4, u":///") == 0 ? 4 : 3;
-    if (pos + sepLength >= text.size() && r + 1 == runs.size() && tail.empty()) break;
-
-    const CodeText url = text;
-    for (const std::size_t holder : index.RunsHolding(runs, url, r)) {
-      DeleteAll(runs[holder].text, url);
-      ++runs[holder].version;
-      index.Add(runs, holder);
-    }
-    runs[r].text.clear();
-    ++runs[r].version;
-    emit(url);
+  // The runs of URL characters that hold "://", with the text between them. Other runs can
+  // neither become URLs nor hold one, so they stay part of the text in between.
+  struct Run {
+    std::size_t start, end;
+  };
+  std::vector<Run> runs;
+  std::size_t done = 0;
+  for (std::size_t at = line.find(u"://"); at != CodeText::npos; at = line.find(u"://", done)) {
+    std::size_t start = at;
+    while (start > done && IsUrlChar(line[start - 1], false)) --start;
+    std::size_t end = at + 3;
+    while (end < line.size() && IsUrlChar(line[end], false)) ++end;
+    runs.push_back({start, end});
+    done = end;
   }
 
+  UrlDictionary urls;
   CodeText shortened;
   shortened.reserve(line.size());
-  for (const Run& run : runs) {
-    shortened.append(line, run.gapBefore, run.gapLength);
-    shortened.append(run.text);
+  std::size_t copied = 0;  // the line up to here is in `shortened`
+  for (std::size_t r = 0; r < runs.size(); ++r) {
+    CodeText text = line.substr(runs[r].start, runs[r].end - runs[r].start);
+    if (!urls.Empty()) DeleteEarlierUrls(text, urls);
+    shortened.append(line, copied, runs[r].start - copied);
+    copied = runs[r].end;
+    const std::size_t pos = text.find(u"://");
+    // "://" at the very start of the line ends the pass, as does a separator at its very end.
+    const bool atLineStart = r == 0 && runs[0].start == 0 && pos == 0;
+    const std::size_t sepLength =
+        pos != CodeText::npos && text.compare(pos, 4, u":///") == 0 ? 4 : 3;
+    const bool atLineEnd = pos != CodeText::npos && pos + sepLength >= text.size() &&
+                           r + 1 == runs.size() && runs[r].end == line.size();
+    if (pos == CodeText::npos || atLineStart || atLineEnd) {
+      shortened.append(text);
+      if (atLineStart) break;
+      continue;
+    }
+    emit(text);
+    urls.Add(text);
   }
-  shortened.append(tail);
+  shortened.append(line, copied, CodeText::npos);
   line.swap(shortened);
 }
 

@@ -6,9 +6,10 @@
 // pass.
 //
 // Done literally, each URL rescans and rebuilds the whole line, which is quadratic on long
-// lines with many URLs. Here the line is held as its runs of URL characters: an occurrence of a
-// URL can only lie inside one run, aligned with one of that run's "://", so an index of those
-// positions finds every run to change without rereading the rest of the line.
+// lines with many URLs. Here the line is held as its runs of URL characters; a URL can only
+// stand inside one run, aligned with one of the run's "://". Each run, when its turn comes,
+// takes the deletions of the URLs found before it, in their order; those are looked up by the
+// text after their first "://" at each "://" of the run, so time and memory grow with the line.
 #include <functional>
 
 #include "app/extract/url_scanner.h"

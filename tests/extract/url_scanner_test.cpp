@@ -242,7 +242,20 @@ TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
                                              u"file:///c",
                                              u"ahttp://a.com/x",
                                              u"://",
-                                             u"x:"};
+                                             u"x:",
+                                             u"c:/",
+                                             u"/d",
+                                             u"a://b"};
+  // Deleting a URL joins pieces that can make a later URL or a new "://" ("c:/" "a://b" "/d").
+  for (const std::u16string line :
+       {u"a://b c://d c:/a://b/d", u"a://b c://d x c:a://b//d", u"a://b a://b/c ha://b/c"}) {
+    CodeText literal = line, fast = line;
+    std::vector<CodeText> expected, got;
+    LiteralAbsolutePass(literal, expected);
+    AbsolutePass(fast, [&](const CodeText& url) { got.push_back(url); });
+    EXPECT_EQ(got, expected) << EncodeCodePage(line);
+    EXPECT_EQ(fast, literal) << EncodeCodePage(line);
+  }
   const std::u16string glue = u" \">/";
   for (int round = 0; round < 5000; ++round) {
     CodeText line;
