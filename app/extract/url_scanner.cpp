@@ -244,8 +244,12 @@ CodeText DecodeCodePage(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto b = static_cast<unsigned char>(bytes[i]);
     const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    if (lead && i + 1 < bytes.size()) {
-      codes[n++] = static_cast<char16_t>(b << 8 | static_cast<unsigned char>(bytes[++i]));
+    // A lead byte pairs only with a trail byte (0x40-0x7E, 0x80-0xFC); before any other byte
+    // it stands alone, so that text in another encoding (UTF-8) loses no ASCII character.
+    const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+    if (lead && ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) {
+      codes[n++] = static_cast<char16_t>(b << 8 | next);
+      ++i;
     } else {
       codes[n++] = b;
     }

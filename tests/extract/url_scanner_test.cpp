@@ -145,6 +145,17 @@ TEST(UrlScanner, ShiftJisTrailBytesAreNotUrlCharacters) {
   EXPECT_EQ(Scan("http://a.jp/表ソゼゾァ.html", Text()), (Urls{"http://a.jp/"}));
   EXPECT_EQ(Scan("http://a.jp/表ソゼゾァ.html", Text(true)), (Urls{"http://a.jp/表ソゼゾァ.html"}));
   EXPECT_EQ(Scan("<a href=\"ァ.html\">", Html()), (Urls{"/.html"}));
+  // A lead byte before a byte that is no trail byte stands alone: in a UTF-8 page "語" ends
+  // in 9E, which must not take the "1" after it.
+  for (const std::string& page : {std::string("<a href=\"\xE8\xAA\x9E"
+                                              "1.zip\">"),
+                                  std::string("\x81 http://a/b.zip")}) {
+    TextLineSource source(page);
+    Urls found;
+    ExtractUrls(source, Html(u"http://h/"),
+                [&](const std::u16string& url) { found.push_back(Utf16ToUtf8(url)); });
+    EXPECT_EQ(found.back(), page[0] == '<' ? "http://h/1.zip" : "http://a/b.zip");
+  }
 }
 
 TEST(UrlScanner, UrlCharacters) {

@@ -29,6 +29,15 @@ TEST(Codec, NeverFailsOnBadInput) {
   // A lead byte at the very end and bytes outside the code page still give text.
   EXPECT_FALSE(AnsiToWide("abc\x81").empty());
   EXPECT_EQ(AnsiToWide("abc\x81").substr(0, 3), u"abc");
+  // A lead byte takes the byte after it, as the system's converter does: an unassigned pair
+  // or a lead byte before a non-trail byte is one middle dot.
+  EXPECT_EQ(AnsiToWide("a\xEB\x40"
+                       "b"),
+            u"a\u30FBb");
+  EXPECT_EQ(AnsiToWide("a\x81 b"), u"a\u30FBb");
+  EXPECT_EQ(AnsiToWide("a\x9E"
+                       "1b"),
+            u"a\u30FBb");
   EXPECT_EQ(WideToAnsi(u"a\u00E9b").front(), 'a');
   EXPECT_EQ(WideToAnsi(u"a\u00E9b").back(), 'b');
 }
