@@ -23,16 +23,19 @@ struct SearchRecord {
 class WordMatcher {
  public:
   WordMatcher(std::u16string_view word, bool caseSensitive);
+  // Compares the word as it is with the text's units folded by `textFold`.
+  WordMatcher(std::u16string_view word, char16_t (*textFold)(char16_t));
   // The first position at or after `from` where the word starts, or npos. An empty word is
   // found at `from`.
   std::size_t Find(std::u16string_view text, std::size_t from = 0) const;
   std::size_t size() const { return word_.size(); }
 
  private:
-  char16_t Fold(char16_t c) const;
+  void Prepare();
+  char16_t Fold(char16_t c) const { return fold_ ? fold_(c) : c; }
   std::u16string word_;
   std::vector<std::size_t> fallback_;
-  bool caseSensitive_;
+  char16_t (*fold_)(char16_t);
 };
 
 // The line with every occurrence of the word (left to right, non-overlapping) replaced, or

@@ -222,14 +222,18 @@ void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& em
     done = end;
   }
 
+  // The line is shortened in place: what is kept of it never outgrows what was read.
   UrlDictionary urls;
-  CodeText shortened;
-  shortened.reserve(line.size());
-  std::size_t copied = 0;  // the line up to here is in `shortened`
+  std::size_t kept = 0;    // the shortened line so far is line[0, kept)
+  std::size_t copied = 0;  // the line up to here has been taken
+  auto keep = [&](const char16_t* from, std::size_t count) {
+    std::copy(from, from + count, line.begin() + static_cast<std::ptrdiff_t>(kept));
+    kept += count;
+  };
   for (std::size_t r = 0; r < runs.size(); ++r) {
     CodeText text = line.substr(runs[r].start, runs[r].end - runs[r].start);
     if (!urls.Empty()) DeleteEarlierUrls(text, urls);
-    shortened.append(line, copied, runs[r].start - copied);
+    keep(line.data() + copied, runs[r].start - copied);
     copied = runs[r].end;
     const std::size_t pos = text.find(u"://");
     // "://" at the very start of the line ends the pass, as does a separator at its very end.
@@ -239,15 +243,15 @@ void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& em
     const bool atLineEnd = pos != CodeText::npos && pos + sepLength >= text.size() &&
                            r + 1 == runs.size() && runs[r].end == line.size();
     if (pos == CodeText::npos || atLineStart || atLineEnd) {
-      shortened.append(text);
+      keep(text.data(), text.size());
       if (atLineStart) break;
       continue;
     }
     emit(text);
     urls.Add(text);
   }
-  shortened.append(line, copied, CodeText::npos);
-  line.swap(shortened);
+  keep(line.data() + copied, line.size() - copied);
+  line.resize(kept);
 }
 
 }  // namespace cardo

@@ -1,6 +1,8 @@
 #include "app/extract/url_scanner.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 #include "app/extract/absolute_pass.h"
 #include "app/editing/find_replace.h"
@@ -32,10 +34,10 @@ std::size_t FindNoCase(const CodeText& line, std::u16string_view needle) {
   return CodeText::npos;
 }
 
-CodeText Lowered(const CodeText& line) {
-  CodeText out(line);
-  for (auto& c : out) c = CodePageLower(c);
-  return out;
+// Gives back the memory of a long line's bytes once they are decoded, so that a long line is
+// not held twice.
+void Release(std::string& bytes) {
+  if (bytes.capacity() > (1u << 20)) std::string().swap(bytes);
 }
 
 std::u16string ToText(const CodeText& codes) {
@@ -72,12 +74,13 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
   const CodeText protocol = FromText(options.protocol);
   // An empty protocol would match at every position and find nothing worth having.
   if (protocol.empty()) return;
-  const WordMatcher matcher(protocol, true);
+  // The search compares the protocol with the line's letters lower-cased.
+  const WordMatcher matcher(protocol, CodePageLower);
   std::string bytes;
   while (source.Next(bytes)) {
     CodeText line = DecodeCodePage(bytes);
-    CodeText lower = Lowered(line);
-    std::size_t d = matcher.Find(lower);
+    Release(bytes);
+    std::size_t d = matcher.Find(line);
     while (d != CodeText::npos) {
       CodeText url = protocol;
       std::size_t i = d + protocol.size();
@@ -89,14 +92,14 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
           if (line.compare(0, protocol.size(), protocol) == 0) break;
           if (!source.Next(bytes)) break;
           line = DecodeCodePage(bytes);
-          lower = Lowered(line);
+          Release(bytes);
           i = 0;
           continue;
         }
         ++i;
       }
       sink(ToText(url));
-      d = matcher.Find(lower, i + protocol.size());
+      d = matcher.Find(line, i + protocol.size());
     }
   }
 }
@@ -153,6 +156,7 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
   std::string bytes;
   while (source.Next(bytes)) {
     CodeText line = DecodeCodePage(bytes);
+    Release(bytes);
     BaseStep(options, line, base, sink);
     AbsolutePass(line, [&](const CodeText& url) { sink(ToText(url)); });
     RelativePass(line, base, sink);
@@ -187,8 +191,31 @@ bool FileLineSource::Fill() {
     eof_ = true;
     return false;
   }
+  // A long line grows the buffer once to the rest of the file instead of doubling it, which
+  // would hold the old and the new copy at once.
+  if (buffer_.size() + n > buffer_.capacity() && buffer_.size() >= (1u << 20)) {
+    const long here = std::ftell(file_);
+    if (here >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
+      const long end = std::ftell(file_);
+      std::fseek(file_, here, SEEK_SET);
+      if (end > here) buffer_.reserve(buffer_.size() + n + static_cast<std::size_t>(end - here));
+    }
+  }
   buffer_.append(chunk, n);
   return true;
+}
+
+void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next) {
+  // A line that fills the buffer is handed over whole rather than copied.
+  if (at_ == 0 && end >= (1u << 20)) {
+    line.swap(buffer_);
+    buffer_.assign(line, next, std::string::npos);
+    line.resize(end);
+    at_ = 0;
+    return;
+  }
+  line.assign(buffer_, at_, end - at_);
+  at_ = next;
 }
 
 bool FileLineSource::Next(std::string& line) {
@@ -197,9 +224,8 @@ bool FileLineSource::Next(std::string& line) {
     const std::size_t cr = buffer_.find('\r', searched);
     // A CR at the end of the buffer may be the first half of a CR LF still unread.
     if (cr != std::string::npos && (cr + 1 < buffer_.size() || eof_)) {
-      line.assign(buffer_, at_, cr - at_);
-      at_ = cr + 1;
-      if (at_ < buffer_.size() && buffer_[at_] == '\n') ++at_;
+      const bool lf = cr + 1 < buffer_.size() && buffer_[cr + 1] == '\n';
+      Take(line, cr, cr + (lf ? 2 : 1));
       return true;
     }
     // Fill moves the unread text to the front, so the search resumes by its offset.
@@ -207,8 +233,7 @@ bool FileLineSource::Next(std::string& line) {
     if (!Fill()) {
       if (at_ >= buffer_.size()) return false;
       if (cr == std::string::npos) {
-        line.assign(buffer_, at_, std::string::npos);
-        at_ = buffer_.size();
+        Take(line, buffer_.size(), buffer_.size());
         return true;
       }
     }
@@ -241,12 +266,21 @@ bool IsFullWidthUrlChar(char16_t code) {
 CodeText DecodeCodePage(std::string_view bytes) {
   CodeText codes(bytes.size(), u'\0');
   std::size_t n = 0;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t i = 0; i < bytes.size();) {
+    // Most text is ASCII: eight bytes at a time while none has its high bit set.
+    std::uint64_t eight = 0;
+    if (i + 8 <= bytes.size() &&
+        (std::memcpy(&eight, data + i, 8), !(eight & 0x8080808080808080ull))) {
+      for (int k = 0; k < 8; ++k) codes[n++] = data[i + k];
+      i += 8;
+      continue;
+    }
+    const unsigned char b = data[i++];
     const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
     // A lead byte pairs only with a trail byte (0x40-0x7E, 0x80-0xFC); before any other byte
     // it stands alone, so that text in another encoding (UTF-8) loses no ASCII character.
-    const auto next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+    const unsigned char next = i < bytes.size() ? data[i] : 0;
     if (lead && ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) {
       codes[n++] = static_cast<char16_t>(b << 8 | next);
       ++i;

@@ -54,6 +54,8 @@ class FileLineSource final : public LineSource {
 
  private:
   bool Fill();
+  // Hands over buffer_[at_, end) as the line; the next line starts at `next`.
+  void Take(std::string& line, std::size_t end, std::size_t next);
   std::FILE* file_;
   std::string buffer_;
   std::size_t at_ = 0;
