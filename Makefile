@@ -56,7 +56,8 @@ fuzz: bootstrap
 	cmake --build $(FUZZ) --target $(FUZZ_TARGETS)
 	for t in $(FUZZ_TARGETS); do \
 	  mkdir -p $(FUZZ)/corpus/$$t && \
-	  $(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(FUZZ)/corpus/$$t || exit 1; \
+	  $(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -rss_limit_mb=512 \
+	    $(FUZZ)/corpus/$$t $$(test -d fuzz/seeds/$$t && echo fuzz/seeds/$$t) || exit 1; \
 	done
 
 clean:

@@ -34,6 +34,22 @@ std::size_t FindNoCase(const CodeText& line, std::u16string_view needle) {
   return CodeText::npos;
 }
 
+// Whether the line holds "<base" in any case. Searched in the bytes with the C library's
+// fast search: "<" is never a trail byte, and the ASCII letters after it are characters of
+// their own, so a match of the bytes is a match of the characters.
+bool HasBaseTag(std::string_view bytes) {
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    const void* found = std::memchr(bytes.data() + at, '<', bytes.size() - at);
+    if (!found) return false;
+    at = static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
+    if (bytes.size() - at < 5) return false;
+    bool same = true;
+    for (int k = 0; k < 4 && same; ++k) same = (bytes[at + 1 + k] | 0x20) == "base"[k];
+    if (same) return true;
+  }
+  return false;
+}
+
 // Gives back the memory of a long line's bytes once they are decoded, so that a long line is
 // not held twice.
 void Release(std::string& bytes) {
@@ -106,9 +122,8 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
 
 // The base step of HTML and download modes: may change the base, offer it, and delete it
 // from the line.
-void BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& base,
+void BaseStep(const ExtractOptions& options, bool hasBase, CodeText& line, std::u16string& base,
               const CandidateSink& sink) {
-  const bool hasBase = FindNoCase(line, u"<base") != CodeText::npos;
   const bool hasHref = hasBase && FindNoCase(line, u"href=") != CodeText::npos;
   auto takeHref = [&] {
     const CodeText value = GetHrefValue(line);
@@ -155,9 +170,10 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
   std::u16string base = options.mode == ExtractMode::Download ? options.pageUrl : u"";
   std::string bytes;
   while (source.Next(bytes)) {
+    const bool hasBase = HasBaseTag(bytes);
     CodeText line = DecodeCodePage(bytes);
     Release(bytes);
-    BaseStep(options, line, base, sink);
+    BaseStep(options, hasBase, line, base, sink);
     AbsolutePass(line, [&](const CodeText& url) { sink(ToText(url)); });
     RelativePass(line, base, sink);
   }
