@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
-#include <unordered_map>
 #include <vector>
 
 namespace cardo {
@@ -14,6 +13,46 @@ constexpr std::uint64_t kHashBase = 0x100000001B3ull;
 std::uint64_t Key(std::size_t tailLength, std::uint64_t hash) {
   return hash ^ (static_cast<std::uint64_t>(tailLength) * 0x9E3779B97F4A7C15ull);
 }
+
+// Ids by 64-bit key, several per key, in one flat table probed linearly: no allocation per
+// entry, and a lookup touches one stretch of memory.
+class FlatIndex {
+ public:
+  void Add(std::uint64_t key, std::uint32_t id) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    Place(key | 1, id);  // an odd key, so that 0 marks an empty slot
+    ++count_;
+  }
+  template <typename Visit>
+  void Find(std::uint64_t key, Visit visit) const {
+    if (slots_.empty()) return;
+    key |= 1;
+    for (std::size_t i = key & (slots_.size() - 1); slots_[i].key;
+         i = (i + 1) & (slots_.size() - 1)) {
+      if (slots_[i].key == key) visit(slots_[i].id);
+    }
+  }
+
+ private:
+  struct Slot {
+    std::uint64_t key = 0;
+    std::uint32_t id = 0;
+  };
+  void Place(std::uint64_t key, std::uint32_t id) {
+    std::size_t i = key & (slots_.size() - 1);
+    while (slots_[i].key) i = (i + 1) & (slots_.size() - 1);
+    slots_[i] = {key, id};
+  }
+  void Grow() {
+    std::vector<Slot> old(std::max<std::size_t>(64, slots_.size() * 2));
+    old.swap(slots_);
+    for (const Slot& slot : old) {
+      if (slot.key) Place(slot.key, slot.id);
+    }
+  }
+  std::vector<Slot> slots_;
+  std::size_t count_ = 0;
+};
 
 // The URLs found so far on the line, in order, each findable by the text from its first "://"
 // to its end (its tail): an occurrence of a URL inside other text aligns that "://" with one
@@ -34,7 +73,7 @@ class UrlDictionary {
     const std::size_t tail = text.size() - head;
     std::uint64_t hash = 0;
     for (std::size_t i = head; i < text.size(); ++i) hash = hash * kHashBase + text[i];
-    byTail_.emplace(Key(tail, hash), static_cast<std::uint32_t>(urls_.size()));
+    byTail_.Add(Key(tail, hash), static_cast<std::uint32_t>(urls_.size()));
     if (tail >= hasTail_.size()) hasTail_.resize(tail + 1, false);
     hasTail_[tail] = true;
     longest_ = std::max(longest_, text.size());
@@ -51,19 +90,18 @@ class UrlDictionary {
       hash = hash * kHashBase + text[i];
       const std::size_t tail = i + 1 - at;
       if (!hasTail_[tail]) continue;
-      const auto [first, last] = byTail_.equal_range(Key(tail, hash));
-      for (auto it = first; it != last; ++it) {
-        const Url& url = urls_[it->second];
-        if (url.head > at) continue;
+      byTail_.Find(Key(tail, hash), [&](std::uint32_t id) {
+        const Url& url = urls_[id];
+        if (url.head > at) return;
         const std::size_t start = at - url.head;
-        if (text.compare(start, url.text.size(), url.text) == 0) visit(it->second, start);
-      }
+        if (text.compare(start, url.text.size(), url.text) == 0) visit(id, start);
+      });
     }
   }
 
  private:
   std::vector<Url> urls_;
-  std::unordered_multimap<std::uint64_t, std::uint32_t> byTail_;
+  FlatIndex byTail_;
   std::vector<bool> hasTail_;
   std::size_t longest_ = 0;
 };

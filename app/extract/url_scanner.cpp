@@ -50,12 +50,6 @@ bool HasBaseTag(std::string_view bytes) {
   return false;
 }
 
-// Gives back the memory of a long line's bytes once they are decoded, so that a long line is
-// not held twice.
-void Release(std::string& bytes) {
-  if (bytes.capacity() > (1u << 20)) std::string().swap(bytes);
-}
-
 std::u16string ToText(const CodeText& codes) {
   // URL characters of HTML mode are all ASCII, whose codes are their own UTF-16 values.
   if (std::all_of(codes.begin(), codes.end(), [](char16_t c) { return c < 0x80; })) return codes;
@@ -92,10 +86,9 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
   if (protocol.empty()) return;
   // The search compares the protocol with the line's letters lower-cased.
   const WordMatcher matcher(protocol, CodePageLower);
-  std::string bytes;
-  while (source.Next(bytes)) {
-    CodeText line = DecodeCodePage(bytes);
-    Release(bytes);
+  CodeText line;
+  bool hasBase = false;
+  while (source.NextCodes(line, hasBase)) {
     std::size_t d = matcher.Find(line);
     while (d != CodeText::npos) {
       CodeText url = protocol;
@@ -106,9 +99,7 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
         url.push_back(c);
         if (i + 1 >= line.size() && !options.notReturnSearch) {
           if (line.compare(0, protocol.size(), protocol) == 0) break;
-          if (!source.Next(bytes)) break;
-          line = DecodeCodePage(bytes);
-          Release(bytes);
+          if (!source.NextCodes(line, hasBase)) break;
           i = 0;
           continue;
         }
@@ -168,11 +159,9 @@ void RelativePass(const CodeText& line, const std::u16string& base, const Candid
 
 void ScanHtml(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
   std::u16string base = options.mode == ExtractMode::Download ? options.pageUrl : u"";
-  std::string bytes;
-  while (source.Next(bytes)) {
-    const bool hasBase = HasBaseTag(bytes);
-    CodeText line = DecodeCodePage(bytes);
-    Release(bytes);
+  CodeText line;
+  bool hasBase = false;
+  while (source.NextCodes(line, hasBase)) {
     BaseStep(options, hasBase, line, base, sink);
     AbsolutePass(line, [&](const CodeText& url) { sink(ToText(url)); });
     RelativePass(line, base, sink);
@@ -279,33 +268,113 @@ bool IsFullWidthUrlChar(char16_t code) {
 
 }  // namespace detail
 
-CodeText DecodeCodePage(std::string_view bytes) {
-  CodeText codes(bytes.size(), u'\0');
-  std::size_t n = 0;
+namespace {
+
+// Appends the codes of `bytes` to `out` and returns how many bytes it used: all of them when
+// `final`, else all but a lead byte at the very end, whose partner may come next.
+std::size_t DecodeAppend(std::string_view bytes, bool final, CodeText& out) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  for (std::size_t i = 0; i < bytes.size();) {
+  const std::size_t size = bytes.size();
+  char16_t block[4096];
+  std::size_t n = 0;
+  std::size_t i = 0;
+  while (i < size) {
+    if (n + 8 > std::size(block)) {
+      out.append(block, n);
+      n = 0;
+    }
     // Most text is ASCII: eight bytes at a time while none has its high bit set.
     std::uint64_t eight = 0;
-    if (i + 8 <= bytes.size() &&
-        (std::memcpy(&eight, data + i, 8), !(eight & 0x8080808080808080ull))) {
-      for (int k = 0; k < 8; ++k) codes[n++] = data[i + k];
+    if (i + 8 <= size && (std::memcpy(&eight, data + i, 8), !(eight & 0x8080808080808080ull))) {
+      for (int k = 0; k < 8; ++k) block[n++] = data[i + k];
       i += 8;
       continue;
     }
-    const unsigned char b = data[i++];
+    const unsigned char b = data[i];
     const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    if (lead && i + 1 == size && !final) break;
+    ++i;
     // A lead byte pairs only with a trail byte (0x40-0x7E, 0x80-0xFC); before any other byte
     // it stands alone, so that text in another encoding (UTF-8) loses no ASCII character.
-    const unsigned char next = i < bytes.size() ? data[i] : 0;
+    const unsigned char next = i < size ? data[i] : 0;
     if (lead && ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) {
-      codes[n++] = static_cast<char16_t>(b << 8 | next);
+      block[n++] = static_cast<char16_t>(b << 8 | next);
       ++i;
     } else {
-      codes[n++] = b;
+      block[n++] = b;
     }
   }
-  codes.resize(n);
+  out.append(block, n);
+  return i;
+}
+
+}  // namespace
+
+CodeText DecodeCodePage(std::string_view bytes) {
+  CodeText codes;
+  codes.reserve(bytes.size());
+  DecodeAppend(bytes, true, codes);
   return codes;
+}
+
+bool LineSource::NextCodes(CodeText& codes, bool& hasBase) {
+  std::string bytes;
+  if (!Next(bytes)) return false;
+  hasBase = HasBaseTag(bytes);
+  codes.clear();
+  DecodeAppend(bytes, true, codes);
+  return true;
+}
+
+long FileLineSource::Remaining() {
+  const long here = std::ftell(file_);
+  if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0) return 0;
+  const long end = std::ftell(file_);
+  std::fseek(file_, here, SEEK_SET);
+  return end > here ? end - here : 0;
+}
+
+void FileLineSource::Reserve(CodeText& codes, std::size_t more) {
+  if (codes.size() + more <= codes.capacity() || codes.size() < (1u << 20)) return;
+  const long rest = Remaining();
+  // Without a known size (a pipe) the buffer grows as usual.
+  codes.reserve(rest > 0 ? codes.size() + more + static_cast<std::size_t>(rest)
+                         : std::max(codes.size() + more, 2 * codes.capacity()));
+}
+
+bool FileLineSource::NextCodes(CodeText& codes, bool& hasBase) {
+  codes.clear();
+  hasBase = false;
+  std::string seam;  // the last bytes taken before the piece at hand, for "<base" across pieces
+  bool any = false;
+  auto take = [&](std::size_t end, bool final) {
+    const std::string_view piece(buffer_.data() + at_, end - at_);
+    if (!hasBase) {
+      hasBase = HasBaseTag(piece) || HasBaseTag(seam + std::string(piece.substr(0, 4)));
+    }
+    Reserve(codes, piece.size());
+    const std::size_t used = DecodeAppend(piece, final, codes);
+    seam.append(piece.substr(used > 4 ? used - 4 : 0, std::min<std::size_t>(used, 4)));
+    if (seam.size() > 4) seam.erase(0, seam.size() - 4);
+    at_ += used;
+    any = any || used > 0;
+  };
+  for (;;) {
+    const std::size_t cr = buffer_.find('\r', at_);
+    // A CR at the end of the buffer may be the first half of a CR LF still unread.
+    if (cr != std::string::npos && (cr + 1 < buffer_.size() || eof_)) {
+      take(cr, true);
+      at_ = cr + 1;
+      if (at_ < buffer_.size() && buffer_[at_] == '\n') ++at_;
+      return true;
+    }
+    take(cr != std::string::npos ? cr : buffer_.size(), false);
+    if (!Fill()) {
+      if (at_ >= buffer_.size()) return any;
+      take(buffer_.size(), true);
+      return true;
+    }
+  }
 }
 
 std::string EncodeCodePage(const CodeText& codes) {

@@ -34,6 +34,9 @@ class LineSource {
  public:
   virtual ~LineSource() = default;
   virtual bool Next(std::string& line) = 0;
+  // The next line decoded into `codes` (its memory reused), and whether it holds "<base" in
+  // any case.
+  virtual bool NextCodes(CodeText& codes, bool& hasBase);
 };
 
 class TextLineSource final : public LineSource {
@@ -51,9 +54,15 @@ class FileLineSource final : public LineSource {
  public:
   explicit FileLineSource(std::FILE* file) : file_(file) {}
   bool Next(std::string& line) override;
+  // Decodes as it reads, so that a long line is held once, as codes.
+  bool NextCodes(CodeText& codes, bool& hasBase) override;
 
  private:
   bool Fill();
+  // Makes room for `more` codes; a long line gets room for the rest of the file at once, so
+  // that it is never held in two buffers while one grows.
+  void Reserve(CodeText& codes, std::size_t more);
+  long Remaining();
   // Hands over buffer_[at_, end) as the line; the next line starts at `next`.
   void Take(std::string& line, std::size_t end, std::size_t next);
   std::FILE* file_;

@@ -83,39 +83,44 @@ std::optional<std::vector<Token>> Compile(std::u16string_view p) {
   return tokens;
 }
 
-// The set of pattern positions reachable after each character: a simulation in
-// O(pattern x text) time that never backtracks. `text` is already lower-cased.
+// Whether tokens[from, to), none of them "*", match `text` at `at`, one character each.
+bool SegmentAt(const std::vector<Token>& tokens, std::size_t from, std::size_t to,
+               std::u16string_view text, std::size_t at) {
+  for (std::size_t k = from; k < to; ++k) {
+    if (!tokens[k].Accepts(text[at + k - from])) return false;
+  }
+  return true;
+}
+
+// Every token but "*" takes one character, so the pattern is its pieces between the "*":
+// the first piece stands at the start, the last at the end, and each piece between goes to
+// its leftmost place after the one before (a later place never leaves more room). `text` is
+// already lower-cased.
 bool Matches(const std::vector<Token>& tokens, std::u16string_view text) {
   const std::size_t n = tokens.size();
-  thread_local std::vector<char> state, next;
-  state.assign(n + 1, 0);
-  next.assign(n + 1, 0);
-  auto closure = [&](std::vector<char>& s) {
-    for (std::size_t k = 0; k < n; ++k) {
-      if (s[k] && tokens[k].kind == Token::AnyRun) s[k + 1] = 1;
-    }
+  auto pieceEnd = [&](std::size_t k) {
+    while (k < n && tokens[k].kind != Token::AnyRun) ++k;
+    return k;
   };
-  state[0] = 1;
-  closure(state);
-  for (const char16_t c : text) {
-    std::fill(next.begin(), next.end(), 0);
-    bool any = false;
-    for (std::size_t k = 0; k < n; ++k) {
-      if (!state[k]) continue;
-      const Token& t = tokens[k];
-      if (t.kind == Token::AnyRun) {
-        next[k] = 1;
-        any = true;
-      } else if (t.Accepts(c)) {
-        next[k + 1] = 1;
-        any = true;
-      }
-    }
-    if (!any) return false;
-    state.swap(next);
-    closure(state);
+  const std::size_t firstEnd = pieceEnd(0);
+  if (firstEnd == n) return text.size() == n && SegmentAt(tokens, 0, n, text, 0);
+  std::size_t lastStart = n;
+  while (tokens[lastStart - 1].kind != Token::AnyRun) --lastStart;
+  const std::size_t lastLength = n - lastStart;
+  if (text.size() < firstEnd + lastLength) return false;
+  if (!SegmentAt(tokens, 0, firstEnd, text, 0)) return false;
+  const std::size_t limit = text.size() - lastLength;
+  if (!SegmentAt(tokens, lastStart, n, text, limit)) return false;
+  std::size_t at = firstEnd;
+  for (std::size_t k = firstEnd + 1; k < lastStart;) {
+    const std::size_t end = pieceEnd(k);
+    const std::size_t length = end - k;
+    while (at + length <= limit && !SegmentAt(tokens, k, end, text, at)) ++at;
+    if (at + length > limit) return false;
+    at += length;
+    k = end + 1;
   }
-  return state[n] != 0;
+  return true;
 }
 
 struct CompiledPattern {

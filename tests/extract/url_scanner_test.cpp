@@ -326,5 +326,33 @@ TEST(LineSources, SplitAtCrAndCrLfOnly) {
   std::fclose(f);
 }
 
+TEST(LineSources, AFileDecodesAsItReadsExactlyAsTheWholeLineDecodes) {
+  // Lines of 60-140 KB, so that reads of 64 KB cut double-byte characters, "<base" and CR LF.
+  std::mt19937 rng(99);
+  const std::string pieces[] = {"a", "<base", "<BAS", "e", "\x82\xA0", "\x82", "\n", "@"};
+  for (int round = 0; round < 6; ++round) {
+    std::string text;
+    while (text.size() < 400000) {
+      text += pieces[rng() % 8];
+      if (rng() % 30000 == 0) text += rng() % 2 ? "\r" : "\r\n";
+    }
+    TextLineSource memory(text);
+    std::FILE* f = std::tmpfile();
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::rewind(f);
+    FileLineSource file(f);
+    CodeText expected, got;
+    bool expectedBase = false, gotBase = false;
+    for (;;) {
+      const bool more = memory.NextCodes(expected, expectedBase);
+      ASSERT_EQ(file.NextCodes(got, gotBase), more);
+      if (!more) break;
+      ASSERT_EQ(got, expected);
+      ASSERT_EQ(gotBase, expectedBase);
+    }
+    std::fclose(f);
+  }
+}
+
 }  // namespace
 }  // namespace cardo

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "app/extract/filter_gate.h"
@@ -81,6 +82,34 @@ TEST(WildcardFilter, Combinations) {
   for (const auto& c : cases) {
     EXPECT_EQ(FilterAppendCount(c.filter, c.url), c.count)
         << std::u16string(c.filter).size() << " " << std::u16string(c.url).size();
+  }
+}
+
+// Backtracking over the pattern, the slow obvious way, for comparison.
+bool Reference(std::u16string_view p, std::u16string_view t) {
+  if (p.empty()) return t.empty();
+  if (p[0] == u'*') return Reference(p.substr(1), t) || (!t.empty() && Reference(p, t.substr(1)));
+  if (t.empty()) return false;
+  std::size_t used = 1;
+  bool one = p[0] == u'?' || p[0] == t[0] || (p[0] == u'#' && t[0] >= u'0' && t[0] <= u'9');
+  if (p[0] == u'[') {
+    used = p.find(u']') + 1;
+    one = t[0] >= p[1] && t[0] <= p[3];
+  }
+  return one && Reference(p.substr(used), t.substr(1));
+}
+
+TEST(WildcardMatch, AgreesWithBacktrackingOnRandomPatterns) {
+  std::mt19937 rng(7);
+  const std::u16string pieces[] = {u"a", u"b", u"*", u"?", u"#", u"[a-b]", u"1"};
+  const std::u16string letters = u"ab1c";
+  for (int round = 0; round < 20000; ++round) {
+    std::u16string pattern, text;
+    for (int k = static_cast<int>(rng() % 7); k > 0; --k) pattern += pieces[rng() % 7];
+    for (int k = static_cast<int>(rng() % 8); k > 0; --k) text += letters[rng() % 4];
+    ASSERT_EQ(WildcardMatch(pattern, text), Reference(pattern, text))
+        << std::string(pattern.begin(), pattern.end()) << " "
+        << std::string(text.begin(), text.end());
   }
 }
 
