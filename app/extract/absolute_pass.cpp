@@ -108,7 +108,8 @@ class UrlDictionary {
 
 template <typename Visit>
 void ForEachSeparator(const CodeText& text, Visit visit) {
-  for (std::size_t at = text.find(u"://"); at != CodeText::npos; at = text.find(u"://", at + 1)) {
+  for (std::size_t at = FindSeparator(text); at != CodeText::npos;
+       at = FindSeparator(text, at + 1)) {
     visit(at);
   }
 }
@@ -243,7 +244,7 @@ void DeleteEarlierUrls(CodeText& text, const UrlDictionary& urls) {
 }  // namespace
 
 void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& emit) {
-  if (line.find(u"://") == CodeText::npos) return;
+  if (FindSeparator(line) == CodeText::npos) return;
   // The runs of URL characters that hold "://", with the text between them. Other runs can
   // neither become URLs nor hold one, so they stay part of the text in between.
   struct Run {
@@ -251,7 +252,7 @@ void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& em
   };
   std::vector<Run> runs;
   std::size_t done = 0;
-  for (std::size_t at = line.find(u"://"); at != CodeText::npos; at = line.find(u"://", done)) {
+  for (std::size_t at = FindSeparator(line); at != CodeText::npos; at = FindSeparator(line, done)) {
     std::size_t start = at;
     while (start > done && IsUrlChar(line[start - 1], false)) --start;
     std::size_t end = at + 3;
@@ -273,7 +274,7 @@ void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& em
     if (!urls.Empty()) DeleteEarlierUrls(text, urls);
     keep(line.data() + copied, runs[r].start - copied);
     copied = runs[r].end;
-    const std::size_t pos = text.find(u"://");
+    const std::size_t pos = FindSeparator(text);
     // "://" at the very start of the line ends the pass, as does a separator at its very end.
     const bool atLineStart = r == 0 && runs[0].start == 0 && pos == 0;
     const std::size_t sepLength =

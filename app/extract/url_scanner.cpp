@@ -61,6 +61,33 @@ CodeText FromText(std::u16string_view text) {
 
 }  // namespace
 
+std::size_t FindUnit(std::u16string_view text, char16_t unit, std::size_t from) {
+  const char16_t* p = text.data();
+  const std::size_t n = text.size();
+  constexpr std::uint64_t kOnes = 0x0001000100010001ull;
+  const std::uint64_t pattern = kOnes * unit;
+  std::size_t i = from;
+  for (; i + 4 <= n; i += 4) {
+    std::uint64_t v = 0;
+    std::memcpy(&v, p + i, sizeof v);
+    v ^= pattern;
+    // Nonzero exactly when one of the four units is zero, that is, equal to `unit`.
+    if ((v - kOnes) & ~v & 0x8000800080008000ull) break;
+  }
+  for (; i < n; ++i) {
+    if (p[i] == unit) return i;
+  }
+  return std::u16string_view::npos;
+}
+
+std::size_t FindSeparator(std::u16string_view text, std::size_t from) {
+  for (std::size_t at = FindUnit(text, u':', from); at != std::u16string_view::npos;
+       at = FindUnit(text, u':', at + 1)) {
+    if (at + 2 < text.size() && text[at + 1] == u'/' && text[at + 2] == u'/') return at;
+  }
+  return std::u16string_view::npos;
+}
+
 void DeleteAll(CodeText& line, const CodeText& what) {
   if (what.empty()) return;
   // A linear search: the plain one is quadratic for periodic text ("bbb...b://x").
@@ -138,7 +165,7 @@ void BaseStep(const ExtractOptions& options, bool hasBase, CodeText& line, std::
 }
 
 void RelativePass(const CodeText& line, const std::u16string& base, const CandidateSink& sink) {
-  std::size_t p = line.find(u'.');
+  std::size_t p = FindUnit(line, u'.');
   if (p == CodeText::npos) return;
   const BaseParts parts = SplitBase(base);
   while (p != CodeText::npos) {
@@ -153,7 +180,7 @@ void RelativePass(const CodeText& line, const std::u16string& base, const Candid
     const bool endsWithDot = reference.back() == u'.';
     const bool hasAt = reference.find(u'@') != CodeText::npos;
     if (!endsWithDot && !hasAt) sink(ResolveRelativeUrl(parts, ToText(reference)));
-    p = line.find(u'.', nextFrom);
+    p = FindUnit(line, u'.', nextFrom);
   }
 }
 

@@ -84,6 +84,10 @@ inline bool IsUrlChar(char16_t code, bool allowFullWidth) {
   if (code < 0x100) return detail::kSingleByteUrlChar[code];
   return allowFullWidth && detail::IsFullWidthUrlChar(code);
 }
+// The first `unit` of `text` at or after `from`, or npos: four units at a time.
+std::size_t FindUnit(std::u16string_view text, char16_t unit, std::size_t from = 0);
+// The first "://" of `text` at or after `from`, or npos.
+std::size_t FindSeparator(std::u16string_view text, std::size_t from = 0);
 // Every occurrence of `what` removed from `line`, left to right, in one linear pass.
 void DeleteAll(CodeText& line, const CodeText& what);
 CodeText DecodeCodePage(std::string_view bytes);
