@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/platform/codec.h"
+
 namespace cardo {
 
 bool RunExtCommand(ExtListState& list, ExtCommand command, const std::u16string& text) {
@@ -34,6 +36,26 @@ bool RunExtCommand(ExtListState& list, ExtCommand command, const std::u16string&
     }
   }
   return true;
+}
+
+std::u16string CheckPreferences(const PreferenceValues& values) {
+  auto fits = [](const std::u16string& text) {
+    return WideToAnsi(text).size() <= kMaxSettingsTextBytes;
+  };
+  const std::pair<const char16_t*, const std::u16string*> texts[] = {
+      {u"ReGetのパス", &values.reGetPath},
+      {u"Iriaのパス", &values.iriaPath},
+      {u"フィルタ", &values.filter}};
+  const char16_t* name = nullptr;
+  for (const auto& [label, text] : texts) {
+    if (!name && !fits(*text)) name = label;
+  }
+  for (const auto& extension : values.extensions) {
+    if (!name && !fits(extension)) name = u"拡張子リスト";
+  }
+  if (!name) return {};
+  return u"「" + std::u16string(name) +
+         u"」が長すぎます。設定ファイルに保存できるのは 254 バイトまでです。";
 }
 
 void StorePreferences(const PreferenceValues& values, Settings& settings) {

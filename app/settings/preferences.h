@@ -35,6 +35,13 @@ struct PreferenceValues {
   std::u16string iriaPath;
 };
 
+// The settings file gives back at most this many bytes of a text value.
+inline constexpr std::size_t kMaxSettingsTextBytes = 254;
+
+// Empty when every text fits the settings file; else the message naming the first that does
+// not (it would come back cut short at the next start).
+std::u16string CheckPreferences(const PreferenceValues& values);
+
 // OK: every value into the settings, in the dialog's order. An emptied extension list keeps
 // the former one, since the settings file holds no empty list.
 void StorePreferences(const PreferenceValues& values, Settings& settings);

@@ -289,6 +289,11 @@ void frmPrefarence::cmdOkCancel_Click(int index) {
     values.extensions = ExtList().items;
     values.reGetPath = ControlText(Control(IDC_TXTSOFTPATH0));
     values.iriaPath = ControlText(Control(IDC_TXTSOFTPATH1));
+    // A text the settings file cannot hold whole is refused, not cut short unseen.
+    if (const std::u16string problem = CheckPreferences(values); !problem.empty()) {
+      ShowError(context_.shell.ui, problem);
+      return;
+    }
     StorePreferences(values, context_.settings);
   }
   Unload();

@@ -77,5 +77,18 @@ TEST(Preferences, OkClampsTheHistorySizeAndKeepsAFormerExtensionListWhenEmptied)
   EXPECT_EQ(settings.ExtList, Items{u"rar"});
 }
 
+TEST(Preferences, TextsTheSettingsFileCannotHoldWholeAreNamed) {
+  PreferenceValues values;
+  values.reGetPath = std::u16string(254, u'a');
+  values.iriaPath = u"C:\\Program Files\\日本語\\Iria.exe";
+  values.extensions = {u"zip"};
+  EXPECT_EQ(CheckPreferences(values), u"");
+  values.extensions.push_back(std::u16string(128, u'拡'));  // 256 bytes in the code page
+  EXPECT_EQ(CheckPreferences(values),
+            u"「拡張子リスト」が長すぎます。設定ファイルに保存できるのは 254 バイトまでです。");
+  values.reGetPath += u"a";
+  EXPECT_EQ(CheckPreferences(values).substr(0, 10), u"「ReGetのパス」");
+}
+
 }  // namespace
 }  // namespace cardo
