@@ -107,12 +107,47 @@ void DeleteAll(CodeText& line, const CodeText& what) {
 
 namespace {
 
+// Finds the protocol in a line whose letters are compared lower-cased. A short protocol that
+// holds a unit nothing else lower-cases to (":" of "http://") is found by looking for that
+// unit four at a time and checking the rest around it; others go through the linear matcher.
+class ProtocolFinder {
+ public:
+  explicit ProtocolFinder(const CodeText& protocol)
+      : protocol_(protocol), matcher_(protocol, CodePageLower) {
+    for (std::size_t k = 0; k < protocol.size() && protocol.size() <= 16; ++k) {
+      const char16_t c = protocol[k];
+      if (c < 0x80 && !(c >= u'a' && c <= u'z') && !(c >= u'A' && c <= u'Z')) {
+        anchor_ = k;
+        break;
+      }
+    }
+  }
+
+  std::size_t Find(const CodeText& line, std::size_t from = 0) const {
+    if (anchor_ == CodeText::npos) return matcher_.Find(line, from);
+    const std::size_t m = protocol_.size();
+    for (std::size_t at = FindUnit(line, protocol_[anchor_], from + anchor_); at != CodeText::npos;
+         at = FindUnit(line, protocol_[anchor_], at + 1)) {
+      const std::size_t start = at - anchor_;
+      if (start + m > line.size()) return CodeText::npos;
+      std::size_t k = 0;
+      while (k < m && CodePageLower(line[start + k]) == protocol_[k]) ++k;
+      if (k == m) return start;
+    }
+    return CodeText::npos;
+  }
+
+ private:
+  const CodeText& protocol_;
+  WordMatcher matcher_;
+  std::size_t anchor_ = CodeText::npos;
+};
+
 void ScanText(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
   const CodeText protocol = FromText(options.protocol);
   // An empty protocol would match at every position and find nothing worth having.
   if (protocol.empty()) return;
-  // The search compares the protocol with the line's letters lower-cased.
-  const WordMatcher matcher(protocol, CodePageLower);
+  const ProtocolFinder matcher(protocol);
   CodeText line;
   bool hasBase = false;
   while (source.NextCodes(line, hasBase)) {
