@@ -34,9 +34,9 @@ class LineSource {
  public:
   virtual ~LineSource() = default;
   virtual bool Next(std::string& line) = 0;
-  // The next line decoded into `codes` (its memory reused), and whether it holds "<base" in
-  // any case.
-  virtual bool NextCodes(CodeText& codes, bool& hasBase);
+  // The next line decoded into `codes` (its memory reused), and, when asked, whether it holds
+  // "<base" in any case.
+  virtual bool NextCodes(CodeText& codes, bool* hasBase = nullptr);
 };
 
 class TextLineSource final : public LineSource {
@@ -55,7 +55,7 @@ class FileLineSource final : public LineSource {
   explicit FileLineSource(std::FILE* file) : file_(file) {}
   bool Next(std::string& line) override;
   // Decodes as it reads, so that a long line is held once, as codes.
-  bool NextCodes(CodeText& codes, bool& hasBase) override;
+  bool NextCodes(CodeText& codes, bool* hasBase = nullptr) override;
 
  private:
   bool Fill();

@@ -344,8 +344,8 @@ TEST(LineSources, AFileDecodesAsItReadsExactlyAsTheWholeLineDecodes) {
     CodeText expected, got;
     bool expectedBase = false, gotBase = false;
     for (;;) {
-      const bool more = memory.NextCodes(expected, expectedBase);
-      ASSERT_EQ(file.NextCodes(got, gotBase), more);
+      const bool more = memory.NextCodes(expected, &expectedBase);
+      ASSERT_EQ(file.NextCodes(got, &gotBase), more);
       if (!more) break;
       ASSERT_EQ(got, expected);
       ASSERT_EQ(gotBase, expectedBase);
