@@ -213,11 +213,17 @@ void RelativePass(const CodeText& line, const std::u16string& base, const Candid
     std::size_t end = p + 1;
     if (end >= line.size()) return;
     while (end < line.size() && IsUrlChar(line[end], false)) ++end;
-    const CodeText reference = line.substr(start, end - start);
+    const std::u16string_view reference(line.data() + start, end - start);
     const std::size_t nextFrom = p + reference.size();
     const bool endsWithDot = reference.back() == u'.';
-    const bool hasAt = reference.find(u'@') != CodeText::npos;
-    if (!endsWithDot && !hasAt) sink(ResolveRelativeUrl(parts, ToText(reference)));
+    const bool hasAt = reference.find(u'@') != std::u16string_view::npos;
+    // Relative references are ASCII but for full-width text: no copy unless converted.
+    if (!endsWithDot && !hasAt) {
+      const bool ascii =
+          std::all_of(reference.begin(), reference.end(), [](char16_t c) { return c < 0x80; });
+      sink(ascii ? ResolveRelativeUrl(parts, reference)
+                 : ResolveRelativeUrl(parts, ToText(CodeText(reference))));
+    }
     p = FindUnit(line, u'.', nextFrom);
   }
 }
@@ -506,7 +512,8 @@ BaseParts SplitBase(std::u16string_view base) {
 }
 
 std::u16string ResolveRelativeUrl(const BaseParts& base, std::u16string_view relative) {
-  std::u16string directory = base.directory;
+  const std::u16string_view directory = base.directory;
+  std::size_t keep = directory.size();  // the directory climbed to is directory[0, keep)
   int levels = 0;
   for (;;) {
     if (relative.substr(0, 3) == u"../") {
@@ -518,21 +525,18 @@ std::u16string ResolveRelativeUrl(const BaseParts& base, std::u16string_view rel
       break;
     }
   }
-  for (; levels > 0 && !directory.empty(); --levels) {
-    directory.pop_back();
-    const std::size_t last = directory.find_last_of(u'/');
-    if (last == std::u16string::npos) {
-      directory.clear();
-    } else {
-      directory.erase(last + 1);
-    }
+  for (; levels > 0 && keep > 0; --levels) {
+    const std::size_t last = directory.substr(0, keep - 1).find_last_of(u'/');
+    keep = last == std::u16string_view::npos ? 0 : last + 1;
   }
-  if (directory.empty()) return u"不正";
-  std::u16string result = base.root;
+  if (keep == 0) return u"不正";
+  std::u16string result;
+  result.reserve(base.root.size() + keep + relative.size());
+  result = base.root;
   if (!relative.empty() && relative.front() == u'/') {
     result.append(relative.substr(1));
   } else {
-    result.append(directory, 1, std::u16string::npos);
+    result.append(directory.substr(1, keep - 1));
     result.append(relative);
   }
   return result;

@@ -155,7 +155,10 @@ bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) {
 
 int FilterAppendCount(std::u16string_view filterText, std::u16string_view url) {
   const auto& patterns = ParseFilter(filterText);
-  const std::u16string lowered = LowerText(url);
+  // One buffer for every candidate of a scan.
+  thread_local std::u16string lowered;
+  lowered.assign(url);
+  for (auto& c : lowered) c = LowerUnit(c);
   auto matches = [&](const CompiledPattern& p) { return p.tokens && Matches(*p.tokens, lowered); };
   const bool anyNegative =
       std::any_of(patterns.begin(), patterns.end(), [](const auto& p) { return !p.positive; });
