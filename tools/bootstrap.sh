@@ -12,7 +12,7 @@ packages=(
   wine wine32:i386 wine64
   locales fonts-ipafont-gothic fonts-wine
   xvfb x11-utils xdotool imagemagick
-  clang-format python3 curl
+  clang-format python3 curl aria2
 )
 
 missing=()

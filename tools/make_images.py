@@ -78,6 +78,13 @@ IMAGES = {
         ".....GGGGGG.....", "......GGGG......", ".......GG.......", "..kkkkkkkkkkkk..",
         "..kllllllllllk..", "..kkkkkkkkkkkk..", "................", "................",
     ],
+    # The third manager: the list's lines going out to a terminal-like box.
+    "tb_other": [
+        "................", "..kkkkkkkkkkkk..", "..kwwwwwwwwwwk..", "..kwbbbbbbbwwk..",
+        "..kwwwwwwwwwwk..", "..kwbbbbbwwwwk..", "..kwwwwwwwwwwk..", "..kwbbbbbbwwwk..",
+        "..kkkkkkkkkkkk..", ".......oo.......", ".......oo.......", "....oooooooo....",
+        ".....oooooo.....", "......oooo......", ".......oo.......", "................",
+    ],
     "tb_iria": [
         "................", "......rrrr......", ".....rrrrrr.....", "......rrrr......",
         "......rrrr......", "......rrrr......", "...rrrrrrrrrr...", "....rrrrrrrr....",

@@ -7,15 +7,16 @@
 #define IDR_ACCELERATORS 102
 #define IDI_CARDO 103
 
-// Toolbar images are bitmaps 101 to 113; the list's drag cursor is cursor 102.
+// Toolbar images are bitmaps 101 to 114; the list's drag cursor is cursor 102.
 #define IDB_TOOLBAR_FIRST 101
-#define IDB_TOOLBAR_LAST 113
+#define IDB_TOOLBAR_LAST 114
 #define IDC_DRAGCURSOR 102
 
 #define IDM_FILE_BASE 1000     // mnuFileSub(1..11)
 #define IDM_HISTORY_BASE 1020  // mnuHistory(1..5)
 #define IDM_EXPORT_REGET 1031
 #define IDM_EXPORT_IRIA 1032
+#define IDM_EXPORT_OTHER 1033
 #define IDM_EDIT_BASE 1100  // mnuEditSub(1..13)
 #define IDM_SORT_BASE 1150  // mnuSort(1..3)
 #define IDM_VIEW_BASE 1200  // mnuViewSub(1..9)
@@ -146,6 +147,11 @@
 #define IDC_CMDBROWSSOFT0 457
 #define IDC_CMDBROWSSOFT1 458
 #define IDC_CMDHELP 459
+#define IDC_TXTSOFTPATH2 465
+#define IDC_CMDBROWSSOFT2 466
+#define IDC_TXTOTHERARGS 467
+#define IDC_CMBOTHERFORMAT 468
+#define IDC_CMDOTHERHELP 469
 #define IDC_PREF_TXTFILTER 461
 #define IDC_PREF_CMDSHOWTHELP 462
 #define IDC_PREF_CHKURLTWINCHAR 463

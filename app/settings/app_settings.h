@@ -15,6 +15,10 @@ using SettingsList = std::optional<std::vector<std::u16string>>;
 struct Settings {
   std::u16string ReGetPath;
   std::u16string IriaPath;
+  // The third download manager: its program, its argument template and its file format.
+  std::u16string OtherPath;
+  std::u16string OtherArgs;
+  std::int16_t OtherFormat = 0;
   std::u16string UrlExtFilter;
   std::u16string UrlExtProtocol;
   std::int16_t UrlExtSelMode = 0;

@@ -45,6 +45,8 @@ std::u16string CheckPreferences(const PreferenceValues& values) {
   const std::pair<const char16_t*, const std::u16string*> texts[] = {
       {u"ReGetのパス", &values.reGetPath},
       {u"Iriaのパス", &values.iriaPath},
+      {u"その他のダウンロードマネージャのパス", &values.otherPath},
+      {u"引数", &values.otherArgs},
       {u"フィルタ", &values.filter}};
   const char16_t* name = nullptr;
   for (const auto& [label, text] : texts) {
@@ -67,6 +69,9 @@ void StorePreferences(const PreferenceValues& values, Settings& settings) {
   if (!values.extensions.empty()) settings.ExtList = values.extensions;
   settings.ReGetPath = values.reGetPath;
   settings.IriaPath = values.iriaPath;
+  settings.OtherPath = values.otherPath;
+  settings.OtherArgs = values.otherArgs;
+  settings.OtherFormat = values.otherFormat;
 }
 
 }  // namespace cardo

@@ -33,6 +33,9 @@ struct PreferenceValues {
   std::vector<std::u16string> extensions;
   std::u16string reGetPath;
   std::u16string iriaPath;
+  std::u16string otherPath;
+  std::u16string otherArgs;
+  std::int16_t otherFormat = 0;
 };
 
 // The settings file gives back at most this many bytes of a text value.

@@ -7,6 +7,7 @@
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
 #include "app/resources/resource.h"
+#include "app/shell/export.h"
 
 namespace cardo {
 namespace {
@@ -16,6 +17,10 @@ constexpr int kPages = 3;
 constexpr char16_t kNoExtension[] = u"追加する拡張子が指定されていません。";
 constexpr char16_t kHelpTip[] = u"ReGet/Iriaについてのヘルプを表示します";
 constexpr char16_t kFilterTip[] = u"フィルタについてのヘルプを表示します";
+constexpr char16_t kOtherTip[] = u"その他のダウンロードマネージャについてのヘルプを表示します";
+constexpr const char16_t* kOtherFormats[] = {u"URLの一覧", u"aria2", u"curl"};
+constexpr const char16_t* kBrowseTitles[] = {u"ReGetを指定してください", u"Iriaを指定してください",
+                                             u"ダウンロードマネージャを指定してください"};
 constexpr UINT_PTR kSubclass = 1;
 
 bool Checked(HWND button) {
@@ -147,11 +152,18 @@ void frmPrefarence::Form_Load() {
   SetControlText(Control(IDC_PREF_TXTFILTER), settings.UrlExtFilter);
   Check(Control(IDC_PREF_CHKURLTWINCHAR), settings.UrlTwinChar);
   Check(Control(IDC_PREF_CHKNOTRETURNSEARCH), settings.NotReturnSearch);
-  for (const int id : {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_PREF_TXTFILTER}) {
+  for (const int id : {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2, IDC_TXTOTHERARGS,
+                       IDC_PREF_TXTFILTER}) {
     SendMessageW(Control(id), EM_SETLIMITTEXT, 0, 0);
   }
   SetControlText(Control(IDC_TXTSOFTPATH0), settings.ReGetPath);
   SetControlText(Control(IDC_TXTSOFTPATH1), settings.IriaPath);
+  SetControlText(Control(IDC_TXTSOFTPATH2), settings.OtherPath);
+  SetControlText(Control(IDC_TXTOTHERARGS),
+                 settings.OtherArgs.empty() ? kOtherDefaultArguments : settings.OtherArgs);
+  HWND formats = Control(IDC_CMBOTHERFORMAT);
+  SetComboItems(formats, {std::begin(kOtherFormats), std::end(kOtherFormats)});
+  SendMessageW(formats, CB_SETCURSEL, static_cast<int>(ToOtherFormat(settings.OtherFormat)), 0);
   UpDownTextBox& history = *UpDownTextBox::From(Control(IDC_UDTURLHISVALUE));
   history.SetMin(1);
   history.SetMax(100);
@@ -161,13 +173,17 @@ void frmPrefarence::Form_Load() {
   SetWindowSubclass(Control(IDC_TXTADDEXT), AddExtProc, kSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
 
-  for (const int i : {0, 1}) {
-    VoButton::From(Control(IDC_CMDBROWSSOFT0 + i))->Click = [this, i] { cmdBrowsSoft_Click(i); };
+  constexpr int kBrowse[] = {IDC_CMDBROWSSOFT0, IDC_CMDBROWSSOFT1, IDC_CMDBROWSSOFT2};
+  for (const int i : {0, 1, 2}) {
+    VoButton::From(Control(kBrowse[i]))->Click = [this, i] { cmdBrowsSoft_Click(i); };
   }
   VoButton& filterHelp = *VoButton::From(Control(IDC_PREF_CMDSHOWTHELP));
   filterHelp.Click = [this] { cmdShowTHelp_Click(); };
   AddToolTip(hwnd(), filterHelp.hwnd(), kFilterTip);
   AddToolTip(hwnd(), Control(IDC_CMDHELP), kHelpTip);
+  VoButton& otherHelp = *VoButton::From(Control(IDC_CMDOTHERHELP));
+  otherHelp.Click = [this] { context_.showTopic(hwnd(), u"other"); };
+  AddToolTip(hwnd(), otherHelp.hwnd(), kOtherTip);
 
   ShowPage(0);
   CentreOverOwner(hwnd());
@@ -260,14 +276,17 @@ void frmPrefarence::cmdExtCmd_Click(int index) {
 
 void frmPrefarence::cmdBrowsSoft_Click(int index) {
   FileDialogOptions options;
-  options.title = index == 0 ? u"ReGetを指定してください" : u"Iriaを指定してください";
+  options.title = kBrowseTitles[index];
   options.filter = u"実行ファイル(*.exe)|*.exe";
   options.defaultExt = u"exe";
   options.hideReadOnly = true;
   options.extraFlags = OFN_FILEMUSTEXIST;
   options.owner = reinterpret_cast<std::uintptr_t>(hwnd());
   const auto chosen = context_.shell.ui.ShowOpenDialog(options);
-  if (chosen) SetControlText(Control(IDC_TXTSOFTPATH0 + index), chosen->path);
+  if (chosen) {
+    constexpr int kPaths[] = {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2};
+    SetControlText(Control(kPaths[index]), chosen->path);
+  }
 }
 
 void frmPrefarence::cmdHelp_Click() {
@@ -289,6 +308,10 @@ void frmPrefarence::cmdOkCancel_Click(int index) {
     values.extensions = ExtList().items;
     values.reGetPath = ControlText(Control(IDC_TXTSOFTPATH0));
     values.iriaPath = ControlText(Control(IDC_TXTSOFTPATH1));
+    values.otherPath = ControlText(Control(IDC_TXTSOFTPATH2));
+    values.otherArgs = ControlText(Control(IDC_TXTOTHERARGS));
+    values.otherFormat = static_cast<std::int16_t>(
+        std::max<LRESULT>(0, SendMessageW(Control(IDC_CMBOTHERFORMAT), CB_GETCURSEL, 0, 0)));
     // A text the settings file cannot hold whole is refused, not cut short unseen.
     if (const std::u16string problem = CheckPreferences(values); !problem.empty()) {
       ShowError(context_.shell.ui, problem);

@@ -177,6 +177,7 @@ void ApplyNewFileDefaults(Settings& settings) {
   settings.CmbIntl = 1;
   settings.ListMax = 10;
   settings.UrlExtProtocol = u"http://";
+  settings.OtherArgs = u"-i %1";
   settings.ExtList = std::vector<std::u16string>{u"lzh", u"zip", u"jpg"};
 }
 

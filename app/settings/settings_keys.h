@@ -27,7 +27,7 @@ struct ScalarKey {
 };
 
 // In the order they are read and written, after `properties`.
-inline const std::array<ScalarKey, 11> kScalarKeys = {{
+inline const std::array<ScalarKey, 14> kScalarKeys = {{
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
     {kSectionPref, "IriaPath", 255, &Settings::IriaPath},
     {kSectionPref, "UrlExtFilter", 255, &Settings::UrlExtFilter},
@@ -39,6 +39,10 @@ inline const std::array<ScalarKey, 11> kScalarKeys = {{
     {kSectionPref, "NumEnd", 5, Int16In32{&Settings::NumEnd}},
     {kSectionPref, "ListMax", 5, &Settings::ListMax},
     {kSectionPref, "FigLength", 10, &Settings::FigLength},
+    // Keys an older version does not know and leaves alone.
+    {kSectionPref, "OtherPath", 255, &Settings::OtherPath},
+    {kSectionPref, "OtherArgs", 255, &Settings::OtherArgs},
+    {kSectionPref, "OtherFormat", 2, &Settings::OtherFormat},
 }};
 
 inline constexpr std::size_t kPropertiesCapacity = 10;

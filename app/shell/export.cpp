@@ -16,7 +16,7 @@ std::u16string Ascii(const char* text) {
 
 std::uint32_t Export(ShellContext& shell, const std::u16string& managerPath,
                      const std::u16string& notFound, const std::u16string& text,
-                     const std::u16string& exportFile) {
+                     const std::u16string& exportFile, const std::u16string& commandLine) {
   if (!IsExistingFile(shell.fs, managerPath)) {
     ShowError(shell.ui, notFound + u"\r\n" + managerPath);
     return 0;
@@ -25,7 +25,7 @@ std::uint32_t Export(ShellContext& shell, const std::u16string& managerPath,
     ShowError(shell.ui, shell.fs.LastErrorText());
     return 0;
   }
-  const StartResult started = shell.ui.StartProgram(ManagerCommandLine(managerPath, exportFile));
+  const StartResult started = shell.ui.StartProgram(commandLine);
   if (started.processId == 0) ShowError(shell.ui, started.error);
   return started.processId;
 }
@@ -54,13 +54,69 @@ std::u16string ManagerCommandLine(const std::u16string& program, const std::u16s
 std::uint32_t ExportToReGet(ShellContext& shell, const std::u16string& managerPath,
                             const std::u16string& exportFile) {
   return Export(shell, managerPath, msg::kReGetNotFound,
-                ExportText(Manager::ReGet, shell.list.LineRefs(), u""), exportFile);
+                ExportText(Manager::ReGet, shell.list.LineRefs(), u""), exportFile,
+                ManagerCommandLine(managerPath, exportFile));
 }
 
 std::uint32_t ExportToIria(ShellContext& shell, const std::u16string& managerPath,
                            const std::u16string& appVersion, const std::u16string& exportFile) {
   return Export(shell, managerPath, msg::kIriaNotFound,
-                ExportText(Manager::Iria, shell.list.LineRefs(), appVersion), exportFile);
+                ExportText(Manager::Iria, shell.list.LineRefs(), appVersion), exportFile,
+                ManagerCommandLine(managerPath, exportFile));
+}
+
+std::u16string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines) {
+  std::u16string text;
+  if (format == OtherFormat::Curl) text = u"remote-name-all\r\n";
+  for (const auto& line : lines) {
+    if (format == OtherFormat::Plain) {
+      text += line;
+    } else if (format == OtherFormat::Aria2) {
+      for (const char16_t c : line) {
+        if (c == u'\t') {
+          text += u"%09";
+        } else {
+          text.push_back(c);
+        }
+      }
+    } else {
+      text += u"url = \"";
+      for (const char16_t c : line) {
+        if (c == u'\\' || c == u'"') text.push_back(u'\\');
+        text.push_back(c);
+      }
+      text += u"\"";
+    }
+    text += u"\r\n";
+  }
+  return text;
+}
+
+std::u16string OtherCommandLine(const std::u16string& program, const std::u16string& arguments,
+                                const std::u16string& file) {
+  const std::u16string& pattern = arguments.empty() ? kOtherDefaultArguments : arguments;
+  std::u16string line = u"\"" + program + u"\" ";
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern.compare(i, 2, u"%1") == 0) {
+      line += u"\"" + file + u"\"";
+      ++i;
+    } else {
+      line.push_back(pattern[i]);
+    }
+  }
+  return line;
+}
+
+void ExportListToOther(ShellContext& shell, const std::u16string& program,
+                       const std::u16string& arguments, OtherFormat format,
+                       const std::u16string& appDirectory) {
+  if (shell.list.Count() == 0) {
+    ShowError(shell.ui, msg::kNoList);
+    return;
+  }
+  const std::u16string file = appDirectory + kOtherExportFiles[static_cast<int>(format)];
+  Export(shell, program, msg::kOtherNotFound, OtherExportText(format, shell.list.LineRefs()), file,
+         OtherCommandLine(program, arguments, file));
 }
 
 void ExportList(ShellContext& shell, Manager manager, const std::u16string& managerPath,

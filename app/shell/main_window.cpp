@@ -42,7 +42,7 @@ struct ToolButton {
   const wchar_t* tip;
 };
 
-constexpr std::array<ToolButton, 17> kToolButtons = {{
+constexpr std::array<ToolButton, 19> kToolButtons = {{
     {1, 1, false, L"新規作成"},
     {2, 2, true, L"開く"},
     {3, 3, false, L"上書き保存"},
@@ -60,11 +60,14 @@ constexpr std::array<ToolButton, 17> kToolButtons = {{
     {15, 0, false, nullptr},
     {16, 12, false, L"ドロップダイアログ"},
     {17, 13, true, L"フリー入力"},
+    // The third manager's button comes last, so the specified positions keep their numbers.
+    {18, 0, false, nullptr},
+    {19, 14, false, L"その他のダウンロードマネージャへエクスポート"},
 }};
 
-// Images 1-13 are these bitmap resources, in this order.
-constexpr std::array<int, 13> kToolImages = {101, 102, 103, 104, 105, 106, 107,
-                                             112, 113, 108, 109, 110, 111};
+// Images 1-14 are these bitmap resources, in this order.
+constexpr std::array<int, 14> kToolImages = {101, 102, 103, 104, 105, 106, 107,
+                                             112, 113, 108, 109, 110, 111, 114};
 
 bool ShiftHeld() {
   return GetKeyState(VK_SHIFT) < 0;
@@ -342,8 +345,8 @@ void frmMain::OnCommand(int id) {
     mnuFileSub_Click(id - IDM_FILE_BASE);
   } else if (id > IDM_HISTORY_BASE && id <= IDM_HISTORY_BASE + kRecentFilePlaces) {
     mnuHistory_Click(id - IDM_HISTORY_BASE);
-  } else if (id == IDM_EXPORT_REGET || id == IDM_EXPORT_IRIA) {
-    mnuExpSub_Click(id == IDM_EXPORT_REGET ? 1 : 2);
+  } else if (id >= IDM_EXPORT_REGET && id <= IDM_EXPORT_OTHER) {
+    mnuExpSub_Click(id - IDM_EXPORT_REGET + 1);
   } else if (id > IDM_EDIT_BASE && id <= IDM_EDIT_BASE + 13) {
     mnuEditSub_Click(id - IDM_EDIT_BASE);
   } else if (id > IDM_SORT_BASE && id <= IDM_SORT_BASE + 3) {
@@ -374,6 +377,7 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
   } else if (menu == GetSubMenu(bar, 0)) {
     enable(IDM_EXPORT_REGET, !services_.settings.ReGetPath.empty());
     enable(IDM_EXPORT_IRIA, !services_.settings.IriaPath.empty());
+    enable(IDM_EXPORT_OTHER, !services_.settings.OtherPath.empty());
   } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_RMNU)) {
     for (const int index : {1, 3, 4, 6}) enable(IDM_RMNU_BASE + index, anySelected);
     enable(IDM_RMNU_BASE + 5, clipboardText);
@@ -404,6 +408,7 @@ bool frmMain::Form_QueryUnload() {
 void frmMain::SetPrefarence() {
   mToolBar.pButtonEnabled(13, !services_.settings.ReGetPath.empty());
   mToolBar.pButtonEnabled(14, !services_.settings.IriaPath.empty());
+  mToolBar.pButtonEnabled(19, !services_.settings.OtherPath.empty());
 }
 
 void frmMain::UpdateHorizontalExtent() {
@@ -445,6 +450,12 @@ void frmMain::mnuFileSub_Click(int index) {
 }
 
 void frmMain::mnuExpSub_Click(int index) {
+  const Settings& settings = services_.settings;
+  if (index == 3) {
+    ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
+                      ToOtherFormat(settings.OtherFormat), services_.store.appDirectory);
+    return;
+  }
   const bool reget = index == 1;
   ExportList(*shell_, reget ? Manager::ReGet : Manager::Iria,
              reget ? services_.settings.ReGetPath : services_.settings.IriaPath,
@@ -605,6 +616,9 @@ void frmMain::mToolBar_ButtonClick(int position) {
       break;
     case 17:
       tools_->ShowView(3);
+      break;
+    case 19:
+      mnuExpSub_Click(3);
       break;
     default:
       break;

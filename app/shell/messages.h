@@ -36,6 +36,8 @@ inline constexpr char16_t kUnreadableFile[] = u"ファイルを読み込めま�
 inline constexpr char16_t kNoList[] = u"リストがありません。";
 inline constexpr char16_t kReGetNotFound[] = u"ReGetが見つかりません。設定のパスを確認してください。";
 inline constexpr char16_t kIriaNotFound[] = u"Iriaが見つかりません。設定のパスを確認してください。";
+inline constexpr char16_t kOtherNotFound[] =
+    u"その他のダウンロードマネージャが見つかりません。設定のパスを確認してください。";
 inline constexpr char16_t kIriaHeader[] = u"#Exported By Cardo Ver ";
 // The second line of TEMP.IRI, followed by the home page's address.
 inline constexpr char16_t kIriaNote[] = u"# Cardo で作成したリストです。ホームページ: ";

@@ -15,9 +15,9 @@ TEST(TopicFile, SectionRules) {
     std::u16string text;
   } cases[] = {
       {u"intro\r\n[KEY]:a\r\nx\r\n'note\r\ny\r\n[KEY]:b\r\nz\r\n", u"a", u"x\r\ny\r\n"},
-      {u"[KEY]:a\r\nx\r\n[KEY]:b\r\nz", u"b", u"z\r\n"},  // the last line gets its CR LF
-      {u"[KEY]:a \r\nx\r\n", u"a", u""},                   // a trailing space is no marker
-      {u"[KEY]:A\r\nx\r\n", u"a", u""},                    // nor another letter case
+      {u"[KEY]:a\r\nx\r\n[KEY]:b\r\nz", u"b", u"z\r\n"},            // the last line gets its CR LF
+      {u"[KEY]:a \r\nx\r\n", u"a", u""},                            // a trailing space is no marker
+      {u"[KEY]:A\r\nx\r\n", u"a", u""},                             // nor another letter case
       {u"[KEY]:a\r\nx\r\n' see [KEY]:b\r\ny\r\n", u"a", u"x\r\n"},  // the end test comes first
       {u"[KEY]:a\r\nfirst\r\n[KEY]:a\r\nsecond\r\n", u"a", u"first\r\n"},
       {u"x\r\n[KEY]:a", u"a", u""},  // a marker as the last line
@@ -33,7 +33,8 @@ TEST(TopicFile, EveryShippedTopicHasText) {
   const auto bytes = SystemFileSystem().ReadAll(CARDO_TOPIC_FILE_FOR_TESTS);
   ASSERT_TRUE(bytes.has_value());
   const std::u16string file = AnsiToWide(*bytes);
-  for (const char16_t* key : {u"gen_list", u"spear_url", u"filter", u"baseurl", u"reget/iria"}) {
+  for (const char16_t* key :
+       {u"gen_list", u"spear_url", u"filter", u"baseurl", u"reget/iria", u"other"}) {
     const std::u16string text = TopicText(file, key);
     EXPECT_GT(text.size(), 200u) << std::u16string(key).size();
     EXPECT_TRUE(text.ends_with(u"\r\n"));

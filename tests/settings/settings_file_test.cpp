@@ -229,17 +229,18 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
   // The profile functions keep the header's comment lines and drop its blank line.
   std::string header = kCurrentHeader;
   header.resize(header.size() - 2);
-  EXPECT_EQ(
-      f.IniBytes(),
-      testing::Ansi(header + "[PREF]\r\nproperties=194\r\nReGetPath=C:\\ReGet\\ReGet.exe\r\n"
-                             "IriaPath=\r\nUrlExtFilter=\r\nUrlExtProtocol=http://\r\n"
-                             "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
-                             "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nExtListUBound=0\r\n"
-                             "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
-                             "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
-                             "SearchHistory0=検索\r\nSearchHistory1=\r\n"
-                             "FileHistory1=C:\\a.lst\r\nFileHistory2=C:\\b.lst\r\nFileHistory3=\r\n"
-                             "FileHistory4=\r\nFileHistory5=\r\n"));
+  EXPECT_EQ(f.IniBytes(),
+            testing::Ansi(header +
+                          "[PREF]\r\nproperties=194\r\nReGetPath=C:\\ReGet\\ReGet.exe\r\n"
+                          "IriaPath=\r\nUrlExtFilter=\r\nUrlExtProtocol=http://\r\n"
+                          "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
+                          "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nOtherPath=\r\nOtherArgs=\r\n"
+                          "OtherFormat=0\r\nExtListUBound=0\r\n"
+                          "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
+                          "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
+                          "SearchHistory0=検索\r\nSearchHistory1=\r\n"
+                          "FileHistory1=C:\\a.lst\r\nFileHistory2=C:\\b.lst\r\nFileHistory3=\r\n"
+                          "FileHistory4=\r\nFileHistory5=\r\n"));
 }
 
 TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {

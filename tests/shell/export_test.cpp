@@ -32,6 +32,30 @@ TEST(Export, FileTextsAndCommandLine) {
             u"\"C:\\Program Files\\Iria\\Iria.exe\" \"C:\\c\\TEMP.IRI\"");
 }
 
+TEST(Export, TheThirdManagersFormatsAndCommandLine) {
+  const Lines lines = {u"http://h/a b.zip", u"http://h/x?q=\"1\"\\2", u"http://h/\tt"};
+  EXPECT_EQ(OtherExportText(OtherFormat::Plain, lines),
+            u"http://h/a b.zip\r\nhttp://h/x?q=\"1\"\\2\r\nhttp://h/\tt\r\n");
+  EXPECT_EQ(OtherExportText(OtherFormat::Aria2, lines),
+            u"http://h/a b.zip\r\nhttp://h/x?q=\"1\"\\2\r\nhttp://h/%09t\r\n");
+  EXPECT_EQ(OtherExportText(OtherFormat::Curl, lines),
+            u"remote-name-all\r\nurl = \"http://h/a b.zip\"\r\n"
+            u"url = \"http://h/x?q=\\\"1\\\"\\\\2\"\r\nurl = \"http://h/\tt\"\r\n");
+  const struct {
+    std::u16string arguments, line;
+  } cases[] = {
+      {u"", u"\"C:\\a b\\aria2c.exe\" -i \"C:\\d\\TEMP.ARIA2\""},
+      {u"-K %1 -Z", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\" -Z"},
+      {u"--dir=x", u"\"C:\\a b\\aria2c.exe\" --dir=x"},
+      {u"%1 %1 %2", u"\"C:\\a b\\aria2c.exe\" \"C:\\d\\TEMP.ARIA2\" \"C:\\d\\TEMP.ARIA2\" %2"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OtherCommandLine(u"C:\\a b\\aria2c.exe", c.arguments, u"C:\\d\\TEMP.ARIA2"), c.line);
+  }
+  EXPECT_EQ(ToOtherFormat(2), OtherFormat::Curl);
+  EXPECT_EQ(ToOtherFormat(7), OtherFormat::Plain);
+}
+
 TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
   TempDir dir;
   dir.Write(u"manager.exe", "");
@@ -62,6 +86,23 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
     f.fs.failWrites = c.failWrite;
     f.ui.startResult = c.start;
     SystemFileSystem().Remove(dir.File(u"TEMP.LST"));
+    SystemFileSystem().Remove(dir.File(u"TEMP.CURL"));
+    // The third manager follows the same rules, with its own message.
+    ExportListToOther(f.shell, c.managerPath, u"-K %1", OtherFormat::Curl, dir.path());
+    EXPECT_EQ(dir.Read(u"TEMP.CURL") != "<missing>", c.written);
+    if (c.message.size() > 0) {
+      std::u16string other = c.message;
+      if (other.rfind(msg::kReGetNotFound, 0) == 0) {
+        other.replace(0, std::u16string(msg::kReGetNotFound).size(), msg::kOtherNotFound);
+      }
+      EXPECT_EQ(f.ui.messages.back().text, other);
+    }
+    if (c.written) {
+      EXPECT_EQ(f.ui.started.back(),
+                u"\"" + manager + u"\" -K \"" + dir.File(u"TEMP.CURL") + u"\"");
+    }
+    f.ui.messages.clear();
+    f.ui.started.clear();
     ExportList(f.shell, Manager::ReGet, c.managerPath, dir.path(), u"3.00");
     ASSERT_EQ(f.ui.messages.size(), c.message.empty() ? 0u : 1u) << c.message.size();
     if (!c.message.empty()) EXPECT_EQ(f.ui.messages[0].text, c.message);
