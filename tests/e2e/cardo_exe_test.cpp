@@ -165,7 +165,8 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
   ASSERT_TRUE(
       CopyFileW(Wide(BuiltTest(L"manager_standin.exe")).c_str(), Wide(manager).c_str(), FALSE));
   dir.Write(u"CARDO.INI", WideToAnsi(NewSettingsFileText(u"3.00", LocalTime{}) + u"ReGetPath=" +
-                                     manager + u"\r\nIriaPath=" + manager + u"\r\n"));
+                                     manager + u"\r\nIriaPath=" + manager + u"\r\nOtherPath=" +
+                                     manager + u"\r\nOtherArgs=-x %1 -y\r\n"));
   dir.Write(u"u.lst", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"));
   RunningCardo cardo(dir, u"\"" + dir.File(u"u.lst") + u"\"");
   HWND main = cardo.WaitForWindow();
@@ -175,15 +176,40 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
     int command;
     const char16_t* file;
     std::string bytes;
+    int format;  // of the third manager, set in the settings file: -1 for ReGet and Iria
   } cases[] = {
-      {IDM_EXPORT_REGET, u"TEMP.LST", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip")},
+      {IDM_EXPORT_REGET, u"TEMP.LST", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip"), -1},
       {IDM_EXPORT_IRIA, u"TEMP.IRI",
        testing::Ansi("#Exported By Cardo Ver 3.00\r\n") + WideToAnsi(msg::kIriaNote) +
            "https://cardo.example/\r\n\r\n" +
-           testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n")},
+           testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n"),
+       -1},
+      {IDM_EXPORT_OTHER, u"TEMP.TXT", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"),
+       0},
+      {IDM_EXPORT_OTHER, u"TEMP.ARIA2",
+       testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"), 1},
+      {IDM_EXPORT_OTHER, u"TEMP.CURL",
+       testing::Ansi("remote-name-all\r\nurl = \"http://x/日本.zip\"\r\nurl = \"\"\r\n"
+                     "url = \"http://x/b.zip\"\r\n"),
+       2},
   };
   for (const auto& c : cases) {
     DeleteFileW(Wide(recorded).c_str());
+    if (c.format >= 0) {
+      // The preferences' format list, as a user chooses it.
+      PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+      HWND prefs = WaitForDialog(cardo.pid(), L"設定");
+      ASSERT_NE(prefs, nullptr);
+      HWND formats = nullptr;
+      for (HWND page = FindWindowExW(prefs, nullptr, L"#32770", nullptr); page && !formats;
+           page = FindWindowExW(prefs, page, L"#32770", nullptr)) {
+        formats = GetDlgItem(page, IDC_CMBOTHERFORMAT);
+      }
+      ASSERT_NE(formats, nullptr);
+      SendMessageW(formats, CB_SETCURSEL, c.format, 0);
+      Press(prefs, IDOK);
+      ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+    }
     PostMessageW(main, WM_COMMAND, c.command, 0);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (GetFileAttributesW(Wide(recorded).c_str()) == INVALID_FILE_ATTRIBUTES &&
@@ -191,7 +217,9 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
       Sleep(50);
     }
     const std::string line = dir.Read(u"Down Loader\\recorded.bin");
-    const std::u16string expected = u"\"" + manager + u"\" \"" + dir.File(c.file) + u"\"";
+    const std::u16string quoted = u"\"" + dir.File(c.file) + u"\"";
+    const std::u16string expected =
+        u"\"" + manager + u"\" " + (c.format >= 0 ? u"-x " + quoted + u" -y" : quoted);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(line.data()), line.size() / 2),
               expected);
     EXPECT_EQ(dir.Read(u"Down Loader\\recorded-file.bin"), c.bytes);

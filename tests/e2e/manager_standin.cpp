@@ -1,6 +1,6 @@
 // Not a test: stands in for a download manager in the end-to-end tests. It writes its command
-// line (UTF-16) and the bytes of the file named by its first argument beside itself, in
-// "recorded.bin" and "recorded-file.bin".
+// line (UTF-16) and the bytes of the first of its arguments that names a file beside itself,
+// in "recorded.bin" and "recorded-file.bin".
 #include <windows.h>
 
 #include <shellapi.h>
@@ -29,8 +29,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(line.c_str(), &argc);
   std::string bytes;
-  if (argv && argc > 1) {
-    HANDLE file = CreateFileW(argv[1], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  for (int i = 1; argv && i < argc; ++i) {
+    HANDLE file = CreateFileW(argv[i], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
       char buffer[65536];
@@ -38,6 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
         bytes.append(buffer, got);
       CloseHandle(file);
+      break;
     }
   }
   LocalFree(argv);
