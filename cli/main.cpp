@@ -5,26 +5,53 @@
 #include <vector>
 
 #include "cli/expand_command.h"
+#include "cli/export_command.h"
 #include "cli/extract_command.h"
 #include "cli/fetch_command.h"
 #include "cli/generate_command.h"
 
 namespace {
 
+constexpr char kExpandUsage[] =
+    "usage: cardo-cli expand [LINE...]\n"
+    "  Expands bracket ranges such as http://host/img[001-120].jpg, one output line per\n"
+    "  produced line. With no LINE, reads lines from standard input (empty lines are\n"
+    "  skipped). A line without a valid range is reported on standard error and makes the\n"
+    "  exit status 1.\n";
+constexpr char kFetchUsage[] =
+    "usage: cardo-cli fetch URL FILE\n"
+    "  Saves everything an http:// server sends (status line and headers included) to\n"
+    "  FILE; progress on standard error; the exit status is the result code (0: done).\n";
+constexpr char kExtractUsage[] =
+    "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
+    "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
+    "         [--input-encoding cp932|utf-8] FILE\n"
+    "  Prints every URL of FILE that the filter lets through, one per line (UTF-8):\n"
+    "  --mode            text (the protocol text and what follows), html (absolute and\n"
+    "                    relative URLs) or url (html, for a downloaded page); default text\n"
+    "  --protocol P      text mode: the text a URL starts with (default http://)\n"
+    "  --full-width      text mode: double-byte characters may be part of a URL\n"
+    "  --no-line-break   text mode: a URL never continues on the next line\n"
+    "  --filter F        wildcard patterns separated by \";\", \"!\" to exclude (default *.*)\n"
+    "  --base URL        html mode: the base for relative URLs\n"
+    "  --page-url URL    url mode: the address the page came from\n"
+    "  --input-encoding  the encoding of FILE: cp932 (default) or utf-8\n";
+constexpr char kGenerateSummary[] =
+    "usage: cardo-cli generate [options] BASE   (cardo-cli generate --help)\n"
+    "  Prints the regular list generator's numbered or WinRAR volume names.\n";
+constexpr char kExportSummary[] =
+    "usage: cardo-cli export --format reget|iria|plain|aria2|curl [--out FILE] LIST\n"
+    "  Writes a download manager's import file for a list file (cardo-cli export --help).\n";
+
 void Usage(std::FILE* to) {
-  std::fprintf(to,
-               "usage: cardo-cli expand [LINE...]\n"
-               "  Expands bracket ranges such as http://host/img[001-120].jpg, one output line\n"
-               "  per produced line. With no LINE, reads lines from standard input.\n"
-               "usage: cardo-cli fetch URL FILE\n"
-               "  Saves everything an http:// server sends (status line and headers included)\n"
-               "  to FILE; progress on standard error; the exit status is the result code.\n"
-               "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
-               "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
-               "         [--input-encoding cp932|utf-8] FILE\n"
-               "  Prints every URL of FILE that the filter lets through, one per line.\n"
-               "usage: cardo-cli generate [options] BASE   (cardo-cli generate --help)\n"
-               "  Prints the regular list generator's numbered or WinRAR volume names.\n");
+  for (const char* text :
+       {kExpandUsage, kFetchUsage, kExtractUsage, kGenerateSummary, kExportSummary}) {
+    std::fputs(text, to);
+  }
+}
+
+bool AsksForHelp(int argc, char** argv) {
+  return argc > 2 && (std::strcmp(argv[2], "--help") == 0 || std::strcmp(argv[2], "-h") == 0);
 }
 
 }  // namespace
@@ -35,8 +62,19 @@ int main(int argc, char** argv) {
     return argc < 2 ? 2 : 0;
   }
   const std::string command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "expand") {
-    std::vector<std::string> lines(argv + 2, argv + argc);
+    if (AsksForHelp(argc, argv)) {
+      std::fputs(kExpandUsage, stdout);
+      return 0;
+    }
+    for (const auto& a : args) {
+      if (a.rfind("--", 0) == 0) {
+        std::fprintf(stderr, "cardo-cli expand: unknown option %s (see cardo-cli expand --help)\n",
+                     a.c_str());
+        return 2;
+      }
+    }
 #ifdef _WIN32
     // Windows passes arguments in the ANSI code page, double-byte text included.
     const auto isLead = cardo::fnc::Cp932LeadByte;
@@ -44,10 +82,14 @@ int main(int argc, char** argv) {
     // UTF-8: no ASCII byte occurs inside a multi-byte character.
     const auto isLead = cardo::fnc::NoLeadBytes;
 #endif
-    return cardo::cli::RunExpand(lines, lines.empty(), stdin, stdout, stderr, isLead);
+    return cardo::cli::RunExpand(args, args.empty(), stdin, stdout, stderr, isLead);
   }
   if (command == "extract") {
-    return cardo::cli::RunExtract(std::vector<std::string>(argv + 2, argv + argc), stdout, stderr);
+    if (AsksForHelp(argc, argv)) {
+      std::fputs(kExtractUsage, stdout);
+      return 0;
+    }
+    return cardo::cli::RunExtract(args, stdout, stderr);
   }
   if (command == "generate") {
 #ifdef _WIN32
@@ -55,18 +97,22 @@ int main(int argc, char** argv) {
 #else
     constexpr bool kAnsi = false;
 #endif
-    return cardo::cli::RunGenerate(std::vector<std::string>(argv + 2, argv + argc), stdout, stderr,
-                                   kAnsi);
+    return cardo::cli::RunGenerate(args, stdout, stderr, kAnsi);
   }
+  if (command == "export") return cardo::cli::RunExport(args, stdout, stderr);
   if (command == "fetch") {
+    if (AsksForHelp(argc, argv)) {
+      std::fputs(kFetchUsage, stdout);
+      return 0;
+    }
     if (argc != 4) {
-      Usage(stderr);
+      std::fputs("cardo-cli fetch: needs URL and FILE (see cardo-cli fetch --help)\n", stderr);
       return 2;
     }
     return cardo::cli::RunFetch(argv[2], argv[3],
                                 [](const std::string& line) { std::fputs(line.c_str(), stderr); });
   }
-  std::fprintf(stderr, "cardo-cli: unknown command \"%s\"\n", command.c_str());
-  Usage(stderr);
+  std::fprintf(stderr, "cardo-cli: unknown command \"%s\" (see cardo-cli --help)\n",
+               command.c_str());
   return 2;
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "app/platform/codec.h"
+#include "app/platform/text.h"
 #include "app/shell/messages.h"
+#include "cli/export_command.h"
 #include "tests/shell/shell_fixture.h"
 
 namespace cardo {
@@ -54,6 +56,51 @@ TEST(Export, TheThirdManagersFormatsAndCommandLine) {
   }
   EXPECT_EQ(ToOtherFormat(2), OtherFormat::Curl);
   EXPECT_EQ(ToOtherFormat(7), OtherFormat::Plain);
+}
+
+// cardo-cli export writes the bytes the program writes (the same bytes the end-to-end test
+// reads from the program's files).
+TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
+  TempDir dir;
+  dir.Write(u"u.lst", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"));
+  dir.Write(u"u8.lst", "http://x/\xE6\x97\xA5\xE6\x9C\xAC.zip\n\nhttp://x/b.zip");
+  const std::string list = Utf16ToUtf8(dir.File(u"u.lst"));
+  const std::string lines = testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip");
+  const struct {
+    const char* format;
+    std::string bytes;
+  } cases[] = {
+      {"reget", lines},
+      {"iria",
+       "#Exported By Cardo Ver 3.00\r\n" + WideToAnsi(msg::kIriaNote) +
+           "https://cardo.example/\r\n\r\n" +
+           testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n")},
+      {"plain", lines + "\r\n"},
+      {"aria2", lines + "\r\n"},
+      {"curl", testing::Ansi("remote-name-all\r\nurl = \"http://x/日本.zip\"\r\nurl = \"\"\r\n"
+                             "url = \"http://x/b.zip\"\r\n")},
+  };
+  for (const auto& c : cases) {
+    const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));
+    EXPECT_EQ(cli::RunExport({"--format", c.format, "--out", out, list}, stdout, stderr), 0);
+    EXPECT_EQ(dir.Read(u"out.bin"), c.bytes) << c.format;
+  }
+  const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));
+  EXPECT_EQ(cli::RunExport({"--format", "reget", "--input-encoding", "utf-8", "--out", out,
+                            Utf16ToUtf8(dir.File(u"u8.lst"))},
+                           stdout, stderr),
+            0);
+  EXPECT_EQ(dir.Read(u"out.bin"), lines);
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{list},
+                                              {"--format", "wget", list},
+                                              {"--format", "curl"},
+                                              {"--format", "curl", "--bogus", list},
+                                              {"--format", "curl", list, list}}) {
+    EXPECT_EQ(cli::RunExport(bad, stdout, stderr), 2);
+  }
+  EXPECT_EQ(
+      cli::RunExport({"--format", "curl", Utf16ToUtf8(dir.File(u"missing.lst"))}, stdout, stderr),
+      1);
 }
 
 TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {

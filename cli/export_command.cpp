@@ -1,0 +1,99 @@
+#include "cli/export_command.h"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "app/platform/codec.h"
+#include "app/platform/text.h"
+#include "app/resources/version.h"
+#include "app/shell/export.h"
+#include "app/shell/list_file.h"
+#include "app/shell/startup.h"
+
+namespace cardo::cli {
+namespace {
+
+constexpr char kUsage[] =
+    "usage: cardo-cli export --format reget|iria|plain|aria2|curl [--out FILE]\n"
+    "         [--input-encoding cp932|utf-8] LIST\n"
+    "  Writes the import file a download manager reads for the list file LIST, byte for\n"
+    "  byte what the program writes (in code page 932):\n"
+    "  --format reget   TEMP.LST: the lines joined by CR LF\n"
+    "  --format iria    TEMP.IRI: a header, then one \"url=\" line per line\n"
+    "  --format plain   TEMP.TXT: one URL per line\n"
+    "  --format aria2   TEMP.ARIA2: aria2's input file (aria2c -i FILE)\n"
+    "  --format curl    TEMP.CURL: curl's config file (curl -K FILE)\n"
+    "  --out FILE       write to FILE instead of standard output\n"
+    "  --input-encoding the encoding of LIST: cp932 (default) or utf-8\n";
+
+int Bad(std::FILE* err, const std::string& what) {
+  std::fprintf(err, "cardo-cli export: %s (see cardo-cli export --help)\n", what.c_str());
+  return 2;
+}
+
+}  // namespace
+
+int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+  std::optional<std::string> format, outFile, list;
+  bool utf8 = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUsage, out);
+      return 0;
+    }
+    if (a == "--format" || a == "--out" || a == "--input-encoding") {
+      if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
+      const std::string& v = args[++i];
+      if (a == "--format") {
+        format = v;
+      } else if (a == "--out") {
+        outFile = v;
+      } else if (v == "utf-8" || v == "cp932") {
+        utf8 = v == "utf-8";
+      } else {
+        return Bad(err, "--input-encoding is cp932 or utf-8");
+      }
+      continue;
+    }
+    if (a.size() > 1 && a[0] == '-') return Bad(err, "unknown option " + a);
+    if (list) return Bad(err, "one LIST only");
+    list = a;
+  }
+  if (!format) return Bad(err, "--format is missing");
+  if (!list) return Bad(err, "LIST is missing");
+  const std::vector<std::string> names = {"reget", "iria", "plain", "aria2", "curl"};
+  std::size_t kind = 0;
+  while (kind < names.size() && names[kind] != *format) ++kind;
+  if (kind == names.size()) return Bad(err, "unknown format " + *format);
+
+  std::ifstream in(*list, std::ios::binary);
+  if (!in) {
+    std::fprintf(err, "cardo-cli export: cannot read %s\n", list->c_str());
+    return 1;
+  }
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const auto lines = SplitListText(utf8 ? Utf8ToUtf16(bytes) : AnsiToWide(bytes));
+  std::u16string text;
+  if (kind == 0) {
+    text = ExportText(Manager::ReGet, lines, u"");
+  } else if (kind == 1) {
+    text = ExportText(Manager::Iria, lines,
+                      FormatAppVersion(CARDO_VERSION_MAJOR, CARDO_VERSION_MINOR));
+  } else {
+    text = OtherExportText(static_cast<OtherFormat>(kind - 2), lines);
+  }
+  const std::string written = WideToAnsi(text);
+  std::FILE* to = out;
+  if (outFile) to = std::fopen(outFile->c_str(), "wb");
+  if (!to) {
+    std::fprintf(err, "cardo-cli export: cannot write %s\n", outFile->c_str());
+    return 1;
+  }
+  const bool ok = std::fwrite(written.data(), 1, written.size(), to) == written.size();
+  if (outFile && std::fclose(to) != 0) return 1;
+  return ok ? 0 : 1;
+}
+
+}  // namespace cardo::cli
