@@ -1,5 +1,9 @@
 #include "app/generators/generator_text.h"
 
+#include <climits>
+
+#include "fnc/bracket_engine.h"
+
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/shell/list_file.h"
@@ -40,6 +44,30 @@ std::vector<std::u16string_view> SpreadSourceLines(std::u16string_view text) {
     if (!line.empty()) lines.push_back(line);
   }
   return lines;
+}
+
+SpreadCount CountSpreadLines(std::u16string_view text) {
+  SpreadCount count;
+  for (const auto line : SpreadSourceLines(text)) {
+    const auto expansion = fnc::Expansion::Parse(WideToAnsi(line), fnc::Cp932LeadByte);
+    if (!expansion) {
+      ++count.refused;
+      continue;
+    }
+    const std::uint64_t made = expansion->LineCount();
+    count.lines = made > UINT64_MAX - count.lines ? UINT64_MAX : count.lines + made;
+  }
+  return count;
+}
+
+std::u16string SpreadCountText(const SpreadCount& count, int room) {
+  const long long shown = count.lines > static_cast<std::uint64_t>(LLONG_MAX)
+                              ? LLONG_MAX
+                              : static_cast<long long>(count.lines);
+  std::u16string text = GroupedDecimalText(shown) + u" 行 (リストに入るのは " +
+                        GroupedDecimalText(room) + u" 行まで)";
+  if (count.refused > 0) text += u"、エラーの行 " + GroupedDecimalText(count.refused);
+  return text;
 }
 
 std::u16string SpreadFailureText(std::u16string_view line, long code) {

@@ -3,6 +3,7 @@
 // generator, the keys that stop its completion, the expansion window's source lines, result
 // pieces and messages, the free input's text of a dropped file, and the drop dialog's rule
 // for URL text.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,16 @@ bool KeyStopsCompletion(unsigned key);
 // The lines of the expansion window's source text, one pattern each: cut at CR LF, exactly
 // empty lines left out.
 std::vector<std::u16string_view> SpreadSourceLines(std::u16string_view text);
+// What the expansion of a source text will make, from the engine's parse of each line (in the
+// system code page) without making the lines: lines the engine refuses make none.
+struct SpreadCount {
+  std::uint64_t lines = 0;  // saturates
+  int refused = 0;          // source lines the engine refuses
+};
+SpreadCount CountSpreadLines(std::u16string_view text);
+// "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行 2" when lines are refused.
+std::u16string SpreadCountText(const SpreadCount& count, int room);
+
 // "line - message" for the library's result codes 1-4 and 9.
 std::u16string SpreadFailureText(std::u16string_view line, long code);
 // Offers the pieces of an expansion result (system code page, cut at CR LF) that are not

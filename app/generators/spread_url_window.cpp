@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/generators/generator_text.h"
 #include "app/platform/codec.h"
 #include "app/platform/win_handle.h"
@@ -15,6 +17,9 @@ namespace {
 constexpr char16_t kNoLibrary[] =
     u"CARDOFNC.DLLが無いか、または壊れています。\r\n伸長に失敗しました。";
 constexpr UINT_PTR kSourceSubclass = 1;
+// The count follows the text a moment after the typing stops, so a long text never slows it.
+constexpr UINT_PTR kCountTimer = 1;
+constexpr UINT kCountDelay = 100;
 
 LRESULT CALLBACK SourceProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                             DWORD_PTR data) noexcept {
@@ -56,9 +61,21 @@ INT_PTR frmSpreadUrl::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     case WM_INITDIALOG:
       Form_Load();
       return TRUE;
+    case WM_TIMER:
+      if (wParam == kCountTimer) {
+        KillTimer(hwnd(), kCountTimer);
+        UpdateCount();
+      }
+      return TRUE;
+    case WM_ACTIVATE:
+      // The list may have changed while another window was in front.
+      if (LOWORD(wParam) != WA_INACTIVE) UpdateCount();
+      return FALSE;
     case WM_COMMAND: {
       const int id = LOWORD(wParam);
-      if (id == IDC_CMDSPREAD) {
+      if (id == IDC_TXTSOURCE) {
+        if (HIWORD(wParam) == EN_CHANGE) SetTimer(hwnd(), kCountTimer, kCountDelay, nullptr);
+      } else if (id == IDC_CMDSPREAD) {
         cmdSpread_Click();
       } else if (id == IDCANCEL) {
         cmdClose_Click();
@@ -87,7 +104,14 @@ void frmSpreadUrl::Form_Load() {
       source,
       [this](const DropData& d, DWORD allowed) { return txtSource_OLEDragOver(d, allowed); },
       [this](const DropData& d, DWORD allowed) { return txtSource_OLEDragDrop(d, allowed); });
+  UpdateCount();
   CentreOverOwner(hwnd());
+}
+
+void frmSpreadUrl::UpdateCount() {
+  const int room = std::max(kMaxListLines - context_.shell.list.Count(), 0);
+  SetControlText(Item(IDC_LBLSPREADCOUNT),
+                 SpreadCountText(CountSpreadLines(ControlText(Item(IDC_TXTSOURCE))), room));
 }
 
 void frmSpreadUrl::cmdSpread_Click() {
@@ -124,6 +148,7 @@ void frmSpreadUrl::cmdSpread_Click() {
     if (pending.Full()) break;
   }
   if (pending.Commit(shell) == 0 && stopped) shell.document.MarkModified();
+  UpdateCount();
 }
 
 void frmSpreadUrl::cmdShowTHelp_Click() {

@@ -24,6 +24,8 @@ class frmSpreadUrl final : public DialogWindow {
   // The text box's right-click menu at `screen` (-1, -1: under the caret's line).
   void ShowRightClickMenu(POINT screen);
   void mnuRMnuSub_Click(int index);
+  // Shows below the text how many lines it will make and how many the list can still take.
+  void UpdateCount();
 
  private:
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

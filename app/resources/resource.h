@@ -91,6 +91,7 @@
 #define IDD_SPREADURL 360
 #define IDC_TXTSOURCE 361
 #define IDC_CMDSPREAD 362
+#define IDC_LBLSPREADCOUNT 363
 #define IDR_SPREADMENU 363
 #define IDM_SPREAD_BASE 1630  // mnuRMnuSub(1..11), separators included
 #define IDD_FREEINPUT 370

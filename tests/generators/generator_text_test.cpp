@@ -138,5 +138,26 @@ TEST(GeneratorText, FreeInputTextOfADroppedFile) {
   EXPECT_EQ(text, u"kept");
 }
 
+TEST(GeneratorText, CountsTheLinesAnExpansionMakesWithoutMakingThem) {
+  const struct {
+    const char16_t* text;
+    std::uint64_t lines;
+    int refused;
+  } cases[] = {
+      {u"a[1-3]\r\nb[01-10][a-b]\r\n\r\nnone\r\nx[1-]", 23, 2},
+      {u"[3-1]", 3, 0},
+      {u"日本[1-2]語", 2, 0},
+      {u"[1-2147483647][1-2147483647][1-2147483647]", UINT64_MAX, 0},
+      {u"", 0, 0},
+  };
+  for (const auto& c : cases) {
+    const SpreadCount count = CountSpreadLines(c.text);
+    EXPECT_EQ(count.lines, c.lines);
+    EXPECT_EQ(count.refused, c.refused);
+  }
+  EXPECT_EQ(SpreadCountText({12000, 0}, 32767), u"12,000 行 (リストに入るのは 32,767 行まで)");
+  EXPECT_EQ(SpreadCountText({23, 2}, 5), u"23 行 (リストに入るのは 5 行まで)、エラーの行 2");
+}
+
 }  // namespace
 }  // namespace cardo

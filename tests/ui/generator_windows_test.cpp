@@ -224,7 +224,12 @@ TEST_F(SpreadWindowTest, ExpandsEachLineReportsFailuresAndKeepsTheSource) {
   HWND form = generators().SpreadUrl().hwnd();
   const std::u16string source = u"a[1-2]\r\nplain\r\n\r\nb[1-2]";
   Type(form, IDC_TXTSOURCE, source);
+  generators().SpreadUrl().UpdateCount();
+  EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_LBLSPREADCOUNT)),
+            u"4 行 (リストに入るのは 32,767 行まで)、エラーの行 1");
   Click(form, IDC_CMDSPREAD);
+  EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_LBLSPREADCOUNT)),
+            u"4 行 (リストに入るのは 32,763 行まで)、エラーの行 1");
   EXPECT_EQ(calls, 3);  // the empty line is skipped
   EXPECT_FALSE(mainEnabledDuringCall);
   EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
