@@ -74,10 +74,10 @@ python3 - "$work" <<'PY'
 import sys
 work = sys.argv[1]
 def w(name, s): open(f"{work}/{name}.html", "w").write(s)
-for k in (4000, 8000):
+for k in (32000, 64000):
     runs = ["x://%06d" % i for i in range(k)]
     w(f"joined-{k}", " ".join(runs) + " " + "".join(runs))
-for k in (3000, 6000):
+for k in (24000, 48000):
     links = "".join('<a href="http://ex.com/f%04d.zip">f</a>\n' % i for i in range(k))
     w(f"getall-{k}", links + '<a href="http://ex.com/getall?' + "&".join("u=http://ex.com/f%04d.zip" % i for i in range(k)) + '">all</a>\n')
 for k in (80000, 160000):

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <map>
+#include <string>
+#include <type_traits>
 #include <vector>
 
 namespace cardo {
@@ -12,6 +14,22 @@ constexpr std::uint64_t kHashBase = 0x100000001B3ull;
 
 std::uint64_t Key(std::size_t tailLength, std::uint64_t hash) {
   return hash ^ (static_cast<std::uint64_t>(tailLength) * 0x9E3779B97F4A7C15ull);
+}
+
+// The line as character codes, or (HTML without "<base") as one byte per character.
+std::size_t FindSep(const CodeText& text, std::size_t from = 0) {
+  return FindSeparator(text, from);
+}
+std::size_t FindSep(const std::string& text, std::size_t from = 0) {
+  return text.find("://", from);
+}
+template <typename Char>
+std::uint64_t Unit(Char c) {
+  return static_cast<std::make_unsigned_t<Char>>(c);
+}
+template <typename Char>
+bool IsUrl(Char c) {
+  return IsUrlChar(static_cast<char16_t>(Unit(c)), false);
 }
 
 // Ids by 64-bit key, several per key, in one flat table probed linearly: no allocation per
@@ -57,10 +75,11 @@ class FlatIndex {
 // The URLs found so far on the line, in order, each findable by the text from its first "://"
 // to its end (its tail): an occurrence of a URL inside other text aligns that "://" with one
 // of the text's "://", so the tails of every length the dictionary holds are looked up there.
+template <typename Text>
 class UrlDictionary {
  public:
   struct Url {
-    CodeText text;
+    Text text;
     std::size_t head;  // characters before its first "://"
   };
 
@@ -68,11 +87,11 @@ class UrlDictionary {
   const Url& operator[](std::size_t id) const { return urls_[id]; }
   std::size_t Longest() const { return longest_; }
 
-  void Add(const CodeText& text) {
-    const std::size_t head = text.find(u"://");
+  void Add(const Text& text) {
+    const std::size_t head = FindSep(text);
     const std::size_t tail = text.size() - head;
     std::uint64_t hash = 0;
-    for (std::size_t i = head; i < text.size(); ++i) hash = hash * kHashBase + text[i];
+    for (std::size_t i = head; i < text.size(); ++i) hash = hash * kHashBase + Unit(text[i]);
     byTail_.Add(Key(tail, hash), static_cast<std::uint32_t>(urls_.size()));
     if (tail >= hasTail_.size()) hasTail_.resize(tail + 1, false);
     hasTail_[tail] = true;
@@ -83,11 +102,11 @@ class UrlDictionary {
   // Calls visit(id, start) for every URL that stands in `text` at `start` with its first
   // "://" at `at`.
   template <typename Visit>
-  void MatchesAt(const CodeText& text, std::size_t at, Visit visit) const {
+  void MatchesAt(const Text& text, std::size_t at, Visit visit) const {
     std::uint64_t hash = 0;
     const std::size_t end = std::min(text.size(), at + hasTail_.size() - 1);
     for (std::size_t i = at; i < end; ++i) {
-      hash = hash * kHashBase + text[i];
+      hash = hash * kHashBase + Unit(text[i]);
       const std::size_t tail = i + 1 - at;
       if (!hasTail_[tail]) continue;
       byTail_.Find(Key(tail, hash), [&](std::uint32_t id) {
@@ -106,10 +125,9 @@ class UrlDictionary {
   std::size_t longest_ = 0;
 };
 
-template <typename Visit>
-void ForEachSeparator(const CodeText& text, Visit visit) {
-  for (std::size_t at = FindSeparator(text); at != CodeText::npos;
-       at = FindSeparator(text, at + 1)) {
+template <typename Text, typename Visit>
+void ForEachSeparator(const Text& text, Visit visit) {
+  for (std::size_t at = FindSep(text); at != Text::npos; at = FindSep(text, at + 1)) {
     visit(at);
   }
 }
@@ -138,9 +156,10 @@ class DeadRanges {
   }
   // The live characters around the gap between `left` and `right`, up to `count` on each side,
   // and where the gap lies among them.
-  CodeText Around(const CodeText& text, std::size_t left, std::size_t right, std::size_t count,
-                  std::size_t& gap) const {
-    CodeText before;
+  template <typename Text>
+  Text Around(const Text& text, std::size_t left, std::size_t right, std::size_t count,
+              std::size_t& gap) const {
+    Text before;
     for (std::size_t i = left; i > 0 && before.size() < count;) {
       auto it = ranges_.upper_bound(i - 1);
       if (it != ranges_.begin() && std::prev(it)->second > i - 1) {
@@ -161,14 +180,15 @@ class DeadRanges {
     }
     return before;
   }
-  CodeText Live(const CodeText& text) const {
-    CodeText out;
+  template <typename Text>
+  Text Live(const Text& text) const {
+    Text out;
     std::size_t from = 0;
     for (const auto& [start, end] : ranges_) {
       out.append(text, from, start - from);
       from = end;
     }
-    out.append(text, from, CodeText::npos);
+    out.append(text, from, Text::npos);
     return out;
   }
 
@@ -178,7 +198,8 @@ class DeadRanges {
 
 // The deletions of the earlier URLs, each in its turn, done one URL at a time: exact whatever
 // the text, and quadratic when many URLs stand in one run.
-void DeleteLiterally(CodeText& text, const UrlDictionary& urls) {
+template <typename Text>
+void DeleteLiterally(Text& text, const UrlDictionary<Text>& urls) {
   std::size_t done = 0;  // the URLs before this one have had their turn
   for (;;) {
     std::size_t next = SIZE_MAX;
@@ -197,7 +218,8 @@ void DeleteLiterally(CodeText& text, const UrlDictionary& urls) {
 // occurrences are found once in the run as it stands; they are deleted URL by URL without
 // moving text, and only a deletion that makes a new occurrence of a later URL where two pieces
 // meet sends the run the literal way.
-void DeleteEarlierUrls(CodeText& text, const UrlDictionary& urls) {
+template <typename Text>
+void DeleteEarlierUrls(Text& text, const UrlDictionary<Text>& urls) {
   struct Found {
     std::size_t id;
     std::size_t start;
@@ -225,7 +247,7 @@ void DeleteEarlierUrls(CodeText& text, const UrlDictionary& urls) {
     }
     for (const std::size_t start : joins) {
       std::size_t gap = 0;
-      const CodeText near = dead.Around(text, start, start + length, urls.Longest(), gap);
+      const Text near = dead.Around(text, start, start + length, urls.Longest(), gap);
       bool made = false;
       ForEachSeparator(near, [&](std::size_t at) {
         urls.MatchesAt(near, at, [&](std::size_t other, std::size_t from) {
@@ -241,10 +263,9 @@ void DeleteEarlierUrls(CodeText& text, const UrlDictionary& urls) {
   text = dead.Live(text);
 }
 
-}  // namespace
-
-void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& emit) {
-  if (FindSeparator(line) == CodeText::npos) return;
+template <typename Text>
+void AbsolutePassOn(Text& line, const std::function<void(const Text&)>& emit) {
+  if (FindSep(line) == Text::npos) return;
   // The runs of URL characters that hold "://", with the text between them. Other runs can
   // neither become URLs nor hold one, so they stay part of the text in between.
   struct Run {
@@ -252,36 +273,36 @@ void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& em
   };
   std::vector<Run> runs;
   std::size_t done = 0;
-  for (std::size_t at = FindSeparator(line); at != CodeText::npos; at = FindSeparator(line, done)) {
+  for (std::size_t at = FindSep(line); at != Text::npos; at = FindSep(line, done)) {
     std::size_t start = at;
-    while (start > done && IsUrlChar(line[start - 1], false)) --start;
+    while (start > done && IsUrl(line[start - 1])) --start;
     std::size_t end = at + 3;
-    while (end < line.size() && IsUrlChar(line[end], false)) ++end;
+    while (end < line.size() && IsUrl(line[end])) ++end;
     runs.push_back({start, end});
     done = end;
   }
 
   // The line is shortened in place: what is kept of it never outgrows what was read.
-  UrlDictionary urls;
+  UrlDictionary<Text> urls;
   std::size_t kept = 0;    // the shortened line so far is line[0, kept)
   std::size_t copied = 0;  // the line up to here has been taken
-  auto keep = [&](const char16_t* from, std::size_t count) {
+  auto keep = [&](const typename Text::value_type* from, std::size_t count) {
     std::copy(from, from + count, line.begin() + static_cast<std::ptrdiff_t>(kept));
     kept += count;
   };
   for (std::size_t r = 0; r < runs.size(); ++r) {
-    CodeText text = line.substr(runs[r].start, runs[r].end - runs[r].start);
+    Text text = line.substr(runs[r].start, runs[r].end - runs[r].start);
     if (!urls.Empty()) DeleteEarlierUrls(text, urls);
     keep(line.data() + copied, runs[r].start - copied);
     copied = runs[r].end;
-    const std::size_t pos = FindSeparator(text);
+    const std::size_t pos = FindSep(text);
     // "://" at the very start of the line ends the pass, as does a separator at its very end.
     const bool atLineStart = r == 0 && runs[0].start == 0 && pos == 0;
     const std::size_t sepLength =
-        pos != CodeText::npos && text.compare(pos, 4, u":///") == 0 ? 4 : 3;
-    const bool atLineEnd = pos != CodeText::npos && pos + sepLength >= text.size() &&
+        pos != Text::npos && pos + 3 < text.size() && text[pos + 3] == '/' ? 4 : 3;
+    const bool atLineEnd = pos != Text::npos && pos + sepLength >= text.size() &&
                            r + 1 == runs.size() && runs[r].end == line.size();
-    if (pos == CodeText::npos || atLineStart || atLineEnd) {
+    if (pos == Text::npos || atLineStart || atLineEnd) {
       keep(text.data(), text.size());
       if (atLineStart) break;
       continue;
@@ -291,6 +312,16 @@ void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& em
   }
   keep(line.data() + copied, line.size() - copied);
   line.resize(kept);
+}
+
+}  // namespace
+
+void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& emit) {
+  AbsolutePassOn(line, emit);
+}
+
+void AbsolutePass(std::string& line, const std::function<void(const std::string&)>& emit) {
+  AbsolutePassOn(line, emit);
 }
 
 }  // namespace cardo

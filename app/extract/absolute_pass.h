@@ -17,5 +17,7 @@
 namespace cardo {
 
 void AbsolutePass(CodeText& line, const std::function<void(const CodeText&)>& emit);
+// The same over one byte per character, for lines whose URL characters are all ASCII.
+void AbsolutePass(std::string& line, const std::function<void(const std::string&)>& emit);
 
 }  // namespace cardo

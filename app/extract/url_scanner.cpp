@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -92,21 +93,47 @@ std::size_t FindSeparator(std::u16string_view text, std::size_t from) {
   return std::u16string_view::npos;
 }
 
-void DeleteAll(CodeText& line, const CodeText& what) {
+namespace {
+
+// Knuth-Morris-Pratt: linear even for periodic text ("bbb...b://x"), where a plain search is
+// quadratic. Between partial matches it skips to the first unit with the library's search.
+template <typename Text>
+void DeleteAllIn(Text& line, const Text& what) {
   if (what.empty()) return;
-  // A linear search: the plain one is quadratic for periodic text ("bbb...b://x").
-  const WordMatcher matcher(what, true);
-  CodeText out;
+  std::vector<std::size_t> border(what.size() + 1, 0);
+  for (std::size_t i = 1, k = 0; i < what.size(); ++i) {
+    while (k > 0 && what[i] != what[k]) k = border[k];
+    if (what[i] == what[k]) ++k;
+    border[i + 1] = k;
+  }
+  Text out;
   std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = matcher.Find(line, from);
-    if (at == CodeText::npos) break;
-    out.append(line, from, at - from);
-    from = at + what.size();
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    if (k == 0) {
+      i = line.find(what[0], i);
+      if (i == Text::npos) break;
+    }
+    while (k > 0 && line[i] != what[k]) k = border[k];
+    if (line[i] == what[k] && ++k == what.size()) {
+      out.append(line, from, i + 1 - k - from);
+      from = i + 1;
+      k = 0;
+    }
   }
   if (from == 0) return;
-  out.append(line, from, CodeText::npos);
+  out.append(line, from, Text::npos);
   line.swap(out);
+}
+
+}  // namespace
+
+void DeleteAll(CodeText& line, const CodeText& what) {
+  DeleteAllIn(line, what);
+}
+
+void DeleteAll(std::string& line, const std::string& what) {
+  DeleteAllIn(line, what);
 }
 
 namespace {
@@ -176,11 +203,11 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
   }
 }
 
-// The base step of HTML and download modes: may change the base, offer it, and delete it
-// from the line.
-void BaseStep(const ExtractOptions& options, bool hasBase, CodeText& line, std::u16string& base,
+// The base step of a line that holds "<base": may change the base, offer it, and delete it
+// from the line. (On other lines only a base URL box sets the base.)
+void BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& base,
               const CandidateSink& sink) {
-  const bool hasHref = hasBase && FindNoCase(line, u"href=") != CodeText::npos;
+  const bool hasHref = FindNoCase(line, u"href=") != CodeText::npos;
   auto takeHref = [&] {
     const CodeText value = GetHrefValue(line);
     base = ToText(value);
@@ -188,54 +215,98 @@ void BaseStep(const ExtractOptions& options, bool hasBase, CodeText& line, std::
     DeleteAll(line, value);
   };
   if (options.mode == ExtractMode::Download) {
-    if (hasBase && hasHref) takeHref();
-    return;
-  }
-  if (hasBase && options.baseUrlBox.empty()) {
-    if (hasHref) {
-      takeHref();
-    } else {
-      base.clear();
-    }
+    if (hasHref) takeHref();
   } else if (!options.baseUrlBox.empty()) {
     base = options.baseUrlBox;
+  } else if (hasHref) {
+    takeHref();
+  } else {
+    base.clear();
   }
 }
 
-void RelativePass(const CodeText& line, const std::u16string& base, const CandidateSink& sink) {
-  std::size_t p = FindUnit(line, u'.');
-  if (p == CodeText::npos) return;
+std::size_t FindDot(const CodeText& line, std::size_t from) {
+  return FindUnit(line, u'.', from);
+}
+std::size_t FindDot(const std::string& line, std::size_t from) {
+  return line.find('.', from);
+}
+
+// URL characters of HTML mode are ASCII, so a reference is its own text.
+template <typename Text>
+void RelativePass(const Text& line, const std::u16string& base, const CandidateSink& sink) {
+  std::size_t p = FindDot(line, 0);
+  if (p == Text::npos) return;
   const BaseParts parts = SplitBase(base);
-  while (p != CodeText::npos) {
+  auto isUrl = [](auto c) {
+    return IsUrlChar(static_cast<char16_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)),
+                     false);
+  };
+  std::u16string reference;
+  while (p != Text::npos) {
     if (p == 0) return;
     std::size_t start = p;
-    while (start > 0 && IsUrlChar(line[start - 1], false)) --start;
+    while (start > 0 && isUrl(line[start - 1])) --start;
     std::size_t end = p + 1;
     if (end >= line.size()) return;
-    while (end < line.size() && IsUrlChar(line[end], false)) ++end;
-    const std::u16string_view reference(line.data() + start, end - start);
+    while (end < line.size() && isUrl(line[end])) ++end;
+    reference.assign(line.begin() + static_cast<std::ptrdiff_t>(start),
+                     line.begin() + static_cast<std::ptrdiff_t>(end));
     const std::size_t nextFrom = p + reference.size();
     const bool endsWithDot = reference.back() == u'.';
-    const bool hasAt = reference.find(u'@') != std::u16string_view::npos;
-    // Relative references are ASCII but for full-width text: no copy unless converted.
-    if (!endsWithDot && !hasAt) {
-      const bool ascii =
-          std::all_of(reference.begin(), reference.end(), [](char16_t c) { return c < 0x80; });
-      sink(ascii ? ResolveRelativeUrl(parts, reference)
-                 : ResolveRelativeUrl(parts, ToText(CodeText(reference))));
-    }
-    p = FindUnit(line, u'.', nextFrom);
+    const bool hasAt = reference.find(u'@') != std::u16string::npos;
+    if (!endsWithDot && !hasAt) sink(ResolveRelativeUrl(parts, reference));
+    p = FindDot(line, nextFrom);
   }
+}
+
+// One byte per character: ASCII as itself, a double-byte character as 0x80, any other byte as
+// it is. Only ASCII can be a URL character here, so the absolute and relative passes find in
+// this line exactly what they find in its codes, with half the memory and no decoding.
+void CompactCharacters(std::string& bytes) {
+  auto* data = reinterpret_cast<unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < size;) {
+    std::uint64_t eight = 0;
+    if (i + 8 <= size && (std::memcpy(&eight, data + i, 8), !(eight & 0x8080808080808080ull))) {
+      if (n != i) std::memcpy(data + n, &eight, 8);
+      n += 8;
+      i += 8;
+      continue;
+    }
+    const unsigned char b = data[i++];
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    const unsigned char next = i < size ? data[i] : 0;
+    if (lead && ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) {
+      data[n++] = 0x80;
+      ++i;
+    } else {
+      data[n++] = b;
+    }
+  }
+  bytes.resize(n);
 }
 
 void ScanHtml(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
   std::u16string base = options.mode == ExtractMode::Download ? options.pageUrl : u"";
-  CodeText line;
-  bool hasBase = false;
-  while (source.NextCodes(line, &hasBase)) {
-    BaseStep(options, hasBase, line, base, sink);
-    AbsolutePass(line, [&](const CodeText& url) { sink(ToText(url)); });
-    RelativePass(line, base, sink);
+  std::string bytes;
+  while (source.Next(bytes)) {
+    if (HasBaseTag(bytes)) {
+      // The base may hold any character: this line is taken as codes.
+      CodeText line = DecodeCodePage(bytes);
+      BaseStep(options, line, base, sink);
+      AbsolutePass(line, [&](const CodeText& url) { sink(ToText(url)); });
+      RelativePass(line, base, sink);
+      continue;
+    }
+    if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) {
+      base = options.baseUrlBox;
+    }
+    CompactCharacters(bytes);
+    AbsolutePass(bytes,
+                 [&](const std::string& url) { sink(std::u16string(url.begin(), url.end())); });
+    RelativePass(bytes, base, sink);
   }
 }
 
@@ -402,10 +473,9 @@ CodeText DecodeCodePage(std::string_view bytes) {
   return codes;
 }
 
-bool LineSource::NextCodes(CodeText& codes, bool* hasBase) {
+bool LineSource::NextCodes(CodeText& codes) {
   std::string bytes;
   if (!Next(bytes)) return false;
-  if (hasBase) *hasBase = HasBaseTag(bytes);
   codes.clear();
   DecodeAppend(bytes, true, codes);
   return true;
@@ -427,26 +497,15 @@ void FileLineSource::Reserve(CodeText& codes, std::size_t more) {
                          : std::max(codes.size() + more, 2 * codes.capacity()));
 }
 
-bool FileLineSource::NextCodes(CodeText& codes, bool* hasBase) {
+bool FileLineSource::NextCodes(CodeText& codes) {
   codes.clear();
-  bool base = false;
-  std::string seam;  // the last bytes taken before the piece at hand, for "<base" across pieces
   bool any = false;
   auto take = [&](std::size_t end, bool final) {
     const std::string_view piece(buffer_.data() + at_, end - at_);
-    if (hasBase && !base) {
-      base = HasBaseTag(piece) || HasBaseTag(seam + std::string(piece.substr(0, 4)));
-    }
     Reserve(codes, piece.size());
     const std::size_t used = DecodeAppend(piece, final, codes);
-    seam.append(piece.substr(used > 4 ? used - 4 : 0, std::min<std::size_t>(used, 4)));
-    if (seam.size() > 4) seam.erase(0, seam.size() - 4);
     at_ += used;
     any = any || used > 0;
-  };
-  auto done = [&](bool result) {
-    if (hasBase) *hasBase = base;
-    return result;
   };
   for (;;) {
     const std::size_t cr = buffer_.find('\r', at_);
@@ -455,13 +514,13 @@ bool FileLineSource::NextCodes(CodeText& codes, bool* hasBase) {
       take(cr, true);
       at_ = cr + 1;
       if (at_ < buffer_.size() && buffer_[at_] == '\n') ++at_;
-      return done(true);
+      return true;
     }
     take(cr != std::string::npos ? cr : buffer_.size(), false);
     if (!Fill()) {
-      if (at_ >= buffer_.size()) return done(any);
+      if (at_ >= buffer_.size()) return any;
       take(buffer_.size(), true);
-      return done(true);
+      return true;
     }
   }
 }

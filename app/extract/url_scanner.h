@@ -34,9 +34,8 @@ class LineSource {
  public:
   virtual ~LineSource() = default;
   virtual bool Next(std::string& line) = 0;
-  // The next line decoded into `codes` (its memory reused), and, when asked, whether it holds
-  // "<base" in any case.
-  virtual bool NextCodes(CodeText& codes, bool* hasBase = nullptr);
+  // The next line decoded into `codes` (its memory reused).
+  virtual bool NextCodes(CodeText& codes);
 };
 
 class TextLineSource final : public LineSource {
@@ -55,7 +54,7 @@ class FileLineSource final : public LineSource {
   explicit FileLineSource(std::FILE* file) : file_(file) {}
   bool Next(std::string& line) override;
   // Decodes as it reads, so that a long line is held once, as codes.
-  bool NextCodes(CodeText& codes, bool* hasBase = nullptr) override;
+  bool NextCodes(CodeText& codes) override;
 
  private:
   bool Fill();
@@ -90,6 +89,7 @@ std::size_t FindUnit(std::u16string_view text, char16_t unit, std::size_t from =
 std::size_t FindSeparator(std::u16string_view text, std::size_t from = 0);
 // Every occurrence of `what` removed from `line`, left to right, in one linear pass.
 void DeleteAll(CodeText& line, const CodeText& what);
+void DeleteAll(std::string& line, const std::string& what);
 CodeText DecodeCodePage(std::string_view bytes);
 std::string EncodeCodePage(const CodeText& codes);
 // The value after the first "href=" of the line: quoted (up to the next quote, or the rest of
