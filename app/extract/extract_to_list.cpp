@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "app/extract/filter_gate.h"
 #include "app/platform/text.h"
@@ -27,21 +28,27 @@ std::FILE* OpenForReading(const std::u16string& path) {
 
 }  // namespace
 
-bool ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                       std::u16string_view filterText, ShellContext& shell) {
+ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
+                                std::u16string_view filterText, ShellContext& shell) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
-  if (!file) return false;
+  if (!file) return ExtractResult::Unreadable;
   PendingLines pending(shell.list);
+  ExtractResult result = ExtractResult::Done;
   {
     RedrawSuspension hidden(shell.list);
     FileLineSource source(file.get());
-    ExtractUrls(source, options, [&](const std::u16string& url) {
-      AddUrlIfMatched(url, filterText, pending);
-      if (pending.Gathered() >= kBatch) pending.Flush(shell);
-    });
+    try {
+      ExtractUrls(source, options, [&](const std::u16string& url) {
+        AddUrlIfMatched(url, filterText, pending);
+        if (pending.Gathered() >= kBatch) pending.Flush(shell);
+      });
+    } catch (const std::bad_alloc&) {
+      // A 32-bit process may not find room for a line of hundreds of megabytes.
+      result = ExtractResult::OutOfMemory;
+    }
   }
   pending.Commit(shell);
-  return true;
+  return result;
 }
 
 }  // namespace cardo

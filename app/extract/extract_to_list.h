@@ -9,8 +9,12 @@
 
 namespace cardo {
 
-// False when the file could not be opened; nothing was read then.
-bool ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                       std::u16string_view filterText, ShellContext& shell);
+enum class ExtractResult {
+  Done,
+  Unreadable,   // the file could not be opened; nothing was read
+  OutOfMemory,  // a line too long for the memory left: the URLs before it are in the list
+};
+ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
+                                std::u16string_view filterText, ShellContext& shell);
 
 }  // namespace cardo

@@ -25,6 +25,8 @@ constexpr char16_t kDownloadFailed[] =
 constexpr char16_t kNoLibrary[] =
     u"CARDOFNC.DLLが無いか、または壊れています。\r\nダウンロードに失敗しました。";
 constexpr char16_t kFinished[] = u"終了しました。";
+constexpr char16_t kOutOfMemory[] =
+    u"行が長すぎてメモリが足りないため、途中までしか抜き出せませんでした : ";
 constexpr char16_t kFilterTip[] = u"フィルタについてのヘルプを表示します";
 constexpr char16_t kBaseUrlHelpTip[] = u"基本URLについてのヘルプを表示します";
 constexpr char16_t kBaseUrlTip[] = u"テキスト内の相対URLに対して使用します";
@@ -281,8 +283,16 @@ bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageU
   options.baseUrlBox = ControlText(Item(IDC_TXTBASEURL));
   options.pageUrl = pageUrl;
   const std::u16string filter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode())));
-  if (ExtractUrlsToList(path, options, filter, context_.shell)) return true;
-  ShowError(context_.shell.ui, msg::kUnreadableFile + path);
+  switch (ExtractUrlsToList(path, options, filter, context_.shell)) {
+    case ExtractResult::Done:
+      return true;
+    case ExtractResult::Unreadable:
+      ShowError(context_.shell.ui, msg::kUnreadableFile + path);
+      return false;
+    case ExtractResult::OutOfMemory:
+      ShowError(context_.shell.ui, kOutOfMemory + path);
+      return false;
+  }
   return false;
 }
 
