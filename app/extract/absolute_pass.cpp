@@ -159,21 +159,25 @@ class DeadRanges {
   template <typename Text>
   Text Around(const Text& text, std::size_t left, std::size_t right, std::size_t count,
               std::size_t& gap) const {
+    // Each walk keeps the nearest deleted range in hand instead of looking it up per character.
     Text before;
+    auto next = ranges_.upper_bound(left);  // the ranges before it may hold what is left of `left`
     for (std::size_t i = left; i > 0 && before.size() < count;) {
-      auto it = ranges_.upper_bound(i - 1);
-      if (it != ranges_.begin() && std::prev(it)->second > i - 1) {
-        i = std::prev(it)->first;
+      if (next != ranges_.begin() && std::prev(next)->second > i - 1) {
+        --next;
+        i = next->first;
         continue;
       }
       before.push_back(text[--i]);
     }
     std::reverse(before.begin(), before.end());
     gap = before.size();
+    auto ahead = ranges_.upper_bound(right);
+    if (ahead != ranges_.begin() && std::prev(ahead)->second > right) --ahead;
     for (std::size_t i = right; i < text.size() && before.size() < gap + count;) {
-      auto it = ranges_.upper_bound(i);
-      if (it != ranges_.begin() && std::prev(it)->second > i) {
-        i = std::prev(it)->second;
+      if (ahead != ranges_.end() && ahead->first <= i) {
+        i = std::max(i, ahead->second);
+        ++ahead;
         continue;
       }
       before.push_back(text[i++]);
