@@ -45,8 +45,7 @@ class FlatIndex {
   void Find(std::uint64_t key, Visit visit) const {
     if (slots_.empty()) return;
     key |= 1;
-    for (std::size_t i = key & (slots_.size() - 1); slots_[i].key;
-         i = (i + 1) & (slots_.size() - 1)) {
+    for (std::size_t i = Home(key); slots_[i].key; i = (i + 1) & (slots_.size() - 1)) {
       if (slots_[i].key == key) visit(slots_[i].id);
     }
   }
@@ -56,8 +55,16 @@ class FlatIndex {
     std::uint64_t key = 0;
     std::uint32_t id = 0;
   };
+  // The keys are polynomial hashes, whose low bits vary little between similar texts: they
+  // are mixed before they pick a slot.
+  std::size_t Home(std::uint64_t key) const {
+    key ^= key >> 33;
+    key *= 0xFF51AFD7ED558CCDull;
+    key ^= key >> 33;
+    return static_cast<std::size_t>(key) & (slots_.size() - 1);
+  }
   void Place(std::uint64_t key, std::uint32_t id) {
-    std::size_t i = key & (slots_.size() - 1);
+    std::size_t i = Home(key);
     while (slots_[i].key) i = (i + 1) & (slots_.size() - 1);
     slots_[i] = {key, id};
   }
