@@ -6,7 +6,7 @@
 # input may at most double time and memory (+20%).
 set -euo pipefail
 cli=${1:?path to cardo-cli}
-runs=3
+runs=5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
@@ -74,10 +74,10 @@ python3 - "$work" <<'PY'
 import sys
 work = sys.argv[1]
 def w(name, s): open(f"{work}/{name}.html", "w").write(s)
-for k in (32000, 64000):
+for k in (128000, 256000):
     runs = ["x://%06d" % i for i in range(k)]
     w(f"joined-{k}", " ".join(runs) + " " + "".join(runs))
-for k in (24000, 48000):
+for k in (48000, 96000):
     links = "".join('<a href="http://ex.com/f%04d.zip">f</a>\n' % i for i in range(k))
     w(f"getall-{k}", links + '<a href="http://ex.com/getall?' + "&".join("u=http://ex.com/f%04d.zip" % i for i in range(k)) + '">all</a>\n')
 for k in (80000, 160000):
