@@ -39,6 +39,23 @@ std::size_t FindNoCase(const CodeText& line, std::u16string_view needle) {
   return CodeText::npos;
 }
 
+// Code page 932: a lead byte pairs only with a trail byte (0x40-0x7E, 0x80-0xFC); before any
+// other byte it stands alone, so that text in another encoding (UTF-8) loses no ASCII
+// character.
+bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsTrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Most text is ASCII: the eight bytes at `at` into `eight`, true when none has its high bit set.
+bool EightAscii(const unsigned char* data, std::size_t size, std::size_t at, std::uint64_t& eight) {
+  if (at + 8 > size) return false;
+  std::memcpy(&eight, data + at, 8);
+  return !(eight & 0x8080808080808080ull);
+}
+
 // Whether the line holds "<base" in any case. Searched in the bytes with the C library's
 // fast search: "<" is never a trail byte, and the ASCII letters after it are characters of
 // their own, so a match of the bytes is a match of the characters.
@@ -269,16 +286,14 @@ void CompactCharacters(std::string& bytes) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < size;) {
     std::uint64_t eight = 0;
-    if (i + 8 <= size && (std::memcpy(&eight, data + i, 8), !(eight & 0x8080808080808080ull))) {
+    if (EightAscii(data, size, i, eight)) {
       if (n != i) std::memcpy(data + n, &eight, 8);
       n += 8;
       i += 8;
       continue;
     }
     const unsigned char b = data[i++];
-    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    const unsigned char next = i < size ? data[i] : 0;
-    if (lead && ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) {
+    if (IsLeadByte(b) && i < size && IsTrailByte(data[i])) {
       data[n++] = 0x80;
       ++i;
     } else {
@@ -326,6 +341,23 @@ bool TextLineSource::Next(std::string& line) {
   return true;
 }
 
+long FileLineSource::Remaining() {
+  const long here = std::ftell(file_);
+  if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0) return 0;
+  const long end = std::ftell(file_);
+  std::fseek(file_, here, SEEK_SET);
+  return end > here ? end - here : 0;
+}
+
+template <typename Buffer>
+void FileLineSource::Reserve(Buffer& buffer, std::size_t more) {
+  if (buffer.size() + more <= buffer.capacity() || buffer.size() < (1u << 20)) return;
+  const long rest = Remaining();
+  // Without a known size (a pipe) the buffer grows as usual.
+  buffer.reserve(rest > 0 ? buffer.size() + more + static_cast<std::size_t>(rest)
+                          : std::max(buffer.size() + more, 2 * buffer.capacity()));
+}
+
 bool FileLineSource::Fill() {
   if (eof_) return false;
   if (at_ > 0) {
@@ -338,16 +370,7 @@ bool FileLineSource::Fill() {
     eof_ = true;
     return false;
   }
-  // A long line grows the buffer once to the rest of the file instead of doubling it, which
-  // would hold the old and the new copy at once.
-  if (buffer_.size() + n > buffer_.capacity() && buffer_.size() >= (1u << 20)) {
-    const long here = std::ftell(file_);
-    if (here >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
-      const long end = std::ftell(file_);
-      std::fseek(file_, here, SEEK_SET);
-      if (end > here) buffer_.reserve(buffer_.size() + n + static_cast<std::size_t>(end - here));
-    }
-  }
+  Reserve(buffer_, n);
   buffer_.append(chunk, n);
   return true;
 }
@@ -441,20 +464,16 @@ std::size_t DecodeAppend(std::string_view bytes, bool final, CodeText& out) {
     }
 #endif
     std::uint64_t eight = 0;
-    if (i + 8 <= size && (std::memcpy(&eight, data + i, 8), !(eight & 0x8080808080808080ull))) {
+    if (EightAscii(data, size, i, eight)) {
       for (int k = 0; k < 8; ++k) block[n++] = data[i + k];
       i += 8;
       continue;
     }
     const unsigned char b = data[i];
-    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    if (lead && i + 1 == size && !final) break;
+    if (IsLeadByte(b) && i + 1 == size && !final) break;
     ++i;
-    // A lead byte pairs only with a trail byte (0x40-0x7E, 0x80-0xFC); before any other byte
-    // it stands alone, so that text in another encoding (UTF-8) loses no ASCII character.
-    const unsigned char next = i < size ? data[i] : 0;
-    if (lead && ((next >= 0x40 && next <= 0x7E) || (next >= 0x80 && next <= 0xFC))) {
-      block[n++] = static_cast<char16_t>(b << 8 | next);
+    if (IsLeadByte(b) && i < size && IsTrailByte(data[i])) {
+      block[n++] = static_cast<char16_t>(b << 8 | data[i]);
       ++i;
     } else {
       block[n++] = b;
@@ -479,22 +498,6 @@ bool LineSource::NextCodes(CodeText& codes) {
   codes.clear();
   DecodeAppend(bytes, true, codes);
   return true;
-}
-
-long FileLineSource::Remaining() {
-  const long here = std::ftell(file_);
-  if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0) return 0;
-  const long end = std::ftell(file_);
-  std::fseek(file_, here, SEEK_SET);
-  return end > here ? end - here : 0;
-}
-
-void FileLineSource::Reserve(CodeText& codes, std::size_t more) {
-  if (codes.size() + more <= codes.capacity() || codes.size() < (1u << 20)) return;
-  const long rest = Remaining();
-  // Without a known size (a pipe) the buffer grows as usual.
-  codes.reserve(rest > 0 ? codes.size() + more + static_cast<std::size_t>(rest)
-                         : std::max(codes.size() + more, 2 * codes.capacity()));
 }
 
 bool FileLineSource::NextCodes(CodeText& codes) {

@@ -58,9 +58,10 @@ class FileLineSource final : public LineSource {
 
  private:
   bool Fill();
-  // Makes room for `more` codes; a long line gets room for the rest of the file at once, so
+  // Makes room for `more` units; a long line gets room for the rest of the file at once, so
   // that it is never held in two buffers while one grows.
-  void Reserve(CodeText& codes, std::size_t more);
+  template <typename Buffer>
+  void Reserve(Buffer& buffer, std::size_t more);
   long Remaining();
   // Hands over buffer_[at_, end) as the line; the next line starts at `next`.
   void Take(std::string& line, std::size_t end, std::size_t next);

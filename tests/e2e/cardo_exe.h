@@ -120,6 +120,16 @@ class CardoExe : public ::testing::Test {
   TempDir dir;
 };
 
+// Cardo.exe with the function library beside it, as it ships.
+class CardoExeWithLibrary : public CardoExe {
+ protected:
+  void SetUp() override {
+    CardoExe::SetUp();
+    ASSERT_TRUE(CopyFileW(Wide(BuiltFile(L"fnc\\CARDOFNC.DLL")).c_str(),
+                          Wide(dir.File(u"CARDOFNC.DLL")).c_str(), FALSE));
+  }
+};
+
 // This process's visible dialog captioned `caption`, waiting up to five seconds for it.
 inline HWND WaitForDialog(DWORD pid, const wchar_t* caption) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);

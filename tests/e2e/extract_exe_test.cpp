@@ -15,13 +15,8 @@ namespace {
 
 using namespace e2e;
 
-class ExtractExe : public CardoExe {
+class ExtractExe : public CardoExeWithLibrary {
  protected:
-  void SetUp() override {
-    CardoExe::SetUp();
-    ASSERT_TRUE(CopyFileW(Wide(BuiltFile(L"fnc\\CARDOFNC.DLL")).c_str(),
-                          Wide(dir.File(u"CARDOFNC.DLL")).c_str(), FALSE));
-  }
   // Opens the dialog in download mode with `url` typed and the start button pressed.
   HWND StartDownload(RunningCardo& cardo, HWND main, const std::wstring& url) {
     PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 6, 0);

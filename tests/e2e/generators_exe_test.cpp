@@ -14,13 +14,8 @@ namespace cardo {
 namespace {
 
 using namespace e2e;
-class GeneratorsExe : public CardoExe {
+class GeneratorsExe : public CardoExeWithLibrary {
  protected:
-  void SetUp() override {
-    CardoExe::SetUp();
-    ASSERT_TRUE(CopyFileW(Wide(BuiltFile(L"fnc\\CARDOFNC.DLL")).c_str(),
-                          Wide(dir.File(u"CARDOFNC.DLL")).c_str(), FALSE));
-  }
   // Closes the program without saving the list.
   void CloseDiscarding(RunningCardo& cardo, HWND main) {
     PostMessageW(main, WM_CLOSE, 0, 0);
