@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/shell/ui.h"
+#include "app/platform/ui.h"
 
 namespace cardo::bench {
 

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "app/editing/find_replace.h"
-#include "app/extract/lower_case.h"
+#include "app/export/export.h"
+#include "app/list/edit_commands.h"
 #include "app/platform/codec.h"
 #include "app/platform/file_system.h"
+#include "app/platform/lower_case.h"
 #include "app/platform/profile.h"
-#include "app/shell/edit_commands.h"
-#include "app/shell/export.h"
 #include "app/shell/main_window.h"
 #include "bench/bench_support.h"
 #include "bench/literal_list_ops.h"

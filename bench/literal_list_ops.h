@@ -4,7 +4,7 @@
 // lines back one position at a time. The benchmark measures the program against them.
 #include <cstdint>
 
-#include "app/shell/url_list.h"
+#include "app/list/url_list.h"
 
 namespace cardo::bench {
 

@@ -4,12 +4,11 @@
 #include <iterator>
 #include <optional>
 
+#include "app/export/export.h"
+#include "app/list/list_file.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/resources/version.h"
-#include "app/shell/export.h"
-#include "app/shell/list_file.h"
-#include "app/shell/startup.h"
 
 namespace cardo::cli {
 namespace {

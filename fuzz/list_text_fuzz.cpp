@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "app/list/list_file.h"
 #include "app/platform/codec.h"
-#include "app/shell/list_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

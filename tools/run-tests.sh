@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Runs every test suite: the native core tests (plain and with AddressSanitizer and UBSan),
-# then the Windows core, seam, library, UI and end-to-end tests under Wine, and the checks of
-# the 32-bit deliverables that need no Wine. Prints each runner's own summary and one closing
-# line with the totals; exits non-zero on any failure.
+# Runs every test suite: the include floors (tools/check-layers.sh), the native core tests
+# (plain and with AddressSanitizer and UBSan), then the Windows core, seam, library, UI and
+# end-to-end tests under Wine, and the checks of the 32-bit deliverables that need no Wine.
+# Prints each runner's own summary and one closing line with the totals; exits non-zero on
+# any failure.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 if ! "$root/tools/wine-env.sh" --runs-32bit; then
@@ -35,6 +36,13 @@ run_suite() {
   rm -f "$log"
 }
 
+echo "== include floors"
+if "$root/tools/check-layers.sh"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  status=1
+fi
 run_suite "native core" "$root/build/native/tests/cardo_tests"
 run_suite "native core, sanitized" "$root/build/native-asan/tests/cardo_tests"
 run_suite "32-bit deliverables, read from their files" \

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/shell/ui.h"
+#include "app/platform/ui.h"
 
 namespace cardo {
 

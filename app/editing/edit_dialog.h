@@ -7,7 +7,7 @@
 
 #include "app/controls/cls_sizing_win.h"
 #include "app/controls/dialog_win.h"
-#include "app/shell/shell_context.h"
+#include "app/list/shell_context.h"
 
 namespace cardo {
 

@@ -7,7 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/shell/shell_context.h"
+#include "app/list/shell_context.h"
+#include "app/platform/word_matcher.h"
 
 namespace cardo {
 
@@ -16,26 +17,6 @@ struct SearchRecord {
   std::int32_t nextLine = 0;
   std::u16string word;
   bool caseSensitive = false;
-};
-
-// Finds a word in text in time linear in both (Knuth-Morris-Pratt), so no line or word shape
-// makes a search quadratic.
-class WordMatcher {
- public:
-  WordMatcher(std::u16string_view word, bool caseSensitive);
-  // Compares the word as it is with the text's units folded by `textFold`.
-  WordMatcher(std::u16string_view word, char16_t (*textFold)(char16_t));
-  // The first position at or after `from` where the word starts, or npos. An empty word is
-  // found at `from`.
-  std::size_t Find(std::u16string_view text, std::size_t from = 0) const;
-  std::size_t size() const { return word_.size(); }
-
- private:
-  void Prepare();
-  char16_t Fold(char16_t c) const { return fold_ ? fold_(c) : c; }
-  std::u16string word_;
-  std::vector<std::size_t> fallback_;
-  char16_t (*fold_)(char16_t);
 };
 
 // The line with every occurrence of the word (left to right, non-overlapping) replaced, or

@@ -1,7 +1,7 @@
 #pragma once
 // Texts of the find window and of find and replace, spelled exactly as the program shows them.
 
-#include "app/shell/messages.h"
+#include "app/platform/ui_messages.h"
 
 namespace cardo::msg {
 

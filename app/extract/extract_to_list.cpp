@@ -5,8 +5,8 @@
 #include <new>
 
 #include "app/extract/filter_gate.h"
+#include "app/list/pending_lines.h"
 #include "app/platform/text.h"
-#include "app/shell/pending_lines.h"
 
 namespace cardo {
 namespace {

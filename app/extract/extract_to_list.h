@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/extract/url_scanner.h"
-#include "app/shell/shell_context.h"
+#include "app/list/shell_context.h"
 
 namespace cardo {
 

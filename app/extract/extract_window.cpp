@@ -6,11 +6,11 @@
 #include <variant>
 
 #include "app/extract/extract_to_list.h"
+#include "app/list/list_file.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
-#include "app/shell/list_file.h"
-#include "app/shell/messages.h"
 
 namespace cardo {
 namespace {
@@ -46,7 +46,8 @@ int PageControl(int first, int page) {
 
 }  // namespace
 
-frmExtract::frmExtract(const ToolContext& context) : context_(context) {}
+frmExtract::frmExtract(const ToolContext& context, DownloadBinder download)
+    : context_(context), bindDownload_(std::move(download)) {}
 
 void frmExtract::Show() {
   ShowModeless(context_.instance, IDD_EXTRACT, context_.main);
@@ -303,7 +304,7 @@ void frmExtract::StartDownload() {
     url = u"http://" + url;
     SetControlText(box, url);
   }
-  BoundDownload bound = context_.download();
+  BoundDownload bound = bindDownload_();
   if (!bound.run) {
     ShowError(context_.shell.ui, kNoLibrary);
     return;

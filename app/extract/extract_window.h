@@ -9,13 +9,13 @@
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/extract/download_win.h"
-#include "app/shell/tool_context_win.h"
+#include "app/settings/tool_context_win.h"
 
 namespace cardo {
 
 class frmExtract final : public DialogWindow {
  public:
-  explicit frmExtract(const ToolContext& context);
+  frmExtract(const ToolContext& context, DownloadBinder download);
 
   void Show();
   // Stores the dialog's state into the settings; the dialog stays.
@@ -46,6 +46,7 @@ class frmExtract final : public DialogWindow {
   void EndRun();
 
   const ToolContext& context_;
+  DownloadBinder bindDownload_;
   HCURSOR hand_ = nullptr;
   std::u16string baseUrl_;
   BackgroundDownload download_;

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/shell/pending_lines.h"
+#include "app/list/pending_lines.h"
 
 namespace cardo {
 

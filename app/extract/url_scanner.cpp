@@ -10,9 +10,9 @@
 #endif
 
 #include "app/extract/absolute_pass.h"
-#include "app/editing/find_replace.h"
-#include "app/extract/lower_case.h"
 #include "app/platform/codec.h"
+#include "app/platform/lower_case.h"
+#include "app/platform/word_matcher.h"
 
 namespace cardo {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/extract/lower_case.h"
+#include "app/platform/lower_case.h"
 #include "app/platform/text.h"
 
 namespace cardo {

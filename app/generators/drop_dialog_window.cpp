@@ -7,9 +7,9 @@
 #include "app/controls/twips.h"
 #include "app/controls/vo_panel_win.h"
 #include "app/generators/generator_text.h"
+#include "app/list/list_file.h"
+#include "app/list/pending_lines.h"
 #include "app/resources/resource.h"
-#include "app/shell/list_file.h"
-#include "app/shell/pending_lines.h"
 
 namespace cardo {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
-#include "app/shell/tool_context_win.h"
+#include "app/settings/tool_context_win.h"
 
 namespace cardo {
 

@@ -1,10 +1,10 @@
 #include "app/generators/free_input_window.h"
 
 #include "app/generators/generator_text.h"
-#include "app/resources/resource.h"
-#include "app/shell/messages.h"
+#include "app/list/messages.h"
+#include "app/list/pending_lines.h"
 #include "app/platform/text.h"
-#include "app/shell/pending_lines.h"
+#include "app/resources/resource.h"
 
 namespace cardo {
 namespace {

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "app/generators/generator_text.h"
+#include "app/list/pending_lines.h"
 #include "app/resources/resource.h"
-#include "app/shell/pending_lines.h"
 
 namespace cardo {
 namespace {

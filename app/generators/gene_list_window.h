@@ -6,8 +6,8 @@
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/controls/up_down_text_box_win.h"
-#include "app/shell/tool_context_win.h"
 #include "app/generators/regular_list.h"
+#include "app/settings/tool_context_win.h"
 
 namespace cardo {
 

@@ -4,9 +4,9 @@
 
 #include "fnc/bracket_engine.h"
 
+#include "app/list/list_file.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
-#include "app/shell/list_file.h"
 
 namespace cardo {
 

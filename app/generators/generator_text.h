@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/list/pending_lines.h"
 #include "app/platform/file_system.h"
-#include "app/shell/pending_lines.h"
 
 namespace cardo {
 

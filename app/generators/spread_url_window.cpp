@@ -5,11 +5,11 @@
 #include <algorithm>
 
 #include "app/generators/generator_text.h"
+#include "app/list/pending_lines.h"
 #include "app/platform/codec.h"
-#include "app/platform/win_handle.h"
 #include "app/platform/text.h"
+#include "app/platform/win_handle.h"
 #include "app/resources/resource.h"
-#include "app/shell/pending_lines.h"
 
 namespace cardo {
 namespace {

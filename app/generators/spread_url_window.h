@@ -5,7 +5,8 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
-#include "app/shell/tool_context_win.h"
+#include "app/generators/spread_library_win.h"
+#include "app/settings/tool_context_win.h"
 
 namespace cardo {
 

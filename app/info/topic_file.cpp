@@ -1,6 +1,6 @@
 #include "app/info/topic_file.h"
 
-#include "app/shell/list_file.h"
+#include "app/list/list_file.h"
 
 namespace cardo {
 

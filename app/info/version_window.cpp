@@ -3,9 +3,9 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "app/info/messages.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
-#include "app/shell/messages.h"
 #include "fnc/home_page.h"
 
 namespace cardo {

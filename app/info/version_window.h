@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/controls/dialog_win.h"
+#include "app/platform/ui.h"
 #include "app/platform/win_handle.h"
-#include "app/shell/ui.h"
 
 namespace cardo {
 

@@ -1,10 +1,11 @@
 #include "app/info/viewer_window.h"
 
+#include "app/info/messages.h"
 #include "app/info/topic_file.h"
+#include "app/list/list_file.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/resources/resource.h"
-#include "app/shell/list_file.h"
-#include "app/shell/messages.h"
 
 namespace cardo {
 

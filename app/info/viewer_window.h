@@ -8,8 +8,8 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/platform/file_system.h"
+#include "app/platform/ui.h"
 #include "app/platform/win_handle.h"
-#include "app/shell/ui.h"
 
 namespace cardo {
 

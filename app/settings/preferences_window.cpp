@@ -6,8 +6,8 @@
 
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
+#include "app/export/export.h"
 #include "app/resources/resource.h"
-#include "app/shell/export.h"
 
 namespace cardo {
 namespace {

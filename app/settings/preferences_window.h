@@ -10,7 +10,7 @@
 #include "app/controls/dialog_win.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/preferences.h"
-#include "app/shell/tool_context_win.h"
+#include "app/settings/tool_context_win.h"
 
 namespace cardo {
 

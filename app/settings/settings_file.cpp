@@ -6,14 +6,14 @@
 #include <ctime>
 #include <unordered_set>
 
+#include "app/list/list_file.h"
+#include "app/list/menu_history.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/settings/ini_values.h"
 #include "app/settings/legacy_import.h"
 #include "app/settings/numbered_keys.h"
 #include "app/settings/settings_keys.h"
-#include "app/shell/list_file.h"
-#include "app/shell/menu_history.h"
 
 namespace cardo {
 namespace {

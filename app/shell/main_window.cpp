@@ -9,14 +9,14 @@
 
 #include "app/controls/twips.h"
 #include "app/editing/edit_dialog.h"
+#include "app/export/export.h"
 #include "app/info/topic_file.h"
 #include "app/info/version_window.h"
+#include "app/list/edit_commands.h"
+#include "app/list/list_file.h"
 #include "app/platform/codec.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
-#include "app/shell/edit_commands.h"
-#include "app/shell/export.h"
-#include "app/shell/list_file.h"
 #include "app/shell/startup.h"
 #include "fnc/home_page.h"
 
@@ -34,47 +34,6 @@ constexpr wchar_t kMakerSite[] = L"https://cardo.example/author/";
 constexpr wchar_t kLibrarySite[] = L"https://cardo.example/library/";
 constexpr char16_t kHelpFile[] = u"CARDHELP.HLP";
 constexpr char16_t kUserGuide[] = u"CARDHELP.html";
-
-struct ToolButton {
-  int position;  // also the button's command identifier
-  int image;     // 1-based; 0 for a separator
-  bool dropDown;
-  const wchar_t* tip;
-};
-
-constexpr std::array<ToolButton, 19> kToolButtons = {{
-    {1, 1, false, L"新規作成"},
-    {2, 2, true, L"開く"},
-    {3, 3, false, L"上書き保存"},
-    {4, 0, false, nullptr},
-    {5, 4, false, L"切り取り"},
-    {6, 5, false, L"コピー"},
-    {7, 6, false, L"貼り付け"},
-    {8, 7, false, L"検索"},
-    {9, 0, false, nullptr},
-    {10, 8, false, L"昇順に整列"},
-    {11, 9, false, L"降順に整列"},
-    {12, 0, false, nullptr},
-    {13, 10, false, L"ReGet へエクスポート"},
-    {14, 11, false, L"Iria へエクスポート"},
-    {15, 0, false, nullptr},
-    {16, 12, false, L"ドロップダイアログ"},
-    {17, 13, true, L"フリー入力"},
-    // The third manager's button comes last, so the specified positions keep their numbers.
-    {18, 0, false, nullptr},
-    {19, 14, false, L"その他のダウンロードマネージャへエクスポート"},
-}};
-
-// Images 1-14 are these bitmap resources, in this order.
-constexpr std::array<int, 14> kToolImages = {101, 102, 103, 104, 105, 106, 107,
-                                             112, 113, 108, 109, 110, 111, 114};
-
-bool ShiftHeld() {
-  return GetKeyState(VK_SHIFT) < 0;
-}
-bool CtrlOrAltHeld() {
-  return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
-}
 
 HFONT CreateUiFont() {
   NONCLIENTMETRICSW metrics{};
@@ -129,8 +88,8 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   tools_ = std::make_unique<ToolWindows>(
       ToolContext{instance_, hwnd(), *shell_, services_.settings,
                   [this](HWND owner, const std::u16string& key) { ShowTopic(owner, key); },
-                  services_.spread, services_.download, services_.store.appDirectory},
-      [this] { SetPrefarence(); });
+                  services_.store.appDirectory},
+      services_.spread, services_.download, [this] { SetPrefarence(); });
   Form_Resize();
 }
 
@@ -176,28 +135,6 @@ void frmMain::CreateChildren() {
   list_ = std::make_unique<ListBoxUrlList>(list);
 }
 
-void frmMain::CreateToolbar() {
-  images_.mCreate(16, 16);
-  for (const int id : kToolImages) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 16, 16, LR_CREATEDIBSECTION));
-    if (!CARDO_CHECK_WIN32(bitmap)) continue;
-    images_.mListImagesAdd(bitmap);
-    DeleteObject(bitmap);
-  }
-  CARDO_CHECK_WIN32(mToolBar.mCreate(hwnd(), IDC_TOOLBAR));
-  mToolBar.pImageList(images_);
-  mToolBar.pDropDownArrows(true);
-  for (const ToolButton& b : kToolButtons) {
-    const auto style = b.image == 0 ? clsToolBar::ButtonStyle::Separator
-                       : b.dropDown ? clsToolBar::ButtonStyle::DropDown
-                                    : clsToolBar::ButtonStyle::Plain;
-    mToolBar.mButtonAdd(b.position, b.image - 1, style, b.tip ? b.tip : L"");
-  }
-  mToolBar.ButtonClick = [this](int position) { mToolBar_ButtonClick(position); };
-  mToolBar.ButtonDropDown = [this](int position) { mToolBar_ButtonDropDown(position); };
-}
-
 LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
                                      LPARAM lParam) noexcept {
   frmMain* self = nullptr;
@@ -216,17 +153,6 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
   } catch (...) {
     OutputDebugStringW(L"Cardo: an exception reached the main window procedure\n");
     return DefWindowProcW(hwnd, message, wParam, lParam);
-  }
-}
-
-LRESULT CALLBACK frmMain::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                   DWORD_PTR data) noexcept {
-  auto* self = reinterpret_cast<frmMain*>(data);
-  try {
-    return self->OnListMessage(list, message, wParam, lParam);
-  } catch (...) {
-    OutputDebugStringW(L"Cardo: an exception reached the list procedure\n");
-    return DefSubclassProc(list, message, wParam, lParam);
   }
 }
 
@@ -285,59 +211,6 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       break;
   }
   return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-  switch (message) {
-    case LB_GETTEXTLEN:
-    case LB_GETTEXT: {
-      if (!list_) break;
-      const auto& lines = list_->LineRefs();
-      if (wParam >= lines.size()) return LB_ERR;
-      const std::u16string& line = lines[wParam];
-      if (message == LB_GETTEXT && lParam) {
-        std::copy(line.begin(), line.end(), reinterpret_cast<char16_t*>(lParam));
-        reinterpret_cast<char16_t*>(lParam)[line.size()] = u'\0';
-      }
-      return static_cast<LRESULT>(line.size());
-    }
-    case WM_KEYDOWN:
-      if (lstMainList_KeyDown(wParam)) return 0;
-      break;
-    case WM_CONTEXTMENU:
-      return 0;  // the context-menu key and the right button are handled where they arrive
-    case WM_RBUTTONDOWN:
-      lstMainList_MouseDown(true, at);
-      return 0;
-    case WM_LBUTTONDOWN:
-      lstMainList_MouseDown(false, at);
-      break;
-    case WM_MOUSEMOVE:
-      if (lstMainList_MouseMove(wParam, at)) return 0;
-      break;
-    case WM_LBUTTONUP: {
-      // The list releases its capture here, which would end the drag before the drop.
-      const bool wasDragging = dragging_;
-      dragging_ = false;
-      leftDown_ = false;
-      const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-      if (wasDragging) lstMainList_DragDrop(at);
-      return result;
-    }
-    case WM_CAPTURECHANGED:
-      if (dragging_ && reinterpret_cast<HWND>(lParam) != list) {
-        dragging_ = false;
-        leftDown_ = false;
-      }
-      break;
-    case WM_DROPFILES:
-      lstMainList_DropFiles(reinterpret_cast<HDROP>(wParam));
-      return 0;
-    default:
-      break;
-  }
-  return DefSubclassProc(list, message, wParam, lParam);
 }
 
 void frmMain::OnCommand(int id) {
@@ -574,187 +447,6 @@ void frmMain::mnuHp_Click(int index) {
     services_.ui.OpenWithShell(reinterpret_cast<const char16_t*>(target),
                                services_.store.appDirectory);
   }
-}
-
-void frmMain::mToolBar_ButtonClick(int position) {
-  switch (position) {
-    case 1:
-      mnuFileSub_Click(1);
-      break;
-    case 2:
-      mnuFileSub_Click(2);
-      break;
-    case 3:
-      mnuFileSub_Click(4);
-      break;
-    case 5:
-      EditCut(*shell_);
-      break;
-    case 6:
-      EditCopy(*shell_);
-      break;
-    case 7:
-      EditPaste(*shell_);
-      break;
-    case 8:
-      mnuEditSub_Click(9);
-      break;
-    case 10:
-      mnuSort_Click(1);
-      break;
-    case 11:
-      mnuSort_Click(2);
-      break;
-    case 13:
-      mnuExpSub_Click(1);
-      break;
-    case 14:
-      mnuExpSub_Click(2);
-      break;
-    case 16:
-      tools_->ShowView(1);
-      break;
-    case 17:
-      tools_->ShowView(3);
-      break;
-    case 19:
-      mnuExpSub_Click(3);
-      break;
-    default:
-      break;
-  }
-}
-
-void frmMain::mToolBar_ButtonDropDown(int position) {
-  if (position == 2) {
-    mToolBar.mButtonMenuShow(position, historyMenu_->Submenu());
-  } else if (position == 17) {
-    mToolBar.mButtonMenuShow(position, GetSubMenu(popups_.get(), POPUP_TOOLMNU));
-  }
-}
-
-void frmMain::ShowRightClickMenu(POINT screen) {
-  HMENU menu = GetSubMenu(popups_.get(), POPUP_RMNU);
-  SetMenuDefaultItem(menu, IDM_RMNU_BASE + 1, FALSE);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
-                 hwnd(), nullptr);
-}
-
-bool frmMain::lstMainList_KeyDown(WPARAM key) {
-  if (key == VK_INSERT) {
-    ToggleFocusSelection(*list_);
-    return true;
-  }
-  if (key == VK_APPS && !ShiftHeld() && !CtrlOrAltHeld()) {
-    POINT corner{0, 0};
-    ClientToScreen(list_->hwnd(), &corner);
-    ShowRightClickMenu(corner);
-    return true;
-  }
-  return false;
-}
-
-void frmMain::lstMainList_MouseDown(bool right, POINT listPoint) {
-  dragOrigin_ = listPoint;
-  if (!right) {
-    leftDown_ = true;
-    return;
-  }
-  // The menu opens on the press, not on release.
-  POINT screen = listPoint;
-  ClientToScreen(list_->hwnd(), &screen);
-  ShowRightClickMenu(screen);
-}
-
-bool frmMain::lstMainList_MouseMove(WPARAM keys, POINT listPoint) {
-  if (!(keys & MK_LBUTTON) || !leftDown_) {
-    leftDown_ = false;
-    return false;
-  }
-  if (!dragging_) {
-    const int dx = std::abs(listPoint.x - dragOrigin_.x);
-    const int dy = std::abs(listPoint.y - dragOrigin_.y);
-    if (dx < GetSystemMetrics(SM_CXDRAG) && dy < GetSystemMetrics(SM_CYDRAG)) return false;
-    if (list_->FocusIndex() < 0) return false;
-    dragging_ = true;
-    SetCapture(list_->hwnd());
-  }
-  if (dragCursor_) SetCursor(dragCursor_);
-  return true;  // while dragging, the list does not extend its selection
-}
-
-void frmMain::lstMainList_DragDrop(POINT listPoint) {
-  if (GetCapture() == list_->hwnd()) ReleaseCapture();
-  RECT client{};
-  GetClientRect(list_->hwnd(), &client);
-  if (!PtInRect(&client, listPoint)) return;
-  if (listPoint.x == dragOrigin_.x && listPoint.y == dragOrigin_.y) return;
-
-  HDC dc = GetDC(list_->hwnd());
-  HGDIOBJ old = SelectObject(dc, font_.get());
-  SIZE letter{};
-  GetTextExtentPoint32W(dc, L"A", 1, &letter);
-  SelectObject(dc, old);
-  ReleaseDC(list_->hwnd(), dc);
-
-  const int row = DropTargetRow(list_->TopIndex(), PixelsToTwipsY(listPoint.y),
-                                PixelsToTwipsY(letter.cy), list_->Count());
-  bool moved = false;
-  {
-    RedrawSuspension hidden(*list_);
-    moved = MoveFocusLine(*list_, row);
-  }
-  if (!moved) return;
-  document_->MarkModified();
-  UpdateHorizontalExtent();
-}
-
-void frmMain::lstMainList_DrawItem(const DRAWITEMSTRUCT& item) {
-  HDC dc = item.hDC;
-  RECT rect = item.rcItem;
-  if (item.itemID != static_cast<UINT>(-1) && item.itemID < static_cast<UINT>(list_->Count())) {
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
-    FillRect(dc, &rect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const auto& text = list_->LineRefs()[item.itemID];
-    HGDIOBJ old = SelectObject(dc, font_.get());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    ExtTextOutW(dc, rect.left + 1, rect.top, ETO_CLIPPED, &rect,
-                reinterpret_cast<const wchar_t*>(text.data()), static_cast<UINT>(text.size()),
-                nullptr);
-    SelectObject(dc, old);
-  }
-  if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rect);
-}
-
-void frmMain::lstMainList_DblClick() {
-  frmEditDlg(instance_, *shell_).EditFocusLine(hwnd());
-}
-
-DWORD frmMain::lstMainList_OLEDragDrop(const DropData& data) {
-  if (data.text) {
-    DropTextOnList(*shell_, *data.text);
-  } else if (!data.files.empty()) {
-    const bool shift = (data.keys & MK_SHIFT) != 0;
-    const bool others = (data.keys & (MK_CONTROL | MK_ALT)) != 0;
-    DropFilesOnList(*shell_, data.files, shift, others);
-  } else {
-    return DROPEFFECT_NONE;
-  }
-  return DROPEFFECT_COPY;
-}
-
-void frmMain::lstMainList_DropFiles(HDROP drop) {
-  std::vector<std::u16string> files;
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
-    const UINT length = DragQueryFileW(drop, i, nullptr, 0);
-    std::u16string name(length, u'\0');
-    DragQueryFileW(drop, i, reinterpret_cast<wchar_t*>(name.data()), length + 1);
-    files.push_back(std::move(name));
-  }
-  DragFinish(drop);
-  DropFilesOnList(*shell_, files, ShiftHeld(), CtrlOrAltHeld());
 }
 
 // The restored size, also while the window is minimised or maximised: that is the size the

@@ -1,18 +1,12 @@
 #include "app/shell/startup.h"
 
+#include "app/list/list_file.h"
+#include "app/list/menu_history.h"
 #include "app/platform/file_system.h"
 #include "app/platform/text.h"
-#include "app/shell/list_file.h"
-#include "app/shell/menu_history.h"
 #include "app/shell/messages.h"
 
 namespace cardo {
-
-std::u16string FormatAppVersion(int major, int minor) {
-  std::u16string minorText = DecimalText(minor);
-  if (minorText.size() < 2) minorText.insert(0, 2 - minorText.size(), u'0');
-  return DecimalText(major) + u"." + minorText;
-}
 
 std::u16string MakeAppDirectory(std::u16string directory) {
   if (directory.empty() || directory.back() != PathSeparator()) directory += PathSeparator();

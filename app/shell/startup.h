@@ -5,17 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "app/list/shell_context.h"
 #include "app/settings/settings_file.h"
 #include "app/shell/command_line.h"
-#include "app/shell/shell_context.h"
 
 namespace cardo {
 
 inline constexpr char16_t kSettingsFileName[] = u"CARDO.INI";
 inline constexpr int kRecentFilePlaces = 5;
 
-// The major version, ".", the minor version with at least two digits (3.05).
-std::u16string FormatAppVersion(int major, int minor);
 // The program directory with one separator at its end.
 std::u16string MakeAppDirectory(std::u16string directory);
 

@@ -2,12 +2,12 @@
 
 namespace cardo {
 
-ToolWindows::ToolWindows(ToolContext context, std::function<void()> setPrefarence)
+ToolWindows::ToolWindows(ToolContext context, SpreadFunction spread, DownloadBinder download,
+                         std::function<void()> setPrefarence)
     : context_(std::move(context)),
-      spreadUrl_(context_, context_.spread ? context_.spread : LibrarySpread(library_)),
-      prefarence_(context_, std::move(setPrefarence)) {
-  if (!context_.download) context_.download = LibraryDownload(library_);
-}
+      spreadUrl_(context_, spread ? std::move(spread) : LibrarySpread(library_)),
+      extract_(context_, download ? std::move(download) : LibraryDownload(library_)),
+      prefarence_(context_, std::move(setPrefarence)) {}
 
 bool ToolWindows::ShowView(int index) {
   switch (index) {

@@ -17,8 +17,10 @@ namespace cardo {
 
 class ToolWindows {
  public:
-  // `setPrefarence` re-applies the settings the main window shows when the preferences close.
-  ToolWindows(ToolContext context, std::function<void()> setPrefarence);
+  // `setPrefarence` re-applies the settings the main window shows when the preferences close;
+  // `spread` and `download` stand in for the library's own when set (tests).
+  ToolWindows(ToolContext context, SpreadFunction spread, DownloadBinder download,
+              std::function<void()> setPrefarence);
 
   // View menu items 1 (drop dialog), 3 (free input), 4 (expansion), 5 (generator),
   // 6 (extraction) and 9 (preferences): shows that window, creating it the first time. False
@@ -41,7 +43,7 @@ class ToolWindows {
   frmSpreadUrl spreadUrl_;
   frmFreeInput freeInput_{context_};
   frmDropDialog dropDialog_{context_};
-  frmExtract extract_{context_};
+  frmExtract extract_;
   frmPrefarence prefarence_;
 };
 

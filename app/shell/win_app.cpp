@@ -8,13 +8,14 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/register_controls_win.h"
+#include "app/export/export.h"
 #include "app/platform/codec.h"
 #include "app/platform/file_system.h"
 #include "app/platform/profile.h"
+#include "app/platform/win_ui.h"
 #include "app/settings/app_settings.h"
 #include "app/shell/main_window.h"
 #include "app/shell/startup.h"
-#include "app/shell/win_ui.h"
 
 namespace cardo {
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 
-#include "app/shell/menu_history.h"
+#include "app/list/menu_history.h"
 
 namespace cardo {
 

@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
+#include "app/export/messages.h"
 #include "app/platform/codec.h"
 #include "app/resources/resource.h"
-#include "app/shell/messages.h"
 #include "app/settings/settings_file.h"
 #include "tests/e2e/cardo_exe.h"
 #include "tests/support/fakes.h"

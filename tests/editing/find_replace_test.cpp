@@ -7,7 +7,7 @@
 
 #include "app/editing/messages.h"
 #include "app/platform/text.h"
-#include "tests/shell/shell_fixture.h"
+#include "tests/list/shell_fixture.h"
 
 namespace cardo {
 namespace {

@@ -6,13 +6,13 @@
 
 #include "app/extract/absolute_pass.h"
 #include "app/extract/extract_to_list.h"
-#include "app/shell/messages.h"
-#include "tests/shell/shell_fixture.h"
-#include "app/shell/memory_url_list.h"
-#include "tests/support/fakes.h"
 #include "app/extract/url_scanner.h"
+#include "app/list/memory_url_list.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
+#include "tests/list/shell_fixture.h"
+#include "tests/support/fakes.h"
 
 namespace cardo {
 namespace {

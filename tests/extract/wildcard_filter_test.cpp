@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/extract/filter_gate.h"
-#include "tests/shell/shell_fixture.h"
 #include "app/extract/wildcard_filter.h"
-#include "app/shell/memory_url_list.h"
+#include "app/list/memory_url_list.h"
+#include "tests/list/shell_fixture.h"
 
 namespace cardo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/shell/messages.h"
-#include "tests/shell/shell_fixture.h"
+#include "app/list/messages.h"
+#include "tests/list/shell_fixture.h"
 
 namespace cardo {
 namespace {

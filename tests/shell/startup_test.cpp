@@ -1,10 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "app/shell/list_file.h"
+#include "app/export/export.h"
+#include "app/list/list_file.h"
 #include "app/shell/messages.h"
 #include "app/shell/startup.h"
+#include "tests/list/shell_fixture.h"
 #include "tests/settings/settings_fixture.h"
-#include "tests/shell/shell_fixture.h"
 
 namespace cardo {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "app/list/menu_history.h"
 #include "app/platform/file_system.h"
+#include "app/platform/ui.h"
 #include "app/settings/settings_file.h"
-#include "app/shell/menu_history.h"
-#include "app/shell/ui.h"
 
 namespace cardo::testing {
 

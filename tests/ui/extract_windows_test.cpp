@@ -13,7 +13,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
-#include "app/shell/messages.h"
+
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {

@@ -7,8 +7,8 @@
 #include "app/controls/dialog_win.h"
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_panel_win.h"
+#include "app/list/messages.h"
 #include "app/resources/resource.h"
-#include "app/shell/messages.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {

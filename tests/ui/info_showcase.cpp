@@ -7,8 +7,8 @@
 #include "app/info/topic_file.h"
 #include "app/info/viewer_window.h"
 #include "app/platform/file_system.h"
+#include "app/platform/win_ui.h"
 #include "app/shell/win_app.h"
-#include "app/shell/win_ui.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR key, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};

@@ -8,7 +8,7 @@
 #include "app/info/version_window.h"
 #include "app/platform/codec.h"
 #include "app/resources/resource.h"
-#include "app/shell/messages.h"
+
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
 

@@ -8,12 +8,12 @@
 #include <shlobj.h>
 
 #include "app/controls/twips.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/platform/profile.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
-#include "app/shell/messages.h"
 #include "app/shell/startup.h"
 #include "app/shell/text_meter_win.h"
 #include "tests/ui/main_window_fixture.h"

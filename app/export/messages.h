@@ -1,0 +1,16 @@
+#pragma once
+// Texts of the exports, spelled exactly as the program shows them and writes them.
+
+namespace cardo::msg {
+
+inline constexpr char16_t kNoList[] = u"リストがありません。";
+inline constexpr char16_t kReGetNotFound[] =
+    u"ReGetが見つかりません。設定のパスを確認してください。";
+inline constexpr char16_t kIriaNotFound[] = u"Iriaが見つかりません。設定のパスを確認してください。";
+inline constexpr char16_t kOtherNotFound[] =
+    u"その他のダウンロードマネージャが見つかりません。設定のパスを確認してください。";
+inline constexpr char16_t kIriaHeader[] = u"#Exported By Cardo Ver ";
+// The second line of TEMP.IRI, followed by the home page's address.
+inline constexpr char16_t kIriaNote[] = u"# Cardo で作成したリストです。ホームページ: ";
+
+}  // namespace cardo::msg

@@ -1,0 +1,40 @@
+#pragma once
+// The state beside the lines: the current list file path, the modified flag and the window
+// title that shows both.
+#include <functional>
+#include <string>
+
+#include "app/list/url_list.h"
+
+namespace cardo {
+
+class Ui;
+
+// The text after the last path separator (the whole path when there is none).
+std::u16string PathNamePart(const std::u16string& path);
+
+// "Cardo - [name]" or "Cardo - [name*]"; name is "無題" for an empty path.
+std::u16string ListTitle(const std::u16string& path, bool modified);
+
+class ListDocument {
+ public:
+  using TitleSink = std::function<void(const std::u16string&)>;
+  explicit ListDocument(TitleSink setTitle) : setTitle_(std::move(setTitle)) {}
+
+  const std::u16string& Path() const { return path_; }
+  void SetPath(std::u16string path) { path_ = std::move(path); }
+  bool Modified() const { return modified_; }
+
+  void MarkModified();
+  void ClearModified();
+
+ private:
+  TitleSink setTitle_;
+  std::u16string path_;
+  bool modified_ = false;
+};
+
+// Tells the user, once per operation, that lines were left out because the list is full.
+void WarnIfListFull(Ui& ui, int refusedLines);
+
+}  // namespace cardo

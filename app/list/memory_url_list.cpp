@@ -1,0 +1,99 @@
+#include "app/list/memory_url_list.h"
+
+#include <algorithm>
+
+namespace cardo {
+
+std::u16string MemoryUrlList::Line(int index) const {
+  return Valid(index) ? lines_[static_cast<std::size_t>(index)] : std::u16string();
+}
+
+void MemoryUrlList::SetLine(int index, std::u16string text) {
+  if (Valid(index)) lines_[static_cast<std::size_t>(index)] = std::move(text);
+}
+
+void MemoryUrlList::SetTopIndex(int index) {
+  if (Valid(index)) top_ = index;
+}
+
+bool MemoryUrlList::Selected(int index) const {
+  return Valid(index) && selected_[static_cast<std::size_t>(index)];
+}
+
+std::vector<int> MemoryUrlList::SelectedIndices() const {
+  std::vector<int> out;
+  for (int i = 0; i < Count(); ++i) {
+    if (selected_[static_cast<std::size_t>(i)]) out.push_back(i);
+  }
+  return out;
+}
+
+int MemoryUrlList::SelectedCount() const {
+  return static_cast<int>(SelectedIndices().size());
+}
+
+void MemoryUrlList::SetRangeSelected(int first, int last, bool selected) {
+  for (int i = std::max(first, 0); i <= last && i < Count(); ++i) SetSelected(i, selected);
+}
+
+void MemoryUrlList::SetSelected(int index, bool selected) {
+  if (Valid(index)) selected_[static_cast<std::size_t>(index)] = selected;
+}
+
+void MemoryUrlList::SetAllSelected(bool selected) {
+  selected_.assign(selected_.size(), selected);
+}
+
+void MemoryUrlList::SetFocusIndex(int index) {
+  if (Valid(index)) focus_ = index;
+}
+
+bool MemoryUrlList::AppendLine(std::u16string_view text) {
+  return InsertLine(Count(), text);
+}
+
+int MemoryUrlList::AppendLines(const std::vector<std::u16string>& lines, bool select) {
+  const std::size_t room = static_cast<std::size_t>(kMaxListLines - Count());
+  const std::size_t n = std::min(lines.size(), room);
+  lines_.insert(lines_.end(), lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
+  selected_.resize(lines_.size(), select);
+  return static_cast<int>(n);
+}
+
+bool MemoryUrlList::InsertLine(int index, std::u16string_view text) {
+  if (Count() >= kMaxListLines || index < 0 || index > Count()) return false;
+  lines_.insert(lines_.begin() + index, std::u16string(text));
+  selected_.insert(selected_.begin() + index, false);
+  if (index <= focus_ && Count() > 1) ++focus_;
+  return true;
+}
+
+void MemoryUrlList::RemoveLine(int index) {
+  if (!Valid(index)) return;
+  lines_.erase(lines_.begin() + index);
+  selected_.erase(selected_.begin() + index);
+  if (index < focus_) --focus_;
+  focus_ = std::clamp(focus_, 0, std::max(Count() - 1, 0));
+  top_ = std::clamp(top_, 0, std::max(Count() - 1, 0));
+}
+
+void MemoryUrlList::Clear() {
+  lines_.clear();
+  selected_.clear();
+  focus_ = 0;
+  top_ = 0;
+}
+
+int MemoryUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
+  const int top = top_;
+  const int focus = focus_;
+  Clear();
+  const std::size_t n = std::min<std::size_t>(lines.size(), kMaxListLines);
+  top_ = std::clamp(top, 0, std::max(static_cast<int>(n) - 1, 0));
+  focus_ = std::clamp(focus, 0, std::max(static_cast<int>(n) - 1, 0));
+  lines_.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
+  selected_.assign(n, false);
+  return static_cast<int>(n);
+}
+
+}  // namespace cardo

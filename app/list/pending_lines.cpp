@@ -1,0 +1,48 @@
+#include "app/list/pending_lines.h"
+
+#include <algorithm>
+
+#include "app/list/list_document.h"
+
+namespace cardo {
+
+PendingLines::PendingLines(const UrlList& list)
+    : room_(static_cast<std::size_t>(std::max(kMaxListLines - list.Count(), 0))) {
+  std::size_t used = 0;
+  for (const auto& line : list.LineRefs()) used += line.size();
+  units_ = kMaxListUnits - std::min(used, kMaxListUnits);
+}
+
+bool PendingLines::Add(std::u16string_view line) {
+  if (refused_ > 0 || lines_.size() >= room_ || line.size() > units_) {
+    ++refused_;
+    return false;
+  }
+  units_ -= line.size();
+  lines_.emplace_back(line);
+  return true;
+}
+
+void PendingLines::Flush(ShellContext& shell) {
+  if (lines_.empty()) return;
+  int added = 0;
+  {
+    RedrawSuspension hidden(shell.list);
+    added = shell.list.AppendLines(lines_, false);
+  }
+  // The list refuses only what the system refuses it (no memory for the count).
+  refused_ += static_cast<int>(lines_.size()) - added;
+  appended_ += added;
+  room_ -= lines_.size();
+  lines_.clear();
+  shell.document.MarkModified();
+}
+
+int PendingLines::Commit(ShellContext& shell) {
+  Flush(shell);
+  if (appended_ > 0) shell.UpdateHorizontalExtent();
+  WarnIfListFull(shell.ui, refused_);
+  return appended_;
+}
+
+}  // namespace cardo

@@ -1,0 +1,42 @@
+#pragma once
+// Lines a command is about to add at the end of the list, gathered first and added in one
+// step: kept while they fit (kMaxListLines lines and kMaxListUnits code units in all, lines
+// already in the list included), the rest counted as refused. Every producer that adds many
+// lines (the generators, expansion, free input) goes through here, so the list is drawn once,
+// marked once and the "list full" message comes once per command.
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/list/shell_context.h"
+
+namespace cardo {
+
+class PendingLines {
+ public:
+  explicit PendingLines(const UrlList& list);
+
+  // Keeps `line` when it fits; false (and counted as refused) when it does not. Once a line
+  // is refused every later one is too, so the kept lines are a prefix of what was offered.
+  bool Add(std::u16string_view line);
+  bool Full() const { return refused_ > 0; }
+  // The lines kept and not yet appended.
+  std::size_t Gathered() const { return lines_.size(); }
+
+  // Appends the lines kept so far in one step (the list drawn once) and marks the list
+  // modified when there were any: for a command that shows results between its steps.
+  void Flush(ShellContext& shell);
+  // Flushes, then updates the list's extent when anything was appended, and says once that
+  // lines were refused. Returns the number appended over the object's life.
+  int Commit(ShellContext& shell);
+
+ private:
+  std::vector<std::u16string> lines_;
+  std::size_t room_ = 0;
+  std::size_t units_ = 0;
+  int appended_ = 0;
+  int refused_ = 0;
+};
+
+}  // namespace cardo

@@ -1,0 +1,32 @@
+#include "app/platform/lower_case.h"
+
+namespace cardo {
+
+char16_t LowerUnit(char16_t c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 0x20) : c;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 0x20);
+  if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return static_cast<char16_t>(c + 0x20);
+  if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 0x20);
+  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 0x50);
+  if (c >= 0xFF21 && c <= 0xFF3A) return static_cast<char16_t>(c + 0x20);
+  return c;
+}
+
+std::u16string LowerText(std::u16string_view text) {
+  std::u16string out(text);
+  for (auto& c : out) c = LowerUnit(c);
+  return out;
+}
+
+char16_t CodePageLower(char16_t code) {
+  if (code < 0x80) return (code >= 'A' && code <= 'Z') ? static_cast<char16_t>(code + 0x20) : code;
+  if (code >= 0x8260 && code <= 0x8279) return static_cast<char16_t>(code + 0x21);  // Ａ-Ｚ
+  if (code >= 0x839F && code <= 0x83B6) return static_cast<char16_t>(code + 0x20);  // Greek
+  if (code >= 0x8440 && code <= 0x8460) {  // Cyrillic; the lower row skips 0x847F
+    const char16_t lower = static_cast<char16_t>(code + 0x30);
+    return lower >= 0x847F ? static_cast<char16_t>(lower + 1) : lower;
+  }
+  return code;
+}
+
+}  // namespace cardo

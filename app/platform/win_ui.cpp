@@ -1,0 +1,183 @@
+#include "app/platform/win_ui.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/platform/win_check.h"
+
+namespace cardo {
+namespace {
+
+const wchar_t* W(const std::u16string& s) {
+  return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+
+// The clipboard is opened for the lifetime of the object, when it can be.
+class ClipboardSession {
+ public:
+  explicit ClipboardSession(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+  ~ClipboardSession() {
+    if (open_) CloseClipboard();
+  }
+  ClipboardSession(const ClipboardSession&) = delete;
+  ClipboardSession& operator=(const ClipboardSession&) = delete;
+  bool open() const { return open_; }
+
+ private:
+  bool open_;
+};
+
+}  // namespace
+
+MessageAnswer WinUi::ShowMessage(std::u16string_view text, std::u16string_view title,
+                                 MessageIcon icon, MessageButtons buttons) {
+  UINT flags = 0;
+  switch (icon) {
+    case MessageIcon::Warning:
+      flags |= MB_ICONEXCLAMATION;
+      break;
+    case MessageIcon::Information:
+      flags |= MB_ICONINFORMATION;
+      break;
+    case MessageIcon::Question:
+      flags |= MB_ICONQUESTION;
+      break;
+    case MessageIcon::None:
+      break;
+  }
+  switch (buttons) {
+    case MessageButtons::Ok:
+      flags |= MB_OK;
+      break;
+    case MessageButtons::OkCancel:
+      flags |= MB_OKCANCEL;
+      break;
+    case MessageButtons::YesNoCancel:
+      flags |= MB_YESNOCANCEL | MB_DEFBUTTON1;
+      break;
+  }
+  const std::u16string t(text), c(title);
+  switch (MessageBoxW(Owner(), W(t), W(c), flags)) {
+    case IDYES:
+      return MessageAnswer::Yes;
+    case IDNO:
+      return MessageAnswer::No;
+    case IDCANCEL:
+      return MessageAnswer::Cancel;
+    default:
+      return MessageAnswer::Ok;
+  }
+}
+
+std::optional<FileDialogResult> WinUi::ShowFileDialog(const FileDialogOptions& options, bool save) {
+  // "desc|pattern|..." becomes the double-NUL-terminated list the dialog takes.
+  std::u16string filter = options.filter;
+  for (auto& c : filter) {
+    if (c == u'|') c = u'\0';
+  }
+  filter.push_back(u'\0');
+  filter.push_back(u'\0');
+  std::vector<wchar_t> file(32768, L'\0');
+  std::copy_n(options.initialFile.begin(),
+              std::min<std::size_t>(options.initialFile.size(), file.size() - 1), file.begin());
+
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = options.owner ? reinterpret_cast<HWND>(options.owner) : Owner();
+  ofn.lpstrInitialDir = options.initialDir.empty() ? nullptr : W(options.initialDir);
+  ofn.lpstrFilter = W(filter);
+  ofn.nFilterIndex = static_cast<DWORD>(options.filterIndex > 0 ? options.filterIndex : 1);
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrTitle = options.title.empty() ? nullptr : W(options.title);
+  ofn.lpstrDefExt = options.defaultExt.empty() ? nullptr : W(options.defaultExt);
+  ofn.Flags = OFN_EXPLORER | OFN_NOCHANGEDIR | options.extraFlags;
+  if (options.hideReadOnly) ofn.Flags |= OFN_HIDEREADONLY;
+  if (options.overwritePrompt) ofn.Flags |= OFN_OVERWRITEPROMPT;
+  if (options.pathMustExist) ofn.Flags |= OFN_PATHMUSTEXIST;
+  if (options.createPrompt) ofn.Flags |= OFN_CREATEPROMPT;
+
+  const BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  if (!ok) return std::nullopt;
+  const wchar_t* chosen = file.data();
+  return FileDialogResult{std::u16string(reinterpret_cast<const char16_t*>(chosen)),
+                          static_cast<int>(ofn.nFilterIndex)};
+}
+
+std::optional<FileDialogResult> WinUi::ShowOpenDialog(const FileDialogOptions& options) {
+  return ShowFileDialog(options, false);
+}
+
+std::optional<FileDialogResult> WinUi::ShowSaveDialog(const FileDialogOptions& options) {
+  return ShowFileDialog(options, true);
+}
+
+bool WinUi::ClipboardHasText() {
+  return IsClipboardFormatAvailable(CF_UNICODETEXT) || IsClipboardFormatAvailable(CF_TEXT);
+}
+
+std::u16string WinUi::ClipboardText() {
+  ClipboardSession session(Owner());
+  if (!session.open()) return {};
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return {};
+  const auto* text = static_cast<const char16_t*>(GlobalLock(data));
+  if (!text) return {};
+  // The clipboard's block may be larger than its text; the text ends at its NUL.
+  const SIZE_T limit = GlobalSize(data) / sizeof(char16_t);
+  SIZE_T length = 0;
+  while (length < limit && text[length] != u'\0') ++length;
+  std::u16string result(text, length);
+  GlobalUnlock(data);
+  return result;
+}
+
+void WinUi::SetClipboardText(std::u16string_view text) {
+  ClipboardSession session(Owner());
+  if (!CARDO_CHECK_WIN32(session.open())) return;
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+  if (!CARDO_CHECK_WIN32(block)) return;
+  auto* dest = static_cast<char16_t*>(GlobalLock(block));
+  std::copy(text.begin(), text.end(), dest);
+  dest[text.size()] = u'\0';
+  GlobalUnlock(block);
+  if (!CARDO_CHECK_WIN32(SetClipboardData(CF_UNICODETEXT, block))) GlobalFree(block);
+}
+
+StartResult WinUi::StartProgram(const std::u16string& commandLine) {
+  std::u16string mutableLine = commandLine;  // CreateProcessW may write into it
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, reinterpret_cast<wchar_t*>(mutableLine.data()), nullptr, nullptr,
+                      FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    return {0, SystemErrorText(GetLastError())};
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return {process.dwProcessId, u""};
+}
+
+std::u16string WinUi::OpenWithShell(const std::u16string& target, const std::u16string& directory,
+                                    std::uintptr_t owner) {
+  std::u16string folder = directory;
+  if (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = SEE_MASK_FLAG_NO_UI;
+  info.hwnd = owner ? reinterpret_cast<HWND>(owner) : Owner();
+  info.lpVerb = L"open";
+  info.lpFile = reinterpret_cast<const wchar_t*>(target.c_str());
+  info.lpDirectory = reinterpret_cast<const wchar_t*>(folder.c_str());
+  info.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&info)) return {};
+  return SystemErrorText(GetLastError());
+}
+
+}  // namespace cardo

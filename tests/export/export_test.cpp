@@ -1,0 +1,167 @@
+#include "app/export/export.h"
+
+#include <gtest/gtest.h>
+
+#include "app/export/messages.h"
+#include "app/platform/codec.h"
+#include "app/platform/text.h"
+#include "cli/export_command.h"
+#include "tests/list/shell_fixture.h"
+
+namespace cardo {
+namespace {
+
+using testing::ShellFixture;
+using testing::TempDir;
+using Lines = std::vector<std::u16string>;
+
+TEST(Export, FileTextsAndCommandLine) {
+  const std::u16string note = std::u16string(msg::kIriaNote) + u"https://cardo.example/";
+  const struct {
+    Manager manager;
+    Lines lines;
+    std::u16string text;
+  } cases[] = {
+      {Manager::ReGet, {u"a", u"", u"b"}, u"a\r\n\r\nb"},
+      {Manager::ReGet, {u"a"}, u"a"},
+      {Manager::Iria, {u"a"}, u"#Exported By Cardo Ver 3.00\r\n" + note + u"\r\n\r\nurl=a\r\n"},
+      {Manager::Iria,
+       {u"a", u""},
+       u"#Exported By Cardo Ver 3.00\r\n" + note + u"\r\n\r\nurl=a\r\n\r\nurl=\r\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExportText(c.manager, c.lines, u"3.00"), c.text);
+  EXPECT_EQ(ManagerCommandLine(u"C:\\Program Files\\Iria\\Iria.exe", u"C:\\c\\TEMP.IRI"),
+            u"\"C:\\Program Files\\Iria\\Iria.exe\" \"C:\\c\\TEMP.IRI\"");
+}
+
+TEST(Export, TheThirdManagersFormatsAndCommandLine) {
+  const Lines lines = {u"http://h/a b.zip", u"http://h/x?q=\"1\"\\2", u"http://h/\tt"};
+  EXPECT_EQ(OtherExportText(OtherFormat::Plain, lines),
+            u"http://h/a b.zip\r\nhttp://h/x?q=\"1\"\\2\r\nhttp://h/\tt\r\n");
+  EXPECT_EQ(OtherExportText(OtherFormat::Aria2, lines),
+            u"http://h/a b.zip\r\nhttp://h/x?q=\"1\"\\2\r\nhttp://h/%09t\r\n");
+  EXPECT_EQ(OtherExportText(OtherFormat::Curl, lines),
+            u"remote-name-all\r\nurl = \"http://h/a b.zip\"\r\n"
+            u"url = \"http://h/x?q=\\\"1\\\"\\\\2\"\r\nurl = \"http://h/\tt\"\r\n");
+  const struct {
+    std::u16string arguments, line;
+  } cases[] = {
+      {u"", u"\"C:\\a b\\aria2c.exe\" -i \"C:\\d\\TEMP.ARIA2\""},
+      {u"-K %1 -Z", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\" -Z"},
+      {u"--dir=x", u"\"C:\\a b\\aria2c.exe\" --dir=x"},
+      {u"%1 %1 %2", u"\"C:\\a b\\aria2c.exe\" \"C:\\d\\TEMP.ARIA2\" \"C:\\d\\TEMP.ARIA2\" %2"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(OtherCommandLine(u"C:\\a b\\aria2c.exe", c.arguments, u"C:\\d\\TEMP.ARIA2"), c.line);
+  }
+  EXPECT_EQ(ToOtherFormat(2), OtherFormat::Curl);
+  EXPECT_EQ(ToOtherFormat(7), OtherFormat::Plain);
+}
+
+// cardo-cli export writes the bytes the program writes (the same bytes the end-to-end test
+// reads from the program's files).
+TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
+  TempDir dir;
+  dir.Write(u"u.lst", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"));
+  dir.Write(u"u8.lst", "http://x/\xE6\x97\xA5\xE6\x9C\xAC.zip\n\nhttp://x/b.zip");
+  const std::string list = Utf16ToUtf8(dir.File(u"u.lst"));
+  const std::string lines = testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip");
+  const struct {
+    const char* format;
+    std::string bytes;
+  } cases[] = {
+      {"reget", lines},
+      {"iria",
+       "#Exported By Cardo Ver 3.00\r\n" + WideToAnsi(msg::kIriaNote) +
+           "https://cardo.example/\r\n\r\n" +
+           testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n")},
+      {"plain", lines + "\r\n"},
+      {"aria2", lines + "\r\n"},
+      {"curl", testing::Ansi("remote-name-all\r\nurl = \"http://x/日本.zip\"\r\nurl = \"\"\r\n"
+                             "url = \"http://x/b.zip\"\r\n")},
+  };
+  for (const auto& c : cases) {
+    const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));
+    EXPECT_EQ(cli::RunExport({"--format", c.format, "--out", out, list}, stdout, stderr), 0);
+    EXPECT_EQ(dir.Read(u"out.bin"), c.bytes) << c.format;
+  }
+  const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));
+  EXPECT_EQ(cli::RunExport({"--format", "reget", "--input-encoding", "utf-8", "--out", out,
+                            Utf16ToUtf8(dir.File(u"u8.lst"))},
+                           stdout, stderr),
+            0);
+  EXPECT_EQ(dir.Read(u"out.bin"), lines);
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{list},
+                                              {"--format", "wget", list},
+                                              {"--format", "curl"},
+                                              {"--format", "curl", "--bogus", list},
+                                              {"--format", "curl", list, list}}) {
+    EXPECT_EQ(cli::RunExport(bad, stdout, stderr), 2);
+  }
+  EXPECT_EQ(
+      cli::RunExport({"--format", "curl", Utf16ToUtf8(dir.File(u"missing.lst"))}, stdout, stderr),
+      1);
+}
+
+TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
+  TempDir dir;
+  dir.Write(u"manager.exe", "");
+  const auto manager = dir.File(u"manager.exe");
+  const struct {
+    Lines lines;
+    std::u16string managerPath;
+    bool failWrite;
+    StartResult start;
+    std::u16string message;  // empty: none
+    bool written;
+  } cases[] = {
+      {{testing::U("http://例.jp/a")}, manager, false, {77, u""}, u"", true},
+      {{}, manager, false, {77, u""}, msg::kNoList, false},
+      {{u"a"},
+       dir.File(u"missing.exe"),
+       false,
+       {77, u""},
+       msg::kReGetNotFound + (u"\r\n" + dir.File(u"missing.exe")),
+       false},
+      {{u"a"}, dir.path(), false, {77, u""}, msg::kReGetNotFound + (u"\r\n" + dir.path()), false},
+      {{u"a"}, manager, true, {77, u""}, u"injected failure", false},
+      {{u"a"}, manager, false, {0, u"not a program"}, u"not a program", true},
+  };
+  for (const auto& c : cases) {
+    ShellFixture f;
+    f.list.ReplaceAll(c.lines);
+    f.fs.failWrites = c.failWrite;
+    f.ui.startResult = c.start;
+    SystemFileSystem().Remove(dir.File(u"TEMP.LST"));
+    SystemFileSystem().Remove(dir.File(u"TEMP.CURL"));
+    // The third manager follows the same rules, with its own message.
+    ExportListToOther(f.shell, c.managerPath, u"-K %1", OtherFormat::Curl, dir.path());
+    EXPECT_EQ(dir.Read(u"TEMP.CURL") != "<missing>", c.written);
+    if (c.message.size() > 0) {
+      std::u16string other = c.message;
+      if (other.rfind(msg::kReGetNotFound, 0) == 0) {
+        other.replace(0, std::u16string(msg::kReGetNotFound).size(), msg::kOtherNotFound);
+      }
+      EXPECT_EQ(f.ui.messages.back().text, other);
+    }
+    if (c.written) {
+      EXPECT_EQ(f.ui.started.back(),
+                u"\"" + manager + u"\" -K \"" + dir.File(u"TEMP.CURL") + u"\"");
+    }
+    f.ui.messages.clear();
+    f.ui.started.clear();
+    ExportList(f.shell, Manager::ReGet, c.managerPath, dir.path(), u"3.00");
+    ASSERT_EQ(f.ui.messages.size(), c.message.empty() ? 0u : 1u) << c.message.size();
+    if (!c.message.empty()) EXPECT_EQ(f.ui.messages[0].text, c.message);
+    EXPECT_EQ(dir.Read(u"TEMP.LST") != "<missing>", c.written);
+    EXPECT_EQ(f.ui.started.empty(), !c.written);  // nothing starts without its file
+    if (c.written) {
+      EXPECT_EQ(dir.Read(u"TEMP.LST"), WideToAnsi(ExportText(Manager::ReGet, c.lines, u"")));
+      EXPECT_EQ(f.ui.started, Lines{ManagerCommandLine(manager, dir.File(u"TEMP.LST"))});
+    }
+    EXPECT_EQ(f.title, u"Cardo - [無題]");
+  }
+}
+
+}  // namespace
+}  // namespace cardo

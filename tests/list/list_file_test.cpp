@@ -1,0 +1,384 @@
+#include <gtest/gtest.h>
+
+#include "app/list/list_file.h"
+#include "app/list/messages.h"
+#include "app/platform/codec.h"
+#include "tests/list/shell_fixture.h"
+
+namespace cardo {
+namespace {
+
+using testing::ShellFixture;
+using testing::TempDir;
+using Lines = std::vector<std::u16string>;
+
+TEST(ListFile, SplitsLines) {
+  const struct {
+    const char16_t* text;
+    Lines lines;
+  } cases[] = {
+      {u"", {}},
+      {u"a", {u"a"}},
+      {u"a\r\n", {u"a"}},
+      {u"a\r\nb", {u"a", u"b"}},
+      {u"a\r\n\r\nb\r\n", {u"a", u"", u"b"}},
+      {u"\r\n", {u""}},
+      {u" a \r\n\tb\t\r\n", {u" a ", u"\tb\t"}},
+      {u"a\nb\rc\r\n", {u"a", u"b", u"c"}},  // files from other systems
+      {u"a\r\r\nb", {u"a", u"", u"b"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitListText(c.text), c.lines);
+  EXPECT_EQ(BuildListText({u"a", u"", u"b"}), u"a\r\n\r\nb\r\n");
+  EXPECT_EQ(BuildListText({}), u"");
+}
+
+TEST(ListFile, SurvivesSaveAndOpenCycles) {
+  ShellFixture f;
+  TempDir dir;
+  const Lines lines = {testing::U("http://例.jp/ソ.jpg"), u"", u" spaced ", u"last"};
+  f.list.ReplaceAll(lines);
+  const auto path = dir.File(u"a.lst");
+  for (int cycle = 0; cycle < 3; ++cycle) {
+    ASSERT_TRUE(SaveListFile(f.shell, path));
+    ASSERT_TRUE(OpenListFile(f.shell, path, false));
+    EXPECT_EQ(f.Lines(), lines);
+  }
+  EXPECT_EQ(dir.Read(u"a.lst"), testing::Ansi("http://例.jp/ソ.jpg\r\n\r\n spaced \r\nlast\r\n"));
+}
+
+TEST(ListFile, OpenAppendsOrReplaces) {
+  ShellFixture f;
+  TempDir dir;
+  dir.Write(u"a.lst", "x\r\ny");  // no line end after the last line
+  f.list.ReplaceAll({u"old"});
+  ASSERT_TRUE(OpenListFile(f.shell, dir.File(u"a.lst"), true));
+  EXPECT_EQ(f.Lines(), (Lines{u"old", u"x", u"y"}));
+  ASSERT_TRUE(OpenListFile(f.shell, dir.File(u"a.lst"), false));
+  EXPECT_EQ(f.Lines(), (Lines{u"x", u"y"}));
+  EXPECT_FALSE(f.document.Modified());
+  EXPECT_GE(f.extentUpdates, 2);
+}
+
+TEST(ListFile, OpenRefusesWhatIsNotAFile) {
+  ShellFixture f;
+  TempDir dir;
+  f.list.ReplaceAll({u"keep"});
+  EXPECT_FALSE(OpenListFile(f.shell, dir.File(u"missing.lst"), false));
+  EXPECT_FALSE(OpenListFile(f.shell, dir.path(), false));  // a folder
+  EXPECT_EQ(f.Lines(), (Lines{u"keep"}));
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(ListFile, ReadErrorIsReported) {
+  ShellFixture f;
+  TempDir dir;
+  dir.Write(u"a.lst", "x\r\n");
+  f.fs.failReads = true;
+  EXPECT_FALSE(OpenListFile(f.shell, dir.File(u"a.lst"), false));
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kOpenFailed);
+  EXPECT_EQ(f.ui.messages[0].title, u"エラー");
+}
+
+TEST(ListFile, FailedSaveLeavesTheOldFile) {
+  ShellFixture f;
+  TempDir dir;
+  dir.Write(u"a.lst", "precious\r\n");
+  f.list.ReplaceAll({u"new"});
+  f.fs.failWrites = true;
+  EXPECT_FALSE(SaveListFile(f.shell, dir.File(u"a.lst")));
+  EXPECT_EQ(dir.Read(u"a.lst"), "precious\r\n");
+  // A folder that does not exist fails the same way, without a message.
+  f.fs.failWrites = false;
+  EXPECT_FALSE(SaveListFile(f.shell, dir.File(u"no-such-folder") + PathSeparator() + u"a.lst"));
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(ListFile, LongFilesStopAtTheLimitWithOneMessage) {
+  ShellFixture f;
+  TempDir dir;
+  std::string text;
+  for (int i = 0; i < kMaxListLines + 10; ++i) text += "u" + std::to_string(i) + "\r\n";
+  dir.Write(u"big.lst", text);
+  ASSERT_TRUE(OpenListFile(f.shell, dir.File(u"big.lst"), false));
+  EXPECT_EQ(f.list.Count(), kMaxListLines);
+  EXPECT_EQ(f.ui.messages.size(), 1u);
+}
+
+// A file served in pieces without existing on disk: `size` bytes of `pattern` repeated.
+class GeneratedFileSystem final : public FileSystem {
+ public:
+  GeneratedFileSystem(std::string pattern, std::size_t size, std::size_t piece = 4096)
+      : pattern_(std::move(pattern)), size_(size), piece_(piece) {}
+  std::size_t served = 0;
+
+  PathKind Probe(const std::u16string&) override { return PathKind::File; }
+  bool ReadChunks(const std::u16string&, const ChunkSink& sink) override {
+    std::string buffer;
+    while (served < size_) {
+      buffer.resize(std::min(piece_, size_ - served));
+      for (std::size_t i = 0; i < buffer.size(); ++i) {
+        buffer[i] = pattern_[(served + i) % pattern_.size()];
+      }
+      served += buffer.size();
+      if (!sink(buffer)) break;
+    }
+    return true;
+  }
+  bool WriteAll(const std::u16string&, std::string_view) override { return false; }
+  bool ReplaceAll(const std::u16string&, std::string_view) override { return false; }
+  bool Copy(const std::u16string&, const std::u16string&) override { return false; }
+  bool Remove(const std::u16string&) override { return false; }
+  std::optional<std::u16string> FullPath(const std::u16string& p) override { return p; }
+  std::u16string LastErrorText() override { return u""; }
+
+ private:
+  std::string pattern_;
+  std::size_t size_, piece_;
+};
+
+TEST(ListFile, HugeFilesAreReadAsAStreamUpToTheLimit) {
+  // 300 MB of short lines: reading stops at the limit, long before the end of the file.
+  GeneratedFileSystem shortLines("http://h/a\r\n", std::size_t{300} << 20);
+  auto read = ReadListFile(shortLines, u"big.lst", kMaxListLines);
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->lines.size(), static_cast<std::size_t>(kMaxListLines));
+  EXPECT_TRUE(read->more);
+  EXPECT_LT(shortLines.served, std::size_t{1} << 20);
+
+  // 1 GB without a line break (a sparse file): refused once the cap is passed.
+  GeneratedFileSystem zeros(std::string(1, '\0'), std::size_t{1} << 30, 1 << 20);
+  EXPECT_FALSE(ReadListFile(zeros, u"sparse.lst", kMaxListLines).has_value());
+  EXPECT_LE(zeros.served, kMaxListFileBytes + (1 << 20));
+
+  // Line ends and double-byte characters cut between pieces.
+  const std::string sjis = testing::Ansi("日本\r\n語");
+  for (std::size_t piece = 1; piece <= 4; ++piece) {
+    GeneratedFileSystem split(sjis + "\r\n", sjis.size() + 2, piece);
+    const auto lines = ReadListFile(split, u"x.lst", 10);
+    ASSERT_TRUE(lines.has_value());
+    EXPECT_EQ(lines->lines, (Lines{testing::U("日本"), testing::U("語")})) << piece;
+    EXPECT_FALSE(lines->more);
+  }
+}
+
+TEST(ListFile, UnreadableFilesChangeNothing) {
+  TempDir dir;
+  dir.Write(u"a.lst", "new\r\n");
+  ShellFixture f;
+  f.list.ReplaceAll({u"old"});
+  f.document.SetPath(dir.File(u"old.lst"));
+  f.recent.history.AddItem(dir.File(u"a.lst"));
+  f.fs.failReads = true;
+  f.ui.openResults = {FileDialogResult{dir.File(u"a.lst"), 1}};
+  FileOpen(f.shell);
+  OpenRecentFile(f.shell, 1);  // an existing file that cannot be read is no new file
+  EXPECT_EQ(f.Lines(), (Lines{u"old"}));
+  EXPECT_EQ(f.document.Path(), dir.File(u"old.lst"));
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  for (const auto& m : f.ui.messages) EXPECT_EQ(m.text, msg::kOpenFailed);
+}
+
+TEST(ListFile, ShiftDropOntoAFullListSaysSoOnce) {
+  TempDir dir;
+  dir.Write(u"a.lst", "a\r\n");
+  dir.Write(u"b.lst", "b\r\n");
+  ShellFixture f;
+  f.list.ReplaceAll(Lines(kMaxListLines, u"x"));
+  DropFilesOnList(f.shell, {dir.File(u"a.lst"), dir.File(u"b.lst")}, true, false);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
+}
+
+TEST(ListFile, LinesTheCodePageCannotHoldAreSavedOnlyWhenTheUserAgrees) {
+  TempDir dir;
+  const auto path = dir.File(u"a.lst");
+  for (const auto answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
+    dir.Write(u"a.lst", "old\r\n");
+    ShellFixture f;
+    f.list.ReplaceAll({u"ok", u"caf\u00E9", u"\U0001F600"});
+    f.document.SetPath(path);
+    f.document.MarkModified();
+    f.ui.answers = {answer};
+    FileSave(f.shell);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_EQ(f.ui.messages[0].text, std::u16string(msg::kNotInCodePage) + u"\r\ncaf\u00E9\r\n" +
+                                         msg::kNotInCodePageQuestion);
+    EXPECT_EQ(f.ui.messages[0].buttons, MessageButtons::OkCancel);
+    EXPECT_EQ(dir.Read(u"a.lst") == "old\r\n", answer == MessageAnswer::Cancel);
+    EXPECT_EQ(f.document.Modified(), answer == MessageAnswer::Cancel);
+  }
+}
+
+TEST(ConfirmSaveChanges, AsksOnlyWhenModified) {
+  ShellFixture f;
+  EXPECT_TRUE(ConfirmSaveChanges(f.shell));
+  EXPECT_TRUE(f.ui.messages.empty());
+}
+
+TEST(ConfirmSaveChanges, AnswersDecide) {
+  TempDir dir;
+  const auto path = dir.File(u"a.lst");
+  const struct {
+    MessageAnswer answer;
+    bool failWrite;
+    bool result;
+    bool stillModified;
+  } cases[] = {
+      {MessageAnswer::Cancel, false, false, true},
+      {MessageAnswer::No, false, true, true},
+      {MessageAnswer::Yes, false, true, false},
+      {MessageAnswer::Yes, true, false, true},
+  };
+  for (const auto& c : cases) {
+    ShellFixture f;
+    f.document.SetPath(path);
+    f.list.ReplaceAll({u"x"});
+    f.document.MarkModified();
+    f.ui.answers = {c.answer};
+    f.fs.failWrites = c.failWrite;
+    EXPECT_EQ(ConfirmSaveChanges(f.shell), c.result);
+    EXPECT_EQ(f.document.Modified(), c.stillModified);
+    // A failed save says so, with the path and the system's reason, and the window stays.
+    ASSERT_EQ(f.ui.messages.size(), c.failWrite ? 2u : 1u);
+    EXPECT_EQ(f.ui.messages[0].text, u"a.lst" + std::u16string(msg::kSaveQuestion));
+    EXPECT_EQ(f.ui.messages[0].title, u"質問");
+    EXPECT_EQ(f.ui.messages[0].buttons, MessageButtons::YesNoCancel);
+    if (c.failWrite) {
+      EXPECT_EQ(f.ui.messages[1].text,
+                msg::kSaveFailed + (u"\r\n" + path) + u"\r\ninjected failure");
+      EXPECT_EQ(f.ui.messages[1].title, u"エラー");
+    }
+  }
+}
+
+TEST(ConfirmSaveChanges, UntitledListIsSavedThroughTheDialog) {
+  ShellFixture f;
+  TempDir dir;
+  f.list.ReplaceAll({u"x"});
+  f.document.MarkModified();
+  f.shell.lastFilterIndex = 2;
+  f.ui.saveResults = {FileDialogResult{dir.File(u"new.lst"), 3}};
+  EXPECT_TRUE(ConfirmSaveChanges(f.shell));
+  EXPECT_EQ(f.ui.messages[0].text, u"無題" + std::u16string(msg::kSaveQuestion));
+  ASSERT_EQ(f.ui.saveRequests.size(), 1u);
+  EXPECT_EQ(f.ui.saveRequests[0].title, u"名前を付けて保存");
+  EXPECT_EQ(f.ui.saveRequests[0].filterIndex, 0);  // the dialog's default filter
+  EXPECT_TRUE(f.ui.saveRequests[0].overwritePrompt);
+  EXPECT_EQ(f.shell.lastFilterIndex, 2);
+  EXPECT_EQ(f.document.Path(), dir.File(u"new.lst"));
+  EXPECT_EQ(f.recent.history.MenuItem(1), dir.File(u"new.lst"));
+  EXPECT_EQ(f.title, u"Cardo - [new.lst]");
+  EXPECT_EQ(dir.Read(u"new.lst"), "x\r\n");
+
+  ShellFixture g;
+  g.document.MarkModified();
+  EXPECT_FALSE(ConfirmSaveChanges(g.shell));  // dialog cancelled
+  EXPECT_TRUE(g.document.Modified());
+}
+
+TEST(FileCommands, NewOpenAddSave) {
+  ShellFixture f;
+  TempDir dir;
+  dir.Write(u"a.lst", "1\r\n2\r\n");
+  f.ui.openResults = {FileDialogResult{dir.File(u"a.lst"), 2}};
+  FileOpen(f.shell);
+  EXPECT_EQ(f.Lines(), (Lines{u"1", u"2"}));
+  EXPECT_EQ(f.title, u"Cardo - [a.lst]");
+  EXPECT_EQ(f.shell.lastFilterIndex, 2);
+  EXPECT_EQ(f.ui.openRequests[0].title, u"開く");
+  EXPECT_EQ(f.ui.openRequests[0].filter, msg::kListFilter);
+
+  f.ui.openResults = {FileDialogResult{dir.File(u"a.lst"), 1}};
+  FileAdd(f.shell);
+  EXPECT_EQ(f.Lines(), (Lines{u"1", u"2", u"1", u"2"}));
+  EXPECT_EQ(f.title, u"Cardo - [a.lst*]");
+  EXPECT_EQ(f.ui.openRequests[1].title, u"追加");
+  EXPECT_EQ(f.ui.openRequests[1].filterIndex, 2);
+
+  FileSave(f.shell);
+  EXPECT_EQ(dir.Read(u"a.lst"), "1\r\n2\r\n1\r\n2\r\n");
+  EXPECT_FALSE(f.document.Modified());
+
+  FileNew(f.shell);
+  EXPECT_TRUE(f.Lines().empty());
+  EXPECT_EQ(f.title, u"Cardo - [無題]");
+
+  // Open with a new name: an empty list under that name.
+  f.ui.openResults = {FileDialogResult{dir.File(u"fresh.lst"), 1}};
+  FileOpen(f.shell);
+  EXPECT_EQ(f.title, u"Cardo - [fresh.lst]");
+  EXPECT_EQ(f.recent.history.MenuItem(1), dir.File(u"fresh.lst"));
+}
+
+TEST(FileCommands, DroppedFiles) {
+  TempDir dir;
+  dir.Write(u"a.lst", "a\r\n");
+  dir.Write(u"b.lst", "b\r\n");
+  const std::vector<std::u16string> files = {dir.File(u"a.lst"), dir.File(u"b.lst")};
+
+  ShellFixture plain;
+  DropFilesOnList(plain.shell, files, false, false);
+  EXPECT_EQ(plain.Lines(), (Lines{u"a"}));
+  EXPECT_EQ(plain.title, u"Cardo - [a.lst]");
+
+  ShellFixture shift;
+  shift.list.ReplaceAll({u"x"});
+  DropFilesOnList(shift.shell, files, true, false);
+  EXPECT_EQ(shift.Lines(), (Lines{u"x", u"a", u"b"}));
+  EXPECT_EQ(shift.title, u"Cardo - [無題*]");
+
+  ShellFixture folder;
+  folder.list.ReplaceAll({u"keep"});
+  DropFilesOnList(folder.shell, {dir.path()}, false, false);
+  EXPECT_EQ(folder.Lines(), (Lines{u"keep"}));
+  EXPECT_EQ(folder.title, u"Cardo - [無題]");
+  EXPECT_EQ(folder.recent.history.MenuCount(), 0);
+
+  ShellFixture ctrl;
+  DropFilesOnList(ctrl.shell, files, false, true);
+  EXPECT_TRUE(ctrl.Lines().empty());
+  EXPECT_EQ(ctrl.extentUpdates, 1);
+}
+
+TEST(FileCommands, RecentEntryWhoseFileIsGone) {
+  ShellFixture f;
+  TempDir dir;
+  f.recent.history.AddItem(dir.File(u"gone.lst"));
+  f.recent.history.AddItem(dir.File(u"other.lst"));
+  f.list.ReplaceAll({u"x"});
+  f.ui.answers = {MessageAnswer::Cancel};
+  OpenRecentFile(f.shell, 2);
+  EXPECT_EQ(f.Lines(), (Lines{u"x"}));
+  EXPECT_EQ(f.ui.messages.back().title, u"情報");
+
+  f.ui.answers = {MessageAnswer::Ok};
+  OpenRecentFile(f.shell, 2);
+  EXPECT_TRUE(f.Lines().empty());
+  EXPECT_EQ(f.title, u"Cardo - [gone.lst]");
+  EXPECT_EQ(f.recent.history.MenuItem(1), dir.File(u"gone.lst"));
+}
+
+TEST(FileInfoQuery, Kinds) {
+  TempDir dir;
+  dir.Write(u"a.lst", "x");
+  FileSystem& fs = SystemFileSystem();
+  const auto file = dir.File(u"a.lst");
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, file, 0)), u"a.lst");
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, dir.File(u"b.lst"), 0)), u"");
+  EXPECT_TRUE(std::get<bool>(FileInfo(fs, file, 1)));
+  EXPECT_FALSE(std::get<bool>(FileInfo(fs, dir.path(), 1)));
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, file, 4)), dir.path());
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, dir.File(u"b.lst"), 4)),
+            std::u16string(1, PathSeparator()));
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, dir.File(u"b.lst"), 8)), u"");
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, u"no separator", 10)), u"no separator");
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, file, 3)), u"");
+#ifdef _WIN32
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, file, 8)), file.substr(0, 2));
+  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, u"C:\\x\\y.lst", 10)), u"y.lst");
+#endif
+}
+
+}  // namespace
+}  // namespace cardo
