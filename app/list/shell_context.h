@@ -1,5 +1,7 @@
 #pragma once
-// The services the shell's commands work with, handed to them by the main window (or a test).
+// The services the list commands work with (the list, its document state, the Ui seam, the
+// file system, the recent files), handed to them by the main window that composes them (or a
+// test).
 #include <functional>
 
 #include "app/list/list_document.h"
