@@ -4,9 +4,12 @@ NATIVE := build/native
 NATIVE_ASAN := build/native-asan
 WIN32 := build/win32
 WIN64 := build/win64
+RELEASE := build/native-release
+PREFIX ?= /usr/local
 CMAKE_FLAGS := -G Ninja -Wno-dev
 
-.PHONY: run test build bootstrap native win32 win64 windows bench fuzz clean
+.PHONY: run test build bootstrap native win32 win64 windows bench fuzz clean dist release-cli \
+  install uninstall
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_response_fuzz \
@@ -15,7 +18,7 @@ FUZZ_TARGETS := profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_
 run: bootstrap windows
 	tools/run.sh
 
-test: bootstrap native win32 win64
+test: bootstrap native win32 win64 dist
 	tools/run-tests.sh
 
 build: native win32 win64
@@ -45,10 +48,26 @@ win64:
 windows: win32
 	@if ! tools/wine-env.sh --runs-32bit; then $(MAKE) --no-print-directory win64; fi
 
-bench: bootstrap windows
-	cmake -S . -B build/native-release $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release >/dev/null
-	cmake --build build/native-release --target cardo-cli
+bench: bootstrap windows release-cli
 	tools/run-bench.sh
+
+# The Windows release: build/dist/Cardo-<version>-win32.zip and SHA256SUMS, the same bytes for
+# the same commit.
+dist: bootstrap win32
+	tools/make-dist.py $(WIN32) build/dist
+
+# The command line for this machine: the release build and its manual page.
+release-cli:
+	cmake -S . -B $(RELEASE) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	cmake --build $(RELEASE) --target cardo-cli cardo_manpage
+
+install: bootstrap release-cli
+	install -d $(DESTDIR)$(PREFIX)/bin $(DESTDIR)$(PREFIX)/share/man/man1
+	install -m 755 $(RELEASE)/cli/cardo-cli $(DESTDIR)$(PREFIX)/bin/cardo-cli
+	install -m 644 $(RELEASE)/cli/cardo-cli.1 $(DESTDIR)$(PREFIX)/share/man/man1/cardo-cli.1
+
+uninstall:
+	rm -f $(DESTDIR)$(PREFIX)/bin/cardo-cli $(DESTDIR)$(PREFIX)/share/man/man1/cardo-cli.1
 
 fuzz: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \

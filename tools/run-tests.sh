@@ -55,6 +55,16 @@ run_suite "windows core and seams" cardo_wine ./cardo_tests.exe
 run_suite "CARDOFNC.DLL through its exports" cardo_wine ./cardo_fnc_tests.exe
 run_suite "windows forms" cardo_wine ./cardo_ui_tests.exe
 run_suite "Cardo.exe end to end" cardo_wine ./cardo_e2e_tests.exe
+# The release zip, unpacked where a user might put it: a path with a space and Japanese.
+# It holds the 32-bit deliverables, so it runs only where 32-bit programs run.
+if "$root/tools/wine-env.sh" --runs-32bit; then
+  package_root=$(mktemp -d)
+  package_dir="$package_root/ダウンロード ツール"
+  python3 -m zipfile -e "$root"/build/dist/Cardo-*-win32.zip "$package_dir"
+  CARDO_PACKAGE_DIR=$(cardo_wine winepath -w "$(echo "$package_dir"/Cardo-*)" 2>/dev/null) \
+    run_suite "the release zip, unpacked" cardo_wine ./cardo_package_tests.exe
+  rm -rf "$package_root"
+fi
 wineserver -k >/dev/null 2>&1 || true
 
 echo "tests: $passed passed, $failed failed"

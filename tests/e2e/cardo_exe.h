@@ -57,14 +57,17 @@ inline BOOL CALLBACK MatchMainWindow(HWND hwnd, LPARAM param) {
 
 class RunningCardo {
  public:
-  RunningCardo(const TempDir& dir, const std::u16string& arguments) {
-    const std::wstring exe = Wide(dir.File(u"Cardo.exe"));
+  RunningCardo(const TempDir& dir, const std::u16string& arguments)
+      : RunningCardo(dir.path(), arguments) {}
+  // Cardo.exe of `folder` (ending with a separator), started there.
+  RunningCardo(const std::u16string& folder, const std::u16string& arguments) {
+    const std::wstring exe = Wide(folder + u"Cardo.exe");
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + Wide(arguments);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     started_ = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              Wide(dir.path()).c_str(), &si, &pi_) != FALSE;
+                              Wide(folder).c_str(), &si, &pi_) != FALSE;
   }
   ~RunningCardo() {
     if (!started_) return;
