@@ -11,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export CARDO_WINE_DRIVER=x11
 source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
 cardo_wine_prepare
-cardo_screen :97 1024x768
+cardo_screen "${CARDO_DISPLAY:-:97}" 1024x768
 
 work=$(mktemp -d)
 cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/app/THELP.TXT" "$CARDO_WIN_BUILD/app/CARDHELP.html" \

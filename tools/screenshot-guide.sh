@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Makes the user's guide's pictures (app/info/guide/*.png): the main window with a short list,
+# then each tool window opened from the main window's menus, one picture each, under Xvfb.
+# Run it again after a window changes; the pictures are committed beside the guide.
+#   tools/screenshot-guide.sh [OUT_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=${1:-$root/app/info/guide}
+mkdir -p "$out"
+export CARDO_WINE_DRIVER=x11
+source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
+cardo_wine_prepare
+cardo_screen "${CARDO_DISPLAY:-:96}" 1024x768
+
+work=$(mktemp -d)
+cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/app/THELP.TXT" \
+  "$CARDO_WIN_BUILD/app/CARDHELP.html" "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" \
+  "$CARDO_WIN_BUILD/tests/guide_driver.exe" "$work/"
+printf '%s\r\n' 'http://example.com/photo/001.jpg' 'http://example.com/photo/002.jpg' \
+  'http://example.com/photo/003.jpg' 'http://example.com/archive.part1.rar' \
+  'http://example.com/archive.part2.rar' 'https://example.org/docs/manual.pdf' \
+  | iconv -f UTF-8 -t CP932 >"$work/sample.lst"
+cd "$work"
+cardo_wine Cardo.exe sample.lst >/dev/null 2>&1 &
+
+# The X window whose title is exactly $1, waiting up to ten seconds for it.
+window_id() {
+  local id
+  for _ in $(seq 50); do
+    id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) && [[ -n "$id" ]] && {
+      echo "$id"
+      return
+    }
+    sleep 0.2
+  done
+  echo "screenshot-guide: no window \"$1\"" >&2
+  return 1
+}
+
+shot() {
+  local name=$1 caption=$2
+  sleep 1.5  # the window paints its controls after it maps
+  import -window "$(window_id "$caption")" "$out/$name.png"
+  echo "$out/$name.png"
+}
+
+driver() {
+  cardo_wine guide_driver.exe "$@" >/dev/null 2>&1
+}
+
+shot main 'Cardo - \[sample.lst\]'
+# name, menu command, caption
+while read -r name command caption; do
+  driver command "$command"
+  shot "$name" "$caption"
+  driver close "$caption"
+  sleep 0.5
+done <<'EOF'
+gene_list 1205 規則的リストの生成
+spread_url 1204 短縮リストの伸長
+free_input 1203 フリー入力
+drop_dialog 1201 Drop Dialog
+extract 1206 URLの抜き出し
+preferences 1209 設定
+search 1109 検索
+version 1305 バージョン情報
+EOF
