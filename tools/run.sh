@@ -10,5 +10,6 @@ program="$root/build/program"
 mkdir -p "$program"
 cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/app/THELP.TXT" "$CARDO_WIN_BUILD/app/CARDHELP.html" \
   "$CARDO_WIN_BUILD/fnc/CARDOFNC.DLL" "$program/"
+cp -r "$CARDO_WIN_BUILD/app/guide" "$program/" 2>/dev/null || true
 cd "$program"
 cardo_wine Cardo.exe "$@"

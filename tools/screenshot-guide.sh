@@ -49,9 +49,10 @@ driver() {
 }
 
 shot main 'Cardo - \[sample.lst\]'
-# name, menu command, caption
+# name, menu command, caption; the expansion window with a pattern typed, so it shows its count
 while read -r name command caption; do
   driver command "$command"
+  [[ $name == spread_url ]] && driver text "$caption" 361 'http://example.com/img[001-120].jpg'
   shot "$name" "$caption"
   driver close "$caption"
   sleep 0.5

@@ -1,7 +1,8 @@
 // Not a test: drives a running Cardo.exe from outside for the user's guide's screenshots
 // (tools/screenshot-guide.sh).
 //   guide_driver command ID     posts menu command ID to the main window
-//   guide_driver close CAPTION  closes the visible top-level window with that caption
+//   guide_driver close CAPTION  closes the top-level window with that caption
+//   guide_driver text CAPTION ID TEXT   sets the text of control ID of that window
 // Exits 1 when the window is not there.
 #include <windows.h>
 
@@ -9,7 +10,7 @@
 #include <string>
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) return 2;
+  if (argc < 3) return 2;
   const std::wstring verb = argv[1];
   if (verb == L"command") {
     HWND main = FindWindowW(L"CardoMainWindow", nullptr);
@@ -21,6 +22,16 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = FindWindowW(nullptr, argv[2]);
     if (!window) return 1;
     PostMessageW(window, WM_CLOSE, 0, 0);
+    return 0;
+  }
+  if (verb == L"text" && argc == 5) {
+    HWND window = FindWindowW(nullptr, argv[2]);
+    if (!window) return 1;
+    // Typed, as a replacement of the selection: a multi-line edit reports no change for
+    // WM_SETTEXT.
+    HWND control = GetDlgItem(window, std::wcstol(argv[3], nullptr, 10));
+    SendMessageW(control, EM_SETSEL, 0, -1);
+    SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(argv[4]));
     return 0;
   }
   return 2;
