@@ -95,6 +95,7 @@ void frmGeneList::Form_Load() {
   }
   Spin(IDC_UDTFIGURE).SetMin(1);
   Spin(IDC_UDTFIGURE).SetMax(32767);
+  for (const int id : {IDC_UDTNUM0, IDC_UDTNUM1, IDC_UDTFIGURE}) Spin(id).SetUpDownKey(true);
 
   CheckRadioButton(hwnd(), IDC_OPTCONTINUE0, IDC_OPTCONTINUE1,
                    s.ContinueFileName == 1 ? IDC_OPTCONTINUE1 : IDC_OPTCONTINUE0);

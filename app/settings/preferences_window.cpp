@@ -167,6 +167,7 @@ void frmPrefarence::Form_Load() {
   UpDownTextBox& history = *UpDownTextBox::From(Control(IDC_UDTURLHISVALUE));
   history.SetMin(1);
   history.SetMax(100);
+  history.SetUpDownKey(true);
   history.SetValue(settings.ListMax);
   Check(Control(IDC_CHKCMBINTL), settings.CmbIntl);
   ShowExtList({settings.ExtList.value_or(std::vector<std::u16string>{}), -1, -1});

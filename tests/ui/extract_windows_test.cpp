@@ -14,6 +14,7 @@
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 
+#include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {
@@ -241,7 +242,13 @@ TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
   form().cmdExtCmd_Click(3);
   EXPECT_EQ(ExtItems(), (Lines{u"lzh", u"zip", u"cab", u"jpg"}));
 
-  SetControlText(UpDownTextBox::From(form().Control(IDC_UDTURLHISVALUE))->EditHwnd(), u"150");
+  // Up and Down step the history size through the dialog manager, within 1-100.
+  HWND history = UpDownTextBox::From(form().Control(IDC_UDTURLHISVALUE))->EditHwnd();
+  testing::PressKey(history, VK_DOWN);
+  EXPECT_EQ(WindowText(history), u"1");
+  testing::PressKey(history, VK_UP);
+  EXPECT_EQ(WindowText(history), u"2");
+  SetControlText(history, u"150");
   SetControlText(form().Control(IDC_TXTSOFTPATH0), u"C:\\ReGet\\ReGet.exe");
   Click(form().hwnd(), IDC_CMDOKCANCEL0);
   EXPECT_FALSE(form().IsOpen());

@@ -9,6 +9,7 @@
 #include "app/controls/vo_panel_win.h"
 #include "app/list/messages.h"
 #include "app/resources/resource.h"
+#include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {
@@ -152,6 +153,31 @@ TEST_F(GeneratorWindowsTest, GeneratorLoadsRunsAndStoresItsSettings) {
   EXPECT_EQ(settings.NumStart, 98);
   EXPECT_EQ(settings.NumEnd, 32767);
   EXPECT_EQ(settings.FigLength, 3);
+}
+
+TEST_F(GeneratorWindowsTest, ArrowKeysStepTheSpinBoxesWithinTheirBounds) {
+  settings.NumStart = 9;
+  settings.NumEnd = 32767;
+  settings.SetFigure = 1;
+  settings.FigLength = 1;
+  generators().GeneList().Show();
+  HWND gen = generators().GeneList().hwnd();
+  const struct {
+    int id;
+    const char16_t* typed;  // nullptr: as loaded
+    WPARAM key;
+    std::int32_t after;
+  } steps[] = {
+      {IDC_UDTNUM0, nullptr, VK_UP, 10},      {IDC_UDTNUM0, nullptr, VK_DOWN, 9},
+      {IDC_UDTNUM0, u"25", VK_UP, 26},        {IDC_UDTNUM1, nullptr, VK_UP, 32767},
+      {IDC_UDTNUM1, nullptr, VK_DOWN, 32766}, {IDC_UDTFIGURE, nullptr, VK_DOWN, 1},
+      {IDC_UDTFIGURE, nullptr, VK_UP, 2},     {IDC_UDTNUM0, u"99999", VK_UP, 99999},
+  };
+  for (const auto& step : steps) {
+    if (step.typed) TypeNumber(gen, step.id, step.typed);
+    testing::PressKey(Spin(gen, step.id).EditHwnd(), step.key);
+    EXPECT_EQ(Spin(gen, step.id).Value(), step.after) << step.id << " " << step.key;
+  }
 }
 
 TEST_F(GeneratorWindowsTest, GeneratorStopsAtTheListLimitWithOneMessage) {
