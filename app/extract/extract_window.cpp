@@ -175,6 +175,22 @@ void frmExtract::Form_QueryUnload() {
   settings.UrlExtSelMode = static_cast<std::int16_t>(Mode());
 }
 
+void frmExtract::PreferencesStored(const Settings& before) {
+  const Settings& now = context_.settings;
+  if (now.UrlExtFilter != before.UrlExtFilter) {
+    for (int i = 0; i < kPages; ++i) {
+      SetControlText(Item(PageControl(IDC_TXTFILTER0, i)), now.UrlExtFilter);
+    }
+  }
+  if (now.UrlTwinChar != before.UrlTwinChar) {
+    CheckDlgButton(hwnd(), IDC_CHKURLTWINCHAR, now.UrlTwinChar ? BST_CHECKED : BST_UNCHECKED);
+  }
+  if (now.NotReturnSearch != before.NotReturnSearch) {
+    CheckDlgButton(hwnd(), IDC_CHKNOTRETURNSEARCH,
+                   now.NotReturnSearch ? BST_CHECKED : BST_UNCHECKED);
+  }
+}
+
 int frmExtract::Mode() const {
   const auto selected = SendDlgItemMessageW(hwnd(), IDC_CMBMODESELECT, CB_GETCURSEL, 0, 0);
   return selected >= 0 && selected < kPages ? static_cast<int>(selected) : 0;

@@ -20,6 +20,9 @@ class frmExtract final : public DialogWindow {
   void Show();
   // Stores the dialog's state into the settings; the dialog stays.
   void Form_QueryUnload();
+  // The preferences were confirmed: the filter and the two options they changed (against
+  // `before`) replace what the dialog shows.
+  void PreferencesStored(const Settings& before);
   bool Downloading() const { return download_.Running(); }
 
   void cmbModeSelect_Click();

@@ -150,6 +150,15 @@ void frmGeneList::Form_QueryUnload() {
   s.FigLength = static_cast<std::int16_t>(bounded(IDC_UDTFIGURE));
 }
 
+void frmGeneList::PreferencesStored(const Settings& before) {
+  const Settings& now = context_.settings;
+  if (now.ExtList == before.ExtList) return;
+  HWND extensions = Item(IDC_CMBEXTLIST);
+  const std::u16string typed = ControlText(extensions);
+  SetComboItems(extensions, now.ExtList.value_or(std::vector<std::u16string>{}));
+  SetControlText(extensions, typed);
+}
+
 RegularListOptions frmGeneList::Options() const {
   RegularListOptions o;
   o.base = ControlText(Item(IDC_CMBURL));

@@ -318,7 +318,9 @@ void frmPrefarence::cmdOkCancel_Click(int index) {
       ShowError(context_.shell.ui, problem);
       return;
     }
+    const Settings before = context_.settings;
     StorePreferences(values, context_.settings);
+    if (stored_) stored_(before);
   }
   Unload();
 }

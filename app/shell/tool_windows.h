@@ -45,6 +45,8 @@ class ToolWindows {
   frmDropDialog dropDialog_{context_};
   frmExtract extract_;
   frmPrefarence prefarence_;
+
+  void PreferencesStored(const Settings& before);
 };
 
 }  // namespace cardo

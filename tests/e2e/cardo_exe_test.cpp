@@ -230,6 +230,35 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
   EXPECT_TRUE(cardo.WaitForExit());
 }
 
+TEST_F(CardoExe, PreferencesConfirmedWhileTheExtractionDialogIsOpenSurviveTheExit) {
+  RunningCardo cardo(dir, u"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 6, 0);
+  HWND extract = WaitForDialog(cardo.pid(), L"URLの抜き出し");
+  ASSERT_NE(extract, nullptr);
+  // An option the preferences leave alone: the extraction dialog's own change stays.
+  SendDlgItemMessageW(extract, IDC_CHKNOTRETURNSEARCH, BM_SETCHECK, BST_UNCHECKED, 0);
+
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+  HWND prefs = WaitForDialog(cardo.pid(), L"設定");
+  ASSERT_NE(prefs, nullptr);
+  SetText(PageControl(prefs, IDC_PREF_TXTFILTER), L"*.zip;!*.cgi");
+  SendMessageW(PageControl(prefs, IDC_PREF_CHKURLTWINCHAR), BM_SETCHECK, BST_CHECKED, 0);
+  Press(prefs, IDC_CMDOKCANCEL0);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+  EXPECT_EQ(Text(GetDlgItem(extract, IDC_TXTFILTER0)), u"*.zip;!*.cgi");
+  EXPECT_EQ(SendDlgItemMessageW(extract, IDC_CHKURLTWINCHAR, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(cardo.WaitForExit());
+  const std::string ini = dir.Read(u"CARDO.INI");
+  // 194 (a new file) with URLは全角を含む (1) set and 改行はまたがずに検索 (2) cleared.
+  for (const char* line : {"\r\nUrlExtFilter=*.zip;!*.cgi\r\n", "\r\nproperties=193\r\n"}) {
+    EXPECT_NE(ini.find(line), std::string::npos) << line << ini;
+  }
+}
+
 TEST_F(CardoExe, OtherProgramsReadTheLinesOfTheList) {
   const std::u16string japanese = testing::U("http://例え.jp/画像.zip");
   dir.Write(u"a.lst", WideToAnsi(u"http://x/1\r\n" + japanese + u"\r\n\r\n"));
