@@ -7,11 +7,13 @@
 #include "app/list/list_file.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
+#include "app/settings/ini_values.h"
 
 namespace cardo {
 
 void UpdateUrlHistory(std::vector<std::u16string>& history, const std::u16string& text,
                       int listMax) {
+  if (!FitsSettingsText(text)) return;
   bool found = false;
   for (std::size_t i = 0; i < history.size(); ++i) {
     if (history[i] != text) continue;

@@ -16,7 +16,8 @@ namespace cardo {
 // Puts `text` at the top of the history: an equal entry (exact comparison) moves up instead
 // of being added twice; otherwise the others move down, and a full history (listMax + 1
 // entries) loses its entry at index listMax. Entries past index listMax (a bound lowered
-// since) stay as they are.
+// since) stay as they are. A text the settings file could not give back whole is left out:
+// the history would bring back another URL.
 void UpdateUrlHistory(std::vector<std::u16string>& history, const std::u16string& text,
                       int listMax);
 

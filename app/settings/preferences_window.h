@@ -48,6 +48,8 @@ class frmPrefarence final : public DialogWindow {
   void DrawBanner(const DRAWITEMSTRUCT& item) const;
   ExtListState ExtList() const;
   void ShowExtList(const ExtListState& list);
+  // The page and the control of a text OK refused, with the focus in it.
+  void ShowRefused(const PreferenceProblem& problem);
 
   const ToolContext& context_;
   std::function<void()> setPrefarence_;

@@ -43,10 +43,10 @@ void ToolWindows::PreferencesStored(const Settings& before) {
   if (extract_.IsOpen()) extract_.PreferencesStored(before);
 }
 
-void ToolWindows::StoreSettings() {
+bool ToolWindows::StoreSettings() {
   if (geneList_.IsOpen()) geneList_.Form_QueryUnload();
   if (freeInput_.IsOpen()) freeInput_.Form_QueryUnload();
-  if (extract_.IsOpen()) extract_.Form_QueryUnload();
+  return !extract_.IsOpen() || extract_.Form_QueryUnload();
 }
 
 }  // namespace cardo

@@ -40,6 +40,14 @@ TEST(GeneratorText, UrlHistory) {
   UpdateUrlHistory(hundredOne, u"new", 10);
   EXPECT_EQ(hundredOne.size(), 101u);
   EXPECT_EQ(hundredOne[0], u"new");
+
+  // What the settings file would give back cut short is not remembered.
+  const std::u16string longest = u"http://h/" + std::u16string(246, u'a');  // 255 bytes
+  Lines history{u"b"};
+  UpdateUrlHistory(history, longest + u"a", 10);
+  EXPECT_EQ(history, Lines{u"b"});
+  UpdateUrlHistory(history, longest, 10);
+  EXPECT_EQ(history, (Lines{longest, u"b"}));
 }
 
 TEST(GeneratorText, CompletionKeysAndDropRules) {
