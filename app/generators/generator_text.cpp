@@ -67,7 +67,7 @@ std::u16string SpreadCountText(const SpreadCount& count, int room) {
   // is said in words, which is all that matters against a list of 32,767 lines.
   const std::u16string lines =
       count.lines > static_cast<std::uint64_t>(LLONG_MAX)
-          ? u"リストに入りきらないほど多くの行"
+          ? u"入りきらないほど多くの行"
           : GroupedDecimalText(static_cast<long long>(count.lines)) + u" 行";
   std::u16string text = lines + u" (リストに入るのは " + GroupedDecimalText(room) + u" 行まで)";
   if (count.refused > 0) text += u"、エラーの行 " + GroupedDecimalText(count.refused);

@@ -36,7 +36,7 @@ struct SpreadCount {
 };
 SpreadCount CountSpreadLines(std::u16string_view text);
 // "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行 2" when lines are refused; a
-// count too large to show exactly reads "リストに入りきらないほど多くの行" instead of its number.
+// count too large to show exactly reads "入りきらないほど多くの行" instead of its number.
 std::u16string SpreadCountText(const SpreadCount& count, int room);
 
 // "line - message" for the library's result codes 1-4 and 9.

@@ -169,7 +169,7 @@ TEST(GeneratorText, CountsTheLinesAnExpansionMakesWithoutMakingThem) {
             u"9,223,372,036,854,775,807 行 (リストに入るのは 1 行まで)");
   for (const std::uint64_t past : {9223372036854775808u, UINT64_MAX}) {
     EXPECT_EQ(SpreadCountText({past, 1}, 32767),
-              u"リストに入りきらないほど多くの行 (リストに入るのは 32,767 行まで)、エラーの行 1");
+              u"入りきらないほど多くの行 (リストに入るのは 32,767 行まで)、エラーの行 1");
   }
 }
 
