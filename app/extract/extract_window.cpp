@@ -190,10 +190,11 @@ bool frmExtract::Form_QueryUnload() {
   baseUrl_ = ControlText(Item(IDC_TXTBASEURL));
   settings.UrlExtSelMode = static_cast<std::int16_t>(Mode());
   if (!refused) return true;
-  ShowError(context_.shell.ui, refusal);
+  // The box is shown first: the message then names what the user is looking at.
   if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
   SetForegroundWindow(hwnd());
   SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(refused), TRUE);
+  ShowError(context_.shell.ui, refusal);
   return false;
 }
 

@@ -321,8 +321,8 @@ void frmPrefarence::cmdOkCancel_Click(int index) {
     // to the user to put right.
     if (const PreferenceProblem problem = CheckPreferences(values);
         problem.text != PreferenceText::None) {
-      ShowError(context_.shell.ui, problem.message);
       ShowRefused(problem);
+      ShowError(context_.shell.ui, problem.message);
       return;
     }
     const Settings before = context_.settings;
