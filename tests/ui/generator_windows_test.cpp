@@ -180,6 +180,20 @@ TEST_F(GeneratorWindowsTest, ArrowKeysStepTheSpinBoxesWithinTheirBounds) {
   }
 }
 
+TEST_F(GeneratorWindowsTest, ExtensionsConfirmedInThePreferencesReachTheOpenGenerator) {
+  settings.ExtList = Lines{u"lzh"};
+  generators().GeneList().Show();
+  HWND gen = generators().GeneList().hwnd();
+  Type(gen, IDC_CMBEXTLIST, u"typed");
+  Command(IDM_VIEW_BASE + 9);
+  frmPrefarence& prefs = generators().Prefarence();
+  SetControlText(prefs.Control(IDC_TXTADDEXT), u"rar");
+  prefs.cmdExtCmd_Click(0);
+  Click(prefs.hwnd(), IDC_CMDOKCANCEL0);
+  EXPECT_EQ(ComboItems(GetDlgItem(gen, IDC_CMBEXTLIST)), (Lines{u"lzh", u"rar"}));
+  EXPECT_EQ(testing::WindowText(GetDlgItem(gen, IDC_CMBEXTLIST)), u"typed");
+}
+
 TEST_F(GeneratorWindowsTest, GeneratorStopsAtTheListLimitWithOneMessage) {
   generators().GeneList().Show();
   HWND gen = generators().GeneList().hwnd();
