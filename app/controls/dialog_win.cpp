@@ -8,6 +8,20 @@
 #include "app/controls/vo_button_win.h"
 
 namespace cardo {
+namespace {
+
+constexpr UINT_PTR kIgnoreEscapeSubclass = 0x45534320;
+
+LRESULT CALLBACK IgnoreEscapeProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                  DWORD_PTR) noexcept {
+  if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
+  if (message == WM_NCDESTROY) {
+    RemoveWindowSubclass(edit, IgnoreEscapeProc, kIgnoreEscapeSubclass);
+  }
+  return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+}  // namespace
 
 DialogWindow::~DialogWindow() {
   if (hwnd_ && !modal_) DestroyWindow(hwnd_);
@@ -73,6 +87,10 @@ bool RouteDialogMessage(MSG& msg) {
   GetClassNameW(root, cls, 8);
   // Modal dialogs run a loop of their own; the main window is no dialog.
   return std::wcscmp(cls, L"#32770") == 0 && IsDialogMessageW(root, &msg);
+}
+
+void IgnoreEscape(HWND edit) {
+  SetWindowSubclass(edit, IgnoreEscapeProc, kIgnoreEscapeSubclass, 0);
 }
 
 void CentreOverOwner(HWND hwnd) {

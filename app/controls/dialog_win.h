@@ -44,6 +44,10 @@ class DialogWindow {
 // Esc and access keys work there; true when the dialog took it.
 bool RouteDialogMessage(MSG& msg);
 
+// A multi-line text box in a dialog closes the dialog on Esc, and its text with it: after this
+// call Esc in `edit` does nothing (elsewhere in the dialog it still cancels).
+void IgnoreEscape(HWND edit);
+
 // Places a window over the middle of its owner, where the eye already is.
 void CentreOverOwner(HWND hwnd);
 

@@ -91,6 +91,11 @@ void UpDownTextBox::SetMax(std::int32_t value) {
   UpdateSpin();
 }
 
+void UpDownTextBox::SetUpDownKey(bool on) {
+  upDownKey_ = on;
+  RebuildSpin();
+}
+
 void UpDownTextBox::SetThousands(bool on) {
   thousands_ = on;
   RebuildSpin();
@@ -115,6 +120,9 @@ void UpDownTextBox::RebuildSpin() {
   DWORD style = WS_CHILD | WS_VISIBLE | UDS_SETBUDDYINT |
                 (align_ == Align::Right ? UDS_ALIGNRIGHT : UDS_ALIGNLEFT);
   if (!thousands_) style |= UDS_NOTHOUSANDS;
+  // The spin control steps on Up and Down itself, in the text box it is attached to; the dialog
+  // manager hands it those keys since a text box asks for arrows.
+  if (upDownKey_) style |= UDS_ARROWKEYS;
   Layout();
   if (spin_ && static_cast<DWORD>(GetWindowLongPtrW(spin_, GWL_STYLE)) == style) {
     SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);  // placed again
@@ -167,6 +175,18 @@ LRESULT UpDownTextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFONT:
       SendMessageW(edit_, WM_SETFONT, wParam, lParam);
       return 0;
+    case WM_NOTIFY: {
+      auto* note = reinterpret_cast<NMUPDOWN*>(lParam);
+      if (note->hdr.hwndFrom != spin_ || note->hdr.code != static_cast<UINT>(UDN_DELTAPOS)) {
+        return Default(message, wParam, lParam);
+      }
+      // A step starts from the number as typed, which the spin control ignores when it lies
+      // outside the bounds, and is refused when it would leave them.
+      const std::int64_t next = static_cast<std::int64_t>(Value()) + note->iDelta;
+      if (next < std::min(min_, max_) || next > std::max(min_, max_)) return TRUE;
+      note->iDelta = static_cast<int>(next - note->iPos);
+      return 0;
+    }
     case WM_ENABLE:
       EnableWindow(edit_, static_cast<BOOL>(wParam));
       if (spin_) EnableWindow(spin_, static_cast<BOOL>(wParam));
@@ -212,11 +232,6 @@ LRESULT UpDownTextBox::OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam)
       break;
     default:
       break;
-  }
-  if (message == WM_KEYDOWN && upDownKey_ && (wParam == VK_UP || wParam == VK_DOWN)) {
-    const std::int64_t next = static_cast<std::int64_t>(Value()) + (wParam == VK_UP ? 1 : -1);
-    if (next >= min_ && next <= max_) SetValue(static_cast<std::int32_t>(next));
-    return 0;
   }
   if (message == WM_PASTE) {
     // Pasted text keeps the typing rules: only what could have been typed, within the digits.

@@ -26,7 +26,7 @@ class UpDownTextBox final : public ControlWindow<UpDownTextBox> {
   void SetMin(std::int32_t value);
   void SetMax(std::int32_t value);
   bool UpDownKey() const { return upDownKey_; }
-  void SetUpDownKey(bool on) { upDownKey_ = on; }
+  void SetUpDownKey(bool on);
   bool Thousands() const { return thousands_; }
   void SetThousands(bool on);
   Align SpinAlign() const { return align_; }

@@ -6,6 +6,7 @@
 #include "app/platform/lower_case.h"
 #include "app/platform/text.h"
 #include "app/platform/ui_messages.h"
+#include "app/settings/ini_values.h"
 
 namespace cardo {
 
@@ -30,6 +31,7 @@ bool ReplaceOccurrences(std::u16string_view line, const WordMatcher& word,
 }
 
 void UpdateSearchHistory(std::vector<std::u16string>& entries, const std::u16string& word) {
+  if (!FitsSettingsText(word)) return;
   constexpr std::size_t kKept = 10;
   auto found = std::find(entries.begin(), entries.end(), word);
   if (found == entries.end()) {

@@ -25,7 +25,8 @@ bool ReplaceOccurrences(std::u16string_view line, const WordMatcher& word,
                         std::u16string_view replacement, std::u16string& out);
 
 // The search window's history rule: an entry equal to the word moves to the top; a new word
-// goes on top, the list growing up to 10 entries and past that overwriting entry 9.
+// goes on top, the list growing up to 10 entries and past that overwriting entry 9. A word the
+// settings file could not give back whole is left out: the history would bring back another.
 void UpdateSearchHistory(std::vector<std::u16string>& entries, const std::u16string& word);
 
 enum class FindOutcome { Hit, End, NoSearchYet };

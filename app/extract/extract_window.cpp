@@ -11,6 +11,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
+#include "app/settings/ini_values.h"
 
 namespace cardo {
 namespace {
@@ -164,15 +165,53 @@ void frmExtract::Form_Load() {
   CentreOverOwner(hwnd());
 }
 
-void frmExtract::Form_QueryUnload() {
+bool frmExtract::Form_QueryUnload() {
   Settings& settings = context_.settings;
-  settings.UrlExtFilter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode())));
-  settings.UrlExtProtocol = ControlText(Item(IDC_CMBPROTOCOL));
+  const struct {
+    HWND box;
+    std::u16string Settings::*field;
+    const char16_t* name;
+  } texts[] = {{Item(PageControl(IDC_TXTFILTER0, Mode())), &Settings::UrlExtFilter, u"フィルタ"},
+               {Item(IDC_CMBPROTOCOL), &Settings::UrlExtProtocol, u"プロトコル"}};
+  HWND refused = nullptr;
+  std::u16string refusal;
+  for (const auto& text : texts) {
+    std::u16string value = ControlText(text.box);
+    if (FitsSettingsText(value)) {
+      settings.*text.field = std::move(value);
+    } else if (!refused) {
+      refused = text.box;
+      refusal = SettingsTextTooLong(text.name);
+    }
+  }
   settings.UrlTwinChar = IsDlgButtonChecked(hwnd(), IDC_CHKURLTWINCHAR) == BST_CHECKED ? 1 : 0;
   settings.NotReturnSearch =
       IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED ? 1 : 0;
   baseUrl_ = ControlText(Item(IDC_TXTBASEURL));
   settings.UrlExtSelMode = static_cast<std::int16_t>(Mode());
+  if (!refused) return true;
+  // The box is shown first: the message then names what the user is looking at.
+  if (IsIconic(hwnd())) ShowWindow(hwnd(), SW_RESTORE);
+  SetForegroundWindow(hwnd());
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(refused), TRUE);
+  ShowError(context_.shell.ui, refusal);
+  return false;
+}
+
+void frmExtract::PreferencesStored(const Settings& before) {
+  const Settings& now = context_.settings;
+  if (now.UrlExtFilter != before.UrlExtFilter) {
+    for (int i = 0; i < kPages; ++i) {
+      SetControlText(Item(PageControl(IDC_TXTFILTER0, i)), now.UrlExtFilter);
+    }
+  }
+  if (now.UrlTwinChar != before.UrlTwinChar) {
+    CheckDlgButton(hwnd(), IDC_CHKURLTWINCHAR, now.UrlTwinChar ? BST_CHECKED : BST_UNCHECKED);
+  }
+  if (now.NotReturnSearch != before.NotReturnSearch) {
+    CheckDlgButton(hwnd(), IDC_CHKNOTRETURNSEARCH,
+                   now.NotReturnSearch ? BST_CHECKED : BST_UNCHECKED);
+  }
 }
 
 int frmExtract::Mode() const {
@@ -249,8 +288,7 @@ DWORD frmExtract::txtUrl_OLEDragDrop(const DropData& data, DWORD allowed) {
 
 void frmExtract::cmdStartCancel_Click(int index) {
   if (index == 1) {
-    Form_QueryUnload();
-    Close(IDCANCEL);
+    if (Form_QueryUnload()) Close(IDCANCEL);
     return;
   }
   // One extraction at a time: the dialog takes no input until this one ends.

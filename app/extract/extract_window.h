@@ -18,8 +18,13 @@ class frmExtract final : public DialogWindow {
   frmExtract(const ToolContext& context, DownloadBinder download);
 
   void Show();
-  // Stores the dialog's state into the settings; the dialog stays.
-  void Form_QueryUnload();
+  // Stores the dialog's state into the settings; the dialog stays. A text the settings file
+  // could not give back whole is left out, and only it: false, after the message, with the
+  // focus in its box for the user to put it right.
+  bool Form_QueryUnload();
+  // The preferences were confirmed: the filter and the two options they changed (against
+  // `before`) replace what the dialog shows.
+  void PreferencesStored(const Settings& before);
   bool Downloading() const { return download_.Running(); }
 
   void cmbModeSelect_Click();

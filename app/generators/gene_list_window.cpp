@@ -95,6 +95,7 @@ void frmGeneList::Form_Load() {
   }
   Spin(IDC_UDTFIGURE).SetMin(1);
   Spin(IDC_UDTFIGURE).SetMax(32767);
+  for (const int id : {IDC_UDTNUM0, IDC_UDTNUM1, IDC_UDTFIGURE}) Spin(id).SetUpDownKey(true);
 
   CheckRadioButton(hwnd(), IDC_OPTCONTINUE0, IDC_OPTCONTINUE1,
                    s.ContinueFileName == 1 ? IDC_OPTCONTINUE1 : IDC_OPTCONTINUE0);
@@ -147,6 +148,15 @@ void frmGeneList::Form_QueryUnload() {
   s.NumStart = bounded(IDC_UDTNUM0);
   s.NumEnd = bounded(IDC_UDTNUM1);
   s.FigLength = static_cast<std::int16_t>(bounded(IDC_UDTFIGURE));
+}
+
+void frmGeneList::PreferencesStored(const Settings& before) {
+  const Settings& now = context_.settings;
+  if (now.ExtList == before.ExtList) return;
+  HWND extensions = Item(IDC_CMBEXTLIST);
+  const std::u16string typed = ControlText(extensions);
+  SetComboItems(extensions, now.ExtList.value_or(std::vector<std::u16string>{}));
+  SetControlText(extensions, typed);
 }
 
 RegularListOptions frmGeneList::Options() const {

@@ -18,6 +18,9 @@ class frmGeneList final : public DialogWindow {
   void Show();
   // Stores the window's state into the settings; the window stays.
   void Form_QueryUnload();
+  // The preferences were confirmed: an extension list they changed (against `before`)
+  // replaces the one offered, keeping the extension typed.
+  void PreferencesStored(const Settings& before);
 
   void cmdGeneClose_Click(int index);
   void cmdShowTHelp_Click();

@@ -7,11 +7,13 @@
 #include "app/list/list_file.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
+#include "app/settings/ini_values.h"
 
 namespace cardo {
 
 void UpdateUrlHistory(std::vector<std::u16string>& history, const std::u16string& text,
                       int listMax) {
+  if (!FitsSettingsText(text)) return;
   bool found = false;
   for (std::size_t i = 0; i < history.size(); ++i) {
     if (history[i] != text) continue;
@@ -61,11 +63,13 @@ SpreadCount CountSpreadLines(std::u16string_view text) {
 }
 
 std::u16string SpreadCountText(const SpreadCount& count, int room) {
-  const long long shown = count.lines > static_cast<std::uint64_t>(LLONG_MAX)
-                              ? LLONG_MAX
-                              : static_cast<long long>(count.lines);
-  std::u16string text = GroupedDecimalText(shown) + u" 行 (リストに入るのは " +
-                        GroupedDecimalText(room) + u" 行まで)";
+  // Past the largest number shown in digits the count is no longer exact (it saturates): it
+  // is said in words, which is all that matters against a list of 32,767 lines.
+  const std::u16string lines =
+      count.lines > static_cast<std::uint64_t>(LLONG_MAX)
+          ? u"入りきらないほど多くの行"
+          : GroupedDecimalText(static_cast<long long>(count.lines)) + u" 行";
+  std::u16string text = lines + u" (リストに入るのは " + GroupedDecimalText(room) + u" 行まで)";
   if (count.refused > 0) text += u"、エラーの行 " + GroupedDecimalText(count.refused);
   return text;
 }

@@ -16,7 +16,8 @@ namespace cardo {
 // Puts `text` at the top of the history: an equal entry (exact comparison) moves up instead
 // of being added twice; otherwise the others move down, and a full history (listMax + 1
 // entries) loses its entry at index listMax. Entries past index listMax (a bound lowered
-// since) stay as they are.
+// since) stay as they are. A text the settings file could not give back whole is left out:
+// the history would bring back another URL.
 void UpdateUrlHistory(std::vector<std::u16string>& history, const std::u16string& text,
                       int listMax);
 
@@ -34,7 +35,8 @@ struct SpreadCount {
   int refused = 0;          // source lines the engine refuses
 };
 SpreadCount CountSpreadLines(std::u16string_view text);
-// "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行 2" when lines are refused.
+// "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行 2" when lines are refused; a
+// count too large to show exactly reads "入りきらないほど多くの行" instead of its number.
 std::u16string SpreadCountText(const SpreadCount& count, int room);
 
 // "line - message" for the library's result codes 1-4 and 9.

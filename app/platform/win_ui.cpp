@@ -60,7 +60,11 @@ MessageAnswer WinUi::ShowMessage(std::u16string_view text, std::u16string_view t
       break;
   }
   const std::u16string t(text), c(title);
-  switch (MessageBoxW(Owner(), W(t), W(c), flags)) {
+  // The box belongs to the window the user works in. Owned by the main window while the
+  // preferences keep it disabled, it would enable the main window again as it closes.
+  HWND owner = GetActiveWindow();
+  if (!owner) owner = Owner();
+  switch (MessageBoxW(owner, W(t), W(c), flags)) {
     case IDYES:
       return MessageAnswer::Yes;
     case IDNO:

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "app/platform/codec.h"
+#include "app/platform/text.h"
 
 namespace cardo {
 namespace {
@@ -56,6 +57,15 @@ std::string IniValueBytes(std::u16string_view value) {
 bool WriteIniValue(ProfileStore& profile, std::string_view section, std::string_view key,
                    std::u16string_view value, const std::u16string& file) {
   return profile.Write(section, key, IniValueBytes(value), file);
+}
+
+bool FitsSettingsText(std::u16string_view value) {
+  return IniValueBytes(value).size() <= kSettingsTextCapacity;
+}
+
+std::u16string SettingsTextTooLong(std::u16string_view name) {
+  return u"「" + std::u16string(name) + u"」が長すぎます。設定ファイルに保存できるのは " +
+         DecimalText(static_cast<long long>(kSettingsTextCapacity)) + u" バイトまでです。";
 }
 
 std::optional<std::int16_t> ParseInt16(std::u16string_view text) {

@@ -23,6 +23,14 @@ bool WriteIniValue(ProfileStore& profile, std::string_view section, std::string_
 // The bytes WriteIniValue writes for `value`.
 std::string IniValueBytes(std::u16string_view value);
 
+// The most bytes of a text value the settings file gives back (a read buffer of 256); the
+// system's profile functions cut a longer value there, in the middle of a character too.
+inline constexpr std::size_t kSettingsTextCapacity = 255;
+// True when the settings file gives `value` back as long as it was written.
+bool FitsSettingsText(std::u16string_view value);
+// "「name」が長すぎます。設定ファイルに保存できるのは 255 バイトまでです。"
+std::u16string SettingsTextTooLong(std::u16string_view name);
+
 // Whole decimal numbers with an optional sign and surrounding blanks; nothing when the text is
 // empty, not a number or out of range for the type.
 std::optional<std::int16_t> ParseInt16(std::u16string_view text);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/platform/codec.h"
+#include "app/settings/ini_values.h"
 
 namespace cardo {
 
@@ -38,26 +38,33 @@ bool RunExtCommand(ExtListState& list, ExtCommand command, const std::u16string&
   return true;
 }
 
-std::u16string CheckPreferences(const PreferenceValues& values) {
-  auto fits = [](const std::u16string& text) {
-    return WideToAnsi(text).size() <= kMaxSettingsTextBytes;
-  };
-  const std::pair<const char16_t*, const std::u16string*> texts[] = {
-      {u"ReGetのパス", &values.reGetPath},
-      {u"Iriaのパス", &values.iriaPath},
-      {u"その他のダウンロードマネージャのパス", &values.otherPath},
-      {u"引数", &values.otherArgs},
-      {u"フィルタ", &values.filter}};
-  const char16_t* name = nullptr;
-  for (const auto& [label, text] : texts) {
-    if (!name && !fits(*text)) name = label;
+PreferenceProblem CheckPreferences(const PreferenceValues& values) {
+  const struct {
+    PreferenceText text;
+    const char16_t* name;
+    const std::u16string* value;
+  } texts[] = {
+      {PreferenceText::ReGetPath, u"ReGetのパス", &values.reGetPath},
+      {PreferenceText::IriaPath, u"Iriaのパス", &values.iriaPath},
+      {PreferenceText::OtherPath, u"その他のダウンロードマネージャのパス", &values.otherPath},
+      {PreferenceText::OtherArgs, u"引数", &values.otherArgs},
+      {PreferenceText::Filter, u"フィルタ", &values.filter}};
+  for (const auto& t : texts) {
+    if (!FitsSettingsText(*t.value)) return {t.text, -1, SettingsTextTooLong(t.name)};
   }
-  for (const auto& extension : values.extensions) {
-    if (!name && !fits(extension)) name = u"拡張子リスト";
+  for (std::size_t i = 0; i < values.extensions.size(); ++i) {
+    std::u16string message;
+    if (!CheckExtension(values.extensions[i], message)) {
+      return {PreferenceText::Extension, static_cast<int>(i), message};
+    }
   }
-  if (!name) return {};
-  return u"「" + std::u16string(name) +
-         u"」が長すぎます。設定ファイルに保存できるのは 254 バイトまでです。";
+  return {};
+}
+
+bool CheckExtension(const std::u16string& extension, std::u16string& message) {
+  if (FitsSettingsText(extension)) return true;
+  message = SettingsTextTooLong(u"拡張子リスト");
+  return false;
 }
 
 void StorePreferences(const PreferenceValues& values, Settings& settings) {

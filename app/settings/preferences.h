@@ -38,12 +38,22 @@ struct PreferenceValues {
   std::int16_t otherFormat = 0;
 };
 
-// The settings file gives back at most this many bytes of a text value.
-inline constexpr std::size_t kMaxSettingsTextBytes = 254;
+// The texts of the dialog that the settings file keeps, in the order OK checks them.
+enum class PreferenceText { None, ReGetPath, IriaPath, OtherPath, OtherArgs, Filter, Extension };
 
-// Empty when every text fits the settings file; else the message naming the first that does
-// not (it would come back cut short at the next start).
-std::u16string CheckPreferences(const PreferenceValues& values);
+struct PreferenceProblem {
+  PreferenceText text = PreferenceText::None;
+  int extension = -1;      // the entry of the extension list, for PreferenceText::Extension
+  std::u16string message;  // empty when every text fits
+};
+
+// The first text the settings file would give back cut short at the next start, with the
+// message naming it; PreferenceText::None when every text fits.
+PreferenceProblem CheckPreferences(const PreferenceValues& values);
+
+// An extension that can be registered: false with the message when the settings file could
+// not keep it whole.
+bool CheckExtension(const std::u16string& extension, std::u16string& message);
 
 // OK: every value into the settings, in the dialog's order. An emptied extension list keeps
 // the former one, since the settings file holds no empty list.

@@ -167,6 +167,7 @@ void frmPrefarence::Form_Load() {
   UpDownTextBox& history = *UpDownTextBox::From(Control(IDC_UDTURLHISVALUE));
   history.SetMin(1);
   history.SetMax(100);
+  history.SetUpDownKey(true);
   history.SetValue(settings.ListMax);
   Check(Control(IDC_CHKCMBINTL), settings.CmbIntl);
   ShowExtList({settings.ExtList.value_or(std::vector<std::u16string>{}), -1, -1});
@@ -262,7 +263,11 @@ void frmPrefarence::cmdExtCmd_Click(int index) {
   ExtListState list = ExtList();
   const auto command = static_cast<ExtCommand>(index);
   HWND text = Control(IDC_TXTADDEXT);
-  if (!RunExtCommand(list, command, ControlText(text))) {
+  std::u16string tooLong;
+  if (command == ExtCommand::Register && !CheckExtension(ControlText(text), tooLong)) {
+    // Refused on the spot, where it can be put right; the text stays in the box.
+    ShowError(context_.shell.ui, tooLong);
+  } else if (!RunExtCommand(list, command, ControlText(text))) {
     ShowError(context_.shell.ui, kNoExtension);
   } else if (command == ExtCommand::Register) {
     ShowExtList(list);
@@ -312,14 +317,50 @@ void frmPrefarence::cmdOkCancel_Click(int index) {
     values.otherArgs = ControlText(Control(IDC_TXTOTHERARGS));
     values.otherFormat = static_cast<std::int16_t>(
         std::max<LRESULT>(0, SendMessageW(Control(IDC_CMBOTHERFORMAT), CB_GETCURSEL, 0, 0)));
-    // A text the settings file cannot hold whole is refused, not cut short unseen.
-    if (const std::u16string problem = CheckPreferences(values); !problem.empty()) {
-      ShowError(context_.shell.ui, problem);
+    // A text the settings file cannot hold whole is refused, not cut short unseen, and shown
+    // to the user to put right.
+    if (const PreferenceProblem problem = CheckPreferences(values);
+        problem.text != PreferenceText::None) {
+      ShowRefused(problem);
+      ShowError(context_.shell.ui, problem.message);
       return;
     }
+    const Settings before = context_.settings;
     StorePreferences(values, context_.settings);
+    if (stored_) stored_(before);
   }
   Unload();
+}
+
+void frmPrefarence::ShowRefused(const PreferenceProblem& problem) {
+  int id = IDC_LSTEXTLIST;
+  switch (problem.text) {
+    case PreferenceText::ReGetPath:
+      id = IDC_TXTSOFTPATH0;
+      break;
+    case PreferenceText::IriaPath:
+      id = IDC_TXTSOFTPATH1;
+      break;
+    case PreferenceText::OtherPath:
+      id = IDC_TXTSOFTPATH2;
+      break;
+    case PreferenceText::OtherArgs:
+      id = IDC_TXTOTHERARGS;
+      break;
+    case PreferenceText::Filter:
+      id = IDC_PREF_TXTFILTER;
+      break;
+    case PreferenceText::None:
+    case PreferenceText::Extension:
+      SendMessageW(Control(IDC_LSTEXTLIST), LB_SETCURSEL, problem.extension, 0);
+      break;
+  }
+  for (int i = 0; i < kPages; ++i) {
+    if (!GetDlgItem(pages_[i], id)) continue;
+    SendMessageW(tab_, TCM_SETCURSEL, i, 0);
+    ShowPage(i);
+  }
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
 }
 
 void frmPrefarence::Unload() {

@@ -16,9 +16,11 @@ namespace cardo {
 
 class frmPrefarence final : public DialogWindow {
  public:
-  // `setPrefarence` re-applies the settings the main window shows.
-  frmPrefarence(const ToolContext& context, std::function<void()> setPrefarence)
-      : context_(context), setPrefarence_(std::move(setPrefarence)) {}
+  // `setPrefarence` re-applies the settings the main window shows; `stored` hears of an OK,
+  // with the settings as they were before it.
+  frmPrefarence(const ToolContext& context, std::function<void()> setPrefarence,
+                std::function<void(const Settings& before)> stored)
+      : context_(context), setPrefarence_(std::move(setPrefarence)), stored_(std::move(stored)) {}
 
   // Loads the dialog afresh, modeless, with the main window disabled.
   void Show();
@@ -46,9 +48,12 @@ class frmPrefarence final : public DialogWindow {
   void DrawBanner(const DRAWITEMSTRUCT& item) const;
   ExtListState ExtList() const;
   void ShowExtList(const ExtListState& list);
+  // The page and the control of a text OK refused, with the focus in it.
+  void ShowRefused(const PreferenceProblem& problem);
 
   const ToolContext& context_;
   std::function<void()> setPrefarence_;
+  std::function<void(const Settings& before)> stored_;
   HWND tab_ = nullptr;
   std::array<HWND, 3> pages_{};
   UniqueGdi banner_;

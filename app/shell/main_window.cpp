@@ -272,7 +272,8 @@ void frmMain::Form_Resize() {
 
 bool frmMain::Form_QueryUnload() {
   if (shutdownDone_) return true;
-  tools_->StoreSettings();
+  // The program stays when a window holds a text that would be lost, for the user to fix.
+  if (!tools_->StoreSettings()) return false;
   if (!RunShutdown(*shell_, services_.settings, services_.store, *this)) return false;
   shutdownDone_ = true;
   return true;

@@ -27,7 +27,9 @@ class ToolWindows {
   // for other items.
   bool ShowView(int index);
   // The open windows store their state into the settings, before the settings are saved.
-  void StoreSettings();
+  // False when a window kept back a text the settings file could not give back whole, said
+  // so and holds it for the user to put right.
+  bool StoreSettings();
 
   frmGeneList& GeneList() { return geneList_; }
   frmSpreadUrl& SpreadUrl() { return spreadUrl_; }
@@ -45,6 +47,8 @@ class ToolWindows {
   frmDropDialog dropDialog_{context_};
   frmExtract extract_;
   frmPrefarence prefarence_;
+
+  void PreferencesStored(const Settings& before);
 };
 
 }  // namespace cardo

@@ -201,6 +201,15 @@ inline void Press(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// A control on one of the preferences' pages (each page is a dialog of its own).
+inline HWND PageControl(HWND prefs, int id) {
+  for (HWND page = FindWindowExW(prefs, nullptr, L"#32770", nullptr); page;
+       page = FindWindowExW(prefs, page, L"#32770", nullptr)) {
+    if (HWND control = GetDlgItem(page, id)) return control;
+  }
+  return nullptr;
+}
+
 // The text box inside a spin box of the control library.
 inline HWND SpinEdit(HWND dialog, int id) {
   return FindWindowExW(GetDlgItem(dialog, id), nullptr, L"Edit", nullptr);

@@ -230,6 +230,79 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
   EXPECT_TRUE(cardo.WaitForExit());
 }
 
+TEST_F(CardoExe, PreferencesConfirmedWhileTheExtractionDialogIsOpenSurviveTheExit) {
+  RunningCardo cardo(dir, u"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 6, 0);
+  HWND extract = WaitForDialog(cardo.pid(), L"URLの抜き出し");
+  ASSERT_NE(extract, nullptr);
+  // An option the preferences leave alone: the extraction dialog's own change stays.
+  SendDlgItemMessageW(extract, IDC_CHKNOTRETURNSEARCH, BM_SETCHECK, BST_UNCHECKED, 0);
+
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+  HWND prefs = WaitForDialog(cardo.pid(), L"設定");
+  ASSERT_NE(prefs, nullptr);
+  SetText(PageControl(prefs, IDC_PREF_TXTFILTER), L"*.zip;!*.cgi");
+  SendMessageW(PageControl(prefs, IDC_PREF_CHKURLTWINCHAR), BM_SETCHECK, BST_CHECKED, 0);
+  Press(prefs, IDC_CMDOKCANCEL0);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+  EXPECT_EQ(Text(GetDlgItem(extract, IDC_TXTFILTER0)), u"*.zip;!*.cgi");
+  EXPECT_EQ(SendDlgItemMessageW(extract, IDC_CHKURLTWINCHAR, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(cardo.WaitForExit());
+  const std::string ini = dir.Read(u"CARDO.INI");
+  // 194 (a new file) with URLは全角を含む (1) set and 改行はまたがずに検索 (2) cleared.
+  for (const char* line : {"\r\nUrlExtFilter=*.zip;!*.cgi\r\n", "\r\nproperties=193\r\n"}) {
+    EXPECT_NE(ini.find(line), std::string::npos) << line << ini;
+  }
+}
+
+TEST_F(CardoExe, TextsOfTheFullCapacityRoundTripAndALongerOneIsHeldForTheUserToFix) {
+  // 255 bytes in the code page, double-byte characters included: what the file gives back.
+  const std::u16string path =
+      u"C:\\" + std::u16string(100, u'日') + std::u16string(48, u'p') + u".exe";
+  const std::u16string filter = std::u16string(127, u'語') + u"*";
+  dir.Write(u"CARDO.INI",
+            WideToAnsi(NewSettingsFileText(u"3.00", LocalTime{}) + u"ReGetPath=" + path + u"\r\n"));
+  {
+    RunningCardo cardo(dir, u"");
+    HWND main = cardo.WaitForWindow();
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+    HWND prefs = WaitForDialog(cardo.pid(), L"設定");
+    ASSERT_NE(prefs, nullptr);
+    EXPECT_EQ(Text(PageControl(prefs, IDC_TXTSOFTPATH0)), path);
+    HWND box = PageControl(prefs, IDC_PREF_TXTFILTER);
+    SetText(box, Wide(filter + u"*").c_str());
+    Press(prefs, IDC_CMDOKCANCEL0);
+    EXPECT_EQ(Answer(cardo.pid(), L"エラー", IDOK),
+              u"「フィルタ」が長すぎます。設定ファイルに保存できるのは 255 バイトまでです。");
+    // The preferences stay, over a main window still disabled, for the filter to be fixed.
+    ASSERT_TRUE(WaitFor([&] { return FindWindowW(L"#32770", L"エラー") == nullptr; }));
+    EXPECT_TRUE(IsWindowVisible(prefs));
+    EXPECT_FALSE(IsWindowEnabled(main));
+    SetText(box, Wide(filter).c_str());
+    Press(prefs, IDC_CMDOKCANCEL0);
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(cardo.WaitForExit());
+  }
+  RunningCardo again(dir, u"");
+  HWND main = again.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+  HWND prefs = WaitForDialog(again.pid(), L"設定");
+  ASSERT_NE(prefs, nullptr);
+  EXPECT_EQ(Text(PageControl(prefs, IDC_PREF_TXTFILTER)), filter);
+  EXPECT_EQ(Text(PageControl(prefs, IDC_TXTSOFTPATH0)), path);
+  Press(prefs, IDC_CMDOKCANCEL1);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(again.WaitForExit());
+}
+
 TEST_F(CardoExe, OtherProgramsReadTheLinesOfTheList) {
   const std::u16string japanese = testing::U("http://例え.jp/画像.zip");
   dir.Write(u"a.lst", WideToAnsi(u"http://x/1\r\n" + japanese + u"\r\n\r\n"));

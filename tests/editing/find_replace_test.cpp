@@ -98,6 +98,12 @@ TEST(FindReplace, HistoryMovesKnownWordsUpAndHoldsTenNewOnes) {
     UpdateSearchHistory(entries, c.word);
     EXPECT_EQ(entries, c.after);
   }
+  // What the settings file would give back cut short is not remembered.
+  Lines entries{u"a"};
+  UpdateSearchHistory(entries, std::u16string(128, u'語'));  // 256 bytes in the code page
+  EXPECT_EQ(entries, Lines{u"a"});
+  UpdateSearchHistory(entries, std::u16string(127, u'語') + u"x");
+  EXPECT_EQ(entries.size(), 2u);
 }
 
 TEST(FindReplace, FindSelectsEachHitThenReportsTheEndAndStartsOver) {

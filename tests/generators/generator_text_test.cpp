@@ -40,6 +40,14 @@ TEST(GeneratorText, UrlHistory) {
   UpdateUrlHistory(hundredOne, u"new", 10);
   EXPECT_EQ(hundredOne.size(), 101u);
   EXPECT_EQ(hundredOne[0], u"new");
+
+  // What the settings file would give back cut short is not remembered.
+  const std::u16string longest = u"http://h/" + std::u16string(246, u'a');  // 255 bytes
+  Lines history{u"b"};
+  UpdateUrlHistory(history, longest + u"a", 10);
+  EXPECT_EQ(history, Lines{u"b"});
+  UpdateUrlHistory(history, longest, 10);
+  EXPECT_EQ(history, (Lines{longest, u"b"}));
 }
 
 TEST(GeneratorText, CompletionKeysAndDropRules) {
@@ -157,6 +165,12 @@ TEST(GeneratorText, CountsTheLinesAnExpansionMakesWithoutMakingThem) {
   }
   EXPECT_EQ(SpreadCountText({12000, 0}, 32767), u"12,000 行 (リストに入るのは 32,767 行まで)");
   EXPECT_EQ(SpreadCountText({23, 2}, 5), u"23 行 (リストに入るのは 5 行まで)、エラーの行 2");
+  EXPECT_EQ(SpreadCountText({9223372036854775807u, 0}, 1),
+            u"9,223,372,036,854,775,807 行 (リストに入るのは 1 行まで)");
+  for (const std::uint64_t past : {9223372036854775808u, UINT64_MAX}) {
+    EXPECT_EQ(SpreadCountText({past, 1}, 32767),
+              u"入りきらないほど多くの行 (リストに入るのは 32,767 行まで)、エラーの行 1");
+  }
 }
 
 }  // namespace

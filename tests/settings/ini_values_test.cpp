@@ -64,6 +64,33 @@ TEST(IniValues, WritesStopAtTheFirstLineBreak) {
   EXPECT_EQ(ReadIniValue(SystemProfile(), "S", "a", 256, file), u"one");
 }
 
+TEST(IniValues, ATextComesBackWholeExactlyWhenItFitsTheCapacity) {
+  // Written and read back as the settings file does it: under Windows through the system's
+  // profile functions.
+  testing::TempDir dir;
+  const auto file = dir.File(u"t.ini");
+  const std::u16string a254(254, u'a'), kanji127(127, u'語');
+  const struct {
+    std::u16string text;
+    bool fits;
+  } cases[] = {
+      {a254 + u"a", true},
+      {a254 + u"aa", false},
+      {kanji127 + u"x", true},
+      {u"x" + kanji127, true},
+      {kanji127 + u"語", false},
+      {a254 + u"語", false},
+      {std::u16string(255, u'語'), false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FitsSettingsText(c.text), c.fits) << c.text.size();
+    ASSERT_TRUE(WriteIniValue(SystemProfile(), "S", "k", c.text, file));
+    const std::u16string back =
+        ReadIniValue(SystemProfile(), "S", "k", kSettingsTextCapacity + 1, file);
+    EXPECT_EQ(back == c.text, c.fits) << c.text.size();
+  }
+}
+
 TEST(IniValues, ReadsJapaneseText) {
   testing::TempDir dir;
   dir.Write(u"t.ini", testing::Ansi("[S]\r\nk=表示テスト\r\n"));

@@ -79,15 +79,27 @@ TEST(Preferences, OkClampsTheHistorySizeAndKeepsAFormerExtensionListWhenEmptied)
 
 TEST(Preferences, TextsTheSettingsFileCannotHoldWholeAreNamed) {
   PreferenceValues values;
-  values.reGetPath = std::u16string(254, u'a');
+  values.reGetPath = std::u16string(255, u'a');
+  values.filter = std::u16string(127, u'拡') + u"a";  // 255 bytes in the code page
   values.iriaPath = u"C:\\Program Files\\日本語\\Iria.exe";
-  values.extensions = {u"zip"};
-  EXPECT_EQ(CheckPreferences(values), u"");
-  values.extensions.push_back(std::u16string(128, u'拡'));  // 256 bytes in the code page
-  EXPECT_EQ(CheckPreferences(values),
-            u"「拡張子リスト」が長すぎます。設定ファイルに保存できるのは 254 バイトまでです。");
+  values.extensions = {u"zip", std::u16string(127, u'拡') + u"a"};
+  EXPECT_EQ(CheckPreferences(values).text, PreferenceText::None);
+  EXPECT_EQ(CheckPreferences(values).message, u"");
+  values.extensions.insert(values.extensions.begin() + 1, std::u16string(128, u'拡'));
+  const PreferenceProblem extension = CheckPreferences(values);
+  EXPECT_EQ(extension.text, PreferenceText::Extension);
+  EXPECT_EQ(extension.extension, 1);
+  EXPECT_EQ(extension.message,
+            u"「拡張子リスト」が長すぎます。設定ファイルに保存できるのは 255 バイトまでです。");
+  std::u16string message;
+  EXPECT_FALSE(CheckExtension(values.extensions[1], message));
+  EXPECT_EQ(message, extension.message);
+  EXPECT_TRUE(CheckExtension(values.extensions[2], message));
+  values.filter += u"a";
+  EXPECT_EQ(CheckPreferences(values).text, PreferenceText::Filter);
   values.reGetPath += u"a";
-  EXPECT_EQ(CheckPreferences(values).substr(0, 10), u"「ReGetのパス」");
+  EXPECT_EQ(CheckPreferences(values).text, PreferenceText::ReGetPath);
+  EXPECT_EQ(CheckPreferences(values).message.substr(0, 10), u"「ReGetのパス」");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 
+#include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {
@@ -181,6 +182,36 @@ TEST_F(ExtractWindowTest, ClosingTheProgramDuringADownloadStoresTheStateAndLeave
   PumpUntil([] { return false; }, 50);  // nothing is posted to the window that has gone
 }
 
+TEST_F(ExtractWindowTest, AFilterTooLongToKeepIsHeldForTheUserToFixAndBlocksNothingElse) {
+  settings.UrlExtFilter = u"*.zip";
+  Command(IDM_VIEW_BASE + 6);
+  HWND filter = Control(IDC_TXTFILTER0);
+  const std::u16string tooLong = u"*." + std::u16string(297, u'x');  // 299 bytes
+  SetControlText(filter, tooLong);
+  SetControlText(Control(IDC_CMBPROTOCOL), u"ftp://");
+  testing::PressKey(filter, VK_ESCAPE);  // the dialog's cancel button: 閉じる
+  ASSERT_TRUE(form().IsOpen());
+  EXPECT_EQ(ui.messages.back().text,
+            u"「フィルタ」が長すぎます。設定ファイルに保存できるのは 255 バイトまでです。");
+  EXPECT_EQ(GetFocus(), filter);
+  EXPECT_EQ(WindowText(filter), tooLong);
+  EXPECT_EQ(settings.UrlExtFilter, u"*.zip");
+  EXPECT_EQ(settings.UrlExtProtocol, u"ftp://");
+
+  // Closing the program asks for the same fix and stays.
+  ui.messages.clear();
+  SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(window->closed());
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(settings.UrlExtFilter, u"*.zip");
+
+  const std::u16string longest = u"*." + std::u16string(253, u'x');  // 255 bytes
+  SetControlText(filter, longest);
+  testing::PressKey(filter, VK_ESCAPE);
+  EXPECT_FALSE(form().IsOpen());
+  EXPECT_EQ(settings.UrlExtFilter, longest);
+}
+
 class PrefarenceWindowTest : public testing::MainWindowTest {
  protected:
   frmPrefarence& form() { return window->Tools().Prefarence(); }
@@ -241,7 +272,13 @@ TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
   form().cmdExtCmd_Click(3);
   EXPECT_EQ(ExtItems(), (Lines{u"lzh", u"zip", u"cab", u"jpg"}));
 
-  SetControlText(UpDownTextBox::From(form().Control(IDC_UDTURLHISVALUE))->EditHwnd(), u"150");
+  // Up and Down step the history size through the dialog manager, within 1-100.
+  HWND history = UpDownTextBox::From(form().Control(IDC_UDTURLHISVALUE))->EditHwnd();
+  testing::PressKey(history, VK_DOWN);
+  EXPECT_EQ(WindowText(history), u"1");
+  testing::PressKey(history, VK_UP);
+  EXPECT_EQ(WindowText(history), u"2");
+  SetControlText(history, u"150");
   SetControlText(form().Control(IDC_TXTSOFTPATH0), u"C:\\ReGet\\ReGet.exe");
   Click(form().hwnd(), IDC_CMDOKCANCEL0);
   EXPECT_FALSE(form().IsOpen());
@@ -263,6 +300,42 @@ TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
   EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
   EXPECT_EQ(settings.IriaPath, u"");
   EXPECT_FALSE(SendMessageW(window->toolbarHwnd(), TB_ISBUTTONENABLED, 14, 0));
+}
+
+TEST_F(PrefarenceWindowTest, TextsOfTheFullCapacityAreTakenLongerOnesShownToBeFixed) {
+  const std::u16string path255 = u"C:\\" + std::u16string(248, u'p') + u".exe";
+  settings.ReGetPath = path255;  // as loaded from the settings file, untouched
+  settings.ExtList = Lines{u"lzh"};
+  Command(IDM_VIEW_BASE + 9);
+  HWND filter = form().Control(IDC_PREF_TXTFILTER);
+  SetControlText(filter, std::u16string(128, u'語'));  // 256 bytes in the code page
+  SetControlText(form().Control(IDC_TXTSOFTPATH1), u"D:\\Iria.exe");
+  testing::PressKey(form().Control(IDC_TXTSOFTPATH1), VK_RETURN);  // OK, the default button
+  ASSERT_TRUE(form().IsOpen());
+  EXPECT_EQ(ui.messages.back().text,
+            u"「フィルタ」が長すぎます。設定ファイルに保存できるのは 255 バイトまでです。");
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, true, false}));
+  EXPECT_EQ(SendMessageW(form().TabControl(), TCM_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(GetFocus(), filter);
+  EXPECT_EQ(settings.IriaPath, u"");
+
+  // An extension too long to keep is refused as it is registered, and stays in its box.
+  SelectTab(2);
+  HWND add = form().Control(IDC_TXTADDEXT);
+  SetControlText(add, std::u16string(256, u'e'));
+  testing::PressKey(add, VK_RETURN);
+  EXPECT_EQ(ui.messages.back().text,
+            u"「拡張子リスト」が長すぎます。設定ファイルに保存できるのは 255 バイトまでです。");
+  EXPECT_EQ(ExtItems(), Lines{u"lzh"});
+  EXPECT_EQ(WindowText(add), std::u16string(256, u'e'));
+  EXPECT_EQ(GetFocus(), add);
+
+  SetControlText(filter, std::u16string(127, u'語') + u"a");
+  testing::PressKey(filter, VK_RETURN);
+  EXPECT_FALSE(form().IsOpen());
+  EXPECT_EQ(settings.ReGetPath, path255);
+  EXPECT_EQ(settings.IriaPath, u"D:\\Iria.exe");
+  EXPECT_EQ(settings.UrlExtFilter, std::u16string(127, u'語') + u"a");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/controls/vo_panel_win.h"
 #include "app/list/messages.h"
 #include "app/resources/resource.h"
+#include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {
@@ -152,6 +153,45 @@ TEST_F(GeneratorWindowsTest, GeneratorLoadsRunsAndStoresItsSettings) {
   EXPECT_EQ(settings.NumStart, 98);
   EXPECT_EQ(settings.NumEnd, 32767);
   EXPECT_EQ(settings.FigLength, 3);
+}
+
+TEST_F(GeneratorWindowsTest, ArrowKeysStepTheSpinBoxesWithinTheirBounds) {
+  settings.NumStart = 9;
+  settings.NumEnd = 32767;
+  settings.SetFigure = 1;
+  settings.FigLength = 1;
+  generators().GeneList().Show();
+  HWND gen = generators().GeneList().hwnd();
+  const struct {
+    int id;
+    const char16_t* typed;  // nullptr: as loaded
+    WPARAM key;
+    std::int32_t after;
+  } steps[] = {
+      {IDC_UDTNUM0, nullptr, VK_UP, 10},      {IDC_UDTNUM0, nullptr, VK_DOWN, 9},
+      {IDC_UDTNUM0, u"25", VK_UP, 26},        {IDC_UDTNUM1, nullptr, VK_UP, 32767},
+      {IDC_UDTNUM1, nullptr, VK_DOWN, 32766}, {IDC_UDTFIGURE, nullptr, VK_DOWN, 1},
+      {IDC_UDTFIGURE, nullptr, VK_UP, 2},     {IDC_UDTNUM0, u"99999", VK_UP, 99999},
+  };
+  for (const auto& step : steps) {
+    if (step.typed) TypeNumber(gen, step.id, step.typed);
+    testing::PressKey(Spin(gen, step.id).EditHwnd(), step.key);
+    EXPECT_EQ(Spin(gen, step.id).Value(), step.after) << step.id << " " << step.key;
+  }
+}
+
+TEST_F(GeneratorWindowsTest, ExtensionsConfirmedInThePreferencesReachTheOpenGenerator) {
+  settings.ExtList = Lines{u"lzh"};
+  generators().GeneList().Show();
+  HWND gen = generators().GeneList().hwnd();
+  Type(gen, IDC_CMBEXTLIST, u"typed");
+  Command(IDM_VIEW_BASE + 9);
+  frmPrefarence& prefs = generators().Prefarence();
+  SetControlText(prefs.Control(IDC_TXTADDEXT), u"rar");
+  prefs.cmdExtCmd_Click(0);
+  Click(prefs.hwnd(), IDC_CMDOKCANCEL0);
+  EXPECT_EQ(ComboItems(GetDlgItem(gen, IDC_CMBEXTLIST)), (Lines{u"lzh", u"rar"}));
+  EXPECT_EQ(testing::WindowText(GetDlgItem(gen, IDC_CMBEXTLIST)), u"typed");
 }
 
 TEST_F(GeneratorWindowsTest, GeneratorStopsAtTheListLimitWithOneMessage) {
@@ -348,6 +388,26 @@ TEST_F(GeneratorWindowsTest, FreeInputKeepsTheTextTheFullListRefused) {
   EXPECT_EQ(window->list().Line(kMaxListLines - 1), u"fits");
   EXPECT_EQ(Messages(), Lines{msg::kListFull});
   EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_TXTFREEINPUT)), u"fits\r\nrefused");
+}
+
+TEST_F(GeneratorWindowsTest, EscInTheMultiLineTextKeepsTheWindowAndItsText) {
+  const struct {
+    DialogWindow& form;
+    int box;
+  } windows[] = {{generators().FreeInput(), IDC_TXTFREEINPUT},
+                 {generators().SpreadUrl(), IDC_TXTSOURCE}};
+  generators().FreeInput().Show();
+  generators().SpreadUrl().Show();
+  for (const auto& w : windows) {
+    HWND box = GetDlgItem(w.form.hwnd(), w.box);
+    SetControlText(box, u"typed\r\nlines");
+    testing::PressKey(box, VK_ESCAPE);
+    ASSERT_TRUE(w.form.IsOpen()) << w.box;
+    EXPECT_EQ(testing::WindowText(box), u"typed\r\nlines");
+    // Esc elsewhere in the window still closes it.
+    testing::PressKey(GetDlgItem(w.form.hwnd(), IDCANCEL), VK_ESCAPE);
+    EXPECT_FALSE(w.form.IsOpen()) << w.box;
+  }
 }
 
 TEST_F(GeneratorWindowsTest, DropDialogPanelsAndMoving) {
