@@ -69,8 +69,10 @@ void frmMain::SetToolbarImages() {
     UniqueGdi bitmap(LoadImageW(instance_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, size, size,
                                 LR_CREATEDIBSECTION));
     if (!CARDO_CHECK_WIN32(bitmap.get())) continue;
-    images.mListImagesAdd(static_cast<HBITMAP>(bitmap.get()));
+    // Adding with a mask blackens the transparent pixels of the bitmap it reads: the
+    // disabled copy is taken first.
     disabled.mListImagesAddDisabled(static_cast<HBITMAP>(bitmap.get()));
+    images.mListImagesAdd(static_cast<HBITMAP>(bitmap.get()));
   }
   // The toolbar holds the new lists before the old ones go.
   mToolBar.pImageList(images, disabled, dpi_);
