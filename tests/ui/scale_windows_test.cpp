@@ -8,6 +8,8 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/dpi_win.h"
@@ -204,6 +206,24 @@ TEST_F(ScaleTest, OneLineEditKeepsItsDesignedHeightsAtTheNewDpi) {
   EXPECT_NEAR(button.bottom - button.top, MulDiv(285, dpi, 1440), 1);
   EXPECT_NEAR(button.right - button.left, MulDiv(1095, dpi, 1440), 1);
   EXPECT_NEAR(text.right - text.left, client.right - MulDiv(1545, dpi, 1440), 1);
+}
+
+// The banner is the picture drawn for the scale, or the next larger one shrunk to the scale's
+// size; either way as wide as 300 pixels are at 96 DPI.
+TEST_F(ScaleTest, VersionBannerTakesThePictureDrawnForTheScale) {
+  std::vector<std::pair<int, int>> widths;  // DPI, banner width
+  testing::WhenDialogOpens(L"バージョン情報", [&](HWND dialog) {
+    for (const int dpi : {120, 144, 192, 96}) {
+      RECT suggested = WindowRect(dialog);
+      SendDpiChanged(dialog, dpi, suggested);
+      widths.emplace_back(dpi, WindowRect(GetDlgItem(dialog, IDC_IMGBANNER)).right -
+                                   WindowRect(GetDlgItem(dialog, IDC_IMGBANNER)).left);
+    }
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+  });
+  SendMessageW(window->hwnd(), WM_COMMAND, IDM_HELP_BASE + 5, 0);
+  ASSERT_EQ(widths.size(), 4u);
+  for (const auto& [dpi, width] : widths) EXPECT_EQ(width, MulDiv(300, dpi, 96)) << dpi;
 }
 
 }  // namespace
