@@ -2,7 +2,11 @@
 """Draws the program's toolbar bitmaps, icon and drag cursor into app/resources/.
 
 The images are committed; run this again only to change them. Each picture is a 16 x 16
-character grid: '.' is the transparent magenta, other letters pick a colour.
+character grid: '.' is the transparent magenta, other letters pick a colour. The toolbar takes
+its images at 16, 20, 24 and 32 pixels, by display scale (tb_NAME.bmp, tb_NAME_20.bmp, ...):
+32 is the grid doubled with Scale2x, which rounds diagonals instead of stepping them, and 20
+and 24 repeat rows and columns of the grid evenly, so every line stays one colour wide and
+sharp; none is resampled into blur.
 """
 import os
 import struct
@@ -106,8 +110,39 @@ IMAGES = {
 }
 
 
+SIZES = (20, 24, 32)
+
+
+def scale2x(rows):
+    """Each cell becomes four; a corner takes its neighbours' colour where two of them agree."""
+    n = len(rows)
+    out = [[None] * (2 * n) for _ in range(2 * n)]
+    at = lambda y, x: rows[min(max(y, 0), n - 1)][min(max(x, 0), n - 1)]
+    for y in range(n):
+        for x in range(n):
+            p, a, b, c, d = at(y, x), at(y - 1, x), at(y, x + 1), at(y, x - 1), at(y + 1, x)
+            e0 = c if c == a and c != d and a != b else p
+            e1 = a if a == b and a != c and b != d else p
+            e2 = c if d == c and d != b and c != a else p
+            e3 = b if b == d and b != a and d != c else p
+            out[2 * y][2 * x], out[2 * y][2 * x + 1] = e0, e1
+            out[2 * y + 1][2 * x], out[2 * y + 1][2 * x + 1] = e2, e3
+    return ["".join(r) for r in out]
+
+
+def stretched(rows, size):
+    """The grid at `size` cells, repeating evenly spread rows and columns."""
+    n = len(rows)
+    pick = [i * n // size for i in range(size)]
+    return ["".join(rows[y][x] for x in pick) for y in pick]
+
+
+def at_size(rows, size):
+    return scale2x(rows) if size == 2 * len(rows) else stretched(rows, size)
+
+
 def bmp24(rows):
-    width, height = 16, 16
+    width, height = len(rows[0]), len(rows)
     stride = (width * 3 + 3) & ~3
     pixels = bytearray()
     for row in reversed(rows):
@@ -206,6 +241,9 @@ def main():
         assert len(rows) == 16 and all(len(r) == 16 for r in rows), name
         with open(os.path.join(OUT, name + ".bmp"), "wb") as f:
             f.write(bmp24(rows))
+        for size in SIZES:
+            with open(os.path.join(OUT, "%s_%d.bmp" % (name, size)), "wb") as f:
+                f.write(bmp24(at_size(rows, size)))
     with open(os.path.join(OUT, "cardo.ico"), "wb") as f:
         f.write(icon32())
     with open(os.path.join(OUT, "drag.cur"), "wb") as f:

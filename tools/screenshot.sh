@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Starts Cardo.exe under Xvfb in a fresh folder, waits for its window and saves a screenshot.
 # Usage: tools/screenshot.sh OUT.png [seconds] [-- Cardo arguments]
+# CARDO_DPI=144 shows it at that display DPI (the prefix's LogPixels; 96 when unset);
+# CARDO_DISPLAY picks the Xvfb display (:97).
 set -euo pipefail
 out=${1:?output png}
 wait_s=${2:-6}
@@ -11,7 +13,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 export CARDO_WINE_DRIVER=x11
 source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
 cardo_wine_prepare
-cardo_screen "${CARDO_DISPLAY:-:97}" 1024x768
+dpi=${CARDO_DPI:-96}
+cardo_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+cardo_screen "${CARDO_DISPLAY:-:97}" "$((1024 * dpi / 96))x$((768 * dpi / 96))"
 
 work=$(mktemp -d)
 cp "$CARDO_WIN_BUILD/app/Cardo.exe" "$CARDO_WIN_BUILD/app/THELP.TXT" "$CARDO_WIN_BUILD/app/CARDHELP.html" \

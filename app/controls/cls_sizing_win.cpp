@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/controls/twips.h"
+#include "app/controls/dpi_win.h"
 
 namespace cardo {
 namespace {
@@ -24,18 +24,18 @@ void clsSizing::SetTarget(HWND target) {
 }
 
 int clsSizing::WorkAreaLeft() const {
-  return PixelsToTwipsX(WorkArea().left);
+  return PixelsToTwips(target_, WorkArea().left);
 }
 int clsSizing::WorkAreaTop() const {
-  return PixelsToTwipsY(WorkArea().top);
+  return PixelsToTwips(target_, WorkArea().top);
 }
 int clsSizing::WorkAreaWidth() const {
   const RECT r = WorkArea();
-  return PixelsToTwipsX(r.right - r.left);
+  return PixelsToTwips(target_, r.right - r.left);
 }
 int clsSizing::WorkAreaHeight() const {
   const RECT r = WorkArea();
-  return PixelsToTwipsY(r.bottom - r.top);
+  return PixelsToTwips(target_, r.bottom - r.top);
 }
 
 LRESULT CALLBACK clsSizing::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -53,10 +53,10 @@ LRESULT clsSizing::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       if (Sizing && wParam >= WMSZ_LEFT && wParam <= WMSZ_BOTTOMRIGHT) {
         auto* r = reinterpret_cast<RECT*>(lParam);
         const int side = static_cast<int>(wParam) - WMSZ_LEFT;
-        int width = PixelsToTwipsX(r->right - r->left);
-        int height = PixelsToTwipsY(r->bottom - r->top);
+        int width = PixelsToTwips(target_, r->right - r->left);
+        int height = PixelsToTwips(target_, r->bottom - r->top);
         Sizing(side, width, height);
-        const int w = TwipsToPixelsX(width), h = TwipsToPixelsY(height);
+        const int w = TwipsToPixels(target_, width), h = TwipsToPixels(target_, height);
         // The edges that are not dragged stay where they are.
         const bool left =
             wParam == WMSZ_LEFT || wParam == WMSZ_TOPLEFT || wParam == WMSZ_BOTTOMLEFT;
@@ -77,11 +77,11 @@ LRESULT clsSizing::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
     case WM_MOVING:
       if (Moving) {
         auto* r = reinterpret_cast<RECT*>(lParam);
-        RECT twips{PixelsToTwipsX(r->left), PixelsToTwipsY(r->top), PixelsToTwipsX(r->right),
-                   PixelsToTwipsY(r->bottom)};
+        RECT twips{PixelsToTwips(target_, r->left), PixelsToTwips(target_, r->top),
+                   PixelsToTwips(target_, r->right), PixelsToTwips(target_, r->bottom)};
         Moving(twips);
-        *r = {TwipsToPixelsX(twips.left), TwipsToPixelsY(twips.top), TwipsToPixelsX(twips.right),
-              TwipsToPixelsY(twips.bottom)};
+        *r = {TwipsToPixels(target_, twips.left), TwipsToPixels(target_, twips.top),
+              TwipsToPixels(target_, twips.right), TwipsToPixels(target_, twips.bottom)};
         return TRUE;
       }
       break;
@@ -89,12 +89,14 @@ LRESULT clsSizing::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       if (MaxSize) {
         const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        POINT size{PixelsToTwipsX(info->ptMaxSize.x), PixelsToTwipsY(info->ptMaxSize.y)};
-        POINT position{PixelsToTwipsX(info->ptMaxPosition.x),
-                       PixelsToTwipsY(info->ptMaxPosition.y)};
+        POINT size{PixelsToTwips(target_, info->ptMaxSize.x),
+                   PixelsToTwips(target_, info->ptMaxSize.y)};
+        POINT position{PixelsToTwips(target_, info->ptMaxPosition.x),
+                       PixelsToTwips(target_, info->ptMaxPosition.y)};
         MaxSize(size, position);
-        info->ptMaxSize = {TwipsToPixelsX(size.x), TwipsToPixelsY(size.y)};
-        info->ptMaxPosition = {TwipsToPixelsX(position.x), TwipsToPixelsY(position.y)};
+        info->ptMaxSize = {TwipsToPixels(target_, size.x), TwipsToPixels(target_, size.y)};
+        info->ptMaxPosition = {TwipsToPixels(target_, position.x),
+                               TwipsToPixels(target_, position.y)};
         return result;
       }
       break;

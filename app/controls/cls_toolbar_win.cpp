@@ -1,12 +1,31 @@
 #include "app/controls/cls_toolbar_win.h"
 
+#include <utility>
+
+#include "app/controls/twips.h"
+#include "app/platform/win_handle.h"
+
 namespace cardo {
 namespace {
 constexpr UINT_PTR kRouteId = 0x70B;
+// The room around a button's image at 96 DPI, as the toolbar gives it.
+constexpr int kButtonPadX = 7;
+constexpr int kButtonPadY = 6;
 }  // namespace
 
 clsImageList::~clsImageList() {
   if (list_) ImageList_Destroy(list_);
+}
+
+clsImageList::clsImageList(clsImageList&& other) noexcept
+    : list_(std::exchange(other.list_, nullptr)) {}
+
+clsImageList& clsImageList::operator=(clsImageList&& other) noexcept {
+  if (this != &other) {
+    if (list_) ImageList_Destroy(list_);
+    list_ = std::exchange(other.list_, nullptr);
+  }
+  return *this;
 }
 
 bool clsImageList::mCreate(int width, int height) {
@@ -17,6 +36,30 @@ bool clsImageList::mCreate(int width, int height) {
 
 int clsImageList::mListImagesAdd(HBITMAP bitmap) {
   return list_ && bitmap ? ImageList_AddMasked(list_, bitmap, RGB(255, 0, 255)) : -1;
+}
+
+int clsImageList::mListImagesAddDisabled(HBITMAP bitmap) {
+  UniqueGdi copy(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+  DIBSECTION dib{};
+  if (!copy || GetObjectW(copy.get(), sizeof dib, &dib) != sizeof dib ||
+      dib.dsBm.bmBitsPixel != 24 || !dib.dsBm.bmBits) {
+    return mListImagesAdd(bitmap);
+  }
+  GdiFlush();
+  auto* bits = static_cast<BYTE*>(dib.dsBm.bmBits);
+  for (LONG y = 0; y < dib.dsBm.bmHeight; ++y) {
+    BYTE* pixel = bits + y * dib.dsBm.bmWidthBytes;
+    for (LONG x = 0; x < dib.dsBm.bmWidth; ++x, pixel += 3) {
+      const int b = pixel[0], g = pixel[1], r = pixel[2];
+      if (r == 255 && g == 0 && b == 255) continue;
+      // Black lines end mid-grey and white faces light grey: the shape keeps its contrast
+      // at half strength.
+      const int luma = (299 * r + 587 * g + 114 * b) / 1000;
+      const BYTE grey = static_cast<BYTE>(112 + luma * 112 / 255);
+      pixel[0] = pixel[1] = pixel[2] = grey;
+    }
+  }
+  return mListImagesAdd(static_cast<HBITMAP>(copy.get()));
 }
 
 void clsMessage::Attach(HWND parent, Handler handler) {
@@ -60,8 +103,18 @@ bool clsToolBar::mCreate(HWND parent, int id) {
   return true;
 }
 
-void clsToolBar::pImageList(const clsImageList& images) {
+void clsToolBar::pImageList(const clsImageList& images, const clsImageList& disabled, int dpi) {
   SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.phImageList()));
+  SendMessageW(toolbar_, TB_SETDISABLEDIMAGELIST, 0,
+               reinterpret_cast<LPARAM>(disabled.phImageList()));
+  int width = 16, height = 16;
+  ImageList_GetIconSize(images.phImageList(), &width, &height);
+  const int padX = ScaleForDpi(kButtonPadX, dpi), padY = ScaleForDpi(kButtonPadY, dpi);
+  SendMessageW(toolbar_, TB_SETBITMAPSIZE, 0, MAKELPARAM(width, height));
+  SendMessageW(toolbar_, TB_SETPADDING, 0, MAKELPARAM(padX, padY));
+  SendMessageW(toolbar_, TB_SETBUTTONSIZE, 0, MAKELPARAM(width + padX, height + padY));
+  SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+  InvalidateRect(toolbar_, nullptr, TRUE);
 }
 
 void clsToolBar::pDropDownArrows(bool on) {

@@ -1,5 +1,5 @@
 #pragma once
-// The toolbar behind the main window: clsImageList (16 x 16 images, magenta transparent),
+// The toolbar behind the main window: clsImageList (square images, magenta transparent),
 // clsToolBar (a flat toolbar with images, drop-down arrows and tool tips) and clsMessage (the
 // routing of the toolbar's notifications, which arrive at its parent window, back to it).
 #include <windows.h>
@@ -18,10 +18,16 @@ class clsImageList {
   ~clsImageList();
   clsImageList(const clsImageList&) = delete;
   clsImageList& operator=(const clsImageList&) = delete;
+  clsImageList(clsImageList&& other) noexcept;
+  clsImageList& operator=(clsImageList&& other) noexcept;
 
   bool mCreate(int width = 16, int height = 16);
   // Adds a bitmap with magenta (255, 0, 255) as the transparent colour; the image's index.
   int mListImagesAdd(HBITMAP bitmap);
+  // Adds the disabled look of a 24-bit bitmap: its colours turned to a light grey scale, so
+  // that the picture stays readable where the system's embossed look of a colour image
+  // leaves a blot. Other bitmaps are added as they are.
+  int mListImagesAddDisabled(HBITMAP bitmap);
   HIMAGELIST phImageList() const { return list_; }
 
  private:
@@ -51,7 +57,9 @@ class clsToolBar {
   enum class ButtonStyle { Plain, Separator, DropDown };
 
   bool mCreate(HWND parent, int id);
-  void pImageList(const clsImageList& images);
+  // The images of enabled and disabled buttons; the buttons take the images' size, with
+  // room around them scaled from 96 DPI to `dpi`.
+  void pImageList(const clsImageList& images, const clsImageList& disabled, int dpi);
   void pDropDownArrows(bool on);
   // Adds button `index` (also its command identifier) with image `image` (0-based).
   void mButtonAdd(int index, int image, ButtonStyle style, const std::wstring& toolTip = {});

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include "app/controls/dpi_win.h"
 #include "app/controls/vo_button_win.h"
 
 namespace cardo {
@@ -62,6 +63,9 @@ INT_PTR CALLBACK DialogWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
     self = reinterpret_cast<DialogWindow*>(lParam);
     SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
     self->hwnd_ = hwnd;
+    self->dpi_ = WindowDpi(hwnd);
+    SetLaidOutDpi(hwnd, self->dpi_);
+    self->font_.reset();
   } else {
     self = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
   }
@@ -69,15 +73,64 @@ INT_PTR CALLBACK DialogWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
   INT_PTR handled = FALSE;
   try {
     if (message == WM_COMMAND && VoButtonDialogCommand(wParam, lParam)) return TRUE;
+    if (message == WM_DPICHANGED) {
+      self->FollowDpi(HIWORD(wParam), lParam);
+      return TRUE;
+    }
+    // The dialog manager keeps the template's font; after a DPI change the dialog answers
+    // with its own, which controls drawn by the program ask for.
+    if (message == WM_GETFONT && self->font_) {
+      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(self->font_.get()));
+      return TRUE;
+    }
     handled = self->OnMessage(message, wParam, lParam);
   } catch (...) {
     OutputDebugStringW(L"Cardo: an exception reached a dialog procedure\n");
   }
   if (message == WM_NCDESTROY) {
+    ForgetLaidOutDpi(hwnd);
     SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     self->hwnd_ = nullptr;
   }
   return handled;
+}
+
+void DialogWindow::FollowDpi(int dpi, LPARAM suggested) {
+  const int oldDpi = dpi_;
+  if (dpi <= 0 || dpi == oldDpi) {
+    TakeSuggestedRect(hwnd_, suggested);
+    return;
+  }
+  dpi_ = dpi;
+  SetLaidOutDpi(hwnd_, dpi);
+  // The template's font, at the new size: the same face, its height scaled.
+  LOGFONTW face{};
+  HFONT current = reinterpret_cast<HFONT>(SendMessageW(hwnd_, WM_GETFONT, 0, 0));
+  UniqueGdi font;
+  if (current && GetObjectW(current, sizeof face, &face)) {
+    face.lfHeight = MulDiv(face.lfHeight, dpi, oldDpi);
+    font.reset(CreateFontIndirectW(&face));
+  }
+  // The controls' places before the window's new size makes the window lay itself out.
+  ScaleChildren(hwnd_, dpi, oldDpi, static_cast<HFONT>(font.get()));
+  // The font the controls were given stays alive until they have the next one.
+  if (font) font_ = std::move(font);
+  TakeSuggestedRect(hwnd_, suggested);
+  OnDpiChanged(oldDpi);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ScaleChildren(HWND parent, int dpi, int oldDpi, HFONT font) {
+  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    const int left = MulDiv(r.left, dpi, oldDpi);
+    const int top = MulDiv(r.top, dpi, oldDpi);
+    MoveWindow(child, left, top, MulDiv(r.right, dpi, oldDpi) - left,
+               MulDiv(r.bottom, dpi, oldDpi) - top, FALSE);
+    if (font) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
 }
 
 bool RouteDialogMessage(MSG& msg) {
@@ -91,6 +144,15 @@ bool RouteDialogMessage(MSG& msg) {
 
 void IgnoreEscape(HWND edit) {
   SetWindowSubclass(edit, IgnoreEscapeProc, kIgnoreEscapeSubclass, 0);
+}
+
+void SetClientSize(HWND hwnd, int width, int height) {
+  RECT outer{}, client{};
+  GetWindowRect(hwnd, &outer);
+  GetClientRect(hwnd, &client);
+  SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left - client.right + width,
+               outer.bottom - outer.top - client.bottom + height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CentreOverOwner(HWND hwnd) {

@@ -1,10 +1,16 @@
 #pragma once
 // A dialog from a template, linked to its object: `this` is stored at WM_INITDIALOG and every
 // later message goes to OnMessage. No exception leaves the dialog procedure.
+//
+// A dialog follows its DPI: on WM_DPICHANGED it takes the suggested rectangle, scales its
+// controls' places and its font to the new DPI, and then lets the window lay out what it
+// places itself (OnDpiChanged).
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+#include "app/platform/win_handle.h"
 
 namespace cardo {
 
@@ -18,6 +24,8 @@ class DialogWindow {
   HWND hwnd() const { return hwnd_; }
   bool IsOpen() const { return hwnd_ != nullptr; }
   HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
+  // The DPI the dialog is laid out for.
+  int Dpi() const { return dpi_; }
 
  protected:
   // Creates the dialog modeless, owned by `owner`; false when it cannot be created.
@@ -33,11 +41,18 @@ class DialogWindow {
 
   // As a dialog procedure: TRUE when handled (results through DWLP_MSGRESULT).
   virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // After the controls and the font have followed a DPI change: what the window places or
+  // draws itself at a size of its own (twips layouts, pictures). Dpi() is the new DPI.
+  virtual void OnDpiChanged(int oldDpi) { (void)oldDpi; }
 
  private:
   static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) noexcept;
+  void FollowDpi(int dpi, LPARAM suggested);
   HWND hwnd_ = nullptr;
   bool modal_ = false;
+  int dpi_ = 96;
+  // The template's font at the current DPI, once the DPI has changed.
+  UniqueGdi font_;
 };
 
 // Gives a message of the program's loop to the modeless dialog it is for, so that Tab, Enter,
@@ -47,6 +62,14 @@ bool RouteDialogMessage(MSG& msg);
 // A multi-line text box in a dialog closes the dialog on Esc, and its text with it: after this
 // call Esc in `edit` does nothing (elsewhere in the dialog it still cancels).
 void IgnoreEscape(HWND edit);
+
+// Scales the places of `parent`'s controls about its client origin from `oldDpi` to `dpi`,
+// and gives them `font` when there is one.
+void ScaleChildren(HWND parent, int dpi, int oldDpi, HFONT font);
+
+// Gives a window the client size `width` x `height` pixels, its frame as it is; it stays
+// where it is.
+void SetClientSize(HWND hwnd, int width, int height);
 
 // Places a window over the middle of its owner, where the eye already is.
 void CentreOverOwner(HWND hwnd);

@@ -6,11 +6,13 @@
 #include <optional>
 #include <string>
 
+#include "app/controls/dpi_win.h"
+
 namespace cardo {
 namespace {
 
 constexpr UINT_PTR kEditSubclass = 1;
-constexpr int kSpinWidth = 16;
+constexpr int kSpinWidth = 16;  // at 96 DPI
 constexpr std::size_t kMaxDigits = 5;
 
 bool Typable(wchar_t c) {
@@ -124,11 +126,14 @@ void UpDownTextBox::RebuildSpin() {
   // manager hands it those keys since a text box asks for arrows.
   if (upDownKey_) style |= UDS_ARROWKEYS;
   Layout();
+  const int spinWidth = ScaleForDpi(kSpinWidth, WindowDpi(hwnd()));
   if (spin_ && static_cast<DWORD>(GetWindowLongPtrW(spin_, GWL_STYLE)) == style) {
-    SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);  // placed again
+    // Attached again, at the width of the box's present DPI.
+    SetWindowPos(spin_, nullptr, 0, 0, spinWidth, 0, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
   } else {
     if (spin_) DestroyWindow(spin_);
-    spin_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, style, 0, 0, kSpinWidth, 0, hwnd(), nullptr,
+    spin_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, style, 0, 0, spinWidth, 0, hwnd(), nullptr,
                             GetModuleHandleW(nullptr), nullptr);
     SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
     EnableWindow(spin_, IsWindowEnabled(hwnd()));

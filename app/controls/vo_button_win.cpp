@@ -2,6 +2,10 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
+#include "app/controls/dpi_win.h"
+
 namespace cardo {
 
 std::wstring VoButton::Caption() const {
@@ -43,22 +47,32 @@ void VoButton::Paint(HDC dc) {
   GetClientRect(hwnd(), &r);
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
   const bool sunk = pressed_ || (style_ == ButtonStyle::Toggle && value_);
+  // Each line of the frame and the edge is as many pixels wide as one is at 96 DPI.
+  const int dpi = WindowDpi(hwnd());
+  const int line = std::max(1, ScaleForDpi(1, dpi));
   if (default_) {
-    FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
-    InflateRect(&r, -1, -1);
+    for (int i = 0; i < line; ++i) {
+      FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+      InflateRect(&r, -1, -1);
+    }
   }
-  DrawEdge(dc, &r, sunk ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0));
+  RECT edge = r;
+  for (const UINT part :
+       {sunk ? BDR_SUNKENOUTER : BDR_RAISEDOUTER, sunk ? BDR_SUNKENINNER : BDR_RAISEDINNER}) {
+    for (int i = 0; i < line; ++i) DrawEdge(dc, &edge, part, BF_RECT | BF_ADJUST);
+  }
+  HFONT font =
+      font_ ? font_ : reinterpret_cast<HFONT>(SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0));
   HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   RECT text = r;
-  if (sunk) OffsetRect(&text, 1, 1);
+  if (sunk) OffsetRect(&text, line, line);
   const std::wstring caption = Caption();
   const bool enabled = IsWindowEnabled(hwnd()) != FALSE;
   if (!enabled) {
     // The engraved look of disabled text: a highlight under a shadow.
     RECT lit = text;
-    OffsetRect(&lit, 1, 1);
+    OffsetRect(&lit, line, line);
     SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
     DrawTextW(dc, caption.c_str(), -1, &lit, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
@@ -68,7 +82,8 @@ void VoButton::Paint(HDC dc) {
   DrawTextW(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   SelectObject(dc, old);
   if (enabled && GetFocus() == hwnd()) {
-    InflateRect(&r, -3, -3);
+    const int inset = ScaleForDpi(3, dpi);
+    InflateRect(&r, -inset, -inset);
     DrawFocusRect(dc, &r);
   }
 }
@@ -110,6 +125,12 @@ LRESULT VoButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case BM_CLICK:
       KeyClick();
       return 0;
+    case WM_SETFONT:
+      font_ = reinterpret_cast<HFONT>(wParam);
+      if (lParam) InvalidateRect(hwnd(), nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(font_);
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_ENABLE:

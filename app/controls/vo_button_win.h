@@ -57,6 +57,8 @@ class VoButton final : public ControlWindow<VoButton> {
   bool spaceDown_ = false;
   bool default_ = false;  // the dialog's default button, drawn with a dark frame
   bool dropMode_ = false;
+  // The font it was given (WM_SETFONT), which the giver keeps; else the parent's.
+  HFONT font_ = nullptr;
 };
 
 // For a dialog procedure: the dialog manager reports Enter on a focused VoButton, or on a

@@ -2,6 +2,10 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
+#include "app/controls/dpi_win.h"
+
 namespace cardo {
 
 void VoPanel::SetView(View view) {
@@ -37,7 +41,9 @@ void VoPanel::Paint(HDC dc) {
   if (appearance_ != Appearance::ThreeD) return;
   const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
   const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
-  auto frame = [dc](RECT box, COLORREF topLeft, COLORREF bottomRight) {
+  // A step of the border is as many pixels wide as one pixel is at 96 DPI.
+  const int line = std::max(1, ScaleForDpi(1, WindowDpi(hwnd())));
+  auto step = [dc](RECT box, COLORREF topLeft, COLORREF bottomRight) {
     HPEN lightPen = CreatePen(PS_SOLID, 1, topLeft);
     HPEN darkPen = CreatePen(PS_SOLID, 1, bottomRight);
     HGDIOBJ old = SelectObject(dc, lightPen);
@@ -51,13 +57,16 @@ void VoPanel::Paint(HDC dc) {
     DeleteObject(lightPen);
     DeleteObject(darkPen);
   };
+  auto frame = [&](COLORREF topLeft, COLORREF bottomRight) {
+    for (int i = 0; i < line; ++i) {
+      step(r, topLeft, bottomRight);
+      InflateRect(&r, -1, -1);
+    }
+  };
   const bool raised = view_ == View::Raised;
-  frame(r, raised ? light : shadow, raised ? shadow : light);
-  if (paneling_) {
-    // A second step inside, the reverse of the outer one, for a grooved panel.
-    InflateRect(&r, -1, -1);
-    frame(r, raised ? shadow : light, raised ? light : shadow);
-  }
+  frame(raised ? light : shadow, raised ? shadow : light);
+  // A second step inside, the reverse of the outer one, for a grooved panel.
+  if (paneling_) frame(raised ? shadow : light, raised ? light : shadow);
 }
 
 bool VoPanel::Inside(LPARAM lParam) const {

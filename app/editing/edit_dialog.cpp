@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/controls/twips.h"
+#include "app/controls/dpi_win.h"
 #include "app/resources/resource.h"
 
 namespace cardo {
@@ -60,28 +60,43 @@ void frmEditDlg::Form_Load() {
   // A line may be longer than an edit box takes by default; it must come back whole.
   SendMessageW(text, EM_SETLIMITTEXT, 0, 0);
   SetControlText(text, lPrevText);
-  MoveWindow(text, TwipsToPixelsX(kMargin), TwipsToPixelsY(kMargin), 10,
-             TwipsToPixelsY(kTextHeight), FALSE);
-  MoveWindow(Item(IDC_CMDCLOSE), 0, TwipsToPixelsY(kMargin), TwipsToPixelsX(kButtonWidth),
-             TwipsToPixelsY(kButtonHeight), FALSE);
+  PlaceByTwips();
 
   mclsSiz.SetTarget(hwnd());
   mclsSiz.Sizing = [this](int, int&, int& height) {
     RECT r{};
     GetWindowRect(hwnd(), &r);
-    height = PixelsToTwipsY(r.bottom - r.top);
+    height = PixelsToTwips(r.bottom - r.top, Dpi());
   };
 
-  RECT frame{0, 0, TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight)};
+  RECT frame{0, 0, TwipsToPixels(kClientWidth, Dpi()), TwipsToPixels(kClientHeight, Dpi())};
   AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  const int left = TwipsToPixelsX(mclsSiz.WorkAreaLeft() +
-                                  (mclsSiz.WorkAreaWidth() - PixelsToTwipsX(width)) / 2);
-  const int top = TwipsToPixelsY(mclsSiz.WorkAreaTop() +
-                                 (mclsSiz.WorkAreaHeight() - PixelsToTwipsY(height)) / 2);
+  const int left = TwipsToPixels(
+      hwnd(), mclsSiz.WorkAreaLeft() + (mclsSiz.WorkAreaWidth() - PixelsToTwips(width, Dpi())) / 2);
+  const int top =
+      TwipsToPixels(hwnd(), mclsSiz.WorkAreaTop() +
+                                (mclsSiz.WorkAreaHeight() - PixelsToTwips(height, Dpi())) / 2);
   SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER);
+  Form_Resize();
+}
+
+// The heights and tops of the designed layout, at the dialog's DPI; the widths and lefts follow
+// the window's width (Form_Resize).
+void frmEditDlg::PlaceByTwips() {
+  MoveWindow(Item(IDC_TXTLINEDATA), TwipsToPixels(kMargin, Dpi()), TwipsToPixels(kMargin, Dpi()),
+             10, TwipsToPixels(kTextHeight, Dpi()), FALSE);
+  MoveWindow(Item(IDC_CMDCLOSE), 0, TwipsToPixels(kMargin, Dpi()),
+             TwipsToPixels(kButtonWidth, Dpi()), TwipsToPixels(kButtonHeight, Dpi()), FALSE);
+}
+
+void frmEditDlg::OnDpiChanged(int) {
+  PlaceByTwips();
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  SetClientSize(hwnd(), client.right, TwipsToPixels(kClientHeight, Dpi()));
   Form_Resize();
 }
 
@@ -92,7 +107,7 @@ void frmEditDlg::Form_Activate() {
 void frmEditDlg::Form_Resize() {
   RECT client{};
   GetClientRect(hwnd(), &client);
-  const int width = PixelsToTwipsX(client.right - client.left);
+  const int width = PixelsToTwips(client.right - client.left, Dpi());
   HWND button = Item(IDC_CMDCLOSE);
   HWND text = Item(IDC_TXTLINEDATA);
   if (!button || !text) return;
@@ -100,8 +115,8 @@ void frmEditDlg::Form_Resize() {
     RECT r{};
     GetWindowRect(control, &r);
     MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
-    MoveWindow(control, left < 0 ? r.left : TwipsToPixelsX(left), r.top,
-               width < 0 ? r.right - r.left : TwipsToPixelsX(width), r.bottom - r.top, TRUE);
+    MoveWindow(control, left < 0 ? r.left : TwipsToPixels(left, Dpi()), r.top,
+               width < 0 ? r.right - r.left : TwipsToPixels(width, Dpi()), r.bottom - r.top, TRUE);
   };
   if (width - kButtonFromRight >= 0) place(button, width - kButtonFromRight, -1);
   if (width - kTextWidthLess >= 0) place(text, -1, width - kTextWidthLess);

@@ -24,6 +24,8 @@ class frmEditDlg final : public DialogWindow {
 
  private:
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int oldDpi) override;
+  void PlaceByTwips();
   void Form_Load();
   void Form_Activate();
   void Form_Resize();

@@ -123,6 +123,12 @@ void frmExtract::Form_Load() {
   const Settings& settings = context_.settings;
   HWND modes = Item(IDC_CMBMODESELECT);
   SetComboItems(modes, {std::begin(kModes), std::end(kModes)});
+  // A frame paints its border across the mode list unless it leaves out the siblings in
+  // front of it.
+  for (int i = 0; i < kPages; ++i) {
+    HWND frame = Item(PageControl(IDC_FRAPAGE0, i));
+    SetWindowLongPtrW(frame, GWL_STYLE, GetWindowLongPtrW(frame, GWL_STYLE) | WS_CLIPSIBLINGS);
+  }
   SelectMode(0);
   for (int i = 0; i < kPages; ++i) {
     HWND filter = Item(PageControl(IDC_TXTFILTER0, i));

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/controls/twips.h"
+#include "app/controls/dpi_win.h"
 #include "app/controls/vo_panel_win.h"
 #include "app/generators/generator_text.h"
 #include "app/list/list_file.h"
@@ -69,34 +69,12 @@ POINT frmDropDialog::ScreenPoint(HWND from, int x, int y) const {
 }
 
 void frmDropDialog::Form_Load() {
-  RECT frame{0, 0, TwipsToPixelsX(kClientWidth), TwipsToPixelsY(kClientHeight)};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE)));
-  // Beside the main window's top right corner, inside the work area.
-  RECT owner{}, work{};
-  GetWindowRect(context_.main, &owner);
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int left =
-      std::clamp<int>(owner.right, work.left, std::max<int>(work.right - width, work.left));
-  const int top =
-      std::clamp<int>(owner.top, work.top, std::max<int>(work.bottom - height, work.top));
-  SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-
-  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
   for (int i = 0; i < 2; ++i) {
     HWND panelWindow = Item(i == 0 ? IDC_VOPDROPPANELL0 : IDC_VOPDROPPANELL1);
-    MoveWindow(panelWindow, TwipsToPixelsX(kPanelLeft[i]), TwipsToPixelsY(kPanelTop),
-               TwipsToPixelsX(kPanelWidth), TwipsToPixelsY(kPanelHeight), TRUE);
-    RECT inside{};
-    GetClientRect(panelWindow, &inside);
     // Without SS_NOTIFY the label lets the mouse through to its panel.
-    HWND label = CreateWindowExW(
-        0, L"STATIC", kPanelCaption[i], WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 1, 1,
-        std::max<LONG>(inside.right - 2, 0), std::max<LONG>(inside.bottom - 2, 0), panelWindow,
-        nullptr, context_.instance, nullptr);
-    SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    CreateWindowExW(0, L"STATIC", kPanelCaption[i],
+                    WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, 0, 0, panelWindow,
+                    nullptr, context_.instance, nullptr);
     VoPanel* panel = VoPanel::From(panelWindow);
     if (!panel) continue;
     panel->OLEDragOver = [this, i](const DropData& d, DWORD allowed) {
@@ -110,6 +88,44 @@ void frmDropDialog::Form_Load() {
     };
     panel->SetOLEDropMode(true);
   }
+  PlaceByTwips();
+
+  // Beside the main window's top right corner, inside the work area.
+  RECT self{}, owner{}, work{};
+  GetWindowRect(hwnd(), &self);
+  GetWindowRect(context_.main, &owner);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = self.right - self.left;
+  const int height = self.bottom - self.top;
+  const int left =
+      std::clamp<int>(owner.right, work.left, std::max<int>(work.right - width, work.left));
+  const int top =
+      std::clamp<int>(owner.top, work.top, std::max<int>(work.bottom - height, work.top));
+  SetWindowPos(hwnd(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The client area, the panels and their labels at their designed twips, at the dialog's DPI.
+void frmDropDialog::PlaceByTwips() {
+  SetClientSize(hwnd(), TwipsToPixels(kClientWidth, Dpi()), TwipsToPixels(kClientHeight, Dpi()));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+  const int border = std::max(1, ScaleForDpi(1, Dpi()));
+  for (int i = 0; i < 2; ++i) {
+    HWND panelWindow = Item(i == 0 ? IDC_VOPDROPPANELL0 : IDC_VOPDROPPANELL1);
+    MoveWindow(panelWindow, TwipsToPixels(kPanelLeft[i], Dpi()), TwipsToPixels(kPanelTop, Dpi()),
+               TwipsToPixels(kPanelWidth, Dpi()), TwipsToPixels(kPanelHeight, Dpi()), TRUE);
+    HWND label = GetWindow(panelWindow, GW_CHILD);
+    if (!label) continue;
+    RECT inside{};
+    GetClientRect(panelWindow, &inside);
+    // Inside the panel's border, which is as wide as the DPI makes one pixel.
+    MoveWindow(label, border, border, std::max<LONG>(inside.right - 2 * border, 0),
+               std::max<LONG>(inside.bottom - 2 * border, 0), TRUE);
+    SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+void frmDropDialog::OnDpiChanged(int) {
+  PlaceByTwips();
 }
 
 void frmDropDialog::Form_MouseDown(POINT screen) {

@@ -26,7 +26,9 @@ class frmDropDialog final : public DialogWindow {
 
  private:
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int oldDpi) override;
   void Form_Load();
+  void PlaceByTwips();
   POINT ScreenPoint(HWND from, int x, int y) const;
 
   const ToolContext& context_;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "app/controls/dpi_win.h"
 #include "app/info/messages.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
@@ -69,12 +70,7 @@ INT_PTR frmVersion::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void frmVersion::Form_Load() {
-  SendMessageW(Item(IDC_IMGBANNER), STM_SETIMAGE, IMAGE_BITMAP,
-               reinterpret_cast<LPARAM>(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_BANNER),
-                                                   IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  SendMessageW(Item(IDC_IMGDLL), STM_SETIMAGE, IMAGE_BITMAP,
-               reinterpret_cast<LPARAM>(LoadImageW(instance_, MAKEINTRESOURCEW(IDB_LIBRARY),
-                                                   IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  SetPictures();
   SetControlText(Item(IDC_LBLVERSION), u"Ver " + appVersion_);
   SetControlText(Item(IDC_LBLURL), HomePage());
   hand_ = LoadCursorW(instance_, MAKEINTRESOURCEW(IDC_HANDCURSOR));
@@ -86,6 +82,31 @@ void frmVersion::Form_Load() {
   underlineFont_.reset(CreateFontIndirectW(&font));
 
   AddToolTip(hwnd(), Item(IDC_IMGDLL), msg::kLibraryTip);
+}
+
+// The banner and the library's picture drawn for the window's DPI; each static takes its
+// picture's size.
+void frmVersion::SetPictures() {
+  UniqueGdi banner(LoadBitmapForDpi(instance_, IDB_BANNER, IDB_SCALE_STEP, Dpi()));
+  UniqueGdi library(LoadBitmapForDpi(instance_, IDB_LIBRARY, IDB_SCALE_STEP, Dpi()));
+  SendMessageW(Item(IDC_IMGBANNER), STM_SETIMAGE, IMAGE_BITMAP,
+               reinterpret_cast<LPARAM>(banner.get()));
+  SendMessageW(Item(IDC_IMGDLL), STM_SETIMAGE, IMAGE_BITMAP,
+               reinterpret_cast<LPARAM>(library.get()));
+  banner_ = std::move(banner);
+  library_ = std::move(library);
+}
+
+void frmVersion::OnDpiChanged(int) {
+  SetPictures();
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)), sizeof font, &font);
+  font.lfUnderline = TRUE;
+  UniqueGdi underline(CreateFontIndirectW(&font));
+  if (underlined_) {
+    SendMessageW(Item(IDC_LBLURL), WM_SETFONT, reinterpret_cast<WPARAM>(underline.get()), TRUE);
+  }
+  underlineFont_ = std::move(underline);
 }
 
 void frmVersion::SetUnderline(bool on) {

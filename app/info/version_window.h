@@ -34,7 +34,9 @@ class frmVersion final : public DialogWindow {
   static LRESULT CALLBACK LinkProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   LRESULT OnLinkMessage(HWND link, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int oldDpi) override;
   void Form_Load();
+  void SetPictures();
   void SetUnderline(bool on);
   void SetLinkColor(COLORREF color);
 
@@ -46,6 +48,8 @@ class frmVersion final : public DialogWindow {
   bool underlined_ = false;
   COLORREF linkColor_ = RGB(30, 73, 121);
   UniqueGdi underlineFont_;
+  UniqueGdi banner_;
+  UniqueGdi library_;
   HCURSOR hand_ = nullptr;
 };
 

@@ -1,5 +1,6 @@
 #include "app/info/viewer_window.h"
 
+#include "app/controls/dpi_win.h"
 #include "app/info/messages.h"
 #include "app/info/topic_file.h"
 #include "app/list/list_file.h"
@@ -64,14 +65,25 @@ INT_PTR frmSmplViewer::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   }
 }
 
+// The topics line up with spaces: a fixed-pitch font shows them as written, 12 pixels high at
+// 96 DPI and as high in inches at every other.
+void frmSmplViewer::SetTextFont() {
+  UniqueGdi font(CreateFontW(-ScaleForDpi(12, Dpi()), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック"));
+  if (!font) return;
+  SendMessageW(Item(IDC_TXTVALUE), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  font_ = std::move(font);
+}
+
+void frmSmplViewer::OnDpiChanged(int) {
+  SetTextFont();
+}
+
 void frmSmplViewer::Form_Load() {
   HWND text = Item(IDC_TXTVALUE);
   SendMessageW(text, EM_SETLIMITTEXT, 0, 0);
-  // The topics line up with spaces: a fixed-pitch font shows them as written.
-  font_.reset(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                          FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック"));
-  if (font_) SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  SetTextFont();
   Form_Resize();
   if (LoadFile.empty()) return;
   std::u16string path = appDirectory_;

@@ -31,6 +31,8 @@ class frmSmplViewer final : public DialogWindow {
 
  private:
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int oldDpi) override;
+  void SetTextFont();
   void Form_Load();
   void Form_Resize();
 

@@ -7,9 +7,11 @@
 #define IDR_ACCELERATORS 102
 #define IDI_CARDO 103
 
-// Toolbar images are bitmaps 101 to 114; the list's drag cursor is cursor 102.
+// Toolbar images are bitmaps 101 to 114 at 16 pixels; at 20, 24 and 32 pixels each is
+// IDB_TOOLBAR_SIZE_STEP, twice and three times that above. The list's drag cursor is cursor 102.
 #define IDB_TOOLBAR_FIRST 101
 #define IDB_TOOLBAR_LAST 114
+#define IDB_TOOLBAR_SIZE_STEP 100
 #define IDC_DRAGCURSOR 102
 
 #define IDM_FILE_BASE 1000     // mnuFileSub(1..11)
@@ -52,9 +54,9 @@
 #define IDR_VIEWERMENU 321
 #define IDC_TXTVALUE 322
 #define IDC_VIEWER_CLOSE IDCANCEL
-#define IDM_VIEWER_SAVE 1601  // mnuFileSub(1)
+#define IDM_VIEWER_SAVE 1601   // mnuFileSub(1)
 #define IDM_VIEWER_CLOSE 1603  // mnuFileSub(3)
-#define IDM_VIEWER_COPY 1611  // mnuEditSub(1)
+#define IDM_VIEWER_COPY 1611   // mnuEditSub(1)
 
 // The version window (frmVersion).
 #define IDD_VERSION_WINDOW 330
@@ -66,6 +68,9 @@
 #define IDC_IMGDLL 336
 #define IDM_VERSION_OPEN 1621  // mnuRMnuSub(1)
 #define IDM_VERSION_COPY 1623  // mnuRMnuSub(3)
+// Pictures drawn for 100 %, 150 % and 200 %: the 150 % one is IDB_SCALE_STEP above the 100 %
+// one, the 200 % one twice that.
+#define IDB_SCALE_STEP 1000
 #define IDB_BANNER 151
 #define IDB_LIBRARY 152
 #define IDC_HANDCURSOR 101

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <uxtheme.h>
 
+#include "app/controls/dpi_win.h"
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
 #include "app/export/export.h"
@@ -145,8 +146,7 @@ void frmPrefarence::Form_Load() {
   }
   SetWindowSubclass(placeholder, PlaceholderProc, kSubclass, reinterpret_cast<DWORD_PTR>(this));
   CreatePages();
-  banner_.reset(LoadImageW(context_.instance, MAKEINTRESOURCEW(IDB_SBANNER), IMAGE_BITMAP, 0, 0,
-                           LR_DEFAULTCOLOR));
+  banner_.reset(LoadBitmapForDpi(context_.instance, IDB_SBANNER, IDB_SCALE_STEP, Dpi()));
 
   const Settings& settings = context_.settings;
   SetControlText(Control(IDC_PREF_TXTFILTER), settings.UrlExtFilter);
@@ -203,6 +203,27 @@ void frmPrefarence::CreatePages() {
     SetWindowPos(pages_[i], HWND_TOP, display.left, display.top, display.right - display.left,
                  display.bottom - display.top, SWP_NOACTIVATE);
   }
+}
+
+// The pages are dialogs of their own inside this one: their controls and the tab strip follow
+// the new DPI here, the banner is taken again at its size.
+void frmPrefarence::OnDpiChanged(int oldDpi) {
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+  for (HWND page : pages_) {
+    if (page) ScaleChildren(page, Dpi(), oldDpi, font);
+  }
+  LOGFONTW tabFace{};
+  if (GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof tabFace, &tabFace)) {
+    tabFace.lfHeight = MulDiv(tabFace.lfHeight, Dpi(), SystemDpi());
+    UniqueGdi tabFont(CreateFontIndirectW(&tabFace));
+    SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(tabFont.get()), TRUE);
+    tabFont_ = std::move(tabFont);
+  }
+  RECT area{};
+  GetClientRect(Control(IDC_PICTABCONTROL), &area);
+  MoveWindow(tab_, 0, 0, area.right, area.bottom, TRUE);
+  banner_.reset(LoadBitmapForDpi(context_.instance, IDB_SBANNER, IDB_SCALE_STEP, Dpi()));
+  InvalidateRect(Control(IDC_IMGSBANNER), nullptr, TRUE);
 }
 
 void frmPrefarence::ShowPage(int page) {

@@ -38,6 +38,7 @@ class frmPrefarence final : public DialogWindow {
 
  private:
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnDpiChanged(int oldDpi) override;
   static LRESULT CALLBACK PlaceholderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   static INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   static LRESULT CALLBACK AddExtProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
@@ -57,6 +58,7 @@ class frmPrefarence final : public DialogWindow {
   HWND tab_ = nullptr;
   std::array<HWND, 3> pages_{};
   UniqueGdi banner_;
+  UniqueGdi tabFont_;
 };
 
 }  // namespace cardo

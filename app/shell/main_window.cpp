@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/controls/twips.h"
+#include "app/controls/dpi_win.h"
 #include "app/editing/edit_dialog.h"
 #include "app/export/export.h"
 #include "app/info/topic_file.h"
@@ -26,23 +26,16 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"CardoMainWindow";
 constexpr wchar_t kInitialCaption[] = L"Cardo - [無題]";
 constexpr UINT_PTR kListSubclassId = 1;
-// The designed client size, in pixels at 96 DPI.
-constexpr int kDesignedWidth = 600;
-constexpr int kDesignedHeight = 420;
+// A first start's outer size, in twips: the same physical size at every display scale,
+// 5 1/3 x 4 inches, which a 1024 x 768 screen still shows whole at 200 %. Both are whole
+// pixels at 96, 120, 144 and 192 DPI, so a first start stores these very numbers.
+constexpr int kDefaultWidthTwips = 7680;
+constexpr int kDefaultHeightTwips = 5760;
 
 constexpr wchar_t kMakerSite[] = L"https://cardo.example/author/";
 constexpr wchar_t kLibrarySite[] = L"https://cardo.example/library/";
 constexpr char16_t kHelpFile[] = u"CARDHELP.HLP";
 constexpr char16_t kUserGuide[] = u"CARDHELP.html";
-
-HFONT CreateUiFont() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    return CreateFontIndirectW(&metrics.lfMessageFont);
-  }
-  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
 
 }  // namespace
 
@@ -58,13 +51,20 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   wc.lpszClassName = kWindowClass;
   RegisterClassExW(&wc);  // a second window in one process finds the class registered
 
-  RECT frame{0, 0, kDesignedWidth, kDesignedHeight};
-  AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, TRUE, 0);
+  dpi_ = SystemDpi();
   HMENU menuBar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
   // The window procedure takes ownership of the handle at WM_NCCREATE.
-  CARDO_CHECK_WIN32(CreateWindowExW(0, kWindowClass, kInitialCaption, WS_OVERLAPPEDWINDOW,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                                    frame.bottom - frame.top, nullptr, menuBar, instance, this));
+  CARDO_CHECK_WIN32(
+      CreateWindowExW(0, kWindowClass, kInitialCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                      CW_USEDEFAULT, TwipsToPixels(kDefaultWidthTwips, dpi_),
+                      TwipsToPixels(kDefaultHeightTwips, dpi_), nullptr, menuBar, instance, this));
+  // The display the window came up on may have a scale of its own.
+  if (const int dpi = WindowDpi(hwnd()); dpi != dpi_) {
+    dpi_ = dpi;
+    SetWidth(kDefaultWidthTwips);
+    SetHeight(kDefaultHeightTwips);
+  }
+  SetLaidOutDpi(hwnd(), dpi_);
   popups_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUPMENUS)));
   accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
   dragCursor_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_DRAGCURSOR));
@@ -98,8 +98,6 @@ frmMain::~frmMain() {
 }
 
 void frmMain::CreateChildren() {
-  font_.reset(CreateUiFont());
-  meter_ = std::make_unique<AnsiTextMeter>(static_cast<HFONT>(font_.get()));
   line_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0, 2,
                           hwnd(), reinterpret_cast<HMENU>(IDC_VOPLINE), instance_, nullptr);
   CreateToolbar();
@@ -109,15 +107,7 @@ void frmMain::CreateChildren() {
           LBS_NOINTEGRALHEIGHT | LBS_NOTIFY | LBS_NODATA | LBS_OWNERDRAWFIXED,
       0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_LSTMAINLIST), instance_, nullptr);
   CARDO_CHECK_WIN32(list);
-  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-  // An owner-drawn list takes its row height from us, not from its font.
-  HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, font_.get());
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
-  SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LONG>(metrics.tmHeight, 1));
+  ApplyListFont(list);
   SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
   // The list box holds no strings, but it answers LB_GETTEXT from the lines (ListProc). The
   // style says so to other processes, so screen readers and automation, whose requests the
@@ -133,6 +123,42 @@ void frmMain::CreateChildren() {
   };
   if (!DropTarget::Attach(list, accepted, dropped)) DragAcceptFiles(list, TRUE);
   list_ = std::make_unique<ListBoxUrlList>(list);
+}
+
+// The system's message font at the window's DPI, for the list's lines and their row height.
+void frmMain::ApplyListFont(HWND list) {
+  UniqueGdi font(CreateMessageFont(dpi_));
+  if (!font) font.reset(GetStockObject(DEFAULT_GUI_FONT));
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  // An owner-drawn list takes its row height from us, not from its font.
+  HDC dc = GetDC(list);
+  HGDIOBJ old = SelectObject(dc, font.get());
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LONG>(metrics.tmHeight, 1));
+  meter_ = std::make_unique<AnsiTextMeter>(static_cast<HFONT>(font.get()));
+  font_ = std::move(font);
+}
+
+// The window follows a move to a display of another scale, or a change of the scale: the
+// suggested rectangle keeps its physical size, and what is drawn in pixels is made anew.
+void frmMain::Form_DpiChanged(int dpi, const RECT* suggested) {
+  if (dpi <= 0) return;
+  dpi_ = dpi;
+  SetLaidOutDpi(hwnd(), dpi);
+  if (list_) {
+    ApplyListFont(list_->hwnd());
+    InvalidateRect(list_->hwnd(), nullptr, TRUE);
+  }
+  SetToolbarImages();
+  if (suggested) {
+    SetWindowPos(hwnd(), nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  Form_Resize();
 }
 
 LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
@@ -160,6 +186,9 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   switch (message) {
     case WM_SIZE:
       Form_Resize();
+      return 0;
+    case WM_DPICHANGED:
+      Form_DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_COMMAND:
       if (HIWORD(wParam) == LBN_DBLCLK && LOWORD(wParam) == IDC_LSTMAINLIST) {
@@ -204,6 +233,7 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       if (services_.quitOnDestroy) PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
+      ForgetLaidOutDpi(hwnd);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       hwnd_.release();
       break;
@@ -263,9 +293,10 @@ void frmMain::Form_Resize() {
   GetClientRect(hwnd(), &client);
   const int width = client.right - client.left;
   const int height = client.bottom - client.top;
-  MoveWindow(line_, 0, 0, width, 2, TRUE);
-  mToolBar.Place(2, width);
-  const int top = 2 + mToolBar.pHeight();
+  const int line = ScaleForDpi(2, dpi_);
+  MoveWindow(line_, 0, 0, width, line, TRUE);
+  mToolBar.Place(line, width);
+  const int top = line + mToolBar.pHeight();
   MoveWindow(list_->hwnd(), 0, top, width, std::max(height - top, 0), TRUE);
   UpdateHorizontalExtent();
 }
@@ -463,20 +494,20 @@ RECT frmMain::NormalRect() const {
 
 std::int32_t frmMain::Width() const {
   const RECT r = NormalRect();
-  return PixelsToTwipsX(r.right - r.left);
+  return PixelsToTwips(r.right - r.left, dpi_);
 }
 
 std::int32_t frmMain::Height() const {
   const RECT r = NormalRect();
-  return PixelsToTwipsY(r.bottom - r.top);
+  return PixelsToTwips(r.bottom - r.top, dpi_);
 }
 
 void frmMain::SetWidth(std::int32_t twips) {
-  SetOuterSizePixels(TwipsToPixelsX(twips), {});
+  SetOuterSizePixels(TwipsToPixels(twips, dpi_), {});
 }
 
 void frmMain::SetHeight(std::int32_t twips) {
-  SetOuterSizePixels({}, TwipsToPixelsY(twips));
+  SetOuterSizePixels({}, TwipsToPixels(twips, dpi_));
 }
 
 void frmMain::SetOuterSizePixels(std::optional<int> width, std::optional<int> height) {

@@ -80,6 +80,9 @@ class frmMain final : public WindowSizeTwips {
 
   void CreateChildren();
   void CreateToolbar();
+  void SetToolbarImages();
+  void ApplyListFont(HWND list);
+  void Form_DpiChanged(int dpi, const RECT* suggested);
   void OnCommand(int id);
   void OnInitMenuPopup(HMENU menu);
 
@@ -110,8 +113,11 @@ class frmMain final : public WindowSizeTwips {
   HINSTANCE instance_;
   Services services_;
   UniqueWindow hwnd_;
+  // The DPI the window is laid out and drawn for.
+  int dpi_ = 96;
   HWND line_ = nullptr;
   clsImageList images_;
+  clsImageList disabledImages_;
   clsToolBar mToolBar;
   UniqueMenu popups_;
   HACCEL accelerators_ = nullptr;

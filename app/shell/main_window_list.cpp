@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/controls/twips.h"
+#include "app/controls/dpi_win.h"
 #include "app/editing/edit_dialog.h"
 #include "app/list/edit_commands.h"
 #include "app/list/list_file.h"
@@ -153,8 +153,8 @@ void frmMain::lstMainList_DragDrop(POINT listPoint) {
   SelectObject(dc, old);
   ReleaseDC(list_->hwnd(), dc);
 
-  const int row = DropTargetRow(list_->TopIndex(), PixelsToTwipsY(listPoint.y),
-                                PixelsToTwipsY(letter.cy), list_->Count());
+  const int row = DropTargetRow(list_->TopIndex(), PixelsToTwips(listPoint.y, dpi_),
+                                PixelsToTwips(letter.cy, dpi_), list_->Count());
   bool moved = false;
   {
     RedrawSuspension hidden(*list_);

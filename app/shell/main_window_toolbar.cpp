@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "app/controls/twips.h"
 #include "app/list/edit_commands.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
@@ -40,23 +41,48 @@ constexpr std::array<ToolButton, 19> kToolButtons = {{
     {19, 14, false, L"その他のダウンロードマネージャへエクスポート"},
 }};
 
-// Images 1-14 are these bitmap resources, in this order.
+// Images 1-14 are these bitmap resources, in this order (their 16-pixel numbers).
 constexpr std::array<int, 14> kToolImages = {101, 102, 103, 104, 105, 106, 107,
                                              112, 113, 108, 109, 110, 111, 114};
 
+// The sizes the images are drawn at; a scale takes the largest that is no larger than 16
+// pixels scaled, so 125 % shows 20 pixels and 175 % still 24.
+constexpr std::array<int, 4> kImageSizes = {16, 20, 24, 32};
+
+std::size_t ImageSizeIndex(int dpi) {
+  const int wanted = ScaleForDpi(16, dpi);
+  std::size_t index = 0;
+  while (index + 1 < kImageSizes.size() && kImageSizes[index + 1] <= wanted) ++index;
+  return index;
+}
+
 }  // namespace
 
-void frmMain::CreateToolbar() {
-  images_.mCreate(16, 16);
+void frmMain::SetToolbarImages() {
+  const std::size_t sizeIndex = ImageSizeIndex(dpi_);
+  const int size = kImageSizes[sizeIndex];
+  clsImageList images, disabled;
+  images.mCreate(size, size);
+  disabled.mCreate(size, size);
   for (const int id : kToolImages) {
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 16, 16, LR_CREATEDIBSECTION));
-    if (!CARDO_CHECK_WIN32(bitmap)) continue;
-    images_.mListImagesAdd(bitmap);
-    DeleteObject(bitmap);
+    const int resource = id + static_cast<int>(sizeIndex) * IDB_TOOLBAR_SIZE_STEP;
+    UniqueGdi bitmap(LoadImageW(instance_, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, size, size,
+                                LR_CREATEDIBSECTION));
+    if (!CARDO_CHECK_WIN32(bitmap.get())) continue;
+    // Adding with a mask blackens the transparent pixels of the bitmap it reads: the
+    // disabled copy is taken first.
+    disabled.mListImagesAddDisabled(static_cast<HBITMAP>(bitmap.get()));
+    images.mListImagesAdd(static_cast<HBITMAP>(bitmap.get()));
   }
+  // The toolbar holds the new lists before the old ones go.
+  mToolBar.pImageList(images, disabled, dpi_);
+  images_ = std::move(images);
+  disabledImages_ = std::move(disabled);
+}
+
+void frmMain::CreateToolbar() {
   CARDO_CHECK_WIN32(mToolBar.mCreate(hwnd(), IDC_TOOLBAR));
-  mToolBar.pImageList(images_);
+  SetToolbarImages();
   mToolBar.pDropDownArrows(true);
   for (const ToolButton& b : kToolButtons) {
     const auto style = b.image == 0 ? clsToolBar::ButtonStyle::Separator

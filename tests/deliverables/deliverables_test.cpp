@@ -74,7 +74,9 @@ TEST(Deliverables, ProgramAsksForCommonControlsSixAndDpiAwareness) {
   const auto& text = manifests->second.at(1);
   EXPECT_NE(text.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
-  EXPECT_NE(text.find(">true</dpiAware>"), std::string::npos);
+  // Per monitor (v2) where the system reads dpiAwareness; earlier systems read dpiAware.
+  EXPECT_NE(text.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  EXPECT_NE(text.find(">true/pm</dpiAware>"), std::string::npos);
 }
 
 }  // namespace

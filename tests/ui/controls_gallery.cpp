@@ -53,7 +53,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   images.mCreate(16, 16);
   cardo::clsToolBar bar;
   bar.mCreate(main, 100);
-  bar.pImageList(images);
+  bar.pImageList(images, images, 96);
   bar.pDropDownArrows(true);
   bar.mButtonAdd(1, -1, cardo::clsToolBar::ButtonStyle::Plain, L"一");
   bar.mButtonAdd(2, -1, cardo::clsToolBar::ButtonStyle::Separator);

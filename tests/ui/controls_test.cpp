@@ -16,7 +16,7 @@
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/controls/register_controls_win.h"
-#include "app/controls/twips.h"
+#include "app/controls/dpi_win.h"
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
 #include "app/controls/vo_com_dlg.h"
@@ -402,7 +402,7 @@ TEST_F(ControlsTest, SizingAnswerKeepsTheHeightFixed) {
                              nullptr, nullptr, nullptr, nullptr);
   clsSizing sizing;
   sizing.SetTarget(top);
-  const int fixedHeight = PixelsToTwipsY(200);
+  const int fixedHeight = PixelsToTwips(top, 200);
   int lastSide = -1;
   sizing.Sizing = [&](int side, int& width, int& height) {
     lastSide = side;
@@ -435,7 +435,7 @@ TEST_F(ControlsTest, ToolBarRoutesItsNotificationsBack) {
   ASSERT_TRUE(images.mCreate(16, 16));
   clsToolBar bar;
   ASSERT_TRUE(bar.mCreate(parent, 77));
-  bar.pImageList(images);
+  bar.pImageList(images, images, 96);
   bar.pDropDownArrows(true);
   bar.mButtonAdd(1, 0, clsToolBar::ButtonStyle::Plain, L"one");
   bar.mButtonAdd(2, 0, clsToolBar::ButtonStyle::Separator);

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "app/controls/dialog_win.h"
-#include "app/controls/twips.h"
+#include "app/controls/dpi_win.h"
 #include "app/editing/messages.h"
 #include "app/resources/resource.h"
 #include "tests/ui/dialog_driver.h"
@@ -169,10 +169,10 @@ TEST_F(EditingWindowsTest, OneLineEditKeepsItsHeightAndItsDesignedLayout) {
   Command(IDM_RMNU_BASE + 1);
   EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
   EXPECT_EQ(after.right - after.left, before.right - before.left + 50);
-  EXPECT_NEAR(PixelsToTwipsX(client.right), 6870, 15);
-  EXPECT_NEAR(PixelsToTwipsY(client.bottom), 495, 15);
-  EXPECT_NEAR(PixelsToTwipsX(text.right - text.left), 6870 - 1545, 15);
-  EXPECT_NEAR(PixelsToTwipsX(button.right - button.left), 1095, 15);
+  EXPECT_NEAR(PixelsToTwips(window->hwnd(), client.right), 6870, 15);
+  EXPECT_NEAR(PixelsToTwips(window->hwnd(), client.bottom), 495, 15);
+  EXPECT_NEAR(PixelsToTwips(window->hwnd(), text.right - text.left), 6870 - 1545, 15);
+  EXPECT_NEAR(PixelsToTwips(window->hwnd(), button.right - button.left), 1095, 15);
 
   window->list().Clear();  // no focus line: the window does not open
   bool opened = false;

@@ -7,7 +7,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include "app/controls/twips.h"
+#include "app/controls/dpi_win.h"
 #include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/platform/profile.h"
@@ -177,8 +177,8 @@ TEST_F(MainWindowTest, RecentFilesShowInTheSubmenu) {
 TEST_F(MainWindowTest, WindowSizeInTwips) {
   window->SetWidth(9000);
   window->SetHeight(6000);
-  EXPECT_NEAR(window->Width(), 9000, TwipsPerPixelX());
-  EXPECT_NEAR(window->Height(), 6000, TwipsPerPixelY());
+  EXPECT_NEAR(window->Width(), 9000, PixelsToTwips(window->hwnd(), 1));
+  EXPECT_NEAR(window->Height(), 6000, PixelsToTwips(window->hwnd(), 1));
   window->SetWidth(-5);  // damaged values still leave a usable window
   window->SetHeight(2000000000);
   EXPECT_GT(window->Width(), 0);
