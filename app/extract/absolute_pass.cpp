@@ -1,6 +1,8 @@
 #include "app/extract/absolute_pass.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 #include <vector>
 
@@ -99,30 +101,52 @@ void ForEachUrlRun(View<Char> line, Visit visit) {
   }
 }
 
-template <typename Char>
-void AbsolutePassOn(std::basic_string<Char>& line, const std::function<void(View<Char>)>& emit) {
+// `markers`, for the one-byte form only, holds the codes of the line's markers.
+template <typename Char, typename Emit>
+void AbsolutePassOn(std::basic_string<Char>& line, CodeText* markers, const Emit& emit) {
   const View<Char> view(line);
+  const bool marked = markers && !markers->empty();
   std::size_t runs = 0;
   {
     FoundRuns<Char> found(view);
+    MarkerCursor cursor(
+        marked ? std::string_view(reinterpret_cast<const char*>(line.data()), line.size())
+               : std::string_view());
     ForEachUrlRun(view, [&](std::size_t start, std::size_t end, bool last) {
       // A separator with nothing after it at the end of the line ends the pass, unless the run
       // repeats an earlier URL (whose turn deleted it).
       if (last) {
         if (found.Insert(start, end - start, true)) return false;
       } else if (found.Insert(start, end - start)) {
-        emit(view.substr(start, end - start));
+        std::u16string_view codes;
+        if (marked) {
+          const std::size_t first = cursor.Before(start);
+          codes = std::u16string_view(*markers).substr(first, cursor.Before(end) - first);
+        }
+        emit(view.substr(start, end - start), codes);
       }
       ++runs;
       return true;
     });
   }
   if (runs == 0) return;
-  // Every run the walk visited is a URL or a repeat of one, and goes. The line is shortened in
-  // place: what is kept is written behind what is still read.
+  // Every run the walk visited is a URL or a repeat of one, and goes, with its markers. The
+  // line is shortened in place: what is kept is written behind what is still read.
   std::size_t kept = 0;
   std::size_t copied = 0;
+  MarkerCursor cursor(
+      marked ? std::string_view(reinterpret_cast<const char*>(line.data()), line.size())
+             : std::string_view());
+  std::size_t keptMarkers = 0;
+  std::size_t copiedMarkers = 0;
   auto keep = [&](std::size_t end) {
+    if (marked) {  // counted before the text moves over it
+      const std::size_t until = cursor.Before(end);
+      std::char_traits<char16_t>::move(markers->data() + keptMarkers,
+                                       markers->data() + copiedMarkers, until - copiedMarkers);
+      keptMarkers += until - copiedMarkers;
+      copiedMarkers = until;
+    }
     std::char_traits<Char>::move(line.data() + kept, line.data() + copied, end - copied);
     kept += end - copied;
   };
@@ -131,20 +155,35 @@ void AbsolutePassOn(std::basic_string<Char>& line, const std::function<void(View
     --runs;
     keep(start);
     copied = end;
+    if (marked) copiedMarkers = cursor.Before(end);
     return true;
   });
   keep(line.size());
   line.resize(kept);
+  if (marked) markers->resize(keptMarkers);
 }
 
 }  // namespace
 
-void AbsolutePass(CodeText& line, const std::function<void(std::u16string_view)>& emit) {
-  AbsolutePassOn(line, emit);
+std::size_t MarkerCursor::Before(std::size_t pos) {
+  // Markers are few in most lines: the library's search jumps from one to the next.
+  while (pos_ < pos) {
+    const void* found = std::memchr(line_.data() + pos_, kMarkerUnit, pos - pos_);
+    if (!found) break;
+    ++count_;
+    pos_ = static_cast<std::size_t>(static_cast<const char*>(found) - line_.data()) + 1;
+  }
+  pos_ = pos;
+  return count_;
 }
 
-void AbsolutePass(std::string& line, const std::function<void(std::string_view)>& emit) {
-  AbsolutePassOn(line, emit);
+void AbsolutePass(CodeText& line, const std::function<void(std::u16string_view)>& emit) {
+  AbsolutePassOn(line, nullptr, [&](std::u16string_view url, std::u16string_view) { emit(url); });
+}
+
+void AbsolutePass(std::string& line, CodeText& markers,
+                  const std::function<void(std::string_view, std::u16string_view)>& emit) {
+  AbsolutePassOn(line, &markers, emit);
 }
 
 }  // namespace cardo

@@ -27,8 +27,27 @@ inline bool IsHtmlUrlUnit(char16_t unit) {
 }
 constexpr char16_t kNotUrlUnit = 0x7F;
 
+// In the one-byte form of a line, a character beyond ASCII that is a URL character stands as
+// kMarkerUnit; its code is kept aside, the markers' codes in the order of the line.
+constexpr char kMarkerUnit = static_cast<char>(0x80);
+
+// Which of a line's markers lie before a position, for positions asked in rising order: one
+// walk over the line in all.
+class MarkerCursor {
+ public:
+  explicit MarkerCursor(std::string_view line) : line_(line) {}
+  std::size_t Before(std::size_t pos);
+
+ private:
+  std::string_view line_;
+  std::size_t pos_ = 0;
+  std::size_t count_ = 0;
+};
+
 void AbsolutePass(CodeText& line, const std::function<void(std::u16string_view)>& emit);
-// The same over one byte per character, for lines whose characters are all ASCII.
-void AbsolutePass(std::string& line, const std::function<void(std::string_view)>& emit);
+// The same over one byte per character: ASCII as itself, kNotUrlUnit, or kMarkerUnit. Each URL
+// comes with the codes of its markers; `markers` is shortened with the line.
+void AbsolutePass(std::string& line, CodeText& markers,
+                  const std::function<void(std::string_view, std::u16string_view)>& emit);
 
 }  // namespace cardo

@@ -1,6 +1,7 @@
 #include "app/extract/url_scanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -359,45 +360,58 @@ class QuotedValues {
 
 constexpr char16_t kIdeographicSpace = 0x8140;
 
-// Prepares codes[from, end) for the HTML passes: inside a quoted value a character beyond
+// Prepares codes for the HTML passes: inside a quoted value a character beyond
 // ASCII that is no space is a URL character (a page's own paths and names in Japanese);
 // elsewhere such characters become kNotUrlUnit.
-void PrepareCodes(CodeText& codes, std::size_t from, QuotedValues& quotes) {
-  for (std::size_t k = from; k < codes.size(); ++k) {
+void PrepareCodes(CodeText& codes, QuotedValues& quotes) {
+  for (std::size_t k = 0; k < codes.size(); ++k) {
     const char16_t c = codes[k];
     if (c >= 0x80 && (!quotes.InValue() || c == kIdeographicSpace)) codes[k] = kNotUrlUnit;
     quotes.Feed(c);
   }
 }
 
-// Whether eight ASCII bytes hold "=", a double quote or an apostrophe.
-bool HoldsQuoteSyntax(std::uint64_t eight) {
+// The high bit of each of eight ASCII bytes (the first byte lowest) that is "=", a double
+// quote or an apostrophe.
+std::uint64_t QuoteSyntax(std::uint64_t eight) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
   constexpr std::uint64_t kHigh = 0x8080808080808080ull;
   std::uint64_t found = 0;
   for (const char c : {'=', '"', '\''}) {
+    // Exact for bytes below 0x80: a zero byte of v, and only that, sets its high bit.
     const std::uint64_t v = eight ^ (kOnes * static_cast<unsigned char>(c));
     found |= (v - kOnes) & ~v & kHigh;
   }
-  return found != 0;
+  return found;
 }
 
-// One byte per character: ASCII as itself, any other character as kNotUrlUnit. Only ASCII is
-// a URL character outside quoted values, so the HTML passes find in this line exactly what
-// they find in its codes, with half the memory and no decoding. Returns false, at the first
-// character beyond ASCII inside a quoted value, with bytes[0, written) done and bytes[read,
-// end) as read; the line then goes as codes.
-bool CompactCharacters(std::string& bytes, QuotedValues& quotes, std::size_t& written,
-                       std::size_t& read) {
+// Feeds eight ASCII bytes: while the state is settled only "=" and quotes can change it, so
+// the walk jumps from one of them to the next.
+void FeedEight(QuotedValues& quotes, const unsigned char* bytes, std::uint64_t eight) {
+  static_assert(std::endian::native == std::endian::little);
+  const std::uint64_t syntax = QuoteSyntax(eight);
+  for (unsigned k = 0; k < 8;) {
+    if (quotes.Settled()) {
+      const std::uint64_t ahead = k == 0 ? syntax : syntax >> (8 * k) << (8 * k);
+      if (!ahead) return;
+      k = static_cast<unsigned>(std::countr_zero(ahead)) / 8;
+    }
+    quotes.Feed(bytes[k++]);
+  }
+}
+
+// One byte per character: ASCII as itself; a character beyond ASCII as kMarkerUnit inside a
+// quoted value (its code goes to `markers`) unless it is a space, else as kNotUrlUnit. The
+// HTML passes find in this line exactly what they find in its codes, with about half the
+// memory and no decoding.
+void CompactCharacters(std::string& bytes, QuotedValues& quotes, CodeText& markers) {
   auto* data = reinterpret_cast<unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
   std::size_t n = 0;
   for (std::size_t i = 0; i < size;) {
     std::uint64_t eight = 0;
     if (EightAscii(data, size, i, eight)) {
-      if (!quotes.Settled() || HoldsQuoteSyntax(eight)) {
-        for (int k = 0; k < 8; ++k) quotes.Feed(data[i + static_cast<std::size_t>(k)]);
-      }
+      FeedEight(quotes, data + i, eight);
       if (n != i) std::memcpy(data + n, &eight, 8);
       n += 8;
       i += 8;
@@ -413,16 +427,15 @@ bool CompactCharacters(std::string& bytes, QuotedValues& quotes, std::size_t& wr
     const bool pair = IsLeadByte(b) && i + 1 < size && IsTrailByte(data[i + 1]);
     const char16_t code = pair ? static_cast<char16_t>(b << 8 | data[i + 1]) : b;
     if (quotes.InValue() && code != kIdeographicSpace) {
-      written = n;
-      read = i;
-      return false;
+      markers.push_back(code);
+      data[n++] = static_cast<unsigned char>(kMarkerUnit);
+    } else {
+      data[n++] = kNotUrlUnit;
     }
     quotes.Feed(code);
-    data[n++] = kNotUrlUnit;
     i += pair ? 2 : 1;
   }
   bytes.resize(n);
-  return true;
 }
 
 std::size_t FindDot(std::u16string_view line, std::size_t from) {
@@ -432,18 +445,26 @@ std::size_t FindDot(std::string_view line, std::size_t from) {
   return line.find('.', from);
 }
 
-std::u16string Widen(std::u16string_view codes) {
+// A piece of a line as text: codes, or one byte per character with its markers' codes.
+std::u16string Piece(std::u16string_view codes, std::u16string_view) {
   return ToText(CodeText(codes));
 }
-std::u16string Widen(std::string_view ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
+std::u16string Piece(std::string_view bytes, std::u16string_view markers) {
+  if (markers.empty()) return std::u16string(bytes.begin(), bytes.end());
+  CodeText codes;
+  codes.reserve(bytes.size());
+  std::size_t k = 0;
+  for (const char b : bytes) codes.push_back(b == kMarkerUnit ? markers[k++] : char16_t(b));
+  return ToText(std::move(codes));
 }
 
-// A URL's text from the line, split where "://" or the "." that made it one stands.
+// A URL's text from the line, split where "://" or the "." that made it one stands, with the
+// markers of each side.
 template <typename Char>
-std::u16string UrlText(std::basic_string_view<Char> before, std::basic_string_view<Char> after) {
-  std::u16string b = Widen(before);
-  std::u16string a = Widen(after);
+std::u16string UrlText(std::basic_string_view<Char> before, std::u16string_view beforeMarkers,
+                       std::basic_string_view<Char> after, std::u16string_view afterMarkers) {
+  std::u16string b = Piece(before, beforeMarkers);
+  std::u16string a = Piece(after, afterMarkers);
   if (b.find(u'&') == std::u16string::npos && a.find(u'&') == std::u16string::npos) {
     return b + a;
   }
@@ -455,9 +476,18 @@ bool IsHtmlUrl(Char c) {
   return IsHtmlUrlUnit(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(c)));
 }
 
+std::string_view MarkerLine(std::string_view line) {
+  return line;
+}
+std::string_view MarkerLine(std::u16string_view) {
+  return {};
+}
+
+// `markers` are the codes of the line's markers (one-byte form only).
 template <typename Char>
-void RelativePass(std::basic_string_view<Char> line, const BaseParts& base,
-                  const CandidateSink& sink) {
+void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers,
+                  const BaseParts& base, const CandidateSink& sink) {
+  MarkerCursor cursor(MarkerLine(line));
   for (std::size_t p = FindDot(line, 0); p != line.npos;) {
     if (p == 0) return;
     std::size_t start = p;
@@ -465,8 +495,16 @@ void RelativePass(std::basic_string_view<Char> line, const BaseParts& base,
     std::size_t end = p + 1;
     if (end >= line.size()) return;
     while (end < line.size() && IsHtmlUrl(line[end])) ++end;
+    std::u16string_view before;
+    std::u16string_view after;
+    if (!markers.empty()) {
+      const std::size_t first = cursor.Before(start);
+      const std::size_t dot = cursor.Before(p);
+      before = markers.substr(first, dot - first);
+      after = markers.substr(dot, cursor.Before(end) - dot);
+    }
     const std::u16string reference =
-        UrlText(line.substr(start, p - start), line.substr(p, end - p));
+        UrlText(line.substr(start, p - start), before, line.substr(p, end - p), after);
     if (reference.back() != u'.' && reference.find(u'@') == std::u16string::npos) {
       sink(ResolveRelativeUrl(base, reference));
     }
@@ -475,20 +513,23 @@ void RelativePass(std::basic_string_view<Char> line, const BaseParts& base,
   }
 }
 
-std::size_t SeparatorIn(std::u16string_view url) {
-  return FindSeparator(url);
-}
-std::size_t SeparatorIn(std::string_view url) {
-  return url.find("://");
+void HtmlPasses(CodeText& line, const BaseParts& base, const CandidateSink& sink) {
+  AbsolutePass(line, [&](std::u16string_view url) {
+    const std::size_t sep = FindSeparator(url);
+    sink(UrlText(url.substr(0, sep), {}, url.substr(sep), {}));
+  });
+  RelativePass(std::u16string_view(line), {}, base, sink);
 }
 
-template <typename Char>
-void HtmlPasses(std::basic_string<Char>& line, const BaseParts& base, const CandidateSink& sink) {
-  AbsolutePass(line, [&](std::basic_string_view<Char> url) {
-    const std::size_t sep = SeparatorIn(url);
-    sink(UrlText(url.substr(0, sep), url.substr(sep)));
+void HtmlPasses(std::string& line, CodeText& markers, const BaseParts& base,
+                const CandidateSink& sink) {
+  AbsolutePass(line, markers, [&](std::string_view url, std::u16string_view codes) {
+    const std::size_t sep = url.find("://");
+    const std::size_t split = static_cast<std::size_t>(
+        std::count(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(sep), kMarkerUnit));
+    sink(UrlText(url.substr(0, sep), codes.substr(0, split), url.substr(sep), codes.substr(split)));
   });
-  RelativePass(std::basic_string_view<Char>(line), base, sink);
+  RelativePass(std::string_view(line), markers, base, sink);
 }
 
 void ScanHtml(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
@@ -501,28 +542,20 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
   // Split once per base: a long base would otherwise be copied for every line.
   BaseParts parts = SplitBase(base);
   std::string bytes;
-  CodeText codes;
+  CodeText markers;
   while (source.Next(bytes)) {
     QuotedValues quotes;
     if (HasBaseTag(bytes)) {
       // The base may hold any character: this line is taken as codes.
-      codes = DecodeCodePage(bytes);
+      CodeText codes = DecodeCodePage(bytes);
       if (BaseStep(options, codes, base, sink)) parts = SplitBase(base);
-      PrepareCodes(codes, 0, quotes);
+      PrepareCodes(codes, quotes);
       HtmlPasses(codes, parts, sink);
       continue;
     }
-    std::size_t written = 0;
-    std::size_t read = 0;
-    if (CompactCharacters(bytes, quotes, written, read)) {
-      HtmlPasses(bytes, parts, sink);
-      continue;
-    }
-    codes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(written));
-    codes.reserve(written + bytes.size() - read);
-    DecodeAppend(std::string_view(bytes).substr(read), true, codes);
-    PrepareCodes(codes, written, quotes);
-    HtmlPasses(codes, parts, sink);
+    markers.clear();
+    CompactCharacters(bytes, quotes, markers);
+    HtmlPasses(bytes, markers, parts, sink);
   }
 }
 

@@ -7,9 +7,10 @@
 // quoted attribute value (unless it is a space), and character references ended by ";" are
 // read as the characters they stand for.
 //
-// Cost: time grows with the file; memory with its longest line (HTML: about the line's bytes,
-// twice that for a line with "<base" or with characters beyond ASCII inside quoted values;
-// text: the line as codes, which a URL filling it takes over).
+// Cost: time grows with the file, memory with its longest line: in HTML and download modes
+// about the line's bytes and two bytes for each character beyond ASCII inside a quoted value
+// (three times the bytes for a line with "<base", which is read as codes); in text mode the
+// line as codes, which a URL filling it takes over.
 //
 // Lines are handled as code page character codes: one code per character (a double-byte
 // character is lead byte x 256 + trail byte), so positions count characters.

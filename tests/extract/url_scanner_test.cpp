@@ -176,6 +176,10 @@ TEST(UrlScanner, JapaneseInQuotedValuesBelongsToTheUrl) {
       {"<a href=\"写真　2.jpg\">", {"http://b/d/2.jpg"}},  // an ideographic space ends it
       {"<a href=画像.jpg> 画像.jpg", {"http://b/d/.jpg", "http://b/d/.jpg"}},  // unquoted
       {"<a href=\"ファイル.zip\"><base target=x>", {"http://b/d/ファイル.zip"}},
+      // The characters of deleted URLs go with them; those before and after keep their place.
+      {"<a title=\"前\" href=\"http://h/画像/a.jpg\"> <img src=\"図/b.png\">"
+       "<a href=\"http://h/画像/a.jpg\">後 <img alt=\"ア\" src=\"表.gif\">",
+       {"http://h/画像/a.jpg", "http://b/d/図/b.png", "http://b/d/表.gif"}},
   };
   for (const auto& c : cases) EXPECT_EQ(Scan(c.text, Html(u"http://b/d/")), c.urls) << c.text;
   EXPECT_EQ(Scan("http://a.jp/画像.html", Html()), (Urls{"http://a.jp/", "/.html"}));
@@ -323,7 +327,10 @@ void ExpectBytePassAgrees(const CodeText& line, const std::vector<CodeText>& url
                           const CodeText& shortened) {
   std::string bytes(line.begin(), line.end());
   std::vector<CodeText> got;
-  AbsolutePass(bytes, [&](std::string_view url) { got.emplace_back(url.begin(), url.end()); });
+  CodeText markers;
+  AbsolutePass(bytes, markers, [&](std::string_view url, std::u16string_view) {
+    got.emplace_back(url.begin(), url.end());
+  });
   ASSERT_EQ(got, urls) << bytes;
   ASSERT_EQ(CodeText(bytes.begin(), bytes.end()), shortened) << bytes;
 }
@@ -381,6 +388,23 @@ TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
     ASSERT_EQ(got, expected) << EncodeCodePage(line);
     ASSERT_EQ(fast, literal) << EncodeCodePage(line);
     ExpectBytePassAgrees(line, expected, literal);
+  }
+}
+
+TEST(UrlScanner, OneByteFormFindsWhatTheCodesFind) {
+  // A line with "<base" but no "href=" goes through the passes as codes, changing nothing in
+  // download mode; with "<xxxx" in its place the same line goes as one byte per character.
+  std::mt19937 rng(2024);
+  const std::vector<std::string> pieces = {"a", "b",  ":", "/",  ".",     "\"", "'",   "=",
+                                           " ", "画", "ｱ", "　", "&amp;", "@",  "h://"};
+  ExtractOptions o;
+  o.mode = ExtractMode::Download;
+  o.pageUrl = u"http://p/d/";
+  for (int round = 0; round < 5000; ++round) {
+    std::string line;
+    const int length = static_cast<int>(rng() % 30);
+    for (int k = 0; k < length; ++k) line += pieces[rng() % pieces.size()];
+    ASSERT_EQ(Scan("<base " + line + " ", o), Scan("<xxxx " + line + " ", o)) << line;
   }
 }
 
