@@ -360,9 +360,9 @@ class QuotedValues {
 
 constexpr char16_t kIdeographicSpace = 0x8140;
 
-// Prepares codes for the HTML passes: inside a quoted value a character beyond
-// ASCII that is no space is a URL character (a page's own paths and names in Japanese);
-// elsewhere such characters become kNotUrlUnit.
+// Prepares codes for the HTML passes: inside a quoted value a character beyond ASCII that is
+// no space is a URL character (a page's own paths and names in Japanese); elsewhere such
+// characters become kNotUrlUnit.
 void PrepareCodes(CodeText& codes, QuotedValues& quotes) {
   for (std::size_t k = 0; k < codes.size(); ++k) {
     const char16_t c = codes[k];
