@@ -330,9 +330,10 @@ bool BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& bas
 class QuotedValues {
  public:
   bool InValue() const { return state_ == State::InValue; }
-  // Whether a run of characters none of which is "=", a quote or a blank leaves the state as
-  // it is.
+  // Whether only one character can change the state.
   bool Settled() const { return state_ != State::AfterEquals; }
+  // The one character that changes a settled state.
+  char16_t Awaited() const { return state_ == State::InValue ? quote_ : u'='; }
   void Feed(char16_t c) {
     switch (state_) {
       case State::InValue:
@@ -371,28 +372,21 @@ void PrepareCodes(CodeText& codes, QuotedValues& quotes) {
   }
 }
 
-// The high bit of each of eight ASCII bytes (the first byte lowest) that is "=", a double
-// quote or an apostrophe.
-std::uint64_t QuoteSyntax(std::uint64_t eight) {
+// The high bit of each of eight ASCII bytes (the first byte lowest) that is `c`.
+std::uint64_t BytesEqualTo(std::uint64_t eight, char16_t c) {
   constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-  std::uint64_t found = 0;
-  for (const char c : {'=', '"', '\''}) {
-    // Exact for bytes below 0x80: a zero byte of v, and only that, sets its high bit.
-    const std::uint64_t v = eight ^ (kOnes * static_cast<unsigned char>(c));
-    found |= (v - kOnes) & ~v & kHigh;
-  }
-  return found;
+  // Exact for bytes below 0x80: a zero byte of v, and only that, sets its high bit.
+  const std::uint64_t v = eight ^ (kOnes * c);
+  return (v - kOnes) & ~v & 0x8080808080808080ull;
 }
 
-// Feeds eight ASCII bytes: while the state is settled only "=" and quotes can change it, so
-// the walk jumps from one of them to the next.
+// Feeds eight ASCII bytes: while the state is settled only one byte can change it ("=" outside
+// a value, its quote inside one), so the walk jumps from one of those to the next.
 void FeedEight(QuotedValues& quotes, const unsigned char* bytes, std::uint64_t eight) {
   static_assert(std::endian::native == std::endian::little);
-  const std::uint64_t syntax = QuoteSyntax(eight);
   for (unsigned k = 0; k < 8;) {
     if (quotes.Settled()) {
-      const std::uint64_t ahead = k == 0 ? syntax : syntax >> (8 * k) << (8 * k);
+      const std::uint64_t ahead = BytesEqualTo(eight, quotes.Awaited()) >> (8 * k) << (8 * k);
       if (!ahead) return;
       k = static_cast<unsigned>(std::countr_zero(ahead)) / 8;
     }
@@ -463,6 +457,17 @@ std::u16string Piece(std::string_view bytes, std::u16string_view markers) {
 template <typename Char>
 std::u16string UrlText(std::basic_string_view<Char> before, std::u16string_view beforeMarkers,
                        std::basic_string_view<Char> after, std::u16string_view afterMarkers) {
+  if constexpr (std::is_same_v<Char, char>) {
+    // Most URLs are ASCII without references: their bytes are their text.
+    if (beforeMarkers.empty() && afterMarkers.empty() &&
+        before.find('&') == std::string_view::npos && after.find('&') == std::string_view::npos) {
+      std::u16string text(before.size() + after.size(), u'\0');
+      std::copy(before.begin(), before.end(), text.begin());
+      std::copy(after.begin(), after.end(),
+                text.begin() + static_cast<std::ptrdiff_t>(before.size()));
+      return text;
+    }
+  }
   std::u16string b = Piece(before, beforeMarkers);
   std::u16string a = Piece(after, afterMarkers);
   if (b.find(u'&') == std::u16string::npos && a.find(u'&') == std::u16string::npos) {
