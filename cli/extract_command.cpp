@@ -1,5 +1,6 @@
 #include "cli/extract_command.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "app/extract/url_scanner.h"
@@ -76,14 +77,22 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
 
   std::string buffered;
   std::string batch;
+  constexpr std::size_t kBatch = 1 << 16;
   const CandidateSink print = [&](const std::u16string& url) {
     const int count = FilterAppendCount(filter, url);
-    if (count == 0) return;
-    const std::string line = Utf16ToUtf8(url) + "\n";
-    for (int n = 0; n < count; ++n) batch += line;
-    if (batch.size() > (1 << 16)) {
-      std::fwrite(batch.data(), 1, batch.size(), out);
-      batch.clear();
+    for (int n = 0; n < count; ++n) {
+      // A URL as long as a file goes out in slices rather than as a second copy of itself.
+      for (std::size_t at = 0; at < url.size();) {
+        std::size_t end = std::min(url.size(), at + kBatch);
+        if (end < url.size() && url[end - 1] >= 0xD800 && url[end - 1] <= 0xDBFF) ++end;
+        batch += Utf16ToUtf8(std::u16string_view(url).substr(at, end - at));
+        at = end;
+        if (batch.size() > kBatch) {
+          std::fwrite(batch.data(), 1, batch.size(), out);
+          batch.clear();
+        }
+      }
+      batch += '\n';
     }
   };
   if (utf8) {

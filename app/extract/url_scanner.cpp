@@ -1,6 +1,7 @@
 #include "app/extract/url_scanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
@@ -10,6 +11,7 @@
 #endif
 
 #include "app/extract/absolute_pass.h"
+#include "app/extract/character_references.h"
 #include "app/platform/codec.h"
 #include "app/platform/lower_case.h"
 #include "app/platform/word_matcher.h"
@@ -72,8 +74,56 @@ bool HasBaseTag(std::string_view bytes) {
   return false;
 }
 
-std::u16string ToText(const CodeText& codes) {
-  // URL characters of HTML mode are all ASCII, whose codes are their own UTF-16 values.
+// Appends the codes of `bytes` to `out` and returns how many bytes it used: all of them when
+// `final`, else all but a lead byte at the very end, whose partner may come next.
+std::size_t DecodeAppend(std::string_view bytes, bool final, CodeText& out) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  char16_t block[4096];
+  std::size_t n = 0;
+  std::size_t i = 0;
+  while (i < size) {
+    if (n + 16 > std::size(block)) {
+      out.append(block, n);
+      n = 0;
+    }
+    // Most text is ASCII: sixteen or eight bytes at a time while none has its high bit set.
+#if defined(__SSE2__)
+    if (i + 16 <= size && n + 16 <= std::size(block)) {
+      const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      if (_mm_movemask_epi8(bytes16) == 0) {
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + n), _mm_unpacklo_epi8(bytes16, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + n + 8),
+                         _mm_unpackhi_epi8(bytes16, zero));
+        n += 16;
+        i += 16;
+        continue;
+      }
+    }
+#endif
+    std::uint64_t eight = 0;
+    if (EightAscii(data, size, i, eight)) {
+      for (int k = 0; k < 8; ++k) block[n++] = data[i + k];
+      i += 8;
+      continue;
+    }
+    const unsigned char b = data[i];
+    if (IsLeadByte(b) && i + 1 == size && !final) break;
+    ++i;
+    if (IsLeadByte(b) && i < size && IsTrailByte(data[i])) {
+      block[n++] = static_cast<char16_t>(b << 8 | data[i]);
+      ++i;
+    } else {
+      block[n++] = b;
+    }
+  }
+  out.append(block, n);
+  return i;
+}
+
+// The text of codes; ASCII codes are their own UTF-16 values, so most URLs keep their memory.
+std::u16string ToText(CodeText codes) {
   if (std::all_of(codes.begin(), codes.end(), [](char16_t c) { return c < 0x80; })) return codes;
   return AnsiToWide(EncodeCodePage(codes));
 }
@@ -191,137 +241,326 @@ class ProtocolFinder {
   std::size_t anchor_ = CodeText::npos;
 };
 
+// A URL this long that fills most of its line takes over the line's memory instead of a copy,
+// so that the two are never held at once.
+constexpr std::size_t kLongUrl = 1 << 16;
+
+// The URL's first piece, line[d, stop) with the protocol as typed in front of it, into `url`.
+// Returns where the piece ends in `line`, which may now hold only what followed it.
+std::size_t TakeFirstPiece(CodeText& line, std::size_t d, std::size_t stop,
+                           const CodeText& protocol, CodeText& url) {
+  if (stop - d >= kLongUrl && stop - d >= line.size() - stop) {
+    CodeText rest = line.substr(stop);
+    line.resize(stop);
+    line.erase(0, d);
+    std::copy(protocol.begin(), protocol.end(), line.begin());
+    url.swap(line);
+    line.swap(rest);
+    return 0;
+  }
+  url.assign(protocol);
+  url.append(line, d + protocol.size(), stop - d - protocol.size());
+  return stop;
+}
+
 void ScanText(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
   const CodeText protocol = FromText(options.protocol);
   // An empty protocol would match at every position and find nothing worth having.
   if (protocol.empty()) return;
   const ProtocolFinder matcher(protocol);
+  auto runEnd = [&](const CodeText& line, std::size_t from) {
+    while (from < line.size() && IsUrlChar(line[from], options.fullWidth)) ++from;
+    return from;
+  };
   CodeText line;
+  CodeText url;
   while (source.NextCodes(line)) {
-    std::size_t d = matcher.Find(line);
-    while (d != CodeText::npos) {
-      CodeText url = protocol;
-      std::size_t i = d + protocol.size();
-      for (;;) {
-        const char16_t c = i < line.size() ? line[i] : u' ';
-        if (!IsUrlChar(c, options.fullWidth)) break;
-        url.push_back(c);
-        if (i + 1 >= line.size() && !options.notReturnSearch) {
-          if (line.compare(0, protocol.size(), protocol) == 0) break;
-          if (!source.NextCodes(line)) break;
-          i = 0;
-          continue;
+    bool startsWithProtocol = line.compare(0, protocol.size(), protocol) == 0;
+    for (std::size_t d = matcher.Find(line); d != CodeText::npos;) {
+      const std::size_t start = d + protocol.size();
+      std::size_t stop = runEnd(line, start);
+      // A URL that runs to the end of its line goes on at the start of the next one, unless its
+      // line begins with the protocol.
+      bool goesOn =
+          stop == line.size() && stop > start && !options.notReturnSearch && !startsWithProtocol;
+      stop = TakeFirstPiece(line, d, stop, protocol, url);
+      while (goesOn) {
+        stop = 0;
+        if (!source.NextCodes(line)) {
+          line.clear();
+          break;
         }
-        ++i;
+        startsWithProtocol = line.compare(0, protocol.size(), protocol) == 0;
+        stop = runEnd(line, 0);
+        url.append(line, 0, stop);
+        goesOn = stop == line.size() && stop > 0 && !startsWithProtocol;
       }
-      sink(ToText(url));
-      d = matcher.Find(line, i + protocol.size());
+      sink(ToText(std::move(url)));
+      url.clear();
+      // The next URL may start right where this one stopped.
+      d = matcher.Find(line, stop);
     }
   }
 }
 
-// The base step of a line that holds "<base": may change the base, offer it, and delete it
-// from the line. (On other lines only a base URL box sets the base.)
-void BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& base,
+// The base step of a line that holds "<base": may change the base (true then), offer it, and
+// delete it from the line. On other lines the base stays as it is.
+bool BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& base,
               const CandidateSink& sink) {
   const bool hasHref = FindNoCase(line, u"href=") != CodeText::npos;
   auto takeHref = [&] {
     const CodeText value = GetHrefValue(line);
-    base = ToText(value);
+    std::u16string text = ToText(CodeText(value));
+    if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
+    base = std::move(text);
     sink(base);
     DeleteAll(line, value);
+    return true;
   };
-  if (options.mode == ExtractMode::Download) {
-    if (hasHref) takeHref();
-  } else if (!options.baseUrlBox.empty()) {
-    base = options.baseUrlBox;
-  } else if (hasHref) {
-    takeHref();
-  } else {
-    base.clear();
+  if (options.mode == ExtractMode::Download) return hasHref && takeHref();
+  if (!options.baseUrlBox.empty()) return false;  // the box's base holds for every line
+  if (hasHref) return takeHref();
+  const bool changed = !base.empty();
+  base.clear();
+  return changed;
+}
+
+// Where a line's quoted attribute values lie ("=", optional blanks, a quote, up to the same
+// quote on that line), fed the line's characters in order.
+class QuotedValues {
+ public:
+  bool InValue() const { return state_ == State::InValue; }
+  // Whether only one character can change the state.
+  bool Settled() const { return state_ != State::AfterEquals; }
+  // The one character that changes a settled state.
+  char16_t Awaited() const { return state_ == State::InValue ? quote_ : u'='; }
+  void Feed(char16_t c) {
+    switch (state_) {
+      case State::InValue:
+        if (c == quote_) state_ = State::Outside;
+        return;
+      case State::AfterEquals:
+        if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\f') return;
+        if (c == u'"' || c == u'\'') {
+          quote_ = c;
+          state_ = State::InValue;
+          return;
+        }
+        break;
+      case State::Outside:
+        break;
+    }
+    state_ = c == u'=' ? State::AfterEquals : State::Outside;
+  }
+
+ private:
+  enum class State { Outside, AfterEquals, InValue };
+  State state_ = State::Outside;
+  char16_t quote_ = 0;
+};
+
+constexpr char16_t kIdeographicSpace = 0x8140;
+
+// Prepares codes for the HTML passes: inside a quoted value a character beyond ASCII that is
+// no space is a URL character (a page's own paths and names in Japanese); elsewhere such
+// characters become kNotUrlUnit.
+void PrepareCodes(CodeText& codes, QuotedValues& quotes) {
+  for (std::size_t k = 0; k < codes.size(); ++k) {
+    const char16_t c = codes[k];
+    if (c >= 0x80 && (!quotes.InValue() || c == kIdeographicSpace)) codes[k] = kNotUrlUnit;
+    quotes.Feed(c);
   }
 }
 
-std::size_t FindDot(const CodeText& line, std::size_t from) {
-  return FindUnit(line, u'.', from);
-}
-std::size_t FindDot(const std::string& line, std::size_t from) {
-  return line.find('.', from);
+// The high bit of each of eight ASCII bytes (the first byte lowest) that is `c`.
+std::uint64_t BytesEqualTo(std::uint64_t eight, char16_t c) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  // Exact for bytes below 0x80: a zero byte of v, and only that, sets its high bit.
+  const std::uint64_t v = eight ^ (kOnes * c);
+  return (v - kOnes) & ~v & 0x8080808080808080ull;
 }
 
-// URL characters of HTML mode are ASCII, so a reference is its own text.
-template <typename Text>
-void RelativePass(const Text& line, const std::u16string& base, const CandidateSink& sink) {
-  std::size_t p = FindDot(line, 0);
-  if (p == Text::npos) return;
-  const BaseParts parts = SplitBase(base);
-  auto isUrl = [](auto c) {
-    return IsUrlChar(static_cast<char16_t>(static_cast<std::make_unsigned_t<decltype(c)>>(c)),
-                     false);
-  };
-  std::u16string reference;
-  while (p != Text::npos) {
-    if (p == 0) return;
-    std::size_t start = p;
-    while (start > 0 && isUrl(line[start - 1])) --start;
-    std::size_t end = p + 1;
-    if (end >= line.size()) return;
-    while (end < line.size() && isUrl(line[end])) ++end;
-    reference.assign(line.begin() + static_cast<std::ptrdiff_t>(start),
-                     line.begin() + static_cast<std::ptrdiff_t>(end));
-    const std::size_t nextFrom = p + reference.size();
-    const bool endsWithDot = reference.back() == u'.';
-    const bool hasAt = reference.find(u'@') != std::u16string::npos;
-    if (!endsWithDot && !hasAt) sink(ResolveRelativeUrl(parts, reference));
-    p = FindDot(line, nextFrom);
+// Feeds eight ASCII bytes: while the state is settled only one byte can change it ("=" outside
+// a value, its quote inside one), so the walk jumps from one of those to the next.
+void FeedEight(QuotedValues& quotes, const unsigned char* bytes, std::uint64_t eight) {
+  static_assert(std::endian::native == std::endian::little);
+  for (unsigned k = 0; k < 8;) {
+    if (quotes.Settled()) {
+      const std::uint64_t ahead = BytesEqualTo(eight, quotes.Awaited()) >> (8 * k) << (8 * k);
+      if (!ahead) return;
+      k = static_cast<unsigned>(std::countr_zero(ahead)) / 8;
+    }
+    quotes.Feed(bytes[k++]);
   }
 }
 
-// One byte per character: ASCII as itself, a double-byte character as 0x80, any other byte as
-// it is. Only ASCII can be a URL character here, so the absolute and relative passes find in
-// this line exactly what they find in its codes, with half the memory and no decoding.
-void CompactCharacters(std::string& bytes) {
+// One byte per character: ASCII as itself; a character beyond ASCII as kMarkerUnit inside a
+// quoted value (its code goes to `markers`) unless it is a space, else as kNotUrlUnit. The
+// HTML passes find in this line exactly what they find in its codes, with about half the
+// memory and no decoding.
+void CompactCharacters(std::string& bytes, QuotedValues& quotes, CodeText& markers) {
   auto* data = reinterpret_cast<unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
   std::size_t n = 0;
   for (std::size_t i = 0; i < size;) {
     std::uint64_t eight = 0;
     if (EightAscii(data, size, i, eight)) {
+      FeedEight(quotes, data + i, eight);
       if (n != i) std::memcpy(data + n, &eight, 8);
       n += 8;
       i += 8;
       continue;
     }
-    const unsigned char b = data[i++];
-    if (IsLeadByte(b) && i < size && IsTrailByte(data[i])) {
-      data[n++] = 0x80;
-      ++i;
-    } else {
+    const unsigned char b = data[i];
+    if (b < 0x80) {
+      quotes.Feed(b);
       data[n++] = b;
+      ++i;
+      continue;
     }
+    const bool pair = IsLeadByte(b) && i + 1 < size && IsTrailByte(data[i + 1]);
+    const char16_t code = pair ? static_cast<char16_t>(b << 8 | data[i + 1]) : b;
+    if (quotes.InValue() && code != kIdeographicSpace) {
+      markers.push_back(code);
+      data[n++] = static_cast<unsigned char>(kMarkerUnit);
+    } else {
+      data[n++] = kNotUrlUnit;
+    }
+    quotes.Feed(code);
+    i += pair ? 2 : 1;
   }
   bytes.resize(n);
 }
 
+std::size_t FindDot(std::u16string_view line, std::size_t from) {
+  return FindUnit(line, u'.', from);
+}
+std::size_t FindDot(std::string_view line, std::size_t from) {
+  return line.find('.', from);
+}
+
+// A piece of a line as text: codes, or one byte per character with its markers' codes.
+std::u16string Piece(std::u16string_view codes, std::u16string_view) {
+  return ToText(CodeText(codes));
+}
+std::u16string Piece(std::string_view bytes, std::u16string_view markers) {
+  if (markers.empty()) return std::u16string(bytes.begin(), bytes.end());
+  CodeText codes;
+  codes.reserve(bytes.size());
+  std::size_t k = 0;
+  for (const char b : bytes) codes.push_back(b == kMarkerUnit ? markers[k++] : char16_t(b));
+  return ToText(std::move(codes));
+}
+
+// A URL's text from the line, split where "://" or the "." that made it one stands, with the
+// markers of each side.
+template <typename Char>
+std::u16string UrlText(std::basic_string_view<Char> before, std::u16string_view beforeMarkers,
+                       std::basic_string_view<Char> after, std::u16string_view afterMarkers) {
+  if constexpr (std::is_same_v<Char, char>) {
+    // Most URLs are ASCII without references: their bytes are their text.
+    if (beforeMarkers.empty() && afterMarkers.empty() &&
+        before.find('&') == std::string_view::npos && after.find('&') == std::string_view::npos) {
+      std::u16string text(before.size() + after.size(), u'\0');
+      std::copy(before.begin(), before.end(), text.begin());
+      std::copy(after.begin(), after.end(),
+                text.begin() + static_cast<std::ptrdiff_t>(before.size()));
+      return text;
+    }
+  }
+  std::u16string b = Piece(before, beforeMarkers);
+  std::u16string a = Piece(after, afterMarkers);
+  if (b.find(u'&') == std::u16string::npos && a.find(u'&') == std::u16string::npos) {
+    return b + a;
+  }
+  return ReadCharacterReferences(b, a);
+}
+
+template <typename Char>
+bool IsHtmlUrl(Char c) {
+  return IsHtmlUrlUnit(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(c)));
+}
+
+std::string_view MarkerLine(std::string_view line) {
+  return line;
+}
+std::string_view MarkerLine(std::u16string_view) {
+  return {};
+}
+
+// `markers` are the codes of the line's markers (one-byte form only).
+template <typename Char>
+void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers,
+                  const BaseParts& base, const CandidateSink& sink) {
+  MarkerCursor cursor(MarkerLine(line));
+  for (std::size_t p = FindDot(line, 0); p != line.npos;) {
+    if (p == 0) return;
+    std::size_t start = p;
+    while (start > 0 && IsHtmlUrl(line[start - 1])) --start;
+    std::size_t end = p + 1;
+    if (end >= line.size()) return;
+    while (end < line.size() && IsHtmlUrl(line[end])) ++end;
+    std::u16string_view before;
+    std::u16string_view after;
+    if (!markers.empty()) {
+      const std::size_t first = cursor.Before(start);
+      const std::size_t dot = cursor.Before(p);
+      before = markers.substr(first, dot - first);
+      after = markers.substr(dot, cursor.Before(end) - dot);
+    }
+    const std::u16string reference =
+        UrlText(line.substr(start, p - start), before, line.substr(p, end - p), after);
+    if (reference.back() != u'.' && reference.find(u'@') == std::u16string::npos) {
+      sink(ResolveRelativeUrl(base, reference));
+    }
+    // The candidate's length past its ".", which may lie beyond its end.
+    p = FindDot(line, p + (end - start));
+  }
+}
+
+void HtmlPasses(CodeText& line, const BaseParts& base, const CandidateSink& sink) {
+  AbsolutePass(line, [&](std::u16string_view url) {
+    const std::size_t sep = FindSeparator(url);
+    sink(UrlText(url.substr(0, sep), {}, url.substr(sep), {}));
+  });
+  RelativePass(std::u16string_view(line), {}, base, sink);
+}
+
+void HtmlPasses(std::string& line, CodeText& markers, const BaseParts& base,
+                const CandidateSink& sink) {
+  AbsolutePass(line, markers, [&](std::string_view url, std::u16string_view codes) {
+    const std::size_t sep = url.find("://");
+    const std::size_t split = static_cast<std::size_t>(
+        std::count(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(sep), kMarkerUnit));
+    sink(UrlText(url.substr(0, sep), codes.substr(0, split), url.substr(sep), codes.substr(split)));
+  });
+  RelativePass(std::string_view(line), markers, base, sink);
+}
+
 void ScanHtml(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
-  std::u16string base = options.mode == ExtractMode::Download ? options.pageUrl : u"";
+  std::u16string base;
+  if (options.mode == ExtractMode::Download) {
+    base = options.pageUrl;
+  } else if (!options.baseUrlBox.empty()) {
+    base = options.baseUrlBox;
+  }
+  // Split once per base: a long base would otherwise be copied for every line.
+  BaseParts parts = SplitBase(base);
   std::string bytes;
+  CodeText markers;
   while (source.Next(bytes)) {
+    QuotedValues quotes;
     if (HasBaseTag(bytes)) {
       // The base may hold any character: this line is taken as codes.
-      CodeText line = DecodeCodePage(bytes);
-      BaseStep(options, line, base, sink);
-      AbsolutePass(line, [&](const CodeText& url) { sink(ToText(url)); });
-      RelativePass(line, base, sink);
+      CodeText codes = DecodeCodePage(bytes);
+      if (BaseStep(options, codes, base, sink)) parts = SplitBase(base);
+      PrepareCodes(codes, quotes);
+      HtmlPasses(codes, parts, sink);
       continue;
     }
-    if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) {
-      base = options.baseUrlBox;
-    }
-    CompactCharacters(bytes);
-    AbsolutePass(bytes,
-                 [&](const std::string& url) { sink(std::u16string(url.begin(), url.end())); });
-    RelativePass(bytes, base, sink);
+    markers.clear();
+    CompactCharacters(bytes, quotes, markers);
+    HtmlPasses(bytes, markers, parts, sink);
   }
 }
 
@@ -432,58 +671,6 @@ bool IsFullWidthUrlChar(char16_t code) {
 }
 
 }  // namespace detail
-
-namespace {
-
-// Appends the codes of `bytes` to `out` and returns how many bytes it used: all of them when
-// `final`, else all but a lead byte at the very end, whose partner may come next.
-std::size_t DecodeAppend(std::string_view bytes, bool final, CodeText& out) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t size = bytes.size();
-  char16_t block[4096];
-  std::size_t n = 0;
-  std::size_t i = 0;
-  while (i < size) {
-    if (n + 16 > std::size(block)) {
-      out.append(block, n);
-      n = 0;
-    }
-    // Most text is ASCII: sixteen or eight bytes at a time while none has its high bit set.
-#if defined(__SSE2__)
-    if (i + 16 <= size && n + 16 <= std::size(block)) {
-      const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      if (_mm_movemask_epi8(bytes16) == 0) {
-        const __m128i zero = _mm_setzero_si128();
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + n), _mm_unpacklo_epi8(bytes16, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + n + 8),
-                         _mm_unpackhi_epi8(bytes16, zero));
-        n += 16;
-        i += 16;
-        continue;
-      }
-    }
-#endif
-    std::uint64_t eight = 0;
-    if (EightAscii(data, size, i, eight)) {
-      for (int k = 0; k < 8; ++k) block[n++] = data[i + k];
-      i += 8;
-      continue;
-    }
-    const unsigned char b = data[i];
-    if (IsLeadByte(b) && i + 1 == size && !final) break;
-    ++i;
-    if (IsLeadByte(b) && i < size && IsTrailByte(data[i])) {
-      block[n++] = static_cast<char16_t>(b << 8 | data[i]);
-      ++i;
-    } else {
-      block[n++] = b;
-    }
-  }
-  out.append(block, n);
-  return i;
-}
-
-}  // namespace
 
 CodeText DecodeCodePage(std::string_view bytes) {
   CodeText codes;

@@ -1,8 +1,16 @@
 #pragma once
 // The URL scanner: reads a file line by line in code page 932 and hands every URL it finds, in
-// order, to a sink (the filter gate). Text mode looks for the protocol text; HTML and download
-// modes take every run of URL characters around "://" as an absolute URL and every run around
-// "." as a relative reference, resolved against the current base.
+// order, to a sink (the filter gate). Text mode looks for the protocol text, the next one from
+// where the last URL stopped; HTML and download modes take every run of URL characters around
+// "://" as an absolute URL and every run around "." as a relative reference, resolved against
+// the current base. In those two modes a character beyond ASCII is a URL character inside a
+// quoted attribute value (unless it is a space), and character references ended by ";" are
+// read as the characters they stand for.
+//
+// Cost: time grows with the file, memory with its longest line: in HTML and download modes
+// about the line's bytes and two bytes for each character beyond ASCII inside a quoted value
+// (three times the bytes for a line with "<base", which is read as codes); in text mode the
+// line as codes, which a URL filling it takes over.
 //
 // Lines are handled as code page character codes: one code per character (a double-byte
 // character is lead byte x 256 + trail byte), so positions count characters.

@@ -11,6 +11,7 @@
 #include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
+#include "cli/extract_command.h"
 #include "tests/list/shell_fixture.h"
 #include "tests/support/fakes.h"
 
@@ -54,7 +55,19 @@ TEST(UrlScanner, TextMode) {
     Urls urls;
   } cases[] = {
       {"capitals", "see HTTP://Example.com/A.html now", Text(), {"http://Example.com/A.html"}},
-      {"two with one space", "http://a.com/1 http://b.com/2", Text(), {"http://a.com/1"}},
+      {"two with one space",
+       "http://a.com/1 http://b.com/2",
+       Text(),
+       {"http://a.com/1", "http://b.com/2"}},
+      {"joined by and",
+       "http://a/x.zip and http://b/y.zip",
+       Text(),
+       {"http://a/x.zip", "http://b/y.zip"}},
+      {"joined by a lone LF",
+       "http://a/x.zip\nhttp://b/y.zip",
+       Text(),
+       {"http://a/x.zip", "http://b/y.zip"}},
+      {"back to back", "http://a/(http://b/)", Text(), {"http://a/", "http://b/"}},
       {"seven characters later",
        "http://a.com/1 and then http://b.com/2",
        Text(),
@@ -97,10 +110,14 @@ TEST(UrlScanner, HtmlMode) {
        Html(),
        {"http://a.com/1", "file:///c/d.txt"}},
       {"relative and skips", "<img src=\"img/a.gif\"> e.g. mail a@b.com.", Html(), {"/img/a.gif"}},
-      {"prefix deleted from longer url",
-       "http://a.com/x http://a.com/x.zip",
+      {"a prefix leaves the longer url whole",
+       "<a href=\"https://www.python.org/\"><a href=\"https://www.python.org/psf/donations/\">",
        Html(),
-       {"http://a.com/x", "/.zip"}},
+       {"https://www.python.org/", "https://www.python.org/psf/donations/"}},
+      {"only whole runs are deleted",
+       "http://a/x http://a/x/y http://a/x ahttp://a/x",
+       Html(),
+       {"http://a/x", "http://a/x/y", "ahttp://a/x"}},
       {"separator at line start",
        "://a.com/x http://b.com/",
        Html(),
@@ -130,6 +147,77 @@ TEST(UrlScanner, HtmlMode) {
   for (const auto& c : cases) EXPECT_EQ(Scan(c.text, c.options), c.urls) << c.name;
 }
 
+TEST(UrlScanner, HtmlModeReadsCharacterReferences) {
+  const struct {
+    const char* text;
+    Urls urls;
+  } cases[] = {
+      {"<a href=\"https://bugs.python.org/issue?&#64;action=redirect&amp;bpo=12782\">",
+       {"https://bugs.python.org/issue?@action=redirect&bpo=12782"}},
+      {"<a href=\"a.cgi?x=1&amp;y=2&#x26;z=&eacute;&bogus;&amp\">",
+       {"/a.cgi?x=1&y=2&z=\u00e9&bogus;&amp"}},
+      {"&lt;http://x.org/a.html&gt; and &quot;b.html&quot;", {"http://x.org/a.html", "/b.html"}},
+      {"<a href=\"c.html&#32;d&nbsp;e\">", {"/c.html"}},
+      {"<a href=\"d.html?&#0;&#x1D504;\">", {"/d.html?\ufffd\U0001d504"}},
+      {"<a href=\"e.html?&#150;\">", {"/e.html?\u2013"}},
+      {"<a href=\"mail&#64;host.org\">", {}},  // a mail address once read
+  };
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.text, Html()), c.urls) << c.text;
+}
+
+TEST(UrlScanner, JapaneseInQuotedValuesBelongsToTheUrl) {
+  const struct {
+    const char* text;
+    Urls urls;
+  } cases[] = {
+      {"<a href=\"画像/写真.jpg\">", {"http://b/d/画像/写真.jpg"}},
+      {"<a href=\"http://h/画像/a.jpg\">写真</a>", {"http://h/画像/a.jpg"}},
+      {"<img src = 'ｶﾀｶﾅ/図.png' alt=\"図.png\">", {"http://b/d/ｶﾀｶﾅ/図.png", "http://b/d/図.png"}},
+      {"<a href=\"写真　2.jpg\">", {"http://b/d/2.jpg"}},  // an ideographic space ends it
+      {"<a href=画像.jpg> 画像.jpg", {"http://b/d/.jpg", "http://b/d/.jpg"}},  // unquoted
+      {"<a href=\"ファイル.zip\"><base target=x>", {"http://b/d/ファイル.zip"}},
+      // The characters of deleted URLs go with them; those before and after keep their place.
+      {"<a title=\"前\" href=\"http://h/画像/a.jpg\"> <img src=\"図/b.png\">"
+       "<a href=\"http://h/画像/a.jpg\">後 <img alt=\"ア\" src=\"表.gif\">",
+       {"http://h/画像/a.jpg", "http://b/d/図/b.png", "http://b/d/表.gif"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.text, Html(u"http://b/d/")), c.urls) << c.text;
+  EXPECT_EQ(Scan("http://a.jp/画像.html", Html()), (Urls{"http://a.jp/", "/.html"}));
+  EXPECT_EQ(Scan("\"http://a.jp/画像.html\"", Text()), (Urls{"http://a.jp/"}));
+}
+
+TEST(UrlScanner, AUtf8PageGivesWholeJapaneseUrls) {
+  testing::TempDir dir;
+  dir.Write(u"page.html",
+            "<a href=\"http://h/画像/写真.jpg\">写真</a>\n<img src=\"資料/図.png\">\n");
+  std::FILE* out = std::tmpfile();
+  ASSERT_EQ(cli::RunExtract({"--mode", "html", "--input-encoding", "utf-8", "--base", "http://b/d/",
+                             Utf16ToUtf8(dir.File(u"page.html"))},
+                            out, stderr),
+            0);
+  std::rewind(out);
+  std::string printed(4096, '\0');
+  printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+  std::fclose(out);
+  EXPECT_EQ(printed, "http://h/画像/写真.jpg\nhttp://b/d/資料/図.png\n");
+}
+
+TEST(UrlScanner, ALongUrlFillingItsLineIsWhole) {
+  const std::string path = "http://a/" + std::string(200000, 'p');
+  // The first line begins with the protocol, so its last URL ends with it; the second does
+  // not, and its URL runs to the end of the file.
+  const std::string text = path + " http://b/c\r\nx " + path + "\r\n";
+  std::FILE* f = std::tmpfile();
+  std::fwrite(text.data(), 1, text.size(), f);
+  std::rewind(f);
+  FileLineSource source(f);
+  Urls found;
+  ExtractUrls(source, Text(),
+              [&](const std::u16string& url) { found.push_back(Utf16ToUtf8(url)); });
+  std::fclose(f);
+  EXPECT_EQ(found, (Urls{path, "http://b/c", path}));
+}
+
 TEST(UrlScanner, DownloadModeStartsAtThePage) {
   ExtractOptions o;
   o.mode = ExtractMode::Download;
@@ -144,11 +232,13 @@ TEST(UrlScanner, ShiftJisTrailBytesAreNotUrlCharacters) {
   // 表 is 95 5C, ソ is 83 5C, ゼ is 83 5B, ゾ is 83 5D, ァ is 83 40 ("@" as trail byte).
   EXPECT_EQ(Scan("http://a.jp/表ソゼゾァ.html", Text()), (Urls{"http://a.jp/"}));
   EXPECT_EQ(Scan("http://a.jp/表ソゼゾァ.html", Text(true)), (Urls{"http://a.jp/表ソゼゾァ.html"}));
-  EXPECT_EQ(Scan("<a href=\"ァ.html\">", Html()), (Urls{"/.html"}));
+  EXPECT_EQ(Scan("<a href=\"ァ.html\">", Html()), (Urls{"/ァ.html"}));
+  EXPECT_EQ(Scan("ァ.html", Html()), (Urls{"/.html"}));
   // A lead byte before a byte that is no trail byte stands alone: in a UTF-8 page "語" ends
-  // in 9E, which must not take the "1" after it.
-  for (const std::string& page : {std::string("<a href=\"\xE8\xAA\x9E"
-                                              "1.zip\">"),
+  // in 9E, which must not take the "1" after it (outside a quoted value, where it ends the
+  // reference).
+  for (const std::string& page : {std::string("<a href=\xE8\xAA\x9E"
+                                              "1.zip>"),
                                   std::string("\x81 http://a/b.zip")}) {
     TextLineSource source(page);
     Urls found;
@@ -207,7 +297,8 @@ TEST(UrlScanner, ResolveRelativeUrl) {
   for (const auto& c : cases) EXPECT_EQ(ResolveRelativeUrl(c.base, c.relative), c.result);
 }
 
-// The absolute pass done the slow, literal way, for comparison.
+// The absolute pass done the slow, literal way, for comparison: a URL is deleted where it
+// stands as a whole run.
 void LiteralAbsolutePass(CodeText& line, std::vector<CodeText>& out) {
   for (std::size_t pos = line.find(u"://"); pos != CodeText::npos; pos = line.find(u"://")) {
     const std::size_t sep = line.compare(pos, 4, u":///") == 0 ? 4 : 3;
@@ -218,14 +309,15 @@ void LiteralAbsolutePass(CodeText& line, std::vector<CodeText>& out) {
     std::size_t j = pos;
     while (j > 0 && IsUrlChar(line[j - 1], false)) --j;
     const CodeText url = line.substr(j, i - j);
-    CodeText rest;
-    std::size_t from = 0;
-    for (std::size_t at = line.find(url); at != CodeText::npos; at = line.find(url, from)) {
-      rest.append(line, from, at - from);
-      from = at + url.size();
+    for (std::size_t at = line.find(url); at != CodeText::npos; at = line.find(url, at)) {
+      const std::size_t end = at + url.size();
+      if ((at > 0 && IsUrlChar(line[at - 1], false)) ||
+          (end < line.size() && IsUrlChar(line[end], false))) {
+        ++at;
+        continue;
+      }
+      line.erase(at, url.size());
     }
-    rest.append(line, from, CodeText::npos);
-    line = rest;
     out.push_back(url);
   }
 }
@@ -235,7 +327,10 @@ void ExpectBytePassAgrees(const CodeText& line, const std::vector<CodeText>& url
                           const CodeText& shortened) {
   std::string bytes(line.begin(), line.end());
   std::vector<CodeText> got;
-  AbsolutePass(bytes, [&](const std::string& url) { got.emplace_back(url.begin(), url.end()); });
+  CodeText markers;
+  AbsolutePass(bytes, markers, [&](std::string_view url, std::u16string_view) {
+    got.emplace_back(url.begin(), url.end());
+  });
   ASSERT_EQ(got, urls) << bytes;
   ASSERT_EQ(CodeText(bytes.begin(), bytes.end()), shortened) << bytes;
 }
@@ -250,7 +345,7 @@ TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
     CodeText literal = line, fast = line;
     std::vector<CodeText> expected, got;
     LiteralAbsolutePass(literal, expected);
-    AbsolutePass(fast, [&](const CodeText& url) { got.push_back(url); });
+    AbsolutePass(fast, [&](std::u16string_view url) { got.emplace_back(url); });
     ASSERT_EQ(got, expected) << EncodeCodePage(line);
     ASSERT_EQ(fast, literal) << EncodeCodePage(line);
     ExpectBytePassAgrees(line, expected, literal);
@@ -268,13 +363,13 @@ TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
                                              u"c:/",
                                              u"/d",
                                              u"a://b"};
-  // Deleting a URL joins pieces that can make a later URL or a new "://" ("c:/" "a://b" "/d").
+  // Occurrences at the edges of and inside longer runs, which stay.
   for (const std::u16string line :
        {u"a://b c://d c:/a://b/d", u"a://b c://d x c:a://b//d", u"a://b a://b/c ha://b/c"}) {
     CodeText literal = line, fast = line;
     std::vector<CodeText> expected, got;
     LiteralAbsolutePass(literal, expected);
-    AbsolutePass(fast, [&](const CodeText& url) { got.push_back(url); });
+    AbsolutePass(fast, [&](std::u16string_view url) { got.emplace_back(url); });
     EXPECT_EQ(got, expected) << EncodeCodePage(line);
     EXPECT_EQ(fast, literal) << EncodeCodePage(line);
   }
@@ -289,10 +384,27 @@ TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
     CodeText literal = line, fast = line;
     std::vector<CodeText> expected, got;
     LiteralAbsolutePass(literal, expected);
-    AbsolutePass(fast, [&](const CodeText& url) { got.push_back(url); });
+    AbsolutePass(fast, [&](std::u16string_view url) { got.emplace_back(url); });
     ASSERT_EQ(got, expected) << EncodeCodePage(line);
     ASSERT_EQ(fast, literal) << EncodeCodePage(line);
     ExpectBytePassAgrees(line, expected, literal);
+  }
+}
+
+TEST(UrlScanner, OneByteFormFindsWhatTheCodesFind) {
+  // A line with "<base" but no "href=" goes through the passes as codes, changing nothing in
+  // download mode; with "<xxxx" in its place the same line goes as one byte per character.
+  std::mt19937 rng(2024);
+  const std::vector<std::string> pieces = {"a", "b",  ":", "/",  ".",     "\"", "'",   "=",
+                                           " ", "画", "ｱ", "　", "&amp;", "@",  "h://"};
+  ExtractOptions o;
+  o.mode = ExtractMode::Download;
+  o.pageUrl = u"http://p/d/";
+  for (int round = 0; round < 5000; ++round) {
+    std::string line;
+    const int length = static_cast<int>(rng() % 30);
+    for (int k = 0; k < length; ++k) line += pieces[rng() % pieces.size()];
+    ASSERT_EQ(Scan("<base " + line + " ", o), Scan("<xxxx " + line + " ", o)) << line;
   }
 }
 
