@@ -36,9 +36,9 @@ struct LinkScan {
   std::string lines;  // ScannerBytes of the markup or the text
 };
 
-// With an HTML Format on the clipboard: its markup, read as a downloaded page whose address is
-// the SourceURL (so relative links resolve as on the page, and a <base> in the markup wins).
-// Otherwise its text in text mode with the extraction settings' protocol, full-width and
+// With an HTML Format whose markup is not empty: that markup, read as a downloaded page whose
+// address is the SourceURL (so relative links resolve as on the page, and a <base> in the markup
+// wins). Otherwise its text in text mode with the extraction settings' protocol, full-width and
 // line-break options.
 LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& settings);
 

@@ -24,6 +24,9 @@
 #define IDM_HP_BASE 1350    // mnuHp(1..4)
 #define IDM_RMNU_BASE 1400  // mnuRMnuSub(1..8)
 #define IDM_TOOL_BASE 1500  // mnuToolMnu(1..4)
+// The clipboard as a source of links: Edit and the right-click menu, and View.
+#define IDM_PASTE_LINKS 1120
+#define IDM_WATCH_CLIPBOARD 1220
 
 // Positions of the popup menus inside IDR_POPUPMENUS.
 #define POPUP_RMNU 0
@@ -52,9 +55,9 @@
 #define IDR_VIEWERMENU 321
 #define IDC_TXTVALUE 322
 #define IDC_VIEWER_CLOSE IDCANCEL
-#define IDM_VIEWER_SAVE 1601  // mnuFileSub(1)
+#define IDM_VIEWER_SAVE 1601   // mnuFileSub(1)
 #define IDM_VIEWER_CLOSE 1603  // mnuFileSub(3)
-#define IDM_VIEWER_COPY 1611  // mnuEditSub(1)
+#define IDM_VIEWER_COPY 1611   // mnuEditSub(1)
 
 // The version window (frmVersion).
 #define IDD_VERSION_WINDOW 330
