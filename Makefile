@@ -13,7 +13,7 @@ CMAKE_FLAGS := -G Ninja -Wno-dev
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS := profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_response_fuzz \
-  scanner_fuzz matcher_fuzz resolver_fuzz
+  scanner_fuzz matcher_fuzz resolver_fuzz clipboard_fuzz
 
 run: bootstrap windows
 	tools/run.sh

@@ -27,6 +27,7 @@ class BenchUi final : public Ui {
   bool ClipboardHasText() override { return true; }
   std::u16string ClipboardText() override { return clipboard; }
   void SetClipboardText(std::u16string_view text) override { clipboard = text; }
+  ClipboardContent ReadClipboard() override { return {std::nullopt, clipboard, false}; }
   void Beep() override {}
   StartResult StartProgram(const std::u16string&) override { return {}; }
   std::u16string OpenWithShell(const std::u16string&, const std::u16string&,

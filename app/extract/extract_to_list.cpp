@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <unordered_set>
 
 #include "app/extract/filter_gate.h"
+#include "app/extract/wildcard_filter.h"
 #include "app/list/pending_lines.h"
 #include "app/platform/text.h"
 
@@ -48,6 +50,34 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
     }
   }
   pending.Commit(shell);
+  return result;
+}
+
+LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filterText,
+                                 bool skipListed, ShellContext& shell) {
+  std::unordered_set<std::u16string> seen;
+  if (skipListed) seen.insert(shell.list.LineRefs().begin(), shell.list.LineRefs().end());
+  PendingLines pending(shell.list);
+  LinkPasteResult result;
+  {
+    RedrawSuspension hidden(shell.list);
+    TextLineSource source(scan.lines);
+    try {
+      ExtractUrls(source, scan.options, [&](const std::u16string& url) {
+        // A link copied twice (an image and its caption) is wanted once.
+        if (pending.Full() || seen.count(url) != 0 || FilterAppendCount(filterText, url) == 0) {
+          return;
+        }
+        seen.insert(url);
+        pending.Add(url);
+        if (pending.Gathered() >= kBatch) pending.Flush(shell);
+      });
+    } catch (const std::bad_alloc&) {
+      result.outOfMemory = true;
+    }
+  }
+  result.listFull = pending.Full();
+  result.added = pending.Commit(shell);
   return result;
 }
 

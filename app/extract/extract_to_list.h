@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/extract/clipboard_links.h"
 #include "app/extract/url_scanner.h"
 #include "app/list/shell_context.h"
 
@@ -16,5 +17,16 @@ enum class ExtractResult {
 };
 ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
                                 std::u16string_view filterText, ShellContext& shell);
+
+struct LinkPasteResult {
+  int added = 0;
+  bool listFull = false;     // lines were refused; the list-full message has been shown
+  bool outOfMemory = false;  // the scan stopped for want of memory; the URLs before it were added
+};
+// The URLs of a paste of links at the end of the list, each at most once and only those that
+// `filterText` passes; with `skipListed` none the list already holds either. Costs a copy of
+// the list's lines when `skipListed`.
+LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filterText,
+                                 bool skipListed, ShellContext& shell);
 
 }  // namespace cardo

@@ -39,6 +39,13 @@ struct FileDialogResult {
   int filterIndex = 1;
 };
 
+// What a paste of links reads from the clipboard in one look.
+struct ClipboardContent {
+  std::optional<std::string> html;  // the "HTML Format" bytes (UTF-8), up to their first NUL
+  std::u16string text;              // the Unicode text; empty when there is none
+  bool fromThisProgram = false;     // put there by this process (its own copy)
+};
+
 class Ui {
  public:
   virtual ~Ui() = default;
@@ -51,6 +58,8 @@ class Ui {
   // Empty when the clipboard holds no text.
   virtual std::u16string ClipboardText() = 0;
   virtual void SetClipboardText(std::u16string_view text) = 0;
+  // The clipboard's HTML Format and text; nothing of either when the clipboard is busy.
+  virtual ClipboardContent ReadClipboard() = 0;
   // The system's standard beep.
   virtual void Beep() = 0;
   // Starts a program from a full command line, in a normal activated window; does not wait.

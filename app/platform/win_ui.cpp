@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "app/platform/win_check.h"
@@ -29,6 +30,38 @@ class ClipboardSession {
  private:
   bool open_;
 };
+
+// A global memory block locked for the lifetime of the object.
+class LockedBlock {
+ public:
+  explicit LockedBlock(HANDLE block) : block_(block), bytes_(GlobalLock(block)) {}
+  ~LockedBlock() {
+    if (bytes_) GlobalUnlock(block_);
+  }
+  LockedBlock(const LockedBlock&) = delete;
+  LockedBlock& operator=(const LockedBlock&) = delete;
+  const void* bytes() const { return bytes_; }
+  // The block may be larger than what was put in it.
+  std::size_t size() const { return bytes_ ? GlobalSize(block_) : 0; }
+
+ private:
+  HANDLE block_;
+  void* bytes_;
+};
+
+constexpr int kClipboardOpenAttempts = 10;
+constexpr DWORD kClipboardRetryMilliseconds = 20;
+
+// The CF_UNICODETEXT of the clipboard the caller has opened, up to its NUL.
+std::u16string UnicodeTextOfOpenClipboard() {
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  if (!data) return {};
+  LockedBlock block(data);
+  const auto* text = static_cast<const char16_t*>(block.bytes());
+  if (!text) return {};
+  const std::size_t limit = block.size() / sizeof(char16_t);
+  return std::u16string(text, std::find(text, text + limit, u'\0'));
+}
 
 }  // namespace
 
@@ -126,30 +159,53 @@ bool WinUi::ClipboardHasText() {
 std::u16string WinUi::ClipboardText() {
   ClipboardSession session(Owner());
   if (!session.open()) return {};
-  HANDLE data = GetClipboardData(CF_UNICODETEXT);
-  if (!data) return {};
-  const auto* text = static_cast<const char16_t*>(GlobalLock(data));
-  if (!text) return {};
-  // The clipboard's block may be larger than its text; the text ends at its NUL.
-  const SIZE_T limit = GlobalSize(data) / sizeof(char16_t);
-  SIZE_T length = 0;
-  while (length < limit && text[length] != u'\0') ++length;
-  std::u16string result(text, length);
-  GlobalUnlock(data);
-  return result;
+  return UnicodeTextOfOpenClipboard();
 }
 
 void WinUi::SetClipboardText(std::u16string_view text) {
-  ClipboardSession session(Owner());
-  if (!CARDO_CHECK_WIN32(session.open())) return;
-  EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
-  if (!CARDO_CHECK_WIN32(block)) return;
-  auto* dest = static_cast<char16_t*>(GlobalLock(block));
-  std::copy(text.begin(), text.end(), dest);
-  dest[text.size()] = u'\0';
-  GlobalUnlock(block);
-  if (!CARDO_CHECK_WIN32(SetClipboardData(CF_UNICODETEXT, block))) GlobalFree(block);
+  {
+    ClipboardSession session(Owner());
+    if (!CARDO_CHECK_WIN32(session.open())) return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    if (!CARDO_CHECK_WIN32(block)) return;
+    auto* dest = static_cast<char16_t*>(GlobalLock(block));
+    std::copy(text.begin(), text.end(), dest);
+    dest[text.size()] = u'\0';
+    GlobalUnlock(block);
+    if (!CARDO_CHECK_WIN32(SetClipboardData(CF_UNICODETEXT, block))) GlobalFree(block);
+  }
+  // Opened without a window the clipboard has no owner to recognise the copy by later.
+  ownSequence_ = GetClipboardSequenceNumber();
+}
+
+ClipboardContent WinUi::ReadClipboard() {
+  ClipboardContent content;
+  content.fromThisProgram = ClipboardFromThisProcess();
+  // The program that announced a change may hold the clipboard open a moment longer.
+  std::optional<ClipboardSession> session;
+  for (int attempt = 0; attempt < kClipboardOpenAttempts; ++attempt) {
+    if (attempt > 0) Sleep(kClipboardRetryMilliseconds);
+    session.emplace(Owner());
+    if (session->open()) break;
+  }
+  if (!session->open()) return content;
+  if (HANDLE data = GetClipboardData(RegisterClipboardFormatW(L"HTML Format"))) {
+    LockedBlock block(data);
+    if (block.bytes()) {
+      const auto* bytes = static_cast<const char*>(block.bytes());
+      content.html.emplace(bytes, std::find(bytes, bytes + block.size(), '\0'));
+    }
+  }
+  content.text = UnicodeTextOfOpenClipboard();
+  return content;
+}
+
+bool WinUi::ClipboardFromThisProcess() const {
+  if (ownSequence_ != 0 && GetClipboardSequenceNumber() == ownSequence_) return true;
+  HWND owner = GetClipboardOwner();
+  DWORD process = 0;
+  return owner && GetWindowThreadProcessId(owner, &process) && process == GetCurrentProcessId();
 }
 
 StartResult WinUi::StartProgram(const std::u16string& commandLine) {

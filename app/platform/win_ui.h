@@ -20,6 +20,7 @@ class WinUi final : public Ui {
   bool ClipboardHasText() override;
   std::u16string ClipboardText() override;
   void SetClipboardText(std::u16string_view text) override;
+  ClipboardContent ReadClipboard() override;
   void Beep() override { MessageBeep(MB_OK); }
   StartResult StartProgram(const std::u16string& commandLine) override;
   std::u16string OpenWithShell(const std::u16string& target, const std::u16string& directory,
@@ -28,7 +29,11 @@ class WinUi final : public Ui {
  private:
   std::optional<FileDialogResult> ShowFileDialog(const FileDialogOptions& options, bool save);
   HWND Owner() const { return owner_ ? owner_() : nullptr; }
+  // Whether the clipboard holds this process's copy: its owner window is ours, or nothing
+  // changed it since our last copy.
+  bool ClipboardFromThisProcess() const;
   std::function<HWND()> owner_;
+  DWORD ownSequence_ = 0;
 };
 
 }  // namespace cardo

@@ -26,6 +26,9 @@
 #define IDM_HP_BASE 1350    // mnuHp(1..4)
 #define IDM_RMNU_BASE 1400  // mnuRMnuSub(1..8)
 #define IDM_TOOL_BASE 1500  // mnuToolMnu(1..4)
+// The clipboard as a source of links: Edit and the right-click menu, and View.
+#define IDM_PASTE_LINKS 1120
+#define IDM_WATCH_CLIPBOARD 1220
 
 // Positions of the popup menus inside IDR_POPUPMENUS.
 #define POPUP_RMNU 0

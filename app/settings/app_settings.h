@@ -19,6 +19,8 @@ struct Settings {
   std::u16string OtherPath;
   std::u16string OtherArgs;
   std::int16_t OtherFormat = 0;
+  // 1 while the main window adds the links of every new clipboard content.
+  std::int16_t WatchClipboard = 0;
   std::u16string UrlExtFilter;
   std::u16string UrlExtProtocol;
   std::int16_t UrlExtSelMode = 0;

@@ -27,7 +27,7 @@ struct ScalarKey {
 };
 
 // In the order they are read and written, after `properties`.
-inline const std::array<ScalarKey, 14> kScalarKeys = {{
+inline const std::array<ScalarKey, 15> kScalarKeys = {{
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
     {kSectionPref, "IriaPath", 255, &Settings::IriaPath},
     {kSectionPref, "UrlExtFilter", 255, &Settings::UrlExtFilter},
@@ -43,6 +43,7 @@ inline const std::array<ScalarKey, 14> kScalarKeys = {{
     {kSectionPref, "OtherPath", 255, &Settings::OtherPath},
     {kSectionPref, "OtherArgs", 255, &Settings::OtherArgs},
     {kSectionPref, "OtherFormat", 2, &Settings::OtherFormat},
+    {kSectionPref, "WatchClipboard", 2, &Settings::WatchClipboard},
 }};
 
 inline constexpr std::size_t kPropertiesCapacity = 10;

@@ -71,8 +71,11 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
 
   CreateChildren();
 
+  listTitle_ = reinterpret_cast<const char16_t*>(kInitialCaption);
   document_ = std::make_unique<ListDocument>([this](const std::u16string& title) {
-    SetWindowTextW(hwnd(), reinterpret_cast<const wchar_t*>(title.c_str()));
+    listTitle_ = title;
+    titleStatus_.clear();
+    ShowTitle();
   });
   HMENU fileMenu = GetSubMenu(GetMenu(hwnd()), 0);
   historyMenu_ = std::make_unique<WinHistoryMenu>(GetSubMenu(fileMenu, 6), IDM_HISTORY_BASE + 1);
@@ -225,7 +228,11 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         shutdownDone_ = false;
       }
       return 0;
+    case WM_CLIPBOARDUPDATE:
+      Clipboard_Update();
+      return 0;
     case WM_DESTROY:
+      if (watchingClipboard_) RemoveClipboardFormatListener(hwnd);
       if (list_) {
         RemoveWindowSubclass(list_->hwnd(), ListProc, kListSubclassId);
         DropTarget::Revoke(list_->hwnd());
@@ -244,7 +251,11 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 }
 
 void frmMain::OnCommand(int id) {
-  if (id > IDM_FILE_BASE && id <= IDM_FILE_BASE + 11) {
+  if (id == IDM_PASTE_LINKS) {
+    mnuPasteLinks_Click();
+  } else if (id == IDM_WATCH_CLIPBOARD) {
+    mnuWatchClipboard_Click();
+  } else if (id > IDM_FILE_BASE && id <= IDM_FILE_BASE + 11) {
     mnuFileSub_Click(id - IDM_FILE_BASE);
   } else if (id > IDM_HISTORY_BASE && id <= IDM_HISTORY_BASE + kRecentFilePlaces) {
     mnuHistory_Click(id - IDM_HISTORY_BASE);
@@ -277,6 +288,7 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
   if (menu == GetSubMenu(bar, 1)) {
     for (const int index : {1, 2, 4}) enable(IDM_EDIT_BASE + index, anySelected);
     enable(IDM_EDIT_BASE + 3, clipboardText);
+    enable(IDM_PASTE_LINKS, clipboardText);
   } else if (menu == GetSubMenu(bar, 0)) {
     enable(IDM_EXPORT_REGET, !services_.settings.ReGetPath.empty());
     enable(IDM_EXPORT_IRIA, !services_.settings.IriaPath.empty());
@@ -284,6 +296,7 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
   } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_RMNU)) {
     for (const int index : {1, 3, 4, 6}) enable(IDM_RMNU_BASE + index, anySelected);
     enable(IDM_RMNU_BASE + 5, clipboardText);
+    enable(IDM_PASTE_LINKS, clipboardText);
   }
 }
 
@@ -314,6 +327,7 @@ void frmMain::SetPrefarence() {
   mToolBar.pButtonEnabled(13, !services_.settings.ReGetPath.empty());
   mToolBar.pButtonEnabled(14, !services_.settings.IriaPath.empty());
   mToolBar.pButtonEnabled(19, !services_.settings.OtherPath.empty());
+  SetClipboardWatch(services_.settings.WatchClipboard == 1);
 }
 
 void frmMain::UpdateHorizontalExtent() {

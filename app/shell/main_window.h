@@ -57,7 +57,8 @@ class frmMain final : public WindowSizeTwips {
   ToolWindows& Tools() { return *tools_; }
   bool closed() const { return !hwnd_; }
 
-  // Enables the ReGet and Iria toolbar buttons when their paths are set.
+  // Enables the ReGet and Iria toolbar buttons when their paths are set, and watches the
+  // clipboard when the settings say so.
   void SetPrefarence();
   // The list's horizontal extent: the widest line, measured in the list's font, plus 5.
   void UpdateHorizontalExtent();
@@ -96,6 +97,14 @@ class frmMain final : public WindowSizeTwips {
   void mnuHistory_Click(int index);
   void mnuHelpSub_Click(int index);
   void mnuHp_Click(int index);
+  // The clipboard as a source: a paste of its links, and the watch that pastes each new content.
+  void mnuPasteLinks_Click();
+  void mnuWatchClipboard_Click();
+  void SetClipboardWatch(bool on);
+  void Clipboard_Update();
+  void PasteLinks(bool watcher);
+  // The list's title, then the watch mark and the outcome of the last paste of links.
+  void ShowTitle();
   void mToolBar_ButtonClick(int position);
   void mToolBar_ButtonDropDown(int position);
   bool lstMainList_KeyDown(WPARAM key);
@@ -135,6 +144,13 @@ class frmMain final : public WindowSizeTwips {
   std::unique_ptr<frmSearch> search_;
   std::unique_ptr<frmSmplViewer> viewer_;
   std::unique_ptr<ToolWindows> tools_;
+
+  std::u16string listTitle_;
+  std::u16string titleStatus_;
+  bool watchingClipboard_ = false;
+  // A paste in progress: a message box it shows lets a clipboard change through, which must
+  // not start a second one.
+  bool pastingLinks_ = false;
 
   // Mouse state of the list: the drag origin and whether a drag of the focus line is on.
   POINT dragOrigin_{};

@@ -11,4 +11,14 @@ inline constexpr char16_t kSettingsUnreadable[] =
     u"しません。";
 inline constexpr char16_t kHistoryEmpty[] = u"履歴はありません";
 
+// The clipboard as a source of links.
+inline constexpr char16_t kNoUrlOnClipboard[] = u"クリップボードに URL が見つかりませんでした。";
+inline constexpr char16_t kClipboardTooLarge[] =
+    u"クリップボードの内容が大きすぎてメモリが足りないため、途中までしか読み取れませんでした。";
+// After the list's title while the clipboard is watched.
+inline constexpr char16_t kWatchingMark[] = u" [監視中]";
+// After the title once a paste of links added some: the count between the two.
+inline constexpr char16_t kLinksAddedPrefix[] = u" - ";
+inline constexpr char16_t kLinksAddedSuffix[] = u" 件のURLを追加しました";
+
 }  // namespace cardo::msg

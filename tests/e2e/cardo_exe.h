@@ -188,8 +188,10 @@ inline Lines ListLines(HWND main) {
   Lines lines;
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    std::u16string line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), u'\0');
-    std::vector<wchar_t> text(line.size() + 1);
+    // A list that shrinks while it is read (a cut) answers LB_ERR for the lines now gone.
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+    if (length == LB_ERR) break;
+    std::vector<wchar_t> text(static_cast<std::size_t>(length) + 1);
     SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
     lines.emplace_back(reinterpret_cast<const char16_t*>(text.data()));
   }

@@ -235,7 +235,7 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
                           "IriaPath=\r\nUrlExtFilter=\r\nUrlExtProtocol=http://\r\n"
                           "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
                           "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nOtherPath=\r\nOtherArgs=\r\n"
-                          "OtherFormat=0\r\nExtListUBound=0\r\n"
+                          "OtherFormat=0\r\nWatchClipboard=0\r\nExtListUBound=0\r\n"
                           "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
                           "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
                           "SearchHistory0=検索\r\nSearchHistory1=\r\n"

@@ -38,6 +38,11 @@ class ScriptedUi final : public Ui {
   bool ClipboardHasText() override { return clipboard.has_value(); }
   std::u16string ClipboardText() override { return clipboard.value_or(u""); }
   void SetClipboardText(std::u16string_view text) override { clipboard = std::u16string(text); }
+  ClipboardContent ReadClipboard() override {
+    return {clipboardHtml, clipboard.value_or(u""), clipboardFromThisProgram};
+  }
+  std::optional<std::string> clipboardHtml;
+  bool clipboardFromThisProgram = false;
   void Beep() override { ++beeps; }
   StartResult StartProgram(const std::u16string& commandLine) override {
     started.push_back(commandLine);

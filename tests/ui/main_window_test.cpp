@@ -7,6 +7,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "app/controls/dpi_win.h"
 #include "app/list/messages.h"
 #include "app/platform/codec.h"
@@ -59,7 +62,8 @@ TEST_F(MainWindowTest, StartsUntitledWithTheSpecifiedMenus) {
   HMENU edit = GetSubMenu(bar, 1);
   EXPECT_EQ(MenuText(edit, IDM_EDIT_BASE + 1, MF_BYCOMMAND), u"切り取り(&T)\tCtrl+X");
   EXPECT_EQ(MenuText(edit, IDM_EDIT_BASE + 13, MF_BYCOMMAND), u"重複を削除(&O)");
-  EXPECT_EQ(MenuText(edit, 13, MF_BYPOSITION), u"整列(&S)");
+  EXPECT_EQ(MenuText(edit, 3, MF_BYPOSITION), u"リンクを貼り付け(&L)\tCtrl+Shift+V");
+  EXPECT_EQ(MenuText(edit, 14, MF_BYPOSITION), u"整列(&S)");
   HMENU history = GetSubMenu(GetSubMenu(bar, 0), 6);
   ASSERT_EQ(GetMenuItemCount(history), 1);
   EXPECT_EQ(MenuText(history, 0, MF_BYPOSITION), u"履歴はありません");
@@ -271,6 +275,62 @@ TEST_F(MainWindowTest, FullListSaysSoOnce) {
   EXPECT_EQ(SendMessageW(list(), LB_GETCOUNT, 0, 0), kMaxListLines);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, msg::kListFull);
+}
+
+TEST_F(MainWindowTest, PasteLinksAndTheClipboardWatch) {
+  // Ctrl+Shift+V, before Ctrl+V in the table: the first match wins.
+  HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  std::vector<ACCEL> keys(static_cast<std::size_t>(CopyAcceleratorTableW(table, nullptr, 0)));
+  CopyAcceleratorTableW(table, keys.data(), static_cast<int>(keys.size()));
+  const auto pasteLinks = std::find_if(keys.begin(), keys.end(), [](const ACCEL& a) {
+    return a.key == 'V' && a.fVirt == (FVIRTKEY | FCONTROL | FSHIFT);
+  });
+  ASSERT_NE(pasteLinks, keys.end());
+  EXPECT_EQ(pasteLinks->cmd, IDM_PASTE_LINKS);
+  const UniqueMenu popups(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUS)));
+  EXPECT_EQ(MenuText(GetSubMenu(popups.get(), POPUP_RMNU), IDM_PASTE_LINKS, MF_BYCOMMAND),
+            u"リンクを貼り付け(&L)");
+
+  Command(IDM_PASTE_LINKS);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, u"クリップボードに URL が見つかりませんでした。");
+  EXPECT_EQ(ui.messages[0].title, u"情報");
+
+  settings.UrlExtProtocol = u"http://";
+  settings.UrlExtFilter = u"*.zip";
+  settings.NotReturnSearch = 1;
+  ui.clipboard = u"see http://a.jp/1.zip\r\nhttp://a.jp/2.zip and http://a.jp/x.html";
+  Command(IDM_PASTE_LINKS);
+  EXPECT_EQ(window->list().Lines(), (Lines{u"http://a.jp/1.zip", u"http://a.jp/2.zip"}));
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*] - 2 件のURLを追加しました");
+
+  HMENU view = GetSubMenu(GetMenu(window->hwnd()), 2);
+  EXPECT_EQ(MenuText(view, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND), u"クリップボードを監視(&W)");
+  Command(IDM_WATCH_CLIPBOARD);
+  EXPECT_EQ(settings.WatchClipboard, 1);
+  EXPECT_TRUE(GetMenuState(view, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND) & MF_CHECKED);
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*] [監視中] - 2 件のURLを追加しました");
+
+  // The watcher: only new links, nothing said when there are none, its own copies ignored.
+  ui.clipboard = u"http://a.jp/2.zip\r\nhttp://a.jp/3.zip";
+  ui.clipboardFromThisProgram = true;
+  SendMessageW(window->hwnd(), WM_CLIPBOARDUPDATE, 0, 0);
+  EXPECT_EQ(window->list().Count(), 2);
+  ui.clipboardFromThisProgram = false;
+  SendMessageW(window->hwnd(), WM_CLIPBOARDUPDATE, 0, 0);
+  SendMessageW(window->hwnd(), WM_CLIPBOARDUPDATE, 0, 0);
+  EXPECT_EQ(window->list().Lines(),
+            (Lines{u"http://a.jp/1.zip", u"http://a.jp/2.zip", u"http://a.jp/3.zip"}));
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*] [監視中] - 1 件のURLを追加しました");
+
+  Command(IDM_WATCH_CLIPBOARD);
+  EXPECT_EQ(settings.WatchClipboard, 0);
+  EXPECT_FALSE(GetMenuState(view, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND) & MF_CHECKED);
+  ui.clipboard = u"http://a.jp/4.zip";
+  SendMessageW(window->hwnd(), WM_CLIPBOARDUPDATE, 0, 0);
+  EXPECT_EQ(window->list().Count(), 3);
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*] - 1 件のURLを追加しました");
 }
 
 }  // namespace

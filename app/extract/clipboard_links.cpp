@@ -1,0 +1,169 @@
+#include "app/extract/clipboard_links.h"
+
+#include <optional>
+
+#include "app/platform/codec.h"
+#include "app/platform/text.h"
+
+namespace cardo {
+namespace {
+
+constexpr std::size_t kUnusable = std::string_view::npos;
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool SameName(std::string_view name, std::string_view expected) {
+  if (name.size() != expected.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    if ((name[i] | 0x20) != (expected[i] | 0x20)) return false;
+  }
+  return true;
+}
+
+bool IsHeaderName(std::string_view name) {
+  if (name.empty()) return false;
+  for (const char c : name) {
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return false;
+  }
+  return true;
+}
+
+// A decimal offset no larger than `size` (leading zeros allowed), or kUnusable.
+std::size_t ParseOffset(std::string_view value, std::size_t size) {
+  value = TrimBlanks(value);
+  if (value.empty()) return kUnusable;
+  std::size_t n = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9' || n > size / 10) return kUnusable;
+    n = n * 10 + static_cast<std::size_t>(c - '0');
+    if (n > size) return kUnusable;
+  }
+  return n;
+}
+
+std::optional<std::string_view> Range(std::string_view data, std::size_t start, std::size_t end) {
+  if (start == kUnusable || end == kUnusable || start > end) return std::nullopt;
+  return data.substr(start, end - start);
+}
+
+bool IsHighSurrogate(char16_t c) {
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+void AppendPercentEncoded(std::string& out, std::string_view bytes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (const char b : bytes) {
+    const auto u = static_cast<unsigned char>(b);
+    out.push_back('%');
+    out.push_back(kHex[u >> 4]);
+    out.push_back(kHex[u & 0xF]);
+  }
+}
+
+// Characters beyond ASCII: converted as one run when the code page holds all of them (the
+// common case), else one character (or surrogate pair) at a time.
+void AppendBeyondAscii(std::string& out, std::u16string_view run) {
+  const std::string bytes = WideToAnsi(run);
+  if (AnsiToWide(bytes) == run) {
+    out += bytes;
+    return;
+  }
+  for (std::size_t i = 0; i < run.size();) {
+    const std::size_t n =
+        IsHighSurrogate(run[i]) && i + 1 < run.size() && IsLowSurrogate(run[i + 1]) ? 2 : 1;
+    const std::u16string_view one = run.substr(i, n);
+    const std::string converted = WideToAnsi(one);
+    // The codec's stand-in for a character it lacks; a near match it picks is kept.
+    if (converted.empty() || converted.find_first_not_of('?') == std::string::npos) {
+      AppendPercentEncoded(out, Utf16ToUtf8(one));
+    } else {
+      out += converted;
+    }
+    i += n;
+  }
+}
+
+}  // namespace
+
+HtmlFormat ParseHtmlFormat(std::string_view data) {
+  data = data.substr(0, data.find('\0'));
+  const std::size_t size = data.size();
+  std::size_t startHtml = kUnusable, endHtml = kUnusable;
+  std::size_t startFragment = kUnusable, endFragment = kUnusable;
+  HtmlFormat format;
+  std::size_t at = 0;
+  while (at < size) {
+    const std::size_t end = std::min(data.find_first_of("\r\n", at), size);
+    const std::string_view line = data.substr(at, end - at);
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos || !IsHeaderName(line.substr(0, colon))) break;
+    const std::string_view name = line.substr(0, colon);
+    const std::string_view value = line.substr(colon + 1);
+    if (SameName(name, "StartHTML")) {
+      startHtml = ParseOffset(value, size);
+    } else if (SameName(name, "EndHTML")) {
+      endHtml = ParseOffset(value, size);
+    } else if (SameName(name, "StartFragment")) {
+      startFragment = ParseOffset(value, size);
+    } else if (SameName(name, "EndFragment")) {
+      endFragment = ParseOffset(value, size);
+    } else if (SameName(name, "SourceURL")) {
+      format.sourceUrl = TrimBlanks(value);
+    }
+    at = end;
+    if (at < size && data[at] == '\r') ++at;
+    if (at < size && data[at] == '\n') ++at;
+  }
+  format.markup = Range(data, startFragment, endFragment)
+                      .value_or(Range(data, startHtml, endHtml).value_or(data.substr(at)));
+  return format;
+}
+
+std::string ScannerBytes(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (std::size_t i = 0; i < text.size();) {
+    const char16_t c = text[i];
+    if (c == u'\r' || c == u'\n') {
+      out += "\r\n";
+      i += c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
+    } else if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+      ++i;
+    } else {
+      std::size_t end = i;
+      while (end < text.size() && text[end] >= 0x80) ++end;
+      AppendBeyondAscii(out, text.substr(i, end - i));
+      i = end;
+    }
+  }
+  return out;
+}
+
+LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& settings) {
+  LinkScan scan;
+  if (clipboard.html) {
+    const HtmlFormat format = ParseHtmlFormat(*clipboard.html);
+    if (!format.markup.empty()) {
+      scan.options.mode = ExtractMode::Download;
+      scan.options.pageUrl = Utf8ToUtf16(format.sourceUrl);
+      scan.lines = ScannerBytes(Utf8ToUtf16(format.markup));
+      return scan;
+    }
+  }
+  scan.options.mode = ExtractMode::Text;
+  scan.options.protocol = settings.UrlExtProtocol;
+  scan.options.fullWidth = settings.UrlTwinChar != 0;
+  scan.options.notReturnSearch = settings.NotReturnSearch != 0;
+  scan.lines = ScannerBytes(clipboard.text);
+  return scan;
+}
+
+}  // namespace cardo
