@@ -12,6 +12,8 @@
 namespace cardo::cli {
 namespace {
 
+constexpr std::size_t kBlock = 1 << 16;
+
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -178,19 +180,18 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     if (writeFailed) return;
     const int count = FilterAppendCount(filter, url);
     if (count == 0) return;
-    const std::string line = Utf16ToUtf8(url);
     for (int n = 0; n < count; ++n) {
-      if (line.size() > (1 << 16)) {
-        // A long URL goes out as it is, not through another copy.
-        writeBatch();
-        if (std::fwrite(line.data(), 1, line.size(), out) != line.size()) writeFailed = true;
-        batch += '\n';
-      } else {
-        batch += line;
-        batch += '\n';
+      // A long URL goes out a block at a time, never as a whole second copy.
+      for (std::u16string_view rest = url; !rest.empty();) {
+        std::size_t take = std::min<std::size_t>(rest.size(), kBlock);
+        if (take < rest.size() && rest[take - 1] >= 0xD800 && rest[take - 1] <= 0xDBFF) --take;
+        batch += Utf16ToUtf8(rest.substr(0, take));
+        rest.remove_prefix(take);
+        if (batch.size() > kBlock) writeBatch();
       }
+      batch += '\n';
     }
-    if (batch.size() > (1 << 16)) writeBatch();
+    if (batch.size() > kBlock) writeBatch();
   };
   bool outOfMemory = false;
   try {

@@ -77,6 +77,15 @@ std::u16string ToText(const CodeText& codes) {
   if (std::all_of(codes.begin(), codes.end(), [](char16_t c) { return c < 0x80; })) return codes;
   return AnsiToWide(EncodeCodePage(codes));
 }
+// The same for codes no longer needed: a long URL is never held as codes and text at once.
+std::u16string ToText(CodeText&& codes) {
+  if (std::all_of(codes.begin(), codes.end(), [](char16_t c) { return c < 0x80; })) {
+    return std::move(codes);
+  }
+  const std::string bytes = EncodeCodePage(codes);
+  CodeText().swap(codes);
+  return AnsiToWide(bytes);
+}
 CodeText FromText(std::u16string_view text) {
   return DecodeCodePage(WideToAnsi(text));
 }
@@ -203,18 +212,21 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
       CodeText url = protocol;
       std::size_t i = d + protocol.size();
       for (;;) {
-        const char16_t c = i < line.size() ? line[i] : u' ';
-        if (!IsUrlChar(c, options.fullWidth)) break;
-        url.push_back(c);
-        if (i + 1 >= line.size() && !options.notReturnSearch) {
-          if (line.compare(0, protocol.size(), protocol) == 0) break;
-          if (!source.NextCodes(line)) break;
-          i = 0;
-          continue;
+        std::size_t end = i;
+        while (end < line.size() && IsUrlChar(line[end], options.fullWidth)) ++end;
+        // Taken in one piece, so a long URL is held at its own size.
+        url.append(line, i, end - i);
+        if (end < line.size() || end == i || options.notReturnSearch) {
+          i = end;
+          break;
         }
-        ++i;
+        // The URL reaches the end of the line and may go on in the next.
+        i = end - 1;
+        if (line.compare(0, protocol.size(), protocol) == 0) break;
+        if (!source.NextCodes(line)) break;
+        i = 0;
       }
-      sink(ToText(url));
+      sink(ToText(std::move(url)));
       d = matcher.Find(line, i + protocol.size());
     }
   }

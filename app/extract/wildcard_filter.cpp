@@ -87,7 +87,7 @@ std::optional<std::vector<Token>> Compile(std::u16string_view p) {
 bool SegmentAt(const std::vector<Token>& tokens, std::size_t from, std::size_t to,
                std::u16string_view text, std::size_t at) {
   for (std::size_t k = from; k < to; ++k) {
-    if (!tokens[k].Accepts(text[at + k - from])) return false;
+    if (!tokens[k].Accepts(LowerUnit(text[at + k - from]))) return false;
   }
   return true;
 }
@@ -95,7 +95,7 @@ bool SegmentAt(const std::vector<Token>& tokens, std::size_t from, std::size_t t
 // Every token but "*" takes one character, so the pattern is its pieces between the "*":
 // the first piece stands at the start, the last at the end, and each piece between goes to
 // its leftmost place after the one before (a later place never leaves more room). `text` is
-// already lower-cased.
+// lower-cased as it is read, so a long URL is never copied.
 bool Matches(const std::vector<Token>& tokens, std::u16string_view text) {
   const std::size_t n = tokens.size();
   auto pieceEnd = [&](std::size_t k) {
@@ -150,16 +150,12 @@ const std::vector<CompiledPattern>& ParseFilter(std::u16string_view filterText) 
 
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) {
   const auto tokens = Compile(LowerText(pattern));
-  return tokens && Matches(*tokens, LowerText(text));
+  return tokens && Matches(*tokens, text);
 }
 
 int FilterAppendCount(std::u16string_view filterText, std::u16string_view url) {
   const auto& patterns = ParseFilter(filterText);
-  // One buffer for every candidate of a scan.
-  thread_local std::u16string lowered;
-  lowered.assign(url);
-  for (auto& c : lowered) c = LowerUnit(c);
-  auto matches = [&](const CompiledPattern& p) { return p.tokens && Matches(*p.tokens, lowered); };
+  auto matches = [&](const CompiledPattern& p) { return p.tokens && Matches(*p.tokens, url); };
   const bool anyNegative =
       std::any_of(patterns.begin(), patterns.end(), [](const auto& p) { return !p.positive; });
   if (!anyNegative) {
