@@ -176,7 +176,7 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     }
     batch.clear();
   };
-  const CandidateSink print = [&](const std::u16string& url) {
+  const CandidateSink print = [&](std::u16string_view url) {
     if (writeFailed) return;
     const int count = FilterAppendCount(filter, url);
     if (count == 0) return;

@@ -38,7 +38,7 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
     RedrawSuspension hidden(shell.list);
     FileLineSource source(file.get());
     try {
-      ExtractUrls(source, options, [&](const std::u16string& url) {
+      ExtractUrls(source, options, [&](std::u16string_view url) {
         AddUrlIfMatched(url, filterText, pending);
         if (pending.Gathered() >= kBatch) pending.Flush(shell);
       });

@@ -209,24 +209,40 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
   while (source.NextCodes(line)) {
     std::size_t d = matcher.Find(line);
     while (d != CodeText::npos) {
-      CodeText url = protocol;
-      std::size_t i = d + protocol.size();
-      for (;;) {
-        std::size_t end = i;
-        while (end < line.size() && IsUrlChar(line[end], options.fullWidth)) ++end;
-        // Taken in one piece, so a long URL is held at its own size.
-        url.append(line, i, end - i);
-        if (end < line.size() || end == i || options.notReturnSearch) {
-          i = end;
-          break;
+      const std::size_t from = d + protocol.size();
+      std::size_t end = from;
+      while (end < line.size() && IsUrlChar(line[end], options.fullWidth)) ++end;
+      std::size_t i = end;
+      const bool atLineEnd = end == line.size() && end > from && !options.notReturnSearch;
+      // A line that starts with the protocol text never continues a URL of the line before.
+      if (!atLineEnd || line.compare(0, protocol.size(), protocol) == 0) {
+        if (atLineEnd) i = end - 1;
+        const std::u16string_view found = std::u16string_view(line).substr(d, end - d);
+        if (found.compare(0, protocol.size(), protocol) == 0 &&
+            std::all_of(found.begin(), found.end(), [](char16_t c) { return c < 0x80; })) {
+          // ASCII codes are their own text: the URL is handed over where it stands.
+          sink(found);
+        } else {
+          CodeText url = protocol;
+          url.append(line, from, end - from);
+          sink(ToText(std::move(url)));
         }
-        // The URL reaches the end of the line and may go on in the next.
+      } else {
+        // The URL reaches the end of the line and goes on in the next.
+        CodeText url = protocol;
+        url.append(line, from, end - from);
         i = end - 1;
-        if (line.compare(0, protocol.size(), protocol) == 0) break;
-        if (!source.NextCodes(line)) break;
-        i = 0;
+        while (source.NextCodes(line)) {
+          std::size_t next = 0;
+          while (next < line.size() && IsUrlChar(line[next], options.fullWidth)) ++next;
+          url.append(line, 0, next);
+          i = next;
+          if (next < line.size() || next == 0) break;
+          i = next - 1;
+          if (line.compare(0, protocol.size(), protocol) == 0) break;
+        }
+        sink(ToText(std::move(url)));
       }
-      sink(ToText(std::move(url)));
       d = matcher.Find(line, i + protocol.size());
     }
   }
