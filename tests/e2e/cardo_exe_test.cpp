@@ -6,7 +6,9 @@
 #include <chrono>
 #include <thread>
 
+#include "app/export/export.h"
 #include "app/export/messages.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_file.h"
@@ -184,13 +186,11 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
            "https://cardo.example/\r\n\r\n" +
            testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n"),
        -1},
-      {IDM_EXPORT_OTHER, u"TEMP.TXT", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"),
-       0},
-      {IDM_EXPORT_OTHER, u"TEMP.ARIA2",
-       testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"), 1},
+      {IDM_EXPORT_OTHER, u"TEMP.TXT", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n", 0},
+      {IDM_EXPORT_OTHER, u"TEMP.ARIA2", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n", 1},
       {IDM_EXPORT_OTHER, u"TEMP.CURL",
-       testing::Ansi("remote-name-all\r\nurl = \"http://x/日本.zip\"\r\nurl = \"\"\r\n"
-                     "url = \"http://x/b.zip\"\r\n"),
+       "globoff\r\nremote-name-all\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\n"
+       "url = \"http://x/b.zip\"\r\n",
        2},
   };
   for (const auto& c : cases) {
@@ -227,6 +227,52 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
   }
   EXPECT_EQ(Title(main), u"Cardo - [u.lst]");  // exporting marks nothing
   PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(cardo.WaitForExit());
+}
+
+// A line code page 932 cannot hold gets the warning a save shows before ReGet's or Iria's
+// file is written: Cancel writes and starts nothing, OK exports.
+TEST_F(CardoExe, ExportAsksBeforeCharactersAreLost) {
+  const std::u16string manager = dir.File(u"stand in.exe");
+  ASSERT_TRUE(
+      CopyFileW(Wide(BuiltTest(L"manager_standin.exe")).c_str(), Wide(manager).c_str(), FALSE));
+  dir.Write(u"CARDO.INI", WideToAnsi(NewSettingsFileText(u"3.00", LocalTime{}) + u"ReGetPath=" +
+                                     manager + u"\r\nIriaPath=" + manager + u"\r\n"));
+  dir.Write(u"u.lst", "http://x/a.zip\r\nhttp://x/b.zip\r\n");
+  RunningCardo cardo(dir, u"\"" + dir.File(u"u.lst") + u"\"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = cardo.pid();
+  PostMessageW(main, WM_COMMAND, IDM_RMNU_BASE + 1, 0);
+  HWND edit = WaitForDialog(pid, L"一行編集");
+  ASSERT_NE(edit, nullptr);
+  SetText(GetDlgItem(edit, IDC_TXTLINEDATA), L"http://x/caf\u00E9.zip");
+  PostMessageW(edit, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return ListLines(main).front() == u"http://x/caf\u00E9.zip"; }));
+
+  const std::u16string warning = std::u16string(msg::kNotInCodePage) +
+                                 u"\r\nhttp://x/caf\u00E9.zip\r\n" + msg::kNotInCodePageQuestion;
+  const std::u16string recorded = dir.File(u"recorded.bin");
+  PostMessageW(main, WM_COMMAND, IDM_EXPORT_REGET, 0);
+  EXPECT_EQ(Answer(pid, L"警告", IDCANCEL), warning);
+  // The box is gone before the next command, so that the next answer goes to the next box.
+  ASSERT_TRUE(WaitFor([] { return FindWindowW(L"#32770", L"警告") == nullptr; }));
+  PostMessageW(main, WM_COMMAND, IDM_EXPORT_IRIA, 0);
+  EXPECT_EQ(Answer(pid, L"警告", IDOK), warning);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (GetFileAttributesW(Wide(recorded).c_str()) == INVALID_FILE_ATTRIBUTES &&
+         std::chrono::steady_clock::now() < deadline) {
+    Sleep(50);
+  }
+  EXPECT_EQ(dir.Read(u"TEMP.LST"), "<missing>");
+  EXPECT_NE(dir.Read(u"TEMP.IRI").find(WideToAnsi(u"url=http://x/caf\u00E9.zip\r\n")),
+            std::string::npos);
+  const std::string line = dir.Read(u"recorded.bin");
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(line.data()), line.size() / 2),
+            ManagerCommandLine(manager, dir.File(u"TEMP.IRI")));
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  Answer(pid, L"質問", IDNO);
   EXPECT_TRUE(cardo.WaitForExit());
 }
 

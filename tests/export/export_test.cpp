@@ -231,7 +231,9 @@ TEST(Export, CharactersTheCodePageCannotHoldAreExportedOnlyWhenTheUserAgrees) {
       const bool exported = answer == MessageAnswer::Ok;
       EXPECT_EQ(dir.Read(file) != "<missing>", exported);
       EXPECT_EQ(f.ui.started.size(), exported ? 1u : 0u);
-      if (exported) EXPECT_NE(dir.Read(file).find("http://h/caf?\r\n"), std::string::npos);
+      if (exported) {
+        EXPECT_NE(dir.Read(file).find(WideToAnsi(u"http://h/caf\u00E9\r\n")), std::string::npos);
+      }
     }
   }
   ShellFixture f;
