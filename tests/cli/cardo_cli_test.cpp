@@ -65,7 +65,7 @@ TEST(CardoCli, AFolderAsInputIsNamedWithTheReason) {
   }
 }
 
-TEST(CardoCli, AFullDeviceIsAFailure) {
+TEST(CardoCli, AFullDeviceIsNeverASuccess) {
   TempDir dir;
   dir.Write(u"list.txt", "http://x/a.zip\r\n");
   const std::string list = "'" + Utf16ToUtf8(dir.File(u"list.txt")) + "'";

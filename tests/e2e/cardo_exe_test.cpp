@@ -20,6 +20,18 @@ namespace {
 
 using namespace e2e;
 
+// A file another process writes, once it holds something: its presence alone may be seen
+// between its creation and its write. Waits up to 20 seconds (a manager starting under load).
+std::string ReadWhenWritten(const testing::TempDir& dir, const std::u16string& name) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string bytes = dir.Read(name);
+  while ((bytes == "<missing>" || bytes.empty()) && std::chrono::steady_clock::now() < deadline) {
+    Sleep(50);
+    bytes = dir.Read(name);
+  }
+  return bytes;
+}
+
 TEST_F(CardoExe, FirstStartWritesTheNewSettingsFileAndExitSavesTheRest) {
   RunningCardo cardo(dir, u"");
   ASSERT_TRUE(cardo.started());
@@ -211,12 +223,7 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
       ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
     }
     PostMessageW(main, WM_COMMAND, c.command, 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (GetFileAttributesW(Wide(recorded).c_str()) == INVALID_FILE_ATTRIBUTES &&
-           std::chrono::steady_clock::now() < deadline) {
-      Sleep(50);
-    }
-    const std::string line = dir.Read(u"Down Loader\\recorded.bin");
+    const std::string line = ReadWhenWritten(dir, u"Down Loader\\recorded.bin");
     const std::u16string quoted = u"\"" + dir.File(c.file) + u"\"";
     const std::u16string expected =
         u"\"" + manager + u"\" " + (c.format >= 0 ? u"-x " + quoted + u" -y" : quoted);
@@ -252,22 +259,16 @@ TEST_F(CardoExe, ExportAsksBeforeCharactersAreLost) {
 
   const std::u16string warning = std::u16string(msg::kNotInCodePage) +
                                  u"\r\nhttp://x/caf\u00E9.zip\r\n" + msg::kNotInCodePageQuestion;
-  const std::u16string recorded = dir.File(u"recorded.bin");
   PostMessageW(main, WM_COMMAND, IDM_EXPORT_REGET, 0);
   EXPECT_EQ(Answer(pid, L"警告", IDCANCEL), warning);
   // The box is gone before the next command, so that the next answer goes to the next box.
   ASSERT_TRUE(WaitFor([] { return FindWindowW(L"#32770", L"警告") == nullptr; }));
   PostMessageW(main, WM_COMMAND, IDM_EXPORT_IRIA, 0);
   EXPECT_EQ(Answer(pid, L"警告", IDOK), warning);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (GetFileAttributesW(Wide(recorded).c_str()) == INVALID_FILE_ATTRIBUTES &&
-         std::chrono::steady_clock::now() < deadline) {
-    Sleep(50);
-  }
+  const std::string line = ReadWhenWritten(dir, u"recorded.bin");
   EXPECT_EQ(dir.Read(u"TEMP.LST"), "<missing>");
   EXPECT_NE(dir.Read(u"TEMP.IRI").find(WideToAnsi(u"url=http://x/caf\u00E9.zip\r\n")),
             std::string::npos);
-  const std::string line = dir.Read(u"recorded.bin");
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(line.data()), line.size() / 2),
             ManagerCommandLine(manager, dir.File(u"TEMP.IRI")));
 
