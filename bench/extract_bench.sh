@@ -176,4 +176,27 @@ for shape in joined getall prefix links separators periodic basedots denseseps j
   fi
   printf '%-12s %9.2f -> %6.2f s %12d -> %6d KB %7sx %7sx %8sx  %s\n' "$shape" "$t1" "$t2" "$m1" "$m2" "$tg" "$mg" "$ms" "$ok"
 done
+echo
+
+# One URL as long as the file (a 32-bit process has no room for copies of it), and a line of
+# 50 MB of one-value bracket groups for the expansion: the peak stays near twice the input.
+python3 - "$work" <<'PY'
+import sys
+work = sys.argv[1]
+open(f"{work}/long-url.txt", "w").write("see http://h/" + "a" * (50 * 1024 * 1024) + ".zip end\r\n")
+open(f"{work}/groups.txt", "w").write("http://h/" + "[1-1]" * (10 * 1024 * 1024) + "\n")
+PY
+long_run() {  # label, then the command
+  local label=$1 kb
+  shift
+  kb=$(($(stat -c %s "${@: -1}") / 1024))
+  read -r t m < <(measure "$@")
+  ok=ok
+  awk -v m="$m" -v k="$kb" 'BEGIN { exit !(m <= 2 * k + 16384) }' || { ok=MISSED; status=1; }
+  printf '%-34s %5.2f s  peak %4d MB = %.2fx the input (goal <= 2x + 16 MB) %s\n' "$label" "$t" \
+    $((m / 1024)) "$(awk -v m="$m" -v k="$kb" 'BEGIN { print m / k }')" "$ok"
+}
+long_run "extract, one 50 MB URL" "$cli" extract "$work/long-url.txt"
+long_run "extract utf-8, one 50 MB URL" "$cli" extract --input-encoding utf-8 "$work/long-url.txt"
+long_run "expand, 50 MB of [1-1]" sh -c '"$0" expand < "$1"' "$cli" "$work/groups.txt"
 exit $status

@@ -1,6 +1,9 @@
 #include "cli/expand_command.h"
 
 #include <cstring>
+#include <new>
+
+#include "cli/cli_io.h"
 
 namespace cardo::cli {
 namespace {
@@ -81,35 +84,38 @@ int RunExpand(const std::vector<std::string>& lines, bool fromStdin, std::FILE* 
     expansion->ForEachLine([&](std::string_view produced) { return writer.Line(produced); });
   };
 
-  if (fromStdin) {
-    // Read as bytes: a NUL is part of its line, not its end.
-    std::string line;
-    std::string chunk(65536, '\0');
-    std::size_t got = 0;
-    while (!writer.failed() && (got = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {
-      std::string_view rest(chunk.data(), got);
-      for (std::size_t end;
-           (end = rest.find('\n')) != std::string_view::npos && !writer.failed();) {
-        line.append(rest.substr(0, end + 1));
-        expandOne(Chomp(line));
-        line.clear();
-        rest.remove_prefix(end + 1);
+  bool readFailed = false;
+  try {
+    if (fromStdin) {
+      // Read as bytes: a NUL is part of its line, not its end.
+      std::string line;
+      readFailed = !ReadChunks(in, "standard input", "expand", err, [&](std::string_view rest) {
+        for (std::size_t end;
+             (end = rest.find('\n')) != std::string_view::npos && !writer.failed();) {
+          line.append(rest.substr(0, end + 1));
+          expandOne(Chomp(line));
+          line.clear();
+          rest.remove_prefix(end + 1);
+        }
+        line.append(rest);
+        return !writer.failed();
+      });
+      if (!line.empty() && !writer.failed()) expandOne(Chomp(line));
+    } else {
+      for (const auto& line : lines) {
+        expandOne(line);
+        if (writer.failed()) break;
       }
-      line.append(rest);
     }
-    if (!line.empty()) expandOne(Chomp(line));
-  } else {
-    for (const auto& line : lines) {
-      expandOne(line);
-      if (writer.failed()) break;
-    }
-  }
-  writer.Flush();
-  if (writer.failed()) {
-    std::fprintf(err, "cardo-cli: 出力を書き込めませんでした。\n");
+  } catch (const std::bad_alloc&) {
+    writer.Flush();
+    if (!FinishOutput(out, false, "standard output", "expand", err)) return 1;
+    ReportOutOfMemory("expand", err);
     return 1;
   }
-  return status;
+  writer.Flush();
+  if (!FinishOutput(out, false, "standard output", "expand", err)) return 1;
+  return readFailed ? 1 : status;
 }
 
 }  // namespace cardo::cli

@@ -1,14 +1,16 @@
 #include "cli/export_command.h"
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 
 #include "app/export/export.h"
 #include "app/list/list_file.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/resources/version.h"
+#include "cli/cli_io.h"
 
 namespace cardo::cli {
 namespace {
@@ -17,14 +19,19 @@ constexpr char kUsage[] =
     "usage: cardo-cli export --format reget|iria|plain|aria2|curl [--out FILE]\n"
     "         [--input-encoding cp932|utf-8] LIST\n"
     "  Writes the import file a download manager reads for the list file LIST, byte for\n"
-    "  byte what the program writes (in code page 932):\n"
+    "  byte what the program writes:\n"
     "  --format reget   TEMP.LST: the lines joined by CR LF\n"
     "  --format iria    TEMP.IRI: a header, then one \"url=\" line per line\n"
     "  --format plain   TEMP.TXT: one URL per line\n"
     "  --format aria2   TEMP.ARIA2: aria2's input file (aria2c -i FILE)\n"
     "  --format curl    TEMP.CURL: curl's config file (curl -K FILE)\n"
     "  --out FILE       write to FILE instead of standard output\n"
-    "  --input-encoding the encoding of LIST: cp932 (default) or utf-8\n";
+    "  --input-encoding the encoding of LIST: cp932 (default) or utf-8 (a byte order\n"
+    "                   mark is dropped)\n"
+    "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
+    "  (blank lines left out), every byte outside printable ASCII percent-encoded from its\n"
+    "  UTF-8 form. reget and iria lose characters code page 932 cannot hold (a warning says\n"
+    "  so).\n";
 
 int Bad(std::FILE* err, const std::string& what) {
   std::fprintf(err, "cardo-cli export: %s (see cardo-cli export --help)\n", what.c_str());
@@ -67,32 +74,33 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   while (kind < names.size() && names[kind] != *format) ++kind;
   if (kind == names.size()) return Bad(err, "unknown format " + *format);
 
-  std::ifstream in(*list, std::ios::binary);
-  if (!in) {
-    std::fprintf(err, "cardo-cli export: cannot read %s\n", list->c_str());
-    return 1;
-  }
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const auto lines = SplitListText(utf8 ? Utf8ToUtf16(bytes) : AnsiToWide(bytes));
-  std::u16string text;
-  if (kind == 0) {
-    text = ExportText(Manager::ReGet, lines, u"");
-  } else if (kind == 1) {
-    text = ExportText(Manager::Iria, lines,
-                      FormatAppVersion(CARDO_VERSION_MAJOR, CARDO_VERSION_MINOR));
+  const auto bytes = ReadInput(*list, "export", err);
+  if (!bytes) return 1;
+  const auto lines = SplitListText(utf8 ? Utf8ToUtf16(*bytes) : AnsiToWide(*bytes));
+  std::string written;
+  if (kind < 2) {
+    const std::u16string text =
+        kind == 0 ? ExportText(Manager::ReGet, lines, u"")
+                  : ExportText(Manager::Iria, lines,
+                               FormatAppVersion(CARDO_VERSION_MAJOR, CARDO_VERSION_MINOR));
+    written = WideToAnsi(text);
+    if (AnsiToWide(written) != text) {
+      std::fprintf(err, "cardo-cli export: %s\n", Utf16ToUtf8(msg::kNotInCodePage).c_str());
+    }
   } else {
-    text = OtherExportText(static_cast<OtherFormat>(kind - 2), lines);
+    written = OtherExportText(static_cast<OtherFormat>(kind - 2), lines);
   }
-  const std::string written = WideToAnsi(text);
   std::FILE* to = out;
   if (outFile) to = std::fopen(outFile->c_str(), "wb");
   if (!to) {
-    std::fprintf(err, "cardo-cli export: cannot write %s\n", outFile->c_str());
+    std::fprintf(err, "cardo-cli export: cannot write %s: %s\n", outFile->c_str(),
+                 std::strerror(errno));
     return 1;
   }
-  const bool ok = std::fwrite(written.data(), 1, written.size(), to) == written.size();
-  if (outFile && std::fclose(to) != 0) return 1;
-  return ok ? 0 : 1;
+  std::fwrite(written.data(), 1, written.size(), to);
+  return FinishOutput(to, outFile.has_value(), outFile.value_or("standard output"), "export", err)
+             ? 0
+             : 1;
 }
 
 }  // namespace cardo::cli

@@ -2,18 +2,110 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 #include "app/extract/url_scanner.h"
 #include "app/extract/wildcard_filter.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
+#include "cli/cli_io.h"
 
 namespace cardo::cli {
 namespace {
 
+constexpr std::size_t kBlock = 1 << 16;
+
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
+
+// The length of `bytes` without an unfinished UTF-8 sequence at its end.
+std::size_t WholeUtf8(std::string_view bytes) {
+  std::size_t back = 0;
+  while (back < 4 && back < bytes.size() &&
+         (static_cast<unsigned char>(bytes[bytes.size() - 1 - back]) & 0xC0) == 0x80) {
+    ++back;
+  }
+  if (back == bytes.size()) return bytes.size();
+  const auto lead = static_cast<unsigned char>(bytes[bytes.size() - 1 - back]);
+  const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  return need > back + 1 ? bytes.size() - 1 - back : bytes.size();
+}
+
+// A UTF-8 file read as the scanner's code page lines, converted a block at a time: a long line
+// is held once, as codes, never as the file, its UTF-16 form and its code page form at once.
+class Utf8LineSource final : public LineSource {
+ public:
+  Utf8LineSource(std::FILE* file, std::string first) : file_(file), carry_(std::move(first)) {}
+  bool Next(std::string& line) override {
+    CodeText codes;
+    if (!NextCodes(codes)) return false;
+    line = EncodeCodePage(codes);
+    return true;
+  }
+  bool NextCodes(CodeText& codes) override {
+    codes.clear();
+    bool any = false;
+    for (;;) {
+      const std::size_t cr = pending_.find(u'\r', at_);
+      if (cr != CodeText::npos && (cr + 1 < pending_.size() || eof_)) {
+        codes.append(pending_, at_, cr - at_);
+        at_ = cr + 1;
+        if (at_ < pending_.size() && pending_[at_] == u'\n') ++at_;
+        return true;
+      }
+      const std::size_t end = cr != CodeText::npos ? cr : pending_.size();
+      if (end > at_) {
+        Reserve(codes, end - at_);
+        codes.append(pending_, at_, end - at_);
+        at_ = end;
+        any = true;
+      }
+      if (!Fill()) return any || at_ < pending_.size();
+    }
+  }
+
+ private:
+  bool Fill() {
+    if (eof_) return false;
+    pending_.erase(0, at_);
+    at_ = 0;
+    char chunk[1 << 16];
+    const std::size_t n = std::fread(chunk, 1, sizeof chunk, file_);
+    if (n == 0) eof_ = true;
+    carry_.append(chunk, n);
+    const std::size_t whole = eof_ ? carry_.size() : WholeUtf8(carry_);
+    pending_ += DecodeCodePage(WideToAnsi(Utf8ToUtf16(std::string_view(carry_).substr(0, whole))));
+    carry_.erase(0, whole);
+    return n > 0 || !pending_.empty();
+  }
+  // A long line gets room for the rest of the file at once (a UTF-8 file never has more
+  // characters than bytes), so it is never held in two buffers while one grows.
+  void Reserve(CodeText& codes, std::size_t more) {
+    if (codes.size() + more <= codes.capacity() || codes.size() < (1u << 20)) return;
+    const long here = std::ftell(file_);
+    long end = -1;
+    if (here >= 0 && std::fseek(file_, 0, SEEK_END) == 0) {
+      end = std::ftell(file_);
+      std::fseek(file_, here, SEEK_SET);
+    }
+    codes.reserve(end > here ? codes.size() + more + static_cast<std::size_t>(end - here)
+                             : 2 * (codes.size() + more));
+  }
+
+  std::FILE* file_;
+  std::string carry_;  // bytes read but not yet converted (an unfinished character)
+  CodeText pending_;
+  std::size_t at_ = 0;
+  bool eof_ = false;
+};
+
+// The first bytes of `in` when they are not a byte order mark (handed back to the caller).
+std::string SkipBom(std::FILE* in) {
+  std::string first(kUtf8Bom.size(), '\0');
+  first.resize(std::fread(first.data(), 1, first.size(), in));
+  return first == kUtf8Bom ? std::string() : first;
+}
 
 }  // namespace
 
@@ -69,47 +161,59 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     std::fprintf(err, "cardo-cli extract: no FILE given\n");
     return 2;
   }
-  std::unique_ptr<std::FILE, FileCloser> in(std::fopen(file.c_str(), "rb"));
-  if (!in) {
-    std::fprintf(err, "cardo-cli extract: cannot read \"%s\"\n", file.c_str());
+  std::unique_ptr<std::FILE, FileCloser> in(OpenInput(file, "extract", err));
+  if (!in) return 1;
+  std::string first = SkipBom(in.get());
+  if (!utf8 && !first.empty() && std::fseek(in.get(), 0, SEEK_SET) != 0) {
+    ReportReadError(file, "extract", err);
     return 1;
   }
 
-  std::string buffered;
   std::string batch;
-  constexpr std::size_t kBatch = 1 << 16;
-  const CandidateSink print = [&](const std::u16string& url) {
+  bool writeFailed = false;
+  auto writeBatch = [&] {
+    if (!batch.empty() && std::fwrite(batch.data(), 1, batch.size(), out) != batch.size()) {
+      writeFailed = true;
+    }
+    batch.clear();
+  };
+  const CandidateSink print = [&](std::u16string_view url) {
+    if (writeFailed) return;
     const int count = FilterAppendCount(filter, url);
+    if (count == 0) return;
     for (int n = 0; n < count; ++n) {
-      // A URL as long as a file goes out in slices rather than as a second copy of itself.
-      for (std::size_t at = 0; at < url.size();) {
-        std::size_t end = std::min(url.size(), at + kBatch);
-        if (end < url.size() && url[end - 1] >= 0xD800 && url[end - 1] <= 0xDBFF) ++end;
-        batch += Utf16ToUtf8(std::u16string_view(url).substr(at, end - at));
-        at = end;
-        if (batch.size() > kBatch) {
-          std::fwrite(batch.data(), 1, batch.size(), out);
-          batch.clear();
-        }
+      // A long URL goes out a block at a time, never as a whole second copy.
+      for (std::u16string_view rest = url; !rest.empty();) {
+        std::size_t take = std::min<std::size_t>(rest.size(), kBlock);
+        if (take < rest.size() && rest[take - 1] >= 0xD800 && rest[take - 1] <= 0xDBFF) --take;
+        batch += Utf16ToUtf8(rest.substr(0, take));
+        rest.remove_prefix(take);
+        if (batch.size() > kBlock) writeBatch();
       }
       batch += '\n';
     }
+    if (batch.size() > kBlock) writeBatch();
   };
-  if (utf8) {
-    std::string bytes;
-    char chunk[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, in.get())) > 0) bytes.append(chunk, n);
-    buffered = WideToAnsi(Utf8ToUtf16(bytes));
-    TextLineSource source(buffered);
-    ExtractUrls(source, options, print);
-  } else {
-    FileLineSource source(in.get());
-    ExtractUrls(source, options, print);
+  bool outOfMemory = false;
+  try {
+    if (utf8) {
+      Utf8LineSource source(in.get(), std::move(first));
+      ExtractUrls(source, options, print);
+    } else {
+      FileLineSource source(in.get());
+      ExtractUrls(source, options, print);
+    }
+  } catch (const std::bad_alloc&) {
+    outOfMemory = true;
   }
-  std::fwrite(batch.data(), 1, batch.size(), out);
+  writeBatch();
+  if (!FinishOutput(out, false, "standard output", "extract", err)) return 1;
+  if (outOfMemory) {
+    ReportOutOfMemory("extract", err);
+    return 1;
+  }
   if (std::ferror(in.get())) {
-    std::fprintf(err, "cardo-cli extract: reading \"%s\" failed\n", file.c_str());
+    ReportReadError(file, "extract", err);
     return 1;
   }
   return 0;

@@ -6,6 +6,7 @@
 #include "app/generators/regular_list.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
+#include "cli/cli_io.h"
 
 namespace cardo::cli {
 namespace {
@@ -113,7 +114,8 @@ int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE*
     block += '\n';
     return true;
   });
-  return std::fwrite(block.data(), 1, block.size(), out) == block.size() ? 0 : 1;
+  std::fwrite(block.data(), 1, block.size(), out);
+  return FinishOutput(out, false, "standard output", "generate", err) ? 0 : 1;
 }
 
 }  // namespace cardo::cli

@@ -1,9 +1,11 @@
 // cardo-cli: the program's engines on the command line.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "cli/cli_io.h"
 #include "cli/expand_command.h"
 #include "cli/export_command.h"
 #include "cli/extract_command.h"
@@ -54,9 +56,7 @@ bool AsksForHelp(int argc, char** argv) {
   return argc > 2 && (std::strcmp(argv[2], "--help") == 0 || std::strcmp(argv[2], "-h") == 0);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     Usage(argc < 2 ? stderr : stdout);
     return argc < 2 ? 2 : 0;
@@ -115,4 +115,17 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "cardo-cli: unknown command \"%s\" (see cardo-cli --help)\n",
                command.c_str());
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // What was written stays: the commands write as they go.
+    std::fflush(stdout);
+    cardo::cli::ReportOutOfMemory(argc > 1 ? argv[1] : "", stderr);
+    return 1;
+  }
 }

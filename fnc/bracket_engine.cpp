@@ -175,23 +175,36 @@ PatternCode CheckPattern(std::string_view line, LeadByteTest isLead) {
 std::optional<Expansion> Expansion::Parse(std::string_view line, LeadByteTest isLead) {
   if (CheckPattern(line, isLead) != kPatternOk) return std::nullopt;
   Expansion expansion;
-  std::string* literal = &expansion.head_;
+  std::string& literal = expansion.literal_;
+  auto endLiteral = [&] {
+    if (expansion.groups_.empty()) {
+      expansion.headEnd_ = literal.size();
+    } else {
+      expansion.groups_.back().afterEnd = literal.size();
+    }
+  };
   // Groups are taken from the left as long as the first group of the rest passes the check;
   // the substituted values hold no bracket, so each later check sees exactly this rest.
   while (CheckPattern(line, isLead) == kPatternOk) {
     const GroupSpan span = FindGroup(line, isLead);
-    literal->append(line.substr(0, span.open));
+    literal.append(line.substr(0, span.open));
     const auto start = Cut(line.substr(span.open + 1, span.dash - span.open - 1));
     const auto end = Cut(line.substr(span.dash + 1, span.close - span.dash - 1));
     const BoundKind kind = ClassifyBound(start);
     const std::uint32_t a = *BoundValue(start, kind);
     const std::uint32_t b = *BoundValue(end, kind);
-    expansion.groups_.push_back(Group{
-        std::min(a, b), std::max(a, b), kind, start.size() == end.size() ? start.size() : 0, {}});
-    literal = &expansion.groups_.back().after;
+    const auto width = static_cast<std::uint8_t>(start.size() == end.size() ? start.size() : 0);
     line.remove_prefix(span.close + 1);
+    if (a == b) {
+      literal += FormatValue(a, kind, width);
+      continue;
+    }
+    endLiteral();
+    expansion.groups_.push_back(Group{std::min(a, b), std::max(a, b), kind, width, 0});
   }
-  literal->append(line);
+  literal.append(line);
+  endLiteral();
+  expansion.groups_.shrink_to_fit();
   return expansion;
 }
 
@@ -210,7 +223,8 @@ std::uint64_t Expansion::LineCount() const {
 void Expansion::AppendValue(std::string& line, std::size_t group, std::uint32_t value) const {
   const Group& g = groups_[group];
   line += FormatValue(value, g.kind, g.width);
-  line += g.after;
+  const std::size_t from = group == 0 ? headEnd_ : groups_[group - 1].afterEnd;
+  line.append(literal_, from, g.afterEnd - from);
 }
 
 }  // namespace cardo::fnc

@@ -21,7 +21,14 @@ enum PatternCode : std::int32_t {
   kBadBound = 9,
 };
 
-enum class BoundKind { None, Decimal, LettersUpper, LettersLower, VolumeUpper, VolumeLower };
+enum class BoundKind : std::uint8_t {
+  None,
+  Decimal,
+  LettersUpper,
+  LettersLower,
+  VolumeUpper,
+  VolumeLower
+};
 
 // A bound is considered by at most this many bytes.
 inline constexpr std::size_t kBoundCut = 13;
@@ -60,14 +67,17 @@ class Expansion {
   std::uint64_t LineCount() const;
 
  private:
+  // A group costs a few bytes whatever its text, and a group of one value (such as "[1-1]")
+  // is no group at all but literal text, so that a long line of groups stays near its own size.
   struct Group {
     std::uint32_t lo;
     std::uint32_t hi;
     BoundKind kind;
-    std::size_t width;
-    std::string after;  // literal text up to the next group (or the end)
+    std::uint8_t width;
+    std::size_t afterEnd;  // the literal text after the group ends here in literal_
   };
-  std::string head_;  // literal text before the first group
+  std::string literal_;  // the text before the first group, then each group's following text
+  std::size_t headEnd_ = 0;
   std::vector<Group> groups_;
 
   void AppendValue(std::string& line, std::size_t group, std::uint32_t value) const;
@@ -78,7 +88,7 @@ void Expansion::ForEachLine(Emit&& emit) const {
   const std::size_t n = groups_.size();
   std::vector<std::uint32_t> value(n);
   std::vector<std::size_t> start(n);  // where each group's text begins in `line`
-  std::string line = head_;
+  std::string line = literal_.substr(0, headEnd_);
   for (std::size_t g = 0; g < n; ++g) {
     value[g] = groups_[g].lo;
     start[g] = line.size();

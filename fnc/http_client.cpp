@@ -149,6 +149,7 @@ HttpResult FetchHttp(std::string_view url, HttpNetwork& network, HttpOutput& out
   std::string converted;
   std::int32_t total = 0;
   bool fileOpen = false;
+  bool complete = false;
   HttpResult result = kHttpOk;
   for (;;) {
     report("[" + clock() + "] ファイルを受信しています..." + std::to_string(total) + "バイト\n");
@@ -158,7 +159,7 @@ HttpResult FetchHttp(std::string_view url, HttpNetwork& network, HttpOutput& out
       break;
     }
     if (got == 0) {
-      report("[" + clock() + "] 正常にファイルを取得しました。\n");
+      complete = true;
       break;
     }
     total = static_cast<std::int32_t>(static_cast<std::uint32_t>(total) +
@@ -175,7 +176,10 @@ HttpResult FetchHttp(std::string_view url, HttpNetwork& network, HttpOutput& out
       break;
     }
   }
-  if (fileOpen) output.CloseFile();
+  // A full disk may show itself only when the last bytes leave the buffer: the transfer is
+  // done when the file is closed, not before.
+  if (fileOpen && !output.CloseFile()) result = kHttpFile;
+  if (complete && result == kHttpOk) report("[" + clock() + "] 正常にファイルを取得しました。\n");
   if (result == kHttpFile) {
     report("Error: ファイルオープンに失敗しました\n");
     network.Close();

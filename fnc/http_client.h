@@ -61,14 +61,16 @@ class HttpNetwork {
   virtual void Close() = 0;
 };
 
-// The output file: emptied before the transfer, appended to for each chunk.
+// The output file: emptied before the transfer, appended to for each chunk. Each chunk is in
+// the file when Append returns (a process ended while the server stalls leaves the file as far
+// as it got); false from Append or CloseFile means bytes were lost.
 class HttpOutput {
  public:
   virtual ~HttpOutput() = default;
   virtual void Truncate() = 0;
   virtual bool OpenForAppend() = 0;
   virtual bool Append(std::string_view bytes) = 0;
-  virtual void CloseFile() = 0;
+  virtual bool CloseFile() = 0;
 };
 
 // One report line, UTF-8, ending with "\n".

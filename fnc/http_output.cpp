@@ -13,12 +13,15 @@ bool StdioOutput::OpenForAppend() {
 }
 
 bool StdioOutput::Append(std::string_view bytes) {
-  return file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+  return file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size() &&
+         std::fflush(file_) == 0;
 }
 
-void StdioOutput::CloseFile() {
-  if (file_) std::fclose(file_);
+bool StdioOutput::CloseFile() {
+  if (!file_) return true;
+  const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
+  return closed;
 }
 
 }  // namespace cardo::fnc

@@ -18,7 +18,7 @@ class StdioOutput final : public HttpOutput {
   void Truncate() override;
   bool OpenForAppend() override;
   bool Append(std::string_view bytes) override;
-  void CloseFile() override;
+  bool CloseFile() override;
 
  private:
   std::string path_;

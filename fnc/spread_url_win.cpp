@@ -29,6 +29,7 @@ struct Request {
   HWND dialog = nullptr;
   HANDLE worker = nullptr;
   BSTR output = nullptr;  // the finished text, allocated by the worker
+  bool outOfMemory = false;
 };
 
 BSTR RunExpansion(const Expansion& expansion) {
@@ -40,9 +41,19 @@ BSTR RunExpansion(const Expansion& expansion) {
   return output;
 }
 
-DWORD WINAPI Worker(LPVOID param) {
+// Nothing may leave the thread: running out of memory ends the expansion without a text.
+void RunExpansionCaught(Request& request) noexcept {
+  try {
+    request.output = RunExpansion(*request.expansion);
+  } catch (...) {
+    request.outOfMemory = true;
+  }
+  if (!request.output) request.outOfMemory = true;
+}
+
+DWORD WINAPI Worker(LPVOID param) noexcept {
   auto* request = static_cast<Request*>(param);
-  request->output = RunExpansion(*request->expansion);
+  RunExpansionCaught(*request);
   PostMessageW(request->dialog, kWorkerDone, 0, 0);
   return 0;
 }
@@ -59,7 +70,7 @@ INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       request->worker = CreateThread(nullptr, 0, Worker, request, 0, nullptr);
       if (!request->worker) {
         // No thread to be had: expand here; the window closes when it is done.
-        request->output = RunExpansion(*request->expansion);
+        RunExpansionCaught(*request);
         PostMessageW(dialog, kWorkerDone, 0, 0);
       }
       return TRUE;
@@ -90,7 +101,13 @@ INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
 
 using cardo::fnc::Expansion;
 
-extern "C" LONG WINAPI SpreadURL(BSTR* result, BSTR* source, HWND owner) {
+// The failure code when the line cannot be expanded for want of memory: no code the pattern
+// check gives, so the caller shows that the line was not expanded.
+constexpr LONG kSpreadOutOfMemory = 8;
+
+namespace {
+
+LONG Spread(BSTR* result, BSTR* source, HWND owner) {
   if (!result || !source || !*source) return cardo::fnc::kNoOpenBracket;
   const auto* bytes = reinterpret_cast<const char*>(*source);
   const std::string_view line(bytes, strnlen(bytes, SysStringByteLen(*source)));
@@ -103,12 +120,26 @@ extern "C" LONG WINAPI SpreadURL(BSTR* result, BSTR* source, HWND owner) {
   const INT_PTR shown =
       DialogBoxParamW(cardo::fnc::ModuleInstance(), MAKEINTRESOURCEW(IDD_PROGRESS), owner,
                       cardo::fnc::ProgressProc, reinterpret_cast<LPARAM>(&request));
-  if (shown <= 0 && !request.output) {
+  if (shown <= 0 && !request.output && !request.outOfMemory) {
     // The window could not be made: expand without it.
-    request.output = cardo::fnc::RunExpansion(*expansion);
+    cardo::fnc::RunExpansionCaught(request);
   }
-  if (!request.output) request.output = SysAllocStringByteLen("", 0);
+  if (request.outOfMemory) {
+    SysFreeString(request.output);
+    return kSpreadOutOfMemory;
+  }
   SysFreeString(*result);
   *result = request.output;
   return cardo::fnc::kPatternOk;
+}
+
+}  // namespace
+
+// No exception crosses the export: a line whose parse cannot find memory is a failure code.
+extern "C" LONG WINAPI SpreadURL(BSTR* result, BSTR* source, HWND owner) noexcept {
+  try {
+    return Spread(result, source, owner);
+  } catch (...) {
+    return kSpreadOutOfMemory;
+  }
 }

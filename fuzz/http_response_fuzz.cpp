@@ -43,7 +43,7 @@ class MemoryOutput final : public cardo::fnc::HttpOutput {
     text.append(bytes);
     return true;
   }
-  void CloseFile() override {}
+  bool CloseFile() override { return true; }
   std::string text;
 };
 

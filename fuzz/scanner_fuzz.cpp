@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     options.notReturnSearch = size % 3 == 0;
     options.pageUrl = u"http://p/d/";
     cardo::TextLineSource source(bytes);
-    cardo::ExtractUrls(source, options, [](const std::u16string&) {});
+    cardo::ExtractUrls(source, options, [](std::u16string_view) {});
   }
   return 0;
 }

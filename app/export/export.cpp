@@ -21,20 +21,52 @@ std::u16string Ascii(const char* text) {
   return out;
 }
 
-std::uint32_t Export(ShellContext& shell, const std::u16string& managerPath,
-                     const std::u16string& notFound, const std::u16string& text,
-                     const std::u16string& exportFile, const std::u16string& commandLine) {
-  if (!IsExistingFile(shell.fs, managerPath)) {
-    ShowError(shell.ui, notFound + u"\r\n" + managerPath);
-    return 0;
-  }
-  if (!shell.fs.WriteAll(exportFile, WideToAnsi(text))) {
+bool ManagerFound(ShellContext& shell, const std::u16string& managerPath,
+                  const std::u16string& notFound) {
+  if (IsExistingFile(shell.fs, managerPath)) return true;
+  ShowError(shell.ui, notFound + u"\r\n" + managerPath);
+  return false;
+}
+
+std::uint32_t WriteAndStart(ShellContext& shell, const std::string& bytes,
+                            const std::u16string& exportFile, const std::u16string& commandLine) {
+  if (!shell.fs.WriteAll(exportFile, bytes)) {
     ShowError(shell.ui, shell.fs.LastErrorText());
     return 0;
   }
   const StartResult started = shell.ui.StartProgram(commandLine);
   if (started.processId == 0) ShowError(shell.ui, started.error);
   return started.processId;
+}
+
+// ReGet and Iria read code page 932: a list it cannot hold whole is written only after the
+// same warning a save shows.
+std::uint32_t ExportInCodePage(ShellContext& shell, const std::u16string& managerPath,
+                               const std::u16string& notFound, const std::u16string& text,
+                               const std::u16string& exportFile) {
+  if (!ManagerFound(shell, managerPath, notFound)) return 0;
+  const std::string bytes = WideToAnsi(text);
+  if (!ConfirmCodePageLoss(shell, shell.list.LineRefs(), text, bytes)) return 0;
+  return WriteAndStart(shell, bytes, exportFile, ManagerCommandLine(managerPath, exportFile));
+}
+
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\u3000';
+}
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A scheme (a letter, then letters, digits, "+", "-" or ".") and "://".
+bool HasScheme(std::string_view url) {
+  if (url.empty() || !IsAsciiLetter(url[0])) return false;
+  std::size_t i = 1;
+  while (i < url.size() && (IsAsciiLetter(url[i]) || (url[i] >= '0' && url[i] <= '9') ||
+                            url[i] == '+' || url[i] == '-' || url[i] == '.')) {
+    ++i;
+  }
+  return url.substr(i, 3) == "://";
 }
 
 }  // namespace
@@ -60,48 +92,68 @@ std::u16string ManagerCommandLine(const std::u16string& program, const std::u16s
 
 std::uint32_t ExportToReGet(ShellContext& shell, const std::u16string& managerPath,
                             const std::u16string& exportFile) {
-  return Export(shell, managerPath, msg::kReGetNotFound,
-                ExportText(Manager::ReGet, shell.list.LineRefs(), u""), exportFile,
-                ManagerCommandLine(managerPath, exportFile));
+  return ExportInCodePage(shell, managerPath, msg::kReGetNotFound,
+                          ExportText(Manager::ReGet, shell.list.LineRefs(), u""), exportFile);
 }
 
 std::uint32_t ExportToIria(ShellContext& shell, const std::u16string& managerPath,
                            const std::u16string& appVersion, const std::u16string& exportFile) {
-  return Export(shell, managerPath, msg::kIriaNotFound,
-                ExportText(Manager::Iria, shell.list.LineRefs(), appVersion), exportFile,
-                ManagerCommandLine(managerPath, exportFile));
+  return ExportInCodePage(shell, managerPath, msg::kIriaNotFound,
+                          ExportText(Manager::Iria, shell.list.LineRefs(), appVersion), exportFile);
 }
 
-std::u16string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines) {
-  std::u16string text;
-  if (format == OtherFormat::Curl) text = u"remote-name-all\r\n";
-  for (const auto& line : lines) {
-    if (format == OtherFormat::Plain) {
-      text += line;
-    } else if (format == OtherFormat::Aria2) {
-      for (const char16_t c : line) {
-        if (c == u'\t') {
-          text += u"%09";
-        } else {
-          text.push_back(c);
-        }
-      }
+std::u16string SwitchOtherArguments(const std::u16string& arguments, OtherFormat from,
+                                    OtherFormat to) {
+  if (!arguments.empty() && arguments != OtherDefaultArguments(from)) return arguments;
+  return OtherDefaultArguments(to);
+}
+
+std::string OtherExportUrl(std::u16string_view line) {
+  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string url;
+  for (const char c : Utf16ToUtf8(line)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte > 0x20 && byte < 0x7F) {
+      url.push_back(c);
     } else {
-      text += u"url = \"";
-      for (const char16_t c : line) {
-        if (c == u'\\' || c == u'"') text.push_back(u'\\');
+      url += {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+    }
+  }
+  return url;
+}
+
+std::string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines) {
+  std::string text;
+  if (format == OtherFormat::Curl) text = "globoff\r\nremote-name-all\r\n";
+  for (const auto& line : lines) {
+    const std::string url = OtherExportUrl(line);
+    if (url.empty()) continue;
+    if (format == OtherFormat::Curl && !HasScheme(url)) {
+      // curl guesses a scheme for the text and ends the whole run at the first one it cannot
+      // read as an address ("out=x" among them): such a line stays in the file as a comment.
+      text += "# " + url;
+    } else if (format == OtherFormat::Curl) {
+      text += "url = \"";
+      for (const char c : url) {
+        if (c == '\\' || c == '"') text.push_back('\\');
         text.push_back(c);
       }
-      text += u"\"";
+      text += '"';
+    } else if (format == OtherFormat::Aria2 && url.front() == '#') {
+      text += "%23" + url.substr(1);
+    } else {
+      text += url;
     }
-    text += u"\r\n";
+    text += "\r\n";
   }
   return text;
 }
 
-std::u16string OtherCommandLine(const std::u16string& program, const std::u16string& arguments,
-                                const std::u16string& file) {
-  const std::u16string& pattern = arguments.empty() ? kOtherDefaultArguments : arguments;
+std::u16string OtherCommandLine(OtherFormat format, const std::u16string& program,
+                                const std::u16string& arguments, const std::u16string& file) {
+  const std::u16string pattern = arguments.empty() ? OtherDefaultArguments(format) : arguments;
   std::u16string line = u"\"" + program + u"\" ";
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     if (pattern.compare(i, 2, u"%1") == 0) {
@@ -122,8 +174,9 @@ void ExportListToOther(ShellContext& shell, const std::u16string& program,
     return;
   }
   const std::u16string file = appDirectory + kOtherExportFiles[static_cast<int>(format)];
-  Export(shell, program, msg::kOtherNotFound, OtherExportText(format, shell.list.LineRefs()), file,
-         OtherCommandLine(program, arguments, file));
+  if (!ManagerFound(shell, program, msg::kOtherNotFound)) return;
+  WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs()), file,
+                OtherCommandLine(format, program, arguments, file));
 }
 
 void ExportList(ShellContext& shell, Manager manager, const std::u16string& managerPath,

@@ -3,6 +3,7 @@
 // program directory (TEMP.LST for ReGet, TEMP.IRI for Iria) and the manager is started on it.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/list/shell_context.h"
@@ -26,7 +27,9 @@ std::u16string ExportText(Manager manager, const std::vector<std::u16string>& li
 std::u16string ManagerCommandLine(const std::u16string& program, const std::u16string& file);
 
 // Write `exportFile` and start the manager at `managerPath` on it. The process identifier, or 0
-// after the message saying why nothing was started (manager missing, write or start failure).
+// after the message saying why nothing was started (manager missing, write or start failure),
+// or when the user declined the loss of characters code page 932 cannot hold (the warning a
+// save shows).
 std::uint32_t ExportToReGet(ShellContext& shell, const std::u16string& managerPath,
                             const std::u16string& exportFile);
 std::uint32_t ExportToIria(ShellContext& shell, const std::u16string& managerPath,
@@ -36,20 +39,34 @@ std::uint32_t ExportToIria(ShellContext& shell, const std::u16string& managerPat
 // in one of three file formats.
 enum class OtherFormat { Plain = 0, Aria2 = 1, Curl = 2 };
 inline constexpr const char16_t* kOtherExportFiles[] = {u"TEMP.TXT", u"TEMP.ARIA2", u"TEMP.CURL"};
-inline constexpr char16_t kOtherDefaultArguments[] = u"-i %1";
+// The argument template each format's manager expects ("-i" means "include headers" to curl).
+inline constexpr const char16_t* kOtherDefaultArguments[] = {u"-i %1", u"-i %1", u"-K %1"};
 // The stored format number; one the program does not know (a damaged file) reads as plain.
 inline OtherFormat ToOtherFormat(std::int16_t stored) {
   return stored >= 0 && stored <= 2 ? static_cast<OtherFormat>(stored) : OtherFormat::Plain;
 }
+inline const char16_t* OtherDefaultArguments(OtherFormat format) {
+  return kOtherDefaultArguments[static_cast<int>(format)];
+}
+// The template after the format changed from `from` to `to`: the new format's default when
+// `arguments` is still the old format's default (or empty), else `arguments` untouched.
+std::u16string SwitchOtherArguments(const std::u16string& arguments, OtherFormat from,
+                                    OtherFormat to);
 
-// Plain: one URL per line. aria2 input file: one URL per line, a TAB (which separates mirrors
-// there) written as %09. curl config: "remote-name-all", then one `url = "..."` per line with
-// backslashes and quotes escaped. Every line ends with CR LF.
-std::u16string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines);
+// A list line as the third manager's files hold it: trimmed of surrounding blanks (space, TAB,
+// the ideographic space), then every byte of its UTF-8 form outside printable ASCII
+// percent-encoded, as a browser sends a path; a "%" already there stays. Empty for a blank line.
+std::string OtherExportUrl(std::u16string_view line);
+// The file's bytes, pure ASCII, one line per non-blank list line, each ending with CR LF; blank
+// lines are left out. Plain: the URLs. aria2 input file: the URLs, a leading "#" (a comment
+// there) as %23. curl config: "globoff" (no globbing of "[]" and "{}") and "remote-name-all",
+// then one `url = "..."` per URL with backslashes and quotes escaped; a line that does not start
+// with a scheme and "://" is written as a comment.
+std::string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines);
 // The program quoted, then the argument template with each "%1" replaced by the quoted file;
-// an empty template stands for the default "-i %1".
-std::u16string OtherCommandLine(const std::u16string& program, const std::u16string& arguments,
-                                const std::u16string& file);
+// an empty template stands for the format's default.
+std::u16string OtherCommandLine(OtherFormat format, const std::u16string& program,
+                                const std::u16string& arguments, const std::u16string& file);
 // The File > Export > その他 command, with the same failure rules as the other two.
 void ExportListToOther(ShellContext& shell, const std::u16string& program,
                        const std::u16string& arguments, OtherFormat format,

@@ -40,7 +40,7 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
     RedrawSuspension hidden(shell.list);
     FileLineSource source(file.get());
     try {
-      ExtractUrls(source, options, [&](const std::u16string& url) {
+      ExtractUrls(source, options, [&](std::u16string_view url) {
         AddUrlIfMatched(url, filterText, pending);
         if (pending.Gathered() >= kBatch) pending.Flush(shell);
       });
@@ -63,13 +63,14 @@ LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filte
     RedrawSuspension hidden(shell.list);
     TextLineSource source(scan.lines);
     try {
-      ExtractUrls(source, scan.options, [&](const std::u16string& url) {
+      ExtractUrls(source, scan.options, [&](std::u16string_view found) {
+        std::u16string url(found);
         // A link copied twice (an image and its caption) is wanted once.
         if (pending.Full() || seen.count(url) != 0 || FilterAppendCount(filterText, url) == 0) {
           return;
         }
-        seen.insert(url);
         pending.Add(url);
+        seen.insert(std::move(url));
         if (pending.Gathered() >= kBatch) pending.Flush(shell);
       });
     } catch (const std::bad_alloc&) {

@@ -4,7 +4,7 @@
 
 namespace cardo {
 
-void AddUrlIfMatched(const std::u16string& url, std::u16string_view filterText,
+void AddUrlIfMatched(std::u16string_view url, std::u16string_view filterText,
                      PendingLines& pending) {
   for (int n = FilterAppendCount(filterText, url); n > 0 && pending.Add(url); --n) {
   }

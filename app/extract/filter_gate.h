@@ -8,7 +8,7 @@
 
 namespace cardo {
 
-void AddUrlIfMatched(const std::u16string& url, std::u16string_view filterText,
+void AddUrlIfMatched(std::u16string_view url, std::u16string_view filterText,
                      PendingLines& pending);
 
 }  // namespace cardo

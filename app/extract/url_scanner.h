@@ -79,7 +79,8 @@ class FileLineSource final : public LineSource {
   bool eof_ = false;
 };
 
-using CandidateSink = std::function<void(const std::u16string& url)>;
+// A URL found; the text may be a view into the line, valid only during the call.
+using CandidateSink = std::function<void(std::u16string_view url)>;
 
 namespace detail {
 extern const std::array<bool, 256> kSingleByteUrlChar;

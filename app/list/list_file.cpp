@@ -145,28 +145,30 @@ bool SaveListFile(ShellContext& shell, const std::u16string& path) {
   return shell.fs.ReplaceAll(path, WideToAnsi(BuildListText(shell.list.LineRefs())));
 }
 
+bool ConfirmCodePageLoss(ShellContext& shell, const std::vector<std::u16string>& lines,
+                         const std::u16string& text, const std::string& bytes) {
+  if (AnsiToWide(bytes) == text) return true;
+  const auto lost = std::find_if(lines.begin(), lines.end(), [](const std::u16string& line) {
+    return AnsiToWide(WideToAnsi(line)) != line;
+  });
+  const std::u16string shown = lost == lines.end() ? std::u16string() : *lost;
+  return shell.ui.ShowMessage(std::u16string(msg::kNotInCodePage) + u"\r\n" + shown + u"\r\n" +
+                                  msg::kNotInCodePageQuestion,
+                              msg::kWarningTitle, MessageIcon::Warning,
+                              MessageButtons::OkCancel) == MessageAnswer::Ok;
+}
+
 namespace {
 
 // Saving as the commands do: the file format is code page 932, so a list holding characters
-// it cannot hold is saved only after the user agreed to their loss (the first such line is
-// shown); a failed write says so with the path and the system's reason. False when nothing
-// was written.
+// it cannot hold is saved only after the user agreed to their loss; a failed write says so
+// with the path and the system's reason. False when nothing was written.
 bool SaveListFileWithMessages(ShellContext& shell, const std::u16string& path) {
   if (path.empty()) return false;
-  const std::u16string text = BuildListText(shell.list.LineRefs());
+  const auto& lines = shell.list.LineRefs();
+  const std::u16string text = BuildListText(lines);
   const std::string bytes = WideToAnsi(text);
-  if (AnsiToWide(bytes) != text) {
-    const auto& lines = shell.list.LineRefs();
-    const auto lost = std::find_if(lines.begin(), lines.end(), [](const std::u16string& line) {
-      return AnsiToWide(WideToAnsi(line)) != line;
-    });
-    const std::u16string shown = lost == lines.end() ? std::u16string() : *lost;
-    const auto answer =
-        shell.ui.ShowMessage(std::u16string(msg::kNotInCodePage) + u"\r\n" + shown + u"\r\n" +
-                                 msg::kNotInCodePageQuestion,
-                             msg::kWarningTitle, MessageIcon::Warning, MessageButtons::OkCancel);
-    if (answer != MessageAnswer::Ok) return false;
-  }
+  if (!ConfirmCodePageLoss(shell, lines, text, bytes)) return false;
   if (shell.fs.ReplaceAll(path, bytes)) return true;
   ShowError(shell.ui, msg::kSaveFailed + (u"\r\n" + path) + u"\r\n" + shell.fs.LastErrorText());
   return false;

@@ -40,6 +40,11 @@ bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append,
 // Writes every line to `path`; the old file stays whole unless the new one was written
 // completely. False on any failure, without a message.
 bool SaveListFile(ShellContext& shell, const std::u16string& path);
+// Whether `bytes`, the code page 932 form of `text` (built from `lines`), may be written: true
+// when the conversion kept every character, else only after the user agreed to the loss in the
+// warning, which shows the first line that loses characters. Save and the exports ask this.
+bool ConfirmCodePageLoss(ShellContext& shell, const std::vector<std::u16string>& lines,
+                         const std::u16string& text, const std::string& bytes);
 // Asks whether to save a modified list. True when the caller may go on.
 bool ConfirmSaveChanges(ShellContext& shell);
 

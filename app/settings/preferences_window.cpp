@@ -116,6 +116,8 @@ INT_PTR frmPrefarence::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         cmdExtCmd_Click(id - IDC_CMDEXTCMD0);
       } else if (id == IDC_CMDHELP) {
         cmdHelp_Click();
+      } else if (id == IDC_CMBOTHERFORMAT && HIWORD(wParam) == CBN_SELCHANGE) {
+        cmbOtherFormat_Click();
       } else {
         return FALSE;
       }
@@ -159,11 +161,13 @@ void frmPrefarence::Form_Load() {
   SetControlText(Control(IDC_TXTSOFTPATH0), settings.ReGetPath);
   SetControlText(Control(IDC_TXTSOFTPATH1), settings.IriaPath);
   SetControlText(Control(IDC_TXTSOFTPATH2), settings.OtherPath);
-  SetControlText(Control(IDC_TXTOTHERARGS),
-                 settings.OtherArgs.empty() ? kOtherDefaultArguments : settings.OtherArgs);
+  otherFormat_ = ToOtherFormat(settings.OtherFormat);
+  SetControlText(Control(IDC_TXTOTHERARGS), settings.OtherArgs.empty()
+                                                ? OtherDefaultArguments(otherFormat_)
+                                                : settings.OtherArgs);
   HWND formats = Control(IDC_CMBOTHERFORMAT);
   SetComboItems(formats, {std::begin(kOtherFormats), std::end(kOtherFormats)});
-  SendMessageW(formats, CB_SETCURSEL, static_cast<int>(ToOtherFormat(settings.OtherFormat)), 0);
+  SendMessageW(formats, CB_SETCURSEL, static_cast<int>(otherFormat_), 0);
   UpDownTextBox& history = *UpDownTextBox::From(Control(IDC_UDTURLHISVALUE));
   history.SetMin(1);
   history.SetMax(100);
@@ -313,6 +317,15 @@ void frmPrefarence::cmdBrowsSoft_Click(int index) {
     constexpr int kPaths[] = {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2};
     SetControlText(Control(kPaths[index]), chosen->path);
   }
+}
+
+void frmPrefarence::cmbOtherFormat_Click() {
+  const auto chosen = SendMessageW(Control(IDC_CMBOTHERFORMAT), CB_GETCURSEL, 0, 0);
+  if (chosen < 0) return;
+  const OtherFormat format = ToOtherFormat(static_cast<std::int16_t>(chosen));
+  HWND arguments = Control(IDC_TXTOTHERARGS);
+  SetControlText(arguments, SwitchOtherArguments(ControlText(arguments), otherFormat_, format));
+  otherFormat_ = format;
 }
 
 void frmPrefarence::cmdHelp_Click() {

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "app/controls/dialog_win.h"
+#include "app/export/export.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/preferences.h"
 #include "app/settings/tool_context_win.h"
@@ -32,6 +33,8 @@ class frmPrefarence final : public DialogWindow {
   void cmdOkCancel_Click(int index);
   void cmdExtCmd_Click(int index);
   void cmdBrowsSoft_Click(int index);
+  // A template still at the previous format's default follows the format; a typed one stays.
+  void cmbOtherFormat_Click();
   void cmdHelp_Click();
   void cmdShowTHelp_Click();
   void picTabControl_SelChange();
@@ -59,6 +62,7 @@ class frmPrefarence final : public DialogWindow {
   std::array<HWND, 3> pages_{};
   UniqueGdi banner_;
   UniqueGdi tabFont_;
+  OtherFormat otherFormat_ = OtherFormat::Plain;  // the format the template was last matched to
 };
 
 }  // namespace cardo

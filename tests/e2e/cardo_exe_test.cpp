@@ -6,7 +6,9 @@
 #include <chrono>
 #include <thread>
 
+#include "app/export/export.h"
 #include "app/export/messages.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_file.h"
@@ -17,6 +19,18 @@ namespace cardo {
 namespace {
 
 using namespace e2e;
+
+// A file another process writes, once it holds something: its presence alone may be seen
+// between its creation and its write. Waits up to 20 seconds (a manager starting under load).
+std::string ReadWhenWritten(const testing::TempDir& dir, const std::u16string& name) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  std::string bytes = dir.Read(name);
+  while ((bytes == "<missing>" || bytes.empty()) && std::chrono::steady_clock::now() < deadline) {
+    Sleep(50);
+    bytes = dir.Read(name);
+  }
+  return bytes;
+}
 
 TEST_F(CardoExe, FirstStartWritesTheNewSettingsFileAndExitSavesTheRest) {
   RunningCardo cardo(dir, u"");
@@ -184,13 +198,11 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
            "https://cardo.example/\r\n\r\n" +
            testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n"),
        -1},
-      {IDM_EXPORT_OTHER, u"TEMP.TXT", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"),
-       0},
-      {IDM_EXPORT_OTHER, u"TEMP.ARIA2",
-       testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"), 1},
+      {IDM_EXPORT_OTHER, u"TEMP.TXT", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n", 0},
+      {IDM_EXPORT_OTHER, u"TEMP.ARIA2", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n", 1},
       {IDM_EXPORT_OTHER, u"TEMP.CURL",
-       testing::Ansi("remote-name-all\r\nurl = \"http://x/日本.zip\"\r\nurl = \"\"\r\n"
-                     "url = \"http://x/b.zip\"\r\n"),
+       "globoff\r\nremote-name-all\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\n"
+       "url = \"http://x/b.zip\"\r\n",
        2},
   };
   for (const auto& c : cases) {
@@ -211,12 +223,7 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
       ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
     }
     PostMessageW(main, WM_COMMAND, c.command, 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (GetFileAttributesW(Wide(recorded).c_str()) == INVALID_FILE_ATTRIBUTES &&
-           std::chrono::steady_clock::now() < deadline) {
-      Sleep(50);
-    }
-    const std::string line = dir.Read(u"Down Loader\\recorded.bin");
+    const std::string line = ReadWhenWritten(dir, u"Down Loader\\recorded.bin");
     const std::u16string quoted = u"\"" + dir.File(c.file) + u"\"";
     const std::u16string expected =
         u"\"" + manager + u"\" " + (c.format >= 0 ? u"-x " + quoted + u" -y" : quoted);
@@ -301,6 +308,46 @@ TEST_F(CardoExe, TextsOfTheFullCapacityRoundTripAndALongerOneIsHeldForTheUserToF
   ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(main) != FALSE; }));
   PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(again.WaitForExit());
+}
+
+// A line code page 932 cannot hold gets the warning a save shows before ReGet's or Iria's
+// file is written: Cancel writes and starts nothing, OK exports.
+TEST_F(CardoExe, ExportAsksBeforeCharactersAreLost) {
+  const std::u16string manager = dir.File(u"stand in.exe");
+  ASSERT_TRUE(
+      CopyFileW(Wide(BuiltTest(L"manager_standin.exe")).c_str(), Wide(manager).c_str(), FALSE));
+  dir.Write(u"CARDO.INI", WideToAnsi(NewSettingsFileText(u"3.00", LocalTime{}) + u"ReGetPath=" +
+                                     manager + u"\r\nIriaPath=" + manager + u"\r\n"));
+  dir.Write(u"u.lst", "http://x/a.zip\r\nhttp://x/b.zip\r\n");
+  RunningCardo cardo(dir, u"\"" + dir.File(u"u.lst") + u"\"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  const DWORD pid = cardo.pid();
+  PostMessageW(main, WM_COMMAND, IDM_RMNU_BASE + 1, 0);
+  HWND edit = WaitForDialog(pid, L"一行編集");
+  ASSERT_NE(edit, nullptr);
+  SetText(GetDlgItem(edit, IDC_TXTLINEDATA), L"http://x/caf\u00E9.zip");
+  PostMessageW(edit, WM_COMMAND, IDCANCEL, 0);
+  ASSERT_TRUE(WaitFor([&] { return ListLines(main).front() == u"http://x/caf\u00E9.zip"; }));
+
+  const std::u16string warning = std::u16string(msg::kNotInCodePage) +
+                                 u"\r\nhttp://x/caf\u00E9.zip\r\n" + msg::kNotInCodePageQuestion;
+  PostMessageW(main, WM_COMMAND, IDM_EXPORT_REGET, 0);
+  EXPECT_EQ(Answer(pid, L"警告", IDCANCEL), warning);
+  // The box is gone before the next command, so that the next answer goes to the next box.
+  ASSERT_TRUE(WaitFor([] { return FindWindowW(L"#32770", L"警告") == nullptr; }));
+  PostMessageW(main, WM_COMMAND, IDM_EXPORT_IRIA, 0);
+  EXPECT_EQ(Answer(pid, L"警告", IDOK), warning);
+  const std::string line = ReadWhenWritten(dir, u"recorded.bin");
+  EXPECT_EQ(dir.Read(u"TEMP.LST"), "<missing>");
+  EXPECT_NE(dir.Read(u"TEMP.IRI").find(WideToAnsi(u"url=http://x/caf\u00E9.zip\r\n")),
+            std::string::npos);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(line.data()), line.size() / 2),
+            ManagerCommandLine(manager, dir.File(u"TEMP.IRI")));
+
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  Answer(pid, L"質問", IDNO);
+  EXPECT_TRUE(cardo.WaitForExit());
 }
 
 TEST_F(CardoExe, OtherProgramsReadTheLinesOfTheList) {

@@ -1,5 +1,5 @@
 // The third manager's files read by the real tools: aria2c and curl fetch every URL of an
-// exported list from a web server the test runs on 127.0.0.1, and nothing else.
+// exported list from a web server the test runs on 127.0.0.1, each once, and nothing else.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -18,7 +18,7 @@
 #include "app/export/export.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
-#include "tests/support/fakes.h"
+#include "tests/list/shell_fixture.h"
 
 namespace cardo {
 namespace {
@@ -89,31 +89,63 @@ bool Installed(const char* tool) {
 
 class DownloadTools : public ::testing::TestWithParam<OtherFormat> {};
 
-TEST_P(DownloadTools, FetchEveryUrlOfTheListAndNothingElse) {
-  const bool aria2 = GetParam() == OtherFormat::Aria2;
-  if (!Installed(aria2 ? "aria2c" : "curl")) GTEST_SKIP() << "the tool is not installed";
+// One list with every shape that once lost or changed a download, exported by the command the
+// window runs, and fetched by the tool its format is for (aria2c reads the plain list too).
+TEST_P(DownloadTools, FetchEveryUrlOfTheListExactlyOnceAndNothingElse) {
+  const OtherFormat format = GetParam();
+  const bool curl = format == OtherFormat::Curl;
+  if (!Installed(curl ? "curl" : "aria2c")) GTEST_SKIP() << "the tool is not installed";
   RecordingServer server;
-  const std::string host = "http://127.0.0.1:" + std::to_string(server.port());
-  std::vector<std::string> targets = {"/a%20b.zip", "/%93%FA%96%7B%8C%EA.zip", "/get?id=7&k=x"};
-  for (int i = 0; targets.size() < 20; ++i)
-    targets.push_back("/files/f" + std::to_string(i) + ".jpg");
+  const std::u16string host = Utf8ToUtf16("http://127.0.0.1:" + std::to_string(server.port()));
+  const struct {
+    std::u16string path;
+    std::string requested;  // aria2c sends a quote as %22, curl as it is
+  } urls[] = {
+      {u"/a b.zip", "/a%20b.zip"},
+      {u"/q\"uote.zip", curl ? "/q\"uote.zip" : "/q%22uote.zip"},
+      {u"/back\\slash.zip", "/back\\slash.zip"},
+      {u"/a[1].zip", "/a[1].zip"},
+      {u"/b{x,y}.zip", "/b{x,y}.zip"},
+      {u"/t\tab.zip", "/t%09ab.zip"},
+      {u"/lead.zip", "/lead.zip"},
+      {u"/\u4E88\u5B9A\u8868.zip", "/%E4%BA%88%E5%AE%9A%E8%A1%A8.zip"},
+      {u"/\u30BD\u80FD.zip", "/%E3%82%BD%E8%83%BD.zip"},
+      {u"/\u00A5.zip", "/%C2%A5.zip"},
+      {u"/caf\u00E9.zip", "/caf%C3%A9.zip"},
+      {u"/\U0001F600.zip", "/%F0%9F%98%80.zip"},
+      {u"/get?id=7&k=x", "/get?id=7&k=x"},
+  };
   std::vector<std::u16string> lines;
-  for (const auto& t : targets) lines.push_back(Utf8ToUtf16(host + t));
+  std::multiset<std::string> expected;
+  for (const auto& u : urls) {
+    lines.push_back(host + u.path);
+    expected.insert(u.requested);
+    if (u.path == u"/b{x,y}.zip") {
+      lines.push_back(u"");
+      lines.push_back(u"  out=renamed.bin");
+    }
+  }
+  lines[6] = u" \t " + lines[6];
 
   testing::TempDir dir;
-  const std::u16string file = dir.File(aria2 ? u"TEMP.ARIA2" : u"TEMP.CURL");
-  dir.Write(aria2 ? u"TEMP.ARIA2" : u"TEMP.CURL", WideToAnsi(OtherExportText(GetParam(), lines)));
+  testing::ShellFixture f;
+  f.list.ReplaceAll(lines);
+  dir.Write(u"manager", "");
+  ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path());
+  ASSERT_TRUE(f.ui.messages.empty());
+  const std::string file = Utf16ToUtf8(dir.File(kOtherExportFiles[static_cast<int>(format)]));
   const std::string out = Utf16ToUtf8(dir.File(u"out"));
   const std::string command =
-      aria2
-          ? "aria2c -q --allow-overwrite=true -j 4 -d '" + out + "' -i '" + Utf16ToUtf8(file) + "'"
-          : "curl -s -f --create-dirs --output-dir '" + out + "' -K '" + Utf16ToUtf8(file) + "'";
-  EXPECT_EQ(std::system(command.c_str()), 0) << command;
-  EXPECT_EQ(server.Targets(), std::multiset<std::string>(targets.begin(), targets.end()));
+      curl ? "curl -s -f --create-dirs --output-dir '" + out + "' -K '" + file + "'"
+           : "aria2c -q --allow-overwrite=true -j 4 -d '" + out + "' -i '" + file + "'";
+  std::system(command.c_str());
+  EXPECT_EQ(server.Targets(), expected) << command;
+  EXPECT_EQ(dir.Read(u"out/renamed.bin"), "<missing>");
 }
 
-INSTANTIATE_TEST_SUITE_P(Aria2AndCurl, DownloadTools,
-                         ::testing::Values(OtherFormat::Aria2, OtherFormat::Curl));
+INSTANTIATE_TEST_SUITE_P(PlainAria2AndCurl, DownloadTools,
+                         ::testing::Values(OtherFormat::Plain, OtherFormat::Aria2,
+                                           OtherFormat::Curl));
 
 }  // namespace
 }  // namespace cardo

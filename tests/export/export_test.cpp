@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/export/messages.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/export_command.h"
@@ -34,28 +35,70 @@ TEST(Export, FileTextsAndCommandLine) {
             u"\"C:\\Program Files\\Iria\\Iria.exe\" \"C:\\c\\TEMP.IRI\"");
 }
 
-TEST(Export, TheThirdManagersFormatsAndCommandLine) {
-  const Lines lines = {u"http://h/a b.zip", u"http://h/x?q=\"1\"\\2", u"http://h/\tt"};
-  EXPECT_EQ(OtherExportText(OtherFormat::Plain, lines),
-            u"http://h/a b.zip\r\nhttp://h/x?q=\"1\"\\2\r\nhttp://h/\tt\r\n");
-  EXPECT_EQ(OtherExportText(OtherFormat::Aria2, lines),
-            u"http://h/a b.zip\r\nhttp://h/x?q=\"1\"\\2\r\nhttp://h/%09t\r\n");
-  EXPECT_EQ(OtherExportText(OtherFormat::Curl, lines),
-            u"remote-name-all\r\nurl = \"http://h/a b.zip\"\r\n"
-            u"url = \"http://h/x?q=\\\"1\\\"\\\\2\"\r\nurl = \"http://h/\tt\"\r\n");
+TEST(Export, TheThirdManagersFilesArePureAsciiAndNothingInThemReadsAsAnOption) {
   const struct {
+    std::u16string line;
+    std::string url;
+  } urls[] = {
+      {u"http://h/a b.zip", "http://h/a%20b.zip"},
+      {u" \t\u3000http://h/x \t", "http://h/x"},
+      {u"  out=renamed.bin", "out=renamed.bin"},
+      {u"http://h/\tt", "http://h/%09t"},
+      {u"http://h/\u4E88\u5B9A\u8868", "http://h/%E4%BA%88%E5%AE%9A%E8%A1%A8"},
+      {u"http://h/\u00A5\u00E9%41", "http://h/%C2%A5%C3%A9%41"},
+      {u"http://h/\U0001F600\x7F", "http://h/%F0%9F%98%80%7F"},
+      {u"http://h/b{x,y}[1].zip", "http://h/b{x,y}[1].zip"},
+      {u" \t ", ""},
+  };
+  for (const auto& c : urls) EXPECT_EQ(OtherExportUrl(c.line), c.url);
+
+  const Lines lines = {u"http://h/\"q\"\\", u"", u"  ", u"#x", u"http://h/\u30BD", u" out=a"};
+  EXPECT_EQ(OtherExportText(OtherFormat::Plain, lines),
+            "http://h/\"q\"\\\r\n#x\r\nhttp://h/%E3%82%BD\r\nout=a\r\n");
+  EXPECT_EQ(OtherExportText(OtherFormat::Aria2, lines),
+            "http://h/\"q\"\\\r\n%23x\r\nhttp://h/%E3%82%BD\r\nout=a\r\n");
+  EXPECT_EQ(OtherExportText(OtherFormat::Curl, lines),
+            "globoff\r\nremote-name-all\r\nurl = \"http://h/\\\"q\\\"\\\\\"\r\n# #x\r\n"
+            "url = \"http://h/%E3%82%BD\"\r\n# out=a\r\n");
+  EXPECT_EQ(OtherExportText(OtherFormat::Aria2, {u"", u" "}), "");
+
+  const struct {
+    OtherFormat format;
     std::u16string arguments, line;
   } cases[] = {
-      {u"", u"\"C:\\a b\\aria2c.exe\" -i \"C:\\d\\TEMP.ARIA2\""},
-      {u"-K %1 -Z", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\" -Z"},
-      {u"--dir=x", u"\"C:\\a b\\aria2c.exe\" --dir=x"},
-      {u"%1 %1 %2", u"\"C:\\a b\\aria2c.exe\" \"C:\\d\\TEMP.ARIA2\" \"C:\\d\\TEMP.ARIA2\" %2"},
+      {OtherFormat::Aria2, u"", u"\"C:\\a b\\aria2c.exe\" -i \"C:\\d\\TEMP.ARIA2\""},
+      {OtherFormat::Curl, u"", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\""},
+      {OtherFormat::Plain, u"-K %1 -Z", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\" -Z"},
+      {OtherFormat::Plain, u"--dir=x", u"\"C:\\a b\\aria2c.exe\" --dir=x"},
+      {OtherFormat::Aria2, u"%1 %1 %2",
+       u"\"C:\\a b\\aria2c.exe\" \"C:\\d\\TEMP.ARIA2\" \"C:\\d\\TEMP.ARIA2\" %2"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(OtherCommandLine(u"C:\\a b\\aria2c.exe", c.arguments, u"C:\\d\\TEMP.ARIA2"), c.line);
+    EXPECT_EQ(OtherCommandLine(c.format, u"C:\\a b\\aria2c.exe", c.arguments, u"C:\\d\\TEMP.ARIA2"),
+              c.line);
   }
   EXPECT_EQ(ToOtherFormat(2), OtherFormat::Curl);
   EXPECT_EQ(ToOtherFormat(7), OtherFormat::Plain);
+}
+
+// A template still at the old format's default follows the format; one the user typed stays.
+TEST(Export, TheArgumentTemplateFollowsTheFormatUntilTheUserTypesOne) {
+  const struct {
+    std::u16string arguments;
+    OtherFormat from, to;
+    std::u16string result;
+  } cases[] = {
+      {u"-i %1", OtherFormat::Aria2, OtherFormat::Curl, u"-K %1"},
+      {u"-K %1", OtherFormat::Curl, OtherFormat::Plain, u"-i %1"},
+      {u"-i %1", OtherFormat::Plain, OtherFormat::Aria2, u"-i %1"},
+      {u"", OtherFormat::Plain, OtherFormat::Curl, u"-K %1"},
+      {u"-i %1 -x 4", OtherFormat::Aria2, OtherFormat::Curl, u"-i %1 -x 4"},
+      {u"-K %1", OtherFormat::Aria2, OtherFormat::Plain, u"-K %1"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(SwitchOtherArguments(c.arguments, c.from, c.to), c.result)
+        << Utf16ToUtf8(c.arguments);
+  }
 }
 
 // cardo-cli export writes the bytes the program writes (the same bytes the end-to-end test
@@ -63,7 +106,8 @@ TEST(Export, TheThirdManagersFormatsAndCommandLine) {
 TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
   TempDir dir;
   dir.Write(u"u.lst", testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip\r\n"));
-  dir.Write(u"u8.lst", "http://x/\xE6\x97\xA5\xE6\x9C\xAC.zip\n\nhttp://x/b.zip");
+  // A byte order mark is no part of the first line.
+  dir.Write(u"u8.lst", "\xEF\xBB\xBFhttp://x/\xE6\x97\xA5\xE6\x9C\xAC.zip\n\nhttp://x/b.zip");
   const std::string list = Utf16ToUtf8(dir.File(u"u.lst"));
   const std::string lines = testing::Ansi("http://x/日本.zip\r\n\r\nhttp://x/b.zip");
   const struct {
@@ -75,10 +119,11 @@ TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
        "#Exported By Cardo Ver 3.00\r\n" + WideToAnsi(msg::kIriaNote) +
            "https://cardo.example/\r\n\r\n" +
            testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n")},
-      {"plain", lines + "\r\n"},
-      {"aria2", lines + "\r\n"},
-      {"curl", testing::Ansi("remote-name-all\r\nurl = \"http://x/日本.zip\"\r\nurl = \"\"\r\n"
-                             "url = \"http://x/b.zip\"\r\n")},
+      {"plain", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n"},
+      {"aria2", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n"},
+      {"curl",
+       "globoff\r\nremote-name-all\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\n"
+       "url = \"http://x/b.zip\"\r\n"},
   };
   for (const auto& c : cases) {
     const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));
@@ -161,6 +206,42 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
     }
     EXPECT_EQ(f.title, u"Cardo - [無題]");
   }
+}
+
+// ReGet and Iria read code page 932: characters it cannot hold get the warning a save shows,
+// and Cancel exports nothing. The third manager's ASCII files lose nothing and never ask.
+TEST(Export, CharactersTheCodePageCannotHoldAreExportedOnlyWhenTheUserAgrees) {
+  TempDir dir;
+  dir.Write(u"manager.exe", "");
+  const auto manager = dir.File(u"manager.exe");
+  for (const Manager target : {Manager::ReGet, Manager::Iria}) {
+    const std::u16string file = target == Manager::ReGet ? u"TEMP.LST" : u"TEMP.IRI";
+    for (const auto answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
+      SystemFileSystem().Remove(dir.File(file));
+      ShellFixture f;
+      f.list.ReplaceAll({u"http://h/ok", u"http://h/caf\u00E9", u"http://h/\U0001F600"});
+      f.ui.answers = {answer};
+      ExportList(f.shell, target, manager, dir.path(), u"3.00");
+      ASSERT_EQ(f.ui.messages.size(), 1u);
+      EXPECT_EQ(f.ui.messages[0].text, std::u16string(msg::kNotInCodePage) +
+                                           u"\r\nhttp://h/caf\u00E9\r\n" +
+                                           msg::kNotInCodePageQuestion);
+      EXPECT_EQ(f.ui.messages[0].title, msg::kWarningTitle);
+      EXPECT_EQ(f.ui.messages[0].buttons, MessageButtons::OkCancel);
+      const bool exported = answer == MessageAnswer::Ok;
+      EXPECT_EQ(dir.Read(file) != "<missing>", exported);
+      EXPECT_EQ(f.ui.started.size(), exported ? 1u : 0u);
+      if (exported) {
+        EXPECT_NE(dir.Read(file).find(WideToAnsi(u"http://h/caf\u00E9\r\n")), std::string::npos);
+      }
+    }
+  }
+  ShellFixture f;
+  f.list.ReplaceAll({u"http://h/caf\u00E9"});
+  ExportListToOther(f.shell, manager, u"", OtherFormat::Plain, dir.path());
+  EXPECT_TRUE(f.ui.messages.empty());
+  EXPECT_EQ(dir.Read(u"TEMP.TXT"), "http://h/caf%C3%A9\r\n");
+  EXPECT_EQ(f.ui.started.back(), u"\"" + manager + u"\" -i \"" + dir.File(u"TEMP.TXT") + u"\"");
 }
 
 }  // namespace

@@ -25,8 +25,7 @@ Urls Scan(const std::string& utf8, ExtractOptions options) {
   const std::string bytes = WideToAnsi(Utf8ToUtf16(utf8));
   TextLineSource source(bytes);
   Urls found;
-  ExtractUrls(source, options,
-              [&](const std::u16string& url) { found.push_back(Utf16ToUtf8(url)); });
+  ExtractUrls(source, options, [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
   return found;
 }
 
@@ -212,8 +211,7 @@ TEST(UrlScanner, ALongUrlFillingItsLineIsWhole) {
   std::rewind(f);
   FileLineSource source(f);
   Urls found;
-  ExtractUrls(source, Text(),
-              [&](const std::u16string& url) { found.push_back(Utf16ToUtf8(url)); });
+  ExtractUrls(source, Text(), [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
   std::fclose(f);
   EXPECT_EQ(found, (Urls{path, "http://b/c", path}));
 }
@@ -243,7 +241,7 @@ TEST(UrlScanner, ShiftJisTrailBytesAreNotUrlCharacters) {
     TextLineSource source(page);
     Urls found;
     ExtractUrls(source, Html(u"http://h/"),
-                [&](const std::u16string& url) { found.push_back(Utf16ToUtf8(url)); });
+                [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
     EXPECT_EQ(found.back(), page[0] == '<' ? "http://h/1.zip" : "http://a/b.zip");
   }
 }

@@ -2,7 +2,9 @@
 // sockets and under Wine over Winsock.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/platform/file_system.h"
@@ -129,6 +131,38 @@ TEST(HttpClient, OutputInAMissingFolder) {
   const auto f = Fetch("http://" + Local(server.port()) + "/", path);
   EXPECT_EQ(f.result, kHttpFile);
   EXPECT_EQ(f.reports.back(), "Error: ファイルオープンに失敗しました\n");
+}
+
+// A file that cannot take the response is result 8, never a success: natively a full device,
+// whose failure shows only when the written bytes are flushed.
+TEST(HttpClient, AnOutputThatCannotBeWrittenIsAFileError) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no full device";
+#else
+  LoopbackServer server({"HTTP/1.0 200 OK\r\n\r\nsmall"});
+  auto network = MakeSystemNetwork();
+  StdioOutput output("/dev/full");
+  std::vector<std::string> reports;
+  EXPECT_EQ(FetchHttp("http://" + Local(server.port()) + "/", *network, output,
+                      [&](const std::string& line) { reports.push_back(line); }),
+            kHttpFile);
+  EXPECT_EQ(reports.back(), "Error: ファイルオープンに失敗しました\n");
+#endif
+}
+
+// While the server stalls, the file already holds what arrived.
+TEST(HttpClient, TheFileHoldsWhatArrivedWhileTheServerStalls) {
+  TempDir dir;
+  LoopbackServer server({"HTTP/1.0 200 OK\r\n\r\nfirst part", 25, std::string::npos, 25});
+  std::thread fetch([&] { Fetch("http://" + Local(server.port()) + "/", dir.File(u"o.htm")); });
+  bool arrived = false;
+  for (int i = 0; i < 500 && !arrived; ++i) {
+    arrived = dir.Read(u"o.htm") == "HTTP/1.0 200 OK\r\r\n\r\r\nfirst ";
+    if (!arrived) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  server.Release();
+  fetch.join();
+  EXPECT_TRUE(arrived) << dir.Read(u"o.htm");
 }
 
 TEST(HttpClient, EverythingTheServerSendsIsSaved) {

@@ -338,5 +338,40 @@ TEST_F(PrefarenceWindowTest, TextsOfTheFullCapacityAreTakenLongerOnesShownToBeFi
   EXPECT_EQ(settings.UrlExtFilter, std::u16string(127, u'語') + u"a");
 }
 
+// The third manager's argument template follows the format while it is the previous format's
+// default; a template the user typed stays through every change.
+TEST_F(PrefarenceWindowTest, TheDefaultArgumentTemplateFollowsTheFormat) {
+  settings.OtherArgs = u"";
+  settings.OtherFormat = 1;
+  Command(IDM_VIEW_BASE + 9);
+  ASSERT_TRUE(form().IsOpen());
+  HWND formats = form().Control(IDC_CMBOTHERFORMAT);
+  HWND arguments = form().Control(IDC_TXTOTHERARGS);
+  auto choose = [&](int format) {
+    SendMessageW(formats, CB_SETCURSEL, format, 0);
+    SendMessageW(GetParent(formats), WM_COMMAND, MAKEWPARAM(IDC_CMBOTHERFORMAT, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(formats));
+    return WindowText(arguments);
+  };
+  EXPECT_EQ(WindowText(arguments), u"-i %1");
+  EXPECT_EQ(choose(2), u"-K %1");
+  EXPECT_EQ(choose(0), u"-i %1");
+  EXPECT_EQ(choose(2), u"-K %1");
+  SetControlText(arguments, u"-K %1 --retry 3");
+  EXPECT_EQ(choose(1), u"-K %1 --retry 3");
+  EXPECT_EQ(choose(2), u"-K %1 --retry 3");
+  SetControlText(arguments, u"-K %1");
+  EXPECT_EQ(choose(1), u"-i %1");
+  Click(form().hwnd(), IDC_CMDOKCANCEL0);
+  EXPECT_EQ(settings.OtherFormat, 1);
+  EXPECT_EQ(settings.OtherArgs, u"-i %1");
+
+  settings.OtherArgs = u"";
+  settings.OtherFormat = 2;
+  Command(IDM_VIEW_BASE + 9);
+  EXPECT_EQ(WindowText(form().Control(IDC_TXTOTHERARGS)), u"-K %1");
+  SendMessageW(form().hwnd(), WM_CLOSE, 0, 0);
+}
+
 }  // namespace
 }  // namespace cardo

@@ -1,0 +1,91 @@
+// The built cardo-cli driven as a user runs it: a byte order mark is no text, an input it
+// cannot read and an output it cannot write end it with one line and status 1, never 0.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/platform/text.h"
+#include "tests/support/fakes.h"
+
+namespace cardo {
+namespace {
+
+using testing::TempDir;
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+CliRun Cli(const TempDir& dir, const std::string& arguments, const std::string& redirect = "") {
+  const std::string out = Utf16ToUtf8(dir.File(u"stdout")), err = Utf16ToUtf8(dir.File(u"stderr"));
+  const std::string command = std::string(CARDO_CLI) + " " + arguments + " 2>'" + err + "'" +
+                              (redirect.empty() ? " >'" + out + "'" : " " + redirect);
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, dir.Read(u"stdout"), dir.Read(u"stderr")};
+}
+
+TEST(CardoCli, AByteOrderMarkIsNoPartOfTheFirstLine) {
+  TempDir dir;
+  dir.Write(u"u8.txt", "\xEF\xBB\xBFhttp://x/a.zip\r\n");
+  const std::string file = "'" + Utf16ToUtf8(dir.File(u"u8.txt")) + "'";
+  const struct {
+    std::string arguments, out;
+  } cases[] = {
+      {"export --format plain --input-encoding utf-8 " + file, "http://x/a.zip\r\n"},
+      {"export --format reget --input-encoding utf-8 " + file, "http://x/a.zip"},
+      {"extract --input-encoding utf-8 " + file, "http://x/a.zip\n"},
+      {"extract " + file, "http://x/a.zip\n"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(dir, c.arguments);
+    EXPECT_EQ(run.status, 0) << c.arguments;
+    EXPECT_EQ(run.out, c.out) << c.arguments;
+  }
+  for (const std::string input : {"\xEF\xBB\xBF"
+                                  "a[1-2]\n",
+                                  "\xEF\xBB\xBF"}) {
+    dir.Write(u"lines.txt", input);
+    const CliRun run = Cli(dir, "expand < '" + Utf16ToUtf8(dir.File(u"lines.txt")) + "'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, input.size() > 3 ? "a1\na2\n" : "");
+  }
+}
+
+TEST(CardoCli, AFolderAsInputIsNamedWithTheReason) {
+  TempDir dir;
+  const std::string folder = Utf16ToUtf8(dir.path());
+  for (const std::string command : {"export --format reget", "extract"}) {
+    const CliRun run = Cli(dir, command + " '" + folder + "'");
+    EXPECT_EQ(run.status, 1) << command;
+    EXPECT_EQ(run.err, "cardo-cli " + command.substr(0, command.find(' ')) + ": cannot read " +
+                           folder + ": Is a directory\n");
+  }
+}
+
+TEST(CardoCli, AFullDeviceIsNeverASuccess) {
+  TempDir dir;
+  dir.Write(u"list.txt", "http://x/a.zip\r\n");
+  const std::string list = "'" + Utf16ToUtf8(dir.File(u"list.txt")) + "'";
+  const struct {
+    std::string arguments, redirect, err;
+  } cases[] = {
+      {"expand 'a[1-3]'", ">/dev/full", "cardo-cli expand: cannot write standard output"},
+      {"extract " + list, ">/dev/full", "cardo-cli extract: cannot write standard output"},
+      {"export --format curl " + list, ">/dev/full",
+       "cardo-cli export: cannot write standard output"},
+      {"export --format iria --out /dev/full " + list, "",
+       "cardo-cli export: cannot write /dev/full"},
+      {"generate --end 3 x", ">/dev/full", "cardo-cli generate: cannot write standard output"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = Cli(dir, c.arguments, c.redirect);
+    EXPECT_EQ(run.status, 1) << c.arguments;
+    EXPECT_EQ(run.err, c.err + ": No space left on device\n") << c.arguments;
+  }
+}
+
+}  // namespace
+}  // namespace cardo
