@@ -15,7 +15,8 @@ namespace cardo {
 
 class frmExtract final : public DialogWindow {
  public:
-  frmExtract(const ToolContext& context, DownloadBinder download);
+  // `download` stands in for the system's HTTP stack when set (tests).
+  frmExtract(const ToolContext& context, Download download);
 
   void Show();
   // Stores the dialog's state into the settings; the dialog stays.
@@ -42,16 +43,17 @@ class frmExtract final : public DialogWindow {
   bool Extract(const std::u16string& path, const std::u16string& pageUrl);
   void StartDownload();
   void ShowDownloadProgress();
-  void DownloadEnded(long result);
+  void DownloadEnded();
+  // While downloading, every control but the close button, which becomes the cancel button.
+  void ShowDownloading(bool downloading);
+  void CancelDownload();
   void EndRun();
 
   const ToolContext& context_;
-  DownloadBinder bindDownload_;
+  Download runDownload_;
   HCURSOR hand_ = nullptr;
   std::u16string baseUrl_;
   BackgroundDownload download_;
-  std::u16string downloadUrl_;
-  FILETIME downloadStart_{};
 };
 
 }  // namespace cardo

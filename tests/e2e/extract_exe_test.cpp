@@ -44,7 +44,7 @@ TEST_F(ExtractExe, DownloadModeAddsThePagesUrlsAndStoresTheDialogsState) {
   HWND dialog = StartDownload(cardo, main, host + L"/dir/page.html");
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(Answer(cardo.pid(), L"情報", IDOK), u"終了しました。");
-  EXPECT_NE(server.request().find("GET /dir/page.html HTTP/1.0"), std::string::npos);
+  EXPECT_NE(server.request().find("GET /dir/page.html HTTP/1.1"), std::string::npos);
   const std::u16string base = u"http://" + std::u16string(host.begin(), host.end());
   EXPECT_EQ(ListLines(main), (Lines{u"http://h/one.zip", base + u"/dir/two.zip"}));
   EXPECT_EQ(Text(GetDlgItem(dialog, IDC_TXTURL)), base + u"/dir/page.html");
@@ -70,7 +70,7 @@ TEST_F(ExtractExe, AServerThatNeverAnswersLeavesTheProgramUsableAndClosable) {
   HWND dialog = StartDownload(cardo, main, url);
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(WaitFor([&] { return Title(dialog).rfind(u"ダウンロード中...", 0) == 0; }));
-  EXPECT_FALSE(IsWindowEnabled(dialog));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CMDSTARTCANCEL0)));
   DWORD_PTR answer = 0;
   EXPECT_TRUE(SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer));
 
