@@ -339,8 +339,8 @@ void frmExtract::CancelDownload() {
   if (!Downloading()) return;
   download_.Cancel();
   KillTimer(hwnd(), kProgressTimer);
-  SetControlText(hwnd(), kCaption);
   ShowDownloading(false);
+  SetControlText(hwnd(), kCaption);
   EndRun();
 }
 

@@ -205,6 +205,14 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
   }
   if (!session_) return Failure(GetLastError());
   WinHttpSetTimeouts(session_.get(), 0, kTimeoutMs, kTimeoutMs, kTimeoutMs);
+  // Left alone, older systems offer TLS 1.0 only, which servers today refuse. A system that
+  // does not know TLS 1.3 refuses the pair: then 1.2 alone.
+  DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+  if (!WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+                        sizeof protocols)) {
+    protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
+  }
   RedirectChain chain(url);
   for (;;) {
     if (control_.Cancelled()) return Cancelled();
