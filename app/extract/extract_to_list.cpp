@@ -5,6 +5,7 @@
 #include <new>
 
 #include "app/extract/filter_gate.h"
+#include "app/extract/page_encoding.h"
 #include "app/list/pending_lines.h"
 #include "app/platform/text.h"
 
@@ -29,16 +30,24 @@ std::FILE* OpenForReading(const std::u16string& path) {
 }  // namespace
 
 ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                                std::u16string_view filterText, ShellContext& shell) {
+                                std::u16string_view filterText, ShellContext& shell,
+                                std::string_view contentType) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
   if (!file) return ExtractResult::Unreadable;
+  std::string head(kEncodingHeadBytes, '\0');
+  head.resize(std::fread(head.data(), 1, head.size(), file.get()));
+  if (std::ferror(file.get()) || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    return ExtractResult::Unreadable;
+  }
+  ExtractOptions read = options;
+  read.encoding = DetectPageEncoding(contentType, head);
   PendingLines pending(shell.list);
   ExtractResult result = ExtractResult::Done;
   {
     RedrawSuspension hidden(shell.list);
     FileLineSource source(file.get());
     try {
-      ExtractUrls(source, options, [&](const std::u16string& url) {
+      ExtractUrls(source, read, [&](const std::u16string& url) {
         AddUrlIfMatched(url, filterText, pending);
         if (pending.Gathered() >= kBatch) pending.Flush(shell);
       });

@@ -282,7 +282,8 @@ void frmExtract::cmdStartCancel_Click(int index) {
   EndRun();
 }
 
-bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageUrl) {
+bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageUrl,
+                         std::string_view contentType) {
   ExtractOptions options;
   options.mode = static_cast<ExtractMode>(Mode());
   options.protocol = ControlText(Item(IDC_CMBPROTOCOL));
@@ -291,7 +292,7 @@ bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageU
   options.baseUrlBox = ControlText(Item(IDC_TXTBASEURL));
   options.pageUrl = pageUrl;
   const std::u16string filter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode())));
-  switch (ExtractUrlsToList(path, options, filter, context_.shell)) {
+  switch (ExtractUrlsToList(path, options, filter, context_.shell, contentType)) {
     case ExtractResult::Done:
       return true;
     case ExtractResult::Unreadable:
@@ -354,7 +355,7 @@ void frmExtract::DownloadEnded() {
   if (outcome.status == DownloadStatus::Failed) {
     ShowError(ui, kDownloadFailed + (u"\r\n\r\n" + outcome.reason));
   } else if (outcome.status == DownloadStatus::Done &&
-             Extract(context_.appDirectory + kTempFile, outcome.finalUrl)) {
+             Extract(context_.appDirectory + kTempFile, outcome.finalUrl, outcome.contentType)) {
     ui.ShowMessage(kFinished, msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
   }
   if (IsOpen()) EndRun();

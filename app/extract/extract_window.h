@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
@@ -40,7 +41,8 @@ class frmExtract final : public DialogWindow {
   int Mode() const;
   void SelectMode(int mode);
   // The scan of `path` into the list; false (after saying why) when it cannot be read.
-  bool Extract(const std::u16string& path, const std::u16string& pageUrl);
+  bool Extract(const std::u16string& path, const std::u16string& pageUrl,
+               std::string_view contentType = {});
   void StartDownload();
   void ShowDownloadProgress();
   void DownloadEnded();

@@ -91,7 +91,12 @@ TEST_F(ExtractExeOverTls, HttpsPagesRedirectedAndCompressedReachTheListAsSent) {
   EXPECT_EQ(Answer(cardo.pid(), L"情報", IDOK), u"終了しました。");
   EXPECT_EQ(ListLines(main).back(), base + u"/g.zip");
   EXPECT_EQ(dir.Read(u"TEMP.HTML"), "<a href=\"g.zip\">g</a>\n");
-  EXPECT_EQ(ListLines(main).size(), 4u);
+
+  // Served as UTF-8: the link's characters, which code page 932 lacks, percent-encoded.
+  ASSERT_NE(Download(cardo, main, secure + L"/utf8.html"), nullptr);
+  EXPECT_EQ(Answer(cardo.pid(), L"情報", IDOK), u"終了しました。");
+  EXPECT_EQ(ListLines(main).back(), base + u"/%ED%95%9C%EA%B5%AD/%EC%82%AC%EC%A7%84.zip");
+  EXPECT_EQ(ListLines(main).size(), 5u);
 }
 
 TEST_F(ExtractExeOverTls, AnUntrustedCertificateAnErrorStatusAndALoopSayWhyAndAddNothing) {

@@ -78,6 +78,9 @@ class Pages(http.server.BaseHTTPRequestHandler):
         elif self.path == "/gzip.html":
             self.send(200, gzip.compress(b'<a href="g.zip">g</a>\n'),
                       html + [("Content-Encoding", "gzip")])
+        elif self.path == "/utf8.html":
+            self.send(200, '<a href="한국/사진.zip">k</a>\n'.encode(),
+                      [("Content-Type", "text/html; charset=utf-8")])
         elif self.path == "/silent":
             stop.wait(LIFETIME_SECONDS)
         else:
