@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <chrono>
 #include <string>
 
@@ -120,6 +122,33 @@ TEST_F(ExtractExeOverTls, AnUntrustedCertificateAnErrorStatusAndALoopSayWhyAndAd
     EXPECT_FALSE(reason.empty());
   }
   EXPECT_EQ(ListLines(main), Lines{});
+}
+
+TEST_F(ExtractExeOverTls, A200MegabytePageKeepsTheProgramsMemoryFlat) {
+  RunningCardo cardo(dir, u"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, cardo.pid());
+  ASSERT_NE(process, nullptr);
+  PROCESS_MEMORY_COUNTERS idle{sizeof idle};
+  ASSERT_TRUE(GetProcessMemoryInfo(process, &idle, sizeof idle));
+  HWND dialog = StartDownload(cardo, main, Https(pages->https(), L"/big.html"));
+  ASSERT_NE(dialog, nullptr);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(3);
+  while (!WaitForDialog(cardo.pid(), L"情報") && std::chrono::steady_clock::now() < deadline) {
+  }
+  EXPECT_EQ(Answer(cardo.pid(), L"情報", IDOK), u"終了しました。");
+  PROCESS_MEMORY_COUNTERS done{sizeof done};
+  ASSERT_TRUE(GetProcessMemoryInfo(process, &done, sizeof done));
+  CloseHandle(process);
+  const std::size_t idleBytes = idle.WorkingSetSize;
+  RecordProperty("idle_kb", std::to_string(idleBytes / 1024));
+  RecordProperty("peak_kb", std::to_string(done.PeakWorkingSetSize / 1024));
+  EXPECT_LE(done.PeakWorkingSetSize, 2 * idleBytes + 16 * 1024 * 1024)
+      << "idle " << idleBytes / 1024 << " KB, peak " << done.PeakWorkingSetSize / 1024 << " KB";
+  const Lines lines = ListLines(main);
+  ASSERT_EQ(lines.size(), 200u);
+  EXPECT_EQ(Wide(lines.back()), Https(pages->https(), L"/big199.zip"));
 }
 
 TEST_F(ExtractExeOverTls, CancelEndsADownloadThatNeverAnswersAndTheProgramClosesCleanly) {

@@ -58,6 +58,17 @@ class Pages(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
 
+    def send_big(self):
+        # 200 MiB in lines of 100 bytes ending in CR LF, one link per MiB, made as it goes.
+        filler = (b"y" * 98 + b"\r\n") * 10484 + b"z" * 74 + b"\r\n"
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(200 * len(filler) + 200 * 100))
+        self.end_headers()
+        for i in range(200):
+            self.wfile.write((b'<a href="big%03d.zip">' % i).ljust(98, b" ") + b"\r\n")
+            self.wfile.write(filler)
+
     def redirect(self, status, location):
         self.send(status, b"moved", [("Location", location)])
 
@@ -81,6 +92,8 @@ class Pages(http.server.BaseHTTPRequestHandler):
         elif self.path == "/utf8.html":
             self.send(200, '<a href="한국/사진.zip">k</a>\n'.encode(),
                       [("Content-Type", "text/html; charset=utf-8")])
+        elif self.path == "/big.html":
+            self.send_big()
         elif self.path == "/silent":
             stop.wait(LIFETIME_SECONDS)
         else:
