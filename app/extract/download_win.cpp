@@ -19,9 +19,10 @@ bool BackgroundDownload::Start(Download run, std::u16string url, std::u16string 
                                UINT message) {
   shared_ = std::make_shared<Shared>();
   shared_->notify = notify;
+  ++number_;
   try {
     thread_ = std::thread([shared = shared_, run = std::move(run), url = std::move(url),
-                           path = std::move(path), message]() {
+                           path = std::move(path), message, number = number_]() {
       DownloadOutcome outcome;
       try {
         outcome = run(url, path, shared->control);
@@ -30,7 +31,7 @@ bool BackgroundDownload::Start(Download run, std::u16string url, std::u16string 
       }
       std::lock_guard<std::mutex> hold(shared->lock);
       shared->outcome = std::move(outcome);
-      if (shared->notify) PostMessageW(shared->notify, message, 0, 0);
+      if (shared->notify) PostMessageW(shared->notify, message, number, 0);
     });
   } catch (const std::system_error&) {
     return false;

@@ -103,7 +103,8 @@ INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       if (wParam == kProgressTimer) ShowDownloadProgress();
       return TRUE;
     case kDownloadDone:
-      DownloadEnded();
+      // A download cancelled just as it ended may have posted its end already.
+      if (download_.Ended(wParam)) DownloadEnded();
       return TRUE;
     case WM_CLOSE:
       CancelDownload();

@@ -64,7 +64,9 @@ constexpr KnownReason kReasons[] = {
     {ERROR_WINHTTP_CANNOT_CONNECT, u"サーバーに接続できませんでした。"},
     {ERROR_WINHTTP_CONNECTION_ERROR, u"サーバーとの接続が切れました。"},
     {ERROR_WINHTTP_INVALID_SERVER_RESPONSE, u"サーバーの応答が不正です。"},
-    {ERROR_WINHTTP_SECURE_CHANNEL_ERROR, u"安全な接続(TLS)を確立できませんでした。"},
+    {ERROR_WINHTTP_SECURE_CHANNEL_ERROR,
+     u"安全な接続(TLS)を確立できませんでした。サーバーの証明書が信頼できないか、"
+     u"暗号の方式が合いません。"},
     {ERROR_WINHTTP_SECURE_FAILURE, u"サーバーの証明書を検証できませんでした。"},
     {ERROR_WINHTTP_SECURE_INVALID_CA, u"サーバーの証明書の発行元が信頼されていません。"},
     {ERROR_WINHTTP_SECURE_CERT_CN_INVALID, u"サーバーの証明書の名前がサーバー名と一致しません。"},

@@ -209,10 +209,22 @@ TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
   EXPECT_EQ(window->list().Count(), 0);
   EXPECT_EQ(ui.messages.size(), messages);
 
-  // Esc (the close button's command) while downloading cancels too; then it closes.
+  // A download that ended, its end not yet handled, then cancelled: the next one's end is
+  // not taken for it.
+  finished = false;
+  Click(d, IDC_CMDSTARTCANCEL0);
+  while (!finished) Sleep(1);
+  Sleep(50);
+  Click(d, IDC_CMDSTARTCANCEL1);
   release = false;
   finished = false;
   Click(d, IDC_CMDSTARTCANCEL0);
+  PumpUntil([] { return false; }, 50);
+  EXPECT_TRUE(form().Downloading());
+  EXPECT_EQ(ui.messages.size(), messages);
+  EXPECT_EQ(window->list().Count(), 0);
+
+  // Esc (the close button's command) while downloading cancels too; then it closes.
   ASSERT_TRUE(form().Downloading());
   SendMessageW(d, WM_CLOSE, 0, 0);
   EXPECT_FALSE(form().IsOpen());
