@@ -21,6 +21,8 @@ namespace {
 class ExtractUrl : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
+    // A proxy the machine sets for the world is not for this server.
+    setenv("no_proxy", "localhost,127.0.0.1", 1);
     dir = new testing::TempDir();
     const std::string folder = Utf16ToUtf8(dir->path());
     const std::string command =
