@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "app/extract/url_scanner.h"
 #include "app/extract/wildcard_filter.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
+#include "cli/page_fetch.h"
 
 namespace cardo::cli {
 namespace {
@@ -114,6 +116,7 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   std::u16string filter;
   std::string file;
   bool utf8 = false;
+  std::string url, caFile;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&]() -> const std::string* { return i + 1 < args.size() ? &args[++i] : nullptr; };
@@ -150,12 +153,33 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
                      v->c_str());
         return 2;
       }
+    } else if (a == "--url" && (v = value())) {
+      url = *v;
+    } else if (a == "--ca-file" && (v = value())) {
+      caFile = *v;
     } else if (!a.empty() && a[0] != '-' && file.empty()) {
       file = a;
     } else {
       std::fprintf(err, "cardo-cli extract: unexpected \"%s\"\n", a.c_str());
       return 2;
     }
+  }
+  // The page downloaded as the dialog's download mode does, then scanned in that mode with
+  // the address it finally came from.
+  std::optional<FetchedPage> page;
+  if (!url.empty()) {
+    if (!file.empty()) {
+      std::fprintf(err, "cardo-cli extract: --url and FILE together\n");
+      return 2;
+    }
+    std::optional<FetchedPage> fetched = FetchPage(url, caFile, err);
+    if (!fetched) return 1;
+    page.emplace(std::move(*fetched));
+    file = page->path;
+    options.mode = ExtractMode::Download;
+    options.pageUrl = page->finalUrl;
+    options.encoding = page->encoding;
+    utf8 = false;
   }
   if (file.empty()) {
     std::fprintf(err, "cardo-cli extract: no FILE given\n");

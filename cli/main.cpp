@@ -28,6 +28,7 @@ constexpr char kExtractUsage[] =
     "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
     "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
     "         [--input-encoding cp932|utf-8] FILE\n"
+    "       cardo-cli extract [options] --url URL [--ca-file FILE]\n"
     "  Prints every URL of FILE that the filter lets through, one per line (UTF-8):\n"
     "  --mode            text (the protocol text and what follows), html (absolute and\n"
     "                    relative URLs) or url (html, for a downloaded page); default text\n"
@@ -37,7 +38,12 @@ constexpr char kExtractUsage[] =
     "  --filter F        wildcard patterns separated by \";\", \"!\" to exclude (default *.*)\n"
     "  --base URL        html mode: the base for relative URLs\n"
     "  --page-url URL    url mode: the address the page came from\n"
-    "  --input-encoding  the encoding of FILE: cp932 (default) or utf-8\n";
+    "  --input-encoding  the encoding of FILE: cp932 (default) or utf-8\n"
+    "  --url URL         downloads the page (http or https, redirections followed) and\n"
+    "                    scans it in url mode with the address it came from; UTF-8 when\n"
+    "                    the page says so\n"
+    "  --ca-file FILE    with --url, natively: trust the certificate authorities in FILE\n"
+    "                    (PEM) instead of the system's, for a server with a private CA\n";
 constexpr char kGenerateSummary[] =
     "usage: cardo-cli generate [options] BASE   (cardo-cli generate --help)\n"
     "  Prints the regular list generator's numbered or WinRAR volume names.\n";

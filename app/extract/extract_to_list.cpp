@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "app/extract/filter_gate.h"
+#include "app/extract/page_encoding.h"
 #include "app/extract/wildcard_filter.h"
 #include "app/list/pending_lines.h"
 #include "app/platform/text.h"
@@ -31,16 +32,24 @@ std::FILE* OpenForReading(const std::u16string& path) {
 }  // namespace
 
 ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                                std::u16string_view filterText, ShellContext& shell) {
+                                std::u16string_view filterText, ShellContext& shell,
+                                std::string_view contentType) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
   if (!file) return ExtractResult::Unreadable;
+  std::string head(kEncodingHeadBytes, '\0');
+  head.resize(std::fread(head.data(), 1, head.size(), file.get()));
+  if (std::ferror(file.get()) || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+    return ExtractResult::Unreadable;
+  }
+  ExtractOptions read = options;
+  read.encoding = DetectPageEncoding(contentType, head);
   PendingLines pending(shell.list);
   ExtractResult result = ExtractResult::Done;
   {
     RedrawSuspension hidden(shell.list);
     FileLineSource source(file.get());
     try {
-      ExtractUrls(source, options, [&](std::u16string_view url) {
+      ExtractUrls(source, read, [&](std::u16string_view url) {
         AddUrlIfMatched(url, filterText, pending);
         if (pending.Gathered() >= kBatch) pending.Flush(shell);
       });

@@ -15,8 +15,11 @@ enum class ExtractResult {
   Unreadable,   // the file could not be opened; nothing was read
   OutOfMemory,  // a line too long for the memory left: the URLs before it are in the list
 };
+// The file is read as UTF-8 when it declares so, or when `contentType` (a server's, for a
+// downloaded page) does (page_encoding.h); otherwise in code page 932.
 ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                                std::u16string_view filterText, ShellContext& shell);
+                                std::u16string_view filterText, ShellContext& shell,
+                                std::string_view contentType = {});
 
 struct LinkPasteResult {
   int added = 0;

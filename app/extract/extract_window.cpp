@@ -6,6 +6,8 @@
 #include <variant>
 
 #include "app/extract/extract_to_list.h"
+#include "app/extract/web_address.h"
+#include "app/extract/web_download_win.h"
 #include "app/list/list_file.h"
 #include "app/list/messages.h"
 #include "app/platform/codec.h"
@@ -23,8 +25,8 @@ constexpr char16_t kNoFile[] = u"抜き出し対象のファイルが指定さ�
 constexpr char16_t kDownloadFailed[] =
     u"URL先のドキュメントが無いか、URLが存在しないか、ファイルの取得に失敗しました。\r\n"
     u"URLやネットワークの接続を確認してください。";
-constexpr char16_t kNoLibrary[] =
-    u"CARDOFNC.DLLが無いか、または壊れています。\r\nダウンロードに失敗しました。";
+constexpr char16_t kCancelDownload[] = u"中止(&C)";
+constexpr char16_t kClose[] = u"閉じる(&C)";
 constexpr char16_t kFinished[] = u"終了しました。";
 constexpr char16_t kOutOfMemory[] =
     u"行が長すぎてメモリが足りないため、途中までしか抜き出せませんでした : ";
@@ -47,8 +49,8 @@ int PageControl(int first, int page) {
 
 }  // namespace
 
-frmExtract::frmExtract(const ToolContext& context, DownloadBinder download)
-    : context_(context), bindDownload_(std::move(download)) {}
+frmExtract::frmExtract(const ToolContext& context, Download download)
+    : context_(context), runDownload_(download ? std::move(download) : Download(WebDownload)) {}
 
 void frmExtract::Show() {
   ShowModeless(context_.instance, IDD_EXTRACT, context_.main);
@@ -102,14 +104,16 @@ INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       if (wParam == kProgressTimer) ShowDownloadProgress();
       return TRUE;
     case kDownloadDone:
-      DownloadEnded(static_cast<long>(wParam));
+      // A download cancelled just as it ended may have posted its end already.
+      if (download_.Ended(wParam)) DownloadEnded();
       return TRUE;
     case WM_CLOSE:
+      CancelDownload();
       cmdStartCancel_Click(1);
       return TRUE;
     case WM_DESTROY:
       // The program is closing during a download: the worker ends on its own.
-      download_.Abandon();
+      download_.Cancel();
       for (const int id : {IDC_LBLEXTRACTEDFILE0, IDC_LBLEXTRACTEDFILE1, IDC_TXTURL}) {
         DropTarget::Revoke(Item(id));
       }
@@ -293,6 +297,10 @@ DWORD frmExtract::txtUrl_OLEDragDrop(const DropData& data, DWORD allowed) {
 }
 
 void frmExtract::cmdStartCancel_Click(int index) {
+  if (index == 1 && Downloading()) {
+    CancelDownload();
+    return;
+  }
   if (index == 1) {
     if (Form_QueryUnload()) Close(IDCANCEL);
     return;
@@ -319,7 +327,8 @@ void frmExtract::cmdStartCancel_Click(int index) {
   EndRun();
 }
 
-bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageUrl) {
+bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageUrl,
+                         std::string_view contentType) {
   ExtractOptions options;
   options.mode = static_cast<ExtractMode>(Mode());
   options.protocol = ControlText(Item(IDC_CMBPROTOCOL));
@@ -328,7 +337,7 @@ bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageU
   options.baseUrlBox = ControlText(Item(IDC_TXTBASEURL));
   options.pageUrl = pageUrl;
   const std::u16string filter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode())));
-  switch (ExtractUrlsToList(path, options, filter, context_.shell)) {
+  switch (ExtractUrlsToList(path, options, filter, context_.shell, contentType)) {
     case ExtractResult::Done:
       return true;
     case ExtractResult::Unreadable:
@@ -343,49 +352,55 @@ bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageU
 
 void frmExtract::StartDownload() {
   HWND box = Item(IDC_TXTURL);
-  std::u16string url = ControlText(box);
-  if (url.find(u"http://") == std::u16string::npos) {
-    url = u"http://" + url;
-    SetControlText(box, url);
-  }
-  BoundDownload bound = bindDownload_();
-  if (!bound.run) {
-    ShowError(context_.shell.ui, kNoLibrary);
-    return;
-  }
-  downloadUrl_ = url;
-  GetSystemTimeAsFileTime(&downloadStart_);
+  const std::u16string typed = ControlText(box);
+  const std::u16string url = DownloadAddress(typed);
+  if (url != typed) SetControlText(box, url);
   const std::u16string temp = context_.appDirectory + kTempFile;
-  if (!download_.Start(std::move(bound.run), WideToAnsi(url), WideToAnsi(temp), hwnd(),
-                       kDownloadDone)) {
+  if (!download_.Start(runDownload_, url, temp, hwnd(), kDownloadDone)) {
     ShowError(context_.shell.ui, kDownloadFailed);
     return;
   }
+  EnableWindow(hwnd(), TRUE);
+  ShowDownloading(true);
   SetControlText(hwnd(), kDownloadingCaption);
   SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr);
 }
 
-void frmExtract::ShowDownloadProgress() {
-  const std::u16string temp = context_.appDirectory + kTempFile;
-  WIN32_FILE_ATTRIBUTE_DATA file{};
-  if (!GetFileAttributesExW(reinterpret_cast<LPCWSTR>(temp.c_str()), GetFileExInfoStandard,
-                            &file)) {
-    return;
+void frmExtract::ShowDownloading(bool downloading) {
+  HWND cancel = Item(IDC_CMDSTARTCANCEL1);
+  for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (child != cancel) EnableWindow(child, downloading ? FALSE : TRUE);
   }
-  // Until the download writes the file, its size is the previous download's.
-  if (CompareFileTime(&file.ftLastWriteTime, &downloadStart_) < 0) return;
-  const long long bytes = (static_cast<long long>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
+  SetControlText(cancel, downloading ? kCancelDownload : kClose);
+  if (downloading) SetFocus(cancel);
+}
+
+void frmExtract::ShowDownloadProgress() {
+  const long long bytes = download_.Bytes();
+  if (bytes == 0) return;
   SetControlText(hwnd(), kDownloadingCaption + (u" " + GroupedDecimalText(bytes) + u" バイト"));
 }
 
-void frmExtract::DownloadEnded(long result) {
+void frmExtract::CancelDownload() {
+  if (!Downloading()) return;
+  download_.Cancel();
   KillTimer(hwnd(), kProgressTimer);
-  download_.Finish();
+  ShowDownloading(false);
   SetControlText(hwnd(), kCaption);
+  EndRun();
+}
+
+void frmExtract::DownloadEnded() {
+  KillTimer(hwnd(), kProgressTimer);
+  const DownloadOutcome outcome = download_.Finish();
+  SetControlText(hwnd(), kCaption);
+  ShowDownloading(false);
+  EnableWindow(hwnd(), FALSE);
   Ui& ui = context_.shell.ui;
-  if (result != 0) {
-    ShowError(ui, kDownloadFailed);
-  } else if (Extract(context_.appDirectory + kTempFile, downloadUrl_)) {
+  if (outcome.status == DownloadStatus::Failed) {
+    ShowError(ui, kDownloadFailed + (u"\r\n\r\n" + outcome.reason));
+  } else if (outcome.status == DownloadStatus::Done &&
+             Extract(context_.appDirectory + kTempFile, outcome.finalUrl, outcome.contentType)) {
     ui.ShowMessage(kFinished, msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
   }
   if (IsOpen()) EndRun();

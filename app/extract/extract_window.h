@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
@@ -15,7 +16,8 @@ namespace cardo {
 
 class frmExtract final : public DialogWindow {
  public:
-  frmExtract(const ToolContext& context, DownloadBinder download);
+  // `download` stands in for the system's HTTP stack when set (tests).
+  frmExtract(const ToolContext& context, Download download);
 
   void Show();
   // Stores the dialog's state into the settings; the dialog stays. A text the settings file
@@ -44,19 +46,21 @@ class frmExtract final : public DialogWindow {
   int Mode() const;
   void SelectMode(int mode);
   // The scan of `path` into the list; false (after saying why) when it cannot be read.
-  bool Extract(const std::u16string& path, const std::u16string& pageUrl);
+  bool Extract(const std::u16string& path, const std::u16string& pageUrl,
+               std::string_view contentType = {});
   void StartDownload();
   void ShowDownloadProgress();
-  void DownloadEnded(long result);
+  void DownloadEnded();
+  // While downloading, every control but the close button, which becomes the cancel button.
+  void ShowDownloading(bool downloading);
+  void CancelDownload();
   void EndRun();
 
   const ToolContext& context_;
-  DownloadBinder bindDownload_;
+  Download runDownload_;
   HCURSOR hand_ = nullptr;
   std::u16string baseUrl_;
   BackgroundDownload download_;
-  std::u16string downloadUrl_;
-  FILETIME downloadStart_{};
 };
 
 }  // namespace cardo

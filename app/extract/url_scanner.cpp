@@ -12,6 +12,7 @@
 
 #include "app/extract/absolute_pass.h"
 #include "app/extract/character_references.h"
+#include "app/extract/page_encoding.h"
 #include "app/platform/codec.h"
 #include "app/platform/lower_case.h"
 #include "app/platform/word_matcher.h"
@@ -796,6 +797,12 @@ std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view 
 }
 
 void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
+  if (options.encoding == PageEncoding::Utf8) {
+    Utf8LineSource utf8(source);
+    ExtractOptions codePage = options;
+    codePage.encoding = PageEncoding::CodePage932;
+    return ExtractUrls(utf8, codePage, sink);
+  }
   if (options.mode == ExtractMode::Text) {
     ScanText(source, options, sink);
   } else {

@@ -25,6 +25,7 @@ namespace cardo {
 using CodeText = std::u16string;  // code page 932 character codes, not UTF-16
 
 enum class ExtractMode { Text = 0, Html = 1, Download = 2 };
+enum class PageEncoding { CodePage932, Utf8 };  // page_encoding.h decides
 
 // Everything a run needs, as the extraction dialog (or the command line) sets it.
 struct ExtractOptions {
@@ -34,6 +35,7 @@ struct ExtractOptions {
   bool notReturnSearch = false;  // text mode: a URL never continues on the next line
   std::u16string baseUrlBox;     // HTML mode: the base-URL box
   std::u16string pageUrl;        // download mode: the address the page came from
+  PageEncoding encoding = PageEncoding::CodePage932;  // how the file's bytes are read
 };
 
 // The lines of a file, without their ends. Lines end at CR or CR LF; a lone LF is an ordinary

@@ -32,9 +32,9 @@ class frmMain final : public WindowSizeTwips {
     FileSystem& fs;
     Settings& settings;
     SettingsStore& store;
-    bool quitOnDestroy = true;     // the program ends with its main window
-    SpreadFunction spread = {};    // the expansion; empty for CARDOFNC.DLL's own
-    DownloadBinder download = {};  // the download; empty for CARDOFNC.DLL's own
+    bool quitOnDestroy = true;   // the program ends with its main window
+    SpreadFunction spread = {};  // the expansion; empty for CARDOFNC.DLL's own
+    Download download = {};      // the download; empty for the system's HTTP stack
   };
 
   // Builds the window hidden: menus, toolbar, list, and RecentFiles on its five places.

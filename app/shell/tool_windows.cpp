@@ -2,11 +2,11 @@
 
 namespace cardo {
 
-ToolWindows::ToolWindows(ToolContext context, SpreadFunction spread, DownloadBinder download,
+ToolWindows::ToolWindows(ToolContext context, SpreadFunction spread, Download download,
                          std::function<void()> setPrefarence)
     : context_(std::move(context)),
       spreadUrl_(context_, spread ? std::move(spread) : LibrarySpread(library_)),
-      extract_(context_, download ? std::move(download) : LibraryDownload(library_)),
+      extract_(context_, std::move(download)),
       prefarence_(context_, std::move(setPrefarence),
                   [this](const Settings& before) { PreferencesStored(before); }) {}
 

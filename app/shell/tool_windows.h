@@ -18,8 +18,8 @@ namespace cardo {
 class ToolWindows {
  public:
   // `setPrefarence` re-applies the settings the main window shows when the preferences close;
-  // `spread` and `download` stand in for the library's own when set (tests).
-  ToolWindows(ToolContext context, SpreadFunction spread, DownloadBinder download,
+  // `spread` and `download` stand in for the library's and the system's own when set (tests).
+  ToolWindows(ToolContext context, SpreadFunction spread, Download download,
               std::function<void()> setPrefarence);
 
   // View menu items 1 (drop dialog), 3 (free input), 4 (expansion), 5 (generator),

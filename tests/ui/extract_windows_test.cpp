@@ -1,5 +1,5 @@
 // The extraction dialog and the preferences dialog, driven in-process through the main window;
-// the library's download is stood in for.
+// the download is stood in for.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -45,17 +45,20 @@ bool PumpUntil(Done done, int rounds = 5000) {
 class ExtractWindowTest : public testing::MainWindowTest {
  protected:
   ExtractWindowTest() {
-    download = [this]() -> BoundDownload {
-      if (!libraryPresent) return {};
-      return {[this](const std::string& url, const std::string& path) -> long {
-                seenUrl = url;
-                seenPath = path;
-                std::ofstream(path, std::ios::binary) << page;
-                while (!release) Sleep(1);
-                finished = true;
-                return result;
-              },
-              0};
+    download = [this](const std::u16string& url, const std::u16string& path,
+                      DownloadControl& control) -> DownloadOutcome {
+      seenUrl = url;
+      seenPath = path;
+      PageFile file(path);
+      const bool written = file.Write(control, page);
+      while (!release) Sleep(1);
+      // A cancelled download writes no more into the page file.
+      lateWrite = file.Write(control, "late");
+      finished = true;
+      if (!written || !file.Close()) return {DownloadStatus::Cancelled, {}, {}, {}};
+      DownloadOutcome given = outcome;
+      if (given.finalUrl.empty()) given.finalUrl = url;
+      return given;
     };
   }
   void TearDown() override {
@@ -68,13 +71,21 @@ class ExtractWindowTest : public testing::MainWindowTest {
     SendMessageW(Control(IDC_CMBMODESELECT), CB_SETCURSEL, mode, 0);
     form().cmbModeSelect_Click();
   }
+  // The dialog as a download leaves it: usable, its close button back.
+  void ExpectIdle(HWND d) {
+    EXPECT_TRUE(IsWindowEnabled(d));
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_CMDSTARTCANCEL0)));
+    EXPECT_TRUE(IsWindowEnabled(Control(IDC_TXTURL)));
+    EXPECT_EQ(WindowText(Control(IDC_CMDSTARTCANCEL1)), u"閉じる(&C)");
+    EXPECT_EQ(WindowText(d), u"URLの抜き出し");
+  }
 
-  bool libraryPresent = true;
   std::string page;
-  long result = 0;
+  DownloadOutcome outcome{DownloadStatus::Done, {}, {}, {}};
   std::atomic<bool> release{true};
   std::atomic<bool> finished{false};
-  std::string seenUrl, seenPath;
+  std::atomic<bool> lateWrite{false};
+  std::u16string seenUrl, seenPath;
 };
 
 TEST_F(ExtractWindowTest, RestoresChecksScansAndStoresItsState) {
@@ -125,10 +136,10 @@ TEST_F(ExtractWindowTest, RestoresChecksScansAndStoresItsState) {
 }
 
 TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
-  page = "HTTP/1.0 200 OK\r\n\r\n<a href=\"a.zip\">";
+  page = "<a href=\"a.zip\">";
   page.resize(12345, ' ');
   release = false;
-  settings.UrlExtFilter = u"*.zip";  // the status line's "HTTP/1.0" passes no filter
+  settings.UrlExtFilter = u"*.zip";
   Command(IDM_VIEW_BASE + 6);
   HWND d = form().hwnd();
   SelectMode(2);
@@ -138,33 +149,88 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   SetControlText(Control(IDC_TXTURL), u"127.0.0.1/dir/page");
   Click(d, IDC_CMDSTARTCANCEL0);
   EXPECT_EQ(WindowText(Control(IDC_TXTURL)), u"http://127.0.0.1/dir/page");
-  EXPECT_FALSE(IsWindowEnabled(d));
   EXPECT_TRUE(form().Downloading());
+  EXPECT_TRUE(IsWindowEnabled(d));
+  EXPECT_FALSE(IsWindowEnabled(Control(IDC_CMDSTARTCANCEL0)));
+  EXPECT_FALSE(IsWindowEnabled(Control(IDC_TXTURL)));
+  EXPECT_TRUE(IsWindowEnabled(Control(IDC_CMDSTARTCANCEL1)));
+  EXPECT_EQ(WindowText(Control(IDC_CMDSTARTCANCEL1)), u"中止(&C)");
   EXPECT_TRUE(PumpUntil([&] { return WindowText(d) == u"ダウンロード中... 12,345 バイト"; }))
       << Utf16ToUtf8(WindowText(d));
   release = true;
-  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(d) != FALSE; }));
-  EXPECT_EQ(seenUrl, "http://127.0.0.1/dir/page");
-  EXPECT_EQ(seenPath, WideToAnsi(dir.File(u"TEMP.HTML")));
-  EXPECT_EQ(WindowText(d), u"URLの抜き出し");
+  EXPECT_TRUE(PumpUntil([&] { return !form().Downloading(); }));
+  ExpectIdle(d);
+  EXPECT_EQ(seenUrl, u"http://127.0.0.1/dir/page");
+  EXPECT_EQ(seenPath, dir.File(u"TEMP.HTML"));
   EXPECT_EQ(window->list().Lines(), Lines{u"http://127.0.0.1/dir/a.zip"});
   EXPECT_EQ(ui.messages.back().text, u"終了しました。");
   EXPECT_EQ(ui.messages.back().icon, MessageIcon::Information);
 
-  // "HTTPS://" holds no "http://": the prefix goes in front and the download fails.
-  SetControlText(Control(IDC_TXTURL), u"HTTPS://h/");
-  result = 4;
+  // "https://" typed is kept; relative links resolve against the address redirected to.
+  SetControlText(Control(IDC_TXTURL), u"https://h/start");
+  outcome.finalUrl = u"https://h/final/page.html";
   Click(d, IDC_CMDSTARTCANCEL0);
-  EXPECT_TRUE(PumpUntil([&] { return IsWindowEnabled(d) != FALSE; }));
-  EXPECT_EQ(seenUrl, "http://HTTPS://h/");
-  EXPECT_EQ(ui.messages.back().text, kFailed);
-  EXPECT_EQ(window->list().Count(), 1);
+  EXPECT_TRUE(PumpUntil([&] { return !form().Downloading(); }));
+  EXPECT_EQ(seenUrl, u"https://h/start");
+  EXPECT_EQ(window->list().Lines(),
+            (Lines{u"http://127.0.0.1/dir/a.zip", u"https://h/final/a.zip"}));
 
-  libraryPresent = false;
+  // "HTTPS://" in capitals holds neither prefix: "http://" goes in front. A failure says why
+  // and scans nothing.
+  SetControlText(Control(IDC_TXTURL), u"HTTPS://h/");
+  outcome = {DownloadStatus::Failed, u"HTTP/1.1 404 Not Found", {}, {}};
   Click(d, IDC_CMDSTARTCANCEL0);
-  EXPECT_EQ(ui.messages.back().text,
-            u"CARDOFNC.DLLが無いか、または壊れています。\r\nダウンロードに失敗しました。");
-  EXPECT_TRUE(IsWindowEnabled(d));
+  EXPECT_TRUE(PumpUntil([&] { return !form().Downloading(); }));
+  ExpectIdle(d);
+  EXPECT_EQ(seenUrl, u"http://HTTPS://h/");
+  EXPECT_EQ(ui.messages.back().text, kFailed + std::u16string(u"\r\n\r\nHTTP/1.1 404 Not Found"));
+  EXPECT_EQ(ui.messages.back().icon, MessageIcon::Warning);
+  EXPECT_EQ(window->list().Count(), 2);
+}
+
+TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
+  page = "<a href=\"a.zip\">";
+  release = false;
+  Command(IDM_VIEW_BASE + 6);
+  HWND d = form().hwnd();
+  SelectMode(2);
+  SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
+  Click(d, IDC_CMDSTARTCANCEL0);
+  ASSERT_TRUE(form().Downloading());
+  const std::size_t messages = ui.messages.size();
+  Click(d, IDC_CMDSTARTCANCEL1);
+  EXPECT_FALSE(form().Downloading());
+  EXPECT_TRUE(form().IsOpen());
+  ExpectIdle(d);
+  release = true;
+  EXPECT_TRUE(PumpUntil([&] { return finished.load(); }));
+  PumpUntil([] { return false; }, 50);
+  EXPECT_FALSE(lateWrite);
+  EXPECT_EQ(dir.Read(u"TEMP.HTML"), page);
+  EXPECT_EQ(window->list().Count(), 0);
+  EXPECT_EQ(ui.messages.size(), messages);
+
+  // A download that ended, its end not yet handled, then cancelled: the next one's end is
+  // not taken for it.
+  finished = false;
+  Click(d, IDC_CMDSTARTCANCEL0);
+  while (!finished) Sleep(1);
+  Sleep(50);
+  Click(d, IDC_CMDSTARTCANCEL1);
+  release = false;
+  finished = false;
+  Click(d, IDC_CMDSTARTCANCEL0);
+  PumpUntil([] { return false; }, 50);
+  EXPECT_TRUE(form().Downloading());
+  EXPECT_EQ(ui.messages.size(), messages);
+  EXPECT_EQ(window->list().Count(), 0);
+
+  // Esc (the close button's command) while downloading cancels too; then it closes.
+  ASSERT_TRUE(form().Downloading());
+  SendMessageW(d, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(form().IsOpen());
+  release = true;
+  EXPECT_TRUE(PumpUntil([&] { return finished.load(); }));
 }
 
 TEST_F(ExtractWindowTest, ClosingTheProgramDuringADownloadStoresTheStateAndLeavesTheWorker) {

@@ -58,8 +58,8 @@ class MainWindowTest : public ::testing::Test {
   Settings settings;
   SettingsStore store{
       SystemProfile(), SystemFileSystem(), dir.File(u"CARDO.INI"), dir.path(), u"3.00", 3};
-  SpreadFunction spread;    // set before SetUp to stand in for the library
-  DownloadBinder download;  // the same
+  SpreadFunction spread;  // set before SetUp to stand in for the library
+  Download download;      // the same
   std::unique_ptr<frmMain> window;
 };
 

@@ -1,0 +1,306 @@
+#include "app/extract/web_download_win.h"
+
+#include <windows.h>
+
+#include <winhttp.h>
+
+#include <memory>
+#include <string_view>
+
+#include "app/extract/content_decoder.h"
+#include "app/extract/web_address.h"
+#include "app/platform/codec.h"
+
+namespace cardo {
+namespace {
+
+constexpr DWORD kTimeoutMs = 30 * 1000;
+constexpr DWORD kReceiveBytes = 64 * 1024;
+constexpr wchar_t kUserAgent[] = L"Cardo/3";
+constexpr wchar_t kAcceptEncoding[] = L"Accept-Encoding: gzip, deflate\r\n";
+
+struct InternetCloser {
+  void operator()(HINTERNET handle) const { WinHttpCloseHandle(handle); }
+};
+using Internet = std::unique_ptr<void, InternetCloser>;
+
+struct GlobalText {
+  LPWSTR text = nullptr;
+  ~GlobalText() {
+    if (text) GlobalFree(text);
+  }
+};
+
+// The proxy settings the user chose for the system, read once per download.
+struct SystemProxy {
+  GlobalText autoConfigUrl, proxy, bypass;
+  bool autoDetect = false;
+  SystemProxy() {
+    WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
+    if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) return;
+    autoDetect = config.fAutoDetect != FALSE;
+    autoConfigUrl.text = config.lpszAutoConfigUrl;
+    proxy.text = config.lpszProxy;
+    bypass.text = config.lpszProxyBypass;
+  }
+  bool Automatic() const { return autoDetect || autoConfigUrl.text; }
+};
+
+const wchar_t* W(const std::u16string& text) {
+  return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+std::u16string U(std::wstring_view text) {
+  return std::u16string(text.begin(), text.end());
+}
+
+struct KnownReason {
+  DWORD code;
+  const char16_t* text;
+};
+constexpr KnownReason kReasons[] = {
+    {ERROR_WINHTTP_TIMEOUT, u"サーバーが時間内に応答しませんでした。"},
+    {ERROR_WINHTTP_NAME_NOT_RESOLVED, u"サーバー名を解決できませんでした。"},
+    {ERROR_WINHTTP_CANNOT_CONNECT, u"サーバーに接続できませんでした。"},
+    {ERROR_WINHTTP_CONNECTION_ERROR, u"サーバーとの接続が切れました。"},
+    {ERROR_WINHTTP_INVALID_SERVER_RESPONSE, u"サーバーの応答が不正です。"},
+    {ERROR_WINHTTP_SECURE_CHANNEL_ERROR,
+     u"安全な接続(TLS)を確立できませんでした。サーバーの証明書が信頼できないか、"
+     u"暗号の方式が合いません。"},
+    {ERROR_WINHTTP_SECURE_FAILURE, u"サーバーの証明書を検証できませんでした。"},
+    {ERROR_WINHTTP_SECURE_INVALID_CA, u"サーバーの証明書の発行元が信頼されていません。"},
+    {ERROR_WINHTTP_SECURE_CERT_CN_INVALID, u"サーバーの証明書の名前がサーバー名と一致しません。"},
+    {ERROR_WINHTTP_SECURE_CERT_DATE_INVALID, u"サーバーの証明書が有効期間外です。"},
+    {ERROR_WINHTTP_CLIENT_AUTH_CERT_NEEDED, u"サーバーがクライアント証明書を求めています。"},
+};
+
+struct FailureFlag {
+  DWORD flag;
+  const char16_t* text;
+};
+constexpr FailureFlag kCertificateFailures[] = {
+    {WINHTTP_CALLBACK_STATUS_FLAG_INVALID_CA, u"証明書の発行元が信頼されていません。"},
+    {WINHTTP_CALLBACK_STATUS_FLAG_CERT_CN_INVALID, u"証明書の名前がサーバー名と一致しません。"},
+    {WINHTTP_CALLBACK_STATUS_FLAG_CERT_DATE_INVALID, u"証明書が有効期間外です。"},
+    {WINHTTP_CALLBACK_STATUS_FLAG_CERT_REVOKED, u"証明書は失効しています。"},
+    {WINHTTP_CALLBACK_STATUS_FLAG_CERT_REV_FAILED, u"証明書の失効を確認できませんでした。"},
+    {WINHTTP_CALLBACK_STATUS_FLAG_INVALID_CERT, u"証明書が不正です。"},
+    {WINHTTP_CALLBACK_STATUS_FLAG_CERT_WRONG_USAGE, u"証明書はサーバーの認証に使えません。"},
+    {WINHTTP_CALLBACK_STATUS_FLAG_SECURITY_CHANNEL_ERROR, u"安全な接続でエラーが起きました。"},
+};
+
+// The system's text for a WinHTTP error, with its number; ours where the system has none.
+std::u16string SystemReason(DWORD error, DWORD certificateFlags) {
+  std::u16string reason;
+  for (const FailureFlag& failure : kCertificateFailures) {
+    if (certificateFlags & failure.flag) reason += failure.text;
+  }
+  if (reason.empty()) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
+            FORMAT_MESSAGE_IGNORE_INSERTS,
+        GetModuleHandleW(L"winhttp.dll"), error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    if (length > 0 && text) {
+      reason = U(std::wstring_view(text, length));
+      while (!reason.empty() && (reason.back() == u'\n' || reason.back() == u'\r')) {
+        reason.pop_back();
+      }
+    }
+    if (text) LocalFree(text);
+  }
+  if (reason.empty()) {
+    for (const KnownReason& known : kReasons) {
+      if (known.code == error) reason = known.text;
+    }
+  }
+  const std::string number = "(" + std::to_string(error) + ")";
+  return reason + std::u16string(number.begin(), number.end());
+}
+
+std::u16string QueryText(HINTERNET request, DWORD info) {
+  DWORD bytes = 0;
+  WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &bytes,
+                      WINHTTP_NO_HEADER_INDEX);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return {};
+  std::wstring text(bytes / sizeof(wchar_t), L'\0');
+  if (!WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &bytes,
+                           WINHTTP_NO_HEADER_INDEX)) {
+    return {};
+  }
+  text.resize(bytes / sizeof(wchar_t));
+  return U(text);
+}
+
+std::string Narrow(const std::u16string& text) {
+  std::string bytes;
+  for (const char16_t c : text) bytes += c < 0x80 ? static_cast<char>(c) : '?';
+  return bytes;
+}
+
+void CALLBACK NoteCertificateFailure(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info,
+                                     DWORD length) {
+  if (status == WINHTTP_CALLBACK_STATUS_SECURE_FAILURE && info && length >= sizeof(DWORD)) {
+    *reinterpret_cast<DWORD*>(context) = *static_cast<DWORD*>(info);
+  }
+}
+
+bool IsRedirect(DWORD status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+DownloadOutcome Failed(std::u16string reason) {
+  return {DownloadStatus::Failed, std::move(reason), {}, {}};
+}
+
+DownloadOutcome Cancelled() {
+  return {DownloadStatus::Cancelled, {}, {}, {}};
+}
+
+class Transfer {
+ public:
+  Transfer(const std::u16string& path, DownloadControl& control) : path_(path), control_(control) {}
+  DownloadOutcome Run(const std::u16string& url);
+
+ private:
+  DownloadOutcome Failure(DWORD error) {
+    if (control_.Cancelled()) return Cancelled();
+    return Failed(SystemReason(error, certificateFlags_));
+  }
+  void UseProxyFor(HINTERNET request, const std::u16string& url);
+  DownloadOutcome Body(HINTERNET request, const std::u16string& url);
+
+  const std::u16string& path_;
+  DownloadControl& control_;
+  SystemProxy proxy_;
+  Internet session_;
+  DWORD certificateFlags_ = 0;
+};
+
+void Transfer::UseProxyFor(HINTERNET request, const std::u16string& url) {
+  if (!proxy_.Automatic()) return;
+  WINHTTP_AUTOPROXY_OPTIONS options{};
+  if (proxy_.autoConfigUrl.text) {
+    options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
+    options.lpszAutoConfigUrl = proxy_.autoConfigUrl.text;
+  } else {
+    options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+  }
+  options.fAutoLogonIfChallenged = TRUE;
+  WINHTTP_PROXY_INFO info{};
+  // No script found or none that answers: the connection goes direct, as the system's would.
+  if (!WinHttpGetProxyForUrl(session_.get(), W(url), &options, &info)) return;
+  WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
+  if (info.lpszProxy) GlobalFree(info.lpszProxy);
+  if (info.lpszProxyBypass) GlobalFree(info.lpszProxyBypass);
+}
+
+DownloadOutcome Transfer::Run(const std::u16string& url) {
+  if (proxy_.proxy.text) {
+    session_.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy_.proxy.text,
+                               proxy_.bypass.text ? proxy_.bypass.text : WINHTTP_NO_PROXY_BYPASS,
+                               0));
+  } else {
+    session_.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
+                               WINHTTP_NO_PROXY_BYPASS, 0));
+  }
+  if (!session_) return Failure(GetLastError());
+  WinHttpSetTimeouts(session_.get(), 0, kTimeoutMs, kTimeoutMs, kTimeoutMs);
+  // Left alone, older systems offer TLS 1.0 only, which servers today refuse. A system that
+  // does not know TLS 1.3 refuses the pair: then 1.2 alone.
+  DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
+  if (!WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+                        sizeof protocols)) {
+    protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
+    WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
+  }
+  RedirectChain chain(url);
+  for (;;) {
+    if (control_.Cancelled()) return Cancelled();
+    const std::u16string& current = chain.Current();
+    const auto address = ParseWebAddress(current);
+    if (!address) return Failed(u"URLが不正です: " + current);
+    Internet connection(WinHttpConnect(session_.get(), W(address->host), address->port, 0));
+    if (!connection) return Failure(GetLastError());
+    Internet request(WinHttpOpenRequest(connection.get(), L"GET", W(address->target), nullptr,
+                                        WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                        address->secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!request) return Failure(GetLastError());
+    // Redirections are followed here, to count them, see loops and know the final address.
+    DWORD feature = WINHTTP_DISABLE_REDIRECTS;
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature);
+    DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&certificateFlags_);
+    WinHttpSetOption(request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context);
+    WinHttpSetStatusCallback(request.get(), NoteCertificateFailure,
+                             WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
+    UseProxyFor(request.get(), current);
+    if (!WinHttpSendRequest(request.get(), kAcceptEncoding, static_cast<DWORD>(-1),
+                            WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !WinHttpReceiveResponse(request.get(), nullptr)) {
+      return Failure(GetLastError());
+    }
+    if (control_.Cancelled()) return Cancelled();
+    DWORD status = 0;
+    DWORD size = sizeof status;
+    if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size,
+                             WINHTTP_NO_HEADER_INDEX)) {
+      return Failure(GetLastError());
+    }
+    const std::u16string location = QueryText(request.get(), WINHTTP_QUERY_LOCATION);
+    if (IsRedirect(status) && !location.empty()) {
+      switch (chain.Redirect(location)) {
+        case RedirectChain::Step::Follow:
+          continue;
+        case RedirectChain::Step::Loop:
+          return Failed(u"転送先が循環しています: " + JoinAddress(current, location));
+        case RedirectChain::Step::TooMany:
+          return Failed(u"転送が10回を超えました: " + current);
+      }
+    }
+    if (status < 200 || status >= 300) {
+      const std::u16string digits = U(std::to_wstring(status));
+      std::u16string line = QueryText(request.get(), WINHTTP_QUERY_VERSION) + u" " + digits;
+      const std::u16string text = QueryText(request.get(), WINHTTP_QUERY_STATUS_TEXT);
+      if (!text.empty()) line += u" " + text;
+      return Failed(line);
+    }
+    return Body(request.get(), current);
+  }
+}
+
+DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
+  const std::u16string encoding = QueryText(request, WINHTTP_QUERY_CONTENT_ENCODING);
+  ContentDecoder decoder(ParseContentEncoding(Narrow(encoding)));
+  if (decoder.Corrupt()) return Failed(u"対応していない圧縮形式です: " + encoding);
+  PageFile file(path_);
+  if (!file.IsOpen()) return Failed(u"ファイルに書き込めません: " + path_);
+  std::string buffer(kReceiveBytes, '\0');
+  for (;;) {
+    DWORD got = 0;
+    if (!WinHttpReadData(request, buffer.data(), kReceiveBytes, &got)) {
+      return Failure(GetLastError());
+    }
+    if (control_.Cancelled()) return Cancelled();
+    if (got == 0) break;
+    if (!decoder.Feed(std::string_view(buffer.data(), got),
+                      [&](std::string_view piece) { return file.Write(control_, piece); })) {
+      if (control_.Cancelled()) return Cancelled();
+      if (file.Failed()) return Failed(u"ファイルに書き込めません: " + path_);
+      return Failed(u"圧縮されたデータが壊れています。");
+    }
+  }
+  if (!decoder.Finish()) return Failed(u"データが途中で切れています。");
+  if (!file.Close()) return Failed(u"ファイルに書き込めません: " + path_);
+  return {DownloadStatus::Done, {}, url, Narrow(QueryText(request, WINHTTP_QUERY_CONTENT_TYPE))};
+}
+
+}  // namespace
+
+DownloadOutcome WebDownload(const std::u16string& url, const std::u16string& path,
+                            DownloadControl& control) {
+  return Transfer(path, control).Run(url);
+}
+
+}  // namespace cardo

@@ -1,0 +1,16 @@
+#pragma once
+// A page fetched over the system's HTTP stack (WinHTTP): http and https with the system's
+// certificate validation and proxy settings, redirections followed by the download itself,
+// gzip and deflate bodies decoded, the body alone streamed into the page file.
+#include <string>
+
+#include "app/extract/page_download.h"
+
+namespace cardo {
+
+// Connects, sends and waits for each answer at most 30 seconds. Blocks; Cancel on `control`
+// takes effect when the call under way returns.
+DownloadOutcome WebDownload(const std::u16string& url, const std::u16string& path,
+                            DownloadControl& control);
+
+}  // namespace cardo

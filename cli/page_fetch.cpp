@@ -1,0 +1,81 @@
+#include "cli/page_fetch.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include "app/extract/page_encoding.h"
+#include "app/extract/web_address.h"
+#include "app/platform/text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace cardo::cli {
+namespace {
+
+// A new empty file in the system's temporary folder; empty on failure.
+std::string NewTemporaryFile() {
+#ifdef _WIN32
+  wchar_t folder[MAX_PATH + 1];
+  wchar_t path[MAX_PATH + 1];
+  if (!GetTempPathW(MAX_PATH + 1, folder) || !GetTempFileNameW(folder, L"crd", 0, path)) return {};
+  return Utf16ToUtf8(reinterpret_cast<const char16_t*>(path));
+#else
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = std::string(folder && *folder ? folder : "/tmp") + "/cardo-page-XXXXXX";
+  const int fd = mkstemp(path.data());
+  if (fd < 0) return {};
+  close(fd);
+  return path;
+#endif
+}
+
+std::u16string PathText(const std::string& utf8) {
+  return Utf8ToUtf16(utf8);
+}
+
+}  // namespace
+
+FetchedPage::~FetchedPage() {
+  if (path.empty()) return;
+#ifdef _WIN32
+  DeleteFileW(reinterpret_cast<const wchar_t*>(PathText(path).c_str()));
+#else
+  unlink(path.c_str());
+#endif
+}
+
+FetchedPage::FetchedPage(FetchedPage&& other) noexcept
+    : path(std::move(other.path)), finalUrl(std::move(other.finalUrl)), encoding(other.encoding) {
+  other.path.clear();
+}
+
+std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
+                                     std::FILE* err) {
+  FetchedPage page;
+  page.path = NewTemporaryFile();
+  if (page.path.empty()) {
+    std::fprintf(err, "cardo-cli extract: cannot make a temporary file\n");
+    return std::nullopt;
+  }
+  DownloadControl control;
+  const DownloadOutcome outcome = DownloadWithSystemStack(DownloadAddress(Utf8ToUtf16(url)),
+                                                          PathText(page.path), caFile, control);
+  if (outcome.status != DownloadStatus::Done) {
+    std::fprintf(err, "cardo-cli extract: %s: %s\n", url.c_str(),
+                 Utf16ToUtf8(outcome.reason).c_str());
+    return std::nullopt;
+  }
+  page.finalUrl = outcome.finalUrl;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(page.path.c_str(), "rb"),
+                                                       &std::fclose);
+  std::string head(kEncodingHeadBytes, '\0');
+  head.resize(file ? std::fread(head.data(), 1, head.size(), file.get()) : 0);
+  page.encoding = DetectPageEncoding(outcome.contentType, head);
+  return page;
+}
+
+}  // namespace cardo::cli

@@ -1,0 +1,37 @@
+#pragma once
+// `cardo-cli extract --url`: the page downloaded as the extraction dialog downloads it (over
+// WinHTTP in cardo-cli.exe, with libcurl natively) into a temporary file that lives as long
+// as the object.
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "app/extract/page_download.h"
+#include "app/extract/url_scanner.h"
+
+namespace cardo::cli {
+
+struct FetchedPage {
+  FetchedPage() = default;
+  ~FetchedPage();
+  FetchedPage(const FetchedPage&) = delete;
+  FetchedPage& operator=(const FetchedPage&) = delete;
+  FetchedPage(FetchedPage&& other) noexcept;
+  FetchedPage& operator=(FetchedPage&&) = delete;
+
+  std::string path;         // the body, as sent and decoded
+  std::u16string finalUrl;  // the page URL, after redirections
+  PageEncoding encoding = PageEncoding::CodePage932;
+};
+
+// The page at `url` ("http://" put in front as the dialog does); `caFile`, when not empty, holds
+// the certificate authorities (PEM) to trust instead of the system's, for servers with a private CA
+// (native build only). On failure says why on `err` and returns nothing.
+std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
+                                     std::FILE* err);
+
+// The download itself, one per platform.
+DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u16string& path,
+                                        const std::string& caFile, DownloadControl& control);
+
+}  // namespace cardo::cli

@@ -1,0 +1,113 @@
+// cardo-cli extract --url against the end-to-end tests' web server, started here on
+// localhost: libcurl with the test CA given by --ca-file.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "app/platform/text.h"
+#include "cli/extract_command.h"
+#include "tests/support/fakes.h"
+
+namespace cardo {
+namespace {
+
+class ExtractUrl : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // A proxy the machine sets for the world is not for this server.
+    setenv("no_proxy", "localhost,127.0.0.1", 1);
+    dir = new testing::TempDir();
+    const std::string folder = Utf16ToUtf8(dir->path());
+    const std::string command =
+        "python3 '" + std::string(CARDO_WEB_PAGES_SCRIPT) + "' '" + folder + "' >/dev/null 2>&1 &";
+    if (std::system(command.c_str()) != 0) return;
+    for (int i = 0; i < 600; ++i) {
+      if (std::istringstream(dir->Read(u"ports.txt")) >> https >> untrusted >> http) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ca = folder + "ca.pem";
+  }
+  static void TearDownTestSuite() {
+    dir->Write(u"stop", "");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    delete dir;
+  }
+  void SetUp() override { ASSERT_NE(https, 0) << "web_pages.py did not start"; }
+
+  // Runs the command; its exit status, standard output and standard error.
+  static int Run(std::vector<std::string> args, std::string& out, std::string& err) {
+    args.insert(args.begin(), "--filter");
+    args.insert(args.begin() + 1, "*.zip");
+    std::FILE* o = std::tmpfile();
+    std::FILE* e = std::tmpfile();
+    const int status = cli::RunExtract(args, o, e);
+    for (auto [file, text] : {std::pair{o, &out}, std::pair{e, &err}}) {
+      std::fflush(file);
+      std::rewind(file);
+      text->clear();
+      char chunk[4096];
+      std::size_t n;
+      while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) text->append(chunk, n);
+      std::fclose(file);
+    }
+    return status;
+  }
+  static std::string Https(int port, const char* path) {
+    return "https://localhost:" + std::to_string(port) + path;
+  }
+
+  static testing::TempDir* dir;
+  static int https, untrusted, http;
+  static std::string ca;
+};
+testing::TempDir* ExtractUrl::dir = nullptr;
+int ExtractUrl::https = 0, ExtractUrl::untrusted = 0, ExtractUrl::http = 0;
+std::string ExtractUrl::ca;
+
+TEST_F(ExtractUrl, PrintsThePagesUrlsWithTheAddressItCameFrom) {
+  const std::string base = Https(https, "");
+  const struct {
+    std::string url;
+    std::string printed;
+  } cases[] = {
+      {base + "/page.html", base + "/abs.zip\n" + base + "/rel/two.zip\n"},
+      {"localhost:" + std::to_string(http) + "/start", base + "/final/x.zip\n"},
+      {base + "/gzip.html", base + "/g.zip\n"},
+      {base + "/utf8.html", base + "/%ED%95%9C%EA%B5%AD/%EC%82%AC%EC%A7%84.zip\n"},
+  };
+  for (const auto& c : cases) {
+    std::string out, err;
+    EXPECT_EQ(Run({"--url", c.url, "--ca-file", ca}, out, err), 0) << c.url << ": " << err;
+    EXPECT_EQ(out, c.printed) << c.url;
+  }
+}
+
+TEST_F(ExtractUrl, AFailedDownloadSaysWhyAndPrintsNothing) {
+  const struct {
+    std::vector<std::string> args;
+    std::string reason;
+  } cases[] = {
+      {{"--url", Https(untrusted, "/page.html"), "--ca-file", ca}, "certificate"},
+      {{"--url", Https(https, "/page.html")}, "certificate"},  // the system trusts no test CA
+      {{"--url", Https(https, "/missing.html"), "--ca-file", ca}, "HTTP/1.0 404 Not Found"},
+      {{"--url", Https(https, "/loop"), "--ca-file", ca}, "転送先が循環しています"},
+  };
+  for (const auto& c : cases) {
+    std::string out, err;
+    EXPECT_EQ(Run(c.args, out, err), 1) << c.args[1];
+    EXPECT_EQ(out, "") << c.args[1];
+    EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+  }
+  std::string out, err;
+  EXPECT_EQ(Run({"--url", Https(https, "/page.html"), "page.html"}, out, err), 2);
+}
+
+}  // namespace
+}  // namespace cardo

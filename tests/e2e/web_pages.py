@@ -1,0 +1,136 @@
+#!/usr/bin/env python3
+"""Web pages for the extraction dialog's end-to-end tests, served on localhost only.
+
+Usage: web_pages.py DIR
+
+Makes a test CA and, signed by it, a certificate for "localhost" (openssl), plus a
+self-signed one that nothing trusts; writes DIR/ca.pem and then DIR/ports.txt with three
+ports: https (the CA's certificate), https (the self-signed one), plain http. Serves until
+DIR/stop exists or DIR is gone, and never longer than five minutes.
+"""
+import gzip
+import http.server
+import os
+import socketserver
+import ssl
+import subprocess
+import sys
+import threading
+import time
+
+LIFETIME_SECONDS = 300
+stop = threading.Event()
+
+
+def openssl(*args, cwd):
+    subprocess.run(["openssl", *args], cwd=cwd, check=True, capture_output=True)
+
+
+def make_certificates(d):
+    key = ["-newkey", "rsa:2048", "-nodes", "-days", "2"]
+    openssl("req", "-x509", *key, "-keyout", "ca.key", "-out", "ca.pem",
+            "-subj", "/CN=Cardo Test CA",
+            "-addext", "basicConstraints=critical,CA:TRUE",
+            "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=d)
+    openssl("req", *key, "-keyout", "server.key", "-out", "server.csr",
+            "-subj", "/CN=localhost", cwd=d)
+    with open(os.path.join(d, "server.ext"), "w") as f:
+        f.write("subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"
+                "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n")
+    openssl("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+            "-CAcreateserial", "-days", "2", "-extfile", "server.ext", "-out", "server.pem",
+            cwd=d)
+    openssl("req", "-x509", *key, "-keyout", "self.key", "-out", "self.pem",
+            "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost", cwd=d)
+
+
+class Pages(http.server.BaseHTTPRequestHandler):
+    https_port = 0
+
+    def log_message(self, *args):
+        pass
+
+    def send(self, status, body, headers=()):
+        self.send_response(status)
+        for name, value in headers:
+            self.send_header(name, value)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def send_big(self):
+        # 200 MiB in lines of 100 bytes ending in CR LF, one link per MiB, made as it goes.
+        filler = (b"y" * 98 + b"\r\n") * 10484 + b"z" * 74 + b"\r\n"
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html")
+        self.send_header("Content-Length", str(200 * len(filler) + 200 * 100))
+        self.end_headers()
+        for i in range(200):
+            self.wfile.write((b'<a href="big%03d.zip">' % i).ljust(98, b" ") + b"\r\n")
+            self.wfile.write(filler)
+
+    def redirect(self, status, location):
+        self.send(status, b"moved", [("Location", location)])
+
+    def do_GET(self):
+        secure = "https://localhost:%d" % Pages.https_port
+        html = [("Content-Type", "text/html")]
+        if self.path == "/page.html":
+            self.send(200, ('<a href="%s/abs.zip">a</a>\n<a href="rel/two.zip">r</a>\n'
+                            % secure).encode(), html)
+        elif self.path == "/start":
+            self.redirect(301, secure + "/hop")
+        elif self.path == "/hop":
+            self.redirect(302, "final/page.html")
+        elif self.path == "/final/page.html":
+            self.send(200, b'<a href="x.zip">x</a>\r\n', html)
+        elif self.path == "/loop":
+            self.redirect(302, "/loop")
+        elif self.path == "/gzip.html":
+            self.send(200, gzip.compress(b'<a href="g.zip">g</a>\n'),
+                      html + [("Content-Encoding", "gzip")])
+        elif self.path == "/utf8.html":
+            self.send(200, '<a href="한국/사진.zip">k</a>\n'.encode(),
+                      [("Content-Type", "text/html; charset=utf-8")])
+        elif self.path == "/big.html":
+            self.send_big()
+        elif self.path == "/silent":
+            stop.wait(LIFETIME_SECONDS)
+        else:
+            self.send(404, b'<a href="no.zip">missing</a>\n', html)
+
+
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
+    daemon_threads = True
+
+
+def serve(certificate=None, key=None, d=None):
+    server = Server(("127.0.0.1", 0), Pages)
+    if certificate:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(os.path.join(d, certificate), os.path.join(d, key))
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.server_address[1]
+
+
+def main():
+    d = sys.argv[1]
+    make_certificates(d)
+    trusted = serve("server.pem", "server.key", d)
+    untrusted = serve("self.pem", "self.key", d)
+    plain = serve()
+    Pages.https_port = trusted
+    with open(os.path.join(d, "ports.tmp"), "w") as f:
+        f.write("%d %d %d\n" % (trusted, untrusted, plain))
+    os.replace(os.path.join(d, "ports.tmp"), os.path.join(d, "ports.txt"))
+    deadline = time.monotonic() + LIFETIME_SECONDS
+    while (time.monotonic() < deadline and os.path.isdir(d)
+           and not os.path.exists(os.path.join(d, "stop"))):
+        time.sleep(0.1)
+    stop.set()
+    os._exit(0)
+
+
+if __name__ == "__main__":
+    main()
