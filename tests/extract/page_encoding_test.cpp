@@ -83,5 +83,21 @@ TEST(PageEncoding, AUtf8PageGivesItsCharactersNotItsBytes) {
                        }));
 }
 
+TEST(PageEncoding, JapaneseLinksComeWholeFromAUtf8AndAShiftJisPage) {
+  testing::TempDir dir;
+  const std::string link = "<a href=\"画像/写真.jpg\">写真</a>\r\n";
+  dir.Write(u"utf8.html", "<meta charset=\"utf-8\">\r\n" + link);
+  dir.Write(u"sjis.html", testing::Ansi("<meta charset=\"Shift_JIS\">\r\n" + link));
+  testing::ShellFixture f;
+  ExtractOptions html;
+  html.mode = ExtractMode::Html;
+  html.baseUrlBox = u"http://h/d/";
+  for (const char16_t* file : {u"utf8.html", u"sjis.html"}) {
+    EXPECT_EQ(ExtractUrlsToList(dir.File(file), html, u"*.jpg", f.shell), ExtractResult::Done);
+  }
+  const std::u16string photo = Utf8ToUtf16("http://h/d/画像/写真.jpg");
+  EXPECT_EQ(f.Lines(), (std::vector<std::u16string>{photo, photo}));
+}
+
 }  // namespace
 }  // namespace cardo
