@@ -1,6 +1,10 @@
 // cardo-cli: the program's engines on the command line.
 #include <cstdio>
 #include <cstring>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 #include <new>
 #include <string>
 #include <vector>
@@ -23,7 +27,8 @@ constexpr char kExpandUsage[] =
 constexpr char kFetchUsage[] =
     "usage: cardo-cli fetch URL FILE\n"
     "  Saves everything an http:// server sends (status line and headers included) to\n"
-    "  FILE; progress on standard error; the exit status is the result code (0: done).\n";
+    "  FILE, each LF written as CR LF, as the library's GetHTTP does; progress on\n"
+    "  standard error; the exit status is the result code (0: done).\n";
 constexpr char kExtractUsage[] =
     "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
     "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
@@ -126,6 +131,12 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // The streams carry bytes: in text mode every LF written would gain a CR (CR CR LF after the
+  // files' own CR LF) and a read would lose the CRs.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   try {
     return Run(argc, argv);
   } catch (const std::bad_alloc&) {

@@ -124,9 +124,25 @@ std::string OtherExportUrl(std::u16string_view line) {
   return url;
 }
 
+namespace {
+
+// curl names a download after the text behind the URL's last "/" or "\\"; with nothing there
+// (a site's root, a folder) it cannot, and it ends the whole run.
+bool CurlCanNameIt(std::string_view url) {
+  const std::size_t scheme = url.find("://");
+  const std::size_t from = scheme == std::string_view::npos ? 0 : scheme + 3;
+  const std::size_t slash = url.find_last_of("/\\");
+  if (slash == std::string_view::npos || slash < from) return false;
+  const std::string_view name = url.substr(slash + 1);
+  return !name.empty() && name != "." && name != "..";
+}
+
+}  // namespace
+
 std::string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines) {
   std::string text;
-  if (format == OtherFormat::Curl) text = "globoff\r\nremote-name-all\r\n";
+  if (format == OtherFormat::Curl) text = "globoff\r\n";
+  int unnamed = 0;
   for (const auto& line : lines) {
     const std::string url = OtherExportUrl(line);
     if (url.empty()) continue;
@@ -141,6 +157,15 @@ std::string OtherExportText(OtherFormat format, const std::vector<std::u16string
         text.push_back(c);
       }
       text += '"';
+      // Each URL gets its own file option right after it: curl gives an option to the first URL
+      // that has none, so one for every URL keeps them paired.
+      if (CurlCanNameIt(url)) {
+        text += "\r\nremote-name";
+      } else {
+        text += unnamed == 0 ? std::string("\r\noutput = \"index.html\"")
+                             : "\r\noutput = \"index." + std::to_string(unnamed) + ".html\"";
+        ++unnamed;
+      }
     } else if (format == OtherFormat::Aria2 && url.front() == '#') {
       text += "%23" + url.substr(1);
     } else {

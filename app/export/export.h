@@ -59,9 +59,10 @@ std::u16string SwitchOtherArguments(const std::u16string& arguments, OtherFormat
 std::string OtherExportUrl(std::u16string_view line);
 // The file's bytes, pure ASCII, one line per non-blank list line, each ending with CR LF; blank
 // lines are left out. Plain: the URLs. aria2 input file: the URLs, a leading "#" (a comment
-// there) as %23. curl config: "globoff" (no globbing of "[]" and "{}") and "remote-name-all",
-// then one `url = "..."` per URL with backslashes and quotes escaped; a line that does not start
-// with a scheme and "://" is written as a comment.
+// there) as %23. curl config: "globoff" (no globbing of "[]" and "{}"), then one `url = "..."`
+// per URL with backslashes and quotes escaped, followed by "remote-name", or by
+// `output = "index.html"` (index.1.html, ...) for a URL with no file name behind its last "/";
+// a line that does not start with a scheme and "://" is written as a comment.
 std::string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines);
 // The program quoted, then the argument template with each "%1" replaced by the quoted file;
 // an empty template stands for the format's default.

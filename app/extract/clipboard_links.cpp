@@ -80,8 +80,9 @@ void AppendBeyondAscii(std::string& out, std::u16string_view run) {
         IsHighSurrogate(run[i]) && i + 1 < run.size() && IsLowSurrogate(run[i + 1]) ? 2 : 1;
     const std::u16string_view one = run.substr(i, n);
     const std::string converted = WideToAnsi(one);
-    // The codec's stand-in for a character it lacks; a near match it picks is kept.
-    if (converted.empty() || converted.find_first_not_of('?') == std::string::npos) {
+    // Only a character that comes back as itself is kept: a stand-in ("?") or a near match
+    // ("e" for "é") would be another address.
+    if (AnsiToWide(converted) != one) {
       AppendPercentEncoded(out, Utf16ToUtf8(one));
     } else {
       out += converted;

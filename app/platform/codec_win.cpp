@@ -17,11 +17,13 @@ std::u16string AnsiToWide(std::string_view bytes) {
 std::string WideToAnsi(std::u16string_view text) {
   if (text.empty()) return {};
   const auto* src = reinterpret_cast<const wchar_t*>(text.data());
-  const int n = WideCharToMultiByte(CP_ACP, 0, src, static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
+  // Without best fit: "é" would otherwise quietly become "e", another address in a URL, where
+  // "?" shows that something was lost.
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, src,
+                                    static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, src, static_cast<int>(text.size()), out.data(), n, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, src, static_cast<int>(text.size()), out.data(),
+                      n, nullptr, nullptr);
   return out;
 }
 

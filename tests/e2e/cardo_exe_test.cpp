@@ -201,8 +201,8 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
       {IDM_EXPORT_OTHER, u"TEMP.TXT", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n", 0},
       {IDM_EXPORT_OTHER, u"TEMP.ARIA2", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n", 1},
       {IDM_EXPORT_OTHER, u"TEMP.CURL",
-       "globoff\r\nremote-name-all\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\n"
-       "url = \"http://x/b.zip\"\r\n",
+       "globoff\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\nremote-name\r\n"
+       "url = \"http://x/b.zip\"\r\nremote-name\r\n",
        2},
   };
   for (const auto& c : cases) {

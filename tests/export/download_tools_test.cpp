@@ -114,6 +114,8 @@ TEST_P(DownloadTools, FetchEveryUrlOfTheListExactlyOnceAndNothingElse) {
       {u"/caf\u00E9.zip", "/caf%C3%A9.zip"},
       {u"/\U0001F600.zip", "/%F0%9F%98%80.zip"},
       {u"/get?id=7&k=x", "/get?id=7&k=x"},
+      {u"/", "/"},
+      {u"/folder/", "/folder/"},
   };
   std::vector<std::u16string> lines;
   std::multiset<std::string> expected;

@@ -58,8 +58,8 @@ TEST(Export, TheThirdManagersFilesArePureAsciiAndNothingInThemReadsAsAnOption) {
   EXPECT_EQ(OtherExportText(OtherFormat::Aria2, lines),
             "http://h/\"q\"\\\r\n%23x\r\nhttp://h/%E3%82%BD\r\nout=a\r\n");
   EXPECT_EQ(OtherExportText(OtherFormat::Curl, lines),
-            "globoff\r\nremote-name-all\r\nurl = \"http://h/\\\"q\\\"\\\\\"\r\n# #x\r\n"
-            "url = \"http://h/%E3%82%BD\"\r\n# out=a\r\n");
+            "globoff\r\nurl = \"http://h/\\\"q\\\"\\\\\"\r\noutput = \"index.html\"\r\n# #x\r\n"
+            "url = \"http://h/%E3%82%BD\"\r\nremote-name\r\n# out=a\r\n");
   EXPECT_EQ(OtherExportText(OtherFormat::Aria2, {u"", u" "}), "");
 
   const struct {
@@ -122,8 +122,8 @@ TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
       {"plain", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n"},
       {"aria2", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n"},
       {"curl",
-       "globoff\r\nremote-name-all\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\n"
-       "url = \"http://x/b.zip\"\r\n"},
+       "globoff\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\nremote-name\r\n"
+       "url = \"http://x/b.zip\"\r\nremote-name\r\n"},
   };
   for (const auto& c : cases) {
     const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));

@@ -89,6 +89,7 @@ TEST(ClipboardLinks, ScannerBytesEndLinesWithCrLfAndEncodeWhatTheCodePageLacks) 
       {u"a\nb\rc\r\nd", "a\r\nb\r\nc\r\nd"},
       {U("日本"), "\x93\xfa\x96\x7b"},
       {u"x\U0001F600y", "x%F0%9F%98%80y"},
+      {u"caf\u00E9", "caf%C3%A9"},  // no near match ("e")
       {std::u16string(u"a") + char16_t(0xD800) + u"b", "a%EF%BF%BDb"},
       {U("画\u4E02"), "\x89\xe6%E4%B8%82"},
   };

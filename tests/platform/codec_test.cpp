@@ -40,6 +40,8 @@ TEST(Codec, NeverFailsOnBadInput) {
             u"a\u30FBb");
   EXPECT_EQ(WideToAnsi(u"a\u00E9b").front(), 'a');
   EXPECT_EQ(WideToAnsi(u"a\u00E9b").back(), 'b');
+  // No near match: a URL with "é" must not quietly become another with "e".
+  EXPECT_EQ(WideToAnsi(u"caf\u00E9"), "caf?");
 }
 
 TEST(Codec, KnowsLeadBytes) {
