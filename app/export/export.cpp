@@ -3,6 +3,7 @@
 #include "app/export/messages.h"
 #include "app/list/list_file.h"
 #include "app/platform/codec.h"
+#include "app/platform/percent_encoding.h"
 #include "app/platform/text.h"
 #include "fnc/home_page.h"
 
@@ -111,14 +112,13 @@ std::u16string SwitchOtherArguments(const std::u16string& arguments, OtherFormat
 std::string OtherExportUrl(std::u16string_view line) {
   while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
   while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string url;
   for (const char c : Utf16ToUtf8(line)) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte > 0x20 && byte < 0x7F) {
       url.push_back(c);
     } else {
-      url += {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+      AppendPercentEncoded(url, std::string_view(&c, 1));
     }
   }
   return url;

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/platform/codec.h"
+#include "app/platform/percent_encoding.h"
 #include "app/platform/text.h"
 
 namespace cardo {
@@ -50,47 +50,6 @@ std::optional<std::string_view> Range(std::string_view data, std::size_t start, 
   return data.substr(start, end - start);
 }
 
-bool IsHighSurrogate(char16_t c) {
-  return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-  return c >= 0xDC00 && c <= 0xDFFF;
-}
-
-void AppendPercentEncoded(std::string& out, std::string_view bytes) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (const char b : bytes) {
-    const auto u = static_cast<unsigned char>(b);
-    out.push_back('%');
-    out.push_back(kHex[u >> 4]);
-    out.push_back(kHex[u & 0xF]);
-  }
-}
-
-// Characters beyond ASCII: converted as one run when the code page holds all of them (the
-// common case), else one character (or surrogate pair) at a time.
-void AppendBeyondAscii(std::string& out, std::u16string_view run) {
-  const std::string bytes = WideToAnsi(run);
-  if (AnsiToWide(bytes) == run) {
-    out += bytes;
-    return;
-  }
-  for (std::size_t i = 0; i < run.size();) {
-    const std::size_t n =
-        IsHighSurrogate(run[i]) && i + 1 < run.size() && IsLowSurrogate(run[i + 1]) ? 2 : 1;
-    const std::u16string_view one = run.substr(i, n);
-    const std::string converted = WideToAnsi(one);
-    // Only a character that comes back as itself is kept: a stand-in ("?") or a near match
-    // ("e" for "é") would be another address.
-    if (AnsiToWide(converted) != one) {
-      AppendPercentEncoded(out, Utf16ToUtf8(one));
-    } else {
-      out += converted;
-    }
-    i += n;
-  }
-}
-
 }  // namespace
 
 HtmlFormat ParseHtmlFormat(std::string_view data) {
@@ -135,13 +94,10 @@ std::string ScannerBytes(std::u16string_view text) {
     if (c == u'\r' || c == u'\n') {
       out += "\r\n";
       i += c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
-    } else if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-      ++i;
     } else {
       std::size_t end = i;
-      while (end < text.size() && text[end] >= 0x80) ++end;
-      AppendBeyondAscii(out, text.substr(i, end - i));
+      while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') ++end;
+      AppendInCodePage(out, text.substr(i, end - i));
       i = end;
     }
   }

@@ -54,11 +54,12 @@ std::u16string U(std::wstring_view text) {
   return std::u16string(text.begin(), text.end());
 }
 
-struct KnownReason {
+// A WinHTTP error number, or a certificate failure flag, and what it means to a user.
+struct Meaning {
   DWORD code;
   const char16_t* text;
 };
-constexpr KnownReason kReasons[] = {
+constexpr Meaning kReasons[] = {
     {ERROR_WINHTTP_TIMEOUT, u"サーバーが時間内に応答しませんでした。"},
     {ERROR_WINHTTP_NAME_NOT_RESOLVED, u"サーバー名を解決できませんでした。"},
     {ERROR_WINHTTP_CANNOT_CONNECT, u"サーバーに接続できませんでした。"},
@@ -74,11 +75,7 @@ constexpr KnownReason kReasons[] = {
     {ERROR_WINHTTP_CLIENT_AUTH_CERT_NEEDED, u"サーバーがクライアント証明書を求めています。"},
 };
 
-struct FailureFlag {
-  DWORD flag;
-  const char16_t* text;
-};
-constexpr FailureFlag kCertificateFailures[] = {
+constexpr Meaning kCertificateFailures[] = {
     {WINHTTP_CALLBACK_STATUS_FLAG_INVALID_CA, u"証明書の発行元が信頼されていません。"},
     {WINHTTP_CALLBACK_STATUS_FLAG_CERT_CN_INVALID, u"証明書の名前がサーバー名と一致しません。"},
     {WINHTTP_CALLBACK_STATUS_FLAG_CERT_DATE_INVALID, u"証明書が有効期間外です。"},
@@ -92,8 +89,8 @@ constexpr FailureFlag kCertificateFailures[] = {
 // The system's text for a WinHTTP error, with its number; ours where the system has none.
 std::u16string SystemReason(DWORD error, DWORD certificateFlags) {
   std::u16string reason;
-  for (const FailureFlag& failure : kCertificateFailures) {
-    if (certificateFlags & failure.flag) reason += failure.text;
+  for (const Meaning& failure : kCertificateFailures) {
+    if (certificateFlags & failure.code) reason += failure.text;
   }
   if (reason.empty()) {
     wchar_t* text = nullptr;
@@ -110,7 +107,7 @@ std::u16string SystemReason(DWORD error, DWORD certificateFlags) {
     if (text) LocalFree(text);
   }
   if (reason.empty()) {
-    for (const KnownReason& known : kReasons) {
+    for (const Meaning& known : kReasons) {
       if (known.code == error) reason = known.text;
     }
   }

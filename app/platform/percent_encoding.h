@@ -1,0 +1,17 @@
+#pragma once
+// Text for places that take bytes of the ANSI code page but must not lose a character: a
+// character the code page cannot give back as itself goes in as a browser writes it in a URL.
+#include <string>
+#include <string_view>
+
+namespace cardo {
+
+// Every byte as %XX (upper-case hex).
+void AppendPercentEncoded(std::string& out, std::string_view bytes);
+
+// `text` in the ANSI code page, except that a character the code page cannot give back as
+// itself becomes its UTF-8 bytes percent-encoded: a stand-in ("?") or a near match ("e" for
+// "é") would be another address.
+void AppendInCodePage(std::string& out, std::u16string_view text);
+
+}  // namespace cardo
