@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "app/platform/code_page_932.h"
+
 namespace cardo::fnc {
 namespace {
 
@@ -79,7 +81,7 @@ bool NoLeadBytes(unsigned char) {
 }
 
 bool Cp932LeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+  return IsCp932LeadByte(byte);
 }
 
 BoundKind ClassifyBound(std::string_view bound) {

@@ -13,6 +13,7 @@
 #include "app/extract/absolute_pass.h"
 #include "app/extract/character_references.h"
 #include "app/extract/page_encoding.h"
+#include "app/platform/code_page_932.h"
 #include "app/platform/codec.h"
 #include "app/platform/lower_case.h"
 #include "app/platform/word_matcher.h"
@@ -40,16 +41,6 @@ std::size_t FindNoCase(const CodeText& line, std::u16string_view needle) {
     if (k == needle.size()) return i;
   }
   return CodeText::npos;
-}
-
-// Code page 932: a lead byte pairs only with a trail byte (0x40-0x7E, 0x80-0xFC); before any
-// other byte it stands alone, so that text in another encoding (UTF-8) loses no ASCII
-// character.
-bool IsLeadByte(unsigned char b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-bool IsTrailByte(unsigned char b) {
-  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
 // Most text is ASCII: the eight bytes at `at` into `eight`, true when none has its high bit set.
@@ -110,9 +101,9 @@ std::size_t DecodeAppend(std::string_view bytes, bool final, CodeText& out) {
       continue;
     }
     const unsigned char b = data[i];
-    if (IsLeadByte(b) && i + 1 == size && !final) break;
+    if (IsCp932LeadByte(b) && i + 1 == size && !final) break;
     ++i;
-    if (IsLeadByte(b) && i < size && IsTrailByte(data[i])) {
+    if (IsCp932LeadByte(b) && i < size && IsCp932TrailByte(data[i])) {
       block[n++] = static_cast<char16_t>(b << 8 | data[i]);
       ++i;
     } else {
@@ -419,7 +410,7 @@ void CompactCharacters(std::string& bytes, QuotedValues& quotes, CodeText& marke
       ++i;
       continue;
     }
-    const bool pair = IsLeadByte(b) && i + 1 < size && IsTrailByte(data[i + 1]);
+    const bool pair = IsCp932LeadByte(b) && i + 1 < size && IsCp932TrailByte(data[i + 1]);
     const char16_t code = pair ? static_cast<char16_t>(b << 8 | data[i + 1]) : b;
     if (quotes.InValue() && code != kIdeographicSpace) {
       markers.push_back(code);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/platform/code_page_932.h"
 #include "app/platform/codec.h"
 
 namespace cardo {
@@ -85,7 +86,7 @@ std::string WideToAnsi(std::u16string_view text) {
 }
 
 bool IsAnsiLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+  return IsCp932LeadByte(byte);
 }
 
 }  // namespace cardo

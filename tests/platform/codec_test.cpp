@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/platform/code_page_932.h"
 #include "app/platform/codec.h"
 #include "tests/support/fakes.h"
 
@@ -51,6 +52,11 @@ TEST(Codec, KnowsLeadBytes) {
   EXPECT_FALSE(IsAnsiLeadByte(0x5C));
   EXPECT_FALSE(IsAnsiLeadByte(0xA1));
   EXPECT_FALSE(IsAnsiLeadByte(0x7F));
+  // The rule the scanner and the bracket engine read code page 932 by is the system's.
+  for (int byte = 0; byte < 256; ++byte) {
+    const auto b = static_cast<unsigned char>(byte);
+    EXPECT_EQ(IsCp932LeadByte(b), IsAnsiLeadByte(b)) << byte;
+  }
 }
 
 }  // namespace
