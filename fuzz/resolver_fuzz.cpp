@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/extract/url_scanner.h"
+#include "app/extract/relative_url.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::u16string text;

@@ -16,7 +16,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/extract/url_scanner.h"
+#include "app/extract/code_page_codes.h"
+#include "app/extract/url_characters.h"
 
 namespace cardo {
 

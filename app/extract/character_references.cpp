@@ -1,7 +1,7 @@
 #include "app/extract/character_references.h"
 
 #include "app/extract/named_references.h"
-#include "app/extract/url_scanner.h"
+#include "app/extract/url_characters.h"
 
 namespace cardo {
 namespace {

@@ -6,6 +6,9 @@
 
 #include "app/extract/absolute_pass.h"
 #include "app/extract/extract_to_list.h"
+#include "app/extract/html_scan.h"
+#include "app/extract/relative_url.h"
+#include "app/extract/url_characters.h"
 #include "app/extract/url_scanner.h"
 #include "app/list/memory_url_list.h"
 #include "app/list/messages.h"

@@ -1,0 +1,127 @@
+#include "app/extract/line_source.h"
+
+#include <algorithm>
+
+namespace cardo {
+
+bool TextLineSource::Next(std::string& line) {
+  if (at_ >= text_.size()) return false;
+  const std::size_t cr = text_.find('\r', at_);
+  if (cr == std::string_view::npos) {
+    line.assign(text_.substr(at_));
+    at_ = text_.size();
+    return true;
+  }
+  line.assign(text_.substr(at_, cr - at_));
+  at_ = cr + 1;
+  if (at_ < text_.size() && text_[at_] == '\n') ++at_;
+  return true;
+}
+
+long FileLineSource::Remaining() {
+  const long here = std::ftell(file_);
+  if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0) return 0;
+  const long end = std::ftell(file_);
+  std::fseek(file_, here, SEEK_SET);
+  return end > here ? end - here : 0;
+}
+
+template <typename Buffer>
+void FileLineSource::Reserve(Buffer& buffer, std::size_t more) {
+  if (buffer.size() + more <= buffer.capacity() || buffer.size() < (1u << 20)) return;
+  const long rest = Remaining();
+  // Without a known size (a pipe) the buffer grows as usual.
+  buffer.reserve(rest > 0 ? buffer.size() + more + static_cast<std::size_t>(rest)
+                          : std::max(buffer.size() + more, 2 * buffer.capacity()));
+}
+
+bool FileLineSource::Fill() {
+  if (eof_) return false;
+  if (at_ > 0) {
+    buffer_.erase(0, at_);
+    at_ = 0;
+  }
+  char chunk[1 << 16];
+  const std::size_t n = std::fread(chunk, 1, sizeof chunk, file_);
+  if (n == 0) {
+    eof_ = true;
+    return false;
+  }
+  Reserve(buffer_, n);
+  buffer_.append(chunk, n);
+  return true;
+}
+
+void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next) {
+  // A line that fills the buffer is handed over whole rather than copied.
+  if (at_ == 0 && end >= (1u << 20)) {
+    line.swap(buffer_);
+    buffer_.assign(line, next, std::string::npos);
+    line.resize(end);
+    at_ = 0;
+    return;
+  }
+  line.assign(buffer_, at_, end - at_);
+  at_ = next;
+}
+
+bool FileLineSource::Next(std::string& line) {
+  std::size_t searched = at_;  // no CR before here: a long line is not rescanned per block
+  for (;;) {
+    const std::size_t cr = buffer_.find('\r', searched);
+    // A CR at the end of the buffer may be the first half of a CR LF still unread.
+    if (cr != std::string::npos && (cr + 1 < buffer_.size() || eof_)) {
+      const bool lf = cr + 1 < buffer_.size() && buffer_[cr + 1] == '\n';
+      Take(line, cr, cr + (lf ? 2 : 1));
+      return true;
+    }
+    // Fill moves the unread text to the front, so the search resumes by its offset.
+    const std::size_t resume = (cr != std::string::npos ? cr : buffer_.size()) - at_;
+    if (!Fill()) {
+      if (at_ >= buffer_.size()) return false;
+      if (cr == std::string::npos) {
+        Take(line, buffer_.size(), buffer_.size());
+        return true;
+      }
+    }
+    searched = at_ + resume;
+  }
+}
+
+bool LineSource::NextCodes(CodeText& codes) {
+  std::string bytes;
+  if (!Next(bytes)) return false;
+  codes.clear();
+  DecodeAppend(bytes, true, codes);
+  return true;
+}
+
+bool FileLineSource::NextCodes(CodeText& codes) {
+  codes.clear();
+  bool any = false;
+  auto take = [&](std::size_t end, bool final) {
+    const std::string_view piece(buffer_.data() + at_, end - at_);
+    Reserve(codes, piece.size());
+    const std::size_t used = DecodeAppend(piece, final, codes);
+    at_ += used;
+    any = any || used > 0;
+  };
+  for (;;) {
+    const std::size_t cr = buffer_.find('\r', at_);
+    // A CR at the end of the buffer may be the first half of a CR LF still unread.
+    if (cr != std::string::npos && (cr + 1 < buffer_.size() || eof_)) {
+      take(cr, true);
+      at_ = cr + 1;
+      if (at_ < buffer_.size() && buffer_[at_] == '\n') ++at_;
+      return true;
+    }
+    take(cr != std::string::npos ? cr : buffer_.size(), false);
+    if (!Fill()) {
+      if (at_ >= buffer_.size()) return any;
+      take(buffer_.size(), true);
+      return true;
+    }
+  }
+}
+
+}  // namespace cardo
