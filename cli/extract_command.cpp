@@ -193,6 +193,7 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     return 1;
   }
 
+  const CompiledFilter compiled(filter);
   std::string batch;
   bool writeFailed = false;
   auto writeBatch = [&] {
@@ -203,7 +204,7 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   };
   const CandidateSink print = [&](std::u16string_view url) {
     if (writeFailed) return;
-    const int count = FilterAppendCount(filter, url);
+    const int count = compiled.AppendCount(url);
     if (count == 0) return;
     for (int n = 0; n < count; ++n) {
       // A long URL goes out a block at a time, never as a whole second copy.

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::u16string filter = text.substr(0, split);
   const std::u16string url = split == std::u16string::npos ? u"" : text.substr(split + 1);
   cardo::WildcardMatch(filter, url);
-  const int count = cardo::FilterAppendCount(filter, url);
+  const int count = cardo::CompiledFilter(filter).AppendCount(url);
   std::size_t parts = 1;
   for (const char16_t c : filter) parts += c == u';';
   if (count < 0 || static_cast<std::size_t>(count) > parts) std::abort();

@@ -43,6 +43,7 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
   }
   ExtractOptions read = options;
   read.encoding = DetectPageEncoding(contentType, head);
+  const CompiledFilter filter(filterText);
   PendingLines pending(shell.list);
   ExtractResult result = ExtractResult::Done;
   {
@@ -50,7 +51,7 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
     FileLineSource source(file.get());
     try {
       ExtractUrls(source, read, [&](std::u16string_view url) {
-        AddUrlIfMatched(url, filterText, pending);
+        AddUrlIfMatched(url, filter, pending);
         if (pending.Gathered() >= kBatch) pending.Flush(shell);
       });
     } catch (const std::bad_alloc&) {
@@ -64,6 +65,7 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
 
 LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filterText,
                                  bool skipListed, ShellContext& shell) {
+  const CompiledFilter filter(filterText);
   std::unordered_set<std::u16string> seen;
   if (skipListed) seen.insert(shell.list.LineRefs().begin(), shell.list.LineRefs().end());
   PendingLines pending(shell.list);
@@ -75,7 +77,7 @@ LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filte
       ExtractUrls(source, scan.options, [&](std::u16string_view found) {
         std::u16string url(found);
         // A link copied twice (an image and its caption) is wanted once.
-        if (pending.Full() || seen.count(url) != 0 || FilterAppendCount(filterText, url) == 0) {
+        if (pending.Full() || seen.count(url) != 0 || filter.AppendCount(url) == 0) {
           return;
         }
         pending.Add(url);

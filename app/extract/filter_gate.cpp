@@ -1,12 +1,9 @@
 #include "app/extract/filter_gate.h"
 
-#include "app/extract/wildcard_filter.h"
-
 namespace cardo {
 
-void AddUrlIfMatched(std::u16string_view url, std::u16string_view filterText,
-                     PendingLines& pending) {
-  for (int n = FilterAppendCount(filterText, url); n > 0 && pending.Add(url); --n) {
+void AddUrlIfMatched(std::u16string_view url, const CompiledFilter& filter, PendingLines& pending) {
+  for (int n = filter.AppendCount(url); n > 0 && pending.Add(url); --n) {
   }
 }
 

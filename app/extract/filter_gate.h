@@ -4,11 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include "app/extract/wildcard_filter.h"
 #include "app/list/pending_lines.h"
 
 namespace cardo {
 
-void AddUrlIfMatched(std::u16string_view url, std::u16string_view filterText,
-                     PendingLines& pending);
+void AddUrlIfMatched(std::u16string_view url, const CompiledFilter& filter, PendingLines& pending);
 
 }  // namespace cardo

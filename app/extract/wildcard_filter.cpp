@@ -123,29 +123,6 @@ bool Matches(const std::vector<Token>& tokens, std::u16string_view text) {
   return true;
 }
 
-struct CompiledPattern {
-  std::optional<std::vector<Token>> tokens;  // nothing: malformed, matches nothing
-  bool positive;
-};
-
-// The filter parsed into its patterns. The parse depends on the text alone, so the last one is
-// kept: a scan asks with the same filter for every candidate.
-const std::vector<CompiledPattern>& ParseFilter(std::u16string_view filterText) {
-  thread_local std::u16string lastText;
-  thread_local std::vector<CompiledPattern> last;
-  thread_local bool parsed = false;
-  if (parsed && lastText == filterText) return last;
-  const std::u16string_view text = filterText.empty() ? std::u16string_view(u"*.*") : filterText;
-  last.clear();
-  for (const auto part : SplitAt(text, u";")) {
-    const bool negative = !part.empty() && part.front() == u'!';
-    last.push_back({Compile(LowerText(negative ? part.substr(1) : part)), !negative});
-  }
-  lastText = std::u16string(filterText);
-  parsed = true;
-  return last;
-}
-
 }  // namespace
 
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) {
@@ -153,15 +130,29 @@ bool WildcardMatch(std::u16string_view pattern, std::u16string_view text) {
   return tokens && Matches(*tokens, text);
 }
 
-int FilterAppendCount(std::u16string_view filterText, std::u16string_view url) {
-  const auto& patterns = ParseFilter(filterText);
-  auto matches = [&](const CompiledPattern& p) { return p.tokens && Matches(*p.tokens, url); };
-  const bool anyNegative =
-      std::any_of(patterns.begin(), patterns.end(), [](const auto& p) { return !p.positive; });
-  if (!anyNegative) {
-    return static_cast<int>(std::count_if(patterns.begin(), patterns.end(), matches));
+struct CompiledFilter::Pattern {
+  std::optional<std::vector<Token>> tokens;  // nothing: malformed, matches nothing
+  bool positive;
+};
+
+CompiledFilter::CompiledFilter(std::u16string_view filterText) {
+  const std::u16string_view text = filterText.empty() ? std::u16string_view(u"*.*") : filterText;
+  for (const auto part : SplitAt(text, u";")) {
+    const bool negative = !part.empty() && part.front() == u'!';
+    patterns_.push_back({Compile(LowerText(negative ? part.substr(1) : part)), !negative});
+    anyNegative_ = anyNegative_ || negative;
   }
-  for (const auto& p : patterns) {
+}
+
+CompiledFilter::~CompiledFilter() = default;
+CompiledFilter::CompiledFilter(CompiledFilter&&) noexcept = default;
+
+int CompiledFilter::AppendCount(std::u16string_view url) const {
+  auto matches = [&](const Pattern& p) { return p.tokens && Matches(*p.tokens, url); };
+  if (!anyNegative_) {
+    return static_cast<int>(std::count_if(patterns_.begin(), patterns_.end(), matches));
+  }
+  for (const auto& p : patterns_) {
     if (p.positive != matches(p)) return 0;
   }
   return 1;

@@ -13,9 +13,25 @@ namespace cardo {
 // unclosed "[", a descending range) matches nothing.
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view text);
 
-// How many times the filter appends `url`: all-positive filters once per matching pattern,
-// all-negative ones once when none matches, mixed ones once when every positive pattern
-// matches and no negative one does. An empty filter is "*.*".
-int FilterAppendCount(std::u16string_view filterText, std::u16string_view url);
+// The filter's text parsed once, for a run that asks about every candidate. An empty text is
+// "*.*".
+class CompiledFilter {
+ public:
+  explicit CompiledFilter(std::u16string_view filterText);
+  ~CompiledFilter();
+  CompiledFilter(CompiledFilter&&) noexcept;
+  CompiledFilter(const CompiledFilter&) = delete;
+  CompiledFilter& operator=(const CompiledFilter&) = delete;
+
+  // How many times the filter appends `url`: all-positive filters once per matching pattern,
+  // all-negative ones once when none matches, mixed ones once when every positive pattern
+  // matches and no negative one does.
+  int AppendCount(std::u16string_view url) const;
+
+ private:
+  struct Pattern;
+  std::vector<Pattern> patterns_;
+  bool anyNegative_ = false;
+};
 
 }  // namespace cardo

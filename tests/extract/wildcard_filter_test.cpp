@@ -80,7 +80,7 @@ TEST(WildcardFilter, Combinations) {
       {u"[abc;*.zip", u"http://a/b.zip", 1},  // a malformed pattern leaves the others working
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(FilterAppendCount(c.filter, c.url), c.count)
+    EXPECT_EQ(CompiledFilter(c.filter).AppendCount(c.url), c.count)
         << std::u16string(c.filter).size() << " " << std::u16string(c.url).size();
   }
 }
@@ -116,13 +116,13 @@ TEST(WildcardMatch, AgreesWithBacktrackingOnRandomPatterns) {
 TEST(FilterGate, OffersTheUrlAsOftenAsTheFilterSaysUntilTheListIsFull) {
   testing::ShellFixture f;
   PendingLines pending(f.list);
-  AddUrlIfMatched(u"http://A/B.ZIP", u"*.zip;*.*", pending);
+  AddUrlIfMatched(u"http://A/B.ZIP", CompiledFilter(u"*.zip;*.*"), pending);
   EXPECT_EQ(pending.Gathered(), 2u);
   for (int i = 2; i < kMaxListLines; ++i) f.list.AppendLine(u"x");
   PendingLines full(f.list);
-  AddUrlIfMatched(u"http://A/B.ZIP", u"*.zip;*.*", full);
+  AddUrlIfMatched(u"http://A/B.ZIP", CompiledFilter(u"*.zip;*.*"), full);
   EXPECT_EQ(full.Gathered(), 2u);
-  AddUrlIfMatched(u"http://A/C.ZIP", u"*.zip", full);
+  AddUrlIfMatched(u"http://A/C.ZIP", CompiledFilter(u"*.zip"), full);
   EXPECT_TRUE(full.Full());
 }
 
