@@ -1,9 +1,7 @@
 #include "cli/page_fetch.h"
 
 #include <cstdlib>
-#include <memory>
 
-#include "app/extract/page_encoding.h"
 #include "app/extract/web_address.h"
 #include "app/platform/text.h"
 
@@ -49,7 +47,9 @@ FetchedPage::~FetchedPage() {
 }
 
 FetchedPage::FetchedPage(FetchedPage&& other) noexcept
-    : path(std::move(other.path)), finalUrl(std::move(other.finalUrl)), encoding(other.encoding) {
+    : path(std::move(other.path)),
+      finalUrl(std::move(other.finalUrl)),
+      contentType(std::move(other.contentType)) {
   other.path.clear();
 }
 
@@ -70,11 +70,7 @@ std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& 
     return std::nullopt;
   }
   page.finalUrl = outcome.finalUrl;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(page.path.c_str(), "rb"),
-                                                       &std::fclose);
-  std::string head(kEncodingHeadBytes, '\0');
-  head.resize(file ? std::fread(head.data(), 1, head.size(), file.get()) : 0);
-  page.encoding = DetectPageEncoding(outcome.contentType, head);
+  page.contentType = outcome.contentType;
   return page;
 }
 

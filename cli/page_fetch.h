@@ -7,7 +7,6 @@
 #include <string>
 
 #include "app/extract/page_download.h"
-#include "app/extract/url_scanner.h"
 
 namespace cardo::cli {
 
@@ -21,7 +20,7 @@ struct FetchedPage {
 
   std::string path;         // the body, as sent and decoded
   std::u16string finalUrl;  // the page URL, after redirections
-  PageEncoding encoding = PageEncoding::CodePage932;
+  std::string contentType;  // the server's, which may name the page's encoding
 };
 
 // The page at `url` ("http://" put in front as the dialog does); `caFile`, when not empty, holds

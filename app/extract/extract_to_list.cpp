@@ -2,12 +2,9 @@
 
 #include <cstdio>
 #include <memory>
-#include <new>
 #include <unordered_set>
 
 #include "app/extract/filter_gate.h"
-#include "app/extract/page_encoding.h"
-#include "app/extract/wildcard_filter.h"
 #include "app/list/pending_lines.h"
 #include "app/platform/text.h"
 
@@ -36,28 +33,16 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
                                 std::string_view contentType) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
   if (!file) return ExtractResult::Unreadable;
-  std::string head(kEncodingHeadBytes, '\0');
-  head.resize(std::fread(head.data(), 1, head.size(), file.get()));
-  if (std::ferror(file.get()) || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-    return ExtractResult::Unreadable;
-  }
-  ExtractOptions read = options;
-  read.encoding = DetectPageEncoding(contentType, head);
   const CompiledFilter filter(filterText);
   PendingLines pending(shell.list);
   ExtractResult result = ExtractResult::Done;
   {
     RedrawSuspension hidden(shell.list);
-    FileLineSource source(file.get());
-    try {
-      ExtractUrls(source, read, [&](std::u16string_view url) {
-        AddUrlIfMatched(url, filter, pending);
-        if (pending.Gathered() >= kBatch) pending.Flush(shell);
-      });
-    } catch (const std::bad_alloc&) {
-      // A 32-bit process may not find room for a line of hundreds of megabytes.
-      result = ExtractResult::OutOfMemory;
-    }
+    result = ExtractFromFile(file.get(), {std::nullopt, contentType}, options, filter,
+                             [&](std::u16string_view url, int appends) {
+                               AddOncePerMatchingPattern(url, appends, pending);
+                               if (pending.Gathered() >= kBatch) pending.Flush(shell);
+                             });
   }
   pending.Commit(shell);
   return result;
@@ -72,21 +57,18 @@ LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filte
   LinkPasteResult result;
   {
     RedrawSuspension hidden(shell.list);
-    TextLineSource source(scan.lines);
-    try {
-      ExtractUrls(source, scan.options, [&](std::u16string_view found) {
-        std::u16string url(found);
-        // A link copied twice (an image and its caption) is wanted once.
-        if (pending.Full() || seen.count(url) != 0 || filter.AppendCount(url) == 0) {
-          return;
-        }
-        pending.Add(url);
-        seen.insert(std::move(url));
-        if (pending.Gathered() >= kBatch) pending.Flush(shell);
-      });
-    } catch (const std::bad_alloc&) {
-      result.outOfMemory = true;
-    }
+    // Each URL once a paste, whatever the filter's patterns say: a link copied twice (an image
+    // and its caption) is wanted once.
+    const auto eachUrlOnce = [&](std::u16string_view found, int) {
+      if (pending.Full()) return;
+      std::u16string url(found);
+      if (seen.count(url) != 0) return;
+      pending.Add(url);
+      seen.insert(std::move(url));
+      if (pending.Gathered() >= kBatch) pending.Flush(shell);
+    };
+    result.outOfMemory = ExtractFromCodePageText(scan.lines, scan.options, filter, eachUrlOnce) ==
+                         ExtractResult::OutOfMemory;
   }
   result.listFull = pending.Full();
   result.added = pending.Commit(shell);

@@ -5,18 +5,16 @@
 #include <string_view>
 
 #include "app/extract/clipboard_links.h"
-#include "app/extract/url_scanner.h"
+#include "app/extract/extraction_run.h"
 #include "app/list/shell_context.h"
 
 namespace cardo {
 
-enum class ExtractResult {
-  Done,
-  Unreadable,   // the file could not be opened; nothing was read
-  OutOfMemory,  // a line too long for the memory left: the URLs before it are in the list
-};
-// The file is read as UTF-8 when it declares so, or when `contentType` (a server's, for a
-// downloaded page) does (page_encoding.h); otherwise in code page 932.
+// The extraction run (extraction_run.h) over a file into the list. The file is read as UTF-8
+// when it declares so, or when `contentType` (a server's, for a downloaded page) does
+// (page_encoding.h); otherwise in code page 932. Unreadable: the file could not be opened or
+// read (the URLs before a failed read are in the list); OutOfMemory: a line too long for the
+// memory left (the URLs before it are in the list).
 ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
                                 std::u16string_view filterText, ShellContext& shell,
                                 std::string_view contentType = {});

@@ -2,8 +2,8 @@
 
 namespace cardo {
 
-void AddUrlIfMatched(std::u16string_view url, const CompiledFilter& filter, PendingLines& pending) {
-  for (int n = filter.AppendCount(url); n > 0 && pending.Add(url); --n) {
+void AddOncePerMatchingPattern(std::u16string_view url, int appends, PendingLines& pending) {
+  for (int n = appends; n > 0 && pending.Add(url); --n) {
   }
 }
 

@@ -1,14 +1,14 @@
 #pragma once
-// The one gate between the scanner and the URL list: each candidate is offered to the list as
-// many times as the filter says.
-#include <string>
+// The dialog's rule between the filter and the URL list: a URL is offered once for every
+// pattern of an all-positive filter that matches it ("*.zip;*.*" lists a zip twice), until the
+// list is full. A paste differs on purpose: each URL once (PasteLinksToList).
 #include <string_view>
 
-#include "app/extract/wildcard_filter.h"
 #include "app/list/pending_lines.h"
 
 namespace cardo {
 
-void AddUrlIfMatched(std::u16string_view url, const CompiledFilter& filter, PendingLines& pending);
+// `appends` as CompiledFilter::AppendCount gives it.
+void AddOncePerMatchingPattern(std::u16string_view url, int appends, PendingLines& pending);
 
 }  // namespace cardo

@@ -35,6 +35,22 @@ void FileLineSource::Reserve(Buffer& buffer, std::size_t more) {
                           : std::max(buffer.size() + more, 2 * buffer.capacity()));
 }
 
+FileLineSource::FileLineSource(std::FILE* file, std::string_view head,
+                               std::unique_ptr<BlockConverter> converter)
+    : file_(file), converter_(std::move(converter)) {
+  Append(head);
+}
+
+void FileLineSource::Append(std::string_view bytes) {
+  Reserve(buffer_, bytes.size());
+  if (converter_) {
+    converter_->Convert(bytes, eof_, buffer_);
+  } else {
+    buffer_.append(bytes);
+  }
+}
+
+// False once nothing more can come; true after a read, even when it converted to nothing yet.
 bool FileLineSource::Fill() {
   if (eof_) return false;
   if (at_ > 0) {
@@ -43,13 +59,10 @@ bool FileLineSource::Fill() {
   }
   char chunk[1 << 16];
   const std::size_t n = std::fread(chunk, 1, sizeof chunk, file_);
-  if (n == 0) {
-    eof_ = true;
-    return false;
-  }
-  Reserve(buffer_, n);
-  buffer_.append(chunk, n);
-  return true;
+  eof_ = n == 0;
+  const std::size_t before = buffer_.size();
+  Append(std::string_view(chunk, n));
+  return !eof_ || buffer_.size() > before;
 }
 
 void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next) {

@@ -2,6 +2,7 @@
 // The lines of a file or of text in memory, without their ends, for the scanner. Lines end at
 // CR or CR LF; a lone LF is an ordinary character.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -27,16 +28,31 @@ class TextLineSource final : public LineSource {
   std::size_t at_ = 0;
 };
 
-// Reads a file in blocks, never whole.
+// Turns a file's bytes, a block at a time, into code page 932 bytes: the step a file in
+// another encoding takes before its lines are split (page_encoding.h makes them).
+class BlockConverter {
+ public:
+  virtual ~BlockConverter() = default;
+  // Appends what `block` converts to; bytes that need what follows (an unfinished character)
+  // wait for the next block, unless `final`: then nothing follows and everything is converted.
+  virtual void Convert(std::string_view block, bool final, std::string& out) = 0;
+};
+
+// Reads a file in blocks, never whole. `head` holds bytes already read from the file (its
+// first ones, read to decide its encoding): the lines start with them. Without a converter the
+// file is in code page 932.
 class FileLineSource final : public LineSource {
  public:
-  explicit FileLineSource(std::FILE* file) : file_(file) {}
+  explicit FileLineSource(std::FILE* file, std::string_view head = {},
+                          std::unique_ptr<BlockConverter> converter = nullptr);
   bool Next(std::string& line) override;
   // Decodes as it reads, so that a long line is held once, as codes.
   bool NextCodes(CodeText& codes) override;
 
  private:
   bool Fill();
+  // Appends bytes read, converted.
+  void Append(std::string_view bytes);
   // Makes room for `more` units; a long line gets room for the rest of the file at once, so
   // that it is never held in two buffers while one grows.
   template <typename Buffer>
@@ -45,7 +61,8 @@ class FileLineSource final : public LineSource {
   // Hands over buffer_[at_, end) as the line; the next line starts at `next`.
   void Take(std::string& line, std::size_t end, std::size_t next);
   std::FILE* file_;
-  std::string buffer_;
+  std::unique_ptr<BlockConverter> converter_;
+  std::string buffer_;  // code page 932 bytes
   std::size_t at_ = 0;
   bool eof_ = false;
 };

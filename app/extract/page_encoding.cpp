@@ -48,7 +48,46 @@ PageEncoding FromCharset(std::string_view charset) {
   return charset == "utf-8" || charset == "utf8" ? PageEncoding::Utf8 : PageEncoding::CodePage932;
 }
 
+// The length of `bytes` without an unfinished UTF-8 sequence at its end.
+std::size_t WholeUtf8(std::string_view bytes) {
+  std::size_t back = 0;
+  while (back < 4 && back < bytes.size() &&
+         (static_cast<unsigned char>(bytes[bytes.size() - 1 - back]) & 0xC0) == 0x80) {
+    ++back;
+  }
+  if (back == bytes.size()) return bytes.size();
+  const auto lead = static_cast<unsigned char>(bytes[bytes.size() - 1 - back]);
+  const std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  return need > back + 1 ? bytes.size() - 1 - back : bytes.size();
+}
+
+// UTF-8 blocks in code page 932, whole characters at a time (Utf8ToCodePage).
+class Utf8Blocks final : public BlockConverter {
+ public:
+  void Convert(std::string_view block, bool final, std::string& out) override {
+    carry_.append(block);
+    std::string_view bytes = carry_;
+    if (atStart_) {
+      // A file's first bytes may be only part of its mark so far.
+      if (!final && bytes.size() < kBom.size() && kBom.substr(0, bytes.size()) == bytes) return;
+      if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
+      atStart_ = false;
+    }
+    const std::size_t whole = final ? bytes.size() : WholeUtf8(bytes);
+    out += Utf8ToCodePage(bytes.substr(0, whole));
+    carry_.erase(0, carry_.size() - (bytes.size() - whole));
+  }
+
+ private:
+  std::string carry_;  // bytes not yet converted: an unfinished character
+  bool atStart_ = true;
+};
+
 }  // namespace
+
+PageEncoding DecideEncoding(const EncodingRule& rule, std::string_view head) {
+  return rule.forced ? *rule.forced : DetectPageEncoding(rule.contentType, head);
+}
 
 PageEncoding DetectPageEncoding(std::string_view contentType, std::string_view head) {
   head = head.substr(0, kEncodingHeadBytes);
@@ -76,13 +115,15 @@ std::string Utf8ToCodePage(std::string_view utf8) {
   return out;
 }
 
-bool Utf8LineSource::Next(std::string& line) {
-  if (!source_.Next(raw_)) return false;
-  std::string_view text = raw_;
-  if (first_ && text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
-  first_ = false;
-  line = Utf8ToCodePage(text);
-  return true;
+std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, std::string_view head,
+                                           PageEncoding encoding) {
+  switch (encoding) {
+    case PageEncoding::Utf8:
+      return std::make_unique<FileLineSource>(file, head, std::make_unique<Utf8Blocks>());
+    case PageEncoding::CodePage932:
+      break;
+  }
+  return std::make_unique<FileLineSource>(file, head);
 }
 
 }  // namespace cardo

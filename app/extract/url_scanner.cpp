@@ -1,18 +1,11 @@
 #include "app/extract/url_scanner.h"
 
 #include "app/extract/html_scan.h"
-#include "app/extract/page_encoding.h"
 #include "app/extract/text_scan.h"
 
 namespace cardo {
 
 void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
-  if (options.encoding == PageEncoding::Utf8) {
-    Utf8LineSource utf8(source);
-    ExtractOptions codePage = options;
-    codePage.encoding = PageEncoding::CodePage932;
-    return ExtractUrls(utf8, codePage, sink);
-  }
   if (options.mode == ExtractMode::Text) {
     ScanText(source, options, sink);
   } else {

@@ -12,7 +12,6 @@
 namespace cardo {
 
 enum class ExtractMode { Text = 0, Html = 1, Download = 2 };
-enum class PageEncoding { CodePage932, Utf8 };  // page_encoding.h decides
 
 // Everything a scan needs, as the extraction dialog (or the command line) sets it.
 struct ExtractOptions {
@@ -22,7 +21,6 @@ struct ExtractOptions {
   bool notReturnSearch = false;  // text mode: a URL never continues on the next line
   std::u16string baseUrlBox;     // HTML mode: the base-URL box
   std::u16string pageUrl;        // download mode: the address the page came from
-  PageEncoding encoding = PageEncoding::CodePage932;  // how the file's bytes are read
 };
 
 // A URL found; the text may be a view into the line, valid only during the call.

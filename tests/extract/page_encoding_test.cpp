@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,44 @@ TEST(PageEncoding, Utf8LinesReachTheScannerInTheCodePage) {
   // Characters code page 932 lacks, as a browser writes them into a URL.
   EXPECT_EQ(Utf8ToCodePage("x한y😀z"), "x%ED%95%9Cy%F0%9F%98%80z");
   EXPECT_EQ(Utf8ToCodePage("画\xFF"), testing::Ansi("画") + "%EF%BF%BD");
+}
+
+TEST(PageEncoding, AUtf8FileReadInBlocksGivesTheLinesReadWhole) {
+  // Lines of about 70 KB, so that reads of 64 KB cut characters, CR LF and, with a short
+  // head, the byte order mark; characters the code page lacks and invalid bytes among them.
+  std::mt19937 rng(5);
+  const std::string pieces[] = {"ab", "cd", "ef", "gh", "ij", "kl", "画", "é",
+                                "😀", "\xE3\x81", "\xFF", "\n", "\r", "\r\n"};
+  for (int round = 0; round < 3; ++round) {
+    std::string text = "\xEF\xBB\xBF";
+    while (text.size() < 150000) {
+      const std::size_t k = rng() % std::size(pieces);
+      if (k < 12 || rng() % 5000 == 0) text += pieces[k];
+    }
+    std::vector<std::string> expected;
+    for (std::size_t at = 3;;) {
+      const std::size_t cr = text.find('\r', at);
+      expected.push_back(Utf8ToCodePage(std::string_view(text).substr(at, cr - at)));
+      if (cr == std::string::npos) break;
+      at = cr + (text.compare(cr, 2, "\r\n") == 0 ? 2 : 1);
+      if (at == text.size()) break;
+    }
+    const std::size_t headSize = round % 3;  // none, or part of the mark
+    std::FILE* f = std::tmpfile();
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::fseek(f, static_cast<long>(headSize), SEEK_SET);
+    const auto source = OpenLineSource(f, text.substr(0, headSize), PageEncoding::Utf8);
+    std::vector<std::string> lines;
+    std::string line;
+    CodeText codes;
+    // Bytes and codes, by turns.
+    while (lines.size() % 2 ? source->Next(line)
+                            : (source->NextCodes(codes) && (line = EncodeCodePage(codes), true))) {
+      lines.push_back(line);
+    }
+    std::fclose(f);
+    ASSERT_EQ(lines, expected) << round;
+  }
 }
 
 TEST(PageEncoding, AUtf8PageGivesItsCharactersNotItsBytes) {

@@ -116,13 +116,14 @@ TEST(WildcardMatch, AgreesWithBacktrackingOnRandomPatterns) {
 TEST(FilterGate, OffersTheUrlAsOftenAsTheFilterSaysUntilTheListIsFull) {
   testing::ShellFixture f;
   PendingLines pending(f.list);
-  AddUrlIfMatched(u"http://A/B.ZIP", CompiledFilter(u"*.zip;*.*"), pending);
+  AddOncePerMatchingPattern(u"http://A/B.ZIP",
+                            CompiledFilter(u"*.zip;*.*").AppendCount(u"http://A/B.ZIP"), pending);
   EXPECT_EQ(pending.Gathered(), 2u);
   for (int i = 2; i < kMaxListLines; ++i) f.list.AppendLine(u"x");
   PendingLines full(f.list);
-  AddUrlIfMatched(u"http://A/B.ZIP", CompiledFilter(u"*.zip;*.*"), full);
+  AddOncePerMatchingPattern(u"http://A/B.ZIP", 2, full);
   EXPECT_EQ(full.Gathered(), 2u);
-  AddUrlIfMatched(u"http://A/C.ZIP", CompiledFilter(u"*.zip"), full);
+  AddOncePerMatchingPattern(u"http://A/C.ZIP", 1, full);
   EXPECT_TRUE(full.Full());
 }
 

@@ -1,0 +1,48 @@
+#include "app/extract/extraction_run.h"
+
+#include <memory>
+#include <new>
+#include <string>
+
+namespace cardo {
+namespace {
+
+void Scan(LineSource& lines, const ExtractOptions& options, const CompiledFilter& filter,
+          const PassedUrlSink& sink) {
+  ExtractUrls(lines, options, [&](std::u16string_view url) {
+    const int appends = filter.AppendCount(url);
+    if (appends > 0) sink(url, appends);
+  });
+}
+
+}  // namespace
+
+ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
+                              const ExtractOptions& options, const CompiledFilter& filter,
+                              const PassedUrlSink& sink) {
+  try {
+    std::string head(kEncodingHeadBytes, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    if (std::ferror(file)) return ExtractResult::Unreadable;
+    const std::unique_ptr<LineSource> lines =
+        OpenLineSource(file, head, DecideEncoding(encoding, head));
+    Scan(*lines, options, filter, sink);
+  } catch (const std::bad_alloc&) {
+    // A 32-bit process may not find room for a line of hundreds of megabytes.
+    return ExtractResult::OutOfMemory;
+  }
+  return std::ferror(file) ? ExtractResult::Unreadable : ExtractResult::Done;
+}
+
+ExtractResult ExtractFromCodePageText(std::string_view bytes, const ExtractOptions& options,
+                                      const CompiledFilter& filter, const PassedUrlSink& sink) {
+  TextLineSource lines(bytes);
+  try {
+    Scan(lines, options, filter, sink);
+  } catch (const std::bad_alloc&) {
+    return ExtractResult::OutOfMemory;
+  }
+  return ExtractResult::Done;
+}
+
+}  // namespace cardo

@@ -1,0 +1,36 @@
+#pragma once
+// One extraction run, the same for the extraction dialog, a paste of links and cardo-cli:
+// bytes in, their encoding decided (page_encoding.h), read as lines in that encoding, scanned
+// in the options' mode, each candidate judged by the caller's filter, and what passes handed
+// to the caller's sink. The callers differ on purpose only in what they do with a URL that
+// passes: the dialog and cardo-cli take it once per matching pattern (AddOncePerMatchingPattern),
+// a paste each URL once (PasteLinksToList).
+#include <cstdio>
+#include <functional>
+#include <string_view>
+
+#include "app/extract/page_encoding.h"
+#include "app/extract/url_scanner.h"
+#include "app/extract/wildcard_filter.h"
+
+namespace cardo {
+
+enum class ExtractResult {
+  Done,
+  Unreadable,   // the file could not be read: nothing, or what came before the failed read
+  OutOfMemory,  // a line too long for the memory left: the URLs before it were handed on
+};
+
+// A URL the filter let through and how many times the filter appends it (one or more).
+using PassedUrlSink = std::function<void(std::u16string_view url, int appends)>;
+
+// The run over an open file, read a block at a time (never whole) from where it stands.
+ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
+                              const ExtractOptions& options, const CompiledFilter& filter,
+                              const PassedUrlSink& sink);
+
+// The run over text already in code page 932, such as a paste's ScannerBytes.
+ExtractResult ExtractFromCodePageText(std::string_view bytes, const ExtractOptions& options,
+                                      const CompiledFilter& filter, const PassedUrlSink& sink);
+
+}  // namespace cardo
