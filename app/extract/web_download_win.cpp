@@ -271,8 +271,10 @@ DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
   const std::u16string encoding = QueryText(request, WINHTTP_QUERY_CONTENT_ENCODING);
   ContentDecoder decoder(ParseContentEncoding(Narrow(encoding)));
   if (decoder.Corrupt()) return Failed(u"対応していない圧縮形式です: " + encoding);
-  PageFile file(path_);
-  if (!file.IsOpen()) return Failed(u"ファイルに書き込めません: " + path_);
+  PageFile file(path_, control_);
+  if (!file.IsOpen()) {
+    return control_.Cancelled() ? Cancelled() : Failed(u"ファイルに書き込めません: " + path_);
+  }
   std::string buffer(kReceiveBytes, '\0');
   for (;;) {
     DWORD got = 0;
@@ -282,7 +284,7 @@ DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
     if (control_.Cancelled()) return Cancelled();
     if (got == 0) break;
     if (!decoder.Feed(std::string_view(buffer.data(), got),
-                      [&](std::string_view piece) { return file.Write(control_, piece); })) {
+                      [&](std::string_view piece) { return file.Write(piece); })) {
       if (control_.Cancelled()) return Cancelled();
       if (file.Failed()) return Failed(u"ファイルに書き込めません: " + path_);
       return Failed(u"圧縮されたデータが壊れています。");
