@@ -261,8 +261,7 @@ void frmExtract::cmdBrows_Click(int index) {
 void frmExtract::lblExtractedFile_Click(int index) {
   const std::u16string path = ControlText(Item(PageControl(IDC_LBLEXTRACTEDFILE0, index)));
   if (path.empty()) return;
-  const auto folder = FileInfo(context_.shell.fs, path, 4);
-  context_.shell.ui.OpenWithShell(path, std::get<std::u16string>(folder),
+  context_.shell.ui.OpenWithShell(path, ContainingFolder(context_.shell.fs, path),
                                   reinterpret_cast<std::uintptr_t>(hwnd()));
 }
 
