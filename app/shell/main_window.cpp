@@ -376,7 +376,7 @@ void frmMain::mnuExpSub_Click(int index) {
     return;
   }
   const bool reget = index == 1;
-  ExportList(*shell_, reget ? Manager::ReGet : Manager::Iria,
+  ExportList(*shell_, reget ? ExportFormat::ReGet : ExportFormat::Iria,
              reget ? services_.settings.ReGetPath : services_.settings.IriaPath,
              services_.store.appDirectory, services_.store.appVersion);
 }
