@@ -9,6 +9,7 @@
 #include "app/controls/vo_button_win.h"
 #include "app/export/export.h"
 #include "app/resources/resource.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 namespace {
@@ -171,8 +172,8 @@ void frmPrefarence::Form_Load() {
   SetComboItems(formats, labels);
   SendMessageW(formats, CB_SETCURSEL, StoredOtherFormat(otherFormat_), 0);
   UpDownTextBox& history = *UpDownTextBox::From(Control(IDC_UDTURLHISVALUE));
-  history.SetMin(1);
-  history.SetMax(100);
+  history.SetMin(RangeOf<&Settings::ListMax>().min);
+  history.SetMax(RangeOf<&Settings::ListMax>().max);
   history.SetUpDownKey(true);
   history.SetValue(settings.ListMax);
   Check(Control(IDC_CHKCMBINTL), settings.CmbIntl);
