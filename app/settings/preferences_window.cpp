@@ -245,7 +245,7 @@ void frmPrefarence::DrawBanner(const DRAWITEMSTRUCT& item) const {
   UniqueDc memory(CreateCompatibleDC(item.hDC));
   BITMAP size{};
   if (!memory || !GetObjectW(banner_.get(), sizeof size, &size)) return;
-  HGDIOBJ old = SelectObject(memory.get(), banner_.get());
+  const ScopedSelect picture(memory.get(), banner_.get());
   // The picture is one colour at its edges: the box around it takes that colour.
   UniqueGdi fill(CreateSolidBrush(GetPixel(memory.get(), 0, 0)));
   FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(fill.get()));
@@ -253,7 +253,6 @@ void frmPrefarence::DrawBanner(const DRAWITEMSTRUCT& item) const {
   BitBlt(item.hDC, box.left + (box.right - box.left - size.bmWidth) / 2,
          box.top + (box.bottom - box.top - size.bmHeight) / 2, size.bmWidth, size.bmHeight,
          memory.get(), 0, 0, SRCCOPY);
-  SelectObject(memory.get(), old);
 }
 
 void frmPrefarence::picTabControl_SelChange() {

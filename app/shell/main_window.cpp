@@ -134,12 +134,12 @@ void frmMain::ApplyListFont(HWND list) {
   if (!font) font.reset(GetStockObject(DEFAULT_GUI_FONT));
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   // An owner-drawn list takes its row height from us, not from its font.
-  HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, font.get());
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
+  {
+    const WindowDc dc(list);
+    const ScopedSelect selected(dc.get(), font.get());
+    CARDO_CHECK_WIN32(GetTextMetricsW(dc.get(), &metrics));
+  }
   SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LONG>(metrics.tmHeight, 1));
   meter_ = std::make_unique<AnsiTextMeter>(static_cast<HFONT>(font.get()));
   font_ = std::move(font);
