@@ -8,17 +8,17 @@ RELEASE := build/native-release
 PREFIX ?= /usr/local
 CMAKE_FLAGS := -G Ninja -Wno-dev
 
-.PHONY: run test build bootstrap native win32 win64 windows bench fuzz clean dist release-cli \
-  install uninstall
+.PHONY: run test build bootstrap native win32 win64 windows bench fuzz fuzz-build clean dist \
+  release-cli install uninstall
 FUZZ := build/fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS := profile_fuzz list_text_fuzz command_line_fuzz bracket_fuzz http_response_fuzz \
-  scanner_fuzz matcher_fuzz resolver_fuzz clipboard_fuzz
+# Every fuzz/*_fuzz.cpp is a target; `make test` runs each for a few seconds.
+FUZZ_TARGETS := $(basename $(notdir $(wildcard fuzz/*_fuzz.cpp)))
 
 run: bootstrap windows
 	tools/run.sh
 
-test: bootstrap native win32 win64 dist
+test: bootstrap native win32 win64 dist fuzz-build
 	tools/run-tests.sh
 
 build: native win32 win64
@@ -69,15 +69,14 @@ install: bootstrap release-cli
 uninstall:
 	rm -f $(DESTDIR)$(PREFIX)/bin/cardo-cli $(DESTDIR)$(PREFIX)/share/man/man1/cardo-cli.1
 
-fuzz: bootstrap
+# The fuzz targets with clang and libFuzzer.
+fuzz-build: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DCARDO_FUZZ=ON >/dev/null
 	cmake --build $(FUZZ) --target $(FUZZ_TARGETS)
-	for t in $(FUZZ_TARGETS); do \
-	  mkdir -p $(FUZZ)/corpus/$$t && \
-	  $(FUZZ)/fuzz/$$t -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -rss_limit_mb=512 \
-	    $(FUZZ)/corpus/$$t $$(test -d fuzz/seeds/$$t && echo fuzz/seeds/$$t) || exit 1; \
-	done
+
+fuzz: fuzz-build
+	tools/run-fuzz.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build

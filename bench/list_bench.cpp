@@ -222,11 +222,11 @@ int Run(bool quick) {
   const std::u16string manager(reinterpret_cast<const char16_t*>(self));
   list.ReplaceAll(urls);
   const double exportIria = Median(
-      5, [] {}, [&] { ExportList(shell, Manager::Iria, manager, dir, u"3.00"); });
+      5, [] {}, [&] { ExportList(shell, ExportFormat::Iria, manager, dir, u"3.00"); });
   std::printf("%-28s %10.2f ms  (goal < 1000 ms)  %s\n", "export 32767 lines to Iria", exportIria,
               exportIria < 1000 ? "ok" : "MISSED");
   if (exportIria >= 1000) ++failures;
-  DeleteFileW(reinterpret_cast<const wchar_t*>((dir + kIriaExportFile).c_str()));
+  DeleteFileW(reinterpret_cast<const wchar_t*>((dir + FormatRow(ExportFormat::Iria).fileName).c_str()));
 
   DestroyWindow(plain);
   DeleteFileW(reinterpret_cast<const wchar_t*>(store.settingsFilePath.c_str()));

@@ -1,5 +1,6 @@
 #include "cli/export_command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -15,23 +16,29 @@
 namespace cardo::cli {
 namespace {
 
-constexpr char kUsage[] =
-    "usage: cardo-cli export --format reget|iria|plain|aria2|curl [--out FILE]\n"
-    "         [--input-encoding cp932|utf-8] LIST\n"
-    "  Writes the import file a download manager reads for the list file LIST, byte for\n"
-    "  byte what the program writes:\n"
-    "  --format reget   TEMP.LST: the lines joined by CR LF\n"
-    "  --format iria    TEMP.IRI: a header, then one \"url=\" line per line\n"
-    "  --format plain   TEMP.TXT: one URL per line\n"
-    "  --format aria2   TEMP.ARIA2: aria2's input file (aria2c -i FILE)\n"
-    "  --format curl    TEMP.CURL: curl's config file (curl -K FILE)\n"
-    "  --out FILE       write to FILE instead of standard output\n"
-    "  --input-encoding the encoding of LIST: cp932 (default) or utf-8 (a byte order\n"
-    "                   mark is dropped)\n"
-    "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
-    "  (blank lines left out), every byte outside printable ASCII percent-encoded from its\n"
-    "  UTF-8 form. reget and iria lose characters code page 932 cannot hold (a warning says\n"
-    "  so).\n";
+std::string Usage() {
+  std::string names;
+  std::string formats;
+  for (const ExportFormatRow& row : kExportFormats) {
+    names += (names.empty() ? "" : "|") + std::string(row.cliName);
+    std::string name = row.cliName;
+    name.resize(std::max<std::size_t>(name.size(), 8), ' ');
+    formats += "  --format " + name + Utf16ToUtf8(row.fileName) + ": " + row.cliHelp + "\n";
+  }
+  return "usage: cardo-cli export --format " + names +
+         " [--out FILE]\n"
+         "         [--input-encoding cp932|utf-8] LIST\n"
+         "  Writes the import file a download manager reads for the list file LIST, byte for\n"
+         "  byte what the program writes:\n" +
+         formats +
+         "  --out FILE       write to FILE instead of standard output\n"
+         "  --input-encoding the encoding of LIST: cp932 (default) or utf-8 (a byte order\n"
+         "                   mark is dropped)\n"
+         "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
+         "  (blank lines left out), every byte outside printable ASCII percent-encoded from its\n"
+         "  UTF-8 form. reget and iria lose characters code page 932 cannot hold (a warning says\n"
+         "  so).\n";
+}
 
 int Bad(std::FILE* err, const std::string& what) {
   std::fprintf(err, "cardo-cli export: %s (see cardo-cli export --help)\n", what.c_str());
@@ -46,7 +53,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, out);
+      std::fputs(Usage().c_str(), out);
       return 0;
     }
     if (a == "--format" || a == "--out" || a == "--input-encoding") {
@@ -69,26 +76,26 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   }
   if (!format) return Bad(err, "--format is missing");
   if (!list) return Bad(err, "LIST is missing");
-  const std::vector<std::string> names = {"reget", "iria", "plain", "aria2", "curl"};
-  std::size_t kind = 0;
-  while (kind < names.size() && names[kind] != *format) ++kind;
-  if (kind == names.size()) return Bad(err, "unknown format " + *format);
+  const auto row = std::find_if(std::begin(kExportFormats), std::end(kExportFormats),
+                                [&](const ExportFormatRow& r) { return *format == r.cliName; });
+  if (row == std::end(kExportFormats)) return Bad(err, "unknown format " + *format);
 
   const auto bytes = ReadInput(*list, "export", err);
   if (!bytes) return 1;
   const auto lines = SplitListText(utf8 ? Utf8ToUtf16(*bytes) : AnsiToWide(*bytes));
   std::string written;
-  if (kind < 2) {
+  if (IsOtherFormat(row->id)) {
+    written = OtherExportText(row->id, lines);
+  } else {
     const std::u16string text =
-        kind == 0 ? ExportText(Manager::ReGet, lines, u"")
-                  : ExportText(Manager::Iria, lines,
-                               FormatAppVersion(CARDO_VERSION_MAJOR, CARDO_VERSION_MINOR));
+        ExportText(row->id, lines,
+                   row->id == ExportFormat::ReGet
+                       ? u""
+                       : FormatAppVersion(CARDO_VERSION_MAJOR, CARDO_VERSION_MINOR));
     written = WideToAnsi(text);
     if (AnsiToWide(written) != text) {
       std::fprintf(err, "cardo-cli export: %s\n", Utf16ToUtf8(msg::kNotInCodePage).c_str());
     }
-  } else {
-    written = OtherExportText(static_cast<OtherFormat>(kind - 2), lines);
   }
   std::FILE* to = out;
   if (outFile) to = std::fopen(outFile->c_str(), "wb");

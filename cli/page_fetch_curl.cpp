@@ -61,8 +61,8 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
   Hop& hop = *static_cast<Hop*>(user);
   if (!hop.Success()) return size * count;
-  if (!hop.file) hop.file.emplace(hop.path);
-  if (!hop.file->Write(hop.control, std::string_view(data, size * count))) {
+  if (!hop.file) hop.file.emplace(hop.path, hop.control);
+  if (!hop.file->Write(std::string_view(data, size * count))) {
     hop.writeFailed = true;
     return 0;
   }
@@ -126,7 +126,7 @@ DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u1
       }
     }
     if (!hop.Success()) return Failed(Utf8ToUtf16(hop.statusLine));
-    if (!hop.file) hop.file.emplace(path);
+    if (!hop.file) hop.file.emplace(path, control);
     if (!hop.file->Close()) return Failed(u"ファイルに書き込めません: " + path);
     return {DownloadStatus::Done, {}, current, hop.contentType};
   }

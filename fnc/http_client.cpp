@@ -98,19 +98,12 @@ void AppendWithCrLf(std::string_view bytes, std::string& out) {
   }
 }
 
-HttpResult FetchHttp(std::string_view url, HttpNetwork& network, HttpOutput& output,
-                     const HttpReport& report, const std::function<std::string()>& clock) {
-  const ParsedUrl parsed = ParseHttpUrl(url);
-  if (parsed.code == kHttpNotHttp) {
-    report("Error: httpのURLではありません\n");
-    return kHttpNotHttp;
-  }
-  if (parsed.code != kHttpOk) {
-    report(kBadUrl);
-    return parsed.code;
-  }
-  const HttpTarget& target = parsed.target;
+namespace {
 
+// Starts the network and sends the request; kHttpOk with the socket open and connected, else
+// the failure reported, with the socket closed.
+HttpResult SendRequest(const HttpTarget& target, HttpNetwork& network, const HttpReport& report,
+                       const std::function<std::string()>& clock) {
   const HttpResult started = network.Start();
   if (started == kHttpCleanupRegistration) {
     report("Error: atexit(WSACleanup)失敗\n");
@@ -143,7 +136,14 @@ HttpResult FetchHttp(std::string_view url, HttpNetwork& network, HttpOutput& out
     network.Close();
     return kHttpSend;
   }
+  return kHttpOk;
+}
 
+// Writes every received byte into `output` (LF as CR LF) until the server closes or a receive
+// fails; kHttpFile when the output cannot be written, else kHttpOk (a failed receive
+// included: what came until then is kept). The socket stays open.
+HttpResult ReceiveResponse(HttpNetwork& network, HttpOutput& output, const HttpReport& report,
+                           const std::function<std::string()>& clock) {
   output.Truncate();
   std::string chunk(kReceiveChunk, '\0');
   std::string converted;
@@ -180,7 +180,25 @@ HttpResult FetchHttp(std::string_view url, HttpNetwork& network, HttpOutput& out
   // done when the file is closed, not before.
   if (fileOpen && !output.CloseFile()) result = kHttpFile;
   if (complete && result == kHttpOk) report("[" + clock() + "] 正常にファイルを取得しました。\n");
-  if (result == kHttpFile) {
+  return result;
+}
+
+}  // namespace
+
+HttpResult FetchHttp(std::string_view url, HttpNetwork& network, HttpOutput& output,
+                     const HttpReport& report, const std::function<std::string()>& clock) {
+  const ParsedUrl parsed = ParseHttpUrl(url);
+  if (parsed.code == kHttpNotHttp) {
+    report("Error: httpのURLではありません\n");
+    return kHttpNotHttp;
+  }
+  if (parsed.code != kHttpOk) {
+    report(kBadUrl);
+    return parsed.code;
+  }
+  const HttpResult sent = SendRequest(parsed.target, network, report, clock);
+  if (sent != kHttpOk) return sent;
+  if (ReceiveResponse(network, output, report, clock) == kHttpFile) {
     report("Error: ファイルオープンに失敗しました\n");
     network.Close();
     return kHttpFile;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test suite: the include floors (tools/check-layers.sh), the native core tests
 # (plain and with AddressSanitizer and UBSan), then the Windows core, seam, library, UI and
-# end-to-end tests under Wine, and the checks of the 32-bit deliverables that need no Wine.
+# end-to-end tests under Wine, the checks of the 32-bit deliverables that need no Wine, and
+# every fuzz target for a few seconds (CARDO_FUZZ_CHECK_SECONDS, 3), each counted as a test.
 # Prints each runner's own summary and one closing line with the totals; exits non-zero on
 # any failure.
 set -uo pipefail
@@ -66,6 +67,19 @@ if "$root/tools/wine-env.sh" --runs-32bit; then
   rm -rf "$package_root"
 fi
 wineserver -k >/dev/null 2>&1 || true
+
+# A short run from the seeds, in a corpus of its own: it proves each target builds, starts and
+# survives its seeds; `make fuzz` is the long search.
+echo "== fuzz targets"
+fuzz_corpus=$(mktemp -d)
+fuzz_log=$(mktemp)
+"$root/tools/run-fuzz.sh" "${CARDO_FUZZ_CHECK_SECONDS:-3}" "$fuzz_corpus" >"$fuzz_log" 2>&1 || status=1
+grep -a -v '^fuzz: .*: ok$' "$fuzz_log"
+fuzz_passed=$(grep -a -oE '^fuzz targets: [0-9]+ passed' "$fuzz_log" | grep -oE '[0-9]+')
+fuzz_failed=$(grep -a -oE ' [0-9]+ failed$' "$fuzz_log" | grep -oE '[0-9]+')
+passed=$((passed + ${fuzz_passed:-0}))
+failed=$((failed + ${fuzz_failed:-1}))
+rm -rf "$fuzz_corpus" "$fuzz_log"
 
 echo "tests: $passed passed, $failed failed"
 exit $status

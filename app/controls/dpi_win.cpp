@@ -1,5 +1,6 @@
 #include "app/controls/dpi_win.h"
 
+#include "app/platform/win_check.h"
 #include "app/platform/win_handle.h"
 
 namespace cardo {
@@ -19,9 +20,8 @@ void* User32Function(const char* name) {
 }  // namespace
 
 int SystemDpi() {
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
-  if (screen) ReleaseDC(nullptr, screen);
+  const WindowDc screen(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : kDefaultDpi;
   return dpi > 0 ? dpi : kDefaultDpi;
 }
 
@@ -78,19 +78,26 @@ HBITMAP LoadBitmapForDpi(HINSTANCE instance, int id, int step, int dpi) {
   if (width == size.bmWidth && height == size.bmHeight) {
     return static_cast<HBITMAP>(drawn.release());
   }
-  HDC screen = GetDC(nullptr);
-  UniqueDc from(CreateCompatibleDC(screen));
-  UniqueDc to(CreateCompatibleDC(screen));
-  UniqueGdi scaled(CreateCompatibleBitmap(screen, width, height));
-  ReleaseDC(nullptr, screen);
+  UniqueDc from, to;
+  UniqueGdi scaled;
+  {
+    const WindowDc screen(nullptr);
+    from.reset(CreateCompatibleDC(screen.get()));
+    to.reset(CreateCompatibleDC(screen.get()));
+    scaled.reset(CreateCompatibleBitmap(screen.get(), width, height));
+  }
   if (!from || !to || !scaled) return static_cast<HBITMAP>(drawn.release());
-  HGDIOBJ oldFrom = SelectObject(from.get(), drawn.get());
-  HGDIOBJ oldTo = SelectObject(to.get(), scaled.get());
-  SetStretchBltMode(to.get(), HALFTONE);
-  SetBrushOrgEx(to.get(), 0, 0, nullptr);
-  StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
-  SelectObject(from.get(), oldFrom);
-  SelectObject(to.get(), oldTo);
+  {
+    const ScopedSelect source(from.get(), drawn.get());
+    const ScopedSelect target(to.get(), scaled.get());
+    SetStretchBltMode(to.get(), HALFTONE);
+    SetBrushOrgEx(to.get(), 0, 0, nullptr);
+    // A failed stretch leaves the picture at the size it was drawn for.
+    if (!CARDO_CHECK_WIN32(StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, size.bmWidth,
+                                      size.bmHeight, SRCCOPY))) {
+      return static_cast<HBITMAP>(drawn.release());
+    }
+  }
   return static_cast<HBITMAP>(scaled.release());
 }
 

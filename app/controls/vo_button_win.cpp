@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/controls/dpi_win.h"
+#include "app/platform/win_handle.h"
 
 namespace cardo {
 
@@ -63,7 +64,7 @@ void VoButton::Paint(HDC dc) {
   }
   HFONT font =
       font_ ? font_ : reinterpret_cast<HFONT>(SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0));
-  HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+  const ScopedSelect selected(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
   SetBkMode(dc, TRANSPARENT);
   RECT text = r;
   if (sunk) OffsetRect(&text, line, line);
@@ -80,7 +81,6 @@ void VoButton::Paint(HDC dc) {
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   }
   DrawTextW(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, old);
   if (enabled && GetFocus() == hwnd()) {
     const int inset = ScaleForDpi(3, dpi);
     InflateRect(&r, -inset, -inset);
@@ -107,10 +107,8 @@ bool VoButtonDialogCommand(WPARAM wParam, LPARAM lParam) {
 LRESULT VoButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      Paint(dc);
-      EndPaint(hwnd(), &ps);
+      const PaintDc dc(hwnd());
+      Paint(dc.get());
       return 0;
     }
     case WM_ERASEBKGND:

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/controls/dpi_win.h"
+#include "app/platform/win_handle.h"
 
 namespace cardo {
 
@@ -35,27 +36,25 @@ void VoPanel::SetOLEDropMode(bool accepts) {
 void VoPanel::Paint(HDC dc) {
   RECT r{};
   GetClientRect(hwnd(), &r);
-  HBRUSH back = CreateSolidBrush(backColor_);
-  FillRect(dc, &r, back);
-  DeleteObject(back);
+  const UniqueGdi back(CreateSolidBrush(backColor_));
+  FillRect(dc, &r, static_cast<HBRUSH>(back.get()));
   if (appearance_ != Appearance::ThreeD) return;
   const COLORREF light = GetSysColor(COLOR_BTNHIGHLIGHT);
   const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
   // A step of the border is as many pixels wide as one pixel is at 96 DPI.
   const int line = std::max(1, ScaleForDpi(1, WindowDpi(hwnd())));
   auto step = [dc](RECT box, COLORREF topLeft, COLORREF bottomRight) {
-    HPEN lightPen = CreatePen(PS_SOLID, 1, topLeft);
-    HPEN darkPen = CreatePen(PS_SOLID, 1, bottomRight);
-    HGDIOBJ old = SelectObject(dc, lightPen);
-    MoveToEx(dc, box.left, box.bottom - 1, nullptr);
-    LineTo(dc, box.left, box.top);
-    LineTo(dc, box.right - 1, box.top);
-    SelectObject(dc, darkPen);
+    const UniqueGdi lightPen(CreatePen(PS_SOLID, 1, topLeft));
+    const UniqueGdi darkPen(CreatePen(PS_SOLID, 1, bottomRight));
+    {
+      const ScopedSelect light(dc, lightPen.get());
+      MoveToEx(dc, box.left, box.bottom - 1, nullptr);
+      LineTo(dc, box.left, box.top);
+      LineTo(dc, box.right - 1, box.top);
+    }
+    const ScopedSelect dark(dc, darkPen.get());
     LineTo(dc, box.right - 1, box.bottom - 1);
     LineTo(dc, box.left - 1, box.bottom - 1);
-    SelectObject(dc, old);
-    DeleteObject(lightPen);
-    DeleteObject(darkPen);
   };
   auto frame = [&](COLORREF topLeft, COLORREF bottomRight) {
     for (int i = 0; i < line; ++i) {
@@ -87,10 +86,8 @@ VoPanel::MouseEvent VoPanel::Mouse(WPARAM keys, LPARAM lParam, int button) const
 LRESULT VoPanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd(), &ps);
-      Paint(dc);
-      EndPaint(hwnd(), &ps);
+      const PaintDc dc(hwnd());
+      Paint(dc.get());
       return 0;
     }
     case WM_ERASEBKGND:

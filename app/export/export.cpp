@@ -29,26 +29,14 @@ bool ManagerFound(ShellContext& shell, const std::u16string& managerPath,
   return false;
 }
 
-std::uint32_t WriteAndStart(ShellContext& shell, const std::string& bytes,
-                            const std::u16string& exportFile, const std::u16string& commandLine) {
+void WriteAndStart(ShellContext& shell, const std::string& bytes, const std::u16string& exportFile,
+                   const std::u16string& commandLine) {
   if (!shell.fs.WriteAll(exportFile, bytes)) {
     ShowError(shell.ui, shell.fs.LastErrorText());
-    return 0;
+    return;
   }
   const StartResult started = shell.ui.StartProgram(commandLine);
   if (started.processId == 0) ShowError(shell.ui, started.error);
-  return started.processId;
-}
-
-// ReGet and Iria read code page 932: a list it cannot hold whole is written only after the
-// same warning a save shows.
-std::uint32_t ExportInCodePage(ShellContext& shell, const std::u16string& managerPath,
-                               const std::u16string& notFound, const std::u16string& text,
-                               const std::u16string& exportFile) {
-  if (!ManagerFound(shell, managerPath, notFound)) return 0;
-  const std::string bytes = WideToAnsi(text);
-  if (!ConfirmCodePageLoss(shell, shell.list.LineRefs(), text, bytes)) return 0;
-  return WriteAndStart(shell, bytes, exportFile, ManagerCommandLine(managerPath, exportFile));
 }
 
 bool IsBlank(char16_t c) {
@@ -72,10 +60,10 @@ bool HasScheme(std::string_view url) {
 
 }  // namespace
 
-std::u16string ExportText(Manager manager, const std::vector<std::u16string>& lines,
+std::u16string ExportText(ExportFormat manager, const std::vector<std::u16string>& lines,
                           const std::u16string& appVersion) {
   std::u16string text;
-  if (manager == Manager::ReGet) {
+  if (manager == ExportFormat::ReGet) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       if (i > 0) text += u"\r\n";
       text += lines[i];
@@ -87,26 +75,10 @@ std::u16string ExportText(Manager manager, const std::vector<std::u16string>& li
   return text;
 }
 
-std::u16string ManagerCommandLine(const std::u16string& program, const std::u16string& file) {
-  return u"\"" + program + u"\" \"" + file + u"\"";
-}
-
-std::uint32_t ExportToReGet(ShellContext& shell, const std::u16string& managerPath,
-                            const std::u16string& exportFile) {
-  return ExportInCodePage(shell, managerPath, msg::kReGetNotFound,
-                          ExportText(Manager::ReGet, shell.list.LineRefs(), u""), exportFile);
-}
-
-std::uint32_t ExportToIria(ShellContext& shell, const std::u16string& managerPath,
-                           const std::u16string& appVersion, const std::u16string& exportFile) {
-  return ExportInCodePage(shell, managerPath, msg::kIriaNotFound,
-                          ExportText(Manager::Iria, shell.list.LineRefs(), appVersion), exportFile);
-}
-
-std::u16string SwitchOtherArguments(const std::u16string& arguments, OtherFormat from,
-                                    OtherFormat to) {
-  if (!arguments.empty() && arguments != OtherDefaultArguments(from)) return arguments;
-  return OtherDefaultArguments(to);
+std::u16string SwitchOtherArguments(const std::u16string& arguments, ExportFormat from,
+                                    ExportFormat to) {
+  if (!arguments.empty() && arguments != FormatRow(from).defaultArguments) return arguments;
+  return FormatRow(to).defaultArguments;
 }
 
 std::string OtherExportUrl(std::u16string_view line) {
@@ -139,18 +111,18 @@ bool CurlCanNameIt(std::string_view url) {
 
 }  // namespace
 
-std::string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines) {
+std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines) {
   std::string text;
-  if (format == OtherFormat::Curl) text = "globoff\r\n";
+  if (format == ExportFormat::Curl) text = "globoff\r\n";
   int unnamed = 0;
   for (const auto& line : lines) {
     const std::string url = OtherExportUrl(line);
     if (url.empty()) continue;
-    if (format == OtherFormat::Curl && !HasScheme(url)) {
+    if (format == ExportFormat::Curl && !HasScheme(url)) {
       // curl guesses a scheme for the text and ends the whole run at the first one it cannot
       // read as an address ("out=x" among them): such a line stays in the file as a comment.
       text += "# " + url;
-    } else if (format == OtherFormat::Curl) {
+    } else if (format == ExportFormat::Curl) {
       text += "url = \"";
       for (const char c : url) {
         if (c == '\\' || c == '"') text.push_back('\\');
@@ -166,7 +138,7 @@ std::string OtherExportText(OtherFormat format, const std::vector<std::u16string
                              : "\r\noutput = \"index." + std::to_string(unnamed) + ".html\"";
         ++unnamed;
       }
-    } else if (format == OtherFormat::Aria2 && url.front() == '#') {
+    } else if (format == ExportFormat::Aria2 && url.front() == '#') {
       text += "%23" + url.substr(1);
     } else {
       text += url;
@@ -176,9 +148,9 @@ std::string OtherExportText(OtherFormat format, const std::vector<std::u16string
   return text;
 }
 
-std::u16string OtherCommandLine(OtherFormat format, const std::u16string& program,
-                                const std::u16string& arguments, const std::u16string& file) {
-  const std::u16string pattern = arguments.empty() ? OtherDefaultArguments(format) : arguments;
+std::u16string ExportCommandLine(ExportFormat format, const std::u16string& program,
+                                 const std::u16string& arguments, const std::u16string& file) {
+  const std::u16string pattern = arguments.empty() ? FormatRow(format).defaultArguments : arguments;
   std::u16string line = u"\"" + program + u"\" ";
   for (std::size_t i = 0; i < pattern.size(); ++i) {
     if (pattern.compare(i, 2, u"%1") == 0) {
@@ -192,29 +164,34 @@ std::u16string OtherCommandLine(OtherFormat format, const std::u16string& progra
 }
 
 void ExportListToOther(ShellContext& shell, const std::u16string& program,
-                       const std::u16string& arguments, OtherFormat format,
+                       const std::u16string& arguments, ExportFormat format,
                        const std::u16string& appDirectory) {
   if (shell.list.Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
     return;
   }
-  const std::u16string file = appDirectory + kOtherExportFiles[static_cast<int>(format)];
+  const std::u16string file = appDirectory + FormatRow(format).fileName;
   if (!ManagerFound(shell, program, msg::kOtherNotFound)) return;
   WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs()), file,
-                OtherCommandLine(format, program, arguments, file));
+                ExportCommandLine(format, program, arguments, file));
 }
 
-void ExportList(ShellContext& shell, Manager manager, const std::u16string& managerPath,
+void ExportList(ShellContext& shell, ExportFormat manager, const std::u16string& managerPath,
                 const std::u16string& appDirectory, const std::u16string& appVersion) {
   if (shell.list.Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
     return;
   }
-  if (manager == Manager::ReGet) {
-    ExportToReGet(shell, managerPath, appDirectory + kReGetExportFile);
-  } else {
-    ExportToIria(shell, managerPath, appVersion, appDirectory + kIriaExportFile);
-  }
+  const bool reget = manager == ExportFormat::ReGet;
+  if (!ManagerFound(shell, managerPath, reget ? msg::kReGetNotFound : msg::kIriaNotFound)) return;
+  // ReGet and Iria read code page 932: a list it cannot hold whole is written only after the
+  // same warning a save shows.
+  const std::u16string text =
+      ExportText(manager, shell.list.LineRefs(), reget ? std::u16string() : appVersion);
+  const std::string bytes = WideToAnsi(text);
+  if (!ConfirmCodePageLoss(shell, shell.list.LineRefs(), text, bytes)) return;
+  const std::u16string file = appDirectory + FormatRow(manager).fileName;
+  WriteAndStart(shell, bytes, file, ExportCommandLine(manager, managerPath, u"", file));
 }
 
 }  // namespace cardo

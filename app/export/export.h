@@ -1,7 +1,9 @@
 #pragma once
 // Export to the download managers: the list goes into the manager's import file in the
 // program directory (TEMP.LST for ReGet, TEMP.IRI for Iria) and the manager is started on it.
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,10 +12,60 @@
 
 namespace cardo {
 
-enum class Manager { ReGet, Iria };
+// The files the program exports. ReGet and Iria have menu items of their own; the third
+// manager takes any program with one of the other three, which the settings store by their
+// place after Iria (0 plain, 1 aria2, 2 curl).
+enum class ExportFormat { ReGet, Iria, Plain, Aria2, Curl };
 
-inline constexpr char16_t kReGetExportFile[] = u"TEMP.LST";
-inline constexpr char16_t kIriaExportFile[] = u"TEMP.IRI";
+struct ExportFormatRow {
+  ExportFormat id;
+  const char* cliName;       // cardo-cli export --format
+  const char16_t* label;     // in the preferences' format list; nullptr: a manager of its own
+  const char16_t* fileName;  // in the program directory
+  // The manager's arguments after its quoted program, "%1" standing for the quoted file; the
+  // third manager's template when it is empty ("-i" means "include headers" to curl).
+  const char16_t* defaultArguments;
+  const char* cliHelp;  // what cardo-cli export --help says the file holds
+};
+
+inline constexpr ExportFormatRow kExportFormats[] = {
+    {ExportFormat::ReGet, "reget", nullptr, u"TEMP.LST", u"%1", "the lines joined by CR LF"},
+    {ExportFormat::Iria, "iria", nullptr, u"TEMP.IRI", u"%1",
+     "a header, then one \"url=\" line per line"},
+    {ExportFormat::Plain, "plain", u"URLの一覧", u"TEMP.TXT", u"-i %1", "one URL per line"},
+    {ExportFormat::Aria2, "aria2", u"aria2", u"TEMP.ARIA2", u"-i %1",
+     "aria2's input file (aria2c -i FILE)"},
+    {ExportFormat::Curl, "curl", u"curl", u"TEMP.CURL", u"-K %1",
+     "curl's config file (curl -K FILE)"},
+};
+
+constexpr const ExportFormatRow& FormatRow(ExportFormat format) {
+  return kExportFormats[static_cast<std::size_t>(format)];
+}
+constexpr bool RowsInOrder() {
+  for (std::size_t i = 0; i < std::size(kExportFormats); ++i) {
+    if (static_cast<std::size_t>(kExportFormats[i].id) != i) return false;
+  }
+  return true;
+}
+static_assert(RowsInOrder(), "kExportFormats holds one row per format, in the enum's order");
+
+// The third manager's formats: the rows from plain on.
+inline constexpr int kFirstOtherFormat = static_cast<int>(ExportFormat::Plain);
+inline constexpr int kOtherFormatCount =
+    static_cast<int>(std::size(kExportFormats)) - kFirstOtherFormat;
+constexpr bool IsOtherFormat(ExportFormat format) {
+  return static_cast<int>(format) >= kFirstOtherFormat;
+}
+// The stored format number as a format; one the program does not know (a damaged file) reads
+// as plain.
+constexpr ExportFormat ToOtherFormat(std::int32_t stored) {
+  return static_cast<ExportFormat>(kFirstOtherFormat +
+                                   (stored >= 0 && stored < kOtherFormatCount ? stored : 0));
+}
+constexpr std::int16_t StoredOtherFormat(ExportFormat format) {
+  return static_cast<std::int16_t>(static_cast<int>(format) - kFirstOtherFormat);
+}
 
 // The program's version as the Iria header writes it: the major version, ".", the minor
 // version with at least two digits (3.05).
@@ -21,37 +73,14 @@ std::u16string FormatAppVersion(int major, int minor);
 
 // The import file's text: ReGet, the lines joined with CR LF; Iria, a three-line header and one
 // "url=" line per list line, every line ended by CR LF.
-std::u16string ExportText(Manager manager, const std::vector<std::u16string>& lines,
+std::u16string ExportText(ExportFormat manager, const std::vector<std::u16string>& lines,
                           const std::u16string& appVersion);
-// "\"program\" \"file\"": both quoted, so paths with spaces start correctly.
-std::u16string ManagerCommandLine(const std::u16string& program, const std::u16string& file);
 
-// Write `exportFile` and start the manager at `managerPath` on it. The process identifier, or 0
-// after the message saying why nothing was started (manager missing, write or start failure),
-// or when the user declined the loss of characters code page 932 cannot hold (the warning a
-// save shows).
-std::uint32_t ExportToReGet(ShellContext& shell, const std::u16string& managerPath,
-                            const std::u16string& exportFile);
-std::uint32_t ExportToIria(ShellContext& shell, const std::u16string& managerPath,
-                           const std::u16string& appVersion, const std::u16string& exportFile);
-
-// The third manager: any program that takes the list file with arguments around its path,
-// in one of three file formats.
-enum class OtherFormat { Plain = 0, Aria2 = 1, Curl = 2 };
-inline constexpr const char16_t* kOtherExportFiles[] = {u"TEMP.TXT", u"TEMP.ARIA2", u"TEMP.CURL"};
-// The argument template each format's manager expects ("-i" means "include headers" to curl).
-inline constexpr const char16_t* kOtherDefaultArguments[] = {u"-i %1", u"-i %1", u"-K %1"};
-// The stored format number; one the program does not know (a damaged file) reads as plain.
-inline OtherFormat ToOtherFormat(std::int16_t stored) {
-  return stored >= 0 && stored <= 2 ? static_cast<OtherFormat>(stored) : OtherFormat::Plain;
-}
-inline const char16_t* OtherDefaultArguments(OtherFormat format) {
-  return kOtherDefaultArguments[static_cast<int>(format)];
-}
+// The third manager: any program that takes the list file with arguments around its path.
 // The template after the format changed from `from` to `to`: the new format's default when
 // `arguments` is still the old format's default (or empty), else `arguments` untouched.
-std::u16string SwitchOtherArguments(const std::u16string& arguments, OtherFormat from,
-                                    OtherFormat to);
+std::u16string SwitchOtherArguments(const std::u16string& arguments, ExportFormat from,
+                                    ExportFormat to);
 
 // A list line as the third manager's files hold it: trimmed of surrounding blanks (space, TAB,
 // the ideographic space), then every byte of its UTF-8 form outside printable ASCII
@@ -63,19 +92,23 @@ std::string OtherExportUrl(std::u16string_view line);
 // per URL with backslashes and quotes escaped, followed by "remote-name", or by
 // `output = "index.html"` (index.1.html, ...) for a URL with no file name behind its last "/";
 // a line that does not start with a scheme and "://" is written as a comment.
-std::string OtherExportText(OtherFormat format, const std::vector<std::u16string>& lines);
-// The program quoted, then the argument template with each "%1" replaced by the quoted file;
-// an empty template stands for the format's default.
-std::u16string OtherCommandLine(OtherFormat format, const std::u16string& program,
-                                const std::u16string& arguments, const std::u16string& file);
+std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines);
+// The program quoted, then the argument template with each "%1" replaced by the quoted file
+// (quoted, so paths with spaces start correctly); an empty template stands for the format's
+// default.
+std::u16string ExportCommandLine(ExportFormat format, const std::u16string& program,
+                                 const std::u16string& arguments, const std::u16string& file);
 // The File > Export > その他 command, with the same failure rules as the other two.
 void ExportListToOther(ShellContext& shell, const std::u16string& program,
-                       const std::u16string& arguments, OtherFormat format,
+                       const std::u16string& arguments, ExportFormat format,
                        const std::u16string& appDirectory);
 
 // The File > Export command: "リストがありません。" for an empty list, else the export into
-// the program directory. The modified flag and the title do not change.
-void ExportList(ShellContext& shell, Manager manager, const std::u16string& managerPath,
+// the program directory and the manager at `managerPath` started on it; a manager missing, a
+// write or start failure, or the user declining the loss of characters code page 932 cannot
+// hold (the warning a save shows) end it after the message. The modified flag and the title do
+// not change.
+void ExportList(ShellContext& shell, ExportFormat manager, const std::u16string& managerPath,
                 const std::u16string& appDirectory, const std::u16string& appVersion);
 
 }  // namespace cardo

@@ -14,6 +14,7 @@
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "app/settings/ini_values.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 namespace {
@@ -37,7 +38,8 @@ constexpr char16_t kFileTip[] = u"クリックするとこのファイルを開�
 constexpr char16_t kTempFile[] = u"TEMP.HTML";
 constexpr const char16_t* kModes[] = {u"テキストから", u"HTMLから", u"URLから"};
 constexpr const char16_t* kProtocols[] = {u"http://", u"ftp://", u"mailto:"};
-constexpr int kPages = 3;
+constexpr int kPages = kExtractModeCount;
+static_assert(std::size(kModes) == kPages);
 
 constexpr UINT kDownloadDone = WM_APP + 1;
 constexpr UINT_PTR kProgressTimer = 1;
@@ -169,9 +171,7 @@ void frmExtract::Form_Load() {
   DropTarget::Attach(
       url, [this](const DropData& d, DWORD allowed) { return txtUrl_OLEDragOver(d, allowed); },
       [this](const DropData& d, DWORD allowed) { return txtUrl_OLEDragDrop(d, allowed); });
-  // A mode outside the list (a damaged settings file) shows the first.
-  const int stored = settings.UrlExtSelMode;
-  SelectMode(stored >= 0 && stored < kPages ? stored : 0);
+  SelectMode(SettingInRange<&Settings::UrlExtSelMode>(settings));
   CentreOverOwner(hwnd());
 }
 
@@ -261,8 +261,7 @@ void frmExtract::cmdBrows_Click(int index) {
 void frmExtract::lblExtractedFile_Click(int index) {
   const std::u16string path = ControlText(Item(PageControl(IDC_LBLEXTRACTEDFILE0, index)));
   if (path.empty()) return;
-  const auto folder = FileInfo(context_.shell.fs, path, 4);
-  context_.shell.ui.OpenWithShell(path, std::get<std::u16string>(folder),
+  context_.shell.ui.OpenWithShell(path, ContainingFolder(context_.shell.fs, path),
                                   reinterpret_cast<std::uintptr_t>(hwnd()));
 }
 

@@ -4,12 +4,15 @@
 
 namespace cardo {
 
-PageFile::PageFile(const std::u16string& path) {
+PageFile::PageFile(const std::u16string& path, DownloadControl& control) : control_(control) {
+  control_.Guarded(0, [&] {
 #ifdef _WIN32
-  file_ = _wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"wb");
+    file_ = _wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"wb");
 #else
-  file_ = std::fopen(Utf16ToUtf8(path).c_str(), "wb");
+    file_ = std::fopen(Utf16ToUtf8(path).c_str(), "wb");
 #endif
+    return file_ != nullptr;
+  });
   failed_ = file_ == nullptr;
 }
 
@@ -17,10 +20,11 @@ PageFile::~PageFile() {
   if (file_) std::fclose(file_);
 }
 
-bool PageFile::Write(DownloadControl& control, std::string_view bytes) {
+bool PageFile::Write(std::string_view bytes) {
   if (!file_ || failed_) return false;
-  return control.Guarded(bytes.size(), [&] {
-    failed_ = std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size();
+  return control_.Guarded(bytes.size(), [&] {
+    failed_ = std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size() ||
+              std::fflush(file_) != 0;
     return !failed_;
   });
 }

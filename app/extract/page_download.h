@@ -49,22 +49,27 @@ class DownloadControl {
   std::atomic<long long> bytes_{0};
 };
 
-// The page file, emptied when opened; every write checked, and the close too.
+// The page file of one download, emptied when opened; every write checked, and the close too.
+// A cancelled download's worker may still hold its file while the next download writes the
+// same path: the file is opened, and each write goes out to it, only under `control` while the
+// download is not cancelled, so nothing it did stays buffered for the close to write later.
 class PageFile {
  public:
-  explicit PageFile(const std::u16string& path);
+  PageFile(const std::u16string& path, DownloadControl& control);
   ~PageFile();
   PageFile(const PageFile&) = delete;
   PageFile& operator=(const PageFile&) = delete;
 
+  // False when the file could not be opened or the download was cancelled first.
   bool IsOpen() const { return file_ != nullptr; }
-  // Appends `bytes` under `control`; false when cancelled or the write failed (Failed() then).
-  bool Write(DownloadControl& control, std::string_view bytes);
-  // False when a write or the close failed.
+  // Appends `bytes`; false when cancelled or the write failed (Failed() then).
+  bool Write(std::string_view bytes);
+  // False when a write or the close failed, or the file was never opened.
   [[nodiscard]] bool Close();
   bool Failed() const { return failed_; }
 
  private:
+  DownloadControl& control_;
   std::FILE* file_ = nullptr;
   bool failed_ = false;
 };

@@ -4,12 +4,14 @@
 
 #include <winhttp.h>
 
-#include <memory>
 #include <string_view>
 
 #include "app/extract/content_decoder.h"
 #include "app/extract/web_address.h"
 #include "app/platform/codec.h"
+#include "app/platform/wide_text_win.h"
+#include "app/platform/win_check.h"
+#include "app/platform/win_handle.h"
 
 namespace cardo {
 namespace {
@@ -19,16 +21,13 @@ constexpr DWORD kReceiveBytes = 64 * 1024;
 constexpr wchar_t kUserAgent[] = L"Cardo/3";
 constexpr wchar_t kAcceptEncoding[] = L"Accept-Encoding: gzip, deflate\r\n";
 
-struct InternetCloser {
-  void operator()(HINTERNET handle) const { WinHttpCloseHandle(handle); }
-};
-using Internet = std::unique_ptr<void, InternetCloser>;
+using Internet = UniqueHandle<NullableTraits<HINTERNET, &WinHttpCloseHandle>>;
 
+// A text WinHTTP allocated for the caller.
 struct GlobalText {
-  LPWSTR text = nullptr;
-  ~GlobalText() {
-    if (text) GlobalFree(text);
-  }
+  UniqueGlobal owner;
+  explicit GlobalText(LPWSTR text = nullptr) : owner(text) {}
+  LPWSTR get() const { return static_cast<LPWSTR>(owner.get()); }
 };
 
 // The proxy settings the user chose for the system, read once per download.
@@ -39,20 +38,12 @@ struct SystemProxy {
     WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
     if (!WinHttpGetIEProxyConfigForCurrentUser(&config)) return;
     autoDetect = config.fAutoDetect != FALSE;
-    autoConfigUrl.text = config.lpszAutoConfigUrl;
-    proxy.text = config.lpszProxy;
-    bypass.text = config.lpszProxyBypass;
+    autoConfigUrl = GlobalText(config.lpszAutoConfigUrl);
+    proxy = GlobalText(config.lpszProxy);
+    bypass = GlobalText(config.lpszProxyBypass);
   }
-  bool Automatic() const { return autoDetect || autoConfigUrl.text; }
+  bool Automatic() const { return autoDetect || autoConfigUrl.get(); }
 };
-
-const wchar_t* W(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
-std::u16string U(std::wstring_view text) {
-  return std::u16string(text.begin(), text.end());
-}
 
 // A WinHTTP error number, or a certificate failure flag, and what it means to a user.
 struct Meaning {
@@ -98,13 +89,13 @@ std::u16string SystemReason(DWORD error, DWORD certificateFlags) {
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
             FORMAT_MESSAGE_IGNORE_INSERTS,
         GetModuleHandleW(L"winhttp.dll"), error, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    const UniqueLocal owned(text);
     if (length > 0 && text) {
       reason = U(std::wstring_view(text, length));
       while (!reason.empty() && (reason.back() == u'\n' || reason.back() == u'\r')) {
         reason.pop_back();
       }
     }
-    if (text) LocalFree(text);
   }
   if (reason.empty()) {
     for (const Meaning& known : kReasons) {
@@ -177,9 +168,9 @@ class Transfer {
 void Transfer::UseProxyFor(HINTERNET request, const std::u16string& url) {
   if (!proxy_.Automatic()) return;
   WINHTTP_AUTOPROXY_OPTIONS options{};
-  if (proxy_.autoConfigUrl.text) {
+  if (proxy_.autoConfigUrl.get()) {
     options.dwFlags = WINHTTP_AUTOPROXY_CONFIG_URL;
-    options.lpszAutoConfigUrl = proxy_.autoConfigUrl.text;
+    options.lpszAutoConfigUrl = proxy_.autoConfigUrl.get();
   } else {
     options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
     options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
@@ -188,29 +179,29 @@ void Transfer::UseProxyFor(HINTERNET request, const std::u16string& url) {
   WINHTTP_PROXY_INFO info{};
   // No script found or none that answers: the connection goes direct, as the system's would.
   if (!WinHttpGetProxyForUrl(session_.get(), W(url), &options, &info)) return;
-  WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info);
-  if (info.lpszProxy) GlobalFree(info.lpszProxy);
-  if (info.lpszProxyBypass) GlobalFree(info.lpszProxyBypass);
+  const UniqueGlobal proxy(info.lpszProxy), bypass(info.lpszProxyBypass);
+  CARDO_CHECK_WIN32(WinHttpSetOption(request, WINHTTP_OPTION_PROXY, &info, sizeof info));
 }
 
 DownloadOutcome Transfer::Run(const std::u16string& url) {
-  if (proxy_.proxy.text) {
-    session_.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy_.proxy.text,
-                               proxy_.bypass.text ? proxy_.bypass.text : WINHTTP_NO_PROXY_BYPASS,
+  if (proxy_.proxy.get()) {
+    session_.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_NAMED_PROXY, proxy_.proxy.get(),
+                               proxy_.bypass.get() ? proxy_.bypass.get() : WINHTTP_NO_PROXY_BYPASS,
                                0));
   } else {
     session_.reset(WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                WINHTTP_NO_PROXY_BYPASS, 0));
   }
   if (!session_) return Failure(GetLastError());
-  WinHttpSetTimeouts(session_.get(), 0, kTimeoutMs, kTimeoutMs, kTimeoutMs);
+  CARDO_CHECK_WIN32(WinHttpSetTimeouts(session_.get(), 0, kTimeoutMs, kTimeoutMs, kTimeoutMs));
   // Left alone, older systems offer TLS 1.0 only, which servers today refuse. A system that
   // does not know TLS 1.3 refuses the pair: then 1.2 alone.
   DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
   if (!WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
                         sizeof protocols)) {
     protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
-    WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
+    CARDO_CHECK_WIN32(WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+                                       sizeof protocols));
   }
   RedirectChain chain(url);
   for (;;) {
@@ -226,11 +217,14 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
     if (!request) return Failure(GetLastError());
     // Redirections are followed here, to count them, see loops and know the final address.
     DWORD feature = WINHTTP_DISABLE_REDIRECTS;
-    WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature);
+    CARDO_CHECK_WIN32(
+        WinHttpSetOption(request.get(), WINHTTP_OPTION_DISABLE_FEATURE, &feature, sizeof feature));
     DWORD_PTR context = reinterpret_cast<DWORD_PTR>(&certificateFlags_);
-    WinHttpSetOption(request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context);
-    WinHttpSetStatusCallback(request.get(), NoteCertificateFailure,
-                             WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
+    CARDO_CHECK_WIN32(
+        WinHttpSetOption(request.get(), WINHTTP_OPTION_CONTEXT_VALUE, &context, sizeof context));
+    CARDO_CHECK_WIN32(WinHttpSetStatusCallback(request.get(), NoteCertificateFailure,
+                                               WINHTTP_CALLBACK_FLAG_SECURE_FAILURE,
+                                               0) != WINHTTP_INVALID_STATUS_CALLBACK);
     UseProxyFor(request.get(), current);
     if (!WinHttpSendRequest(request.get(), kAcceptEncoding, static_cast<DWORD>(-1),
                             WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
@@ -271,8 +265,10 @@ DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
   const std::u16string encoding = QueryText(request, WINHTTP_QUERY_CONTENT_ENCODING);
   ContentDecoder decoder(ParseContentEncoding(Narrow(encoding)));
   if (decoder.Corrupt()) return Failed(u"対応していない圧縮形式です: " + encoding);
-  PageFile file(path_);
-  if (!file.IsOpen()) return Failed(u"ファイルに書き込めません: " + path_);
+  PageFile file(path_, control_);
+  if (!file.IsOpen()) {
+    return control_.Cancelled() ? Cancelled() : Failed(u"ファイルに書き込めません: " + path_);
+  }
   std::string buffer(kReceiveBytes, '\0');
   for (;;) {
     DWORD got = 0;
@@ -282,7 +278,7 @@ DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
     if (control_.Cancelled()) return Cancelled();
     if (got == 0) break;
     if (!decoder.Feed(std::string_view(buffer.data(), got),
-                      [&](std::string_view piece) { return file.Write(control_, piece); })) {
+                      [&](std::string_view piece) { return file.Write(piece); })) {
       if (control_.Cancelled()) return Cancelled();
       if (file.Failed()) return Failed(u"ファイルに書き込めません: " + path_);
       return Failed(u"圧縮されたデータが壊れています。");

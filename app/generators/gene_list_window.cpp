@@ -7,6 +7,7 @@
 #include "app/generators/generator_text.h"
 #include "app/list/pending_lines.h"
 #include "app/resources/resource.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 namespace {
@@ -81,7 +82,7 @@ void frmGeneList::Form_Load() {
   const Settings& s = context_.settings;
   for (const int id : {IDC_CMBCHAR0, IDC_CMBCHAR1}) {
     std::vector<std::u16string> letters;
-    for (int i = 0; i < 26; ++i) letters.emplace_back(1, VolumeLetter(i));
+    for (int i = 0; i < kVolumeLetterCount; ++i) letters.emplace_back(1, VolumeLetter(i));
     SetComboItems(Item(id), letters);
   }
   HWND url = Item(IDC_CMBURL);
@@ -89,22 +90,25 @@ void frmGeneList::Form_Load() {
   if (s.ListHistory) SetComboItems(url, *s.ListHistory);
   if (s.ExtList) SetComboItems(Item(IDC_CMBEXTLIST), *s.ExtList);
   SendDlgItemMessageW(hwnd(), IDC_CMBEXTLIST, CB_LIMITTEXT, 0, 0);
-  for (const int id : {IDC_UDTNUM0, IDC_UDTNUM1}) {
-    Spin(id).SetMin(0);
-    Spin(id).SetMax(32767);
+  const struct {
+    int id;
+    const ValueRange& range;
+  } spins[] = {{IDC_UDTNUM0, RangeOf<&Settings::NumStart>()},
+               {IDC_UDTNUM1, RangeOf<&Settings::NumEnd>()},
+               {IDC_UDTFIGURE, RangeOf<&Settings::FigLength>()}};
+  for (const auto& spin : spins) {
+    Spin(spin.id).SetMin(spin.range.min);
+    Spin(spin.id).SetMax(spin.range.max);
   }
-  Spin(IDC_UDTFIGURE).SetMin(1);
-  Spin(IDC_UDTFIGURE).SetMax(32767);
   for (const int id : {IDC_UDTNUM0, IDC_UDTNUM1, IDC_UDTFIGURE}) Spin(id).SetUpDownKey(true);
 
   CheckRadioButton(hwnd(), IDC_OPTCONTINUE0, IDC_OPTCONTINUE1,
                    s.ContinueFileName == 1 ? IDC_OPTCONTINUE1 : IDC_OPTCONTINUE0);
   CheckDlgButton(hwnd(), IDC_CHKWINRAR, s.WinRarMode ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(hwnd(), IDC_CHKVALUERAR, s.ValueRar ? BST_CHECKED : BST_UNCHECKED);
-  // A letter index outside the table (a hand-edited file) shows the first letter.
-  auto letter = [](int index) { return index < 0 || index > 25 ? 0 : index; };
-  SendDlgItemMessageW(hwnd(), IDC_CMBCHAR0, CB_SETCURSEL, letter(s.CharStart), 0);
-  SendDlgItemMessageW(hwnd(), IDC_CMBCHAR1, CB_SETCURSEL, letter(s.CharEnd), 0);
+  SendDlgItemMessageW(hwnd(), IDC_CMBCHAR0, CB_SETCURSEL, SettingInRange<&Settings::CharStart>(s),
+                      0);
+  SendDlgItemMessageW(hwnd(), IDC_CMBCHAR1, CB_SETCURSEL, SettingInRange<&Settings::CharEnd>(s), 0);
   Spin(IDC_UDTNUM0).SetValue(s.NumStart);
   Spin(IDC_UDTNUM1).SetValue(s.NumEnd);
   CheckDlgButton(hwnd(), IDC_CHKSETFIGURE, s.SetFigure ? BST_CHECKED : BST_UNCHECKED);

@@ -38,31 +38,14 @@ bool IsExistingFile(FileSystem& fs, const std::u16string& path) {
   return fs.Probe(path) == PathKind::File;
 }
 
-std::variant<bool, std::u16string> FileInfo(FileSystem& fs, const std::u16string& path, int kind) {
+std::u16string ContainingFolder(FileSystem& fs, const std::u16string& path) {
   const char16_t sep = PathSeparator();
-  switch (static_cast<FileInfoKind>(kind)) {
-    case FileInfoKind::Name:
-      return IsExistingFile(fs, path) ? PathNamePart(path) : std::u16string();
-    case FileInfoKind::IsFile:
-      return IsExistingFile(fs, path);
-    case FileInfoKind::Folder: {
-      if (fs.Probe(path) == PathKind::Missing) return std::u16string(1, sep);
-      std::u16string full = fs.FullPath(path).value_or(path);
-      while (full.size() > 1 && full.back() == sep) full.pop_back();
-      const auto pos = full.find_last_of(sep);
-      if (pos == std::u16string::npos) return std::u16string(1, sep);
-      return full.substr(0, pos + 1);
-    }
-    case FileInfoKind::Drive: {
-      if (fs.Probe(path) == PathKind::Missing) return std::u16string();
-      const std::u16string full = fs.FullPath(path).value_or(path);
-      if (full.size() >= 2 && full[1] == u':') return full.substr(0, 2);
-      return std::u16string();
-    }
-    case FileInfoKind::TextAfterSeparator:
-      return PathNamePart(path);
-  }
-  return std::u16string();
+  if (fs.Probe(path) == PathKind::Missing) return std::u16string(1, sep);
+  std::u16string full = fs.FullPath(path).value_or(path);
+  while (full.size() > 1 && full.back() == sep) full.pop_back();
+  const auto pos = full.find_last_of(sep);
+  if (pos == std::u16string::npos) return std::u16string(1, sep);
+  return full.substr(0, pos + 1);
 }
 
 std::optional<ListFileLines> ReadListFile(FileSystem& fs, const std::u16string& path,
@@ -140,11 +123,6 @@ bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append, 
   return true;
 }
 
-bool SaveListFile(ShellContext& shell, const std::u16string& path) {
-  if (path.empty()) return false;
-  return shell.fs.ReplaceAll(path, WideToAnsi(BuildListText(shell.list.LineRefs())));
-}
-
 bool ConfirmCodePageLoss(ShellContext& shell, const std::vector<std::u16string>& lines,
                          const std::u16string& text, const std::string& bytes) {
   if (AnsiToWide(bytes) == text) return true;
@@ -158,12 +136,7 @@ bool ConfirmCodePageLoss(ShellContext& shell, const std::vector<std::u16string>&
                               MessageButtons::OkCancel) == MessageAnswer::Ok;
 }
 
-namespace {
-
-// Saving as the commands do: the file format is code page 932, so a list holding characters
-// it cannot hold is saved only after the user agreed to their loss; a failed write says so
-// with the path and the system's reason. False when nothing was written.
-bool SaveListFileWithMessages(ShellContext& shell, const std::u16string& path) {
+bool SaveListFile(ShellContext& shell, const std::u16string& path) {
   if (path.empty()) return false;
   const auto& lines = shell.list.LineRefs();
   const std::u16string text = BuildListText(lines);
@@ -173,6 +146,8 @@ bool SaveListFileWithMessages(ShellContext& shell, const std::u16string& path) {
   ShowError(shell.ui, msg::kSaveFailed + (u"\r\n" + path) + u"\r\n" + shell.fs.LastErrorText());
   return false;
 }
+
+namespace {
 
 FileDialogOptions ListDialog(std::u16string title, int filterIndex, bool forSave) {
   FileDialogOptions options;
@@ -208,13 +183,13 @@ bool ConfirmSaveChanges(ShellContext& shell) {
   if (answer == MessageAnswer::Cancel) return false;
   if (answer == MessageAnswer::No) return true;
   if (!path.empty()) {
-    if (!SaveListFileWithMessages(shell, path)) return false;
+    if (!SaveListFile(shell, path)) return false;
     shell.document.ClearModified();
     return true;
   }
   const auto chosen = shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, 0, true));
   if (!chosen) return false;
-  if (!SaveListFileWithMessages(shell, chosen->path)) return false;
+  if (!SaveListFile(shell, chosen->path)) return false;
   AdoptListPath(shell, chosen->path);
   return true;
 }
@@ -261,7 +236,7 @@ void FileSaveAs(ShellContext& shell) {
       shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, shell.lastFilterIndex, true));
   if (!chosen) return;
   shell.lastFilterIndex = chosen->filterIndex;
-  if (SaveListFileWithMessages(shell, chosen->path)) AdoptListPath(shell, chosen->path);
+  if (SaveListFile(shell, chosen->path)) AdoptListPath(shell, chosen->path);
 }
 
 void FileSave(ShellContext& shell) {
@@ -269,7 +244,7 @@ void FileSave(ShellContext& shell) {
     FileSaveAs(shell);
     return;
   }
-  if (SaveListFileWithMessages(shell, shell.document.Path())) shell.document.ClearModified();
+  if (SaveListFile(shell, shell.document.Path())) shell.document.ClearModified();
 }
 
 void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& files, bool shift,

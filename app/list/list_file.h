@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 #include "app/list/shell_context.h"
@@ -37,8 +36,10 @@ std::optional<ListFileLines> ReadListFile(FileSystem& fs, const std::u16string& 
 // Lines past the list's limit are counted into `refused` when given, else reported at once.
 bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append,
                   int* refused = nullptr);
-// Writes every line to `path`; the old file stays whole unless the new one was written
-// completely. False on any failure, without a message.
+// Saves the list as the File commands do: the format is code page 932, so a list holding
+// characters it cannot hold is saved only after the user agreed to their loss; the old file
+// stays whole unless the new one was written completely, and a failed write says so with the
+// path and the system's reason. False when nothing was written.
 bool SaveListFile(ShellContext& shell, const std::u16string& path);
 // Whether `bytes`, the code page 932 form of `text` (built from `lines`), may be written: true
 // when the conversion kept every character, else only after the user agreed to the loss in the
@@ -48,9 +49,9 @@ bool ConfirmCodePageLoss(ShellContext& shell, const std::vector<std::u16string>&
 // Asks whether to save a modified list. True when the caller may go on.
 bool ConfirmSaveChanges(ShellContext& shell);
 
-enum class FileInfoKind { Name = 0, IsFile = 1, Folder = 4, Drive = 8, TextAfterSeparator = 10 };
-// Kind 1 gives a flag; the others give text (empty for unknown kinds).
-std::variant<bool, std::u16string> FileInfo(FileSystem& fs, const std::u16string& path, int kind);
+// The folder that holds `path` (made absolute), ending with the separator; the separator
+// alone when `path` does not exist.
+std::u16string ContainingFolder(FileSystem& fs, const std::u16string& path);
 bool IsExistingFile(FileSystem& fs, const std::u16string& path);
 
 // The File menu.

@@ -59,36 +59,8 @@ void CMenuHistory::AddItem(const std::u16string& item) {
   Refresh();
 }
 
-void CMenuHistory::RemoveItem(int index) {
-  if (!ValidPlace(index) || items_[static_cast<std::size_t>(index - 1)].empty()) return;
-  items_.erase(items_.begin() + (index - 1));
-  items_.emplace_back();
-  Refresh();
-}
-
-void CMenuHistory::ItemSort(int mode) {
-  if (mode != 1 && mode != 2) return;
-  const auto used = static_cast<std::ptrdiff_t>(MenuCount());
-  if (mode == 1) {
-    std::sort(items_.begin(), items_.begin() + used);
-  } else {
-    std::sort(items_.begin(), items_.begin() + used, std::greater<>());
-  }
-  Refresh();
-}
-
 std::u16string CMenuHistory::MenuItem(int index) const {
   return ValidPlace(index) ? items_[static_cast<std::size_t>(index - 1)] : std::u16string();
-}
-
-MenuPlace* CMenuHistory::TargetMenu(int index) const {
-  return ValidPlace(index) ? places_[static_cast<std::size_t>(index - 1)] : nullptr;
-}
-
-void CMenuHistory::SetTargetMenu(int index, MenuPlace* place) {
-  if (!ValidPlace(index)) return;
-  places_[static_cast<std::size_t>(index - 1)] = place;
-  Refresh();
 }
 
 int CMenuHistory::MenuCount() const {

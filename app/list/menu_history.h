@@ -29,12 +29,8 @@ class CMenuHistory {
   // Places are 1-based. `place` must outlive this object.
   void SetMenu(MenuPlace* place);
   void AddItem(const std::u16string& item);
-  void RemoveItem(int index);
-  void ItemSort(int mode);
 
   std::u16string MenuItem(int index) const;
-  MenuPlace* TargetMenu(int index) const;
-  void SetTargetMenu(int index, MenuPlace* place);
   int MenuCount() const;
   int PlaceCount() const { return static_cast<int>(places_.size()); }
 

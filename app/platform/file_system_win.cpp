@@ -5,13 +5,10 @@
 #include "app/platform/file_system.h"
 #include "app/platform/win_check.h"
 #include "app/platform/win_handle.h"
+#include "app/platform/wide_text_win.h"
 
 namespace cardo {
 namespace {
-
-const wchar_t* W(const std::u16string& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
 
 // Paths that reach MAX_PATH (with room for a temporary suffix) go to the file system with the
 // \\?\ prefix, which lifts the limit; it takes absolute paths only.

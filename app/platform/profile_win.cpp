@@ -5,6 +5,7 @@
 
 #include "app/platform/codec.h"
 #include "app/platform/profile.h"
+#include "app/platform/wide_text_win.h"
 
 namespace cardo {
 namespace {
@@ -20,7 +21,7 @@ std::optional<std::string> AnsiPath(const std::u16string& file) {
   const auto slash = file.find_last_of(u"\\/");
   if (slash == std::u16string::npos) return std::nullopt;
   const std::u16string folder = file.substr(0, slash);
-  const auto* wide = reinterpret_cast<const wchar_t*>(folder.c_str());
+  const wchar_t* wide = W(folder);
   const DWORD n = GetShortPathNameW(wide, nullptr, 0);
   if (n == 0) return std::nullopt;
   std::u16string shortFolder(n, u'\0');

@@ -4,6 +4,9 @@
 
 #include <cstdio>
 
+#include "app/platform/wide_text_win.h"
+#include "app/platform/win_handle.h"
+
 namespace cardo {
 
 bool CheckWin32(bool ok, const char* expression, const char* file, int line) {
@@ -21,8 +24,8 @@ std::u16string SystemErrorText(unsigned long code) {
   const DWORD n = FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::u16string out(reinterpret_cast<const char16_t*>(text), n);
-  LocalFree(text);
+  const UniqueLocal owned(text);
+  std::u16string out = U(std::wstring_view(text, n));
   while (!out.empty() && (out.back() == u'\n' || out.back() == u'\r')) out.pop_back();
   return out;
 }

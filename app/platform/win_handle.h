@@ -54,5 +54,58 @@ using UniqueWindow = UniqueHandle<NullableTraits<HWND, &DestroyWindow>>;
 using UniqueMenu = UniqueHandle<NullableTraits<HMENU, &DestroyMenu>>;
 using UniqueGdi = UniqueHandle<NullableTraits<HGDIOBJ, &DeleteObject>>;
 using UniqueDc = UniqueHandle<NullableTraits<HDC, &DeleteDC>>;
+// Memory the system hands over: LocalFree for FormatMessage's buffer and CommandLineToArgvW's
+// array, GlobalFree for the proxy texts of WinHTTP.
+using UniqueLocal = UniqueHandle<NullableTraits<HLOCAL, &LocalFree>>;
+using UniqueGlobal = UniqueHandle<NullableTraits<HGLOBAL, &GlobalFree>>;
+
+// A window's device context (the screen's for nullptr) from GetDC, released with it.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+  explicit operator bool() const { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// The painting context of WM_PAINT, from BeginPaint to EndPaint.
+class PaintDc {
+ public:
+  explicit PaintDc(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~PaintDc() { EndPaint(window_, &paint_); }
+  PaintDc(const PaintDc&) = delete;
+  PaintDc& operator=(const PaintDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
+// A GDI object selected into a device context while this lives; the one it replaced is
+// selected back. Nothing happens for a missing context or object.
+class ScopedSelect {
+ public:
+  ScopedSelect(HDC dc, HGDIOBJ object)
+      : dc_(dc), old_(dc && object ? SelectObject(dc, object) : nullptr) {}
+  ~ScopedSelect() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  ScopedSelect(const ScopedSelect&) = delete;
+  ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 }  // namespace cardo

@@ -7,14 +7,11 @@
 #include <optional>
 #include <vector>
 
+#include "app/platform/wide_text_win.h"
 #include "app/platform/win_check.h"
 
 namespace cardo {
 namespace {
-
-const wchar_t* W(const std::u16string& s) {
-  return reinterpret_cast<const wchar_t*>(s.c_str());
-}
 
 // The clipboard is opened for the lifetime of the object, when it can be.
 class ClipboardSession {
@@ -140,8 +137,7 @@ std::optional<FileDialogResult> WinUi::ShowFileDialog(const FileDialogOptions& o
   const BOOL ok = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
   if (!ok) return std::nullopt;
   const wchar_t* chosen = file.data();
-  return FileDialogResult{std::u16string(reinterpret_cast<const char16_t*>(chosen)),
-                          static_cast<int>(ofn.nFilterIndex)};
+  return FileDialogResult{U(chosen), static_cast<int>(ofn.nFilterIndex)};
 }
 
 std::optional<FileDialogResult> WinUi::ShowOpenDialog(const FileDialogOptions& options) {
@@ -233,8 +229,8 @@ std::u16string WinUi::OpenWithShell(const std::u16string& target, const std::u16
   info.fMask = SEE_MASK_FLAG_NO_UI;
   info.hwnd = owner ? reinterpret_cast<HWND>(owner) : Owner();
   info.lpVerb = L"open";
-  info.lpFile = reinterpret_cast<const wchar_t*>(target.c_str());
-  info.lpDirectory = reinterpret_cast<const wchar_t*>(folder.c_str());
+  info.lpFile = W(target);
+  info.lpDirectory = W(folder);
   info.nShow = SW_SHOWNORMAL;
   if (ShellExecuteExW(&info)) return {};
   return SystemErrorText(GetLastError());

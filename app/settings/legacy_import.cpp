@@ -3,6 +3,7 @@
 #include "app/platform/codec.h"
 #include "app/settings/ini_values.h"
 #include "app/settings/numbered_keys.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 
@@ -63,10 +64,7 @@ bool ImportLegacySettings(Settings& settings, SettingsStore& store) {
 
   store.fs.Remove(file);
 
-  settings.NotReturnSearch = 1;
-  settings.TextClear = 1;
-  settings.CmbIntl = 1;
-  settings.UrlExtProtocol = u"http://";
+  ApplyDefaults(settings, kImport);
 
   store.fs.WriteAll(file, WideToAnsi(SettingsHeader(store.appVersion, store.now())));
   return true;

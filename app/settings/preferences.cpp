@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/settings/ini_values.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 
@@ -72,7 +73,8 @@ void StorePreferences(const PreferenceValues& values, Settings& settings) {
   settings.UrlTwinChar = values.twinChar ? 1 : 0;
   settings.NotReturnSearch = values.notReturnSearch ? 1 : 0;
   settings.CmbIntl = values.cmbIntl ? 1 : 0;
-  settings.ListMax = static_cast<std::int16_t>(std::clamp<std::int32_t>(values.listMax, 1, 100));
+  settings.ListMax =
+      static_cast<std::int16_t>(InRange(RangeOf<&Settings::ListMax>(), values.listMax));
   if (!values.extensions.empty()) settings.ExtList = values.extensions;
   settings.ReGetPath = values.reGetPath;
   settings.IriaPath = values.iriaPath;

@@ -29,7 +29,7 @@ struct PreferenceValues {
   bool twinChar = false;
   bool notReturnSearch = false;
   bool cmbIntl = false;
-  std::int32_t listMax = 1;  // as typed; stored clamped to 1-100
+  std::int32_t listMax = 1;  // as typed; stored inside its key's range
   std::vector<std::u16string> extensions;
   std::u16string reGetPath;
   std::u16string iriaPath;

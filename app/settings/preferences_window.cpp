@@ -9,6 +9,7 @@
 #include "app/controls/vo_button_win.h"
 #include "app/export/export.h"
 #include "app/resources/resource.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 namespace {
@@ -19,7 +20,6 @@ constexpr char16_t kNoExtension[] = u"追加する拡張子が指定されてい
 constexpr char16_t kHelpTip[] = u"ReGet/Iriaについてのヘルプを表示します";
 constexpr char16_t kFilterTip[] = u"フィルタについてのヘルプを表示します";
 constexpr char16_t kOtherTip[] = u"その他のダウンロードマネージャについてのヘルプを表示します";
-constexpr const char16_t* kOtherFormats[] = {u"URLの一覧", u"aria2", u"curl"};
 constexpr const char16_t* kBrowseTitles[] = {u"ReGetを指定してください", u"Iriaを指定してください",
                                              u"ダウンロードマネージャを指定してください"};
 constexpr UINT_PTR kSubclass = 1;
@@ -163,14 +163,17 @@ void frmPrefarence::Form_Load() {
   SetControlText(Control(IDC_TXTSOFTPATH2), settings.OtherPath);
   otherFormat_ = ToOtherFormat(settings.OtherFormat);
   SetControlText(Control(IDC_TXTOTHERARGS), settings.OtherArgs.empty()
-                                                ? OtherDefaultArguments(otherFormat_)
+                                                ? FormatRow(otherFormat_).defaultArguments
                                                 : settings.OtherArgs);
   HWND formats = Control(IDC_CMBOTHERFORMAT);
-  SetComboItems(formats, {std::begin(kOtherFormats), std::end(kOtherFormats)});
-  SendMessageW(formats, CB_SETCURSEL, static_cast<int>(otherFormat_), 0);
+  std::vector<std::u16string> labels;
+  for (int i = 0; i < kOtherFormatCount; ++i)
+    labels.emplace_back(FormatRow(ToOtherFormat(i)).label);
+  SetComboItems(formats, labels);
+  SendMessageW(formats, CB_SETCURSEL, StoredOtherFormat(otherFormat_), 0);
   UpDownTextBox& history = *UpDownTextBox::From(Control(IDC_UDTURLHISVALUE));
-  history.SetMin(1);
-  history.SetMax(100);
+  history.SetMin(RangeOf<&Settings::ListMax>().min);
+  history.SetMax(RangeOf<&Settings::ListMax>().max);
   history.SetUpDownKey(true);
   history.SetValue(settings.ListMax);
   Check(Control(IDC_CHKCMBINTL), settings.CmbIntl);
@@ -242,7 +245,7 @@ void frmPrefarence::DrawBanner(const DRAWITEMSTRUCT& item) const {
   UniqueDc memory(CreateCompatibleDC(item.hDC));
   BITMAP size{};
   if (!memory || !GetObjectW(banner_.get(), sizeof size, &size)) return;
-  HGDIOBJ old = SelectObject(memory.get(), banner_.get());
+  const ScopedSelect picture(memory.get(), banner_.get());
   // The picture is one colour at its edges: the box around it takes that colour.
   UniqueGdi fill(CreateSolidBrush(GetPixel(memory.get(), 0, 0)));
   FillRect(item.hDC, &item.rcItem, static_cast<HBRUSH>(fill.get()));
@@ -250,7 +253,6 @@ void frmPrefarence::DrawBanner(const DRAWITEMSTRUCT& item) const {
   BitBlt(item.hDC, box.left + (box.right - box.left - size.bmWidth) / 2,
          box.top + (box.bottom - box.top - size.bmHeight) / 2, size.bmWidth, size.bmHeight,
          memory.get(), 0, 0, SRCCOPY);
-  SelectObject(memory.get(), old);
 }
 
 void frmPrefarence::picTabControl_SelChange() {
@@ -322,7 +324,7 @@ void frmPrefarence::cmdBrowsSoft_Click(int index) {
 void frmPrefarence::cmbOtherFormat_Click() {
   const auto chosen = SendMessageW(Control(IDC_CMBOTHERFORMAT), CB_GETCURSEL, 0, 0);
   if (chosen < 0) return;
-  const OtherFormat format = ToOtherFormat(static_cast<std::int16_t>(chosen));
+  const ExportFormat format = ToOtherFormat(static_cast<std::int32_t>(chosen));
   HWND arguments = Control(IDC_TXTOTHERARGS);
   SetControlText(arguments, SwitchOtherArguments(ControlText(arguments), otherFormat_, format));
   otherFormat_ = format;

@@ -62,7 +62,7 @@ class frmPrefarence final : public DialogWindow {
   std::array<HWND, 3> pages_{};
   UniqueGdi banner_;
   UniqueGdi tabFont_;
-  OtherFormat otherFormat_ = OtherFormat::Plain;  // the format the template was last matched to
+  ExportFormat otherFormat_ = ExportFormat::Plain;  // the format the template was last matched to
 };
 
 }  // namespace cardo

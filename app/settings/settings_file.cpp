@@ -99,9 +99,7 @@ std::u16string SettingsHeader(const std::u16string& appVersion, const LocalTime&
 }
 
 std::u16string NewSettingsFileText(const std::u16string& appVersion, const LocalTime& time) {
-  return SettingsHeader(appVersion, time) +
-         u"[PREF]\r\nproperties=194\r\nUrlExtProtocol=http://\r\nListMax=10\r\n"
-         u"ExtListUBound=2\r\nExtension0=lzh\r\nExtension1=zip\r\nExtension2=jpg\r\n";
+  return SettingsHeader(appVersion, time) + NewFileBody();
 }
 
 SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTwips& window,
@@ -127,22 +125,9 @@ SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTw
   }
 
   auto& profile = store.profile;
-  if (const auto properties = ParseInt32(
-          ReadIniValue(profile, kSectionPref, "properties", kPropertiesCapacity + 1, file))) {
-    UnpackProperties(settings, *properties);
-  } else {
-    UnpackProperties(settings, 0);
-  }
-
   for (const ScalarKey& key : kScalarKeys) {
-    const std::u16string text = ReadIniValue(profile, key.section, key.key, key.capacity + 1, file);
-    if (auto* textField = std::get_if<std::u16string Settings::*>(&key.field)) {
-      settings.** textField = text;
-    } else if (auto* shortField = std::get_if<std::int16_t Settings::*>(&key.field)) {
-      if (const auto value = ParseInt16(text)) settings.** shortField = *value;
-    } else if (auto* wideField = std::get_if<Int16In32>(&key.field)) {
-      if (const auto value = ParseInt16(text)) settings.*(wideField->field) = *value;
-    }
+    SetKeyFromText(settings, key,
+                   ReadIniValue(profile, key.section, key.key, key.capacity + 1, file));
   }
 
   if (const auto width = ParseInt32(
@@ -171,14 +156,7 @@ bool CreateDefaultSettings(Settings& settings, SettingsStore& store) {
 }
 
 void ApplyNewFileDefaults(Settings& settings) {
-  UnpackProperties(settings, 0);
-  settings.NotReturnSearch = 1;
-  settings.TextClear = 1;
-  settings.CmbIntl = 1;
-  settings.ListMax = 10;
-  settings.UrlExtProtocol = u"http://";
-  settings.OtherArgs = u"-i %1";
-  settings.ExtList = std::vector<std::u16string>{u"lzh", u"zip", u"jpg"};
+  ApplyDefaults(settings, kNewFile | kNewMemory);
 }
 
 bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSizeTwips& window,
@@ -205,16 +183,7 @@ bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSi
     in(section).entries.emplace_back(std::move(key), IniValueBytes(value));
   };
 
-  add(kSectionPref, "properties", DecimalText(PackProperties(settings)));
-  for (const ScalarKey& key : kScalarKeys) {
-    if (auto* textField = std::get_if<std::u16string Settings::*>(&key.field)) {
-      add(key.section, key.key, settings.**textField);
-    } else if (auto* shortField = std::get_if<std::int16_t Settings::*>(&key.field)) {
-      add(key.section, key.key, DecimalText(settings.**shortField));
-    } else if (auto* wideField = std::get_if<Int16In32>(&key.field)) {
-      add(key.section, key.key, DecimalText(settings.*(wideField->field)));
-    }
-  }
+  for (const ScalarKey& key : kScalarKeys) add(key.section, key.key, KeyText(settings, key));
 
   add(kSectionWindow, "width", DecimalText(window.Width()));
   add(kSectionWindow, "height", DecimalText(window.Height()));

@@ -134,12 +134,12 @@ void frmMain::ApplyListFont(HWND list) {
   if (!font) font.reset(GetStockObject(DEFAULT_GUI_FONT));
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
   // An owner-drawn list takes its row height from us, not from its font.
-  HDC dc = GetDC(list);
-  HGDIOBJ old = SelectObject(dc, font.get());
   TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(list, dc);
+  {
+    const WindowDc dc(list);
+    const ScopedSelect selected(dc.get(), font.get());
+    CARDO_CHECK_WIN32(GetTextMetricsW(dc.get(), &metrics));
+  }
   SendMessageW(list, LB_SETITEMHEIGHT, 0, std::max<LONG>(metrics.tmHeight, 1));
   meter_ = std::make_unique<AnsiTextMeter>(static_cast<HFONT>(font.get()));
   font_ = std::move(font);
@@ -376,7 +376,7 @@ void frmMain::mnuExpSub_Click(int index) {
     return;
   }
   const bool reget = index == 1;
-  ExportList(*shell_, reget ? Manager::ReGet : Manager::Iria,
+  ExportList(*shell_, reget ? ExportFormat::ReGet : ExportFormat::Iria,
              reget ? services_.settings.ReGetPath : services_.settings.IriaPath,
              services_.store.appDirectory, services_.store.appVersion);
 }

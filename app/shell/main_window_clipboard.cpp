@@ -6,6 +6,7 @@
 #include "app/extract/extract_to_list.h"
 #include "app/list/messages.h"
 #include "app/platform/text.h"
+#include "app/platform/wide_text_win.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
@@ -74,7 +75,7 @@ void frmMain::ShowTitle() {
   std::u16string title = listTitle_;
   if (watchingClipboard_) title += msg::kWatchingMark;
   title += titleStatus_;
-  SetWindowTextW(hwnd(), reinterpret_cast<const wchar_t*>(title.c_str()));
+  SetWindowTextW(hwnd(), W(title));
 }
 
 }  // namespace cardo

@@ -11,6 +11,9 @@
 #include "app/editing/edit_dialog.h"
 #include "app/list/edit_commands.h"
 #include "app/list/list_file.h"
+#include "app/platform/wide_text_win.h"
+#include "app/platform/win_check.h"
+#include "app/platform/win_handle.h"
 #include "app/resources/resource.h"
 
 namespace cardo {
@@ -146,12 +149,12 @@ void frmMain::lstMainList_DragDrop(POINT listPoint) {
   if (!PtInRect(&client, listPoint)) return;
   if (listPoint.x == dragOrigin_.x && listPoint.y == dragOrigin_.y) return;
 
-  HDC dc = GetDC(list_->hwnd());
-  HGDIOBJ old = SelectObject(dc, font_.get());
   SIZE letter{};
-  GetTextExtentPoint32W(dc, L"A", 1, &letter);
-  SelectObject(dc, old);
-  ReleaseDC(list_->hwnd(), dc);
+  {
+    const WindowDc dc(list_->hwnd());
+    const ScopedSelect selected(dc.get(), font_.get());
+    CARDO_CHECK_WIN32(GetTextExtentPoint32W(dc.get(), L"A", 1, &letter));
+  }
 
   const int row = DropTargetRow(list_->TopIndex(), PixelsToTwips(listPoint.y, dpi_),
                                 PixelsToTwips(letter.cy, dpi_), list_->Count());
@@ -172,13 +175,11 @@ void frmMain::lstMainList_DrawItem(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(dc, &rect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const auto& text = list_->LineRefs()[item.itemID];
-    HGDIOBJ old = SelectObject(dc, font_.get());
+    const ScopedSelect font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-    ExtTextOutW(dc, rect.left + 1, rect.top, ETO_CLIPPED, &rect,
-                reinterpret_cast<const wchar_t*>(text.data()), static_cast<UINT>(text.size()),
-                nullptr);
-    SelectObject(dc, old);
+    ExtTextOutW(dc, rect.left + 1, rect.top, ETO_CLIPPED, &rect, W(text),
+                static_cast<UINT>(text.size()), nullptr);
   }
   if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &rect);
 }

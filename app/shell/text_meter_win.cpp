@@ -12,20 +12,13 @@ bool IsSurrogate(char16_t c) {
 }  // namespace
 
 AnsiTextMeter::AnsiTextMeter(HFONT font)
-    : dc_(CreateCompatibleDC(nullptr)),
-      oldFont_(dc_ ? SelectObject(dc_, font) : nullptr),
-      widths_(0x10000, -1) {}
-
-AnsiTextMeter::~AnsiTextMeter() {
-  if (!dc_) return;
-  SelectObject(dc_, oldFont_);
-  DeleteDC(dc_);
-}
+    : dc_(CreateCompatibleDC(nullptr)), font_(dc_.get(), font), widths_(0x10000, -1) {}
 
 LONG AnsiTextMeter::MeasureAnsi(std::u16string_view text) const {
   const std::string bytes = WideToAnsi(text);
   SIZE size{};
-  if (!dc_ || !GetTextExtentPoint32A(dc_, bytes.data(), static_cast<int>(bytes.size()), &size)) {
+  if (!dc_ ||
+      !GetTextExtentPoint32A(dc_.get(), bytes.data(), static_cast<int>(bytes.size()), &size)) {
     return 0;
   }
   return size.cx;

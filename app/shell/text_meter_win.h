@@ -8,12 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "app/platform/win_handle.h"
+
 namespace cardo {
 
 class AnsiTextMeter {
  public:
   explicit AnsiTextMeter(HFONT font);
-  ~AnsiTextMeter();
   AnsiTextMeter(const AnsiTextMeter&) = delete;
   AnsiTextMeter& operator=(const AnsiTextMeter&) = delete;
 
@@ -23,8 +24,8 @@ class AnsiTextMeter {
  private:
   LONG MeasureAnsi(std::u16string_view text) const;
 
-  HDC dc_;
-  HGDIOBJ oldFont_;
+  UniqueDc dc_;
+  ScopedSelect font_;
   std::vector<int> widths_;  // per UTF-16 code unit; -1 until measured
 };
 

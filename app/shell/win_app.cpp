@@ -12,6 +12,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/file_system.h"
 #include "app/platform/profile.h"
+#include "app/platform/wide_text_win.h"
 #include "app/platform/win_ui.h"
 #include "app/settings/app_settings.h"
 #include "app/shell/main_window.h"
@@ -99,13 +100,10 @@ int RunCardo(HINSTANCE instance, const wchar_t* commandTail, int showCommand) {
                                    frmMain::Services{ui, SystemFileSystem(), AppSettings, store});
   if (main->closed()) return 1;
 
-  StartupContext startup{main->shell(),
-                         AppSettings,
-                         store,
-                         *main,
-                         std::u16string(reinterpret_cast<const char16_t*>(commandTail)),
-                         LongPathName,
-                         [&main] { main->SetPrefarence(); }};
+  StartupContext startup{
+      main->shell(), AppSettings, store, *main, U(commandTail), LongPathName, [&main] {
+        main->SetPrefarence();
+      }};
   RunStartup(startup);
 
   ShowWindow(main->hwnd(), showCommand);

@@ -1,5 +1,7 @@
 #include "app/shell/win_menu_place.h"
 
+#include "app/platform/wide_text_win.h"
+
 namespace cardo {
 
 WinHistoryMenu::WinHistoryMenu(HMENU submenu, UINT firstCommand)
@@ -28,8 +30,7 @@ void WinHistoryMenu::Rebuild() {
     const PlaceState& place = places_[i];
     if (!place.visible) continue;
     AppendMenuW(submenu_, MF_STRING | (place.enabled ? MF_ENABLED : MF_GRAYED),
-                firstCommand_ + static_cast<UINT>(i),
-                reinterpret_cast<const wchar_t*>(place.caption.c_str()));
+                firstCommand_ + static_cast<UINT>(i), W(place.caption));
   }
 }
 

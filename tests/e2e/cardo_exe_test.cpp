@@ -343,7 +343,7 @@ TEST_F(CardoExe, ExportAsksBeforeCharactersAreLost) {
   EXPECT_NE(dir.Read(u"TEMP.IRI").find(WideToAnsi(u"url=http://x/caf\u00E9.zip\r\n")),
             std::string::npos);
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(line.data()), line.size() / 2),
-            ManagerCommandLine(manager, dir.File(u"TEMP.IRI")));
+            ExportCommandLine(ExportFormat::Iria, manager, u"", dir.File(u"TEMP.IRI")));
 
   PostMessageW(main, WM_CLOSE, 0, 0);
   Answer(pid, L"質問", IDNO);

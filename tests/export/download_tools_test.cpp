@@ -87,13 +87,13 @@ bool Installed(const char* tool) {
   return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-class DownloadTools : public ::testing::TestWithParam<OtherFormat> {};
+class DownloadTools : public ::testing::TestWithParam<ExportFormat> {};
 
 // One list with every shape that once lost or changed a download, exported by the command the
 // window runs, and fetched by the tool its format is for (aria2c reads the plain list too).
 TEST_P(DownloadTools, FetchEveryUrlOfTheListExactlyOnceAndNothingElse) {
-  const OtherFormat format = GetParam();
-  const bool curl = format == OtherFormat::Curl;
+  const ExportFormat format = GetParam();
+  const bool curl = format == ExportFormat::Curl;
   if (!Installed(curl ? "curl" : "aria2c")) GTEST_SKIP() << "the tool is not installed";
   RecordingServer server;
   const std::u16string host = Utf8ToUtf16("http://127.0.0.1:" + std::to_string(server.port()));
@@ -135,7 +135,7 @@ TEST_P(DownloadTools, FetchEveryUrlOfTheListExactlyOnceAndNothingElse) {
   dir.Write(u"manager", "");
   ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path());
   ASSERT_TRUE(f.ui.messages.empty());
-  const std::string file = Utf16ToUtf8(dir.File(kOtherExportFiles[static_cast<int>(format)]));
+  const std::string file = Utf16ToUtf8(dir.File(FormatRow(format).fileName));
   const std::string out = Utf16ToUtf8(dir.File(u"out"));
   const std::string command =
       curl ? "curl -s -f --create-dirs --output-dir '" + out + "' -K '" + file + "'"
@@ -146,8 +146,8 @@ TEST_P(DownloadTools, FetchEveryUrlOfTheListExactlyOnceAndNothingElse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAria2AndCurl, DownloadTools,
-                         ::testing::Values(OtherFormat::Plain, OtherFormat::Aria2,
-                                           OtherFormat::Curl));
+                         ::testing::Values(ExportFormat::Plain, ExportFormat::Aria2,
+                                           ExportFormat::Curl));
 
 }  // namespace
 }  // namespace cardo

@@ -19,19 +19,22 @@ using Lines = std::vector<std::u16string>;
 TEST(Export, FileTextsAndCommandLine) {
   const std::u16string note = std::u16string(msg::kIriaNote) + u"https://cardo.example/";
   const struct {
-    Manager manager;
+    ExportFormat manager;
     Lines lines;
     std::u16string text;
   } cases[] = {
-      {Manager::ReGet, {u"a", u"", u"b"}, u"a\r\n\r\nb"},
-      {Manager::ReGet, {u"a"}, u"a"},
-      {Manager::Iria, {u"a"}, u"#Exported By Cardo Ver 3.00\r\n" + note + u"\r\n\r\nurl=a\r\n"},
-      {Manager::Iria,
+      {ExportFormat::ReGet, {u"a", u"", u"b"}, u"a\r\n\r\nb"},
+      {ExportFormat::ReGet, {u"a"}, u"a"},
+      {ExportFormat::Iria,
+       {u"a"},
+       u"#Exported By Cardo Ver 3.00\r\n" + note + u"\r\n\r\nurl=a\r\n"},
+      {ExportFormat::Iria,
        {u"a", u""},
        u"#Exported By Cardo Ver 3.00\r\n" + note + u"\r\n\r\nurl=a\r\n\r\nurl=\r\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(ExportText(c.manager, c.lines, u"3.00"), c.text);
-  EXPECT_EQ(ManagerCommandLine(u"C:\\Program Files\\Iria\\Iria.exe", u"C:\\c\\TEMP.IRI"),
+  EXPECT_EQ(ExportCommandLine(ExportFormat::Iria, u"C:\\Program Files\\Iria\\Iria.exe", u"",
+                              u"C:\\c\\TEMP.IRI"),
             u"\"C:\\Program Files\\Iria\\Iria.exe\" \"C:\\c\\TEMP.IRI\"");
 }
 
@@ -53,47 +56,48 @@ TEST(Export, TheThirdManagersFilesArePureAsciiAndNothingInThemReadsAsAnOption) {
   for (const auto& c : urls) EXPECT_EQ(OtherExportUrl(c.line), c.url);
 
   const Lines lines = {u"http://h/\"q\"\\", u"", u"  ", u"#x", u"http://h/\u30BD", u" out=a"};
-  EXPECT_EQ(OtherExportText(OtherFormat::Plain, lines),
+  EXPECT_EQ(OtherExportText(ExportFormat::Plain, lines),
             "http://h/\"q\"\\\r\n#x\r\nhttp://h/%E3%82%BD\r\nout=a\r\n");
-  EXPECT_EQ(OtherExportText(OtherFormat::Aria2, lines),
+  EXPECT_EQ(OtherExportText(ExportFormat::Aria2, lines),
             "http://h/\"q\"\\\r\n%23x\r\nhttp://h/%E3%82%BD\r\nout=a\r\n");
-  EXPECT_EQ(OtherExportText(OtherFormat::Curl, lines),
+  EXPECT_EQ(OtherExportText(ExportFormat::Curl, lines),
             "globoff\r\nurl = \"http://h/\\\"q\\\"\\\\\"\r\noutput = \"index.html\"\r\n# #x\r\n"
             "url = \"http://h/%E3%82%BD\"\r\nremote-name\r\n# out=a\r\n");
-  EXPECT_EQ(OtherExportText(OtherFormat::Aria2, {u"", u" "}), "");
+  EXPECT_EQ(OtherExportText(ExportFormat::Aria2, {u"", u" "}), "");
 
   const struct {
-    OtherFormat format;
+    ExportFormat format;
     std::u16string arguments, line;
   } cases[] = {
-      {OtherFormat::Aria2, u"", u"\"C:\\a b\\aria2c.exe\" -i \"C:\\d\\TEMP.ARIA2\""},
-      {OtherFormat::Curl, u"", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\""},
-      {OtherFormat::Plain, u"-K %1 -Z", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\" -Z"},
-      {OtherFormat::Plain, u"--dir=x", u"\"C:\\a b\\aria2c.exe\" --dir=x"},
-      {OtherFormat::Aria2, u"%1 %1 %2",
+      {ExportFormat::Aria2, u"", u"\"C:\\a b\\aria2c.exe\" -i \"C:\\d\\TEMP.ARIA2\""},
+      {ExportFormat::Curl, u"", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\""},
+      {ExportFormat::Plain, u"-K %1 -Z", u"\"C:\\a b\\aria2c.exe\" -K \"C:\\d\\TEMP.ARIA2\" -Z"},
+      {ExportFormat::Plain, u"--dir=x", u"\"C:\\a b\\aria2c.exe\" --dir=x"},
+      {ExportFormat::Aria2, u"%1 %1 %2",
        u"\"C:\\a b\\aria2c.exe\" \"C:\\d\\TEMP.ARIA2\" \"C:\\d\\TEMP.ARIA2\" %2"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(OtherCommandLine(c.format, u"C:\\a b\\aria2c.exe", c.arguments, u"C:\\d\\TEMP.ARIA2"),
-              c.line);
+    EXPECT_EQ(
+        ExportCommandLine(c.format, u"C:\\a b\\aria2c.exe", c.arguments, u"C:\\d\\TEMP.ARIA2"),
+        c.line);
   }
-  EXPECT_EQ(ToOtherFormat(2), OtherFormat::Curl);
-  EXPECT_EQ(ToOtherFormat(7), OtherFormat::Plain);
+  EXPECT_EQ(ToOtherFormat(2), ExportFormat::Curl);
+  EXPECT_EQ(ToOtherFormat(7), ExportFormat::Plain);
 }
 
 // A template still at the old format's default follows the format; one the user typed stays.
 TEST(Export, TheArgumentTemplateFollowsTheFormatUntilTheUserTypesOne) {
   const struct {
     std::u16string arguments;
-    OtherFormat from, to;
+    ExportFormat from, to;
     std::u16string result;
   } cases[] = {
-      {u"-i %1", OtherFormat::Aria2, OtherFormat::Curl, u"-K %1"},
-      {u"-K %1", OtherFormat::Curl, OtherFormat::Plain, u"-i %1"},
-      {u"-i %1", OtherFormat::Plain, OtherFormat::Aria2, u"-i %1"},
-      {u"", OtherFormat::Plain, OtherFormat::Curl, u"-K %1"},
-      {u"-i %1 -x 4", OtherFormat::Aria2, OtherFormat::Curl, u"-i %1 -x 4"},
-      {u"-K %1", OtherFormat::Aria2, OtherFormat::Plain, u"-K %1"},
+      {u"-i %1", ExportFormat::Aria2, ExportFormat::Curl, u"-K %1"},
+      {u"-K %1", ExportFormat::Curl, ExportFormat::Plain, u"-i %1"},
+      {u"-i %1", ExportFormat::Plain, ExportFormat::Aria2, u"-i %1"},
+      {u"", ExportFormat::Plain, ExportFormat::Curl, u"-K %1"},
+      {u"-i %1 -x 4", ExportFormat::Aria2, ExportFormat::Curl, u"-i %1 -x 4"},
+      {u"-K %1", ExportFormat::Aria2, ExportFormat::Plain, u"-K %1"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(SwitchOtherArguments(c.arguments, c.from, c.to), c.result)
@@ -180,7 +184,7 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
     SystemFileSystem().Remove(dir.File(u"TEMP.LST"));
     SystemFileSystem().Remove(dir.File(u"TEMP.CURL"));
     // The third manager follows the same rules, with its own message.
-    ExportListToOther(f.shell, c.managerPath, u"-K %1", OtherFormat::Curl, dir.path());
+    ExportListToOther(f.shell, c.managerPath, u"-K %1", ExportFormat::Curl, dir.path());
     EXPECT_EQ(dir.Read(u"TEMP.CURL") != "<missing>", c.written);
     if (c.message.size() > 0) {
       std::u16string other = c.message;
@@ -195,14 +199,15 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
     }
     f.ui.messages.clear();
     f.ui.started.clear();
-    ExportList(f.shell, Manager::ReGet, c.managerPath, dir.path(), u"3.00");
+    ExportList(f.shell, ExportFormat::ReGet, c.managerPath, dir.path(), u"3.00");
     ASSERT_EQ(f.ui.messages.size(), c.message.empty() ? 0u : 1u) << c.message.size();
     if (!c.message.empty()) EXPECT_EQ(f.ui.messages[0].text, c.message);
     EXPECT_EQ(dir.Read(u"TEMP.LST") != "<missing>", c.written);
     EXPECT_EQ(f.ui.started.empty(), !c.written);  // nothing starts without its file
     if (c.written) {
-      EXPECT_EQ(dir.Read(u"TEMP.LST"), WideToAnsi(ExportText(Manager::ReGet, c.lines, u"")));
-      EXPECT_EQ(f.ui.started, Lines{ManagerCommandLine(manager, dir.File(u"TEMP.LST"))});
+      EXPECT_EQ(dir.Read(u"TEMP.LST"), WideToAnsi(ExportText(ExportFormat::ReGet, c.lines, u"")));
+      EXPECT_EQ(f.ui.started,
+                Lines{ExportCommandLine(ExportFormat::ReGet, manager, u"", dir.File(u"TEMP.LST"))});
     }
     EXPECT_EQ(f.title, u"Cardo - [無題]");
   }
@@ -214,8 +219,8 @@ TEST(Export, CharactersTheCodePageCannotHoldAreExportedOnlyWhenTheUserAgrees) {
   TempDir dir;
   dir.Write(u"manager.exe", "");
   const auto manager = dir.File(u"manager.exe");
-  for (const Manager target : {Manager::ReGet, Manager::Iria}) {
-    const std::u16string file = target == Manager::ReGet ? u"TEMP.LST" : u"TEMP.IRI";
+  for (const ExportFormat target : {ExportFormat::ReGet, ExportFormat::Iria}) {
+    const std::u16string file = target == ExportFormat::ReGet ? u"TEMP.LST" : u"TEMP.IRI";
     for (const auto answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
       SystemFileSystem().Remove(dir.File(file));
       ShellFixture f;
@@ -238,7 +243,7 @@ TEST(Export, CharactersTheCodePageCannotHoldAreExportedOnlyWhenTheUserAgrees) {
   }
   ShellFixture f;
   f.list.ReplaceAll({u"http://h/caf\u00E9"});
-  ExportListToOther(f.shell, manager, u"", OtherFormat::Plain, dir.path());
+  ExportListToOther(f.shell, manager, u"", ExportFormat::Plain, dir.path());
   EXPECT_TRUE(f.ui.messages.empty());
   EXPECT_EQ(dir.Read(u"TEMP.TXT"), "http://h/caf%C3%A9\r\n");
   EXPECT_EQ(f.ui.started.back(), u"\"" + manager + u"\" -i \"" + dir.File(u"TEMP.TXT") + u"\"");

@@ -88,10 +88,15 @@ TEST(ListFile, FailedSaveLeavesTheOldFile) {
   f.fs.failWrites = true;
   EXPECT_FALSE(SaveListFile(f.shell, dir.File(u"a.lst")));
   EXPECT_EQ(dir.Read(u"a.lst"), "precious\r\n");
-  // A folder that does not exist fails the same way, without a message.
+  // A folder that does not exist fails the same way; each failure says so with the path.
   f.fs.failWrites = false;
-  EXPECT_FALSE(SaveListFile(f.shell, dir.File(u"no-such-folder") + PathSeparator() + u"a.lst"));
-  EXPECT_TRUE(f.ui.messages.empty());
+  const std::u16string nowhere = dir.File(u"no-such-folder") + PathSeparator() + u"a.lst";
+  EXPECT_FALSE(SaveListFile(f.shell, nowhere));
+  ASSERT_EQ(f.ui.messages.size(), 2u);
+  EXPECT_EQ(
+      f.ui.messages[0].text.find(std::u16string(msg::kSaveFailed) + u"\r\n" + dir.File(u"a.lst")),
+      0u);
+  EXPECT_EQ(f.ui.messages[1].text.find(std::u16string(msg::kSaveFailed) + u"\r\n" + nowhere), 0u);
 }
 
 TEST(ListFile, LongFilesStopAtTheLimitWithOneMessage) {
@@ -359,25 +364,12 @@ TEST(FileCommands, RecentEntryWhoseFileIsGone) {
   EXPECT_EQ(f.recent.history.MenuItem(1), dir.File(u"gone.lst"));
 }
 
-TEST(FileInfoQuery, Kinds) {
+TEST(ListFile, ContainingFolder) {
   TempDir dir;
   dir.Write(u"a.lst", "x");
   FileSystem& fs = SystemFileSystem();
-  const auto file = dir.File(u"a.lst");
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, file, 0)), u"a.lst");
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, dir.File(u"b.lst"), 0)), u"");
-  EXPECT_TRUE(std::get<bool>(FileInfo(fs, file, 1)));
-  EXPECT_FALSE(std::get<bool>(FileInfo(fs, dir.path(), 1)));
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, file, 4)), dir.path());
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, dir.File(u"b.lst"), 4)),
-            std::u16string(1, PathSeparator()));
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, dir.File(u"b.lst"), 8)), u"");
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, u"no separator", 10)), u"no separator");
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, file, 3)), u"");
-#ifdef _WIN32
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, file, 8)), file.substr(0, 2));
-  EXPECT_EQ(std::get<std::u16string>(FileInfo(fs, u"C:\\x\\y.lst", 10)), u"y.lst");
-#endif
+  EXPECT_EQ(ContainingFolder(fs, dir.File(u"a.lst")), dir.path());
+  EXPECT_EQ(ContainingFolder(fs, dir.File(u"b.lst")), std::u16string(1, PathSeparator()));
 }
 
 }  // namespace

@@ -58,23 +58,6 @@ TEST(MenuHistory, CaptionsAndVisibility) {
   EXPECT_TRUE(f.places[1].visible);
   EXPECT_FALSE(f.places[2].visible);
   EXPECT_EQ(f.history.MenuCount(), 2);
-
-  f.history.RemoveItem(1);
-  EXPECT_EQ(f.places[0].caption, u"&1: a.lst");
-  EXPECT_FALSE(f.places[1].visible);
-  f.history.RemoveItem(4);
-  EXPECT_EQ(f.history.MenuCount(), 1);
-}
-
-TEST(MenuHistory, ItemSort) {
-  FakeHistory f;
-  for (const auto* p : {u"b", u"C", u"a"}) f.history.AddItem(p);
-  f.history.ItemSort(1);
-  EXPECT_EQ(Items(f.history), (std::vector<std::u16string>{u"C", u"a", u"b", u"", u""}));
-  f.history.ItemSort(2);
-  EXPECT_EQ(Items(f.history), (std::vector<std::u16string>{u"b", u"a", u"C", u"", u""}));
-  f.history.ItemSort(3);
-  EXPECT_EQ(f.history.MenuItem(1), u"b");
 }
 
 TEST(MenuHistory, CompressPath) {

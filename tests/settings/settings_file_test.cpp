@@ -4,8 +4,10 @@
 #include <windows.h>
 #endif
 
+#include "app/platform/text.h"
 #include "app/settings/legacy_import.h"
 #include "app/settings/settings_file.h"
+#include "app/settings/settings_keys.h"
 #include "tests/settings/settings_fixture.h"
 
 namespace cardo {
@@ -33,6 +35,41 @@ TEST(SettingsFile, NewFileIsExactlyTheDefaultText) {
   EXPECT_EQ(f.settings.UrlExtProtocol, u"http://");
   EXPECT_EQ(f.settings.ExtList, (Entries{u"lzh", u"zip", u"jpg"}));
   EXPECT_FALSE(f.settings.ListHistory.has_value());
+}
+
+// The key table's defaults agree with themselves: what a new file writes reads back as what
+// memory holds after creating it, every default lies inside its key's range, and a number key
+// keeps what a hand-edited file holds while its window shows it in range.
+TEST(SettingsFile, TheKeyTablesDefaultsReadBackAndFitTheirRanges) {
+  SettingsFixture f;
+  ASSERT_TRUE(CreateDefaultSettings(f.settings, f.store));
+  Settings read;
+  ASSERT_EQ(LoadSettings(read, f.store, f.window, f.recent.history), SettingsLoad::Loaded);
+  read.OtherArgs = f.settings.OtherArgs;  // set in memory only
+  EXPECT_EQ(read, f.settings);
+  for (const ScalarKey& key : kScalarKeys) {
+    if (!key.defaultValue) continue;
+    Settings one;
+    SetKeyFromText(one, key, key.defaultValue);
+    EXPECT_EQ(KeyText(one, key), key.defaultValue) << key.key;
+    if (key.range.outside == OutOfRange::Taken) continue;
+    const auto value = std::stoi(Utf16ToUtf8(KeyText(one, key)));
+    EXPECT_EQ(InRange(key.range, value), value) << key.key;
+  }
+
+  const struct {
+    ValueRange range;
+    std::int32_t stored, shown;
+  } cases[] = {
+      {{1, 100, OutOfRange::NearestBound}, 0, 1},
+      {{1, 100, OutOfRange::NearestBound}, 500, 100},
+      {{1, 100, OutOfRange::NearestBound}, 42, 42},
+      {{0, 2, OutOfRange::FirstChoice}, 12, 0},
+      {{0, 25, OutOfRange::FirstChoice}, -1, 0},
+      {{0, 25, OutOfRange::FirstChoice}, 25, 25},
+      {{}, -7, -7},
+  };
+  for (const auto& c : cases) EXPECT_EQ(InRange(c.range, c.stored), c.shown) << c.stored;
 }
 
 TEST(SettingsFile, FailedCreationLeavesTheRecordAlone) {

@@ -19,7 +19,6 @@
 #include "app/controls/dpi_win.h"
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
-#include "app/controls/vo_com_dlg.h"
 #include "app/controls/vo_panel_win.h"
 #include "tests/support/fakes.h"
 
@@ -374,27 +373,6 @@ TEST_F(ControlsTest, DropTargetReportsTextFilesAndKeys) {
   EXPECT_TRUE(seen.files.empty());
   fileData->Release();
   DropTarget::Revoke(target);
-}
-
-TEST_F(ControlsTest, VoComDlgCancelLeavesTheFileName) {
-  testing::ScriptedUi ui;
-  VoComDlg dialog(ui);
-  dialog.FileName = u"before.lst";
-  dialog.Filter = u"リストファイル(*.lst)|*.lst";
-  dialog.InitDir = u"C:\\lists";
-  dialog.flags = 0x4;
-  EXPECT_FALSE(dialog.ShowOpen());
-  EXPECT_EQ(dialog.FileName, u"before.lst");
-  ASSERT_EQ(ui.openRequests.size(), 1u);
-  EXPECT_EQ(ui.openRequests[0].initialFile, u"before.lst");
-  EXPECT_EQ(ui.openRequests[0].initialDir, u"C:\\lists");
-  EXPECT_EQ(ui.openRequests[0].extraFlags, 0x4u);
-
-  ui.saveResults = {FileDialogResult{u"C:\\lists\\new.lst", 2}};
-  EXPECT_TRUE(dialog.ShowSave());
-  EXPECT_EQ(dialog.FileName, u"C:\\lists\\new.lst");
-  EXPECT_EQ(dialog.FileTitle, u"new.lst");
-  EXPECT_EQ(dialog.FilterIndex, 2);
 }
 
 TEST_F(ControlsTest, SizingAnswerKeepsTheHeightFixed) {

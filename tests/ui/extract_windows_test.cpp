@@ -49,11 +49,11 @@ class ExtractWindowTest : public testing::MainWindowTest {
                       DownloadControl& control) -> DownloadOutcome {
       seenUrl = url;
       seenPath = path;
-      PageFile file(path);
-      const bool written = file.Write(control, page);
+      PageFile file(path, control);
+      const bool written = file.Write(page);
       while (!release) Sleep(1);
       // A cancelled download writes no more into the page file.
-      lateWrite = file.Write(control, "late");
+      lateWrite = file.Write("late");
       finished = true;
       if (!written || !file.Close()) return {DownloadStatus::Cancelled, {}, {}, {}};
       DownloadOutcome given = outcome;

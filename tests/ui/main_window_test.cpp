@@ -116,19 +116,17 @@ TEST_F(MainWindowTest, HorizontalExtentFollowsTheWidestLine) {
 TEST_F(MainWindowTest, MeterMeasuresAsTheSystemDoes) {
   auto font = reinterpret_cast<HFONT>(SendMessageW(list(), WM_GETFONT, 0, 0));
   AnsiTextMeter meter(font);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
+  const UniqueDc dc(CreateCompatibleDC(nullptr));
+  const ScopedSelect selected(dc.get(), font);
   for (const char16_t* line :
        {u"http://www.example.com/images/img001.jpg", u"http://例え.jp/画像/ソフト.zip",
         u"ｱｲｳｴｵ half-width", u"caf\u00E9 \u00E9t\u00E9", u"\u4E02\uFF5E\u2014", u"",
         u"WWWWWWWWWWiiiiiiii", u"\U0001F600 emoji"}) {
     const std::string bytes = WideToAnsi(line);
     SIZE size{};
-    GetTextExtentPoint32A(dc, bytes.data(), static_cast<int>(bytes.size()), &size);
+    GetTextExtentPoint32A(dc.get(), bytes.data(), static_cast<int>(bytes.size()), &size);
     EXPECT_EQ(meter.Width(line), size.cx) << Utf16ToUtf8(line);
   }
-  SelectObject(dc, old);
-  DeleteDC(dc);
 }
 
 TEST_F(MainWindowTest, InsertKeyTogglesSelection) {

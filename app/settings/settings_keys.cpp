@@ -1,0 +1,78 @@
+#include "app/settings/settings_keys.h"
+
+#include "app/platform/text.h"
+#include "app/settings/ini_values.h"
+#include "app/settings/numbered_keys.h"
+
+namespace cardo {
+
+std::u16string KeyText(const Settings& settings, const ScalarKey& key) {
+  if (const auto* text = std::get_if<std::u16string Settings::*>(&key.field)) {
+    return settings.**text;
+  }
+  if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
+    return DecimalText(settings.**number);
+  }
+  if (const auto* wide = std::get_if<Int16In32>(&key.field)) {
+    return DecimalText(settings.*(wide->field));
+  }
+  return DecimalText(PackProperties(settings));
+}
+
+void SetKeyFromText(Settings& settings, const ScalarKey& key, std::u16string_view text) {
+  if (const auto* field = std::get_if<std::u16string Settings::*>(&key.field)) {
+    settings.** field = std::u16string(text);
+  } else if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
+    if (const auto value = ParseInt16(text)) settings.** number = *value;
+  } else if (const auto* wide = std::get_if<Int16In32>(&key.field)) {
+    if (const auto value = ParseInt16(text)) settings.*(wide->field) = *value;
+  } else {
+    UnpackProperties(settings, ParseInt32(text).value_or(0));
+  }
+}
+
+void ApplyDefaults(Settings& settings, unsigned uses) {
+  for (const ScalarKey& key : kScalarKeys) {
+    if (!(key.defaultUse & uses)) continue;
+    if (std::holds_alternative<FlagBits>(key.field) && !(uses & (kNewFile | kNewMemory))) {
+      // The import adds the flags a new file sets and keeps what the old file gave the others.
+      Settings flags;
+      SetKeyFromText(flags, key, key.defaultValue);
+      UnpackProperties(settings, PackProperties(settings) | PackProperties(flags));
+      continue;
+    }
+    SetKeyFromText(settings, key, key.defaultValue);
+  }
+  if (!(uses & kNewFile)) return;
+  for (const ListKeys& keys : kListKeys) {
+    if (keys.newFileEntries.empty()) continue;
+    settings.*keys.field =
+        std::vector<std::u16string>(keys.newFileEntries.begin(), keys.newFileEntries.end());
+  }
+}
+
+std::u16string NewFileBody() {
+  std::u16string text;
+  const char* section = nullptr;
+  auto line = [&](const char* in, const std::string& key, std::u16string_view value) {
+    if (!section || std::string_view(section) != in) {
+      section = in;
+      text += u"[" + Utf8ToUtf16(in) + u"]\r\n";
+    }
+    text += Utf8ToUtf16(key) + u"=" + std::u16string(value) + u"\r\n";
+  };
+  for (const ScalarKey& key : kScalarKeys) {
+    if (key.defaultUse & kNewFile) line(key.section, key.key, key.defaultValue);
+  }
+  for (const ListKeys& keys : kListKeys) {
+    const auto& entries = keys.newFileEntries;
+    if (entries.empty()) continue;
+    line(keys.section, keys.upperBoundKey, DecimalText(static_cast<long long>(entries.size()) - 1));
+    for (std::size_t n = 0; n < entries.size(); ++n) {
+      line(keys.section, NumberedKey(keys.entryStem, static_cast<long long>(n)), entries[n]);
+    }
+  }
+  return text;
+}
+
+}  // namespace cardo
