@@ -18,20 +18,26 @@ bool TextLineSource::Next(std::string& line) {
   return true;
 }
 
-long FileLineSource::Remaining() {
+std::size_t FileLineSource::Remaining() {
   const long here = std::ftell(file_);
   if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0) return 0;
   const long end = std::ftell(file_);
   std::fseek(file_, here, SEEK_SET);
-  return end > here ? end - here : 0;
+  if (end <= here) return 0;
+  const auto bytes = static_cast<std::size_t>(end - here);
+  if (!converter_ || read_ == 0) return bytes;
+  // A converted file gives what its bytes so far gave, and an eighth more for a later part
+  // that grows more (percent-encoded characters).
+  return static_cast<std::size_t>(static_cast<double>(bytes) * static_cast<double>(converted_) /
+                                  static_cast<double>(read_) * 1.125);
 }
 
 template <typename Buffer>
 void FileLineSource::Reserve(Buffer& buffer, std::size_t more) {
   if (buffer.size() + more <= buffer.capacity() || buffer.size() < (1u << 20)) return;
-  const long rest = Remaining();
+  const std::size_t rest = Remaining();
   // Without a known size (a pipe) the buffer grows as usual.
-  buffer.reserve(rest > 0 ? buffer.size() + more + static_cast<std::size_t>(rest)
+  buffer.reserve(rest > 0 ? buffer.size() + more + rest
                           : std::max(buffer.size() + more, 2 * buffer.capacity()));
 }
 
@@ -43,11 +49,14 @@ FileLineSource::FileLineSource(std::FILE* file, std::string_view head,
 
 void FileLineSource::Append(std::string_view bytes) {
   Reserve(buffer_, bytes.size());
-  if (converter_) {
-    converter_->Convert(bytes, eof_, buffer_);
-  } else {
+  if (!converter_) {
     buffer_.append(bytes);
+    return;
   }
+  const std::size_t before = buffer_.size();
+  converter_->Convert(bytes, eof_, buffer_);
+  read_ += bytes.size();
+  converted_ += buffer_.size() - before;
 }
 
 // False once nothing more can come; true after a read, even when it converted to nothing yet.

@@ -57,7 +57,9 @@ class FileLineSource final : public LineSource {
   // that it is never held in two buffers while one grows.
   template <typename Buffer>
   void Reserve(Buffer& buffer, std::size_t more);
-  long Remaining();
+  // What the rest of the file gives: its bytes, or for a converted file about what they
+  // convert to.
+  std::size_t Remaining();
   // Hands over buffer_[at_, end) as the line; the next line starts at `next`.
   void Take(std::string& line, std::size_t end, std::size_t next);
   std::FILE* file_;
@@ -65,6 +67,8 @@ class FileLineSource final : public LineSource {
   std::string buffer_;  // code page 932 bytes
   std::size_t at_ = 0;
   bool eof_ = false;
+  std::size_t read_ = 0;       // bytes converted so far
+  std::size_t converted_ = 0;  // and what they gave
 };
 
 }  // namespace cardo

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
+#include <vector>
 
 #include "app/platform/percent_encoding.h"
 #include "app/platform/text.h"
@@ -106,12 +108,35 @@ PageEncoding DetectPageEncoding(std::string_view contentType, std::string_view h
 }
 
 std::string Utf8ToCodePage(std::string_view utf8) {
-  if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; })) {
-    return std::string(utf8);
+  // ASCII goes across as it is; only the runs beyond it are decoded and converted, all at once.
+  std::vector<std::pair<std::size_t, std::size_t>> spans;  // byte runs beyond ASCII
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if ((utf8[i] & 0x80) == 0) continue;
+    const std::size_t start = i;
+    while (i < utf8.size() && (utf8[i] & 0x80) != 0) ++i;
+    spans.emplace_back(start, i);
   }
+  if (spans.empty()) return std::string(utf8);
+  std::u16string wide;
+  std::vector<std::size_t> ends;
+  for (const auto& [start, end] : spans) {
+    wide += Utf8ToUtf16(utf8.substr(start, end - start));
+    ends.push_back(wide.size());
+  }
+  std::vector<std::u16string_view> runs;
+  for (std::size_t k = 0, from = 0; k < ends.size(); from = ends[k++]) {
+    runs.push_back(std::u16string_view(wide).substr(from, ends[k] - from));
+  }
+  const std::vector<std::string> converted = RunsInCodePage(runs);
   std::string out;
   out.reserve(utf8.size());
-  AppendInCodePage(out, Utf8ToUtf16(utf8));
+  std::size_t at = 0;
+  for (std::size_t k = 0; k < spans.size(); ++k) {
+    out.append(utf8, at, spans[k].first - at);
+    out += converted[k];
+    at = spans[k].second;
+  }
+  out.append(utf8, at, std::string_view::npos);
   return out;
 }
 

@@ -3,6 +3,7 @@
 // character the code page cannot give back as itself goes in as a browser writes it in a URL.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cardo {
 
@@ -13,5 +14,10 @@ void AppendPercentEncoded(std::string& out, std::string_view bytes);
 // itself becomes its UTF-8 bytes percent-encoded: a stand-in ("?") or a near match ("e" for
 // "é") would be another address.
 void AppendInCodePage(std::string& out, std::u16string_view text);
+
+// Each of `runs` (text beyond ASCII) as AppendInCodePage writes it: a run the code page gives
+// back as itself converted whole, else one character (or surrogate pair) at a time. However
+// many runs there are, the codec is called four times at most.
+std::vector<std::string> RunsInCodePage(const std::vector<std::u16string_view>& runs);
 
 }  // namespace cardo

@@ -49,17 +49,21 @@ TEST(PageEncoding, Utf8LinesReachTheScannerInTheCodePage) {
   // Characters code page 932 lacks, as a browser writes them into a URL.
   EXPECT_EQ(Utf8ToCodePage("x한y😀z"), "x%ED%95%9Cy%F0%9F%98%80z");
   EXPECT_EQ(Utf8ToCodePage("画\xFF"), testing::Ansi("画") + "%EF%BF%BD");
+  // Runs of both kinds in one line, a run the code page lacks a character of among them.
+  EXPECT_EQ(Utf8ToCodePage("a画한ア-é/画b"), "a" + testing::Ansi("画") + "%ED%95%9C" +
+                                                 testing::Ansi("ア") + "-%C3%A9/" +
+                                                 testing::Ansi("画") + "b");
 }
 
 TEST(PageEncoding, AUtf8FileReadInBlocksGivesTheLinesReadWhole) {
   // Lines of about 70 KB, so that reads of 64 KB cut characters, CR LF and, with a short
   // head, the byte order mark; characters the code page lacks and invalid bytes among them.
   std::mt19937 rng(5);
-  const std::string pieces[] = {"ab", "cd", "ef", "gh", "ij", "kl", "画", "é",
-                                "😀", "\xE3\x81", "\xFF", "\n", "\r", "\r\n"};
+  const std::string pieces[] = {"ab", "cd", "ef",       "gh",   "ij", "kl", "画",
+                                "é",  "😀",  "\xE3\x81", "\xFF", "\n", "\r", "\r\n"};
   for (int round = 0; round < 3; ++round) {
     std::string text = "\xEF\xBB\xBF";
-    while (text.size() < 150000) {
+    while (text.size() < 100000) {
       const std::size_t k = rng() % std::size(pieces);
       if (k < 12 || rng() % 5000 == 0) text += pieces[k];
     }
@@ -71,7 +75,7 @@ TEST(PageEncoding, AUtf8FileReadInBlocksGivesTheLinesReadWhole) {
       at = cr + (text.compare(cr, 2, "\r\n") == 0 ? 2 : 1);
       if (at == text.size()) break;
     }
-    const std::size_t headSize = round % 3;  // none, or part of the mark
+    const std::size_t headSize = round == 2 ? 4096 : round;  // none, part of the mark, a run's
     std::FILE* f = std::tmpfile();
     std::fwrite(text.data(), 1, text.size(), f);
     std::fseek(f, static_cast<long>(headSize), SEEK_SET);
