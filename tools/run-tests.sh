@@ -2,7 +2,7 @@
 # Runs every test suite: the include floors (tools/check-layers.sh), the native core tests
 # (plain and with AddressSanitizer and UBSan), then the Windows core, seam, library, UI and
 # end-to-end tests under Wine, the checks of the 32-bit deliverables that need no Wine, and
-# every fuzz target for a few seconds (CARDO_FUZZ_CHECK_SECONDS, 3), each counted as a test.
+# every fuzz target for a few seconds (CARDO_FUZZ_CHECK_SECONDS, 2), each counted as a test.
 # Prints each runner's own summary and one closing line with the totals; exits non-zero on
 # any failure.
 set -uo pipefail
@@ -73,7 +73,7 @@ wineserver -k >/dev/null 2>&1 || true
 echo "== fuzz targets"
 fuzz_corpus=$(mktemp -d)
 fuzz_log=$(mktemp)
-"$root/tools/run-fuzz.sh" "${CARDO_FUZZ_CHECK_SECONDS:-3}" "$fuzz_corpus" >"$fuzz_log" 2>&1 || status=1
+"$root/tools/run-fuzz.sh" "${CARDO_FUZZ_CHECK_SECONDS:-2}" "$fuzz_corpus" >"$fuzz_log" 2>&1 || status=1
 grep -a -v '^fuzz: .*: ok$' "$fuzz_log"
 fuzz_passed=$(grep -a -oE '^fuzz targets: [0-9]+ passed' "$fuzz_log" | grep -oE '[0-9]+')
 fuzz_failed=$(grep -a -oE ' [0-9]+ failed$' "$fuzz_log" | grep -oE '[0-9]+')
