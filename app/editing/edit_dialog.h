@@ -23,6 +23,8 @@ class frmEditDlg final : public DialogWindow {
   void EditFocusLine(HWND owner);
 
  private:
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
   void PlaceByTwips();

@@ -41,6 +41,8 @@ class frmExtract final : public DialogWindow {
   DWORD txtUrl_OLEDragDrop(const DropData& data, DWORD allowed);
 
  private:
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Form_Load();
   int Mode() const;

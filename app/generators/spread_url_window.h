@@ -29,6 +29,8 @@ class frmSpreadUrl final : public DialogWindow {
   void UpdateCount();
 
  private:
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Form_Load();
 

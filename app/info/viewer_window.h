@@ -30,6 +30,8 @@ class frmSmplViewer final : public DialogWindow {
   void mnuEditSub_Click(int index);
 
  private:
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
   void SetTextFont();

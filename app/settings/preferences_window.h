@@ -40,6 +40,8 @@ class frmPrefarence final : public DialogWindow {
   void picTabControl_SelChange();
 
  private:
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
   static LRESULT CALLBACK PlaceholderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
