@@ -1,7 +1,7 @@
 #pragma once
 // A dialog from a template, linked to its object: `this` is stored at WM_INITDIALOG, which
-// goes to OnInit; commands go to OnCommand and every other message to OnMessage. No exception
-// leaves the dialog procedure.
+// goes to OnInit (Form_Load); commands go to OnCommand and every other message to
+// OnMessage. No exception leaves the dialog procedure.
 //
 // A dialog follows its DPI: on WM_DPICHANGED it takes the suggested rectangle, scales its
 // controls' places and its font to the new DPI, and then lets the window lay out what it
@@ -40,9 +40,14 @@ class DialogWindow {
   // Ends the dialog: EndDialog when modal, DestroyWindow when modeless.
   void Close(INT_PTR result);
 
-  // The dialog's first look, before it is shown. True lets the system put the focus on the
-  // first control; false when the dialog has set the focus itself.
-  virtual bool OnInit() { return true; }
+  // The form's Load event: its first look, before it is shown.
+  virtual void Form_Load() {}
+  // WM_INITDIALOG: Form_Load. True lets the system put the focus on the first control; false
+  // when the dialog has set the focus itself.
+  virtual bool OnInit() {
+    Form_Load();
+    return true;
+  }
   // A command of a control (`code` is its notification), a menu or an accelerator; true when
   // handled.
   virtual bool OnCommand(int /*id*/, int /*code*/) { return false; }

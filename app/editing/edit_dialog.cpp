@@ -32,11 +32,6 @@ void frmEditDlg::EditFocusLine(HWND owner) {
   RunModal(instance_, IDD_EDITDLG, owner);
 }
 
-bool frmEditDlg::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmEditDlg::OnCommand(int id, int) {
   if (id != IDC_CMDCLOSE && id != IDOK) return false;
   Form_Unload();

@@ -14,11 +14,6 @@ void frmSearch::Show(HWND owner, SearchMode mode) {
   SetFocus(Item(IDC_CMBSEARCHWORD));
 }
 
-bool frmSearch::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmSearch::OnCommand(int id, int) {
   constexpr int kButtons[] = {IDC_CMDBUTTONS0, IDC_CMDBUTTONS1, IDC_CMDBUTTONS2};
   const auto button = std::find(std::begin(kButtons), std::end(kButtons), id);

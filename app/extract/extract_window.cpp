@@ -56,11 +56,6 @@ void frmExtract::Show() {
   ShowModeless(context_.instance, IDD_EXTRACT, context_.main);
 }
 
-bool frmExtract::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmExtract::OnCommand(int id, int code) {
   if (id == IDC_CMDSTARTCANCEL0 || id == IDC_CMDSTARTCANCEL1) {
     cmdStartCancel_Click(id == IDC_CMDSTARTCANCEL0 ? 0 : 1);

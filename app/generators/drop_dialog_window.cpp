@@ -29,11 +29,6 @@ void frmDropDialog::Show() {
   ShowModeless(context_.instance, IDD_DROPDIALOG, context_.main);
 }
 
-bool frmDropDialog::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmDropDialog::OnCommand(int id, int) {
   if (id != IDCANCEL) return false;
   Close(IDCANCEL);

@@ -17,11 +17,6 @@ void frmFreeInput::Show() {
   ShowModeless(context_.instance, IDD_FREEINPUT, context_.main);
 }
 
-bool frmFreeInput::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmFreeInput::OnCommand(int id, int) {
   if (id == IDC_CMDINPUT) {
     cmdInput_Click();

@@ -29,11 +29,6 @@ void frmGeneList::Show() {
   ShowModeless(context_.instance, IDD_GENELIST, context_.main);
 }
 
-bool frmGeneList::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmGeneList::OnCommand(int id, int code) {
   switch (id) {
     case IDC_CMDGENECLOSE0:

@@ -56,11 +56,6 @@ void frmSpreadUrl::Show() {
   ShowModeless(context_.instance, IDD_SPREADURL, context_.main);
 }
 
-bool frmSpreadUrl::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmSpreadUrl::OnCommand(int id, int code) {
   if (id == IDC_TXTSOURCE) {
     if (code == EN_CHANGE) SetTimer(hwnd(), kCountTimer, kCountDelay, nullptr);

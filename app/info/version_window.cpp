@@ -26,11 +26,6 @@ void frmVersion::ShowModal(HWND owner) {
   RunModal(instance_, IDD_VERSION_WINDOW, owner);
 }
 
-bool frmVersion::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmVersion::OnCommand(int id, int code) {
   switch (id) {
     case IDOK:

@@ -35,7 +35,7 @@ class frmSmplViewer final : public DialogWindow {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
   void SetTextFont();
-  void Form_Load();
+  void Form_Load() override;
   void Form_Resize();
 
   HINSTANCE instance_;

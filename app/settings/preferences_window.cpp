@@ -99,11 +99,6 @@ HWND frmPrefarence::Control(int id) const {
   return Item(id);
 }
 
-bool frmPrefarence::OnInit() {
-  Form_Load();
-  return true;
-}
-
 bool frmPrefarence::OnCommand(int id, int code) {
   if (id == IDC_CMDOKCANCEL0 || id == IDC_CMDOKCANCEL1) {
     cmdOkCancel_Click(id == IDC_CMDOKCANCEL0 ? 0 : 1);
