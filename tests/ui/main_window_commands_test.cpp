@@ -102,5 +102,40 @@ TEST_F(MainWindowTest, OnlyTheManagersButtonsFollowTheSettings) {
   check(true);
 }
 
+LRESULT CALLBACK RecordPopup(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR opened) {
+  auto& menu = *reinterpret_cast<HMENU*>(opened);
+  if (message == WM_INITMENUPOPUP && !menu) menu = reinterpret_cast<HMENU>(wParam);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) {
+  EndMenu();
+}
+
+// The menu a toolbar arrow drops down, caught as it opens; the menu's loop dispatches the
+// timer, which closes it.
+HMENU DroppedMenu(HWND window, HWND toolbar, int command) {
+  HMENU opened = nullptr;
+  SetWindowSubclass(window, RecordPopup, 1, reinterpret_cast<DWORD_PTR>(&opened));
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, CloseMenu);
+  NMTOOLBARW note{};
+  note.hdr = {toolbar, IDC_TOOLBAR, static_cast<UINT>(TBN_DROPDOWN)};
+  note.iItem = command;
+  SendMessageW(window, WM_NOTIFY, IDC_TOOLBAR, reinterpret_cast<LPARAM>(&note));
+  KillTimer(nullptr, timer);
+  RemoveWindowSubclass(window, RecordPopup, 1);
+  return opened;
+}
+
+TEST_F(MainWindowTest, ToolbarArrowsDropTheRecentFilesAndTheToolMenu) {
+  HMENU history = GetSubMenu(GetSubMenu(GetMenu(window->hwnd()), 0), 6);
+  EXPECT_EQ(DroppedMenu(window->hwnd(), window->toolbarHwnd(), ToolbarCommand(2)), history);
+  HMENU tools = DroppedMenu(window->hwnd(), window->toolbarHwnd(), ToolbarCommand(17));
+  ASSERT_NE(tools, nullptr);
+  EXPECT_EQ(GetMenuItemID(tools, 0), static_cast<UINT>(ToolMenuCommand(1)));
+  EXPECT_EQ(DroppedMenu(window->hwnd(), window->toolbarHwnd(), ToolbarCommand(1)), nullptr);
+}
+
 }  // namespace
 }  // namespace cardo
