@@ -121,9 +121,10 @@ void clsToolBar::pDropDownArrows(bool on) {
   SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, on ? TBSTYLE_EX_DRAWDDARROWS : 0);
 }
 
-void clsToolBar::mButtonAdd(int index, int image, ButtonStyle style, const std::wstring& toolTip) {
+void clsToolBar::mButtonAdd(int command, int image, ButtonStyle style,
+                            const std::wstring& toolTip) {
   TBBUTTON button{};
-  button.idCommand = index;
+  button.idCommand = command;
   button.fsState = TBSTATE_ENABLED;
   if (style == ButtonStyle::Separator) {
     button.fsStyle = BTNS_SEP;
@@ -133,16 +134,16 @@ void clsToolBar::mButtonAdd(int index, int image, ButtonStyle style, const std::
     button.fsStyle = BTNS_BUTTON | (style == ButtonStyle::DropDown ? BTNS_DROPDOWN : 0);
   }
   SendMessageW(toolbar_, TB_ADDBUTTONS, 1, reinterpret_cast<LPARAM>(&button));
-  if (!toolTip.empty()) tips_[index] = toolTip;
+  if (!toolTip.empty()) tips_[command] = toolTip;
   SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
 }
 
-void clsToolBar::pButtonEnabled(int index, bool enabled) {
-  SendMessageW(toolbar_, TB_ENABLEBUTTON, index, enabled ? TRUE : FALSE);
+void clsToolBar::pButtonEnabled(int command, bool enabled) {
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, command, enabled ? TRUE : FALSE);
 }
 
-bool clsToolBar::ButtonEnabled(int index) const {
-  return SendMessageW(toolbar_, TB_ISBUTTONENABLED, index, 0) != 0;
+bool clsToolBar::ButtonEnabled(int command) const {
+  return SendMessageW(toolbar_, TB_ISBUTTONENABLED, command, 0) != 0;
 }
 
 int clsToolBar::pHeight() const {
@@ -156,9 +157,9 @@ void clsToolBar::Place(int top, int width) {
   MoveWindow(toolbar_, 0, top, width, pHeight(), TRUE);
 }
 
-void clsToolBar::mButtonMenuShow(int index, HMENU menu) {
+void clsToolBar::mButtonMenuShow(int command, HMENU menu) {
   RECT button{};
-  SendMessageW(toolbar_, TB_GETRECT, index, reinterpret_cast<LPARAM>(&button));
+  SendMessageW(toolbar_, TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
   MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&button), 2);
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, button.left, button.bottom,
                  0, parent_, nullptr);

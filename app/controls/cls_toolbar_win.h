@@ -61,19 +61,21 @@ class clsToolBar {
   // room around them scaled from 96 DPI to `dpi`.
   void pImageList(const clsImageList& images, const clsImageList& disabled, int dpi);
   void pDropDownArrows(bool on);
-  // Adds button `index` (also its command identifier) with image `image` (0-based).
-  void mButtonAdd(int index, int image, ButtonStyle style, const std::wstring& toolTip = {});
-  void pButtonEnabled(int index, bool enabled);
-  bool ButtonEnabled(int index) const;
+  // Adds a button that runs `command` (its identifier; 0 for a separator) with image `image`
+  // (0-based). The buttons are known by their commands from then on.
+  void mButtonAdd(int command, int image, ButtonStyle style, const std::wstring& toolTip = {});
+  void pButtonEnabled(int command, bool enabled);
+  bool ButtonEnabled(int command) const;
   int pHeight() const;
-  // Drops `menu` down under button `index`.
-  void mButtonMenuShow(int index, HMENU menu);
+  // Drops `menu` down under the button of `command`.
+  void mButtonMenuShow(int command, HMENU menu);
   HWND hWnd() const { return toolbar_; }
   // Lays the toolbar out across `width` pixels at `top`.
   void Place(int top, int width);
 
-  std::function<void(int index)> ButtonClick;
-  std::function<void(int index)> ButtonDropDown;
+  // The command of the button clicked, or of the one whose arrow was pressed.
+  std::function<void(int command)> ButtonClick;
+  std::function<void(int command)> ButtonDropDown;
 
  private:
   bool Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

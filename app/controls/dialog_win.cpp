@@ -72,7 +72,11 @@ INT_PTR CALLBACK DialogWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
   if (!self) return FALSE;
   INT_PTR handled = FALSE;
   try {
-    if (message == WM_COMMAND && VoButtonDialogCommand(wParam, lParam)) return TRUE;
+    if (message == WM_INITDIALOG) return self->OnInit() ? TRUE : FALSE;
+    if (message == WM_COMMAND) {
+      if (VoButtonDialogCommand(wParam, lParam)) return TRUE;
+      return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+    }
     if (message == WM_DPICHANGED) {
       self->FollowDpi(HIWORD(wParam), lParam);
       return TRUE;

@@ -1,6 +1,7 @@
 #pragma once
-// A dialog from a template, linked to its object: `this` is stored at WM_INITDIALOG and every
-// later message goes to OnMessage. No exception leaves the dialog procedure.
+// A dialog from a template, linked to its object: `this` is stored at WM_INITDIALOG, which
+// goes to OnInit (Form_Load); commands go to OnCommand and every other message to
+// OnMessage. No exception leaves the dialog procedure.
 //
 // A dialog follows its DPI: on WM_DPICHANGED it takes the suggested rectangle, scales its
 // controls' places and its font to the new DPI, and then lets the window lay out what it
@@ -39,8 +40,22 @@ class DialogWindow {
   // Ends the dialog: EndDialog when modal, DestroyWindow when modeless.
   void Close(INT_PTR result);
 
-  // As a dialog procedure: TRUE when handled (results through DWLP_MSGRESULT).
-  virtual INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
+  // The form's Load event: its first look, before it is shown.
+  virtual void Form_Load() {}
+  // WM_INITDIALOG: Form_Load. True lets the system put the focus on the first control; false
+  // when the dialog has set the focus itself.
+  virtual bool OnInit() {
+    Form_Load();
+    return true;
+  }
+  // A command of a control (`code` is its notification), a menu or an accelerator; true when
+  // handled.
+  virtual bool OnCommand(int /*id*/, int /*code*/) { return false; }
+  // Any other message, as a dialog procedure: TRUE when handled (results through
+  // DWLP_MSGRESULT).
+  virtual INT_PTR OnMessage(UINT /*message*/, WPARAM /*wParam*/, LPARAM /*lParam*/) {
+    return FALSE;
+  }
   // After the controls and the font have followed a DPI change: what the window places or
   // draws itself at a size of its own (twips layouts, pictures). Dpi() is the new DPI.
   virtual void OnDpiChanged(int oldDpi) { (void)oldDpi; }

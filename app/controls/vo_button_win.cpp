@@ -137,6 +137,26 @@ LRESULT VoButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(hwnd(), nullptr, TRUE);
       return result;
     }
+    case WM_DESTROY:
+      if (dropMode_) DropTarget::Revoke(hwnd());
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+      return OnMouse(message, wParam, lParam);
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      return OnKey(message, wParam, lParam);
+    default:
+      return Default(message, wParam, lParam);
+  }
+}
+
+LRESULT VoButton::OnMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
     case WM_LBUTTONDOWN:
       SetFocus(hwnd());
       SetCapture(hwnd());
@@ -165,37 +185,34 @@ LRESULT VoButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDBLCLK:
       Fire(RDblClick);
       return 0;
-    case WM_DESTROY:
-      if (dropMode_) DropTarget::Revoke(hwnd());
-      return 0;
-    case WM_KEYDOWN: {
-      const bool repeat = (lParam & (1 << 30)) != 0;
-      if (wParam == VK_SPACE) {
-        // Pressed while held, clicked once on release, as a push button does.
-        if (!spaceDown_) {
-          spaceDown_ = true;
-          pressed_ = true;
-          InvalidateRect(hwnd(), nullptr, TRUE);
-        }
-        return 0;
-      }
-      if (wParam == VK_RETURN) {
-        if (!repeat) KeyClick();
-        return 0;
-      }
-      return Default(message, wParam, lParam);
-    }
-    case WM_KEYUP:
-      if (wParam == VK_SPACE && spaceDown_) {
-        spaceDown_ = false;
-        pressed_ = false;
-        KeyClick();
-        return 0;
-      }
-      return Default(message, wParam, lParam);
     default:
       return Default(message, wParam, lParam);
   }
+}
+
+LRESULT VoButton::OnKey(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYUP) {
+    if (wParam != VK_SPACE || !spaceDown_) return Default(message, wParam, lParam);
+    spaceDown_ = false;
+    pressed_ = false;
+    KeyClick();
+    return 0;
+  }
+  if (wParam == VK_SPACE) {
+    // Pressed while held, clicked once on release, as a push button does.
+    if (!spaceDown_) {
+      spaceDown_ = true;
+      pressed_ = true;
+      InvalidateRect(hwnd(), nullptr, TRUE);
+    }
+    return 0;
+  }
+  if (wParam == VK_RETURN) {
+    const bool repeat = (lParam & (1 << 30)) != 0;
+    if (!repeat) KeyClick();
+    return 0;
+  }
+  return Default(message, wParam, lParam);
 }
 
 }  // namespace cardo

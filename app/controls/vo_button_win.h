@@ -43,6 +43,9 @@ class VoButton final : public ControlWindow<VoButton> {
 
  private:
   void Paint(HDC dc);
+  // The mouse buttons' and the keys' messages.
+  LRESULT OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnKey(UINT message, WPARAM wParam, LPARAM lParam);
   // A click by key or by the dialog manager: the toggle flips, then Click.
   void KeyClick();
   bool PointerInside(LPARAM lParam) const;

@@ -32,20 +32,19 @@ void frmEditDlg::EditFocusLine(HWND owner) {
   RunModal(instance_, IDD_EDITDLG, owner);
 }
 
+bool frmEditDlg::OnCommand(int id, int) {
+  if (id != IDC_CMDCLOSE && id != IDOK) return false;
+  Form_Unload();
+  return true;
+}
+
 INT_PTR frmEditDlg::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) Form_Activate();
       return FALSE;
     case WM_SIZE:
       Form_Resize();
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) != IDC_CMDCLOSE && LOWORD(wParam) != IDOK) return FALSE;
-      Form_Unload();
       return TRUE;
     case WM_CLOSE:
       Form_Unload();

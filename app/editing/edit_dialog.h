@@ -23,10 +23,11 @@ class frmEditDlg final : public DialogWindow {
   void EditFocusLine(HWND owner);
 
  private:
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
   void PlaceByTwips();
-  void Form_Load();
+  void Form_Load() override;
   void Form_Activate();
   void Form_Resize();
   void Form_Unload();

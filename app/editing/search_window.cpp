@@ -14,31 +14,18 @@ void frmSearch::Show(HWND owner, SearchMode mode) {
   SetFocus(Item(IDC_CMBSEARCHWORD));
 }
 
-INT_PTR frmSearch::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_CMDBUTTONS0:
-          cmdButtons_Click(0);
-          return TRUE;
-        case IDC_CMDBUTTONS1:
-          cmdButtons_Click(1);
-          return TRUE;
-        case IDC_CMDBUTTONS2:
-          cmdButtons_Click(2);
-          return TRUE;
-        default:
-          return FALSE;
-      }
-    case WM_CLOSE:
-      cmdButtons_Click(2);
-      return TRUE;
-    default:
-      return FALSE;
-  }
+bool frmSearch::OnCommand(int id, int) {
+  constexpr int kButtons[] = {IDC_CMDBUTTONS0, IDC_CMDBUTTONS1, IDC_CMDBUTTONS2};
+  const auto button = std::find(std::begin(kButtons), std::end(kButtons), id);
+  if (button == std::end(kButtons)) return false;
+  cmdButtons_Click(static_cast<int>(button - std::begin(kButtons)));
+  return true;
+}
+
+INT_PTR frmSearch::OnMessage(UINT message, WPARAM, LPARAM) {
+  if (message != WM_CLOSE) return FALSE;
+  cmdButtons_Click(2);
+  return TRUE;
 }
 
 void frmSearch::Form_Load() {

@@ -24,8 +24,9 @@ class frmSearch final : public DialogWindow {
   void cmdButtons_Click(int index);
 
  private:
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Form_Load();
+  void Form_Load() override;
   void ApplyMode();
   void Form_Unload();
 

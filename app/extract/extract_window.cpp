@@ -58,41 +58,37 @@ void frmExtract::Show() {
   ShowModeless(context_.instance, IDD_EXTRACT, context_.main);
 }
 
+bool frmExtract::OnCommand(int id, int code) {
+  if (id == IDC_CMDSTARTCANCEL0 || id == IDC_CMDSTARTCANCEL1) {
+    cmdStartCancel_Click(id == IDC_CMDSTARTCANCEL0 ? 0 : 1);
+  } else if (id == IDC_CMBMODESELECT) {
+    if (code == CBN_SELCHANGE) cmbModeSelect_Click();
+  } else if (id == IDC_CMDSHOWTHELP2) {
+    cmdShowTHelp2_Click();
+  } else if (id >= IDC_EXTRACT_PAGE_FIRST &&
+             id < IDC_EXTRACT_PAGE_FIRST + kPages * IDC_EXTRACT_PAGE_STEP) {
+    const int page = (id - IDC_EXTRACT_PAGE_FIRST) / IDC_EXTRACT_PAGE_STEP;
+    switch (id - PageControl(IDC_FRAPAGE0, page)) {
+      case IDC_LBLEXTRACTEDFILE0 - IDC_FRAPAGE0:
+        if (code == STN_CLICKED) lblExtractedFile_Click(page);
+        break;
+      case IDC_CMDBROWS0 - IDC_FRAPAGE0:
+        cmdBrows_Click(page);
+        break;
+      case IDC_CMDSHOWTHELP0 - IDC_FRAPAGE0:
+        cmdShowTHelp_Click(page);
+        break;
+      default:
+        return false;
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
 INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      const int code = HIWORD(wParam);
-      if (id == IDC_CMDSTARTCANCEL0 || id == IDC_CMDSTARTCANCEL1) {
-        cmdStartCancel_Click(id == IDC_CMDSTARTCANCEL0 ? 0 : 1);
-      } else if (id == IDC_CMBMODESELECT) {
-        if (code == CBN_SELCHANGE) cmbModeSelect_Click();
-      } else if (id == IDC_CMDSHOWTHELP2) {
-        cmdShowTHelp2_Click();
-      } else if (id >= IDC_EXTRACT_PAGE_FIRST &&
-                 id < IDC_EXTRACT_PAGE_FIRST + kPages * IDC_EXTRACT_PAGE_STEP) {
-        const int page = (id - IDC_EXTRACT_PAGE_FIRST) / IDC_EXTRACT_PAGE_STEP;
-        switch (id - PageControl(IDC_FRAPAGE0, page)) {
-          case IDC_LBLEXTRACTEDFILE0 - IDC_FRAPAGE0:
-            if (code == STN_CLICKED) lblExtractedFile_Click(page);
-            break;
-          case IDC_CMDBROWS0 - IDC_FRAPAGE0:
-            cmdBrows_Click(page);
-            break;
-          case IDC_CMDSHOWTHELP0 - IDC_FRAPAGE0:
-            cmdShowTHelp_Click(page);
-            break;
-          default:
-            return FALSE;
-        }
-      } else {
-        return FALSE;
-      }
-      return TRUE;
-    }
     case WM_SETCURSOR: {
       const HWND over = reinterpret_cast<HWND>(wParam);
       if (hand_ && (over == Item(IDC_LBLEXTRACTEDFILE0) || over == Item(IDC_LBLEXTRACTEDFILE1))) {

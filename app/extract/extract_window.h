@@ -41,8 +41,9 @@ class frmExtract final : public DialogWindow {
   DWORD txtUrl_OLEDragDrop(const DropData& data, DWORD allowed);
 
  private:
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Form_Load();
+  void Form_Load() override;
   int Mode() const;
   void SelectMode(int mode);
   // The scan of `path` into the list; false (after saying why) when it cannot be read.

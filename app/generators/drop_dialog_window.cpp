@@ -29,11 +29,14 @@ void frmDropDialog::Show() {
   ShowModeless(context_.instance, IDD_DROPDIALOG, context_.main);
 }
 
-INT_PTR frmDropDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+bool frmDropDialog::OnCommand(int id, int) {
+  if (id != IDCANCEL) return false;
+  Close(IDCANCEL);
+  return true;
+}
+
+INT_PTR frmDropDialog::OnMessage(UINT message, WPARAM, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -49,10 +52,6 @@ INT_PTR frmDropDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_CAPTURECHANGED:
       dragging_ = false;
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) != IDCANCEL) return FALSE;
-      Close(IDCANCEL);
       return TRUE;
     case WM_CLOSE:
       Close(IDCANCEL);

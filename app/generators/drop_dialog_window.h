@@ -25,9 +25,10 @@ class frmDropDialog final : public DialogWindow {
   void Form_MouseUp();
 
  private:
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
-  void Form_Load();
+  void Form_Load() override;
   void PlaceByTwips();
   POINT ScreenPoint(HWND from, int x, int y) const;
 

@@ -17,26 +17,20 @@ void frmFreeInput::Show() {
   ShowModeless(context_.instance, IDD_FREEINPUT, context_.main);
 }
 
-INT_PTR frmFreeInput::OnMessage(UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
-    case WM_COMMAND:
-      if (LOWORD(wParam) == IDC_CMDINPUT) {
-        cmdInput_Click();
-      } else if (LOWORD(wParam) == IDCANCEL) {
-        cmdClose_Click();
-      } else {
-        return FALSE;
-      }
-      return TRUE;
-    case WM_DESTROY:
-      DropTarget::Revoke(Item(IDC_TXTFREEINPUT));
-      return FALSE;
-    default:
-      return FALSE;
+bool frmFreeInput::OnCommand(int id, int) {
+  if (id == IDC_CMDINPUT) {
+    cmdInput_Click();
+  } else if (id == IDCANCEL) {
+    cmdClose_Click();
+  } else {
+    return false;
   }
+  return true;
+}
+
+INT_PTR frmFreeInput::OnMessage(UINT message, WPARAM, LPARAM) {
+  if (message == WM_DESTROY) DropTarget::Revoke(Item(IDC_TXTFREEINPUT));
+  return FALSE;
 }
 
 void frmFreeInput::Form_Load() {

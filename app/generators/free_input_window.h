@@ -24,8 +24,9 @@ class frmFreeInput final : public DialogWindow {
   DWORD txtFreeInput_OLEDragDrop(const DropData& data, DWORD allowed);
 
  private:
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Form_Load();
+  void Form_Load() override;
 
   const ToolContext& context_;
 };

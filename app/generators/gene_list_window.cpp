@@ -30,32 +30,31 @@ void frmGeneList::Show() {
   ShowModeless(context_.instance, IDD_GENELIST, context_.main);
 }
 
-INT_PTR frmGeneList::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+bool frmGeneList::OnCommand(int id, int code) {
+  switch (id) {
+    case IDC_CMDGENECLOSE0:
+      cmdGeneClose_Click(0);
+      return true;
+    case IDC_CMDGENECLOSE1:
+      cmdGeneClose_Click(1);
+      return true;
+    case IDC_CMDSHOWTHELP:
+      cmdShowTHelp_Click();
+      return true;
+    case IDC_CHKWINRAR:
+    case IDC_CHKSETFIGURE:
+      ApplyEnabling();
+      return true;
+    case IDC_CMBURL:
+      if (code == CBN_EDITCHANGE) cmbUrl_Change();
+      return true;
+    default:
+      return false;
+  }
+}
+
+INT_PTR frmGeneList::OnMessage(UINT message, WPARAM, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDC_CMDGENECLOSE0:
-          cmdGeneClose_Click(0);
-          return TRUE;
-        case IDC_CMDGENECLOSE1:
-          cmdGeneClose_Click(1);
-          return TRUE;
-        case IDC_CMDSHOWTHELP:
-          cmdShowTHelp_Click();
-          return TRUE;
-        case IDC_CHKWINRAR:
-        case IDC_CHKSETFIGURE:
-          ApplyEnabling();
-          return TRUE;
-        case IDC_CMBURL:
-          if (HIWORD(wParam) == CBN_EDITCHANGE) cmbUrl_Change();
-          return TRUE;
-        default:
-          return FALSE;
-      }
     case WM_CLOSE:
       cmdGeneClose_Click(1);
       return TRUE;

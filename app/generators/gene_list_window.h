@@ -30,8 +30,9 @@ class frmGeneList final : public DialogWindow {
   DWORD cmbUrl_OLEDragDrop(const DropData& data, DWORD allowed);
 
  private:
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Form_Load();
+  void Form_Load() override;
   // chkWinRar_Click and chkSetFigure_Click: the controls each check box governs.
   void ApplyEnabling();
   UpDownTextBox& Spin(int id) const;

@@ -56,11 +56,25 @@ void frmSpreadUrl::Show() {
   ShowModeless(context_.instance, IDD_SPREADURL, context_.main);
 }
 
+bool frmSpreadUrl::OnCommand(int id, int code) {
+  if (id == IDC_TXTSOURCE) {
+    if (code == EN_CHANGE) SetTimer(hwnd(), kCountTimer, kCountDelay, nullptr);
+  } else if (id == IDC_CMDSPREAD) {
+    cmdSpread_Click();
+  } else if (id == IDCANCEL) {
+    cmdClose_Click();
+  } else if (id == IDC_CMDSHOWTHELP) {
+    cmdShowTHelp_Click();
+  } else if (id > IDM_SPREAD_BASE && id <= IDM_SPREAD_BASE + 11) {
+    mnuRMnuSub_Click(id - IDM_SPREAD_BASE);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 INT_PTR frmSpreadUrl::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
     case WM_TIMER:
       if (wParam == kCountTimer) {
         KillTimer(hwnd(), kCountTimer);
@@ -71,23 +85,6 @@ INT_PTR frmSpreadUrl::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       // The list may have changed while another window was in front.
       if (LOWORD(wParam) != WA_INACTIVE) UpdateCount();
       return FALSE;
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      if (id == IDC_TXTSOURCE) {
-        if (HIWORD(wParam) == EN_CHANGE) SetTimer(hwnd(), kCountTimer, kCountDelay, nullptr);
-      } else if (id == IDC_CMDSPREAD) {
-        cmdSpread_Click();
-      } else if (id == IDCANCEL) {
-        cmdClose_Click();
-      } else if (id == IDC_CMDSHOWTHELP) {
-        cmdShowTHelp_Click();
-      } else if (id > IDM_SPREAD_BASE && id <= IDM_SPREAD_BASE + 11) {
-        mnuRMnuSub_Click(id - IDM_SPREAD_BASE);
-      } else {
-        return FALSE;
-      }
-      return TRUE;
-    }
     case WM_DESTROY:
       DropTarget::Revoke(Item(IDC_TXTSOURCE));
       return FALSE;

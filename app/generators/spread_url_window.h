@@ -29,8 +29,9 @@ class frmSpreadUrl final : public DialogWindow {
   void UpdateCount();
 
  private:
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Form_Load();
+  void Form_Load() override;
 
   const ToolContext& context_;
   SpreadFunction spread_;

@@ -26,11 +26,28 @@ void frmVersion::ShowModal(HWND owner) {
   RunModal(instance_, IDD_VERSION_WINDOW, owner);
 }
 
+bool frmVersion::OnCommand(int id, int code) {
+  switch (id) {
+    case IDOK:
+    case IDCANCEL:
+      Close(IDOK);
+      return true;
+    case IDC_IMGDLL:
+      if (code == STN_CLICKED) imgDLL_Click();
+      return true;
+    case IDM_VERSION_OPEN:
+      mnuRMnuSub_Click(1);
+      return true;
+    case IDM_VERSION_COPY:
+      mnuRMnuSub_Click(3);
+      return true;
+    default:
+      return false;
+  }
+}
+
 INT_PTR frmVersion::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
     case WM_MOUSEMOVE:
       // Over the background (and over Label2, which lets the mouse through): no underline.
       SetUnderline(false);
@@ -43,24 +60,6 @@ INT_PTR frmVersion::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
       }
       return FALSE;
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDOK:
-        case IDCANCEL:
-          Close(IDOK);
-          return TRUE;
-        case IDC_IMGDLL:
-          if (HIWORD(wParam) == STN_CLICKED) imgDLL_Click();
-          return TRUE;
-        case IDM_VERSION_OPEN:
-          mnuRMnuSub_Click(1);
-          return TRUE;
-        case IDM_VERSION_COPY:
-          mnuRMnuSub_Click(3);
-          return TRUE;
-        default:
-          return FALSE;
-      }
     case WM_DESTROY:
       RemoveWindowSubclass(Item(IDC_LBLURL), LinkProc, kLinkSubclass);
       return FALSE;

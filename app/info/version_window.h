@@ -33,9 +33,10 @@ class frmVersion final : public DialogWindow {
  private:
   static LRESULT CALLBACK LinkProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   LRESULT OnLinkMessage(HWND link, UINT message, WPARAM wParam, LPARAM lParam);
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
-  void Form_Load();
+  void Form_Load() override;
   void SetPictures();
   void SetUnderline(bool on);
   void SetLinkColor(COLORREF color);

@@ -20,14 +20,35 @@ std::u16string frmSmplViewer::Text() const {
   return ControlText(Item(IDC_TXTVALUE));
 }
 
-INT_PTR frmSmplViewer::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+bool frmSmplViewer::OnInit() {
+  Form_Load();
+  // The focus goes to the text with the caret at its start, not with all of it selected.
+  SetFocus(Item(IDC_TXTVALUE));
+  SendMessageW(Item(IDC_TXTVALUE), EM_SETSEL, 0, 0);
+  return false;
+}
+
+bool frmSmplViewer::OnCommand(int id, int) {
+  switch (id) {
+    case IDM_VIEWER_SAVE:
+      mnuFileSub_Click(1);
+      return true;
+    case IDM_VIEWER_CLOSE:
+      mnuFileSub_Click(3);
+      return true;
+    case IDM_VIEWER_COPY:
+      mnuEditSub_Click(1);
+      return true;
+    case IDC_VIEWER_CLOSE:  // cmdClose, also Esc
+      Close(IDCANCEL);
+      return true;
+    default:
+      return false;
+  }
+}
+
+INT_PTR frmSmplViewer::OnMessage(UINT message, WPARAM, LPARAM) {
   switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      // The focus goes to the text with the caret at its start, not with all of it selected.
-      SetFocus(Item(IDC_TXTVALUE));
-      SendMessageW(Item(IDC_TXTVALUE), EM_SETSEL, 0, 0);
-      return FALSE;
     case WM_SIZE:
       Form_Resize();
       return TRUE;
@@ -40,23 +61,6 @@ INT_PTR frmSmplViewer::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       EnableMenuItem(GetMenu(hwnd()), IDM_VIEWER_COPY, selected ? MF_ENABLED : MF_GRAYED);
       return TRUE;
     }
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case IDM_VIEWER_SAVE:
-          mnuFileSub_Click(1);
-          return TRUE;
-        case IDM_VIEWER_CLOSE:
-          mnuFileSub_Click(3);
-          return TRUE;
-        case IDM_VIEWER_COPY:
-          mnuEditSub_Click(1);
-          return TRUE;
-        case IDC_VIEWER_CLOSE:  // cmdClose, also Esc
-          Close(IDCANCEL);
-          return TRUE;
-        default:
-          return FALSE;
-      }
     case WM_CLOSE:
       Close(IDCANCEL);
       return TRUE;

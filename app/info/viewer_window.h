@@ -30,10 +30,12 @@ class frmSmplViewer final : public DialogWindow {
   void mnuEditSub_Click(int index);
 
  private:
+  bool OnInit() override;
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
   void SetTextFont();
-  void Form_Load();
+  void Form_Load() override;
   void Form_Resize();
 
   HINSTANCE instance_;

@@ -1,6 +1,5 @@
 #pragma once
-// Resource and command identifiers of the program. Menu command numbers follow the menus'
-// item indexes: mnuFileSub(4) is IDM_FILE_BASE + 4.
+// Resource and command identifiers of the program.
 
 #define IDR_MAINMENU 100
 #define IDR_POPUPMENUS 101
@@ -14,21 +13,50 @@
 #define IDB_TOOLBAR_SIZE_STEP 100
 #define IDC_DRAGCURSOR 102
 
-#define IDM_FILE_BASE 1000     // mnuFileSub(1..11)
-#define IDM_HISTORY_BASE 1020  // mnuHistory(1..5)
+// The main window's commands. A command has one identifier wherever it appears: the menu
+// bar, the right-click and tool menus, the accelerators and the toolbar all name it, and the
+// main window's command table says what it does and when it is enabled. The numbers are the
+// items' places in the menu bar (File item 4 is 1004), so they stay what they always were.
+#define IDM_FILE_NEW 1001
+#define IDM_FILE_OPEN 1002
+#define IDM_FILE_ADD 1003
+#define IDM_FILE_SAVE 1004
+#define IDM_FILE_SAVE_AS 1005
+#define IDM_FILE_EXIT 1011
+// The recent files' five places (mnuHistory(1..5)): a run of identifiers, one command.
+#define IDM_HISTORY_FIRST 1021
+#define IDM_HISTORY_LAST 1025
 #define IDM_EXPORT_REGET 1031
 #define IDM_EXPORT_IRIA 1032
 #define IDM_EXPORT_OTHER 1033
-#define IDM_EDIT_BASE 1100  // mnuEditSub(1..13)
-#define IDM_SORT_BASE 1150  // mnuSort(1..3)
-#define IDM_VIEW_BASE 1200  // mnuViewSub(1..9)
-#define IDM_HELP_BASE 1300  // mnuHelpSub(1..5)
-#define IDM_HP_BASE 1350    // mnuHp(1..4)
-#define IDM_RMNU_BASE 1400  // mnuRMnuSub(1..8)
-#define IDM_TOOL_BASE 1500  // mnuToolMnu(1..4)
-// The clipboard as a source of links: Edit and the right-click menu, and View.
+#define IDM_EDIT_CUT 1101
+#define IDM_EDIT_COPY 1102
+#define IDM_EDIT_PASTE 1103
+#define IDM_EDIT_DELETE 1104
+#define IDM_EDIT_SELECT_ALL 1106
+#define IDM_EDIT_INVERT_SELECTION 1107
+#define IDM_EDIT_FIND 1109
+#define IDM_EDIT_FIND_NEXT 1110
+#define IDM_EDIT_REPLACE 1111
+#define IDM_EDIT_REMOVE_DUPLICATES 1113
 #define IDM_PASTE_LINKS 1120
+#define IDM_SORT_ASCENDING 1151
+#define IDM_SORT_DESCENDING 1152
+#define IDM_SORT_RANDOM 1153
+#define IDM_VIEW_DROP_DIALOG 1201
+#define IDM_VIEW_FREE_INPUT 1203
+#define IDM_VIEW_SPREAD_URL 1204
+#define IDM_VIEW_GENE_LIST 1205
+#define IDM_VIEW_EXTRACT 1206
+#define IDM_VIEW_PREFERENCES 1209
 #define IDM_WATCH_CLIPBOARD 1220
+#define IDM_HELP_CONTENTS 1301
+#define IDM_HELP_VERSION 1305
+#define IDM_HP_PRODUCT 1351
+#define IDM_HP_MAKER 1352
+#define IDM_HP_LIBRARY 1354
+// The right-click menu's 一行編集; its other items are the Edit menu's commands.
+#define IDM_EDIT_LINE 1401
 
 // Positions of the popup menus inside IDR_POPUPMENUS.
 #define POPUP_RMNU 0

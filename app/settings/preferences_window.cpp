@@ -99,30 +99,27 @@ HWND frmPrefarence::Control(int id) const {
   return Item(id);
 }
 
+bool frmPrefarence::OnCommand(int id, int code) {
+  if (id == IDC_CMDOKCANCEL0 || id == IDC_CMDOKCANCEL1) {
+    cmdOkCancel_Click(id == IDC_CMDOKCANCEL0 ? 0 : 1);
+  } else if (id >= IDC_CMDEXTCMD0 && id < IDC_CMDEXTCMD0 + 4) {
+    cmdExtCmd_Click(id - IDC_CMDEXTCMD0);
+  } else if (id == IDC_CMDHELP) {
+    cmdHelp_Click();
+  } else if (id == IDC_CMBOTHERFORMAT && code == CBN_SELCHANGE) {
+    cmbOtherFormat_Click();
+  } else {
+    return false;
+  }
+  return true;
+}
+
 INT_PTR frmPrefarence::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_INITDIALOG:
-      Form_Load();
-      return TRUE;
     case WM_DRAWITEM:
       if (wParam != IDC_IMGSBANNER) return FALSE;
       DrawBanner(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
-    case WM_COMMAND: {
-      const int id = LOWORD(wParam);
-      if (id == IDC_CMDOKCANCEL0 || id == IDC_CMDOKCANCEL1) {
-        cmdOkCancel_Click(id == IDC_CMDOKCANCEL0 ? 0 : 1);
-      } else if (id >= IDC_CMDEXTCMD0 && id < IDC_CMDEXTCMD0 + 4) {
-        cmdExtCmd_Click(id - IDC_CMDEXTCMD0);
-      } else if (id == IDC_CMDHELP) {
-        cmdHelp_Click();
-      } else if (id == IDC_CMBOTHERFORMAT && HIWORD(wParam) == CBN_SELCHANGE) {
-        cmbOtherFormat_Click();
-      } else {
-        return FALSE;
-      }
-      return TRUE;
-    }
     case WM_CLOSE:
       cmdOkCancel_Click(1);
       return TRUE;

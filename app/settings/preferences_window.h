@@ -40,12 +40,13 @@ class frmPrefarence final : public DialogWindow {
   void picTabControl_SelChange();
 
  private:
+  bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnDpiChanged(int oldDpi) override;
   static LRESULT CALLBACK PlaceholderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   static INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   static LRESULT CALLBACK AddExtProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
-  void Form_Load();
+  void Form_Load() override;
   void Unload();
   void CreatePages();
   void ShowPage(int page);

@@ -5,20 +5,12 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <array>
 
 #include "app/controls/dpi_win.h"
-#include "app/editing/edit_dialog.h"
-#include "app/export/export.h"
 #include "app/info/topic_file.h"
-#include "app/info/version_window.h"
-#include "app/list/edit_commands.h"
-#include "app/list/list_file.h"
-#include "app/platform/codec.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
 #include "app/shell/startup.h"
-#include "fnc/home_page.h"
 
 namespace cardo {
 namespace {
@@ -31,11 +23,6 @@ constexpr UINT_PTR kListSubclassId = 1;
 // pixels at 96, 120, 144 and 192 DPI, so a first start stores these very numbers.
 constexpr int kDefaultWidthTwips = 7680;
 constexpr int kDefaultHeightTwips = 5760;
-
-constexpr wchar_t kMakerSite[] = L"https://cardo.example/author/";
-constexpr wchar_t kLibrarySite[] = L"https://cardo.example/library/";
-constexpr char16_t kHelpFile[] = u"CARDHELP.HLP";
-constexpr char16_t kUserGuide[] = u"CARDHELP.html";
 
 }  // namespace
 
@@ -78,7 +65,7 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
     ShowTitle();
   });
   HMENU fileMenu = GetSubMenu(GetMenu(hwnd()), 0);
-  historyMenu_ = std::make_unique<WinHistoryMenu>(GetSubMenu(fileMenu, 6), IDM_HISTORY_BASE + 1);
+  historyMenu_ = std::make_unique<WinHistoryMenu>(GetSubMenu(fileMenu, 6), IDM_HISTORY_FIRST);
   for (int i = 1; i <= kRecentFilePlaces; ++i) recentFiles_.SetMenu(historyMenu_->Place(i));
   ConfigureRecentFiles(recentFiles_);
 
@@ -198,6 +185,7 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         lstMainList_DblClick();
         return 0;
       }
+      // A menu's or an accelerator's; the toolbar's come through its own routing.
       if (lParam == 0) {
         OnCommand(LOWORD(wParam));
         return 0;
@@ -221,23 +209,13 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_QUERYENDSESSION:
       return Form_QueryUnload() ? TRUE : FALSE;
     case WM_ENDSESSION:
-      if (wParam) {
-        hwnd_.reset();
-      } else {
-        // The session goes on: the next close asks and saves again.
-        shutdownDone_ = false;
-      }
+      Form_EndSession(wParam != FALSE);
       return 0;
     case WM_CLIPBOARDUPDATE:
       Clipboard_Update();
       return 0;
     case WM_DESTROY:
-      if (watchingClipboard_) RemoveClipboardFormatListener(hwnd);
-      if (list_) {
-        RemoveWindowSubclass(list_->hwnd(), ListProc, kListSubclassId);
-        DropTarget::Revoke(list_->hwnd());
-      }
-      if (services_.quitOnDestroy) PostQuitMessage(0);
+      Form_Destroy(hwnd);
       return 0;
     case WM_NCDESTROY:
       ForgetLaidOutDpi(hwnd);
@@ -250,54 +228,23 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-void frmMain::OnCommand(int id) {
-  if (id == IDM_PASTE_LINKS) {
-    mnuPasteLinks_Click();
-  } else if (id == IDM_WATCH_CLIPBOARD) {
-    mnuWatchClipboard_Click();
-  } else if (id > IDM_FILE_BASE && id <= IDM_FILE_BASE + 11) {
-    mnuFileSub_Click(id - IDM_FILE_BASE);
-  } else if (id > IDM_HISTORY_BASE && id <= IDM_HISTORY_BASE + kRecentFilePlaces) {
-    mnuHistory_Click(id - IDM_HISTORY_BASE);
-  } else if (id >= IDM_EXPORT_REGET && id <= IDM_EXPORT_OTHER) {
-    mnuExpSub_Click(id - IDM_EXPORT_REGET + 1);
-  } else if (id > IDM_EDIT_BASE && id <= IDM_EDIT_BASE + 13) {
-    mnuEditSub_Click(id - IDM_EDIT_BASE);
-  } else if (id > IDM_SORT_BASE && id <= IDM_SORT_BASE + 3) {
-    mnuSort_Click(id - IDM_SORT_BASE);
-  } else if (id > IDM_RMNU_BASE && id <= IDM_RMNU_BASE + 8) {
-    mnuRMnuSub_Click(id - IDM_RMNU_BASE);
-  } else if (id > IDM_HELP_BASE && id <= IDM_HELP_BASE + 5) {
-    mnuHelpSub_Click(id - IDM_HELP_BASE);
-  } else if (id > IDM_HP_BASE && id <= IDM_HP_BASE + 4) {
-    mnuHp_Click(id - IDM_HP_BASE);
-  } else if (id > IDM_VIEW_BASE && id <= IDM_VIEW_BASE + 9) {
-    tools_->ShowView(id - IDM_VIEW_BASE);
-  } else if (id > IDM_TOOL_BASE && id <= IDM_TOOL_BASE + 4) {
-    tools_->ShowView(id - IDM_TOOL_BASE + 2);  // tool item i is View item i + 2
+void frmMain::Form_EndSession(bool ending) {
+  if (ending) {
+    hwnd_.reset();
+  } else {
+    // The session goes on: the next close asks and saves again.
+    shutdownDone_ = false;
   }
 }
 
-void frmMain::OnInitMenuPopup(HMENU menu) {
-  const bool anySelected = list_->SelectedCount() > 0;
-  const bool clipboardText = services_.ui.ClipboardHasText();
-  auto enable = [menu](UINT id, bool on) {
-    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-  };
-  HMENU bar = GetMenu(hwnd());
-  if (menu == GetSubMenu(bar, 1)) {
-    for (const int index : {1, 2, 4}) enable(IDM_EDIT_BASE + index, anySelected);
-    enable(IDM_EDIT_BASE + 3, clipboardText);
-    enable(IDM_PASTE_LINKS, clipboardText);
-  } else if (menu == GetSubMenu(bar, 0)) {
-    enable(IDM_EXPORT_REGET, !services_.settings.ReGetPath.empty());
-    enable(IDM_EXPORT_IRIA, !services_.settings.IriaPath.empty());
-    enable(IDM_EXPORT_OTHER, !services_.settings.OtherPath.empty());
-  } else if (popups_ && menu == GetSubMenu(popups_.get(), POPUP_RMNU)) {
-    for (const int index : {1, 3, 4, 6}) enable(IDM_RMNU_BASE + index, anySelected);
-    enable(IDM_RMNU_BASE + 5, clipboardText);
-    enable(IDM_PASTE_LINKS, clipboardText);
+// The window's handle is no longer held while it is destroyed: it comes with the message.
+void frmMain::Form_Destroy(HWND hwnd) {
+  if (watchingClipboard_) RemoveClipboardFormatListener(hwnd);
+  if (list_) {
+    RemoveWindowSubclass(list_->hwnd(), ListProc, kListSubclassId);
+    DropTarget::Revoke(list_->hwnd());
   }
+  if (services_.quitOnDestroy) PostQuitMessage(0);
 }
 
 void frmMain::Form_Resize() {
@@ -324,9 +271,7 @@ bool frmMain::Form_QueryUnload() {
 }
 
 void frmMain::SetPrefarence() {
-  mToolBar.pButtonEnabled(13, !services_.settings.ReGetPath.empty());
-  mToolBar.pButtonEnabled(14, !services_.settings.IriaPath.empty());
-  mToolBar.pButtonEnabled(19, !services_.settings.OtherPath.empty());
+  ApplyToolbarStates();
   SetClipboardWatch(services_.settings.WatchClipboard == 1);
 }
 
@@ -343,156 +288,12 @@ bool frmMain::TranslateAccelerators(MSG& msg) {
   return TranslateAcceleratorW(hwnd(), accelerators_, &msg) != 0;
 }
 
-void frmMain::mnuFileSub_Click(int index) {
-  switch (index) {
-    case 1:
-      FileNew(*shell_);
-      break;
-    case 2:
-      FileOpen(*shell_);
-      break;
-    case 3:
-      FileAdd(*shell_);
-      break;
-    case 4:
-      FileSave(*shell_);
-      break;
-    case 5:
-      FileSaveAs(*shell_);
-      break;
-    case 11:
-      PostMessageW(hwnd(), WM_CLOSE, 0, 0);
-      break;
-    default:
-      break;
-  }
-}
-
-void frmMain::mnuExpSub_Click(int index) {
-  const Settings& settings = services_.settings;
-  if (index == 3) {
-    ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
-                      ToOtherFormat(settings.OtherFormat), services_.store.appDirectory);
-    return;
-  }
-  const bool reget = index == 1;
-  ExportList(*shell_, reget ? ExportFormat::ReGet : ExportFormat::Iria,
-             reget ? services_.settings.ReGetPath : services_.settings.IriaPath,
-             services_.store.appDirectory, services_.store.appVersion);
-}
-
-void frmMain::mnuEditSub_Click(int index) {
-  switch (index) {
-    case 1:
-      EditCut(*shell_);
-      break;
-    case 2:
-      EditCopy(*shell_);
-      break;
-    case 3:
-      EditPaste(*shell_);
-      break;
-    case 4:
-      EditDelete(*shell_);
-      break;
-    case 6:
-      EditSelectAll(*shell_);
-      break;
-    case 7:
-      EditInvertSelection(*shell_);
-      break;
-    case 9:
-      search_->Show(hwnd(), SearchMode::Find);
-      break;
-    case 10:
-      FindInList(*shell_, SearchState, u"", 0, false, false);
-      break;
-    case 11:
-      search_->Show(hwnd(), SearchMode::Replace);
-      break;
-    case 13:
-      EditRemoveDuplicates(*shell_);
-      break;
-    default:
-      break;
-  }
-}
-
-void frmMain::mnuSort_Click(int index) {
-  switch (index) {
-    case 1:
-      EditSort(*shell_, SortOrder::Ascending);
-      break;
-    case 2:
-      EditSort(*shell_, SortOrder::Descending);
-      break;
-    case 3:
-      EditShuffle(*shell_);
-      break;
-    default:
-      break;
-  }
-}
-
-void frmMain::mnuRMnuSub_Click(int index) {
-  switch (index) {
-    case 1:
-      lstMainList_DblClick();
-      break;
-    case 3:
-      mnuEditSub_Click(1);
-      break;
-    case 4:
-      mnuEditSub_Click(2);
-      break;
-    case 5:
-      mnuEditSub_Click(3);
-      break;
-    case 6:
-      mnuEditSub_Click(4);
-      break;
-    case 8:
-      mnuEditSub_Click(6);
-      break;
-    default:
-      break;
-  }
-}
-
-void frmMain::mnuHistory_Click(int index) {
-  OpenRecentFile(*shell_, index);
-}
-
-void frmMain::mnuHelpSub_Click(int index) {
-  const std::u16string& folder = services_.store.appDirectory;
-  if (index == 1) {
-    // The WinHelp file when there is one; else the user's guide, which any browser shows.
-    const std::u16string help =
-        IsExistingFile(services_.fs, folder + kHelpFile) ? kHelpFile : kUserGuide;
-    const std::u16string failure = services_.ui.OpenWithShell(folder + help, folder);
-    if (!failure.empty()) ShowError(services_.ui, failure);
-  } else if (index == 5) {
-    frmVersion(instance_, services_.ui, services_.store.appVersion, folder).ShowModal(hwnd());
-  }
-}
-
 void frmMain::ShowTopic(HWND owner, const std::u16string& key) {
   if (!viewer_->IsOpen()) {
     viewer_->Key = key;
     viewer_->LoadFile = kTopicFileName;
   }
   viewer_->Show(owner ? owner : hwnd());
-}
-
-void frmMain::mnuHp_Click(int index) {
-  const wchar_t* target = index == 1   ? kHomePageW
-                          : index == 2 ? kMakerSite
-                          : index == 4 ? kLibrarySite
-                                       : nullptr;
-  if (target) {
-    services_.ui.OpenWithShell(reinterpret_cast<const char16_t*>(target),
-                               services_.store.appDirectory);
-  }
 }
 
 // The restored size, also while the window is minimised or maximised: that is the size the

@@ -8,10 +8,12 @@
 
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/editing/search_window.h"
+#include "app/export/export.h"
 #include "app/info/viewer_window.h"
 #include "app/list/list_document.h"
 #include "app/list/listbox_url_list.h"
@@ -68,6 +70,25 @@ class frmMain final : public WindowSizeTwips {
   // Text or files dropped onto the list (text wins when both are offered).
   DWORD lstMainList_OLEDragDrop(const DropData& data);
 
+  // A command of the menu bar, the right-click and tool menus, the accelerators and the
+  // toolbar, which all name it by its identifier.
+  struct Command {
+    int id;
+    void (*run)(frmMain& window, int id);
+    // Whether it can run, asked as a menu holding it opens; null: always.
+    bool (frmMain::*enabled)() const = nullptr;
+    // `enabled` reads the settings alone, so the command's toolbar button shows it too, set
+    // whenever the settings are applied. The selection and the clipboard change too often
+    // for a button to follow.
+    bool settingsOnly = false;
+    // The last of a run of identifiers from `id` (the recent files' places); 0 for one.
+    int lastId = 0;
+
+    bool Covers(int command) const { return command == id || (command > id && command <= lastId); }
+  };
+  // The command table: one row a command.
+  static std::span<const Command> Commands();
+
   std::int32_t Width() const override;
   std::int32_t Height() const override;
   void SetWidth(std::int32_t twips) override;
@@ -84,19 +105,27 @@ class frmMain final : public WindowSizeTwips {
   void SetToolbarImages();
   void ApplyListFont(HWND list);
   void Form_DpiChanged(int dpi, const RECT* suggested);
+  static const Command* FindCommand(int id);
   void OnCommand(int id);
   void OnInitMenuPopup(HMENU menu);
+  // The toolbar buttons whose commands' states follow the settings, set from them.
+  void ApplyToolbarStates();
+  // The states commands are enabled by.
+  bool AnySelected() const;
+  bool ClipboardHasText() const;
+  bool ReGetSet() const;
+  bool IriaSet() const;
+  bool OtherSet() const;
 
   void Form_Resize();
   bool Form_QueryUnload();
-  void mnuFileSub_Click(int index);
-  void mnuExpSub_Click(int index);
-  void mnuEditSub_Click(int index);
-  void mnuSort_Click(int index);
-  void mnuRMnuSub_Click(int index);
-  void mnuHistory_Click(int index);
-  void mnuHelpSub_Click(int index);
-  void mnuHp_Click(int index);
+  void Form_EndSession(bool ending);
+  void Form_Destroy(HWND hwnd);
+  void ExportToManager(ExportFormat manager);
+  void ExportToOther();
+  void ShowHelp();
+  void ShowVersion();
+  void OpenWebLink(const wchar_t* address);
   // The clipboard as a source: a paste of its links, and the watch that pastes each new content.
   void mnuPasteLinks_Click();
   void mnuWatchClipboard_Click();
@@ -105,8 +134,7 @@ class frmMain final : public WindowSizeTwips {
   void PasteLinks(bool watcher);
   // The list's title, then the watch mark and the outcome of the last paste of links.
   void ShowTitle();
-  void mToolBar_ButtonClick(int position);
-  void mToolBar_ButtonDropDown(int position);
+  void mToolBar_ButtonDropDown(int command);
   bool lstMainList_KeyDown(WPARAM key);
   void lstMainList_MouseDown(bool right, POINT listPoint);
   bool lstMainList_MouseMove(WPARAM keys, POINT listPoint);

@@ -94,7 +94,7 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
 
 void frmMain::ShowRightClickMenu(POINT screen) {
   HMENU menu = GetSubMenu(popups_.get(), POPUP_RMNU);
-  SetMenuDefaultItem(menu, IDM_RMNU_BASE + 1, FALSE);
+  SetMenuDefaultItem(menu, IDM_EDIT_LINE, FALSE);
   TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
                  hwnd(), nullptr);
 }

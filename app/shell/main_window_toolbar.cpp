@@ -1,44 +1,48 @@
-// The main window's toolbar: its buttons, images and tips, and what each button does.
+// The main window's toolbar: its buttons, images and tips, and the command each button runs.
 #include "app/shell/main_window.h"
 
+#include <algorithm>
 #include <array>
 
 #include "app/controls/twips.h"
-#include "app/list/edit_commands.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
 
 namespace cardo {
 namespace {
 
+// What a button's drop-down arrow shows.
+enum class Arrow { None, RecentFiles, ToolMenu };
+
 struct ToolButton {
-  int position;  // also the button's command identifier
-  int image;     // 1-based; 0 for a separator
-  bool dropDown;
+  int command;  // 0 for a separator
+  int image;    // 1-based
+  Arrow arrow;
   const wchar_t* tip;
 };
 
+// The buttons by position from 1, separators included: position 13 is ReGet's.
 constexpr std::array<ToolButton, 19> kToolButtons = {{
-    {1, 1, false, L"新規作成"},
-    {2, 2, true, L"開く"},
-    {3, 3, false, L"上書き保存"},
-    {4, 0, false, nullptr},
-    {5, 4, false, L"切り取り"},
-    {6, 5, false, L"コピー"},
-    {7, 6, false, L"貼り付け"},
-    {8, 7, false, L"検索"},
-    {9, 0, false, nullptr},
-    {10, 8, false, L"昇順に整列"},
-    {11, 9, false, L"降順に整列"},
-    {12, 0, false, nullptr},
-    {13, 10, false, L"ReGet へエクスポート"},
-    {14, 11, false, L"Iria へエクスポート"},
-    {15, 0, false, nullptr},
-    {16, 12, false, L"ドロップダイアログ"},
-    {17, 13, true, L"フリー入力"},
-    // The third manager's button comes last, so the specified positions keep their numbers.
-    {18, 0, false, nullptr},
-    {19, 14, false, L"その他のダウンロードマネージャへエクスポート"},
+    {IDM_FILE_NEW, 1, Arrow::None, L"新規作成"},
+    {IDM_FILE_OPEN, 2, Arrow::RecentFiles, L"開く"},
+    {IDM_FILE_SAVE, 3, Arrow::None, L"上書き保存"},
+    {},
+    {IDM_EDIT_CUT, 4, Arrow::None, L"切り取り"},
+    {IDM_EDIT_COPY, 5, Arrow::None, L"コピー"},
+    {IDM_EDIT_PASTE, 6, Arrow::None, L"貼り付け"},
+    {IDM_EDIT_FIND, 7, Arrow::None, L"検索"},
+    {},
+    {IDM_SORT_ASCENDING, 8, Arrow::None, L"昇順に整列"},
+    {IDM_SORT_DESCENDING, 9, Arrow::None, L"降順に整列"},
+    {},
+    {IDM_EXPORT_REGET, 10, Arrow::None, L"ReGet へエクスポート"},
+    {IDM_EXPORT_IRIA, 11, Arrow::None, L"Iria へエクスポート"},
+    {},
+    {IDM_VIEW_DROP_DIALOG, 12, Arrow::None, L"ドロップダイアログ"},
+    {IDM_VIEW_FREE_INPUT, 13, Arrow::ToolMenu, L"フリー入力"},
+    // The third manager's button comes last, so the buttons before it keep their positions.
+    {},
+    {IDM_EXPORT_OTHER, 14, Arrow::None, L"その他のダウンロードマネージャへエクスポート"},
 }};
 
 // Images 1-14 are these bitmap resources, in this order (their 16-pixel numbers).
@@ -85,69 +89,32 @@ void frmMain::CreateToolbar() {
   SetToolbarImages();
   mToolBar.pDropDownArrows(true);
   for (const ToolButton& b : kToolButtons) {
-    const auto style = b.image == 0 ? clsToolBar::ButtonStyle::Separator
-                       : b.dropDown ? clsToolBar::ButtonStyle::DropDown
-                                    : clsToolBar::ButtonStyle::Plain;
-    mToolBar.mButtonAdd(b.position, b.image - 1, style, b.tip ? b.tip : L"");
+    const auto style = b.command == 0           ? clsToolBar::ButtonStyle::Separator
+                       : b.arrow != Arrow::None ? clsToolBar::ButtonStyle::DropDown
+                                                : clsToolBar::ButtonStyle::Plain;
+    mToolBar.mButtonAdd(b.command, b.image - 1, style, b.tip ? b.tip : L"");
   }
-  mToolBar.ButtonClick = [this](int position) { mToolBar_ButtonClick(position); };
-  mToolBar.ButtonDropDown = [this](int position) { mToolBar_ButtonDropDown(position); };
+  mToolBar.ButtonClick = [this](int command) { OnCommand(command); };
+  mToolBar.ButtonDropDown = [this](int command) { mToolBar_ButtonDropDown(command); };
 }
 
-void frmMain::mToolBar_ButtonClick(int position) {
-  switch (position) {
-    case 1:
-      mnuFileSub_Click(1);
-      break;
-    case 2:
-      mnuFileSub_Click(2);
-      break;
-    case 3:
-      mnuFileSub_Click(4);
-      break;
-    case 5:
-      EditCut(*shell_);
-      break;
-    case 6:
-      EditCopy(*shell_);
-      break;
-    case 7:
-      EditPaste(*shell_);
-      break;
-    case 8:
-      mnuEditSub_Click(9);
-      break;
-    case 10:
-      mnuSort_Click(1);
-      break;
-    case 11:
-      mnuSort_Click(2);
-      break;
-    case 13:
-      mnuExpSub_Click(1);
-      break;
-    case 14:
-      mnuExpSub_Click(2);
-      break;
-    case 16:
-      tools_->ShowView(1);
-      break;
-    case 17:
-      tools_->ShowView(3);
-      break;
-    case 19:
-      mnuExpSub_Click(3);
-      break;
-    default:
-      break;
+void frmMain::ApplyToolbarStates() {
+  for (const ToolButton& b : kToolButtons) {
+    const Command* command = b.command != 0 ? FindCommand(b.command) : nullptr;
+    if (command && command->settingsOnly) {
+      mToolBar.pButtonEnabled(b.command, (this->*command->enabled)());
+    }
   }
 }
 
-void frmMain::mToolBar_ButtonDropDown(int position) {
-  if (position == 2) {
-    mToolBar.mButtonMenuShow(position, historyMenu_->Submenu());
-  } else if (position == 17) {
-    mToolBar.mButtonMenuShow(position, GetSubMenu(popups_.get(), POPUP_TOOLMNU));
+void frmMain::mToolBar_ButtonDropDown(int command) {
+  const auto button = std::find_if(kToolButtons.begin(), kToolButtons.end(),
+                                   [command](const ToolButton& b) { return b.command == command; });
+  if (button == kToolButtons.end()) return;
+  if (button->arrow == Arrow::RecentFiles) {
+    mToolBar.mButtonMenuShow(command, historyMenu_->Submenu());
+  } else if (button->arrow == Arrow::ToolMenu) {
+    mToolBar.mButtonMenuShow(command, GetSubMenu(popups_.get(), POPUP_TOOLMNU));
   }
 }
 

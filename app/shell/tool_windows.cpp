@@ -10,31 +10,6 @@ ToolWindows::ToolWindows(ToolContext context, SpreadFunction spread, Download do
       prefarence_(context_, std::move(setPrefarence),
                   [this](const Settings& before) { PreferencesStored(before); }) {}
 
-bool ToolWindows::ShowView(int index) {
-  switch (index) {
-    case 1:
-      dropDialog_.Show();
-      return true;
-    case 3:
-      freeInput_.Show();
-      return true;
-    case 4:
-      spreadUrl_.Show();
-      return true;
-    case 5:
-      geneList_.Show();
-      return true;
-    case 6:
-      extract_.Show();
-      return true;
-    case 9:
-      prefarence_.Show();
-      return true;
-    default:
-      return false;
-  }
-}
-
 // An open window holds copies of values the preferences edit too, and stores them when it
 // closes: a value the preferences just changed replaces the copy, so the newer value is the
 // one that stays.

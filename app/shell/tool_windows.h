@@ -22,15 +22,12 @@ class ToolWindows {
   ToolWindows(ToolContext context, SpreadFunction spread, Download download,
               std::function<void()> setPrefarence);
 
-  // View menu items 1 (drop dialog), 3 (free input), 4 (expansion), 5 (generator),
-  // 6 (extraction) and 9 (preferences): shows that window, creating it the first time. False
-  // for other items.
-  bool ShowView(int index);
   // The open windows store their state into the settings, before the settings are saved.
   // False when a window kept back a text the settings file could not give back whole, said
   // so and holds it for the user to put right.
   bool StoreSettings();
 
+  // Each window's Show creates it the first time and brings it up on every call.
   frmGeneList& GeneList() { return geneList_; }
   frmSpreadUrl& SpreadUrl() { return spreadUrl_; }
   frmFreeInput& FreeInput() { return freeInput_; }

@@ -105,7 +105,7 @@ TEST_F(CardoExe, ReplaceAndOneLineEditReachTheSavedListAndTheSettings) {
   ASSERT_NE(main, nullptr);
   const DWORD pid = cardo.pid();
 
-  PostMessageW(main, WM_COMMAND, IDM_EDIT_BASE + 11, 0);
+  PostMessageW(main, WM_COMMAND, IDM_EDIT_REPLACE, 0);
   HWND search = WaitForDialog(pid, L"置換");
   ASSERT_NE(search, nullptr);
   SetText(GetDlgItem(search, IDC_CMBSEARCHWORD), L"zip");
@@ -114,7 +114,7 @@ TEST_F(CardoExe, ReplaceAndOneLineEditReachTheSavedListAndTheSettings) {
   EXPECT_EQ(Answer(pid, L"情報", IDOK), u"終了しました。\r\n置き換えた回数:1");
 
   // The one-line edit opens on the focus line, the first.
-  PostMessageW(main, WM_COMMAND, IDM_RMNU_BASE + 1, 0);
+  PostMessageW(main, WM_COMMAND, IDM_EDIT_LINE, 0);
   HWND edit = WaitForDialog(pid, L"一行編集");
   ASSERT_NE(edit, nullptr);
   EXPECT_EQ(Text(GetDlgItem(edit, IDC_TXTLINEDATA)), u"http://x/A.rar");
@@ -209,7 +209,7 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
     DeleteFileW(Wide(recorded).c_str());
     if (c.format >= 0) {
       // The preferences' format list, as a user chooses it.
-      PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+      PostMessageW(main, WM_COMMAND, IDM_VIEW_PREFERENCES, 0);
       HWND prefs = WaitForDialog(cardo.pid(), L"設定");
       ASSERT_NE(prefs, nullptr);
       HWND formats = nullptr;
@@ -241,13 +241,13 @@ TEST_F(CardoExe, PreferencesConfirmedWhileTheExtractionDialogIsOpenSurviveTheExi
   RunningCardo cardo(dir, u"");
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 6, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_EXTRACT, 0);
   HWND extract = WaitForDialog(cardo.pid(), L"URLの抜き出し");
   ASSERT_NE(extract, nullptr);
   // An option the preferences leave alone: the extraction dialog's own change stays.
   SendDlgItemMessageW(extract, IDC_CHKNOTRETURNSEARCH, BM_SETCHECK, BST_UNCHECKED, 0);
 
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_PREFERENCES, 0);
   HWND prefs = WaitForDialog(cardo.pid(), L"設定");
   ASSERT_NE(prefs, nullptr);
   SetText(PageControl(prefs, IDC_PREF_TXTFILTER), L"*.zip;!*.cgi");
@@ -277,7 +277,7 @@ TEST_F(CardoExe, TextsOfTheFullCapacityRoundTripAndALongerOneIsHeldForTheUserToF
     RunningCardo cardo(dir, u"");
     HWND main = cardo.WaitForWindow();
     ASSERT_NE(main, nullptr);
-    PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+    PostMessageW(main, WM_COMMAND, IDM_VIEW_PREFERENCES, 0);
     HWND prefs = WaitForDialog(cardo.pid(), L"設定");
     ASSERT_NE(prefs, nullptr);
     EXPECT_EQ(Text(PageControl(prefs, IDC_TXTSOFTPATH0)), path);
@@ -299,7 +299,7 @@ TEST_F(CardoExe, TextsOfTheFullCapacityRoundTripAndALongerOneIsHeldForTheUserToF
   RunningCardo again(dir, u"");
   HWND main = again.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 9, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_PREFERENCES, 0);
   HWND prefs = WaitForDialog(again.pid(), L"設定");
   ASSERT_NE(prefs, nullptr);
   EXPECT_EQ(Text(PageControl(prefs, IDC_PREF_TXTFILTER)), filter);
@@ -323,7 +323,7 @@ TEST_F(CardoExe, ExportAsksBeforeCharactersAreLost) {
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
   const DWORD pid = cardo.pid();
-  PostMessageW(main, WM_COMMAND, IDM_RMNU_BASE + 1, 0);
+  PostMessageW(main, WM_COMMAND, IDM_EDIT_LINE, 0);
   HWND edit = WaitForDialog(pid, L"一行編集");
   ASSERT_NE(edit, nullptr);
   SetText(GetDlgItem(edit, IDC_TXTLINEDATA), L"http://x/caf\u00E9.zip");

@@ -103,8 +103,8 @@ TEST_F(CardoExe, LinksPastedAndWatchedFromAnotherProgramsCopies) {
   ASSERT_TRUE(Copy("", u"http://t.jp/9.zip"));
   ASSERT_TRUE(WaitFor([&] { return ListLines(main) == Lines{u"http://t.jp/9.zip"}; }));
   // Cardo's own copy (a cut) is not taken back; the next copy of another program is.
-  PostMessageW(main, WM_COMMAND, IDM_EDIT_BASE + 6, 0);
-  PostMessageW(main, WM_COMMAND, IDM_EDIT_BASE + 1, 0);
+  PostMessageW(main, WM_COMMAND, IDM_EDIT_SELECT_ALL, 0);
+  PostMessageW(main, WM_COMMAND, IDM_EDIT_CUT, 0);
   ASSERT_TRUE(WaitFor([&] { return ListLines(main).empty(); }));
   ASSERT_TRUE(Copy("", u"http://t.jp/10.zip"));
   ASSERT_TRUE(WaitFor([&] { return !ListLines(main).empty(); }));

@@ -57,7 +57,7 @@ TEST_F(CardoExe, FilesAndTextFromAnotherProgramReachTheControlUnderThePointer) {
   RunningCardo cardo(dir, u"");
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 6, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_EXTRACT, 0);
   HWND extract = WaitForDialog(cardo.pid(), L"URLの抜き出し");
   ASSERT_NE(extract, nullptr);
   const struct {
@@ -79,7 +79,7 @@ TEST_F(CardoExe, FilesAndTextFromAnotherProgramReachTheControlUnderThePointer) {
   }
 
   // The generator's URL box, which no frame covers, takes text all the same.
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 5, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_GENE_LIST, 0);
   HWND gene = WaitForDialog(cardo.pid(), L"規則的リストの生成");
   ASSERT_NE(gene, nullptr);
   HWND url = GetDlgItem(gene, IDC_CMBURL);

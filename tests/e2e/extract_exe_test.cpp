@@ -25,7 +25,7 @@ class ExtractExe : public CardoExeWithLibrary {
  protected:
   // Opens the dialog in download mode with `url` typed and the start button pressed.
   HWND StartDownload(RunningCardo& cardo, HWND main, const std::wstring& url) {
-    PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 6, 0);
+    PostMessageW(main, WM_COMMAND, IDM_VIEW_EXTRACT, 0);
     HWND dialog = WaitForDialog(cardo.pid(), L"URLの抜き出し");
     if (!dialog) return nullptr;
     SendMessageW(GetDlgItem(dialog, IDC_CMBMODESELECT), CB_SETCURSEL, 2, 0);

@@ -28,7 +28,7 @@ TEST_F(GeneratorsExe, RegularListGeneratorAddsNamesAndItsHistoryReachesTheSettin
   RunningCardo cardo(dir, u"");
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 5, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_GENE_LIST, 0);
   HWND gen = WaitForDialog(cardo.pid(), L"規則的リストの生成");
   ASSERT_NE(gen, nullptr);
   SetText(GetDlgItem(gen, IDC_CMBURL), L"http://h/img");
@@ -54,7 +54,7 @@ TEST_F(GeneratorsExe, BracketExpansionThroughTheLibrary) {
   RunningCardo cardo(dir, u"");
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, IDM_TOOL_BASE + 2, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_SPREAD_URL, 0);
   HWND spread = WaitForDialog(cardo.pid(), L"短縮リストの伸長");
   ASSERT_NE(spread, nullptr);
   SetText(GetDlgItem(spread, IDC_TXTSOURCE), L"http://h/日本[1-3].jpg\r\nno brackets");
@@ -70,7 +70,7 @@ TEST_F(GeneratorsExe, ClosingTheProgramDuringALongExpansionEndsItAtOnce) {
   RunningCardo cardo(dir, u"");
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 4, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_SPREAD_URL, 0);
   HWND spread = WaitForDialog(cardo.pid(), L"短縮リストの伸長");
   ASSERT_NE(spread, nullptr);
   SetText(GetDlgItem(spread, IDC_TXTSOURCE), L"http://h/[1-99999999].jpg");
@@ -90,7 +90,7 @@ TEST_F(GeneratorsExe, FreeInputAddsTheTextAndStoresItsCheckBox) {
   RunningCardo cardo(dir, u"");
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 3, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_FREE_INPUT, 0);
   HWND input = WaitForDialog(cardo.pid(), L"フリー入力");
   ASSERT_NE(input, nullptr);
   SetText(GetDlgItem(input, IDC_TXTFREEINPUT), L"a\r\n\r\n b ");
@@ -109,7 +109,7 @@ TEST_F(GeneratorsExe, DropDialogSitsBesideTheMainWindowAndFollowsADraggedLabel) 
   RunningCardo cardo(dir, u"");
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 1, 0);
+  PostMessageW(main, WM_COMMAND, IDM_VIEW_DROP_DIALOG, 0);
   HWND drop = WaitForDialog(cardo.pid(), L"Drop Dialog");
   ASSERT_NE(drop, nullptr);
   EXPECT_EQ(GetWindow(drop, GW_OWNER), main);

@@ -105,7 +105,7 @@ TEST_F(CardoExe, FirstStartIsTheSamePhysicalSizeAtEveryScale) {
     EXPECT_GT(row, lastRow);
     lastRow = row;
 
-    PostMessageW(main, WM_COMMAND, IDM_VIEW_BASE + 1, 0);
+    PostMessageW(main, WM_COMMAND, IDM_VIEW_DROP_DIALOG, 0);
     HWND drop = WaitForDialog(cardo.pid(), L"Drop Dialog");
     ASSERT_NE(drop, nullptr);
     RECT client{};

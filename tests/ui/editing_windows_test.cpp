@@ -41,7 +41,7 @@ class EditingWindowsTest : public testing::MainWindowTest {
 TEST_F(EditingWindowsTest, FindWindowShowsItsModeAndTakesTheOtherWhileOpen) {
   settings.SearchHistory = Lines{u"b", u"a"};
   settings.BigSmall = 1;
-  Command(IDM_EDIT_BASE + 9);
+  Command(IDM_EDIT_FIND);
   ASSERT_TRUE(window->SearchWindow().IsOpen());
   EXPECT_EQ(testing::WindowText(Search()), u"検索");
   EXPECT_EQ(testing::WindowText(GetDlgItem(Search(), IDC_CMDBUTTONS0)), u"検索(&F)");
@@ -54,7 +54,7 @@ TEST_F(EditingWindowsTest, FindWindowShowsItsModeAndTakesTheOtherWhileOpen) {
   EXPECT_EQ(IsDlgButtonChecked(Search(), IDC_CHKBIGSMALL), BST_CHECKED);
   EXPECT_EQ(GetWindow(Search(), GW_OWNER), window->hwnd());
 
-  Command(IDM_EDIT_BASE + 11);  // replace while the find window is open
+  Command(IDM_EDIT_REPLACE);  // replace while the find window is open
   EXPECT_EQ(testing::WindowText(Search()), u"置換");
   EXPECT_EQ(testing::WindowText(GetDlgItem(Search(), IDC_CMDBUTTONS0)), u"置換(&R)");
   EXPECT_FALSE(Visible(Search(), IDC_CMDBUTTONS1));
@@ -75,7 +75,7 @@ TEST_F(EditingWindowsTest, FindWindowShowsItsModeAndTakesTheOtherWhileOpen) {
 
 TEST_F(EditingWindowsTest, FindByEnterThenFindNextByF3) {
   window->list().ReplaceAll({u"a.zip", u"b.lzh", u"c.zip"});
-  Command(IDM_EDIT_BASE + 9);
+  Command(IDM_EDIT_FIND);
   Type(IDC_CMBSEARCHWORD, u"ZIP");
   HWND comboEdit = GetWindow(GetDlgItem(Search(), IDC_CMBSEARCHWORD), GW_CHILD);
   PressKey(comboEdit ? comboEdit : GetDlgItem(Search(), IDC_CMBSEARCHWORD), VK_RETURN);
@@ -90,8 +90,7 @@ TEST_F(EditingWindowsTest, FindByEnterThenFindNextByF3) {
   EXPECT_TRUE(ui.messages.empty());
 
   // Toolbar button 8 opens the window in find mode; its own find next keeps it open.
-  SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(8, BN_CLICKED),
-               reinterpret_cast<LPARAM>(window->toolbarHwnd()));
+  ClickToolbar(8);
   ASSERT_TRUE(window->SearchWindow().IsOpen());
   Click(IDC_CMDBUTTONS1);
   EXPECT_TRUE(window->SearchWindow().IsOpen());
@@ -101,7 +100,7 @@ TEST_F(EditingWindowsTest, FindByEnterThenFindNextByF3) {
 
 TEST_F(EditingWindowsTest, ReplaceThroughTheWindow) {
   window->list().ReplaceAll({u"DIR/A.ZIP", u"x"});
-  Command(IDM_EDIT_BASE + 11);
+  Command(IDM_EDIT_REPLACE);
   Type(IDC_CMBSEARCHWORD, u"zip");
   Type(IDC_TXTREPWORD, u"rar");
   Click(IDC_CMDBUTTONS0);
@@ -145,7 +144,7 @@ TEST_F(EditingWindowsTest, OneLineEditWritesBackOnlyAChangedText) {
   window->shell().document.ClearModified();
   window->list().SetFocusIndex(2);
   testing::WhenDialogOpens(L"一行編集", [](HWND dialog) { PressKey(dialog, VK_ESCAPE); });
-  Command(IDM_RMNU_BASE + 1);
+  Command(IDM_EDIT_LINE);
   EXPECT_EQ(window->list().Line(2), longLine);
   EXPECT_FALSE(window->shell().document.Modified());
 }
@@ -166,7 +165,7 @@ TEST_F(EditingWindowsTest, OneLineEditKeepsItsHeightAndItsDesignedLayout) {
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), window->hwnd());
     SendMessageW(dialog, WM_CLOSE, 0, 0);
   });
-  Command(IDM_RMNU_BASE + 1);
+  Command(IDM_EDIT_LINE);
   EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
   EXPECT_EQ(after.right - after.left, before.right - before.left + 50);
   EXPECT_NEAR(PixelsToTwips(window->hwnd(), client.right), 6870, 15);
@@ -180,7 +179,7 @@ TEST_F(EditingWindowsTest, OneLineEditKeepsItsHeightAndItsDesignedLayout) {
     opened = true;
     SendMessageW(dialog, WM_CLOSE, 0, 0);
   });
-  Command(IDM_RMNU_BASE + 1);
+  Command(IDM_EDIT_LINE);
   testing::CancelDialogAction();
   EXPECT_FALSE(opened);
 }

@@ -93,9 +93,9 @@ TEST_F(ExtractWindowTest, RestoresChecksScansAndStoresItsState) {
   settings.UrlExtProtocol = u"ftp://";
   settings.UrlExtSelMode = 1;
   settings.UrlTwinChar = 1;
-  Command(IDM_VIEW_BASE + 6);
+  Command(IDM_VIEW_EXTRACT);
   HWND d = form().hwnd();
-  Command(IDM_TOOL_BASE + 4);
+  Command(ToolMenuCommand(4));
   EXPECT_EQ(form().hwnd(), d);
   EXPECT_EQ(WindowText(d), u"URLの抜き出し");
   EXPECT_EQ(SendMessageW(Control(IDC_CMBMODESELECT), CB_GETCURSEL, 0, 0), 1);
@@ -130,7 +130,7 @@ TEST_F(ExtractWindowTest, RestoresChecksScansAndStoresItsState) {
   EXPECT_EQ(settings.UrlExtFilter, u"*.gif");
   EXPECT_EQ(settings.UrlExtSelMode, 1);
   EXPECT_EQ(settings.UrlExtProtocol, u"ftp://");
-  Command(IDM_VIEW_BASE + 6);
+  Command(IDM_VIEW_EXTRACT);
   EXPECT_EQ(WindowText(Control(IDC_TXTBASEURL)), u"http://h/d/");
   EXPECT_EQ(WindowText(Control(IDC_LBLEXTRACTEDFILE1)), u"");
 }
@@ -140,7 +140,7 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   page.resize(12345, ' ');
   release = false;
   settings.UrlExtFilter = u"*.zip";
-  Command(IDM_VIEW_BASE + 6);
+  Command(IDM_VIEW_EXTRACT);
   HWND d = form().hwnd();
   SelectMode(2);
   Click(d, IDC_CMDSTARTCANCEL0);
@@ -191,7 +191,7 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
 TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
   page = "<a href=\"a.zip\">";
   release = false;
-  Command(IDM_VIEW_BASE + 6);
+  Command(IDM_VIEW_EXTRACT);
   HWND d = form().hwnd();
   SelectMode(2);
   SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
@@ -235,7 +235,7 @@ TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
 
 TEST_F(ExtractWindowTest, ClosingTheProgramDuringADownloadStoresTheStateAndLeavesTheWorker) {
   release = false;
-  Command(IDM_VIEW_BASE + 6);
+  Command(IDM_VIEW_EXTRACT);
   SelectMode(2);
   SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
   Click(form().hwnd(), IDC_CMDSTARTCANCEL0);
@@ -250,7 +250,7 @@ TEST_F(ExtractWindowTest, ClosingTheProgramDuringADownloadStoresTheStateAndLeave
 
 TEST_F(ExtractWindowTest, AFilterTooLongToKeepIsHeldForTheUserToFixAndBlocksNothingElse) {
   settings.UrlExtFilter = u"*.zip";
-  Command(IDM_VIEW_BASE + 6);
+  Command(IDM_VIEW_EXTRACT);
   HWND filter = Control(IDC_TXTFILTER0);
   const std::u16string tooLong = u"*." + std::u16string(297, u'x');  // 299 bytes
   SetControlText(filter, tooLong);
@@ -307,7 +307,7 @@ class PrefarenceWindowTest : public testing::MainWindowTest {
 TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
   settings.ListMax = 0;
   settings.ExtList = Lines{u"lzh", u"zip", u"jpg"};
-  Command(IDM_VIEW_BASE + 9);
+  Command(IDM_VIEW_PREFERENCES);
   ASSERT_TRUE(form().IsOpen());
   EXPECT_FALSE(IsWindowEnabled(window->hwnd()));
   HWND tab = form().TabControl();
@@ -349,13 +349,13 @@ TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
   Click(form().hwnd(), IDC_CMDOKCANCEL0);
   EXPECT_FALSE(form().IsOpen());
   EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
-  EXPECT_TRUE(SendMessageW(window->toolbarHwnd(), TB_ISBUTTONENABLED, 13, 0));
+  EXPECT_TRUE(ToolbarEnabled(13));
   EXPECT_EQ(settings.ListMax, 100);
   EXPECT_EQ(settings.ExtList, (Lines{u"lzh", u"zip", u"cab", u"jpg"}));
   EXPECT_EQ(settings.ReGetPath, u"C:\\ReGet\\ReGet.exe");
 
   // Page 0 again; a browse then Cancel (or the close box) stores nothing.
-  Command(IDM_VIEW_BASE + 9);
+  Command(IDM_VIEW_PREFERENCES);
   EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false}));
   ui.openResults.push_back(FileDialogResult{u"D:\\Iria\\Iria.exe", 1});
   form().cmdBrowsSoft_Click(1);
@@ -365,14 +365,14 @@ TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
   EXPECT_FALSE(form().IsOpen());
   EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
   EXPECT_EQ(settings.IriaPath, u"");
-  EXPECT_FALSE(SendMessageW(window->toolbarHwnd(), TB_ISBUTTONENABLED, 14, 0));
+  EXPECT_FALSE(ToolbarEnabled(14));
 }
 
 TEST_F(PrefarenceWindowTest, TextsOfTheFullCapacityAreTakenLongerOnesShownToBeFixed) {
   const std::u16string path255 = u"C:\\" + std::u16string(248, u'p') + u".exe";
   settings.ReGetPath = path255;  // as loaded from the settings file, untouched
   settings.ExtList = Lines{u"lzh"};
-  Command(IDM_VIEW_BASE + 9);
+  Command(IDM_VIEW_PREFERENCES);
   HWND filter = form().Control(IDC_PREF_TXTFILTER);
   SetControlText(filter, std::u16string(128, u'語'));  // 256 bytes in the code page
   SetControlText(form().Control(IDC_TXTSOFTPATH1), u"D:\\Iria.exe");
@@ -409,7 +409,7 @@ TEST_F(PrefarenceWindowTest, TextsOfTheFullCapacityAreTakenLongerOnesShownToBeFi
 TEST_F(PrefarenceWindowTest, TheDefaultArgumentTemplateFollowsTheFormat) {
   settings.OtherArgs = u"";
   settings.OtherFormat = 1;
-  Command(IDM_VIEW_BASE + 9);
+  Command(IDM_VIEW_PREFERENCES);
   ASSERT_TRUE(form().IsOpen());
   HWND formats = form().Control(IDC_CMBOTHERFORMAT);
   HWND arguments = form().Control(IDC_TXTOTHERARGS);
@@ -434,7 +434,7 @@ TEST_F(PrefarenceWindowTest, TheDefaultArgumentTemplateFollowsTheFormat) {
 
   settings.OtherArgs = u"";
   settings.OtherFormat = 2;
-  Command(IDM_VIEW_BASE + 9);
+  Command(IDM_VIEW_PREFERENCES);
   EXPECT_EQ(WindowText(form().Control(IDC_TXTOTHERARGS)), u"-K %1");
   SendMessageW(form().hwnd(), WM_CLOSE, 0, 0);
 }

@@ -44,21 +44,22 @@ class GeneratorWindowsTest : public testing::MainWindowTest {
 TEST_F(GeneratorWindowsTest, ViewMenuToolbarAndToolMenuOpenOneInstanceEach) {
   HMENU view = GetSubMenu(GetMenu(window->hwnd()), 2);
   SendMessageW(window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view), 2);
-  for (const int index : {1, 3, 4, 5}) {
-    EXPECT_TRUE(testing::MenuEnabled(view, IDM_VIEW_BASE + index)) << index;
+  for (const int command :
+       {IDM_VIEW_DROP_DIALOG, IDM_VIEW_FREE_INPUT, IDM_VIEW_SPREAD_URL, IDM_VIEW_GENE_LIST}) {
+    EXPECT_TRUE(testing::MenuEnabled(view, command)) << command;
   }
-  EXPECT_TRUE(SendMessageW(window->toolbarHwnd(), TB_ISBUTTONENABLED, 16, 0));
-  EXPECT_TRUE(SendMessageW(window->toolbarHwnd(), TB_ISBUTTONENABLED, 17, 0));
+  EXPECT_TRUE(ToolbarEnabled(16));
+  EXPECT_TRUE(ToolbarEnabled(17));
 
   const struct {
     int command;
     DialogWindow& form;
     const char16_t* caption;
   } cases[] = {
-      {IDM_VIEW_BASE + 1, generators().DropDialog(), u"Drop Dialog"},
-      {IDM_TOOL_BASE + 1, generators().FreeInput(), u"フリー入力"},
-      {IDM_TOOL_BASE + 2, generators().SpreadUrl(), u"短縮リストの伸長"},
-      {IDM_VIEW_BASE + 5, generators().GeneList(), u"規則的リストの生成"},
+      {IDM_VIEW_DROP_DIALOG, generators().DropDialog(), u"Drop Dialog"},
+      {ToolMenuCommand(1), generators().FreeInput(), u"フリー入力"},
+      {ToolMenuCommand(2), generators().SpreadUrl(), u"短縮リストの伸長"},
+      {IDM_VIEW_GENE_LIST, generators().GeneList(), u"規則的リストの生成"},
   };
   for (const auto& c : cases) {
     Command(c.command);
@@ -69,8 +70,7 @@ TEST_F(GeneratorWindowsTest, ViewMenuToolbarAndToolMenuOpenOneInstanceEach) {
     Command(c.command);
     EXPECT_EQ(c.form.hwnd(), first);  // one instance
   }
-  SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(16, BN_CLICKED),
-               reinterpret_cast<LPARAM>(window->toolbarHwnd()));
+  ClickToolbar(16);
   EXPECT_EQ(GetWindow(generators().DropDialog().hwnd(), GW_OWNER), window->hwnd());
 }
 
@@ -185,7 +185,7 @@ TEST_F(GeneratorWindowsTest, ExtensionsConfirmedInThePreferencesReachTheOpenGene
   generators().GeneList().Show();
   HWND gen = generators().GeneList().hwnd();
   Type(gen, IDC_CMBEXTLIST, u"typed");
-  Command(IDM_VIEW_BASE + 9);
+  Command(IDM_VIEW_PREFERENCES);
   frmPrefarence& prefs = generators().Prefarence();
   SetControlText(prefs.Control(IDC_TXTADDEXT), u"rar");
   prefs.cmdExtCmd_Click(0);

@@ -83,14 +83,14 @@ TEST_F(InfoWindowsTest, ViewerWithoutItsFileSaysSoAndOpensEmpty) {
 }
 
 TEST_F(InfoWindowsTest, HelpOpensTheHelpFileOrTheGuideAndSaysWhyNot) {
-  Command(IDM_HELP_BASE + 1);
+  Command(IDM_HELP_CONTENTS);
   dir.Write(u"CARDHELP.HLP", "x");
-  Command(IDM_HELP_BASE + 1);
+  Command(IDM_HELP_CONTENTS);
   EXPECT_EQ(ui.opened,
             (std::vector<std::u16string>{dir.File(u"CARDHELP.html"), dir.File(u"CARDHELP.HLP")}));
   EXPECT_TRUE(ui.messages.empty());
   ui.openError = u"no program is associated";
-  Command(IDM_HELP_BASE + 1);
+  Command(IDM_HELP_CONTENTS);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, u"no program is associated");
 }
@@ -132,7 +132,7 @@ TEST_F(InfoWindowsTest, VersionWindowLinkMenuAndLibrary) {
     EXPECT_EQ(ui.messages[0].title, u"エラー");
     SendMessageW(dialog, WM_COMMAND, IDOK, 0);
   });
-  Command(IDM_HELP_BASE + 5);
+  Command(IDM_HELP_VERSION);
   testing::CancelDialogAction();
   EXPECT_TRUE(ran);
 }

@@ -11,6 +11,8 @@
 #include "app/controls/register_controls_win.h"
 #include "app/platform/file_system.h"
 #include "app/platform/profile.h"
+#include "app/platform/win_handle.h"
+#include "app/resources/resource.h"
 #include "app/shell/main_window.h"
 #include "tests/support/fakes.h"
 
@@ -46,6 +48,26 @@ class MainWindowTest : public ::testing::Test {
   }
 
   void Command(int id) { SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+  // The command of the toolbar's button at `position` (from 1, separators included).
+  int ToolbarCommand(int position) const {
+    TBBUTTON button{};
+    SendMessageW(window->toolbarHwnd(), TB_GETBUTTON, position - 1,
+                 reinterpret_cast<LPARAM>(&button));
+    return button.idCommand;
+  }
+  bool ToolbarEnabled(int position) const {
+    return SendMessageW(window->toolbarHwnd(), TB_ISBUTTONENABLED, ToolbarCommand(position), 0);
+  }
+  // A click on the button at `position`, as the toolbar reports it to its parent.
+  void ClickToolbar(int position) {
+    SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(ToolbarCommand(position), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(window->toolbarHwnd()));
+  }
+  // The command of item `item` (from 1) of the toolbar's tool menu.
+  static int ToolMenuCommand(int item) {
+    const UniqueMenu popups(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUS)));
+    return static_cast<int>(GetMenuItemID(GetSubMenu(popups.get(), POPUP_TOOLMNU), item - 1));
+  }
   HWND list() const { return window->listHwnd(); }
   LPARAM RowPoint(int row) const {
     RECT item{};

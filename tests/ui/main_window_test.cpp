@@ -60,42 +60,41 @@ TEST_F(MainWindowTest, StartsUntitledWithTheSpecifiedMenus) {
   const char16_t* top[] = {u"ファイル(&F)", u"編集(&E)", u"表示(&V)", u"ヘルプ(&H)"};
   for (UINT i = 0; i < 4; ++i) EXPECT_EQ(MenuText(bar, i, MF_BYPOSITION), top[i]);
   HMENU edit = GetSubMenu(bar, 1);
-  EXPECT_EQ(MenuText(edit, IDM_EDIT_BASE + 1, MF_BYCOMMAND), u"切り取り(&T)\tCtrl+X");
-  EXPECT_EQ(MenuText(edit, IDM_EDIT_BASE + 13, MF_BYCOMMAND), u"重複を削除(&O)");
+  EXPECT_EQ(MenuText(edit, IDM_EDIT_CUT, MF_BYCOMMAND), u"切り取り(&T)\tCtrl+X");
+  EXPECT_EQ(MenuText(edit, IDM_EDIT_REMOVE_DUPLICATES, MF_BYCOMMAND), u"重複を削除(&O)");
   EXPECT_EQ(MenuText(edit, 3, MF_BYPOSITION), u"リンクを貼り付け(&L)\tCtrl+Shift+V");
   EXPECT_EQ(MenuText(edit, 14, MF_BYPOSITION), u"整列(&S)");
   HMENU history = GetSubMenu(GetSubMenu(bar, 0), 6);
   ASSERT_EQ(GetMenuItemCount(history), 1);
   EXPECT_EQ(MenuText(history, 0, MF_BYPOSITION), u"履歴はありません");
-  EXPECT_FALSE(MenuEnabled(history, IDM_HISTORY_BASE + 1));
+  EXPECT_FALSE(MenuEnabled(history, IDM_HISTORY_FIRST));
 }
 
 TEST_F(MainWindowTest, EditMenuFollowsSelectionAndClipboard) {
   HMENU edit = GetSubMenu(GetMenu(window->hwnd()), 1);
   window->list().ReplaceAll({u"a", u"b"});
   SendMessageW(window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
-  for (int index : {1, 2, 3, 4}) EXPECT_FALSE(MenuEnabled(edit, IDM_EDIT_BASE + index)) << index;
-  EXPECT_TRUE(MenuEnabled(edit, IDM_EDIT_BASE + 6));
+  constexpr int kFollowing[] = {IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_PASTE, IDM_EDIT_DELETE};
+  for (int command : kFollowing) EXPECT_FALSE(MenuEnabled(edit, command)) << command;
+  EXPECT_TRUE(MenuEnabled(edit, IDM_EDIT_SELECT_ALL));
 
   window->list().SetSelected(1, true);
   ui.clipboard = u"x";
   SendMessageW(window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), 1);
-  for (int index : {1, 2, 3, 4}) EXPECT_TRUE(MenuEnabled(edit, IDM_EDIT_BASE + index)) << index;
+  for (int command : kFollowing) EXPECT_TRUE(MenuEnabled(edit, command)) << command;
 }
 
 TEST_F(MainWindowTest, PasteSortAndTitle) {
   ui.clipboard = u"http://b/\r\nhttp://a/\r\nhttp://c/\r\n";
-  Command(IDM_EDIT_BASE + 3);
+  Command(IDM_EDIT_PASTE);
   EXPECT_EQ(window->list().Lines(), (Lines{u"http://b/", u"http://a/", u"http://c/"}));
   EXPECT_EQ(SendMessageW(list(), LB_GETCOUNT, 0, 0), 3);
   EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 3);
   EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*]");
 
-  Command(IDM_SORT_BASE + 1);
+  Command(IDM_SORT_ASCENDING);
   EXPECT_EQ(window->list().Lines(), (Lines{u"http://a/", u"http://b/", u"http://c/"}));
-  // Toolbar position 11, sort descending, as the toolbar reports a click to its parent.
-  SendMessageW(window->hwnd(), WM_COMMAND, MAKEWPARAM(11, BN_CLICKED),
-               reinterpret_cast<LPARAM>(window->toolbarHwnd()));
+  ClickToolbar(11);  // sort descending
   EXPECT_EQ(window->list().Line(0), u"http://c/");
 }
 
@@ -132,7 +131,7 @@ TEST_F(MainWindowTest, MeterMeasuresAsTheSystemDoes) {
 TEST_F(MainWindowTest, InsertKeyTogglesSelection) {
   window->list().ReplaceAll({u"a", u"b", u"c"});
   window->list().SetFocusIndex(2);
-  Command(IDM_EDIT_BASE + 6);
+  Command(IDM_EDIT_SELECT_ALL);
   EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 3);
   SendMessageW(list(), WM_KEYDOWN, VK_INSERT, 0);
   EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 0);
@@ -142,7 +141,7 @@ TEST_F(MainWindowTest, InsertKeyTogglesSelection) {
 
   window->list().ReplaceAll({u"0", u"1", u"2", u"3", u"4", u"5"});
   for (int row : {0, 1, 3}) window->list().SetSelected(row, true);
-  Command(IDM_EDIT_BASE + 7);  // invert selection
+  Command(IDM_EDIT_INVERT_SELECTION);  // invert selection
   EXPECT_EQ(window->list().SelectedIndices(), (std::vector<int>{2, 4, 5}));
   EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題]");
 }
@@ -173,7 +172,7 @@ TEST_F(MainWindowTest, RecentFilesShowInTheSubmenu) {
   window->RecentFiles().AddItem(u"C:\\lists\\b.lst");
   ASSERT_EQ(GetMenuItemCount(history), 2);
   EXPECT_EQ(MenuText(history, 0, MF_BYPOSITION), u"&1: C:\\lists\\b.lst");
-  EXPECT_TRUE(MenuEnabled(history, IDM_HISTORY_BASE + 1));
+  EXPECT_TRUE(MenuEnabled(history, IDM_HISTORY_FIRST));
 }
 
 TEST_F(MainWindowTest, WindowSizeInTwips) {
@@ -189,13 +188,12 @@ TEST_F(MainWindowTest, WindowSizeInTwips) {
 
 TEST_F(MainWindowTest, ExportButtonsFollowTheManagerPaths) {
   window->SetPrefarence();
-  HWND bar = window->toolbarHwnd();
-  EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 13, 0));
-  EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 14, 0));
+  EXPECT_FALSE(ToolbarEnabled(13));
+  EXPECT_FALSE(ToolbarEnabled(14));
   settings.ReGetPath = u"C:\\ReGet\\ReGet.exe";
   window->SetPrefarence();
-  EXPECT_TRUE(SendMessageW(bar, TB_ISBUTTONENABLED, 13, 0));
-  EXPECT_FALSE(SendMessageW(bar, TB_ISBUTTONENABLED, 14, 0));
+  EXPECT_TRUE(ToolbarEnabled(13));
+  EXPECT_FALSE(ToolbarEnabled(14));
   HMENU file = GetSubMenu(GetMenu(window->hwnd()), 0);
   SendMessageW(window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
   EXPECT_TRUE(MenuEnabled(file, IDM_EXPORT_REGET));
@@ -269,7 +267,7 @@ TEST_F(MainWindowTest, FullListSaysSoOnce) {
   window->list().ReplaceAll(lines);
   EXPECT_EQ(SendMessageW(list(), LB_GETCOUNT, 0, 0), kMaxListLines - 1);
   ui.clipboard = u"1\r\n2\r\n3";
-  Command(IDM_EDIT_BASE + 3);
+  Command(IDM_EDIT_PASTE);
   EXPECT_EQ(SendMessageW(list(), LB_GETCOUNT, 0, 0), kMaxListLines);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text, msg::kListFull);

@@ -104,37 +104,37 @@ TEST_F(ScaleTest, ToolWindowsFollowTheNewDpi) {
   const Tool cases[] = {
       {"drop dialog",
        [&] {
-         tools.ShowView(1);
+         tools.DropDialog().Show();
          return tools.DropDialog().hwnd();
        },
        1395, 345},
       {"free input",
        [&] {
-         tools.ShowView(3);
+         tools.FreeInput().Show();
          return tools.FreeInput().hwnd();
        },
        0, 0},
       {"expansion",
        [&] {
-         tools.ShowView(4);
+         tools.SpreadUrl().Show();
          return tools.SpreadUrl().hwnd();
        },
        0, 0},
       {"generator",
        [&] {
-         tools.ShowView(5);
+         tools.GeneList().Show();
          return tools.GeneList().hwnd();
        },
        0, 0},
       {"extraction",
        [&] {
-         tools.ShowView(6);
+         tools.Extract().Show();
          return tools.Extract().hwnd();
        },
        0, 0},
       {"preferences",
        [&] {
-         tools.ShowView(9);
+         tools.Prefarence().Show();
          return tools.Prefarence().hwnd();
        },
        0, 0},
@@ -199,7 +199,7 @@ TEST_F(ScaleTest, OneLineEditKeepsItsDesignedHeightsAtTheNewDpi) {
     GetClientRect(dialog, &client);
     SendMessageW(dialog, WM_CLOSE, 0, 0);
   });
-  SendMessageW(window->hwnd(), WM_COMMAND, IDM_RMNU_BASE + 1, 0);
+  SendMessageW(window->hwnd(), WM_COMMAND, IDM_EDIT_LINE, 0);
   ASSERT_GT(dpi, 0);
   EXPECT_NEAR(client.bottom, MulDiv(495, dpi, 1440), 1);
   EXPECT_NEAR(text.bottom - text.top, MulDiv(270, dpi, 1440), 1);
@@ -221,7 +221,7 @@ TEST_F(ScaleTest, VersionBannerTakesThePictureDrawnForTheScale) {
     }
     SendMessageW(dialog, WM_CLOSE, 0, 0);
   });
-  SendMessageW(window->hwnd(), WM_COMMAND, IDM_HELP_BASE + 5, 0);
+  SendMessageW(window->hwnd(), WM_COMMAND, IDM_HELP_VERSION, 0);
   ASSERT_EQ(widths.size(), 4u);
   for (const auto& [dpi, width] : widths) EXPECT_EQ(width, MulDiv(300, dpi, 96)) << dpi;
 }

@@ -1,0 +1,141 @@
+// The main window's command table against the places that name its commands: the menus,
+// the accelerators and the toolbar.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+#include "app/platform/win_handle.h"
+#include "app/resources/resource.h"
+#include "app/shell/main_window.h"
+#include "tests/ui/main_window_fixture.h"
+
+namespace cardo {
+namespace {
+
+using testing::MainWindowTest;
+using testing::MenuEnabled;
+
+void AddMenuCommands(HMENU menu, std::set<int>& ids) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (HMENU submenu = GetSubMenu(menu, i)) {
+      AddMenuCommands(submenu, ids);
+    } else if (const UINT id = GetMenuItemID(menu, i); id != 0) {  // 0: a separator
+      ids.insert(static_cast<int>(id));
+    }
+  }
+}
+
+int RowsCovering(int id) {
+  const auto commands = frmMain::Commands();
+  return static_cast<int>(std::count_if(commands.begin(), commands.end(),
+                                        [id](const frmMain::Command& c) { return c.Covers(id); }));
+}
+
+// A menu item, key or button without its row does nothing; a row no place names cannot be
+// run; two rows for one identifier leave the second unreachable.
+TEST_F(MainWindowTest, EveryCommandHasAPlaceAndEveryPlaceOneCommand) {
+  std::set<int> named;
+  AddMenuCommands(GetMenu(window->hwnd()), named);
+  const UniqueMenu popups(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUS)));
+  AddMenuCommands(popups.get(), named);
+  HACCEL table = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+  std::vector<ACCEL> keys(static_cast<std::size_t>(CopyAcceleratorTableW(table, nullptr, 0)));
+  CopyAcceleratorTableW(table, keys.data(), static_cast<int>(keys.size()));
+  for (const ACCEL& key : keys) named.insert(key.cmd);
+  const int buttons = static_cast<int>(SendMessageW(window->toolbarHwnd(), TB_BUTTONCOUNT, 0, 0));
+  EXPECT_EQ(buttons, 19);
+  for (int position = 1; position <= buttons; ++position) {
+    if (const int command = ToolbarCommand(position)) named.insert(command);
+  }
+
+  for (const int id : named) EXPECT_EQ(RowsCovering(id), 1) << "identifier " << id;
+  for (const auto& command : frmMain::Commands()) {
+    EXPECT_TRUE(named.count(command.id)) << "command " << command.id << " has no place";
+    EXPECT_TRUE(command.enabled || !command.settingsOnly) << command.id;
+  }
+}
+
+// The right-click menu runs the Edit menu's commands and follows the same states.
+TEST_F(MainWindowTest, RightClickMenuFollowsSelectionAndClipboard) {
+  const UniqueMenu popups(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUS)));
+  HMENU menu = GetSubMenu(popups.get(), POPUP_RMNU);
+  window->list().ReplaceAll({u"a", u"b"});
+  const struct {
+    bool selected;
+    bool clipboard;
+  } states[] = {{false, false}, {true, false}, {false, true}, {true, true}};
+  for (const auto& state : states) {
+    window->list().SetSelected(1, state.selected);
+    ui.clipboard = state.clipboard ? std::optional<std::u16string>(u"x") : std::nullopt;
+    SendMessageW(window->hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), 0);
+    for (const int id : {IDM_EDIT_LINE, IDM_EDIT_CUT, IDM_EDIT_COPY, IDM_EDIT_DELETE}) {
+      EXPECT_EQ(MenuEnabled(menu, id), state.selected) << id;
+    }
+    for (const int id : {IDM_EDIT_PASTE, IDM_PASTE_LINKS}) {
+      EXPECT_EQ(MenuEnabled(menu, id), state.clipboard) << id;
+    }
+    EXPECT_TRUE(MenuEnabled(menu, IDM_EDIT_SELECT_ALL));
+  }
+}
+
+// Only the managers' buttons follow their commands' states: the others stay enabled, with
+// nothing selected and nothing on the clipboard too.
+TEST_F(MainWindowTest, OnlyTheManagersButtonsFollowTheSettings) {
+  const auto check = [this](bool pathsSet) {
+    window->SetPrefarence();
+    for (int position = 1; position <= 19; ++position) {
+      if (ToolbarCommand(position) == 0) continue;
+      const bool manager = position == 13 || position == 14 || position == 19;
+      EXPECT_EQ(ToolbarEnabled(position), !manager || pathsSet) << position;
+    }
+  };
+  check(false);
+  settings.ReGetPath = u"C:\\m\\ReGet.exe";
+  settings.IriaPath = u"C:\\m\\Iria.exe";
+  settings.OtherPath = u"C:\\m\\aria2c.exe";
+  check(true);
+}
+
+LRESULT CALLBACK RecordPopup(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR opened) {
+  auto& menu = *reinterpret_cast<HMENU*>(opened);
+  if (message == WM_INITMENUPOPUP && !menu) menu = reinterpret_cast<HMENU>(wParam);
+  return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR, DWORD) {
+  EndMenu();
+}
+
+// The menu a toolbar arrow drops down, caught as it opens; the menu's loop dispatches the
+// timer, which closes it.
+HMENU DroppedMenu(HWND window, HWND toolbar, int command) {
+  HMENU opened = nullptr;
+  SetWindowSubclass(window, RecordPopup, 1, reinterpret_cast<DWORD_PTR>(&opened));
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, CloseMenu);
+  NMTOOLBARW note{};
+  note.hdr = {toolbar, IDC_TOOLBAR, static_cast<UINT>(TBN_DROPDOWN)};
+  note.iItem = command;
+  SendMessageW(window, WM_NOTIFY, IDC_TOOLBAR, reinterpret_cast<LPARAM>(&note));
+  KillTimer(nullptr, timer);
+  RemoveWindowSubclass(window, RecordPopup, 1);
+  return opened;
+}
+
+TEST_F(MainWindowTest, ToolbarArrowsDropTheRecentFilesAndTheToolMenu) {
+  HMENU history = GetSubMenu(GetSubMenu(GetMenu(window->hwnd()), 0), 6);
+  EXPECT_EQ(DroppedMenu(window->hwnd(), window->toolbarHwnd(), ToolbarCommand(2)), history);
+  HMENU tools = DroppedMenu(window->hwnd(), window->toolbarHwnd(), ToolbarCommand(17));
+  ASSERT_NE(tools, nullptr);
+  EXPECT_EQ(GetMenuItemID(tools, 0), static_cast<UINT>(ToolMenuCommand(1)));
+  EXPECT_EQ(DroppedMenu(window->hwnd(), window->toolbarHwnd(), ToolbarCommand(1)), nullptr);
+}
+
+}  // namespace
+}  // namespace cardo
