@@ -30,7 +30,10 @@ std::u16string Utf8ToUtf16(std::string_view text) {
       if ((c >> 6) != 0x2) ok = false;
       cp = (cp << 6) | (c & 0x3F);
     }
-    if (!ok || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    // An overlong form (C0 AE for ".") would let bytes that look like no ASCII character
+    // become one: "%C0%AE%C0%AE/" turning into "../" in a link.
+    static constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (!ok || cp < kShortest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
       out.push_back(u'\uFFFD');
       ++i;
       continue;

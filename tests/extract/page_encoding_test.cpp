@@ -49,6 +49,18 @@ TEST(PageEncoding, Utf8LinesReachTheScannerInTheCodePage) {
   // Characters code page 932 lacks, as a browser writes them into a URL.
   EXPECT_EQ(Utf8ToCodePage("x한y😀z"), "x%ED%95%9Cy%F0%9F%98%80z");
   EXPECT_EQ(Utf8ToCodePage("画\xFF"), testing::Ansi("画") + "%EF%BF%BD");
+  // Overlong forms and surrogates are invalid, never the characters they would spell.
+  const std::string bad = "%EF%BF%BD";
+  for (const auto& [utf8, expected] : std::vector<std::pair<std::string, std::string>>{
+           {"a\xC0\xAE\xC0\xAE/b", "a" + bad + bad + bad + bad + "/b"},
+           {"\xC1\xBF", bad + bad},
+           {"\xE0\x80\xAF", bad + bad + bad},
+           {"\xF0\x80\x80\xAF", bad + bad + bad + bad},
+           {"\xED\xA0\x80", bad + bad + bad},
+           {"\xC2\xA0\xE0\xA0\x80", "%C2%A0%E0%A0%80"},
+       }) {
+    EXPECT_EQ(Utf8ToCodePage(utf8), expected) << utf8;
+  }
   // Runs of both kinds in one line, a run the code page lacks a character of among them.
   EXPECT_EQ(Utf8ToCodePage("a画한ア-é/画b"), "a" + testing::Ansi("画") + "%ED%95%9C" +
                                                  testing::Ansi("ア") + "-%C3%A9/" +
