@@ -128,14 +128,13 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   if (!request) return 2;
   ExtractOptions& options = request->options;
   // The page downloaded as the dialog's download mode does, then scanned in that mode with
-  // the address it finally came from, in the encoding the page says.
+  // the address it finally came from, in the encoding the page says unless one is forced.
   const bool download = !request->url.empty();
   const std::optional<FetchedPage> page =
       download ? FetchPage(request->url, request->caFile, err) : std::nullopt;
   if (download) {
     if (!page) return 1;
     request->file = page->path;
-    request->encoding.reset();
     options.mode = ExtractMode::Download;
     options.pageUrl = page->finalUrl;
   }

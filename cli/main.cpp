@@ -48,7 +48,7 @@ constexpr char kExtractUsage[] =
     "                    4 KB), else cp932, as the program reads it\n"
     "  --url URL         downloads the page (http or https, redirections followed) and\n"
     "                    scans it in url mode with the address it came from; UTF-8 when\n"
-    "                    the page says so\n"
+    "                    the page says so (--input-encoding forces one)\n"
     "  --ca-file FILE    with --url, natively: trust the certificate authorities in FILE\n"
     "                    (PEM) instead of the system's, for a server with a private CA\n";
 constexpr char kGenerateSummary[] =

@@ -89,6 +89,18 @@ TEST_F(ExtractUrl, PrintsThePagesUrlsWithTheAddressItCameFrom) {
   }
 }
 
+TEST_F(ExtractUrl, AForcedEncodingWinsOverThePagesOwn) {
+  // A server may declare the wrong charset; the user who says which one it is is believed.
+  std::string declared, forced, err;
+  ASSERT_EQ(Run({"--url", Https(https, "/utf8.html"), "--ca-file", ca}, declared, err), 0) << err;
+  ASSERT_EQ(Run({"--url", Https(https, "/utf8.html"), "--ca-file", ca, "--input-encoding", "cp932"},
+                forced, err),
+            0)
+      << err;
+  EXPECT_NE(forced, declared);
+  EXPECT_EQ(forced.rfind(Https(https, "/"), 0), 0u) << forced;
+}
+
 TEST_F(ExtractUrl, AFailedDownloadSaysWhyAndPrintsNothing) {
   const struct {
     std::vector<std::string> args;
