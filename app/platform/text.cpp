@@ -2,42 +2,72 @@
 
 namespace cardo {
 
+namespace {
+
+// The code point of the UTF-8 sequence at `text[i]` and its length, or length 0 when the bytes
+// there are no valid sequence (a stray byte, a cut-off sequence, an overlong form, a surrogate).
+struct Utf8Step {
+  char32_t cp;
+  std::size_t len;
+};
+
+Utf8Step DecodeUtf8At(std::string_view text, std::size_t i) {
+  const auto b = static_cast<unsigned char>(text[i]);
+  if (b < 0x80) return {b, 1};
+  char32_t cp = 0;
+  std::size_t len = 0;
+  if ((b >> 5) == 0x6) {
+    len = 2;
+    cp = b & 0x1F;
+  } else if ((b >> 4) == 0xE) {
+    len = 3;
+    cp = b & 0x0F;
+  } else if ((b >> 3) == 0x1E) {
+    len = 4;
+    cp = b & 0x07;
+  } else {
+    return {0, 0};
+  }
+  if (i + len > text.size()) return {0, 0};
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto c = static_cast<unsigned char>(text[i + k]);
+    if ((c >> 6) != 0x2) return {0, 0};
+    cp = (cp << 6) | (c & 0x3F);
+  }
+  // An overlong form (C0 AE for ".") would let bytes that look like no ASCII character
+  // become one: "%C0%AE%C0%AE/" turning into "../" in a link.
+  static constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kShortest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {0, 0};
+  return {cp, len};
+}
+
+// Whether `tail`, shorter than a sequence, is the start of a valid one: continuation bytes
+// finish it. Only the second byte is constrained, so trying the lowest and the highest
+// continuation byte covers every finish.
+bool IsCutOffSequence(std::string_view tail) {
+  if (tail.empty() || tail.size() >= 4) return false;
+  for (const char pad : {'\x80', '\xBF'}) {
+    std::string finished(tail);
+    finished.append(3, pad);
+    if (DecodeUtf8At(finished, 0).len > tail.size()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    char32_t cp = 0xFFFD;
-    std::size_t len = 1;
-    if (b < 0x80) {
-      cp = b;
-    } else if ((b >> 5) == 0x6) {
-      len = 2;
-      cp = b & 0x1F;
-    } else if ((b >> 4) == 0xE) {
-      len = 3;
-      cp = b & 0x0F;
-    } else if ((b >> 3) == 0x1E) {
-      len = 4;
-      cp = b & 0x07;
-    } else {
-      len = 0;
-    }
-    bool ok = len != 0 && i + len <= text.size();
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      const auto c = static_cast<unsigned char>(text[i + k]);
-      if ((c >> 6) != 0x2) ok = false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    // An overlong form (C0 AE for ".") would let bytes that look like no ASCII character
-    // become one: "%C0%AE%C0%AE/" turning into "../" in a link.
-    static constexpr char32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < kShortest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    const Utf8Step step = DecodeUtf8At(text, i);
+    if (step.len == 0) {
       out.push_back(u'\uFFFD');
       ++i;
       continue;
     }
+    char32_t cp = step.cp;
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -45,9 +75,28 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     } else {
       out.push_back(static_cast<char16_t>(cp));
     }
-    i += len;
+    i += step.len;
   }
   return out;
+}
+
+Utf8Shape ScanUtf8(std::string_view bytes, bool mayContinue) {
+  Utf8Shape shape{true, false};
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const Utf8Step step = DecodeUtf8At(bytes, i);
+    if (step.len == 0) {
+      shape.valid = mayContinue && IsCutOffSequence(bytes.substr(i));
+      return shape;
+    }
+    shape.multibyte = true;
+    i += step.len;
+  }
+  return shape;
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {

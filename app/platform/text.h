@@ -10,6 +10,16 @@ namespace cardo {
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// What `bytes` are as UTF-8: `valid` when every sequence is a valid, shortest form, and
+// `multibyte` when one at least is longer than a byte (text that is plainly UTF-8, since no
+// code page 932 text of any length is plausibly valid UTF-8 beyond ASCII). With `mayContinue`,
+// a sequence cut off at the end counts as valid: the bytes are the start of a longer text.
+struct Utf8Shape {
+  bool valid;
+  bool multibyte;
+};
+Utf8Shape ScanUtf8(std::string_view bytes, bool mayContinue);
+
 // The pieces between every occurrence of `separator`, empty ones included: "a,,b" gives a, "",
 // b, and a separator at the end gives an empty last piece. Views into `text`.
 std::vector<std::u16string_view> SplitAt(std::u16string_view text, std::u16string_view separator);

@@ -2,6 +2,7 @@
 
 #include "app/platform/code_page_932.h"
 #include "app/platform/codec.h"
+#include "app/platform/text.h"
 #include "tests/support/fakes.h"
 
 namespace cardo {
@@ -56,6 +57,29 @@ TEST(Codec, KnowsLeadBytes) {
   for (int byte = 0; byte < 256; ++byte) {
     const auto b = static_cast<unsigned char>(byte);
     EXPECT_EQ(IsCp932LeadByte(b), IsAnsiLeadByte(b)) << byte;
+  }
+}
+
+TEST(Utf8Shape, TellsUtf8FromCodePageText) {
+  const struct {
+    std::string_view bytes;
+    bool mayContinue, valid, multibyte;
+  } cases[] = {
+      {"http://a/b", false, true, false},
+      {"\xE6\x97\xA5\xE6\x9C\xAC", false, true, true},  // 日本
+      {"\x93\xFA\x96\x7B", false, false, false},        // 日本 in code page 932
+      {"\xC0\xAE", false, false, false},                // overlong "."
+      {"\xED\xA0\x80", false, false, false},            // a surrogate
+      {"a\xE6\x97", false, false, false},               // cut off ...
+      {"a\xE6\x97", true, true, false},                 // ... or still coming
+      {"a\xE0", true, true, false},                     // E0 A0 80 would finish it
+      {"a\xF4\x90", true, false, false},                // beyond U+10FFFF whatever follows
+      {"a\xE6\x97\xA5\x80", true, false, true},         // a stray continuation byte
+  };
+  for (const auto& c : cases) {
+    const Utf8Shape shape = ScanUtf8(c.bytes, c.mayContinue);
+    EXPECT_EQ(shape.valid, c.valid) << ::testing::PrintToString(c.bytes);
+    if (shape.valid) EXPECT_EQ(shape.multibyte, c.multibyte) << ::testing::PrintToString(c.bytes);
   }
 }
 
