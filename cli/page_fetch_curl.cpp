@@ -19,6 +19,9 @@ struct Hop {
   long status = 0;
   std::string statusLine;
   std::string contentType;
+  // The bytes as sent, encoded by the rule every face shares: libcurl's own redirect URL
+  // writes lower-case hex digits, which would give the page another base than the window's.
+  std::string location;
   std::optional<PageFile> file;
   bool writeFailed = false;
 
@@ -51,8 +54,11 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
     const std::size_t space = hop.statusLine.find(' ');
     hop.status = space == std::string::npos ? 0 : std::atol(hop.statusLine.c_str() + space + 1);
     hop.contentType.clear();
+    hop.location.clear();
   } else if (StartsNoCase(line, "content-type:")) {
     hop.contentType = Trimmed(line.substr(13));
+  } else if (StartsNoCase(line, "location:")) {
+    hop.location = Trimmed(line.substr(9));
   }
   return size * count;
 }
@@ -84,12 +90,14 @@ DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u1
   RedirectChain chain(url);
   for (;;) {
     const std::u16string current = chain.Current();
-    if (!ParseWebAddress(current)) return Failed(u"URLが不正です: " + current);
+    const auto wire = WireAddress(current);
+    if (!wire) return Failed(kBadHostReason + current);
+    if (!ParseWebAddress(*wire)) return Failed(u"URLが不正です: " + current);
     Hop hop(path, control);
     char reason[CURL_ERROR_SIZE] = {};
     CURL* c = curl.get();
     curl_easy_reset(c);
-    const std::string address = Utf16ToUtf8(current);
+    const std::string address = Utf16ToUtf8(*wire);
     curl_easy_setopt(c, CURLOPT_URL, address.c_str());
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
@@ -110,17 +118,14 @@ DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u1
     if (result != CURLE_OK) {
       return Failed(Utf8ToUtf16(reason[0] ? reason : curl_easy_strerror(result)));
     }
-    char* location = nullptr;
-    curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &location);
     const bool redirect = hop.status == 301 || hop.status == 302 || hop.status == 303 ||
                           hop.status == 307 || hop.status == 308;
-    if (redirect && location) {
-      const std::u16string next = Utf8ToUtf16(location);
-      switch (chain.Redirect(next)) {
+    if (redirect && !hop.location.empty()) {
+      switch (chain.Redirect(hop.location)) {
         case RedirectChain::Step::Follow:
           continue;
         case RedirectChain::Step::Loop:
-          return Failed(u"転送先が循環しています: " + next);
+          return Failed(u"転送先が循環しています: " + chain.Target(hop.location));
         case RedirectChain::Step::TooMany:
           return Failed(u"転送が10回を超えました: " + current);
       }

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "app/platform/idna.h"
+#include "app/platform/percent_encoding.h"
+#include "app/platform/text.h"
+
 namespace cardo {
 namespace {
 
@@ -104,6 +108,40 @@ View WithoutFragment(View url) {
   return url.substr(0, url.find(u'#'));
 }
 
+// The parts of an address a browser percent-encodes, each with the ASCII characters it
+// escapes besides controls, the space and everything beyond ASCII (the WHATWG URL sets).
+enum class Part { Path, Query, Fragment };
+constexpr std::string_view kEscapedIn[] = {"\"<>`{}", "\"<>'", "\"<>`"};
+
+// `piece` (bytes held one per code unit) with the bytes a browser escapes in `part` as %XX.
+std::u16string Escaped(View piece, Part part) {
+  const std::string_view escaped = kEscapedIn[static_cast<int>(part)];
+  std::u16string out;
+  std::string hex;
+  for (const char16_t unit : piece) {
+    const auto byte = static_cast<unsigned char>(unit);
+    if (byte > 0x20 && byte < 0x7F && escaped.find(static_cast<char>(byte)) == View::npos) {
+      out.push_back(unit);
+      continue;
+    }
+    hex.clear();
+    AppendPercentEncoded(hex, std::string_view(reinterpret_cast<const char*>(&byte), 1));
+    out.append(hex.begin(), hex.end());
+  }
+  return out;
+}
+
+std::optional<std::u16string> Escaped(std::optional<View> piece, Part part) {
+  if (!piece) return std::nullopt;
+  return Escaped(*piece, part);
+}
+
+// Bytes held one per code unit, as text again.
+std::u16string FromBytes(View units) {
+  std::string bytes(units.begin(), units.end());
+  return Utf8ToUtf16(bytes);
+}
+
 }  // namespace
 
 std::u16string DownloadAddress(std::u16string_view typed) {
@@ -123,23 +161,14 @@ std::optional<WebAddress> ParseWebAddress(std::u16string_view url) {
   } else if (scheme != u"http") {
     return std::nullopt;
   }
-  View authority = *parts.authority;
-  if (const std::size_t at = authority.rfind(u'@'); at != View::npos) {
-    authority.remove_prefix(at + 1);
-  }
-  View port;
-  if (!authority.empty() && authority[0] == u'[') {
-    const std::size_t close = authority.find(u']');
-    if (close == View::npos) return std::nullopt;
-    address.host = authority.substr(1, close - 1);
-    const View rest = authority.substr(close + 1);
-    if (!rest.empty() && rest[0] != u':') return std::nullopt;
-    port = rest.empty() ? View() : rest.substr(1);
-  } else {
-    const std::size_t colon = authority.find(u':');
-    address.host = authority.substr(0, colon);
-    if (colon != View::npos) port = authority.substr(colon + 1);
-  }
+  const View authority = *parts.authority;
+  const HostSpan host = FindHost(authority);
+  if (host.size == View::npos) return std::nullopt;
+  address.host = authority.substr(host.at, host.size);
+  View rest = authority.substr(host.at + host.size);
+  if (host.at > 0 && authority[host.at - 1] == u'[') rest.remove_prefix(1);
+  if (!rest.empty() && rest[0] != u':') return std::nullopt;
+  const View port = rest.empty() ? View() : rest.substr(1);
   if (address.host.empty() || port.size() > 5) return std::nullopt;
   unsigned long number = address.secure ? 443 : 80;
   if (!port.empty()) {
@@ -175,19 +204,52 @@ std::u16string JoinAddress(std::u16string_view base, std::u16string_view referen
   return Compose(scheme, b.authority, path, ref.query, ref.fragment);
 }
 
+std::u16string BrowserAddress(std::string_view bytes) {
+  std::u16string byteUnits(bytes.size(), u'\0');
+  std::transform(bytes.begin(), bytes.end(), byteUnits.begin(),
+                 [](char b) { return static_cast<char16_t>(static_cast<unsigned char>(b)); });
+  // The delimiters are ASCII, which no byte of a longer UTF-8 sequence is: the parts split on
+  // the bytes as they would on the characters.
+  const Parts parts = Split(byteUnits);
+  std::optional<std::u16string> authority;
+  if (parts.authority) authority = FromBytes(*parts.authority);
+  const std::u16string path = Escaped(parts.path, Part::Path);
+  const auto query = Escaped(parts.query, Part::Query);
+  const auto fragment = Escaped(parts.fragment, Part::Fragment);
+  std::u16string url;
+  if (parts.scheme) url = FromBytes(*parts.scheme) + u":";
+  if (authority) url += u"//" + *authority;
+  url += path;
+  if (query) url += u"?" + *query;
+  if (fragment) url += u"#" + *fragment;
+  return url;
+}
+
+std::u16string BrowserAddress(std::u16string_view url) {
+  return BrowserAddress(Utf16ToUtf8(url));
+}
+
+std::optional<std::u16string> WireAddress(std::u16string_view url) {
+  return WithAsciiHost(WithoutFragment(BrowserAddress(url)));
+}
+
 RedirectChain::RedirectChain(std::u16string start) {
+  keys_.emplace_back(WithoutFragment(BrowserAddress(start)));
   visited_.push_back(std::move(start));
 }
 
-RedirectChain::Step RedirectChain::Redirect(std::u16string_view location) {
-  std::u16string next = JoinAddress(Current(), location);
-  const View key = WithoutFragment(next);
-  if (std::any_of(visited_.begin(), visited_.end(),
-                  [&](const std::u16string& seen) { return WithoutFragment(seen) == key; })) {
-    return Step::Loop;
-  }
+std::u16string RedirectChain::Target(std::string_view location) const {
+  // The part taken from Current() is encoded too: a typed address may hold raw text.
+  return BrowserAddress(JoinAddress(Current(), BrowserAddress(location)));
+}
+
+RedirectChain::Step RedirectChain::Redirect(std::string_view location) {
+  std::u16string next = Target(location);
+  std::u16string key(WithoutFragment(next));
+  if (std::find(keys_.begin(), keys_.end(), key) != keys_.end()) return Step::Loop;
   if (static_cast<int>(visited_.size()) > kMaxRedirects) return Step::TooMany;
   visited_.push_back(std::move(next));
+  keys_.push_back(std::move(key));
   return Step::Follow;
 }
 

@@ -27,6 +27,23 @@ std::optional<WebAddress> ParseWebAddress(std::u16string_view url);
 // `reference` (a Location header's value) joined to the absolute `base`.
 std::u16string JoinAddress(std::u16string_view base, std::u16string_view reference);
 
+// `bytes` (a Location header's value as sent, or an address as UTF-8) as a browser requests it:
+// read as UTF-8, and in the path, query and fragment every byte beyond ASCII (valid UTF-8 or
+// not: the server gets back the bytes it sent), every control character and space, and the
+// characters a browser escapes there ('"', '<', '>'; "`", "{", "}" outside the query; "'" in
+// it) as %XX. A "%" stays, so an address already encoded comes back as it was. The scheme and
+// the host are left as read, a byte that is not UTF-8 there as U+FFFD (which no host can
+// hold). A relative reference stays relative. Linear in the length.
+std::u16string BrowserAddress(std::string_view bytes);
+std::u16string BrowserAddress(std::u16string_view url);
+
+// The address a request for `url` goes to: its BrowserAddress with the host in its A-label
+// form (idna.h) and without the fragment. Nothing when the host is not valid as an
+// internationalized domain name: kBadHostReason and the URL say so to the user.
+std::optional<std::u16string> WireAddress(std::u16string_view url);
+inline constexpr char16_t kBadHostReason[] =
+    u"ホスト名を国際化ドメイン名(IDNA)として変換できません: ";
+
 // The addresses one download visits: at most ten redirections, none back to an address
 // already visited.
 class RedirectChain {
@@ -35,12 +52,17 @@ class RedirectChain {
   enum class Step { Follow, TooMany, Loop };
 
   explicit RedirectChain(std::u16string start);
-  // The redirection to `location`; on Follow, Current() is the new address.
-  [[nodiscard]] Step Redirect(std::u16string_view location);
+  // The address the Location header's value `location` (its bytes as sent) names, in its
+  // browser form: joined to Current().
+  std::u16string Target(std::string_view location) const;
+  // The redirection to `location`; on Follow, Current() is Target(location). Two addresses
+  // are the same when their browser forms without the fragment are.
+  [[nodiscard]] Step Redirect(std::string_view location);
   const std::u16string& Current() const { return visited_.back(); }
 
  private:
   std::vector<std::u16string> visited_;
+  std::vector<std::u16string> keys_;  // each visited address as compared
 };
 
 }  // namespace cardo

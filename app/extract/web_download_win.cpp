@@ -207,7 +207,9 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
   for (;;) {
     if (control_.Cancelled()) return Cancelled();
     const std::u16string& current = chain.Current();
-    const auto address = ParseWebAddress(current);
+    const auto wire = WireAddress(current);
+    if (!wire) return Failed(kBadHostReason + current);
+    const auto address = ParseWebAddress(*wire);
     if (!address) return Failed(u"URLが不正です: " + current);
     Internet connection(WinHttpConnect(session_.get(), W(address->host), address->port, 0));
     if (!connection) return Failure(GetLastError());
@@ -225,7 +227,7 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
     CARDO_CHECK_WIN32(WinHttpSetStatusCallback(request.get(), NoteCertificateFailure,
                                                WINHTTP_CALLBACK_FLAG_SECURE_FAILURE,
                                                0) != WINHTTP_INVALID_STATUS_CALLBACK);
-    UseProxyFor(request.get(), current);
+    UseProxyFor(request.get(), *wire);
     if (!WinHttpSendRequest(request.get(), kAcceptEncoding, static_cast<DWORD>(-1),
                             WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
         !WinHttpReceiveResponse(request.get(), nullptr)) {
@@ -239,13 +241,15 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
                              WINHTTP_NO_HEADER_INDEX)) {
       return Failure(GetLastError());
     }
-    const std::u16string location = QueryText(request.get(), WINHTTP_QUERY_LOCATION);
+    // WinHTTP gives header values decoded by the ANSI code page; the codec takes them back to
+    // the bytes the server sent, which are read as UTF-8 as a browser reads them.
+    const std::string location = WideToAnsi(QueryText(request.get(), WINHTTP_QUERY_LOCATION));
     if (IsRedirect(status) && !location.empty()) {
       switch (chain.Redirect(location)) {
         case RedirectChain::Step::Follow:
           continue;
         case RedirectChain::Step::Loop:
-          return Failed(u"転送先が循環しています: " + JoinAddress(current, location));
+          return Failed(u"転送先が循環しています: " + chain.Target(location));
         case RedirectChain::Step::TooMany:
           return Failed(u"転送が10回を超えました: " + current);
       }

@@ -73,6 +73,7 @@ std::string ExtractUrl::ca;
 
 TEST_F(ExtractUrl, PrintsThePagesUrlsWithTheAddressItCameFrom) {
   const std::string base = Https(https, "");
+  const std::string plain = "http://localhost:" + std::to_string(http);
   const struct {
     std::string url;
     std::string printed;
@@ -81,6 +82,10 @@ TEST_F(ExtractUrl, PrintsThePagesUrlsWithTheAddressItCameFrom) {
       {"localhost:" + std::to_string(http) + "/start", base + "/final/x.zip\n"},
       {base + "/gzip.html", base + "/g.zip\n"},
       {base + "/utf8.html", base + "/%ED%95%9C%EA%B5%AD/%EC%82%AC%EC%A7%84.zip\n"},
+      // A Location as raw bytes: the page's base is the address requested, encoded.
+      {plain + "/raw-utf8", plain + "/%E6%97%A5%E6%9C%AC/x.zip\n"},
+      {plain + "/raw-space", plain + "/a%20b/x.zip\n"},
+      {plain + "/raw-cp932", plain + "/%93%FA%96%7B/x.zip\n"},
   };
   for (const auto& c : cases) {
     std::string out, err;

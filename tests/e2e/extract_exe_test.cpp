@@ -10,6 +10,7 @@
 #include <chrono>
 #include <string>
 
+#include "app/extract/web_address.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "tests/e2e/cardo_exe.h"
@@ -112,6 +113,7 @@ TEST_F(ExtractExeOverTls, AnUntrustedCertificateAnErrorStatusAndALoopSayWhyAndAd
       {Https(pages->untrusted(), L"/page.html"), u""},
       {Https(pages->https(), L"/missing.html"), u"HTTP/1.0 404 Not Found"},
       {Https(pages->https(), L"/loop"), u"転送先が循環しています: "},
+      {L"http://b\uFFFDcher.example/", kBadHostReason},
   };
   for (const auto& c : cases) {
     ASSERT_NE(Download(cardo, main, c.url), nullptr);
@@ -122,6 +124,28 @@ TEST_F(ExtractExeOverTls, AnUntrustedCertificateAnErrorStatusAndALoopSayWhyAndAd
     EXPECT_FALSE(reason.empty());
   }
   EXPECT_EQ(ListLines(main), Lines{});
+}
+
+// Servers send a Location as raw bytes: it is read as UTF-8, requested encoded as a browser
+// requests it, and the page's relative links resolve against that encoded address.
+TEST_F(ExtractExeOverTls, ARawLocationIsRequestedEncodedAndIsThePagesBase) {
+  RunningCardo cardo(dir, u"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  const std::u16string plain = u"http://localhost:" + Utf8ToUtf16(std::to_string(pages->http()));
+  const struct {
+    const char16_t* start;
+    const char16_t* folder;
+  } cases[] = {
+      {u"/raw-utf8", u"/%E6%97%A5%E6%9C%AC/"},
+      {u"/raw-space", u"/a%20b/"},
+      {u"/raw-cp932", u"/%93%FA%96%7B/"},
+  };
+  for (const auto& c : cases) {
+    ASSERT_NE(Download(cardo, main, Wide(plain + c.start)), nullptr);
+    EXPECT_EQ(Answer(cardo.pid(), L"情報", IDOK), u"終了しました。") << Utf16ToUtf8(c.start);
+    EXPECT_EQ(ListLines(main).back(), plain + c.folder + u"x.zip");
+  }
 }
 
 TEST_F(ExtractExeOverTls, A200MegabytePageKeepsTheProgramsMemoryFlat) {

@@ -44,6 +44,16 @@ def make_certificates(d):
             "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost", cwd=d)
 
 
+# Redirections to addresses that are not encoded: UTF-8 (日本), a space, code page 932 (日本 again),
+# and the request each must become; each answers with a page linking "x.zip".
+RAW_LOCATIONS = {
+    "/raw-utf8": "/日本/page.html".encode(),
+    "/raw-space": b"/a b/page.html",
+    "/raw-cp932": "/日本/page.html".encode("cp932"),
+}
+ENCODED_FOLDERS = {"/%E6%97%A5%E6%9C%AC/page.html", "/a%20b/page.html", "/%93%FA%96%7B/page.html"}
+
+
 class Pages(http.server.BaseHTTPRequestHandler):
     https_port = 0
 
@@ -84,6 +94,11 @@ class Pages(http.server.BaseHTTPRequestHandler):
             self.redirect(302, "final/page.html")
         elif self.path == "/final/page.html":
             self.send(200, b'<a href="x.zip">x</a>\r\n', html)
+        elif self.path in RAW_LOCATIONS:
+            # The bytes as servers send them, unencoded: http.server writes a header as Latin-1.
+            self.redirect(302, RAW_LOCATIONS[self.path].decode("latin-1"))
+        elif self.path in ENCODED_FOLDERS:
+            self.send(200, b'<a href="x.zip">x</a>\n', html)
         elif self.path == "/loop":
             self.redirect(302, "/loop")
         elif self.path == "/gzip.html":

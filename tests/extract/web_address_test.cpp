@@ -81,16 +81,80 @@ TEST(WebAddress, JoinsLocationsAsRfc3986Says) {
 TEST(WebAddress, RedirectChainAllowsTenAndRefusesLoops) {
   RedirectChain chain(u"http://h/0");
   for (int i = 1; i <= 10; ++i) {
-    ASSERT_EQ(chain.Redirect(u"/" + std::u16string(1, char16_t(u'a' + i))),
-              RedirectChain::Step::Follow);
+    ASSERT_EQ(chain.Redirect("/" + std::string(1, char('a' + i))), RedirectChain::Step::Follow);
   }
   EXPECT_EQ(chain.Current(), u"http://h/k");
-  EXPECT_EQ(chain.Redirect(u"/z"), RedirectChain::Step::TooMany);
+  EXPECT_EQ(chain.Redirect("/z"), RedirectChain::Step::TooMany);
 
   RedirectChain loop(u"http://h/a#top");
-  ASSERT_EQ(loop.Redirect(u"https://h/a"), RedirectChain::Step::Follow);
-  EXPECT_EQ(loop.Redirect(u"http://h/a"), RedirectChain::Step::Loop);
+  ASSERT_EQ(loop.Redirect("https://h/a"), RedirectChain::Step::Follow);
+  EXPECT_EQ(loop.Redirect("http://h/a"), RedirectChain::Step::Loop);
   EXPECT_EQ(loop.Current(), u"https://h/a");
+}
+
+TEST(WebAddress, LocationBytesAreReadAsUtf8AndEncodedAsABrowserSendsThem) {
+  const struct {
+    const char* bytes;
+    const char16_t* browser;
+  } cases[] = {
+      // Raw UTF-8, the form servers send today; an encoded address stays as it is.
+      {"/\xE6\x97\xA5\xE6\x9C\xAC/a.html", u"/%E6%97%A5%E6%9C%AC/a.html"},
+      {"/%E6%97%A5/a%20b.html?q=%41", u"/%E6%97%A5/a%20b.html?q=%41"},
+      // Code page 932 bytes are no UTF-8: each byte goes back to the server as it came.
+      {"/\x93\xFA\x96\x7B.html", u"/%93%FA%96%7B.html"},
+      {"/a\xE6\x97", u"/a%E6%97"},  // a sequence cut off
+      {"/a b.html?x=1 2#p q", u"/a%20b.html?x=1%202#p%20q"},
+      {"/t\tab\x7F", u"/t%09ab%7F"},
+      // What a browser escapes differs by part; "?" and "#" keep their meaning.
+      {"/p\"<>`{}'?q\"<>`{}'#f\"<>`{}'",
+       u"/p%22%3C%3E%60%7B%7D'?q%22%3C%3E`{}%27#f%22%3C%3E%60{}'"},
+      // The host is read as UTF-8, the user information and port as they are.
+      {"http://u:p@b\xC3\xBC"
+       "cher.example:8080/\xC3\xBC",
+       u"http://u:p@b\u00FCcher.example:8080/%C3%BC"},
+      {"//b\xC3\xBC"
+       "cher.example/x",
+       u"//b\u00FCcher.example/x"},
+      {"http://b\xFC"
+       "cher.example/",
+       u"http://b\uFFFDcher.example/"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BrowserAddress(std::string_view(c.bytes)), c.browser) << c.bytes;
+  }
+  // An address typed or found as text reads the same.
+  EXPECT_EQ(BrowserAddress(std::u16string_view(u"http://h/\u65E5 \U0001F600")),
+            u"http://h/%E6%97%A5%20%F0%9F%98%80");
+}
+
+TEST(WebAddress, TheRequestGoesToTheALabelHostAndTheEncodedTarget) {
+  const struct {
+    std::u16string url;
+    const char16_t* wire;  // nullptr: the host is refused
+  } cases[] = {
+      {u"http://b\u00FCcher.example/\u00FC#top", u"http://xn--bcher-kva.example/%C3%BC"},
+      {u"https://u@\u65E5\u672C\u8A9E.jp:8443/?q=\u3042",
+       u"https://u@xn--wgv71a119e.jp:8443/?q=%E3%81%82"},
+      {u"http://Example.COM/a b", u"http://Example.COM/a%20b"},
+      {u"http://[::1]:81/", u"http://[::1]:81/"},
+      // A label too long once converted, a character IDNA disallows (what an undecodable byte
+      // reads as).
+      {u"http://" + std::u16string(60, u'\u00FC') + u".example/", nullptr},
+      {u"http://b\uFFFDcher.example/", nullptr},
+  };
+  for (const auto& c : cases) {
+    const auto wire = WireAddress(c.url);
+    ASSERT_EQ(wire.has_value(), c.wire != nullptr) << Utf16ToUtf8(c.url);
+    if (wire) EXPECT_EQ(*wire, c.wire) << Utf16ToUtf8(c.url);
+  }
+}
+
+TEST(WebAddress, ARedirectedAddressIsTheEncodedOneAndLoopsSeeThroughTheEncoding) {
+  RedirectChain chain(u"http://h/\u65E5/start");
+  ASSERT_EQ(chain.Redirect("next page?a=\xE3\x81\x82"), RedirectChain::Step::Follow);
+  EXPECT_EQ(chain.Current(), u"http://h/%E6%97%A5/next%20page?a=%E3%81%82");
+  // The typed start and its encoded form are one address.
+  EXPECT_EQ(chain.Redirect("/\xE6\x97\xA5/start"), RedirectChain::Step::Loop);
 }
 
 }  // namespace
