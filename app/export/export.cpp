@@ -3,6 +3,7 @@
 #include "app/export/messages.h"
 #include "app/list/list_file.h"
 #include "app/platform/codec.h"
+#include "app/platform/idna.h"
 #include "app/platform/percent_encoding.h"
 #include "app/platform/text.h"
 #include "fnc/home_page.h"
@@ -81,11 +82,23 @@ std::u16string SwitchOtherArguments(const std::u16string& arguments, ExportForma
   return FormatRow(to).defaultArguments;
 }
 
+namespace {
+
+// The host as a manager that knows no internationalized names resolves it: its A-label form.
+// One that is not valid as such a name stays as it was (percent-encoded with the rest), so
+// the manager refuses that address with its own error instead of fetching another.
+std::u16string WithManagerHost(std::u16string_view line) {
+  auto url = WithAsciiHost(line);
+  return url ? std::move(*url) : std::u16string(line);
+}
+
+}  // namespace
+
 std::string OtherExportUrl(std::u16string_view line) {
   while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
   while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
   std::string url;
-  for (const char c : Utf16ToUtf8(line)) {
+  for (const char c : Utf16ToUtf8(WithManagerHost(line))) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte > 0x20 && byte < 0x7F) {
       url.push_back(c);

@@ -83,7 +83,8 @@ std::u16string SwitchOtherArguments(const std::u16string& arguments, ExportForma
                                     ExportFormat to);
 
 // A list line as the third manager's files hold it: trimmed of surrounding blanks (space, TAB,
-// the ideographic space), then every byte of its UTF-8 form outside printable ASCII
+// the ideographic space), a host beyond ASCII in its A-label form (idna.h; kept as it was when
+// it is not valid as such), then every byte of its UTF-8 form outside printable ASCII
 // percent-encoded, as a browser sends a path; a "%" already there stays. Empty for a blank line.
 std::string OtherExportUrl(std::u16string_view line);
 // The file's bytes, pure ASCII, one line per non-blank list line, each ending with CR LF; blank

@@ -145,6 +145,43 @@ TEST_P(DownloadTools, FetchEveryUrlOfTheListExactlyOnceAndNothingElse) {
   EXPECT_EQ(dir.Read(u"out/renamed.bin"), "<missing>");
 }
 
+// A host beyond ASCII, resolved by the name the file gives it: the test's own mount namespace
+// sees an /etc/hosts where the A-label is this machine, so only that form can reach the server.
+TEST_P(DownloadTools, FetchAnInternationalHostByItsALabel) {
+  const ExportFormat format = GetParam();
+  const bool curl = format == ExportFormat::Curl;
+  if (!Installed(curl ? "curl" : "aria2c")) GTEST_SKIP() << "the tool is not installed";
+  testing::TempDir dir;
+  dir.Write(u"hosts", "127.0.0.1 localhost xn--bcher-kva.example\n");
+  const std::string hosts = Utf16ToUtf8(dir.File(u"hosts"));
+  const std::string ownHosts =
+      "unshare -rm sh -c 'mount --bind \"$0\" /etc/hosts && exec \"$@\"' '" + hosts + "' ";
+  if (std::system((ownHosts + "true >/dev/null 2>&1").c_str()) != 0) {
+    GTEST_SKIP() << "no mount namespace of our own here (unshare refused)";
+  }
+  RecordingServer server;
+  testing::ShellFixture f;
+  f.list.ReplaceAll(
+      {Utf8ToUtf16("http://b\xC3\xBC"
+                   "cher.example:" +
+                   std::to_string(server.port()) +
+                   "/b\xC3\xBC"
+                   "cher.zip")});
+  dir.Write(u"manager", "");
+  ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path());
+  ASSERT_TRUE(f.ui.messages.empty());
+  const std::string file = Utf16ToUtf8(dir.File(FormatRow(format).fileName));
+  const std::string out = Utf16ToUtf8(dir.File(u"out"));
+  // No proxy: the name is this machine's alone.
+  const std::string command =
+      ownHosts + "env no_proxy='*' " +
+      (curl ? "curl -s -f --create-dirs --output-dir '" + out + "' -K '" + file + "'"
+            : "aria2c -q --async-dns=false --no-proxy=xn--bcher-kva.example -d '" + out + "' -i '" +
+                  file + "'");
+  std::system(command.c_str());
+  EXPECT_EQ(server.Targets(), std::multiset<std::string>{"/b%C3%BCcher.zip"}) << command;
+}
+
 INSTANTIATE_TEST_SUITE_P(PlainAria2AndCurl, DownloadTools,
                          ::testing::Values(ExportFormat::Plain, ExportFormat::Aria2,
                                            ExportFormat::Curl));

@@ -85,6 +85,27 @@ TEST(Export, TheThirdManagersFilesArePureAsciiAndNothingInThemReadsAsAnOption) {
   EXPECT_EQ(ToOtherFormat(7), ExportFormat::Plain);
 }
 
+// aria2 resolves a host as it is written: a name beyond ASCII goes into the file as its A-label.
+// ReGet and Iria read code page 932 text, where a Japanese host reads as the user wrote it.
+TEST(Export, TheThirdManagersFilesNameAnInternationalHostByItsALabel) {
+  const struct {
+    std::u16string line;
+    std::string url;
+  } urls[] = {
+      {u"http://b\u00FCcher.example/", "http://xn--bcher-kva.example/"},
+      {u"\u3000https://\u65E5\u672C\u8A9E.jp:8080/\u65E5\u672C\u8A9E.zip ",
+       "https://xn--wgv71a119e.jp:8080/%E6%97%A5%E6%9C%AC%E8%AA%9E.zip"},
+      {u"http://user@B\u00DCCHER.example/a b", "http://user@xn--bcher-kva.example/a%20b"},
+      // No valid name: the line stays as it was, and the manager says it cannot fetch it.
+      {u"http://b\uFFFDcher.example/", "http://b%EF%BF%BDcher.example/"},
+  };
+  for (const auto& c : urls) EXPECT_EQ(OtherExportUrl(c.line), c.url) << c.url;
+  EXPECT_EQ(OtherExportText(ExportFormat::Curl, {u"http://b\u00FCcher.example/a.zip"}),
+            "globoff\r\nurl = \"http://xn--bcher-kva.example/a.zip\"\r\nremote-name\r\n");
+  EXPECT_EQ(ExportText(ExportFormat::ReGet, {u"http://\u65E5\u672C.jp/"}, u""),
+            u"http://\u65E5\u672C.jp/");
+}
+
 // A template still at the old format's default follows the format; one the user typed stays.
 TEST(Export, TheArgumentTemplateFollowsTheFormatUntilTheUserTypesOne) {
   const struct {
