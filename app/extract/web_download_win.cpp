@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/extract/content_decoder.h"
+#include "app/extract/location_header_win.h"
 #include "app/extract/web_address.h"
 #include "app/platform/codec.h"
 #include "app/platform/wide_text_win.h"
@@ -241,9 +242,9 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
                              WINHTTP_NO_HEADER_INDEX)) {
       return Failure(GetLastError());
     }
-    // WinHTTP gives header values decoded by the ANSI code page; the codec takes them back to
-    // the bytes the server sent, which are read as UTF-8 as a browser reads them.
-    const std::string location = WideToAnsi(QueryText(request.get(), WINHTTP_QUERY_LOCATION));
+    // The bytes the server sent, read as UTF-8 as a browser reads them.
+    const std::string location =
+        LocationHeaderBytes(request.get(), QueryText(request.get(), WINHTTP_QUERY_LOCATION));
     if (IsRedirect(status) && !location.empty()) {
       switch (chain.Redirect(location)) {
         case RedirectChain::Step::Follow:

@@ -1,0 +1,19 @@
+#pragma once
+// The Location header of a WinHTTP answer as the bytes the server sent: servers write raw
+// UTF-8 there, and WinHTTP's text is those bytes read in the ANSI code page.
+#include <windows.h>
+
+#include <winhttp.h>
+
+#include <string>
+
+namespace cardo {
+
+// The header's bytes from the system when it can give them as sent (Windows 10 version 2004
+// on); else `decoded`, the header as WinHttpQueryHeaders gave it, turned back into the code
+// page's bytes: exact for every byte sequence the code page decodes (raw UTF-8 that is no
+// code page 932 text loses a byte where a lead byte met no trail byte). Empty when there is
+// no such header.
+std::string LocationHeaderBytes(HINTERNET request, const std::u16string& decoded);
+
+}  // namespace cardo
