@@ -14,6 +14,7 @@
 #include "app/platform/text.h"
 #include "cli/extract_command.h"
 #include "tests/support/fakes.h"
+#include "tests/support/own_hosts.h"
 
 namespace cardo {
 namespace {
@@ -92,6 +93,22 @@ TEST_F(ExtractUrl, PrintsThePagesUrlsWithTheAddressItCameFrom) {
     EXPECT_EQ(Run({"--url", c.url, "--ca-file", ca}, out, err), 0) << c.url << ": " << err;
     EXPECT_EQ(out, c.printed) << c.url;
   }
+}
+
+// The built tool takes a host beyond ASCII as curl does: only its A-label resolves here.
+TEST_F(ExtractUrl, AnInternationalHostIsRequestedByItsALabel) {
+  testing::TempDir own;
+  const auto prefix = testing::OwnHostsPrefix(own, "127.0.0.1 localhost xn--bcher-kva.example\n");
+  if (!prefix) GTEST_SKIP() << "no mount namespace of our own here (unshare refused)";
+  const std::string page =
+      "http://b\xC3\xBC"
+      "cher.example:" +
+      std::to_string(http);
+  const std::string out = Utf16ToUtf8(own.File(u"out"));
+  const std::string command = *prefix + "'" + CARDO_CLI + "' extract --filter '*.zip' --url '" +
+                              page + "/raw-space' >'" + out + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_EQ(own.Read(u"out"), page + "/a%20b/x.zip\n");
 }
 
 TEST_F(ExtractUrl, AForcedEncodingWinsOverThePagesOwn) {

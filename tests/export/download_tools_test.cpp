@@ -19,6 +19,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "tests/list/shell_fixture.h"
+#include "tests/support/own_hosts.h"
 
 namespace cardo {
 namespace {
@@ -152,13 +153,8 @@ TEST_P(DownloadTools, FetchAnInternationalHostByItsALabel) {
   const bool curl = format == ExportFormat::Curl;
   if (!Installed(curl ? "curl" : "aria2c")) GTEST_SKIP() << "the tool is not installed";
   testing::TempDir dir;
-  dir.Write(u"hosts", "127.0.0.1 localhost xn--bcher-kva.example\n");
-  const std::string hosts = Utf16ToUtf8(dir.File(u"hosts"));
-  const std::string ownHosts =
-      "unshare -rm sh -c 'mount --bind \"$0\" /etc/hosts && exec \"$@\"' '" + hosts + "' ";
-  if (std::system((ownHosts + "true >/dev/null 2>&1").c_str()) != 0) {
-    GTEST_SKIP() << "no mount namespace of our own here (unshare refused)";
-  }
+  const auto ownHosts = testing::OwnHostsPrefix(dir, "127.0.0.1 localhost xn--bcher-kva.example\n");
+  if (!ownHosts) GTEST_SKIP() << "no mount namespace of our own here (unshare refused)";
   RecordingServer server;
   testing::ShellFixture f;
   f.list.ReplaceAll(
@@ -174,7 +170,7 @@ TEST_P(DownloadTools, FetchAnInternationalHostByItsALabel) {
   const std::string out = Utf16ToUtf8(dir.File(u"out"));
   // No proxy: the name is this machine's alone.
   const std::string command =
-      ownHosts + "env no_proxy='*' " +
+      *ownHosts + "env no_proxy='*' " +
       (curl ? "curl -s -f --create-dirs --output-dir '" + out + "' -K '" + file + "'"
             : "aria2c -q --async-dns=false --no-proxy=xn--bcher-kva.example -d '" + out + "' -i '" +
                   file + "'");
