@@ -35,9 +35,10 @@ std::string Usage() {
          "  --input-encoding the encoding of LIST: cp932 (default) or utf-8 (a byte order\n"
          "                   mark is dropped)\n"
          "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
-         "  (blank lines left out), every byte outside printable ASCII percent-encoded from its\n"
-         "  UTF-8 form. reget and iria lose characters code page 932 cannot hold (a warning says\n"
-         "  so).\n";
+         "  (blank lines left out), a host beyond ASCII as its A-label (xn--...; kept as it was\n"
+         "  when it is no valid internationalized name), every byte outside printable ASCII\n"
+         "  percent-encoded from its UTF-8 form. reget and iria keep the host as the list has it\n"
+         "  and lose characters code page 932 cannot hold (a warning says so).\n";
 }
 
 int Bad(std::FILE* err, const std::string& what) {
