@@ -88,6 +88,27 @@ bool Installed(const char* tool) {
   return std::system((std::string("command -v ") + tool + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// Exports `lines` by the command the window runs and lets the format's tool fetch the file
+// (aria2c reads the plain list too), `prefix` in front of its command line; the command, for
+// a failure's message.
+std::string ExportAndFetch(ExportFormat format, const std::vector<std::u16string>& lines,
+                           const testing::TempDir& dir, const std::string& prefix = "") {
+  testing::ShellFixture f;
+  f.list.ReplaceAll(lines);
+  dir.Write(u"manager", "");
+  ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path());
+  EXPECT_TRUE(f.ui.messages.empty());
+  const std::string file = Utf16ToUtf8(dir.File(FormatRow(format).fileName));
+  const std::string out = Utf16ToUtf8(dir.File(u"out"));
+  const std::string command =
+      prefix + (format == ExportFormat::Curl
+                    ? "curl -s -f --create-dirs --output-dir '" + out + "' -K '" + file + "'"
+                    : "aria2c -q --allow-overwrite=true --async-dns=false -j 4 -d '" + out +
+                          "' -i '" + file + "'");
+  std::system(command.c_str());
+  return command;
+}
+
 class DownloadTools : public ::testing::TestWithParam<ExportFormat> {};
 
 // One list with every shape that once lost or changed a download, exported by the command the
@@ -131,17 +152,7 @@ TEST_P(DownloadTools, FetchEveryUrlOfTheListExactlyOnceAndNothingElse) {
   lines[6] = u" \t " + lines[6];
 
   testing::TempDir dir;
-  testing::ShellFixture f;
-  f.list.ReplaceAll(lines);
-  dir.Write(u"manager", "");
-  ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path());
-  ASSERT_TRUE(f.ui.messages.empty());
-  const std::string file = Utf16ToUtf8(dir.File(FormatRow(format).fileName));
-  const std::string out = Utf16ToUtf8(dir.File(u"out"));
-  const std::string command =
-      curl ? "curl -s -f --create-dirs --output-dir '" + out + "' -K '" + file + "'"
-           : "aria2c -q --allow-overwrite=true -j 4 -d '" + out + "' -i '" + file + "'";
-  std::system(command.c_str());
+  const std::string command = ExportAndFetch(format, lines, dir);
   EXPECT_EQ(server.Targets(), expected) << command;
   EXPECT_EQ(dir.Read(u"out/renamed.bin"), "<missing>");
 }
@@ -156,25 +167,11 @@ TEST_P(DownloadTools, FetchAnInternationalHostByItsALabel) {
   const auto ownHosts = testing::OwnHostsPrefix(dir, "127.0.0.1 localhost xn--bcher-kva.example\n");
   if (!ownHosts) GTEST_SKIP() << "no mount namespace of our own here (unshare refused)";
   RecordingServer server;
-  testing::ShellFixture f;
-  f.list.ReplaceAll(
-      {Utf8ToUtf16("http://b\xC3\xBC"
-                   "cher.example:" +
-                   std::to_string(server.port()) +
-                   "/b\xC3\xBC"
-                   "cher.zip")});
-  dir.Write(u"manager", "");
-  ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path());
-  ASSERT_TRUE(f.ui.messages.empty());
-  const std::string file = Utf16ToUtf8(dir.File(FormatRow(format).fileName));
-  const std::string out = Utf16ToUtf8(dir.File(u"out"));
+  const std::u16string url = u"http://b\u00FCcher.example:" +
+                             Utf8ToUtf16(std::to_string(server.port())) + u"/b\u00FCcher.zip";
   // No proxy: the name is this machine's alone.
-  const std::string command =
-      *ownHosts + "env no_proxy='*' " +
-      (curl ? "curl -s -f --create-dirs --output-dir '" + out + "' -K '" + file + "'"
-            : "aria2c -q --async-dns=false --no-proxy=xn--bcher-kva.example -d '" + out + "' -i '" +
-                  file + "'");
-  std::system(command.c_str());
+  const std::string command = ExportAndFetch(
+      format, {url}, dir, *ownHosts + "env -u http_proxy -u all_proxy -u ALL_PROXY ");
   EXPECT_EQ(server.Targets(), std::multiset<std::string>{"/b%C3%BCcher.zip"}) << command;
 }
 
