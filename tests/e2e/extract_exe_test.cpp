@@ -141,11 +141,16 @@ TEST_F(ExtractExeOverTls, ARawLocationIsRequestedEncodedAndIsThePagesBase) {
       {u"/raw-space", u"/a%20b/"},
       {u"/raw-cp932", u"/%93%FA%96%7B/"},
   };
+  Lines expected;
   for (const auto& c : cases) {
-    ASSERT_NE(Download(cardo, main, Wide(plain + c.start)), nullptr);
+    HWND dialog = Download(cardo, main, Wide(plain + c.start));
+    ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Answer(cardo.pid(), L"情報", IDOK), u"終了しました。") << Utf16ToUtf8(c.start);
-    EXPECT_EQ(ListLines(main).back(), plain + c.folder + u"x.zip");
+    // The next download can start only once the box is gone: it disables the dialog.
+    ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(dialog) != FALSE; }));
+    expected.push_back(plain + c.folder + u"x.zip");
   }
+  EXPECT_EQ(ListLines(main), expected);
 }
 
 TEST_F(ExtractExeOverTls, A200MegabytePageKeepsTheProgramsMemoryFlat) {
