@@ -15,7 +15,6 @@ TEST(Idna, HostsBeyondAsciiBecomeALabels) {
   } cases[] = {
       {u"b\u00FCcher.example", u"xn--bcher-kva.example"},
       {u"\u65E5\u672C\u8A9E.jp", u"xn--wgv71a119e.jp"},
-      {u"\u4F8B\u3048.\u30C6\u30B9\u30C8", u"xn--r8jz45g.xn--zckzah"},
       // What both conversions map first: upper case, full-width letters, the ideographic
       // full stop.
       {u"B\u00DCCHER.example", u"xn--bcher-kva.example"},
@@ -23,7 +22,6 @@ TEST(Idna, HostsBeyondAsciiBecomeALabels) {
       {u"b\u00FCcher.example.", u"xn--bcher-kva.example."},
       // An ASCII host is what goes on the wire already: not even its case changes.
       {u"Example.COM", u"Example.COM"},
-      {u"xn--bcher-kva.example", u"xn--bcher-kva.example"},
       {u"a_b.example", u"a_b.example"},
       {u"", u""},
       {std::u16string(60, u'\u00FC') + u".example", nullptr},
