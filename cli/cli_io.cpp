@@ -125,9 +125,10 @@ bool TextWriter::Line(std::string_view utf8) {
 bool TextWriter::Flush() {
   std::string converted;
   std::string_view bytes = buffer_;
-  const bool ascii =
-      std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-  if (form_.encoding == OutputEncoding::Cp932 && !ascii) {
+  const auto ascii = [](std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+  };
+  if (form_.encoding == OutputEncoding::Cp932 && !ascii(bytes)) {
     const std::u16string wide = Utf8ToUtf16(bytes);
     converted = WideToAnsi(wide);
     lost_ = lost_ || std::count(converted.begin(), converted.end(), '?') >

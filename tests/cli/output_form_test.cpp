@@ -223,7 +223,7 @@ TEST(CliOutput, ExtractsOutputIsWhatExportReads) {
   EXPECT_EQ(exported.out, AsPrinted("http://h/%E5%86%99%E7%9C%9F/%E6%97%A5%E6%9C%AC.zip\n", false));
 }
 
-TEST(CliOutput, AJapaneseUrlIsRequestedPercentEncoded) {
+TEST(CliOutput, AJapaneseUrlIsRequestedPercentEncodedAndAJapaneseFileWritten) {
   testing::LoopbackServer server(
       {"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<a href=\"a.zip\">a</a>\r\n"});
   TempDir dir;
@@ -242,6 +242,15 @@ TEST(CliOutput, AJapaneseUrlIsRequestedPercentEncoded) {
   EXPECT_EQ(
       run.out,
       AsPrinted("http://localhost:" + std::to_string(server.port()) + "/日本/a.zip\n", false));
+
+  testing::LoopbackServer saved({"HTTP/1.0 200 OK\r\n\r\nbody"});
+  const CliRun fetched = Cli(dir,
+                             {"fetch", "http://127.0.0.1:" + std::to_string(saved.port()) + "/",
+                              Utf16ToUtf8(dir.File(u"応答.txt"))},
+                             "");
+  EXPECT_EQ(fetched.status, 0) << fetched.err;
+  const std::string response = dir.Read(u"応答.txt");
+  EXPECT_EQ(response.substr(response.size() < 4 ? 0 : response.size() - 4), "body") << response;
 }
 
 }  // namespace
