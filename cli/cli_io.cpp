@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstring>
 #include <memory>
 
@@ -20,7 +21,7 @@ struct FileCloser {
 
 void Report(const char* command, const char* what, const std::string& name, int error,
             std::FILE* err) {
-  std::fprintf(err, "cardo-cli %s: %s %s: %s\n", command, what, name.c_str(), std::strerror(error));
+  Say(err, "cardo-cli %s: %s %s: %s\n", command, what, name.c_str(), std::strerror(error));
 }
 
 }  // namespace
@@ -165,6 +166,24 @@ bool TextWriter::Finish(const char* command, std::FILE* err) {
                  command);
   }
   return ok;
+}
+
+void Say(std::FILE* err, const char* format, ...) {
+  std::string text(256, '\0');
+  for (;;) {
+    std::va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(text.data(), text.size(), format, args);
+    va_end(args);
+    if (n >= 0 && static_cast<std::size_t>(n) < text.size()) {
+      text.resize(n);
+      break;
+    }
+    // A C library that says only that the text did not fit gets room until it does.
+    text.resize(n >= 0 ? n + 1 : text.size() * 2);
+  }
+  if (IsConsole(err) && std::fflush(err) == 0 && WriteToConsole(err, text)) return;
+  std::fputs(text.c_str(), err);
 }
 
 void ReportOutOfMemory(const char* command, std::FILE* err) {

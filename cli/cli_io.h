@@ -87,6 +87,10 @@ bool ReadChunks(std::FILE* in, const std::string& name, const char* command, std
 bool FinishOutput(std::FILE* out, bool close, const std::string& name, const char* command,
                   std::FILE* err);
 
+// A message for standard error, printf's `format` giving UTF-8 text: a console window is shown
+// it as characters (cardo-cli.exe), anything else gets the bytes.
+[[gnu::format(printf, 2, 3)]] void Say(std::FILE* err, const char* format, ...);
+
 // The line for a command that ran out of memory; what was written before stays.
 void ReportOutOfMemory(const char* command, std::FILE* err);
 // The line for a read that failed after the file was open.

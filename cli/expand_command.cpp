@@ -26,7 +26,7 @@ bool IsAscii(std::string_view bytes) {
 }
 
 int Bad(std::FILE* err, const std::string& what) {
-  std::fprintf(err, "cardo-cli expand: %s (see cardo-cli expand --help)\n", what.c_str());
+  Say(err, "cardo-cli expand: %s (see cardo-cli expand --help)\n", what.c_str());
   return 2;
 }
 
@@ -85,8 +85,8 @@ int RunExpand(const std::vector<std::string>& args, std::FILE* in, std::FILE* ou
       writer.Flush();
       std::fflush(out);
       const std::string shown = utf8(line);
-      std::fprintf(err, "%.*s - %s (%d)\n", static_cast<int>(shown.size()), shown.data(),
-                   PatternMessage(code), static_cast<int>(code));
+      Say(err, "%.*s - %s (%d)\n", static_cast<int>(shown.size()), shown.data(),
+          PatternMessage(code), static_cast<int>(code));
       status = 1;
       return;
     }

@@ -56,7 +56,7 @@ std::string Usage() {
 }
 
 int Bad(std::FILE* err, const std::string& what) {
-  std::fprintf(err, "cardo-cli export: %s (see cardo-cli export --help)\n", what.c_str());
+  Say(err, "cardo-cli export: %s (see cardo-cli export --help)\n", what.c_str());
   return 2;
 }
 
@@ -118,7 +118,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
     } else {
       written = WideToAnsi(text);
       if (AnsiToWide(written) != text) {
-        std::fprintf(err, "cardo-cli export: %s\n", Utf16ToUtf8(msg::kNotInCodePage).c_str());
+        Say(err, "cardo-cli export: %s\n", Utf16ToUtf8(msg::kNotInCodePage).c_str());
       }
     }
   }
@@ -129,8 +129,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   }
   std::FILE* to = OpenFile(*outFile, "wb");
   if (!to) {
-    std::fprintf(err, "cardo-cli export: cannot write %s: %s\n", outFile->c_str(),
-                 std::strerror(errno));
+    Say(err, "cardo-cli export: cannot write %s: %s\n", outFile->c_str(), std::strerror(errno));
     return 1;
   }
   std::fwrite(written.data(), 1, written.size(), to);

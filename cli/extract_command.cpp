@@ -46,8 +46,7 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
       else if (*v == "url")
         r.options.mode = ExtractMode::Download;
       else {
-        std::fprintf(err, "cardo-cli extract: unknown mode \"%s\" (text, html or url)\n",
-                     v->c_str());
+        Say(err, "cardo-cli extract: unknown mode \"%s\" (text, html or url)\n", v->c_str());
         return std::nullopt;
       }
     } else if (a == "--protocol" && (v = value())) {
@@ -64,15 +63,13 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
       else if (*v == "cp932")
         r.encoding = PageEncoding::CodePage932;
       else {
-        std::fprintf(err, "cardo-cli extract: unknown encoding \"%s\" (cp932 or utf-8)\n",
-                     v->c_str());
+        Say(err, "cardo-cli extract: unknown encoding \"%s\" (cp932 or utf-8)\n", v->c_str());
         return std::nullopt;
       }
     } else if (a == "--output-encoding" && (v = value())) {
       r.output = OutputEncodingNamed(*v);
       if (!r.output) {
-        std::fprintf(err, "cardo-cli extract: unknown encoding \"%s\" (utf-8 or cp932)\n",
-                     v->c_str());
+        Say(err, "cardo-cli extract: unknown encoding \"%s\" (utf-8 or cp932)\n", v->c_str());
         return std::nullopt;
       }
     } else if (a == "--url" && (v = value())) {
@@ -82,16 +79,16 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
     } else if (!a.empty() && a[0] != '-' && r.file.empty()) {
       r.file = a;
     } else {
-      std::fprintf(err, "cardo-cli extract: unexpected \"%s\"\n", a.c_str());
+      Say(err, "cardo-cli extract: unexpected \"%s\"\n", a.c_str());
       return std::nullopt;
     }
   }
   if (!r.url.empty() && !r.file.empty()) {
-    std::fprintf(err, "cardo-cli extract: --url and FILE together\n");
+    Say(err, "cardo-cli extract: --url and FILE together\n");
     return std::nullopt;
   }
   if (r.url.empty() && r.file.empty()) {
-    std::fprintf(err, "cardo-cli extract: no FILE given\n");
+    Say(err, "cardo-cli extract: no FILE given\n");
     return std::nullopt;
   }
   return r;

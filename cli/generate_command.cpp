@@ -47,7 +47,7 @@ bool Volume(const std::string& text, int& letter, std::int32_t& number) {
 }
 
 int Bad(std::FILE* err, const std::string& what) {
-  std::fprintf(err, "cardo-cli generate: %s (see cardo-cli generate --help)\n", what.c_str());
+  Say(err, "cardo-cli generate: %s (see cardo-cli generate --help)\n", what.c_str());
   return 2;
 }
 
@@ -111,7 +111,7 @@ int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE*
   if (options.withRar && !options.winRar) return Bad(err, "--with-rar goes with --volumes");
   options.base = Utf8ToUtf16(*base);
   if (const auto error = CheckRegularList(options); error != RegularListError::None) {
-    std::fprintf(err, "%s\n", Utf16ToUtf8(RegularListMessage(error)).c_str());
+    Say(err, "%s\n", Utf16ToUtf8(RegularListMessage(error)).c_str());
     return 1;
   }
   TextWriter writer(out, WithEncoding(form, asked));

@@ -115,11 +115,12 @@ int Run(const std::vector<std::string>& argv, OutputForm form) {
       std::fputs("cardo-cli fetch: needs URL and FILE (see cardo-cli fetch --help)\n", stderr);
       return 2;
     }
-    return cardo::cli::RunFetch(argv[2], argv[3],
-                                [](const std::string& line) { std::fputs(line.c_str(), stderr); });
+    return cardo::cli::RunFetch(argv[2], argv[3], [](const std::string& line) {
+      cardo::cli::Say(stderr, "%s", line.c_str());
+    });
   }
-  std::fprintf(stderr, "cardo-cli: unknown command \"%s\" (see cardo-cli --help)\n",
-               command.c_str());
+  cardo::cli::Say(stderr, "cardo-cli: unknown command \"%s\" (see cardo-cli --help)\n",
+                  command.c_str());
   return 2;
 }
 
