@@ -59,9 +59,10 @@ constexpr char kExtractUsage[] =
 // What every command's standard output is, and what cardo-cli.exe does with its arguments.
 constexpr char kOutputRule[] =
     "Every command prints UTF-8 lines ending with LF; cardo-cli.exe the same with CR LF, and\n"
-    "text in Unicode to a console window. --output-encoding cp932 on any command gives code\n"
-    "page 932 instead (for PowerShell 5, which reads programs in the console's code page),\n"
-    "characters it lacks as \"?\". export --out FILE writes its format's own bytes.\n"
+    "text in Unicode to a console window. --output-encoding cp932 (expand, extract, generate,\n"
+    "export) gives code page 932 instead (for PowerShell 5, which reads programs in the\n"
+    "console's code page), characters it lacks as \"?\". export --out FILE writes its\n"
+    "format's own bytes; fetch writes FILE as the server sent it.\n"
     "cardo-cli.exe takes its arguments in Unicode: Japanese URLs and paths work as typed.\n";
 constexpr char kGenerateSummary[] =
     "usage: cardo-cli generate [options] BASE   (cardo-cli generate --help)\n"
