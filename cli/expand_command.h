@@ -1,11 +1,14 @@
 #pragma once
-// `cardo-cli expand`: every line of the arguments (or of standard input when there are none)
-// expanded by the bracket engine, streamed to standard output; a line that cannot be
-// expanded is reported on standard error with the program's message for its code.
+// `cardo-cli expand [--input-encoding E] [--output-encoding E] [LINE...]`: every line of the
+// arguments (or of standard input when there are none) expanded by the bracket engine,
+// streamed to standard output; a line that cannot be expanded is reported on standard error
+// with the program's message for its code. Standard input is UTF-8 when its first bytes beyond
+// ASCII are valid UTF-8, else code page 932, unless --input-encoding says which.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "cli/cli_io.h"
 #include "fnc/bracket_engine.h"
 
 namespace cardo::cli {
@@ -13,8 +16,9 @@ namespace cardo::cli {
 // The message the program shows for a pattern code ("" for 0).
 const char* PatternMessage(fnc::PatternCode code);
 
-// Returns the exit status: 0 when every line expanded, 1 otherwise.
-int RunExpand(const std::vector<std::string>& lines, bool fromStdin, std::FILE* in, std::FILE* out,
-              std::FILE* err, fnc::LeadByteTest isLead);
+// `args` are the words after "expand" (UTF-8). Returns the exit status: 0 when every line
+// expanded, 1 otherwise, 2 for bad usage.
+int RunExpand(const std::vector<std::string>& args, std::FILE* in, std::FILE* out, std::FILE* err,
+              OutputForm form = {});
 
 }  // namespace cardo::cli

@@ -16,6 +16,18 @@
 namespace cardo::cli {
 namespace {
 
+// The export's text as UTF-8 lines, each ending with LF, for standard output.
+std::string AsLines(std::string_view crlfText) {
+  std::string lines;
+  lines.reserve(crlfText.size());
+  for (std::size_t i = 0; i < crlfText.size(); ++i) {
+    if (crlfText[i] == '\r' && i + 1 < crlfText.size() && crlfText[i + 1] == '\n') continue;
+    lines += crlfText[i];
+  }
+  if (!lines.empty() && lines.back() != '\n') lines += '\n';
+  return lines;
+}
+
 std::string Usage() {
   std::string names;
   std::string formats;
@@ -27,11 +39,14 @@ std::string Usage() {
   }
   return "usage: cardo-cli export --format " + names +
          " [--out FILE]\n"
-         "         [--input-encoding cp932|utf-8] LIST\n"
-         "  Writes the import file a download manager reads for the list file LIST, byte for\n"
-         "  byte what the program writes:\n" +
+         "         [--input-encoding cp932|utf-8] [--output-encoding utf-8|cp932] LIST\n"
+         "  Writes the import file a download manager reads for the list file LIST (with --out,\n"
+         "  byte for byte what the program writes):\n" +
          formats +
-         "  --out FILE       write to FILE instead of standard output\n"
+         "  --out FILE       write the file itself to FILE, in its format's encoding with CR LF\n"
+         "                   whatever --output-encoding says; on standard output the same text\n"
+         "                   is lines in the output's form:\n" +
+         kOutputEncodingHelp +
          "  --input-encoding the encoding of LIST: cp932 (default) or utf-8 (a byte order\n"
          "                   mark is dropped)\n"
          "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
@@ -42,26 +57,32 @@ std::string Usage() {
 }
 
 int Bad(std::FILE* err, const std::string& what) {
-  std::fprintf(err, "cardo-cli export: %s (see cardo-cli export --help)\n", what.c_str());
+  Say(err, "cardo-cli export: %s (see cardo-cli export --help)\n", what.c_str());
   return 2;
 }
 
 }  // namespace
 
-int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+              OutputForm form) {
   std::optional<std::string> format, outFile, list;
+  std::optional<OutputEncoding> asked;
   bool utf8 = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
-      std::fputs(Usage().c_str(), out);
-      return 0;
+      TextWriter help(out, form);
+      help.Write(Usage());
+      return help.Finish("export", err) ? 0 : 1;
     }
-    if (a == "--format" || a == "--out" || a == "--input-encoding") {
+    if (a == "--format" || a == "--out" || a == "--input-encoding" || a == "--output-encoding") {
       if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
       const std::string& v = args[++i];
       if (a == "--format") {
         format = v;
+      } else if (a == "--output-encoding") {
+        asked = OutputEncodingNamed(v);
+        if (!asked) return Bad(err, "--output-encoding is utf-8 or cp932");
       } else if (a == "--out") {
         outFile = v;
       } else if (v == "utf-8" || v == "cp932") {
@@ -86,29 +107,34 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   const auto lines = SplitListText(utf8 ? Utf8ToUtf16(*bytes) : AnsiToWide(*bytes));
   std::string written;
   if (IsOtherFormat(row->id)) {
-    written = OtherExportText(row->id, lines);
+    written = OtherExportText(row->id, lines);  // pure ASCII
   } else {
     const std::u16string text =
         ExportText(row->id, lines,
                    row->id == ExportFormat::ReGet
                        ? u""
                        : FormatAppVersion(CARDO_VERSION_MAJOR, CARDO_VERSION_MINOR));
-    written = WideToAnsi(text);
-    if (AnsiToWide(written) != text) {
-      std::fprintf(err, "cardo-cli export: %s\n", Utf16ToUtf8(msg::kNotInCodePage).c_str());
+    if (!outFile) {
+      written = Utf16ToUtf8(text);
+    } else {
+      written = WideToAnsi(text);
+      if (AnsiToWide(written) != text) {
+        Say(err, "cardo-cli export: %s\n", Utf16ToUtf8(msg::kNotInCodePage).c_str());
+      }
     }
   }
-  std::FILE* to = out;
-  if (outFile) to = std::fopen(outFile->c_str(), "wb");
+  if (!outFile) {
+    TextWriter writer(out, WithEncoding(form, asked));
+    writer.Write(AsLines(written));
+    return writer.Finish("export", err) ? 0 : 1;
+  }
+  std::FILE* to = OpenFile(*outFile, "wb");
   if (!to) {
-    std::fprintf(err, "cardo-cli export: cannot write %s: %s\n", outFile->c_str(),
-                 std::strerror(errno));
+    Say(err, "cardo-cli export: cannot write %s: %s\n", outFile->c_str(), std::strerror(errno));
     return 1;
   }
   std::fwrite(written.data(), 1, written.size(), to);
-  return FinishOutput(to, outFile.has_value(), outFile.value_or("standard output"), "export", err)
-             ? 0
-             : 1;
+  return FinishOutput(to, true, *outFile, "export", err) ? 0 : 1;
 }
 
 }  // namespace cardo::cli

@@ -23,6 +23,7 @@ struct ExtractRequest {
   ExtractOptions options;
   std::u16string filter;
   std::optional<PageEncoding> encoding;  // --input-encoding; otherwise the file decides
+  std::optional<OutputEncoding> output;  // --output-encoding
   std::string file, url, caFile;
 };
 
@@ -45,8 +46,7 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
       else if (*v == "url")
         r.options.mode = ExtractMode::Download;
       else {
-        std::fprintf(err, "cardo-cli extract: unknown mode \"%s\" (text, html or url)\n",
-                     v->c_str());
+        Say(err, "cardo-cli extract: unknown mode \"%s\" (text, html or url)\n", v->c_str());
         return std::nullopt;
       }
     } else if (a == "--protocol" && (v = value())) {
@@ -63,8 +63,13 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
       else if (*v == "cp932")
         r.encoding = PageEncoding::CodePage932;
       else {
-        std::fprintf(err, "cardo-cli extract: unknown encoding \"%s\" (cp932 or utf-8)\n",
-                     v->c_str());
+        Say(err, "cardo-cli extract: unknown encoding \"%s\" (cp932 or utf-8)\n", v->c_str());
+        return std::nullopt;
+      }
+    } else if (a == "--output-encoding" && (v = value())) {
+      r.output = OutputEncodingNamed(*v);
+      if (!r.output) {
+        Say(err, "cardo-cli extract: unknown encoding \"%s\" (utf-8 or cp932)\n", v->c_str());
         return std::nullopt;
       }
     } else if (a == "--url" && (v = value())) {
@@ -74,56 +79,46 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
     } else if (!a.empty() && a[0] != '-' && r.file.empty()) {
       r.file = a;
     } else {
-      std::fprintf(err, "cardo-cli extract: unexpected \"%s\"\n", a.c_str());
+      Say(err, "cardo-cli extract: unexpected \"%s\"\n", a.c_str());
       return std::nullopt;
     }
   }
   if (!r.url.empty() && !r.file.empty()) {
-    std::fprintf(err, "cardo-cli extract: --url and FILE together\n");
+    Say(err, "cardo-cli extract: --url and FILE together\n");
     return std::nullopt;
   }
   if (r.url.empty() && r.file.empty()) {
-    std::fprintf(err, "cardo-cli extract: no FILE given\n");
+    Say(err, "cardo-cli extract: no FILE given\n");
     return std::nullopt;
   }
   return r;
 }
 
-// The URLs as UTF-8 lines, written in blocks; a long URL goes out a block at a time, never as
-// a whole second copy.
+// The URLs as lines; a long URL goes out a block at a time, never as a whole second copy.
 class UrlPrinter {
  public:
-  explicit UrlPrinter(std::FILE* out) : out_(out) {}
+  UrlPrinter(std::FILE* out, OutputForm form) : writer_(out, form) {}
   void Print(std::u16string_view url, int times) {
-    for (int n = 0; n < times && !failed_; ++n) {
+    for (int n = 0; n < times && !writer_.failed(); ++n) {
       for (std::u16string_view rest = url; !rest.empty();) {
         std::size_t take = std::min<std::size_t>(rest.size(), kBlock);
         if (take < rest.size() && rest[take - 1] >= 0xD800 && rest[take - 1] <= 0xDBFF) --take;
-        batch_ += Utf16ToUtf8(rest.substr(0, take));
+        writer_.Write(Utf16ToUtf8(rest.substr(0, take)));
         rest.remove_prefix(take);
-        if (batch_.size() > kBlock) Write();
       }
-      batch_ += '\n';
+      writer_.Write("\n");
     }
-    if (batch_.size() > kBlock) Write();
   }
-  void Write() {
-    if (!failed_ && !batch_.empty() &&
-        std::fwrite(batch_.data(), 1, batch_.size(), out_) != batch_.size()) {
-      failed_ = true;
-    }
-    batch_.clear();
-  }
+  TextWriter& writer() { return writer_; }
 
  private:
-  std::FILE* out_;
-  std::string batch_;
-  bool failed_ = false;
+  TextWriter writer_;
 };
 
 }  // namespace
 
-int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+               OutputForm form) {
   std::optional<ExtractRequest> request = ParseRequest(args, err);
   if (!request) return 2;
   ExtractOptions& options = request->options;
@@ -140,13 +135,12 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   }
   std::unique_ptr<std::FILE, FileCloser> in(OpenInput(request->file, "extract", err));
   if (!in) return 1;
-  UrlPrinter printer(out);
+  UrlPrinter printer(out, WithEncoding(form, request->output));
   const ExtractResult result = ExtractFromFile(
       in.get(), {request->encoding, page ? std::string_view(page->contentType) : ""}, options,
       CompiledFilter(request->filter),
       [&](std::u16string_view url, int appends) { printer.Print(url, appends); });
-  printer.Write();
-  if (!FinishOutput(out, false, "standard output", "extract", err)) return 1;
+  if (!printer.writer().Finish("extract", err)) return 1;
   if (result == ExtractResult::OutOfMemory) {
     ReportOutOfMemory("extract", err);
     return 1;

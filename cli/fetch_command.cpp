@@ -1,5 +1,6 @@
 #include "cli/fetch_command.h"
 
+#include "cli/cli_io.h"
 #include "fnc/http_network.h"
 #include "fnc/http_output.h"
 
@@ -7,7 +8,7 @@ namespace cardo::cli {
 
 int RunFetch(const std::string& url, const std::string& file, const fnc::HttpReport& report) {
   auto network = fnc::MakeSystemNetwork();
-  fnc::StdioOutput output(file);
+  fnc::StdioOutput output(file, OpenFile);
   return fnc::FetchHttp(url, *network, output, report);
 }
 

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "app/generators/regular_list.h"
-#include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
 
@@ -22,6 +21,10 @@ constexpr char kUsage[] =
     "  --volumes A-B     WinRAR volume names from A to B (a letter and two digits each,\n"
     "                    letters in the order r..z, a..q); --start and --end are not used\n"
     "  --with-rar        with --volumes, one more name ending in \"rar\"\n";
+
+std::string Usage() {
+  return std::string(kUsage) + kOutputEncodingHelp;
+}
 
 std::optional<std::int32_t> Number(const std::string& text, std::int32_t low, std::int32_t high) {
   if (text.empty() || text.size() > 6) return std::nullopt;
@@ -44,23 +47,23 @@ bool Volume(const std::string& text, int& letter, std::int32_t& number) {
 }
 
 int Bad(std::FILE* err, const std::string& what) {
-  std::fprintf(err, "cardo-cli generate: %s (see cardo-cli generate --help)\n", what.c_str());
+  Say(err, "cardo-cli generate: %s (see cardo-cli generate --help)\n", what.c_str());
   return 2;
 }
 
 }  // namespace
 
-int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, bool ansi) {
-  const auto in = [ansi](const std::string& s) { return ansi ? AnsiToWide(s) : Utf8ToUtf16(s); };
-  const auto outText = [ansi](std::u16string_view s) {
-    return ansi ? WideToAnsi(s) : Utf16ToUtf8(s);
-  };
+int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+                OutputForm form) {
   RegularListOptions options;
+  std::optional<OutputEncoding> asked;
   std::optional<std::string> base;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, out);
+      TextWriter help(out, form);
+      help.Write(Usage());
+      return help.Finish("generate", err) ? 0 : 1;
       return 0;
     }
     if (a == "--with-rar") {
@@ -68,7 +71,7 @@ int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE*
       continue;
     }
     const bool takesValue = a == "--start" || a == "--end" || a == "--pad" || a == "--ext" ||
-                            a == "--mode" || a == "--volumes";
+                            a == "--mode" || a == "--volumes" || a == "--output-encoding";
     if (takesValue) {
       if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
       const std::string& v = args[++i];
@@ -81,8 +84,11 @@ int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         if (!n) return Bad(err, "--pad takes a width from 1 to 32767");
         options.pad = true;
         options.padWidth = *n;
+      } else if (a == "--output-encoding") {
+        asked = OutputEncodingNamed(v);
+        if (!asked) return Bad(err, "--output-encoding is utf-8 or cp932");
       } else if (a == "--ext") {
-        options.extension = in(v);
+        options.extension = Utf8ToUtf16(v);
       } else if (a == "--mode") {
         if (v != "extension" && v != "filename") return Bad(err, "--mode is extension or filename");
         options.numberInFileName = v == "filename";
@@ -103,19 +109,15 @@ int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE*
   }
   if (!base) return Bad(err, "BASE is missing");
   if (options.withRar && !options.winRar) return Bad(err, "--with-rar goes with --volumes");
-  options.base = in(*base);
+  options.base = Utf8ToUtf16(*base);
   if (const auto error = CheckRegularList(options); error != RegularListError::None) {
-    std::fprintf(err, "%s\n", outText(RegularListMessage(error)).c_str());
+    Say(err, "%s\n", Utf16ToUtf8(RegularListMessage(error)).c_str());
     return 1;
   }
-  std::string block;
-  GenerateRegularList(options, [&](const std::u16string& name) {
-    block += outText(name);
-    block += '\n';
-    return true;
-  });
-  std::fwrite(block.data(), 1, block.size(), out);
-  return FinishOutput(out, false, "standard output", "generate", err) ? 0 : 1;
+  TextWriter writer(out, WithEncoding(form, asked));
+  GenerateRegularList(options,
+                      [&](const std::u16string& name) { return writer.Line(Utf16ToUtf8(name)); });
+  return writer.Finish("generate", err) ? 0 : 1;
 }
 
 }  // namespace cardo::cli

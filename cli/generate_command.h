@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_io.h"
+
 namespace cardo::cli {
 
-// Exit status 0, 1 for the generator's own refusal (its message on `err`), 2 for bad options.
-// Arguments and output are UTF-8, or the ANSI code page when `ansi` is set (Windows).
+// Exit status 0, 1 for the generator's own refusal (its message on `err`) or a failed write,
+// 2 for bad options. Arguments are UTF-8; the names go out in `form` (or the encoding
+// --output-encoding asks for).
 int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
-                bool ansi = false);
+                OutputForm form = {});
 
 }  // namespace cardo::cli

@@ -1,6 +1,6 @@
 // cardo-cli: the program's engines on the command line.
 #include <cstdio>
-#include <cstring>
+#include <initializer_list>
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "app/platform/text.h"
 #include "cli/cli_io.h"
+#include "cli/console.h"
 #include "cli/expand_command.h"
 #include "cli/export_command.h"
 #include "cli/extract_command.h"
@@ -19,11 +21,14 @@
 namespace {
 
 constexpr char kExpandUsage[] =
-    "usage: cardo-cli expand [LINE...]\n"
+    "usage: cardo-cli expand [--input-encoding cp932|utf-8] [--output-encoding utf-8|cp932]\n"
+    "         [LINE...]\n"
     "  Expands bracket ranges such as http://host/img[001-120].jpg, one output line per\n"
     "  produced line. With no LINE, reads lines from standard input (empty lines are\n"
     "  skipped). A line without a valid range is reported on standard error and makes the\n"
-    "  exit status 1.\n";
+    "  exit status 1.\n"
+    "  --input-encoding  standard input's: by default utf-8 when its first bytes beyond\n"
+    "                    ASCII are valid UTF-8, else cp932\n";
 constexpr char kFetchUsage[] =
     "usage: cardo-cli fetch URL FILE\n"
     "  Saves everything an http:// server sends (status line and headers included) to\n"
@@ -32,9 +37,9 @@ constexpr char kFetchUsage[] =
 constexpr char kExtractUsage[] =
     "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
     "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
-    "         [--input-encoding cp932|utf-8] FILE\n"
+    "         [--input-encoding cp932|utf-8] [--output-encoding utf-8|cp932] FILE\n"
     "       cardo-cli extract [options] --url URL [--ca-file FILE]\n"
-    "  Prints every URL of FILE that the filter lets through, one per line (UTF-8):\n"
+    "  Prints every URL of FILE that the filter lets through, one per line:\n"
     "  --mode            text (the protocol text and what follows), html (absolute and\n"
     "                    relative URLs) or url (html, for a downloaded page); default text\n"
     "  --protocol P      text mode: the text a URL starts with (default http://)\n"
@@ -51,6 +56,14 @@ constexpr char kExtractUsage[] =
     "                    the page says so (--input-encoding forces one)\n"
     "  --ca-file FILE    with --url, natively: trust the certificate authorities in FILE\n"
     "                    (PEM) instead of the system's, for a server with a private CA\n";
+// What every command's standard output is, and what cardo-cli.exe does with its arguments.
+constexpr char kOutputRule[] =
+    "Every command prints UTF-8 lines ending with LF; cardo-cli.exe the same with CR LF, and\n"
+    "text in Unicode to a console window. --output-encoding cp932 (expand, extract, generate,\n"
+    "export) gives code page 932 instead (for PowerShell 5, which reads programs in the\n"
+    "console's code page), characters it lacks as \"?\". export --out FILE writes its\n"
+    "format's own bytes; fetch writes FILE as the server sent it.\n"
+    "cardo-cli.exe takes its arguments in Unicode: Japanese URLs and paths work as typed.\n";
 constexpr char kGenerateSummary[] =
     "usage: cardo-cli generate [options] BASE   (cardo-cli generate --help)\n"
     "  Prints the regular list generator's numbered or WinRAR volume names.\n";
@@ -58,93 +71,89 @@ constexpr char kExportSummary[] =
     "usage: cardo-cli export --format reget|iria|plain|aria2|curl [--out FILE] LIST\n"
     "  Writes a download manager's import file for a list file (cardo-cli export --help).\n";
 
-void Usage(std::FILE* to) {
-  for (const char* text :
-       {kExpandUsage, kFetchUsage, kExtractUsage, kGenerateSummary, kExportSummary}) {
-    std::fputs(text, to);
-  }
+using cardo::cli::OutputForm;
+
+// Help texts go out in the form of the command's own output.
+int Print(std::FILE* to, OutputForm form, std::initializer_list<const char*> texts) {
+  cardo::cli::TextWriter writer(to, form);
+  for (const char* text : texts) writer.Write(text);
+  return writer.Finish("--help", stderr) ? 0 : 1;
 }
 
-bool AsksForHelp(int argc, char** argv) {
-  return argc > 2 && (std::strcmp(argv[2], "--help") == 0 || std::strcmp(argv[2], "-h") == 0);
+bool AsksForHelp(const std::vector<std::string>& argv) {
+  return argv.size() > 2 && (argv[2] == "--help" || argv[2] == "-h");
 }
 
-int Run(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
-    Usage(argc < 2 ? stderr : stdout);
-    return argc < 2 ? 2 : 0;
+// `argv` as UTF-8, the program's name first.
+int Run(const std::vector<std::string>& argv, OutputForm form) {
+  if (argv.size() < 2 || argv[1] == "--help" || argv[1] == "-h") {
+    const OutputForm to = argv.size() < 2 ? OutputForm{} : form;
+    const int printed = Print(
+        argv.size() < 2 ? stderr : stdout, to,
+        {kExpandUsage, kFetchUsage, kExtractUsage, kGenerateSummary, kExportSummary, kOutputRule});
+    return argv.size() < 2 ? 2 : printed;
   }
-  const std::string command = argv[1];
-  const std::vector<std::string> args(argv + 2, argv + argc);
+  const std::string& command = argv[1];
+  const std::vector<std::string> args(argv.begin() + 2, argv.end());
   if (command == "expand") {
-    if (AsksForHelp(argc, argv)) {
-      std::fputs(kExpandUsage, stdout);
-      return 0;
+    if (AsksForHelp(argv)) {
+      return Print(stdout, form, {kExpandUsage, cardo::cli::kOutputEncodingHelp});
     }
-    for (const auto& a : args) {
-      if (a.rfind("--", 0) == 0) {
-        std::fprintf(stderr, "cardo-cli expand: unknown option %s (see cardo-cli expand --help)\n",
-                     a.c_str());
-        return 2;
-      }
-    }
-#ifdef _WIN32
-    // Windows passes arguments in the ANSI code page, double-byte text included.
-    const auto isLead = cardo::fnc::Cp932LeadByte;
-#else
-    // UTF-8: no ASCII byte occurs inside a multi-byte character.
-    const auto isLead = cardo::fnc::NoLeadBytes;
-#endif
-    return cardo::cli::RunExpand(args, args.empty(), stdin, stdout, stderr, isLead);
+    return cardo::cli::RunExpand(args, stdin, stdout, stderr, form);
   }
   if (command == "extract") {
-    if (AsksForHelp(argc, argv)) {
-      std::fputs(kExtractUsage, stdout);
-      return 0;
+    if (AsksForHelp(argv)) {
+      return Print(stdout, form, {kExtractUsage, cardo::cli::kOutputEncodingHelp});
     }
-    return cardo::cli::RunExtract(args, stdout, stderr);
+    return cardo::cli::RunExtract(args, stdout, stderr, form);
   }
-  if (command == "generate") {
-#ifdef _WIN32
-    constexpr bool kAnsi = true;  // Windows passes arguments in the ANSI code page
-#else
-    constexpr bool kAnsi = false;
-#endif
-    return cardo::cli::RunGenerate(args, stdout, stderr, kAnsi);
-  }
-  if (command == "export") return cardo::cli::RunExport(args, stdout, stderr);
+  if (command == "generate") return cardo::cli::RunGenerate(args, stdout, stderr, form);
+  if (command == "export") return cardo::cli::RunExport(args, stdout, stderr, form);
   if (command == "fetch") {
-    if (AsksForHelp(argc, argv)) {
-      std::fputs(kFetchUsage, stdout);
-      return 0;
-    }
-    if (argc != 4) {
+    // The response goes to FILE as the server sent it; standard output carries nothing.
+    if (AsksForHelp(argv)) return Print(stdout, form, {kFetchUsage});
+    if (argv.size() != 4) {
       std::fputs("cardo-cli fetch: needs URL and FILE (see cardo-cli fetch --help)\n", stderr);
       return 2;
     }
-    return cardo::cli::RunFetch(argv[2], argv[3],
-                                [](const std::string& line) { std::fputs(line.c_str(), stderr); });
+    return cardo::cli::RunFetch(argv[2], argv[3], [](const std::string& line) {
+      cardo::cli::Say(stderr, "%s", line.c_str());
+    });
   }
-  std::fprintf(stderr, "cardo-cli: unknown command \"%s\" (see cardo-cli --help)\n",
-               command.c_str());
+  cardo::cli::Say(stderr, "cardo-cli: unknown command \"%s\" (see cardo-cli --help)\n",
+                  command.c_str());
   return 2;
+}
+
+int Main(const std::vector<std::string>& argv, OutputForm form) {
+  try {
+    return Run(argv, form);
+  } catch (const std::bad_alloc&) {
+    // What was written stays: the commands write as they go.
+    std::fflush(stdout);
+    cardo::cli::ReportOutOfMemory(argv.size() > 1 ? argv[1].c_str() : "", stderr);
+    return 1;
+  }
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
 #ifdef _WIN32
+// The arguments in UTF-16, as typed in cmd.exe or PowerShell: the ANSI ones would have lost
+// every character code page 932 lacks, and their bytes are not the UTF-8 the commands read.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) {
+    args.push_back(cardo::Utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+  }
   // The streams carry bytes: in text mode every LF written would gain a CR (CR CR LF after the
-  // files' own CR LF) and a read would lose the CRs.
+  // files' own CR LF) and a read would lose the CRs. Lines end with CR LF as Windows text does.
   _setmode(_fileno(stdin), _O_BINARY);
   _setmode(_fileno(stdout), _O_BINARY);
-#endif
-  try {
-    return Run(argc, argv);
-  } catch (const std::bad_alloc&) {
-    // What was written stays: the commands write as they go.
-    std::fflush(stdout);
-    cardo::cli::ReportOutOfMemory(argc > 1 ? argv[1] : "", stderr);
-    return 1;
-  }
+  return Main(args, {cardo::cli::OutputEncoding::Utf8, true, cardo::cli::IsConsole(stdout)});
 }
+#else
+int main(int argc, char** argv) {
+  return Main(std::vector<std::string>(argv, argv + argc), {});
+}
+#endif

@@ -4,6 +4,7 @@
 
 #include "app/extract/web_address.h"
 #include "app/platform/text.h"
+#include "cli/cli_io.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -58,15 +59,14 @@ std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& 
   FetchedPage page;
   page.path = NewTemporaryFile();
   if (page.path.empty()) {
-    std::fprintf(err, "cardo-cli extract: cannot make a temporary file\n");
+    Say(err, "cardo-cli extract: cannot make a temporary file\n");
     return std::nullopt;
   }
   DownloadControl control;
   const DownloadOutcome outcome = DownloadWithSystemStack(DownloadAddress(Utf8ToUtf16(url)),
                                                           PathText(page.path), caFile, control);
   if (outcome.status != DownloadStatus::Done) {
-    std::fprintf(err, "cardo-cli extract: %s: %s\n", url.c_str(),
-                 Utf16ToUtf8(outcome.reason).c_str());
+    Say(err, "cardo-cli extract: %s: %s\n", url.c_str(), Utf16ToUtf8(outcome.reason).c_str());
     return std::nullopt;
   }
   page.finalUrl = outcome.finalUrl;

@@ -3,12 +3,12 @@
 namespace cardo::fnc {
 
 void StdioOutput::Truncate() {
-  if (std::FILE* f = std::fopen(path_.c_str(), "wb")) std::fclose(f);
+  if (std::FILE* f = open_(path_, "wb")) std::fclose(f);
 }
 
 bool StdioOutput::OpenForAppend() {
   CloseFile();
-  file_ = std::fopen(path_.c_str(), "ab");
+  file_ = open_(path_, "ab");
   return file_ != nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The HTTP client's output file through the C library, opened by its path bytes (ANSI on
-// Windows, as the library's callers pass it; UTF-8 natively).
+// Windows, as the library's callers pass it; UTF-8 natively) unless a caller opens its paths
+// another way (cardo-cli.exe by their UTF-16 form).
 #include <cstdio>
 #include <string>
 
@@ -10,7 +11,9 @@ namespace cardo::fnc {
 
 class StdioOutput final : public HttpOutput {
  public:
-  explicit StdioOutput(std::string path) : path_(std::move(path)) {}
+  using Opener = std::FILE* (*)(const std::string& path, const char* mode);
+  explicit StdioOutput(std::string path, Opener open = OpenByBytes)
+      : path_(std::move(path)), open_(open) {}
   ~StdioOutput() override { CloseFile(); }
   StdioOutput(const StdioOutput&) = delete;
   StdioOutput& operator=(const StdioOutput&) = delete;
@@ -21,7 +24,11 @@ class StdioOutput final : public HttpOutput {
   bool CloseFile() override;
 
  private:
+  static std::FILE* OpenByBytes(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+  }
   std::string path_;
+  Opener open_;
   std::FILE* file_ = nullptr;
 };
 

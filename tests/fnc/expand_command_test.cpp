@@ -23,13 +23,13 @@ TEST(ExpandCommand, StreamsLinesAndReportsFailures) {
   std::FILE* err = std::tmpfile();
   std::fputs("u[1-2]\r\nno brackets\nv[a-b]", in);
   std::rewind(in);
-  EXPECT_EQ(RunExpand({}, true, in, out, err, fnc::NoLeadBytes), 1);
+  EXPECT_EQ(RunExpand({}, in, out, err), 1);
   EXPECT_EQ(Contents(out), "u1\nu2\nva\nvb\n");
   EXPECT_EQ(Contents(err), "no brackets - 文字列内に[が見つかりません。 (1)\n");
 
   std::FILE* out2 = std::tmpfile();
   std::FILE* err2 = std::tmpfile();
-  EXPECT_EQ(RunExpand({"x[01-02]"}, false, nullptr, out2, err2, fnc::NoLeadBytes), 0);
+  EXPECT_EQ(RunExpand({"x[01-02]"}, nullptr, out2, err2), 0);
   EXPECT_EQ(Contents(out2), "x01\nx02\n");
   EXPECT_EQ(Contents(err2), "");
   for (std::FILE* f : {in, out, err, out2, err2}) std::fclose(f);
@@ -41,7 +41,7 @@ TEST(ExpandCommand, NulBytesEmptyLinesAndTheOrderOfASharedStream) {
   const std::string input("a\0b[1-2]\n\nzz\r\n\r\nc[1-2]\n", 23);
   std::fwrite(input.data(), 1, input.size(), in);
   std::rewind(in);
-  EXPECT_EQ(RunExpand({}, true, in, both, both, fnc::NoLeadBytes), 1);
+  EXPECT_EQ(RunExpand({}, in, both, both), 1);
   EXPECT_EQ(Contents(both),
             std::string("a\0b1\na\0b2\n", 10) + "zz - 文字列内に[が見つかりません。 (1)\nc1\nc2\n");
   for (std::FILE* f : {in, both}) std::fclose(f);

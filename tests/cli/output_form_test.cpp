@@ -1,0 +1,257 @@
+// The built cardo-cli (natively) and cardo-cli.exe (under Wine) run as a user runs them: every
+// command's standard output in one form (UTF-8, or code page 932 when asked; LF natively, CR LF
+// from the .exe), export files byte-exact, and Japanese in the arguments, as cmd.exe and
+// PowerShell pass them (a UTF-16 command line, here given to CreateProcessW as they do).
+#include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <cctype>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/platform/text.h"
+#include "tests/support/fakes.h"
+#include "tests/support/loopback_server.h"
+
+namespace cardo {
+namespace {
+
+using testing::Ansi;
+using testing::TempDir;
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+#ifdef _WIN32
+constexpr bool kExe = true;
+
+std::wstring Wide(const std::u16string& s) {
+  return std::wstring(s.begin(), s.end());
+}
+
+// The cardo-cli.exe of the build tree these tests belong to.
+std::wstring BuiltCli() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self);
+  path = path.substr(0, path.find_last_of(L'\\'));  // .../tests
+  return path.substr(0, path.find_last_of(L'\\')) + L"\\cli\\cardo-cli.exe";
+}
+
+HANDLE Inherited(const std::u16string& path, bool write) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return CreateFileW(Wide(path).c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                     write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Runs cardo-cli.exe with `args` (UTF-8, each quoted) and standard input from `input`.
+CliRun Cli(const TempDir& dir, const std::vector<std::string>& args, const std::string& input) {
+  // Written through a shared handle: Wine may still hold the last run's standard input open.
+  HANDLE text = Inherited(dir.File(u"stdin"), true);
+  DWORD written = 0;
+  WriteFile(text, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+  CloseHandle(text);
+  std::wstring commandLine = L"\"" + BuiltCli() + L"\"";
+  for (const std::string& a : args) commandLine += L" \"" + Wide(Utf8ToUtf16(a)) + L"\"";
+  HANDLE in = Inherited(dir.File(u"stdin"), false);
+  HANDLE out = Inherited(dir.File(u"stdout"), true);
+  HANDLE err = Inherited(dir.File(u"stderr"), true);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = in;
+  si.hStdOutput = out;
+  si.hStdError = err;
+  PROCESS_INFORMATION pi{};
+  const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                                      CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi) != FALSE;
+  for (HANDLE h : {in, out, err}) CloseHandle(h);
+  DWORD code = 99;
+  if (started) {
+    WaitForSingleObject(pi.hProcess, 60000);
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  return {static_cast<int>(code), dir.Read(u"stdout"), dir.Read(u"stderr")};
+}
+#else
+constexpr bool kExe = false;
+
+std::string Quoted(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+// The command line running the built cardo-cli with `args`.
+std::string Cli(const std::vector<std::string>& args) {
+  std::string command = CARDO_CLI;
+  for (const std::string& a : args) command += " " + Quoted(a);
+  return command;
+}
+
+// Runs the built cardo-cli with `args` and standard input from `input`.
+CliRun Cli(const TempDir& dir, const std::vector<std::string>& args, const std::string& input) {
+  dir.Write(u"stdin", input);
+  // The test server on localhost is not behind the machine's proxy.
+  std::string command = "no_proxy=localhost,127.0.0.1 " + Cli(args);
+  command += " <" + Quoted(Utf16ToUtf8(dir.File(u"stdin"))) + " >" +
+             Quoted(Utf16ToUtf8(dir.File(u"stdout"))) + " 2>" +
+             Quoted(Utf16ToUtf8(dir.File(u"stderr")));
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, dir.Read(u"stdout"), dir.Read(u"stderr")};
+}
+#endif
+
+// UTF-8 lines ending with LF as this build's standard output carries them.
+std::string AsPrinted(std::string_view lines, bool cp932) {
+  std::string bytes = cp932 ? Ansi(lines) : std::string(lines);
+  if (!kExe) return bytes;
+  std::string crlf;
+  for (char c : bytes) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return crlf;
+}
+
+TEST(CliOutput, EveryCommandPrintsInOneFormAndReadsJapaneseArguments) {
+  TempDir dir;
+  // Japanese file names: the .exe opens them by their UTF-16 names.
+  dir.Write(u"日本語.txt", "\xEF\xBB\xBFhttp://h/日本/a.zip\r\n");
+  dir.Write(u"一覧.lst", "http://h/日本.zip\r\nhttp://h/b.zip\r\n");
+  const std::string page = Utf16ToUtf8(dir.File(u"日本語.txt"));
+  const std::string list = Utf16ToUtf8(dir.File(u"一覧.lst"));
+  const std::string cp932Input = Ansi("http://h/日本[1-2].jpg\r\n");
+  const std::string expanded = "http://h/日本1.jpg\nhttp://h/日本2.jpg\n";
+  const struct {
+    std::vector<std::string> args;
+    std::string input, printed;  // printed: UTF-8 lines ending with LF
+  } cases[] = {
+      {{"expand", "http://h/日本[1-2].jpg"}, "", expanded},
+      // Standard input in either encoding, told apart by its bytes.
+      {{"expand"}, cp932Input, expanded},
+      {{"expand"}, "http://h/日本[1-2].jpg\n", expanded},
+      {{"expand", "--input-encoding", "cp932"}, cp932Input, expanded},
+      {{"generate", "--mode", "filename", "--end", "1", "http://h/写真"},
+       "",
+       "http://h/写真0\nhttp://h/写真1\n"},
+      {{"extract", "--full-width", page}, "", "http://h/日本/a.zip\n"},
+      {{"export", "--format", "reget", "--input-encoding", "utf-8", list},
+       "",
+       "http://h/日本.zip\nhttp://h/b.zip\n"},
+      {{"export", "--format", "aria2", "--input-encoding", "utf-8", list},
+       "",
+       "http://h/%E6%97%A5%E6%9C%AC.zip\nhttp://h/b.zip\n"},
+      {{"export", "--format", "curl", "--input-encoding", "utf-8", list},
+       "",
+       "globoff\nurl = \"http://h/%E6%97%A5%E6%9C%AC.zip\"\nremote-name\n"
+       "url = \"http://h/b.zip\"\nremote-name\n"},
+  };
+  for (const auto& c : cases) {
+    for (const char* encoding : {"", "utf-8", "cp932"}) {
+      std::vector<std::string> args = c.args;
+      if (*encoding) args.insert(args.begin() + 1, {"--output-encoding", encoding});
+      const CliRun run = Cli(dir, args, c.input);
+      const std::string what = args[0] + " " + args.back() + " " + encoding;
+      EXPECT_EQ(run.status, 0) << what << ": " << run.err;
+      EXPECT_EQ(run.out, AsPrinted(c.printed, std::string(encoding) == "cp932")) << what;
+      EXPECT_EQ(run.err, "") << what;
+    }
+  }
+  // The code page's own bytes, not a second conversion's.
+  EXPECT_EQ(Cli(dir, {"expand", "--output-encoding", "cp932", "日本[1-1]"}, "").out,
+            AsPrinted("\x93\xFA\x96\x7B"
+                      "1\n",
+                      false));
+  // A character code page 932 lacks is "?", and the user is told.
+  const CliRun lost = Cli(dir, {"expand", "--output-encoding", "cp932", "h/é[1-1]"}, "");
+  EXPECT_EQ(lost.out, AsPrinted("h/?1\n", false));
+  EXPECT_EQ(
+      lost.err,
+      AsPrinted("cardo-cli expand: characters code page 932 cannot hold were written as \"?\"\n",
+                false));
+  EXPECT_EQ(Cli(dir, {"generate", "--output-encoding", "sjis", "x"}, "").status, 2);
+}
+
+TEST(CliOutput, AnExportFileKeepsItsFormatsBytes) {
+  TempDir dir;
+  dir.Write(u"一覧.lst", "http://h/日本.zip\nhttp://h/b.zip\n");
+  const std::string list = Utf16ToUtf8(dir.File(u"一覧.lst"));
+  const struct {
+    const char* format;
+    std::string bytes;
+  } cases[] = {
+      {"reget", Ansi("http://h/日本.zip\r\nhttp://h/b.zip")},
+      {"aria2", "http://h/%E6%97%A5%E6%9C%AC.zip\r\nhttp://h/b.zip\r\n"},
+  };
+  for (const auto& c : cases) {
+    for (const char* encoding : {"utf-8", "cp932"}) {
+      const CliRun run =
+          Cli(dir,
+              {"export", "--format", c.format, "--input-encoding", "utf-8", "--output-encoding",
+               encoding, "--out", Utf16ToUtf8(dir.File(u"出力.txt")), list},
+              "");
+      EXPECT_EQ(run.status, 0) << run.err;
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(dir.Read(u"出力.txt"), c.bytes) << c.format << " " << encoding;
+    }
+  }
+}
+
+TEST(CliOutput, ExtractsOutputIsWhatExportReads) {
+  TempDir dir;
+  dir.Write(u"page.html", "<meta charset=\"utf-8\"><a href=\"写真/日本.zip\">x</a>\n");
+  const CliRun extracted =
+      Cli(dir,
+          {"extract", "--mode", "html", "--base", "http://h/", Utf16ToUtf8(dir.File(u"page.html"))},
+          "");
+  ASSERT_EQ(extracted.status, 0) << extracted.err;
+  // A pipe natively; the .exe reads the same bytes from a file.
+  dir.Write(u"urls.txt", extracted.out);
+  const CliRun exported = Cli(dir,
+                              {"export", "--format", "aria2", "--input-encoding", "utf-8",
+                               kExe ? Utf16ToUtf8(dir.File(u"urls.txt")) : "/dev/stdin"},
+                              extracted.out);
+  EXPECT_EQ(exported.status, 0) << exported.err;
+  EXPECT_EQ(exported.out, AsPrinted("http://h/%E5%86%99%E7%9C%9F/%E6%97%A5%E6%9C%AC.zip\n", false));
+}
+
+TEST(CliOutput, AJapaneseUrlIsRequestedPercentEncodedAndAJapaneseFileWritten) {
+  testing::LoopbackServer server(
+      {"HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<a href=\"a.zip\">a</a>\r\n"});
+  TempDir dir;
+  const std::string url = "http://localhost:" + std::to_string(server.port()) + "/日本/page.html";
+  const CliRun run = Cli(dir, {"extract", "--url", url}, "");
+  std::string request = server.request();
+  request = request.substr(0, request.find(' ', 4));
+  // libcurl writes the escapes' hex digits in lower case, which means the same.
+  if (!kExe) {
+    for (char& c : request) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  }
+  EXPECT_EQ(request,
+            kExe ? "GET /%E6%97%A5%E6%9C%AC/page.html" : "GET /%E6%97%A5%E6%9C%AC/PAGE.HTML");
+  EXPECT_EQ(run.status, 0) << run.err;
+  // The page's address as the user gave it, as the dialog shows it.
+  EXPECT_EQ(
+      run.out,
+      AsPrinted("http://localhost:" + std::to_string(server.port()) + "/日本/a.zip\n", false));
+
+  testing::LoopbackServer saved({"HTTP/1.0 200 OK\r\n\r\nbody"});
+  const CliRun fetched = Cli(dir,
+                             {"fetch", "http://127.0.0.1:" + std::to_string(saved.port()) + "/",
+                              Utf16ToUtf8(dir.File(u"応答.txt"))},
+                             "");
+  EXPECT_EQ(fetched.status, 0) << fetched.err;
+  const std::string response = dir.Read(u"応答.txt");
+  EXPECT_EQ(response.substr(response.size() < 4 ? 0 : response.size() - 4), "body") << response;
+}
+
+}  // namespace
+}  // namespace cardo
