@@ -27,13 +27,15 @@ std::string Usage() {
   }
   return "usage: cardo-cli export --format " + names +
          " [--out FILE]\n"
-         "         [--input-encoding cp932|utf-8] LIST\n"
+         "         [--input-encoding auto|cp932|utf-8] LIST\n"
          "  Writes the import file a download manager reads for the list file LIST, byte for\n"
          "  byte what the program writes:\n" +
          formats +
          "  --out FILE       write to FILE instead of standard output\n"
-         "  --input-encoding the encoding of LIST: cp932 (default) or utf-8 (a byte order\n"
-         "                   mark is dropped)\n"
+         "  --input-encoding the encoding of LIST, as the program reads a list file: auto\n"
+         "                   (default) takes a UTF-8 or UTF-16 byte order mark, else UTF-8\n"
+         "                   when the file is valid UTF-8 holding non-ASCII, else cp932;\n"
+         "                   cp932 or utf-8 force one (a UTF-8 byte order mark is dropped)\n"
          "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
          "  (blank lines left out), every byte outside printable ASCII percent-encoded from its\n"
          "  UTF-8 form. reget and iria lose characters code page 932 cannot hold (a warning says\n"
@@ -49,7 +51,7 @@ int Bad(std::FILE* err, const std::string& what) {
 
 int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
   std::optional<std::string> format, outFile, list;
-  bool utf8 = false;
+  std::optional<ListEncoding> forced;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
@@ -63,10 +65,12 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
         format = v;
       } else if (a == "--out") {
         outFile = v;
-      } else if (v == "utf-8" || v == "cp932") {
-        utf8 = v == "utf-8";
+      } else if (v == "utf-8" || v == "cp932" || v == "auto") {
+        forced = v == "auto"    ? std::nullopt
+                 : v == "utf-8" ? std::optional(ListEncoding::Utf8)
+                                : std::optional(ListEncoding::Cp932);
       } else {
-        return Bad(err, "--input-encoding is cp932 or utf-8");
+        return Bad(err, "--input-encoding is auto, cp932 or utf-8");
       }
       continue;
     }
@@ -82,7 +86,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
 
   const auto bytes = ReadInput(*list, "export", err);
   if (!bytes) return 1;
-  const auto lines = SplitListText(utf8 ? Utf8ToUtf16(*bytes) : AnsiToWide(*bytes));
+  const auto lines = DecodeListText(*bytes, forced).lines;
   std::string written;
   if (IsOtherFormat(row->id)) {
     written = OtherExportText(row->id, lines);
