@@ -388,6 +388,13 @@ const struct {
      }},
 };
 
+// `bytes` as the file a.lst, opened by `open`.
+void WriteAndOpen(testing::ShellFixture& f, const TempDir& dir, const std::string& bytes,
+                  void (*open)(testing::ShellFixture&, const std::u16string&)) {
+  dir.Write(u"a.lst", bytes);
+  open(f, dir.File(u"a.lst"));
+}
+
 TEST(FileCommands, AFileIsSavedBackInTheFormItCameIn) {
   const std::string word = "\xE8\xAA\x9E/";    // 語 and "/": code page 932 would change them
   const std::string edited = "http://x/日本";  // UTF-8, as this file is
@@ -411,8 +418,7 @@ TEST(FileCommands, AFileIsSavedBackInTheFormItCameIn) {
     for (const auto& opening : kOpenings) {
       testing::ShellFixture f;
       TempDir dir;
-      dir.Write(u"a.lst", c.file);
-      opening.open(f, dir.File(u"a.lst"));
+      WriteAndOpen(f, dir, c.file, opening.open);
       EXPECT_EQ(f.title, u"Cardo - [a.lst]") << opening.name;
       FileSave(f.shell);
       EXPECT_EQ(dir.Read(u"a.lst"), c.file) << opening.name;
@@ -445,8 +451,7 @@ TEST(FileCommands, AFileReadPartlyIsNeverSavedOverUnasked) {
     for (const auto& opening : kOpenings) {
       testing::ShellFixture f;
       TempDir dir;
-      dir.Write(u"a.lst", c.file);
-      opening.open(f, dir.File(u"a.lst"));
+      WriteAndOpen(f, dir, c.file, opening.open);
       ASSERT_EQ(f.ui.messages.size(), 1u) << opening.name;
       EXPECT_EQ(f.ui.messages[0].text, c.opened);
       EXPECT_EQ(f.title, u"Cardo - [a.lst*]") << opening.name;
