@@ -79,8 +79,9 @@ std::optional<ListFileLines> ReadIntoList(ShellContext& shell, const std::u16str
 // What the list lacks of the file it was read from, one line per loss; empty when nothing.
 std::u16string PartialReadText(const ListFileLines& read, std::size_t linesRead) {
   std::u16string text;
-  if (read.more)
+  if (read.more) {
     text += DecimalText(static_cast<long long>(linesRead) + 1) + msg::kPartialLinesNotRead;
+  }
   if (read.undecodableLines > 0) {
     if (!text.empty()) text += u"\r\n";
     text += msg::kUndecodableLinesPrefix +
