@@ -39,7 +39,7 @@ std::string Usage() {
   }
   return "usage: cardo-cli export --format " + names +
          " [--out FILE]\n"
-         "         [--input-encoding cp932|utf-8] [--output-encoding utf-8|cp932] LIST\n"
+         "         [--input-encoding auto|cp932|utf-8] [--output-encoding utf-8|cp932] LIST\n"
          "  Writes the import file a download manager reads for the list file LIST (with --out,\n"
          "  byte for byte what the program writes):\n" +
          formats +
@@ -47,8 +47,10 @@ std::string Usage() {
          "                   whatever --output-encoding says; on standard output the same text\n"
          "                   is lines in the output's form:\n" +
          kOutputEncodingHelp +
-         "  --input-encoding the encoding of LIST: cp932 (default) or utf-8 (a byte order\n"
-         "                   mark is dropped)\n"
+         "  --input-encoding the encoding of LIST, as the program reads a list file: auto\n"
+         "                   (default) takes a UTF-8 or UTF-16 byte order mark, else UTF-8\n"
+         "                   when the file is valid UTF-8 holding non-ASCII, else cp932;\n"
+         "                   cp932 or utf-8 force one (a UTF-8 byte order mark is dropped)\n"
          "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
          "  (blank lines left out), a host beyond ASCII as its A-label (xn--...; kept as it was\n"
          "  when it is no valid internationalized name), every byte outside printable ASCII\n"
@@ -67,7 +69,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
               OutputForm form) {
   std::optional<std::string> format, outFile, list;
   std::optional<OutputEncoding> asked;
-  bool utf8 = false;
+  std::optional<ListEncoding> forced;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
@@ -85,10 +87,12 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
         if (!asked) return Bad(err, "--output-encoding is utf-8 or cp932");
       } else if (a == "--out") {
         outFile = v;
-      } else if (v == "utf-8" || v == "cp932") {
-        utf8 = v == "utf-8";
+      } else if (v == "utf-8" || v == "cp932" || v == "auto") {
+        forced = v == "auto"    ? std::nullopt
+                 : v == "utf-8" ? std::optional(ListEncoding::Utf8)
+                                : std::optional(ListEncoding::Cp932);
       } else {
-        return Bad(err, "--input-encoding is cp932 or utf-8");
+        return Bad(err, "--input-encoding is auto, cp932 or utf-8");
       }
       continue;
     }
@@ -104,7 +108,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
 
   const auto bytes = ReadInput(*list, "export", err);
   if (!bytes) return 1;
-  const auto lines = SplitListText(utf8 ? Utf8ToUtf16(*bytes) : AnsiToWide(*bytes));
+  const auto lines = DecodeListText(*bytes, forced).lines;
   std::string written;
   if (IsOtherFormat(row->id)) {
     written = OtherExportText(row->id, lines);  // pure ASCII

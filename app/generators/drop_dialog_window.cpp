@@ -166,14 +166,14 @@ DWORD frmDropDialog::vopDropPanell_OLEDragDrop(int index, const DropData& data, 
     pending.Commit(shell);
     return effect;
   }
-  int refused = 0;
+  ListReadNotes notes;
   {
     RedrawSuspension hidden(shell.list);
-    for (const auto& path : data.files) OpenListFile(shell, path, true, &refused);
+    for (const auto& path : data.files) OpenListFile(shell, path, true, &notes);
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
-  WarnIfListFull(shell.ui, refused);
+  ReportListReadNotes(shell.ui, notes);
   return effect;
 }
 

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "app/list/list_text.h"
 #include "app/list/url_list.h"
 
 namespace cardo {
@@ -28,10 +29,21 @@ class ListDocument {
   void MarkModified();
   void ClearModified();
 
+  // The form the list is saved in: the one its file came in, code page 932 for a new list.
+  const ListFileFormat& Format() const { return format_; }
+  void SetFormat(const ListFileFormat& format) { format_ = format; }
+  // What a save over Path() would lose of that file, which was read only partly (lines past
+  // the limit, bytes that are no characters), for the question before such a save; empty when
+  // the list holds the file whole.
+  const std::u16string& PartialRead() const { return partialRead_; }
+  void SetPartialRead(std::u16string what) { partialRead_ = std::move(what); }
+
  private:
   TitleSink setTitle_;
   std::u16string path_;
   bool modified_ = false;
+  ListFileFormat format_;
+  std::u16string partialRead_;
 };
 
 // Tells the user, once per operation, that lines were left out because the list is full.

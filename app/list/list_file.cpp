@@ -5,34 +5,10 @@
 #include "app/list/menu_history.h"
 #include "app/list/messages.h"
 #include "app/platform/codec.h"
+#include "app/platform/lower_case.h"
+#include "app/platform/text.h"
 
 namespace cardo {
-
-std::vector<std::u16string> SplitListText(std::u16string_view text) {
-  std::vector<std::u16string> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c != u'\r' && c != u'\n') continue;
-    lines.emplace_back(text.substr(start, i - start));
-    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
-  return lines;
-}
-
-std::u16string BuildListText(const std::vector<std::u16string>& lines) {
-  std::size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 2;
-  std::u16string text;
-  text.reserve(size);
-  for (const auto& line : lines) {
-    text += line;
-    text += u"\r\n";
-  }
-  return text;
-}
 
 bool IsExistingFile(FileSystem& fs, const std::u16string& path) {
   return fs.Probe(path) == PathKind::File;
@@ -50,76 +26,118 @@ std::u16string ContainingFolder(FileSystem& fs, const std::u16string& path) {
 
 std::optional<ListFileLines> ReadListFile(FileSystem& fs, const std::u16string& path,
                                           std::size_t maxLines) {
-  ListFileLines out;
-  std::string line;
-  std::size_t kept = 0;
-  bool afterCr = false;  // an LF right after a CR ends nothing more
-  bool tooLarge = false;
-  // Shift-JIS trail bytes are never CR or LF, so lines can be cut on bytes.
-  auto take = [&](std::string_view chunk) {
-    for (std::size_t i = 0; i < chunk.size();) {
-      if (afterCr && chunk[i] == '\n') {
-        afterCr = false;
-        ++i;
-        continue;
-      }
-      afterCr = false;
-      if (out.lines.size() == maxLines) {
-        out.more = true;
-        return false;
-      }
-      const std::size_t end = chunk.find_first_of("\r\n", i);
-      const std::size_t stop = end == std::string_view::npos ? chunk.size() : end;
-      line.append(chunk.substr(i, stop - i));
-      kept += stop - i;
-      if (kept > kMaxListFileBytes) {
-        tooLarge = true;
-        return false;
-      }
-      if (end == std::string_view::npos) return true;
-      out.lines.push_back(AnsiToWide(line));
-      line.clear();
-      afterCr = chunk[end] == '\r';
-      i = end + 1;
-    }
-    return true;
-  };
   try {
-    if (!fs.ReadChunks(path, take) || tooLarge) return std::nullopt;
-    if (!line.empty()) {
-      if (out.lines.size() == maxLines) {
-        out.more = true;
-      } else {
-        out.lines.push_back(AnsiToWide(line));
-      }
+    ListTextReader reader(maxLines, kMaxListFileBytes);
+    if (!fs.ReadChunks(path, [&](std::string_view chunk) { return reader.Feed(chunk); })) {
+      return std::nullopt;
     }
+    ListFileLines read = reader.Finish();
+    if (read.tooLarge) return std::nullopt;
+    return read;
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
-  return out;
 }
 
-bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append, int* refused) {
-  if (!IsExistingFile(shell.fs, path)) return false;
+void ReportListReadNotes(Ui& ui, const ListReadNotes& notes) {
+  WarnIfListFull(ui, notes.overLimit);
+  if (notes.undecodable > 0) {
+    ui.ShowMessage(msg::kUndecodableRead, msg::kWarningTitle, MessageIcon::Warning,
+                   MessageButtons::Ok);
+  }
+}
+
+namespace {
+
+// Reads `path` into the list as OpenListFile does; what was read, when it was.
+std::optional<ListFileLines> ReadIntoList(ShellContext& shell, const std::u16string& path,
+                                          bool append, ListReadNotes* notes) {
+  if (!IsExistingFile(shell.fs, path)) return std::nullopt;
   const std::size_t room =
       static_cast<std::size_t>(kMaxListLines - (append ? shell.list.Count() : 0));
   auto read = ReadListFile(shell.fs, path, room);
   if (!read) {
     ShowError(shell.ui, msg::kOpenFailed);
-    return false;
+    return std::nullopt;
   }
   {
     RedrawSuspension hidden(shell.list);
     if (!append) shell.list.Clear();
     shell.list.AppendLines(read->lines, false);
+    // The lines were handed over; only the facts about them stay.
+    std::vector<std::u16string>().swap(read->lines);
   }
   shell.UpdateHorizontalExtent();
-  const int over = read->more ? 1 : 0;
-  if (refused) {
-    *refused += over;
-  } else {
-    WarnIfListFull(shell.ui, over);
+  ListReadNotes own;
+  ListReadNotes& counted = notes ? *notes : own;
+  counted.overLimit += read->more ? 1 : 0;
+  counted.undecodable += read->undecodableLines > 0 ? 1 : 0;
+  if (!notes) ReportListReadNotes(shell.ui, own);
+  return read;
+}
+
+// What the list lacks of the file it was read from, one line per loss; empty when nothing.
+std::u16string PartialReadText(const ListFileLines& read, std::size_t linesRead) {
+  std::u16string text;
+  if (read.more) {
+    text += DecimalText(static_cast<long long>(linesRead) + 1) + msg::kPartialLinesNotRead;
   }
+  if (read.undecodableLines > 0) {
+    if (!text.empty()) text += u"\r\n";
+    text += msg::kUndecodableLinesPrefix +
+            DecimalText(static_cast<long long>(read.undecodableLines)) +
+            msg::kUndecodableLinesMiddle +
+            DecimalText(static_cast<long long>(read.firstUndecodable)) + msg::kUndecodableLinesEnd;
+  }
+  return text;
+}
+
+// The list now belongs to `path`, written in `format`: the title shows it unmodified and it
+// heads the history.
+void AdoptListPath(ShellContext& shell, const std::u16string& path,
+                   const ListFileFormat& format = {}) {
+  shell.document.SetPath(path);
+  shell.document.SetFormat(format);
+  shell.document.SetPartialRead(u"");
+  shell.document.ClearModified();
+  shell.recentFiles.AddItem(path);
+}
+
+bool IsDocumentFile(ShellContext& shell, const std::u16string& path) {
+  const std::u16string& own = shell.document.Path();
+  if (own.empty()) return false;
+  // Case is ignored: on the program's system it names the same file.
+  return LowerText(shell.fs.FullPath(path).value_or(path)) ==
+         LowerText(shell.fs.FullPath(own).value_or(own));
+}
+
+// Whether the list may be written over `path`: true unless it is the document's file read
+// only partly and the user declined to lose the rest.
+bool ConfirmPartialOverwrite(ShellContext& shell, const std::u16string& path) {
+  const std::u16string& lost = shell.document.PartialRead();
+  if (lost.empty() || !IsDocumentFile(shell, path)) return true;
+  return shell.ui.ShowMessage(PathNamePart(shell.document.Path()) + msg::kPartialReadSuffix +
+                                  u"\r\n" + lost + u"\r\n" + msg::kPartialReadQuestion,
+                              msg::kWarningTitle, MessageIcon::Warning,
+                              MessageButtons::OkCancel) == MessageAnswer::Ok;
+}
+
+}  // namespace
+
+bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append,
+                  ListReadNotes* notes) {
+  return ReadIntoList(shell, path, append, notes).has_value();
+}
+
+bool OpenListDocument(ShellContext& shell, const std::u16string& path) {
+  const auto read = ReadIntoList(shell, path, false, nullptr);
+  if (!read) return false;
+  AdoptListPath(shell, path, read->format);
+  const std::u16string lost = PartialReadText(*read, static_cast<std::size_t>(shell.list.Count()));
+  if (lost.empty()) return true;
+  // The list is not the file: the title says so and a save over the file asks first.
+  shell.document.SetPartialRead(lost);
+  shell.document.MarkModified();
   return true;
 }
 
@@ -137,17 +155,32 @@ bool ConfirmCodePageLoss(ShellContext& shell, const std::vector<std::u16string>&
 }
 
 bool SaveListFile(ShellContext& shell, const std::u16string& path) {
+  return SaveListFile(shell, path, shell.document.Format());
+}
+
+bool SaveListFile(ShellContext& shell, const std::u16string& path, const ListFileFormat& format) {
   if (path.empty()) return false;
   const auto& lines = shell.list.LineRefs();
-  const std::u16string text = BuildListText(lines);
-  const std::string bytes = WideToAnsi(text);
-  if (!ConfirmCodePageLoss(shell, lines, text, bytes)) return false;
-  if (shell.fs.ReplaceAll(path, bytes)) return true;
+  const std::u16string text = BuildListText(lines, format);
+  const std::string bytes = ListTextBytes(text, format);
+  if (format.encoding == ListEncoding::Cp932 && !ConfirmCodePageLoss(shell, lines, text, bytes)) {
+    return false;
+  }
+  if (!ConfirmPartialOverwrite(shell, path)) return false;
+  if (shell.fs.ReplaceAll(path, bytes)) {
+    // The file now holds the list whole.
+    if (IsDocumentFile(shell, path)) shell.document.SetPartialRead(u"");
+    return true;
+  }
   ShowError(shell.ui, msg::kSaveFailed + (u"\r\n" + path) + u"\r\n" + shell.fs.LastErrorText());
   return false;
 }
 
 namespace {
+
+// The save dialogs offer kListEncodingFilters after kListFilter's three filters.
+constexpr int kUtf8Filter = 4;
+constexpr int kCp932Filter = 5;
 
 FileDialogOptions ListDialog(std::u16string title, int filterIndex, bool forSave) {
   FileDialogOptions options;
@@ -157,6 +190,7 @@ FileDialogOptions ListDialog(std::u16string title, int filterIndex, bool forSave
   options.filterIndex = filterIndex;
   options.hideReadOnly = true;
   if (forSave) {
+    options.filter += msg::kListEncodingFilters;
     options.overwritePrompt = true;
     options.pathMustExist = true;
   } else {
@@ -165,11 +199,46 @@ FileDialogOptions ListDialog(std::u16string title, int filterIndex, bool forSave
   return options;
 }
 
-// The list now belongs to `path`: the title shows it unmodified and it heads the history.
-void AdoptListPath(ShellContext& shell, const std::u16string& path) {
-  shell.document.SetPath(path);
-  shell.document.ClearModified();
-  shell.recentFiles.AddItem(path);
+// The format a save dialog's answer asks for: the list's own, or the encoding of an encoding
+// filter (without a byte order mark, the line ends kept).
+ListFileFormat ChosenFormat(const ListFileFormat& current, int filterIndex) {
+  ListFileFormat format = current;
+  const ListEncoding wanted = filterIndex == kUtf8Filter    ? ListEncoding::Utf8
+                              : filterIndex == kCp932Filter ? ListEncoding::Cp932
+                                                            : current.encoding;
+  if (wanted != current.encoding) {
+    format.encoding = wanted;
+    format.byteOrderMark = false;
+  }
+  return format;
+}
+
+// The filters the Open, Add and Save As dialogs share; an encoding filter is a choice of one
+// save, not of the next dialog.
+void RememberFilter(ShellContext& shell, int filterIndex) {
+  if (filterIndex < kUtf8Filter) shell.lastFilterIndex = filterIndex;
+}
+
+// Saves through the save dialog showing `filterIndex` first; true when the list now belongs
+// to the chosen file. The question before leaving a list keeps no filter choice.
+bool SaveThroughDialog(ShellContext& shell, int filterIndex, bool rememberFilter) {
+  const auto chosen = shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, filterIndex, true));
+  if (!chosen) return false;
+  if (rememberFilter) RememberFilter(shell, chosen->filterIndex);
+  const ListFileFormat format = ChosenFormat(shell.document.Format(), chosen->filterIndex);
+  if (!SaveListFile(shell, chosen->path, format)) return false;
+  AdoptListPath(shell, chosen->path, format);
+  return true;
+}
+
+// The list becomes the new file at `path` (no file there yet): empty, a new list's format.
+void StartNewFile(ShellContext& shell, const std::u16string& path) {
+  {
+    RedrawSuspension hidden(shell.list);
+    shell.list.Clear();
+  }
+  AdoptListPath(shell, path);
+  shell.UpdateHorizontalExtent();
 }
 
 }  // namespace
@@ -182,21 +251,17 @@ bool ConfirmSaveChanges(ShellContext& shell) {
                                            MessageIcon::Question, MessageButtons::YesNoCancel);
   if (answer == MessageAnswer::Cancel) return false;
   if (answer == MessageAnswer::No) return true;
-  if (!path.empty()) {
-    if (!SaveListFile(shell, path)) return false;
-    shell.document.ClearModified();
-    return true;
-  }
-  const auto chosen = shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, 0, true));
-  if (!chosen) return false;
-  if (!SaveListFile(shell, chosen->path)) return false;
-  AdoptListPath(shell, chosen->path);
+  if (path.empty()) return SaveThroughDialog(shell, 0, false);
+  if (!SaveListFile(shell, path)) return false;
+  shell.document.ClearModified();
   return true;
 }
 
 void FileNew(ShellContext& shell) {
   if (!ConfirmSaveChanges(shell)) return;
   shell.document.SetPath(u"");
+  shell.document.SetFormat({});
+  shell.document.SetPartialRead(u"");
   {
     RedrawSuspension hidden(shell.list);
     shell.list.Clear();
@@ -210,33 +275,26 @@ void FileOpen(ShellContext& shell) {
   const auto chosen =
       shell.ui.ShowOpenDialog(ListDialog(msg::kOpenTitle, shell.lastFilterIndex, false));
   if (!chosen) return;
-  shell.lastFilterIndex = chosen->filterIndex;
+  RememberFilter(shell, chosen->filterIndex);
+  // A file that cannot be read leaves the list and its path as they were.
   if (IsExistingFile(shell.fs, chosen->path)) {
-    // A file that cannot be read leaves the list and its path as they were.
-    if (!OpenListFile(shell, chosen->path, false)) return;
+    OpenListDocument(shell, chosen->path);
   } else {
-    RedrawSuspension hidden(shell.list);
-    shell.list.Clear();
+    StartNewFile(shell, chosen->path);
   }
-  AdoptListPath(shell, chosen->path);
-  shell.UpdateHorizontalExtent();
 }
 
 void FileAdd(ShellContext& shell) {
   const auto chosen =
       shell.ui.ShowOpenDialog(ListDialog(msg::kAddTitle, shell.lastFilterIndex, false));
   if (!chosen) return;
-  shell.lastFilterIndex = chosen->filterIndex;
+  RememberFilter(shell, chosen->filterIndex);
   OpenListFile(shell, chosen->path, true);
   shell.document.MarkModified();
 }
 
 void FileSaveAs(ShellContext& shell) {
-  const auto chosen =
-      shell.ui.ShowSaveDialog(ListDialog(msg::kSaveAsTitle, shell.lastFilterIndex, true));
-  if (!chosen) return;
-  shell.lastFilterIndex = chosen->filterIndex;
-  if (SaveListFile(shell, chosen->path)) AdoptListPath(shell, chosen->path);
+  SaveThroughDialog(shell, shell.lastFilterIndex, true);
 }
 
 void FileSave(ShellContext& shell) {
@@ -253,14 +311,13 @@ void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& fil
     if (!shift) {
       // A folder is no list: taking its name as the list's would leave a list that cannot be
       // saved under it, so such a drop changes nothing.
-      if (IsExistingFile(shell.fs, files.front()) && ConfirmSaveChanges(shell) &&
-          OpenListFile(shell, files.front(), false)) {
-        AdoptListPath(shell, files.front());
+      if (IsExistingFile(shell.fs, files.front()) && ConfirmSaveChanges(shell)) {
+        OpenListDocument(shell, files.front());
       }
     } else {
-      int refused = 0;
-      for (const auto& file : files) OpenListFile(shell, file, true, &refused);
-      WarnIfListFull(shell.ui, refused);
+      ListReadNotes notes;
+      for (const auto& file : files) OpenListFile(shell, file, true, &notes);
+      ReportListReadNotes(shell.ui, notes);
       shell.document.MarkModified();
     }
   }
@@ -271,19 +328,15 @@ void OpenRecentFile(ShellContext& shell, int index) {
   if (!ConfirmSaveChanges(shell)) return;
   const std::u16string path = shell.recentFiles.MenuItem(index);
   if (path.empty()) return;
+  // A file that exists but cannot be read is no new file: the read error was shown.
   if (IsExistingFile(shell.fs, path)) {
-    // A file that exists but cannot be read is no new file: the read error was shown.
-    if (!OpenListFile(shell, path, false)) return;
-  } else {
-    const auto answer =
-        shell.ui.ShowMessage(msg::kHistoryMissingPrefix + path + msg::kHistoryMissingSuffix,
-                             msg::kInfoTitle, MessageIcon::Information, MessageButtons::OkCancel);
-    if (answer != MessageAnswer::Ok) return;
-    RedrawSuspension hidden(shell.list);
-    shell.list.Clear();
+    OpenListDocument(shell, path);
+    return;
   }
-  AdoptListPath(shell, path);
-  shell.UpdateHorizontalExtent();
+  const auto answer =
+      shell.ui.ShowMessage(msg::kHistoryMissingPrefix + path + msg::kHistoryMissingSuffix,
+                           msg::kInfoTitle, MessageIcon::Information, MessageButtons::OkCancel);
+  if (answer == MessageAnswer::Ok) StartNewFile(shell, path);
 }
 
 }  // namespace cardo

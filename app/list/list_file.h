@@ -1,46 +1,51 @@
 #pragma once
-// List files: one list line per text line in the ANSI code page, each ending in CR LF; the
-// File menu commands that read and write them; and the save question that guards every
-// replacement of the list.
+// List files (their bytes: app/list/list_text.h); the File menu commands that read and write
+// them; and the questions that guard every replacement of the list and of its file.
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/list/list_text.h"
 #include "app/list/shell_context.h"
 
 namespace cardo {
-
-// Lines of a list file's text. CR LF ends a line; so do a lone LF and a lone CR, so that
-// files from other systems read as lines. A line end at the very end adds no empty line.
-std::vector<std::u16string> SplitListText(std::u16string_view text);
-// Every line followed by CR LF, the last one too.
-std::u16string BuildListText(const std::vector<std::u16string>& lines);
 
 // The most bytes of a list file that are read; a file whose first 32767 lines hold more is
 // refused as unreadable, so no file can exhaust the memory of the program.
 inline constexpr std::size_t kMaxListFileBytes = std::size_t{64} << 20;
 
-struct ListFileLines {
-  std::vector<std::u16string> lines;
-  bool more = false;  // the file holds lines past `maxLines`
-};
 // Reads a list file as a stream: at most `maxLines` lines are kept, so the cost is bounded by
 // them, not by the file. Nothing when the file cannot be read, is larger than
 // kMaxListFileBytes before its limit, or memory runs out.
 std::optional<ListFileLines> ReadListFile(FileSystem& fs, const std::u16string& path,
                                           std::size_t maxLines);
 
-// Reads `path` into the list (replacing or appending). False, silently, when `path` is no
-// existing file; false after the error message when it cannot be read, the list unchanged.
-// Lines past the list's limit are counted into `refused` when given, else reported at once.
+// What reading files into the list left out, told to the user once per operation.
+struct ListReadNotes {
+  int overLimit = 0;    // files with lines past the list's limit
+  int undecodable = 0;  // files with lines that hold bytes which are no characters
+};
+void ReportListReadNotes(Ui& ui, const ListReadNotes& notes);
+
+// Reads `path` into the list (replacing or appending); the document's file stays as it was.
+// False, silently, when `path` is no existing file; false after the error message when it
+// cannot be read, the list unchanged. What was left out is counted into `notes` when given,
+// else reported at once.
 bool OpenListFile(ShellContext& shell, const std::u16string& path, bool append,
-                  int* refused = nullptr);
-// Saves the list as the File commands do: the format is code page 932, so a list holding
-// characters it cannot hold is saved only after the user agreed to their loss; the old file
-// stays whole unless the new one was written completely, and a failed write says so with the
-// path and the system's reason. False when nothing was written.
+                  ListReadNotes* notes = nullptr);
+// Opens `path` as the list's file: the list, the file's format, the title and the recent files.
+// A file read only partly opens modified, and a save over it asks first (SaveListFile). False
+// as OpenListFile, the list and its file unchanged.
+bool OpenListDocument(ShellContext& shell, const std::u16string& path);
+// Saves the list as the File commands do, in `format` (the document's when not given). A
+// code page 932 list holding characters it cannot hold is saved only after the user agreed to
+// their loss; a save over the document's file that was read only partly, only after the user
+// agreed to lose the rest. The old file stays whole unless the new one was written completely,
+// and a failed write says so with the path and the system's reason. False when nothing was
+// written.
 bool SaveListFile(ShellContext& shell, const std::u16string& path);
+bool SaveListFile(ShellContext& shell, const std::u16string& path, const ListFileFormat& format);
 // Whether `bytes`, the code page 932 form of `text` (built from `lines`), may be written: true
 // when the conversion kept every character, else only after the user agreed to the loss in the
 // warning, which shows the first line that loses characters. Save and the exports ask this.

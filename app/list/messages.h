@@ -24,6 +24,26 @@ inline constexpr char16_t kHistoryMissingSuffix[] = u"] は存在しません。
 inline constexpr char16_t kUnreadableFile[] = u"ファイルを読み込めませんでした : ";
 inline constexpr char16_t kListFilter[] =
     u"リストファイル(*.lst)|*.lst|テキストファイル(*.txt)|*.txt|すべてのファイル(*.*)|*.*";
+// Offered after kListFilter in the save dialogs: the list is written in that encoding (the
+// other filters keep the list's own).
+inline constexpr char16_t kListEncodingFilters[] =
+    u"|UTF-8 のリストファイル(*.lst)|*.lst|Shift-JIS のリストファイル(*.lst)|*.lst";
+// Shown once when an open or add read lines whose bytes are no characters of the file's encoding.
+inline constexpr char16_t kUndecodableRead[] =
+    u"読み込んだファイルに、文字として読めないバイトを含む行がありました。"
+    u"その行は、ファイルのとおりには表示も保存もできません。";
+// The question before a save over a file the list holds only partly: the file's name,
+// kPartialReadSuffix, CR LF, one line per loss, then kPartialReadQuestion.
+inline constexpr char16_t kPartialReadSuffix[] =
+    u" は一部しか読み込めていないため、上書きするとファイルの次の部分が失われます。";
+// After the first line number not read.
+inline constexpr char16_t kPartialLinesNotRead[] =
+    u" 行目から後の行(リストに読み込めるのは32767行までです)";
+// Around the count of lines, then the first one's number and kUndecodableLinesEnd.
+inline constexpr char16_t kUndecodableLinesPrefix[] = u"文字として読めないバイト(";
+inline constexpr char16_t kUndecodableLinesMiddle[] = u" 行、最初は ";
+inline constexpr char16_t kUndecodableLinesEnd[] = u" 行目)";
+inline constexpr char16_t kPartialReadQuestion[] = u"上書きしますか？";
 inline constexpr char16_t kOpenTitle[] = u"開く";
 inline constexpr char16_t kAddTitle[] = u"追加";
 inline constexpr char16_t kSaveAsTitle[] = u"名前を付けて保存";

@@ -38,11 +38,7 @@ void RunStartup(StartupContext& context) {
   if (!context.commandLineTail.empty()) {
     const auto args = ParseCommandLine(context.commandLineTail, context.longPath);
     const std::u16string& first = args.front();
-    if (OpenListFile(shell, first, false)) {
-      shell.document.SetPath(first);
-      shell.document.ClearModified();
-      shell.recentFiles.AddItem(first);
-    }
+    OpenListDocument(shell, first);
   }
 
   if (context.applySettings) context.applySettings();

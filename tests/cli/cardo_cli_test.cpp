@@ -55,6 +55,29 @@ TEST(CardoCli, AByteOrderMarkIsNoPartOfTheFirstLine) {
   }
 }
 
+// Lists are read as the program reads them: each of these exports the same URL.
+TEST(CardoCli, ExportReadsAListInTheEncodingItShows) {
+  TempDir dir;
+  const struct {
+    std::string bytes, options;
+  } cases[] = {
+      {"http://x/\xE6\x97\xA5.zip\n", ""},
+      {"\xEF\xBB\xBFhttp://x/\xE6\x97\xA5.zip\n", "--input-encoding auto"},
+      {std::string("\xFF\xFEh\0t\0t\0p\0:\0/\0/\0x\0/\0\xE5\x65.\0z\0i\0p\0", 30), ""},
+      {"http://x/\x93\xFA.zip\r\n", ""},
+      {"http://x/\xE6\x97\xA5.zip\n", "--input-encoding utf-8"},
+      {"http://x/\x93\xFA.zip\r\n", "--input-encoding cp932"},
+  };
+  for (const auto& c : cases) {
+    dir.Write(u"list.txt", c.bytes);
+    const CliRun run = Cli(dir, "export --format plain " + c.options + " '" +
+                                    Utf16ToUtf8(dir.File(u"list.txt")) + "'");
+    EXPECT_EQ(run.status, 0) << c.bytes;
+    EXPECT_EQ(run.out.substr(0, run.out.find_first_of("\r\n")), "http://x/%E6%97%A5.zip")
+        << c.bytes;
+  }
+}
+
 TEST(CardoCli, AFolderAsInputIsNamedWithTheReason) {
   TempDir dir;
   const std::string folder = Utf16ToUtf8(dir.path());

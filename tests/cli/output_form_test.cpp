@@ -215,10 +215,10 @@ TEST(CliOutput, ExtractsOutputIsWhatExportReads) {
   ASSERT_EQ(extracted.status, 0) << extracted.err;
   // A pipe natively; the .exe reads the same bytes from a file.
   dir.Write(u"urls.txt", extracted.out);
-  const CliRun exported = Cli(dir,
-                              {"export", "--format", "aria2", "--input-encoding", "utf-8",
-                               kExe ? Utf16ToUtf8(dir.File(u"urls.txt")) : "/dev/stdin"},
-                              extracted.out);
+  const CliRun exported =
+      Cli(dir,
+          {"export", "--format", "aria2", kExe ? Utf16ToUtf8(dir.File(u"urls.txt")) : "/dev/stdin"},
+          extracted.out);
   EXPECT_EQ(exported.status, 0) << exported.err;
   EXPECT_EQ(exported.out, AsPrinted("http://h/%E5%86%99%E7%9C%9F/%E6%97%A5%E6%9C%AC.zip\n", false));
 }

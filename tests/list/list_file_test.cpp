@@ -364,6 +364,174 @@ TEST(FileCommands, RecentEntryWhoseFileIsGone) {
   EXPECT_EQ(f.recent.history.MenuItem(1), dir.File(u"gone.lst"));
 }
 
+// Each way a file becomes the list's file: the File menu, a drop, the recent files and the
+// command line.
+const struct {
+  const char* name;
+  void (*open)(testing::ShellFixture& f, const std::u16string& path);
+} kOpenings[] = {
+    {"open",
+     [](testing::ShellFixture& f, const std::u16string& path) {
+       f.ui.openResults = {FileDialogResult{path, 1}};
+       FileOpen(f.shell);
+     }},
+    {"drop", [](testing::ShellFixture& f,
+                const std::u16string& path) { DropFilesOnList(f.shell, {path}, false, false); }},
+    {"recent",
+     [](testing::ShellFixture& f, const std::u16string& path) {
+       f.recent.history.AddItem(path);
+       OpenRecentFile(f.shell, 1);
+     }},
+    {"command line",
+     [](testing::ShellFixture& f, const std::u16string& path) {
+       EXPECT_TRUE(OpenListDocument(f.shell, path));
+     }},
+};
+
+// `bytes` as the file a.lst, opened by `open`.
+void WriteAndOpen(testing::ShellFixture& f, const TempDir& dir, const std::string& bytes,
+                  void (*open)(testing::ShellFixture&, const std::u16string&)) {
+  dir.Write(u"a.lst", bytes);
+  open(f, dir.File(u"a.lst"));
+}
+
+TEST(FileCommands, AFileIsSavedBackInTheFormItCameIn) {
+  const std::string word = "\xE8\xAA\x9E/";    // 語 and "/": code page 932 would change them
+  const std::string edited = "http://x/日本";  // UTF-8, as this file is
+  const struct {
+    std::string file, afterEdit;
+  } cases[] = {
+      {"http://x/" + word + "a\nhttp://x/b\n", edited + "\nhttp://x/b\n"},
+      {"\xEF\xBB\xBFhttp://x/" + word + "a\n", "\xEF\xBB\xBF" + edited + "\n"},
+      {"http://x/a\r\nhttp://x/" + word, edited + "\r\nhttp://x/" + word},
+      {testing::Ansi("http://x/語/a\r\n"), testing::Ansi("http://x/日本\r\n")},
+      {"http://x/a\nb\n", testing::Ansi("http://x/日本\nb\n")},
+      {std::string("\xFF\xFE"
+                   "a\0\r\0\n\0",
+                   8),
+       std::string("\xFF\xFE"
+                   "h\0t\0t\0p\0:\0/\0/\0x\0/\0"
+                   "\xE5\x65\x2C\x67\r\0\n\0",
+                   28)},
+  };
+  for (const auto& c : cases) {
+    for (const auto& opening : kOpenings) {
+      testing::ShellFixture f;
+      TempDir dir;
+      WriteAndOpen(f, dir, c.file, opening.open);
+      EXPECT_EQ(f.title, u"Cardo - [a.lst]") << opening.name;
+      FileSave(f.shell);
+      EXPECT_EQ(dir.Read(u"a.lst"), c.file) << opening.name;
+
+      Lines lines = f.Lines();
+      lines.front() = u"http://x/日本";
+      f.list.ReplaceAll(lines);
+      f.document.MarkModified();
+      FileSave(f.shell);
+      EXPECT_EQ(dir.Read(u"a.lst"), c.afterEdit) << opening.name;
+      EXPECT_TRUE(f.ui.messages.empty()) << opening.name;
+    }
+  }
+}
+
+TEST(FileCommands, AFileReadPartlyIsNeverSavedOverUnasked) {
+  std::string longFile;
+  for (int i = 0; i < 40000; ++i) longFile += "u" + std::to_string(i) + "\r\n";
+  const std::u16string question = u"a.lst" + std::u16string(msg::kPartialReadSuffix) + u"\r\n";
+  const struct {
+    std::string file;
+    std::u16string opened, lost;
+  } cases[] = {
+      {longFile, msg::kListFull, u"32768" + std::u16string(msg::kPartialLinesNotRead)},
+      {"ok\r\n\x81\r\n", msg::kUndecodableRead,
+       msg::kUndecodableLinesPrefix + std::u16string(u"1") + msg::kUndecodableLinesMiddle + u"2" +
+           msg::kUndecodableLinesEnd},
+  };
+  for (const auto& c : cases) {
+    for (const auto& opening : kOpenings) {
+      testing::ShellFixture f;
+      TempDir dir;
+      WriteAndOpen(f, dir, c.file, opening.open);
+      ASSERT_EQ(f.ui.messages.size(), 1u) << opening.name;
+      EXPECT_EQ(f.ui.messages[0].text, c.opened);
+      EXPECT_EQ(f.title, u"Cardo - [a.lst*]") << opening.name;
+
+      // Declined, from Save and from the question before a new list: the file stays whole.
+      f.ui.answers = {MessageAnswer::Cancel, MessageAnswer::Yes, MessageAnswer::Cancel};
+      FileSave(f.shell);
+      FileNew(f.shell);
+      ASSERT_EQ(f.ui.messages.size(), 4u);
+      EXPECT_EQ(f.ui.messages[1].text, question + c.lost + u"\r\n" + msg::kPartialReadQuestion);
+      EXPECT_EQ(f.ui.messages[1].buttons, MessageButtons::OkCancel);
+      EXPECT_EQ(f.ui.messages[3].text, f.ui.messages[1].text);
+      EXPECT_EQ(dir.Read(u"a.lst"), c.file);
+      EXPECT_EQ(f.title, u"Cardo - [a.lst*]");
+      EXPECT_FALSE(f.Lines().empty());
+
+      // Agreed once: the file holds the list, and the next save asks nothing.
+      f.ui.answers = {MessageAnswer::Ok};
+      FileSave(f.shell);
+      EXPECT_EQ(f.title, u"Cardo - [a.lst]");
+      EXPECT_NE(dir.Read(u"a.lst"), c.file);
+      FileSave(f.shell);
+      EXPECT_EQ(f.ui.messages.size(), 5u);
+    }
+  }
+
+  // Saved under another name, the list belongs to that file; adding leaves the list's file
+  // (and whether it was read whole) as it was.
+  testing::ShellFixture f;
+  TempDir dir;
+  dir.Write(u"a.lst", longFile);
+  dir.Write(u"b.lst", "b\n");
+  ASSERT_TRUE(OpenListDocument(f.shell, dir.File(u"a.lst")));
+  f.ui.saveResults = {FileDialogResult{dir.File(u"c.lst"), 1}};
+  FileSaveAs(f.shell);
+  EXPECT_EQ(f.title, u"Cardo - [c.lst]");
+  ASSERT_TRUE(OpenListDocument(f.shell, dir.File(u"b.lst")));
+  f.ui.openResults = {FileDialogResult{dir.File(u"a.lst"), 1}};
+  FileAdd(f.shell);
+  FileSave(f.shell);
+  EXPECT_EQ(f.ui.messages.size(), 2u);  // the two warnings of the reads, no question
+  EXPECT_EQ(dir.Read(u"b.lst").substr(0, 8), "b\nu0\nu1\n");
+  EXPECT_EQ(dir.Read(u"a.lst"), longFile);
+}
+
+TEST(FileCommands, TheSaveDialogOffersUtf8AndShiftJis) {
+  TempDir dir;
+  testing::ShellFixture f;
+  dir.Write(u"a.lst",
+            "\xEF\xBB\xBF"
+            "a\n");
+  ASSERT_TRUE(OpenListDocument(f.shell, dir.File(u"a.lst")));
+  f.list.ReplaceAll({u"\u65E5"});
+  f.shell.lastFilterIndex = 2;
+  const struct {
+    int filter;
+    std::string bytes;
+  } steps[] = {
+      {1, "\xEF\xBB\xBF\xE6\x97\xA5\n"},  // the list's own encoding, mark and line ends
+      {4, "\xEF\xBB\xBF\xE6\x97\xA5\n"},
+      {5, "\x93\xFA\n"},
+      {4, "\xE6\x97\xA5\n"},
+  };
+  for (const auto& step : steps) {
+    f.ui.saveResults = {FileDialogResult{dir.File(u"b.lst"), step.filter}};
+    FileSaveAs(f.shell);
+    EXPECT_EQ(dir.Read(u"b.lst"), step.bytes) << step.filter;
+    FileSave(f.shell);  // the chosen form stays the list's
+    EXPECT_EQ(dir.Read(u"b.lst"), step.bytes) << step.filter;
+  }
+  EXPECT_EQ(f.ui.saveRequests.back().filter,
+            std::u16string(msg::kListFilter) + msg::kListEncodingFilters);
+  EXPECT_EQ(f.ui.saveRequests.back().filterIndex, 1);  // an encoding is chosen for one save
+  FileNew(f.shell);
+  f.list.ReplaceAll({u"\u65E5"});
+  f.ui.saveResults = {FileDialogResult{dir.File(u"c.lst"), 1}};
+  FileSaveAs(f.shell);
+  EXPECT_EQ(dir.Read(u"c.lst"), "\x93\xFA\r\n");  // a new list is code page 932
+}
+
 TEST(ListFile, ContainingFolder) {
   TempDir dir;
   dir.Write(u"a.lst", "x");

@@ -1,0 +1,96 @@
+#pragma once
+// The bytes of a list file: one list line per text line, in code page 932, UTF-8 or UTF-16.
+// A file is read in the encoding it shows and keeps its byte order mark and line ends, so a list
+// saved back unedited is the file it came from. A new list is code page 932 with CR LF.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cardo {
+
+enum class ListEncoding { Cp932, Utf8, Utf16Le, Utf16Be };
+enum class LineEnd { CrLf, Lf, Cr };
+
+// How a list file is written.
+struct ListFileFormat {
+  ListEncoding encoding = ListEncoding::Cp932;
+  bool byteOrderMark = false;
+  LineEnd lineEnd = LineEnd::CrLf;
+  // Whether the last line ends with a line end; a file that had none gets none back. An empty
+  // last line always gets one (without it the line would not read back).
+  bool finalLineEnd = true;
+  bool operator==(const ListFileFormat&) const = default;
+};
+
+// Lines of a list file's text. CR LF ends a line; so do a lone LF and a lone CR, so that
+// files from other systems read as lines. A line end at the very end adds no empty line.
+std::vector<std::u16string> SplitListText(std::u16string_view text);
+// Every line followed by CR LF, the last one too.
+std::u16string BuildListText(const std::vector<std::u16string>& lines);
+// The lines with `format`'s line ends.
+std::u16string BuildListText(const std::vector<std::u16string>& lines,
+                             const ListFileFormat& format);
+// `text` as the bytes of `format`'s encoding, after its byte order mark when it has one.
+// Characters code page 932 lacks become "?"; never fails.
+std::string ListTextBytes(std::u16string_view text, const ListFileFormat& format);
+
+struct ListFileLines {
+  std::vector<std::u16string> lines;
+  ListFileFormat format;
+  bool more = false;      // the file holds lines past the line limit; they were not read
+  bool tooLarge = false;  // the lines kept passed the byte limit; reading stopped there
+  // Lines holding bytes that are invalid in the file's encoding, or NUL (which the list cannot
+  // hold): saving them writes other bytes. `firstUndecodable` is 1-based.
+  std::size_t undecodableLines = 0;
+  std::size_t firstUndecodable = 0;
+};
+
+// Reads list bytes fed in pieces of any size. The encoding is, unless `forced`: a UTF-8 or
+// UTF-16 (LE or BE) byte order mark; else UTF-8 when every line read is valid UTF-8 and one
+// holds a character beyond ASCII (code page 932 text beyond ASCII practically never is);
+// else code page 932. A forced UTF-8 still drops a UTF-8 byte order mark; a forced code page
+// 932 reads every byte as code page 932 (only these two are forced). Memory: the kept lines' bytes,
+// twice at the end.
+class ListTextReader {
+ public:
+  ListTextReader(std::size_t maxLines, std::size_t maxBytes,
+                 std::optional<ListEncoding> forced = std::nullopt);
+  // False once no more bytes are wanted: the line limit is reached with more text to come,
+  // or the kept lines passed `maxBytes`.
+  bool Feed(std::string_view chunk);
+  // The lines read; call once, after the last Feed.
+  ListFileLines Finish();
+
+ private:
+  bool FeedBytes(std::string_view chunk);
+  bool FeedUnits(std::string_view chunk);
+  bool DecideStart(std::string_view chunk);
+  bool Full();
+  void NoteLineEnd(bool cr);
+  void EndByteLine();
+  void EndUnitLine();
+
+  std::size_t maxLines_, maxBytes_;
+  std::optional<ListEncoding> forced_;
+  ListFileLines out_;
+  std::string head_;  // the first bytes, until the byte order mark is decided
+  bool started_ = false;
+  bool units_ = false;  // UTF-16: lines are cut on code units, not bytes
+  std::vector<std::string> byteLines_;
+  std::string byteLine_;
+  std::u16string unitLine_;
+  std::optional<unsigned char> oddByte_;  // the first byte of a code unit cut between pieces
+  std::size_t kept_ = 0;
+  std::size_t lineEnds_ = 0;
+  bool afterCr_ = false;  // an LF right after a CR ends nothing more
+  bool utf8Valid_ = true, utf8Multibyte_ = false;
+};
+
+// Reads a whole list text at once, without limits.
+ListFileLines DecodeListText(std::string_view bytes,
+                             std::optional<ListEncoding> forced = std::nullopt);
+
+}  // namespace cardo
