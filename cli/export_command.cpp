@@ -34,10 +34,12 @@ std::string Usage() {
          "  --out FILE       write to FILE instead of standard output\n"
          "  --input-encoding the encoding of LIST: cp932 (default) or utf-8 (a byte order\n"
          "                   mark is dropped)\n"
-         "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
-         "  (blank lines left out), every byte outside printable ASCII percent-encoded from its\n"
-         "  UTF-8 form. reget and iria lose characters code page 932 cannot hold (a warning says\n"
-         "  so).\n";
+         "  plain, aria2 and curl files are pure ASCII: each URL as a browser sends it, trimmed\n"
+         "  of surrounding blanks (blank lines left out), TABs and line breaks dropped, scheme\n"
+         "  and host in lower case, every byte outside printable ASCII percent-encoded from its\n"
+         "  UTF-8 form. aria2 and curl fetch only http, https, ftp (and ftps with curl), other\n"
+         "  lines are comments, and each URL gets a file of its own (cover.jpg, cover.1.jpg ...).\n"
+         "  reget and iria lose characters code page 932 cannot hold (a warning says so).\n";
 }
 
 int Bad(std::FILE* err, const std::string& what) {
