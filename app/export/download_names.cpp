@@ -69,7 +69,9 @@ std::string DownloadFileName(std::string_view path) {
   name.erase(0, std::min(name.find_first_not_of(' '), name.size()));
   if (name.empty()) return std::string(kDefaultName);
   const std::string stem = AsciiLower(DeviceStem(name));
-  if (std::find(std::begin(kDeviceNames), std::end(kDeviceNames), stem) != std::end(kDeviceNames)) {
+  // "-" is standard output to curl.
+  if (name == "-" ||
+      std::find(std::begin(kDeviceNames), std::end(kDeviceNames), stem) != std::end(kDeviceNames)) {
     name.insert(0, 1, '_');
   }
   return name;

@@ -12,9 +12,9 @@ namespace cardo {
 // after its last "/" with each escape of a character a Windows name may hold read ("a%20b.zip"
 // is "a b.zip"; the others, "%2F" or "%E4" among them, stay as written, so the name stays ASCII),
 // then made safe on Windows: each of \ / : * ? " < > | as "_", spaces and dots at the end
-// dropped (Windows drops them), a device name (CON, NUL, COM1.txt ...) behind "_", at most 200
-// characters (the extension kept). A path ending in "/" (a folder, a site's root) or nothing
-// left ("..") gives "index.html".
+// dropped (Windows drops them), a device name (CON, NUL, COM1.txt ...) or "-" (standard output
+// to curl) behind "_", at most 200 characters (the extension kept). A path ending in "/" (a
+// folder, a site's root) or nothing left ("..") gives "index.html".
 std::string DownloadFileName(std::string_view path);
 
 // The names an export has given out, compared without case as Windows compares them.

@@ -53,6 +53,8 @@ TEST(ExportUrl, NamesAFileFromThePathAloneAndSafelyOnWindows) {
       {"http://h/nul.tar.gz", "_nul.tar.gz"},
       {"http://h/com1.txt", "_com1.txt"},
       {"http://h/console.txt", "console.txt"},
+      {"http://h/-", "_-"},
+      {"http://h/-x", "-x"},
       {"http://h/" + std::string(300, 'a') + ".jpg", std::string(196, 'a') + ".jpg"},
       {"http://h/" + std::string(300, 'a'), std::string(200, 'a')},
   };
