@@ -51,11 +51,14 @@ std::string Usage() {
          "                   (default) takes a UTF-8 or UTF-16 byte order mark, else UTF-8\n"
          "                   when the file is valid UTF-8 holding non-ASCII, else cp932;\n"
          "                   cp932 or utf-8 force one (a UTF-8 byte order mark is dropped)\n"
-         "  plain, aria2 and curl files are pure ASCII: each URL trimmed of surrounding blanks\n"
-         "  (blank lines left out), a host beyond ASCII as its A-label (xn--...; kept as it was\n"
+         "  plain, aria2 and curl files are pure ASCII: each URL as a browser sends it, trimmed\n"
+         "  of surrounding blanks (blank lines left out), TABs and line breaks dropped, scheme\n"
+         "  and host in lower case, a host beyond ASCII as its A-label (xn--...; kept as it was\n"
          "  when it is no valid internationalized name), every byte outside printable ASCII\n"
-         "  percent-encoded from its UTF-8 form. reget and iria keep the host as the list has it\n"
-         "  and lose characters code page 932 cannot hold (a warning says so).\n";
+         "  percent-encoded from its UTF-8 form. aria2 and curl fetch only http, https, ftp (and\n"
+         "  ftps with curl), other lines are comments, and each URL gets a file of its own\n"
+         "  (cover.jpg, cover.1.jpg ...). reget and iria keep the host as the list has it and\n"
+         "  lose characters code page 932 cannot hold (a warning says so).\n";
 }
 
 int Bad(std::FILE* err, const std::string& what) {

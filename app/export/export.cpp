@@ -3,8 +3,6 @@
 #include "app/export/messages.h"
 #include "app/list/list_file.h"
 #include "app/platform/codec.h"
-#include "app/platform/idna.h"
-#include "app/platform/percent_encoding.h"
 #include "app/platform/text.h"
 #include "fnc/home_page.h"
 
@@ -40,25 +38,6 @@ void WriteAndStart(ShellContext& shell, const std::string& bytes, const std::u16
   if (started.processId == 0) ShowError(shell.ui, started.error);
 }
 
-bool IsBlank(char16_t c) {
-  return c == u' ' || c == u'\t' || c == u'\u3000';
-}
-
-bool IsAsciiLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// A scheme (a letter, then letters, digits, "+", "-" or ".") and "://".
-bool HasScheme(std::string_view url) {
-  if (url.empty() || !IsAsciiLetter(url[0])) return false;
-  std::size_t i = 1;
-  while (i < url.size() && (IsAsciiLetter(url[i]) || (url[i] >= '0' && url[i] <= '9') ||
-                            url[i] == '+' || url[i] == '-' || url[i] == '.')) {
-    ++i;
-  }
-  return url.substr(i, 3) == "://";
-}
-
 }  // namespace
 
 std::u16string ExportText(ExportFormat manager, const std::vector<std::u16string>& lines,
@@ -80,85 +59,6 @@ std::u16string SwitchOtherArguments(const std::u16string& arguments, ExportForma
                                     ExportFormat to) {
   if (!arguments.empty() && arguments != FormatRow(from).defaultArguments) return arguments;
   return FormatRow(to).defaultArguments;
-}
-
-namespace {
-
-// The host as a manager that knows no internationalized names resolves it: its A-label form.
-// One that is not valid as such a name stays as it was (percent-encoded with the rest), so
-// the manager refuses that address with its own error instead of fetching another.
-std::u16string WithManagerHost(std::u16string_view line) {
-  auto url = WithAsciiHost(line);
-  return url ? std::move(*url) : std::u16string(line);
-}
-
-}  // namespace
-
-std::string OtherExportUrl(std::u16string_view line) {
-  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
-  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
-  std::string url;
-  for (const char c : Utf16ToUtf8(WithManagerHost(line))) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte > 0x20 && byte < 0x7F) {
-      url.push_back(c);
-    } else {
-      AppendPercentEncoded(url, std::string_view(&c, 1));
-    }
-  }
-  return url;
-}
-
-namespace {
-
-// curl names a download after the text behind the URL's last "/" or "\\"; with nothing there
-// (a site's root, a folder) it cannot, and it ends the whole run.
-bool CurlCanNameIt(std::string_view url) {
-  const std::size_t scheme = url.find("://");
-  const std::size_t from = scheme == std::string_view::npos ? 0 : scheme + 3;
-  const std::size_t slash = url.find_last_of("/\\");
-  if (slash == std::string_view::npos || slash < from) return false;
-  const std::string_view name = url.substr(slash + 1);
-  return !name.empty() && name != "." && name != "..";
-}
-
-}  // namespace
-
-std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines) {
-  std::string text;
-  if (format == ExportFormat::Curl) text = "globoff\r\n";
-  int unnamed = 0;
-  for (const auto& line : lines) {
-    const std::string url = OtherExportUrl(line);
-    if (url.empty()) continue;
-    if (format == ExportFormat::Curl && !HasScheme(url)) {
-      // curl guesses a scheme for the text and ends the whole run at the first one it cannot
-      // read as an address ("out=x" among them): such a line stays in the file as a comment.
-      text += "# " + url;
-    } else if (format == ExportFormat::Curl) {
-      text += "url = \"";
-      for (const char c : url) {
-        if (c == '\\' || c == '"') text.push_back('\\');
-        text.push_back(c);
-      }
-      text += '"';
-      // Each URL gets its own file option right after it: curl gives an option to the first URL
-      // that has none, so one for every URL keeps them paired.
-      if (CurlCanNameIt(url)) {
-        text += "\r\nremote-name";
-      } else {
-        text += unnamed == 0 ? std::string("\r\noutput = \"index.html\"")
-                             : "\r\noutput = \"index." + std::to_string(unnamed) + ".html\"";
-        ++unnamed;
-      }
-    } else if (format == ExportFormat::Aria2 && url.front() == '#') {
-      text += "%23" + url.substr(1);
-    } else {
-      text += url;
-    }
-    text += "\r\n";
-  }
-  return text;
 }
 
 std::u16string ExportCommandLine(ExportFormat format, const std::u16string& program,

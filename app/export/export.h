@@ -82,17 +82,22 @@ std::u16string ExportText(ExportFormat manager, const std::vector<std::u16string
 std::u16string SwitchOtherArguments(const std::u16string& arguments, ExportFormat from,
                                     ExportFormat to);
 
-// A list line as the third manager's files hold it: trimmed of surrounding blanks (space, TAB,
-// the ideographic space), a host beyond ASCII in its A-label form (idna.h; kept as it was when
-// it is not valid as such), then every byte of its UTF-8 form outside printable ASCII
-// percent-encoded, as a browser sends a path; a "%" already there stays. Empty for a blank line.
+// A list line as the third manager's files hold it, as a browser sends it: trimmed of
+// surrounding blanks (space, TAB, the ideographic space), any TAB or line break inside dropped,
+// the scheme and the host in lower case (ASCII letters; the user information keeps its case), a
+// host beyond ASCII as its A-label (idna.h; kept as it was when it is not valid as such),
+// "\" as "/" before the query for the special schemes (http, https, ftp, ...), then every byte
+// of its UTF-8 form outside printable ASCII percent-encoded, and so are '"', "<" and ">", "`",
+// "{" and "}" before the query, "`" in the fragment, "'" in the query of a special scheme; a "%"
+// already there stays. Empty for a blank line.
 std::string OtherExportUrl(std::u16string_view line);
-// The file's bytes, pure ASCII, one line per non-blank list line, each ending with CR LF; blank
-// lines are left out. Plain: the URLs. aria2 input file: the URLs, a leading "#" (a comment
-// there) as %23. curl config: "globoff" (no globbing of "[]" and "{}"), then one `url = "..."`
-// per URL with backslashes and quotes escaped, followed by "remote-name", or by
-// `output = "index.html"` (index.1.html, ...) for a URL with no file name behind its last "/";
-// a line that does not start with a scheme and "://" is written as a comment.
+// The file's bytes, pure ASCII, one entry per non-blank list line, each line ending with CR LF;
+// blank lines are left out. Plain: the URLs. aria2 input file and curl config: each URL the
+// tool may fetch (http, https, ftp; ftps for curl) with the file it is saved to (DownloadFileName
+// of its path, made unique in the file: "cover.jpg", "cover.1.jpg" ...), every other line as a
+// "# " comment. aria2: the URL, then " out=" and the name. curl: "globoff" (no globbing of "[]"
+// and "{}"), "proto" and "proto-redir" limited to those schemes, then `url = "..."` and
+// `output = "..."` per URL with backslashes and quotes escaped.
 std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines);
 // The program quoted, then the argument template with each "%1" replaced by the quoted file
 // (quoted, so paths with spaces start correctly); an empty template stands for the format's

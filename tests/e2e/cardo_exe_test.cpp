@@ -199,10 +199,14 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
            testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n"),
        -1},
       {IDM_EXPORT_OTHER, u"TEMP.TXT", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n", 0},
-      {IDM_EXPORT_OTHER, u"TEMP.ARIA2", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n", 1},
+      {IDM_EXPORT_OTHER, u"TEMP.ARIA2",
+       "http://x/%E6%97%A5%E6%9C%AC.zip\r\n out=%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n"
+       " out=b.zip\r\n",
+       1},
       {IDM_EXPORT_OTHER, u"TEMP.CURL",
-       "globoff\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\nremote-name\r\n"
-       "url = \"http://x/b.zip\"\r\nremote-name\r\n",
+       "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n"
+       "url = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\noutput = \"%E6%97%A5%E6%9C%AC.zip\"\r\n"
+       "url = \"http://x/b.zip\"\r\noutput = \"b.zip\"\r\n",
        2},
   };
   for (const auto& c : cases) {

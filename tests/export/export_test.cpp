@@ -16,6 +16,9 @@ using testing::ShellFixture;
 using testing::TempDir;
 using Lines = std::vector<std::u16string>;
 
+const std::string kCurlHeader =
+    "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n";
+
 TEST(Export, FileTextsAndCommandLine) {
   const std::u16string note = std::u16string(msg::kIriaNote) + u"https://cardo.example/";
   const struct {
@@ -46,23 +49,25 @@ TEST(Export, TheThirdManagersFilesArePureAsciiAndNothingInThemReadsAsAnOption) {
       {u"http://h/a b.zip", "http://h/a%20b.zip"},
       {u" \t\u3000http://h/x \t", "http://h/x"},
       {u"  out=renamed.bin", "out=renamed.bin"},
-      {u"http://h/\tt", "http://h/%09t"},
+      {u"http://h/\tt", "http://h/t"},
       {u"http://h/\u4E88\u5B9A\u8868", "http://h/%E4%BA%88%E5%AE%9A%E8%A1%A8"},
       {u"http://h/\u00A5\u00E9%41", "http://h/%C2%A5%C3%A9%41"},
       {u"http://h/\U0001F600\x7F", "http://h/%F0%9F%98%80%7F"},
-      {u"http://h/b{x,y}[1].zip", "http://h/b{x,y}[1].zip"},
+      {u"http://h/b{x,y}[1].zip", "http://h/b%7Bx,y%7D[1].zip"},
       {u" \t ", ""},
   };
   for (const auto& c : urls) EXPECT_EQ(OtherExportUrl(c.line), c.url);
 
   const Lines lines = {u"http://h/\"q\"\\", u"", u"  ", u"#x", u"http://h/\u30BD", u" out=a"};
   EXPECT_EQ(OtherExportText(ExportFormat::Plain, lines),
-            "http://h/\"q\"\\\r\n#x\r\nhttp://h/%E3%82%BD\r\nout=a\r\n");
+            "http://h/%22q%22/\r\n#x\r\nhttp://h/%E3%82%BD\r\nout=a\r\n");
   EXPECT_EQ(OtherExportText(ExportFormat::Aria2, lines),
-            "http://h/\"q\"\\\r\n%23x\r\nhttp://h/%E3%82%BD\r\nout=a\r\n");
+            "http://h/%22q%22/\r\n out=index.html\r\n# #x\r\nhttp://h/%E3%82%BD\r\n"
+            " out=%E3%82%BD\r\n# out=a\r\n");
   EXPECT_EQ(OtherExportText(ExportFormat::Curl, lines),
-            "globoff\r\nurl = \"http://h/\\\"q\\\"\\\\\"\r\noutput = \"index.html\"\r\n# #x\r\n"
-            "url = \"http://h/%E3%82%BD\"\r\nremote-name\r\n# out=a\r\n");
+            kCurlHeader +
+                "url = \"http://h/%22q%22/\"\r\noutput = \"index.html\"\r\n# #x\r\n"
+                "url = \"http://h/%E3%82%BD\"\r\noutput = \"%E3%82%BD\"\r\n# out=a\r\n");
   EXPECT_EQ(OtherExportText(ExportFormat::Aria2, {u"", u" "}), "");
 
   const struct {
@@ -145,10 +150,13 @@ TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
            "https://cardo.example/\r\n\r\n" +
            testing::Ansi("url=http://x/日本.zip\r\n\r\nurl=\r\n\r\nurl=http://x/b.zip\r\n")},
       {"plain", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n"},
-      {"aria2", "http://x/%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n"},
+      {"aria2",
+       "http://x/%E6%97%A5%E6%9C%AC.zip\r\n out=%E6%97%A5%E6%9C%AC.zip\r\nhttp://x/b.zip\r\n"
+       " out=b.zip\r\n"},
       {"curl",
-       "globoff\r\nurl = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\nremote-name\r\n"
-       "url = \"http://x/b.zip\"\r\nremote-name\r\n"},
+       kCurlHeader +
+           "url = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\noutput = "
+           "\"%E6%97%A5%E6%9C%AC.zip\"\r\nurl = \"http://x/b.zip\"\r\noutput = \"b.zip\"\r\n"},
   };
   for (const auto& c : cases) {
     const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));

@@ -1,0 +1,33 @@
+#pragma once
+// The files the download tools save an export's URLs to: one name per URL, decided in the
+// export, so that no download overwrites another.
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace cardo {
+
+// The name a browser saves the address at `path` (as OtherExportUrl writes it) under: the text
+// after its last "/" with each escape of a character a Windows name may hold read ("a%20b.zip"
+// is "a b.zip"; the others, "%2F" or "%E4" among them, stay as written, so the name stays ASCII),
+// then made safe on Windows: each of \ / : * ? " < > | as "_", spaces and dots at the end
+// dropped (Windows drops them), a device name (CON, NUL, COM1.txt ...) or "-" (standard output
+// to curl) behind "_", at most 200 characters (the extension kept). A path ending in "/" (a
+// folder, a site's root) or nothing left ("..") gives "index.html".
+std::string DownloadFileName(std::string_view path);
+
+// The names an export has given out, compared without case as Windows compares them.
+class UniqueNames {
+ public:
+  // `name` when it is free, else the first free one of "stem.1.ext", "stem.2.ext" ... (the
+  // extension after the last "."), as aria2 renames a file that is there. Linear in the names
+  // given out however they collide.
+  std::string Claim(const std::string& name);
+
+ private:
+  std::unordered_set<std::string> taken_;           // lower case
+  std::unordered_map<std::string, unsigned> next_;  // lower-case name -> next number to try
+};
+
+}  // namespace cardo
