@@ -14,6 +14,7 @@ PendingLines::PendingLines(const UrlList& list)
 }
 
 bool PendingLines::Add(std::u16string_view line) {
+  if (refused_ == 0 && lines_.size() < room_ && line.size() > units_) limit_ = ListLimit::Units;
   if (refused_ > 0 || lines_.size() >= room_ || line.size() > units_) {
     ++refused_;
     return false;
@@ -41,7 +42,7 @@ void PendingLines::Flush(ShellContext& shell) {
 int PendingLines::Commit(ShellContext& shell) {
   Flush(shell);
   if (appended_ > 0) shell.UpdateHorizontalExtent();
-  WarnIfListFull(shell.ui, refused_);
+  WarnIfListFull(shell.ui, refused_, limit_);
   return appended_;
 }
 

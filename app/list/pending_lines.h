@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/list/list_document.h"
 #include "app/list/shell_context.h"
 
 namespace cardo {
@@ -37,6 +38,7 @@ class PendingLines {
   std::size_t units_ = 0;
   int appended_ = 0;
   int refused_ = 0;
+  ListLimit limit_ = ListLimit::Lines;  // the one that refused the first line refused
 };
 
 }  // namespace cardo
