@@ -459,6 +459,47 @@ TEST(ExtractToList, AppendsWhatTheFilterPassesOnceAndSaysOnceWhenTheListIsFull) 
   EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
 }
 
+TEST(ExtractToList, GathersApartFromTheListAndStopsWhenToldOrFull) {
+  testing::TempDir dir;
+  std::string many;
+  for (int i = 0; i < 20000; ++i) many += "http://h/" + std::to_string(i) + ".zip\r\n";
+  dir.Write(u"many.txt", many);
+  const std::u16string file = dir.File(u"many.txt");
+  ExtractOptions options;
+  const struct {
+    int listed;      // lines in the list when the gathering starts
+    int stopAfter;   // lines the caller lets through, -1 for all
+    int linesAsked;  // how often the run asked whether to go on
+    std::size_t gathered;
+  } cases[] = {
+      {0, 3, 4, 3},
+      {0, -1, 20001, 20000},
+      {kMaxListLines - 2, -1, 3, 2},  // full at the third line: the rest is not read
+  };
+  for (const auto& c : cases) {
+    testing::ShellFixture f;
+    f.list.AppendLines(std::vector<std::u16string>(static_cast<std::size_t>(c.listed), u"x"),
+                       false);
+    PendingLines pending(f.list);
+    int asked = 0;
+    const auto keepGoing = [&](long long) { return ++asked <= c.stopAfter || c.stopAfter < 0; };
+    EXPECT_EQ(GatherUrlsFromFile(file, options, u"", pending, {}, keepGoing), ExtractResult::Done);
+    EXPECT_EQ(asked, c.linesAsked) << c.listed;
+    EXPECT_EQ(pending.Gathered(), c.gathered) << c.listed;
+    EXPECT_EQ(f.list.Count(), c.listed);  // the list is left alone until the lines are added
+  }
+
+  // The list filled up while the lines were gathered: what no longer fits is refused, once.
+  testing::ShellFixture f;
+  PendingLines pending(f.list);
+  ASSERT_EQ(GatherUrlsFromFile(file, options, u"", pending), ExtractResult::Done);
+  f.list.AppendLines(std::vector<std::u16string>(30000, u"x"), false);
+  EXPECT_EQ(AddGatheredToList(pending, f.shell), kMaxListLines - 30000);
+  EXPECT_EQ(f.list.Line(kMaxListLines - 1), u"http://h/2766.zip");
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
+}
+
 TEST(LineSources, SplitAtCrAndCrLfOnly) {
   const std::string text = "a\r\nb\rc\nd\r\n\r\ne";
   TextLineSource memory(text);
