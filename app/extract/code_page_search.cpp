@@ -38,15 +38,27 @@ std::size_t CharacterLength(std::string_view bytes, std::size_t at) {
              : 1;
 }
 
-void DeleteAllCharacters(std::string& line, std::string_view what) {
-  const std::size_t length = what.size();
+void DeleteAllCharacters(std::string& line, std::u16string_view what) {
+  std::size_t length = 0;  // in bytes
+  for (const char16_t code : what) length += code < 0x100 ? 1 : 2;
   if (length == 0 || length > line.size()) return;
   std::random_device entropy;
   RollingHash wanted{{entropy() % (kPrime - 256) + 256, entropy() % (kPrime - 256) + 256}};
   for (std::size_t i = 1; i < length; ++i) {
     for (int k = 0; k < 2; ++k) wanted.top[k] = wanted.top[k] * wanted.base[k] % kPrime;
   }
-  for (const char c : what) wanted.Add(static_cast<unsigned char>(c));
+  for (const char16_t code : what) {
+    if (code >= 0x100) wanted.Add(static_cast<unsigned char>(code >> 8));
+    wanted.Add(static_cast<unsigned char>(code));
+  }
+  const auto matches = [&](std::size_t at) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data()) + at;
+    for (const char16_t code : what) {
+      if (code >= 0x100 && *bytes++ != code >> 8) return false;
+      if (*bytes++ != (code & 0xFF)) return false;
+    }
+    return true;
+  };
 
   // Everything is read at or after the last match, and what is kept is written before it.
   const std::string_view text(line);
@@ -64,8 +76,7 @@ void DeleteAllCharacters(std::string& line, std::string_view what) {
   for (;;) {
     while (start < at) start += CharacterLength(text, start);
     while (end < at + length) end += CharacterLength(text, end);
-    if (start == at && end == at + length && window == wanted &&
-        std::memcmp(text.data() + at, what.data(), length) == 0) {
+    if (start == at && end == at + length && window == wanted && matches(at)) {
       std::memmove(line.data() + kept, text.data() + copied, at - copied);
       kept += at - copied;
       copied = at += length;

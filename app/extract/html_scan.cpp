@@ -74,12 +74,13 @@ void BaseStep(const ExtractOptions& options, std::string& line, BaseParts& base,
     return;
   }
   if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return;
-  const std::string value(HrefValue(line, href));
-  std::u16string text = CodesToText(DecodeCodePage(value));
+  CodeText value = DecodeCodePage(HrefValue(line, href));
+  DeleteAllCharacters(line, value);
+  // Most bases are ASCII: their codes are their text, no copy.
+  std::u16string text = CodesToText(std::move(value));
   if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
   sink(text);
   base = BaseParts(std::move(text));
-  DeleteAllCharacters(line, value);
 }
 
 std::size_t FindDot(std::string_view line, std::size_t from) {

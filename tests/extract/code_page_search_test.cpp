@@ -44,7 +44,7 @@ TEST(CodePageSearch, DeletesWholeCharactersOnly) {
   };
   for (const auto& c : cases) {
     std::string line = c.line;
-    DeleteAllCharacters(line, c.what);
+    DeleteAllCharacters(line, DecodeCodePage(c.what));
     EXPECT_EQ(line, c.kept) << c.line << " - " << c.what;
   }
 }
@@ -58,7 +58,7 @@ TEST(CodePageSearch, AgreesWithTheCodesOnRandomLines) {
     for (int k = static_cast<int>(rng() % 40); k > 0; --k) line += pieces[rng() % 7];
     for (int k = static_cast<int>(rng() % 4) + 1; k > 0; --k) what += pieces[rng() % 7];
     const std::string expected = LiteralDelete(line, what);
-    DeleteAllCharacters(line, what);
+    DeleteAllCharacters(line, DecodeCodePage(what));
     ASSERT_EQ(line, expected) << round;
   }
 }
