@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <type_traits>
 #include <vector>
 
@@ -36,19 +37,21 @@ std::uint64_t Hash(View<Char> text) {
 }
 
 // The runs already found, by their place in the line as read, in one flat table probed
-// linearly.
-template <typename Char>
+// linearly and kept at most three quarters full. `Index` holds a place in the line: 32 bits
+// for every line shorter than 4 GiB, so a slot takes twelve bytes and a line packed with short
+// URLs costs about its own size again.
+template <typename Char, typename Index>
 class FoundRuns {
  public:
   explicit FoundRuns(View<Char> line) : line_(line) {}
 
   // True when the run is new; it is remembered then unless `lookOnly`.
   bool Insert(std::size_t start, std::size_t length, bool lookOnly = false) {
-    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
     const View<Char> run = line_.substr(start, length);
-    const std::uint64_t hash = Hash(run) | 1;  // odd: 0 marks an empty slot
+    const Index hash = static_cast<Index>(Hash(run)) | 1;  // odd: 0 marks an empty slot
     const std::size_t mask = slots_.size() - 1;
-    std::size_t i = static_cast<std::size_t>(hash ^ (hash >> 32)) & mask;
+    std::size_t i = static_cast<std::size_t>(hash) & mask;
     for (; slots_[i].hash; i = (i + 1) & mask) {
       const Slot& s = slots_[i];
       if (s.hash == hash && s.length == length && line_.substr(s.start, length) == run) {
@@ -56,16 +59,16 @@ class FoundRuns {
       }
     }
     if (lookOnly) return true;
-    slots_[i] = {hash, start, length};
+    slots_[i] = {hash, static_cast<Index>(start), static_cast<Index>(length)};
     ++count_;
     return true;
   }
 
  private:
   struct Slot {
-    std::uint64_t hash = 0;
-    std::size_t start = 0;
-    std::size_t length = 0;
+    Index hash = 0;
+    Index start = 0;
+    Index length = 0;
   };
   void Grow() {
     std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
@@ -73,7 +76,7 @@ class FoundRuns {
     const std::size_t mask = slots_.size() - 1;
     for (const Slot& s : old) {
       if (!s.hash) continue;
-      std::size_t i = static_cast<std::size_t>(s.hash ^ (s.hash >> 32)) & mask;
+      std::size_t i = static_cast<std::size_t>(s.hash) & mask;
       while (slots_[i].hash) i = (i + 1) & mask;
       slots_[i] = s;
     }
@@ -101,34 +104,42 @@ void ForEachUrlRun(View<Char> line, Visit visit) {
   }
 }
 
+// The walk that hands on each new URL; returns how many runs it visited.
+template <typename Index, typename Char, typename Emit>
+std::size_t EmitNewRuns(View<Char> view, const CodeText* markers, const Emit& emit) {
+  const bool marked = markers && !markers->empty();
+  std::size_t runs = 0;
+  FoundRuns<Char, Index> found(view);
+  MarkerCursor cursor(
+      marked ? std::string_view(reinterpret_cast<const char*>(view.data()), view.size())
+             : std::string_view());
+  ForEachUrlRun(view, [&](std::size_t start, std::size_t end, bool last) {
+    // A separator with nothing after it at the end of the line ends the pass, unless the run
+    // repeats an earlier URL (whose turn deleted it).
+    if (last) {
+      if (found.Insert(start, end - start, true)) return false;
+    } else if (found.Insert(start, end - start)) {
+      std::u16string_view codes;
+      if (marked) {
+        const std::size_t first = cursor.Before(start);
+        codes = std::u16string_view(*markers).substr(first, cursor.Before(end) - first);
+      }
+      emit(view.substr(start, end - start), codes);
+    }
+    ++runs;
+    return true;
+  });
+  return runs;
+}
+
 // `markers`, for the one-byte form only, holds the codes of the line's markers.
 template <typename Char, typename Emit>
 void AbsolutePassOn(std::basic_string<Char>& line, CodeText* markers, const Emit& emit) {
   const View<Char> view(line);
   const bool marked = markers && !markers->empty();
-  std::size_t runs = 0;
-  {
-    FoundRuns<Char> found(view);
-    MarkerCursor cursor(
-        marked ? std::string_view(reinterpret_cast<const char*>(line.data()), line.size())
-               : std::string_view());
-    ForEachUrlRun(view, [&](std::size_t start, std::size_t end, bool last) {
-      // A separator with nothing after it at the end of the line ends the pass, unless the run
-      // repeats an earlier URL (whose turn deleted it).
-      if (last) {
-        if (found.Insert(start, end - start, true)) return false;
-      } else if (found.Insert(start, end - start)) {
-        std::u16string_view codes;
-        if (marked) {
-          const std::size_t first = cursor.Before(start);
-          codes = std::u16string_view(*markers).substr(first, cursor.Before(end) - first);
-        }
-        emit(view.substr(start, end - start), codes);
-      }
-      ++runs;
-      return true;
-    });
-  }
+  std::size_t runs = line.size() <= std::numeric_limits<std::uint32_t>::max()
+                         ? EmitNewRuns<std::uint32_t>(view, markers, emit)
+                         : EmitNewRuns<std::size_t>(view, markers, emit);
   if (runs == 0) return;
   // Every run the walk visited is a URL or a repeat of one, and goes, with its markers. The
   // line is shortened in place: what is kept is written behind what is still read.

@@ -28,23 +28,32 @@ std::FILE* OpenForReading(const std::u16string& path) {
 
 }  // namespace
 
-ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                                std::u16string_view filterText, ShellContext& shell,
-                                std::string_view contentType) {
+ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOptions& options,
+                                 std::u16string_view filterText, PendingLines& pending,
+                                 std::string_view contentType, const KeepGoing& keepGoing) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
   if (!file) return ExtractResult::Unreadable;
   const CompiledFilter filter(filterText);
+  return ExtractFromFile(
+      file.get(), {std::nullopt, contentType}, options, filter,
+      [&](std::u16string_view url, int appends) {
+        AddOncePerMatchingPattern(url, appends, pending);
+      },
+      [&](long long bytesRead) { return !pending.Full() && (!keepGoing || keepGoing(bytesRead)); });
+}
+
+int AddGatheredToList(PendingLines& pending, ShellContext& shell) {
+  pending.Recheck(shell.list);
+  RedrawSuspension hidden(shell.list);
+  return pending.Commit(shell);
+}
+
+ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
+                                std::u16string_view filterText, ShellContext& shell,
+                                std::string_view contentType) {
   PendingLines pending(shell.list);
-  ExtractResult result = ExtractResult::Done;
-  {
-    RedrawSuspension hidden(shell.list);
-    result = ExtractFromFile(file.get(), {std::nullopt, contentType}, options, filter,
-                             [&](std::u16string_view url, int appends) {
-                               AddOncePerMatchingPattern(url, appends, pending);
-                               if (pending.Gathered() >= kBatch) pending.Flush(shell);
-                             });
-  }
-  pending.Commit(shell);
+  const ExtractResult result = GatherUrlsFromFile(path, options, filterText, pending, contentType);
+  AddGatheredToList(pending, shell);
   return result;
 }
 

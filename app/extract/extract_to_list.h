@@ -6,15 +6,27 @@
 
 #include "app/extract/clipboard_links.h"
 #include "app/extract/extraction_run.h"
+#include "app/list/pending_lines.h"
 #include "app/list/shell_context.h"
 
 namespace cardo {
 
-// The extraction run (extraction_run.h) over a file into the list. The file is read as UTF-8
-// when it declares so, or when `contentType` (a server's, for a downloaded page) does
-// (page_encoding.h); otherwise in code page 932. Unreadable: the file could not be opened or
-// read (the URLs before a failed read are in the list); OutOfMemory: a line too long for the
-// memory left (the URLs before it are in the list).
+// The extraction run (extraction_run.h) over a file, each URL the filter passes gathered into
+// `pending` once per matching pattern; the run stops once `pending` is full or `keepGoing`
+// says no. Touches nothing but its arguments, so it may run on a worker thread while the list
+// is changed on its own. The file is read as UTF-8 when it declares so, or when `contentType`
+// (a server's, for a downloaded page) does (page_encoding.h); otherwise in code page 932.
+// Unreadable: the file could not be opened or read (the URLs before a failed read are
+// gathered); OutOfMemory: a line too long for the memory left (the URLs before it are
+// gathered).
+ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOptions& options,
+                                 std::u16string_view filterText, PendingLines& pending,
+                                 std::string_view contentType = {},
+                                 const KeepGoing& keepGoing = {});
+// The gathered lines at the end of the list as it is now (the lines that no longer fit are
+// refused), drawn once, with the list-full message once. Returns the number added.
+int AddGatheredToList(PendingLines& pending, ShellContext& shell);
+// The two in a row, for a caller on the list's thread.
 ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
                                 std::u16string_view filterText, ShellContext& shell,
                                 std::string_view contentType = {});

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <variant>
 
-#include "app/extract/extract_to_list.h"
 #include "app/extract/web_address.h"
 #include "app/extract/web_download_win.h"
 #include "app/list/list_file.h"
@@ -21,12 +20,14 @@ namespace {
 
 constexpr char16_t kCaption[] = u"URLの抜き出し";
 constexpr char16_t kDownloadingCaption[] = u"ダウンロード中...";
+constexpr char16_t kExtractingCaption[] = u"抜き出し中...";
+constexpr char16_t kNoWorker[] = u"メモリが足りないため、抜き出しを始められませんでした。";
 constexpr char16_t kNoUrl[] = u"ダウンロード対象のURLが記入されていません。";
 constexpr char16_t kNoFile[] = u"抜き出し対象のファイルが指定されていません。";
 constexpr char16_t kDownloadFailed[] =
     u"URL先のドキュメントが無いか、URLが存在しないか、ファイルの取得に失敗しました。\r\n"
     u"URLやネットワークの接続を確認してください。";
-constexpr char16_t kCancelDownload[] = u"中止(&C)";
+constexpr char16_t kCancel[] = u"中止(&C)";
 constexpr char16_t kClose[] = u"閉じる(&C)";
 constexpr char16_t kFinished[] = u"終了しました。";
 constexpr char16_t kOutOfMemory[] =
@@ -42,6 +43,7 @@ constexpr int kPages = kExtractModeCount;
 static_assert(std::size(kModes) == kPages);
 
 constexpr UINT kDownloadDone = WM_APP + 1;
+constexpr UINT kExtractionDone = WM_APP + 2;
 constexpr UINT_PTR kProgressTimer = 1;
 constexpr UINT kProgressMilliseconds = 250;
 
@@ -99,19 +101,23 @@ INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       return FALSE;
     }
     case WM_TIMER:
-      if (wParam == kProgressTimer) ShowDownloadProgress();
+      if (wParam == kProgressTimer) ShowProgress();
       return TRUE;
     case kDownloadDone:
-      // A download cancelled just as it ended may have posted its end already.
+      // A job cancelled just as it ended may have posted its end already.
       if (download_.Ended(wParam)) DownloadEnded();
       return TRUE;
+    case kExtractionDone:
+      if (extraction_.Ended(wParam)) ExtractionEnded();
+      return TRUE;
     case WM_CLOSE:
-      CancelDownload();
+      CancelRun();
       cmdStartCancel_Click(1);
       return TRUE;
     case WM_DESTROY:
-      // The program is closing during a download: the worker ends on its own.
+      // The program is closing during a download or an extraction: the worker ends on its own.
       download_.Cancel();
+      extraction_.Cancel();
       for (const int id : {IDC_LBLEXTRACTEDFILE0, IDC_LBLEXTRACTEDFILE1, IDC_TXTURL}) {
         DropTarget::Revoke(Item(id));
       }
@@ -292,8 +298,8 @@ DWORD frmExtract::txtUrl_OLEDragDrop(const DropData& data, DWORD allowed) {
 }
 
 void frmExtract::cmdStartCancel_Click(int index) {
-  if (index == 1 && Downloading()) {
-    CancelDownload();
+  if (index == 1 && Running()) {
+    CancelRun();
     return;
   }
   if (index == 1) {
@@ -315,15 +321,15 @@ void frmExtract::cmdStartCancel_Click(int index) {
     const std::u16string path = ControlText(Item(PageControl(IDC_LBLEXTRACTEDFILE0, mode)));
     if (!IsExistingFile(context_.shell.fs, path)) {
       ShowError(ui, kNoFile);
-    } else if (Extract(path, {})) {
-      ui.Beep();
+    } else if (StartExtraction(path, {}, {}, false)) {
+      return;
     }
   }
   EndRun();
 }
 
-bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageUrl,
-                         std::string_view contentType) {
+bool frmExtract::StartExtraction(const std::u16string& path, const std::u16string& pageUrl,
+                                 std::string contentType, bool fromDownload) {
   ExtractOptions options;
   options.mode = static_cast<ExtractMode>(Mode());
   options.protocol = ControlText(Item(IDC_CMBPROTOCOL));
@@ -331,18 +337,56 @@ bool frmExtract::Extract(const std::u16string& path, const std::u16string& pageU
   options.notReturnSearch = IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED;
   options.baseUrlBox = ControlText(Item(IDC_TXTBASEURL));
   options.pageUrl = pageUrl;
-  const std::u16string filter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode())));
-  switch (ExtractUrlsToList(path, options, filter, context_.shell, contentType)) {
-    case ExtractResult::Done:
-      return true;
-    case ExtractResult::Unreadable:
-      ShowError(context_.shell.ui, msg::kUnreadableFile + path);
-      return false;
-    case ExtractResult::OutOfMemory:
-      ShowError(context_.shell.ui, kOutOfMemory + path);
-      return false;
+  // The worker works on copies of everything; the list is changed here, when it ends.
+  auto work = [path, options, filter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode()))),
+               contentType = std::move(contentType),
+               pending = PendingLines(context_.shell.list)](DownloadControl& control) mutable {
+    long long reported = 0;
+    Extraction done;
+    done.result =
+        GatherUrlsFromFile(path, options, filter, pending, contentType, [&](long long bytes) {
+          const long long step = bytes - reported;
+          reported = bytes;
+          return control.Guarded(static_cast<std::size_t>(step), [] { return true; });
+        });
+    done.lines = std::move(pending);
+    return done;
+  };
+  if (!extraction_.Start(std::move(work), {}, hwnd(), kExtractionDone)) {
+    ShowError(context_.shell.ui, kNoWorker);
+    return false;
   }
-  return false;
+  extractedPath_ = path;
+  fromDownload_ = fromDownload;
+  EnableWindow(hwnd(), TRUE);
+  ShowRunning(true, kExtractingCaption);
+  SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr);
+  return true;
+}
+
+void frmExtract::ExtractionEnded() {
+  KillTimer(hwnd(), kProgressTimer);
+  Extraction done = extraction_.Finish();
+  ShowRunning(false, kCaption);
+  EnableWindow(hwnd(), FALSE);
+  Ui& ui = context_.shell.ui;
+  if (done.lines) AddGatheredToList(*done.lines, context_.shell);
+  switch (done.result) {
+    case ExtractResult::Done:
+      if (fromDownload_) {
+        ui.ShowMessage(kFinished, msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
+      } else {
+        ui.Beep();
+      }
+      break;
+    case ExtractResult::Unreadable:
+      ShowError(ui, msg::kUnreadableFile + extractedPath_);
+      break;
+    case ExtractResult::OutOfMemory:
+      ShowError(ui, kOutOfMemory + extractedPath_);
+      break;
+  }
+  if (IsOpen()) EndRun();
 }
 
 void frmExtract::StartDownload() {
@@ -356,47 +400,48 @@ void frmExtract::StartDownload() {
     return;
   }
   EnableWindow(hwnd(), TRUE);
-  ShowDownloading(true);
-  SetControlText(hwnd(), kDownloadingCaption);
+  ShowRunning(true, kDownloadingCaption);
   SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr);
 }
 
-void frmExtract::ShowDownloading(bool downloading) {
+void frmExtract::ShowRunning(bool running, const char16_t* caption) {
   HWND cancel = Item(IDC_CMDSTARTCANCEL1);
   for (HWND child = GetWindow(hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (child != cancel) EnableWindow(child, downloading ? FALSE : TRUE);
+    if (child != cancel) EnableWindow(child, running ? FALSE : TRUE);
   }
-  SetControlText(cancel, downloading ? kCancelDownload : kClose);
-  if (downloading) SetFocus(cancel);
+  SetControlText(cancel, running ? kCancel : kClose);
+  if (running) SetFocus(cancel);
+  SetControlText(hwnd(), caption);
 }
 
-void frmExtract::ShowDownloadProgress() {
-  const long long bytes = download_.Bytes();
+void frmExtract::ShowProgress() {
+  const bool downloading = Downloading();
+  const long long bytes = downloading ? download_.Bytes() : extraction_.Bytes();
   if (bytes == 0) return;
-  SetControlText(hwnd(), kDownloadingCaption + (u" " + GroupedDecimalText(bytes) + u" バイト"));
+  SetControlText(hwnd(), (downloading ? kDownloadingCaption : kExtractingCaption) +
+                             (u" " + GroupedDecimalText(bytes) + u" バイト"));
 }
 
-void frmExtract::CancelDownload() {
-  if (!Downloading()) return;
+void frmExtract::CancelRun() {
+  if (!Running()) return;
   download_.Cancel();
+  extraction_.Cancel();
   KillTimer(hwnd(), kProgressTimer);
-  ShowDownloading(false);
-  SetControlText(hwnd(), kCaption);
+  ShowRunning(false, kCaption);
   EndRun();
 }
 
 void frmExtract::DownloadEnded() {
   KillTimer(hwnd(), kProgressTimer);
   const DownloadOutcome outcome = download_.Finish();
-  SetControlText(hwnd(), kCaption);
-  ShowDownloading(false);
+  ShowRunning(false, kCaption);
   EnableWindow(hwnd(), FALSE);
-  Ui& ui = context_.shell.ui;
   if (outcome.status == DownloadStatus::Failed) {
-    ShowError(ui, kDownloadFailed + (u"\r\n\r\n" + outcome.reason));
+    ShowError(context_.shell.ui, kDownloadFailed + (u"\r\n\r\n" + outcome.reason));
   } else if (outcome.status == DownloadStatus::Done &&
-             Extract(context_.appDirectory + kTempFile, outcome.finalUrl, outcome.contentType)) {
-    ui.ShowMessage(kFinished, msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
+             StartExtraction(context_.appDirectory + kTempFile, outcome.finalUrl,
+                             outcome.contentType, true)) {
+    return;
   }
   if (IsOpen()) EndRun();
 }

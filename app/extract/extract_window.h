@@ -4,12 +4,14 @@
 // the main window; the base URL is remembered for the program's run.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/extract/download_win.h"
+#include "app/extract/extract_to_list.h"
 #include "app/settings/tool_context_win.h"
 
 namespace cardo {
@@ -28,6 +30,8 @@ class frmExtract final : public DialogWindow {
   // `before`) replace what the dialog shows.
   void PreferencesStored(const Settings& before);
   bool Downloading() const { return download_.Running(); }
+  // A download or a file's extraction runs on its worker.
+  bool Running() const { return download_.Running() || extraction_.Running(); }
 
   void cmbModeSelect_Click();
   void cmdStartCancel_Click(int index);
@@ -46,22 +50,35 @@ class frmExtract final : public DialogWindow {
   void Form_Load() override;
   int Mode() const;
   void SelectMode(int mode);
-  // The scan of `path` into the list; false (after saying why) when it cannot be read.
-  bool Extract(const std::u16string& path, const std::u16string& pageUrl,
-               std::string_view contentType = {});
+  // The scan of `path` on a worker, the URLs it gathers added to the list when it ends; false
+  // (after saying why) when it could not start. `fromDownload`: the page just downloaded.
+  bool StartExtraction(const std::u16string& path, const std::u16string& pageUrl,
+                       std::string contentType, bool fromDownload);
+  void ExtractionEnded();
   void StartDownload();
-  void ShowDownloadProgress();
+  void ShowProgress();
   void DownloadEnded();
-  // While downloading, every control but the close button, which becomes the cancel button.
-  void ShowDownloading(bool downloading);
-  void CancelDownload();
+  // While a worker runs, every control but the close button, which becomes the cancel button;
+  // the caption says what runs.
+  void ShowRunning(bool running, const char16_t* caption);
+  // The download or the extraction under way ends at once; nothing is added.
+  void CancelRun();
   void EndRun();
+
+  // What a file's extraction on its worker hands back: its result and the lines it gathered.
+  struct Extraction {
+    ExtractResult result = ExtractResult::OutOfMemory;
+    std::optional<PendingLines> lines;
+  };
 
   const ToolContext& context_;
   Download runDownload_;
   HCURSOR hand_ = nullptr;
   std::u16string baseUrl_;
   BackgroundDownload download_;
+  BackgroundJob<Extraction> extraction_;
+  std::u16string extractedPath_;  // the file the extraction under way reads
+  bool fromDownload_ = false;     // it reads the page just downloaded
 };
 
 }  // namespace cardo

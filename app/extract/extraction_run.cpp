@@ -7,6 +7,28 @@
 namespace cardo {
 namespace {
 
+// The lines of another source until `keepGoing` says no; a line counts its end too.
+class StoppableLines final : public LineSource {
+ public:
+  StoppableLines(LineSource& lines, const KeepGoing& keepGoing)
+      : lines_(lines), keepGoing_(keepGoing) {}
+  bool Next(std::string& line) override {
+    if (!keepGoing_(bytes_) || !lines_.Next(line)) return false;
+    bytes_ += static_cast<long long>(line.size()) + 1;
+    return true;
+  }
+  bool NextCodes(CodeText& codes) override {
+    if (!keepGoing_(bytes_) || !lines_.NextCodes(codes)) return false;
+    bytes_ += static_cast<long long>(codes.size()) + 1;  // a character for a byte: near enough
+    return true;
+  }
+
+ private:
+  LineSource& lines_;
+  const KeepGoing& keepGoing_;
+  long long bytes_ = 0;
+};
+
 void Scan(LineSource& lines, const ExtractOptions& options, const CompiledFilter& filter,
           const PassedUrlSink& sink) {
   ExtractUrls(lines, options, [&](std::u16string_view url) {
@@ -19,14 +41,19 @@ void Scan(LineSource& lines, const ExtractOptions& options, const CompiledFilter
 
 ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
                               const ExtractOptions& options, const CompiledFilter& filter,
-                              const PassedUrlSink& sink) {
+                              const PassedUrlSink& sink, const KeepGoing& keepGoing) {
   try {
     std::string head(kEncodingHeadBytes, '\0');
     head.resize(std::fread(head.data(), 1, head.size(), file));
     if (std::ferror(file)) return ExtractResult::Unreadable;
     const std::unique_ptr<LineSource> lines =
         OpenLineSource(file, head, DecideEncoding(encoding, head));
-    Scan(*lines, options, filter, sink);
+    if (keepGoing) {
+      StoppableLines stoppable(*lines, keepGoing);
+      Scan(stoppable, options, filter, sink);
+    } else {
+      Scan(*lines, options, filter, sink);
+    }
   } catch (const std::bad_alloc&) {
     // A 32-bit process may not find room for a line of hundreds of megabytes.
     return ExtractResult::OutOfMemory;

@@ -23,11 +23,14 @@ enum class ExtractResult {
 
 // A URL the filter let through and how many times the filter appends it (one or more).
 using PassedUrlSink = std::function<void(std::u16string_view url, int appends)>;
+// Asked before each line with about the bytes of the lines read so far (for progress): false
+// ends the run there, as if the file ended (a cancel, or a list that takes no more).
+using KeepGoing = std::function<bool(long long bytesRead)>;
 
 // The run over an open file, read a block at a time (never whole) from where it stands.
 ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
                               const ExtractOptions& options, const CompiledFilter& filter,
-                              const PassedUrlSink& sink);
+                              const PassedUrlSink& sink, const KeepGoing& keepGoing = {});
 
 // The run over text already in code page 932, such as a paste's ScannerBytes.
 ExtractResult ExtractFromCodePageText(std::string_view bytes, const ExtractOptions& options,

@@ -69,15 +69,6 @@ void FeedEight(QuotedValues& quotes, const unsigned char* bytes, std::uint64_t e
 
 }  // namespace
 
-void PrepareCodes(CodeText& codes) {
-  QuotedValues quotes;
-  for (std::size_t k = 0; k < codes.size(); ++k) {
-    const char16_t c = codes[k];
-    if (c >= 0x80 && (!quotes.InValue() || c == kIdeographicSpace)) codes[k] = kNotUrlUnit;
-    quotes.Feed(c);
-  }
-}
-
 void CompactCharacters(std::string& bytes, CodeText& markers) {
   QuotedValues quotes;
   auto* data = reinterpret_cast<unsigned char*>(bytes.data());

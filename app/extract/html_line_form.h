@@ -1,5 +1,5 @@
 #pragma once
-// A line made ready for the HTML passes (absolute_pass.h), in one of two forms. Inside a quoted
+// A line made ready for the HTML passes (absolute_pass.h), in one byte a character. Inside a quoted
 // attribute value ("=", optional blanks - space, TAB, LF, FF -, a quote, up to the same quote
 // on that line) a character beyond ASCII that is no space is a URL character (a page's own
 // paths and names in Japanese); elsewhere such characters become kNotUrlUnit.
@@ -9,10 +9,7 @@
 
 namespace cardo {
 
-// The codes form: each code kept, or kNotUrlUnit.
-void PrepareCodes(CodeText& codes);
-
-// The one-byte form, made in place from the line's bytes: ASCII as itself; a character beyond
+// Made in place from the line's bytes: ASCII as itself; a character beyond
 // ASCII as kMarkerUnit inside a quoted value (its code appended to `markers`) unless it is a
 // space, else as kNotUrlUnit. The HTML passes find in this line exactly what they find in its
 // codes, with about half the memory and no decoding.

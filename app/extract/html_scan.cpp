@@ -6,33 +6,27 @@
 
 #include "app/extract/absolute_pass.h"
 #include "app/extract/character_references.h"
+#include "app/extract/code_page_search.h"
 #include "app/extract/html_line_form.h"
 #include "app/extract/relative_url.h"
 #include "app/extract/url_characters.h"
 #include "app/platform/lower_case.h"
-#include "app/platform/word_matcher.h"
 
 namespace cardo {
 namespace {
 
-// Where "href=" stands in the line, its letters in any case.
-std::size_t FindHref(const CodeText& line) {
-  return WordMatcher(u"href=", CodePageLower).Find(line);
-}
-
-// Every occurrence of `what` removed from `line`, left to right, in one linear pass.
-void DeleteAll(CodeText& line, const CodeText& what) {
-  if (what.empty()) return;
-  const WordMatcher matcher(what, true);
-  CodeText out;
-  std::size_t from = 0;
-  for (std::size_t at = matcher.Find(line); at != CodeText::npos; at = matcher.Find(line, from)) {
-    out.append(line, from, at - from);
-    from = at + what.size();
+// Where "href=" first stands in the line's bytes, its letters in any case, at a character's
+// start.
+std::size_t FindHref(std::string_view bytes) {
+  for (std::size_t at = 0; at + 5 <= bytes.size(); at += CharacterLength(bytes, at)) {
+    bool same = true;
+    for (int k = 0; k < 5 && same; ++k) {
+      const auto b = static_cast<unsigned char>(bytes[at + k]);
+      same = b < 0x80 && CodePageLower(b) == u"href="[k];
+    }
+    if (same) return at;
   }
-  if (from == 0) return;
-  out.append(line, from, CodeText::npos);
-  line.swap(out);
+  return std::string_view::npos;
 }
 
 // Whether the line holds "<base" in any case. Searched in the bytes with the C library's
@@ -51,39 +45,49 @@ bool HasBaseTag(std::string_view bytes) {
   return false;
 }
 
-// The base step of a line that holds "<base": may change the base (true then), offer it, and
-// delete it from the line. On other lines the base stays as it is.
-bool BaseStep(const ExtractOptions& options, CodeText& line, std::u16string& base,
-              const CandidateSink& sink) {
-  const bool hasHref = FindHref(line) != CodeText::npos;
-  auto takeHref = [&] {
-    const CodeText value = GetHrefValue(line);
-    std::u16string text = CodesToText(CodeText(value));
-    if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
-    base = std::move(text);
-    sink(base);
-    DeleteAll(line, value);
-    return true;
-  };
-  if (options.mode == ExtractMode::Download) return hasHref && takeHref();
-  if (!options.baseUrlBox.empty()) return false;  // the box's base holds for every line
-  if (hasHref) return takeHref();
-  const bool changed = !base.empty();
-  base.clear();
-  return changed;
+// The value after "href=" at `href` (npos: none).
+std::string_view HrefValue(std::string_view line, std::size_t href) {
+  if (href == std::string_view::npos) return {};
+  const std::size_t from = href + 5;
+  if (from < line.size() && line[from] == '"') {
+    // A quote is never part of a double-byte character.
+    const std::size_t close = line.find('"', from + 1);
+    return line.substr(from + 1, close == std::string_view::npos ? close : close - from - 1);
+  }
+  std::size_t end = from;
+  while (end < line.size() && CharacterLength(line, end) == 1 &&
+         IsUrlChar(static_cast<unsigned char>(line[end]), false)) {
+    ++end;
+  }
+  return line.substr(std::min(from, line.size()), end - std::min(from, line.size()));
 }
 
-std::size_t FindDot(std::u16string_view line, std::size_t from) {
-  return FindUnit(line, u'.', from);
+// The base step of a line that holds "<base": may change the base, offer it, and delete its
+// value from the line. On other lines the base stays as it is. The line stays in bytes and only
+// the value is decoded: a base line may be as long as the page.
+void BaseStep(const ExtractOptions& options, std::string& line, BaseParts& base,
+              const CandidateSink& sink) {
+  const std::size_t href = FindHref(line);
+  if (href == std::string_view::npos) {
+    // Without a value, HTML mode falls back on the empty base; the others keep theirs.
+    if (options.mode == ExtractMode::Html && options.baseUrlBox.empty()) base = BaseParts();
+    return;
+  }
+  if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return;
+  CodeText value = DecodeCodePage(HrefValue(line, href));
+  DeleteAllCharacters(line, value);
+  // Most bases are ASCII: their codes are their text, no copy.
+  std::u16string text = CodesToText(std::move(value));
+  if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
+  sink(text);
+  base = BaseParts(std::move(text));
 }
+
 std::size_t FindDot(std::string_view line, std::size_t from) {
   return line.find('.', from);
 }
 
-// A piece of a line as text: codes, or one byte per character with its markers' codes.
-std::u16string Piece(std::u16string_view codes, std::u16string_view) {
-  return CodesToText(CodeText(codes));
-}
+// A piece of a line as text: one byte per character with its markers' codes.
 std::u16string Piece(std::string_view bytes, std::u16string_view markers) {
   if (markers.empty()) return std::u16string(bytes.begin(), bytes.end());
   CodeText codes;
@@ -125,14 +129,11 @@ bool IsHtmlUrl(Char c) {
 std::string_view MarkerLine(std::string_view line) {
   return line;
 }
-std::string_view MarkerLine(std::u16string_view) {
-  return {};
-}
 
 // `markers` are the codes of the line's markers (one-byte form only).
 template <typename Char>
-void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers,
-                  const BaseParts& base, const CandidateSink& sink) {
+void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers, BaseParts& base,
+                  const CandidateSink& sink) {
   MarkerCursor cursor(MarkerLine(line));
   for (std::size_t p = FindDot(line, 0); p != line.npos;) {
     if (p == 0) return;
@@ -159,16 +160,7 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
   }
 }
 
-void HtmlPasses(CodeText& line, const BaseParts& base, const CandidateSink& sink) {
-  AbsolutePass(line, [&](std::u16string_view url) {
-    const std::size_t sep = FindSeparator(url);
-    sink(UrlText(url.substr(0, sep), {}, url.substr(sep), {}));
-  });
-  RelativePass(std::u16string_view(line), {}, base, sink);
-}
-
-void HtmlPasses(std::string& line, CodeText& markers, const BaseParts& base,
-                const CandidateSink& sink) {
+void HtmlPasses(std::string& line, CodeText& markers, BaseParts& base, const CandidateSink& sink) {
   AbsolutePass(line, markers, [&](std::string_view url, std::u16string_view codes) {
     const std::size_t sep = url.find("://");
     const std::size_t split = static_cast<std::size_t>(
@@ -181,42 +173,26 @@ void HtmlPasses(std::string& line, CodeText& markers, const BaseParts& base,
 }  // namespace
 
 void ScanHtml(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
-  std::u16string base;
+  std::u16string first;
   if (options.mode == ExtractMode::Download) {
-    base = options.pageUrl;
+    first = options.pageUrl;
   } else if (!options.baseUrlBox.empty()) {
-    base = options.baseUrlBox;
+    first = options.baseUrlBox;
   }
-  // Split once per base: a long base would otherwise be copied for every line.
-  BaseParts parts = SplitBase(base);
+  // Taken apart once per base: a long base would otherwise be copied for every line.
+  BaseParts base(std::move(first));
   std::string bytes;
   CodeText markers;
   while (source.Next(bytes)) {
-    if (HasBaseTag(bytes)) {
-      // The base may hold any character: this line is taken as codes.
-      CodeText codes = DecodeCodePage(bytes);
-      if (BaseStep(options, codes, base, sink)) parts = SplitBase(base);
-      PrepareCodes(codes);
-      HtmlPasses(codes, parts, sink);
-      continue;
-    }
+    if (HasBaseTag(bytes)) BaseStep(options, bytes, base, sink);
     markers.clear();
     CompactCharacters(bytes, markers);
-    HtmlPasses(bytes, markers, parts, sink);
+    HtmlPasses(bytes, markers, base, sink);
   }
 }
 
-CodeText GetHrefValue(const CodeText& line) {
-  const std::size_t at = FindHref(line);
-  if (at == CodeText::npos) return {};
-  const std::size_t from = at + 5;
-  if (from < line.size() && line[from] == u'"') {
-    const std::size_t close = line.find(u'"', from + 1);
-    return line.substr(from + 1, close == CodeText::npos ? CodeText::npos : close - from - 1);
-  }
-  std::size_t end = from;
-  while (end < line.size() && IsUrlChar(line[end], false)) ++end;
-  return line.substr(std::min(from, line.size()), end - std::min(from, line.size()));
+std::string_view GetHrefValue(std::string_view line) {
+  return HrefValue(line, FindHref(line));
 }
 
 }  // namespace cardo

@@ -2,6 +2,7 @@
 
 #include "app/list/messages.h"
 #include "app/platform/file_system.h"
+#include "app/platform/text.h"
 #include "app/platform/ui.h"
 
 namespace cardo {
@@ -29,8 +30,14 @@ void ListDocument::ClearModified() {
   if (setTitle_) setTitle_(ListTitle(path_, false));
 }
 
-void WarnIfListFull(Ui& ui, int refusedLines) {
-  if (refusedLines > 0) ShowError(ui, msg::kListFull);
+std::u16string ListFullMessage(ListLimit limit) {
+  if (limit == ListLimit::Lines) return msg::kListFull;
+  return msg::kListTextFullPrefix + GroupedDecimalText(static_cast<long long>(kMaxListUnits)) +
+         msg::kListTextFullSuffix;
+}
+
+void WarnIfListFull(Ui& ui, int refusedLines, ListLimit limit) {
+  if (refusedLines > 0) ShowError(ui, ListFullMessage(limit));
 }
 
 }  // namespace cardo

@@ -46,7 +46,12 @@ class ListDocument {
   std::u16string partialRead_;
 };
 
-// Tells the user, once per operation, that lines were left out because the list is full.
-void WarnIfListFull(Ui& ui, int refusedLines);
+// Which of the list's limits refused a line: its count of lines or its code units in all.
+enum class ListLimit { Lines, Units };
+
+// Tells the user, once per operation, that lines were left out because the list is full,
+// naming the limit that was reached.
+void WarnIfListFull(Ui& ui, int refusedLines, ListLimit limit = ListLimit::Lines);
+std::u16string ListFullMessage(ListLimit limit);
 
 }  // namespace cardo

@@ -18,6 +18,10 @@ inline constexpr char16_t kNotInCodePageQuestion[] = u"このまま保存しま�
 inline constexpr char16_t kSaveQuestion[] = u"は更新されています。保存しますか？";
 inline constexpr char16_t kListFull[] =
     u"リストの行数が上限(32767行)に達したため、追加できなかった行があります。";
+// Around the most code units the list holds, in digits grouped by three.
+inline constexpr char16_t kListTextFullPrefix[] = u"リストの文字数が上限(";
+inline constexpr char16_t kListTextFullSuffix[] =
+    u"文字)に達したため、追加できなかった行があります。";
 inline constexpr char16_t kHistoryMissingPrefix[] = u"[";
 inline constexpr char16_t kHistoryMissingSuffix[] = u"] は存在しません。新しく作成します。";
 // Followed by the path, CR LF and the reason.

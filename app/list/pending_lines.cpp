@@ -6,14 +6,31 @@
 
 namespace cardo {
 
-PendingLines::PendingLines(const UrlList& list)
-    : room_(static_cast<std::size_t>(std::max(kMaxListLines - list.Count(), 0))) {
+PendingLines::PendingLines(const UrlList& list) {
+  Measure(list);
+}
+
+void PendingLines::Measure(const UrlList& list) {
+  room_ = static_cast<std::size_t>(std::max(kMaxListLines - list.Count(), 0));
   std::size_t used = 0;
   for (const auto& line : list.LineRefs()) used += line.size();
   units_ = kMaxListUnits - std::min(used, kMaxListUnits);
 }
 
+void PendingLines::Recheck(const UrlList& list) {
+  Measure(list);
+  std::size_t fit = 0;
+  for (; fit < lines_.size() && fit < room_ && lines_[fit].size() <= units_; ++fit) {
+    units_ -= lines_[fit].size();
+  }
+  if (fit == lines_.size()) return;
+  if (refused_ == 0) limit_ = fit < room_ ? ListLimit::Units : ListLimit::Lines;
+  refused_ += static_cast<int>(lines_.size() - fit);
+  lines_.resize(fit);
+}
+
 bool PendingLines::Add(std::u16string_view line) {
+  if (refused_ == 0 && lines_.size() < room_ && line.size() > units_) limit_ = ListLimit::Units;
   if (refused_ > 0 || lines_.size() >= room_ || line.size() > units_) {
     ++refused_;
     return false;
@@ -41,7 +58,7 @@ void PendingLines::Flush(ShellContext& shell) {
 int PendingLines::Commit(ShellContext& shell) {
   Flush(shell);
   if (appended_ > 0) shell.UpdateHorizontalExtent();
-  WarnIfListFull(shell.ui, refused_);
+  WarnIfListFull(shell.ui, refused_, limit_);
   return appended_;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/list/list_document.h"
 #include "app/list/shell_context.h"
 
 namespace cardo {
@@ -23,6 +24,9 @@ class PendingLines {
   bool Full() const { return refused_ > 0; }
   // The lines kept and not yet appended.
   std::size_t Gathered() const { return lines_.size(); }
+  // The room measured again against the list as it is now, for lines gathered while the list
+  // could change (on another thread); the lines that no longer fit are refused, from the end.
+  void Recheck(const UrlList& list);
 
   // Appends the lines kept so far in one step (the list drawn once) and marks the list
   // modified when there were any: for a command that shows results between its steps.
@@ -36,7 +40,10 @@ class PendingLines {
   std::size_t room_ = 0;
   std::size_t units_ = 0;
   int appended_ = 0;
+  void Measure(const UrlList& list);
+
   int refused_ = 0;
+  ListLimit limit_ = ListLimit::Lines;  // the one that refused the first line refused
 };
 
 }  // namespace cardo

@@ -141,6 +141,10 @@ TEST(UrlScanner, HtmlMode) {
        "<base target=_top><a href=\"http://x.org/y/\">",
        Html(),
        {"http://x.org/y/"}},
+      {"a base in Japanese goes wherever it stands",
+       "<base href=\"http://b/画/\">http://b/画/ x.html\r\n",
+       Html(),
+       {"http://b/画/", "http://b/画/x.html"}},
       {"unclosed quote takes the rest",
        "<base href=\"http://b.org/d/ x.html",
        Html(),
@@ -272,7 +276,7 @@ TEST(UrlScanner, HrefValues) {
       {"<a href =\"x.html\">", ""},      {"<a href=\"open", "open"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(EncodeCodePage(GetHrefValue(DecodeCodePage(c.line))), c.value) << c.line;
+    EXPECT_EQ(GetHrefValue(c.line), c.value) << c.line;
   }
 }
 
@@ -296,6 +300,24 @@ TEST(UrlScanner, ResolveRelativeUrl) {
       {u"http://host/a/", u"b/../c.html", u"http://host/a/b/../c.html"},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveRelativeUrl(c.base, c.relative), c.result);
+}
+
+TEST(UrlScanner, ClimbingALongBaseLooksAtEachOfItsUnitsOnce) {
+  // Long directories climbed by many references: each level is found once, whatever the
+  // references' order, and the results are those of the base taken apart afresh.
+  const std::u16string base = u"http://h/" + std::u16string(5000, u'a') + u"/" +
+                              std::u16string(5000, u'b') + u"/" + std::u16string(5000, u'c') + u"/";
+  BaseParts parts(base);
+  const char16_t* references[] = {u"../x.a", u"../../x.a", u"./../x.a", u"../../../x.a",
+                                  u"../../../../x.a"};
+  for (int round = 0; round < 200; ++round) {
+    for (const char16_t* reference : references) {
+      ASSERT_EQ(ResolveRelativeUrl(parts, reference), ResolveRelativeUrl(base, reference));
+    }
+  }
+  EXPECT_EQ(ResolveRelativeUrl(parts, u"../../x.a"),
+            u"http://h/" + std::u16string(5000, u'a') + u"/x.a");
+  EXPECT_LE(parts.UnitsClimbed(), parts.Directory().size());
 }
 
 // The absolute pass done the slow, literal way, for comparison: a URL is deleted where it
@@ -393,8 +415,8 @@ TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
 }
 
 TEST(UrlScanner, OneByteFormFindsWhatTheCodesFind) {
-  // A line with "<base" but no "href=" goes through the passes as codes, changing nothing in
-  // download mode; with "<xxxx" in its place the same line goes as one byte per character.
+  // A line with "<base" but no "href=" changes nothing in download mode: it gives what the
+  // same line gives with "<xxxx" in its place.
   std::mt19937 rng(2024);
   const std::vector<std::string> pieces = {"a", "b",  ":", "/",  ".",     "\"", "'",   "=",
                                            " ", "画", "ｱ", "　", "&amp;", "@",  "h://"};
@@ -433,6 +455,47 @@ TEST(ExtractToList, AppendsWhatTheFilterPassesOnceAndSaysOnceWhenTheListIsFull) 
   EXPECT_EQ(ExtractUrlsToList(dir.File(u"many.txt"), options, u"", f.shell), ExtractResult::Done);
   EXPECT_EQ(f.list.Count(), kMaxListLines);
   EXPECT_EQ(f.list.Line(kMaxListLines - 1), u"http://h/12764.zip");
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
+}
+
+TEST(ExtractToList, GathersApartFromTheListAndStopsWhenToldOrFull) {
+  testing::TempDir dir;
+  std::string many;
+  for (int i = 0; i < 20000; ++i) many += "http://h/" + std::to_string(i) + ".zip\r\n";
+  dir.Write(u"many.txt", many);
+  const std::u16string file = dir.File(u"many.txt");
+  ExtractOptions options;
+  const struct {
+    int listed;      // lines in the list when the gathering starts
+    int stopAfter;   // lines the caller lets through, -1 for all
+    int linesAsked;  // how often the run asked whether to go on
+    std::size_t gathered;
+  } cases[] = {
+      {0, 3, 4, 3},
+      {0, -1, 20001, 20000},
+      {kMaxListLines - 2, -1, 3, 2},  // full at the third line: the rest is not read
+  };
+  for (const auto& c : cases) {
+    testing::ShellFixture f;
+    f.list.AppendLines(std::vector<std::u16string>(static_cast<std::size_t>(c.listed), u"x"),
+                       false);
+    PendingLines pending(f.list);
+    int asked = 0;
+    const auto keepGoing = [&](long long) { return ++asked <= c.stopAfter || c.stopAfter < 0; };
+    EXPECT_EQ(GatherUrlsFromFile(file, options, u"", pending, {}, keepGoing), ExtractResult::Done);
+    EXPECT_EQ(asked, c.linesAsked) << c.listed;
+    EXPECT_EQ(pending.Gathered(), c.gathered) << c.listed;
+    EXPECT_EQ(f.list.Count(), c.listed);  // the list is left alone until the lines are added
+  }
+
+  // The list filled up while the lines were gathered: what no longer fits is refused, once.
+  testing::ShellFixture f;
+  PendingLines pending(f.list);
+  ASSERT_EQ(GatherUrlsFromFile(file, options, u"", pending), ExtractResult::Done);
+  f.list.AppendLines(std::vector<std::u16string>(30000, u"x"), false);
+  EXPECT_EQ(AddGatheredToList(pending, f.shell), kMaxListLines - 30000);
+  EXPECT_EQ(f.list.Line(kMaxListLines - 1), u"http://h/2766.zip");
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
 }

@@ -99,7 +99,9 @@ TEST(GeneratorText, PendingLinesStopAtTheLimitsAndSayItOnce) {
   EXPECT_EQ(kept, static_cast<int>(kMaxListUnits >> 20));
   EXPECT_FALSE(units.Add(u"short"));  // a refused line ends the command's adds
   EXPECT_EQ(units.Commit(big.shell), kept);
-  EXPECT_EQ(big.ui.messages.size(), 1u);
+  ASSERT_EQ(big.ui.messages.size(), 1u);  // it names the limit reached, not the line count
+  EXPECT_EQ(big.ui.messages[0].text,
+            u"リストの文字数が上限(33,554,432文字)に達したため、追加できなかった行があります。");
 
   testing::ShellFixture none;  // nothing kept: no change mark, no message
   PendingLines empty(none.list);

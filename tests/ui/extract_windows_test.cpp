@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "app/controls/up_down_text_box_win.h"
+#include "app/list/messages.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
@@ -120,6 +121,7 @@ TEST_F(ExtractWindowTest, RestoresChecksScansAndStoresItsState) {
                                       DROPEFFECT_COPY);
   SetControlText(Control(IDC_TXTBASEURL), u"http://h/d/");
   Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
   EXPECT_EQ(window->list().Lines(), Lines{u"http://h/d/x.zip"});
   EXPECT_EQ(ui.beeps, 1);
   EXPECT_EQ(ui.messages.size(), 2u);
@@ -158,7 +160,7 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   EXPECT_TRUE(PumpUntil([&] { return WindowText(d) == u"ダウンロード中... 12,345 バイト"; }))
       << Utf16ToUtf8(WindowText(d));
   release = true;
-  EXPECT_TRUE(PumpUntil([&] { return !form().Downloading(); }));
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
   ExpectIdle(d);
   EXPECT_EQ(seenUrl, u"http://127.0.0.1/dir/page");
   EXPECT_EQ(seenPath, dir.File(u"TEMP.HTML"));
@@ -170,7 +172,7 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   SetControlText(Control(IDC_TXTURL), u"https://h/start");
   outcome.finalUrl = u"https://h/final/page.html";
   Click(d, IDC_CMDSTARTCANCEL0);
-  EXPECT_TRUE(PumpUntil([&] { return !form().Downloading(); }));
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
   EXPECT_EQ(seenUrl, u"https://h/start");
   EXPECT_EQ(window->list().Lines(),
             (Lines{u"http://127.0.0.1/dir/a.zip", u"https://h/final/a.zip"}));
@@ -180,7 +182,7 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   SetControlText(Control(IDC_TXTURL), u"HTTPS://h/");
   outcome = {DownloadStatus::Failed, u"HTTP/1.1 404 Not Found", {}, {}};
   Click(d, IDC_CMDSTARTCANCEL0);
-  EXPECT_TRUE(PumpUntil([&] { return !form().Downloading(); }));
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
   ExpectIdle(d);
   EXPECT_EQ(seenUrl, u"http://HTTPS://h/");
   EXPECT_EQ(ui.messages.back().text, kFailed + std::u16string(u"\r\n\r\nHTTP/1.1 404 Not Found"));
@@ -231,6 +233,52 @@ TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
   EXPECT_FALSE(form().IsOpen());
   release = true;
   EXPECT_TRUE(PumpUntil([&] { return finished.load(); }));
+}
+
+TEST_F(ExtractWindowTest, AFileIsExtractedOnAWorkerThatTheCancelButtonStops) {
+  std::string lines;
+  for (int i = 0; i < 200000; ++i) lines += "http://h/" + std::to_string(i) + ".zip\r\n";
+  dir.Write(u"big.txt", lines);
+  settings.UrlExtFilter = u"*.zip";
+  settings.UrlExtProtocol = u"http://";
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  SelectMode(0);
+  SetControlText(Control(IDC_LBLEXTRACTEDFILE0), dir.File(u"big.txt"));
+  for (const bool cancel : {true, false}) {
+    Click(d, IDC_CMDSTARTCANCEL0);
+    ASSERT_TRUE(form().Running());
+    EXPECT_TRUE(IsWindowEnabled(d));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_CMDSTARTCANCEL0)));
+    EXPECT_FALSE(IsWindowEnabled(Control(IDC_LBLEXTRACTEDFILE0)));
+    EXPECT_EQ(WindowText(Control(IDC_CMDSTARTCANCEL1)), u"中止(&C)");
+    EXPECT_EQ(WindowText(d).substr(0, 8), u"抜き出し中...");
+    if (!cancel) break;
+    // The list is the UI thread's: a cancelled run adds nothing, even once its worker ends.
+    Click(d, IDC_CMDSTARTCANCEL1);
+    EXPECT_FALSE(form().Running());
+    ExpectIdle(d);
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(window->list().Count(), 0);
+    EXPECT_EQ(ui.beeps, 0);
+    EXPECT_TRUE(ui.messages.empty());
+  }
+  // Run to its end it fills the list and says once that it is full.
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }, 60000));
+  ExpectIdle(d);
+  EXPECT_EQ(window->list().Count(), kMaxListLines);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, msg::kListFull);
+  EXPECT_EQ(ui.beeps, 1);
+
+  // Esc (the close button's command) during an extraction cancels it and closes the dialog.
+  window->list().Clear();
+  Click(d, IDC_CMDSTARTCANCEL0);
+  ASSERT_TRUE(form().Running());
+  SendMessageW(d, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(form().IsOpen());
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(window->list().Count(), 0);
 }
 
 TEST_F(ExtractWindowTest, ClosingTheProgramDuringADownloadStoresTheStateAndLeavesTheWorker) {

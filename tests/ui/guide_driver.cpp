@@ -3,6 +3,8 @@
 //   guide_driver command ID     posts menu command ID to the main window
 //   guide_driver close CAPTION  closes the top-level window with that caption
 //   guide_driver text CAPTION ID TEXT   sets the text of control ID of that window
+//   guide_driver label CAPTION ID TEXT  sets the text of a control that is no edit (a label)
+//   guide_driver press CAPTION ID       presses button ID of that window
 // Exits 1 when the window is not there.
 #include <windows.h>
 
@@ -32,6 +34,20 @@ int wmain(int argc, wchar_t** argv) {
     HWND control = GetDlgItem(window, std::wcstol(argv[3], nullptr, 10));
     SendMessageW(control, EM_SETSEL, 0, -1);
     SendMessageW(control, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(argv[4]));
+    return 0;
+  }
+  if (verb == L"label" && argc == 5) {
+    HWND window = FindWindowW(nullptr, argv[2]);
+    if (!window) return 1;
+    SetWindowTextW(GetDlgItem(window, std::wcstol(argv[3], nullptr, 10)), argv[4]);
+    return 0;
+  }
+  if (verb == L"press" && argc == 4) {
+    HWND window = FindWindowW(nullptr, argv[2]);
+    if (!window) return 1;
+    const int id = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
     return 0;
   }
   return 2;
