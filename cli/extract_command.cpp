@@ -22,7 +22,7 @@ struct FileCloser {
 struct ExtractRequest {
   ExtractOptions options;
   std::u16string filter;
-  std::optional<PageEncoding> encoding;  // --input-encoding; otherwise the file decides
+  std::optional<PageEncoding> encoding;  // --input-encoding; nothing (auto): the file decides
   std::string file, url, caFile;
 };
 
@@ -58,12 +58,11 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
     } else if (a == "--page-url" && (v = value())) {
       r.options.pageUrl = Utf8ToUtf16(*v);
     } else if (a == "--input-encoding" && (v = value())) {
-      if (*v == "utf-8")
-        r.encoding = PageEncoding::Utf8;
-      else if (*v == "cp932")
-        r.encoding = PageEncoding::CodePage932;
-      else {
-        std::fprintf(err, "cardo-cli extract: unknown encoding \"%s\" (cp932 or utf-8)\n",
+      r.encoding = EncodingNamed(*v);
+      if (!r.encoding && *v != "auto") {
+        std::fprintf(err,
+                     "cardo-cli extract: unknown encoding \"%s\" (auto, cp932, utf-8, euc-jp,\n"
+                     "  iso-2022-jp, utf-16le, utf-16be, windows-1252 or another charset label)\n",
                      v->c_str());
         return std::nullopt;
       }
