@@ -13,6 +13,7 @@
 
 #include "app/platform/text.h"
 #include "cli/extract_command.h"
+#include "tests/e2e/charset_pages.h"
 #include "tests/support/fakes.h"
 
 namespace cardo {
@@ -86,6 +87,14 @@ TEST_F(ExtractUrl, PrintsThePagesUrlsWithTheAddressItCameFrom) {
     std::string out, err;
     EXPECT_EQ(Run({"--url", c.url, "--ca-file", ca}, out, err), 0) << c.url << ": " << err;
     EXPECT_EQ(out, c.printed) << c.url;
+  }
+}
+
+TEST_F(ExtractUrl, EveryCharsetAPageDeclaresGivesTheSameUrls) {
+  for (const char* page : testing::kCharsetPages) {
+    std::string out, err;
+    EXPECT_EQ(Run({"--url", testing::CharsetPageUrl(http, page)}, out, err), 0) << page << err;
+    EXPECT_EQ(out, testing::CharsetPageUrls(http)) << page;
   }
 }
 
