@@ -1,5 +1,7 @@
 #include "app/extract/page_decoders.h"
 
+#include <cstring>
+
 #include "app/extract/code_page_codes.h"
 #include "app/platform/code_page_table.h"
 #include "app/platform/text.h"
@@ -256,21 +258,58 @@ class Windows1252Decoder final : public BlockConverter {
 }  // namespace
 
 void AppendUtf8InCodePage(std::string& out, std::string_view utf8) {
+  // Pages are mostly ASCII and characters of two or three bytes the code page has: those are
+  // decoded here and written through a small buffer, the rest take the general way.
   const CodePageTable& table = CodePageTable::Get();
   const auto* d = reinterpret_cast<const unsigned char*>(utf8.data());
   const std::size_t n = utf8.size();
+  char buffer[4096];
+  std::size_t used = 0;
+  auto flush = [&] {
+    out.append(buffer, used);
+    used = 0;
+  };
   std::uint64_t eight = 0;
   for (std::size_t i = 0; i < n;) {
-    const std::size_t start = i;
-    while (EightAscii(d, n, i, eight)) i += 8;
-    while (i < n && d[i] < 0x80) ++i;
-    out.append(utf8.data() + start, i - start);
-    while (i < n && d[i] >= 0x80) {
-      const Utf8Step step = DecodeUtf8At(utf8, i);
-      table.Append(out, step.len ? step.cp : kReplacement);
-      i += step.len ? step.len : 1;
+    if (used > sizeof buffer - 8) flush();
+    if (EightAscii(d, n, i, eight)) {
+      std::memcpy(buffer + used, &eight, 8);
+      used += 8;
+      i += 8;
+      continue;
     }
+    const unsigned char b = d[i];
+    if (b < 0x80) {
+      buffer[used++] = static_cast<char>(b);
+      ++i;
+      continue;
+    }
+    char32_t cp = 0;
+    std::size_t len = 0;
+    if (b >= 0xC2 && b < 0xE0 && i + 1 < n && (d[i + 1] & 0xC0) == 0x80) {
+      cp = (b & 0x1Fu) << 6 | (d[i + 1] & 0x3Fu);
+      len = 2;
+    } else if ((b & 0xF0) == 0xE0 && i + 2 < n && (d[i + 1] & 0xC0) == 0x80 &&
+               (d[i + 2] & 0xC0) == 0x80) {
+      cp = (b & 0x0Fu) << 12 | (d[i + 1] & 0x3Fu) << 6 | (d[i + 2] & 0x3Fu);
+      len = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;
+    }
+    const std::uint16_t code = len ? table.Code(cp) : 0;
+    if (code >= 0x100) {
+      buffer[used++] = static_cast<char>(code >> 8);
+      buffer[used++] = static_cast<char>(code & 0xFF);
+    } else if (code != 0) {
+      buffer[used++] = static_cast<char>(code);
+    } else {
+      // A character the code page lacks, a four-byte one or no character at all.
+      flush();
+      const Utf8Step step = len ? Utf8Step{cp, len} : DecodeUtf8At(utf8, i);
+      table.Append(out, step.len ? step.cp : kReplacement);
+      len = step.len ? step.len : 1;
+    }
+    i += len;
   }
+  flush();
 }
 
 std::unique_ptr<BlockConverter> MakePageDecoder(PageEncoding encoding, bool dropMark) {

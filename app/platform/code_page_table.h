@@ -19,24 +19,28 @@ class CodePageTable {
   // percent-encoded, as a browser writes it in a URL. U+FFFD stands for bytes that were no
   // character.
   void Append(std::string& out, char32_t cp) const {
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-      return;
-    }
-    const std::uint16_t code = cp < 0x10000 ? codes_[cp] : 0;
+    const std::uint16_t code = Code(cp);
     if (code >= 0x100) {
       out.push_back(static_cast<char>(code >> 8));
       out.push_back(static_cast<char>(code & 0xFF));
-    } else if (code != 0) {
+    } else if (code != 0 || cp == 0) {
       out.push_back(static_cast<char>(code));
     } else {
       AppendMissing(out, cp);
     }
   }
 
+  // The code of `cp`, for callers that write bytes themselves: its byte, lead x 256 + trail,
+  // or 0 where the code page lacks it (U+0000 aside, which is 0 itself).
+  std::uint16_t Code(char32_t cp) const {
+    return cp < 0x80 ? static_cast<std::uint16_t>(cp) : cp < 0x10000 ? codes_[cp] : 0;
+  }
+
+  // `cp`, which the code page lacks, as its UTF-8 bytes percent-encoded.
+  static void AppendMissing(std::string& out, char32_t cp);
+
  private:
   CodePageTable();
-  static void AppendMissing(std::string& out, char32_t cp);
   // For each BMP character: 0 where the code page lacks it, else its byte or lead x 256 + trail.
   std::vector<std::uint16_t> codes_;
 };
