@@ -35,7 +35,10 @@ TEST(PageDecoders, GiveTheCodePagesBytesAndPercentEncodeTheRest) {
       // katakana, JIS X 0212 lost, and bytes that start nothing.
       {PageEncoding::EucJp, "\xB2\xE8\xC1\xFC/\xBC\xCC\xBF\xBF.jpg", photo},
       {PageEncoding::EucJp, "\xAD\xA1\x8E\xB1\x8F\xA2\xAFx", testing::Ansi("①ｱ") + lost + "x"},
-      {PageEncoding::EucJp, "\xB2" "a\x8E\xE0\xFF\xA1", lost + "a" + lost + lost + lost + lost},
+      {PageEncoding::EucJp,
+       "\xB2"
+       "a\x8E\xE0\xFF\xA1",
+       lost + "a" + lost + lost + lost + lost},
       // ISO-2022-JP: its escapes, half-width katakana, line ends inside a double-byte run,
       // JIS X 0212, an unknown escape and an unfinished pair.
       {PageEncoding::Iso2022Jp, "\x1B$B2hA|\x1B(B/\x1B$B<L??\x1B(B.jpg", photo},
