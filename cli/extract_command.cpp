@@ -22,7 +22,7 @@ struct FileCloser {
 struct ExtractRequest {
   ExtractOptions options;
   std::u16string filter;
-  std::optional<PageEncoding> encoding;  // --input-encoding; otherwise the file decides
+  std::optional<PageEncoding> encoding;  // --input-encoding; nothing (auto): the file decides
   std::optional<OutputEncoding> output;  // --output-encoding
   std::string file, url, caFile;
 };
@@ -58,12 +58,12 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
     } else if (a == "--page-url" && (v = value())) {
       r.options.pageUrl = Utf8ToUtf16(*v);
     } else if (a == "--input-encoding" && (v = value())) {
-      if (*v == "utf-8")
-        r.encoding = PageEncoding::Utf8;
-      else if (*v == "cp932")
-        r.encoding = PageEncoding::CodePage932;
-      else {
-        Say(err, "cardo-cli extract: unknown encoding \"%s\" (cp932 or utf-8)\n", v->c_str());
+      r.encoding = EncodingNamed(*v);
+      if (!r.encoding && *v != "auto") {
+        Say(err,
+            "cardo-cli extract: unknown encoding \"%s\" (auto, cp932, utf-8, euc-jp,\n"
+            "  iso-2022-jp, utf-16le, utf-16be, windows-1252 or another charset label)\n",
+            v->c_str());
         return std::nullopt;
       }
     } else if (a == "--output-encoding" && (v = value())) {

@@ -2,6 +2,7 @@
 
 #include "app/extract/named_references.h"
 #include "app/extract/url_characters.h"
+#include "app/platform/windows_1252.h"
 
 namespace cardo {
 namespace {
@@ -24,12 +25,9 @@ int HexValue(char16_t c) {
 
 // A numeric reference to 0x80-0x9F stands for the windows-1252 character of that byte.
 char32_t NumericCharacter(char32_t value) {
-  static constexpr char16_t kWindows1252[32] = {
-      0x20AC, 0x81,   0x201A, 0x192,  0x201E, 0x2026, 0x2020, 0x2021, 0x2C6,  0x2030, 0x160,
-      0x2039, 0x152,  0x8D,   0x17D,  0x8F,   0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x2DC,  0x2122, 0x161,  0x203A, 0x153,  0x9D,   0x17E,  0x178};
   if (value == 0 || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return kReplacement;
-  if (value >= 0x80 && value <= 0x9F) return kWindows1252[value - 0x80];
+  if (value >= 0x80 && value <= 0x9F)
+    return Windows1252Character(static_cast<unsigned char>(value));
   return value;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Which encoding a page or text file is read in, and its lines in that encoding as the scanner
-// reads them: code page 932, so that a UTF-8 file's characters, not their bytes, are scanned.
-// A file is UTF-8 when it says so; otherwise in the system's code page (932) as always.
+// reads them: code page 932, so that a page's characters, not their bytes, are scanned. The
+// rule is a browser's: a byte order mark, else the server's charset, else a <meta> charset
+// near the start; a page that declares nothing is UTF-8 when its text is, else code page 932.
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -10,36 +11,54 @@
 #include <string_view>
 
 #include "app/extract/line_source.h"
+#include "app/extract/page_decoders.h"
 
 namespace cardo {
 
-enum class PageEncoding { CodePage932, Utf8 };
-
-// How far into a file a declaration is looked for.
+// How far into a file a <meta> declaration is looked for.
 constexpr std::size_t kEncodingHeadBytes = 4096;
+// How much of a page that declares nothing is looked at to tell UTF-8 from code page 932,
+// counted from its first byte beyond ASCII (before it both read the same): a page may hold
+// kilobytes of markup before its first Japanese character, and a few dozen characters already
+// tell, since no code page 932 text is plausibly valid UTF-8.
+constexpr std::size_t kSniffBytes = 1 << 16;
 
-// UTF-8 when `head` (a file's first kEncodingHeadBytes) starts with the UTF-8 byte order mark;
-// else when `contentType` (a server's Content-Type, empty for a file on disk) names a charset,
-// UTF-8 exactly when that charset is UTF-8; else when the first <meta> of `head` that names a
-// charset (<meta charset=...> or http-equiv's content="...; charset=...") names UTF-8.
-PageEncoding DetectPageEncoding(std::string_view contentType, std::string_view head);
+// The encoding a charset label names, as a browser reads the label (case and surrounding
+// blanks aside): "Shift_JIS", "windows-31j", "cp932"... are code page 932, "iso-8859-1",
+// "us-ascii"... windows-1252. Nothing for a label it does not know.
+std::optional<PageEncoding> EncodingNamed(std::string_view label);
 
-// How a run decides: the user's choice when there is one (cardo-cli's --input-encoding), else
-// DetectPageEncoding.
+// What a page declares, nothing when it declares nothing: a byte order mark at the start of
+// `head` (a file's first kEncodingHeadBytes); else the charset of `contentType` (a server's
+// Content-Type, empty for a file on disk) when it names one this program reads; else the first
+// <meta> of `head` outside a comment that names a known charset (<meta charset=...> or
+// http-equiv's content="...; charset=..."). A <meta> naming UTF-16 means UTF-8: a page whose
+// markup reads as ASCII is no UTF-16.
+std::optional<PageEncoding> DetectPageEncoding(std::string_view contentType, std::string_view head);
+
+// The encoding of a page that declares nothing, from `sample` (its bytes from the first one
+// beyond ASCII, cut off at the end unless it is the page's end): UTF-8 when the sample is
+// valid UTF-8 and holds a multi-byte sequence, else code page 932.
+PageEncoding SniffedEncoding(std::string_view sample, bool cutOff);
+
+// How a run decides: a byte order mark, then the user's choice when there is one (cardo-cli's
+// --input-encoding), then DetectPageEncoding. Nothing means that the page's bytes decide
+// (SniffedEncoding) as they are read.
 struct EncodingRule {
   std::optional<PageEncoding> forced;
   std::string_view contentType;
 };
-PageEncoding DecideEncoding(const EncodingRule& rule, std::string_view head);
+std::optional<PageEncoding> DecideEncoding(const EncodingRule& rule, std::string_view head);
 
 // One UTF-8 line in code page 932. A character the code page lacks becomes its UTF-8 bytes
 // percent-encoded, as a browser sends it in a URL; an invalid sequence becomes U+FFFD's.
 std::string Utf8ToCodePage(std::string_view utf8);
 
-// The lines of `file` in `encoding`, `head` being the bytes already read from its start: the
-// one place an encoding becomes a line source. A UTF-8 file is converted a block at a time,
-// its byte order mark dropped, so that a long line is held once, as codes.
+// The lines of `file` in `encoding` (nothing: sniffed), `head` being the bytes already read
+// from its start: the one place an encoding becomes a line source. A file in another encoding
+// is converted a block at a time, its byte order mark dropped, so that a long line is held
+// once, as codes.
 std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, std::string_view head,
-                                           PageEncoding encoding);
+                                           std::optional<PageEncoding> encoding);
 
 }  // namespace cardo

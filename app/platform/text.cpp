@@ -2,15 +2,6 @@
 
 namespace cardo {
 
-namespace {
-
-// The code point of the UTF-8 sequence at `text[i]` and its length, or length 0 when the bytes
-// there are no valid sequence (a stray byte, a cut-off sequence, an overlong form, a surrogate).
-struct Utf8Step {
-  char32_t cp;
-  std::size_t len;
-};
-
 Utf8Step DecodeUtf8At(std::string_view text, std::size_t i) {
   const auto b = static_cast<unsigned char>(text[i]);
   if (b < 0x80) return {b, 1};
@@ -40,6 +31,8 @@ Utf8Step DecodeUtf8At(std::string_view text, std::size_t i) {
   if (cp < kShortest[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {0, 0};
   return {cp, len};
 }
+
+namespace {
 
 // Whether `tail`, shorter than a sequence, is the start of a valid one: continuation bytes
 // finish it. Only the second byte is constrained, so trying the lowest and the highest
@@ -99,6 +92,24 @@ Utf8Shape ScanUtf8(std::string_view bytes, bool mayContinue) {
   return shape;
 }
 
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
 std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
@@ -111,21 +122,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    AppendUtf8(out, cp);
   }
   return out;
 }

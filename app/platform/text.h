@@ -10,6 +10,17 @@ namespace cardo {
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// The code point of the UTF-8 sequence at `text[i]` and its length, or length 0 when the bytes
+// there are no valid sequence (a stray byte, a cut-off sequence, an overlong form, a surrogate).
+struct Utf8Step {
+  char32_t cp;
+  std::size_t len;
+};
+Utf8Step DecodeUtf8At(std::string_view text, std::size_t i);
+
+// `cp` (at most U+10FFFF, no surrogate) as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
+
 // What `bytes` are as UTF-8: `valid` when every sequence is a valid, shortest form, and
 // `multibyte` when one at least is longer than a byte (text that is plainly UTF-8, since no
 // code page 932 text of any length is plausibly valid UTF-8 beyond ASCII). With `mayContinue`,

@@ -13,6 +13,7 @@
 
 #include "app/platform/text.h"
 #include "cli/extract_command.h"
+#include "tests/e2e/charset_pages.h"
 #include "tests/support/fakes.h"
 #include "tests/support/own_hosts.h"
 
@@ -109,6 +110,14 @@ TEST_F(ExtractUrl, AnInternationalHostIsRequestedByItsALabel) {
                               page + "/raw-space' >'" + out + "'";
   ASSERT_EQ(std::system(command.c_str()), 0) << command;
   EXPECT_EQ(own.Read(u"out"), page + "/a%20b/x.zip\n");
+}
+
+TEST_F(ExtractUrl, EveryCharsetAPageDeclaresGivesTheSameUrls) {
+  for (const char* page : testing::kCharsetPages) {
+    std::string out, err;
+    EXPECT_EQ(Run({"--url", testing::CharsetPageUrl(http, page)}, out, err), 0) << page << err;
+    EXPECT_EQ(out, testing::CharsetPageUrls(http)) << page;
+  }
 }
 
 TEST_F(ExtractUrl, AForcedEncodingWinsOverThePagesOwn) {

@@ -8,12 +8,15 @@
 #include <psapi.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "app/extract/web_address.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
+#include "cli/extract_command.h"
 #include "tests/e2e/cardo_exe.h"
+#include "tests/e2e/charset_pages.h"
 #include "tests/e2e/web_pages.h"
 #include "tests/support/loopback_server.h"
 
@@ -100,6 +103,32 @@ TEST_F(ExtractExeOverTls, HttpsPagesRedirectedAndCompressedReachTheListAsSent) {
   EXPECT_EQ(Answer(cardo.pid(), L"情報", IDOK), u"終了しました。");
   EXPECT_EQ(ListLines(main).back(), base + u"/%ED%95%9C%EA%B5%AD/%EC%82%AC%EC%A7%84.zip");
   EXPECT_EQ(ListLines(main).size(), 5u);
+}
+
+TEST_F(ExtractExeOverTls, EveryCharsetGivesTheSameUrlsInTheDialogAndTheCommandLine) {
+  RunningCardo cardo(dir, u"");
+  HWND main = cardo.WaitForWindow();
+  ASSERT_NE(main, nullptr);
+  const std::string expected = testing::CharsetPageUrls(pages->http());
+  for (const char* page : testing::kCharsetPages) {
+    const std::string url = testing::CharsetPageUrl(pages->http(), page);
+    const std::size_t before = ListLines(main).size();
+    ASSERT_NE(Download(cardo, main, std::wstring(url.begin(), url.end())), nullptr);
+    EXPECT_EQ(Answer(cardo.pid(), L"情報", IDOK), u"終了しました。") << page;
+    std::string dialog;
+    for (const auto& line : ListLines(main)) dialog += Utf16ToUtf8(line) + "\n";
+    EXPECT_EQ(dialog.substr(dialog.size() < expected.size() ? 0 : dialog.size() - expected.size()),
+              expected)
+        << page;
+    EXPECT_EQ(ListLines(main).size(), before + 2) << page;
+    // cardo-cli.exe's extract, run here: its bytes, not the program's list, are compared.
+    const std::u16string printed = dir.File(u"printed.txt");
+    std::FILE* out = _wfopen(reinterpret_cast<const wchar_t*>(printed.c_str()), L"w+b");
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(cli::RunExtract({"--filter", "*.zip", "--url", url}, out, stderr), 0) << page;
+    std::fclose(out);
+    EXPECT_EQ(dir.Read(u"printed.txt"), expected) << page;
+  }
 }
 
 TEST_F(ExtractExeOverTls, AnUntrustedCertificateAnErrorStatusAndALoopSayWhyAndAddNothing) {

@@ -54,6 +54,36 @@ RAW_LOCATIONS = {
 ENCODED_FOLDERS = {"/%E6%97%A5%E6%9C%AC/page.html", "/a%20b/page.html", "/%93%FA%96%7B/page.html"}
 
 
+# One page in each charset a browser reads Japanese in, declared as servers and authors do:
+# /charset/NAME.html -> (Python codec, Content-Type charset or None, what the head holds).
+# Every one holds the same links (charset_pages.h names the pages and their URLs).
+CHARSET_LINKS = '<a href="画像/写真.zip">写真</a> <a href="資料/一覧.zip">一覧</a>\r\n'
+CHARSET_PAGES = {
+    "sjis-meta": ("cp932", None, '<meta charset="Shift_JIS">'),
+    "sjis-plain": ("cp932", None, ""),
+    "utf8-header": ("utf-8", "utf-8", ""),
+    # Declared nowhere, and its first character beyond ASCII past the first 4 KB.
+    "utf8-plain": ("utf-8", None, "<!-- %s -->" % ("x" * 5000)),
+    # The server's charset wins over the page's own.
+    "eucjp-header": ("euc_jp", "EUC-JP", '<meta charset="utf-8">'),
+    "eucjp-meta": ("euc_jp", None,
+                   '<meta http-equiv="Content-Type" content="text/html; charset=euc-jp">'),
+    "iso2022jp-meta": ("iso2022_jp", None, '<meta charset="iso-2022-jp">'),
+    # A byte order mark wins over the server's charset.
+    "utf16le-bom": ("utf-16-le", "Shift_JIS", ""),
+    "utf16be-bom": ("utf-16-be", None, ""),
+}
+
+
+def charset_page(name):
+    codec, charset, head = CHARSET_PAGES[name]
+    text = "<html><head>%s</head><body>\r\n%s</body></html>\r\n" % (head, CHARSET_LINKS)
+    if codec.startswith("utf-16"):
+        text = "\ufeff" + text
+    content_type = "text/html" + ("; charset=" + charset if charset else "")
+    return text.encode(codec), [("Content-Type", content_type)]
+
+
 class Pages(http.server.BaseHTTPRequestHandler):
     https_port = 0
 
@@ -107,6 +137,9 @@ class Pages(http.server.BaseHTTPRequestHandler):
         elif self.path == "/utf8.html":
             self.send(200, '<a href="한국/사진.zip">k</a>\n'.encode(),
                       [("Content-Type", "text/html; charset=utf-8")])
+        elif (self.path.startswith("/charset/") and self.path.endswith(".html")
+              and self.path[9:-5] in CHARSET_PAGES):
+            self.send(200, *charset_page(self.path[9:-5]))
         elif self.path == "/big.html":
             self.send_big()
         elif self.path == "/silent":

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,14 +16,15 @@
 namespace cardo {
 namespace {
 
-TEST(PageEncoding, UsesUtf8OnlyWhereThePageSaysSo) {
+TEST(PageEncoding, FollowsWhatThePageDeclares) {
   const std::string filler(5000, ' ');
+  const std::optional<PageEncoding> none;  // declares nothing: its bytes decide
   const struct {
     const char* contentType;
     std::string head;
-    PageEncoding expected;
+    std::optional<PageEncoding> expected;
   } cases[] = {
-      {"", "<html><a href=x>", PageEncoding::CodePage932},
+      {"", "<html><a href=x>", none},
       {"text/html; charset=UTF-8", "<html>", PageEncoding::Utf8},
       {"text/html;charset=\"utf8\"", "<html>", PageEncoding::Utf8},
       {"text/html; charset=Shift_JIS", "<meta charset=\"utf-8\">", PageEncoding::CodePage932},
@@ -32,10 +34,29 @@ TEST(PageEncoding, UsesUtf8OnlyWhereThePageSaysSo) {
       {"", "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">",
        PageEncoding::Utf8},
       {"", "<meta name=\"x\" content=\"y\"><meta charset='EUC-JP'><meta charset=utf-8>",
-       PageEncoding::CodePage932},
-      {"", "<p>charset=utf-8</p>", PageEncoding::CodePage932},
-      {"", filler + "<meta charset=utf-8>", PageEncoding::CodePage932},
+       PageEncoding::EucJp},
+      {"", "<p>charset=utf-8</p>", none},
+      {"", filler + "<meta charset=utf-8>", none},
       {"", "<meta charset=\"utf-8\"", PageEncoding::Utf8},
+      // A UTF-16 mark beats the server; a <meta> naming UTF-16 is read in ASCII, so UTF-8.
+      {"text/html; charset=utf-8", "\xFF\xFE<\0h\0", PageEncoding::Utf16Le},
+      {"text/html; charset=euc-jp", "\xFE\xFF\0<", PageEncoding::Utf16Be},
+      {"text/html; charset=utf-16", "<html>", PageEncoding::Utf16Le},
+      {"", "<meta charset=utf-16>", PageEncoding::Utf8},
+      // The labels a browser knows, in any case; an unknown one is passed over.
+      {"text/html; charset=Windows-31J", "", PageEncoding::CodePage932},
+      {"text/html; charset=x-sjis", "", PageEncoding::CodePage932},
+      {"text/plain; charset=ISO-8859-1", "", PageEncoding::Windows1252},
+      {"text/html; charset=us-ascii", "", PageEncoding::Windows1252},
+      {"text/html; charset=x-euc-jp", "", PageEncoding::EucJp},
+      {"text/html; charset=ISO-2022-JP", "", PageEncoding::Iso2022Jp},
+      {"text/html; charset=klingon", "<meta charset=euc-jp>", PageEncoding::EucJp},
+      {"", "<meta charset=klingon><meta charset=\"iso-2022-jp\">", PageEncoding::Iso2022Jp},
+      {"", "<meta charset=unicode-1-1-utf-8>", PageEncoding::Utf8},
+      // A commented-out declaration, or a tag that only starts like <meta>, declares nothing.
+      {"", "<!-- <meta charset=euc-jp> --><meta charset=utf-8>", PageEncoding::Utf8},
+      {"", "<!-- <meta charset=euc-jp>", none},
+      {"", "<metadata charset=euc-jp>", none},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(DetectPageEncoding(c.contentType, c.head), c.expected)
@@ -153,6 +174,55 @@ TEST(PageEncoding, JapaneseLinksComeWholeFromAUtf8AndAShiftJisPage) {
   }
   const std::u16string photo = Utf8ToUtf16("http://h/d/画像/写真.jpg");
   EXPECT_EQ(f.Lines(), (std::vector<std::u16string>{photo, photo}));
+}
+
+// `utf8` in UTF-16 bytes, with its byte order mark.
+std::string Utf16Bytes(std::string_view utf8, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : Utf8ToUtf16(utf8)) {
+    const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+TEST(PageEncoding, AJapaneseLinkComesWholeInEveryCharsetAPageMayUse) {
+  const std::string link = "<a href=\"画像/写真.jpg\">写真</a>\r\n";
+  const std::string euc = "<a href=\"\xB2\xE8\xC1\xFC/\xBC\xCC\xBF\xBF.jpg\">\r\n";
+  const std::string jis = "<a href=\"\x1B$B2hA|\x1B(B/\x1B$B<L??\x1B(B.jpg\">\r\n";
+  const std::string ascii(70000, ' ');  // past the head and the first read
+  const std::string photo = "http://h/画像/写真.jpg";
+  const struct {
+    const char* name;
+    const char* contentType;
+    std::string bytes;
+    std::string url;
+  } cases[] = {
+      {"sjis meta", "", testing::Ansi("<meta charset=\"Shift_JIS\">" + link), photo},
+      {"sjis, nothing declared", "", testing::Ansi(ascii + link), photo},
+      {"utf-8, nothing declared", "", ascii + link, photo},
+      {"utf-8 meta", "", "<meta charset=utf-8>" + link, photo},
+      {"utf-8, a comment declaring another", "", "<!--<meta charset=euc-jp>-->" + link, photo},
+      {"euc-jp header over meta", "text/html; charset=EUC-JP", "<meta charset=utf-8>" + euc, photo},
+      {"euc-jp meta", "", "<meta http-equiv=content-type content='text/html;charset=euc-jp'>" + euc,
+       photo},
+      {"iso-2022-jp meta", "", "<meta charset=iso-2022-jp>" + jis, photo},
+      {"utf-16le mark over header", "text/html; charset=Shift_JIS", Utf16Bytes(link, false), photo},
+      {"utf-16be mark", "", Utf16Bytes("<meta charset=utf-16>" + link, true), photo},
+      {"latin-1 header", "text/html; charset=iso-8859-1", "<a href=\"caf\xE9.jpg\">\r\n",
+       "http://h/caf%C3%A9.jpg"},
+  };
+  testing::TempDir dir;
+  ExtractOptions html;
+  html.mode = ExtractMode::Html;
+  html.baseUrlBox = u"http://h/";
+  for (const auto& c : cases) {
+    dir.Write(u"page.html", c.bytes);
+    testing::ShellFixture f;
+    EXPECT_EQ(ExtractUrlsToList(dir.File(u"page.html"), html, u"*.jpg", f.shell, c.contentType),
+              ExtractResult::Done);
+    EXPECT_EQ(f.Lines(), std::vector<std::u16string>{Utf8ToUtf16(c.url)}) << c.name;
+  }
 }
 
 }  // namespace
