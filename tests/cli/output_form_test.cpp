@@ -148,11 +148,13 @@ TEST(CliOutput, EveryCommandPrintsInOneFormAndReadsJapaneseArguments) {
        "http://h/日本.zip\nhttp://h/b.zip\n"},
       {{"export", "--format", "aria2", "--input-encoding", "utf-8", list},
        "",
-       "http://h/%E6%97%A5%E6%9C%AC.zip\nhttp://h/b.zip\n"},
+       "http://h/%E6%97%A5%E6%9C%AC.zip\n out=%E6%97%A5%E6%9C%AC.zip\nhttp://h/b.zip\n "
+       "out=b.zip\n"},
       {{"export", "--format", "curl", "--input-encoding", "utf-8", list},
        "",
-       "globoff\nurl = \"http://h/%E6%97%A5%E6%9C%AC.zip\"\nremote-name\n"
-       "url = \"http://h/b.zip\"\nremote-name\n"},
+       "globoff\nproto = \"=http,https,ftp,ftps\"\nproto-redir = \"=http,https,ftp,ftps\"\n"
+       "url = \"http://h/%E6%97%A5%E6%9C%AC.zip\"\noutput = \"%E6%97%A5%E6%9C%AC.zip\"\n"
+       "url = \"http://h/b.zip\"\noutput = \"b.zip\"\n"},
   };
   for (const auto& c : cases) {
     for (const char* encoding : {"", "utf-8", "cp932"}) {
@@ -189,7 +191,9 @@ TEST(CliOutput, AnExportFileKeepsItsFormatsBytes) {
     std::string bytes;
   } cases[] = {
       {"reget", Ansi("http://h/日本.zip\r\nhttp://h/b.zip")},
-      {"aria2", "http://h/%E6%97%A5%E6%9C%AC.zip\r\nhttp://h/b.zip\r\n"},
+      {"aria2",
+       "http://h/%E6%97%A5%E6%9C%AC.zip\r\n out=%E6%97%A5%E6%9C%AC.zip\r\nhttp://h/b.zip\r\n "
+       "out=b.zip\r\n"},
   };
   for (const auto& c : cases) {
     for (const char* encoding : {"utf-8", "cp932"}) {
@@ -220,7 +224,10 @@ TEST(CliOutput, ExtractsOutputIsWhatExportReads) {
           {"export", "--format", "aria2", kExe ? Utf16ToUtf8(dir.File(u"urls.txt")) : "/dev/stdin"},
           extracted.out);
   EXPECT_EQ(exported.status, 0) << exported.err;
-  EXPECT_EQ(exported.out, AsPrinted("http://h/%E5%86%99%E7%9C%9F/%E6%97%A5%E6%9C%AC.zip\n", false));
+  EXPECT_EQ(
+      exported.out,
+      AsPrinted("http://h/%E5%86%99%E7%9C%9F/%E6%97%A5%E6%9C%AC.zip\n out=%E6%97%A5%E6%9C%AC.zip\n",
+                false));
 }
 
 TEST(CliOutput, AJapaneseUrlIsRequestedPercentEncodedAndAJapaneseFileWritten) {

@@ -105,8 +105,10 @@ TEST(Export, TheThirdManagersFilesNameAnInternationalHostByItsALabel) {
       {u"http://b\uFFFDcher.example/", "http://b%EF%BF%BDcher.example/"},
   };
   for (const auto& c : urls) EXPECT_EQ(OtherExportUrl(c.line), c.url) << c.url;
-  EXPECT_EQ(OtherExportText(ExportFormat::Curl, {u"http://b\u00FCcher.example/a.zip"}),
-            "globoff\r\nurl = \"http://xn--bcher-kva.example/a.zip\"\r\nremote-name\r\n");
+  EXPECT_EQ(
+      OtherExportText(ExportFormat::Curl, {u"http://b\u00FCcher.example/a.zip"}),
+      "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n"
+      "url = \"http://xn--bcher-kva.example/a.zip\"\r\noutput = \"a.zip\"\r\n");
   EXPECT_EQ(ExportText(ExportFormat::ReGet, {u"http://\u65E5\u672C.jp/"}, u""),
             u"http://\u65E5\u672C.jp/");
 }

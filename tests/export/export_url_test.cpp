@@ -25,7 +25,7 @@ TEST(ExportUrl, IsWrittenAsABrowserSendsIt) {
       {u"http://h/a\r\nb\tc", "http://h/abc"},
       {u"http://h/a?b?c#d#e", "http://h/a?b?c#d#e"},
       {u"www.Example.com/{a}", "www.Example.com/%7Ba%7D"},
-      {u"http://\u4F8B.JP/", "http://%E4%BE%8B.jp/"},
+      {u"http://\u4F8B.JP/", "http://xn--fsq.jp/"},
   };
   for (const auto& c : cases) EXPECT_EQ(OtherExportUrl(c.line), c.url) << c.url;
 }
