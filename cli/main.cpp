@@ -33,7 +33,7 @@ constexpr char kExtractUsage[] =
     "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
     "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
     "         [--input-encoding cp932|utf-8] FILE\n"
-    "       cardo-cli extract [options] --url URL [--ca-file FILE]\n"
+    "       cardo-cli extract [options] --url URL [--ca-file FILE] [--max-page-mib N]\n"
     "  Prints every URL of FILE that the filter lets through, one per line (UTF-8):\n"
     "  --mode            text (the protocol text and what follows), html (absolute and\n"
     "                    relative URLs) or url (html, for a downloaded page); default text\n"
@@ -48,9 +48,11 @@ constexpr char kExtractUsage[] =
     "                    4 KB), else cp932, as the program reads it\n"
     "  --url URL         downloads the page (http or https, redirections followed) and\n"
     "                    scans it in url mode with the address it came from; UTF-8 when\n"
-    "                    the page says so (--input-encoding forces one)\n"
+    "                    the page says so (--input-encoding forces one); a page cut\n"
+    "                    short, or a server silent for 30 s, is a failure\n"
     "  --ca-file FILE    with --url, natively: trust the certificate authorities in FILE\n"
-    "                    (PEM) instead of the system's, for a server with a private CA\n";
+    "                    (PEM) instead of the system's, for a server with a private CA\n"
+    "  --max-page-mib N  with --url: stop a page past N MiB, decoded (default 1024)\n";
 constexpr char kGenerateSummary[] =
     "usage: cardo-cli generate [options] BASE   (cardo-cli generate --help)\n"
     "  Prints the regular list generator's numbered or WinRAR volume names.\n";
