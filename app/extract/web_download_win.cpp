@@ -235,9 +235,7 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
     if (!address) return Failed(u"URLが不正です: " + current);
     Internet connection(WinHttpConnect(session_.get(), W(address->host), address->port, 0));
     if (!connection) return Failure(GetLastError());
-    // HTTP/1.0, which a server answers without chunks: the system does not say when chunks
-    // were cut off, and a length it does not check is checked here.
-    Internet request(WinHttpOpenRequest(connection.get(), L"GET", W(address->target), L"HTTP/1.0",
+    Internet request(WinHttpOpenRequest(connection.get(), L"GET", W(address->target), nullptr,
                                         WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                         address->secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request) return Failure(GetLastError());

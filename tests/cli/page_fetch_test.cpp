@@ -43,7 +43,6 @@ struct Fetched {
   DownloadOutcome outcome;
   Clock::duration took;
   std::string body;
-  std::string request;  // of a download that succeeded
 };
 
 Fetched Fetch(testing::ServerScript script, long long pageBytes = 1LL << 30) {
@@ -56,11 +55,10 @@ Fetched Fetch(testing::ServerScript script, long long pageBytes = 1LL << 30) {
   const std::u16string url =
       Utf8ToUtf16("http://127.0.0.1:" + std::to_string(server.port()) + "/page.html");
   const auto start = Clock::now();
-  Fetched fetched{cli::DownloadWithSystemStack(url, dir.File(u"page"), "", control), {}, {}, {}};
+  Fetched fetched{cli::DownloadWithSystemStack(url, dir.File(u"page"), "", control), {}, {}};
   fetched.took = Clock::now() - start;
   fetched.body = dir.Read(u"page");
   server.Release();
-  if (fetched.outcome.status == DownloadStatus::Done) fetched.request = server.request();
   return fetched;
 }
 
@@ -75,7 +73,7 @@ TEST(PageFetch, ACutSilentOrEndlessAnswerIsAFailureThatSaysWhy) {
       {"body shorter than its length", {Headers("Content-Length: 100\r\n") + "<a href=x>"}, cut},
       {"headers then close", {Headers("Content-Length: 10\r\n")}, cut},
 #ifndef _WIN32
-      // The Windows download asks with HTTP/1.0, which a server answers without chunks.
+      // WinHTTP decodes the chunks itself, and Wine's does not say when they were cut off.
       {"chunked body cut off", {Headers("Transfer-Encoding: chunked\r\n") + "5\r\nhello\r\n"}, cut},
 #endif
       {"gzip body cut off",
@@ -116,9 +114,6 @@ TEST(PageFetch, ASlowButLiveServerIsWaitedFor) {
   EXPECT_EQ(fetched.outcome.status, DownloadStatus::Done) << Utf16ToUtf8(fetched.outcome.reason);
   EXPECT_EQ(fetched.body, "<a href>");
   EXPECT_GT(fetched.took, kSilence);
-#ifdef _WIN32
-  EXPECT_NE(fetched.request.find(" HTTP/1.0\r\n"), std::string::npos) << fetched.request;
-#endif
 }
 
 TEST(PageFetch, APageStopsAtItsLimitDecodedSize) {
