@@ -76,6 +76,6 @@ read -r t_bomb m_bomb < <(tail -1 "$dir/time")
 grep -q "上限" "$dir/err" || bomb_ok=MISSED
 [[ -z "$(ls "$dir/tmp")" ]] || bomb_ok=MISSED
 awk -v m="$m_bomb" 'BEGIN { exit !(m <= 65536) }' || bomb_ok=MISSED
-printf 'extract --url, gzip bomb %d MB -> 2 GiB  %5.2f s  peak %d MB (goal: refused at 1 GiB, <= 64 MB, no file left) %s\n' \
-  $(($(stat -c %s "$dir/bomb.gz") / 1048576)) "$t_bomb" $((m_bomb / 1024)) "$bomb_ok"
+printf 'extract --url, gzip bomb %d KB -> 2 GiB  %5.2f s  peak %d MB (goal: refused at 1 GiB, <= 64 MB, no file left) %s\n' \
+  $(($(stat -c %s "$dir/bomb.gz") / 1024)) "$t_bomb" $((m_bomb / 1024)) "$bomb_ok"
 [[ $ok == ok && $bomb_ok == ok ]]

@@ -2,7 +2,6 @@
 // that misbehave: a body cut short, silence, headers without end, a page past its limit. The
 // silence limit is set small here; the programs' is 30 s.
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 
 #include "app/platform/text.h"
 #include "cli/page_fetch.h"
+#include "tests/support/compressed.h"
 #include "tests/support/fakes.h"
 #include "tests/support/loopback_server.h"
 
@@ -22,17 +22,7 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kSilence = 1500ms;
 
 std::string Gzipped(const std::string& text) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&z, text.size()) + 32, '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
+  return testing::Compressed(text, 31);
 }
 
 std::string Headers(const std::string& fields) {
