@@ -1,6 +1,7 @@
 #include "cli/extract_command.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,7 @@ struct ExtractRequest {
   std::optional<PageEncoding> encoding;  // --input-encoding; nothing (auto): the file decides
   std::optional<OutputEncoding> output;  // --output-encoding
   std::string file, url, caFile;
+  DownloadLimits limits;
 };
 
 // The request, or nothing after one line on `err`.
@@ -76,6 +78,16 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
       r.url = *v;
     } else if (a == "--ca-file" && (v = value())) {
       r.caFile = *v;
+    } else if (a == "--max-page-mib" && (v = value())) {
+      char* end = nullptr;
+      const long long mib = std::strtoll(v->c_str(), &end, 10);
+      // Up to 1 TiB: the count of bytes stays far inside its type.
+      if (v->empty() || *end != '\0' || mib < 1 || mib > (1LL << 20)) {
+        std::fprintf(err,
+                     "cardo-cli extract: --max-page-mib wants a whole number of MiB, 1 or more\n");
+        return std::nullopt;
+      }
+      r.limits.pageBytes = mib * 1024 * 1024;
     } else if (!a.empty() && a[0] != '-' && r.file.empty()) {
       r.file = a;
     } else {
@@ -126,7 +138,7 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   // the address it finally came from, in the encoding the page says unless one is forced.
   const bool download = !request->url.empty();
   const std::optional<FetchedPage> page =
-      download ? FetchPage(request->url, request->caFile, err) : std::nullopt;
+      download ? FetchPage(request->url, request->caFile, request->limits, err) : std::nullopt;
   if (download) {
     if (!page) return 1;
     request->file = page->path;

@@ -38,7 +38,7 @@ constexpr char kExtractUsage[] =
     "usage: cardo-cli extract [--mode text|html|url] [--protocol P] [--full-width]\n"
     "         [--no-line-break] [--filter F] [--base URL] [--page-url URL]\n"
     "         [--input-encoding auto|CHARSET] [--output-encoding utf-8|cp932] FILE\n"
-    "       cardo-cli extract [options] --url URL [--ca-file FILE]\n"
+    "       cardo-cli extract [options] --url URL [--ca-file FILE] [--max-page-mib N]\n"
     "  Prints every URL of FILE that the filter lets through, one per line:\n"
     "  --mode            text (the protocol text and what follows), html (absolute and\n"
     "                    relative URLs) or url (html, for a downloaded page); default text\n"
@@ -56,9 +56,11 @@ constexpr char kExtractUsage[] =
     "                    iso-2022-jp, utf-16le, utf-16be, windows-1252 (iso-8859-1,\n"
     "                    us-ascii...); a character cp932 lacks comes percent-encoded\n"
     "  --url URL         downloads the page (http or https, redirections followed) and\n"
-    "                    scans it in url mode with the address it came from\n"
+    "                    scans it in url mode with the address it came from; a page cut\n"
+    "                    short, or a server silent for 30 s, is a failure\n"
     "  --ca-file FILE    with --url, natively: trust the certificate authorities in FILE\n"
-    "                    (PEM) instead of the system's, for a server with a private CA\n";
+    "                    (PEM) instead of the system's, for a server with a private CA\n"
+    "  --max-page-mib N  with --url: stop a page past N MiB, decoded (default 1024)\n";
 // What every command's standard output is, and what cardo-cli.exe does with its arguments.
 constexpr char kOutputRule[] =
     "Every command prints UTF-8 lines ending with LF; cardo-cli.exe the same with CR LF, and\n"

@@ -9,7 +9,10 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
+
+#include <cstring>
 #endif
 
 namespace cardo::cli {
@@ -36,6 +39,38 @@ std::u16string PathText(const std::string& utf8) {
   return Utf8ToUtf16(utf8);
 }
 
+#ifndef _WIN32
+// The page file a signal must not leave behind. A signal handler reaches only what is static,
+// and may only touch it async-signal-safely: a fixed buffer, a flag, unlink. One page per
+// process is fetched at a time.
+char pendingPath[4096];
+volatile sig_atomic_t pending = 0;
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void RemovePendingPage(int signal) {
+  if (pending) unlink(pendingPath);
+  // Ended as the signal would have ended it, so the caller sees the same status.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  sigaction(signal, &fallback, nullptr);
+  raise(signal);
+}
+
+void RemoveOnSignal(const std::string& path) {
+  if (path.size() >= sizeof pendingPath) return;
+  std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+  pending = 1;
+  struct sigaction action {};
+  action.sa_handler = RemovePendingPage;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : kEndingSignals) sigaction(signal, &action, nullptr);
+}
+
+void KeepOnSignal() {
+  pending = 0;
+}
+#endif
+
 }  // namespace
 
 FetchedPage::~FetchedPage() {
@@ -44,6 +79,7 @@ FetchedPage::~FetchedPage() {
   DeleteFileW(reinterpret_cast<const wchar_t*>(PathText(path).c_str()));
 #else
   unlink(path.c_str());
+  KeepOnSignal();
 #endif
 }
 
@@ -55,14 +91,17 @@ FetchedPage::FetchedPage(FetchedPage&& other) noexcept
 }
 
 std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
-                                     std::FILE* err) {
+                                     const DownloadLimits& limits, std::FILE* err) {
   FetchedPage page;
   page.path = NewTemporaryFile();
   if (page.path.empty()) {
     Say(err, "cardo-cli extract: cannot make a temporary file\n");
     return std::nullopt;
   }
-  DownloadControl control;
+#ifndef _WIN32
+  RemoveOnSignal(page.path);
+#endif
+  DownloadControl control(limits);
   const DownloadOutcome outcome = DownloadWithSystemStack(DownloadAddress(Utf8ToUtf16(url)),
                                                           PathText(page.path), caFile, control);
   if (outcome.status != DownloadStatus::Done) {

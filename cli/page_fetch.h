@@ -25,9 +25,10 @@ struct FetchedPage {
 
 // The page at `url` ("http://" put in front as the dialog does); `caFile`, when not empty, holds
 // the certificate authorities (PEM) to trust instead of the system's, for servers with a private CA
-// (native build only). On failure says why on `err` and returns nothing.
+// (native build only). On failure says why on `err` and returns nothing. The temporary file
+// goes when the object does, and natively also when SIGINT, SIGTERM or SIGHUP ends the process.
 std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
-                                     std::FILE* err);
+                                     const DownloadLimits& limits, std::FILE* err);
 
 // The download itself, one per platform.
 DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u16string& path,

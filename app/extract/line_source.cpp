@@ -3,18 +3,34 @@
 #include <algorithm>
 
 namespace cardo {
+namespace {
+
+// Where the first CR or LF at or after `from` stands, or npos. One pass over the bytes: a page
+// of hundreds of megabytes is searched once.
+std::size_t FindLineEnd(std::string_view text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') return i;
+  }
+  return std::string_view::npos;
+}
+
+// Where the line after an end at `end` starts: a CR LF is one end.
+std::size_t AfterLineEnd(std::string_view text, std::size_t end) {
+  return end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
+}
+
+}  // namespace
 
 bool TextLineSource::Next(std::string& line) {
   if (at_ >= text_.size()) return false;
-  const std::size_t cr = text_.find('\r', at_);
-  if (cr == std::string_view::npos) {
+  const std::size_t end = FindLineEnd(text_, at_);
+  if (end == std::string_view::npos) {
     line.assign(text_.substr(at_));
     at_ = text_.size();
     return true;
   }
-  line.assign(text_.substr(at_, cr - at_));
-  at_ = cr + 1;
-  if (at_ < text_.size() && text_[at_] == '\n') ++at_;
+  line.assign(text_.substr(at_, end - at_));
+  at_ = AfterLineEnd(text_, end);
   return true;
 }
 
@@ -74,6 +90,11 @@ bool FileLineSource::Fill() {
   return !eof_ || buffer_.size() > before;
 }
 
+bool FileLineSource::Complete(std::size_t end) const {
+  // A CR at the end of the buffer may be the first half of a CR LF still unread.
+  return buffer_[end] == '\n' || end + 1 < buffer_.size() || eof_;
+}
+
 void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next) {
   // A line that fills the buffer is handed over whole rather than copied.
   if (at_ == 0 && end >= (1u << 20)) {
@@ -88,20 +109,18 @@ void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next) 
 }
 
 bool FileLineSource::Next(std::string& line) {
-  std::size_t searched = at_;  // no CR before here: a long line is not rescanned per block
+  std::size_t searched = at_;  // no line end before here: a long line is not rescanned per block
   for (;;) {
-    const std::size_t cr = buffer_.find('\r', searched);
-    // A CR at the end of the buffer may be the first half of a CR LF still unread.
-    if (cr != std::string::npos && (cr + 1 < buffer_.size() || eof_)) {
-      const bool lf = cr + 1 < buffer_.size() && buffer_[cr + 1] == '\n';
-      Take(line, cr, cr + (lf ? 2 : 1));
+    const std::size_t end = FindLineEnd(buffer_, searched);
+    if (end != std::string::npos && Complete(end)) {
+      Take(line, end, AfterLineEnd(buffer_, end));
       return true;
     }
     // Fill moves the unread text to the front, so the search resumes by its offset.
-    const std::size_t resume = (cr != std::string::npos ? cr : buffer_.size()) - at_;
+    const std::size_t resume = (end != std::string::npos ? end : buffer_.size()) - at_;
     if (!Fill()) {
       if (at_ >= buffer_.size()) return false;
-      if (cr == std::string::npos) {
+      if (end == std::string::npos) {
         Take(line, buffer_.size(), buffer_.size());
         return true;
       }
@@ -129,16 +148,15 @@ bool FileLineSource::NextCodes(CodeText& codes) {
     any = any || used > 0;
   };
   for (;;) {
-    const std::size_t cr = buffer_.find('\r', at_);
-    // A CR at the end of the buffer may be the first half of a CR LF still unread.
-    if (cr != std::string::npos && (cr + 1 < buffer_.size() || eof_)) {
-      take(cr, true);
-      at_ = cr + 1;
-      if (at_ < buffer_.size() && buffer_[at_] == '\n') ++at_;
+    const std::size_t end = FindLineEnd(buffer_, at_);
+    if (end != std::string::npos && Complete(end)) {
+      take(end, true);
+      at_ = AfterLineEnd(buffer_, end);
       return true;
     }
-    take(cr != std::string::npos ? cr : buffer_.size(), false);
-    if (!Fill()) {
+    take(end != std::string::npos ? end : buffer_.size(), false);
+    // At the end of the file a CR left waiting is a line end: the next turn takes it as one.
+    if (!Fill() && end == std::string::npos) {
       if (at_ >= buffer_.size()) return any;
       take(buffer_.size(), true);
       return true;

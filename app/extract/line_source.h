@@ -1,6 +1,6 @@
 #pragma once
 // The lines of a file or of text in memory, without their ends, for the scanner. Lines end at
-// CR or CR LF; a lone LF is an ordinary character.
+// CR LF, LF or CR, whichever a page or file uses (servers and Unix tools write LF).
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -60,6 +60,8 @@ class FileLineSource final : public LineSource {
   // What the rest of the file gives: its bytes, or for a converted file about what they
   // convert to.
   std::size_t Remaining();
+  // Whether the line end at `end` is known whole (a CR may yet be followed by its LF).
+  bool Complete(std::size_t end) const;
   // Hands over buffer_[at_, end) as the line; the next line starts at `next`.
   void Take(std::string& line, std::size_t end, std::size_t next);
   std::FILE* file_;

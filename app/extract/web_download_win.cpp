@@ -4,9 +4,15 @@
 
 #include <winhttp.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <new>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
-#include "app/extract/content_decoder.h"
 #include "app/extract/location_header_win.h"
 #include "app/extract/web_address.h"
 #include "app/platform/codec.h"
@@ -17,7 +23,6 @@
 namespace cardo {
 namespace {
 
-constexpr DWORD kTimeoutMs = 30 * 1000;
 constexpr DWORD kReceiveBytes = 64 * 1024;
 constexpr wchar_t kUserAgent[] = L"Cardo/3";
 constexpr wchar_t kAcceptEncoding[] = L"Accept-Encoding: gzip, deflate\r\n";
@@ -121,6 +126,19 @@ std::u16string QueryText(HINTERNET request, DWORD info) {
   return U(text);
 }
 
+// Where the body ends, as PageBody::Finish takes it.
+long long AnnouncedLength(HINTERNET request) {
+  if (!QueryText(request, WINHTTP_QUERY_TRANSFER_ENCODING).empty()) return PageBody::kFramed;
+  const std::u16string digits = QueryText(request, WINHTTP_QUERY_CONTENT_LENGTH);
+  if (digits.empty() || digits.size() > 18) return PageBody::kUntilClose;
+  long long length = 0;
+  for (const char16_t c : digits) {
+    if (c < u'0' || c > u'9') return PageBody::kUntilClose;
+    length = length * 10 + (c - u'0');
+  }
+  return length;
+}
+
 std::string Narrow(const std::u16string& text) {
   std::string bytes;
   for (const char16_t c : text) bytes += c < 0x80 ? static_cast<char>(c) : '?';
@@ -154,6 +172,8 @@ class Transfer {
  private:
   DownloadOutcome Failure(DWORD error) {
     if (control_.Cancelled()) return Cancelled();
+    // Under Wine a silent server gives the socket's own time-out.
+    if (error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT) return Failed(TimedOutReason());
     return Failed(SystemReason(error, certificateFlags_));
   }
   void UseProxyFor(HINTERNET request, const std::u16string& url);
@@ -194,7 +214,10 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
                                WINHTTP_NO_PROXY_BYPASS, 0));
   }
   if (!session_) return Failure(GetLastError());
-  CARDO_CHECK_WIN32(WinHttpSetTimeouts(session_.get(), 0, kTimeoutMs, kTimeoutMs, kTimeoutMs));
+  // The system's own waits are a second line behind the watch in WebDownload (the headers'
+  // wait is 90 s by default, and under Wine headers without end are read for ever).
+  const int wait = static_cast<int>(2 * control_.Limits().silence.count());
+  CARDO_CHECK_WIN32(WinHttpSetTimeouts(session_.get(), wait, wait, wait, wait));
   // Left alone, older systems offer TLS 1.0 only, which servers today refuse. A system that
   // does not know TLS 1.3 refuses the pair: then 1.2 alone.
   DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
@@ -207,6 +230,7 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
   RedirectChain chain(url);
   for (;;) {
     if (control_.Cancelled()) return Cancelled();
+    control_.Heard();
     const std::u16string& current = chain.Current();
     const auto wire = WireAddress(current);
     if (!wire) return Failed(kBadHostReason + current);
@@ -228,6 +252,9 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
     CARDO_CHECK_WIN32(WinHttpSetStatusCallback(request.get(), NoteCertificateFailure,
                                                WINHTTP_CALLBACK_FLAG_SECURE_FAILURE,
                                                0) != WINHTTP_INVALID_STATUS_CALLBACK);
+    DWORD wait = static_cast<DWORD>(2 * control_.Limits().silence.count());
+    CARDO_CHECK_WIN32(WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
+                                       &wait, sizeof wait));
     UseProxyFor(request.get(), *wire);
     if (!WinHttpSendRequest(request.get(), kAcceptEncoding, static_cast<DWORD>(-1),
                             WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
@@ -267,30 +294,22 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
 }
 
 DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
-  const std::u16string encoding = QueryText(request, WINHTTP_QUERY_CONTENT_ENCODING);
-  ContentDecoder decoder(ParseContentEncoding(Narrow(encoding)));
-  if (decoder.Corrupt()) return Failed(u"対応していない圧縮形式です: " + encoding);
-  PageFile file(path_, control_);
-  if (!file.IsOpen()) {
-    return control_.Cancelled() ? Cancelled() : Failed(u"ファイルに書き込めません: " + path_);
-  }
+  PageBody body(path_, control_, Narrow(QueryText(request, WINHTTP_QUERY_CONTENT_ENCODING)));
   std::string buffer(kReceiveBytes, '\0');
   for (;;) {
+    // What has come, however little: a read for more waits for all of it (under Wine), and the
+    // watch would see a slow server as a silent one.
+    DWORD ready = 0;
     DWORD got = 0;
-    if (!WinHttpReadData(request, buffer.data(), kReceiveBytes, &got)) {
+    if (!WinHttpQueryDataAvailable(request, &ready) ||
+        (ready > 0 &&
+         !WinHttpReadData(request, buffer.data(), std::min(ready, kReceiveBytes), &got))) {
       return Failure(GetLastError());
     }
-    if (control_.Cancelled()) return Cancelled();
     if (got == 0) break;
-    if (!decoder.Feed(std::string_view(buffer.data(), got),
-                      [&](std::string_view piece) { return file.Write(piece); })) {
-      if (control_.Cancelled()) return Cancelled();
-      if (file.Failed()) return Failed(u"ファイルに書き込めません: " + path_);
-      return Failed(u"圧縮されたデータが壊れています。");
-    }
+    if (!body.Feed(std::string_view(buffer.data(), got))) return body.Outcome();
   }
-  if (!decoder.Finish()) return Failed(u"データが途中で切れています。");
-  if (!file.Close()) return Failed(u"ファイルに書き込めません: " + path_);
+  if (!body.Finish(AnnouncedLength(request))) return body.Outcome();
   return {DownloadStatus::Done, {}, url, Narrow(QueryText(request, WINHTTP_QUERY_CONTENT_TYPE))};
 }
 
@@ -298,7 +317,49 @@ DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
 
 DownloadOutcome WebDownload(const std::u16string& url, const std::u16string& path,
                             DownloadControl& control) {
-  return Transfer(path, control).Run(url);
+  // The transfer runs on a worker of its own while this thread watches it: WinHTTP's waits
+  // are per receive, so a server that dribbles headers without end would hold a blocking call
+  // for ever. On silence the worker is cancelled (it writes nothing more) and left to end when
+  // its call returns.
+  struct Watched {
+    explicit Watched(const DownloadLimits& limits)
+        : control(std::make_shared<DownloadControl>(limits)) {}
+    std::shared_ptr<DownloadControl> control;
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
+    DownloadOutcome outcome;
+  };
+  auto watched = std::make_shared<Watched>(control.Limits());
+  control.Follow(watched->control);
+  try {
+    std::thread([watched, url, path] {
+      DownloadOutcome outcome;
+      try {
+        outcome = Transfer(path, *watched->control).Run(url);
+      } catch (const std::bad_alloc&) {
+        outcome = Failed(u"メモリが足りません。");
+      }
+      std::lock_guard<std::mutex> hold(watched->lock);
+      watched->outcome = std::move(outcome);
+      watched->done = true;
+      watched->ended.notify_all();
+    }).detach();
+  } catch (const std::system_error&) {
+    return Transfer(path, *watched->control).Run(url);
+  }
+  std::unique_lock<std::mutex> hold(watched->lock);
+  for (;;) {
+    if (watched->ended.wait_for(hold, std::chrono::milliseconds(100),
+                                [&] { return watched->done; })) {
+      return std::move(watched->outcome);
+    }
+    if (control.Cancelled()) return Cancelled();
+    if (watched->control->Silence() > control.Limits().silence) {
+      watched->control->Cancel();
+      return Failed(TimedOutReason());
+    }
+  }
 }
 
 }  // namespace cardo

@@ -8,8 +8,9 @@
 
 namespace cardo {
 
-// Connects, sends and waits for each answer at most 30 seconds. Blocks; Cancel on `control`
-// takes effect when the call under way returns.
+// Fails when the server stays silent for the control's silence limit (connecting, before the
+// headers are whole, or within the body). Blocks; Cancel on `control` takes effect when the
+// call under way returns.
 DownloadOutcome WebDownload(const std::u16string& url, const std::u16string& path,
                             DownloadControl& control);
 

@@ -1,27 +1,15 @@
 #include "app/extract/content_decoder.h"
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <string>
+
+#include "tests/support/compressed.h"
 
 namespace cardo {
 namespace {
 
-// `text` compressed in the given zlib window format (31 gzip, 15 zlib, -15 bare deflate).
-std::string Compressed(const std::string& text, int windowBits) {
-  z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY), Z_OK);
-  std::string out(deflateBound(&z, text.size()) + 32, '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
+using testing::Compressed;
 
 // Feeds `body` in pieces of `piece` bytes; the decoded text, or "<corrupt>"/"<cut>".
 std::string Decode(ContentCoding coding, const std::string& body, std::size_t piece) {

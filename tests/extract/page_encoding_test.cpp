@@ -102,7 +102,7 @@ TEST(PageEncoding, AUtf8FileReadInBlocksGivesTheLinesReadWhole) {
     }
     std::vector<std::string> expected;
     for (std::size_t at = 3;;) {
-      const std::size_t cr = text.find('\r', at);
+      const std::size_t cr = text.find_first_of("\r\n", at);
       expected.push_back(Utf8ToCodePage(std::string_view(text).substr(at, cr - at)));
       if (cr == std::string::npos) break;
       at = cr + (text.compare(cr, 2, "\r\n") == 0 ? 2 : 1);

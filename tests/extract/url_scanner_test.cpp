@@ -85,7 +85,7 @@ TEST(UrlScanner, TextMode) {
        {"http://a.com/http://b.com/"}},
       {"last line", "x http://a.com/end", Text(), {"http://a.com/end"}},
       {"protocol alone", "http:// x", Text(), {"http://"}},
-      {"lone LF is no line end", "x http://a.com/a\nb", Text(), {"http://a.com/a"}},
+      {"a lone LF ends a line as CR LF does", "x http://a.com/a\nb", Text(), {"http://a.com/ab"}},
       {"other protocol",
        "ftp://f.org/x mailto:a@b.c",
        Text(false, false, u"mailto:"),
@@ -500,20 +500,40 @@ TEST(ExtractToList, GathersApartFromTheListAndStopsWhenToldOrFull) {
   EXPECT_EQ(f.ui.messages[0].text, msg::kListFull);
 }
 
-TEST(LineSources, SplitAtCrAndCrLfOnly) {
-  const std::string text = "a\r\nb\rc\nd\r\n\r\ne";
-  TextLineSource memory(text);
-  std::FILE* f = std::tmpfile();
-  std::fwrite(text.data(), 1, text.size(), f);
-  std::rewind(f);
-  FileLineSource file(f);
-  for (LineSource* source : {static_cast<LineSource*>(&memory), static_cast<LineSource*>(&file)}) {
+TEST(LineSources, SplitAtCrLfLfAndCr) {
+  const struct {
+    std::string text;
     std::vector<std::string> lines;
-    std::string line;
-    while (source->Next(line)) lines.push_back(line);
-    EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c\nd", "", "e"}));
+  } cases[] = {
+      {"a\r\nb\rc\nd\r\n\r\ne", {"a", "b", "c", "d", "", "e"}},
+      {"a\n\rb\n\nc\n", {"a", "", "b", "", "c"}},
+      // A CR LF cut by a block boundary is still one line end.
+      {std::string(65535, 'x') + "\r\ny", {std::string(65535, 'x'), "y"}},
+      {std::string(65536, 'x') + "\ny\r", {std::string(65536, 'x'), "y"}},
+  };
+  for (const auto& c : cases) {
+    TextLineSource memory(c.text);
+    std::FILE* f = std::tmpfile();
+    std::fwrite(c.text.data(), 1, c.text.size(), f);
+    std::rewind(f);
+    FileLineSource file(f);
+    FileLineSource decoding(f);
+    for (LineSource* source :
+         {static_cast<LineSource*>(&memory), static_cast<LineSource*>(&file)}) {
+      std::vector<std::string> lines;
+      std::string line;
+      while (source->Next(line)) lines.push_back(line);
+      EXPECT_EQ(lines, c.lines) << c.text.size();
+    }
+    std::rewind(f);
+    std::size_t count = 0;
+    for (CodeText codes; decoding.NextCodes(codes); ++count) {
+      ASSERT_LT(count, c.lines.size());
+      EXPECT_EQ(codes.size(), c.lines[count].size()) << count;
+    }
+    EXPECT_EQ(count, c.lines.size());
+    std::fclose(f);
   }
-  std::fclose(f);
 }
 
 TEST(LineSources, AFileDecodesAsItReadsExactlyAsTheWholeLineDecodes) {

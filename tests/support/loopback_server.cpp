@@ -11,6 +11,7 @@ void CloseSocket(SocketHandle s) {
   closesocket(s);
 }
 using socklen_t = int;
+constexpr int kSendFlags = 0;
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -19,6 +20,8 @@ using socklen_t = int;
 #include <unistd.h>
 using SocketHandle = int;
 constexpr SocketHandle kNoSocket = -1;
+// A client that leaves while bytes still go out is part of the script, not a fault.
+constexpr int kSendFlags = MSG_NOSIGNAL;
 void CloseSocket(SocketHandle s) {
   ::close(s);
 }
@@ -83,6 +86,11 @@ void LoopbackServer::Release() {
   released_.notify_all();
 }
 
+bool LoopbackServer::Released() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return release_;
+}
+
 const std::string& LoopbackServer::request() {
   if (thread_.joinable()) thread_.join();
   return request_;
@@ -113,10 +121,17 @@ void LoopbackServer::Serve() {
       std::unique_lock<std::mutex> hold(lock_);
       released_.wait(hold, [this] { return release_; });
     }
-    const int n = static_cast<int>(
-        ::send(client, response.data() + sent, static_cast<int>(std::min(piece, end - sent)), 0));
+    const std::size_t size = sent < script_.wholeFirst ? script_.wholeFirst - sent : piece;
+    const int n = static_cast<int>(::send(
+        client, response.data() + sent, static_cast<int>(std::min(size, end - sent)), kSendFlags));
     if (n <= 0) break;
     sent += static_cast<std::size_t>(n);
+    if (script_.pause.count() > 0) std::this_thread::sleep_for(script_.pause);
+  }
+  while (!script_.endless.empty() && !Released() &&
+         ::send(client, script_.endless.data(), static_cast<int>(script_.endless.size()),
+                kSendFlags) > 0) {
+    if (script_.pause.count() > 0) std::this_thread::sleep_for(script_.pause);
   }
   if (script_.resetAfter != std::string::npos) {
     // Let the client take what was sent, then reset the connection instead of closing it.
@@ -126,7 +141,15 @@ void LoopbackServer::Serve() {
                  sizeof abort);
   } else {
     ::shutdown(client, 1);
-    // Wait for the client to close its side, so the last bytes are not lost to a reset.
+    // Wait for the client to close its side, so the last bytes are not lost to a reset; a
+    // client that keeps the connection for later (Wine's pool) gets two seconds.
+#ifdef _WIN32
+    const DWORD wait = 2000;
+#else
+    const timeval wait{2, 0};
+#endif
+    ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait),
+                 sizeof wait);
     while (::recv(client, buffer, sizeof buffer, 0) > 0) {
     }
   }
