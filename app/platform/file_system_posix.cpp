@@ -157,8 +157,8 @@ class PosixFileSystem final : public FileSystem {
       errno = reserved;
       return Failed();
     }
-    bool ok = WriteFully(fd.get(), bytes) &&
-              ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0;
+    bool ok =
+        WriteFully(fd.get(), bytes) && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0;
     ok = ::close(fd.release()) == 0 && ok;
     return ok || Failed();
   }

@@ -108,13 +108,13 @@ class WinFileSystem final : public FileSystem {
 
   bool CanReplace(const std::u16string& path) override {
     UniqueFile probe(CreateFileW(W(Extended(TemporaryBeside(path))), GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                 nullptr));
+                                 CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (probe) return true;
     const DWORD refused = GetLastError();
     UniqueFile existing(CreateFileW(W(Extended(path)), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (existing) return true;
     // A missing file says nothing: why the folder refused the new one does.
     const DWORD error = GetLastError();

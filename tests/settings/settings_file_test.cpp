@@ -13,6 +13,7 @@
 namespace cardo {
 namespace {
 
+using testing::Ansi;
 using testing::kCurrentHeader;
 using testing::SettingsFixture;
 using testing::U;
@@ -364,6 +365,46 @@ TEST(SettingsFile, DamagedFilesAreBackedUpNotLost) {
     ASSERT_TRUE(g.Save());
     EXPECT_EQ(g.IniBytes(), "x");
   }
+}
+
+// Two instances started on one file: each writes at exit only what it changed, so neither
+// erases the other's changes, a flag of `properties` included; what both changed ends as the
+// last one to exit has it.
+TEST(SettingsFile, TwoInstancesKeepEachOthersChanges) {
+  SettingsFixture first;
+  first.WriteIni(std::string(kCurrentHeader) +
+                 "[PREF]\r\nproperties=194\r\nReGetPath=old\r\nListMax=10\r\n"
+                 "[HISTORY]\r\nFileHistory1=C:\\a.lst\r\n");
+  SettingsFixture second;
+  second.store.settingsFilePath = first.store.settingsFilePath;
+  second.store.appDirectory = first.store.appDirectory;
+  ASSERT_TRUE(first.Load());
+  ASSERT_TRUE(second.Load());
+
+  first.settings.ReGetPath = u"C:\\first.exe";
+  first.settings.CmbIntl = 0;  // 194 - 64
+  first.settings.ListMax = 20;
+  first.settings.ListHistory = Entries{u"http://first/"};
+  second.settings.IriaPath = u"C:\\second.exe";
+  second.settings.BigSmall = 1;  // + 256
+  second.settings.ListMax = 30;
+  second.recent.history.AddItem(u"C:\\b.lst");
+  second.window.width = 7777;
+  ASSERT_TRUE(first.Save());
+  ASSERT_TRUE(second.Save());
+
+  SettingsFixture next;
+  next.store.settingsFilePath = first.store.settingsFilePath;
+  ASSERT_TRUE(next.Load());
+  EXPECT_EQ(next.settings.ReGetPath, u"C:\\first.exe");
+  EXPECT_EQ(next.settings.IriaPath, u"C:\\second.exe");
+  EXPECT_EQ(PackProperties(next.settings), 194 - 64 + 256);
+  EXPECT_EQ(next.settings.ListMax, 30);
+  EXPECT_EQ(next.settings.ListHistory, (Entries{u"http://first/"}));
+  EXPECT_EQ(next.recent.history.MenuItem(1), u"C:\\b.lst");
+  EXPECT_EQ(next.recent.history.MenuItem(2), u"C:\\a.lst");
+  EXPECT_EQ(next.window.width, 7777);
+  EXPECT_NE(first.IniBytes().find(Ansi("'  Cardo用設定保持 INIファイル\r\n")), std::string::npos);
 }
 
 #ifdef _WIN32
