@@ -121,9 +121,9 @@ TEST_F(CardoExe, TwoInstancesKeepEachOthersSettings) {
       << ini;
 }
 
-// A Unix program run from the tests under Wine (chattr), on the Unix name of `path`; false
-// when it cannot run or fails.
-bool RunUnix(const wchar_t* program, const std::wstring& arguments, const std::u16string& path) {
+// Starts a Unix program from the tests under Wine (chattr) on the Unix name of `path`; false
+// when it cannot start. Wine does not report such a program's end: callers look for its effect.
+bool StartUnix(const wchar_t* program, const wchar_t* arguments, const std::u16string& path) {
   using UnixNameFn = char*(CDECL*)(const wchar_t*);
   const auto unixName = reinterpret_cast<UnixNameFn>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
@@ -141,29 +141,46 @@ bool RunUnix(const wchar_t* program, const std::wstring& arguments, const std::u
                       &pi)) {
     return false;
   }
-  WaitForSingleObject(pi.hProcess, 10000);
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return code == 0;
+  return true;
+}
+
+// Whether a new file can be made in `folder` (ending with the separator) and `file` written.
+bool Writable(const std::u16string& folder, const std::u16string& file) {
+  HANDLE probe = CreateFileW(Wide(folder + u"probe.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                             CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) CloseHandle(probe);
+  HANDLE existing = CreateFileW(Wide(file).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  if (existing != INVALID_HANDLE_VALUE) CloseHandle(existing);
+  return probe != INVALID_HANDLE_VALUE || existing != INVALID_HANDLE_VALUE;
 }
 
 // A folder and its settings file that no one may change, even the machine's administrator
 // (the tests run as root, whom permissions do not stop): Unix's immutable flag.
 class Immutable {
  public:
-  explicit Immutable(std::vector<std::u16string> paths) : paths_(std::move(paths)) {
-    for (const auto& p : paths_) ok_ = RunUnix(L"Z:\\usr\\bin\\chattr", L"+i", p) && ok_;
+  Immutable(const std::u16string& folder, const std::u16string& file)
+      : folder_(folder), file_(file) {
+    std::u16string bare = folder_;
+    bare.pop_back();
+    ok_ = StartUnix(kChattr, L"+i", file_) && StartUnix(kChattr, L"+i", bare) &&
+          WaitFor([this] { return !Writable(folder_, file_); });
   }
   ~Immutable() {
-    for (const auto& p : paths_) RunUnix(L"Z:\\usr\\bin\\chattr", L"-i", p);
+    std::u16string bare = folder_;
+    bare.pop_back();
+    StartUnix(kChattr, L"-i", file_);
+    StartUnix(kChattr, L"-i", bare);
+    WaitFor([this] { return Writable(folder_, file_); });
   }
   bool ok() const { return ok_; }
 
  private:
-  std::vector<std::u16string> paths_;
-  bool ok_ = true;
+  static constexpr const wchar_t* kChattr = L"Z:\\usr\\bin\\chattr";
+  std::u16string folder_, file_;
+  bool ok_ = false;
 };
 
 // A program folder the user cannot write: said once at start, naming the settings file and
@@ -173,9 +190,7 @@ TEST_F(CardoExe, AReadOnlyProgramFolderIsSaidOnceAndEveryFailedWriteNamesItsFile
       CurrentFile(WideToAnsi(u"IriaPath=" + dir.File(u"Cardo.exe")) + "\r\n");
   dir.Write(u"CARDO.INI", stored);
   dir.Write(u"a.lst", "http://a/1\r\n");
-  std::u16string folder = dir.path();
-  folder.pop_back();
-  Immutable locked({dir.File(u"CARDO.INI"), folder});
+  Immutable locked(dir.path(), dir.File(u"CARDO.INI"));
   if (!locked.ok()) GTEST_SKIP() << "no immutable folders here";
 
   RunningCardo cardo(dir, dir.File(u"a.lst"));

@@ -417,14 +417,16 @@ TEST(SettingsFile, UnwritableFileAtExitIsLeftAsItWas) {
   HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   f.settings.ReGetPath = u"C:\\changed.exe";
-  EXPECT_TRUE(f.Save());  // the system's writes report nothing the save acts on
+  EXPECT_FALSE(f.Save());  // a save that did not happen says so
+  EXPECT_FALSE(f.fs.LastErrorText().empty());
   CloseHandle(held);
   EXPECT_EQ(f.IniBytes(), before);
 
-  // A read-only file: the save runs through without harm whatever the system allows.
+  // A read-only file is not written behind the user's back, and the save says so.
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(f.Save());
+  EXPECT_FALSE(f.Save());
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(f.IniBytes(), before);
 }
 #endif
 
