@@ -21,6 +21,14 @@ std::string LowerAscii(std::string_view text) {
 }
 
 IniEntry* FindEntry(IniSection& section, std::string_view name) {
+  // One look-up (a profile read) scans; the index pays off from the second.
+  if (!section.indexed && !section.lookedUp) {
+    section.lookedUp = true;
+    for (auto& e : section.entries) {
+      if (EqualIgnoringAsciiCase(e.name, name)) return &e;
+    }
+    return nullptr;
+  }
   if (!section.indexed) {
     for (std::size_t i = 0; i < section.entries.size(); ++i) {
       section.places.emplace(LowerAscii(section.entries[i].name), i);
@@ -68,7 +76,7 @@ IniText IniText::Parse(std::string_view text) {
     if (line.front() == '[') {
       const std::size_t close = line.rfind(']');
       if (close != std::string_view::npos) {
-        sections.push_back({std::string(line.substr(1, close - 1)), {}, {}, false});
+        sections.push_back({std::string(line.substr(1, close - 1)), {}, {}, false, false});
         continue;
       }
     }
@@ -117,7 +125,7 @@ const IniEntry* IniText::Find(std::string_view section, std::string_view key) {
 
 IniSection& IniText::Section(std::string_view section) {
   if (IniSection* s = Find(section)) return *s;
-  sections_.push_back({std::string(TrimIniBlanks(section)), {}, {}, true});
+  sections_.push_back({std::string(TrimIniBlanks(section)), {}, {}, true, false});
   return sections_.back();
 }
 

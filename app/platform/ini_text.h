@@ -22,10 +22,11 @@ struct IniEntry {
 struct IniSection {
   std::string name;  // empty for the lines before the first section
   std::vector<IniEntry> entries;
-  // The place of the first entry of each name, lower-cased, built at the first look-up: a
+  // The place of the first entry of each name, lower-cased, built at the second look-up: a
   // look-up then costs the name's length.
   std::unordered_map<std::string, std::size_t> places;
   bool indexed = false;
+  bool lookedUp = false;
 };
 
 class IniText {
