@@ -51,8 +51,10 @@ class WinFileSystem final : public FileSystem {
   }
 
   bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override {
-    UniqueFile file(CreateFileW(W(Extended(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Sharing deletion too lets another instance replace the file while this one reads it.
+    UniqueFile file(CreateFileW(W(Extended(path)), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return Failed();
     std::string buffer(1u << 20, '\0');
     for (;;) {
@@ -86,14 +88,26 @@ class WinFileSystem final : public FileSystem {
     file.reset();
     const DWORD attrs = GetFileAttributesW(W(target));
     bool replaced = false;
-    if (attrs == INVALID_FILE_ATTRIBUTES) {
-      replaced =
-          MoveFileExW(W(temp), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    } else {
-      // ReplaceFile keeps the target's attributes and security, which a rename would drop.
-      replaced = ReplaceFileW(W(target), W(temp), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                              nullptr);
-      if (replaced && GetFileAttributesW(W(target)) != attrs) SetFileAttributesW(W(target), attrs);
+    // Another process with the target open (a second instance reading its settings, a virus
+    // scanner) refuses the replacement for a moment: a few short tries outlast it.
+    for (int attempt = 0; attempt < 10 && !replaced; ++attempt) {
+      if (attempt > 0) Sleep(50);
+      if (attrs == INVALID_FILE_ATTRIBUTES) {
+        replaced =
+            MoveFileExW(W(temp), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+      } else {
+        // ReplaceFile keeps the target's attributes and security, which a rename would drop.
+        replaced = ReplaceFileW(W(target), W(temp), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                nullptr, nullptr);
+      }
+      const DWORD error = replaced ? ERROR_SUCCESS : GetLastError();
+      if (error != ERROR_SHARING_VIOLATION && error != ERROR_UNABLE_TO_REMOVE_REPLACED &&
+          error != ERROR_LOCK_VIOLATION) {
+        break;
+      }
+    }
+    if (replaced && attrs != INVALID_FILE_ATTRIBUTES && GetFileAttributesW(W(target)) != attrs) {
+      SetFileAttributesW(W(target), attrs);
     }
     if (replaced) return true;
     const DWORD refused = GetLastError();

@@ -75,8 +75,8 @@ TEST_F(CardoExe, TwoInstancesNeverHandAManagerTheOthersList) {
   EXPECT_EQ(fromFirst, 1) << records[0] << records[1] << records[2];
   EXPECT_EQ(dir.Read(u"TEMP.TXT"), "http://a/1\r\n");  // the usual name stays the first's
   PostMessageW(secondMain, WM_CLOSE, 0, 0);
-  PostMessageW(thirdMain, WM_CLOSE, 0, 0);
   EXPECT_TRUE(second.WaitForExit());
+  PostMessageW(thirdMain, WM_CLOSE, 0, 0);
   EXPECT_TRUE(third.WaitForExit());
 }
 
