@@ -28,14 +28,18 @@ bool ManagerFound(ShellContext& shell, const std::u16string& managerPath,
   return false;
 }
 
-void WriteAndStart(ShellContext& shell, const std::string& bytes, const std::u16string& exportFile,
-                   const std::u16string& commandLine) {
-  if (!shell.fs.WriteAll(exportFile, bytes)) {
-    ShowError(shell.ui, shell.fs.LastErrorText());
-    return;
+// The file goes through a temporary file beside it, so a manager never reads a file cut short
+// by a full disk: it is whole, or the one before it still is.
+std::uint32_t WriteAndStart(ShellContext& shell, const std::string& bytes,
+                            const std::u16string& exportFile, const std::u16string& commandLine) {
+  if (!shell.fs.ReplaceAll(exportFile, bytes)) {
+    ShowError(shell.ui, msg::kExportWriteFailed + (u"\r\n" + exportFile) + u"\r\n" +
+                            shell.fs.LastErrorText());
+    return 0;
   }
   const StartResult started = shell.ui.StartProgram(commandLine);
   if (started.processId == 0) ShowError(shell.ui, started.error);
+  return started.processId;
 }
 
 }  // namespace
@@ -76,35 +80,44 @@ std::u16string ExportCommandLine(ExportFormat format, const std::u16string& prog
   return line;
 }
 
-void ExportListToOther(ShellContext& shell, const std::u16string& program,
-                       const std::u16string& arguments, ExportFormat format,
-                       const std::u16string& appDirectory) {
-  if (shell.list.Count() == 0) {
-    ShowError(shell.ui, msg::kNoList);
-    return;
-  }
-  const std::u16string file = appDirectory + FormatRow(format).fileName;
-  if (!ManagerFound(shell, program, msg::kOtherNotFound)) return;
-  WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs()), file,
-                ExportCommandLine(format, program, arguments, file));
+std::u16string ExportFileName(ExportFormat format, int slot) {
+  std::u16string name = FormatRow(format).fileName;
+  if (slot > 1) name.insert(name.rfind(u'.'), DecimalText(slot));
+  return name;
 }
 
-void ExportList(ShellContext& shell, ExportFormat manager, const std::u16string& managerPath,
-                const std::u16string& appDirectory, const std::u16string& appVersion) {
+std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& program,
+                                const std::u16string& arguments, ExportFormat format,
+                                const std::u16string& appDirectory, int slot) {
   if (shell.list.Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
-    return;
+    return 0;
+  }
+  const std::u16string file = appDirectory + ExportFileName(format, slot);
+  if (!ManagerFound(shell, program, msg::kOtherNotFound)) return 0;
+  return WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs()), file,
+                       ExportCommandLine(format, program, arguments, file));
+}
+
+std::uint32_t ExportList(ShellContext& shell, ExportFormat manager,
+                         const std::u16string& managerPath, const std::u16string& appDirectory,
+                         const std::u16string& appVersion, int slot) {
+  if (shell.list.Count() == 0) {
+    ShowError(shell.ui, msg::kNoList);
+    return 0;
   }
   const bool reget = manager == ExportFormat::ReGet;
-  if (!ManagerFound(shell, managerPath, reget ? msg::kReGetNotFound : msg::kIriaNotFound)) return;
+  if (!ManagerFound(shell, managerPath, reget ? msg::kReGetNotFound : msg::kIriaNotFound)) {
+    return 0;
+  }
   // ReGet and Iria read code page 932: a list it cannot hold whole is written only after the
   // same warning a save shows.
   const std::u16string text =
       ExportText(manager, shell.list.LineRefs(), reget ? std::u16string() : appVersion);
   const std::string bytes = WideToAnsi(text);
-  if (!ConfirmCodePageLoss(shell, shell.list.LineRefs(), text, bytes)) return;
-  const std::u16string file = appDirectory + FormatRow(manager).fileName;
-  WriteAndStart(shell, bytes, file, ExportCommandLine(manager, managerPath, u"", file));
+  if (!ConfirmCodePageLoss(shell, shell.list.LineRefs(), text, bytes)) return 0;
+  const std::u16string file = appDirectory + ExportFileName(manager, slot);
+  return WriteAndStart(shell, bytes, file, ExportCommandLine(manager, managerPath, u"", file));
 }
 
 }  // namespace cardo

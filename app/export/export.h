@@ -104,17 +104,22 @@ std::string OtherExportText(ExportFormat format, const std::vector<std::u16strin
 // default.
 std::u16string ExportCommandLine(ExportFormat format, const std::u16string& program,
                                  const std::u16string& arguments, const std::u16string& file);
+// The export file of `format` for the instance holding `slot` (ExportSlot): the usual name
+// for 1, the number before the extension for the others (TEMP2.LST).
+std::u16string ExportFileName(ExportFormat format, int slot);
 // The File > Export > その他 command, with the same failure rules as the other two.
-void ExportListToOther(ShellContext& shell, const std::u16string& program,
-                       const std::u16string& arguments, ExportFormat format,
-                       const std::u16string& appDirectory);
+std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& program,
+                                const std::u16string& arguments, ExportFormat format,
+                                const std::u16string& appDirectory, int slot = 1);
 
 // The File > Export command: "リストがありません。" for an empty list, else the export into
 // the program directory and the manager at `managerPath` started on it; a manager missing, a
 // write or start failure, or the user declining the loss of characters code page 932 cannot
-// hold (the warning a save shows) end it after the message. The modified flag and the title do
-// not change.
-void ExportList(ShellContext& shell, ExportFormat manager, const std::u16string& managerPath,
-                const std::u16string& appDirectory, const std::u16string& appVersion);
+// hold (the warning a save shows) end it after the message. The file is written whole through
+// a temporary file or not at all; a failed write names it. The modified flag and the title do
+// not change. The started manager's process identifier, or 0 when none was started.
+std::uint32_t ExportList(ShellContext& shell, ExportFormat manager,
+                         const std::u16string& managerPath, const std::u16string& appDirectory,
+                         const std::u16string& appVersion, int slot = 1);
 
 }  // namespace cardo

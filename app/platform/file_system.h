@@ -33,11 +33,16 @@ class FileSystem {
   virtual bool ReadChunks(const std::u16string& path, const ChunkSink& sink) = 0;
   // Creates or truncates `path` and writes `bytes`; false on any failure.
   virtual bool WriteAll(const std::u16string& path, std::string_view bytes) = 0;
-  // Writes a temporary file beside `path` and replaces `path` with it only after a complete
-  // write; on failure `path` is untouched and the temporary file is gone. A replaced file keeps
-  // its attributes (and on Windows its security). Where no temporary file can be made or the
-  // replacement is refused, `path` is written in place instead.
+  // Writes a temporary file beside `path` (a name of this process's own, so two instances
+  // never share one) and replaces `path` with it only after a complete write; on failure `path`
+  // is untouched and the temporary file is gone. A replaced file keeps its attributes (and on
+  // Windows its security). Where no temporary file can be made or the replacement is refused,
+  // `path` is written in place instead, after the room for all of `bytes` has been reserved:
+  // a full disk then fails before the old content is touched.
   virtual bool ReplaceAll(const std::u16string& path, std::string_view bytes) = 0;
+  // Whether ReplaceAll could write `path` now: a new file can be made beside it, or it exists
+  // and opens for writing. Changes nothing; LastErrorText says why not.
+  virtual bool CanReplace(const std::u16string& path) = 0;
   // Copies, replacing an existing target.
   virtual bool Copy(const std::u16string& from, const std::u16string& to) = 0;
   virtual bool Remove(const std::u16string& path) = 0;

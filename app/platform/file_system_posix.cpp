@@ -86,8 +86,7 @@ class PosixFileSystem final : public FileSystem {
     const std::string target = Utf16ToUtf8(path);
     std::string temp = target + ".XXXXXX";
     Fd fd(::mkstemp(temp.data()));
-    // A folder that takes no new files: the target is written in place.
-    if (fd.get() < 0) return WriteAll(path, bytes);
+    if (fd.get() < 0) return WriteInPlace(target, bytes);
     bool ok = WriteFully(fd.get(), bytes) && ::fsync(fd.get()) == 0;
     ok = ::close(fd.release()) == 0 && ok;
     if (ok) {
@@ -103,6 +102,22 @@ class PosixFileSystem final : public FileSystem {
       return Failed();
     }
     return true;
+  }
+
+  bool CanReplace(const std::u16string& path) override {
+    const std::string target = Utf16ToUtf8(path);
+    std::string temp = target + ".XXXXXX";
+    Fd probe(::mkstemp(temp.data()));
+    if (probe.get() >= 0) {
+      ::unlink(temp.c_str());
+      return true;
+    }
+    const int refused = errno;
+    Fd existing(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+    if (existing.get() >= 0) return true;
+    // A missing file says nothing: why the folder refused the new one does.
+    error_ = errno == ENOENT ? refused : errno;
+    return false;
   }
 
   bool Copy(const std::u16string& from, const std::u16string& to) override {
@@ -132,6 +147,22 @@ class PosixFileSystem final : public FileSystem {
     error_ = errno;
     return false;
   }
+  // A folder that takes no new files: the target is overwritten directly, after the room for
+  // the whole text is reserved, so a full disk fails with the old content untouched.
+  bool WriteInPlace(const std::string& target, std::string_view bytes) {
+    Fd fd(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    if (fd.get() < 0) return Failed();
+    const int reserved = ::posix_fallocate(fd.get(), 0, static_cast<off_t>(bytes.size()));
+    if (reserved == ENOSPC || reserved == EFBIG) {
+      errno = reserved;
+      return Failed();
+    }
+    bool ok =
+        WriteFully(fd.get(), bytes) && ::ftruncate(fd.get(), static_cast<off_t>(bytes.size())) == 0;
+    ok = ::close(fd.release()) == 0 && ok;
+    return ok || Failed();
+  }
+
   int error_ = 0;
 };
 

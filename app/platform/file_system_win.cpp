@@ -20,6 +20,17 @@ std::u16string Extended(const std::u16string& path) {
   return path;
 }
 
+// The temporary file beside `path`: the target's name plus a suffix of this process's own, so
+// it lies in the same folder (the final step is a rename on one volume) and two instances
+// saving the same file never write into one temporary file.
+std::u16string TemporaryBeside(const std::u16string& path) {
+  static constexpr char16_t kHex[] = u"0123456789abcdef";
+  std::u16string suffix = u".~";
+  const DWORD id = GetCurrentProcessId();
+  for (int shift = 28; shift >= 0; shift -= 4) suffix.push_back(kHex[(id >> shift) & 0xF]);
+  return path + suffix;
+}
+
 bool WriteFully(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 24));
@@ -40,8 +51,10 @@ class WinFileSystem final : public FileSystem {
   }
 
   bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override {
-    UniqueFile file(CreateFileW(W(Extended(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Sharing deletion too lets another instance replace the file while this one reads it.
+    UniqueFile file(CreateFileW(W(Extended(path)), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return Failed();
     std::string buffer(1u << 20, '\0');
     for (;;) {
@@ -62,9 +75,7 @@ class WinFileSystem final : public FileSystem {
 
   bool ReplaceAll(const std::u16string& path, std::string_view bytes) override {
     const std::u16string target = Extended(path);
-    // The temporary name is the target's plus a suffix, so it lies in the same folder and the
-    // final step is a rename on one volume.
-    const std::u16string temp = Extended(path + u".cardo-tmp");
+    const std::u16string temp = Extended(TemporaryBeside(path));
     UniqueFile file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return WriteInPlace(target, bytes);
@@ -77,14 +88,26 @@ class WinFileSystem final : public FileSystem {
     file.reset();
     const DWORD attrs = GetFileAttributesW(W(target));
     bool replaced = false;
-    if (attrs == INVALID_FILE_ATTRIBUTES) {
-      replaced =
-          MoveFileExW(W(temp), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    } else {
-      // ReplaceFile keeps the target's attributes and security, which a rename would drop.
-      replaced = ReplaceFileW(W(target), W(temp), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                              nullptr);
-      if (replaced && GetFileAttributesW(W(target)) != attrs) SetFileAttributesW(W(target), attrs);
+    // Another process with the target open (a second instance reading its settings, a virus
+    // scanner) refuses the replacement for a moment: a few short tries outlast it.
+    for (int attempt = 0; attempt < 10 && !replaced; ++attempt) {
+      if (attempt > 0) Sleep(50);
+      if (attrs == INVALID_FILE_ATTRIBUTES) {
+        replaced =
+            MoveFileExW(W(temp), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+      } else {
+        // ReplaceFile keeps the target's attributes and security, which a rename would drop.
+        replaced = ReplaceFileW(W(target), W(temp), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                nullptr, nullptr);
+      }
+      const DWORD error = replaced ? ERROR_SUCCESS : GetLastError();
+      if (error != ERROR_SHARING_VIOLATION && error != ERROR_UNABLE_TO_REMOVE_REPLACED &&
+          error != ERROR_LOCK_VIOLATION) {
+        break;
+      }
+    }
+    if (replaced && attrs != INVALID_FILE_ATTRIBUTES && GetFileAttributesW(W(target)) != attrs) {
+      SetFileAttributesW(W(target), attrs);
     }
     if (replaced) return true;
     const DWORD refused = GetLastError();
@@ -94,6 +117,22 @@ class WinFileSystem final : public FileSystem {
       return WriteInPlace(target, bytes);
     }
     error_ = refused;
+    return false;
+  }
+
+  bool CanReplace(const std::u16string& path) override {
+    UniqueFile probe(CreateFileW(W(Extended(TemporaryBeside(path))), GENERIC_WRITE, 0, nullptr,
+                                 CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (probe) return true;
+    const DWORD refused = GetLastError();
+    UniqueFile existing(CreateFileW(W(Extended(path)), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (existing) return true;
+    // A missing file says nothing: why the folder refused the new one does.
+    const DWORD error = GetLastError();
+    error_ = error == ERROR_FILE_NOT_FOUND ? refused : error;
     return false;
   }
 
@@ -125,11 +164,18 @@ class WinFileSystem final : public FileSystem {
   }
 
   // The fallback where the folder takes no new files or refuses the rename: the target is
-  // overwritten directly, so a failure part-way can leave it short.
+  // overwritten directly. The room for the whole text is reserved first, so a full disk fails
+  // with the old content untouched; only a failure of the write itself can leave it short.
   bool WriteInPlace(const std::u16string& target, std::string_view bytes) {
     UniqueFile file(CreateFileW(W(target), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return Failed();
+    FILE_ALLOCATION_INFO room{};
+    room.AllocationSize.QuadPart = static_cast<LONGLONG>(bytes.size());
+    if (!SetFileInformationByHandle(file.get(), FileAllocationInfo, &room, sizeof room)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL) return Failed();
+    }
     if (!WriteFully(file.get(), bytes) || !SetEndOfFile(file.get())) return Failed();
     return true;
   }

@@ -66,7 +66,7 @@ bool ImportLegacySettings(Settings& settings, SettingsStore& store) {
 
   ApplyDefaults(settings, kImport);
 
-  store.fs.WriteAll(file, WideToAnsi(SettingsHeader(store.appVersion, store.now())));
+  store.fs.ReplaceAll(file, WideToAnsi(SettingsHeader(store.appVersion, store.now())));
   return true;
 }
 

@@ -1,14 +1,12 @@
 #include "app/settings/settings_file.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <ctime>
-#include <unordered_set>
 
 #include "app/list/list_file.h"
 #include "app/list/menu_history.h"
 #include "app/platform/codec.h"
+#include "app/platform/ini_text.h"
 #include "app/platform/text.h"
 #include "app/settings/ini_values.h"
 #include "app/settings/legacy_import.h"
@@ -20,11 +18,6 @@ namespace {
 
 constexpr char16_t kRuleLine[] = u"'--------------------------------------------------------";
 constexpr char16_t kVersionMarker[] = u"作成時のバージョン:";
-
-std::string LowerAscii(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
 
 std::u16string Pad2(int value) {
   std::u16string text = DecimalText(value);
@@ -64,6 +57,75 @@ void LoadList(Settings& settings, SettingsStore& store, const ListKeys& keys) {
     }
   }
   settings.*keys.field = std::move(entries);
+}
+
+// One value of the file as a save writes it.
+struct FileKey {
+  const char* section;
+  std::string name;
+  std::string value;
+  bool operator==(const FileKey&) const = default;
+};
+// Keys written together or not at all: a list with its highest index, the five recent files.
+struct FileUnit {
+  std::vector<FileKey> keys;
+  bool flagBits = false;  // `properties`: a flag changed here replaces only its own bit
+};
+
+std::vector<std::u16string> RecentItems(const CMenuHistory& recentFiles) {
+  std::vector<std::u16string> items;
+  for (int n = 1; n <= kFileHistoryPlaces; ++n) items.push_back(recentFiles.MenuItem(n));
+  return items;
+}
+
+// Every value a save writes, in the order a new file receives them.
+std::vector<FileUnit> FileUnits(const Settings& settings, std::int32_t width, std::int32_t height,
+                                const std::vector<std::u16string>& recentFiles) {
+  std::vector<FileUnit> units;
+  auto key = [](const char* section, std::string name, std::u16string_view value) {
+    return FileKey{section, std::move(name), IniValueBytes(value)};
+  };
+  for (const ScalarKey& scalar : kScalarKeys) {
+    units.push_back({{key(scalar.section, scalar.key, KeyText(settings, scalar))},
+                     std::holds_alternative<FlagBits>(scalar.field)});
+  }
+  units.push_back({{key(kSectionWindow, "width", DecimalText(width))}});
+  units.push_back({{key(kSectionWindow, "height", DecimalText(height))}});
+  for (const ListKeys& keys : kListKeys) {
+    const SettingsList& list = settings.*keys.field;
+    FileUnit unit;
+    if (!list || list->empty()) {
+      unit.keys.push_back(key(keys.section, keys.upperBoundKey, u"-1"));
+    } else {
+      unit.keys.push_back(key(keys.section, keys.upperBoundKey,
+                              DecimalText(static_cast<long long>(list->size()) - 1)));
+      for (std::size_t n = 0; n < list->size(); ++n) {
+        unit.keys.push_back(
+            key(keys.section, NumberedKey(keys.entryStem, static_cast<long long>(n)), (*list)[n]));
+      }
+    }
+    units.push_back(std::move(unit));
+  }
+  FileUnit recent;
+  for (int n = 1; n <= kFileHistoryPlaces; ++n) {
+    const auto place = static_cast<std::size_t>(n - 1);
+    recent.keys.push_back(key(kSectionHistory, NumberedKey("FileHistory", n),
+                              place < recentFiles.size() ? recentFiles[place] : u""));
+  }
+  units.push_back(std::move(recent));
+  return units;
+}
+
+// The flags as the file now holds them, with the ones this instance changed set its way.
+std::string MergedProperties(const Settings& settings, const Settings& loaded, IniText& ini,
+                             const FileKey& key) {
+  const std::int32_t mine = PackProperties(settings);
+  const std::int32_t changed = mine ^ PackProperties(loaded);
+  const IniEntry* stored = ini.Find(key.section, key.name);
+  const std::u16string storedText = AnsiToWide(stored->value.value_or(""));
+  const std::int32_t theirs = ParseInt32(storedText).value_or(PackProperties(loaded));
+  const std::int32_t allFlags = (1 << kSettingsFlags.size()) - 1;
+  return Utf16ToUtf8(DecimalText(((theirs & ~changed) | (mine & changed)) & allFlags));
 }
 
 }  // namespace
@@ -145,12 +207,13 @@ SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTw
     recentFiles.AddItem(ReadIniValue(profile, kSectionHistory, NumberedKey("FileHistory", n),
                                      kFileHistoryCapacity + 1, file));
   }
+  store.loaded = LoadedValues{settings, window.Width(), window.Height(), RecentItems(recentFiles)};
   return SettingsLoad::Loaded;
 }
 
 bool CreateDefaultSettings(Settings& settings, SettingsStore& store) {
   const std::string bytes = WideToAnsi(NewSettingsFileText(store.appVersion, store.now()));
-  if (!store.fs.WriteAll(store.settingsFilePath, bytes)) return false;
+  if (!store.fs.ReplaceAll(store.settingsFilePath, bytes)) return false;
   ApplyNewFileDefaults(settings);
   return true;
 }
@@ -165,56 +228,37 @@ bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSi
   if (file.empty()) return false;
   if (store.leaveFileAlone) return true;
 
-  // Each section is written in one call, so saving costs the file's size once per section,
-  // not once per key (a list of 5,000 entries would otherwise rewrite the file 5,000 times).
-  struct SectionEntries {
-    const char* name;
-    ProfileStore::Entries entries;
-  };
-  std::array<SectionEntries, 3> sections = {
-      {{kSectionPref, {}}, {kSectionWindow, {}}, {kSectionHistory, {}}}};
-  auto in = [&sections](const char* name) -> SectionEntries& {
-    for (auto& s : sections) {
-      if (std::string_view(s.name) == name) return s;
-    }
-    return sections.front();
-  };
-  auto add = [&](const char* section, std::string key, std::u16string_view value) {
-    in(section).entries.emplace_back(std::move(key), IniValueBytes(value));
-  };
+  // What the file holds now, another instance's changes included; a file that exists but
+  // cannot be read is not replaced by what this instance knows.
+  std::string current;
+  if (store.fs.Probe(file) == PathKind::File) {
+    auto bytes = store.fs.ReadAll(file);
+    if (!bytes) return false;
+    current = std::move(*bytes);
+  }
+  IniText ini = IniText::Parse(current);
 
-  for (const ScalarKey& key : kScalarKeys) add(key.section, key.key, KeyText(settings, key));
-
-  add(kSectionWindow, "width", DecimalText(window.Width()));
-  add(kSectionWindow, "height", DecimalText(window.Height()));
-
-  for (const ListKeys& keys : kListKeys) {
-    const SettingsList& list = settings.*keys.field;
-    if (!list || list->empty()) {
-      add(keys.section, keys.upperBoundKey, u"-1");
-      continue;
-    }
-    add(keys.section, keys.upperBoundKey, DecimalText(static_cast<long long>(list->size()) - 1));
-    for (std::size_t n = 0; n < list->size(); ++n) {
-      add(keys.section, NumberedKey(keys.entryStem, static_cast<long long>(n)), (*list)[n]);
+  const auto mine = FileUnits(settings, window.Width(), window.Height(), RecentItems(recentFiles));
+  std::vector<FileUnit> before;
+  if (store.loaded) {
+    const LoadedValues& loaded = *store.loaded;
+    before = FileUnits(loaded.settings, loaded.width, loaded.height, loaded.recentFiles);
+  }
+  for (std::size_t i = 0; i < mine.size(); ++i) {
+    const FileUnit& unit = mine[i];
+    const bool inFile = std::all_of(unit.keys.begin(), unit.keys.end(), [&ini](const auto& key) {
+      return ini.Find(key.section, key.name) != nullptr;
+    });
+    if (inFile && !before.empty() && unit.keys == before[i].keys) continue;
+    for (const auto& key : unit.keys) {
+      std::string value = key.value;
+      if (unit.flagBits && inFile && store.loaded) {
+        value = MergedProperties(settings, store.loaded->settings, ini, key);
+      }
+      ini.Set(key.section, key.name, value);
     }
   }
-
-  for (int n = 1; n <= kFileHistoryPlaces; ++n) {
-    add(kSectionHistory, NumberedKey("FileHistory", n), recentFiles.MenuItem(n));
-  }
-
-  auto& profile = store.profile;
-  for (auto& section : sections) {
-    // Keys not written now (another version's, entries past a list's new end) stay as they are.
-    std::unordered_set<std::string> written;
-    for (const auto& entry : section.entries) written.insert(LowerAscii(entry.first));
-    for (auto& stored : profile.ReadSection(section.name, file)) {
-      if (!written.count(LowerAscii(stored.first))) section.entries.push_back(std::move(stored));
-    }
-    profile.WriteSection(section.name, section.entries, file);
-  }
-  return true;
+  return store.fs.ReplaceAll(file, ini.Serialize());
 }
 
 }  // namespace cardo

@@ -3,7 +3,9 @@
 // and saving every setting at exit.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/platform/file_system.h"
 #include "app/platform/profile.h"
@@ -32,6 +34,15 @@ class WindowSizeTwips {
   virtual void SetHeight(std::int32_t twips) = 0;
 };
 
+// What this instance read from the settings file, so that at exit it writes only what it
+// changed since and leaves another instance's changes in the file as they are.
+struct LoadedValues {
+  Settings settings;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::vector<std::u16string> recentFiles;  // items 1 to 5
+};
+
 // Where and how the settings are kept.
 struct SettingsStore {
   ProfileStore& profile;
@@ -44,6 +55,10 @@ struct SettingsStore {
   // Set when the file exists but could not be read: it is then never written, so settings
   // the program could not see are not replaced by defaults.
   bool leaveFileAlone = false;
+  // Set by a load of a current file; without it a save writes every key.
+  std::optional<LoadedValues> loaded = std::nullopt;
+  // Set once the user has been told that the settings cannot be saved: it is said only once.
+  bool unsavableShown = false;
 };
 
 // "m/d/yy h:mm"
@@ -66,8 +81,11 @@ SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTw
 void ApplyNewFileDefaults(Settings& settings);
 // Writes a new file, then sets the values of a new file. False on failure, `settings` as it was.
 bool CreateDefaultSettings(Settings& settings, SettingsStore& store);
-// Writes every key. Writes that fail (a read-only file) go unnoticed, as with the system's
-// own profile functions; false only when the save itself cannot run. Writes nothing, and
+// Reads the file again and writes, in one piece through a temporary file that replaces it only
+// once complete, every key this instance changed since it loaded the file (a flag of
+// `properties` by itself), every key the file lacks, and the rest as the file now holds them;
+// without a loaded file, every key. False when the file could not be read or written (the
+// file system's LastErrorText says why), the file then as it was. Writes nothing, and
 // succeeds, for a file left alone at start-up.
 bool SaveSettings(const Settings& settings, SettingsStore& store, const WindowSizeTwips& window,
                   const CMenuHistory& recentFiles);

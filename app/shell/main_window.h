@@ -19,6 +19,7 @@
 #include "app/list/listbox_url_list.h"
 #include "app/list/menu_history.h"
 #include "app/list/shell_context.h"
+#include "app/platform/export_slot_win.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/settings_file.h"
 #include "app/shell/text_meter_win.h"
@@ -149,6 +150,8 @@ class frmMain final : public WindowSizeTwips {
 
   HINSTANCE instance_;
   Services services_;
+  // Which export files this instance writes, held while it or a manager it started runs.
+  ExportSlot exportSlot_;
   UniqueWindow hwnd_;
   // The DPI the window is laid out and drawn for.
   int dpi_ = 96;

@@ -122,15 +122,18 @@ bool frmMain::OtherSet() const {
 
 void frmMain::ExportToManager(ExportFormat manager) {
   const Settings& settings = services_.settings;
-  ExportList(*shell_, manager,
-             manager == ExportFormat::ReGet ? settings.ReGetPath : settings.IriaPath,
-             services_.store.appDirectory, services_.store.appVersion);
+  const std::u16string& folder = services_.store.appDirectory;
+  exportSlot_.ShareWith(ExportList(
+      *shell_, manager, manager == ExportFormat::ReGet ? settings.ReGetPath : settings.IriaPath,
+      folder, services_.store.appVersion, exportSlot_.Number(folder)));
 }
 
 void frmMain::ExportToOther() {
   const Settings& settings = services_.settings;
-  ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
-                    ToOtherFormat(settings.OtherFormat), services_.store.appDirectory);
+  const std::u16string& folder = services_.store.appDirectory;
+  exportSlot_.ShareWith(ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
+                                          ToOtherFormat(settings.OtherFormat), folder,
+                                          exportSlot_.Number(folder)));
 }
 
 void frmMain::ShowHelp() {

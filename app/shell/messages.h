@@ -4,11 +4,16 @@
 namespace cardo::msg {
 
 inline constexpr char16_t kSettingsCreateFailed[] = u"設定保持ファイルの作成に失敗しました。";
+// Both followed by CR LF, the settings file's path, CR LF and the system's reason.
 inline constexpr char16_t kSettingsSaveFailed[] = u"設定の保存に失敗しました。";
 // Followed by CR LF and the settings file's path.
 inline constexpr char16_t kSettingsUnreadable[] =
     u"設定ファイルを読み込めなかったため、既定の設定で起動します。この設定ファイルは終了時にも変更"
     u"しません。";
+// Said once, at start-up or at the first failed write, followed by CR LF, the settings file's
+// path, CR LF and the system's reason.
+inline constexpr char16_t kSettingsNotSavable[] =
+    u"このフォルダーには設定を保存できないため、変更した設定は終了時に保存されません。";
 inline constexpr char16_t kHistoryEmpty[] = u"履歴はありません";
 
 // The clipboard as a source of links.

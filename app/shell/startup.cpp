@@ -19,14 +19,31 @@ void ConfigureRecentFiles(CMenuHistory& recentFiles) {
   recentFiles.SetCompSize(40);
 }
 
+namespace {
+
+// The message, then the settings file and why the system refused it; said once a run.
+void SayUnsavable(Ui& ui, SettingsStore& store, const char16_t* message) {
+  if (store.unsavableShown) return;
+  store.unsavableShown = true;
+  ShowError(ui, message + (u"\r\n" + store.settingsFilePath) + u"\r\n" + store.fs.LastErrorText());
+}
+
+}  // namespace
+
 void RunStartup(StartupContext& context) {
   ShellContext& shell = context.shell;
-  switch (LoadSettings(context.settings, context.store, context.window, shell.recentFiles)) {
+  SettingsStore& store = context.store;
+  switch (LoadSettings(context.settings, store, context.window, shell.recentFiles)) {
     case SettingsLoad::Loaded:
+      // A folder the user cannot write (a program folder under Program Files) is said now,
+      // not discovered at exit when the changes are gone.
+      if (!store.fs.CanReplace(store.settingsFilePath)) {
+        SayUnsavable(shell.ui, store, msg::kSettingsNotSavable);
+      }
       break;
     case SettingsLoad::Missing:
-      if (!CreateDefaultSettings(context.settings, context.store)) {
-        ShowError(shell.ui, msg::kSettingsCreateFailed);
+      if (!CreateDefaultSettings(context.settings, store)) {
+        SayUnsavable(shell.ui, store, msg::kSettingsCreateFailed);
       }
       break;
     case SettingsLoad::Unreadable:
@@ -48,7 +65,7 @@ bool RunShutdown(ShellContext& shell, const Settings& settings, SettingsStore& s
                  const WindowSizeTwips& window) {
   if (!ConfirmSaveChanges(shell)) return false;
   if (!SaveSettings(settings, store, window, shell.recentFiles)) {
-    ShowError(shell.ui, msg::kSettingsSaveFailed);
+    SayUnsavable(shell.ui, store, msg::kSettingsSaveFailed);
   }
   return true;
 }

@@ -183,6 +183,30 @@ TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
       1);
 }
 
+// Each running instance writes files of its own; the first keeps the names managers know.
+TEST(Export, EachInstanceHasFilesOfItsOwn) {
+  const struct {
+    ExportFormat format;
+    int slot;
+    const char16_t* name;
+  } cases[] = {
+      {ExportFormat::ReGet, 1, u"TEMP.LST"},    {ExportFormat::Iria, 0, u"TEMP.IRI"},
+      {ExportFormat::ReGet, 2, u"TEMP2.LST"},   {ExportFormat::Iria, 12, u"TEMP12.IRI"},
+      {ExportFormat::Aria2, 3, u"TEMP3.ARIA2"}, {ExportFormat::Curl, 2, u"TEMP2.CURL"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExportFileName(c.format, c.slot), c.name) << c.slot;
+
+  TempDir dir;
+  dir.Write(u"manager.exe", "");
+  ShellFixture f;
+  f.list.ReplaceAll({u"http://h/a"});
+  EXPECT_EQ(
+      ExportList(f.shell, ExportFormat::ReGet, dir.File(u"manager.exe"), dir.path(), u"3.00", 2),
+      f.ui.startResult.processId);
+  EXPECT_EQ(dir.Read(u"TEMP2.LST"), "http://h/a");
+  EXPECT_EQ(dir.Read(u"TEMP.LST"), "<missing>");
+}
+
 TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
   TempDir dir;
   dir.Write(u"manager.exe", "");
@@ -204,8 +228,13 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
        msg::kReGetNotFound + (u"\r\n" + dir.File(u"missing.exe")),
        false},
       {{u"a"}, dir.path(), false, {77, u""}, msg::kReGetNotFound + (u"\r\n" + dir.path()), false},
-      {{u"a"}, manager, true, {77, u""}, u"injected failure", false},
+      // A failed write names the file (filled in below) and the reason.
+      {{u"a"}, manager, true, {77, u""}, msg::kExportWriteFailed, false},
       {{u"a"}, manager, false, {0, u"not a program"}, u"not a program", true},
+  };
+  const auto said = [](const std::u16string& message, const std::u16string& file) {
+    if (message != msg::kExportWriteFailed) return message;
+    return message + u"\r\n" + file + u"\r\ninjected failure";
   };
   for (const auto& c : cases) {
     ShellFixture f;
@@ -222,7 +251,7 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
       if (other.rfind(msg::kReGetNotFound, 0) == 0) {
         other.replace(0, std::u16string(msg::kReGetNotFound).size(), msg::kOtherNotFound);
       }
-      EXPECT_EQ(f.ui.messages.back().text, other);
+      EXPECT_EQ(f.ui.messages.back().text, said(other, dir.File(u"TEMP.CURL")));
     }
     if (c.written) {
       EXPECT_EQ(f.ui.started.back(),
@@ -232,7 +261,8 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
     f.ui.started.clear();
     ExportList(f.shell, ExportFormat::ReGet, c.managerPath, dir.path(), u"3.00");
     ASSERT_EQ(f.ui.messages.size(), c.message.empty() ? 0u : 1u) << c.message.size();
-    if (!c.message.empty()) EXPECT_EQ(f.ui.messages[0].text, c.message);
+    if (!c.message.empty())
+      EXPECT_EQ(f.ui.messages[0].text, said(c.message, dir.File(u"TEMP.LST")));
     EXPECT_EQ(dir.Read(u"TEMP.LST") != "<missing>", c.written);
     EXPECT_EQ(f.ui.started.empty(), !c.written);  // nothing starts without its file
     if (c.written) {

@@ -132,6 +132,7 @@ class GeneratedFileSystem final : public FileSystem {
   }
   bool WriteAll(const std::u16string&, std::string_view) override { return false; }
   bool ReplaceAll(const std::u16string&, std::string_view) override { return false; }
+  bool CanReplace(const std::u16string&) override { return false; }
   bool Copy(const std::u16string&, const std::u16string&) override { return false; }
   bool Remove(const std::u16string&) override { return false; }
   std::optional<std::u16string> FullPath(const std::u16string& p) override { return p; }

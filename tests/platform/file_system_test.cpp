@@ -5,7 +5,12 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dirent.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <cstdlib>
 #endif
 
 #include "tests/support/fakes.h"
@@ -61,6 +66,49 @@ TEST(FileSystem, ReplacedFileKeepsItsAttributes) {
 #endif
   EXPECT_EQ(dir.Read(u"a.lst"), "new");
 }
+
+#ifndef _WIN32
+// The names in a folder, to see that no temporary file is left behind.
+int CountFiles(const std::u16string& folder) {
+  DIR* d = ::opendir(std::string(folder.begin(), folder.end()).c_str());
+  if (!d) return -1;
+  int count = 0;
+  while (const dirent* e = ::readdir(d)) count += e->d_name[0] != '.';
+  ::closedir(d);
+  return count;
+}
+
+// A disk that fills up part-way through the write, for real: the process may grow no file past
+// 4 KiB, so the kernel refuses the rest of the write as a full disk would. Both ways of
+// writing keep the old file whole: the temporary file, and in a folder that takes no new
+// files (made immutable, where the system allows it) the in-place write.
+TEST(FileSystem, AWriteThatRunsOutOfRoomLeavesTheOldFileWhole) {
+  for (const bool folderRefusesNewFiles : {false, true}) {
+    TempDir dir;
+    const std::string folder(dir.path().begin(), dir.path().end());
+    dir.Write(u"CARDO.INI", "old content\r\n");
+    if (folderRefusesNewFiles && std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str())) {
+      continue;  // no immutable folders here
+    }
+    FileSystem& fs = SystemFileSystem();
+    EXPECT_EQ(fs.CanReplace(dir.File(u"CARDO.INI")), true);
+    const auto oldAction = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = fs.ReplaceAll(dir.File(u"CARDO.INI"), std::string(100000, 'x'));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    ::signal(SIGXFSZ, oldAction);
+    if (folderRefusesNewFiles) std::system(("chattr -i '" + folder + "'").c_str());
+    EXPECT_FALSE(written) << folderRefusesNewFiles;
+    EXPECT_FALSE(fs.LastErrorText().empty());
+    EXPECT_EQ(dir.Read(u"CARDO.INI"), "old content\r\n") << folderRefusesNewFiles;
+    EXPECT_EQ(CountFiles(dir.path()), 1) << folderRefusesNewFiles;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace cardo

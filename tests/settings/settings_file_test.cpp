@@ -13,6 +13,7 @@
 namespace cardo {
 namespace {
 
+using testing::Ansi;
 using testing::kCurrentHeader;
 using testing::SettingsFixture;
 using testing::U;
@@ -211,7 +212,7 @@ class CountingProfile final : public ProfileStore {
   bool CanReach(const std::u16string& f) override { return SystemProfile().CanReach(f); }
 };
 
-TEST(SettingsFile, SavingCostsOneWritePerSectionWhateverTheListsHold) {
+TEST(SettingsFile, SavingWritesTheFileOnceWhateverTheListsHold) {
   SettingsFixture f;
   CountingProfile counting;
   SettingsStore store{counting, f.fs,       f.store.settingsFilePath, f.store.appDirectory, u"3.00",
@@ -223,7 +224,9 @@ TEST(SettingsFile, SavingCostsOneWritePerSectionWhateverTheListsHold) {
   EXPECT_EQ(f.settings.ExtList, (Entries{u"a", u"b", u"c"}));  // the damaged index costs nothing
   f.settings.SearchHistory = Entries(5000, u"w");
   ASSERT_TRUE(SaveSettings(f.settings, store, f.window, f.recent.history));
-  EXPECT_EQ(counting.writes, 3);
+  // The whole text in one write, never through the profile functions, which write in place.
+  EXPECT_EQ(counting.writes, 0);
+  EXPECT_EQ(f.fs.writes, 1);
   EXPECT_NE(f.IniBytes().find("Future=\"kept\"\r\n"), std::string::npos);  // another version's
 
   SettingsFixture g;
@@ -364,6 +367,46 @@ TEST(SettingsFile, DamagedFilesAreBackedUpNotLost) {
   }
 }
 
+// Two instances started on one file: each writes at exit only what it changed, so neither
+// erases the other's changes, a flag of `properties` included; what both changed ends as the
+// last one to exit has it.
+TEST(SettingsFile, TwoInstancesKeepEachOthersChanges) {
+  SettingsFixture first;
+  first.WriteIni(std::string(kCurrentHeader) +
+                 "[PREF]\r\nproperties=194\r\nReGetPath=old\r\nListMax=10\r\n"
+                 "[HISTORY]\r\nFileHistory1=C:\\a.lst\r\n");
+  SettingsFixture second;
+  second.store.settingsFilePath = first.store.settingsFilePath;
+  second.store.appDirectory = first.store.appDirectory;
+  ASSERT_TRUE(first.Load());
+  ASSERT_TRUE(second.Load());
+
+  first.settings.ReGetPath = u"C:\\first.exe";
+  first.settings.CmbIntl = 0;  // 194 - 64
+  first.settings.ListMax = 20;
+  first.settings.ListHistory = Entries{u"http://first/"};
+  second.settings.IriaPath = u"C:\\second.exe";
+  second.settings.BigSmall = 1;  // + 256
+  second.settings.ListMax = 30;
+  second.recent.history.AddItem(u"C:\\b.lst");
+  second.window.width = 7777;
+  ASSERT_TRUE(first.Save());
+  ASSERT_TRUE(second.Save());
+
+  SettingsFixture next;
+  next.store.settingsFilePath = first.store.settingsFilePath;
+  ASSERT_TRUE(next.Load());
+  EXPECT_EQ(next.settings.ReGetPath, u"C:\\first.exe");
+  EXPECT_EQ(next.settings.IriaPath, u"C:\\second.exe");
+  EXPECT_EQ(PackProperties(next.settings), 194 - 64 + 256);
+  EXPECT_EQ(next.settings.ListMax, 30);
+  EXPECT_EQ(next.settings.ListHistory, (Entries{u"http://first/"}));
+  EXPECT_EQ(next.recent.history.MenuItem(1), u"C:\\b.lst");
+  EXPECT_EQ(next.recent.history.MenuItem(2), u"C:\\a.lst");
+  EXPECT_EQ(next.window.width, 7777);
+  EXPECT_NE(first.IniBytes().find(Ansi("'  Cardo用設定保持 INIファイル\r\n")), std::string::npos);
+}
+
 #ifdef _WIN32
 TEST(SettingsFile, UnwritableFileAtExitIsLeftAsItWas) {
   SettingsFixture f;
@@ -374,14 +417,16 @@ TEST(SettingsFile, UnwritableFileAtExitIsLeftAsItWas) {
   HANDLE held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   f.settings.ReGetPath = u"C:\\changed.exe";
-  EXPECT_TRUE(f.Save());  // the system's writes report nothing the save acts on
+  EXPECT_FALSE(f.Save());  // a save that did not happen says so
+  EXPECT_FALSE(f.fs.LastErrorText().empty());
   CloseHandle(held);
   EXPECT_EQ(f.IniBytes(), before);
 
-  // A read-only file: the save runs through without harm whatever the system allows.
+  // A read-only file is not written behind the user's back, and the save says so.
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(f.Save());
+  EXPECT_FALSE(f.Save());
   SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(f.IniBytes(), before);
 }
 #endif
 

@@ -46,8 +46,46 @@ TEST(Startup, UnwritableSettingsFileIsReportedAndStartGoesOn) {
   auto context = f.Context(u"");
   RunStartup(context);
   ASSERT_EQ(f.ui.messages.size(), 1u);
-  EXPECT_EQ(f.ui.messages[0].text, msg::kSettingsCreateFailed);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kSettingsCreateFailed +
+                                       (u"\r\n" + f.s.store.settingsFilePath) +
+                                       u"\r\ninjected failure");
   EXPECT_EQ(f.applied, 1);
+}
+
+// A folder that takes no writes is said once, naming the file and the reason, at start-up when
+// it is already so, else at the exit that fails; the file is never left half written.
+TEST(Startup, SettingsThatCannotBeSavedAreSaidOnceWithTheFileAndTheReason) {
+  const struct {
+    const char* name;
+    bool fileThere, failAtStart, failAtExit;
+    const char16_t* said;  // nullptr: nothing
+  } cases[] = {
+      {"no file, folder refuses", false, true, true, msg::kSettingsCreateFailed},
+      {"file, folder refuses", true, true, true, msg::kSettingsNotSavable},
+      {"file, refused at exit", true, false, true, msg::kSettingsSaveFailed},
+      {"file, all writable", true, false, false, nullptr},
+  };
+  for (const auto& c : cases) {
+    StartupFixture f;
+    const std::string stored = std::string(testing::kCurrentHeader) + "[PREF]\r\nListMax=33\r\n";
+    if (c.fileThere) f.s.WriteIni(stored);
+    f.s.fs.failWrites = c.failAtStart;
+    auto context = f.Context(u"");
+    RunStartup(context);
+    f.s.settings.ListMax = 44;
+    f.s.fs.failWrites = c.failAtExit;
+    EXPECT_TRUE(RunShutdown(f.shell, f.s.settings, f.s.store, f.s.window)) << c.name;
+    if (!c.said) {
+      EXPECT_TRUE(f.ui.messages.empty()) << c.name;
+      EXPECT_NE(f.s.IniBytes().find("ListMax=44\r\n"), std::string::npos) << c.name;
+      continue;
+    }
+    ASSERT_EQ(f.ui.messages.size(), 1u) << c.name;
+    EXPECT_EQ(f.ui.messages[0].text,
+              c.said + (u"\r\n" + f.s.store.settingsFilePath) + u"\r\ninjected failure")
+        << c.name;
+    EXPECT_EQ(f.s.IniBytes(), c.fileThere ? testing::Ansi(stored) : "<missing>") << c.name;
+  }
 }
 
 TEST(Startup, UnreadableSettingsStartWithDefaultsAndAreNeverWritten) {

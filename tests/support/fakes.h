@@ -73,6 +73,9 @@ class FlakyFileSystem final : public FileSystem {
   bool ReadChunks(const std::u16string& path, const ChunkSink& sink) override;
   bool WriteAll(const std::u16string& path, std::string_view bytes) override;
   bool ReplaceAll(const std::u16string& path, std::string_view bytes) override;
+  bool CanReplace(const std::u16string& path) override {
+    return !failWrites && sys().CanReplace(path);
+  }
   bool Copy(const std::u16string& from, const std::u16string& to) override;
   bool Remove(const std::u16string& path) override;
   std::optional<std::u16string> FullPath(const std::u16string& path) override {
