@@ -40,8 +40,8 @@ std::string Usage() {
   return "usage: cardo-cli export --format " + names +
          " [--out FILE]\n"
          "         [--input-encoding auto|cp932|utf-8] [--output-encoding utf-8|cp932] LIST\n"
-         "  Writes the import file a download manager reads for the list file LIST (with --out,\n"
-         "  byte for byte what the program writes):\n" +
+         "  Writes the import file a download manager reads for the list file LIST (\"-\" reads\n"
+         "  standard input; with --out, byte for byte what the program writes):\n" +
          formats +
          "  --out FILE       write the file itself to FILE, in its format's encoding with CR LF\n"
          "                   whatever --output-encoding says; on standard output the same text\n"
@@ -99,7 +99,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
       }
       continue;
     }
-    if (a.size() > 1 && a[0] == '-') return Bad(err, "unknown option " + a);
+    if (a.size() > 1 && a[0] == '-') return Bad(err, "unknown option " + a);  // "-": stdin
     if (list) return Bad(err, "one LIST only");
     list = a;
   }
@@ -109,9 +109,30 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
                                 [&](const ExportFormatRow& r) { return *format == r.cliName; });
   if (row == std::end(kExportFormats)) return Bad(err, "unknown format " + *format);
 
-  const auto bytes = ReadInput(*list, "export", err);
+  std::optional<std::string> bytes;
+  if (*list == "-") {
+    bytes.emplace();
+    if (!ReadChunks(stdin, "standard input", "export", err, [&](std::string_view chunk) {
+          bytes->append(chunk);
+          return true;
+        })) {
+      return 1;
+    }
+  } else {
+    bytes = ReadInput(*list, "export", err);
+  }
   if (!bytes) return 1;
-  const auto lines = DecodeListText(*bytes, forced).lines;
+  const ListFileLines decoded = DecodeListText(*bytes, forced);
+  if (decoded.undecodableLines > 0) {
+    // As the program says when it opens such a file: the lines are not what the file holds.
+    Say(err,
+        "cardo-cli export: %lu line(s) of %s hold bytes that are no characters of its encoding "
+        "(the first: line %lu); they are exported as read\n",
+        static_cast<unsigned long>(decoded.undecodableLines),
+        *list == "-" ? "standard input" : list->c_str(),
+        static_cast<unsigned long>(decoded.firstUndecodable));
+  }
+  const auto& lines = decoded.lines;
   std::string written;
   if (IsOtherFormat(row->id)) {
     written = OtherExportText(row->id, lines);  // pure ASCII

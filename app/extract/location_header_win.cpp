@@ -50,9 +50,11 @@ bool WireLocation(HINTERNET request, std::string& bytes) {
 
 }  // namespace
 
-std::string LocationHeaderBytes(HINTERNET request, const std::u16string& decoded) {
+std::optional<std::string> LocationHeaderBytes(HINTERNET request, const std::u16string& decoded) {
   std::string bytes;
   if (WireLocation(request, bytes)) return bytes;
+  // The code page's text for bytes it could not decode.
+  if (decoded.find(u'\u30FB') != std::u16string::npos) return std::nullopt;
   return WideToAnsi(decoded);
 }
 

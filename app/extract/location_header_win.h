@@ -5,15 +5,18 @@
 
 #include <winhttp.h>
 
+#include <optional>
 #include <string>
 
 namespace cardo {
 
 // The header's bytes from the system when it can give them as sent (Windows 10 version 2004
 // on); else `decoded`, the header as WinHttpQueryHeaders gave it, turned back into the code
-// page's bytes: exact for every byte sequence the code page decodes (raw UTF-8 that is no
-// code page 932 text loses a byte where a lead byte met no trail byte). Empty when there is
-// no such header.
-std::string LocationHeaderBytes(HINTERNET request, const std::u16string& decoded);
+// page's bytes: exact for every byte sequence the code page decodes. Raw bytes it could not
+// decode (UTF-8 that is no code page 932 text, where a lead byte met no trail byte and took the
+// next byte with it) came as the code page's replacement character and cannot be told back:
+// nothing then, so that the download fails instead of asking for another address. Empty when
+// there is no such header.
+std::optional<std::string> LocationHeaderBytes(HINTERNET request, const std::u16string& decoded);
 
 }  // namespace cardo

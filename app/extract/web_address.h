@@ -43,6 +43,10 @@ std::u16string BrowserAddress(std::u16string_view url);
 std::optional<std::u16string> WireAddress(std::u16string_view url);
 inline constexpr char16_t kBadHostReason[] =
     u"ホスト名を国際化ドメイン名(IDNA)として変換できません: ";
+// A Location whose bytes the system gave only as code page 932 text that lost some of them
+// (raw UTF-8 on systems without WinHttpQueryHeadersEx): followed by the header as read.
+inline constexpr char16_t kUnreadableLocationReason[] =
+    u"転送先のアドレスを、サーバーが送ったとおりに読み取れませんでした: ";
 
 // The addresses one download visits: at most ten redirections, none back to an address
 // already visited.

@@ -270,8 +270,12 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
       return Failure(GetLastError());
     }
     // The bytes the server sent, read as UTF-8 as a browser reads them.
-    const std::string location =
-        LocationHeaderBytes(request.get(), QueryText(request.get(), WINHTTP_QUERY_LOCATION));
+    const std::u16string decoded = QueryText(request.get(), WINHTTP_QUERY_LOCATION);
+    const std::optional<std::string> read = LocationHeaderBytes(request.get(), decoded);
+    if (IsRedirect(status) && !read) {
+      return Failed(kUnreadableLocationReason + decoded);
+    }
+    const std::string location = read.value_or(std::string());
     if (IsRedirect(status) && !location.empty()) {
       switch (chain.Redirect(location)) {
         case RedirectChain::Step::Follow:

@@ -73,7 +73,10 @@ class WinFileSystem final : public FileSystem {
     return true;
   }
 
-  bool ReplaceAll(const std::u16string& path, std::string_view bytes) override {
+  bool ReplaceAll(const std::u16string& relativeOrFull, std::string_view bytes) override {
+    // ReplaceFileW refuses a relative path (ERROR_DIRECTORY under Wine): a list opened by its
+    // bare name from the command line must still save.
+    const std::u16string path = FullPath(relativeOrFull).value_or(relativeOrFull);
     const std::u16string target = Extended(path);
     const std::u16string temp = Extended(TemporaryBeside(path));
     UniqueFile file(CreateFileW(W(temp), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -88,6 +88,7 @@ TEST_F(ExtractUrl, PrintsThePagesUrlsWithTheAddressItCameFrom) {
       {plain + "/raw-utf8", plain + "/%E6%97%A5%E6%9C%AC/x.zip\n"},
       {plain + "/raw-space", plain + "/a%20b/x.zip\n"},
       {plain + "/raw-cp932", plain + "/%93%FA%96%7B/x.zip\n"},
+      {plain + "/raw-utf8-slash", plain + "/%E8%AA%9E/x.zip\n"},
   };
   for (const auto& c : cases) {
     std::string out, err;

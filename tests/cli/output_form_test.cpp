@@ -220,14 +220,21 @@ TEST(CliOutput, ExtractsOutputIsWhatExportReads) {
   // A pipe natively; the .exe reads the same bytes from a file.
   dir.Write(u"urls.txt", extracted.out);
   const CliRun exported =
-      Cli(dir,
-          {"export", "--format", "aria2", kExe ? Utf16ToUtf8(dir.File(u"urls.txt")) : "/dev/stdin"},
+      Cli(dir, {"export", "--format", "aria2", kExe ? Utf16ToUtf8(dir.File(u"urls.txt")) : "-"},
           extracted.out);
   EXPECT_EQ(exported.status, 0) << exported.err;
   EXPECT_EQ(
       exported.out,
       AsPrinted("http://h/%E5%86%99%E7%9C%9F/%E6%97%A5%E6%9C%AC.zip\n out=%E6%97%A5%E6%9C%AC.zip\n",
                 false));
+
+  // A list with a byte that is no character of its encoding is exported as read, and said so.
+  dir.Write(u"bad.lst", "http://x/\xE8\xAA\x9E/a\nhttp://x/caf\xE9\n");
+  const CliRun bad =
+      Cli(dir, {"export", "--format", "plain", Utf16ToUtf8(dir.File(u"bad.lst"))}, "");
+  EXPECT_EQ(bad.status, 0) << bad.err;
+  EXPECT_NE(bad.err.find("hold bytes that are no characters of its encoding"), std::string::npos)
+      << bad.err;
 }
 
 TEST(CliOutput, AJapaneseUrlIsRequestedPercentEncodedAndAJapaneseFileWritten) {

@@ -143,8 +143,15 @@ TEST_F(ExtractExeOverTls, AnUntrustedCertificateAnErrorStatusAndALoopSayWhyAndAd
       {Https(pages->https(), L"/missing.html"), u"HTTP/1.0 404 Not Found"},
       {Https(pages->https(), L"/loop"), u"転送先が循環しています: "},
       {L"http://b\uFFFDcher.example/", kBadHostReason},
+      // Raw UTF-8 the system gives only as code page 932 text that lost a byte: no other address
+      // is asked for. (Where WinHttpQueryHeadersEx gives the bytes, the page is read instead.)
+      {L"http://localhost:" + std::to_wstring(pages->http()) + L"/raw-utf8-slash",
+       kUnreadableLocationReason},
   };
+  const bool wireBytes =
+      GetProcAddress(LoadLibraryW(L"winhttp.dll"), "WinHttpQueryHeadersEx") != nullptr;
   for (const auto& c : cases) {
+    if (wireBytes && c.reason == kUnreadableLocationReason) continue;
     ASSERT_NE(Download(cardo, main, c.url), nullptr);
     const std::u16string message = Answer(cardo.pid(), L"エラー", IDOK);
     ASSERT_EQ(message.rfind(kFailed, 0), 0u) << Utf16ToUtf8(message);

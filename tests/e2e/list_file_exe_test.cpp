@@ -33,16 +33,18 @@ bool WrittenSince1990(const std::u16string& path) {
 TEST_F(CardoExe, SaveWritesAListBackInTheEncodingItCameIn) {
   const struct {
     std::string file, afterEdit;
+    bool bareName;  // opened by its name alone, from the folder the program starts in
   } cases[] = {
-      {"http://x/\xE8\xAA\x9E/a\nhttp://x/b\n", "http://x/日本\nhttp://x/b\n"},
-      {"\xEF\xBB\xBFhttp://x/\xE8\xAA\x9E/a\n", "\xEF\xBB\xBFhttp://x/日本\n"},
-      {testing::Ansi("http://x/語/a\r\n"), testing::Ansi("http://x/日本\r\n")},
+      {"http://x/\xE8\xAA\x9E/a\nhttp://x/b\n", "http://x/日本\nhttp://x/b\n", false},
+      {"\xEF\xBB\xBFhttp://x/\xE8\xAA\x9E/a\n", "\xEF\xBB\xBFhttp://x/日本\n", false},
+      {testing::Ansi("http://x/語/a\r\n"), testing::Ansi("http://x/日本\r\n"), false},
+      {"http://x/\xE8\xAA\x9E/a\n", "http://x/日本\n", true},
   };
   const std::u16string path = dir.File(u"u.lst");
   for (const auto& c : cases) {
     dir.Write(u"u.lst", c.file);
     SetOldWriteTime(path);
-    RunningCardo cardo(dir, u"\"" + path + u"\"");
+    RunningCardo cardo(dir, c.bareName ? std::u16string(u"u.lst") : u"\"" + path + u"\"");
     HWND main = cardo.WaitForWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(ListLines(main).front(), testing::U("http://x/語/a"));

@@ -50,8 +50,11 @@ RAW_LOCATIONS = {
     "/raw-utf8": "/日本/page.html".encode(),
     "/raw-space": b"/a b/page.html",
     "/raw-cp932": "/日本/page.html".encode("cp932"),
+    # 語 in UTF-8 ends in 9E, a code page 932 lead byte that would take the "/" after it.
+    "/raw-utf8-slash": "/語/page.html".encode(),
 }
-ENCODED_FOLDERS = {"/%E6%97%A5%E6%9C%AC/page.html", "/a%20b/page.html", "/%93%FA%96%7B/page.html"}
+ENCODED_FOLDERS = {"/%E6%97%A5%E6%9C%AC/page.html", "/a%20b/page.html", "/%93%FA%96%7B/page.html",
+                   "/%E8%AA%9E/page.html"}
 
 
 # One page in each charset a browser reads Japanese in, declared as servers and authors do:
