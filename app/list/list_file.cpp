@@ -119,7 +119,7 @@ bool ConfirmPartialOverwrite(ShellContext& shell, const std::u16string& path) {
   return shell.ui.ShowMessage(PathNamePart(shell.document.Path()) + msg::kPartialReadSuffix +
                                   u"\r\n" + lost + u"\r\n" + msg::kPartialReadQuestion,
                               msg::kWarningTitle, MessageIcon::Warning,
-                              MessageButtons::OkCancel) == MessageAnswer::Ok;
+                              MessageButtons::OkCancelSafe) == MessageAnswer::Ok;
 }
 
 }  // namespace

@@ -10,7 +10,9 @@
 namespace cardo {
 
 enum class MessageIcon { None, Warning, Information, Question };
-enum class MessageButtons { Ok, OkCancel, YesNoCancel };
+// OkCancelSafe: キャンセル is the default button, for a question whose OK loses data (Enter
+// must not be the way to lose it).
+enum class MessageButtons { Ok, OkCancel, OkCancelSafe, YesNoCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 struct FileDialogOptions {

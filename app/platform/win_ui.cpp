@@ -85,6 +85,9 @@ MessageAnswer WinUi::ShowMessage(std::u16string_view text, std::u16string_view t
     case MessageButtons::OkCancel:
       flags |= MB_OKCANCEL;
       break;
+    case MessageButtons::OkCancelSafe:
+      flags |= MB_OKCANCEL | MB_DEFBUTTON2;
+      break;
     case MessageButtons::YesNoCancel:
       flags |= MB_YESNOCANCEL | MB_DEFBUTTON1;
       break;

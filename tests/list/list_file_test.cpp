@@ -463,7 +463,7 @@ TEST(FileCommands, AFileReadPartlyIsNeverSavedOverUnasked) {
       FileNew(f.shell);
       ASSERT_EQ(f.ui.messages.size(), 4u);
       EXPECT_EQ(f.ui.messages[1].text, question + c.lost + u"\r\n" + msg::kPartialReadQuestion);
-      EXPECT_EQ(f.ui.messages[1].buttons, MessageButtons::OkCancel);
+      EXPECT_EQ(f.ui.messages[1].buttons, MessageButtons::OkCancelSafe);
       EXPECT_EQ(f.ui.messages[3].text, f.ui.messages[1].text);
       EXPECT_EQ(dir.Read(u"a.lst"), c.file);
       EXPECT_EQ(f.title, u"Cardo - [a.lst*]");
