@@ -56,7 +56,7 @@ class FileSystem {
 // The platform's implementation (Win32 W functions, or POSIX natively).
 FileSystem& SystemFileSystem();
 
-// Opens `path` as fopen does with `mode` "rb" or "wb" (binary). The file can be deleted while
+// Opens `path` as fopen does with `mode` "rb", "wb" or "ab" (binary). The file can be deleted while
 // the stream is open (on Windows it shares deletion), so a process that ends on a console event
 // can remove a file it is still reading or writing.
 std::FILE* OpenStream(const std::u16string& path, const char* mode);

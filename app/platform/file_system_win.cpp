@@ -211,17 +211,22 @@ FileSystem& SystemFileSystem() {
 }
 
 std::FILE* OpenStream(const std::u16string& path, const char* mode) {
-  const bool write = mode[0] == 'w';
-  UniqueFile file(CreateFileW(W(path), write ? GENERIC_WRITE : GENERIC_READ,
+  const bool read = mode[0] == 'r';
+  const bool append = mode[0] == 'a';
+  UniqueFile file(CreateFileW(W(path), read ? GENERIC_READ : GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                              nullptr));
+                              read     ? OPEN_EXISTING
+                              : append ? OPEN_ALWAYS
+                                       : CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     errno = OpenErrno(GetLastError());
     return nullptr;
   }
   const int fd =
-      _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_BINARY | (write ? 0 : _O_RDONLY));
+      _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_BINARY | (read     ? _O_RDONLY
+                                                                           : append ? _O_APPEND
+                                                                                    : 0));
   if (fd < 0) return nullptr;
   file.release();  // the descriptor owns the handle now
   std::FILE* stream = _fdopen(fd, mode);
