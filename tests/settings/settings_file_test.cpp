@@ -170,7 +170,7 @@ TEST(SettingsFile, PageLimitIsKeptAsStoredAndUsedInItsRange) {
     f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + c.line + "\r\n");
     ASSERT_TRUE(f.Load()) << c.line;
     EXPECT_EQ(f.settings.MaxPageMiB, c.stored) << c.line;
-    EXPECT_EQ(SettingInRange<&Settings::MaxPageMiB>(f.settings), c.used) << c.line;
+    EXPECT_EQ(InRange(KeyOf(&Settings::MaxPageMiB).range, f.settings.MaxPageMiB), c.used) << c.line;
   }
 }
 
