@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/platform/codec.h"
+#include "app/platform/file_system.h"
 #include "app/platform/text.h"
 #include "cli/console.h"
 
@@ -32,14 +33,7 @@ std::string_view DropBom(std::string_view bytes) {
 }
 
 std::FILE* OpenFile(const std::string& path, const char* mode) {
-#ifdef _WIN32
-  const std::u16string wide = Utf8ToUtf16(path);
-  const std::u16string wideMode = Utf8ToUtf16(mode);
-  return _wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()),
-                 reinterpret_cast<const wchar_t*>(wideMode.c_str()));
-#else
-  return std::fopen(path.c_str(), mode);
-#endif
+  return OpenStream(Utf8ToUtf16(path), mode);
 }
 
 std::FILE* OpenInput(const std::string& path, const char* command, std::FILE* err) {

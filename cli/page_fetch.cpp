@@ -8,6 +8,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <iterator>
 #else
 #include <signal.h>
 #include <unistd.h>
@@ -39,7 +43,33 @@ std::u16string PathText(const std::string& utf8) {
   return Utf8ToUtf16(utf8);
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// The page file Ctrl+C, Ctrl+Break or closing the console must not leave behind. The handler
+// runs on a thread of its own while the download or the scan may hold the file open: every
+// opener of the page shares deletion (OpenStream), so DeleteFileW succeeds at once and the
+// name goes when the process's handles close as it ends. One page per process is fetched at
+// a time.
+wchar_t pendingPath[MAX_PATH + 1];
+std::atomic<bool> pending{false};
+
+BOOL WINAPI RemovePendingPage(DWORD) {
+  if (pending) DeleteFileW(pendingPath);
+  return FALSE;  // the system's own handling then ends the process as before
+}
+
+void RemoveOnSignal(const std::string& path) {
+  const std::u16string wide = PathText(path);
+  if (wide.size() >= std::size(pendingPath)) return;
+  std::copy(wide.begin(), wide.end(), pendingPath);
+  pendingPath[wide.size()] = 0;
+  pending = true;
+  SetConsoleCtrlHandler(RemovePendingPage, TRUE);
+}
+
+void KeepOnSignal() {
+  pending = false;
+}
+#else
 // The page file a signal must not leave behind. A signal handler reaches only what is static,
 // and may only touch it async-signal-safely: a fixed buffer, a flag, unlink. One page per
 // process is fetched at a time.
@@ -79,8 +109,8 @@ FetchedPage::~FetchedPage() {
   DeleteFileW(reinterpret_cast<const wchar_t*>(PathText(path).c_str()));
 #else
   unlink(path.c_str());
-  KeepOnSignal();
 #endif
+  KeepOnSignal();
 }
 
 FetchedPage::FetchedPage(FetchedPage&& other) noexcept
@@ -98,9 +128,7 @@ std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& 
     Say(err, "cardo-cli extract: cannot make a temporary file\n");
     return std::nullopt;
   }
-#ifndef _WIN32
   RemoveOnSignal(page.path);
-#endif
   DownloadControl control(limits);
   const DownloadOutcome outcome = DownloadWithSystemStack(DownloadAddress(Utf8ToUtf16(url)),
                                                           PathText(page.path), caFile, control);

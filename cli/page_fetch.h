@@ -26,7 +26,8 @@ struct FetchedPage {
 // The page at `url` ("http://" put in front as the dialog does); `caFile`, when not empty, holds
 // the certificate authorities (PEM) to trust instead of the system's, for servers with a private CA
 // (native build only). On failure says why on `err` and returns nothing. The temporary file
-// goes when the object does, and natively also when SIGINT, SIGTERM or SIGHUP ends the process.
+// goes when the object does, and also when SIGINT, SIGTERM or SIGHUP (natively) or Ctrl+C,
+// Ctrl+Break or closing the console (cardo-cli.exe) ends the process.
 std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
                                      const DownloadLimits& limits, std::FILE* err);
 

@@ -32,9 +32,10 @@ class BackgroundJob {
   BackgroundJob& operator=(const BackgroundJob&) = delete;
 
   // False when no thread could be started. `outOfMemory` is the outcome when the job runs out
-  // of memory.
-  bool Start(Work work, Outcome outOfMemory, HWND notify, UINT message) {
-    shared_ = std::make_shared<Shared>();
+  // of memory; `limits` are those of the control the job is given.
+  bool Start(Work work, Outcome outOfMemory, HWND notify, UINT message,
+             DownloadLimits limits = {}) {
+    shared_ = std::make_shared<Shared>(limits);
     shared_->notify = notify;
     ++number_;
     try {
@@ -78,6 +79,7 @@ class BackgroundJob {
 
  private:
   struct Shared {
+    explicit Shared(DownloadLimits limits) : control(limits) {}
     DownloadControl control;
     std::mutex lock;
     HWND notify = nullptr;

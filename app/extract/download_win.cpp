@@ -3,10 +3,11 @@
 namespace cardo {
 
 bool BackgroundDownload::Start(Download run, std::u16string url, std::u16string path, HWND notify,
-                               UINT message) {
-  return job_.Start([run = std::move(run), url = std::move(url), path = std::move(path)](
-                        DownloadControl& control) { return run(url, path, control); },
-                    {DownloadStatus::Failed, u"メモリが足りません。", {}, {}}, notify, message);
+                               UINT message, DownloadLimits limits) {
+  return job_.Start(
+      [run = std::move(run), url = std::move(url),
+       path = std::move(path)](DownloadControl& control) { return run(url, path, control); },
+      {DownloadStatus::Failed, u"メモリが足りません。", {}, {}}, notify, message, limits);
 }
 
 }  // namespace cardo

@@ -16,7 +16,8 @@ namespace cardo {
 class BackgroundDownload {
  public:
   // False when no thread could be started.
-  bool Start(Download run, std::u16string url, std::u16string path, HWND notify, UINT message);
+  bool Start(Download run, std::u16string url, std::u16string path, HWND notify, UINT message,
+             DownloadLimits limits);
   bool Running() const { return job_.Running(); }
   bool Ended(WPARAM number) const { return job_.Ended(number); }
   // The bytes written into the page file so far.

@@ -395,7 +395,10 @@ void frmExtract::StartDownload() {
   const std::u16string url = DownloadAddress(typed);
   if (url != typed) SetControlText(box, url);
   const std::u16string temp = context_.appDirectory + kTempFile;
-  if (!download_.Start(runDownload_, url, temp, hwnd(), kDownloadDone)) {
+  DownloadLimits limits;
+  limits.pageBytes =
+      static_cast<long long>(SettingInRange<&Settings::MaxPageMiB>(context_.settings)) << 20;
+  if (!download_.Start(runDownload_, url, temp, hwnd(), kDownloadDone, limits)) {
     ShowError(context_.shell.ui, kDownloadFailed);
     return;
   }

@@ -1,5 +1,6 @@
 #include "app/extract/page_download.h"
 
+#include "app/platform/file_system.h"
 #include "app/platform/text.h"
 
 namespace cardo {
@@ -34,11 +35,7 @@ std::u16string CutShortReason(long long received, long long announced) {
 
 PageFile::PageFile(const std::u16string& path, DownloadControl& control) : control_(control) {
   control_.Guarded(0, [&] {
-#ifdef _WIN32
-    file_ = _wfopen(reinterpret_cast<const wchar_t*>(path.c_str()), L"wb");
-#else
-    file_ = std::fopen(Utf16ToUtf8(path).c_str(), "wb");
-#endif
+    file_ = OpenStream(path, "wb");
     return file_ != nullptr;
   });
   failed_ = file_ == nullptr;

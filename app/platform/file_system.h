@@ -1,6 +1,7 @@
 #pragma once
 // The file-system seam. The program reaches files only through this interface, so tests can
 // make any operation fail (a full disk, a read-only file) without depending on the machine.
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -54,6 +55,11 @@ class FileSystem {
 
 // The platform's implementation (Win32 W functions, or POSIX natively).
 FileSystem& SystemFileSystem();
+
+// Opens `path` as fopen does with `mode` "rb", "wb" or "ab" (binary). The file can be deleted while
+// the stream is open (on Windows it shares deletion), so a process that ends on a console event
+// can remove a file it is still reading or writing.
+std::FILE* OpenStream(const std::u16string& path, const char* mode);
 
 // The path separator of the platform: "\" on Windows, "/" natively.
 char16_t PathSeparator();

@@ -173,6 +173,10 @@ FileSystem& SystemFileSystem() {
   return instance;
 }
 
+std::FILE* OpenStream(const std::u16string& path, const char* mode) {
+  return std::fopen(Utf16ToUtf8(path).c_str(), mode);
+}
+
 char16_t PathSeparator() {
   return u'/';
 }

@@ -1,6 +1,9 @@
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "app/platform/file_system.h"
 #include "app/platform/win_check.h"
@@ -186,11 +189,52 @@ class WinFileSystem final : public FileSystem {
   DWORD error_ = ERROR_SUCCESS;
 };
 
+// errno for a failed open, as the C library's own open would set it: its callers report it.
+int OpenErrno(DWORD error) {
+  static constexpr struct {
+    DWORD error;
+    int code;
+  } kCodes[] = {
+      {ERROR_FILE_NOT_FOUND, ENOENT},    {ERROR_PATH_NOT_FOUND, ENOENT},
+      {ERROR_INVALID_NAME, ENOENT},      {ERROR_ACCESS_DENIED, EACCES},
+      {ERROR_SHARING_VIOLATION, EACCES}, {ERROR_WRITE_PROTECT, EACCES},
+      {ERROR_DISK_FULL, ENOSPC},         {ERROR_TOO_MANY_OPEN_FILES, EMFILE},
+  };
+  for (const auto& c : kCodes) {
+    if (c.error == error) return c.code;
+  }
+  return EINVAL;
+}
+
 }  // namespace
 
 FileSystem& SystemFileSystem() {
   static WinFileSystem instance;
   return instance;
+}
+
+std::FILE* OpenStream(const std::u16string& path, const char* mode) {
+  const bool read = mode[0] == 'r';
+  const bool append = mode[0] == 'a';
+  UniqueFile file(CreateFileW(W(path), read ? GENERIC_READ : GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              read     ? OPEN_EXISTING
+                              : append ? OPEN_ALWAYS
+                                       : CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    errno = OpenErrno(GetLastError());
+    return nullptr;
+  }
+  const int fd =
+      _open_osfhandle(reinterpret_cast<intptr_t>(file.get()), _O_BINARY | (read     ? _O_RDONLY
+                                                                           : append ? _O_APPEND
+                                                                                    : 0));
+  if (fd < 0) return nullptr;
+  file.release();  // the descriptor owns the handle now
+  std::FILE* stream = _fdopen(fd, mode);
+  if (!stream) _close(fd);
+  return stream;
 }
 
 char16_t PathSeparator() {

@@ -21,6 +21,9 @@ struct Settings {
   std::int16_t OtherFormat = 0;
   // 1 while the main window adds the links of every new clipboard content.
   std::int16_t WatchClipboard = 0;
+  // The extraction dialog stops a downloaded page past this many MiB, decoded. A file from
+  // before the key keeps this value.
+  std::int16_t MaxPageMiB = 1024;
   std::u16string UrlExtFilter;
   std::u16string UrlExtProtocol;
   std::int16_t UrlExtSelMode = 0;

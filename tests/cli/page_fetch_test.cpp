@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/platform/file_system.h"
 #include "app/platform/text.h"
+#include "cli/cli_io.h"
 #include "cli/page_fetch.h"
 #include "tests/support/compressed.h"
 #include "tests/support/fakes.h"
@@ -127,6 +129,30 @@ TEST(PageFetch, APageStopsAtItsLimitDecodedSize) {
     if (c.status == DownloadStatus::Done) continue;
     EXPECT_EQ(fetched.outcome.reason, TooLargeReason(limit)) << c.shape;
     EXPECT_LE(fetched.body.size(), static_cast<std::size_t>(limit)) << c.shape;
+  }
+}
+
+// A console event ends cardo-cli.exe while the download writes the page or the scan reads it:
+// its handler removes the file then, so neither may keep it from being removed while open,
+// and the name is gone once the file is closed.
+TEST(PageFetch, ThePageFileCanBeRemovedWhileItIsWrittenOrRead) {
+  const struct {
+    const char* opener;
+    bool reader;
+  } cases[] = {{"the download's page file", false}, {"the scan's input", true}};
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    const std::u16string path = dir.File(u"crd1.tmp");
+    dir.Write(u"crd1.tmp", "<a href=\"x.zip\">");
+    DownloadControl control;
+    PageFile written(path, control);
+    ASSERT_TRUE(written.Write("<a href=\"y.zip\">")) << c.opener;
+    std::FILE* read = c.reader ? cli::OpenFile(Utf16ToUtf8(path), "rb") : nullptr;
+    if (c.reader) ASSERT_NE(read, nullptr) << c.opener;
+    EXPECT_TRUE(SystemFileSystem().Remove(path)) << c.opener;
+    if (read) std::fclose(read);
+    written.Close();
+    EXPECT_EQ(SystemFileSystem().Probe(path), PathKind::Missing) << c.opener;
   }
 }
 

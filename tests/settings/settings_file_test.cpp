@@ -148,6 +148,32 @@ TEST(SettingsFile, ValuesThatDoNotConvertKeepTheField) {
   EXPECT_EQ(f.settings.UrlExtSelMode, 12);
 }
 
+// The page limit: a file from before the key, or one whose value does not convert, keeps the
+// 1024 MiB the record starts with; a number is kept as the file holds it and taken inside
+// 1..4095 where it is used.
+TEST(SettingsFile, PageLimitIsKeptAsStoredAndUsedInItsRange) {
+  const struct {
+    const char* line;
+    std::int16_t stored, used;
+  } cases[] = {
+      {"", 1024, 1024},
+      {"MaxPageMiB=64", 64, 64},
+      {"MaxPageMiB=4095", 4095, 4095},
+      {"MaxPageMiB=0", 0, 1},
+      {"MaxPageMiB=-3", -3, 1},
+      {"MaxPageMiB=9999", 9999, 4095},
+      {"MaxPageMiB=ten", 1024, 1024},
+      {"MaxPageMiB=40000", 1024, 1024},
+  };
+  for (const auto& c : cases) {
+    SettingsFixture f;
+    f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + c.line + "\r\n");
+    ASSERT_TRUE(f.Load()) << c.line;
+    EXPECT_EQ(f.settings.MaxPageMiB, c.stored) << c.line;
+    EXPECT_EQ(InRange(KeyOf(&Settings::MaxPageMiB).range, f.settings.MaxPageMiB), c.used) << c.line;
+  }
+}
+
 TEST(SettingsFile, ListsAreReadToTheirHighestIndex) {
   const struct {
     const char* keys;
@@ -275,7 +301,8 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
                           "IriaPath=\r\nUrlExtFilter=\r\nUrlExtProtocol=http://\r\n"
                           "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
                           "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nOtherPath=\r\nOtherArgs=\r\n"
-                          "OtherFormat=0\r\nWatchClipboard=0\r\nExtListUBound=0\r\n"
+                          "OtherFormat=0\r\nWatchClipboard=0\r\nMaxPageMiB=1024\r\n"
+                          "ExtListUBound=0\r\n"
                           "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
                           "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
                           "SearchHistory0=検索\r\nSearchHistory1=\r\n"
@@ -290,6 +317,7 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {
   f.settings.IriaPath = U("C:\\Program Files\\Iria\\Iria.exe");
   f.settings.BigSmall = 1;
   f.settings.NumStart = -20;
+  f.settings.MaxPageMiB = 300;
   f.settings.ListHistory = Entries{U("http://例え.jp/[001-100].jpg"), u"", u"x"};
   f.settings.SearchHistory = Entries{u"a"};
   f.recent.history.AddItem(u"C:\\x.lst");

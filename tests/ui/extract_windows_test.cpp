@@ -50,6 +50,7 @@ class ExtractWindowTest : public testing::MainWindowTest {
                       DownloadControl& control) -> DownloadOutcome {
       seenUrl = url;
       seenPath = path;
+      seenPageBytes = control.Limits().pageBytes;
       PageFile file(path, control);
       const bool written = file.Write(page);
       while (!release) Sleep(1);
@@ -87,6 +88,7 @@ class ExtractWindowTest : public testing::MainWindowTest {
   std::atomic<bool> finished{false};
   std::atomic<bool> lateWrite{false};
   std::u16string seenUrl, seenPath;
+  long long seenPageBytes = 0;
 };
 
 TEST_F(ExtractWindowTest, RestoresChecksScansAndStoresItsState) {
@@ -188,6 +190,24 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   EXPECT_EQ(ui.messages.back().text, kFailed + std::u16string(u"\r\n\r\nHTTP/1.1 404 Not Found"));
   EXPECT_EQ(ui.messages.back().icon, MessageIcon::Warning);
   EXPECT_EQ(window->list().Count(), 2);
+}
+
+// The download stops a page at the MiB the settings give, taken inside 1..4095.
+TEST_F(ExtractWindowTest, TheDownloadTakesThePageLimitFromTheSettings) {
+  const struct {
+    std::int16_t mib;
+    long long bytes;
+  } cases[] = {{1024, 1LL << 30}, {3, 3LL << 20}, {0, 1LL << 20}, {9999, 4095LL << 20}};
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  SelectMode(2);
+  SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
+  for (const auto& c : cases) {
+    settings.MaxPageMiB = c.mib;
+    Click(d, IDC_CMDSTARTCANCEL0);
+    EXPECT_TRUE(PumpUntil([&] { return !form().Running(); })) << c.mib;
+    EXPECT_EQ(seenPageBytes, c.bytes) << c.mib;
+  }
 }
 
 TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
