@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/export/export_url.h"
+#include "app/platform/lower_case.h"
 
 namespace cardo {
 namespace {

@@ -4,6 +4,7 @@
 
 #include "app/export/export.h"
 #include "app/platform/idna.h"
+#include "app/platform/lower_case.h"
 #include "app/platform/percent_encoding.h"
 #include "app/platform/text.h"
 
@@ -74,14 +75,6 @@ UrlParts SplitUrl(std::string_view url) {
   parts.query = rest.substr(question);
   parts.path = rest.substr(0, question);
   return parts;
-}
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
 }
 
 const SchemeRow* FindScheme(std::string_view scheme) {

@@ -28,8 +28,6 @@ struct SchemeRow {
 // The row of `scheme` (letters of either case), or nullptr for a scheme the program does not
 // know.
 const SchemeRow* FindScheme(std::string_view scheme);
-// ASCII letters in lower case, every other byte as it is (UTF-8 stays whole).
-std::string AsciiLower(std::string_view text);
 // The curl config's proto value: "=" and every scheme curl may fetch, joined by ",".
 std::string CurlProtocols();
 

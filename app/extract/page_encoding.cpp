@@ -4,6 +4,7 @@
 #include <cctype>
 #include <utility>
 
+#include "app/platform/lower_case.h"
 #include "app/platform/text.h"
 
 namespace cardo {
@@ -72,16 +73,6 @@ constexpr struct {
     {"\xFE\xFF", PageEncoding::Utf16Be},
 };
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
-}
-
-std::string LowerCopy(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(), Lower);
-  return lower;
-}
-
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
@@ -117,7 +108,7 @@ std::optional<PageEncoding> MarkedEncoding(std::string_view head) {
 
 // The first <meta> outside a comment that names a known charset.
 std::optional<PageEncoding> MetaEncoding(std::string_view head) {
-  const std::string lower = LowerCopy(head);
+  const std::string lower = AsciiLower(head);
   for (std::size_t at = lower.find('<'); at != std::string::npos; at = lower.find('<', at + 1)) {
     if (lower.compare(at, 4, "<!--") == 0) {
       at = lower.find("-->", at + 4);
@@ -178,7 +169,7 @@ class SniffingDecoder final : public BlockConverter {
 std::optional<PageEncoding> EncodingNamed(std::string_view label) {
   while (!label.empty() && IsBlank(label.front())) label.remove_prefix(1);
   while (!label.empty() && IsBlank(label.back())) label.remove_suffix(1);
-  const std::string lower = LowerCopy(label);
+  const std::string lower = AsciiLower(label);
   for (const auto& l : kLabels) {
     if (l.label == lower) return l.encoding;
   }
@@ -189,7 +180,7 @@ std::optional<PageEncoding> DetectPageEncoding(std::string_view contentType,
                                                std::string_view head) {
   head = head.substr(0, kEncodingHeadBytes);
   if (const auto marked = MarkedEncoding(head)) return marked;
-  if (const auto declared = CharsetIn(LowerCopy(contentType))) return declared;
+  if (const auto declared = CharsetIn(AsciiLower(contentType))) return declared;
   return MetaEncoding(head);
 }
 

@@ -1,5 +1,7 @@
 #include "app/platform/ini_text.h"
 
+#include "app/platform/lower_case.h"
+
 namespace cardo {
 namespace {
 
@@ -10,14 +12,6 @@ bool IsBlank(char c) {
 std::string_view DropLeadingBlanks(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   return s;
-}
-
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
 }
 
 IniEntry* FindEntry(IniSection& section, std::string_view name) {
@@ -31,16 +25,16 @@ IniEntry* FindEntry(IniSection& section, std::string_view name) {
   }
   if (!section.indexed) {
     for (std::size_t i = 0; i < section.entries.size(); ++i) {
-      section.places.emplace(LowerAscii(section.entries[i].name), i);
+      section.places.emplace(AsciiLower(section.entries[i].name), i);
     }
     section.indexed = true;
   }
-  const auto place = section.places.find(LowerAscii(name));
+  const auto place = section.places.find(AsciiLower(name));
   return place == section.places.end() ? nullptr : &section.entries[place->second];
 }
 
 void AddEntry(IniSection& section, IniEntry entry) {
-  if (section.indexed) section.places.emplace(LowerAscii(entry.name), section.entries.size());
+  if (section.indexed) section.places.emplace(AsciiLower(entry.name), section.entries.size());
   section.entries.push_back(std::move(entry));
 }
 

@@ -12,6 +12,14 @@ char16_t LowerUnit(char16_t c) {
   return c;
 }
 
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
 std::u16string LowerText(std::u16string_view text) {
   std::u16string out(text);
   for (auto& c : out) c = LowerUnit(c);

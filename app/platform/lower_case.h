@@ -12,4 +12,8 @@ std::u16string LowerText(std::u16string_view text);
 
 char16_t CodePageLower(char16_t code);
 
+// ASCII letters of bytes in lower case, every other byte as it is (UTF-8 and code page 932 text
+// stay whole): names in protocols and files (schemes, hosts, charset labels, INI keys).
+std::string AsciiLower(std::string_view text);
+
 }  // namespace cardo
