@@ -17,23 +17,40 @@ packages=(
   openssl libgnutls30 libgnutls30:i386
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  [[ -z "$p" ]] && continue
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
-
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
 
+# missing_of NAME...: the packages among NAME that are not installed yet.
+missing_of() {
+  local p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      echo "$p"
+    fi
+  done
+}
+
+mapfile -t missing < <(missing_of "${packages[@]}")
 if ((${#missing[@]})); then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
   fi
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # A mirror in the middle of a sync fails one index now and then ("File has unexpected
+  # size"); apt keeps the rest, so after a retry the install goes on and decides.
+  if ! "${sudo_cmd[@]}" apt-get update -qq; then
+    sleep 5
+    "${sudo_cmd[@]}" apt-get update -qq ||
+      echo "bootstrap: apt-get update failed for some index; installing from what was read" >&2
+  fi
+  install=("${sudo_cmd[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends)
+  if ! "${install[@]}" "${missing[@]}"; then
+    # The 32-bit packages must match the 64-bit ones' versions; with the i386 index of an
+    # update missing they cannot. Everything else still installs, and the Windows suites run
+    # on the 64-bit build (tools/wine-env.sh decides by what is installed).
+    mapfile -t native_only < <(printf '%s\n' "${missing[@]}" | grep -v ':i386$' || true)
+    "${install[@]}" "${native_only[@]}"
+    echo "bootstrap: the 32-bit Wine packages could not be installed; the Windows suites run on the 64-bit build" >&2
+  fi
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then

@@ -13,9 +13,10 @@ cardo_runs_32bit() {
     0) return 1 ;;
     1) return 0 ;;
   esac
-  # The 32-bit loader comes with libc6:i386, which the bootstrap installs everywhere; where the
-  # kernel cannot run it, it fails with "Exec format error".
-  /lib/ld-linux.so.2 --version >/dev/null 2>&1
+  # The 32-bit loader comes with libc6:i386, which the bootstrap installs where it can; where
+  # the kernel cannot run it, it fails with "Exec format error".
+  # 32-bit Wine itself may be missing where the bootstrap could not install it.
+  [[ -x /usr/lib/wine/wine ]] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
 }
 
 if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
