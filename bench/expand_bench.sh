@@ -42,7 +42,7 @@ report() {
   ratio=$(awk -v a="$theirs" -v b="$ours" 'BEGIN { printf "%.1f", a / b }')
   local ok=ok
   awk -v r="$ratio" -v g="$goal" 'BEGIN { exit !(r >= g) }' || { ok=MISSED; status=1; }
-  printf '%-43s %8.1f ms  vs %8.1f ms  speed-up %6sx  (goal >= %sx)  %s\n' \
+  printf '%-56s %8.1f ms  vs %8.1f ms  speed-up %6sx  (goal >= %sx)  %s\n' \
     "$name" "$(awk -v t="$ours" 'BEGIN{print t/1000}')" \
     "$(awk -v t="$theirs" 'BEGIN{print t/1000}')" "$ratio" "$goal" "$ok"
 }
