@@ -110,12 +110,8 @@ void AddExtendedSpread(PendingLines& pending, const ExtendedSpread& plan) {
   }
 }
 
-SpreadCount CountSpreadLines(std::u16string_view text, bool extended) {
+SpreadCount CountSpreadLines(std::u16string_view text) {
   SpreadCount count;
-  if (extended) {
-    const ExtendedSpread plan = PlanExtendedSpread(text);
-    return {plan.lines, static_cast<int>(plan.faults.size())};
-  }
   for (const auto line : SpreadSourceLines(text)) {
     const auto expansion = fnc::Expansion::Parse(WideToAnsi(line), fnc::Cp932LeadByte);
     if (!expansion) {

@@ -35,8 +35,7 @@ struct SpreadCount {
   std::uint64_t lines = 0;  // saturates
   int refused = 0;          // source lines the engine refuses
 };
-// With `extended`, the extended syntax's exact count and its faults.
-SpreadCount CountSpreadLines(std::u16string_view text, bool extended = false);
+SpreadCount CountSpreadLines(std::u16string_view text);
 // "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行 2" when lines are refused; a
 // count too large to show exactly reads "入りきらないほど多くの行" instead of its number.
 std::u16string SpreadCountText(const SpreadCount& count, int room);
