@@ -7,6 +7,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
+#include "fnc/extended_pattern.h"
 
 namespace cardo::cli {
 namespace {
@@ -49,15 +50,24 @@ const char* PatternMessage(fnc::PatternCode code) {
   return "";
 }
 
+std::string ExtendedFailureText(std::string_view line, const fnc::PatternError& error,
+                                fnc::LeadByteTest isLead) {
+  return std::to_string(fnc::CharacterColumn(line, error.offset, isLead)) +
+         " 文字目: " + fnc::PatternErrorText(error);
+}
+
 int RunExpand(const std::vector<std::string>& args, std::FILE* in, std::FILE* out, std::FILE* err,
               OutputForm form) {
   std::vector<std::string_view> lines;
   std::optional<OutputEncoding> asked;
   // Standard input's encoding: forced, or decided by the first bytes beyond ASCII.
   std::optional<OutputEncoding> input;
+  bool extended = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--output-encoding" || a == "--input-encoding") {
+    if (a == "--extended") {
+      extended = true;
+    } else if (a == "--output-encoding" || a == "--input-encoding") {
       if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
       const auto named = OutputEncodingNamed(args[++i]);
       if (!named) return Bad(err, a + " is utf-8 or cp932");
@@ -78,21 +88,33 @@ int RunExpand(const std::vector<std::string>& args, std::FILE* in, std::FILE* ou
     const auto utf8 = [cp932](std::string_view text) {
       return cp932 && !IsAscii(text) ? Utf16ToUtf8(AnsiToWide(text)) : std::string(text);
     };
-    const auto expansion = fnc::Expansion::Parse(line, isLead);
-    if (!expansion) {
-      const auto code = fnc::CheckPattern(line, isLead);
-      // Everything produced so far goes out first, so a shared stream keeps the order.
+    const auto emit = [&](std::string_view produced) {
+      return cp932 ? writer.Line(utf8(produced)) : writer.Line(produced);
+    };
+    // Everything produced so far goes out before a message, so a shared stream keeps the order.
+    const auto refuse = [&](const std::string& reason) {
       writer.Flush();
       std::fflush(out);
       const std::string shown = utf8(line);
-      Say(err, "%.*s - %s (%d)\n", static_cast<int>(shown.size()), shown.data(),
-          PatternMessage(code), static_cast<int>(code));
+      Say(err, "%.*s - %s\n", static_cast<int>(shown.size()), shown.data(), reason.c_str());
       status = 1;
+    };
+    if (extended) {
+      const auto parsed = fnc::ExtendedExpansion::Parse(line, isLead);
+      if (const auto* error = std::get_if<fnc::PatternError>(&parsed)) {
+        refuse(ExtendedFailureText(line, *error, isLead));
+        return;
+      }
+      std::get<fnc::ExtendedExpansion>(parsed).ForEachLine(emit);
       return;
     }
-    expansion->ForEachLine([&](std::string_view produced) {
-      return cp932 ? writer.Line(utf8(produced)) : writer.Line(produced);
-    });
+    const auto expansion = fnc::Expansion::Parse(line, isLead);
+    if (!expansion) {
+      const auto code = fnc::CheckPattern(line, isLead);
+      refuse(std::string(PatternMessage(code)) + " (" + std::to_string(code) + ")");
+      return;
+    }
+    expansion->ForEachLine(emit);
   };
 
   bool readFailed = false;

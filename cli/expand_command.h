@@ -1,6 +1,7 @@
 #pragma once
-// `cardo-cli expand [--input-encoding E] [--output-encoding E] [LINE...]`: every line of the
-// arguments (or of standard input when there are none) expanded by the bracket engine,
+// `cardo-cli expand [--extended] [--input-encoding E] [--output-encoding E] [LINE...]`: every
+// line of the arguments (or of standard input when there are none) expanded by the bracket
+// engine (the extended syntax with --extended),
 // streamed to standard output; a line that cannot be expanded is reported on standard error
 // with the program's message for its code. Standard input is UTF-8 when its first bytes beyond
 // ASCII are valid UTF-8, else code page 932, unless --input-encoding says which.
@@ -10,11 +11,16 @@
 
 #include "cli/cli_io.h"
 #include "fnc/bracket_engine.h"
+#include "fnc/extended_pattern.h"
 
 namespace cardo::cli {
 
 // The message the program shows for a pattern code ("" for 0).
 const char* PatternMessage(fnc::PatternCode code);
+
+// "12 文字目: reason" for a fault of the extended syntax in `line`.
+std::string ExtendedFailureText(std::string_view line, const fnc::PatternError& error,
+                                fnc::LeadByteTest isLead);
 
 // `args` are the words after "expand" (UTF-8). Returns the exit status: 0 when every line
 // expanded, 1 otherwise, 2 for bad usage.

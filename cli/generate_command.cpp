@@ -11,12 +11,13 @@ namespace cardo::cli {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: cardo-cli generate [--start N] [--end N] [--pad WIDTH] [--ext E]\n"
+    "usage: cardo-cli generate [--start N] [--end N] [--step N] [--pad WIDTH] [--ext E]\n"
     "         [--mode extension|filename] [--volumes r98-s01] [--with-rar] BASE\n"
     "  Prints the regular list generator's names for BASE, one per line:\n"
     "  --mode extension  the number is the extension: BASE.1, BASE.2 ... (default)\n"
     "  --mode filename   the number follows BASE, then \".E\" when --ext is given\n"
     "  --start, --end    the run, 0-32767 (default 0 and 0); nothing when start > end\n"
+    "  --step N          every N-th number (or volume), 1-32767 (default 1)\n"
     "  --pad WIDTH       zero-pad the number to WIDTH digits\n"
     "  --volumes A-B     WinRAR volume names from A to B (a letter and two digits each,\n"
     "                    letters in the order r..z, a..q); --start and --end are not used\n"
@@ -64,14 +65,14 @@ int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE*
       TextWriter help(out, form);
       help.Write(Usage());
       return help.Finish("generate", err) ? 0 : 1;
-      return 0;
     }
     if (a == "--with-rar") {
       options.withRar = true;
       continue;
     }
-    const bool takesValue = a == "--start" || a == "--end" || a == "--pad" || a == "--ext" ||
-                            a == "--mode" || a == "--volumes" || a == "--output-encoding";
+    const bool takesValue = a == "--start" || a == "--end" || a == "--step" || a == "--pad" ||
+                            a == "--ext" || a == "--mode" || a == "--volumes" ||
+                            a == "--output-encoding";
     if (takesValue) {
       if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
       const std::string& v = args[++i];
@@ -79,6 +80,11 @@ int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         const auto n = Number(v, 0, 32767);
         if (!n) return Bad(err, a + " takes a number from 0 to 32767");
         (a == "--start" ? options.start : options.end) = *n;
+      } else if (a == "--step") {
+        // Any number is taken, so that a bad step gets the generator's own message.
+        const auto n = Number(v, 0, 999999);
+        if (!n) return Bad(err, "--step takes a number");
+        options.step = *n;
       } else if (a == "--pad") {
         const auto n = Number(v, 1, 32767);
         if (!n) return Bad(err, "--pad takes a width from 1 to 32767");

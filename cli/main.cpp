@@ -21,12 +21,16 @@
 namespace {
 
 constexpr char kExpandUsage[] =
-    "usage: cardo-cli expand [--input-encoding cp932|utf-8] [--output-encoding utf-8|cp932]\n"
-    "         [LINE...]\n"
+    "usage: cardo-cli expand [--extended] [--input-encoding cp932|utf-8]\n"
+    "         [--output-encoding utf-8|cp932] [LINE...]\n"
     "  Expands bracket ranges such as http://host/img[001-120].jpg, one output line per\n"
     "  produced line. With no LINE, reads lines from standard input (empty lines are\n"
     "  skipped). A line without a valid range is reported on standard error and makes the\n"
     "  exit status 1.\n"
+    "  --extended        the extended syntax: steps [1-100:10], descending runs [10-1],\n"
+    "                    lists [jpg,png], escapes \\[ \\] \\, \\= \\\\, named counters\n"
+    "                    [y=2020-2024] repeated as [=y] or moving together when two\n"
+    "                    groups share a name; a fault is reported with its column\n"
     "  --input-encoding  standard input's: by default utf-8 when its first bytes beyond\n"
     "                    ASCII are valid UTF-8, else cp932\n";
 constexpr char kFetchUsage[] =

@@ -70,8 +70,8 @@ GroupSpan FindGroup(std::string_view line, LeadByteTest isLead) {
   return span;
 }
 
-std::string_view Cut(std::string_view bound) {
-  return bound.substr(0, kBoundCut);
+std::string_view Cut(std::string_view bound, std::size_t cut = kBoundCut) {
+  return bound.substr(0, cut);
 }
 
 }  // namespace
@@ -84,8 +84,8 @@ bool Cp932LeadByte(unsigned char byte) {
   return IsCp932LeadByte(byte);
 }
 
-BoundKind ClassifyBound(std::string_view bound) {
-  bound = Cut(bound);
+BoundKind ClassifyBound(std::string_view bound, std::size_t cut) {
+  bound = Cut(bound, cut);
   if (bound.empty()) return BoundKind::None;
   if (All(bound, IsDigit)) return BoundKind::Decimal;
   if (All(bound, IsUpper)) return BoundKind::LettersUpper;
@@ -98,8 +98,8 @@ BoundKind ClassifyBound(std::string_view bound) {
   return BoundKind::None;
 }
 
-std::optional<std::uint32_t> BoundValue(std::string_view bound, BoundKind kind) {
-  bound = Cut(bound);
+std::optional<std::uint32_t> BoundValue(std::string_view bound, BoundKind kind, std::size_t cut) {
+  bound = Cut(bound, cut);
   switch (kind) {
     case BoundKind::Decimal: {
       std::uint64_t value = 0;

@@ -44,9 +44,11 @@ using LeadByteTest = bool (*)(unsigned char);
 bool NoLeadBytes(unsigned char);
 bool Cp932LeadByte(unsigned char byte);
 
-BoundKind ClassifyBound(std::string_view bound);
+// Both consider the first `cut` bytes of the bound (the extended syntax takes it whole).
+BoundKind ClassifyBound(std::string_view bound, std::size_t cut = kBoundCut);
 // The bound's value, or nothing when it is too large for the engine.
-std::optional<std::uint32_t> BoundValue(std::string_view bound, BoundKind kind);
+std::optional<std::uint32_t> BoundValue(std::string_view bound, BoundKind kind,
+                                        std::size_t cut = kBoundCut);
 // The value as text of `kind`, padded to `width` (0: no padding); volumes ignore the width.
 std::string FormatValue(std::uint32_t value, BoundKind kind, std::size_t width);
 // The code for the first bracket group of `line`.

@@ -52,7 +52,11 @@ shot main 'Cardo - \[sample.lst\]'
 # name, menu command, caption; the expansion window with a pattern typed, so it shows its count
 while read -r name command caption; do
   driver command "$command"
-  [[ $name == spread_url ]] && driver text "$caption" 361 'http://example.com/img[001-120].jpg'
+  if [[ $name == spread_url ]]; then
+    # The extended syntax, with one line in fault, so the window shows its fault list too.
+    driver check "$caption" 364
+    driver text "$caption" 361 $'http://example.com/[y=2022-2024]/img_[=y]_[01-12].[jpg,png]\r\nhttp://example.com/vol[v=1-9]/cover[v=1-8].jpg'
+  fi
   shot "$name" "$caption"
   driver close "$caption"
   sleep 0.5

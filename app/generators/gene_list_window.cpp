@@ -94,12 +94,15 @@ void frmGeneList::Form_Load() {
     const ValueRange& range;
   } spins[] = {{IDC_UDTNUM0, RangeOf<&Settings::NumStart>()},
                {IDC_UDTNUM1, RangeOf<&Settings::NumEnd>()},
-               {IDC_UDTFIGURE, RangeOf<&Settings::FigLength>()}};
+               {IDC_UDTFIGURE, RangeOf<&Settings::FigLength>()},
+               {IDC_UDTSTEP, RangeOf<&Settings::NumStep>()}};
   for (const auto& spin : spins) {
     Spin(spin.id).SetMin(spin.range.min);
     Spin(spin.id).SetMax(spin.range.max);
   }
-  for (const int id : {IDC_UDTNUM0, IDC_UDTNUM1, IDC_UDTFIGURE}) Spin(id).SetUpDownKey(true);
+  for (const int id : {IDC_UDTNUM0, IDC_UDTNUM1, IDC_UDTFIGURE, IDC_UDTSTEP}) {
+    Spin(id).SetUpDownKey(true);
+  }
 
   CheckRadioButton(hwnd(), IDC_OPTCONTINUE0, IDC_OPTCONTINUE1,
                    s.ContinueFileName == 1 ? IDC_OPTCONTINUE1 : IDC_OPTCONTINUE0);
@@ -112,6 +115,7 @@ void frmGeneList::Form_Load() {
   Spin(IDC_UDTNUM1).SetValue(s.NumEnd);
   CheckDlgButton(hwnd(), IDC_CHKSETFIGURE, s.SetFigure ? BST_CHECKED : BST_UNCHECKED);
   Spin(IDC_UDTFIGURE).SetValue(s.FigLength);
+  Spin(IDC_UDTSTEP).SetValue(SettingInRange<&Settings::NumStep>(s));
   ApplyEnabling();
 
   SetWindowSubclass(UrlEdit(), UrlEditProc, kUrlEditSubclass, reinterpret_cast<DWORD_PTR>(this));
@@ -151,6 +155,7 @@ void frmGeneList::Form_QueryUnload() {
   s.NumStart = bounded(IDC_UDTNUM0);
   s.NumEnd = bounded(IDC_UDTNUM1);
   s.FigLength = static_cast<std::int16_t>(bounded(IDC_UDTFIGURE));
+  s.NumStep = static_cast<std::int16_t>(bounded(IDC_UDTSTEP));
 }
 
 void frmGeneList::PreferencesStored(const Settings& before) {
@@ -175,6 +180,7 @@ RegularListOptions frmGeneList::Options() const {
   o.startLetter = static_cast<int>(SendDlgItemMessageW(hwnd(), IDC_CMBCHAR0, CB_GETCURSEL, 0, 0));
   o.endLetter = static_cast<int>(SendDlgItemMessageW(hwnd(), IDC_CMBCHAR1, CB_GETCURSEL, 0, 0));
   o.withRar = Checked(IDC_CHKVALUERAR);
+  o.step = Spin(IDC_UDTSTEP).Value();
   return o;
 }
 

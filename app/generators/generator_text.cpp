@@ -1,5 +1,6 @@
 #include "app/generators/generator_text.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "fnc/bracket_engine.h"
@@ -48,6 +49,67 @@ std::vector<std::u16string_view> SpreadSourceLines(std::u16string_view text) {
   return lines;
 }
 
+namespace {
+
+// Nothing but spaces: the expansion window leaves such pieces out.
+bool IsBlank(std::string_view piece) {
+  return piece.find_first_not_of(' ') == std::string_view::npos;
+}
+
+// Past the largest number shown in digits a count is no longer exact (it saturates): it is
+// said in words, which is all that matters against a list of 32,767 lines.
+std::u16string LinesText(std::uint64_t n) {
+  return n > static_cast<std::uint64_t>(LLONG_MAX)
+             ? u"入りきらないほど多くの行"
+             : GroupedDecimalText(static_cast<long long>(n)) + u" 行";
+}
+
+}  // namespace
+
+ExtendedSpread PlanExtendedSpread(std::u16string_view text) {
+  ExtendedSpread plan;
+  if (text.empty()) return plan;
+  int number = 0;
+  for (const auto line : SplitAt(text, u"\r\n")) {
+    ++number;
+    if (line.empty()) continue;
+    const std::string bytes = WideToAnsi(line);
+    auto parsed = fnc::ExtendedExpansion::Parse(bytes, fnc::Cp932LeadByte);
+    if (auto* error = std::get_if<fnc::PatternError>(&parsed)) {
+      const std::size_t column = fnc::CharacterColumn(bytes, error->offset, fnc::Cp932LeadByte);
+      const auto lineStart = static_cast<std::size_t>(line.data() - text.data());
+      plan.faults.push_back({number, column, Utf8ToUtf16(fnc::PatternErrorText(*error)),
+                             lineStart + std::min(column - 1, line.size())});
+      continue;
+    }
+    auto& expansion = std::get<fnc::ExtendedExpansion>(parsed);
+    const std::uint64_t made = expansion.LineCount();
+    plan.lines = made > UINT64_MAX - plan.lines ? UINT64_MAX : plan.lines + made;
+    plan.expansions.push_back(std::move(expansion));
+  }
+  return plan;
+}
+
+std::u16string SpreadFaultText(const SpreadFault& fault) {
+  return DecimalText(fault.line) + u" 行目 " + DecimalText(static_cast<long long>(fault.column)) +
+         u" 文字目: " + fault.reason;
+}
+
+std::u16string SpreadTooLargeText(std::uint64_t lines, int room) {
+  return u"伸長すると " + LinesText(lines) + u"になり、リストに入る " + GroupedDecimalText(room) +
+         u" 行を超えるため、伸長しませんでした。";
+}
+
+void AddExtendedSpread(PendingLines& pending, const ExtendedSpread& plan) {
+  for (const auto& expansion : plan.expansions) {
+    expansion.ForEachLine([&](std::string_view line) {
+      if (!IsBlank(line)) pending.Add(AnsiToWide(line));
+      return !pending.Full();
+    });
+    if (pending.Full()) return;
+  }
+}
+
 SpreadCount CountSpreadLines(std::u16string_view text) {
   SpreadCount count;
   for (const auto line : SpreadSourceLines(text)) {
@@ -63,13 +125,8 @@ SpreadCount CountSpreadLines(std::u16string_view text) {
 }
 
 std::u16string SpreadCountText(const SpreadCount& count, int room) {
-  // Past the largest number shown in digits the count is no longer exact (it saturates): it
-  // is said in words, which is all that matters against a list of 32,767 lines.
-  const std::u16string lines =
-      count.lines > static_cast<std::uint64_t>(LLONG_MAX)
-          ? u"入りきらないほど多くの行"
-          : GroupedDecimalText(static_cast<long long>(count.lines)) + u" 行";
-  std::u16string text = lines + u" (リストに入るのは " + GroupedDecimalText(room) + u" 行まで)";
+  std::u16string text =
+      LinesText(count.lines) + u" (リストに入るのは " + GroupedDecimalText(room) + u" 行まで)";
   if (count.refused > 0) text += u"、エラーの行 " + GroupedDecimalText(count.refused);
   return text;
 }
@@ -89,7 +146,7 @@ void AddSpreadResult(PendingLines& pending, std::string_view result) {
     std::size_t end = result.find("\r\n", start);
     if (end == std::string_view::npos) end = result.size();
     const std::string_view piece = result.substr(start, end - start);
-    if (piece.find_first_not_of(' ') != std::string_view::npos) pending.Add(AnsiToWide(piece));
+    if (!IsBlank(piece)) pending.Add(AnsiToWide(piece));
     start = end + 2;
   }
 }

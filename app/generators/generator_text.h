@@ -10,6 +10,7 @@
 
 #include "app/list/pending_lines.h"
 #include "app/platform/file_system.h"
+#include "fnc/extended_pattern.h"
 
 namespace cardo {
 
@@ -38,6 +39,30 @@ SpreadCount CountSpreadLines(std::u16string_view text);
 // "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行 2" when lines are refused; a
 // count too large to show exactly reads "入りきらないほど多くの行" instead of its number.
 std::u16string SpreadCountText(const SpreadCount& count, int room);
+
+// A fault of the extended syntax in the source text: its line (1-based, empty lines counted),
+// its column and reason, and where its character stands in the whole text.
+struct SpreadFault {
+  int line = 0;
+  std::size_t column = 0;
+  std::u16string reason;
+  std::size_t position = 0;
+};
+// The source text read in the extended syntax, each line parsed once (in the system code
+// page), before anything is produced: what the lines that parse make, in order, and the faults
+// of those that do not. Cost linear in the text.
+struct ExtendedSpread {
+  std::vector<fnc::ExtendedExpansion> expansions;
+  std::vector<SpreadFault> faults;
+  std::uint64_t lines = 0;  // saturates
+};
+ExtendedSpread PlanExtendedSpread(std::u16string_view text);
+// "2 行目 5 文字目: 範囲の終わりがありません。"
+std::u16string SpreadFaultText(const SpreadFault& fault);
+// The refusal of an extended expansion that would not fit in the list's `room`.
+std::u16string SpreadTooLargeText(std::uint64_t lines, int room);
+// Offers the lines of the plan that are not blank, untrimmed, until `pending` is full.
+void AddExtendedSpread(PendingLines& pending, const ExtendedSpread& plan);
 
 // "line - message" for the library's result codes 1-4 and 9.
 std::u16string SpreadFailureText(std::u16string_view line, long code);

@@ -28,6 +28,7 @@ std::u16string ZeroPad(std::int32_t n, int width) {
 
 RegularListError CheckRegularList(const RegularListOptions& o) {
   if (o.padWidth > 32767 || o.padWidth < 0) return RegularListError::BadPadWidth;
+  if (o.step < 1 || o.step > kMaxRegularListStep) return RegularListError::BadStep;
   if (!o.winRar) return RegularListError::None;
   if (o.start > 99) return RegularListError::StartTooLarge;
   if (o.end > 99) return RegularListError::EndTooLarge;
@@ -41,6 +42,8 @@ const char16_t* RegularListMessage(RegularListError error) {
   switch (error) {
     case RegularListError::BadPadWidth:
       return u"桁あわせの桁数不正です。";
+    case RegularListError::BadStep:
+      return u"増分は1から32767までの値にしてください。";
     case RegularListError::StartTooLarge:
       return u"初期値の値が大きすぎます(2桁まで)。";
     case RegularListError::EndTooLarge:
@@ -60,20 +63,16 @@ void GenerateRegularList(const RegularListOptions& o,
     return o.numberInFileName ? o.base + number + suffix : o.base + u"." + number;
   };
   if (!o.winRar) {
-    for (std::int64_t n = o.start; n <= o.end; ++n) {
+    for (std::int64_t n = o.start; n <= o.end; n += o.step) {
       const auto value = static_cast<std::int32_t>(n);
       if (!sink(name(o.pad ? ZeroPad(value, o.padWidth) : DecimalText(value)))) return;
     }
     return;
   }
-  const int first = LetterIndex(o.startLetter);
-  const int last = LetterIndex(o.endLetter);
-  for (int c = first; c <= last; ++c) {
-    const int from = c == first ? o.start : 0;
-    const int to = c == last ? o.end : 99;
-    for (int n = from; n <= to; ++n) {
-      if (!sink(name(std::u16string(1, VolumeLetter(c)) + ZeroPad(n, 2)))) return;
-    }
+  // Positions (letter index x 100 + number) in order: r98, r99, s00 ...
+  const int last = LetterIndex(o.endLetter) * 100 + o.end;
+  for (int p = LetterIndex(o.startLetter) * 100 + o.start; p <= last; p += o.step) {
+    if (!sink(name(std::u16string(1, VolumeLetter(p / 100)) + ZeroPad(p % 100, 2)))) return;
   }
   if (o.withRar) sink(o.numberInFileName ? o.base + u"rar" + suffix : o.base + u".rar");
 }

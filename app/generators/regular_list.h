@@ -27,10 +27,20 @@ struct RegularListOptions {
   bool winRar = false;  // volume names; start and end are then the numbers 0-99
   int startLetter = 0;
   int endLetter = 0;
-  bool withRar = false;  // WinRAR mode: one ".rar" name after the volumes
+  bool withRar = false;   // WinRAR mode: one ".rar" name after the volumes
+  std::int32_t step = 1;  // every step-th number (volume position in WinRAR mode), 1-32767
 };
 
-enum class RegularListError { None, BadPadWidth, StartTooLarge, EndTooLarge, StartAfterEnd };
+enum class RegularListError {
+  None,
+  BadPadWidth,
+  BadStep,
+  StartTooLarge,
+  EndTooLarge,
+  StartAfterEnd
+};
+
+inline constexpr std::int32_t kMaxRegularListStep = 32767;
 
 // The window's checks, in its order; their messages are RegularListMessage.
 RegularListError CheckRegularList(const RegularListOptions& options);

@@ -10,6 +10,7 @@
 #include "app/platform/text.h"
 #include "app/platform/win_handle.h"
 #include "app/resources/resource.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 namespace {
@@ -61,6 +62,13 @@ bool frmSpreadUrl::OnCommand(int id, int code) {
     if (code == EN_CHANGE) SetTimer(hwnd(), kCountTimer, kCountDelay, nullptr);
   } else if (id == IDC_CMDSPREAD) {
     cmdSpread_Click();
+  } else if (id == IDC_CHKEXTENDED) {
+    chkExtended_Click();
+  } else if (id == IDC_LSTSPREADERRORS) {
+    if (code == LBN_DBLCLK) {
+      lstSpreadErrors_DblClick(
+          static_cast<int>(SendDlgItemMessageW(hwnd(), IDC_LSTSPREADERRORS, LB_GETCURSEL, 0, 0)));
+    }
   } else if (id == IDCANCEL) {
     cmdClose_Click();
   } else if (id == IDC_CMDSHOWTHELP) {
@@ -102,17 +110,86 @@ void frmSpreadUrl::Form_Load() {
       source,
       [this](const DropData& d, DWORD allowed) { return txtSource_OLEDragOver(d, allowed); },
       [this](const DropData& d, DWORD allowed) { return txtSource_OLEDragDrop(d, allowed); });
+  CheckDlgButton(hwnd(), IDC_CHKEXTENDED,
+                 SettingInRange<&Settings::SpreadExtended>(context_.settings) == 1 ? BST_CHECKED
+                                                                                   : BST_UNCHECKED);
+  EnableWindow(Item(IDC_LSTSPREADERRORS), Extended());
   UpdateCount();
   CentreOverOwner(hwnd());
 }
 
+bool frmSpreadUrl::Extended() const {
+  return IsDlgButtonChecked(hwnd(), IDC_CHKEXTENDED) == BST_CHECKED;
+}
+
 void frmSpreadUrl::UpdateCount() {
   const int room = std::max(kMaxListLines - context_.shell.list.Count(), 0);
-  SetControlText(Item(IDC_LBLSPREADCOUNT),
-                 SpreadCountText(CountSpreadLines(ControlText(Item(IDC_TXTSOURCE))), room));
+  const std::u16string text = ControlText(Item(IDC_TXTSOURCE));
+  SpreadCount count;
+  if (Extended()) {
+    ExtendedSpread plan = PlanExtendedSpread(text);
+    count = {plan.lines, static_cast<int>(plan.faults.size())};
+    ShowFaults(std::move(plan.faults));
+  } else {
+    count = CountSpreadLines(text);
+  }
+  SetControlText(Item(IDC_LBLSPREADCOUNT), SpreadCountText(count, room));
+}
+
+void frmSpreadUrl::ShowFaults(std::vector<SpreadFault> faults) {
+  HWND list = Item(IDC_LSTSPREADERRORS);
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  for (const SpreadFault& fault : faults) {
+    const std::u16string line = SpreadFaultText(fault);
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+  faults_ = std::move(faults);
+}
+
+void frmSpreadUrl::chkExtended_Click() {
+  const bool extended = Extended();
+  context_.settings.SpreadExtended = extended ? 1 : 0;
+  if (!extended) ShowFaults({});
+  EnableWindow(Item(IDC_LSTSPREADERRORS), extended);
+  UpdateCount();
+}
+
+void frmSpreadUrl::lstSpreadErrors_DblClick(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= faults_.size()) return;
+  HWND source = Item(IDC_TXTSOURCE);
+  const auto at = static_cast<WPARAM>(faults_[static_cast<std::size_t>(index)].position);
+  SetFocus(source);
+  SendMessageW(source, EM_SETSEL, at, static_cast<LPARAM>(at + 1));
+  SendMessageW(source, EM_SCROLLCARET, 0, 0);
+}
+
+// The extended syntax: every line read before anything is made, and nothing made when the
+// whole would not fit; the library is not called, so no progress window runs.
+void frmSpreadUrl::SpreadExtended() {
+  ShellContext& shell = context_.shell;
+  ExtendedSpread plan = PlanExtendedSpread(ControlText(Item(IDC_TXTSOURCE)));
+  const int room = std::max(kMaxListLines - shell.list.Count(), 0);
+  const std::uint64_t lines = plan.lines;
+  const bool fits = lines <= static_cast<std::uint64_t>(room);
+  {
+    PendingLines pending(shell.list);
+    if (fits) AddExtendedSpread(pending, plan);
+    ShowFaults(std::move(plan.faults));
+    pending.Commit(shell);
+  }
+  if (!fits) ShowError(shell.ui, SpreadTooLargeText(lines, room));
+  if (!IsOpen()) return;
+  UpdateCount();
 }
 
 void frmSpreadUrl::cmdSpread_Click() {
+  if (Extended()) {
+    SpreadExtended();
+    return;
+  }
   ShellContext& shell = context_.shell;
   const std::u16string text = ControlText(Item(IDC_TXTSOURCE));
   PendingLines pending(shell.list);

@@ -24,6 +24,10 @@ struct Settings {
   // The extraction dialog stops a downloaded page past this many MiB, decoded. A file from
   // before the key keeps this value.
   std::int16_t MaxPageMiB = 1024;
+  // 1 while the expansion window reads the extended syntax; off in a new file.
+  std::int16_t SpreadExtended = 0;
+  // The regular list generator's step (増分); a file from before the key keeps this value.
+  std::int16_t NumStep = 1;
   std::u16string UrlExtFilter;
   std::u16string UrlExtProtocol;
   std::int16_t UrlExtSelMode = 0;

@@ -64,7 +64,7 @@ inline constexpr std::int32_t kExtractModeCount = 3;
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 
 // In the order they are read and written.
-inline constexpr std::array<ScalarKey, 17> kScalarKeys = {{
+inline constexpr std::array<ScalarKey, 19> kScalarKeys = {{
     // properties=194: NotReturnSearch, CmbIntl and TextClear.
     {kSectionPref, "properties", 10, FlagBits{}, {}, u"194", kNewFile | kImport},
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
@@ -124,6 +124,8 @@ inline constexpr std::array<ScalarKey, 17> kScalarKeys = {{
     {kSectionPref, "WatchClipboard", 2, &Settings::WatchClipboard, {0, 1, OutOfRange::FirstChoice}},
     // Up to 4095: a page file stays below 4 GiB, which FAT32 holds and a 32-bit count reaches.
     {kSectionPref, "MaxPageMiB", 5, &Settings::MaxPageMiB, {1, 4095, OutOfRange::NearestBound}},
+    {kSectionPref, "SpreadExtended", 2, &Settings::SpreadExtended, {0, 1, OutOfRange::FirstChoice}},
+    {kSectionPref, "NumStep", 5, &Settings::NumStep, {1, 32767, OutOfRange::NearestBound}},
 }};
 
 inline constexpr std::size_t kWindowSizeCapacity = 11;

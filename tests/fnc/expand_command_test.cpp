@@ -47,6 +47,25 @@ TEST(ExpandCommand, NulBytesEmptyLinesAndTheOrderOfASharedStream) {
   for (std::FILE* f : {in, both}) std::fclose(f);
 }
 
+TEST(ExpandCommand, ExtendedSyntaxAndItsFaults) {
+  std::FILE* in = std::tmpfile();
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  std::fputs("v[n=1-2]c[n=a,b]\r\n\x89\xE6[3-1:2\n[1-2]/[=y]\n", in);  // then 画[3-1:2 in cp932
+  std::rewind(in);
+  EXPECT_EQ(RunExpand({"--extended"}, in, out, err), 1);
+  EXPECT_EQ(Contents(out), "v1ca\nv2cb\n");
+  EXPECT_EQ(Contents(err),
+            "画[3-1:2 - 2 文字目: [を閉じる]がありません。\n"
+            "[1-2]/[=y] - 7 文字目: 「y」という名前の[]がありません。\n");
+
+  std::FILE* out2 = std::tmpfile();
+  std::FILE* err2 = std::tmpfile();
+  EXPECT_EQ(RunExpand({"--extended", "x[10-1:4]"}, nullptr, out2, err2), 0);
+  EXPECT_EQ(Contents(out2), "x10\nx6\nx2\n");
+  for (std::FILE* f : {in, out, err, out2, err2}) std::fclose(f);
+}
+
 TEST(ExpandCommand, MessagesForEveryCode) {
   EXPECT_STREQ(PatternMessage(fnc::kNoCloseBracket), "文字列内の[以降に]が見つかりません。");
   EXPECT_STREQ(PatternMessage(fnc::kNoSeparator), "文字列の[]内に「-」が見つかりません。");

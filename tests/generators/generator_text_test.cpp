@@ -79,6 +79,28 @@ TEST(GeneratorText, SpreadSourceLinesResultsAndMessages) {
   EXPECT_TRUE(f.ui.messages.empty());
 }
 
+TEST(GeneratorText, ExtendedSpreadPlansFaultsAndLines) {
+  // Line 3 (after an empty line) fails at its 6th character, 画像 counting one each.
+  const std::u16string text = U("a[1-3:2]\r\n\r\n画像[1-]\r\n[x, ,y]\r\n[=v]");
+  const ExtendedSpread plan = PlanExtendedSpread(text);
+  EXPECT_EQ(plan.lines, 5u);
+  ASSERT_EQ(plan.faults.size(), 2u);
+  EXPECT_EQ(SpreadFaultText(plan.faults[0]), U("3 行目 6 文字目: 範囲の終わりがありません。"));
+  EXPECT_EQ(text[plan.faults[0].position], u']');
+  EXPECT_EQ(plan.faults[1].line, 5);
+  EXPECT_EQ(text[plan.faults[1].position], u'[');
+  EXPECT_EQ(CountSpreadLines(text).refused, 4);  // the specified syntax refuses four lines
+
+  testing::ShellFixture f;
+  PendingLines pending(f.list);
+  AddExtendedSpread(pending, plan);
+  EXPECT_EQ(pending.Commit(f.shell), 4);  // the blank item is left out
+  EXPECT_EQ(f.Lines(), (Lines{u"a1", u"a3", u"x", u"y"}));
+  EXPECT_EQ(
+      SpreadTooLargeText(40000, 32767),
+      U("伸長すると 40,000 行になり、リストに入る 32,767 行を超えるため、伸長しませんでした。"));
+}
+
 TEST(GeneratorText, PendingLinesStopAtTheLimitsAndSayItOnce) {
   testing::ShellFixture f;
   f.SetLines({u"old"});

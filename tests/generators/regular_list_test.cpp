@@ -54,6 +54,22 @@ TEST(RegularList, NamesOfEveryMode) {
   };
   for (const auto& c : cases) EXPECT_EQ(Generate(c.options), c.names);
 
+  RegularListOptions stepped{u"A", u"", false, 1, 10};
+  stepped.step = 4;
+  RegularListOptions steppedVolumes = volumes;
+  steppedVolumes.step = 2;
+  const struct {
+    RegularListOptions options;
+    Names names;
+  } steps[] = {
+      {stepped, {u"A.1", u"A.5", u"A.9"}},
+      {steppedVolumes, {u"A.r98", u"A.s00", u"A.rar"}},  // positions step across the letter
+  };
+  for (const auto& c : steps) EXPECT_EQ(Generate(c.options), c.names);
+  RegularListOptions top{u"u", u"", false, 32760, 32767};
+  top.step = 32767;
+  EXPECT_EQ(Generate(top), Names{u"u.32760"});
+
   RegularListOptions full{u"u", u"", false, 0, 32767};
   EXPECT_EQ(Generate(full, 10).size(), 10u);  // the sink stops it (a full list)
   EXPECT_EQ(Generate(full).size(), 32768u);
@@ -65,6 +81,7 @@ TEST(RegularList, ChecksInTheWindowsOrder) {
     bool winRar;
     int startLetter, endLetter;
     RegularListError error;
+    std::int32_t step = 1;
   } cases[] = {
       {99999, 0, 0, false, 0, 0, RegularListError::BadPadWidth},
       {-1, 0, 0, true, 0, 0, RegularListError::BadPadWidth},
@@ -73,6 +90,10 @@ TEST(RegularList, ChecksInTheWindowsOrder) {
       {3, 1, 98, true, 1, 0, RegularListError::StartAfterEnd},
       {3, 5, 4, false, 0, 0, RegularListError::None},
       {3, 0, 99, true, 30, 2, RegularListError::None},  // a damaged letter index counts as 0
+      {3, 0, 0, false, 0, 0, RegularListError::BadStep, 0},
+      {3, 0, 0, false, 0, 0, RegularListError::BadStep, 32768},
+      {99999, 0, 0, false, 0, 0, RegularListError::BadPadWidth, 0},  // the width is first
+      {3, 100, 0, true, 0, 0, RegularListError::BadStep, -1},        // then the step
   };
   for (const auto& c : cases) {
     RegularListOptions o;
@@ -82,6 +103,7 @@ TEST(RegularList, ChecksInTheWindowsOrder) {
     o.winRar = c.winRar;
     o.startLetter = c.startLetter;
     o.endLetter = c.endLetter;
+    o.step = c.step;
     EXPECT_EQ(CheckRegularList(o), c.error);
   }
 }
@@ -99,6 +121,10 @@ TEST(RegularList, CommandLine) {
        0,
        "日本9.jpg\n日本10.jpg\n"},
       {{"--pad", "2", "--end", "1", "x"}, 0, "x.00\nx.01\n"},
+      {{"--step", "3", "--end", "7", "x"}, 0, "x.0\nx.3\nx.6\n"},
+      {{"--step", "0", "x"}, 1, ""},
+      {{"--step", "40000", "x"}, 1, ""},
+      {{"--step", "two", "x"}, 2, ""},
       {{"--volumes", "s01-r98", "x"}, 1, ""},
       {{"--start", "40000", "x"}, 2, ""},
       {{"--mode", "both", "x"}, 2, ""},

@@ -174,6 +174,28 @@ TEST(SettingsFile, PageLimitIsKeptAsStoredAndUsedInItsRange) {
   }
 }
 
+// The generator's step and the expansion window's syntax: a file from before the keys gives
+// step 1 and the specified syntax; a value outside the control's choices is taken as the
+// nearest step or as the specified syntax.
+TEST(SettingsFile, StepAndSyntaxKeys) {
+  const struct {
+    const char* lines;
+    std::int32_t step, extended;
+  } cases[] = {
+      {"", 1, 0},
+      {"NumStep=10\r\nSpreadExtended=1", 10, 1},
+      {"NumStep=0\r\nSpreadExtended=7", 1, 0},
+      {"NumStep=32767", 32767, 0},
+  };
+  for (const auto& c : cases) {
+    SettingsFixture f;
+    f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + c.lines + "\r\n");
+    ASSERT_TRUE(f.Load()) << c.lines;
+    EXPECT_EQ(SettingInRange<&Settings::NumStep>(f.settings), c.step) << c.lines;
+    EXPECT_EQ(SettingInRange<&Settings::SpreadExtended>(f.settings), c.extended) << c.lines;
+  }
+}
+
 TEST(SettingsFile, ListsAreReadToTheirHighestIndex) {
   const struct {
     const char* keys;
@@ -302,6 +324,7 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
                           "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
                           "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nOtherPath=\r\nOtherArgs=\r\n"
                           "OtherFormat=0\r\nWatchClipboard=0\r\nMaxPageMiB=1024\r\n"
+                          "SpreadExtended=0\r\nNumStep=1\r\n"
                           "ExtListUBound=0\r\n"
                           "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
                           "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
@@ -318,6 +341,8 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {
   f.settings.BigSmall = 1;
   f.settings.NumStart = -20;
   f.settings.MaxPageMiB = 300;
+  f.settings.SpreadExtended = 1;
+  f.settings.NumStep = 25;
   f.settings.ListHistory = Entries{U("http://例え.jp/[001-100].jpg"), u"", u"x"};
   f.settings.SearchHistory = Entries{u"a"};
   f.recent.history.AddItem(u"C:\\x.lst");

@@ -34,6 +34,11 @@ class GeneratorWindowsTest : public testing::MainWindowTest {
   static void TypeNumber(HWND dialog, int id, const std::u16string& text) {
     SetControlText(Spin(dialog, id).EditHwnd(), text);
   }
+  static std::u16string ListItem(HWND list, int index) {
+    wchar_t text[512] = {};
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+    return std::u16string(reinterpret_cast<const char16_t*>(text));
+  }
   Lines Messages() const {
     Lines texts;
     for (const auto& m : ui.messages) texts.push_back(m.text);
@@ -153,6 +158,27 @@ TEST_F(GeneratorWindowsTest, GeneratorLoadsRunsAndStoresItsSettings) {
   EXPECT_EQ(settings.NumStart, 98);
   EXPECT_EQ(settings.NumEnd, 32767);
   EXPECT_EQ(settings.FigLength, 3);
+}
+
+TEST_F(GeneratorWindowsTest, StepFieldGeneratesEveryNthNameAndIsStored) {
+  settings.NumStart = 1;
+  settings.NumEnd = 10;
+  settings.NumStep = 0;  // hand-edited: shows the nearest step
+  generators().GeneList().Show();
+  HWND gen = generators().GeneList().hwnd();
+  EXPECT_EQ(Spin(gen, IDC_UDTSTEP).Value(), 1);
+  Type(gen, IDC_CMBURL, u"u");
+  TypeNumber(gen, IDC_UDTSTEP, u"0");
+  Click(gen, IDC_CMDGENECLOSE0);
+  EXPECT_EQ(Messages(), Lines{u"増分は1から32767までの値にしてください。"});
+  EXPECT_EQ(window->list().Count(), 0);
+  ui.messages.clear();
+  TypeNumber(gen, IDC_UDTSTEP, u"4");
+  Click(gen, IDC_CMDGENECLOSE0);
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(window->list().Lines(), (Lines{u"u.1", u"u.5", u"u.9"}));
+  Click(gen, IDC_CMDGENECLOSE1);
+  EXPECT_EQ(settings.NumStep, 4);
 }
 
 TEST_F(GeneratorWindowsTest, ArrowKeysStepTheSpinBoxesWithinTheirBounds) {
@@ -291,6 +317,49 @@ TEST_F(SpreadWindowTest, ExpandsEachLineReportsFailuresAndKeepsTheSource) {
   EXPECT_EQ(Messages(),
             Lines{u"CARDOFNC.DLLが無いか、または壊れています。\r\n伸長に失敗しました。"});
   EXPECT_EQ(window->list().Count(), 4);
+}
+
+TEST_F(SpreadWindowTest, ExtendedSyntaxCountsListsFaultsAndRefusesPastTheRoom) {
+  settings.SpreadExtended = 1;
+  generators().SpreadUrl().Show();
+  HWND form = generators().SpreadUrl().hwnd();
+  HWND faults = GetDlgItem(form, IDC_LSTSPREADERRORS);
+  EXPECT_EQ(IsDlgButtonChecked(form, IDC_CHKEXTENDED), BST_CHECKED);
+  EXPECT_TRUE(IsWindowEnabled(faults));
+  const std::u16string source = u"v[n=1-2]/c[n=a,b]\r\nx[1-]\r\n[10-1:4]";
+  Type(form, IDC_TXTSOURCE, source);
+  generators().SpreadUrl().UpdateCount();
+  EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_LBLSPREADCOUNT)),
+            u"5 行 (リストに入るのは 32,767 行まで)、エラーの行 1");
+  Click(form, IDC_CMDSPREAD);
+  EXPECT_EQ(calls, 0);  // the program expands the extended syntax itself
+  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(window->list().Lines(), (Lines{u"v1/ca", u"v2/cb", u"10", u"6", u"2"}));
+  ASSERT_EQ(SendMessageW(faults, LB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(ListItem(faults, 0), u"2 行目 5 文字目: 範囲の終わりがありません。");
+  generators().SpreadUrl().lstSpreadErrors_DblClick(0);
+  DWORD first = 0, last = 0;
+  SendDlgItemMessageW(form, IDC_TXTSOURCE, EM_GETSEL, reinterpret_cast<WPARAM>(&first),
+                      reinterpret_cast<LPARAM>(&last));
+  EXPECT_EQ(first, source.find(u"]", source.find(u"x[")));
+
+  // Past the room nothing is made, and the window says why.
+  Type(form, IDC_TXTSOURCE, u"[0-9][0-9][0-9][0-32]");
+  Click(form, IDC_CMDSPREAD);
+  EXPECT_EQ(
+      Messages(),
+      Lines{
+          u"伸長すると 33,000 行になり、リストに入る 32,762 行を超えるため、伸長しませんでした。"});
+  EXPECT_EQ(window->list().Count(), 5);
+
+  // Off: the library's syntax again, stored at once.
+  CheckDlgButton(form, IDC_CHKEXTENDED, BST_UNCHECKED);
+  Click(form, IDC_CHKEXTENDED);
+  EXPECT_EQ(settings.SpreadExtended, 0);
+  EXPECT_FALSE(IsWindowEnabled(faults));
+  EXPECT_EQ(SendMessageW(faults, LB_GETCOUNT, 0, 0), 0);
+  Click(form, IDC_CMDSPREAD);
+  EXPECT_EQ(calls, 1);
 }
 
 TEST_F(SpreadWindowTest, AHugeResultIsCutAtTheLimitAndAClosedWindowTakesNothing) {

@@ -5,6 +5,7 @@
 //   guide_driver text CAPTION ID TEXT   sets the text of control ID of that window
 //   guide_driver label CAPTION ID TEXT  sets the text of a control that is no edit (a label)
 //   guide_driver press CAPTION ID       presses button ID of that window
+//   guide_driver check CAPTION ID       checks check box ID of that window, as a click does
 // Exits 1 when the window is not there.
 #include <windows.h>
 
@@ -46,6 +47,15 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = FindWindowW(nullptr, argv[2]);
     if (!window) return 1;
     const int id = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    return 0;
+  }
+  if (verb == L"check" && argc == 4) {
+    HWND window = FindWindowW(nullptr, argv[2]);
+    if (!window) return 1;
+    const int id = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+    CheckDlgButton(window, id, BST_CHECKED);
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
     return 0;
