@@ -319,7 +319,10 @@ void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& fil
       }
     } else {
       ListReadNotes notes;
-      for (const auto& file : files) OpenListFile(shell, file, true, &notes);
+      {
+        const ListStep step(shell.list);
+        for (const auto& file : files) OpenListFile(shell, file, true, &notes);
+      }
       ReportListReadNotes(shell.ui, notes);
       shell.document.MarkModified();
     }
