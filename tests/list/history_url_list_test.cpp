@@ -6,9 +6,7 @@
 #include <string>
 
 #include "app/list/edit_commands.h"
-#include "app/list/list_file.h"
 #include "app/list/memory_url_list.h"
-#include "tests/list/shell_fixture.h"
 
 namespace cardo {
 namespace {
@@ -181,43 +179,6 @@ TEST(HistoryUrlList, SavedStateFollowsUndoAndRedo) {
   list.MarkSaved();
   list.ClearHistory();
   EXPECT_TRUE(list.AtSaved());
-}
-
-struct HistoryShell : testing::ShellFixture {
-  HistoryUrlList history{list};
-  ShellContext historyShell{history, document, ui, fs, recent.history, [] {}};
-  HistoryShell() { document.SetHistory(&history); }
-};
-
-TEST(HistoryUrlList, CommandsAreOneStepEachAndTheModifiedMarkFollows) {
-  HistoryShell f;
-  ShellContext& shell = f.historyShell;
-  f.ui.clipboard = u"x\r\ny\r\n";
-  EditPaste(shell);
-  f.document.ClearModified();  // as a save leaves it
-  EditPaste(shell);
-  EditRemoveDuplicates(shell);
-  EditSort(shell, SortOrder::Descending);
-  f.history.SetSelected(0, true);
-  EditCut(shell);
-  EXPECT_EQ(f.Lines(), (Lines{u"x"}));
-  EXPECT_TRUE(CanUndo(shell));
-  for (int i = 0; i < 3; ++i) EditUndo(shell);
-  EXPECT_EQ(f.Lines(), (Lines{u"x", u"y", u"x", u"y"}));
-  EXPECT_EQ(f.title, u"Cardo - [無題*]");
-  EditUndo(shell);
-  EXPECT_EQ(f.Lines(), (Lines{u"x", u"y"}));
-  EXPECT_EQ(f.title, u"Cardo - [無題]");
-  EXPECT_FALSE(f.document.Modified());
-  EditRedo(shell);
-  EXPECT_TRUE(f.document.Modified());
-  EXPECT_TRUE(CanRedo(shell));
-
-  // A new list starts over.
-  f.ui.answers.push_back(MessageAnswer::No);
-  FileNew(shell);
-  EXPECT_FALSE(CanUndo(shell));
-  EXPECT_FALSE(CanRedo(shell));
 }
 
 }  // namespace

@@ -181,25 +181,6 @@ TEST_F(UndoTest, EnterOpensTheOneLineEditOnTheFocusLine) {
   EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題]");
 }
 
-TEST_F(UndoTest, CtrlUpAndDownMoveTheSelectedLinesTogether) {
-  Start({u"a", u"b", u"c", u"d", u"e"});
-  window->list().SetSelected(1, true);
-  window->list().SetSelected(3, true);
-  EXPECT_TRUE(PressCtrl(VK_UP));
-  EXPECT_EQ(window->list().Lines(), (Lines{u"b", u"a", u"d", u"c", u"e"}));
-  EXPECT_EQ(window->list().SelectedIndices(), (std::vector<int>{0, 2}));
-  EXPECT_TRUE(PressCtrl(VK_UP));  // the top line is selected: nothing moves
-  EXPECT_EQ(window->list().Lines(), (Lines{u"b", u"a", u"d", u"c", u"e"}));
-  EXPECT_TRUE(PressCtrl(VK_DOWN));
-  EXPECT_TRUE(PressCtrl(VK_DOWN));
-  EXPECT_EQ(window->list().Lines(), (Lines{u"a", u"c", u"b", u"e", u"d"}));
-  Command(IDM_EDIT_UNDO);
-  Command(IDM_EDIT_UNDO);
-  Command(IDM_EDIT_UNDO);
-  EXPECT_EQ(window->list().Lines(), (Lines{u"a", u"b", u"c", u"d", u"e"}));
-  EXPECT_EQ(window->list().SelectedIndices(), (std::vector<int>{1, 3}));
-}
-
 TEST_F(UndoTest, DraggingMovesTheWholeSelection) {
   ShowWindow(window->hwnd(), SW_SHOWNA);
   Start({u"a", u"b", u"c", u"d", u"e"});
