@@ -62,6 +62,7 @@ LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filte
   const CompiledFilter filter(filterText);
   std::unordered_set<std::u16string> seen;
   if (skipListed) seen.insert(shell.list.LineRefs().begin(), shell.list.LineRefs().end());
+  const ListStep step(shell.list);  // the batches of one paste are one undo step
   PendingLines pending(shell.list);
   LinkPasteResult result;
   {

@@ -192,6 +192,8 @@ void frmSpreadUrl::cmdSpread_Click() {
   }
   ShellContext& shell = context_.shell;
   const std::u16string text = ControlText(Item(IDC_TXTSOURCE));
+  // The lines of every source line, added as each expands, are one undo step.
+  const ListStep step(shell.list);
   PendingLines pending(shell.list);
   bool stopped = false;
   for (const auto line : SpreadSourceLines(text)) {

@@ -1,5 +1,6 @@
 #include "app/list/edit_commands.h"
 
+#include "app/list/history_url_list.h"
 #include "app/platform/text.h"
 
 #include <algorithm>
@@ -19,28 +20,7 @@ std::u16string SelectedLinesText(const UrlList& list) {
 }
 
 void RemoveSelectedLines(UrlList& list) {
-  const auto selected = list.SelectedIndices();
-  if (selected.empty()) return;
-  const auto lines = list.Lines();
-  std::vector<std::u16string> kept;
-  kept.reserve(lines.size() - selected.size());
-  std::size_t next = 0;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (next < selected.size() && selected[next] == static_cast<int>(i)) {
-      ++next;
-    } else {
-      kept.push_back(lines[i]);
-    }
-  }
-  // Removing one by one costs O(n) each in a list box; rebuilding is linear overall. The
-  // focus stays on the line that followed the last removed one, as single removals leave it.
-  const int focus = list.FocusIndex();
-  const auto removedBefore =
-      std::lower_bound(selected.begin(), selected.end(), focus) - selected.begin();
-  list.ReplaceAll(kept);
-  if (!kept.empty()) {
-    list.SetFocusIndex(std::min(focus - static_cast<int>(removedBefore), list.Count() - 1));
-  }
+  list.RemoveLines(list.SelectedIndices());
 }
 
 int AppendPastedText(UrlList& list, std::u16string_view text) {
@@ -65,38 +45,69 @@ void InvertSelection(UrlList& list) {
 
 bool RemoveDuplicateLines(UrlList& list) {
   if (list.Count() < 2) return false;
-  const auto lines = list.Lines();
+  const auto& lines = list.LineRefs();
   std::unordered_set<std::u16string_view> seen;
   seen.reserve(lines.size());
-  std::vector<std::u16string> kept;
-  for (const auto& line : lines) {
-    if (line.empty() || !seen.insert(line).second) continue;
-    kept.push_back(line);
+  // Removing the lines that go, rather than writing back those that stay, lets the history
+  // keep only what went.
+  std::vector<int> gone;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].empty() || !seen.insert(lines[i]).second) gone.push_back(static_cast<int>(i));
   }
-  list.ReplaceAll(kept);
+  list.SetAllSelected(false);
+  list.RemoveLines(gone);
   return true;
 }
 
+namespace {
+
+std::vector<int> Identity(int count) {
+  std::vector<int> order(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) order[static_cast<std::size_t>(i)] = i;
+  return order;
+}
+
+// Reorders the list and selects the lines of `moved` (positions before the move) where they
+// went, the focus following its line.
+void ReorderKeepingSelection(UrlList& list, const std::vector<int>& order,
+                             const std::vector<int>& moved) {
+  std::vector<int> where(order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    where[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+  }
+  ListStep step(list);  // the selection after the move belongs to the step
+  const int focus = list.FocusIndex();
+  list.Reorder(order);
+  for (const int from : moved) list.SetSelected(where[static_cast<std::size_t>(from)], true);
+  if (focus >= 0) list.SetFocusIndex(where[static_cast<std::size_t>(focus)]);
+}
+
+}  // namespace
+
 bool SortLines(UrlList& list, SortOrder order) {
   if (list.Count() == 0) return false;
-  auto lines = list.Lines();
+  const auto& lines = list.LineRefs();
+  auto sorted = Identity(list.Count());
   // Equal lines are identical code unit for code unit, so any correct sort gives exactly the
-  // order of the pairwise exchange sort.
+  // order of the pairwise exchange sort; a stable one moves the fewest lines.
+  const auto line = [&lines](int i) -> const std::u16string& {
+    return lines[static_cast<std::size_t>(i)];
+  };
   if (order == SortOrder::Ascending) {
-    std::sort(lines.begin(), lines.end());
+    std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) { return line(a) < line(b); });
   } else {
-    std::sort(lines.begin(), lines.end(), std::greater<>());
+    std::stable_sort(sorted.begin(), sorted.end(), [&](int a, int b) { return line(b) < line(a); });
   }
-  list.ReplaceAll(lines);
+  list.Reorder(sorted);
   return true;
 }
 
 bool ShuffleLines(UrlList& list, std::uint64_t seed) {
   if (list.Count() == 0) return false;
-  auto lines = list.Lines();
+  auto order = Identity(list.Count());
   std::mt19937_64 rng(seed);
-  std::shuffle(lines.begin(), lines.end(), rng);
-  list.ReplaceAll(lines);
+  std::shuffle(order.begin(), order.end(), rng);
+  list.Reorder(order);
   return true;
 }
 
@@ -114,14 +125,51 @@ int DropTargetRow(int topIndex, int dropYTwips, int lineHeightTwips, int count) 
   return std::clamp(topIndex + std::max(offset, 0), 0, std::max(count - 1, 0));
 }
 
-bool MoveFocusLine(UrlList& list, int target) {
+bool MoveLinesTo(UrlList& list, int target) {
   const int focus = list.FocusIndex();
-  if (focus < 0 || target == focus || target < 0 || target >= list.Count()) return false;
-  const std::u16string text = list.Line(focus);
-  list.RemoveLine(focus);
-  list.InsertLine(target, text);
-  list.SetSelected(target, true);
-  list.SetFocusIndex(target);
+  if (focus < 0 || target < 0 || target >= list.Count()) return false;
+  auto moved = list.SelectedIndices();
+  if (!std::binary_search(moved.begin(), moved.end(), focus)) moved = {focus};
+  // The lines that stay, in order, with the moved block put in before the target-th of them.
+  std::vector<int> order;
+  order.reserve(static_cast<std::size_t>(list.Count()));
+  std::size_t next = 0;
+  for (int i = 0; i < list.Count(); ++i) {
+    if (next < moved.size() && moved[next] == i) {
+      ++next;
+    } else {
+      order.push_back(i);
+    }
+  }
+  const auto at = order.begin() + std::min<std::ptrdiff_t>(target, std::ssize(order));
+  order.insert(at, moved.begin(), moved.end());
+  if (order == Identity(list.Count())) return false;
+  ReorderKeepingSelection(list, order, moved);
+  return true;
+}
+
+bool MoveSelectedLines(UrlList& list, int delta) {
+  const auto selected = list.SelectedIndices();
+  if (selected.empty() || (delta != -1 && delta != 1)) return false;
+  if (delta < 0 ? selected.front() == 0 : selected.back() == list.Count() - 1) return false;
+  auto order = Identity(list.Count());
+  // Each run of selected lines trades places with the line beside it, which goes to the
+  // run's other end; runs are apart by at least one line, so no two trades meet.
+  for (std::size_t i = 0; i < selected.size();) {
+    std::size_t j = i;
+    while (j + 1 < selected.size() && selected[j + 1] == selected[j] + 1) ++j;
+    const int first = selected[i];
+    const int last = selected[j];
+    if (delta < 0) {
+      for (int k = first; k <= last; ++k) order[static_cast<std::size_t>(k - 1)] = k;
+      order[static_cast<std::size_t>(last)] = first - 1;
+    } else {
+      for (int k = first; k <= last; ++k) order[static_cast<std::size_t>(k + 1)] = k;
+      order[static_cast<std::size_t>(first)] = last + 1;
+    }
+    i = j + 1;
+  }
+  ReorderKeepingSelection(list, order, selected);
   return true;
 }
 
@@ -215,6 +263,41 @@ void DropTextOnList(ShellContext& shell, std::u16string_view text) {
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
   WarnIfListFull(shell.ui, refused);
+}
+
+void EditMoveLines(ShellContext& shell, int delta) {
+  bool moved = false;
+  {
+    RedrawSuspension hidden(shell.list);
+    moved = MoveSelectedLines(shell.list, delta);
+  }
+  if (!moved) return;
+  shell.document.MarkModified();
+  shell.UpdateHorizontalExtent();
+}
+
+void EditUndo(ShellContext& shell) {
+  auto* history = shell.document.History();
+  if (history == nullptr || !history->Undo()) return;
+  shell.document.FollowHistory();
+  shell.UpdateHorizontalExtent();
+}
+
+void EditRedo(ShellContext& shell) {
+  auto* history = shell.document.History();
+  if (history == nullptr || !history->Redo()) return;
+  shell.document.FollowHistory();
+  shell.UpdateHorizontalExtent();
+}
+
+bool CanUndo(const ShellContext& shell) {
+  const auto* history = shell.document.History();
+  return history != nullptr && history->CanUndo();
+}
+
+bool CanRedo(const ShellContext& shell) {
+  const auto* history = shell.document.History();
+  return history != nullptr && history->CanRedo();
 }
 
 }  // namespace cardo

@@ -31,8 +31,13 @@ void ToggleFocusSelection(UrlList& list);
 // The row a dragged line lands on: top + drop height / line height (both in twips, the
 // quotient truncated), limited to the last line.
 int DropTargetRow(int topIndex, int dropYTwips, int lineHeightTwips, int count);
-// Moves the focus line to `target`, selecting it there; false when nothing moves.
-bool MoveFocusLine(UrlList& list, int target);
+// Moves what a drag holds to `target`: the selection when it holds the focus line, else the
+// focus line alone. The lines keep their order, are taken out and go back in from `target`
+// (as far as the end allows), selected; false when nothing moves.
+bool MoveLinesTo(UrlList& list, int target);
+// Moves the selected lines one line up (delta -1) or down (+1), each run of them past the
+// line beside it; false when nothing is selected or a selected line is already at that end.
+bool MoveSelectedLines(UrlList& list, int delta);
 // Dropped text: every piece between CR LFs, an empty last piece after a final break too.
 std::vector<std::u16string> SplitDroppedText(std::u16string_view text);
 
@@ -47,5 +52,11 @@ void EditRemoveDuplicates(ShellContext& shell);
 void EditSort(ShellContext& shell, SortOrder order);
 void EditShuffle(ShellContext& shell);
 void DropTextOnList(ShellContext& shell, std::u16string_view text);
+void EditMoveLines(ShellContext& shell, int delta);
+// Undo and redo of the list's history, the modified mark following it.
+void EditUndo(ShellContext& shell);
+void EditRedo(ShellContext& shell);
+bool CanUndo(const ShellContext& shell);
+bool CanRedo(const ShellContext& shell);
 
 }  // namespace cardo

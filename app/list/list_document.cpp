@@ -1,5 +1,6 @@
 #include "app/list/list_document.h"
 
+#include "app/list/history_url_list.h"
 #include "app/list/messages.h"
 #include "app/platform/file_system.h"
 #include "app/platform/text.h"
@@ -27,7 +28,21 @@ void ListDocument::MarkModified() {
 
 void ListDocument::ClearModified() {
   modified_ = false;
+  if (history_ != nullptr) history_->MarkSaved();
   if (setTitle_) setTitle_(ListTitle(path_, false));
+}
+
+void ListDocument::ClearHistory() {
+  if (history_ != nullptr) history_->ClearHistory();
+}
+
+void ListDocument::FollowHistory() {
+  // A list read only partly is never its file, whatever the history says.
+  if (history_ != nullptr && history_->AtSaved() && partialRead_.empty()) {
+    ClearModified();
+  } else {
+    MarkModified();
+  }
 }
 
 std::u16string ListFullMessage(ListLimit limit) {

@@ -9,6 +9,7 @@
 
 namespace cardo {
 
+class HistoryUrlList;
 class Ui;
 
 // The text after the last path separator (the whole path when there is none).
@@ -27,7 +28,16 @@ class ListDocument {
   bool Modified() const { return modified_; }
 
   void MarkModified();
+  // Also marks the list's history saved here.
   void ClearModified();
+
+  // The list's undo history, when it keeps one.
+  void SetHistory(HistoryUrlList* history) { history_ = history; }
+  HistoryUrlList* History() const { return history_; }
+  // A new or opened list starts a history of its own.
+  void ClearHistory();
+  // After an undo or redo: unmodified exactly when the list is back to what its file holds.
+  void FollowHistory();
 
   // The form the list is saved in: the one its file came in, code page 932 for a new list.
   const ListFileFormat& Format() const { return format_; }
@@ -40,6 +50,7 @@ class ListDocument {
 
  private:
   TitleSink setTitle_;
+  HistoryUrlList* history_ = nullptr;
   std::u16string path_;
   bool modified_ = false;
   ListFileFormat format_;

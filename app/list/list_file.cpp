@@ -133,6 +133,7 @@ bool OpenListDocument(ShellContext& shell, const std::u16string& path) {
   const auto read = ReadIntoList(shell, path, false, nullptr);
   if (!read) return false;
   AdoptListPath(shell, path, read->format);
+  shell.document.ClearHistory();
   const std::u16string lost = PartialReadText(*read, static_cast<std::size_t>(shell.list.Count()));
   if (lost.empty()) return true;
   // The list is not the file: the title says so and a save over the file asks first.
@@ -238,6 +239,7 @@ void StartNewFile(ShellContext& shell, const std::u16string& path) {
     shell.list.Clear();
   }
   AdoptListPath(shell, path);
+  shell.document.ClearHistory();
   shell.UpdateHorizontalExtent();
 }
 
@@ -267,6 +269,7 @@ void FileNew(ShellContext& shell) {
     shell.list.Clear();
   }
   shell.document.ClearModified();
+  shell.document.ClearHistory();
   shell.UpdateHorizontalExtent();
 }
 
@@ -316,7 +319,10 @@ void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& fil
       }
     } else {
       ListReadNotes notes;
-      for (const auto& file : files) OpenListFile(shell, file, true, &notes);
+      {
+        const ListStep step(shell.list);
+        for (const auto& file : files) OpenListFile(shell, file, true, &notes);
+      }
       ReportListReadNotes(shell.ui, notes);
       shell.document.MarkModified();
     }

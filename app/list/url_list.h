@@ -56,6 +56,17 @@ class UrlList {
   // the number kept is returned. The top line and the focus line keep their positions, as
   // far as the new count allows, so the view does not jump.
   virtual int ReplaceAll(const std::vector<std::u16string>& lines) = 0;
+  // Removes the lines at `positions` (ascending, each valid) in one step. The focus stays on
+  // the line that followed the last removed one before it, as single removals leave it.
+  virtual void RemoveLines(const std::vector<int>& positions);
+  // Puts the lines in a new order: line i becomes the line that stood at order[i], a
+  // permutation of 0 .. Count() - 1. The selection is cleared.
+  virtual void Reorder(const std::vector<int>& order);
+
+  // The changes between the outermost BeginStep and its EndStep are one step of the undo
+  // history; calls nest. A list that keeps no history ignores them.
+  virtual void BeginStep() {}
+  virtual void EndStep() {}
 
   // Hides the list before a bulk change and shows it again after, so it is drawn once.
   // Calls nest; the list shows again when the outermost resume comes.
@@ -70,6 +81,18 @@ class RedrawSuspension {
   ~RedrawSuspension() { list_.ResumeListRedraw(); }
   RedrawSuspension(const RedrawSuspension&) = delete;
   RedrawSuspension& operator=(const RedrawSuspension&) = delete;
+
+ private:
+  UrlList& list_;
+};
+
+// Groups one command's changes into one undo step for the lifetime of the object.
+class ListStep {
+ public:
+  explicit ListStep(UrlList& list) : list_(list) { list_.BeginStep(); }
+  ~ListStep() { list_.EndStep(); }
+  ListStep(const ListStep&) = delete;
+  ListStep& operator=(const ListStep&) = delete;
 
  private:
   UrlList& list_;

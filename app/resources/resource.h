@@ -40,6 +40,11 @@
 #define IDM_EDIT_REPLACE 1111
 #define IDM_EDIT_REMOVE_DUPLICATES 1113
 #define IDM_PASTE_LINKS 1120
+#define IDM_EDIT_UNDO 1131
+#define IDM_EDIT_REDO 1132
+// Ctrl+Up and Ctrl+Down: the selected lines one line up or down (keys only, no menu item).
+#define IDM_MOVE_UP 1133
+#define IDM_MOVE_DOWN 1134
 #define IDM_SORT_ASCENDING 1151
 #define IDM_SORT_DESCENDING 1152
 #define IDM_SORT_RANDOM 1153

@@ -69,7 +69,9 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   for (int i = 1; i <= kRecentFilePlaces; ++i) recentFiles_.SetMenu(historyMenu_->Place(i));
   ConfigureRecentFiles(recentFiles_);
 
-  shell_ = std::make_unique<ShellContext>(ShellContext{*list_, *document_, services_.ui,
+  history_ = std::make_unique<HistoryUrlList>(*list_);
+  document_->SetHistory(history_.get());
+  shell_ = std::make_unique<ShellContext>(ShellContext{*history_, *document_, services_.ui,
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);

@@ -15,6 +15,7 @@
 #include "app/editing/search_window.h"
 #include "app/export/export.h"
 #include "app/info/viewer_window.h"
+#include "app/list/history_url_list.h"
 #include "app/list/list_document.h"
 #include "app/list/listbox_url_list.h"
 #include "app/list/menu_history.h"
@@ -114,6 +115,8 @@ class frmMain final : public WindowSizeTwips {
   // The states commands are enabled by.
   bool AnySelected() const;
   bool ClipboardHasText() const;
+  bool CanUndoList() const;
+  bool CanRedoList() const;
   bool ReGetSet() const;
   bool IriaSet() const;
   bool OtherSet() const;
@@ -138,6 +141,9 @@ class frmMain final : public WindowSizeTwips {
   void mToolBar_ButtonDropDown(int command);
   bool lstMainList_KeyDown(WPARAM key);
   void lstMainList_MouseDown(bool right, POINT listPoint);
+  // A plain press on one of several selected lines: keeps the selection for a drag; true when
+  // the list must not see the press.
+  bool PressOnSelection(WPARAM keys, POINT listPoint);
   bool lstMainList_MouseMove(WPARAM keys, POINT listPoint);
   void lstMainList_DragDrop(POINT listPoint);
   void lstMainList_DrawItem(const DRAWITEMSTRUCT& item);
@@ -165,6 +171,8 @@ class frmMain final : public WindowSizeTwips {
   UniqueGdi font_;
   std::unique_ptr<AnsiTextMeter> meter_;
   std::unique_ptr<ListBoxUrlList> list_;
+  // The list as every command changes it: the list box, each change recorded for undo.
+  std::unique_ptr<HistoryUrlList> history_;
   std::unique_ptr<ListDocument> document_;
   std::unique_ptr<WinHistoryMenu> historyMenu_;
   CMenuHistory recentFiles_;
@@ -183,10 +191,12 @@ class frmMain final : public WindowSizeTwips {
   // not start a second one.
   bool pastingLinks_ = false;
 
-  // Mouse state of the list: the drag origin and whether a drag of the focus line is on.
+  // Mouse state of the list: the drag origin and whether a drag of the selected lines is on.
   POINT dragOrigin_{};
   bool leftDown_ = false;
   bool dragging_ = false;
+  // The line a press on the selection landed on, selected alone when no drag follows; -1 none.
+  int pressedOnSelection_ = -1;
 };
 
 }  // namespace cardo

@@ -38,6 +38,10 @@ std::span<const frmMain::Command> frmMain::Commands() {
        true},
       {IDM_EXPORT_OTHER, [](W& w, int) { w.ExportToOther(); }, &W::OtherSet, true},
 
+      {IDM_EDIT_UNDO, [](W& w, int) { EditUndo(*w.shell_); }, &W::CanUndoList},
+      {IDM_EDIT_REDO, [](W& w, int) { EditRedo(*w.shell_); }, &W::CanRedoList},
+      {IDM_MOVE_UP, [](W& w, int) { EditMoveLines(*w.shell_, -1); }},
+      {IDM_MOVE_DOWN, [](W& w, int) { EditMoveLines(*w.shell_, 1); }},
       {IDM_EDIT_CUT, [](W& w, int) { EditCut(*w.shell_); }, &W::AnySelected},
       {IDM_EDIT_COPY, [](W& w, int) { EditCopy(*w.shell_); }, &W::AnySelected},
       {IDM_EDIT_PASTE, [](W& w, int) { EditPaste(*w.shell_); }, &W::ClipboardHasText},
@@ -102,6 +106,14 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
 
 bool frmMain::AnySelected() const {
   return list_->SelectedCount() > 0;
+}
+
+bool frmMain::CanUndoList() const {
+  return CanUndo(*shell_);
+}
+
+bool frmMain::CanRedoList() const {
+  return CanRedo(*shell_);
 }
 
 bool frmMain::ClipboardHasText() const {

@@ -1,5 +1,5 @@
-// The main window's list box: its drawing, the keys and the mouse, moving the focus line by
-// dragging it, and what is dropped on it.
+// The main window's list box: its drawing, the keys and the mouse, moving the selected lines
+// by dragging them, and what is dropped on it.
 #include "app/shell/main_window.h"
 
 #include <windowsx.h>
@@ -64,6 +64,7 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_LBUTTONDOWN:
       lstMainList_MouseDown(false, at);
+      if (PressOnSelection(wParam, at)) return 0;
       break;
     case WM_MOUSEMOVE:
       if (lstMainList_MouseMove(wParam, at)) return 0;
@@ -71,10 +72,20 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
     case WM_LBUTTONUP: {
       // The list releases its capture here, which would end the drag before the drop.
       const bool wasDragging = dragging_;
+      const int pressed = pressedOnSelection_;
       dragging_ = false;
       leftDown_ = false;
+      pressedOnSelection_ = -1;
       const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-      if (wasDragging) lstMainList_DragDrop(at);
+      if (wasDragging) {
+        lstMainList_DragDrop(at);
+      } else if (pressed >= 0) {
+        // A click on the selection that became no drag selects that line alone, as the
+        // list does on a press.
+        list_->SetAllSelected(false);
+        list_->SetSelected(pressed, true);
+        list_->SetFocusIndex(pressed);
+      }
       return result;
     }
     case WM_CAPTURECHANGED:
@@ -100,6 +111,10 @@ void frmMain::ShowRightClickMenu(POINT screen) {
 }
 
 bool frmMain::lstMainList_KeyDown(WPARAM key) {
+  if ((key == VK_F2 || key == VK_RETURN) && !ShiftHeld() && !CtrlOrAltHeld()) {
+    if (list_->FocusIndex() >= 0) lstMainList_DblClick();
+    return true;
+  }
   if (key == VK_INSERT) {
     ToggleFocusSelection(*list_);
     return true;
@@ -111,6 +126,20 @@ bool frmMain::lstMainList_KeyDown(WPARAM key) {
     return true;
   }
   return false;
+}
+
+bool frmMain::PressOnSelection(WPARAM keys, POINT listPoint) {
+  if (keys & (MK_SHIFT | MK_CONTROL) || list_->SelectedCount() < 2) return false;
+  const LRESULT hit =
+      SendMessageW(list_->hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(listPoint.x, listPoint.y));
+  const int row = LOWORD(hit);
+  if (HIWORD(hit) != 0 || row >= list_->Count() || !list_->Selected(row)) return false;
+  // The press keeps the selection so that a drag can take all of it; the list would have
+  // selected the pressed line alone.
+  SetFocus(list_->hwnd());
+  list_->SetFocusIndex(row);
+  pressedOnSelection_ = row;
+  return true;
 }
 
 void frmMain::lstMainList_MouseDown(bool right, POINT listPoint) {
@@ -160,8 +189,8 @@ void frmMain::lstMainList_DragDrop(POINT listPoint) {
                                 PixelsToTwips(letter.cy, dpi_), list_->Count());
   bool moved = false;
   {
-    RedrawSuspension hidden(*list_);
-    moved = MoveFocusLine(*list_, row);
+    RedrawSuspension hidden(shell_->list);
+    moved = MoveLinesTo(shell_->list, row);
   }
   if (!moved) return;
   document_->MarkModified();

@@ -33,8 +33,8 @@ TEST(TopicFile, EveryShippedTopicHasText) {
   const auto bytes = SystemFileSystem().ReadAll(CARDO_TOPIC_FILE_FOR_TESTS);
   ASSERT_TRUE(bytes.has_value());
   const std::u16string file = AnsiToWide(*bytes);
-  for (const char16_t* key :
-       {u"gen_list", u"spear_url", u"filter", u"baseurl", u"reget/iria", u"other", u"clipboard"}) {
+  for (const char16_t* key : {u"gen_list", u"spear_url", u"filter", u"baseurl", u"reget/iria",
+                              u"other", u"clipboard", u"list"}) {
     const std::u16string text = TopicText(file, key);
     EXPECT_GT(text.size(), 200u) << std::u16string(key).size();
     EXPECT_TRUE(text.ends_with(u"\r\n"));

@@ -161,18 +161,58 @@ TEST(EditCommands, DragTargetRow) {
   }
 }
 
-TEST(EditCommands, MoveFocusLineMovesOnlyTheFocusLine) {
-  MemoryUrlList list;
-  list.ReplaceAll({u"a", u"b", u"c", u"d"});
-  list.SetSelected(0, true);
-  list.SetFocusIndex(1);
-  EXPECT_TRUE(MoveFocusLine(list, 3));
-  EXPECT_EQ(list.Lines(), (Lines{u"a", u"c", u"d", u"b"}));
-  EXPECT_EQ(list.FocusIndex(), 3);
-  EXPECT_TRUE(list.Selected(3));
-  EXPECT_FALSE(MoveFocusLine(list, 3));
-  EXPECT_TRUE(MoveFocusLine(list, 0));
-  EXPECT_EQ(list.Lines(), (Lines{u"b", u"a", u"c", u"d"}));
+TEST(EditCommands, DragMovesTheSelectionHoldingTheFocusLineElseTheFocusLine) {
+  const struct {
+    std::vector<int> selected;
+    int focus;
+    int target;
+    Lines after;
+    std::vector<int> selectedAfter;
+    int focusAfter;
+  } cases[] = {
+      {{0}, 1, 4, {u"a", u"c", u"d", u"e", u"b"}, {4}, 4},  // the focus line alone
+      {{1, 3}, 3, 0, {u"b", u"d", u"a", u"c", u"e"}, {0, 1}, 1},
+      {{1, 3}, 1, 4, {u"a", u"c", u"e", u"b", u"d"}, {3, 4}, 3},  // as far as the end allows
+      {{1, 2}, 1, 1, {u"a", u"b", u"c", u"d", u"e"}, {1, 2}, 1},  // nothing moves
+      {{}, 0, 2, {u"b", u"c", u"a", u"d", u"e"}, {2}, 2},
+  };
+  for (const auto& c : cases) {
+    MemoryUrlList list;
+    list.ReplaceAll({u"a", u"b", u"c", u"d", u"e"});
+    for (const int i : c.selected) list.SetSelected(i, true);
+    list.SetFocusIndex(c.focus);
+    const bool moves = c.after != list.Lines();
+    EXPECT_EQ(MoveLinesTo(list, c.target), moves) << c.target;
+    EXPECT_EQ(list.Lines(), c.after) << c.target;
+    EXPECT_EQ(list.SelectedIndices(), c.selectedAfter) << c.target;
+    EXPECT_EQ(list.FocusIndex(), c.focusAfter) << c.target;
+  }
+}
+
+TEST(EditCommands, MoveSelectedLinesMovesEveryRunOneLine) {
+  const struct {
+    std::vector<int> selected;
+    int delta;
+    Lines after;  // empty: nothing moves
+    std::vector<int> selectedAfter;
+  } cases[] = {
+      {{1, 2, 4}, -1, {u"b", u"c", u"a", u"e", u"d"}, {0, 1, 3}},
+      {{0, 2}, 1, {u"b", u"a", u"d", u"c", u"e"}, {1, 3}},
+      {{0, 3}, -1, {}, {0, 3}},  // a selected line at the top: the block stays
+      {{4}, 1, {}, {4}},
+      {{}, 1, {}, {}},
+  };
+  for (const auto& c : cases) {
+    MemoryUrlList list;
+    const Lines before = {u"a", u"b", u"c", u"d", u"e"};
+    list.ReplaceAll(before);
+    for (const int i : c.selected) list.SetSelected(i, true);
+    if (!c.selected.empty()) list.SetFocusIndex(c.selected.front());
+    EXPECT_EQ(MoveSelectedLines(list, c.delta), !c.after.empty());
+    EXPECT_EQ(list.Lines(), c.after.empty() ? before : c.after);
+    EXPECT_EQ(list.SelectedIndices(), c.selectedAfter);
+    if (!c.selected.empty()) EXPECT_EQ(list.FocusIndex(), c.selectedAfter.front());
+  }
 }
 
 TEST(EditCommands, DroppedTextKeepsAnEmptyLastPiece) {

@@ -62,8 +62,8 @@ TEST_F(MainWindowTest, StartsUntitledWithTheSpecifiedMenus) {
   HMENU edit = GetSubMenu(bar, 1);
   EXPECT_EQ(MenuText(edit, IDM_EDIT_CUT, MF_BYCOMMAND), u"切り取り(&T)\tCtrl+X");
   EXPECT_EQ(MenuText(edit, IDM_EDIT_REMOVE_DUPLICATES, MF_BYCOMMAND), u"重複を削除(&O)");
-  EXPECT_EQ(MenuText(edit, 3, MF_BYPOSITION), u"リンクを貼り付け(&L)\tCtrl+Shift+V");
-  EXPECT_EQ(MenuText(edit, 14, MF_BYPOSITION), u"整列(&S)");
+  EXPECT_EQ(MenuText(edit, 6, MF_BYPOSITION), u"リンクを貼り付け(&L)\tCtrl+Shift+V");
+  EXPECT_EQ(MenuText(edit, 17, MF_BYPOSITION), u"整列(&S)");
   HMENU history = GetSubMenu(GetSubMenu(bar, 0), 6);
   ASSERT_EQ(GetMenuItemCount(history), 1);
   EXPECT_EQ(MenuText(history, 0, MF_BYPOSITION), u"履歴はありません");

@@ -1,0 +1,38 @@
+#include "app/list/url_list.h"
+
+#include <algorithm>
+
+namespace cardo {
+
+void UrlList::RemoveLines(const std::vector<int>& positions) {
+  if (positions.empty()) return;
+  const auto& lines = LineRefs();
+  std::vector<std::u16string> kept;
+  kept.reserve(lines.size() - std::min(positions.size(), lines.size()));
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (next < positions.size() && positions[next] == static_cast<int>(i)) {
+      ++next;
+    } else {
+      kept.push_back(lines[i]);
+    }
+  }
+  // Removing one by one costs O(n) each in a list box; rebuilding is linear overall.
+  const int focus = FocusIndex();
+  const auto removedBefore =
+      std::lower_bound(positions.begin(), positions.end(), focus) - positions.begin();
+  ReplaceAll(kept);
+  if (!kept.empty()) {
+    SetFocusIndex(std::min(focus - static_cast<int>(removedBefore), Count() - 1));
+  }
+}
+
+void UrlList::Reorder(const std::vector<int>& order) {
+  const auto& lines = LineRefs();
+  std::vector<std::u16string> reordered;
+  reordered.reserve(order.size());
+  for (const int from : order) reordered.push_back(lines[static_cast<std::size_t>(from)]);
+  ReplaceAll(reordered);
+}
+
+}  // namespace cardo
