@@ -153,7 +153,7 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepBackAndForth) {
 TEST_F(UndoTest, TheEditMenuCarriesUndoAndRedoAndNewClearsThem) {
   HMENU edit = GetSubMenu(GetMenu(window->hwnd()), 1);
   EXPECT_EQ(testing::MenuText(edit, 0, MF_BYPOSITION), u"元に戻す(&U)\tCtrl+Z");
-  EXPECT_EQ(testing::MenuText(edit, 1, MF_BYPOSITION), u"やり直し(&R)\tCtrl+Y");
+  EXPECT_EQ(testing::MenuText(edit, 1, MF_BYPOSITION), u"やり直し(&Y)\tCtrl+Y");
   EXPECT_EQ(GetMenuItemID(edit, 2), 0u);  // a separator
 
   ui.clipboard = u"a";
