@@ -281,9 +281,9 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
         case RedirectChain::Step::Follow:
           continue;
         case RedirectChain::Step::Loop:
-          return Failed(u"転送先が循環しています: " + chain.Target(location));
+          return Failed(RedirectLoopReason(chain.Target(location)));
         case RedirectChain::Step::TooMany:
-          return Failed(u"転送が10回を超えました: " + current);
+          return Failed(TooManyRedirectsReason(current));
       }
     }
     if (status < 200 || status >= 300) {
