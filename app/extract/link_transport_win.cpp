@@ -4,7 +4,12 @@
 
 #include <winhttp.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "app/extract/location_header_win.h"
 #include "app/extract/page_download.h"
@@ -73,16 +78,93 @@ void CALLBACK NoteCertificateFailure(HINTERNET, DWORD_PTR context, DWORD status,
   }
 }
 
+// Closes the requests that have been silent too long or whose check was stopped: WinHTTP's
+// own waits are per call and under Wine not kept at all, and a blocking call ends only when its
+// handle is closed.
+class RequestWatch {
+ public:
+  using Clock = std::chrono::steady_clock;
+  enum class End { Answered, TimedOut, Cancelled };
+
+  RequestWatch() : thread_([this] { Run(); }) {}
+  ~RequestWatch() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  RequestWatch(const RequestWatch&) = delete;
+  RequestWatch& operator=(const RequestWatch&) = delete;
+
+  // Watches `request` from now until Leave: it is closed once `silence` has passed or
+  // `cancelled` is true.
+  void Enter(HINTERNET request, Clock::duration silence, const std::atomic<bool>& cancelled) {
+    std::lock_guard<std::mutex> hold(lock_);
+    watched_[request] = {Clock::now() + silence, &cancelled, End::Answered};
+  }
+  // How the wait ended: on TimedOut and Cancelled the watch has closed the handle. Once this
+  // returns, the watch no longer touches it.
+  End Leave(HINTERNET request) {
+    std::lock_guard<std::mutex> hold(lock_);
+    const auto at = watched_.find(request);
+    const End end = at->second.end;
+    watched_.erase(at);
+    return end;
+  }
+
+ private:
+  struct Watched {
+    Clock::time_point deadline;
+    const std::atomic<bool>* cancelled;
+    End end;
+  };
+
+  void Run() {
+    std::unique_lock<std::mutex> hold(lock_);
+    while (!stopping_) {
+      changed_.wait_for(hold, std::chrono::milliseconds(50));
+      const auto now = Clock::now();
+      for (auto& [request, watched] : watched_) {
+        if (watched.end != End::Answered) continue;
+        if (*watched.cancelled) {
+          watched.end = End::Cancelled;
+        } else if (now > watched.deadline) {
+          watched.end = End::TimedOut;
+        } else {
+          continue;
+        }
+        // The blocked call then fails; its owner lets go of the handle without closing it.
+        WinHttpCloseHandle(request);
+      }
+    }
+  }
+
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::map<HINTERNET, Watched> watched_;
+  bool stopping_ = false;
+  std::thread thread_;
+};
+
+struct Session {
+  Internet internet;
+  DWORD error = 0;  // why WinHttpOpen failed
+  RequestWatch watch;
+};
+
 class WinHttpLinkTransport final : public LinkTransport {
  public:
-  explicit WinHttpLinkTransport(std::shared_ptr<Internet> session) : session_(std::move(session)) {}
+  explicit WinHttpLinkTransport(std::shared_ptr<Session> session) : session_(std::move(session)) {}
 
   LinkAnswer Ask(const LinkRequest& request, const std::atomic<bool>& cancelled) override {
     certificateFlags_ = 0;
-    if (!*session_) return Failure(GetLastError(), cancelled);
+    if (!session_->internet) return Failure(session_->error, cancelled);
     const auto address = ParseWebAddress(request.url);
     if (!address) return Failure(ERROR_WINHTTP_INVALID_URL, cancelled);
-    Internet connection(WinHttpConnect(session_->get(), W(address->host), address->port, 0));
+    Internet connection(
+        WinHttpConnect(session_->internet.get(), W(address->host), address->port, 0));
     if (!connection) return Failure(GetLastError(), cancelled);
     Internet handle(WinHttpOpenRequest(connection.get(), request.head ? L"HEAD" : L"GET",
                                        W(address->target), nullptr, WINHTTP_NO_REFERER,
@@ -98,12 +180,21 @@ class WinHttpLinkTransport final : public LinkTransport {
     WinHttpSetStatusCallback(r, NoteCertificateFailure, WINHTTP_CALLBACK_FLAG_SECURE_FAILURE, 0);
     const int wait = static_cast<int>(request.silence.count());
     WinHttpSetTimeouts(r, wait, wait, wait, wait);
+    DWORD response = static_cast<DWORD>(wait);
+    WinHttpSetOption(r, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &response, sizeof response);
     const wchar_t* range = request.head ? WINHTTP_NO_ADDITIONAL_HEADERS : L"Range: bytes=0-0\r\n";
-    if (!WinHttpSendRequest(r, range, request.head ? 0 : static_cast<DWORD>(-1),
-                            WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
-        !WinHttpReceiveResponse(r, nullptr)) {
-      return Failure(GetLastError(), cancelled);
+    session_->watch.Enter(r, request.silence, cancelled);
+    const bool answered = WinHttpSendRequest(r, range, request.head ? 0 : static_cast<DWORD>(-1),
+                                             WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
+                          WinHttpReceiveResponse(r, nullptr);
+    const DWORD error = answered ? 0 : GetLastError();
+    if (const auto end = session_->watch.Leave(r); end != RequestWatch::End::Answered) {
+      handle.release();
+      return Failure(end == RequestWatch::End::TimedOut ? ERROR_WINHTTP_TIMEOUT
+                                                        : ERROR_WINHTTP_OPERATION_CANCELLED,
+                     cancelled);
     }
+    if (!answered) return Failure(error, cancelled);
     if (cancelled) return Failure(ERROR_WINHTTP_OPERATION_CANCELLED, cancelled);
     LinkAnswer answer;
     DWORD status = 0;
@@ -121,7 +212,11 @@ class WinHttpLinkTransport final : public LinkTransport {
     answer.contentType = Narrow(QueryHeaderText(r, WINHTTP_QUERY_CONTENT_TYPE));
     const std::u16string decoded = QueryHeaderText(r, WINHTTP_QUERY_LOCATION);
     answer.location = LocationHeaderBytes(r, decoded).value_or(std::string());
-    if (!request.head) Drain(r);
+    if (!request.head) {
+      session_->watch.Enter(r, request.silence, cancelled);
+      Drain(r);
+      if (session_->watch.Leave(r) != RequestWatch::End::Answered) handle.release();
+    }
     return answer;
   }
 
@@ -147,24 +242,26 @@ class WinHttpLinkTransport final : public LinkTransport {
     return answer;
   }
 
-  std::shared_ptr<Internet> session_;
+  std::shared_ptr<Session> session_;
   DWORD certificateFlags_ = 0;
 };
 
 }  // namespace
 
 LinkTransportFactory WinHttpLinkTransports() {
-  auto session =
-      std::make_shared<Internet>(WinHttpOpen(L"Cardo/3", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                             WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-  if (*session) {
+  auto session = std::make_shared<Session>();
+  session->internet.reset(WinHttpOpen(L"Cardo/3", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  HINTERNET internet = session->internet.get();
+  if (!internet) {
+    session->error = GetLastError();
+  } else {
     // Left alone, older systems offer TLS 1.0 only, which servers today refuse.
     DWORD protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2 | WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_3;
-    if (!WinHttpSetOption(session->get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
+    if (!WinHttpSetOption(internet, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
                           sizeof protocols)) {
       protocols = WINHTTP_FLAG_SECURE_PROTOCOL_TLS1_2;
-      WinHttpSetOption(session->get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
-                       sizeof protocols);
+      WinHttpSetOption(internet, WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols, sizeof protocols);
     }
   }
   return [session]() -> std::unique_ptr<LinkTransport> {
