@@ -1,6 +1,7 @@
 // The link check's rules and its scheduling, against a scripted transport (the HTTP stacks
 // themselves meet real servers in check_command_test).
 #include "app/extract/link_check.h"
+#include "app/extract/link_check_list.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/list/memory_url_list.h"
 #include "app/platform/text.h"
 
 namespace cardo {
@@ -163,6 +165,50 @@ TEST(LinkCheck, ACancelStartsNoFurtherRequest) {
   std::size_t notChecked = 0;
   for (const LinkResult& result : results) notChecked += result.verdict == LinkVerdict::NotChecked;
   EXPECT_GT(notChecked, 180u);
+}
+
+}  // namespace
+}  // namespace cardo
+
+namespace cardo {
+namespace {
+
+LinkResult Verdict(LinkVerdict verdict, std::u16string finalUrl = {}) {
+  LinkResult result;
+  result.verdict = verdict;
+  result.finalUrl = std::move(finalUrl);
+  return result;
+}
+
+TEST(LinkCheckList, ResultsApplyToTheLinesWhereverTheyNowStand) {
+  const CheckedLinks checked{
+      {u"http://h/dead", u"http://h/moved", u"http://h/timeout", u"http://h/moved-dead"},
+      {Verdict(LinkVerdict::Dead, u"http://h/dead"), Verdict(LinkVerdict::Alive, u"http://h/new"),
+       Verdict(LinkVerdict::Error, u"http://h/timeout"),
+       Verdict(LinkVerdict::Dead, u"http://h/gone")}};
+  // Lines added and moved since the check; the dead line twice.
+  const std::vector<std::u16string> lines = {u"http://h/added", u"http://h/moved-dead",
+                                             u"http://h/dead",  u"http://h/timeout",
+                                             u"http://h/moved", u"http://h/dead"};
+  MemoryUrlList list;
+  list.AppendLines(lines, false);
+  EXPECT_EQ(SelectFailedLines(list, checked), 4);
+  EXPECT_EQ(list.SelectedIndices(), (std::vector<int>{1, 2, 3, 5}));
+  EXPECT_EQ(ReplaceRedirectedLines(list, checked), 1);  // a redirect to a dead end stays
+  EXPECT_EQ(list.Line(4), u"http://h/new");
+  EXPECT_EQ(RemoveDeadLines(list, checked), 3);  // an error is no proof the link is dead
+  EXPECT_EQ(list.Lines(),
+            (std::vector<std::u16string>{u"http://h/added", u"http://h/timeout", u"http://h/new"}));
+}
+
+TEST(LinkCheckList, TwoSelectedLinesAreCheckedAloneOneIsWhereTheUserClicked) {
+  MemoryUrlList list;
+  list.AppendLines({u"http://a/", u" ", u"http://b/", u"http://c/"}, false);
+  list.SetSelected(2, true);
+  EXPECT_EQ(LinesToCheck(list),
+            (std::vector<std::u16string>{u"http://a/", u"http://b/", u"http://c/"}));
+  list.SetSelected(3, true);
+  EXPECT_EQ(LinesToCheck(list), (std::vector<std::u16string>{u"http://b/", u"http://c/"}));
 }
 
 }  // namespace
