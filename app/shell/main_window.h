@@ -13,6 +13,7 @@
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/editing/search_window.h"
+#include "app/extract/link_check_window.h"
 #include "app/export/export.h"
 #include "app/info/viewer_window.h"
 #include "app/list/list_document.h"
@@ -113,6 +114,7 @@ class frmMain final : public WindowSizeTwips {
   void ApplyToolbarStates();
   // The states commands are enabled by.
   bool AnySelected() const;
+  bool HasLines() const;
   bool ClipboardHasText() const;
   bool ReGetSet() const;
   bool IriaSet() const;
@@ -173,6 +175,7 @@ class frmMain final : public WindowSizeTwips {
   // The last find, for find next, for the life of the program.
   SearchRecord SearchState;
   std::unique_ptr<frmSearch> search_;
+  std::unique_ptr<frmLinkCheck> linkCheck_;
   std::unique_ptr<frmSmplViewer> viewer_;
   std::unique_ptr<ToolWindows> tools_;
 
