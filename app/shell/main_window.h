@@ -55,6 +55,7 @@ class frmMain final : public WindowSizeTwips {
   ListBoxUrlList& list() { return *list_; }
   // The find window; open while IsOpen() says so.
   frmSearch& SearchWindow() { return *search_; }
+  frmLinkCheck& LinkCheckWindow() { return *linkCheck_; }
   // The topic viewer: opens `key` of THELP.TXT owned by `owner`, or brings the open viewer up.
   void ShowTopic(HWND owner, const std::u16string& key);
   frmSmplViewer& Viewer() { return *viewer_; }
