@@ -23,7 +23,7 @@ struct Column {
   int format;
 };
 constexpr Column kColumns[] = {
-    {L"状態", 70, LVCFMT_LEFT},       {L"サイズ", 80, LVCFMT_RIGHT}, {L"種類", 110, LVCFMT_LEFT},
+    {L"状態", 95, LVCFMT_LEFT},       {L"サイズ", 80, LVCFMT_RIGHT}, {L"種類", 110, LVCFMT_LEFT},
     {L"転送先URL", 220, LVCFMT_LEFT}, {L"URL", 220, LVCFMT_LEFT},    {L"理由", 240, LVCFMT_LEFT},
 };
 constexpr int kSizeColumn = 1;
