@@ -30,7 +30,7 @@ class CheckCommand : public ::testing::Test {
     if (std::system(command.c_str()) != 0) return;
     for (int i = 0; i < 600; ++i) {
       std::istringstream ports(dir->Read(u"ports.txt"));
-      if (ports >> plain[0] >> plain[1] >> plain[2] >> https >> untrusted >> refused) break;
+      if (ports >> https >> untrusted >> plain[0] >> plain[1] >> plain[2] >> refused) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ca = folder + "ca.pem";

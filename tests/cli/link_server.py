@@ -4,8 +4,9 @@
 Usage: link_server.py DIR
 
 Makes a test CA and a certificate for "localhost" signed by it, plus a self-signed one that
-nothing trusts (openssl); writes DIR/ca.pem and then DIR/ports.txt: three plain http ports,
-https (the CA's certificate), https (the self-signed one) and a port nothing listens on.
+nothing trusts (openssl); writes DIR/ca.pem and then DIR/ports.txt: https (the CA's
+certificate), https (the self-signed one), three plain http ports and a port nothing listens
+on.
 Answers keep the connection alive (HTTP/1.1). GET /stats on any port gives, per plain port,
 the most requests and connections it had open at once, then the most requests in all, as
 "PORT REQUESTS CONNECTIONS" lines and "all REQUESTS", and counts afresh from then on. Serves until DIR/stop exists or DIR is
@@ -185,7 +186,7 @@ def main():
         s.bind(("127.0.0.1", 0))
         refused = s.getsockname()[1]
     with open(os.path.join(d, "ports.tmp"), "w") as f:
-        f.write(" ".join(str(p) for p in plain + [https, untrusted, refused]) + "\n")
+        f.write(" ".join(str(p) for p in [https, untrusted] + plain + [refused]) + "\n")
     os.replace(os.path.join(d, "ports.tmp"), os.path.join(d, "ports.txt"))
     end = time.time() + LIFETIME_SECONDS
     while time.time() < end and os.path.isdir(d) and not os.path.exists(os.path.join(d, "stop")):
