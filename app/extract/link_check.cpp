@@ -46,6 +46,18 @@ LinkResult Failure(LinkResult result, LinkVerdict verdict, std::u16string reason
   return result;
 }
 
+// The host slot a request holds, given back however the request ends.
+struct HopSlot {
+  HopSlot(LinkHopGate* gate, const std::u16string& key) : gate(gate), key(key) {}
+  HopSlot(const HopSlot&) = delete;
+  HopSlot& operator=(const HopSlot&) = delete;
+  ~HopSlot() {
+    if (gate) gate->Leave(key);
+  }
+  LinkHopGate* gate;
+  const std::u16string& key;
+};
+
 // The address a line's requests go to, when it is an http or https URL.
 std::optional<std::u16string> WireOf(std::u16string_view line) {
   auto wire = WireAddress(line);
@@ -235,11 +247,14 @@ LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
     if (!wire) return Failure(result, LinkVerdict::Error, kBadHostReason + current);
     const std::u16string key = LinkHostKey(*wire);
     if (gate && !gate->Enter(key)) return Failure(result, LinkVerdict::NotChecked, {});
-    LinkAnswer answer = transport.Ask({*wire, true, silence}, cancelled);
-    if (WantsGet(answer) && !cancelled) {
-      answer = transport.Ask({*wire, false, silence}, cancelled);
+    LinkAnswer answer;
+    {
+      const HopSlot slot{gate, key};
+      answer = transport.Ask({*wire, true, silence}, cancelled);
+      if (WantsGet(answer) && !cancelled) {
+        answer = transport.Ask({*wire, false, silence}, cancelled);
+      }
     }
-    if (gate) gate->Leave(key);
     result.failure = answer.failure;
     result.status = answer.status;
     if (answer.failure == LinkFailure::Cancelled || cancelled) {

@@ -97,12 +97,12 @@ struct LinkCheckLimits {
 };
 
 // Checks every line of `urls` with at most `limits.total` worker threads, each with a
-// transport of its own (made by `makeTransport`, which keeps its connections alive between
-// its requests), never more than `limits.perHost` requests at once to one host. Lines are
-// started in list order as the limits allow. `checked(index, result)` is called once per line
-// as its check ends, from the worker threads but never two at a time. Once `cancelled` is
-// true no new request starts and the lines not done are NotChecked; returns when every worker
-// has ended. The results, in list order.
+// transport of its own made by `makeTransport` (the transports of one factory may share kept-
+// alive connections), never more than `limits.perHost` requests at once to one host. Lines are
+// started in list order as the limits allow. `checked(index, result)` is called once for each
+// line whose check ended, from the worker threads but never two at a time. Once `cancelled` is
+// true no new request starts, and the lines not done stay NotChecked without a call; returns
+// when every worker has ended. The results, in list order.
 std::vector<LinkResult> CheckLinks(
     const std::vector<std::u16string>& urls, const LinkCheckLimits& limits,
     const LinkTransportFactory& makeTransport, const std::atomic<bool>& cancelled,
