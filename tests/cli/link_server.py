@@ -7,10 +7,10 @@ Makes a test CA and a certificate for "localhost" signed by it, plus a self-sign
 nothing trusts (openssl); writes DIR/ca.pem and then DIR/ports.txt: https (the CA's
 certificate), https (the self-signed one), three plain http ports and a port nothing listens
 on.
-Answers keep the connection alive (HTTP/1.1). GET /stats on any port gives, per plain port,
-the most requests and connections it had open at once, then the most requests in all, as
-"PORT REQUESTS CONNECTIONS" lines and "all REQUESTS", and counts afresh from then on. Serves until DIR/stop exists or DIR is
-gone, and never longer than five minutes.
+Answers keep the connection alive (HTTP/1.1). GET /stats on any port gives, per port, the
+most /wait requests and the most connections it had open at once, then the most /wait
+requests in all, as "PORT REQUESTS CONNECTIONS" lines and "all REQUESTS", and counts afresh
+from then on. Serves until DIR/stop exists or DIR is gone, and never longer than five minutes.
 """
 import http.server
 import os
@@ -120,33 +120,31 @@ class Links(http.server.BaseHTTPRequestHandler):
 
     def handle_any(self, head):
         path = self.path.split("?")[0]
-        if path == "/slow":
-            # Silent past any time-out a test sets; not counted, as it outlives its check.
+        if path in FIXED:
+            self.answer(FIXED[path][0 if head else 1], head)
+        elif path.startswith("/hop/"):
+            self.answer((302, [("Location", "/hop/%d" % (int(path[5:]) + 1))], b""), head)
+        elif path == "/slow":
+            # Silent past any time-out a test sets.
             stop.wait(10)
             self.close_connection = True
-            return
-        count(self.port, 0, 1)
-        try:
-            if path in FIXED:
-                self.answer(FIXED[path][0 if head else 1], head)
-            elif path.startswith("/hop/"):
-                self.answer((302, [("Location", "/hop/%d" % (int(path[5:]) + 1))], b""), head)
-            elif path == "/wait":
-                # Long enough that the requests of a check overlap.
-                time.sleep(0.1)
-                self.answer((200, ZIP + [("Content-Length", "10")], b"0123456789"), head)
-            elif path == "/stats":
-                with lock:
-                    lines = ["%d %d %d" % (p, c[1], c[3]) for p, c in sorted(counts.items())]
-                    lines.append("all %d" % everywhere[1])
-                    for c in counts.values():
-                        c[1], c[3] = c[0], c[2]
-                    everywhere[1] = everywhere[0]
-                self.answer((200, [], ("\n".join(lines) + "\n").encode()), head)
-            else:
-                self.answer((404, [], b""), head)
-        finally:
+        elif path == "/wait":
+            # Long enough that the requests of a check overlap. Counted only while the answer
+            # is not sent, so that what the server sees at once the client had at once.
+            count(self.port, 0, 1)
+            time.sleep(0.1)
             count(self.port, 0, -1)
+            self.answer((200, ZIP + [("Content-Length", "10")], b"0123456789"), head)
+        elif path == "/stats":
+            with lock:
+                lines = ["%d %d %d" % (p, c[1], c[3]) for p, c in sorted(counts.items())]
+                lines.append("all %d" % everywhere[1])
+                for c in counts.values():
+                    c[1], c[3] = c[0], c[2]
+                everywhere[1] = everywhere[0]
+            self.answer((200, [], ("\n".join(lines) + "\n").encode()), head)
+        else:
+            self.answer((404, [], b""), head)
 
     def do_HEAD(self):
         self.handle_any(True)
