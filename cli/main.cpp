@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/platform/text.h"
+#include "cli/check_command.h"
 #include "cli/cli_io.h"
 #include "cli/console.h"
 #include "cli/expand_command.h"
@@ -65,6 +66,10 @@ constexpr char kExtractUsage[] =
     "  --ca-file FILE    with --url, natively: trust the certificate authorities in FILE\n"
     "                    (PEM) instead of the system's, for a server with a private CA\n"
     "  --max-page-mib N  with --url: stop a page past N MiB, decoded (default 1024)\n";
+constexpr char kCheckSummary[] =
+    "usage: cardo-cli check [--jobs N] [--per-host N] [--timeout SECONDS] FILE|-\n"
+    "  Asks each URL's server whether it answers, how big it is and where it leads\n"
+    "  (cardo-cli check --help).\n";
 // What every command's standard output is, and what cardo-cli.exe does with its arguments.
 constexpr char kOutputRule[] =
     "Every command prints UTF-8 lines ending with LF; cardo-cli.exe the same with CR LF, and\n"
@@ -97,9 +102,9 @@ bool AsksForHelp(const std::vector<std::string>& argv) {
 int Run(const std::vector<std::string>& argv, OutputForm form) {
   if (argv.size() < 2 || argv[1] == "--help" || argv[1] == "-h") {
     const OutputForm to = argv.size() < 2 ? OutputForm{} : form;
-    const int printed = Print(
-        argv.size() < 2 ? stderr : stdout, to,
-        {kExpandUsage, kFetchUsage, kExtractUsage, kGenerateSummary, kExportSummary, kOutputRule});
+    const int printed = Print(argv.size() < 2 ? stderr : stdout, to,
+                              {kExpandUsage, kFetchUsage, kExtractUsage, kGenerateSummary,
+                               kExportSummary, kCheckSummary, kOutputRule});
     return argv.size() < 2 ? 2 : printed;
   }
   const std::string& command = argv[1];
@@ -118,6 +123,10 @@ int Run(const std::vector<std::string>& argv, OutputForm form) {
   }
   if (command == "generate") return cardo::cli::RunGenerate(args, stdout, stderr, form);
   if (command == "export") return cardo::cli::RunExport(args, stdout, stderr, form);
+  if (command == "check") {
+    if (AsksForHelp(argv)) return Print(stdout, form, {cardo::cli::kCheckUsage});
+    return cardo::cli::RunCheck(args, stdin, stdout, stderr, form);
+  }
   if (command == "fetch") {
     // The response goes to FILE as the server sent it; standard output carries nothing.
     if (AsksForHelp(argv)) return Print(stdout, form, {kFetchUsage});

@@ -172,9 +172,9 @@ DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u1
         case RedirectChain::Step::Follow:
           continue;
         case RedirectChain::Step::Loop:
-          return Failed(u"転送先が循環しています: " + chain.Target(hop.location));
+          return Failed(RedirectLoopReason(chain.Target(hop.location)));
         case RedirectChain::Step::TooMany:
-          return Failed(u"転送が10回を超えました: " + current);
+          return Failed(TooManyRedirectsReason(current));
       }
     }
     if (!hop.headersEnded) return Failed(HeadersCutReason());

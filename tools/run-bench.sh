@@ -8,6 +8,8 @@ status=0
 echo
 "$root/bench/fetch_bench.sh" "$root/build/native-release/cli/cardo-cli" || status=1
 echo
+"$root/bench/check_bench.sh" "$root/build/native-release/cli/cardo-cli" || status=1
+echo
 # The extraction benchmark reads the HTML manual of a Debian documentation package.
 if ! dpkg-query -W -f='${Status}' python3.11-doc 2>/dev/null | grep -q 'install ok installed'; then
   sudo_cmd=()

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/platform/codec.h"
+#include "app/platform/wide_text_win.h"
 
 namespace cardo {
 namespace {
@@ -56,6 +57,20 @@ std::optional<std::string> LocationHeaderBytes(HINTERNET request, const std::u16
   // The code page's text for bytes it could not decode.
   if (decoded.find(u'\u30FB') != std::u16string::npos) return std::nullopt;
   return WideToAnsi(decoded);
+}
+
+std::u16string QueryHeaderText(HINTERNET request, DWORD info) {
+  DWORD bytes = 0;
+  WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &bytes,
+                      WINHTTP_NO_HEADER_INDEX);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return {};
+  std::wstring text(bytes / sizeof(wchar_t), L'\0');
+  if (!WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &bytes,
+                           WINHTTP_NO_HEADER_INDEX)) {
+    return {};
+  }
+  text.resize(bytes / sizeof(wchar_t));
+  return U(text);
 }
 
 }  // namespace cardo

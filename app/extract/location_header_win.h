@@ -19,4 +19,8 @@ namespace cardo {
 // there is no such header.
 std::optional<std::string> LocationHeaderBytes(HINTERNET request, const std::u16string& decoded);
 
+// A header of the answer to `request` (WINHTTP_QUERY_...) as the system reads it; empty when
+// there is none.
+std::u16string QueryHeaderText(HINTERNET request, DWORD info);
+
 }  // namespace cardo

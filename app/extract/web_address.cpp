@@ -253,4 +253,12 @@ RedirectChain::Step RedirectChain::Redirect(std::string_view location) {
   return Step::Follow;
 }
 
+std::u16string RedirectLoopReason(std::u16string_view target) {
+  return u"転送先が循環しています: " + std::u16string(target);
+}
+
+std::u16string TooManyRedirectsReason(std::u16string_view current) {
+  return u"転送が10回を超えました: " + std::u16string(current);
+}
+
 }  // namespace cardo

@@ -48,6 +48,11 @@ inline constexpr char16_t kBadHostReason[] =
 inline constexpr char16_t kUnreadableLocationReason[] =
     u"転送先のアドレスを、サーバーが送ったとおりに読み取れませんでした: ";
 
+// The reasons a download or a check gives for the redirects it refuses: `target`, an address
+// already visited; `current`, the address whose answer would have been the eleventh redirect.
+std::u16string RedirectLoopReason(std::u16string_view target);
+std::u16string TooManyRedirectsReason(std::u16string_view current);
+
 // The addresses one download visits: at most ten redirections, none back to an address
 // already visited.
 class RedirectChain {

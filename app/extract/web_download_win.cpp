@@ -83,8 +83,9 @@ constexpr Meaning kCertificateFailures[] = {
     {WINHTTP_CALLBACK_STATUS_FLAG_SECURITY_CHANNEL_ERROR, u"安全な接続でエラーが起きました。"},
 };
 
-// The system's text for a WinHTTP error, with its number; ours where the system has none.
-std::u16string SystemReason(DWORD error, DWORD certificateFlags) {
+}  // namespace
+
+std::u16string WinHttpFailureReason(unsigned long error, unsigned long certificateFlags) {
   std::u16string reason;
   for (const Meaning& failure : kCertificateFailures) {
     if (certificateFlags & failure.code) reason += failure.text;
@@ -112,24 +113,12 @@ std::u16string SystemReason(DWORD error, DWORD certificateFlags) {
   return reason + std::u16string(number.begin(), number.end());
 }
 
-std::u16string QueryText(HINTERNET request, DWORD info) {
-  DWORD bytes = 0;
-  WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &bytes,
-                      WINHTTP_NO_HEADER_INDEX);
-  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return {};
-  std::wstring text(bytes / sizeof(wchar_t), L'\0');
-  if (!WinHttpQueryHeaders(request, info, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &bytes,
-                           WINHTTP_NO_HEADER_INDEX)) {
-    return {};
-  }
-  text.resize(bytes / sizeof(wchar_t));
-  return U(text);
-}
+namespace {
 
 // Where the body ends, as PageBody::Finish takes it.
 long long AnnouncedLength(HINTERNET request) {
-  if (!QueryText(request, WINHTTP_QUERY_TRANSFER_ENCODING).empty()) return PageBody::kFramed;
-  const std::u16string digits = QueryText(request, WINHTTP_QUERY_CONTENT_LENGTH);
+  if (!QueryHeaderText(request, WINHTTP_QUERY_TRANSFER_ENCODING).empty()) return PageBody::kFramed;
+  const std::u16string digits = QueryHeaderText(request, WINHTTP_QUERY_CONTENT_LENGTH);
   if (digits.empty() || digits.size() > 18) return PageBody::kUntilClose;
   long long length = 0;
   for (const char16_t c : digits) {
@@ -174,7 +163,7 @@ class Transfer {
     if (control_.Cancelled()) return Cancelled();
     // Under Wine a silent server gives the socket's own time-out.
     if (error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT) return Failed(TimedOutReason());
-    return Failed(SystemReason(error, certificateFlags_));
+    return Failed(WinHttpFailureReason(error, certificateFlags_));
   }
   void UseProxyFor(HINTERNET request, const std::u16string& url);
   DownloadOutcome Body(HINTERNET request, const std::u16string& url);
@@ -270,7 +259,7 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
       return Failure(GetLastError());
     }
     // The bytes the server sent, read as UTF-8 as a browser reads them.
-    const std::u16string decoded = QueryText(request.get(), WINHTTP_QUERY_LOCATION);
+    const std::u16string decoded = QueryHeaderText(request.get(), WINHTTP_QUERY_LOCATION);
     const std::optional<std::string> read = LocationHeaderBytes(request.get(), decoded);
     if (IsRedirect(status) && !read) {
       return Failed(kUnreadableLocationReason + decoded);
@@ -281,15 +270,15 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
         case RedirectChain::Step::Follow:
           continue;
         case RedirectChain::Step::Loop:
-          return Failed(u"転送先が循環しています: " + chain.Target(location));
+          return Failed(RedirectLoopReason(chain.Target(location)));
         case RedirectChain::Step::TooMany:
-          return Failed(u"転送が10回を超えました: " + current);
+          return Failed(TooManyRedirectsReason(current));
       }
     }
     if (status < 200 || status >= 300) {
       const std::u16string digits = U(std::to_wstring(status));
-      std::u16string line = QueryText(request.get(), WINHTTP_QUERY_VERSION) + u" " + digits;
-      const std::u16string text = QueryText(request.get(), WINHTTP_QUERY_STATUS_TEXT);
+      std::u16string line = QueryHeaderText(request.get(), WINHTTP_QUERY_VERSION) + u" " + digits;
+      const std::u16string text = QueryHeaderText(request.get(), WINHTTP_QUERY_STATUS_TEXT);
       if (!text.empty()) line += u" " + text;
       return Failed(line);
     }
@@ -298,7 +287,7 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
 }
 
 DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
-  PageBody body(path_, control_, Narrow(QueryText(request, WINHTTP_QUERY_CONTENT_ENCODING)));
+  PageBody body(path_, control_, Narrow(QueryHeaderText(request, WINHTTP_QUERY_CONTENT_ENCODING)));
   std::string buffer(kReceiveBytes, '\0');
   for (;;) {
     // What has come, however little: a read for more waits for all of it (under Wine), and the
@@ -314,7 +303,8 @@ DownloadOutcome Transfer::Body(HINTERNET request, const std::u16string& url) {
     if (!body.Feed(std::string_view(buffer.data(), got))) return body.Outcome();
   }
   if (!body.Finish(AnnouncedLength(request))) return body.Outcome();
-  return {DownloadStatus::Done, {}, url, Narrow(QueryText(request, WINHTTP_QUERY_CONTENT_TYPE))};
+  return {
+      DownloadStatus::Done, {}, url, Narrow(QueryHeaderText(request, WINHTTP_QUERY_CONTENT_TYPE))};
 }
 
 }  // namespace

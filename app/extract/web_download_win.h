@@ -14,4 +14,8 @@ namespace cardo {
 DownloadOutcome WebDownload(const std::u16string& url, const std::u16string& path,
                             DownloadControl& control);
 
+// The system's text for a WinHTTP error (or, when `certificateFlags` holds any, for the
+// certificate's failures), with its number; ours where the system has none.
+std::u16string WinHttpFailureReason(unsigned long error, unsigned long certificateFlags);
+
 }  // namespace cardo

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "app/controls/dpi_win.h"
+#include "app/extract/link_transport_win.h"
 #include "app/info/topic_file.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
@@ -75,6 +76,8 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
+  linkCheck_ =
+      std::make_unique<frmLinkCheck>(instance_, *shell_, [] { return WinHttpLinkTransports(); });
   viewer_ = std::make_unique<frmSmplViewer>(instance_, services_.ui, services_.fs,
                                             services_.store.appDirectory);
   tools_ = std::make_unique<ToolWindows>(

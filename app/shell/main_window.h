@@ -13,6 +13,7 @@
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/editing/search_window.h"
+#include "app/extract/link_check_window.h"
 #include "app/export/export.h"
 #include "app/info/viewer_window.h"
 #include "app/list/history_url_list.h"
@@ -55,6 +56,7 @@ class frmMain final : public WindowSizeTwips {
   ListBoxUrlList& list() { return *list_; }
   // The find window; open while IsOpen() says so.
   frmSearch& SearchWindow() { return *search_; }
+  frmLinkCheck& LinkCheckWindow() { return *linkCheck_; }
   // The topic viewer: opens `key` of THELP.TXT owned by `owner`, or brings the open viewer up.
   void ShowTopic(HWND owner, const std::u16string& key);
   frmSmplViewer& Viewer() { return *viewer_; }
@@ -114,6 +116,7 @@ class frmMain final : public WindowSizeTwips {
   void ApplyToolbarStates();
   // The states commands are enabled by.
   bool AnySelected() const;
+  bool HasLines() const;
   bool ClipboardHasText() const;
   bool CanUndoList() const;
   bool CanRedoList() const;
@@ -181,6 +184,7 @@ class frmMain final : public WindowSizeTwips {
   // The last find, for find next, for the life of the program.
   SearchRecord SearchState;
   std::unique_ptr<frmSearch> search_;
+  std::unique_ptr<frmLinkCheck> linkCheck_;
   std::unique_ptr<frmSmplViewer> viewer_;
   std::unique_ptr<ToolWindows> tools_;
 

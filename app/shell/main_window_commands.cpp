@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/editing/edit_dialog.h"
+#include "app/extract/link_check_list.h"
 #include "app/info/version_window.h"
 #include "app/list/edit_commands.h"
 #include "app/list/list_file.h"
@@ -54,6 +55,8 @@ std::span<const frmMain::Command> frmMain::Commands() {
        [](W& w, int) { FindInList(*w.shell_, w.SearchState, u"", 0, false, false); }},
       {IDM_EDIT_REPLACE, [](W& w, int) { w.search_->Show(w.hwnd(), SearchMode::Replace); }},
       {IDM_EDIT_REMOVE_DUPLICATES, [](W& w, int) { EditRemoveDuplicates(*w.shell_); }},
+      {IDM_EDIT_CHECK_LINKS,
+       [](W& w, int) { w.linkCheck_->Check(w.hwnd(), LinesToCheck(*w.list_)); }, &W::HasLines},
       {IDM_SORT_ASCENDING, [](W& w, int) { EditSort(*w.shell_, SortOrder::Ascending); }},
       {IDM_SORT_DESCENDING, [](W& w, int) { EditSort(*w.shell_, SortOrder::Descending); }},
       {IDM_SORT_RANDOM, [](W& w, int) { EditShuffle(*w.shell_); }},
@@ -114,6 +117,10 @@ bool frmMain::CanUndoList() const {
 
 bool frmMain::CanRedoList() const {
   return CanRedo(*shell_);
+}
+
+bool frmMain::HasLines() const {
+  return list_->Count() > 0;
 }
 
 bool frmMain::ClipboardHasText() const {

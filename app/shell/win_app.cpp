@@ -79,8 +79,8 @@ class OleSession {
 
 int RunCardo(HINSTANCE instance, const wchar_t* commandTail, int showCommand) {
   OleSession ole;
-  INITCOMMONCONTROLSEX controls{sizeof controls,
-                                ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
+                                                     ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterCustomControls();
 

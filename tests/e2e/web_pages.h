@@ -1,7 +1,8 @@
 #pragma once
-// The pages of web_pages.py, served on localhost by a Python process this test starts, and
-// its test CA trusted in this Wine prefix's machine "Root" store while they are up. The
-// program's validation is the system's own.
+// The pages of web_pages.py (or another script that writes its CA and ports the same way,
+// link_server.py), served on localhost by a Python process this test starts, and its test CA
+// trusted in this Wine prefix's machine "Root" store while they are up. The program's
+// validation is the system's own.
 #include <windows.h>
 
 #include <wincrypt.h>
@@ -18,10 +19,10 @@ namespace cardo::e2e {
 
 class WebPages {
  public:
-  WebPages() {
+  explicit WebPages(const char* script = CARDO_WEB_PAGES_SCRIPT) {
     const std::string folder = UnixPath(dir_.path());
     const std::wstring command =
-        L"/usr/bin/python3 \"" + Wide(CARDO_WEB_PAGES_SCRIPT) + L"\" \"" + Wide(folder) + L"\"";
+        L"/usr/bin/python3 \"" + Wide(script) + L"\" \"" + Wide(folder) + L"\"";
     std::vector<wchar_t> line(command.begin(), command.end());
     line.push_back(L'\0');
     STARTUPINFOW si{};
@@ -68,6 +69,13 @@ class WebPages {
   int https() const { return https_; }
   int untrusted() const { return untrusted_; }
   int http() const { return http_; }
+  // Every port the script wrote, the three above first.
+  std::vector<int> ports() const {
+    std::istringstream text(dir_.Read(u"ports.txt"));
+    std::vector<int> all;
+    for (int port = 0; text >> port;) all.push_back(port);
+    return all;
+  }
 
  private:
   static std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }

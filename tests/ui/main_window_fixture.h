@@ -37,8 +37,8 @@ inline bool MenuEnabled(HMENU menu, UINT command) {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    INITCOMMONCONTROLSEX controls{sizeof controls,
-                                  ICC_BAR_CLASSES | ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
+                                                       ICC_UPDOWN_CLASS | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     ASSERT_TRUE(RegisterCustomControls());
     window = std::make_unique<frmMain>(

@@ -1,0 +1,94 @@
+#include "app/extract/link_check_list.h"
+
+#include <unordered_map>
+
+namespace cardo {
+namespace {
+
+bool IsBlankLine(const std::u16string& line) {
+  return line.find_first_not_of(u" \t\u3000") == std::u16string::npos;
+}
+
+// Each checked line's result by its text.
+std::unordered_map<std::u16string, const LinkResult*> ByLine(const CheckedLinks& checked) {
+  std::unordered_map<std::u16string, const LinkResult*> by;
+  for (std::size_t i = 0; i < checked.urls.size() && i < checked.results.size(); ++i) {
+    by.emplace(checked.urls[i], &checked.results[i]);
+  }
+  return by;
+}
+
+const LinkResult* ResultOf(const std::unordered_map<std::u16string, const LinkResult*>& by,
+                           const std::u16string& line) {
+  const auto at = by.find(line);
+  return at == by.end() ? nullptr : at->second;
+}
+
+bool Failed(const LinkResult* result) {
+  return result && (result->verdict == LinkVerdict::Dead || result->verdict == LinkVerdict::Error);
+}
+
+}  // namespace
+
+std::vector<std::u16string> LinesToCheck(const UrlList& list) {
+  std::vector<std::u16string> lines;
+  const auto& all = list.LineRefs();
+  if (list.SelectedCount() >= 2) {
+    for (const int index : list.SelectedIndices()) {
+      if (!IsBlankLine(all[index])) lines.push_back(all[index]);
+    }
+    return lines;
+  }
+  for (const std::u16string& line : all) {
+    if (!IsBlankLine(line)) lines.push_back(line);
+  }
+  return lines;
+}
+
+int RemoveDeadLines(UrlList& list, const CheckedLinks& checked) {
+  const auto by = ByLine(checked);
+  std::vector<std::u16string> kept;
+  const auto& all = list.LineRefs();
+  kept.reserve(all.size());
+  for (const std::u16string& line : all) {
+    const LinkResult* result = ResultOf(by, line);
+    if (!result || result->verdict != LinkVerdict::Dead) kept.push_back(line);
+  }
+  const int removed = list.Count() - static_cast<int>(kept.size());
+  if (removed > 0) {
+    RedrawSuspension hidden(list);
+    list.ReplaceAll(kept);
+  }
+  return removed;
+}
+
+int ReplaceRedirectedLines(UrlList& list, const CheckedLinks& checked) {
+  const auto by = ByLine(checked);
+  int changed = 0;
+  RedrawSuspension hidden(list);
+  for (int i = 0; i < list.Count(); ++i) {
+    const LinkResult* result = ResultOf(by, list.LineRefs()[i]);
+    if (!result || result->verdict != LinkVerdict::Alive || result->finalUrl.empty() ||
+        result->finalUrl == list.LineRefs()[i]) {
+      continue;
+    }
+    list.SetLine(i, result->finalUrl);
+    ++changed;
+  }
+  return changed;
+}
+
+int SelectFailedLines(UrlList& list, const CheckedLinks& checked) {
+  const auto by = ByLine(checked);
+  int selected = 0;
+  RedrawSuspension hidden(list);
+  list.SetAllSelected(false);
+  for (int i = 0; i < list.Count(); ++i) {
+    if (!Failed(ResultOf(by, list.LineRefs()[i]))) continue;
+    list.SetSelected(i, true);
+    ++selected;
+  }
+  return selected;
+}
+
+}  // namespace cardo

@@ -1,0 +1,19 @@
+#pragma once
+// `cardo-cli check [--jobs N] [--per-host N] [--timeout S] [--ca-file FILE] FILE|-`: the link
+// check of each URL of a list, one TAB-separated line per URL in list order.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_io.h"
+
+namespace cardo::cli {
+
+extern const char kCheckUsage[];
+
+// The exit status: 0 when every URL answered 2xx (lines that are no http or https URL aside),
+// 1 when one did not or output failed, 2 for a wrong command line.
+int RunCheck(const std::vector<std::string>& args, std::FILE* in, std::FILE* out, std::FILE* err,
+             OutputForm form = {});
+
+}  // namespace cardo::cli
