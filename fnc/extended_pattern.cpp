@@ -1,5 +1,6 @@
 #include "fnc/extended_pattern.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <unordered_map>
@@ -29,28 +30,36 @@ bool IsName(std::string_view text) {
   return true;
 }
 
-// A group's body with its escapes undone, each byte knowing where it stood in the line, and
-// where its unescaped "," and "=" are.
+// A group's body with its escapes undone, where its unescaped "," and "=" are, and which of
+// its bytes were escaped (each took two bytes of the line), so that any byte can be traced back
+// to the line without a position per byte.
 struct Body {
+  std::size_t from = 0;  // the line byte after the "["
   std::string text;
-  std::vector<std::size_t> offset;  // offset[i]: the line byte of text[i]; one more: the "]"
+  std::vector<std::size_t> escaped;  // text positions, ascending
   std::vector<std::size_t> commas;
   std::size_t firstEquals = std::string::npos;
+
+  // The line byte of text[i]; text.size() gives the "]".
+  std::size_t LineOffset(std::size_t i) const {
+    const auto before = std::lower_bound(escaped.begin(), escaped.end(), i) - escaped.begin();
+    return from + i + static_cast<std::size_t>(before);
+  }
 };
 
 Body ReadBody(std::string_view line, std::size_t from, std::size_t close, LeadByteTest isLead) {
   Body body;
+  body.from = from;
   for (std::size_t i = from; i < close;) {
     const auto byte = static_cast<unsigned char>(line[i]);
     if (isLead(byte) && i + 1 < close) {
       body.text.append(line.substr(i, 2));
-      body.offset.insert(body.offset.end(), {i, i + 1});
       i += 2;
       continue;
     }
     if (line[i] == '\\' && i + 1 < close && Escapable(line[i + 1])) {
+      body.escaped.push_back(body.text.size());
       body.text.push_back(line[i + 1]);
-      body.offset.push_back(i);
       i += 2;
       continue;
     }
@@ -59,10 +68,8 @@ Body ReadBody(std::string_view line, std::size_t from, std::size_t close, LeadBy
       body.firstEquals = body.text.size();
     }
     body.text.push_back(line[i]);
-    body.offset.push_back(i);
     ++i;
   }
-  body.offset.push_back(close);
   return body;
 }
 
@@ -187,7 +194,7 @@ class ExtendedParser {
   bool ReadRun(const Body& body, std::size_t from, ExtendedExpansion::Member& member,
                std::uint64_t& length) {
     const std::string_view spec = std::string_view(body.text).substr(from);
-    auto at = [&](std::size_t i) { return body.offset[from + i]; };
+    auto at = [&](std::size_t i) { return body.LineOffset(from + i); };
     if (spec.empty()) return (Fault(PatternFault::Empty, at(0)), false);
     const std::size_t dash = spec.find('-');
     if (dash == std::string_view::npos) return (Fault(PatternFault::NotRangeOrList, at(0)), false);

@@ -132,6 +132,7 @@ TEST(ExtendedPattern, FaultsNameTheirColumnAndReason) {
       {"[-5]", PatternFault::EmptyStart, 2},
       {"[5-]", PatternFault::EmptyEnd, 4},
       {"[5-:2]", PatternFault::EmptyEnd, 4},
+      {"[x\\,y-]", PatternFault::EmptyEnd, 7},  // an escape takes two characters of the line
       {"[1-b]", PatternFault::MixedKinds, 4},
       {"[A-b]", PatternFault::MixedKinds, 4},
       {"[1a-2]", PatternFault::BadBound, 2},
