@@ -47,19 +47,18 @@ std::vector<std::u16string> LinesToCheck(const UrlList& list) {
 
 int RemoveDeadLines(UrlList& list, const CheckedLinks& checked) {
   const auto by = ByLine(checked);
-  std::vector<std::u16string> kept;
+  // By position, so the undo step keeps only the removed lines.
+  std::vector<int> dead;
   const auto& all = list.LineRefs();
-  kept.reserve(all.size());
-  for (const std::u16string& line : all) {
-    const LinkResult* result = ResultOf(by, line);
-    if (!result || result->verdict != LinkVerdict::Dead) kept.push_back(line);
+  for (int i = 0; i < static_cast<int>(all.size()); ++i) {
+    const LinkResult* result = ResultOf(by, all[i]);
+    if (result && result->verdict == LinkVerdict::Dead) dead.push_back(i);
   }
-  const int removed = list.Count() - static_cast<int>(kept.size());
-  if (removed > 0) {
+  if (!dead.empty()) {
     RedrawSuspension hidden(list);
-    list.ReplaceAll(kept);
+    list.RemoveLines(dead);
   }
-  return removed;
+  return static_cast<int>(dead.size());
 }
 
 int ReplaceRedirectedLines(UrlList& list, const CheckedLinks& checked) {
