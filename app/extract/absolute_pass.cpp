@@ -38,28 +38,36 @@ std::uint64_t Hash(View<Char> text) {
 
 // The runs already found, by their place in the line as read, in one flat table probed
 // linearly and kept at most three quarters full. `Index` holds a place in the line: 32 bits
-// for every line shorter than 4 GiB, so a slot takes twelve bytes and a line packed with short
-// URLs costs about its own size again.
+// for every line shorter than 4 GiB, so a slot takes sixteen bytes and a line packed with short
+// URLs costs about its own size again. In the one-byte form a run's characters beyond ASCII
+// all read as one marker: two runs are the same URL only when their markers' codes are too.
 template <typename Char, typename Index>
 class FoundRuns {
  public:
-  explicit FoundRuns(View<Char> line) : line_(line) {}
+  FoundRuns(View<Char> line, std::u16string_view markers) : line_(line), markers_(markers) {}
 
-  // True when the run is new; it is remembered then unless `lookOnly`.
-  bool Insert(std::size_t start, std::size_t length, bool lookOnly = false) {
+  // True when the run is new; it is remembered then unless `lookOnly`. Its markers are
+  // markers[firstMarker, firstMarker + markerCount).
+  bool Insert(std::size_t start, std::size_t length, std::size_t firstMarker,
+              std::size_t markerCount, bool lookOnly = false) {
     if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
     const View<Char> run = line_.substr(start, length);
-    const Index hash = static_cast<Index>(Hash(run)) | 1;  // odd: 0 marks an empty slot
+    const std::u16string_view codes = markers_.substr(firstMarker, markerCount);
+    std::uint64_t full = Hash(run);
+    if (!codes.empty()) full ^= Hash(codes) * 0x9E3779B97F4A7C15ull;
+    const Index hash = static_cast<Index>(full) | 1;  // odd: 0 marks an empty slot
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = static_cast<std::size_t>(hash) & mask;
     for (; slots_[i].hash; i = (i + 1) & mask) {
       const Slot& s = slots_[i];
-      if (s.hash == hash && s.length == length && line_.substr(s.start, length) == run) {
+      if (s.hash == hash && s.length == length && line_.substr(s.start, length) == run &&
+          markers_.substr(s.firstMarker, markerCount) == codes) {
         return false;
       }
     }
     if (lookOnly) return true;
-    slots_[i] = {hash, static_cast<Index>(start), static_cast<Index>(length)};
+    slots_[i] = {hash, static_cast<Index>(start), static_cast<Index>(length),
+                 static_cast<Index>(firstMarker)};
     ++count_;
     return true;
   }
@@ -69,6 +77,7 @@ class FoundRuns {
     Index hash = 0;
     Index start = 0;
     Index length = 0;
+    Index firstMarker = 0;
   };
   void Grow() {
     std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
@@ -82,6 +91,7 @@ class FoundRuns {
     }
   }
   View<Char> line_;
+  std::u16string_view markers_;
   std::vector<Slot> slots_;
   std::size_t count_ = 0;
 };
@@ -109,22 +119,24 @@ template <typename Index, typename Char, typename Emit>
 std::size_t EmitNewRuns(View<Char> view, const CodeText* markers, const Emit& emit) {
   const bool marked = markers && !markers->empty();
   std::size_t runs = 0;
-  FoundRuns<Char, Index> found(view);
+  const std::u16string_view allMarkers = marked ? std::u16string_view(*markers) : u"";
+  FoundRuns<Char, Index> found(view, allMarkers);
   MarkerCursor cursor(
       marked ? std::string_view(reinterpret_cast<const char*>(view.data()), view.size())
              : std::string_view());
   ForEachUrlRun(view, [&](std::size_t start, std::size_t end, bool last) {
+    std::size_t first = 0;
+    std::size_t count = 0;
+    if (marked) {
+      first = cursor.Before(start);
+      count = cursor.Before(end) - first;
+    }
     // A separator with nothing after it at the end of the line ends the pass, unless the run
     // repeats an earlier URL (whose turn deleted it).
     if (last) {
-      if (found.Insert(start, end - start, true)) return false;
-    } else if (found.Insert(start, end - start)) {
-      std::u16string_view codes;
-      if (marked) {
-        const std::size_t first = cursor.Before(start);
-        codes = std::u16string_view(*markers).substr(first, cursor.Before(end) - first);
-      }
-      emit(view.substr(start, end - start), codes);
+      if (found.Insert(start, end - start, first, count, true)) return false;
+    } else if (found.Insert(start, end - start, first, count)) {
+      emit(view.substr(start, end - start), allMarkers.substr(first, count));
     }
     ++runs;
     return true;

@@ -192,6 +192,23 @@ TEST(UrlScanner, JapaneseInQuotedValuesBelongsToTheUrl) {
   EXPECT_EQ(Scan("\"http://a.jp/画像.html\"", Text()), (Urls{"http://a.jp/"}));
 }
 
+// Shapes of real pages, each read as a browser reads it.
+TEST(UrlScanner, HtmlModeOnRealPages) {
+  const struct {
+    const char* name;
+    const char* text;
+    Urls urls;
+  } cases[] = {
+      {"urls that differ only in Japanese",
+       "<a href=\"http://h.example/画像/1.jpg\"><a href=\"http://h.example/写真/1.jpg\">",
+       {"http://h.example/画像/1.jpg", "http://h.example/写真/1.jpg"}},
+  };
+  ExtractOptions o;
+  o.mode = ExtractMode::Download;
+  o.pageUrl = u"https://www.example.com/d/p.html";
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.text, o), c.urls) << c.name;
+}
+
 TEST(UrlScanner, AUtf8PageGivesWholeJapaneseUrls) {
   testing::TempDir dir;
   dir.Write(u"page.html",
