@@ -16,6 +16,8 @@ class BaseParts {
  public:
   explicit BaseParts(std::u16string base = {});
 
+  // The base's scheme with the ":" (empty when it has none).
+  std::u16string_view Scheme() const;
   std::u16string_view Root() const;
   std::u16string_view Directory() const;
   // How long the directory is after climbing `levels` levels ("/" counts one); 0 when the
@@ -33,7 +35,9 @@ class BaseParts {
   std::size_t unitsClimbed_ = 0;
 };
 
-// The reference joined to the base; "不正" when it climbs above the root.
+// The reference joined to the base; "不正" when it climbs above the root. A reference that
+// starts with "//" names its own host and takes the base's scheme (kept as written when the
+// base has none).
 std::u16string ResolveRelativeUrl(BaseParts& base, std::u16string_view relative);
 std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view relative);
 

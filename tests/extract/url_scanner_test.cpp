@@ -202,6 +202,9 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
       {"urls that differ only in Japanese",
        "<a href=\"http://h.example/画像/1.jpg\"><a href=\"http://h.example/写真/1.jpg\">",
        {"http://h.example/画像/1.jpg", "http://h.example/写真/1.jpg"}},
+      {"protocol-relative",
+       "<img src=\"//img.example.org/g.jpg\">",
+       {"https://img.example.org/g.jpg"}},
   };
   ExtractOptions o;
   o.mode = ExtractMode::Download;
@@ -315,6 +318,8 @@ TEST(UrlScanner, ResolveRelativeUrl) {
       {u"file:///c/d/e.txt", u"f.txt", u"file:///c/d/f.txt"},
       {u"http://host/a/b?x=/y", u"c.html", u"http://host/a/b?x=/c.html"},
       {u"http://host/a/", u"b/../c.html", u"http://host/a/b/../c.html"},
+      {u"https://host/a/", u"//cdn.org/x.js", u"https://cdn.org/x.js"},
+      {u"", u"//cdn.org/x.js", u"//cdn.org/x.js"},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveRelativeUrl(c.base, c.relative), c.result);
 }
