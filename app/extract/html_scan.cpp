@@ -155,8 +155,8 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
     if (reference.back() != u'.' && reference.find(u'@') == std::u16string::npos) {
       sink(ResolveRelativeUrl(base, reference));
     }
-    // The candidate's length past its ".", which may lie beyond its end.
-    p = FindDot(line, p + (end - start));
+    // The next reference may start right where this one ended.
+    p = FindDot(line, end);
   }
 }
 

@@ -205,6 +205,9 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
       {"protocol-relative",
        "<img src=\"//img.example.org/g.jpg\">",
        {"https://img.example.org/g.jpg"}},
+      {"a reference right after another",
+       "<a href=\"chapter-introduction.html\"><img src=\"b.png\"></a>",
+       {"https://www.example.com/d/chapter-introduction.html", "https://www.example.com/d/b.png"}},
   };
   ExtractOptions o;
   o.mode = ExtractMode::Download;
