@@ -62,25 +62,51 @@ std::string_view HrefValue(std::string_view line, std::size_t href) {
   return line.substr(std::min(from, line.size()), end - std::min(from, line.size()));
 }
 
-// The base step of a line that holds "<base": may change the base, offer it, and delete its
-// value from the line. On other lines the base stays as it is. The line stays in bytes and only
+// Where the first <base> element of the line that holds "href=" lies: from its "<" up to its
+// ">" or the end of the line. Elements such as "<basefont" are no base.
+std::string_view BaseElement(std::string_view bytes) {
+  for (std::size_t at = bytes.find('<'); at != std::string_view::npos;
+       at = bytes.find('<', at + 1)) {
+    if (bytes.size() - at < 5) return {};
+    bool same = true;
+    for (int k = 0; k < 4 && same; ++k) same = (bytes[at + 1 + k] | 0x20) == "base"[k];
+    if (!same) continue;
+    const char after = at + 5 < bytes.size() ? bytes[at + 5] : '>';
+    if (after != ' ' && after != '\t' && after != '\n' && after != '\f' && after != '\r' &&
+        after != '/' && after != '>') {
+      continue;
+    }
+    const std::size_t close = bytes.find('>', at + 5);
+    const std::string_view element =
+        bytes.substr(at, close == std::string_view::npos ? close : close - at);
+    if (FindHref(element) != std::string_view::npos) return element;
+  }
+  return {};
+}
+
+// The base step of a line that holds "<base": the href of its first <base> element, resolved
+// against the page's address, becomes the base and is offered; the line stays as it is. It
+// returns the base offered (empty when none). On other lines the base stays as it is. Only
 // the value is decoded: a base line may be as long as the page.
-void BaseStep(const ExtractOptions& options, std::string& line, BaseParts& base,
-              const CandidateSink& sink) {
-  const std::size_t href = FindHref(line);
-  if (href == std::string_view::npos) {
+std::u16string BaseStep(const ExtractOptions& options, std::string_view line, BaseParts& page,
+                        BaseParts& base, const CandidateSink& sink) {
+  const std::string_view element = BaseElement(line);
+  if (element.empty()) {
     // Without a value, HTML mode falls back on the empty base; the others keep theirs.
     if (options.mode == ExtractMode::Html && options.baseUrlBox.empty()) base = BaseParts();
-    return;
+    return {};
   }
-  if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return;
-  CodeText value = DecodeCodePage(HrefValue(line, href));
-  DeleteAllCharacters(line, value);
+  if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return {};
   // Most bases are ASCII: their codes are their text, no copy.
-  std::u16string text = CodesToText(std::move(value));
+  std::u16string text = CodesToText(DecodeCodePage(HrefValue(element, FindHref(element))));
   if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
+  if (text.find(u"://") == std::u16string::npos) {
+    std::u16string resolved = ResolveRelativeUrl(page, text);
+    text = resolved == u"不正" ? std::u16string(page.Whole()) : std::move(resolved);
+  }
   sink(text);
-  base = BaseParts(std::move(text));
+  base = BaseParts(text);
+  return text;
 }
 
 std::size_t FindDot(std::string_view line, std::size_t from) {
@@ -180,14 +206,24 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
     first = options.baseUrlBox;
   }
   // Taken apart once per base: a long base would otherwise be copied for every line.
+  BaseParts page(first);
   BaseParts base(std::move(first));
+  // The base a line's <base> gave is not offered again by that line.
+  std::u16string lineBase;
+  const CandidateSink offer = [&](std::u16string_view url) {
+    if (!lineBase.empty() && url == lineBase) return;
+    sink(url);
+  };
   std::string bytes;
   CodeText markers;
   while (source.Next(bytes)) {
-    if (HasBaseTag(bytes)) BaseStep(options, bytes, base, sink);
+    lineBase.clear();
+    if (HasBaseTag(bytes)) {
+      lineBase = BaseStep(options, bytes, page, base, offer);
+    }
     markers.clear();
     CompactCharacters(bytes, markers);
-    HtmlPasses(bytes, markers, base, sink);
+    HtmlPasses(bytes, markers, base, offer);
   }
 }
 

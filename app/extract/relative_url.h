@@ -16,7 +16,8 @@ class BaseParts {
  public:
   explicit BaseParts(std::u16string base = {});
 
-  // The base's scheme with the ":" (empty when it has none).
+  // The base itself, and its scheme with the ":" (empty when it has none).
+  std::u16string_view Whole() const { return text_; }
   std::u16string_view Scheme() const;
   std::u16string_view Root() const;
   std::u16string_view Directory() const;
