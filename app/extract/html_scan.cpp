@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
+#include <unordered_set>
 
 #include "app/extract/absolute_pass.h"
 #include "app/extract/character_references.h"
@@ -208,10 +209,16 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
   // Taken apart once per base: a long base would otherwise be copied for every line.
   BaseParts page(first);
   BaseParts base(std::move(first));
-  // The base a line's <base> gave is not offered again by that line.
+  // A download needs no fragment: a URL goes without its "#...", and a page reached through
+  // several of its anchors is offered once. The base a line's <base> gave is not offered again
+  // by that line.
+  std::unordered_set<std::u16string> anchored;
   std::u16string lineBase;
   const CandidateSink offer = [&](std::u16string_view url) {
+    const std::size_t fragment = url.find(u'#');
+    if (fragment != std::u16string_view::npos) url = url.substr(0, fragment);
     if (!lineBase.empty() && url == lineBase) return;
+    if (fragment != std::u16string_view::npos && !anchored.emplace(url).second) return;
     sink(url);
   };
   std::string bytes;
@@ -220,6 +227,7 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
     lineBase.clear();
     if (HasBaseTag(bytes)) {
       lineBase = BaseStep(options, bytes, page, base, offer);
+      lineBase.resize(std::min(lineBase.size(), lineBase.find(u'#')));
     }
     markers.clear();
     CompactCharacters(bytes, markers);

@@ -50,6 +50,7 @@ std::size_t BaseParts::Climb(std::size_t levels) {
 
 std::u16string ResolveRelativeUrl(BaseParts& base, std::u16string_view relative) {
   if (relative.starts_with(u"//")) return std::u16string(base.Scheme()).append(relative);
+  if (relative.starts_with(u"#")) return std::u16string(base.Whole());
   std::size_t levels = 0;
   for (;;) {
     if (relative.substr(0, 3) == u"../") {

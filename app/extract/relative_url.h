@@ -38,7 +38,7 @@ class BaseParts {
 
 // The reference joined to the base; "不正" when it climbs above the root. A reference that
 // starts with "//" names its own host and takes the base's scheme (kept as written when the
-// base has none).
+// base has none); one that starts with "#" is the base itself.
 std::u16string ResolveRelativeUrl(BaseParts& base, std::u16string_view relative);
 std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view relative);
 

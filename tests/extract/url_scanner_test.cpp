@@ -221,6 +221,10 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
       {"a reference right after another",
        "<a href=\"chapter-introduction.html\"><img src=\"b.png\"></a>",
        {"https://www.example.com/d/chapter-introduction.html", "https://www.example.com/d/b.png"}},
+      {"fragments go, a page once for its anchors",
+       "<a href=\"x.html#sec\">\n<a href=\"x.html#other\">\n<a href=\"#os.path\">"
+       "<a href=\"http://h/a.html#b\">",
+       {"https://www.example.com/d/x.html", "http://h/a.html", "https://www.example.com/d/p.html"}},
   };
   ExtractOptions o;
   o.mode = ExtractMode::Download;
