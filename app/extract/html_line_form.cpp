@@ -76,7 +76,7 @@ void CompactCharacters(std::string& bytes, CodeText& markers) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < size;) {
     std::uint64_t eight = 0;
-    if (EightAscii(data, size, i, eight)) {
+    if (EightAscii(data, size, i, eight) && !BytesEqualTo(eight, u'\\')) {
       FeedEight(quotes, data + i, eight);
       if (n != i) std::memcpy(data + n, &eight, 8);
       n += 8;
@@ -85,6 +85,11 @@ void CompactCharacters(std::string& bytes, CodeText& markers) {
     }
     const unsigned char b = data[i];
     if (b < 0x80) {
+      // A script's JSON writes "/" as "\/": its URLs are read with their host.
+      if (b == '\\' && i + 1 < size && data[i + 1] == '/') {
+        ++i;
+        continue;
+      }
       quotes.Feed(b);
       data[n++] = b;
       ++i;

@@ -225,6 +225,9 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
        "<a href=\"x.html#sec\">\n<a href=\"x.html#other\">\n<a href=\"#os.path\">"
        "<a href=\"http://h/a.html#b\">",
        {"https://www.example.com/d/x.html", "http://h/a.html", "https://www.example.com/d/p.html"}},
+      {"json in a script",
+       "<script>{\"img\":\"https:\\/\\/cdn.example.net\\/n3.jpg\",\"a\":\"\\/s\\/b.png\"}",
+       {"https://cdn.example.net/n3.jpg", "https://www.example.com/s/b.png"}},
   };
   ExtractOptions o;
   o.mode = ExtractMode::Download;
