@@ -2,6 +2,9 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <string_view>
 
 #include "app/extract/absolute_pass.h"
 #include "app/platform/code_page_932.h"
@@ -9,16 +12,22 @@
 namespace cardo {
 namespace {
 
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
 // Where a line's quoted attribute values lie ("=", optional blanks, a quote, up to the same
-// quote on that line), fed the line's characters in order.
+// quote on that line), fed the line's characters in order; and whether the value is a
+// srcset's (its attribute's name told when "=" is fed).
 class QuotedValues {
  public:
   bool InValue() const { return state_ == State::InValue; }
+  bool InSrcset() const { return InValue() && srcset_; }
   // Whether only one character can change the state.
   bool Settled() const { return state_ != State::AfterEquals; }
   // The one character that changes a settled state.
   char16_t Awaited() const { return state_ == State::InValue ? quote_ : u'='; }
-  void Feed(char16_t c) {
+  void Feed(char16_t c, bool srcsetName = false) {
     switch (state_) {
       case State::InValue:
         if (c == quote_) state_ = State::Outside;
@@ -28,6 +37,7 @@ class QuotedValues {
         if (c == u'"' || c == u'\'') {
           quote_ = c;
           state_ = State::InValue;
+          srcset_ = srcsetNext_;
           return;
         }
         break;
@@ -35,13 +45,77 @@ class QuotedValues {
         break;
     }
     state_ = c == u'=' ? State::AfterEquals : State::Outside;
+    srcsetNext_ = srcsetName;
   }
 
  private:
   enum class State { Outside, AfterEquals, InValue };
   State state_ = State::Outside;
   char16_t quote_ = 0;
+  bool srcset_ = false;
+  bool srcsetNext_ = false;
 };
+
+// A srcset value is a list of image candidates: a URL, then descriptors ("2x", "480w") up to
+// a ",". A "," inside the URL belongs to it; one that ends the URL, and the descriptors, do not
+// (a descriptor's "1.5x" would read as a reference).
+class SrcsetCandidates {
+ public:
+  void Start() {
+    part_ = Part::Between;
+    depth_ = 0;
+  }
+  // The unit a character of the value stands as, given the character after it (0 at the
+  // value's end); `unit` is what it would stand as in another value.
+  unsigned char Unit(unsigned char c, unsigned char next, unsigned char unit) {
+    switch (part_) {
+      case Part::Between:
+        if (IsBlank(c) || c == ',') return c;
+        part_ = Part::Url;
+        [[fallthrough]];
+      case Part::Url:
+        if (IsBlank(c)) {
+          part_ = Part::Descriptors;
+          return c;
+        }
+        if (c == ',' && (next == 0 || IsBlank(next) || next == ',')) {
+          part_ = Part::Between;
+          return c;
+        }
+        return unit;
+      case Part::Descriptors:
+        if (c == '(') ++depth_;
+        if (c == ')' && depth_ > 0) --depth_;
+        if (c == ',' && depth_ == 0) {
+          part_ = Part::Between;
+          return c;
+        }
+        return IsBlank(c) ? c : static_cast<unsigned char>(kNotUrlUnit);
+    }
+    return unit;
+  }
+
+ private:
+  enum class Part { Between, Url, Descriptors };
+  Part part_ = Part::Between;
+  int depth_ = 0;
+};
+
+// Whether the attribute name that ends `before` (blanks aside) is "srcset", in any case.
+bool NameIsSrcset(std::string_view before) {
+  while (!before.empty() && IsBlank(static_cast<unsigned char>(before.back()))) {
+    before.remove_suffix(1);
+  }
+  constexpr std::string_view kName = "srcset";
+  if (before.size() < kName.size()) return false;
+  const std::string_view name = before.substr(before.size() - kName.size());
+  for (std::size_t k = 0; k < kName.size(); ++k) {
+    if ((name[k] | 0x20) != kName[k]) return false;
+  }
+  const std::size_t at = before.size() - kName.size();
+  return at == 0 || IsBlank(static_cast<unsigned char>(before[at - 1])) || before[at - 1] == '"' ||
+         before[at - 1] == '\'';
+}
 
 constexpr char16_t kIdeographicSpace = 0x8140;
 
@@ -53,51 +127,98 @@ std::uint64_t BytesEqualTo(std::uint64_t eight, char16_t c) {
   return (v - kOnes) & ~v & 0x8080808080808080ull;
 }
 
-// Feeds eight ASCII bytes: while the state is settled only one byte can change it ("=" outside
-// a value, its quote inside one), so the walk jumps from one of those to the next.
-void FeedEight(QuotedValues& quotes, const unsigned char* bytes, std::uint64_t eight) {
+// The bytes that, anywhere in eight ASCII bytes, send them the slow way: the units of
+// kValueUnits inside a value and the "\\" of JSON's "\\/".
+bool NeedsLooking(std::uint64_t eight) {
+  std::uint64_t any = BytesEqualTo(eight, u'\\');
+  for (const char c : kValueUnits) any |= BytesEqualTo(eight, static_cast<char16_t>(c));
+  return any != 0;
+}
+
+// Feeds eight ASCII bytes and returns how many it took: while the state is settled only one
+// byte can change it ("=" outside a value, its quote inside one), so the walk jumps from one of
+// those to the next. It stops after the quote that opens a srcset value, whose bytes go one by
+// one. At an "=" the attribute's name is read from `written` (the line's form so far) and the
+// bytes before it.
+unsigned FeedEight(QuotedValues& quotes, const unsigned char* bytes, std::uint64_t eight,
+                   std::string_view written) {
   static_assert(std::endian::native == std::endian::little);
   for (unsigned k = 0; k < 8;) {
     if (quotes.Settled()) {
       const std::uint64_t ahead = BytesEqualTo(eight, quotes.Awaited()) >> (8 * k) << (8 * k);
-      if (!ahead) return;
+      if (!ahead) return 8;
       k = static_cast<unsigned>(std::countr_zero(ahead)) / 8;
     }
-    quotes.Feed(bytes[k++]);
+    const unsigned char c = bytes[k];
+    bool srcset = false;
+    if (c == '=') {
+      char before[24];
+      const std::size_t kept = std::min<std::size_t>(written.size(), 16);
+      std::memcpy(before, written.data() + written.size() - kept, kept);
+      std::memcpy(before + kept, bytes, k);
+      srcset = NameIsSrcset(std::string_view(before, kept + k));
+    }
+    const bool wasInValue = quotes.InValue();
+    quotes.Feed(c, srcset);
+    ++k;
+    if (!wasInValue && quotes.InSrcset()) return k;
   }
+  return 8;
 }
 
 }  // namespace
 
 void CompactCharacters(std::string& bytes, CodeText& markers) {
   QuotedValues quotes;
+  SrcsetCandidates srcset;
   auto* data = reinterpret_cast<unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
   std::size_t n = 0;
+  const auto written = [&] { return std::string_view(bytes.data(), n); };
   for (std::size_t i = 0; i < size;) {
     std::uint64_t eight = 0;
-    if (EightAscii(data, size, i, eight) && !BytesEqualTo(eight, u'\\')) {
-      FeedEight(quotes, data + i, eight);
-      if (n != i) std::memcpy(data + n, &eight, 8);
-      n += 8;
-      i += 8;
+    if (!quotes.InSrcset() && EightAscii(data, size, i, eight) && !NeedsLooking(eight)) {
+      const unsigned used = FeedEight(quotes, data + i, eight, written());
+      if (used < 8) {
+        srcset.Start();
+        std::memmove(data + n, data + i, used);
+      } else if (n != i) {
+        std::memcpy(data + n, &eight, 8);
+      }
+      n += used;
+      i += used;
       continue;
     }
     const unsigned char b = data[i];
     if (b < 0x80) {
-      // A script's JSON writes "/" as "\/": its URLs are read with their host.
+      // A script's JSON writes "/" as "\\/": its URLs are read with their host.
       if (b == '\\' && i + 1 < size && data[i + 1] == '/') {
         ++i;
         continue;
       }
-      quotes.Feed(b);
-      data[n++] = b;
+      unsigned char unit = b;
+      if (quotes.InValue() && b != quotes.Awaited()) {
+        for (std::size_t k = 0; k < std::size(kValueUnits); ++k) {
+          if (b == kValueUnits[k]) unit = static_cast<unsigned char>(ValueUnit(k));
+        }
+        if (quotes.InSrcset()) {
+          const unsigned char next =
+              i + 1 < size && data[i + 1] != quotes.Awaited() ? data[i + 1] : 0;
+          unit = srcset.Unit(b, next, unit);
+        }
+      }
+      const bool wasInValue = quotes.InValue();
+      quotes.Feed(b, b == '=' && NameIsSrcset(written()));
+      if (!wasInValue && quotes.InSrcset()) srcset.Start();
+      data[n++] = unit;
       ++i;
       continue;
     }
     const bool pair = IsCp932LeadByte(b) && i + 1 < size && IsCp932TrailByte(data[i + 1]);
     const char16_t code = pair ? static_cast<char16_t>(b << 8 | data[i + 1]) : b;
-    if (quotes.InValue() && code != kIdeographicSpace) {
+    const bool inUrl = quotes.InValue() && code != kIdeographicSpace &&
+                       (!quotes.InSrcset() || srcset.Unit('x', 0, 'x') != kNotUrlUnit);
+    if (inUrl) {
       markers.push_back(code);
       data[n++] = static_cast<unsigned char>(kMarkerUnit);
     } else {

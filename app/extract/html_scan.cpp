@@ -116,11 +116,15 @@ std::size_t FindDot(std::string_view line, std::size_t from) {
 
 // A piece of a line as text: one byte per character with its markers' codes.
 std::u16string Piece(std::string_view bytes, std::u16string_view markers) {
-  if (markers.empty()) return std::u16string(bytes.begin(), bytes.end());
+  if (markers.empty()) {
+    std::u16string text(bytes.size(), u'\0');
+    std::transform(bytes.begin(), bytes.end(), text.begin(), FormUnitText);
+    return text;
+  }
   CodeText codes;
   codes.reserve(bytes.size());
   std::size_t k = 0;
-  for (const char b : bytes) codes.push_back(b == kMarkerUnit ? markers[k++] : char16_t(b));
+  for (const char b : bytes) codes.push_back(b == kMarkerUnit ? markers[k++] : FormUnitText(b));
   return CodesToText(std::move(codes));
 }
 
@@ -134,9 +138,9 @@ std::u16string UrlText(std::basic_string_view<Char> before, std::u16string_view 
     if (beforeMarkers.empty() && afterMarkers.empty() &&
         before.find('&') == std::string_view::npos && after.find('&') == std::string_view::npos) {
       std::u16string text(before.size() + after.size(), u'\0');
-      std::copy(before.begin(), before.end(), text.begin());
-      std::copy(after.begin(), after.end(),
-                text.begin() + static_cast<std::ptrdiff_t>(before.size()));
+      std::transform(before.begin(), before.end(), text.begin(), FormUnitText);
+      std::transform(after.begin(), after.end(),
+                     text.begin() + static_cast<std::ptrdiff_t>(before.size()), FormUnitText);
       return text;
     }
   }
@@ -151,6 +155,21 @@ std::u16string UrlText(std::basic_string_view<Char> before, std::u16string_view 
 template <typename Char>
 bool IsHtmlUrl(Char c) {
   return IsHtmlUrlUnit(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(c)));
+}
+
+// Whether a reference is a mail address: one with "@" outside a quoted value, and inside one
+// one that says "mailto:" (there "b@2x.png" is a file). `run` is its one-byte form.
+bool IsMailAddress(std::u16string_view reference, std::string_view run) {
+  if (reference.find(u'@') == std::u16string_view::npos) return false;
+  if (run.find('@') != std::string_view::npos || run.find(kValueAt) == std::string_view::npos) {
+    return true;
+  }
+  constexpr std::u16string_view kMailto = u"mailto:";
+  if (reference.size() < kMailto.size()) return false;
+  for (std::size_t k = 0; k < kMailto.size(); ++k) {
+    if (CodePageLower(reference[k]) != kMailto[k]) return false;
+  }
+  return true;
 }
 
 std::string_view MarkerLine(std::string_view line) {
@@ -179,7 +198,7 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
     }
     const std::u16string reference =
         UrlText(line.substr(start, p - start), before, line.substr(p, end - p), after);
-    if (reference.back() != u'.' && reference.find(u'@') == std::u16string::npos) {
+    if (reference.back() != u'.' && !IsMailAddress(reference, line.substr(start, end - start))) {
       sink(ResolveRelativeUrl(base, reference));
     }
     // The next reference may start right where this one ended.

@@ -228,6 +228,19 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
       {"json in a script",
        "<script>{\"img\":\"https:\\/\\/cdn.example.net\\/n3.jpg\",\"a\":\"\\/s\\/b.png\"}",
        {"https://cdn.example.net/n3.jpg", "https://www.example.com/s/b.png"}},
+      {"parentheses and commas in a quoted value",
+       "<a href=\"https://en.wikipedia.org/wiki/Shell_(computing)\">(see a.html), "
+       "<img src=\"t/w_300,c_fill/a.jpg\">",
+       {"https://en.wikipedia.org/wiki/Shell_(computing)", "https://www.example.com/d/a.html",
+        "https://www.example.com/d/t/w_300,c_fill/a.jpg"}},
+      {"an @ in a quoted value is a file's",
+       "<img src=\"b@2x.png\"><a href=\"mailto:a@b.org\">a@b.org</a>",
+       {"https://www.example.com/d/b@2x.png"}},
+      {"srcset candidates",
+       "<img srcset=\"a.png 1.5x,b@2x.png 2x, c,d.png, e.png\" SRCSET = 'f.png 480w (x),g.png'>",
+       {"https://www.example.com/d/a.png", "https://www.example.com/d/b@2x.png",
+        "https://www.example.com/d/c,d.png", "https://www.example.com/d/e.png",
+        "https://www.example.com/d/f.png", "https://www.example.com/d/g.png"}},
   };
   ExtractOptions o;
   o.mode = ExtractMode::Download;
