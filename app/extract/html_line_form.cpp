@@ -1,12 +1,12 @@
 #include "app/extract/html_line_form.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <string_view>
 
 #include "app/extract/absolute_pass.h"
+#include "app/extract/byte_search.h"
 #include "app/platform/code_page_932.h"
 
 namespace cardo {
@@ -21,12 +21,11 @@ bool IsBlank(char16_t c) {
 // srcset's (its attribute's name told when "=" is fed).
 class QuotedValues {
  public:
+  bool Outside() const { return state_ == State::Outside; }
   bool InValue() const { return state_ == State::InValue; }
   bool InSrcset() const { return InValue() && srcset_; }
-  // Whether only one character can change the state.
-  bool Settled() const { return state_ != State::AfterEquals; }
-  // The one character that changes a settled state.
-  char16_t Awaited() const { return state_ == State::InValue ? quote_ : u'='; }
+  // The quote that ends the value.
+  char16_t Awaited() const { return quote_; }
   void Feed(char16_t c, bool srcsetName = false) {
     switch (state_) {
       case State::InValue:
@@ -119,51 +118,16 @@ bool NameIsSrcset(std::string_view before) {
 
 constexpr char16_t kIdeographicSpace = 0x8140;
 
-// The high bit of each of eight ASCII bytes (the first byte lowest) that is `c`.
-std::uint64_t BytesEqualTo(std::uint64_t eight, char16_t c) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  // Exact for bytes below 0x80: a zero byte of v, and only that, sets its high bit.
-  const std::uint64_t v = eight ^ (kOnes * c);
-  return (v - kOnes) & ~v & 0x8080808080808080ull;
-}
-
-// The bytes that, anywhere in eight ASCII bytes, send them the slow way: the units of
-// kValueUnits inside a value and the "\\" of JSON's "\\/".
-bool NeedsLooking(std::uint64_t eight) {
-  std::uint64_t any = BytesEqualTo(eight, u'\\');
-  for (const char c : kValueUnits) any |= BytesEqualTo(eight, static_cast<char16_t>(c));
-  return any != 0;
-}
-
-// Feeds eight ASCII bytes and returns how many it took: while the state is settled only one
-// byte can change it ("=" outside a value, its quote inside one), so the walk jumps from one of
-// those to the next. It stops after the quote that opens a srcset value, whose bytes go one by
-// one. At an "=" the attribute's name is read from `written` (the line's form so far) and the
-// bytes before it.
-unsigned FeedEight(QuotedValues& quotes, const unsigned char* bytes, std::uint64_t eight,
-                   std::string_view written) {
-  static_assert(std::endian::native == std::endian::little);
-  for (unsigned k = 0; k < 8;) {
-    if (quotes.Settled()) {
-      const std::uint64_t ahead = BytesEqualTo(eight, quotes.Awaited()) >> (8 * k) << (8 * k);
-      if (!ahead) return 8;
-      k = static_cast<unsigned>(std::countr_zero(ahead)) / 8;
-    }
-    const unsigned char c = bytes[k];
-    bool srcset = false;
-    if (c == '=') {
-      char before[24];
-      const std::size_t kept = std::min<std::size_t>(written.size(), 16);
-      std::memcpy(before, written.data() + written.size() - kept, kept);
-      std::memcpy(before + kept, bytes, k);
-      srcset = NameIsSrcset(std::string_view(before, kept + k));
-    }
-    const bool wasInValue = quotes.InValue();
-    quotes.Feed(c, srcset);
-    ++k;
-    if (!wasInValue && quotes.InSrcset()) return k;
-  }
-  return 8;
+// The next byte at or after `i` that can change the line's form or the state of `quotes`: in
+// a value (not a srcset's) its quote, kValueUnits, "\\" and bytes beyond ASCII; outside one "=",
+// "\\" and bytes beyond ASCII. Right after "=" and in a srcset value every byte counts.
+std::size_t NextThatCounts(const QuotedValues& quotes, const unsigned char* data, std::size_t i,
+                           std::size_t size) {
+  constexpr char a = kValueUnits[0], b = kValueUnits[1], c = kValueUnits[2], d = kValueUnits[3];
+  if (quotes.Outside()) return FindByteOf<true, '=', '\\'>(data, i, size);
+  if (!quotes.InValue() || quotes.InSrcset()) return i;
+  return quotes.Awaited() == u'"' ? FindByteOf<true, '"', a, b, c, d, '\\'>(data, i, size)
+                                  : FindByteOf<true, '\'', a, b, c, d, '\\'>(data, i, size);
 }
 
 }  // namespace
@@ -176,18 +140,12 @@ void CompactCharacters(std::string& bytes, CodeText& markers) {
   std::size_t n = 0;
   const auto written = [&] { return std::string_view(bytes.data(), n); };
   for (std::size_t i = 0; i < size;) {
-    std::uint64_t eight = 0;
-    if (!quotes.InSrcset() && EightAscii(data, size, i, eight) && !NeedsLooking(eight)) {
-      const unsigned used = FeedEight(quotes, data + i, eight, written());
-      if (used < 8) {
-        srcset.Start();
-        std::memmove(data + n, data + i, used);
-      } else if (n != i) {
-        std::memcpy(data + n, &eight, 8);
-      }
-      n += used;
-      i += used;
-      continue;
+    const std::size_t next = NextThatCounts(quotes, data, i, size);
+    if (next != i) {
+      if (n != i) std::memmove(data + n, data + i, next - i);
+      n += next - i;
+      i = next;
+      if (i == size) break;
     }
     const unsigned char b = data[i];
     if (b < 0x80) {
