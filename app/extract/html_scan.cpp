@@ -1,9 +1,14 @@
 #include "app/extract/html_scan.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 #include <unordered_set>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/extract/absolute_pass.h"
 #include "app/extract/character_references.h"
@@ -30,18 +35,35 @@ std::size_t FindHref(std::string_view bytes) {
   return std::string_view::npos;
 }
 
-// Whether the line holds "<base" in any case. Searched in the bytes with the C library's
-// fast search: "<" is never a trail byte, and the ASCII letters after it are characters of
-// their own, so a match of the bytes is a match of the characters.
+// Whether the line holds "<base" in any case. Searched in the bytes: "<" is never a trail
+// byte, and the ASCII letters after it are characters of their own, so a match of the bytes is
+// a match of the characters. A line holds many "<" and few "<b": the search looks for the
+// pair, sixteen places at a time.
 bool HasBaseTag(std::string_view bytes) {
-  for (std::size_t at = 0; at < bytes.size(); ++at) {
-    const void* found = std::memchr(bytes.data() + at, '<', bytes.size() - at);
-    if (!found) return false;
-    at = static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data());
-    if (bytes.size() - at < 5) return false;
-    bool same = true;
-    for (int k = 0; k < 4 && same; ++k) same = (bytes[at + 1 + k] | 0x20) == "base"[k];
-    if (same) return true;
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t size = bytes.size();
+  const auto isBase = [&](std::size_t at) {
+    if (size - at < 5) return false;
+    for (int k = 0; k < 4; ++k) {
+      if ((data[at + 1 + k] | 0x20) != "base"[k]) return false;
+    }
+    return true;
+  };
+  std::size_t at = 0;
+#if defined(__SSE2__)
+  for (; at + 17 <= size; at += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 1));
+    const __m128i open = _mm_cmpeq_epi8(here, _mm_set1_epi8('<'));
+    const __m128i b = _mm_cmpeq_epi8(_mm_or_si128(next, _mm_set1_epi8(0x20)), _mm_set1_epi8('b'));
+    for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(open, b))); mask;
+         mask &= mask - 1) {
+      if (isBase(at + static_cast<std::size_t>(std::countr_zero(mask)))) return true;
+    }
+  }
+#endif
+  for (; at < size; ++at) {
+    if (data[at] == '<' && isBase(at)) return true;
   }
   return false;
 }
@@ -188,6 +210,14 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
     std::size_t end = p + 1;
     if (end >= line.size()) return;
     while (end < line.size() && IsHtmlUrl(line[end])) ++end;
+    // Without references the text ends as the bytes do: an abbreviation's "." or an "@" outside
+    // a value skips the reference before it is made.
+    const std::string_view run = line.substr(start, end - start);
+    if (run.find('&') == std::string_view::npos &&
+        (run.back() == '.' || run.find('@') != std::string_view::npos)) {
+      p = FindDot(line, end);
+      continue;
+    }
     std::u16string_view before;
     std::u16string_view after;
     if (!markers.empty()) {
@@ -198,7 +228,7 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
     }
     const std::u16string reference =
         UrlText(line.substr(start, p - start), before, line.substr(p, end - p), after);
-    if (reference.back() != u'.' && !IsMailAddress(reference, line.substr(start, end - start))) {
+    if (reference.back() != u'.' && !IsMailAddress(reference, run)) {
       sink(ResolveRelativeUrl(base, reference));
     }
     // The next reference may start right where this one ended.
