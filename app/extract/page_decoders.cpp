@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/extract/byte_search.h"
 #include "app/extract/code_page_codes.h"
 #include "app/platform/code_page_table.h"
 #include "app/platform/text.h"
@@ -269,21 +270,23 @@ void AppendUtf8InCodePage(std::string& out, std::string_view utf8) {
     out.append(buffer, used);
     used = 0;
   };
-  std::uint64_t eight = 0;
   for (std::size_t i = 0; i < n;) {
+    if (d[i] < 0x80) {
+      // A run of ASCII goes across as it is, found sixteen bytes at a time.
+      const std::size_t end = FindByteOf<true>(d, i, n);
+      if (end - i <= 64) {  // a few words between characters beyond it: through the buffer
+        if (used + (end - i) > sizeof buffer) flush();
+        std::memcpy(buffer + used, d + i, end - i);
+        used += end - i;
+      } else {
+        flush();
+        out.append(utf8.substr(i, end - i));
+      }
+      i = end;
+      continue;
+    }
     if (used > sizeof buffer - 8) flush();
-    if (EightAscii(d, n, i, eight)) {
-      std::memcpy(buffer + used, &eight, 8);
-      used += 8;
-      i += 8;
-      continue;
-    }
     const unsigned char b = d[i];
-    if (b < 0x80) {
-      buffer[used++] = static_cast<char>(b);
-      ++i;
-      continue;
-    }
     char32_t cp = 0;
     std::size_t len = 0;
     if (b >= 0xC2 && b < 0xE0 && i + 1 < n && (d[i + 1] & 0xC0) == 0x80) {
