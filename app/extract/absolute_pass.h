@@ -12,6 +12,7 @@
 //
 // The line is in the form the HTML passes read (see IsHtmlUrlUnit): a unit below 0x80 is the
 // ASCII character, every other unit is a URL character.
+#include <array>
 #include <functional>
 #include <iterator>
 #include <string>
@@ -41,12 +42,18 @@ constexpr char ValueUnit(std::size_t k) {
   return static_cast<char>(kFirstValueUnit + k);
 }
 constexpr char kValueAt = static_cast<char>(kFirstValueUnit + 3);
-// The text of a unit of the one-byte form other than kMarkerUnit.
+// The text of a unit of the one-byte form other than kMarkerUnit, looked up: URLs are made
+// of them a unit at a time.
+inline constexpr auto kFormUnitText = [] {
+  std::array<char16_t, 256> text{};
+  for (std::size_t u = 0; u < text.size(); ++u) text[u] = static_cast<char16_t>(u);
+  for (std::size_t k = 0; k < std::size(kValueUnits); ++k) {
+    text[kFirstValueUnit + k] = static_cast<char16_t>(kValueUnits[k]);
+  }
+  return text;
+}();
 inline char16_t FormUnitText(char unit) {
-  const auto u = static_cast<unsigned char>(unit);
-  return u >= kFirstValueUnit && u < kFirstValueUnit + std::size(kValueUnits)
-             ? static_cast<char16_t>(kValueUnits[u - kFirstValueUnit])
-             : static_cast<char16_t>(u);
+  return kFormUnitText[static_cast<unsigned char>(unit)];
 }
 
 // Which of a line's markers lie before a position, for positions asked in rising order: one

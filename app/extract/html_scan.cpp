@@ -51,16 +51,24 @@ bool HasBaseTag(std::string_view bytes) {
   };
   std::size_t at = 0;
 #if defined(__SSE2__)
-  for (; at + 17 <= size; at += 16) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + 1));
+  // Each window looks at sixteen places for a "<" with a "b" after it; the last window ends
+  // with the line, the places already looked at masked off.
+  const auto window = [&](std::size_t from, unsigned skip) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from + 1));
     const __m128i open = _mm_cmpeq_epi8(here, _mm_set1_epi8('<'));
     const __m128i b = _mm_cmpeq_epi8(_mm_or_si128(next, _mm_set1_epi8(0x20)), _mm_set1_epi8('b'));
-    for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(open, b))); mask;
-         mask &= mask - 1) {
-      if (isBase(at + static_cast<std::size_t>(std::countr_zero(mask)))) return true;
+    auto mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(open, b))) >> skip << skip;
+    for (; mask; mask &= mask - 1) {
+      if (isBase(from + static_cast<std::size_t>(std::countr_zero(mask)))) return true;
     }
+    return false;
+  };
+  for (; at + 17 <= size; at += 16) {
+    if (window(at, 0)) return true;
   }
+  if (size >= 17)
+    return at + 1 < size && window(size - 17, static_cast<unsigned>(at - (size - 17)));
 #endif
   for (; at < size; ++at) {
     if (data[at] == '<' && isBase(at)) return true;
