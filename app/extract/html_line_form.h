@@ -3,7 +3,9 @@
 // attribute value ("=", optional blanks - space, TAB, LF, FF -, a quote, up to the same quote
 // on that line) a character beyond ASCII that is no space is a URL character (a page's own
 // paths and names in Japanese); elsewhere such characters become kNotUrlUnit. The "\" of a
-// "\/" goes (JSON's escaped "/").
+// "\/" goes (JSON's escaped "/"). A character the code page lacks, marked (kLackingMark), is
+// read as the one character it stands for: its percent-encoded bytes inside a value, else
+// kNotUrlUnit.
 #include <string>
 
 #include "app/extract/code_page_codes.h"

@@ -14,6 +14,7 @@
 #include "app/extract/character_references.h"
 #include "app/extract/code_page_search.h"
 #include "app/extract/html_line_form.h"
+#include "app/extract/page_decoders.h"
 #include "app/extract/relative_url.h"
 #include "app/extract/url_characters.h"
 #include "app/platform/lower_case.h"
@@ -129,7 +130,9 @@ std::u16string BaseStep(const ExtractOptions& options, std::string_view line, Ba
   }
   if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return {};
   // Most bases are ASCII: their codes are their text, no copy.
-  std::u16string text = CodesToText(DecodeCodePage(HrefValue(element, FindHref(element))));
+  std::string value(HrefValue(element, FindHref(element)));
+  std::erase(value, kLackingMark);  // its percent-encoded bytes stay
+  std::u16string text = CodesToText(DecodeCodePage(value));
   if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
   if (text.find(u"://") == std::u16string::npos) {
     std::u16string resolved = ResolveRelativeUrl(page, text);

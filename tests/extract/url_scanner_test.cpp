@@ -251,6 +251,37 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
   for (const auto& c : cases) EXPECT_EQ(Scan(c.text, o), c.urls) << c.name;
 }
 
+// Runs cardo-cli over a UTF-8 page with the base http://b/d/ and returns what it prints.
+std::string ExtractUtf8Page(const std::string& page) {
+  testing::TempDir dir;
+  dir.Write(u"page.html", page);
+  std::FILE* out = std::tmpfile();
+  EXPECT_EQ(cli::RunExtract({"--mode", "html", "--input-encoding", "utf-8", "--base", "http://b/d/",
+                             Utf16ToUtf8(dir.File(u"page.html"))},
+                            out, stderr),
+            0);
+  std::rewind(out);
+  std::string printed(4096, '\0');
+  printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+  std::fclose(out);
+  return printed;
+}
+
+TEST(UrlScanner, CharactersTheCodePageLacksEndUrlsAsItsOwnDo) {
+  const struct {
+    const char* page;
+    const char* printed;
+  } cases[] = {
+      {"<p>see x.html\u00a0next, y.html\u2013z or \u00aba.html\u00bb</p>",
+       "http://b/d/x.html\nhttp://b/d/y.html\nhttp://b/d/a.html\n"},
+      {"<a href=\"c\u2013d.html\">", "http://b/d/c%E2%80%93d.html\n"},
+      {"<a href=\"e\u00a0f.html\">", "http://b/d/f.html\n"},  // a space, in a value too
+      {"&ldquo;http://h/q.html&rdquo; &laquo;r.html&raquo;",
+       "http://h/q.html\nhttp://b/d/r.html\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtractUtf8Page(c.page), c.printed) << c.page;
+}
+
 TEST(UrlScanner, AUtf8PageGivesWholeJapaneseUrls) {
   testing::TempDir dir;
   dir.Write(u"page.html",
