@@ -112,35 +112,60 @@ std::string_view BaseElement(std::string_view bytes) {
     const std::string_view element =
         bytes.substr(at, close == std::string_view::npos ? close : close - at);
     if (FindHref(element) != std::string_view::npos) return element;
+    // A "<base" before that ">" would end there too, its attributes a part of these: none
+    // holds "href=". Each byte is looked at once.
+    if (close == std::string_view::npos) return {};
+    at = close;
   }
   return {};
 }
 
 // The base step of a line that holds "<base": the href of its first <base> element, resolved
 // against the page's address, becomes the base and is offered; the line stays as it is. It
-// returns the base offered (empty when none). On other lines the base stays as it is. Only
-// the value is decoded: a base line may be as long as the page.
-std::u16string BaseStep(const ExtractOptions& options, std::string_view line, BaseParts& page,
-                        BaseParts& base, const CandidateSink& sink) {
+// returns whether it offered one. On other lines the base stays as it is. Only the value is
+// decoded, and its text becomes the base without a copy: a base line may be as long as the
+// page.
+bool BaseStep(const ExtractOptions& options, std::string_view line, BaseParts& page,
+              BaseParts& base, const CandidateSink& sink) {
   const std::string_view element = BaseElement(line);
   if (element.empty()) {
     // Without a value, HTML mode falls back on the empty base; the others keep theirs.
     if (options.mode == ExtractMode::Html && options.baseUrlBox.empty()) base = BaseParts();
-    return {};
+    return false;
   }
-  if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return {};
+  if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return false;
+  const std::string_view value = HrefValue(element, FindHref(element));
+  CodeText codes;
+  if (value.find(kLackingMark) == std::string_view::npos) {
+    codes = DecodeCodePage(value);
+  } else {
+    std::string unmarked(value);
+    std::erase(unmarked, kLackingMark);  // its percent-encoded bytes stay
+    codes = DecodeCodePage(unmarked);
+  }
   // Most bases are ASCII: their codes are their text, no copy.
-  std::string value(HrefValue(element, FindHref(element)));
-  std::erase(value, kLackingMark);  // its percent-encoded bytes stay
-  std::u16string text = CodesToText(DecodeCodePage(value));
+  std::u16string text = CodesToText(std::move(codes));
   if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
   if (text.find(u"://") == std::u16string::npos) {
     std::u16string resolved = ResolveRelativeUrl(page, text);
     text = resolved == u"不正" ? std::u16string(page.Whole()) : std::move(resolved);
   }
   sink(text);
-  base = BaseParts(text);
-  return text;
+  base = BaseParts(std::move(text));
+  return true;
+}
+
+// Whether a URL of the one-byte form, up to its "#", is `text`, told without making its text
+// (a base may be megabytes long). False where it has markers or references: those are made
+// and compared as they are offered.
+bool SameUpToFragment(std::string_view url, std::u16string_view codes, std::u16string_view text) {
+  if (!codes.empty() || url.find('&') != std::string_view::npos) return false;
+  url = url.substr(0, url.find('#'));
+  if (url.size() != text.size()) return false;
+  for (std::size_t k = 0; k < url.size(); ++k) {
+    if (FormUnitText(url[k]) != text[k]) return false;
+  }
+  return true;
 }
 
 std::size_t FindDot(std::string_view line, std::size_t from) {
@@ -247,8 +272,11 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
   }
 }
 
-void HtmlPasses(std::string& line, CodeText& markers, BaseParts& base, const CandidateSink& sink) {
+// `lineBase`: the base the line's <base> gave, which its absolute URLs do not offer again.
+void HtmlPasses(std::string& line, CodeText& markers, BaseParts& base, std::u16string_view lineBase,
+                const CandidateSink& sink) {
   AbsolutePass(line, markers, [&](std::string_view url, std::u16string_view codes) {
+    if (!lineBase.empty() && SameUpToFragment(url, codes, lineBase)) return;
     const std::size_t sep = url.find("://");
     const std::size_t split = static_cast<std::size_t>(
         std::count(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(sep), kMarkerUnit));
@@ -273,7 +301,7 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
   // several of its anchors is offered once. The base a line's <base> gave is not offered again
   // by that line.
   std::unordered_set<std::u16string> anchored;
-  std::u16string lineBase;
+  std::u16string_view lineBase;  // a view of the base's own text
   const CandidateSink offer = [&](std::u16string_view url) {
     const std::size_t fragment = url.find(u'#');
     if (fragment != std::u16string_view::npos) url = url.substr(0, fragment);
@@ -284,14 +312,13 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
   std::string bytes;
   CodeText markers;
   while (source.Next(bytes)) {
-    lineBase.clear();
-    if (HasBaseTag(bytes)) {
-      lineBase = BaseStep(options, bytes, page, base, offer);
-      lineBase.resize(std::min(lineBase.size(), lineBase.find(u'#')));
+    lineBase = {};
+    if (HasBaseTag(bytes) && BaseStep(options, bytes, page, base, offer)) {
+      lineBase = base.Given().substr(0, base.Given().find(u'#'));
     }
     markers.clear();
     CompactCharacters(bytes, markers);
-    HtmlPasses(bytes, markers, base, offer);
+    HtmlPasses(bytes, markers, base, lineBase, offer);
   }
 }
 

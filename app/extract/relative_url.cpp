@@ -2,7 +2,7 @@
 
 namespace cardo {
 
-BaseParts::BaseParts(std::u16string base) : text_(std::move(base)) {
+BaseParts::BaseParts(std::u16string base) : text_(std::move(base)), givenSize_(text_.size()) {
   const std::u16string_view view(text_);
   std::size_t hostStart = 0;
   if (view.find(u"://") != std::u16string_view::npos) {

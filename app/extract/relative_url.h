@@ -16,8 +16,10 @@ class BaseParts {
  public:
   explicit BaseParts(std::u16string base = {});
 
-  // The base itself, and its scheme with the ":" (empty when it has none).
+  // The base itself (with the "/" a base without a path gains), the base as it was given, and
+  // its scheme with the ":" (empty when it has none).
   std::u16string_view Whole() const { return text_; }
+  std::u16string_view Given() const { return std::u16string_view(text_).substr(0, givenSize_); }
   std::u16string_view Scheme() const;
   std::u16string_view Root() const;
   std::u16string_view Directory() const;
@@ -29,6 +31,7 @@ class BaseParts {
 
  private:
   std::u16string text_;  // the base, with "/" after the host when it had none
+  std::size_t givenSize_ = 0;
   std::size_t rootSize_ = 0;
   std::size_t directoryStart_ = 0;
   std::size_t directorySize_ = 0;
