@@ -38,10 +38,11 @@ std::uint64_t Hash(View<Char> text) {
 
 // The runs already found, by their place in the line as read, in one flat table probed
 // linearly and kept at most three quarters full. `Index` holds a place in the line: 32 bits
-// for every line shorter than 4 GiB, so a slot takes sixteen bytes and a line packed with short
+// for every line shorter than 4 GiB, so a slot takes twelve bytes and a line packed with short
 // URLs costs about its own size again. In the one-byte form a run's characters beyond ASCII
-// all read as one marker: two runs are the same URL only when their markers' codes are too.
-template <typename Char, typename Index>
+// all read as one marker: on a line that holds markers (`Marked`) two runs are the same URL
+// only when their markers' codes are too, and a slot also keeps where its markers start.
+template <typename Char, typename Index, bool Marked>
 class FoundRuns {
  public:
   FoundRuns(View<Char> line, std::u16string_view markers) : line_(line), markers_(markers) {}
@@ -60,25 +61,32 @@ class FoundRuns {
     std::size_t i = static_cast<std::size_t>(hash) & mask;
     for (; slots_[i].hash; i = (i + 1) & mask) {
       const Slot& s = slots_[i];
-      if (s.hash == hash && s.length == length && line_.substr(s.start, length) == run &&
-          markers_.substr(s.firstMarker, markerCount) == codes) {
-        return false;
+      if (s.hash != hash || s.length != length || line_.substr(s.start, length) != run) continue;
+      if constexpr (Marked) {
+        if (markers_.substr(s.firstMarker, markerCount) != codes) continue;
       }
+      return false;
     }
     if (lookOnly) return true;
-    slots_[i] = {hash, static_cast<Index>(start), static_cast<Index>(length),
-                 static_cast<Index>(firstMarker)};
+    Slot& slot = slots_[i];
+    slot.hash = hash;
+    slot.start = static_cast<Index>(start);
+    slot.length = static_cast<Index>(length);
+    if constexpr (Marked) slot.firstMarker = static_cast<Index>(firstMarker);
     ++count_;
     return true;
   }
 
  private:
-  struct Slot {
+  struct PlainSlot {
     Index hash = 0;
     Index start = 0;
     Index length = 0;
+  };
+  struct MarkedSlot : PlainSlot {
     Index firstMarker = 0;
   };
+  using Slot = std::conditional_t<Marked, MarkedSlot, PlainSlot>;
   void Grow() {
     std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
     old.swap(slots_);
@@ -115,12 +123,12 @@ void ForEachUrlRun(View<Char> line, Visit visit) {
 }
 
 // The walk that hands on each new URL; returns how many runs it visited.
-template <typename Index, typename Char, typename Emit>
+template <typename Index, bool Marked, typename Char, typename Emit>
 std::size_t EmitNewRuns(View<Char> view, const CodeText* markers, const Emit& emit) {
-  const bool marked = markers && !markers->empty();
+  constexpr bool marked = Marked;
   std::size_t runs = 0;
   const std::u16string_view allMarkers = marked ? std::u16string_view(*markers) : u"";
-  FoundRuns<Char, Index> found(view, allMarkers);
+  FoundRuns<Char, Index, Marked> found(view, allMarkers);
   MarkerCursor cursor(
       marked ? std::string_view(reinterpret_cast<const char*>(view.data()), view.size())
              : std::string_view());
@@ -150,8 +158,10 @@ void AbsolutePassOn(std::basic_string<Char>& line, CodeText* markers, const Emit
   const View<Char> view(line);
   const bool marked = markers && !markers->empty();
   std::size_t runs = line.size() <= std::numeric_limits<std::uint32_t>::max()
-                         ? EmitNewRuns<std::uint32_t>(view, markers, emit)
-                         : EmitNewRuns<std::size_t>(view, markers, emit);
+                         ? (marked ? EmitNewRuns<std::uint32_t, true>(view, markers, emit)
+                                   : EmitNewRuns<std::uint32_t, false>(view, markers, emit))
+                         : (marked ? EmitNewRuns<std::size_t, true>(view, markers, emit)
+                                   : EmitNewRuns<std::size_t, false>(view, markers, emit));
   if (runs == 0) return;
   // Every run the walk visited is a URL or a repeat of one, and goes, with its markers. The
   // line is shortened in place: what is kept is written behind what is still read.
