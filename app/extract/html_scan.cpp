@@ -121,12 +121,12 @@ std::string_view BaseElement(std::string_view bytes) {
 }
 
 // The base step of a line that holds "<base": the href of its first <base> element, resolved
-// against the page's address, becomes the base and is offered; the line stays as it is. It
-// returns whether it offered one. On other lines the base stays as it is. Only the value is
-// decoded, and its text becomes the base without a copy: a base line may be as long as the
-// page.
-bool BaseStep(const ExtractOptions& options, std::string_view line, BaseParts& page,
-              BaseParts& base, const CandidateSink& sink) {
+// against the page's address, becomes the base and is offered, and that value leaves the line
+// (the rest of the line stays as it is). It returns whether it offered one. On other lines the
+// base stays as it is. Only the value is decoded, and its text becomes the base without a
+// copy: a base line may be as long as the page.
+bool BaseStep(const ExtractOptions& options, std::string& line, BaseParts& page, BaseParts& base,
+              const CandidateSink& sink) {
   const std::string_view element = BaseElement(line);
   if (element.empty()) {
     // Without a value, HTML mode falls back on the empty base; the others keep theirs.
@@ -143,6 +143,7 @@ bool BaseStep(const ExtractOptions& options, std::string_view line, BaseParts& p
     std::erase(unmarked, kLackingMark);  // its percent-encoded bytes stay
     codes = DecodeCodePage(unmarked);
   }
+  line.erase(static_cast<std::size_t>(value.data() - line.data()), value.size());
   // Most bases are ASCII: their codes are their text, no copy.
   std::u16string text = CodesToText(std::move(codes));
   if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
@@ -152,19 +153,6 @@ bool BaseStep(const ExtractOptions& options, std::string_view line, BaseParts& p
   }
   sink(text);
   base = BaseParts(std::move(text));
-  return true;
-}
-
-// Whether a URL of the one-byte form, up to its "#", is `text`, told without making its text
-// (a base may be megabytes long). False where it has markers or references: those are made
-// and compared as they are offered.
-bool SameUpToFragment(std::string_view url, std::u16string_view codes, std::u16string_view text) {
-  if (!codes.empty() || url.find('&') != std::string_view::npos) return false;
-  url = url.substr(0, url.find('#'));
-  if (url.size() != text.size()) return false;
-  for (std::size_t k = 0; k < url.size(); ++k) {
-    if (FormUnitText(url[k]) != text[k]) return false;
-  }
   return true;
 }
 
@@ -272,11 +260,8 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
   }
 }
 
-// `lineBase`: the base the line's <base> gave, which its absolute URLs do not offer again.
-void HtmlPasses(std::string& line, CodeText& markers, BaseParts& base, std::u16string_view lineBase,
-                const CandidateSink& sink) {
+void HtmlPasses(std::string& line, CodeText& markers, BaseParts& base, const CandidateSink& sink) {
   AbsolutePass(line, markers, [&](std::string_view url, std::u16string_view codes) {
-    if (!lineBase.empty() && SameUpToFragment(url, codes, lineBase)) return;
     const std::size_t sep = url.find("://");
     const std::size_t split = static_cast<std::size_t>(
         std::count(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(sep), kMarkerUnit));
@@ -318,7 +303,7 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
     }
     markers.clear();
     CompactCharacters(bytes, markers);
-    HtmlPasses(bytes, markers, base, lineBase, offer);
+    HtmlPasses(bytes, markers, base, offer);
   }
 }
 
