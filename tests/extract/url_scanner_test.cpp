@@ -516,8 +516,9 @@ TEST(UrlScanner, OneByteFormFindsWhatTheCodesFind) {
   // A line with "<base" but no "href=" changes nothing in download mode: it gives what the
   // same line gives with "<xxxx" in its place.
   std::mt19937 rng(2024);
-  const std::vector<std::string> pieces = {"a", "b",  ":", "/",  ".",     "\"", "'",   "=",
-                                           " ", "画", "ｱ", "　", "&amp;", "@",  "h://"};
+  const std::vector<std::string> pieces = {
+      "a",  "b",     ":", "/",    ".", "\"", "'",      "=",   " ",          "画",      "ｱ",
+      "　", "&amp;", "@", "h://", "(", ",",  "srcset", "\\/", "\xFF%C2%A0", "\xFF%E2", "\xFF"};
   ExtractOptions o;
   o.mode = ExtractMode::Download;
   o.pageUrl = u"http://p/d/";
