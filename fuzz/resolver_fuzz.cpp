@@ -1,5 +1,5 @@
-// Any base and reference: resolution never crashes and gives "不正" or a URL that starts with
-// the base's root.
+// Any base and reference: resolution never crashes and gives "不正" or a URL: one that starts
+// with the base's root, or for a "//host" reference with the base's scheme.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

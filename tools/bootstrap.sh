@@ -13,6 +13,7 @@ packages=(
   locales fonts-ipafont-gothic fonts-wine
   xvfb x11-utils xdotool imagemagick
   clang-format python3 curl aria2
+  python3-doc debian-reference-ja
   zlib1g-dev libz-mingw-w64-dev libcurl4-openssl-dev libidn2-dev
   openssl libgnutls30 libgnutls30:i386
 )

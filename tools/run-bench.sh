@@ -10,13 +10,15 @@ echo
 echo
 "$root/bench/check_bench.sh" "$root/build/native-release/cli/cardo-cli" || status=1
 echo
-# The extraction benchmark reads the HTML manual of a Debian documentation package.
-if ! dpkg-query -W -f='${Status}' python3.11-doc 2>/dev/null | grep -q 'install ok installed'; then
-  sudo_cmd=()
-  [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-    python3.11-doc >/dev/null
-fi
+# The extraction benchmark reads the HTML manuals of two Debian documentation packages.
+for package in python3.11-doc debian-reference-ja; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    sudo_cmd=()
+    [[ $(id -u) -ne 0 ]] && sudo_cmd=(sudo)
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+      "$package" >/dev/null
+  fi
+done
 "$root/bench/extract_bench.sh" "$root/build/native-release/cli/cardo-cli" || status=1
 echo
 source "$root/tools/wine-env.sh" "$root/build/wineprefix"

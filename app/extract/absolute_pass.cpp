@@ -39,37 +39,54 @@ std::uint64_t Hash(View<Char> text) {
 // The runs already found, by their place in the line as read, in one flat table probed
 // linearly and kept at most three quarters full. `Index` holds a place in the line: 32 bits
 // for every line shorter than 4 GiB, so a slot takes twelve bytes and a line packed with short
-// URLs costs about its own size again.
-template <typename Char, typename Index>
+// URLs costs about its own size again. In the one-byte form a run's characters beyond ASCII
+// all read as one marker: on a line that holds markers (`Marked`) two runs are the same URL
+// only when their markers' codes are too, and a slot also keeps where its markers start.
+template <typename Char, typename Index, bool Marked>
 class FoundRuns {
  public:
-  explicit FoundRuns(View<Char> line) : line_(line) {}
+  FoundRuns(View<Char> line, std::u16string_view markers) : line_(line), markers_(markers) {}
 
-  // True when the run is new; it is remembered then unless `lookOnly`.
-  bool Insert(std::size_t start, std::size_t length, bool lookOnly = false) {
+  // True when the run is new; it is remembered then unless `lookOnly`. Its markers are
+  // markers[firstMarker, firstMarker + markerCount).
+  bool Insert(std::size_t start, std::size_t length, std::size_t firstMarker,
+              std::size_t markerCount, bool lookOnly = false) {
     if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
     const View<Char> run = line_.substr(start, length);
-    const Index hash = static_cast<Index>(Hash(run)) | 1;  // odd: 0 marks an empty slot
+    const std::u16string_view codes = markers_.substr(firstMarker, markerCount);
+    std::uint64_t full = Hash(run);
+    if (!codes.empty()) full ^= Hash(codes) * 0x9E3779B97F4A7C15ull;
+    const Index hash = static_cast<Index>(full) | 1;  // odd: 0 marks an empty slot
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = static_cast<std::size_t>(hash) & mask;
     for (; slots_[i].hash; i = (i + 1) & mask) {
       const Slot& s = slots_[i];
-      if (s.hash == hash && s.length == length && line_.substr(s.start, length) == run) {
-        return false;
+      if (s.hash != hash || s.length != length || line_.substr(s.start, length) != run) continue;
+      if constexpr (Marked) {
+        if (markers_.substr(s.firstMarker, markerCount) != codes) continue;
       }
+      return false;
     }
     if (lookOnly) return true;
-    slots_[i] = {hash, static_cast<Index>(start), static_cast<Index>(length)};
+    Slot& slot = slots_[i];
+    slot.hash = hash;
+    slot.start = static_cast<Index>(start);
+    slot.length = static_cast<Index>(length);
+    if constexpr (Marked) slot.firstMarker = static_cast<Index>(firstMarker);
     ++count_;
     return true;
   }
 
  private:
-  struct Slot {
+  struct PlainSlot {
     Index hash = 0;
     Index start = 0;
     Index length = 0;
   };
+  struct MarkedSlot : PlainSlot {
+    Index firstMarker = 0;
+  };
+  using Slot = std::conditional_t<Marked, MarkedSlot, PlainSlot>;
   void Grow() {
     std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
     old.swap(slots_);
@@ -82,6 +99,7 @@ class FoundRuns {
     }
   }
   View<Char> line_;
+  std::u16string_view markers_;
   std::vector<Slot> slots_;
   std::size_t count_ = 0;
 };
@@ -105,26 +123,28 @@ void ForEachUrlRun(View<Char> line, Visit visit) {
 }
 
 // The walk that hands on each new URL; returns how many runs it visited.
-template <typename Index, typename Char, typename Emit>
+template <typename Index, bool Marked, typename Char, typename Emit>
 std::size_t EmitNewRuns(View<Char> view, const CodeText* markers, const Emit& emit) {
-  const bool marked = markers && !markers->empty();
+  constexpr bool marked = Marked;
   std::size_t runs = 0;
-  FoundRuns<Char, Index> found(view);
+  const std::u16string_view allMarkers = marked ? std::u16string_view(*markers) : u"";
+  FoundRuns<Char, Index, Marked> found(view, allMarkers);
   MarkerCursor cursor(
       marked ? std::string_view(reinterpret_cast<const char*>(view.data()), view.size())
              : std::string_view());
   ForEachUrlRun(view, [&](std::size_t start, std::size_t end, bool last) {
+    std::size_t first = 0;
+    std::size_t count = 0;
+    if (marked) {
+      first = cursor.Before(start);
+      count = cursor.Before(end) - first;
+    }
     // A separator with nothing after it at the end of the line ends the pass, unless the run
     // repeats an earlier URL (whose turn deleted it).
     if (last) {
-      if (found.Insert(start, end - start, true)) return false;
-    } else if (found.Insert(start, end - start)) {
-      std::u16string_view codes;
-      if (marked) {
-        const std::size_t first = cursor.Before(start);
-        codes = std::u16string_view(*markers).substr(first, cursor.Before(end) - first);
-      }
-      emit(view.substr(start, end - start), codes);
+      if (found.Insert(start, end - start, first, count, true)) return false;
+    } else if (found.Insert(start, end - start, first, count)) {
+      emit(view.substr(start, end - start), allMarkers.substr(first, count));
     }
     ++runs;
     return true;
@@ -138,8 +158,10 @@ void AbsolutePassOn(std::basic_string<Char>& line, CodeText* markers, const Emit
   const View<Char> view(line);
   const bool marked = markers && !markers->empty();
   std::size_t runs = line.size() <= std::numeric_limits<std::uint32_t>::max()
-                         ? EmitNewRuns<std::uint32_t>(view, markers, emit)
-                         : EmitNewRuns<std::size_t>(view, markers, emit);
+                         ? (marked ? EmitNewRuns<std::uint32_t, true>(view, markers, emit)
+                                   : EmitNewRuns<std::uint32_t, false>(view, markers, emit))
+                         : (marked ? EmitNewRuns<std::size_t, true>(view, markers, emit)
+                                   : EmitNewRuns<std::size_t, false>(view, markers, emit));
   if (runs == 0) return;
   // Every run the walk visited is a URL or a repeat of one, and goes, with its markers. The
   // line is shortened in place: what is kept is written behind what is still read.

@@ -12,7 +12,9 @@
 //
 // The line is in the form the HTML passes read (see IsHtmlUrlUnit): a unit below 0x80 is the
 // ASCII character, every other unit is a URL character.
+#include <array>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,28 @@ constexpr char16_t kNotUrlUnit = 0x7F;
 // In the one-byte form of a line, a character beyond ASCII that is a URL character stands as
 // kMarkerUnit; its code is kept aside, the markers' codes in the order of the line.
 constexpr char kMarkerUnit = static_cast<char>(0x80);
+
+// Inside a quoted value "(", ")", "," and "@" belong to the URL: in the one-byte form they stand
+// as these units beyond ASCII (so "@" there is told from one outside a value).
+inline constexpr char kValueUnits[] = {'(', ')', ',', '@'};
+constexpr unsigned char kFirstValueUnit = 0x81;
+constexpr char ValueUnit(std::size_t k) {
+  return static_cast<char>(kFirstValueUnit + k);
+}
+constexpr char kValueAt = static_cast<char>(kFirstValueUnit + 3);
+// The text of a unit of the one-byte form other than kMarkerUnit, looked up: URLs are made
+// of them a unit at a time.
+inline constexpr auto kFormUnitText = [] {
+  std::array<char16_t, 256> text{};
+  for (std::size_t u = 0; u < text.size(); ++u) text[u] = static_cast<char16_t>(u);
+  for (std::size_t k = 0; k < std::size(kValueUnits); ++k) {
+    text[kFirstValueUnit + k] = static_cast<char16_t>(kValueUnits[k]);
+  }
+  return text;
+}();
+inline char16_t FormUnitText(char unit) {
+  return kFormUnitText[static_cast<unsigned char>(unit)];
+}
 
 // Which of a line's markers lie before a position, for positions asked in rising order: one
 // walk over the line in all.

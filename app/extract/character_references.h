@@ -1,8 +1,8 @@
 #pragma once
 // Character references in the URLs of a page ("&amp;", "&#64;", "&#x26;", "&eacute;"): a
 // reference ended by ";" is read as the characters it stands for, as a browser does before it
-// asks the server. One that stands for a space or for an ASCII character no URL holds ends the
-// URL there.
+// asks the server. One that stands for a space, a typographic quote or guillemet ("&ldquo;",
+// "&laquo;") or an ASCII character no URL holds ends the URL there, as the characters do.
 #include <string>
 #include <string_view>
 

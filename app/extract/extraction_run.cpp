@@ -46,8 +46,8 @@ ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
     std::string head(kEncodingHeadBytes, '\0');
     head.resize(std::fread(head.data(), 1, head.size(), file));
     if (std::ferror(file)) return ExtractResult::Unreadable;
-    const std::unique_ptr<LineSource> lines =
-        OpenLineSource(file, head, DecideEncoding(encoding, head));
+    const std::unique_ptr<LineSource> lines = OpenLineSource(
+        file, head, DecideEncoding(encoding, head), options.mode != ExtractMode::Text);
     if (keepGoing) {
       StoppableLines stoppable(*lines, keepGoing);
       Scan(stoppable, options, filter, sink);

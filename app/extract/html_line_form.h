@@ -2,7 +2,10 @@
 // A line made ready for the HTML passes (absolute_pass.h), in one byte a character. Inside a quoted
 // attribute value ("=", optional blanks - space, TAB, LF, FF -, a quote, up to the same quote
 // on that line) a character beyond ASCII that is no space is a URL character (a page's own
-// paths and names in Japanese); elsewhere such characters become kNotUrlUnit.
+// paths and names in Japanese); elsewhere such characters become kNotUrlUnit. The "\" of a
+// "\/" goes (JSON's escaped "/"). A character the code page lacks, marked (kLackingMark), is
+// read as the one character it stands for: its percent-encoded bytes inside a value, else
+// kNotUrlUnit.
 #include <string>
 
 #include "app/extract/code_page_codes.h"

@@ -2,16 +2,17 @@
 
 #include <algorithm>
 
+#include "app/extract/byte_search.h"
+
 namespace cardo {
 namespace {
 
 // Where the first CR or LF at or after `from` stands, or npos. One pass over the bytes: a page
 // of hundreds of megabytes is searched once.
 std::size_t FindLineEnd(std::string_view text, std::size_t from) {
-  for (std::size_t i = from; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') return i;
-  }
-  return std::string_view::npos;
+  const std::size_t end = FindByteOf<false, '\r', '\n'>(
+      reinterpret_cast<const unsigned char*>(text.data()), from, text.size());
+  return end == text.size() ? std::string_view::npos : end;
 }
 
 // Where the line after an end at `end` starts: a CR LF is one end.

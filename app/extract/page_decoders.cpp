@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "app/extract/byte_search.h"
 #include "app/extract/code_page_codes.h"
 #include "app/platform/code_page_table.h"
 #include "app/platform/text.h"
@@ -26,9 +27,27 @@ void AppendJisX0208(std::string& out, unsigned row, unsigned cell) {
   out.push_back(static_cast<char>(trail));
 }
 
+// The characters of a page in the code page, those it lacks marked when asked.
+void AppendCharacter(const CodePageTable& table, std::string& out, char32_t cp, bool markLacking) {
+  if (markLacking && cp != 0 && table.Code(cp) == 0) out.push_back(kLackingMark);
+  table.Append(out, cp);
+}
+
+class PageDecoder : public BlockConverter {
+ public:
+  void MarkLacking() { markLacking_ = true; }
+
+ protected:
+  void Append(std::string& out, char32_t cp) const {
+    AppendCharacter(table_, out, cp, markLacking_);
+  }
+  const CodePageTable& table_ = CodePageTable::Get();
+  bool markLacking_ = false;
+};
+
 // A decoder whose characters may be cut by a block's end: the bytes of an unfinished one wait
 // for the next block (there are never more than a few).
-class CarryingDecoder : public BlockConverter {
+class CarryingDecoder : public PageDecoder {
  public:
   void Convert(std::string_view block, bool final, std::string& out) final {
     if (carry_.empty()) {
@@ -43,7 +62,6 @@ class CarryingDecoder : public BlockConverter {
  protected:
   // Appends what the bytes convert to and returns how many it used: all of them when `final`.
   virtual std::size_t Decode(std::string_view bytes, bool final, std::string& out) = 0;
-  const CodePageTable& table_ = CodePageTable::Get();
 
  private:
   std::string carry_;
@@ -76,7 +94,7 @@ class Utf8Decoder final : public CarryingDecoder {
       atStart_ = false;
     }
     const std::size_t whole = final ? bytes.size() : WholeUtf8(bytes);
-    AppendUtf8InCodePage(out, bytes.substr(from, whole - from));
+    AppendUtf8InCodePage(out, bytes.substr(from, whole - from), markLacking_);
     return whole;
   }
   bool atStart_;
@@ -102,20 +120,20 @@ class Utf16Decoder final : public CarryingDecoder {
     for (; i + 2 <= bytes.size(); i += 2) {
       const char16_t unit = Unit(bytes, i);
       if (unit < 0xD800 || unit > 0xDFFF) {
-        table_.Append(out, unit);
+        Append(out, unit);
         continue;
       }
       if (unit <= 0xDBFF && i + 4 > bytes.size() && !final) break;  // its partner may follow
       const char16_t low = unit <= 0xDBFF && i + 4 <= bytes.size() ? Unit(bytes, i + 2) : 0;
       if (low < 0xDC00 || low > 0xDFFF) {
-        table_.Append(out, kReplacement);
+        Append(out, kReplacement);
         continue;
       }
-      table_.Append(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+      Append(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
       i += 2;
     }
     if (!final) return i;
-    if (i < bytes.size()) table_.Append(out, kReplacement);  // an odd byte at the end
+    if (i < bytes.size()) Append(out, kReplacement);  // an odd byte at the end
     return bytes.size();
   }
   bool bigEndian_;
@@ -147,7 +165,7 @@ class EucJpDecoder final : public CarryingDecoder {
         if (b == 0x8F && InRange(second, 0xA1, 0xFE) && InRange(d[i + 2], 0xA1, 0xFE)) {
           // JIS X 0212: the code page holds few of its characters, and knowing which would
           // take a table of six thousand: it reads as a character that was lost.
-          table_.Append(out, kReplacement);
+          Append(out, kReplacement);
           i += 3;
           continue;
         }
@@ -158,7 +176,7 @@ class EucJpDecoder final : public CarryingDecoder {
         }
       }
       // No character starts here; the byte after it is read afresh (it may be ASCII).
-      table_.Append(out, kReplacement);
+      Append(out, kReplacement);
       ++i;
     }
     return i;
@@ -195,7 +213,7 @@ class Iso2022JpDecoder final : public CarryingDecoder {
         }
         if (known) continue;
         if (partial && !final) break;
-        table_.Append(out, kReplacement);
+        Append(out, kReplacement);
         ++i;
         continue;
       }
@@ -207,7 +225,7 @@ class Iso2022JpDecoder final : public CarryingDecoder {
         continue;
       }
       if (b >= 0x80 || b == 0x0E || b == 0x0F || b == 0x7F) {
-        table_.Append(out, kReplacement);
+        Append(out, kReplacement);
         ++i;
         continue;
       }
@@ -220,21 +238,21 @@ class Iso2022JpDecoder final : public CarryingDecoder {
         if (b <= 0x5F) {
           out.push_back(static_cast<char>(b + 0x80));
         } else {
-          table_.Append(out, kReplacement);
+          Append(out, kReplacement);
         }
         ++i;
         continue;
       }
       if (i + 2 > n && !final) break;
       if (i + 2 > n || !InRange(d[i + 1], 0x21, 0x7E)) {
-        table_.Append(out, kReplacement);
+        Append(out, kReplacement);
         ++i;
         continue;
       }
       if (set_ == Set::JisX0208) {
         AppendJisX0208(out, b - 0x20, d[i + 1] - 0x20);
       } else {
-        table_.Append(out, kReplacement);  // JIS X 0212, as in EUC-JP
+        Append(out, kReplacement);  // JIS X 0212, as in EUC-JP
       }
       i += 2;
     }
@@ -243,21 +261,18 @@ class Iso2022JpDecoder final : public CarryingDecoder {
   Set set_ = Set::Ascii;
 };
 
-class Windows1252Decoder final : public BlockConverter {
+class Windows1252Decoder final : public PageDecoder {
  public:
   void Convert(std::string_view block, bool, std::string& out) override {
     for (const char c : block) {
-      table_.Append(out, Windows1252Character(static_cast<unsigned char>(c)));
+      Append(out, Windows1252Character(static_cast<unsigned char>(c)));
     }
   }
-
- private:
-  const CodePageTable& table_ = CodePageTable::Get();
 };
 
 }  // namespace
 
-void AppendUtf8InCodePage(std::string& out, std::string_view utf8) {
+void AppendUtf8InCodePage(std::string& out, std::string_view utf8, bool markLacking) {
   // Pages are mostly ASCII and characters of two or three bytes the code page has: those are
   // decoded here and written through a small buffer, the rest take the general way.
   const CodePageTable& table = CodePageTable::Get();
@@ -269,21 +284,23 @@ void AppendUtf8InCodePage(std::string& out, std::string_view utf8) {
     out.append(buffer, used);
     used = 0;
   };
-  std::uint64_t eight = 0;
   for (std::size_t i = 0; i < n;) {
+    if (d[i] < 0x80) {
+      // A run of ASCII goes across as it is, found sixteen bytes at a time.
+      const std::size_t end = FindByteOf<true>(d, i, n);
+      if (end - i <= 64) {  // a few words between characters beyond it: through the buffer
+        if (used + (end - i) > sizeof buffer) flush();
+        std::memcpy(buffer + used, d + i, end - i);
+        used += end - i;
+      } else {
+        flush();
+        out.append(utf8.substr(i, end - i));
+      }
+      i = end;
+      continue;
+    }
     if (used > sizeof buffer - 8) flush();
-    if (EightAscii(d, n, i, eight)) {
-      std::memcpy(buffer + used, &eight, 8);
-      used += 8;
-      i += 8;
-      continue;
-    }
     const unsigned char b = d[i];
-    if (b < 0x80) {
-      buffer[used++] = static_cast<char>(b);
-      ++i;
-      continue;
-    }
     char32_t cp = 0;
     std::size_t len = 0;
     if (b >= 0xC2 && b < 0xE0 && i + 1 < n && (d[i + 1] & 0xC0) == 0x80) {
@@ -304,7 +321,7 @@ void AppendUtf8InCodePage(std::string& out, std::string_view utf8) {
       // A character the code page lacks, a four-byte one or no character at all.
       flush();
       const Utf8Step step = len ? Utf8Step{cp, len} : DecodeUtf8At(utf8, i);
-      table.Append(out, step.len ? step.cp : kReplacement);
+      AppendCharacter(table, out, step.len ? step.cp : kReplacement, markLacking);
       len = step.len ? step.len : 1;
     }
     i += len;
@@ -312,23 +329,31 @@ void AppendUtf8InCodePage(std::string& out, std::string_view utf8) {
   flush();
 }
 
-std::unique_ptr<BlockConverter> MakePageDecoder(PageEncoding encoding, bool dropMark) {
+std::unique_ptr<BlockConverter> MakePageDecoder(PageEncoding encoding, bool dropMark,
+                                                bool markLacking) {
+  std::unique_ptr<PageDecoder> decoder;
   switch (encoding) {
     case PageEncoding::CodePage932:
       return nullptr;
     case PageEncoding::Utf8:
-      return std::make_unique<Utf8Decoder>(dropMark);
+      decoder = std::make_unique<Utf8Decoder>(dropMark);
+      break;
     case PageEncoding::Utf16Le:
     case PageEncoding::Utf16Be:
-      return std::make_unique<Utf16Decoder>(encoding == PageEncoding::Utf16Be, dropMark);
+      decoder = std::make_unique<Utf16Decoder>(encoding == PageEncoding::Utf16Be, dropMark);
+      break;
     case PageEncoding::EucJp:
-      return std::make_unique<EucJpDecoder>();
+      decoder = std::make_unique<EucJpDecoder>();
+      break;
     case PageEncoding::Iso2022Jp:
-      return std::make_unique<Iso2022JpDecoder>();
+      decoder = std::make_unique<Iso2022JpDecoder>();
+      break;
     case PageEncoding::Windows1252:
-      return std::make_unique<Windows1252Decoder>();
+      decoder = std::make_unique<Windows1252Decoder>();
+      break;
   }
-  return nullptr;
+  if (decoder && markLacking) decoder->MarkLacking();
+  return decoder;
 }
 
 }  // namespace cardo

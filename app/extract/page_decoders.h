@@ -14,11 +14,17 @@ namespace cardo {
 
 enum class PageEncoding { CodePage932, Utf8, Utf16Le, Utf16Be, EucJp, Iso2022Jp, Windows1252 };
 
+// With `markLacking` (the HTML modes' lines) a character the code page lacks comes after this
+// byte, which no code page 932 text holds: the scan reads the mark and the percent-encoded
+// bytes after it as the one character they stand for.
+constexpr char kLackingMark = static_cast<char>(0xFF);
+
 // The decoder for `encoding`; none (nullptr) for code page 932, whose bytes are read as they
 // are. With `dropMark`, a byte order mark at the start of the bytes is dropped.
-std::unique_ptr<BlockConverter> MakePageDecoder(PageEncoding encoding, bool dropMark);
+std::unique_ptr<BlockConverter> MakePageDecoder(PageEncoding encoding, bool dropMark,
+                                                bool markLacking = false);
 
 // Appends UTF-8 text (whole sequences; an invalid one gives U+FFFD) in the code page.
-void AppendUtf8InCodePage(std::string& out, std::string_view utf8);
+void AppendUtf8InCodePage(std::string& out, std::string_view utf8, bool markLacking = false);
 
 }  // namespace cardo

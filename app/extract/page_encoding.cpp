@@ -133,6 +133,7 @@ std::optional<PageEncoding> MetaEncoding(std::string_view head) {
 // it comes until the first byte beyond it; from there up to kSniffBytes wait for the decision.
 class SniffingDecoder final : public BlockConverter {
  public:
+  explicit SniffingDecoder(bool markLacking) : markLacking_(markLacking) {}
   void Convert(std::string_view block, bool final, std::string& out) override {
     if (decided_) {
       if (decoder_) {
@@ -152,13 +153,14 @@ class SniffingDecoder final : public BlockConverter {
     waiting_.append(block);
     if (!final && (waiting_.empty() || waiting_.size() < kSniffBytes)) return;
     decided_ = true;
-    decoder_ = MakePageDecoder(SniffedEncoding(waiting_, !final), false);
+    decoder_ = MakePageDecoder(SniffedEncoding(waiting_, !final), false, markLacking_);
     const std::string waited = std::move(waiting_);
     waiting_.clear();
     Convert(waited, final, out);
   }
 
  private:
+  bool markLacking_;
   bool decided_ = false;
   std::unique_ptr<BlockConverter> decoder_;  // none: code page 932, as it comes
   std::string waiting_;                      // from the first byte beyond ASCII
@@ -205,10 +207,13 @@ std::string Utf8ToCodePage(std::string_view utf8) {
 }
 
 std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, std::string_view head,
-                                           std::optional<PageEncoding> encoding) {
-  if (!encoding)
-    return std::make_unique<FileLineSource>(file, head, std::make_unique<SniffingDecoder>());
-  return std::make_unique<FileLineSource>(file, head, MakePageDecoder(*encoding, true));
+                                           std::optional<PageEncoding> encoding, bool markLacking) {
+  if (!encoding) {
+    return std::make_unique<FileLineSource>(file, head,
+                                            std::make_unique<SniffingDecoder>(markLacking));
+  }
+  return std::make_unique<FileLineSource>(file, head,
+                                          MakePageDecoder(*encoding, true, markLacking));
 }
 
 }  // namespace cardo

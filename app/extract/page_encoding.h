@@ -58,7 +58,9 @@ std::string Utf8ToCodePage(std::string_view utf8);
 // from its start: the one place an encoding becomes a line source. A file in another encoding
 // is converted a block at a time, its byte order mark dropped, so that a long line is held
 // once, as codes.
+// With `markLacking` a character the code page lacks comes marked (kLackingMark).
 std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, std::string_view head,
-                                           std::optional<PageEncoding> encoding);
+                                           std::optional<PageEncoding> encoding,
+                                           bool markLacking = false);
 
 }  // namespace cardo

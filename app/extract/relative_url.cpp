@@ -2,7 +2,7 @@
 
 namespace cardo {
 
-BaseParts::BaseParts(std::u16string base) : text_(std::move(base)) {
+BaseParts::BaseParts(std::u16string base) : text_(std::move(base)), givenSize_(text_.size()) {
   const std::u16string_view view(text_);
   std::size_t hostStart = 0;
   if (view.find(u"://") != std::u16string_view::npos) {
@@ -18,6 +18,12 @@ BaseParts::BaseParts(std::u16string base) : text_(std::move(base)) {
   rootSize_ = slash + 1;
   directoryStart_ = slash;
   directorySize_ = std::u16string_view(text_).find_last_of(u'/') + 1 - slash;
+}
+
+std::u16string_view BaseParts::Scheme() const {
+  const std::size_t sep = std::u16string_view(text_).substr(0, rootSize_).find(u"://");
+  return sep == std::u16string_view::npos ? std::u16string_view()
+                                          : std::u16string_view(text_).substr(0, sep + 1);
 }
 
 std::u16string_view BaseParts::Root() const {
@@ -43,6 +49,8 @@ std::size_t BaseParts::Climb(std::size_t levels) {
 }
 
 std::u16string ResolveRelativeUrl(BaseParts& base, std::u16string_view relative) {
+  if (relative.starts_with(u"//")) return std::u16string(base.Scheme()).append(relative);
+  if (relative.starts_with(u"#")) return std::u16string(base.Whole());
   std::size_t levels = 0;
   for (;;) {
     if (relative.substr(0, 3) == u"../") {

@@ -16,6 +16,11 @@ class BaseParts {
  public:
   explicit BaseParts(std::u16string base = {});
 
+  // The base itself (with the "/" a base without a path gains), the base as it was given, and
+  // its scheme with the ":" (empty when it has none).
+  std::u16string_view Whole() const { return text_; }
+  std::u16string_view Given() const { return std::u16string_view(text_).substr(0, givenSize_); }
+  std::u16string_view Scheme() const;
   std::u16string_view Root() const;
   std::u16string_view Directory() const;
   // How long the directory is after climbing `levels` levels ("/" counts one); 0 when the
@@ -26,6 +31,7 @@ class BaseParts {
 
  private:
   std::u16string text_;  // the base, with "/" after the host when it had none
+  std::size_t givenSize_ = 0;
   std::size_t rootSize_ = 0;
   std::size_t directoryStart_ = 0;
   std::size_t directorySize_ = 0;
@@ -33,7 +39,9 @@ class BaseParts {
   std::size_t unitsClimbed_ = 0;
 };
 
-// The reference joined to the base; "不正" when it climbs above the root.
+// The reference joined to the base; "不正" when it climbs above the root. A reference that
+// starts with "//" names its own host and takes the base's scheme (kept as written when the
+// base has none); one that starts with "#" is the base itself.
 std::u16string ResolveRelativeUrl(BaseParts& base, std::u16string_view relative);
 std::u16string ResolveRelativeUrl(std::u16string_view base, std::u16string_view relative);
 

@@ -141,10 +141,10 @@ TEST(UrlScanner, HtmlMode) {
        "<base target=_top><a href=\"http://x.org/y/\">",
        Html(),
        {"http://x.org/y/"}},
-      {"a base in Japanese goes wherever it stands",
+      {"a base in Japanese is offered once",
        "<base href=\"http://b/画/\">http://b/画/ x.html\r\n",
        Html(),
-       {"http://b/画/", "http://b/画/x.html"}},
+       {"http://b/画/", "http://b/", "http://b/画/x.html"}},  // outside a value 画 ends a URL
       {"unclosed quote takes the rest",
        "<base href=\"http://b.org/d/ x.html",
        Html(),
@@ -190,6 +190,102 @@ TEST(UrlScanner, JapaneseInQuotedValuesBelongsToTheUrl) {
   for (const auto& c : cases) EXPECT_EQ(Scan(c.text, Html(u"http://b/d/")), c.urls) << c.text;
   EXPECT_EQ(Scan("http://a.jp/画像.html", Html()), (Urls{"http://a.jp/", "/.html"}));
   EXPECT_EQ(Scan("\"http://a.jp/画像.html\"", Text()), (Urls{"http://a.jp/"}));
+}
+
+// Shapes of real pages, each read as a browser reads it.
+TEST(UrlScanner, HtmlModeOnRealPages) {
+  const struct {
+    const char* name;
+    const char* text;
+    Urls urls;
+  } cases[] = {
+      {"urls that differ only in Japanese",
+       "<a href=\"http://h.example/画像/1.jpg\"><a href=\"http://h.example/写真/1.jpg\">",
+       {"http://h.example/画像/1.jpg", "http://h.example/写真/1.jpg"}},
+      {"a root base leaves the page's slashes",
+       "<base href=\"/\"><img src=\"assets/logo.png\"> <a href=\"/\">",
+       {"https://www.example.com/", "https://www.example.com/assets/logo.png"}},
+      {"a base's target is no href",
+       "<base target=\"_blank\"><a href=\"x.html\">",
+       {"https://www.example.com/d/x.html"}},
+      {"a relative base on its own line",
+       "<base href=\"../up/\">\r\n<a href=\"/favicon.ico\"><a href=\"a.html\">",
+       {"https://www.example.com/up/", "https://www.example.com/favicon.ico",
+        "https://www.example.com/up/a.html"}},
+      {"a base at the end of a long line",
+       "<p>some words before it, and more<a href=\"a.html\"><BASE href=\"/x/\">",
+       {"https://www.example.com/x/", "https://www.example.com/x/a.html"}},
+      {"the first base element with an href",
+       "<base <base target=x><base href=\"/y/\"><a href=\"a.html\">",
+       {"https://www.example.com/y/", "https://www.example.com/y/a.html"}},
+      {"a base is offered once on its line",
+       "<base href=\"http://h\"> http://h a.html",
+       {"http://h", "http://h/a.html"}},
+      {"basefont is no base",
+       "<basefont href=\"http://f/\"> b.html",
+       {"http://f/", "https://www.example.com/d/b.html"}},
+      {"protocol-relative",
+       "<img src=\"//img.example.org/g.jpg\">",
+       {"https://img.example.org/g.jpg"}},
+      {"a reference right after another",
+       "<a href=\"chapter-introduction.html\"><img src=\"b.png\"></a>",
+       {"https://www.example.com/d/chapter-introduction.html", "https://www.example.com/d/b.png"}},
+      {"fragments go, a page once for its anchors",
+       "<a href=\"x.html#sec\">\n<a href=\"x.html#other\">\n<a href=\"#os.path\">"
+       "<a href=\"http://h/a.html#b\">",
+       {"https://www.example.com/d/x.html", "http://h/a.html", "https://www.example.com/d/p.html"}},
+      {"json in a script",
+       "<script>{\"img\":\"https:\\/\\/cdn.example.net\\/n3.jpg\",\"a\":\"\\/s\\/b.png\"}",
+       {"https://cdn.example.net/n3.jpg", "https://www.example.com/s/b.png"}},
+      {"parentheses and commas in a quoted value",
+       "<a href=\"https://en.wikipedia.org/wiki/Shell_(computing)\">(see a.html), "
+       "<img src=\"t/w_300,c_fill/a.jpg\">",
+       {"https://en.wikipedia.org/wiki/Shell_(computing)", "https://www.example.com/d/a.html",
+        "https://www.example.com/d/t/w_300,c_fill/a.jpg"}},
+      {"an @ in a quoted value is a file's",
+       "<img src=\"b@2x.png\"><a href=\"mailto:a@b.org\">a@b.org</a>",
+       {"https://www.example.com/d/b@2x.png"}},
+      {"srcset candidates",
+       "<img srcset=\"a.png 1.5x,b@2x.png 2x, c,d.png, e.png\" SRCSET = 'f.png 480w (x),g.png'>",
+       {"https://www.example.com/d/a.png", "https://www.example.com/d/b@2x.png",
+        "https://www.example.com/d/c,d.png", "https://www.example.com/d/e.png",
+        "https://www.example.com/d/f.png", "https://www.example.com/d/g.png"}},
+  };
+  ExtractOptions o;
+  o.mode = ExtractMode::Download;
+  o.pageUrl = u"https://www.example.com/d/p.html";
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.text, o), c.urls) << c.name;
+}
+
+// Runs cardo-cli over a UTF-8 page with the base http://b/d/ and returns what it prints.
+std::string ExtractUtf8Page(const std::string& page) {
+  testing::TempDir dir;
+  dir.Write(u"page.html", page);
+  std::FILE* out = std::tmpfile();
+  EXPECT_EQ(cli::RunExtract({"--mode", "html", "--input-encoding", "utf-8", "--base", "http://b/d/",
+                             Utf16ToUtf8(dir.File(u"page.html"))},
+                            out, stderr),
+            0);
+  std::rewind(out);
+  std::string printed(4096, '\0');
+  printed.resize(std::fread(printed.data(), 1, printed.size(), out));
+  std::fclose(out);
+  return printed;
+}
+
+TEST(UrlScanner, CharactersTheCodePageLacksEndUrlsAsItsOwnDo) {
+  const struct {
+    const char* page;
+    const char* printed;
+  } cases[] = {
+      {"<p>see x.html\u00a0next, y.html\u2013z or \u00aba.html\u00bb</p>",
+       "http://b/d/x.html\nhttp://b/d/y.html\nhttp://b/d/a.html\n"},
+      {"<a href=\"c\u2013d.html\">", "http://b/d/c%E2%80%93d.html\n"},
+      {"<a href=\"e\u00a0f.html\">", "http://b/d/f.html\n"},  // a space, in a value too
+      {"&ldquo;http://h/q.html&rdquo; &laquo;r.html&raquo;",
+       "http://h/q.html\nhttp://b/d/r.html\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ExtractUtf8Page(c.page), c.printed) << c.page;
 }
 
 TEST(UrlScanner, AUtf8PageGivesWholeJapaneseUrls) {
@@ -298,6 +394,8 @@ TEST(UrlScanner, ResolveRelativeUrl) {
       {u"file:///c/d/e.txt", u"f.txt", u"file:///c/d/f.txt"},
       {u"http://host/a/b?x=/y", u"c.html", u"http://host/a/b?x=/c.html"},
       {u"http://host/a/", u"b/../c.html", u"http://host/a/b/../c.html"},
+      {u"https://host/a/", u"//cdn.org/x.js", u"https://cdn.org/x.js"},
+      {u"", u"//cdn.org/x.js", u"//cdn.org/x.js"},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveRelativeUrl(c.base, c.relative), c.result);
 }
@@ -418,8 +516,9 @@ TEST(UrlScanner, OneByteFormFindsWhatTheCodesFind) {
   // A line with "<base" but no "href=" changes nothing in download mode: it gives what the
   // same line gives with "<xxxx" in its place.
   std::mt19937 rng(2024);
-  const std::vector<std::string> pieces = {"a", "b",  ":", "/",  ".",     "\"", "'",   "=",
-                                           " ", "画", "ｱ", "　", "&amp;", "@",  "h://"};
+  const std::vector<std::string> pieces = {
+      "a",  "b",     ":", "/",    ".", "\"", "'",      "=",   " ",          "画",      "ｱ",
+      "　", "&amp;", "@", "h://", "(", ",",  "srcset", "\\/", "\xFF%C2%A0", "\xFF%E2", "\xFF"};
   ExtractOptions o;
   o.mode = ExtractMode::Download;
   o.pageUrl = u"http://p/d/";
