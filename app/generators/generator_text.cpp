@@ -126,7 +126,8 @@ std::u16string FreeInputFileText(FileSystem& fs, const std::u16string& path, std
 }
 
 bool AcceptsUrlDrop(std::u16string_view text) {
-  return text.starts_with(u"http://") || text.starts_with(u"ftp://");
+  return text.starts_with(u"http://") || text.starts_with(u"https://") ||
+         text.starts_with(u"ftp://");
 }
 
 }  // namespace cardo

@@ -54,7 +54,8 @@ inline constexpr std::size_t kMaxFreeInputFileBytes = 59999;
 // text there), `text` is untouched and the reason returned; empty on success.
 std::u16string FreeInputFileText(FileSystem& fs, const std::u16string& path, std::u16string& text);
 
-// The drop dialog's URL panel takes text that starts with "http://" or "ftp://", exactly.
+// The drop dialog's URL panel takes text that starts with "http://", "https://" or "ftp://",
+// exactly (most links dragged from a browser today are https).
 bool AcceptsUrlDrop(std::u16string_view text);
 
 }  // namespace cardo

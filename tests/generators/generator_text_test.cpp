@@ -55,7 +55,9 @@ TEST(GeneratorText, CompletionKeysAndDropRules) {
   for (unsigned key : {65u, 34u, 41u, 47u, 16u}) EXPECT_FALSE(KeyStopsCompletion(key));
   EXPECT_TRUE(AcceptsUrlDrop(u"http://a\r\nb"));
   EXPECT_TRUE(AcceptsUrlDrop(u"ftp://a"));
-  for (const char16_t* text : {u"HTTP://a", u" http://a", u"https://a", u"", u"ftp:/"}) {
+  EXPECT_TRUE(AcceptsUrlDrop(u"https://a"));
+  for (const char16_t* text :
+       {u"HTTP://a", u" http://a", u"HTTPS://a", u"https:/a", u"", u"ftp:/"}) {
     EXPECT_FALSE(AcceptsUrlDrop(text));
   }
 }
