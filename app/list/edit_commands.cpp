@@ -156,6 +156,7 @@ void EditPaste(ShellContext& shell) {
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
+  ShowLastLine(shell.list);
   WarnIfListFull(shell.ui, refused);
 }
 
@@ -214,6 +215,7 @@ void DropTextOnList(ShellContext& shell, std::u16string_view text) {
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
+  ShowLastLine(shell.list);
   WarnIfListFull(shell.ui, refused);
 }
 

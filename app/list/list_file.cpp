@@ -291,6 +291,7 @@ void FileAdd(ShellContext& shell) {
   RememberFilter(shell, chosen->filterIndex);
   OpenListFile(shell, chosen->path, true);
   shell.document.MarkModified();
+  ShowLastLine(shell.list);
 }
 
 void FileSaveAs(ShellContext& shell) {
@@ -317,6 +318,7 @@ void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& fil
     } else {
       ListReadNotes notes;
       for (const auto& file : files) OpenListFile(shell, file, true, &notes);
+      ShowLastLine(shell.list);
       ReportListReadNotes(shell.ui, notes);
       shell.document.MarkModified();
     }
