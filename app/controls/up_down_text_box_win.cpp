@@ -175,7 +175,11 @@ LRESULT UpDownTextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RebuildSpin();
       return 0;
     case WM_SETFOCUS:
+      // The box itself is focused only when it is entered (Tab, an access key, the dialog's
+      // first focus; a click goes to the text box): its number is selected then, as the dialog
+      // manager selects a text box's, so that typing replaces it.
       SetFocus(edit_);
+      SendMessageW(edit_, EM_SETSEL, 0, -1);
       return 0;
     case WM_SETFONT:
       SendMessageW(edit_, WM_SETFONT, wParam, lParam);
