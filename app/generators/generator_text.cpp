@@ -70,7 +70,7 @@ std::u16string SpreadCountText(const SpreadCount& count, int room) {
           ? u"入りきらないほど多くの行"
           : GroupedDecimalText(static_cast<long long>(count.lines)) + u" 行";
   std::u16string text = lines + u" (リストに入るのは " + GroupedDecimalText(room) + u" 行まで)";
-  if (count.refused > 0) text += u"、エラーの行 " + GroupedDecimalText(count.refused);
+  if (count.refused > 0) text += u"、エラーの行が " + GroupedDecimalText(count.refused) + u" 行";
   return text;
 }
 

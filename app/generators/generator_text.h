@@ -35,8 +35,9 @@ struct SpreadCount {
   int refused = 0;          // source lines the engine refuses
 };
 SpreadCount CountSpreadLines(std::u16string_view text);
-// "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行 2" when lines are refused; a
-// count too large to show exactly reads "入りきらないほど多くの行" instead of its number.
+// "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行が 2 行" when lines are refused
+// (a count, not a line's number); a count too large to show exactly reads
+// "入りきらないほど多くの行" instead of its number.
 std::u16string SpreadCountText(const SpreadCount& count, int room);
 
 // "line - message" for the library's result codes 1-4 and 9.

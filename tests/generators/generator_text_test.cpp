@@ -168,12 +168,12 @@ TEST(GeneratorText, CountsTheLinesAnExpansionMakesWithoutMakingThem) {
     EXPECT_EQ(count.refused, c.refused);
   }
   EXPECT_EQ(SpreadCountText({12000, 0}, 32767), u"12,000 行 (リストに入るのは 32,767 行まで)");
-  EXPECT_EQ(SpreadCountText({23, 2}, 5), u"23 行 (リストに入るのは 5 行まで)、エラーの行 2");
+  EXPECT_EQ(SpreadCountText({23, 2}, 5), u"23 行 (リストに入るのは 5 行まで)、エラーの行が 2 行");
   EXPECT_EQ(SpreadCountText({9223372036854775807u, 0}, 1),
             u"9,223,372,036,854,775,807 行 (リストに入るのは 1 行まで)");
   for (const std::uint64_t past : {9223372036854775808u, UINT64_MAX}) {
     EXPECT_EQ(SpreadCountText({past, 1}, 32767),
-              u"入りきらないほど多くの行 (リストに入るのは 32,767 行まで)、エラーの行 1");
+              u"入りきらないほど多くの行 (リストに入るのは 32,767 行まで)、エラーの行が 1 行");
   }
 }
 

@@ -300,10 +300,10 @@ TEST_F(SpreadWindowTest, ExpandsEachLineReportsFailuresAndKeepsTheSource) {
   Type(form, IDC_TXTSOURCE, source);
   generators().SpreadUrl().UpdateCount();
   EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_LBLSPREADCOUNT)),
-            u"4 行 (リストに入るのは 32,767 行まで)、エラーの行 1");
+            u"4 行 (リストに入るのは 32,767 行まで)、エラーの行が 1 行");
   Click(form, IDC_CMDSPREAD);
   EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_LBLSPREADCOUNT)),
-            u"4 行 (リストに入るのは 32,763 行まで)、エラーの行 1");
+            u"4 行 (リストに入るのは 32,763 行まで)、エラーの行が 1 行");
   EXPECT_EQ(calls, 3);  // the empty line is skipped
   EXPECT_FALSE(mainEnabledDuringCall);
   EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
