@@ -62,6 +62,9 @@ using ScaleTest = testing::MainWindowTest;
 
 TEST_F(ScaleTest, MainWindowKeepsItsPhysicalSizeAndRedrawsAtTheNewDpi) {
   HWND main = window->hwnd();
+  // Small enough that twice its size still fits the test's screen.
+  window->SetWidth(7200);
+  window->SetHeight(5400);
   const int dpi = WindowDpi(main);
   const auto button =
       static_cast<DWORD>(SendMessageW(window->toolbarHwnd(), TB_GETBUTTONSIZE, 0, 0));
