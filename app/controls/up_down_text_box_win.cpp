@@ -138,6 +138,7 @@ void UpDownTextBox::RebuildSpin() {
     SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
     EnableWindow(spin_, IsWindowEnabled(hwnd()));
   }
+  PlaceSpin(spinWidth);
   UpdateSpin();
 }
 
@@ -151,6 +152,17 @@ void UpDownTextBox::UpdateSpin() {
   SendMessageW(spin_, UDM_SETPOS32, 0, static_cast<LPARAM>(Clamp(Value())));
   if (Text() != typed) SetWindowTextW(edit_, typed.c_str());
   settingText_ = false;
+}
+
+// The spin control at the width of the box's DPI on its side, the text box beside it: attached
+// to its buddy, the system's spin control may take a fixed 16 pixels whatever the DPI.
+void UpDownTextBox::PlaceSpin(int spinWidth) {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const int editWidth = std::max<int>(0, client.right - spinWidth);
+  const bool right = align_ == Align::Right;
+  MoveWindow(edit_, right ? 0 : client.right - editWidth, 0, editWidth, client.bottom, TRUE);
+  MoveWindow(spin_, right ? editWidth : 0, 0, client.right - editWidth, client.bottom, TRUE);
 }
 
 // The edit takes the whole box; the spin control, attached to it, then takes its side.
