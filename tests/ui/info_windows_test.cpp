@@ -39,6 +39,10 @@ TEST_F(InfoWindowsTest, ViewerShowsTheTopicAndKeepsItWhileOpen) {
   RECT client{}, box{};
   GetClientRect(Viewer(), &client);
   GetWindowRect(GetDlgItem(Viewer(), IDC_TXTVALUE), &box);
+  // Long lines wrap at the box's width: nothing to scroll sideways.
+  EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(Viewer(), IDC_TXTVALUE), GWL_STYLE) &
+                (WS_HSCROLL | ES_AUTOHSCROLL),
+            0);
   EXPECT_EQ(box.right - box.left, client.right);
   EXPECT_EQ(box.bottom - box.top, client.bottom);
 
