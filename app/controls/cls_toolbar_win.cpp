@@ -161,8 +161,19 @@ void clsToolBar::mButtonMenuShow(int command, HMENU menu) {
   RECT button{};
   SendMessageW(toolbar_, TB_GETRECT, command, reinterpret_cast<LPARAM>(&button));
   MapWindowPoints(toolbar_, nullptr, reinterpret_cast<POINT*>(&button), 2);
-  TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, button.left, button.bottom,
-                 0, parent_, nullptr);
+  // The button's tip would stand over the menu's first entry: it goes while the menu is open.
+  HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0));
+  if (tips) {
+    SendMessageW(tips, TTM_POP, 0, 0);
+    SendMessageW(tips, TTM_ACTIVATE, FALSE, 0);
+  }
+  // Under the button, or above it where the screen ends, never over it.
+  TPMPARAMS around{};
+  around.cbSize = sizeof around;
+  around.rcExclude = button;
+  TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_VERTICAL, button.left,
+                   button.bottom, parent_, &around);
+  if (tips) SendMessageW(tips, TTM_ACTIVATE, TRUE, 0);
 }
 
 bool clsToolBar::Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

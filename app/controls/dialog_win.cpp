@@ -143,7 +143,17 @@ bool RouteDialogMessage(MSG& msg) {
   wchar_t cls[8] = {};
   GetClassNameW(root, cls, 8);
   // Modal dialogs run a loop of their own; the main window is no dialog.
-  return std::wcscmp(cls, L"#32770") == 0 && IsDialogMessageW(root, &msg);
+  if (std::wcscmp(cls, L"#32770") != 0) return false;
+  // Only a dialog of ours holds its object in DWLP_USER.
+  if (GetWindowLongPtrW(root, DWLP_DLGPROC) == reinterpret_cast<LONG_PTR>(&DialogWindow::Proc)) {
+    auto* dialog = reinterpret_cast<DialogWindow*>(GetWindowLongPtrW(root, DWLP_USER));
+    try {
+      if (dialog && dialog->OnDialogKey(msg)) return true;
+    } catch (...) {
+      OutputDebugStringW(L"Cardo: an exception reached the message loop\n");
+    }
+  }
+  return IsDialogMessageW(root, &msg);
 }
 
 void IgnoreEscape(HWND edit) {

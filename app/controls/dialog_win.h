@@ -59,8 +59,13 @@ class DialogWindow {
   // After the controls and the font have followed a DPI change: what the window places or
   // draws itself at a size of its own (twips layouts, pictures). Dpi() is the new DPI.
   virtual void OnDpiChanged(int oldDpi) { (void)oldDpi; }
+  // A message of the program's loop for this modeless dialog, before the dialog manager sees
+  // it: true when the dialog took it (keys the dialog manager would read otherwise, such as
+  // Ctrl+Tab, which it takes for Tab).
+  virtual bool OnDialogKey(const MSG& /*msg*/) { return false; }
 
  private:
+  friend bool RouteDialogMessage(MSG& msg);
   static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) noexcept;
   void FollowDpi(int dpi, LPARAM suggested);
   HWND hwnd_ = nullptr;

@@ -138,6 +138,7 @@ void UpDownTextBox::RebuildSpin() {
     SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
     EnableWindow(spin_, IsWindowEnabled(hwnd()));
   }
+  PlaceSpin(spinWidth);
   UpdateSpin();
 }
 
@@ -151,6 +152,17 @@ void UpDownTextBox::UpdateSpin() {
   SendMessageW(spin_, UDM_SETPOS32, 0, static_cast<LPARAM>(Clamp(Value())));
   if (Text() != typed) SetWindowTextW(edit_, typed.c_str());
   settingText_ = false;
+}
+
+// The spin control at the width of the box's DPI on its side, the text box beside it: attached
+// to its buddy, the system's spin control may take a fixed 16 pixels whatever the DPI.
+void UpDownTextBox::PlaceSpin(int spinWidth) {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const int editWidth = std::max<int>(0, client.right - spinWidth);
+  const bool right = align_ == Align::Right;
+  MoveWindow(edit_, right ? 0 : client.right - editWidth, 0, editWidth, client.bottom, TRUE);
+  MoveWindow(spin_, right ? editWidth : 0, 0, client.right - editWidth, client.bottom, TRUE);
 }
 
 // The edit takes the whole box; the spin control, attached to it, then takes its side.
@@ -175,7 +187,11 @@ LRESULT UpDownTextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       RebuildSpin();
       return 0;
     case WM_SETFOCUS:
+      // The box itself is focused only when it is entered (Tab, an access key, the dialog's
+      // first focus; a click goes to the text box): its number is selected then, as the dialog
+      // manager selects a text box's, so that typing replaces it.
       SetFocus(edit_);
+      SendMessageW(edit_, EM_SETSEL, 0, -1);
       return 0;
     case WM_SETFONT:
       SendMessageW(edit_, WM_SETFONT, wParam, lParam);

@@ -52,6 +52,7 @@ class UpDownTextBox final : public ControlWindow<UpDownTextBox> {
   void UpdateSpin();
   std::int32_t Clamp(std::int32_t value) const;
   std::wstring ClipboardText() const;
+  void PlaceSpin(int spinWidth);
   void Layout();
   std::wstring Text() const;
   void SetText(const std::wstring& text);

@@ -18,6 +18,8 @@ constexpr int kButtonHeight = 285;
 constexpr int kButtonFromRight = 1320;
 constexpr int kTextWidthLess = 1545;
 
+constexpr UINT kSelectFromStart = WM_APP + 1;
+
 }  // namespace
 
 std::u16string WithoutLineBreaks(std::u16string text) {
@@ -49,6 +51,9 @@ INT_PTR frmEditDlg::OnMessage(UINT message, WPARAM wParam, LPARAM) {
     case WM_CLOSE:
       Form_Unload();
       return TRUE;
+    case kSelectFromStart:
+      SelectFromStart();
+      return TRUE;
     default:
       return FALSE;
   }
@@ -58,7 +63,6 @@ void frmEditDlg::Form_Load() {
   HWND text = Item(IDC_TXTLINEDATA);
   // A line may be longer than an edit box takes by default; it must come back whole.
   SendMessageW(text, EM_SETLIMITTEXT, 0, 0);
-  SetControlText(text, lPrevText);
   PlaceByTwips();
 
   mclsSiz.SetTarget(hwnd());
@@ -80,6 +84,8 @@ void frmEditDlg::Form_Load() {
                                 (mclsSiz.WorkAreaHeight() - PixelsToTwips(height, Dpi())) / 2);
   SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER);
   Form_Resize();
+  // Set once the box has its width: a box scrolled while narrow keeps its scroll when widened.
+  SetControlText(text, lPrevText);
 }
 
 // The heights and tops of the designed layout, at the dialog's DPI; the widths and lefts follow
@@ -100,7 +106,16 @@ void frmEditDlg::OnDpiChanged(int) {
 }
 
 void frmEditDlg::Form_Activate() {
-  SendMessageW(Item(IDC_TXTLINEDATA), EM_SETSEL, 0, -1);
+  // After the activation is through: the dialog manager's own focus step selects the text with
+  // the caret at its end.
+  PostMessageW(hwnd(), kSelectFromStart, 0, 0);
+}
+
+void frmEditDlg::SelectFromStart() {
+  // All selected, so typing replaces it, with the caret at the start: the box shows the line
+  // from its first character (the caret at the end scrolls a long line past its start).
+  HWND text = Item(IDC_TXTLINEDATA);
+  SendMessageW(text, EM_SETSEL, static_cast<WPARAM>(GetWindowTextLengthW(text)), 0);
 }
 
 void frmEditDlg::Form_Resize() {

@@ -29,6 +29,7 @@ class frmEditDlg final : public DialogWindow {
   void PlaceByTwips();
   void Form_Load() override;
   void Form_Activate();
+  void SelectFromStart();
   void Form_Resize();
   void Form_Unload();
 

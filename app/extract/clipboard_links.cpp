@@ -1,5 +1,6 @@
 #include "app/extract/clipboard_links.h"
 
+#include <iterator>
 #include <optional>
 
 #include "app/platform/percent_encoding.h"
@@ -9,6 +10,10 @@ namespace cardo {
 namespace {
 
 constexpr std::size_t kUnusable = std::string_view::npos;
+
+// What an address bar or a mail puts on the clipboard as text, looked for beside the protocol
+// the user set for extraction.
+const char16_t* const kTextPasteProtocols[] = {u"http://", u"https://", u"ftp://"};
 
 std::string_view TrimBlanks(std::string_view text) {
   const auto first = text.find_first_not_of(" \t");
@@ -48,6 +53,28 @@ std::size_t ParseOffset(std::string_view value, std::size_t size) {
 std::optional<std::string_view> Range(std::string_view data, std::size_t start, std::size_t end) {
   if (start == kUnusable || end == kUnusable || start > end) return std::nullopt;
   return data.substr(start, end - start);
+}
+
+// The markup with each tag on a line of its own and the text between tags broken at its blanks.
+// The HTML passes take a line's absolute URLs before its relative ones; a line holding one
+// link at most gives the links in the order of the selection. A tag stays whole, so quoted
+// values and a <base> keep their meaning.
+std::u16string LinePerTag(std::u16string_view markup) {
+  std::u16string out;
+  out.reserve(markup.size() + markup.size() / 8);
+  bool inTag = false;
+  for (const char16_t c : markup) {
+    if (c == u'<') {
+      out += u'\n';
+      inTag = true;
+    }
+    out += !inTag && (c == u' ' || c == u'\t') ? u'\n' : c;
+    if (c == u'>') {
+      out += u'\n';
+      inTag = false;
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -111,12 +138,13 @@ LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& sett
     if (!format.markup.empty()) {
       scan.options.mode = ExtractMode::Download;
       scan.options.pageUrl = Utf8ToUtf16(format.sourceUrl);
-      scan.lines = ScannerBytes(Utf8ToUtf16(format.markup));
+      scan.lines = ScannerBytes(LinePerTag(Utf8ToUtf16(format.markup)));
       return scan;
     }
   }
   scan.options.mode = ExtractMode::Text;
   scan.options.protocol = settings.UrlExtProtocol;
+  scan.options.moreProtocols.assign(std::begin(kTextPasteProtocols), std::end(kTextPasteProtocols));
   scan.options.fullWidth = settings.UrlTwinChar != 0;
   scan.options.notReturnSearch = settings.NotReturnSearch != 0;
   scan.lines = ScannerBytes(clipboard.text);

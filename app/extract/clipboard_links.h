@@ -38,7 +38,8 @@ struct LinkScan {
 
 // With an HTML Format whose markup is not empty: that markup, read as a downloaded page whose
 // address is the SourceURL (so relative links resolve as on the page, and a <base> in the markup
-// wins). Otherwise its text in text mode with the extraction settings' protocol, full-width and
+// wins). Otherwise its text in text mode: URLs starting "http://", "https://", "ftp://" or the
+// extraction settings' protocol, in the order they stand, with that dialog's full-width and
 // line-break options.
 LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& settings);
 

@@ -1,6 +1,8 @@
 #include "app/extract/text_scan.h"
 
 #include <algorithm>
+#include <deque>
+#include <vector>
 
 #include "app/extract/url_characters.h"
 #include "app/platform/lower_case.h"
@@ -67,13 +69,66 @@ std::size_t TakeFirstPiece(CodeText& line, std::size_t d, std::size_t stop,
   return stop;
 }
 
+// The protocols looked for at once. Each one's next place in the current line is kept, so a
+// line is walked once per protocol however many URLs it holds.
+class ProtocolSet {
+ public:
+  struct Match {
+    std::size_t at = CodeText::npos;
+    const CodeText* protocol = nullptr;
+  };
+
+  explicit ProtocolSet(const ExtractOptions& options) {
+    std::vector<CodeText> texts;
+    texts.push_back(TextToCodes(options.protocol));
+    for (const auto& p : options.moreProtocols) texts.push_back(TextToCodes(p));
+    // Longest first, so that of two protocols standing at the same place the longer one wins.
+    std::stable_sort(texts.begin(), texts.end(),
+                     [](const CodeText& a, const CodeText& b) { return a.size() > b.size(); });
+    for (auto& text : texts) {
+      // An empty protocol would match at every position and find nothing worth having.
+      if (text.empty() || std::find(texts_.begin(), texts_.end(), text) != texts_.end()) continue;
+      texts_.push_back(std::move(text));
+    }
+    for (const auto& text : texts_) finders_.emplace_back(text);
+  }
+
+  bool empty() const { return texts_.empty(); }
+
+  // The cached places belong to one line's content: call after every change of it.
+  void NewLine() { next_.assign(texts_.size(), kUnknown); }
+
+  // The first protocol at or after `from`; of the line given since NewLine.
+  Match Find(const CodeText& line, std::size_t from) {
+    Match best;
+    for (std::size_t k = 0; k < texts_.size(); ++k) {
+      if (next_[k] == kUnknown || (next_[k] != CodeText::npos && next_[k] < from)) {
+        next_[k] = finders_[k].Find(line, from);
+      }
+      if (next_[k] < best.at) best = {next_[k], &texts_[k]};
+    }
+    return best;
+  }
+
+  bool StartsLine(const CodeText& line) const {
+    for (const auto& text : texts_) {
+      if (line.compare(0, text.size(), text) == 0) return true;
+    }
+    return false;
+  }
+
+ private:
+  static constexpr std::size_t kUnknown = CodeText::npos - 1;
+  std::deque<CodeText> texts_;  // never moved: the finders refer to them
+  std::deque<ProtocolFinder> finders_;
+  std::vector<std::size_t> next_;
+};
+
 }  // namespace
 
 void ScanText(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
-  const CodeText protocol = TextToCodes(options.protocol);
-  // An empty protocol would match at every position and find nothing worth having.
-  if (protocol.empty()) return;
-  const ProtocolFinder matcher(protocol);
+  ProtocolSet protocols(options);
+  if (protocols.empty()) return;
   auto runEnd = [&](const CodeText& line, std::size_t from) {
     while (from < line.size() && IsUrlChar(line[from], options.fullWidth)) ++from;
     return from;
@@ -81,22 +136,28 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
   CodeText line;
   CodeText url;
   while (source.NextCodes(line)) {
-    bool startsWithProtocol = line.compare(0, protocol.size(), protocol) == 0;
-    for (std::size_t d = matcher.Find(line); d != CodeText::npos;) {
-      const std::size_t start = d + protocol.size();
+    protocols.NewLine();
+    bool startsWithProtocol = protocols.StartsLine(line);
+    for (auto m = protocols.Find(line, 0); m.at != CodeText::npos;) {
+      const CodeText& protocol = *m.protocol;
+      const std::size_t start = m.at + protocol.size();
       std::size_t stop = runEnd(line, start);
       // A URL that runs to the end of its line goes on at the start of the next one, unless its
-      // line begins with the protocol.
+      // line begins with a protocol.
       bool goesOn =
           stop == line.size() && stop > start && !options.notReturnSearch && !startsWithProtocol;
-      stop = TakeFirstPiece(line, d, stop, protocol, url);
+      const std::size_t taken = stop;
+      stop = TakeFirstPiece(line, m.at, stop, protocol, url);
+      // A long URL took the line over: what is left of it is a new line's content.
+      if (stop != taken) protocols.NewLine();
       while (goesOn) {
         stop = 0;
+        protocols.NewLine();
         if (!source.NextCodes(line)) {
           line.clear();
           break;
         }
-        startsWithProtocol = line.compare(0, protocol.size(), protocol) == 0;
+        startsWithProtocol = protocols.StartsLine(line);
         stop = runEnd(line, 0);
         url.append(line, 0, stop);
         goesOn = stop == line.size() && stop > 0 && !startsWithProtocol;
@@ -104,7 +165,7 @@ void ScanText(LineSource& source, const ExtractOptions& options, const Candidate
       sink(CodesToText(std::move(url)));
       url.clear();
       // The next URL may start right where this one stopped.
-      d = matcher.Find(line, stop);
+      m = protocols.Find(line, stop);
     }
   }
 }

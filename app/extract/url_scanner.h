@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/extract/line_source.h"
 
@@ -17,6 +18,9 @@ enum class ExtractMode { Text = 0, Html = 1, Download = 2 };
 struct ExtractOptions {
   ExtractMode mode = ExtractMode::Text;
   std::u16string protocol = u"http://";
+  // Text mode: further protocol texts looked for beside `protocol`; URLs come in the order they
+  // stand, and of two protocols at one place the longer one starts the URL.
+  std::vector<std::u16string> moreProtocols;
   bool fullWidth = false;        // text mode: double-byte URL characters allowed
   bool notReturnSearch = false;  // text mode: a URL never continues on the next line
   std::u16string baseUrlBox;     // HTML mode: the base-URL box

@@ -173,6 +173,7 @@ DWORD frmDropDialog::vopDropPanell_OLEDragDrop(int index, const DropData& data, 
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
+  ShowLastLine(shell.list);
   ReportListReadNotes(shell.ui, notes);
   return effect;
 }

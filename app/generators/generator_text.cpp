@@ -127,7 +127,7 @@ SpreadCount CountSpreadLines(std::u16string_view text) {
 std::u16string SpreadCountText(const SpreadCount& count, int room) {
   std::u16string text =
       LinesText(count.lines) + u" (リストに入るのは " + GroupedDecimalText(room) + u" 行まで)";
-  if (count.refused > 0) text += u"、エラーの行 " + GroupedDecimalText(count.refused);
+  if (count.refused > 0) text += u"、エラーの行が " + GroupedDecimalText(count.refused) + u" 行";
   return text;
 }
 
@@ -183,7 +183,8 @@ std::u16string FreeInputFileText(FileSystem& fs, const std::u16string& path, std
 }
 
 bool AcceptsUrlDrop(std::u16string_view text) {
-  return text.starts_with(u"http://") || text.starts_with(u"ftp://");
+  return text.starts_with(u"http://") || text.starts_with(u"https://") ||
+         text.starts_with(u"ftp://");
 }
 
 }  // namespace cardo

@@ -36,8 +36,9 @@ struct SpreadCount {
   int refused = 0;          // source lines the engine refuses
 };
 SpreadCount CountSpreadLines(std::u16string_view text);
-// "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行 2" when lines are refused; a
-// count too large to show exactly reads "入りきらないほど多くの行" instead of its number.
+// "12,000 行 (リストに入るのは 32,767 行まで)", then "、エラーの行が 2 行" when lines are refused
+// (a count, not a line's number); a count too large to show exactly reads
+// "入りきらないほど多くの行" instead of its number.
 std::u16string SpreadCountText(const SpreadCount& count, int room);
 
 // A fault of the extended syntax in the source text: its line (1-based, empty lines counted),
@@ -79,7 +80,8 @@ inline constexpr std::size_t kMaxFreeInputFileBytes = 59999;
 // text there), `text` is untouched and the reason returned; empty on success.
 std::u16string FreeInputFileText(FileSystem& fs, const std::u16string& path, std::u16string& text);
 
-// The drop dialog's URL panel takes text that starts with "http://" or "ftp://", exactly.
+// The drop dialog's URL panel takes text that starts with "http://", "https://" or "ftp://",
+// exactly (most links dragged from a browser today are https).
 bool AcceptsUrlDrop(std::u16string_view text);
 
 }  // namespace cardo

@@ -83,8 +83,9 @@ void frmVersion::Form_Load() {
   AddToolTip(hwnd(), Item(IDC_IMGDLL), msg::kLibraryTip);
 }
 
-// The banner and the library's picture drawn for the window's DPI; each static takes its
-// picture's size.
+// The banner and the library's picture drawn for the window's DPI. The library's static takes
+// its picture's size; the banner's keeps the window's width, the picture in its middle and the
+// rest in the picture's edge colour, so no strip of the dialog's grey shows beside it.
 void frmVersion::SetPictures() {
   UniqueGdi banner(LoadBitmapForDpi(instance_, IDB_BANNER, IDB_SCALE_STEP, Dpi()));
   UniqueGdi library(LoadBitmapForDpi(instance_, IDB_LIBRARY, IDB_SCALE_STEP, Dpi()));

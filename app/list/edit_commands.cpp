@@ -204,6 +204,7 @@ void EditPaste(ShellContext& shell) {
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
+  ShowLastLine(shell.list);
   WarnIfListFull(shell.ui, refused);
 }
 
@@ -262,6 +263,7 @@ void DropTextOnList(ShellContext& shell, std::u16string_view text) {
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
+  ShowLastLine(shell.list);
   WarnIfListFull(shell.ui, refused);
 }
 

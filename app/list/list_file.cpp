@@ -294,6 +294,7 @@ void FileAdd(ShellContext& shell) {
   RememberFilter(shell, chosen->filterIndex);
   OpenListFile(shell, chosen->path, true);
   shell.document.MarkModified();
+  ShowLastLine(shell.list);
 }
 
 void FileSaveAs(ShellContext& shell) {
@@ -322,6 +323,7 @@ void DropFilesOnList(ShellContext& shell, const std::vector<std::u16string>& fil
       {
         const ListStep step(shell.list);
         for (const auto& file : files) OpenListFile(shell, file, true, &notes);
+        ShowLastLine(shell.list);
       }
       ReportListReadNotes(shell.ui, notes);
       shell.document.MarkModified();

@@ -57,7 +57,10 @@ void PendingLines::Flush(ShellContext& shell) {
 
 int PendingLines::Commit(ShellContext& shell) {
   Flush(shell);
-  if (appended_ > 0) shell.UpdateHorizontalExtent();
+  if (appended_ > 0) {
+    shell.UpdateHorizontalExtent();
+    ShowLastLine(shell.list);
+  }
   WarnIfListFull(shell.ui, refused_, limit_);
   return appended_;
 }

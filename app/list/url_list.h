@@ -74,6 +74,12 @@ class UrlList {
   virtual void ResumeListRedraw() = 0;
 };
 
+// After lines were added at the end: the last line becomes the focus line, scrolled into view,
+// so that the user sees what a command added and a following Del acts on lines in view.
+inline void ShowLastLine(UrlList& list) {
+  if (list.Count() > 0) list.SetFocusIndex(list.Count() - 1);
+}
+
 // Suspends redraw for the lifetime of the object.
 class RedrawSuspension {
  public:

@@ -134,8 +134,8 @@ void frmPrefarence::Form_Load() {
   GetClientRect(placeholder, &area);
   tab_ = CreateWindowExW(
       0, WC_TABCONTROLW, L"",
-      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | TCS_TOOLTIPS | TCS_FORCELABELLEFT, 0, 0, area.right,
-      area.bottom, placeholder, nullptr, context_.instance, nullptr);
+      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_TOOLTIPS | TCS_FORCELABELLEFT, 0,
+      0, area.right, area.bottom, placeholder, nullptr, context_.instance, nullptr);
   SendMessageW(tab_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   for (int i = 0; i < kPages; ++i) {
     TCITEMW item{};
@@ -250,6 +250,28 @@ void frmPrefarence::DrawBanner(const DRAWITEMSTRUCT& item) const {
   BitBlt(item.hDC, box.left + (box.right - box.left - size.bmWidth) / 2,
          box.top + (box.bottom - box.top - size.bmHeight) / 2, size.bmWidth, size.bmHeight,
          memory.get(), 0, 0, SRCCOPY);
+}
+
+// Ctrl+Tab and Ctrl+PgDn go to the next page, with Shift or Ctrl+PgUp to the one before,
+// round from the last to the first, as in a property sheet. The focus stays on the tab strip,
+// or goes to the new page's first control.
+bool frmPrefarence::OnDialogKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) return false;
+  int step = 0;
+  if (msg.wParam == VK_TAB) step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+  if (msg.wParam == VK_NEXT) step = 1;
+  if (msg.wParam == VK_PRIOR) step = -1;
+  if (step == 0) return false;
+  const auto current = SendMessageW(tab_, TCM_GETCURSEL, 0, 0);
+  const int page = static_cast<int>((current + step + kPages) % kPages);
+  SendMessageW(tab_, TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  ShowPage(page);
+  if (GetFocus() != tab_) {
+    if (HWND first = GetNextDlgTabItem(pages_[page], nullptr, FALSE)) {
+      SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    }
+  }
+  return true;
 }
 
 void frmPrefarence::picTabControl_SelChange() {

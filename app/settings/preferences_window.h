@@ -50,6 +50,7 @@ class frmPrefarence final : public DialogWindow {
   void Unload();
   void CreatePages();
   void ShowPage(int page);
+  bool OnDialogKey(const MSG& msg) override;
   void DrawBanner(const DRAWITEMSTRUCT& item) const;
   ExtListState ExtList() const;
   void ShowExtList(const ExtListState& list);

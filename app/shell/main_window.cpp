@@ -19,11 +19,11 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"CardoMainWindow";
 constexpr wchar_t kInitialCaption[] = L"Cardo - [無題]";
 constexpr UINT_PTR kListSubclassId = 1;
-// A first start's outer size, in twips: the same physical size at every display scale,
-// 5 1/3 x 4 inches, which a 1024 x 768 screen still shows whole at 200 %. Both are whole
-// pixels at 96, 120, 144 and 192 DPI, so a first start stores these very numbers.
-constexpr int kDefaultWidthTwips = 7680;
-constexpr int kDefaultHeightTwips = 5760;
+// A first start's outer size, in twips: the designed size, the same physical size at every
+// display scale (608 x 466 pixels at 100 %). A screen too small for it at its scale (1024 x 768
+// at 200 %) gets its work area instead (FitToWorkArea).
+constexpr int kDefaultWidthTwips = 9120;
+constexpr int kDefaultHeightTwips = 6990;
 
 }  // namespace
 
@@ -52,6 +52,7 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
     SetWidth(kDefaultWidthTwips);
     SetHeight(kDefaultHeightTwips);
   }
+  FitToWorkArea();
   SetLaidOutDpi(hwnd(), dpi_);
   popups_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUPMENUS)));
   accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
@@ -86,6 +87,22 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
                   services_.store.appDirectory},
       services_.spread, services_.download, [this] { SetPrefarence(); });
   Form_Resize();
+}
+
+// Within the work area of the monitor the window is on: no larger, and moved in where it would
+// stand out of it.
+void frmMain::FitToWorkArea() {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& work = monitor.rcWork;
+  RECT outer{};
+  GetWindowRect(hwnd(), &outer);
+  const int width = std::min<int>(outer.right - outer.left, work.right - work.left);
+  const int height = std::min<int>(outer.bottom - outer.top, work.bottom - work.top);
+  const int left = std::clamp<int>(outer.left, work.left, work.right - width);
+  const int top = std::clamp<int>(outer.top, work.top, work.bottom - height);
+  SetWindowPos(hwnd(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 frmMain::~frmMain() {

@@ -107,6 +107,7 @@ class frmMain final : public WindowSizeTwips {
   void CreateChildren();
   void CreateToolbar();
   void SetToolbarImages();
+  void FitToWorkArea();
   void ApplyListFont(HWND list);
   void Form_DpiChanged(int dpi, const RECT* suggested);
   static const Command* FindCommand(int id);

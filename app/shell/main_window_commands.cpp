@@ -9,6 +9,7 @@
 #include "app/list/list_file.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
+#include "app/shell/messages.h"
 #include "fnc/home_page.h"
 
 namespace cardo {
@@ -160,8 +161,14 @@ void frmMain::ShowHelp() {
   // The WinHelp file when there is one; else the user's guide, which any browser shows.
   const std::u16string help =
       IsExistingFile(services_.fs, folder + kHelpFile) ? kHelpFile : kUserGuide;
-  const std::u16string failure = services_.ui.OpenWithShell(folder + help, folder);
-  if (!failure.empty()) ShowError(services_.ui, failure);
+  const std::u16string path = folder + help;
+  const std::u16string failure = services_.ui.OpenWithShell(path, folder);
+  if (failure.empty()) return;
+  // A file that is there and is not opened has no program for its kind; a missing one has the
+  // system's own words.
+  ShowError(services_.ui, IsExistingFile(services_.fs, path)
+                              ? msg::kHelpNotOpenedPrefix + path + msg::kHelpNotOpenedSuffix
+                              : failure);
 }
 
 void frmMain::ShowVersion() {

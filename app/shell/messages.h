@@ -16,6 +16,12 @@ inline constexpr char16_t kSettingsNotSavable[] =
     u"このフォルダーには設定を保存できないため、変更した設定は終了時に保存されません。";
 inline constexpr char16_t kHistoryEmpty[] = u"履歴はありません";
 
+// F1 when the help file exists but the shell could not open it: the path between the two. The
+// system's own text for it ("%1 の EXE フォーマットが不正です。") names neither.
+inline constexpr char16_t kHelpNotOpenedPrefix[] = u"ヘルプファイル「";
+inline constexpr char16_t kHelpNotOpenedSuffix[] =
+    u"」を開けませんでした。この種類のファイルを開くプログラムが設定されていません。";
+
 // The clipboard as a source of links.
 inline constexpr char16_t kNoUrlOnClipboard[] = u"クリップボードに URL が見つかりませんでした。";
 inline constexpr char16_t kClipboardTooLarge[] =

@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/resources/resource.h"
 #include "tests/e2e/cardo_exe.h"
 
@@ -69,11 +71,11 @@ int Pixels(int twips, int dpi) {
   return MulDiv(twips, dpi, 1440);
 }
 
-// A first start at each scale: the same twips stored, the window that many twips in pixels,
-// larger buttons and rows, the drop dialog at its designed twips. The stored size is a
-// physical size, so the settings file moves between scales unchanged.
+// A first start at each scale: the designed twips in pixels, as far as the work area takes
+// them, and stored; larger buttons and rows, the drop dialog at its designed twips. The stored
+// size is a physical size, so the settings file moves between scales unchanged.
 TEST_F(CardoExe, FirstStartIsTheSamePhysicalSizeAtEveryScale) {
-  constexpr int kWidthTwips = 7680, kHeightTwips = 5760;  // a first start's outer size
+  constexpr int kWidthTwips = 9120, kHeightTwips = 6990;  // a first start's outer size
   constexpr int kDropWidthTwips = 1395, kDropHeightTwips = 345;
   LogPixels restore;
   PerMonitorThread perMonitor;
@@ -89,10 +91,17 @@ TEST_F(CardoExe, FirstStartIsTheSamePhysicalSizeAtEveryScale) {
     HWND main = cardo.WaitForWindow();
     ASSERT_NE(main, nullptr);
 
-    RECT outer{};
+    RECT outer{}, work{};
     GetWindowRect(main, &outer);
-    EXPECT_NEAR(outer.right - outer.left, Pixels(kWidthTwips, dpi), 2);
-    EXPECT_NEAR(outer.bottom - outer.top, Pixels(kHeightTwips, dpi), 2);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = std::min<int>(Pixels(kWidthTwips, dpi), work.right - work.left);
+    const int height = std::min<int>(Pixels(kHeightTwips, dpi), work.bottom - work.top);
+    EXPECT_NEAR(outer.right - outer.left, width, 2);
+    EXPECT_NEAR(outer.bottom - outer.top, height, 2);
+    EXPECT_GE(outer.left, work.left);
+    EXPECT_GE(outer.top, work.top);
+    EXPECT_LE(outer.right, work.right);
+    EXPECT_LE(outer.bottom, work.bottom);
 
     HWND toolbar = FindWindowExW(main, nullptr, TOOLBARCLASSNAMEW, nullptr);
     const auto buttonSize = static_cast<DWORD>(SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0));
@@ -116,8 +125,11 @@ TEST_F(CardoExe, FirstStartIsTheSamePhysicalSizeAtEveryScale) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     ASSERT_TRUE(cardo.WaitForExit(10));
     const std::wstring ini = Wide(folder.File(u"CARDO.INI"));
-    EXPECT_EQ(GetPrivateProfileIntW(L"WINDOW", L"width", 0, ini.c_str()), kWidthTwips);
-    EXPECT_EQ(GetPrivateProfileIntW(L"WINDOW", L"height", 0, ini.c_str()), kHeightTwips);
+    // Stored as the twips of the pixels it has: the designed numbers when it was not shrunk.
+    EXPECT_NEAR(GetPrivateProfileIntW(L"WINDOW", L"width", 0, ini.c_str()),
+                MulDiv(width, 1440, dpi), 1440 / dpi);
+    EXPECT_NEAR(GetPrivateProfileIntW(L"WINDOW", L"height", 0, ini.c_str()),
+                MulDiv(height, 1440, dpi), 1440 / dpi);
 
     // A size stored at another scale opens at its physical size and is stored back unchanged.
     WritePrivateProfileStringW(L"WINDOW", L"width", L"7200", ini.c_str());

@@ -42,6 +42,12 @@ ExtractOptions Text(bool fullWidth = false, bool noLineBreak = false,
   return o;
 }
 
+ExtractOptions Several(std::u16string p, std::vector<std::u16string> more) {
+  ExtractOptions o = Text(false, false, std::move(p));
+  o.moreProtocols = std::move(more);
+  return o;
+}
+
 ExtractOptions Html(std::u16string box = u"") {
   ExtractOptions o;
   o.mode = ExtractMode::Html;
@@ -92,6 +98,18 @@ TEST(UrlScanner, TextMode) {
        {"mailto:a@b.c"}},
       {"capital protocol never matches", "HTTP://A", Text(false, false, u"HTTP://"), {}},
       {"empty protocol", "anything", Text(false, false, u""), {}},
+      {"several protocols in the order they stand",
+       "ftp://f/1 https://s/2 HTTP://h/3 ttp://t/4",
+       Several(u"ttp://", {u"http://", u"https://", u"ftp://"}),
+       {"ftp://f/1", "https://s/2", "http://h/3", "ttp://t/4"}},
+      {"an empty main protocol leaves the others",
+       "x https://s/a\r\nb",
+       Several(u"", {u"https://", u"https://"}),
+       {"https://s/ab"}},
+      {"a line starting with any of them does not go on",
+       "see ftp://f/a\r\nhttps://s/b\r\nc",
+       Several(u"http://", {u"https://", u"ftp://"}),
+       {"ftp://f/ahttps://s/b"}},
   };
   for (const auto& c : cases) EXPECT_EQ(Scan(c.text, c.options), c.urls) << c.name;
 }

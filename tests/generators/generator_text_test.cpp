@@ -55,7 +55,9 @@ TEST(GeneratorText, CompletionKeysAndDropRules) {
   for (unsigned key : {65u, 34u, 41u, 47u, 16u}) EXPECT_FALSE(KeyStopsCompletion(key));
   EXPECT_TRUE(AcceptsUrlDrop(u"http://a\r\nb"));
   EXPECT_TRUE(AcceptsUrlDrop(u"ftp://a"));
-  for (const char16_t* text : {u"HTTP://a", u" http://a", u"https://a", u"", u"ftp:/"}) {
+  EXPECT_TRUE(AcceptsUrlDrop(u"https://a"));
+  for (const char16_t* text :
+       {u"HTTP://a", u" http://a", u"HTTPS://a", u"https:/a", u"", u"ftp:/"}) {
     EXPECT_FALSE(AcceptsUrlDrop(text));
   }
 }
@@ -188,12 +190,12 @@ TEST(GeneratorText, CountsTheLinesAnExpansionMakesWithoutMakingThem) {
     EXPECT_EQ(count.refused, c.refused);
   }
   EXPECT_EQ(SpreadCountText({12000, 0}, 32767), u"12,000 行 (リストに入るのは 32,767 行まで)");
-  EXPECT_EQ(SpreadCountText({23, 2}, 5), u"23 行 (リストに入るのは 5 行まで)、エラーの行 2");
+  EXPECT_EQ(SpreadCountText({23, 2}, 5), u"23 行 (リストに入るのは 5 行まで)、エラーの行が 2 行");
   EXPECT_EQ(SpreadCountText({9223372036854775807u, 0}, 1),
             u"9,223,372,036,854,775,807 行 (リストに入るのは 1 行まで)");
   for (const std::uint64_t past : {9223372036854775808u, UINT64_MAX}) {
     EXPECT_EQ(SpreadCountText({past, 1}, 32767),
-              u"入りきらないほど多くの行 (リストに入るのは 32,767 行まで)、エラーの行 1");
+              u"入りきらないほど多くの行 (リストに入るのは 32,767 行まで)、エラーの行が 1 行");
   }
 }
 

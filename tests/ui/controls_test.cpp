@@ -55,6 +55,20 @@ class ControlsTest : public ::testing::Test {
   HWND parent = nullptr;
 };
 
+TEST_F(ControlsTest, UpDownTextBoxSpinFollowsTheDpi) {
+  for (const int dpi : {96, 192}) {
+    SetLaidOutDpi(parent, dpi);
+    auto* box = UpDownTextBox::From(Child(UpDownTextBox::kClassName, 120, 24 * dpi / 96));
+    ASSERT_NE(box, nullptr);
+    RECT spin{}, edit{};
+    GetWindowRect(box->SpinHwnd(), &spin);
+    GetWindowRect(box->EditHwnd(), &edit);
+    EXPECT_EQ(spin.right - spin.left, 16 * dpi / 96) << dpi;
+    EXPECT_EQ(edit.right, spin.left) << dpi;  // side by side, the text box not under the arrows
+    DestroyWindow(box->hwnd());
+  }
+}
+
 TEST_F(ControlsTest, UpDownTextBoxClampsWhenSetAndReadsAsTyped) {
   auto* box = UpDownTextBox::From(Child(UpDownTextBox::kClassName));
   ASSERT_NE(box, nullptr);

@@ -149,6 +149,30 @@ TEST_F(EditingWindowsTest, OneLineEditWritesBackOnlyAChangedText) {
   EXPECT_FALSE(window->shell().document.Modified());
 }
 
+TEST_F(EditingWindowsTest, OneLineEditShowsTheLineFromItsStartAllSelected) {
+  for (const std::u16string& line :
+       {std::u16string(u"http://h/a.zip"), std::u16string(400, u'x')}) {
+    window->list().ReplaceAll({line});
+    window->list().SetFocusIndex(0);
+    LRESULT firstChar = -1;
+    DWORD start = 1, end = 0;
+    testing::WhenDialogOpens(L"一行編集", [&](HWND dialog) {
+      HWND text = GetDlgItem(dialog, IDC_TXTLINEDATA);
+      firstChar = SendMessageW(text, EM_POSFROMCHAR, 0, 0);
+      SendMessageW(text, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+      PressKey(text, VK_ESCAPE);
+    });
+    Command(IDM_EDIT_LINE);
+    // The first character stands inside the box, at its left edge.
+    const auto x = static_cast<short>(LOWORD(firstChar));
+    EXPECT_GE(x, 0) << line.size() << " sel " << start << "-" << end;
+    EXPECT_LT(x, 10) << line.size();
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, line.size());
+  }
+}
+
 TEST_F(EditingWindowsTest, OneLineEditKeepsItsHeightAndItsDesignedLayout) {
   window->list().ReplaceAll({u"a"});
   RECT before{}, after{}, client{}, text{}, button{};

@@ -436,6 +436,57 @@ TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
   EXPECT_FALSE(ToolbarEnabled(14));
 }
 
+TEST_F(PrefarenceWindowTest, PagesAreReachedFromTheKeyboard) {
+  Command(IDM_VIEW_PREFERENCES);
+  ASSERT_TRUE(form().IsOpen());
+  HWND tab = form().TabControl();
+  // A key pressed where the focus is, with the modifiers held, through the program's loop.
+  auto press = [](WPARAM key, std::initializer_list<int> held = {}) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    for (const int k : held) keys[k] = 0x80;
+    SetKeyboardState(keys);
+    MSG msg{GetFocus(), WM_KEYDOWN, key, 0, 0, {}};
+    testing::Deliver(msg);
+    for (const int k : held) keys[k] = 0;
+    SetKeyboardState(keys);
+  };
+  SetFocus(form().Control(IDC_TXTSOFTPATH0));
+  int tabs = 0;
+  while (GetFocus() != tab && tabs < 30) {
+    press(VK_TAB);
+    ++tabs;
+  }
+  ASSERT_EQ(GetFocus(), tab) << "the tab strip is in the Tab order";
+
+  const struct {
+    WPARAM key;
+    std::initializer_list<int> held;
+    int page;
+  } steps[] = {
+      {VK_TAB, {VK_CONTROL}, 1},           {VK_NEXT, {VK_CONTROL}, 2},  {VK_NEXT, {VK_CONTROL}, 0},
+      {VK_TAB, {VK_CONTROL, VK_SHIFT}, 2}, {VK_PRIOR, {VK_CONTROL}, 1}, {VK_NEXT, {VK_CONTROL}, 2},
+  };
+  for (const auto& step : steps) {
+    press(step.key, step.held);
+    EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), step.page) << step.key;
+    std::vector<bool> shown(3, false);
+    shown[static_cast<std::size_t>(step.page)] = true;
+    EXPECT_EQ(VisiblePages(), shown) << step.key;
+    EXPECT_EQ(GetFocus(), tab) << step.key;
+  }
+
+  // Alt+E, the access key of 「拡張子リスト編集(&E)」 on the third page.
+  MSG alt{tab, WM_SYSCHAR, L'e', 1 << 29, 0, {}};
+  testing::Deliver(alt);
+  EXPECT_EQ(GetFocus(), form().Control(IDC_TXTADDEXT));
+  // From a page's control the focus goes along to the next page's first control.
+  press(VK_TAB, {VK_CONTROL});
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(GetFocus(), form().Control(IDC_TXTSOFTPATH0));
+  form().cmdOkCancel_Click(1);
+}
+
 TEST_F(PrefarenceWindowTest, TextsOfTheFullCapacityAreTakenLongerOnesShownToBeFixed) {
   const std::u16string path255 = u"C:\\" + std::u16string(248, u'p') + u".exe";
   settings.ReGetPath = path255;  // as loaded from the settings file, untouched

@@ -206,6 +206,40 @@ TEST_F(GeneratorWindowsTest, ArrowKeysStepTheSpinBoxesWithinTheirBounds) {
   }
 }
 
+TEST_F(GeneratorWindowsTest, TabOrAnAccessKeyIntoASpinBoxSelectsItsNumber) {
+  settings.NumStart = 7;
+  settings.NumEnd = 0;
+  generators().GeneList().Show();
+  HWND gen = generators().GeneList().hwnd();
+  auto selection = [](HWND edit) {
+    DWORD start = 1, end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return std::pair<DWORD, DWORD>(start, end);
+  };
+  auto type = [](HWND to, const wchar_t* text) {
+    for (; *text; ++text) {
+      MSG msg{to, WM_CHAR, static_cast<WPARAM>(*text), 0, 0, {}};
+      testing::Deliver(msg);
+    }
+  };
+
+  // Tab and an access key hand the box to the dialog manager's WM_NEXTDLGCTL.
+  for (const int id : {IDC_UDTNUM1, IDC_UDTNUM0}) {
+    SetFocus(GetDlgItem(gen, IDC_CMBURL));
+    SendMessageW(gen, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(gen, id)), TRUE);
+    HWND edit = Spin(gen, id).EditHwnd();
+    ASSERT_EQ(GetFocus(), edit) << id;
+    EXPECT_EQ(selection(edit), (std::pair<DWORD, DWORD>(0, 1))) << id;
+    type(edit, L"120");
+    EXPECT_EQ(Spin(gen, id).Value(), 120) << id;
+  }
+  // A click in the text box keeps the caret where it was put.
+  HWND edit = Spin(gen, IDC_UDTNUM0).EditHwnd();
+  SendMessageW(edit, EM_SETSEL, 1, 1);
+  SetFocus(edit);
+  EXPECT_EQ(selection(edit), (std::pair<DWORD, DWORD>(1, 1)));
+}
+
 TEST_F(GeneratorWindowsTest, ExtensionsConfirmedInThePreferencesReachTheOpenGenerator) {
   settings.ExtList = Lines{u"lzh"};
   generators().GeneList().Show();
@@ -292,10 +326,10 @@ TEST_F(SpreadWindowTest, ExpandsEachLineReportsFailuresAndKeepsTheSource) {
   Type(form, IDC_TXTSOURCE, source);
   generators().SpreadUrl().UpdateCount();
   EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_LBLSPREADCOUNT)),
-            u"4 行 (リストに入るのは 32,767 行まで)、エラーの行 1");
+            u"4 行 (リストに入るのは 32,767 行まで)、エラーの行が 1 行");
   Click(form, IDC_CMDSPREAD);
   EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_LBLSPREADCOUNT)),
-            u"4 行 (リストに入るのは 32,763 行まで)、エラーの行 1");
+            u"4 行 (リストに入るのは 32,763 行まで)、エラーの行が 1 行");
   EXPECT_EQ(calls, 3);  // the empty line is skipped
   EXPECT_FALSE(mainEnabledDuringCall);
   EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
@@ -330,7 +364,7 @@ TEST_F(SpreadWindowTest, ExtendedSyntaxCountsListsFaultsAndRefusesPastTheRoom) {
   Type(form, IDC_TXTSOURCE, source);
   generators().SpreadUrl().UpdateCount();
   EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_LBLSPREADCOUNT)),
-            u"5 行 (リストに入るのは 32,767 行まで)、エラーの行 1");
+            u"5 行 (リストに入るのは 32,767 行まで)、エラーの行が 1 行");
   Click(form, IDC_CMDSPREAD);
   EXPECT_EQ(calls, 0);  // the program expands the extended syntax itself
   EXPECT_TRUE(ui.messages.empty());
@@ -486,6 +520,8 @@ TEST_F(GeneratorWindowsTest, DropDialogPanelsAndMoving) {
   const DropData files{std::nullopt,
                        {dir.File(u"1.txt"), dir.File(u"missing.txt"), dir.File(u"2.txt")}};
   EXPECT_EQ(form.vopDropPanell_OLEDragOver(0, url, DROPEFFECT_COPY), DWORD{DROPEFFECT_COPY});
+  EXPECT_EQ(form.vopDropPanell_OLEDragOver(0, DropData{u"https://a/", {}}, DROPEFFECT_COPY),
+            DWORD{DROPEFFECT_COPY});
   for (const char16_t* text : {u"HTTP://a/", u" http://a/", u"file://a"}) {
     EXPECT_EQ(form.vopDropPanell_OLEDragOver(0, DropData{text, {}}, DROPEFFECT_COPY),
               DWORD{DROPEFFECT_NONE});

@@ -39,6 +39,10 @@ TEST_F(InfoWindowsTest, ViewerShowsTheTopicAndKeepsItWhileOpen) {
   RECT client{}, box{};
   GetClientRect(Viewer(), &client);
   GetWindowRect(GetDlgItem(Viewer(), IDC_TXTVALUE), &box);
+  // Long lines wrap at the box's width: nothing to scroll sideways.
+  EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(Viewer(), IDC_TXTVALUE), GWL_STYLE) &
+                (WS_HSCROLL | ES_AUTOHSCROLL),
+            0);
   EXPECT_EQ(box.right - box.left, client.right);
   EXPECT_EQ(box.bottom - box.top, client.bottom);
 
@@ -89,10 +93,18 @@ TEST_F(InfoWindowsTest, HelpOpensTheHelpFileOrTheGuideAndSaysWhyNot) {
   EXPECT_EQ(ui.opened,
             (std::vector<std::u16string>{dir.File(u"CARDHELP.html"), dir.File(u"CARDHELP.HLP")}));
   EXPECT_TRUE(ui.messages.empty());
-  ui.openError = u"no program is associated";
+  ui.openError = u"%1 の EXE フォーマットが不正です。";
   Command(IDM_HELP_CONTENTS);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, u"no program is associated");
+  EXPECT_EQ(ui.messages[0].text, u"ヘルプファイル「" + dir.File(u"CARDHELP.HLP") +
+                                     u"」を開けませんでした。この種類のファイルを開くプログラムが"
+                                     u"設定されていません。");
+  EXPECT_EQ(ui.messages[0].title, u"エラー");
+  DeleteFileW(reinterpret_cast<const wchar_t*>(dir.File(u"CARDHELP.HLP").c_str()));
+  ui.openError = u"ファイルが見つかりません。";
+  Command(IDM_HELP_CONTENTS);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1].text, u"ファイルが見つかりません。");
 }
 
 TEST_F(InfoWindowsTest, VersionWindowLinkMenuAndLibrary) {

@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "app/controls/dpi_win.h"
@@ -260,6 +261,43 @@ TEST_F(MainWindowTest, DroppedTextAppendsEveryPiece) {
   EXPECT_EQ(window->list().Line(5), u"x");
   EXPECT_EQ(window->list().Count(), 6);
   EXPECT_EQ(window->lstMainList_OLEDragDrop(DropData{}), static_cast<DWORD>(DROPEFFECT_NONE));
+}
+
+TEST_F(MainWindowTest, AddedLinesAreBroughtIntoViewWithTheFocusOnTheLast) {
+  settings.UrlExtFilter = u"*.zip";
+  const struct {
+    const char* name;
+    std::function<void()> add;
+  } commands[] = {
+      {"paste",
+       [&] {
+         ui.clipboard = u"http://n/1\r\nhttp://n/2";
+         Command(IDM_EDIT_PASTE);
+       }},
+      {"paste of links",
+       [&] {
+         ui.clipboard = u"see https://n/1.zip and https://n/2.zip";
+         Command(IDM_PASTE_LINKS);
+       }},
+      {"dropped text",
+       [&] {
+         window->lstMainList_OLEDragDrop(DropData{u"a\r\nb", {}});
+       }},
+  };
+  for (const auto& c : commands) {
+    window->list().ReplaceAll(std::vector<std::u16string>(300, u"old"));
+    window->list().SetTopIndex(0);
+    window->list().SetFocusIndex(0);
+    c.add();
+    const int last = window->list().Count() - 1;
+    EXPECT_EQ(last, 301) << c.name;
+    EXPECT_EQ(window->list().FocusIndex(), last) << c.name;
+    RECT row{}, client{};
+    SendMessageW(list(), LB_GETITEMRECT, static_cast<WPARAM>(last), reinterpret_cast<LPARAM>(&row));
+    GetClientRect(list(), &client);
+    EXPECT_GE(row.top, 0) << c.name;
+    EXPECT_LE(row.bottom, client.bottom) << c.name;
+  }
 }
 
 TEST_F(MainWindowTest, FullListSaysSoOnce) {

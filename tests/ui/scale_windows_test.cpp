@@ -62,6 +62,9 @@ using ScaleTest = testing::MainWindowTest;
 
 TEST_F(ScaleTest, MainWindowKeepsItsPhysicalSizeAndRedrawsAtTheNewDpi) {
   HWND main = window->hwnd();
+  // Small enough that twice its size still fits the test's screen.
+  window->SetWidth(7200);
+  window->SetHeight(5400);
   const int dpi = WindowDpi(main);
   const auto button =
       static_cast<DWORD>(SendMessageW(window->toolbarHwnd(), TB_GETBUTTONSIZE, 0, 0));
@@ -209,21 +212,37 @@ TEST_F(ScaleTest, OneLineEditKeepsItsDesignedHeightsAtTheNewDpi) {
 }
 
 // The banner is the picture drawn for the scale, or the next larger one shrunk to the scale's
-// size; either way as wide as 300 pixels are at 96 DPI.
+// size; either way as wide as 300 pixels are at 96 DPI. Its static spans the window, so no
+// strip of the dialog's grey shows beside the picture.
 TEST_F(ScaleTest, VersionBannerTakesThePictureDrawnForTheScale) {
-  std::vector<std::pair<int, int>> widths;  // DPI, banner width
+  struct Seen {
+    int dpi, picture, control, client;
+  };
+  std::vector<Seen> seen;
   testing::WhenDialogOpens(L"バージョン情報", [&](HWND dialog) {
     for (const int dpi : {120, 144, 192, 96}) {
       RECT suggested = WindowRect(dialog);
       SendDpiChanged(dialog, dpi, suggested);
-      widths.emplace_back(dpi, WindowRect(GetDlgItem(dialog, IDC_IMGBANNER)).right -
-                                   WindowRect(GetDlgItem(dialog, IDC_IMGBANNER)).left);
+      HWND banner = GetDlgItem(dialog, IDC_IMGBANNER);
+      BITMAP picture{};
+      GetObjectW(reinterpret_cast<HBITMAP>(SendMessageW(banner, STM_GETIMAGE, IMAGE_BITMAP, 0)),
+                 sizeof picture, &picture);
+      RECT client{};
+      GetClientRect(dialog, &client);
+      seen.push_back({dpi, picture.bmWidth,
+                      static_cast<int>(WindowRect(banner).right - WindowRect(banner).left),
+                      static_cast<int>(client.right)});
     }
     SendMessageW(dialog, WM_CLOSE, 0, 0);
   });
   SendMessageW(window->hwnd(), WM_COMMAND, IDM_HELP_VERSION, 0);
-  ASSERT_EQ(widths.size(), 4u);
-  for (const auto& [dpi, width] : widths) EXPECT_EQ(width, MulDiv(300, dpi, 96)) << dpi;
+  ASSERT_EQ(seen.size(), 4u);
+  for (const Seen& s : seen) {
+    EXPECT_EQ(s.picture, MulDiv(300, s.dpi, 96)) << s.dpi;
+    EXPECT_GE(s.control, s.picture) << s.dpi;
+  }
+  // Back at the window's own size (the suggested rectangles kept it): the window's width.
+  EXPECT_NEAR(seen.back().control, seen.back().client, 2);
 }
 
 }  // namespace
