@@ -147,6 +147,12 @@ bool BaseStep(const ExtractOptions& options, std::string& line, BaseParts& page,
   // Most bases are ASCII: their codes are their text, no copy.
   std::u16string text = CodesToText(std::move(codes));
   if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
+  // A browser reads an attribute's URL without the blanks around it.
+  constexpr std::u16string_view kBlanks = u" \t\n\f\r";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  text = first == std::u16string::npos
+             ? std::u16string()
+             : text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
   if (text.find(u"://") == std::u16string::npos) {
     std::u16string resolved = ResolveRelativeUrl(page, text);
     text = resolved == u"不正" ? std::u16string(page.Whole()) : std::move(resolved);

@@ -73,13 +73,15 @@ ExtendedSpread PlanExtendedSpread(std::u16string_view text) {
   for (const auto line : SplitAt(text, u"\r\n")) {
     ++number;
     if (line.empty()) continue;
-    const std::string bytes = WideToAnsi(line);
-    auto parsed = fnc::ExtendedExpansion::Parse(bytes, fnc::Cp932LeadByte);
+    // In UTF-8 every character of the line survives, those the system code page lacks too.
+    const std::string bytes = Utf16ToUtf8(line);
+    auto parsed = fnc::ExtendedExpansion::Parse(bytes, fnc::NoLeadBytes);
     if (auto* error = std::get_if<fnc::PatternError>(&parsed)) {
-      const std::size_t column = fnc::CharacterColumn(bytes, error->offset, fnc::Cp932LeadByte);
+      const std::string_view before = std::string_view(bytes).substr(0, error->offset);
       const auto lineStart = static_cast<std::size_t>(line.data() - text.data());
-      plan.faults.push_back({number, column, Utf8ToUtf16(fnc::PatternErrorText(*error)),
-                             lineStart + std::min(column - 1, line.size())});
+      plan.faults.push_back({number, fnc::CharacterColumn(bytes, error->offset, fnc::NoLeadBytes),
+                             Utf8ToUtf16(fnc::PatternErrorText(*error)),
+                             lineStart + Utf8ToUtf16(before).size()});
       continue;
     }
     auto& expansion = std::get<fnc::ExtendedExpansion>(parsed);
@@ -103,7 +105,7 @@ std::u16string SpreadTooLargeText(std::uint64_t lines, int room) {
 void AddExtendedSpread(PendingLines& pending, const ExtendedSpread& plan) {
   for (const auto& expansion : plan.expansions) {
     expansion.ForEachLine([&](std::string_view line) {
-      if (!IsBlank(line)) pending.Add(AnsiToWide(line));
+      if (!IsBlank(line)) pending.Add(Utf8ToUtf16(line));
       return !pending.Full();
     });
     if (pending.Full()) return;

@@ -49,9 +49,9 @@ struct SpreadFault {
   std::u16string reason;
   std::size_t position = 0;
 };
-// The source text read in the extended syntax, each line parsed once (in the system code
-// page), before anything is produced: what the lines that parse make, in order, and the faults
-// of those that do not. Cost linear in the text.
+// The source text read in the extended syntax, each line parsed once (in UTF-8, so
+// every character is kept), before anything is produced: what the lines that parse make, in order,
+// and the faults of those that do not. Cost linear in the text.
 struct ExtendedSpread {
   std::vector<fnc::ExtendedExpansion> expansions;
   std::vector<SpreadFault> faults;

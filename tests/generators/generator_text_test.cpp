@@ -103,6 +103,21 @@ TEST(GeneratorText, ExtendedSpreadPlansFaultsAndLines) {
       U("伸長すると 40,000 行になり、リストに入る 32,767 行を超えるため、伸長しませんでした。"));
 }
 
+TEST(GeneratorText, ExtendedSpreadKeepsCharactersTheCodePageLacks) {
+  // An emoji is one character of the column but two units of the text.
+  const std::u16string text = U("http://a/한😀[1-2]\r\n😀😀[1-2");
+  const ExtendedSpread plan = PlanExtendedSpread(text);
+  ASSERT_EQ(plan.faults.size(), 1u);
+  EXPECT_EQ(SpreadFaultText(plan.faults[0]), U("2 行目 3 文字目: [を閉じる]がありません。"));
+  EXPECT_EQ(text[plan.faults[0].position], u'[');
+
+  testing::ShellFixture f;
+  PendingLines pending(f.list);
+  AddExtendedSpread(pending, plan);
+  EXPECT_EQ(pending.Commit(f.shell), 2);
+  EXPECT_EQ(f.Lines(), (Lines{U("http://a/한😀1"), U("http://a/한😀2")}));
+}
+
 TEST(GeneratorText, PendingLinesStopAtTheLimitsAndSayItOnce) {
   testing::ShellFixture f;
   f.SetLines({u"old"});
