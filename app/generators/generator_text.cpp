@@ -98,7 +98,10 @@ std::u16string SpreadFaultText(const SpreadFault& fault) {
 }
 
 std::u16string SpreadTooLargeText(std::uint64_t lines, int room) {
-  return u"伸長すると " + LinesText(lines) + u"になり、リストに入る " + GroupedDecimalText(room) +
+  // A number stands apart from the words around it; the words for a saturated count do not.
+  const std::u16string count = LinesText(lines);
+  const char16_t* gap = count.front() >= u'0' && count.front() <= u'9' ? u" " : u"";
+  return u"伸長すると" + (gap + count) + u"になり、リストに入る " + GroupedDecimalText(room) +
          u" 行を超えるため、伸長しませんでした。";
 }
 

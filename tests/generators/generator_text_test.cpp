@@ -101,6 +101,9 @@ TEST(GeneratorText, ExtendedSpreadPlansFaultsAndLines) {
   EXPECT_EQ(
       SpreadTooLargeText(40000, 32767),
       U("伸長すると 40,000 行になり、リストに入る 32,767 行を超えるため、伸長しませんでした。"));
+  EXPECT_EQ(SpreadTooLargeText(~std::uint64_t{0}, 5),
+            U("伸長すると入りきらないほど多くの行になり、リストに入る 5 "
+              "行を超えるため、伸長しませんでした。"));
 }
 
 TEST(GeneratorText, ExtendedSpreadKeepsCharactersTheCodePageLacks) {
