@@ -212,11 +212,11 @@ class WinHttpLinkTransport final : public LinkTransport {
     answer.contentType = Narrow(QueryHeaderText(r, WINHTTP_QUERY_CONTENT_TYPE));
     const std::u16string decoded = QueryHeaderText(r, WINHTTP_QUERY_LOCATION);
     answer.location = LocationHeaderBytes(r, decoded).value_or(std::string());
-    if (!request.head) {
-      session_->watch.Enter(r, request.silence, cancelled);
-      Drain(r);
-      if (session_->watch.Leave(r) != RequestWatch::End::Answered) handle.release();
-    }
+    // A HEAD too: the system gives a connection back to its pool only once the answer is read
+    // to its end, and a HEAD's end is its headers.
+    session_->watch.Enter(r, request.silence, cancelled);
+    Drain(r);
+    if (session_->watch.Leave(r) != RequestWatch::End::Answered) handle.release();
     return answer;
   }
 
