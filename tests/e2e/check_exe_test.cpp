@@ -66,5 +66,24 @@ TEST(CheckExe, EveryAnswerGivesTheLineTheNativeFaceGives) {
   EXPECT_NE(Read(err).find("nx.invalid"), std::string::npos);
 }
 
+TEST(CheckExe, OneHostsRequestsShareOneConnection) {
+  e2e::WebPages servers(CARDO_LINK_SERVER_SCRIPT);
+  ASSERT_TRUE(servers.ready()) << "link_server.py did not start or its CA was not trusted";
+  const std::string h = "http://127.0.0.1:" + std::to_string(servers.ports().at(3));
+  // One at a time, so a connection given back is there for the next request; /opened last
+  // tells (as its size) how many connections the port accepted.
+  std::string list;
+  for (int i = 0; i < 8; ++i) list += h + "/wait?" + std::to_string(i) + "\r\n";
+  list += h + "/opened\r\n";
+  testing::TempDir dir;
+  dir.Write(u"list.txt", list);
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  EXPECT_EQ(cli::RunCheck({"--jobs", "1", Utf16ToUtf8(dir.File(u"list.txt"))}, stdin, out, err), 0);
+  const std::string lines = Read(out);
+  EXPECT_NE(lines.find("200\t1\t-\t" + h + "/opened"), std::string::npos) << lines;
+  std::fclose(err);
+}
+
 }  // namespace
 }  // namespace cardo
