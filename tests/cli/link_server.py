@@ -82,6 +82,8 @@ FIXED = {
     "/r307": ((307, [("Location", "/ok-length")], b""),) * 2,
     "/loop": ((302, [("Location", "/loop2")], b""),) * 2,
     "/loop2": ((301, [("Location", "/loop")], b""),) * 2,
+    # Raw UTF-8 on the wire, as many servers send it (the header is written as Latin-1).
+    "/raw-location": ((302, [("Location", "/\u8a9e".encode().decode("latin-1"))], b""),) * 2,
 }
 
 
