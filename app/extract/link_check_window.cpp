@@ -176,6 +176,7 @@ void frmLinkCheck::ShowProgress() {
 void frmLinkCheck::Ended(const std::u16string& note) {
   finished_ = true;
   note_ = note;
+  InvalidateRect(Item(IDC_LVWCHECKRESULTS), nullptr, FALSE);  // the rows left unchecked
   SetDlgItemTextW(hwnd(), IDCANCEL, L"閉じる(&C)");
   for (int id : {IDC_CMDREMOVEDEAD, IDC_CMDREPLACEREDIRECTED, IDC_CMDSELECTFAILED}) {
     EnableWindow(Item(id), TRUE);
@@ -220,7 +221,8 @@ void frmLinkCheck::cmdSelectFailed_Click() {
 std::u16string frmLinkCheck::CellText(int row, int column) const {
   const Row& r = rows_[row];
   if (column == 4) return checked_.urls[row];
-  if (!r.done) return column == 0 ? u"…" : u"";
+  // A line the check was stopped before shows as not checked, as the check itself says.
+  if (!r.done && !finished_) return column == 0 ? u"…" : u"";
   const LinkResult& result = r.result;
   switch (column) {
     case 0:

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "app/extract/location_header_win.h"
@@ -211,12 +212,19 @@ class WinHttpLinkTransport final : public LinkTransport {
     if (slash != std::u16string::npos) answer.rangeTotal = Number(contentRange.substr(slash + 1));
     answer.contentType = Narrow(QueryHeaderText(r, WINHTTP_QUERY_CONTENT_TYPE));
     const std::u16string decoded = QueryHeaderText(r, WINHTTP_QUERY_LOCATION);
-    answer.location = LocationHeaderBytes(r, decoded).value_or(std::string());
-    if (!request.head) {
-      session_->watch.Enter(r, request.silence, cancelled);
-      Drain(r);
-      if (session_->watch.Leave(r) != RequestWatch::End::Answered) handle.release();
+    const std::optional<std::string> location = LocationHeaderBytes(r, decoded);
+    if (location) {
+      answer.location = *location;
+    } else {
+      // Not a redirect without a target: one the system would not let us read.
+      answer.failure = LinkFailure::Other;
+      answer.reason = kUnreadableLocationReason + decoded;
     }
+    // A HEAD too: the system gives a connection back to its pool only once the answer is read
+    // to its end, and a HEAD's end is its headers.
+    session_->watch.Enter(r, request.silence, cancelled);
+    Drain(r);
+    if (session_->watch.Leave(r) != RequestWatch::End::Answered) handle.release();
     return answer;
   }
 

@@ -110,6 +110,7 @@ TEST_F(CheckCommand, EveryAnswerGivesItsLineInListOrder) {
       {h + "/head-close", "206\t777\tapplication/zip\t" + h + "/head-close"},
       {h + "/r301", "200\t1234\ttext/plain\t" + h + "/ok-length"},
       {h + "/loop", "LOOP\t-\t-\t" + h + "/loop2"},
+      {h + "/raw-location", "404\t-\t-\t" + h + "/%E8%AA%9E"},
       {h + "/hop/0", "REDIRECTS\t-\t-\t" + h + "/hop/10"},
       {h + "/slow", "TIMEOUT\t-\t-\t" + h + "/slow"},
       {closed, "REFUSED\t-\t-\t" + closed},

@@ -10,7 +10,8 @@ on.
 Answers keep the connection alive (HTTP/1.1). GET /stats on any port gives, per port, the
 most /wait requests and the most connections it had open at once, then the most /wait
 requests in all, as "PORT REQUESTS CONNECTIONS" lines and "all REQUESTS", and counts afresh
-from then on. Serves until DIR/stop exists or DIR is gone, and never longer than five minutes.
+from then on. GET /opened answers with as many bytes as connections that port has accepted.
+Serves until DIR/stop exists or DIR is gone, and never longer than five minutes.
 """
 import http.server
 import os
@@ -27,6 +28,7 @@ stop = threading.Event()
 lock = threading.Lock()
 counts = {}  # port -> [requests now, most requests, connections now, most connections]
 everywhere = [0, 0]  # requests now, most requests
+opened = {}  # port -> connections accepted
 
 
 def openssl(*args, cwd):
@@ -80,6 +82,8 @@ FIXED = {
     "/r307": ((307, [("Location", "/ok-length")], b""),) * 2,
     "/loop": ((302, [("Location", "/loop2")], b""),) * 2,
     "/loop2": ((301, [("Location", "/loop")], b""),) * 2,
+    # Raw UTF-8 on the wire, as many servers send it (the header is written as Latin-1).
+    "/raw-location": ((302, [("Location", "/\u8a9e".encode().decode("latin-1"))], b""),) * 2,
 }
 
 
@@ -93,6 +97,8 @@ class Links(http.server.BaseHTTPRequestHandler):
         super().setup()
         self.port = self.server.server_address[1]
         count(self.port, 2, 1)
+        with lock:
+            opened[self.port] = opened.get(self.port, 0) + 1
 
     def finish(self):
         count(self.port, 2, -1)
@@ -135,6 +141,10 @@ class Links(http.server.BaseHTTPRequestHandler):
             time.sleep(0.1)
             count(self.port, 0, -1)
             self.answer((200, ZIP + [("Content-Length", "10")], b"0123456789"), head)
+        elif path == "/opened":
+            with lock:
+                body = b"x" * opened[self.port]
+            self.answer((200, [("Content-Length", str(len(body)))], body), head)
         elif path == "/stats":
             with lock:
                 lines = ["%d %d %d" % (p, c[1], c[3]) for p, c in sorted(counts.items())]

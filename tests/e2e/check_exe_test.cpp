@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/extract/web_address.h"
 #include "app/platform/text.h"
 #include "cli/check_command.h"
 #include "tests/e2e/web_pages.h"
@@ -64,6 +65,44 @@ TEST(CheckExe, EveryAnswerGivesTheLineTheNativeFaceGives) {
             1);
   EXPECT_EQ(Read(out), expected);
   EXPECT_NE(Read(err).find("nx.invalid"), std::string::npos);
+}
+
+TEST(CheckExe, ARawUtf8LocationIsFollowedOrItsFailureTold) {
+  e2e::WebPages servers(CARDO_LINK_SERVER_SCRIPT);
+  ASSERT_TRUE(servers.ready()) << "link_server.py did not start or its CA was not trusted";
+  const std::string h = "http://127.0.0.1:" + std::to_string(servers.ports().at(2));
+  testing::TempDir dir;
+  dir.Write(u"list.txt", h + "/raw-location\r\n");
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  EXPECT_EQ(cli::RunCheck({Utf16ToUtf8(dir.File(u"list.txt"))}, stdin, out, err), 1);
+  // Only a system with WinHttpQueryHeadersEx gives the header's bytes as sent.
+  if (GetProcAddress(GetModuleHandleW(L"winhttp.dll"), "WinHttpQueryHeadersEx")) {
+    EXPECT_EQ(Read(out), "404\t-\t-\t" + h + "/%E8%AA%9E\t" + h + "/raw-location\n");
+    std::fclose(err);
+  } else {
+    EXPECT_EQ(Read(out), "ERROR\t-\t-\t" + h + "/raw-location\t" + h + "/raw-location\n");
+    EXPECT_NE(Read(err).find(Utf16ToUtf8(kUnreadableLocationReason)), std::string::npos);
+  }
+}
+
+TEST(CheckExe, OneHostsRequestsShareOneConnection) {
+  e2e::WebPages servers(CARDO_LINK_SERVER_SCRIPT);
+  ASSERT_TRUE(servers.ready()) << "link_server.py did not start or its CA was not trusted";
+  const std::string h = "http://127.0.0.1:" + std::to_string(servers.ports().at(3));
+  // One at a time, so a connection given back is there for the next request; /opened last
+  // tells (as its size) how many connections the port accepted.
+  std::string list;
+  for (int i = 0; i < 8; ++i) list += h + "/wait?" + std::to_string(i) + "\r\n";
+  list += h + "/opened\r\n";
+  testing::TempDir dir;
+  dir.Write(u"list.txt", list);
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  EXPECT_EQ(cli::RunCheck({"--jobs", "1", Utf16ToUtf8(dir.File(u"list.txt"))}, stdin, out, err), 0);
+  const std::string lines = Read(out);
+  EXPECT_NE(lines.find("200\t1\t-\t" + h + "/opened"), std::string::npos) << lines;
+  std::fclose(err);
 }
 
 }  // namespace

@@ -109,6 +109,7 @@ TEST_F(LinkCheckWindowTest, StopEndsTheCheckAtOnce) {
   EXPECT_FALSE(check.Running());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
   EXPECT_EQ(Progress(), u"中止しました: 0 / 2 件   有効: 0   無効: 0   エラー: 0");
+  EXPECT_EQ(check.Rows()[0][0], u"NOT-CHECKED");
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(check.hwnd(), IDC_CMDREMOVEDEAD)));
   held.Release();
   Press(IDCANCEL);
