@@ -32,7 +32,7 @@ void frmMain::SetClipboardWatch(bool on) {
   services_.settings.WatchClipboard = on ? 1 : 0;
   CheckMenuItem(GetMenu(hwnd()), IDM_WATCH_CLIPBOARD,
                 MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-  ShowTitle();
+  UpdateStatusBar();
 }
 
 void frmMain::Clipboard_Update() {
@@ -59,23 +59,12 @@ void frmMain::PasteLinks(bool watcher) {
   } catch (const std::bad_alloc&) {
     result.outOfMemory = true;
   }
-  if (result.added > 0) {
-    titleStatus_ = msg::kLinksAddedPrefix + DecimalText(result.added) + msg::kLinksAddedSuffix;
-    ShowTitle();
-  }
   if (result.outOfMemory) {
     ShowError(ui, msg::kClipboardTooLarge);
   } else if (result.added == 0 && !result.listFull && !watcher) {
     ui.ShowMessage(msg::kNoUrlOnClipboard, msg::kInfoTitle, MessageIcon::Information,
                    MessageButtons::Ok);
   }
-}
-
-void frmMain::ShowTitle() {
-  std::u16string title = listTitle_;
-  if (watchingClipboard_) title += msg::kWatchingMark;
-  title += titleStatus_;
-  SetWindowTextW(hwnd(), W(title));
 }
 
 }  // namespace cardo
