@@ -5,8 +5,6 @@
 #include "app/extract/clipboard_links.h"
 #include "app/extract/extract_to_list.h"
 #include "app/list/messages.h"
-#include "app/platform/text.h"
-#include "app/platform/wide_text_win.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
