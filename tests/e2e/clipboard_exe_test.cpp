@@ -57,17 +57,12 @@ std::string HtmlFormat(const std::string& fragment, const std::string& page) {
   return header(header(0).size()) + before + fragment + after;
 }
 
-bool Watching(HWND main) {
-  return GetMenuState(GetMenu(main), IDM_WATCH_CLIPBOARD, MF_BYCOMMAND) & MF_CHECKED;
-}
-
 TEST_F(CardoExe, LinksPastedAndWatchedFromAnotherProgramsCopies) {
   Lines expected;
   {
     RunningCardo cardo(dir, u"");
     HWND main = cardo.WaitForWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_FALSE(Watching(main));
 
     ASSERT_TRUE(Copy(HtmlFormat("<p><a href=\"a.zip\">A</a> <a href=\"../up/b.zip\">B</a>\r\n"
                                 "<img src=\"http://cdn.jp/c.jpg\"> <a href=\"a.zip\">A again</a>",
@@ -84,8 +79,9 @@ TEST_F(CardoExe, LinksPastedAndWatchedFromAnotherProgramsCopies) {
     expected.insert(expected.end(), {u"http://t.jp/1.zip", u"http://t.jp/2.zip"});
     ASSERT_TRUE(WaitFor([&] { return ListLines(main) == expected; }));
 
-    PostMessageW(main, WM_COMMAND, IDM_WATCH_CLIPBOARD, 0);
-    ASSERT_TRUE(WaitFor([&] { return Watching(main); })) << Utf16ToUtf8(Title(main));
+    // Sent, not posted: the watch is on before the next copy. (A menu's check mark cannot be
+    // read from another process under Wine; the watch shows in what it adds.)
+    SendMessageW(main, WM_COMMAND, IDM_WATCH_CLIPBOARD, 0);
     ASSERT_TRUE(Copy("", u"http://t.jp/2.zip\r\nhttp://t.jp/3.zip"));
     expected.push_back(u"http://t.jp/3.zip");
     ASSERT_TRUE(WaitFor([&] { return ListLines(main) == expected; })) << Utf16ToUtf8(Title(main));
@@ -100,7 +96,6 @@ TEST_F(CardoExe, LinksPastedAndWatchedFromAnotherProgramsCopies) {
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(Title(main), u"Cardo - [無題]");
-  EXPECT_TRUE(Watching(main));
   ASSERT_TRUE(Copy("", u"http://t.jp/9.zip"));
   ASSERT_TRUE(WaitFor([&] { return ListLines(main) == Lines{u"http://t.jp/9.zip"}; }));
   // Cardo's own copy (a cut) is not taken back; the next copy of another program is.
