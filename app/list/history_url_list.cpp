@@ -1,7 +1,11 @@
 #include "app/list/history_url_list.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
+
+#include "app/list/messages.h"
+#include "app/platform/text.h"
 
 namespace cardo {
 namespace {
@@ -22,6 +26,28 @@ std::size_t Bytes(It first, It last) {
 }
 
 }  // namespace
+
+std::u16string OutcomeNote(const ListOutcome& outcome) {
+  using Kind = ListOutcome::Kind;
+  struct Note {
+    Kind kind;
+    const char16_t* text;
+    bool counted;
+  };
+  static constexpr std::array<Note, 6> kNotes = {{
+      {Kind::Added, msg::kLinesAdded, true},
+      {Kind::Removed, msg::kLinesRemoved, true},
+      {Kind::Changed, msg::kLinesChanged, true},
+      {Kind::Reordered, msg::kLinesReordered, true},
+      {Kind::Undone, msg::kStepUndone, false},
+      {Kind::Redone, msg::kStepRedone, false},
+  }};
+  for (const Note& note : kNotes) {
+    if (note.kind != outcome.kind) continue;
+    return note.counted ? DecimalText(outcome.lines) + note.text : std::u16string(note.text);
+  }
+  return {};
+}
 
 HistoryUrlList::View HistoryUrlList::Look() const {
   View view;
@@ -46,6 +72,7 @@ void HistoryUrlList::Show(const View& view) {
 
 void HistoryUrlList::BeginStep() {
   if (depth_++ > 0) return;
+  countBefore_ = Count();
   open_.reset();
   try {
     open_ = Step{.before = Look()};
@@ -56,7 +83,30 @@ void HistoryUrlList::BeginStep() {
 
 void HistoryUrlList::EndStep() {
   if (depth_ == 0 || --depth_ > 0) return;
+  const auto outcome = OpenOutcome();
   Commit();
+  if (outcome) Tell(outcome);
+}
+
+std::optional<ListOutcome> HistoryUrlList::OpenOutcome() const {
+  using Kind = ListOutcome::Kind;
+  const int grown = Count() - countBefore_;
+  if (grown > 0) return ListOutcome{Kind::Added, grown};
+  if (grown < 0) return ListOutcome{Kind::Removed, -grown};
+  // A step the history could not record (no memory) still changed no count: nothing to say.
+  if (!open_) return std::nullopt;
+  int rewritten = 0;
+  int moved = 0;
+  for (const Change& change : open_->changes) {
+    if (change.kind == Change::Kind::Permute) {
+      moved += static_cast<int>(change.positions.size());
+    } else {
+      rewritten += static_cast<int>(change.lines.size());
+    }
+  }
+  if (rewritten > 0) return ListOutcome{Kind::Changed, rewritten};
+  if (moved > 0) return ListOutcome{Kind::Reordered, moved};
+  return std::nullopt;
 }
 
 void HistoryUrlList::SuspendListRedraw() {
@@ -93,7 +143,7 @@ void HistoryUrlList::Record(Change change) {
     changes.push_back(std::move(change));
   } catch (const std::bad_alloc&) {
     // The list changed but the history cannot say how: it can no longer go back.
-    ClearHistory();
+    DropSteps();
   }
 }
 
@@ -130,6 +180,11 @@ void HistoryUrlList::Trim() {
 }
 
 void HistoryUrlList::ClearHistory() {
+  DropSteps();
+  Tell(std::nullopt);
+}
+
+void HistoryUrlList::DropSteps() {
   const bool atSaved = AtSaved();
   done_.clear();
   undone_.clear();
@@ -150,6 +205,7 @@ bool HistoryUrlList::Undo() {
     Show(step.before);
   }
   undone_.push_back(std::move(step));
+  Tell(ListOutcome{ListOutcome::Kind::Undone});
   return true;
 }
 
@@ -163,6 +219,7 @@ bool HistoryUrlList::Redo() {
     Show(step.after);
   }
   done_.push_back(std::move(step));
+  Tell(ListOutcome{ListOutcome::Kind::Redone});
   return true;
 }
 
@@ -328,7 +385,7 @@ int HistoryUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   const int kept = inner_.ReplaceAll(lines);
   if (static_cast<std::size_t>(kept) != n) {
     // The system refused the new count: the list is not what the change says.
-    ClearHistory();
+    DropSteps();
   } else if (!same) {
     Record(std::move(change));
   }

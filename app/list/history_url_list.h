@@ -11,6 +11,7 @@
 // first, the latest step always stays.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,8 +24,25 @@ namespace cardo {
 inline constexpr std::size_t kMaxUndoSteps = 1000;
 inline constexpr std::size_t kUndoBudgetBytes = std::size_t{64} << 20;
 
+// What one step did, for the window to tell the user: the lines it added or removed when the
+// count changed, else the lines it rewrote, else the lines it put in another order; or that
+// the latest step was undone or redone.
+struct ListOutcome {
+  enum class Kind : std::uint8_t { Added, Removed, Changed, Reordered, Undone, Redone };
+  Kind kind = Kind::Added;
+  int lines = 0;
+};
+
+// The note the status bar shows for `outcome`: "120 行を追加しました", "元に戻しました".
+std::u16string OutcomeNote(const ListOutcome& outcome);
+
 class HistoryUrlList final : public UrlList {
  public:
+  // Told after each step, undo and redo with what it did, and with nothing when the history
+  // is cleared (a new or opened list has done nothing yet).
+  using Observer = std::function<void(std::optional<ListOutcome>)>;
+  void SetObserver(Observer observer) { observer_ = std::move(observer); }
+
   explicit HistoryUrlList(UrlList& inner, std::size_t budgetBytes = kUndoBudgetBytes)
       : inner_(inner), budget_(budgetBytes) {}
 
@@ -103,6 +121,12 @@ class HistoryUrlList final : public UrlList {
   };
 
   View Look() const;
+  // What the open step did, measured against the count it began with.
+  std::optional<ListOutcome> OpenOutcome() const;
+  void Tell(std::optional<ListOutcome> outcome) const {
+    if (observer_) observer_(outcome);
+  }
+  void DropSteps();
   void Show(const View& view);
   // The step that takes a change: the open one, or one just for it.
   Step& Open();
@@ -120,6 +144,8 @@ class HistoryUrlList final : public UrlList {
   std::vector<Step> undone_;  // the latest undone last
   std::optional<Step> open_;
   int depth_ = 0;
+  int countBefore_ = 0;
+  Observer observer_;
   std::size_t held_ = 0;
   // How many steps were done when the list was last saved; none once those steps are gone.
   std::optional<std::size_t> saved_ = 0;

@@ -7,6 +7,14 @@
 namespace cardo::msg {
 
 inline constexpr char16_t kUntitled[] = u"無題";
+// The status bar's note on the last change of the list: the count of lines, then the text;
+// undo and redo say theirs alone.
+inline constexpr char16_t kLinesAdded[] = u" 行を追加しました";
+inline constexpr char16_t kLinesRemoved[] = u" 行を削除しました";
+inline constexpr char16_t kLinesChanged[] = u" 行を変更しました";
+inline constexpr char16_t kLinesReordered[] = u" 行を並べ替えました";
+inline constexpr char16_t kStepUndone[] = u"元に戻しました";
+inline constexpr char16_t kStepRedone[] = u"やり直しました";
 inline constexpr char16_t kTitlePrefix[] = u"Cardo - [";
 inline constexpr char16_t kOpenFailed[] = u"ファイルのオープンが正常に終了しませんでした。";
 // Followed by CR LF, the path, CR LF and the system's reason.

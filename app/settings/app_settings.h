@@ -21,6 +21,8 @@ struct Settings {
   std::int16_t OtherFormat = 0;
   // 1 while the main window adds the links of every new clipboard content.
   std::int16_t WatchClipboard = 0;
+  // 1 while the main window shows its status bar; a file from before the key keeps it shown.
+  std::int16_t StatusBar = 1;
   // The extraction dialog stops a downloaded page past this many MiB, decoded. A file from
   // before the key keeps this value.
   std::int16_t MaxPageMiB = 1024;

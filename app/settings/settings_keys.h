@@ -64,7 +64,7 @@ inline constexpr std::int32_t kExtractModeCount = 3;
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 
 // In the order they are read and written.
-inline constexpr std::array<ScalarKey, 19> kScalarKeys = {{
+inline constexpr std::array<ScalarKey, 20> kScalarKeys = {{
     // properties=194: NotReturnSearch, CmbIntl and TextClear.
     {kSectionPref, "properties", 10, FlagBits{}, {}, u"194", kNewFile | kImport},
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
@@ -126,6 +126,7 @@ inline constexpr std::array<ScalarKey, 19> kScalarKeys = {{
     {kSectionPref, "MaxPageMiB", 5, &Settings::MaxPageMiB, {1, 4095, OutOfRange::NearestBound}},
     {kSectionPref, "SpreadExtended", 2, &Settings::SpreadExtended, {0, 1, OutOfRange::FirstChoice}},
     {kSectionPref, "NumStep", 5, &Settings::NumStep, {1, 32767, OutOfRange::NearestBound}},
+    {kSectionPref, "StatusBar", 2, &Settings::StatusBar, {0, 1, OutOfRange::NearestBound}},
 }};
 
 inline constexpr std::size_t kWindowSizeCapacity = 11;

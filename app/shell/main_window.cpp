@@ -10,7 +10,9 @@
 #include "app/extract/link_transport_win.h"
 #include "app/info/topic_file.h"
 #include "app/platform/win_check.h"
+#include "app/platform/wide_text_win.h"
 #include "app/resources/resource.h"
+#include "app/settings/settings_keys.h"
 #include "app/shell/startup.h"
 
 namespace cardo {
@@ -60,18 +62,17 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
 
   CreateChildren();
 
-  listTitle_ = reinterpret_cast<const char16_t*>(kInitialCaption);
-  document_ = std::make_unique<ListDocument>([this](const std::u16string& title) {
-    listTitle_ = title;
-    titleStatus_.clear();
-    ShowTitle();
-  });
+  document_ = std::make_unique<ListDocument>(
+      [this](const std::u16string& title) { SetWindowTextW(hwnd(), W(title)); });
   HMENU fileMenu = GetSubMenu(GetMenu(hwnd()), 0);
   historyMenu_ = std::make_unique<WinHistoryMenu>(GetSubMenu(fileMenu, 6), IDM_HISTORY_FIRST);
   for (int i = 1; i <= kRecentFilePlaces; ++i) recentFiles_.SetMenu(historyMenu_->Place(i));
   ConfigureRecentFiles(recentFiles_);
 
   history_ = std::make_unique<HistoryUrlList>(*list_);
+  history_->SetObserver([this](std::optional<ListOutcome> outcome) {
+    SetStatusNote(outcome ? OutcomeNote(*outcome) : std::u16string());
+  });
   document_->SetHistory(history_.get());
   shell_ = std::make_unique<ShellContext>(ShellContext{*history_, *document_, services_.ui,
                                                        services_.fs, recentFiles_,
@@ -86,7 +87,7 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
                   [this](HWND owner, const std::u16string& key) { ShowTopic(owner, key); },
                   services_.store.appDirectory},
       services_.spread, services_.download, [this] { SetPrefarence(); });
-  Form_Resize();
+  ShowStatusBar(SettingInRange<&Settings::StatusBar>(services_.settings) == 1);
 }
 
 // Within the work area of the monitor the window is on: no larger, and moved in where it would
@@ -110,6 +111,7 @@ frmMain::~frmMain() {
 }
 
 void frmMain::CreateChildren() {
+  CreateStatusBar();
   line_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0, 2,
                           hwnd(), reinterpret_cast<HMENU>(IDC_VOPLINE), instance_, nullptr);
   CreateToolbar();
@@ -142,6 +144,8 @@ void frmMain::ApplyListFont(HWND list) {
   UniqueGdi font(CreateMessageFont(dpi_));
   if (!font) font.reset(GetStockObject(DEFAULT_GUI_FONT));
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  // The status bar's height follows this font, at the window's DPI too.
+  SendMessageW(status_, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
   // An owner-drawn list takes its row height from us, not from its font.
   TEXTMETRICW metrics{};
   {
@@ -207,12 +211,19 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         lstMainList_DblClick();
         return 0;
       }
+      if (HIWORD(wParam) == LBN_SELCHANGE && LOWORD(wParam) == IDC_LSTMAINLIST) {
+        UpdateStatusBar();
+        return 0;
+      }
       // A menu's or an accelerator's; the toolbar's come through its own routing.
       if (lParam == 0) {
         OnCommand(LOWORD(wParam));
         return 0;
       }
       break;
+    case kStatusUpdateMessage:
+      UpdateStatusBar();
+      return 0;
     case WM_DRAWITEM:
       if (wParam == IDC_LSTMAINLIST) {
         lstMainList_DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -279,7 +290,8 @@ void frmMain::Form_Resize() {
   MoveWindow(line_, 0, 0, width, line, TRUE);
   mToolBar.Place(line, width);
   const int top = line + mToolBar.pHeight();
-  MoveWindow(list_->hwnd(), 0, top, width, std::max(height - top, 0), TRUE);
+  const int bottom = height - PlaceStatusBar(width);
+  MoveWindow(list_->hwnd(), 0, top, width, std::max(bottom - top, 0), TRUE);
   UpdateHorizontalExtent();
 }
 
@@ -295,6 +307,7 @@ bool frmMain::Form_QueryUnload() {
 void frmMain::SetPrefarence() {
   ApplyToolbarStates();
   SetClipboardWatch(services_.settings.WatchClipboard == 1);
+  ShowStatusBar(SettingInRange<&Settings::StatusBar>(services_.settings) == 1);
 }
 
 void frmMain::UpdateHorizontalExtent() {

@@ -61,6 +61,9 @@ class frmMain final : public WindowSizeTwips {
   void ShowTopic(HWND owner, const std::u16string& key);
   frmSmplViewer& Viewer() { return *viewer_; }
   ToolWindows& Tools() { return *tools_; }
+  HWND statusHwnd() const { return status_; }
+  // The text of the status bar's part `part` (from 0): lines, selected, watch, note.
+  std::u16string StatusText(int part) const;
   bool closed() const { return !hwnd_; }
 
   // Enables the ReGet and Iria toolbar buttons when their paths are set, and watches the
@@ -140,8 +143,15 @@ class frmMain final : public WindowSizeTwips {
   void SetClipboardWatch(bool on);
   void Clipboard_Update();
   void PasteLinks(bool watcher);
-  // The list's title, then the watch mark and the outcome of the last paste of links.
-  void ShowTitle();
+  // The status bar: shown or hidden (and the settings say which), laid out at the bottom of the
+  // client area (its height returned, 0 when hidden), and its texts.
+  void CreateStatusBar();
+  void ShowStatusBar(bool shown);
+  void mnuStatusBar_Click();
+  int PlaceStatusBar(int clientWidth);
+  void SetStatusNote(std::u16string note);
+  void ScheduleStatusUpdate();
+  void UpdateStatusBar();
   void mToolBar_ButtonDropDown(int command);
   bool lstMainList_KeyDown(WPARAM key);
   void lstMainList_MouseDown(bool right, POINT listPoint);
@@ -166,6 +176,13 @@ class frmMain final : public WindowSizeTwips {
   // The DPI the window is laid out and drawn for.
   int dpi_ = 96;
   HWND line_ = nullptr;
+  HWND status_ = nullptr;
+  bool statusShown_ = false;
+  // What the last change of the list did, until the next one or a new list.
+  std::u16string statusNote_;
+  // Posted to read the list's counts once a run of selection changes is over.
+  static constexpr UINT kStatusUpdateMessage = WM_APP + 1;
+  bool statusUpdatePending_ = false;
   clsImageList images_;
   clsImageList disabledImages_;
   clsToolBar mToolBar;
@@ -189,8 +206,6 @@ class frmMain final : public WindowSizeTwips {
   std::unique_ptr<frmSmplViewer> viewer_;
   std::unique_ptr<ToolWindows> tools_;
 
-  std::u16string listTitle_;
-  std::u16string titleStatus_;
   bool watchingClipboard_ = false;
   // A paste in progress: a message box it shows lets a clipboard change through, which must
   // not start a second one.

@@ -5,8 +5,6 @@
 #include "app/extract/clipboard_links.h"
 #include "app/extract/extract_to_list.h"
 #include "app/list/messages.h"
-#include "app/platform/text.h"
-#include "app/platform/wide_text_win.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
@@ -32,7 +30,7 @@ void frmMain::SetClipboardWatch(bool on) {
   services_.settings.WatchClipboard = on ? 1 : 0;
   CheckMenuItem(GetMenu(hwnd()), IDM_WATCH_CLIPBOARD,
                 MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-  ShowTitle();
+  UpdateStatusBar();
 }
 
 void frmMain::Clipboard_Update() {
@@ -59,23 +57,12 @@ void frmMain::PasteLinks(bool watcher) {
   } catch (const std::bad_alloc&) {
     result.outOfMemory = true;
   }
-  if (result.added > 0) {
-    titleStatus_ = msg::kLinksAddedPrefix + DecimalText(result.added) + msg::kLinksAddedSuffix;
-    ShowTitle();
-  }
   if (result.outOfMemory) {
     ShowError(ui, msg::kClipboardTooLarge);
   } else if (result.added == 0 && !result.listFull && !watcher) {
     ui.ShowMessage(msg::kNoUrlOnClipboard, msg::kInfoTitle, MessageIcon::Information,
                    MessageButtons::Ok);
   }
-}
-
-void frmMain::ShowTitle() {
-  std::u16string title = listTitle_;
-  if (watchingClipboard_) title += msg::kWatchingMark;
-  title += titleStatus_;
-  SetWindowTextW(hwnd(), W(title));
 }
 
 }  // namespace cardo

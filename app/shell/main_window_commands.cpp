@@ -68,6 +68,7 @@ std::span<const frmMain::Command> frmMain::Commands() {
       {IDM_VIEW_SPREAD_URL, [](W& w, int) { w.tools_->SpreadUrl().Show(); }},
       {IDM_VIEW_GENE_LIST, [](W& w, int) { w.tools_->GeneList().Show(); }},
       {IDM_VIEW_EXTRACT, [](W& w, int) { w.tools_->Extract().Show(); }},
+      {IDM_VIEW_STATUSBAR, [](W& w, int) { w.mnuStatusBar_Click(); }},
       {IDM_WATCH_CLIPBOARD, [](W& w, int) { w.mnuWatchClipboard_Click(); }},
       {IDM_VIEW_PREFERENCES, [](W& w, int) { w.tools_->Prefarence().Show(); }},
 
@@ -89,6 +90,8 @@ const frmMain::Command* frmMain::FindCommand(int id) {
 
 void frmMain::OnCommand(int id) {
   if (const Command* command = FindCommand(id)) command->run(*this, id);
+  // Select all and invert change no lines, and so tell no step.
+  UpdateStatusBar();
 }
 
 // Every item of the menu, its submenus' included, takes its command's state: a shortcut key

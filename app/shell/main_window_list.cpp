@@ -97,6 +97,17 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
     case WM_DROPFILES:
       lstMainList_DropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
+    // Changes of the lines or the selection made by the program (the tool windows' and the
+    // find window's included): the status bar's counts follow.
+    case LB_SETSEL:
+    case LB_SELITEMRANGE:
+    case LB_SELITEMRANGEEX:
+    case LB_SETCOUNT:
+    case LB_RESETCONTENT:
+    case LB_INSERTSTRING:
+    case LB_DELETESTRING:
+      ScheduleStatusUpdate();
+      break;
     default:
       break;
   }

@@ -26,10 +26,11 @@ inline constexpr char16_t kHelpNotOpenedSuffix[] =
 inline constexpr char16_t kNoUrlOnClipboard[] = u"クリップボードに URL が見つかりませんでした。";
 inline constexpr char16_t kClipboardTooLarge[] =
     u"クリップボードの内容が大きすぎてメモリが足りないため、途中までしか読み取れませんでした。";
-// After the list's title while the clipboard is watched.
-inline constexpr char16_t kWatchingMark[] = u" [監視中]";
-// After the title once a paste of links added some: the count between the two.
-inline constexpr char16_t kLinksAddedPrefix[] = u" - ";
-inline constexpr char16_t kLinksAddedSuffix[] = u" 件のURLを追加しました";
+
+// The status bar: "120 行", "選択 3 行", the clipboard watch.
+inline constexpr char16_t kStatusLinesSuffix[] = u" 行";
+inline constexpr char16_t kStatusSelectedPrefix[] = u"選択 ";
+inline constexpr char16_t kStatusSelectedSuffix[] = u" 行";
+inline constexpr char16_t kStatusWatching[] = u"クリップボード監視中";
 
 }  // namespace cardo::msg

@@ -57,17 +57,12 @@ std::string HtmlFormat(const std::string& fragment, const std::string& page) {
   return header(header(0).size()) + before + fragment + after;
 }
 
-bool Watching(HWND main) {
-  return Title(main).find(u" [監視中]") != std::u16string::npos;
-}
-
 TEST_F(CardoExe, LinksPastedAndWatchedFromAnotherProgramsCopies) {
   Lines expected;
   {
     RunningCardo cardo(dir, u"");
     HWND main = cardo.WaitForWindow();
     ASSERT_NE(main, nullptr);
-    EXPECT_FALSE(Watching(main));
 
     ASSERT_TRUE(Copy(HtmlFormat("<p><a href=\"a.zip\">A</a> <a href=\"../up/b.zip\">B</a>\r\n"
                                 "<img src=\"http://cdn.jp/c.jpg\"> <a href=\"a.zip\">A again</a>",
@@ -76,16 +71,17 @@ TEST_F(CardoExe, LinksPastedAndWatchedFromAnotherProgramsCopies) {
     PostMessageW(main, WM_COMMAND, IDM_PASTE_LINKS, 0);
     expected = {u"http://h.jp/dir/a.zip", u"http://h.jp/up/b.zip", u"http://cdn.jp/c.jpg"};
     ASSERT_TRUE(WaitFor([&] { return ListLines(main) == expected; })) << Utf16ToUtf8(Title(main));
-    EXPECT_EQ(Title(main), u"Cardo - [無題*] - 3 件のURLを追加しました");
+    // What the paste added is the status bar's to say; the title keeps to the list.
+    EXPECT_EQ(Title(main), u"Cardo - [無題*]");
 
     ASSERT_TRUE(Copy("", u"mail: http://t.jp/1.zip\r\nhttp://t.jp/2.zip"));
     PostMessageW(main, WM_COMMAND, IDM_PASTE_LINKS, 0);
     expected.insert(expected.end(), {u"http://t.jp/1.zip", u"http://t.jp/2.zip"});
     ASSERT_TRUE(WaitFor([&] { return ListLines(main) == expected; }));
 
-    PostMessageW(main, WM_COMMAND, IDM_WATCH_CLIPBOARD, 0);
-    ASSERT_TRUE(WaitFor([&] { return Watching(main); })) << Utf16ToUtf8(Title(main));
-    EXPECT_TRUE(GetMenuState(GetMenu(main), IDM_WATCH_CLIPBOARD, MF_BYCOMMAND) & MF_CHECKED);
+    // Sent, not posted: the watch is on before the next copy. (A menu's check mark cannot be
+    // read from another process under Wine; the watch shows in what it adds.)
+    SendMessageW(main, WM_COMMAND, IDM_WATCH_CLIPBOARD, 0);
     ASSERT_TRUE(Copy("", u"http://t.jp/2.zip\r\nhttp://t.jp/3.zip"));
     expected.push_back(u"http://t.jp/3.zip");
     ASSERT_TRUE(WaitFor([&] { return ListLines(main) == expected; })) << Utf16ToUtf8(Title(main));
@@ -99,7 +95,7 @@ TEST_F(CardoExe, LinksPastedAndWatchedFromAnotherProgramsCopies) {
   RunningCardo cardo(dir, u"");
   HWND main = cardo.WaitForWindow();
   ASSERT_NE(main, nullptr);
-  EXPECT_EQ(Title(main), u"Cardo - [無題] [監視中]");
+  EXPECT_EQ(Title(main), u"Cardo - [無題]");
   ASSERT_TRUE(Copy("", u"http://t.jp/9.zip"));
   ASSERT_TRUE(WaitFor([&] { return ListLines(main) == Lines{u"http://t.jp/9.zip"}; }));
   // Cardo's own copy (a cut) is not taken back; the next copy of another program is.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/list/edit_commands.h"
@@ -115,6 +116,70 @@ TEST(HistoryUrlList, KeepsHundredsOfStepsAndANewChangeEndsTheRedoBranch) {
   list.AppendLine(u"y");
   EXPECT_FALSE(list.CanRedo());
   EXPECT_EQ(list.Lines(), (Lines{u"x", u"y"}));
+}
+
+TEST(HistoryUrlList, TellsWhatEachStepDid) {
+  const struct {
+    std::function<void(HistoryUrlList&)> change;
+    const char16_t* note;  // null: nothing told
+  } cases[] = {
+      {[](HistoryUrlList& l) { l.AppendLines(Numbered(120), true); }, u"120 行を追加しました"},
+      {[](HistoryUrlList& l) {
+         RedrawSuspension hidden(l);
+         l.RemoveLine(0);
+         l.RemoveLine(0);
+       },
+       u"2 行を削除しました"},
+      {[](HistoryUrlList& l) {
+         l.ReplaceAll({u"line0", u"x", u"y", u"line3", u"line4"});
+       },
+       u"2 行を変更しました"},
+      {[](HistoryUrlList& l) {
+         l.Reorder({4, 3, 2, 1, 0});
+       },
+       u"5 行を並べ替えました"},
+      {[](HistoryUrlList& l) { l.SetLine(0, u"line0"); }, nullptr},
+      {[](HistoryUrlList& l) {
+         l.RemoveLine(4);
+         l.Undo();
+       },
+       u"元に戻しました"},
+      {[](HistoryUrlList& l) {
+         l.RemoveLine(4);
+         l.Undo();
+         l.Redo();
+       },
+       u"やり直しました"},
+  };
+  for (const auto& c : cases) {
+    MemoryUrlList inner;
+    inner.AppendLines(Numbered(5), false);
+    HistoryUrlList list(inner);
+    std::optional<std::u16string> told;
+    list.SetObserver(
+        [&](std::optional<ListOutcome> outcome) { told = outcome ? OutcomeNote(*outcome) : u""; });
+    c.change(list);
+    if (c.note) {
+      EXPECT_EQ(told, c.note);
+    } else {
+      EXPECT_EQ(told, std::nullopt);
+    }
+  }
+}
+
+TEST(HistoryUrlList, ClearingTheHistoryTellsNothingDone) {
+  MemoryUrlList inner;
+  HistoryUrlList list(inner);
+  std::optional<ListOutcome> told{ListOutcome{}};
+  int calls = 0;
+  list.SetObserver([&](std::optional<ListOutcome> outcome) {
+    told = outcome;
+    ++calls;
+  });
+  list.AppendLine(u"a");
+  list.ClearHistory();
+  EXPECT_EQ(calls, 2);
+  EXPECT_FALSE(told.has_value());
 }
 
 TEST(HistoryUrlList, StepsWithoutChangesAreNoSteps) {

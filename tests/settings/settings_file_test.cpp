@@ -199,6 +199,20 @@ TEST(SettingsFile, StepAndSyntaxKeys) {
   }
 }
 
+// The status bar is shown unless the file says 0, also by a file from before the key.
+TEST(SettingsFile, StatusBarKey) {
+  const struct {
+    const char* lines;
+    std::int32_t shown;
+  } cases[] = {{"", 1}, {"StatusBar=0", 0}, {"StatusBar=1", 1}, {"StatusBar=9", 1}};
+  for (const auto& c : cases) {
+    SettingsFixture f;
+    f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + c.lines + "\r\n");
+    ASSERT_TRUE(f.Load()) << c.lines;
+    EXPECT_EQ(SettingInRange<&Settings::StatusBar>(f.settings), c.shown) << c.lines;
+  }
+}
+
 TEST(SettingsFile, ListsAreReadToTheirHighestIndex) {
   const struct {
     const char* keys;
@@ -327,7 +341,7 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
                           "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
                           "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nOtherPath=\r\nOtherArgs=\r\n"
                           "OtherFormat=0\r\nWatchClipboard=0\r\nMaxPageMiB=1024\r\n"
-                          "SpreadExtended=0\r\nNumStep=1\r\n"
+                          "SpreadExtended=0\r\nNumStep=1\r\nStatusBar=1\r\n"
                           "ExtListUBound=0\r\n"
                           "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
                           "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"

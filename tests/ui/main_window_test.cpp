@@ -336,14 +336,16 @@ TEST_F(MainWindowTest, PasteLinksAndTheClipboardWatch) {
   ui.clipboard = u"see http://a.jp/1.zip\r\nhttp://a.jp/2.zip and http://a.jp/x.html";
   Command(IDM_PASTE_LINKS);
   EXPECT_EQ(window->list().Lines(), (Lines{u"http://a.jp/1.zip", u"http://a.jp/2.zip"}));
-  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*] - 2 件のURLを追加しました");
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*]");
+  EXPECT_EQ(window->StatusText(3), u"2 行を追加しました");
 
   HMENU view = GetSubMenu(GetMenu(window->hwnd()), 2);
   EXPECT_EQ(MenuText(view, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND), u"クリップボードを監視(&W)");
   Command(IDM_WATCH_CLIPBOARD);
   EXPECT_EQ(settings.WatchClipboard, 1);
   EXPECT_TRUE(GetMenuState(view, IDM_WATCH_CLIPBOARD, MF_BYCOMMAND) & MF_CHECKED);
-  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*] [監視中] - 2 件のURLを追加しました");
+  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*]");
+  EXPECT_EQ(window->StatusText(2), u"クリップボード監視中");
 
   // The watcher: only new links, nothing said when there are none, its own copies ignored.
   ui.clipboard = u"http://a.jp/2.zip\r\nhttp://a.jp/3.zip";
@@ -356,7 +358,7 @@ TEST_F(MainWindowTest, PasteLinksAndTheClipboardWatch) {
   EXPECT_EQ(window->list().Lines(),
             (Lines{u"http://a.jp/1.zip", u"http://a.jp/2.zip", u"http://a.jp/3.zip"}));
   EXPECT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*] [監視中] - 1 件のURLを追加しました");
+  EXPECT_EQ(window->StatusText(3), u"1 行を追加しました");
 
   Command(IDM_WATCH_CLIPBOARD);
   EXPECT_EQ(settings.WatchClipboard, 0);
@@ -364,7 +366,7 @@ TEST_F(MainWindowTest, PasteLinksAndTheClipboardWatch) {
   ui.clipboard = u"http://a.jp/4.zip";
   SendMessageW(window->hwnd(), WM_CLIPBOARDUPDATE, 0, 0);
   EXPECT_EQ(window->list().Count(), 3);
-  EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*] - 1 件のURLを追加しました");
+  EXPECT_EQ(window->StatusText(2), u"");
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+// The main window's status bar under the list: the count of lines, the count of selected
+// lines, the clipboard watch and what the last change of the list did. View > ステータスバー
+// shows and hides it; the settings keep the choice.
+#include <algorithm>
+#include <array>
+
+#include "app/controls/twips.h"
+#include "app/platform/text.h"
+#include "app/platform/wide_text_win.h"
+#include "app/resources/resource.h"
+#include "app/shell/main_window.h"
+#include "app/shell/messages.h"
+
+namespace cardo {
+namespace {
+
+// The right edges of the fixed parts at 96 DPI; the note takes the rest.
+constexpr std::array<int, 3> kPartEdgesAt96 = {110, 240, 380};
+
+}  // namespace
+
+void frmMain::CreateStatusBar() {
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD, 0, 0, 0, 0, hwnd(),
+                            reinterpret_cast<HMENU>(IDC_STATUSBAR), instance_, nullptr);
+}
+
+void frmMain::ShowStatusBar(bool shown) {
+  services_.settings.StatusBar = shown ? 1 : 0;
+  statusShown_ = shown;
+  ShowWindow(status_, shown ? SW_SHOWNA : SW_HIDE);
+  CheckMenuItem(GetMenu(hwnd()), IDM_VIEW_STATUSBAR,
+                MF_BYCOMMAND | (shown ? MF_CHECKED : MF_UNCHECKED));
+  Form_Resize();
+  UpdateStatusBar();
+}
+
+void frmMain::mnuStatusBar_Click() {
+  ShowStatusBar(!statusShown_);
+}
+
+// The bar's height follows its font; the list takes what is left above it.
+int frmMain::PlaceStatusBar(int clientWidth) {
+  if (!status_ || !statusShown_) return 0;
+  SendMessageW(status_, WM_SIZE, 0, 0);
+  std::array<int, kPartEdgesAt96.size() + 1> edges{};
+  for (std::size_t i = 0; i < kPartEdgesAt96.size(); ++i) {
+    edges[i] = std::min(ScaleForDpi(kPartEdgesAt96[i], dpi_), clientWidth);
+  }
+  edges.back() = -1;
+  SendMessageW(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+  RECT bar{};
+  GetWindowRect(status_, &bar);
+  return bar.bottom - bar.top;
+}
+
+void frmMain::SetStatusNote(std::u16string note) {
+  statusNote_ = std::move(note);
+  UpdateStatusBar();
+}
+
+// Selections change by many calls in a row (a select all sets each line); the counts are
+// read once they are done.
+void frmMain::ScheduleStatusUpdate() {
+  if (statusUpdatePending_ || !hwnd_) return;
+  statusUpdatePending_ = PostMessageW(hwnd(), kStatusUpdateMessage, 0, 0) != FALSE;
+}
+
+void frmMain::UpdateStatusBar() {
+  statusUpdatePending_ = false;
+  if (!status_ || !list_ || !statusShown_) return;
+  const std::array<std::u16string, 4> parts = {
+      DecimalText(list_->Count()) + msg::kStatusLinesSuffix,
+      msg::kStatusSelectedPrefix + DecimalText(list_->SelectedCount()) + msg::kStatusSelectedSuffix,
+      watchingClipboard_ ? std::u16string(msg::kStatusWatching) : std::u16string(),
+      statusNote_,
+  };
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    SendMessageW(status_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(W(parts[i])));
+  }
+}
+
+std::u16string frmMain::StatusText(int part) const {
+  wchar_t text[256] = {};
+  const auto length = LOWORD(SendMessageW(status_, SB_GETTEXTLENGTHW, part, 0));
+  if (length >= std::size(text)) return {};
+  SendMessageW(status_, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text));
+  return std::u16string(reinterpret_cast<const char16_t*>(text));
+}
+
+}  // namespace cardo
