@@ -7,6 +7,7 @@
 
 #include "app/extract/page_download.h"
 #include "app/platform/text.h"
+#include "cli/header_line.h"
 #include "cli/link_transport.h"
 
 namespace cardo::cli {
@@ -59,24 +60,6 @@ struct Exchange {
   bool bodyStopped = false;
   bool timedOut = false;
 };
-
-std::string Trimmed(std::string_view text) {
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
-    text.remove_suffix(1);
-  }
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  return std::string(text);
-}
-
-bool StartsNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
 
 long long Number(std::string_view digits) {
   if (digits.empty() || digits.size() > 18) return -1;

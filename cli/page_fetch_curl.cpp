@@ -6,6 +6,7 @@
 
 #include "app/extract/web_address.h"
 #include "app/platform/text.h"
+#include "cli/header_line.h"
 #include "cli/page_fetch.h"
 
 namespace cardo::cli {
@@ -41,24 +42,6 @@ struct Hop {
     return *body;
   }
 };
-
-std::string Trimmed(std::string_view text) {
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
-    text.remove_suffix(1);
-  }
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  return std::string(text);
-}
-
-bool StartsNoCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
-    if (c != prefix[i]) return false;
-  }
-  return true;
-}
 
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
   Hop& hop = *static_cast<Hop*>(user);
