@@ -18,10 +18,12 @@ import os
 import socket
 import socketserver
 import ssl
-import subprocess
 import sys
 import threading
 import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from test_certificates import make_certificates  # noqa: E402
 
 LIFETIME_SECONDS = 300
 stop = threading.Event()
@@ -29,28 +31,6 @@ lock = threading.Lock()
 counts = {}  # port -> [requests now, most requests, connections now, most connections]
 everywhere = [0, 0]  # requests now, most requests
 opened = {}  # port -> connections accepted
-
-
-def openssl(*args, cwd):
-    subprocess.run(["openssl", *args], cwd=cwd, check=True, capture_output=True)
-
-
-def make_certificates(d):
-    key = ["-newkey", "rsa:2048", "-nodes", "-days", "2"]
-    openssl("req", "-x509", *key, "-keyout", "ca.key", "-out", "ca.pem",
-            "-subj", "/CN=Cardo Link Test CA",
-            "-addext", "basicConstraints=critical,CA:TRUE",
-            "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=d)
-    openssl("req", *key, "-keyout", "server.key", "-out", "server.csr",
-            "-subj", "/CN=localhost", cwd=d)
-    with open(os.path.join(d, "server.ext"), "w") as f:
-        f.write("subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"
-                "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n")
-    openssl("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
-            "-CAcreateserial", "-days", "2", "-extfile", "server.ext", "-out", "server.pem",
-            cwd=d)
-    openssl("req", "-x509", *key, "-keyout", "self.key", "-out", "self.pem",
-            "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost", cwd=d)
 
 
 def count(port, index, step):
@@ -186,7 +166,7 @@ def secure(d, cert, key):
 
 def main():
     d = sys.argv[1]
-    make_certificates(d)
+    make_certificates(d, "Cardo Link Test CA")
     plain = [serve(Server(("127.0.0.1", 0), Links)) for _ in range(3)]
     https = secure(d, "server.pem", "server.key")
     untrusted = secure(d, "self.pem", "self.key")

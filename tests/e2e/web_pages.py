@@ -13,35 +13,15 @@ import http.server
 import os
 import socketserver
 import ssl
-import subprocess
 import sys
 import threading
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from test_certificates import make_certificates  # noqa: E402
+
 LIFETIME_SECONDS = 300
 stop = threading.Event()
-
-
-def openssl(*args, cwd):
-    subprocess.run(["openssl", *args], cwd=cwd, check=True, capture_output=True)
-
-
-def make_certificates(d):
-    key = ["-newkey", "rsa:2048", "-nodes", "-days", "2"]
-    openssl("req", "-x509", *key, "-keyout", "ca.key", "-out", "ca.pem",
-            "-subj", "/CN=Cardo Test CA",
-            "-addext", "basicConstraints=critical,CA:TRUE",
-            "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=d)
-    openssl("req", *key, "-keyout", "server.key", "-out", "server.csr",
-            "-subj", "/CN=localhost", cwd=d)
-    with open(os.path.join(d, "server.ext"), "w") as f:
-        f.write("subjectAltName=DNS:localhost\nbasicConstraints=CA:FALSE\n"
-                "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n")
-    openssl("x509", "-req", "-in", "server.csr", "-CA", "ca.pem", "-CAkey", "ca.key",
-            "-CAcreateserial", "-days", "2", "-extfile", "server.ext", "-out", "server.pem",
-            cwd=d)
-    openssl("req", "-x509", *key, "-keyout", "self.key", "-out", "self.pem",
-            "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost", cwd=d)
 
 
 # Redirections to addresses that are not encoded: UTF-8 (日本), a space, code page 932 (日本 again),
@@ -167,7 +147,7 @@ def serve(certificate=None, key=None, d=None):
 
 def main():
     d = sys.argv[1]
-    make_certificates(d)
+    make_certificates(d, "Cardo Test CA")
     trusted = serve("server.pem", "server.key", d)
     untrusted = serve("self.pem", "self.key", d)
     plain = serve()
