@@ -170,10 +170,10 @@ DWORD frmDropDialog::vopDropPanell_OLEDragDrop(int index, const DropData& data, 
   {
     RedrawSuspension hidden(shell.list);
     for (const auto& path : data.files) OpenListFile(shell, path, true, &notes);
+    ShowLastLine(shell.list);
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
-  ShowLastLine(shell.list);
   ReportListReadNotes(shell.ui, notes);
   return effect;
 }

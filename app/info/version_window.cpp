@@ -53,6 +53,9 @@ INT_PTR frmVersion::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       SetUnderline(false);
       return TRUE;
     case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == Item(IDC_IMGBANNER)) {
+        return reinterpret_cast<INT_PTR>(BannerFill(reinterpret_cast<HDC>(wParam)));
+      }
       if (reinterpret_cast<HWND>(lParam) == Item(IDC_LBLURL)) {
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, linkColor_);
@@ -95,6 +98,48 @@ void frmVersion::SetPictures() {
                reinterpret_cast<LPARAM>(library.get()));
   banner_ = std::move(banner);
   library_ = std::move(library);
+  bannerFill_.reset();
+}
+
+// The static centres its picture and fills the rest of its box with the brush its dialog
+// gives it. That brush is a picture of the box whose sides carry on the banner's edge columns
+// (the banner is a vertical gradient) and whose top and bottom carry on its edge rows, so the
+// banner spans the window with no strip of the dialog's grey beside it.
+HBRUSH frmVersion::BannerFill(HDC dc) {
+  RECT box{};
+  GetClientRect(Item(IDC_IMGBANNER), &box);
+  if (bannerFill_ && box.right == bannerFillSize_.cx && box.bottom == bannerFillSize_.cy) {
+    return static_cast<HBRUSH>(bannerFill_.get());
+  }
+  BITMAP size{};
+  if (box.right <= 0 || box.bottom <= 0 || !GetObjectW(banner_.get(), sizeof size, &size)) {
+    return GetSysColorBrush(COLOR_BTNFACE);
+  }
+  UniqueDc source(CreateCompatibleDC(dc));
+  UniqueDc target(CreateCompatibleDC(dc));
+  UniqueGdi picture(CreateCompatibleBitmap(dc, box.right, box.bottom));
+  if (!source || !target || !picture) return GetSysColorBrush(COLOR_BTNFACE);
+  {
+    const ScopedSelect from(source.get(), banner_.get());
+    const ScopedSelect to(target.get(), picture.get());
+    HDC s = source.get();
+    HDC t = target.get();
+    const int w = size.bmWidth;
+    const int h = size.bmHeight;
+    const int left = box.right / 2 - w / 2;
+    const int top = box.bottom / 2 - h / 2;
+    SetStretchBltMode(t, COLORONCOLOR);
+    StretchBlt(t, 0, 0, box.right, top, s, 0, 0, 1, 1, SRCCOPY);
+    StretchBlt(t, 0, top + h, box.right, box.bottom - top - h, s, 0, h - 1, 1, 1, SRCCOPY);
+    StretchBlt(t, 0, top, left, h, s, 0, 0, 1, h, SRCCOPY);
+    StretchBlt(t, left + w, top, box.right - left - w, h, s, w - 1, 0, 1, h, SRCCOPY);
+  }
+  UniqueGdi fill(CreatePatternBrush(static_cast<HBITMAP>(picture.get())));
+  if (!fill) return GetSysColorBrush(COLOR_BTNFACE);
+  bannerFillPicture_ = std::move(picture);
+  bannerFill_ = std::move(fill);
+  bannerFillSize_ = {box.right, box.bottom};
+  return static_cast<HBRUSH>(bannerFill_.get());
 }
 
 void frmVersion::OnDpiChanged(int) {

@@ -38,6 +38,7 @@ class frmVersion final : public DialogWindow {
   void OnDpiChanged(int oldDpi) override;
   void Form_Load() override;
   void SetPictures();
+  HBRUSH BannerFill(HDC dc);
   void SetUnderline(bool on);
   void SetLinkColor(COLORREF color);
 
@@ -50,6 +51,10 @@ class frmVersion final : public DialogWindow {
   COLORREF linkColor_ = RGB(30, 73, 121);
   UniqueGdi underlineFont_;
   UniqueGdi banner_;
+  // What the banner's static paints beside its picture, made for the static's size.
+  UniqueGdi bannerFillPicture_;
+  UniqueGdi bannerFill_;
+  SIZE bannerFillSize_{};
   UniqueGdi library_;
   HCURSOR hand_ = nullptr;
 };

@@ -201,10 +201,10 @@ void EditPaste(ShellContext& shell) {
   {
     RedrawSuspension hidden(shell.list);
     refused = AppendPastedText(shell.list, shell.ui.ClipboardText());
+    ShowLastLine(shell.list);  // inside the step, so that a redo shows the same lines
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
-  ShowLastLine(shell.list);
   WarnIfListFull(shell.ui, refused);
 }
 
@@ -260,10 +260,10 @@ void DropTextOnList(ShellContext& shell, std::u16string_view text) {
     RedrawSuspension hidden(shell.list);
     const auto pieces = SplitDroppedText(text);
     refused = static_cast<int>(pieces.size()) - shell.list.AppendLines(pieces, false);
+    ShowLastLine(shell.list);
   }
   shell.document.MarkModified();
   shell.UpdateHorizontalExtent();
-  ShowLastLine(shell.list);
   WarnIfListFull(shell.ui, refused);
 }
 

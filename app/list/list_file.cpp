@@ -292,9 +292,12 @@ void FileAdd(ShellContext& shell) {
       shell.ui.ShowOpenDialog(ListDialog(msg::kAddTitle, shell.lastFilterIndex, false));
   if (!chosen) return;
   RememberFilter(shell, chosen->filterIndex);
-  OpenListFile(shell, chosen->path, true);
+  {
+    const ListStep step(shell.list);
+    OpenListFile(shell, chosen->path, true);
+    ShowLastLine(shell.list);
+  }
   shell.document.MarkModified();
-  ShowLastLine(shell.list);
 }
 
 void FileSaveAs(ShellContext& shell) {

@@ -56,11 +56,14 @@ void PendingLines::Flush(ShellContext& shell) {
 }
 
 int PendingLines::Commit(ShellContext& shell) {
-  Flush(shell);
-  if (appended_ > 0) {
-    shell.UpdateHorizontalExtent();
-    ShowLastLine(shell.list);
+  {
+    // The last flush and the scroll to the new lines are one undo step, so that a redo shows
+    // the lines the command showed.
+    const ListStep step(shell.list);
+    Flush(shell);
+    if (appended_ > 0) ShowLastLine(shell.list);
   }
+  if (appended_ > 0) shell.UpdateHorizontalExtent();
   WarnIfListFull(shell.ui, refused_, limit_);
   return appended_;
 }

@@ -130,6 +130,7 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepBackAndForth) {
     EXPECT_FALSE(EditItemEnabled(IDM_EDIT_UNDO)) << c.name;
     c.change();
     const Lines after = window->list().Lines();
+    const int focusAfter = window->list().FocusIndex();
     ui.messages.clear();
     ASSERT_NE(after, start) << c.name;
     EXPECT_TRUE(WindowText(window->hwnd()).starts_with(u"Cardo - [無題*]")) << c.name;
@@ -145,6 +146,7 @@ TEST_F(UndoTest, EveryKindOfChangeIsOneStepBackAndForth) {
 
     EXPECT_TRUE(PressCtrl('Y')) << c.name;
     EXPECT_EQ(window->list().Lines(), after) << c.name;
+    EXPECT_EQ(window->list().FocusIndex(), focusAfter) << c.name;  // added lines shown again
     EXPECT_EQ(WindowText(window->hwnd()), u"Cardo - [無題*]") << c.name;
     EXPECT_TRUE(ui.messages.empty()) << c.name;
   }

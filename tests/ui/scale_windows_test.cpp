@@ -13,6 +13,7 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/controls/dpi_win.h"
+#include "app/platform/win_handle.h"
 #include "app/resources/resource.h"
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
@@ -217,6 +218,7 @@ TEST_F(ScaleTest, OneLineEditKeepsItsDesignedHeightsAtTheNewDpi) {
 TEST_F(ScaleTest, VersionBannerTakesThePictureDrawnForTheScale) {
   struct Seen {
     int dpi, picture, control, client;
+    COLORREF beside, edge;  // drawn at the control's left edge, the picture's own left edge
   };
   std::vector<Seen> seen;
   testing::WhenDialogOpens(L"バージョン情報", [&](HWND dialog) {
@@ -229,9 +231,28 @@ TEST_F(ScaleTest, VersionBannerTakesThePictureDrawnForTheScale) {
                  sizeof picture, &picture);
       RECT client{};
       GetClientRect(dialog, &client);
+      // The static drawn into a picture of its own: beside the banner, at the banner's middle
+      // row, it shows the banner's edge colour, not the dialog's grey.
+      RECT box{};
+      GetClientRect(banner, &box);
+      HDC screen = GetDC(banner);
+      UniqueDc drawn(CreateCompatibleDC(screen));
+      UniqueDc source(CreateCompatibleDC(screen));
+      UniqueGdi target(CreateCompatibleBitmap(screen, box.right, box.bottom));
+      ReleaseDC(banner, screen);
+      COLORREF beside = 0;
+      COLORREF edge = 0;
+      {
+        const ScopedSelect to(drawn.get(), target.get());
+        SendMessageW(banner, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(drawn.get()), PRF_CLIENT);
+        beside = GetPixel(drawn.get(), 0, box.bottom / 2);
+        const ScopedSelect from(source.get(), reinterpret_cast<HBITMAP>(SendMessageW(
+                                                  banner, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+        edge = GetPixel(source.get(), 0, picture.bmHeight / 2);  // the control's middle row
+      }
       seen.push_back({dpi, picture.bmWidth,
                       static_cast<int>(WindowRect(banner).right - WindowRect(banner).left),
-                      static_cast<int>(client.right)});
+                      static_cast<int>(client.right), beside, edge});
     }
     SendMessageW(dialog, WM_CLOSE, 0, 0);
   });
@@ -240,6 +261,7 @@ TEST_F(ScaleTest, VersionBannerTakesThePictureDrawnForTheScale) {
   for (const Seen& s : seen) {
     EXPECT_EQ(s.picture, MulDiv(300, s.dpi, 96)) << s.dpi;
     EXPECT_GE(s.control, s.picture) << s.dpi;
+    EXPECT_EQ(s.beside, s.edge) << s.dpi;
   }
   // Back at the window's own size (the suggested rectangles kept it): the window's width.
   EXPECT_NEAR(seen.back().control, seen.back().client, 2);
