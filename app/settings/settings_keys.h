@@ -157,7 +157,10 @@ inline constexpr std::array<ListKeys, 3> kListKeys = {{
 // The key of a number field.
 constexpr const ScalarKey& KeyOf(std::int16_t Settings::*field) {
   for (const ScalarKey& key : kScalarKeys) {
-    if (const auto* f = std::get_if<std::int16_t Settings::*>(&key.field); f && *f == field) {
+    // holds_alternative and get, not get_if: UBSan's null check on get_if's pointer makes the
+    // lookup no constant expression.
+    if (std::holds_alternative<std::int16_t Settings::*>(key.field) &&
+        std::get<std::int16_t Settings::*>(key.field) == field) {
       return key;
     }
   }
@@ -165,7 +168,10 @@ constexpr const ScalarKey& KeyOf(std::int16_t Settings::*field) {
 }
 constexpr const ScalarKey& KeyOf(std::int32_t Settings::*field) {
   for (const ScalarKey& key : kScalarKeys) {
-    if (const auto* f = std::get_if<Int16In32>(&key.field); f && f->field == field) return key;
+    if (std::holds_alternative<Int16In32>(key.field) &&
+        std::get<Int16In32>(key.field).field == field) {
+      return key;
+    }
   }
   throw "not a settings key";
 }

@@ -191,11 +191,8 @@ TEST(SettingsFile, StepAndSyntaxKeys) {
     SettingsFixture f;
     f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + c.lines + "\r\n");
     ASSERT_TRUE(f.Load()) << c.lines;
-    // Through the ranges as the windows take them (SettingInRange's constant key lookup is
-    // no constant under UBSan).
-    EXPECT_EQ(InRange(RangeOf<&Settings::NumStep>(), f.settings.NumStep), c.step) << c.lines;
-    EXPECT_EQ(InRange(RangeOf<&Settings::SpreadExtended>(), f.settings.SpreadExtended), c.extended)
-        << c.lines;
+    EXPECT_EQ(SettingInRange<&Settings::NumStep>(f.settings), c.step) << c.lines;
+    EXPECT_EQ(SettingInRange<&Settings::SpreadExtended>(f.settings), c.extended) << c.lines;
   }
 }
 
