@@ -22,6 +22,18 @@ bool IsAlpha(char c) {
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
+// The bytes that end a run in the states that read names and unquoted values.
+struct RunEnds {
+  std::array<bool, 256> tagName{}, attributeName{}, unquoted{};
+  constexpr RunEnds() {
+    for (const unsigned char c : {'\t', '\n', '\f', '\r', ' ', '>'}) {
+      tagName[c] = attributeName[c] = unquoted[c] = true;
+    }
+    tagName['/'] = attributeName['/'] = attributeName['='] = true;
+  }
+};
+constexpr RunEnds kRunEnds;
+
 bool Holds(auto& names, std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
 }
@@ -63,6 +75,49 @@ void HtmlTokenizer::Feed(std::string_view bytes) {
       case State::BogusComment:
         until(FindByteOf<false, '>'>(data, i, size), State::Data);
         break;
+      case State::EndTagOpen: {
+        // An end tag gives nothing: when no quote stands before its ">", it ends there.
+        const std::size_t end = FindByteOf<false, '>', '"', '\''>(data, i, size);
+        if (i < size && IsAlpha(bytes[i]) && end < size && bytes[end] == '>') {
+          i = end + 1;
+          state_ = State::Data;
+        } else if (Step(bytes[i])) {
+          ++i;
+        }
+        break;
+      }
+      case State::TagName:
+      case State::AttributeName:
+      case State::AttributeValueUnquoted: {
+        const std::array<bool, 256>& ends = state_ == State::TagName ? kRunEnds.tagName
+                                            : state_ == State::AttributeName
+                                                ? kRunEnds.attributeName
+                                                : kRunEnds.unquoted;
+        std::size_t end = i;
+        while (end < size && !ends[data[end]]) ++end;
+        std::string& run = state_ == State::TagName         ? name_
+                           : state_ == State::AttributeName ? Current().name
+                                                            : Current().value;
+        const std::size_t from = run.size();
+        run.append(bytes.substr(i, end - i));
+        if (state_ != State::AttributeValueUnquoted) {
+          std::transform(run.begin() + static_cast<std::ptrdiff_t>(from), run.end(),
+                         run.begin() + static_cast<std::ptrdiff_t>(from), Lower);
+        }
+        i = end;
+        if (i < size && Step(bytes[i])) ++i;
+        break;
+      }
+      case State::Comment: {
+        const std::size_t next = FindByteOf<false, '-', '!', '>'>(data, i, size);
+        if (next > i) {
+          dashes_ = 0;
+          bang_ = false;
+        }
+        i = next;
+        if (i < size && Step(bytes[i])) ++i;
+        break;
+      }
       default:
         if (Step(bytes[i])) ++i;
     }
@@ -257,7 +312,7 @@ void HtmlTokenizer::EmitTag() {
   state_ = State::Data;
   if (endTag_) return;
   handler_.StartTag(name_, std::span<const HtmlAttribute>(attributes_.data(), count_));
-  if (Holds(kRawTextElements, name_)) {
+  if (name_.size() >= 3 && name_.size() <= 8 && Holds(kRawTextElements, name_)) {
     state_ = State::RawText;
     rawName_ = name_;
     rawIsText_ = Holds(kTextElements, name_);

@@ -43,6 +43,13 @@ constexpr LinkAttribute kLinkAttributes[] = {
     {"data-url", ValueKind::Url, {}},
 };
 static_assert(std::size(kLinkAttributes) <= 32, "one bit each in a tag's mask");
+constexpr std::array<bool, 256> kLinkInitials = [] {
+  std::array<bool, 256> initials{};
+  for (const LinkAttribute& a : kLinkAttributes) {
+    initials[static_cast<unsigned char>(a.name.front())] = true;
+  }
+  return initials;
+}();
 
 // The schemes whose "\" is "/" (the URL standard's special schemes).
 constexpr std::array<std::u16string_view, 6> kSpecialSchemes = {u"http:", u"https:", u"ftp:",
@@ -130,27 +137,29 @@ void AppendEncoded(std::u16string& out, std::u16string_view text) {
 // A value's text: its bytes in the code page (the marks before characters it lacks dropped:
 // their percent-encoded bytes stay), references read, blanks trimmed, tabs and newlines gone.
 std::u16string ValueText(std::string_view bytes) {
-  std::u16string text;
-  bool ascii = true;
-  for (char b : bytes) ascii = ascii && static_cast<unsigned char>(b) < 0x80;
-  if (ascii) {
-    text.assign(bytes.begin(), bytes.end());
-  } else {
-    std::string kept;
-    kept.reserve(bytes.size());
-    for (char b : bytes) {
-      if (b != kLackingMark) kept.push_back(b);
-    }
-    text = AnsiToWide(kept);
-  }
-  text = ReadEveryCharacterReference(text);
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
-  std::u16string out;
-  out.reserve(last - first);
+  std::size_t last = bytes.size();
+  while (first < last && data[first] <= ' ') ++first;
+  while (last > first && data[last - 1] <= ' ') --last;
+  // Most values are ASCII without references or line breaks: their bytes are their text.
+  if (FindByteOf<true, '&', '\t', '\n', '\r'>(data, first, last) == last) {
+    return std::u16string(bytes.begin() + static_cast<std::ptrdiff_t>(first),
+                          bytes.begin() + static_cast<std::ptrdiff_t>(last));
+  }
+  std::string kept;
+  kept.reserve(last - first);
   for (std::size_t i = first; i < last; ++i) {
+    if (bytes[i] != kLackingMark) kept.push_back(bytes[i]);
+  }
+  const std::u16string text = ReadEveryCharacterReference(AnsiToWide(kept));
+  std::size_t from = 0;
+  std::size_t to = text.size();
+  while (from < to && IsBlank(text[from])) ++from;
+  while (to > from && IsBlank(text[to - 1])) --to;
+  std::u16string out;
+  out.reserve(to - from);
+  for (std::size_t i = from; i < to; ++i) {
     if (text[i] != u'\t' && text[i] != u'\n' && text[i] != u'\r') out.push_back(text[i]);
   }
   return out;
@@ -209,6 +218,8 @@ class ParsedLinks final : public HtmlTokenHandler {
     }
     std::uint32_t taken = 0;  // the first of a name counts, as a browser reads a tag
     for (const HtmlAttribute& a : attributes) {
+      // Most attributes (class, id, title) are no link: one look at their first letter.
+      if (a.name.empty() || !kLinkInitials[static_cast<unsigned char>(a.name.front())]) continue;
       for (std::size_t k = 0; k < std::size(kLinkAttributes); ++k) {
         const LinkAttribute& link = kLinkAttributes[k];
         if (link.name != a.name || (taken >> k & 1u) || !Applies(link, name)) continue;

@@ -99,6 +99,7 @@ TEST(ParsedScan, Tokenizing) {
       {"<title>see <a href=no></title><textarea><a href=no></textarea><a href=out>",
        {"http://h/d/out"}},
       {"a < b and c<3 <a href=lt>", {"http://h/d/lt"}},
+      {"</a title=\"><a href=no>\"></ <a href=no><a href=yes>", {"http://h/d/yes"}},
       {"<a href=\"open.html", {}},
   };
   for (const auto& c : cases) EXPECT_EQ(Scan(c.html), c.expected) << c.html;
