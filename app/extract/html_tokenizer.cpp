@@ -64,6 +64,11 @@ void HtmlTokenizer::Feed(std::string_view bytes) {
                                       : FindByteOf<false, '\''>(data, i, size);
         Current().value.append(bytes.substr(i, quote - i));
         until(quote, State::AfterAttributeValueQuoted);
+        // Most tags go on with a space or end here.
+        if (state_ == State::AfterAttributeValueQuoted && i < size &&
+            (bytes[i] == ' ' || bytes[i] == '>') && Step(bytes[i])) {
+          ++i;
+        }
         break;
       }
       case State::RawText: {
@@ -105,7 +110,15 @@ void HtmlTokenizer::Feed(std::string_view bytes) {
                          run.begin() + static_cast<std::ptrdiff_t>(from), Lower);
         }
         i = end;
-        if (i < size && Step(bytes[i])) ++i;
+        if (i + 1 < size && state_ == State::AttributeName && bytes[i] == '=' &&
+            (bytes[i + 1] == '"' || bytes[i + 1] == '\'')) {
+          // name="value": straight to the value.
+          state_ = bytes[i + 1] == '"' ? State::AttributeValueDoubleQuoted
+                                       : State::AttributeValueSingleQuoted;
+          i += 2;
+        } else if (i < size && Step(bytes[i])) {
+          ++i;
+        }
         break;
       }
       case State::Comment: {

@@ -418,8 +418,8 @@ void ScanParsed(LineSource& source, const ExtractOptions& options, const Candida
   HtmlTokenizer tokenizer(links);
   std::string line;
   while (source.Next(line)) {
+    line.push_back('\n');
     tokenizer.Feed(line);
-    tokenizer.Feed("\n");
   }
 }
 
