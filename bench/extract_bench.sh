@@ -3,7 +3,8 @@
 # Python manual of a Debian package and, when installed, the Rust toolchain's). The pages end
 # lines with LF only, which ends a line as CR LF does. Then the share of an HTML parser's links (href and src, resolved against the page's
 # address) that download mode finds on 150 pages of the Python manual and on the Japanese
-# Debian reference, Japanese links apart (bench/link_recall.py). Then the shapes that once
+# Debian reference, Japanese links apart (bench/link_recall.py), and the parsed mode's recall
+# and precision against html.parser (bench/parsed_differential.py). Then the shapes that once
 # made the scanner quadratic or held many copies of a line, each at two sizes: doubling the
 # input may at most double time and memory (+20%); a base shape may add at most about twice
 # what it adds to the input (a base value without quotes, three times: its line and itself).
@@ -68,7 +69,31 @@ for name in python rust; do
     printf '%-6s %-4s %d MB of LF lines  %5.2f s vs grep %5.2f s = %sx of grep (goal >= %s) %s;  peak %d MB = %.2fx the line (goal <= 2x + 16 MB) %s\n' \
       "$name" "$mode" $((kb / 1024)) "$t" "$t_grep" "$share" "$goal" "$ok" $((m / 1024)) \
       "$(awk -v m="$m" -v k="$kb" 'BEGIN { print m / k }')" "$memory"
+    [[ $mode == html ]] && t_html=$t
   done
+  # The parsed mode: at least as fast as the HTML mode and 20 times Python's html.parser
+  # taking the same links (bench/parsed_differential.py's parser, timed once: it is slow).
+  read -r t m < <(measure "$cli" extract --mode parsed "$file")
+  t_parser=$(python3 - "$(dirname "$0")" "$file" <<'PY'
+import sys, time
+sys.path.insert(0, sys.argv[1])
+from parsed_differential import Links
+text = open(sys.argv[2], encoding="utf-8", errors="replace").read()
+start = time.perf_counter()
+parser = Links("https://docs.python.org/3/")
+parser.feed(text)
+parser.close()
+print(f"{time.perf_counter() - start:.2f}")
+PY
+)
+  ok=ok
+  awk -v p="$t" -v h="$t_html" -v r="$t_parser" 'BEGIN { exit !(p <= h && 20 * p <= r) }' ||
+    { ok=MISSED; status=1; }
+  memory=ok
+  awk -v m="$m" -v k="$kb" 'BEGIN { exit !(m <= 2 * k + 16384) }' || { memory=MISSED; status=1; }
+  printf '%-6s parsed %5.2f s vs html mode %5.2f s, html.parser %5.2f s = %sx (goal <= html, >= 20x) %s;  peak %d MB (goal <= 2x + 16 MB) %s\n' \
+    "$name" "$t" "$t_html" "$t_parser" "$(awk -v p="$t" -v r="$t_parser" 'BEGIN { printf "%.1f", r / p }')" \
+    "$ok" $((m / 1024)) "$memory"
   rm -f "$file"
 done
 echo
@@ -85,6 +110,8 @@ for corpus in "python /usr/share/doc/python3.11/html https://docs.python.org/3.1
     echo "$name manual not installed: parser comparison skipped"
   fi
 done
+# The parsed mode against html.parser, both ways (recall and precision).
+python3 "$here/parsed_differential.py" "$cli" /usr/share/doc/python3.11/html || status=1
 echo
 
 python3 - "$work" <<'PY'

@@ -47,8 +47,11 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
         r.options.mode = ExtractMode::Html;
       else if (*v == "url")
         r.options.mode = ExtractMode::Download;
+      else if (*v == "parsed")
+        r.options.mode = ExtractMode::Parsed;
       else {
-        Say(err, "cardo-cli extract: unknown mode \"%s\" (text, html or url)\n", v->c_str());
+        Say(err, "cardo-cli extract: unknown mode \"%s\" (text, html, url or parsed)\n",
+            v->c_str());
         return std::nullopt;
       }
     } else if (a == "--protocol" && (v = value())) {
@@ -134,7 +137,8 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   std::optional<ExtractRequest> request = ParseRequest(args, err);
   if (!request) return 2;
   ExtractOptions& options = request->options;
-  // The page downloaded as the dialog's download mode does, then scanned in that mode with
+  // The page downloaded as the dialog's download mode does, then scanned in that mode (or the
+  // parsed mode when asked) with
   // the address it finally came from, in the encoding the page says unless one is forced.
   const bool download = !request->url.empty();
   const std::optional<FetchedPage> page =
@@ -142,7 +146,7 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   if (download) {
     if (!page) return 1;
     request->file = page->path;
-    options.mode = ExtractMode::Download;
+    if (options.mode != ExtractMode::Parsed) options.mode = ExtractMode::Download;
     options.pageUrl = page->finalUrl;
   }
   std::unique_ptr<std::FILE, FileCloser> in(OpenInput(request->file, "extract", err));

@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  for (int mode = 0; mode < 3; ++mode) {
+  for (int mode = 0; mode <= static_cast<int>(cardo::ExtractMode::Parsed); ++mode) {
     cardo::ExtractOptions options;
     options.mode = static_cast<cardo::ExtractMode>(mode);
     options.fullWidth = size % 2;

@@ -75,9 +75,12 @@ void Append(std::u16string& out, char32_t c) {
   out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
 }
 
-// Appends `text` to `out` with its references read. At a reference that ends the URL it
-// either drops what it appended so far (`keepLast`) or stops and returns.
-void AppendRead(std::u16string_view text, std::u16string& out, bool keepLast) {
+// What a reference that ends the URL does: drop what was appended so far, stop there, or
+// nothing (an attribute value is one URL whatever it holds).
+enum class AtEnd { KeepLast, Stop, Read };
+
+// Appends `text` to `out` with its references read.
+void AppendRead(std::u16string_view text, std::u16string& out, AtEnd atEnd) {
   const std::size_t from = out.size();
   for (std::size_t i = 0; i < text.size();) {
     NamedReference read;
@@ -87,8 +90,8 @@ void AppendRead(std::u16string_view text, std::u16string& out, bool keepLast) {
       continue;
     }
     i += length;
-    if (EndsUrl(read.first) || (read.second && EndsUrl(read.second))) {
-      if (!keepLast) return;
+    if (atEnd != AtEnd::Read && (EndsUrl(read.first) || (read.second && EndsUrl(read.second)))) {
+      if (atEnd == AtEnd::Stop) return;
       out.resize(from);
       continue;
     }
@@ -102,8 +105,16 @@ void AppendRead(std::u16string_view text, std::u16string& out, bool keepLast) {
 std::u16string ReadCharacterReferences(std::u16string_view before, std::u16string_view after) {
   std::u16string out;
   out.reserve(before.size() + after.size());
-  AppendRead(before, out, true);
-  AppendRead(after, out, false);
+  AppendRead(before, out, AtEnd::KeepLast);
+  AppendRead(after, out, AtEnd::Stop);
+  return out;
+}
+
+std::u16string ReadEveryCharacterReference(std::u16string_view text) {
+  if (text.find(u'&') == std::u16string_view::npos) return std::u16string(text);
+  std::u16string out;
+  out.reserve(text.size());
+  AppendRead(text, out, AtEnd::Read);
   return out;
 }
 

@@ -14,4 +14,7 @@ namespace cardo {
 // `after`, each reference read. Text without "&" comes back as it is.
 std::u16string ReadCharacterReferences(std::u16string_view before, std::u16string_view after);
 
+// `text` (an attribute value) with every reference ended by ";" read, whatever it stands for.
+std::u16string ReadEveryCharacterReference(std::u16string_view text);
+
 }  // namespace cardo

@@ -37,7 +37,10 @@ constexpr char16_t kBaseUrlHelpTip[] = u"基本URLについてのヘルプを表
 constexpr char16_t kBaseUrlTip[] = u"テキスト内の相対URLに対して使用します";
 constexpr char16_t kFileTip[] = u"クリックするとこのファイルを開きます";
 constexpr char16_t kTempFile[] = u"TEMP.HTML";
-constexpr const char16_t* kModes[] = {u"テキストから", u"HTMLから", u"URLから"};
+constexpr const char16_t* kModes[] = {u"テキストから", u"HTMLから", u"URLから", u"HTMLを解析"};
+// The pages that read a file, and the one that downloads.
+constexpr int kFilePages[] = {0, 1, 3};
+constexpr int kDownloadPage = 2;
 constexpr const char16_t* kProtocols[] = {u"http://", u"ftp://", u"mailto:"};
 constexpr int kPages = kExtractModeCount;
 static_assert(std::size(kModes) == kPages);
@@ -65,7 +68,7 @@ bool frmExtract::OnCommand(int id, int code) {
     cmdStartCancel_Click(id == IDC_CMDSTARTCANCEL0 ? 0 : 1);
   } else if (id == IDC_CMBMODESELECT) {
     if (code == CBN_SELCHANGE) cmbModeSelect_Click();
-  } else if (id == IDC_CMDSHOWTHELP2) {
+  } else if (id == IDC_CMDSHOWTHELP2 || id == IDC_CMDSHOWTHELP2_3) {
     cmdShowTHelp2_Click();
   } else if (id >= IDC_EXTRACT_PAGE_FIRST &&
              id < IDC_EXTRACT_PAGE_FIRST + kPages * IDC_EXTRACT_PAGE_STEP) {
@@ -93,7 +96,8 @@ INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_SETCURSOR: {
       const HWND over = reinterpret_cast<HWND>(wParam);
-      if (hand_ && (over == Item(IDC_LBLEXTRACTEDFILE0) || over == Item(IDC_LBLEXTRACTEDFILE1))) {
+      if (hand_ && (over == Item(IDC_LBLEXTRACTEDFILE0) || over == Item(IDC_LBLEXTRACTEDFILE1) ||
+                    over == Item(IDC_LBLEXTRACTEDFILE3))) {
         SetCursor(hand_);
         SetWindowLongPtrW(hwnd(), DWLP_MSGRESULT, TRUE);
         return TRUE;
@@ -118,7 +122,8 @@ INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       // The program is closing during a download or an extraction: the worker ends on its own.
       download_.Cancel();
       extraction_.Cancel();
-      for (const int id : {IDC_LBLEXTRACTEDFILE0, IDC_LBLEXTRACTEDFILE1, IDC_TXTURL}) {
+      for (const int id :
+           {IDC_LBLEXTRACTEDFILE0, IDC_LBLEXTRACTEDFILE1, IDC_LBLEXTRACTEDFILE3, IDC_TXTURL}) {
         DropTarget::Revoke(Item(id));
       }
       return FALSE;
@@ -151,7 +156,7 @@ void frmExtract::Form_Load() {
   CheckDlgButton(hwnd(), IDC_CHKNOTRETURNSEARCH,
                  settings.NotReturnSearch ? BST_CHECKED : BST_UNCHECKED);
   hand_ = LoadCursorW(context_.instance, MAKEINTRESOURCEW(IDC_HANDCURSOR));
-  for (int i = 0; i < 2; ++i) {
+  for (const int i : kFilePages) {
     HWND label = Item(PageControl(IDC_LBLEXTRACTEDFILE0, i));
     AddToolTip(hwnd(), label, kFileTip);
     DropTarget::Attach(
@@ -163,11 +168,14 @@ void frmExtract::Form_Load() {
           return lblExtractedFile_OLEDragDrop(i, d, allowed);
         });
   }
-  HWND base = Item(IDC_TXTBASEURL);
-  SendMessageW(base, EM_SETLIMITTEXT, 0, 0);
-  SetControlText(base, baseUrl_);
-  AddToolTip(hwnd(), base, kBaseUrlTip);
+  for (const int id : {IDC_TXTBASEURL, IDC_TXTBASEURL3}) {
+    HWND base = Item(id);
+    SendMessageW(base, EM_SETLIMITTEXT, 0, 0);
+    SetControlText(base, baseUrl_);
+    AddToolTip(hwnd(), base, kBaseUrlTip);
+  }
   AddToolTip(hwnd(), Item(IDC_CMDSHOWTHELP2), kBaseUrlHelpTip);
+  AddToolTip(hwnd(), Item(IDC_CMDSHOWTHELP2_3), kBaseUrlHelpTip);
   HWND url = Item(IDC_TXTURL);
   SendMessageW(url, EM_SETLIMITTEXT, 0, 0);
   DropTarget::Attach(
@@ -199,7 +207,7 @@ bool frmExtract::Form_QueryUnload() {
   settings.UrlTwinChar = IsDlgButtonChecked(hwnd(), IDC_CHKURLTWINCHAR) == BST_CHECKED ? 1 : 0;
   settings.NotReturnSearch =
       IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED ? 1 : 0;
-  baseUrl_ = ControlText(Item(IDC_TXTBASEURL));
+  baseUrl_ = ControlText(BaseUrlBox());
   settings.UrlExtSelMode = static_cast<std::int16_t>(Mode());
   if (!refused) return true;
   // The box is shown first: the message then names what the user is looking at.
@@ -231,6 +239,10 @@ int frmExtract::Mode() const {
   return selected >= 0 && selected < kPages ? static_cast<int>(selected) : 0;
 }
 
+HWND frmExtract::BaseUrlBox() const {
+  return Item(Mode() == static_cast<int>(ExtractMode::Parsed) ? IDC_TXTBASEURL3 : IDC_TXTBASEURL);
+}
+
 void frmExtract::SelectMode(int mode) {
   SendDlgItemMessageW(hwnd(), IDC_CMBMODESELECT, CB_SETCURSEL, mode, 0);
   cmbModeSelect_Click();
@@ -249,7 +261,7 @@ void frmExtract::cmbModeSelect_Click() {
 
 void frmExtract::cmdBrows_Click(int index) {
   FileDialogOptions options;
-  options.title = std::u16string(kCaption) + (index == 0 ? u" <テキストから>" : u" <HTMLから>");
+  options.title = std::u16string(kCaption) + u" <" + kModes[index] + u">";
   options.filter = index == 0 ? u"すべてのファイル(*.*)|*.*"
                               : u"HTMLファイル(*.html)|*.html|すべてのファイル(*.*)|*.*";
   options.pathMustExist = true;
@@ -310,7 +322,7 @@ void frmExtract::cmdStartCancel_Click(int index) {
   EnableWindow(hwnd(), FALSE);
   Ui& ui = context_.shell.ui;
   const int mode = Mode();
-  if (mode == 2) {
+  if (mode == kDownloadPage) {
     if (GetWindowTextLengthW(Item(IDC_TXTURL)) == 0) {
       ShowError(ui, kNoUrl);
     } else {
@@ -335,7 +347,7 @@ bool frmExtract::StartExtraction(const std::u16string& path, const std::u16strin
   options.protocol = ControlText(Item(IDC_CMBPROTOCOL));
   options.fullWidth = IsDlgButtonChecked(hwnd(), IDC_CHKURLTWINCHAR) == BST_CHECKED;
   options.notReturnSearch = IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED;
-  options.baseUrlBox = ControlText(Item(IDC_TXTBASEURL));
+  options.baseUrlBox = ControlText(BaseUrlBox());
   options.pageUrl = pageUrl;
   // The worker works on copies of everything; the list is changed here, when it ends.
   auto work = [path, options, filter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode()))),

@@ -49,6 +49,8 @@ class frmExtract final : public DialogWindow {
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Form_Load() override;
   int Mode() const;
+  // The base-URL box of the page shown (the HTML page's when it has none).
+  HWND BaseUrlBox() const;
   void SelectMode(int mode);
   // The scan of `path` on a worker, the URLs it gathers added to the list when it ends; false
   // (after saying why) when it could not start. `fromDownload`: the page just downloaded.

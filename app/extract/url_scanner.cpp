@@ -1,6 +1,7 @@
 #include "app/extract/url_scanner.h"
 
 #include "app/extract/html_scan.h"
+#include "app/extract/parsed_scan.h"
 #include "app/extract/text_scan.h"
 
 namespace cardo {
@@ -8,6 +9,8 @@ namespace cardo {
 void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
   if (options.mode == ExtractMode::Text) {
     ScanText(source, options, sink);
+  } else if (options.mode == ExtractMode::Parsed) {
+    ScanParsed(source, options, sink);
   } else {
     ScanHtml(source, options, sink);
   }

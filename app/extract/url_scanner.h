@@ -1,7 +1,8 @@
 #pragma once
 // The URL scanner: reads lines in code page 932 and hands every URL it finds, in order, to a
 // sink. Text mode looks for the protocol text (text_scan.h); HTML and download modes take
-// runs of URL characters around "://" and "." (html_scan.h). Lines in another encoding reach
+// runs of URL characters around "://" and "." (html_scan.h); the parsed-HTML mode tokenizes
+// the page and takes its links (parsed_scan.h). Lines in another encoding reach
 // it converted (page_encoding.h).
 #include <functional>
 #include <string>
@@ -12,7 +13,7 @@
 
 namespace cardo {
 
-enum class ExtractMode { Text = 0, Html = 1, Download = 2 };
+enum class ExtractMode { Text = 0, Html = 1, Download = 2, Parsed = 3 };
 
 // Everything a scan needs, as the extraction dialog (or the command line) sets it.
 struct ExtractOptions {
@@ -24,7 +25,7 @@ struct ExtractOptions {
   bool fullWidth = false;        // text mode: double-byte URL characters allowed
   bool notReturnSearch = false;  // text mode: a URL never continues on the next line
   std::u16string baseUrlBox;     // HTML mode: the base-URL box
-  std::u16string pageUrl;        // download mode: the address the page came from
+  std::u16string pageUrl;        // download (and parsed) mode: the address the page came from
 };
 
 // A URL found; the text may be a view into the line, valid only during the call.

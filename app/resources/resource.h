@@ -179,6 +179,14 @@
 #define IDC_CMDSHOWTHELP_2 424  // cmdShowTHelp(2); cmdShowTHelp2 is the base URL help
 #define IDC_TXTURL 425
 #define IDC_PAGELABEL2 429
+#define IDC_FRAPAGE3 430
+#define IDC_LBLEXTRACTEDFILE3 431
+#define IDC_CMDBROWS3 432
+#define IDC_TXTFILTER3 433
+#define IDC_CMDSHOWTHELP3 434
+#define IDC_TXTBASEURL3 435
+#define IDC_CMDSHOWTHELP2_3 436  // the base URL help of page 3
+#define IDC_PAGELABEL3 439
 
 // The preferences dialog (frmPrefarence) and its pages, child dialogs 450 to 452.
 #define IDD_PREFARENCE 440

@@ -58,8 +58,8 @@ struct ScalarKey {
   unsigned defaultUse = kNoDefault;
 };
 
-// The extraction dialog's modes (URL, text, HTML).
-inline constexpr std::int32_t kExtractModeCount = 3;
+// The extraction dialog's modes (text, HTML, URL, parsed HTML).
+inline constexpr std::int32_t kExtractModeCount = 4;
 // The regular list's letter table, a to z.
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 

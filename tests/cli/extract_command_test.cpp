@@ -43,6 +43,8 @@ TEST(ExtractCommand, ReadsAFileInTheEncodingTheDialogReadsItIn) {
        "http://h/caf%C3%A9.zip\nhttp://h/%F0%9F%98%80.zip\n"},
       {{"--mode", "html", "--base", "http://b/d/"}, u"meta.html", photo},
       {{"--mode", "html", "--base", "http://b/d/"}, u"sjis.html", photo},
+      {{"--mode", "parsed", "--base", "http://b/d/"}, u"meta.html", photo},
+      {{"--mode", "parsed", "--base", "http://b/d/"}, u"sjis.html", photo},
       {{"--full-width"}, u"bom.txt", "http://h/ダウンロード/a.zip\n"},
       // A forced encoding wins over what the file says: these are UTF-8 bytes read as code page
       // 932, a lead byte before a byte that is no trail byte shown as "・".

@@ -187,6 +187,9 @@ TEST(SettingsFile, StepAndSyntaxKeys) {
       {"NumStep=0\r\nSpreadExtended=7", 1, 0},
       {"NumStep=32767", 32767, 0},
   };
+  // The extraction modes: the fourth is the last one.
+  EXPECT_EQ(InRange(RangeOf<&Settings::UrlExtSelMode>(), 3), 3);
+  EXPECT_EQ(InRange(RangeOf<&Settings::UrlExtSelMode>(), 4), 0);
   for (const auto& c : cases) {
     SettingsFixture f;
     f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + c.lines + "\r\n");
@@ -357,6 +360,7 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {
   f.settings.MaxPageMiB = 300;
   f.settings.SpreadExtended = 1;
   f.settings.NumStep = 25;
+  f.settings.UrlExtSelMode = 3;  // the parsed-HTML mode
   f.settings.ListHistory = Entries{U("http://例え.jp/[001-100].jpg"), u"", u"x"};
   f.settings.SearchHistory = Entries{u"a"};
   f.recent.history.AddItem(u"C:\\x.lst");

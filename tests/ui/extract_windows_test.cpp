@@ -139,6 +139,26 @@ TEST_F(ExtractWindowTest, RestoresChecksScansAndStoresItsState) {
   EXPECT_EQ(WindowText(Control(IDC_LBLEXTRACTEDFILE1)), u"");
 }
 
+TEST_F(ExtractWindowTest, ParsedModeReadsTheLinksOfAFile) {
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  SelectMode(3);
+  EXPECT_TRUE(IsWindowVisible(Control(IDC_TXTBASEURL3)));
+  EXPECT_FALSE(IsWindowVisible(Control(IDC_TXTBASEURL)));
+  dir.Write(u"page.html",
+            "<style>a.b { }</style><a href='x.zip'>x</a> <img src=y.gif> <p id=a.b>z.html</p>");
+  form().lblExtractedFile_OLEDragDrop(3, DropData{u"ignored", {dir.File(u"page.html")}},
+                                      DROPEFFECT_COPY);
+  SetControlText(Control(IDC_TXTBASEURL3), u"http://h/d/");
+  SetControlText(Control(IDC_TXTFILTER3), u"*");
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
+  EXPECT_EQ(window->list().Lines(), (Lines{u"http://h/d/x.zip", u"http://h/d/y.gif"}));
+  Click(d, IDC_CMDSTARTCANCEL1);
+  EXPECT_EQ(settings.UrlExtSelMode, 3);
+  EXPECT_EQ(settings.UrlExtFilter, u"*");
+}
+
 TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   page = "<a href=\"a.zip\">";
   page.resize(12345, ' ');
