@@ -16,6 +16,11 @@ namespace cardo {
 // to curl) behind "_", at most 200 characters (the extension kept). A path ending in "/" (a
 // folder, a site's root) or nothing left ("..") gives "index.html".
 std::string DownloadFileName(std::string_view path);
+// One segment of a path made safe as DownloadFileName makes the last one; empty when nothing is
+// left ("", "." and ".." among them), which a folder of the rebuilt path leaves out.
+std::string SafeName(std::string_view segment);
+// Where the extension of `name` starts: its last "." unless that is the first character.
+std::size_t ExtensionAt(std::string_view name);
 
 // The names an export has given out, compared without case as Windows compares them.
 class UniqueNames {

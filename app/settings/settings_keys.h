@@ -64,7 +64,7 @@ inline constexpr std::int32_t kExtractModeCount = 3;
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 
 // In the order they are read and written.
-inline constexpr std::array<ScalarKey, 19> kScalarKeys = {{
+inline constexpr std::array<ScalarKey, 24> kScalarKeys = {{
     // properties=194: NotReturnSearch, CmbIntl and TextClear.
     {kSectionPref, "properties", 10, FlagBits{}, {}, u"194", kNewFile | kImport},
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
@@ -126,6 +126,23 @@ inline constexpr std::array<ScalarKey, 19> kScalarKeys = {{
     {kSectionPref, "MaxPageMiB", 5, &Settings::MaxPageMiB, {1, 4095, OutOfRange::NearestBound}},
     {kSectionPref, "SpreadExtended", 2, &Settings::SpreadExtended, {0, 1, OutOfRange::FirstChoice}},
     {kSectionPref, "NumStep", 5, &Settings::NumStep, {1, 32767, OutOfRange::NearestBound}},
+    {kSectionPref,
+     "ExportReferer",
+     2,
+     &Settings::ExportReferer,
+     {0, kRefererRuleCount - 1, OutOfRange::FirstChoice}},
+    {kSectionPref, "ExportRefererUrl", 255, &Settings::ExportRefererUrl},
+    {kSectionPref,
+     "ExportNames",
+     2,
+     &Settings::ExportNames,
+     {0, kNameRuleCount - 1, OutOfRange::FirstChoice}},
+    {kSectionPref,
+     "ExportDigits",
+     2,
+     &Settings::ExportDigits,
+     {1, kMaxNumberWidth, OutOfRange::NearestBound}},
+    {kSectionPref, "ExportFolder", 255, &Settings::ExportFolder},
 }};
 
 inline constexpr std::size_t kWindowSizeCapacity = 11;
@@ -187,6 +204,9 @@ template <auto Field>
 constexpr const ValueRange& RangeOf() {
   return KeyOf(Field).range;
 }
+
+// The export options the settings hold, each number as its control takes it.
+ExportOptions ExportOptionsOf(const Settings& settings);
 
 // The key's value as the file holds it.
 std::u16string KeyText(const Settings& settings, const ScalarKey& key);
