@@ -77,8 +77,13 @@ std::string DownloadFileName(std::string_view path) {
 }
 
 std::size_t ExtensionAt(std::string_view name) {
+  const std::size_t start = name.rfind('/') + 1;  // 0 without a folder
   const std::size_t dot = name.rfind('.');
-  return dot == std::string_view::npos || dot == 0 ? name.size() : dot;
+  return dot == std::string_view::npos || dot <= start ? name.size() : dot;
+}
+
+void UniqueNames::Reserve(const std::string& name) {
+  taken_.insert(AsciiLower(name));
 }
 
 std::string UniqueNames::Claim(const std::string& name) {

@@ -218,6 +218,19 @@ std::string OtherExportText(ExportFormat format, const std::vector<std::u16strin
   Writer writer(format, options);
   writer.Header();
   UniqueNames names;
+  if (options.names == NameRule::Folders) {
+    // A file of the name a folder has ("/noext" beside "/noext/") would stop the tool making
+    // that folder: the folders are taken first, so the file is the one renamed.
+    for (const auto& line : lines) {
+      const std::string url = OtherExportUrl(line);
+      const UrlParts parts = SplitUrl(url);
+      const std::string name = RelativeName(options, parts, 0);
+      for (std::size_t slash = name.find('/'); slash != std::string::npos;
+           slash = name.find('/', slash + 1)) {
+        names.Reserve(name.substr(0, slash));
+      }
+    }
+  }
   int place = 0;
   for (const auto& line : lines) {
     const std::string url = OtherExportUrl(line);
