@@ -16,6 +16,7 @@
 #include <map>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -417,6 +418,107 @@ INSTANTIATE_TEST_SUITE_P(
                                          OptionsCase{RefererRule::Folder, NameRule::Folders},
                                          OptionsCase{RefererRule::SiteRoot, NameRule::Server},
                                          OptionsCase{RefererRule::Fixed, NameRule::Folders})));
+
+// The text between `from` and `to` after `at`, the place after `to` in `at`; nullopt without it.
+std::optional<std::string> Between(const std::string& text, std::size_t& at,
+                                   const std::string& from, const std::string& to) {
+  const std::size_t start = text.find(from, at);
+  if (start == std::string::npos) return std::nullopt;
+  const std::size_t end = text.find(to, start + from.size());
+  if (end == std::string::npos) return std::nullopt;
+  at = end + to.size();
+  return text.substr(start + from.size(), end - start - from.size());
+}
+
+std::string XmlText(std::string text) {
+  const std::pair<std::string, std::string> entities[] = {
+      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
+  for (const auto& [entity, character] : entities) {
+    for (std::size_t at = text.find(entity); at != std::string::npos;
+         at = text.find(entity, at + 1)) {
+      text.replace(at, entity.size(), character);
+    }
+  }
+  return text;
+}
+
+const std::vector<std::u16string> kJobLines = {u"http://h/a&b/x<y>.zip?q=\"1\"",
+                                               u"http://h/c/x<y>.zip",
+                                               u"gopher://h/--x--",
+                                               u"https://\u65E5\u672C.jp/\u8868 \u7D19.jpg",
+                                               u"",
+                                               u"http://h/../../etc/passwd"};
+
+// The Metalink file against the RFC's schema (xmllint, when it is installed) and read back by
+// a parser: a <file> per URL, its name safe (relative, no ".."), its <url> the URL.
+TEST(ExportFormats, TheMetalinkFileIsValidAndNamesEachUrlsFile) {
+  ExportOptions options;
+  options.names = NameRule::Folders;
+  const std::string text = OtherExportText(ExportFormat::Meta4, kJobLines, options);
+  testing::TempDir dir;
+  dir.Write(u"list.meta4", text);
+  if (Installed("xmllint")) {
+    const std::string command = "xmllint --noout --relaxng '" CARDO_METALINK_SCHEMA "' '" +
+                                Utf16ToUtf8(dir.File(u"list.meta4")) + "' 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << text;
+  }
+  std::vector<std::pair<std::string, std::string>> files;
+  std::size_t at = 0;
+  while (auto name = Between(text, at, "<file name=\"", "\">")) {
+    const auto url = Between(text, at, "<url>", "</url>");
+    ASSERT_TRUE(url) << text;
+    files.emplace_back(XmlText(*name), XmlText(*url));
+  }
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"h/a&b/x%3Cy%3E.zip", "http://h/a&b/x%3Cy%3E.zip?q=%221%22"},
+      {"h/c/x%3Cy%3E.zip", "http://h/c/x%3Cy%3E.zip"},
+      {"xn--wgv71a.jp/%E8%A1%A8 %E7%B4%99.jpg", "https://xn--wgv71a.jp/%E8%A1%A8%20%E7%B4%99.jpg"},
+      {"h/etc/passwd", "http://h/../../etc/passwd"},
+  };
+  EXPECT_EQ(files, expected) << text;
+  EXPECT_NE(text.find("<!-- gopher://h/%2D%2Dx%2D%2D -->"), std::string::npos) << text;
+}
+
+// The folder-watch file read as JDownloader reads it: key=value jobs between blank lines, "#"
+// lines left out; each job names the URL, its file and its folder.
+TEST(ExportFormats, TheCrawljobFileHoldsAJobPerUrl) {
+  ExportOptions options;
+  options.names = NameRule::Folders;
+  options.folder = u"D:\\\u4FDD\u5B58";
+  const std::string text = OtherExportText(ExportFormat::Crawljob, kJobLines, options);
+  std::vector<std::map<std::string, std::string>> jobs(1);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos) << "a line without CR LF: " << text;
+    const std::string line = text.substr(at, end - at);
+    at = end + 2;
+    if (line.empty()) {
+      jobs.emplace_back();
+    } else if (line[0] != '#') {
+      const std::size_t equals = line.find('=');
+      ASSERT_NE(equals, std::string::npos) << line;
+      EXPECT_TRUE(jobs.back().emplace(line.substr(0, equals), line.substr(equals + 1)).second)
+          << "a key twice in one job: " << line;
+    }
+  }
+  const std::string folder = "D:\\\xE4\xBF\x9D\xE5\xAD\x98";
+  using Job = std::map<std::string, std::string>;
+  const auto job = [&](const std::string& url, const std::string& name, const std::string& in) {
+    return Job{{"text", url},
+               {"filename", name},
+               {"downloadFolder", folder + "/" + in},
+               {"packageName", "Cardo"},
+               {"autoStart", "TRUE"}};
+  };
+  const std::vector<Job> expected = {
+      job("http://h/a&b/x%3Cy%3E.zip?q=%221%22", "x%3Cy%3E.zip", "h/a&b"),
+      job("http://h/c/x%3Cy%3E.zip", "x%3Cy%3E.zip", "h/c"),
+      job("https://xn--wgv71a.jp/%E8%A1%A8%20%E7%B4%99.jpg", "%E8%A1%A8 %E7%B4%99.jpg",
+          "xn--wgv71a.jp"),
+      job("http://h/../../etc/passwd", "passwd", "h/etc"),
+  };
+  EXPECT_EQ(jobs, expected) << text;
+}
 
 }  // namespace
 }  // namespace cardo
