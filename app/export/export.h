@@ -37,9 +37,9 @@ inline constexpr ExportFormatRow kExportFormats[] = {
      "aria2's input file (aria2c -i FILE)"},
     {ExportFormat::Curl, "curl", u"curl", u"TEMP.CURL", u"-K %1",
      "curl's config file (curl -K FILE)"},
-    {ExportFormat::Crawljob, "crawljob", u"JDownloader (.crawljob)", u"TEMP.CRAWLJOB", u"%1",
+    {ExportFormat::Crawljob, "crawljob", u"JDownloader", u"TEMP.CRAWLJOB", u"%1",
      "JDownloader's folder-watch jobs, one per URL"},
-    {ExportFormat::Meta4, "meta4", u"Metalink 4 (.meta4)", u"TEMP.META4", u"%1",
+    {ExportFormat::Meta4, "meta4", u"Metalink 4", u"TEMP.META4", u"%1",
      "a Metalink 4 file (RFC 5854), one <file> per URL"},
 };
 
