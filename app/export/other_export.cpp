@@ -215,6 +215,10 @@ std::string OtherExportText(ExportFormat format, const std::vector<std::u16strin
     return text;
   }
   const bool curl = format == ExportFormat::Curl;
+  const auto fetched = [curl](const UrlParts& parts) {
+    const SchemeRow* scheme = FindScheme(parts.scheme);
+    return scheme != nullptr && (curl ? scheme->curl : scheme->aria2);
+  };
   Writer writer(format, options);
   writer.Header();
   UniqueNames names;
@@ -224,6 +228,7 @@ std::string OtherExportText(ExportFormat format, const std::vector<std::u16strin
     for (const auto& line : lines) {
       const std::string url = OtherExportUrl(line);
       const UrlParts parts = SplitUrl(url);
+      if (!fetched(parts)) continue;
       const std::string name = RelativeName(options, parts, 0);
       for (std::size_t slash = name.find('/'); slash != std::string::npos;
            slash = name.find('/', slash + 1)) {
@@ -236,8 +241,7 @@ std::string OtherExportText(ExportFormat format, const std::vector<std::u16strin
     const std::string url = OtherExportUrl(line);
     if (url.empty()) continue;
     const UrlParts parts = SplitUrl(url);
-    const SchemeRow* scheme = FindScheme(parts.scheme);
-    if (scheme == nullptr || !(curl ? scheme->curl : scheme->aria2)) {
+    if (!fetched(parts)) {
       // A line the tool must not fetch stays in the file as a comment: curl ends its whole run
       // at a text it cannot read as an address ("out=x" among them), and aria2 opens a local
       // path as a torrent or metalink file.
