@@ -28,18 +28,49 @@ std::string AsLines(std::string_view crlfText) {
   return lines;
 }
 
+// The rows' names joined by "|", and their help lines.
+template <std::size_t N>
+std::string RuleNames(const RuleRow (&rows)[N]) {
+  std::string names;
+  for (const RuleRow& row : rows) names += (names.empty() ? "" : "|") + std::string(row.cliName);
+  return names;
+}
+template <std::size_t N>
+std::string RuleHelp(const RuleRow (&rows)[N], const std::string& option) {
+  std::string help;
+  for (const RuleRow& row : rows) {
+    std::string name = row.cliName;
+    name.resize(std::max<std::size_t>(name.size(), 9), ' ');
+    help += "    " + option + " " + name + row.cliHelp + "\n";
+  }
+  return help;
+}
+template <std::size_t N>
+std::optional<int> RuleNamed(const RuleRow (&rows)[N], const std::string& name) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (name == rows[i].cliName) return static_cast<int>(i);
+  }
+  return std::nullopt;
+}
+
 std::string Usage() {
   std::string names;
   std::string formats;
   for (const ExportFormatRow& row : kExportFormats) {
     names += (names.empty() ? "" : "|") + std::string(row.cliName);
     std::string name = row.cliName;
-    name.resize(std::max<std::size_t>(name.size(), 8), ' ');
+    name.resize(std::max<std::size_t>(name.size(), 9), ' ');
     formats += "  --format " + name + Utf16ToUtf8(row.fileName) + ": " + row.cliHelp + "\n";
   }
   return "usage: cardo-cli export --format " + names +
          " [--out FILE]\n"
-         "         [--input-encoding auto|cp932|utf-8] [--output-encoding utf-8|cp932] LIST\n"
+         "         [--input-encoding auto|cp932|utf-8] [--output-encoding utf-8|cp932]\n"
+         "         [--referer " +
+         RuleNames(kRefererRules) +
+         "] [--referer-url ADDRESS]\n"
+         "         [--names " +
+         RuleNames(kNameRules) +
+         "] [--digits N] [--folder DIR] LIST\n"
          "  Writes the import file a download manager reads for the list file LIST (\"-\" reads\n"
          "  standard input; with --out, byte for byte what the program writes):\n" +
          formats +
@@ -51,14 +82,30 @@ std::string Usage() {
          "                   (default) takes a UTF-8 or UTF-16 byte order mark, else UTF-8\n"
          "                   when the file is valid UTF-8 holding non-ASCII, else cp932;\n"
          "                   cp932 or utf-8 force one (a UTF-8 byte order mark is dropped)\n"
-         "  plain, aria2 and curl files are pure ASCII: each URL as a browser sends it, trimmed\n"
-         "  of surrounding blanks (blank lines left out), TABs and line breaks dropped, scheme\n"
-         "  and host in lower case, a host beyond ASCII as its A-label (xn--...; kept as it was\n"
-         "  when it is no valid internationalized name), every byte outside printable ASCII\n"
-         "  percent-encoded from its UTF-8 form. aria2 and curl fetch only http, https, ftp (and\n"
+         "  The other formats' files are ASCII (a --folder beyond it as UTF-8): each URL as a\n"
+         "  browser sends it, trimmed of surrounding blanks (blank lines left out), TABs and\n"
+         "  line breaks dropped, scheme and host in lower case, a host beyond ASCII as its\n"
+         "  A-label (xn--...; kept as it was when it is no valid internationalized name), every\n"
+         "  byte outside printable ASCII percent-encoded from its UTF-8 form. The tools fetch only "
+         "http, https, ftp (and\n"
          "  ftps with curl), other lines are comments, and each URL gets a file of its own\n"
          "  (cover.jpg, cover.1.jpg ...). reget and iria keep the host as the list has it and\n"
-         "  lose characters code page 932 cannot hold (a warning says so).\n";
+         "  lose characters code page 932 cannot hold (a warning says so).\n"
+         "  What aria2, curl, crawljob and meta4 files say of each URL (the preferences'\n"
+         "  defaults are the first of each):\n"
+         "  --referer RULE   the Referer each request sends (meta4 has none):\n" +
+         RuleHelp(kRefererRules, "--referer") +
+         "  --referer-url ADDRESS  the fixed Referer (and --referer fixed when none is given)\n"
+         "  --names RULE     the file each URL is saved to:\n" +
+         RuleHelp(kNameRules, "--names") +
+         "  --digits N       the numbered names' least digits, 1 to 9 (default 3)\n"
+         "  --folder DIR     the download folder the file names (aria2 dir=, curl output-dir,\n"
+         "                   the job's downloadFolder); empty (default) leaves it to the tool\n"
+         "  Example: --format aria2 --referer folder --names numbered --folder /dl writes\n"
+         "    http://h/a/b.jpg\n"
+         "     dir=/dl\n"
+         "     out=001.jpg\n"
+         "     referer=http://h/a/\n";
 }
 
 int Bad(std::FILE* err, const std::string& what) {
@@ -73,6 +120,8 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   std::optional<std::string> format, outFile, list;
   std::optional<OutputEncoding> asked;
   std::optional<ListEncoding> forced;
+  ExportOptions options;
+  std::optional<RefererRule> referer;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--help" || a == "-h") {
@@ -80,10 +129,32 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
       help.Write(Usage());
       return help.Finish("export", err) ? 0 : 1;
     }
-    if (a == "--format" || a == "--out" || a == "--input-encoding" || a == "--output-encoding") {
+    if (a == "--format" || a == "--out" || a == "--input-encoding" || a == "--output-encoding" ||
+        a == "--referer" || a == "--referer-url" || a == "--names" || a == "--digits" ||
+        a == "--folder") {
       if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
       const std::string& v = args[++i];
-      if (a == "--format") {
+      if (a == "--referer") {
+        const auto rule = RuleNamed(kRefererRules, v);
+        if (!rule) return Bad(err, "--referer is " + RuleNames(kRefererRules));
+        referer = ToRefererRule(*rule);
+      } else if (a == "--referer-url") {
+        options.fixedReferer = Utf8ToUtf16(v);
+      } else if (a == "--names") {
+        const auto rule = RuleNamed(kNameRules, v);
+        if (!rule) return Bad(err, "--names is " + RuleNames(kNameRules));
+        options.names = ToNameRule(*rule);
+      } else if (a == "--digits") {
+        if (v.size() != 1 || v[0] < '1' || v[0] > '0' + kMaxNumberWidth) {
+          return Bad(err, "--digits is a number from 1 to " + std::to_string(kMaxNumberWidth));
+        }
+        options.numberWidth = v[0] - '0';
+      } else if (a == "--folder") {
+        options.folder = Utf8ToUtf16(v);
+        if (!IsWritableFolder(options.folder)) {
+          return Bad(err, "--folder holds a control character (a line break among them)");
+        }
+      } else if (a == "--format") {
         format = v;
       } else if (a == "--output-encoding") {
         asked = OutputEncodingNamed(v);
@@ -104,6 +175,11 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
     list = a;
   }
   if (!format) return Bad(err, "--format is missing");
+  options.referer =
+      referer.value_or(options.fixedReferer.empty() ? RefererRule::None : RefererRule::Fixed);
+  if (options.referer == RefererRule::Fixed && options.fixedReferer.empty()) {
+    return Bad(err, "--referer fixed needs --referer-url");
+  }
   if (!list) return Bad(err, "LIST is missing");
   const auto row = std::find_if(std::begin(kExportFormats), std::end(kExportFormats),
                                 [&](const ExportFormatRow& r) { return *format == r.cliName; });
@@ -135,7 +211,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   const auto& lines = decoded.lines;
   std::string written;
   if (IsOtherFormat(row->id)) {
-    written = OtherExportText(row->id, lines);  // pure ASCII
+    written = OtherExportText(row->id, lines, options);  // ASCII but for the folder's UTF-8
   } else {
     const std::u16string text =
         ExportText(row->id, lines,

@@ -35,16 +35,9 @@ std::string_view DeviceStem(std::string_view name) {
   return name.substr(0, name.find('.', 1));
 }
 
-// Where the extension of `name` starts: its last "." unless that is the first character.
-std::size_t ExtensionAt(std::string_view name) {
-  const std::size_t dot = name.rfind('.');
-  return dot == std::string_view::npos || dot == 0 ? name.size() : dot;
-}
-
 }  // namespace
 
-std::string DownloadFileName(std::string_view path) {
-  const std::string_view segment = path.substr(path.rfind('/') + 1);
+std::string SafeName(std::string_view segment) {
   std::string name;
   for (std::size_t i = 0; i < segment.size(); ++i) {
     if (segment[i] == '%' && i + 2 < segment.size() && HexValue(segment[i + 1]) >= 0 &&
@@ -68,7 +61,7 @@ std::string DownloadFileName(std::string_view path) {
   }
   while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
   name.erase(0, std::min(name.find_first_not_of(' '), name.size()));
-  if (name.empty()) return std::string(kDefaultName);
+  if (name.empty()) return name;
   const std::string stem = AsciiLower(DeviceStem(name));
   // "-" is standard output to curl.
   if (name == "-" ||
@@ -76,6 +69,21 @@ std::string DownloadFileName(std::string_view path) {
     name.insert(0, 1, '_');
   }
   return name;
+}
+
+std::string DownloadFileName(std::string_view path) {
+  std::string name = SafeName(path.substr(path.rfind('/') + 1));
+  return name.empty() ? std::string(kDefaultName) : name;
+}
+
+std::size_t ExtensionAt(std::string_view name) {
+  const std::size_t start = name.rfind('/') + 1;  // 0 without a folder
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string_view::npos || dot <= start ? name.size() : dot;
+}
+
+void UniqueNames::Reserve(const std::string& name) {
+  taken_.insert(AsciiLower(name));
 }
 
 std::string UniqueNames::Claim(const std::string& name) {

@@ -16,14 +16,23 @@ namespace cardo {
 // to curl) behind "_", at most 200 characters (the extension kept). A path ending in "/" (a
 // folder, a site's root) or nothing left ("..") gives "index.html".
 std::string DownloadFileName(std::string_view path);
+// One segment of a path made safe as DownloadFileName makes the last one; empty when nothing is
+// left ("", "." and ".." among them), which a folder of the rebuilt path leaves out.
+std::string SafeName(std::string_view segment);
+// Where the extension of `name` starts: its last "." unless that is the first character of its
+// last segment (after the last "/"); the end of the name when it has none.
+std::size_t ExtensionAt(std::string_view name);
 
 // The names an export has given out, compared without case as Windows compares them.
 class UniqueNames {
  public:
   // `name` when it is free, else the first free one of "stem.1.ext", "stem.2.ext" ... (the
-  // extension after the last "."), as aria2 renames a file that is there. Linear in the names
+  // extension as ExtensionAt finds it), as aria2 renames a file that is there. Linear in the names
   // given out however they collide.
   std::string Claim(const std::string& name);
+  // Takes `name` out of the free ones, however many times it is reserved: a folder the files
+  // below it share, which no file may take.
+  void Reserve(const std::string& name);
 
  private:
   std::unordered_set<std::string> taken_;           // lower case

@@ -88,14 +88,19 @@ std::u16string ExportFileName(ExportFormat format, int slot) {
 
 std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& program,
                                 const std::u16string& arguments, ExportFormat format,
-                                const std::u16string& appDirectory, int slot) {
+                                const std::u16string& appDirectory, int slot,
+                                const ExportOptions& options) {
   if (shell.list.Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
     return 0;
   }
   const std::u16string file = appDirectory + ExportFileName(format, slot);
   if (!ManagerFound(shell, program, msg::kOtherNotFound)) return 0;
-  return WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs()), file,
+  if (!IsWritableFolder(options.folder)) {
+    ShowError(shell.ui, msg::kBadExportFolder + (u"\r\n" + options.folder));
+    return 0;
+  }
+  return WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs(), options), file,
                        ExportCommandLine(format, program, arguments, file));
 }
 

@@ -14,8 +14,8 @@ namespace cardo {
 
 // The files the program exports. ReGet and Iria have menu items of their own; the third
 // manager takes any program with one of the other three, which the settings store by their
-// place after Iria (0 plain, 1 aria2, 2 curl).
-enum class ExportFormat { ReGet, Iria, Plain, Aria2, Curl };
+// place after Iria (0 plain, 1 aria2, 2 curl, 3 JDownloader's folder watch, 4 Metalink 4).
+enum class ExportFormat { ReGet, Iria, Plain, Aria2, Curl, Crawljob, Meta4 };
 
 struct ExportFormatRow {
   ExportFormat id;
@@ -37,6 +37,10 @@ inline constexpr ExportFormatRow kExportFormats[] = {
      "aria2's input file (aria2c -i FILE)"},
     {ExportFormat::Curl, "curl", u"curl", u"TEMP.CURL", u"-K %1",
      "curl's config file (curl -K FILE)"},
+    {ExportFormat::Crawljob, "crawljob", u"JDownloader", u"TEMP.CRAWLJOB", u"%1",
+     "JDownloader's folder-watch jobs, one per URL"},
+    {ExportFormat::Meta4, "meta4", u"Metalink 4", u"TEMP.META4", u"%1",
+     "a Metalink 4 file (RFC 5854), one <file> per URL"},
 };
 
 constexpr const ExportFormatRow& FormatRow(ExportFormat format) {
@@ -67,6 +71,61 @@ constexpr std::int16_t StoredOtherFormat(ExportFormat format) {
   return static_cast<std::int16_t>(static_cast<int>(format) - kFirstOtherFormat);
 }
 
+// What the third manager's files say of each URL besides the address. The defaults write the
+// files as they were before these options.
+enum class RefererRule {
+  None,      // no Referer
+  Url,       // the URL itself (without its fragment, as a browser sends it)
+  Folder,    // the URL up to the last "/" of its path
+  SiteRoot,  // scheme, host and "/"
+  Fixed,     // ExportOptions::fixedReferer
+};
+// The rules' names for cardo-cli export and the preferences, in the enum's order.
+struct RuleRow {
+  const char* cliName;
+  const char16_t* label;
+  const char* cliHelp;
+};
+inline constexpr RuleRow kRefererRules[] = {
+    {"none", u"送らない", "no Referer (default)"},
+    {"url", u"URL そのもの", "the URL itself"},
+    {"folder", u"URL のフォルダ", "the URL's folder (http://h/a/b.jpg: http://h/a/)"},
+    {"root", u"サイトのルート", "the site's root (http://h/)"},
+    {"fixed", u"指定したアドレス", "the address --referer-url gives"},
+};
+inline constexpr int kRefererRuleCount = static_cast<int>(std::size(kRefererRules));
+enum class NameRule {
+  Server,    // the server's name: the last segment of the path (DownloadFileName)
+  Numbered,  // the place among the fetched URLs, zero-padded, and the server name's extension
+  Folders,   // host/path/file below the download folder
+};
+inline constexpr RuleRow kNameRules[] = {
+    {"server", u"サーバーの名前", "the server's name, cover.jpg, cover.1.jpg ... (default)"},
+    {"numbered", u"リストの順に番号", "the place in the list, zero-padded to --digits: 001.jpg"},
+    {"folders", u"フォルダを再現", "the URL's folders below the download folder: host/a/b.jpg"},
+};
+inline constexpr int kNameRuleCount = static_cast<int>(std::size(kNameRules));
+inline constexpr int kMaxNumberWidth = 9;
+struct ExportOptions {
+  RefererRule referer = RefererRule::None;
+  std::u16string fixedReferer;  // written as OtherExportUrl writes a line
+  NameRule names = NameRule::Server;
+  int numberWidth = 3;  // at least this many digits: 001.jpg
+  // Where the tool saves the files (aria2 dir=, curl output-dir, the job's downloadFolder);
+  // empty leaves it to the tool. Written as UTF-8.
+  std::u16string folder;
+};
+// The stored rule numbers as rules; a number the program does not know reads as the first.
+constexpr RefererRule ToRefererRule(std::int32_t stored) {
+  return static_cast<RefererRule>(stored >= 0 && stored < kRefererRuleCount ? stored : 0);
+}
+constexpr NameRule ToNameRule(std::int32_t stored) {
+  return static_cast<NameRule>(stored >= 0 && stored < kNameRuleCount ? stored : 0);
+}
+// False when a control character in the download folder would break the file (a line break
+// starts an option of its own); such a folder is refused.
+bool IsWritableFolder(std::u16string_view folder);
+
 // The program's version as the Iria header writes it: the major version, ".", the minor
 // version with at least two digits (3.05).
 std::u16string FormatAppVersion(int major, int minor);
@@ -92,13 +151,18 @@ std::u16string SwitchOtherArguments(const std::u16string& arguments, ExportForma
 // already there stays. Empty for a blank line.
 std::string OtherExportUrl(std::u16string_view line);
 // The file's bytes, pure ASCII, one entry per non-blank list line, each line ending with CR LF;
-// blank lines are left out. Plain: the URLs. aria2 input file and curl config: each URL the
-// tool may fetch (http, https, ftp; ftps for curl) with the file it is saved to (DownloadFileName
-// of its path, made unique in the file: "cover.jpg", "cover.1.jpg" ...), every other line as a
-// "# " comment. aria2: the URL, then " out=" and the name. curl: "globoff" (no globbing of "[]"
-// and "{}"), "proto" and "proto-redir" limited to those schemes, then `url = "..."` and
-// `output = "..."` per URL with backslashes and quotes escaped.
-std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines);
+// blank lines are left out. Plain: the URLs. The other formats: each URL the tool may fetch
+// (http, https, ftp; ftps for curl) with the file it is saved to (by `options.names`, made
+// unique in the file: "cover.jpg", "cover.1.jpg" ...), every other line as a comment. aria2:
+// the URL, then indented " dir=", " out=" and " referer=" lines. curl: "globoff" (no globbing
+// of "[]" and "{}"), "proto" and "proto-redir" limited to those schemes, "output-dir" and
+// "create-dirs" for a folder, then `url = "..."`, `output = "..."` and `referer = "..."` per URL
+// with backslashes and quotes escaped; "next" and the header again where the Referer changes,
+// as curl's options hold for a whole run up to it. crawljob: a "text=" job per URL with
+// "filename", "downloadFolder", "packageName" and "autoStart", blank lines between. meta4: XML
+// with a <file name> and its <url> per URL (the format has no Referer).
+std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines,
+                            const ExportOptions& options = {});
 // The program quoted, then the argument template with each "%1" replaced by the quoted file
 // (quoted, so paths with spaces start correctly); an empty template stands for the format's
 // default.
@@ -110,7 +174,8 @@ std::u16string ExportFileName(ExportFormat format, int slot);
 // The File > Export > その他 command, with the same failure rules as the other two.
 std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& program,
                                 const std::u16string& arguments, ExportFormat format,
-                                const std::u16string& appDirectory, int slot = 1);
+                                const std::u16string& appDirectory, int slot = 1,
+                                const ExportOptions& options = {});
 
 // The File > Export command: "リストがありません。" for an empty list, else the export into
 // the program directory and the manager at `managerPath` started on it; a manager missing, a

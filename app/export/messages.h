@@ -11,6 +11,9 @@ inline constexpr char16_t kOtherNotFound[] =
     u"その他のダウンロードマネージャが見つかりません。設定のパスを確認してください。";
 // Followed by CR LF, the export file's path, CR LF and the system's reason.
 inline constexpr char16_t kExportWriteFailed[] = u"エクスポートファイルを書き込めませんでした。";
+// Followed by CR LF and the folder.
+inline constexpr char16_t kBadExportFolder[] =
+    u"ダウンロード先のフォルダに改行などの制御文字があります。";
 inline constexpr char16_t kIriaHeader[] = u"#Exported By Cardo Ver ";
 // The second line of TEMP.IRI, followed by the home page's address.
 inline constexpr char16_t kIriaNote[] = u"# Cardo で作成したリストです。ホームページ: ";

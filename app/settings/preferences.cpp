@@ -49,7 +49,9 @@ PreferenceProblem CheckPreferences(const PreferenceValues& values) {
       {PreferenceText::IriaPath, u"Iriaのパス", &values.iriaPath},
       {PreferenceText::OtherPath, u"その他のダウンロードマネージャのパス", &values.otherPath},
       {PreferenceText::OtherArgs, u"引数", &values.otherArgs},
-      {PreferenceText::Filter, u"フィルタ", &values.filter}};
+      {PreferenceText::Filter, u"フィルタ", &values.filter},
+      {PreferenceText::ExportRefererUrl, u"指定アドレス", &values.exportRefererUrl},
+      {PreferenceText::ExportFolder, u"ダウンロード先フォルダ", &values.exportFolder}};
   for (const auto& t : texts) {
     if (!FitsSettingsText(*t.value)) return {t.text, -1, SettingsTextTooLong(t.name)};
   }
@@ -81,6 +83,12 @@ void StorePreferences(const PreferenceValues& values, Settings& settings) {
   settings.OtherPath = values.otherPath;
   settings.OtherArgs = values.otherArgs;
   settings.OtherFormat = values.otherFormat;
+  settings.ExportReferer = values.exportReferer;
+  settings.ExportRefererUrl = values.exportRefererUrl;
+  settings.ExportNames = values.exportNames;
+  settings.ExportDigits =
+      static_cast<std::int16_t>(InRange(RangeOf<&Settings::ExportDigits>(), values.exportDigits));
+  settings.ExportFolder = values.exportFolder;
 }
 
 }  // namespace cardo

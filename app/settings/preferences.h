@@ -36,10 +36,25 @@ struct PreferenceValues {
   std::u16string otherPath;
   std::u16string otherArgs;
   std::int16_t otherFormat = 0;
+  std::int16_t exportReferer = 0;
+  std::u16string exportRefererUrl;
+  std::int16_t exportNames = 0;
+  std::int32_t exportDigits = 3;  // as typed; stored inside its key's range
+  std::u16string exportFolder;
 };
 
 // The texts of the dialog that the settings file keeps, in the order OK checks them.
-enum class PreferenceText { None, ReGetPath, IriaPath, OtherPath, OtherArgs, Filter, Extension };
+enum class PreferenceText {
+  None,
+  ReGetPath,
+  IriaPath,
+  OtherPath,
+  OtherArgs,
+  Filter,
+  Extension,
+  ExportRefererUrl,
+  ExportFolder,
+};
 
 struct PreferenceProblem {
   PreferenceText text = PreferenceText::None;

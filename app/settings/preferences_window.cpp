@@ -14,8 +14,9 @@
 namespace cardo {
 namespace {
 
-constexpr const wchar_t* kTabs[] = {L"全体の設定", L"ツールの設定1", L"ツールの設定2"};
-constexpr int kPages = 3;
+constexpr const wchar_t* kTabs[] = {L"全体の設定", L"ツールの設定1", L"ツールの設定2",
+                                    L"エクスポート"};
+constexpr int kPages = 4;
 constexpr char16_t kNoExtension[] = u"追加する拡張子が指定されていません。";
 constexpr char16_t kHelpTip[] = u"ReGet/Iriaについてのヘルプを表示します";
 constexpr char16_t kFilterTip[] = u"フィルタについてのヘルプを表示します";
@@ -23,6 +24,18 @@ constexpr char16_t kOtherTip[] = u"その他のダウンロードマネージャ
 constexpr const char16_t* kBrowseTitles[] = {u"ReGetを指定してください", u"Iriaを指定してください",
                                              u"ダウンロードマネージャを指定してください"};
 constexpr UINT_PTR kSubclass = 1;
+
+template <std::size_t N>
+void FillRules(HWND combo, const RuleRow (&rows)[N], std::int32_t chosen) {
+  std::vector<std::u16string> labels;
+  for (const RuleRow& row : rows) labels.emplace_back(row.label);
+  SetComboItems(combo, labels);
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+}
+
+std::int16_t ChosenRule(HWND combo) {
+  return static_cast<std::int16_t>(std::max<LRESULT>(0, SendMessageW(combo, CB_GETCURSEL, 0, 0)));
+}
 
 bool Checked(HWND button) {
   return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -152,7 +165,7 @@ void frmPrefarence::Form_Load() {
   Check(Control(IDC_PREF_CHKURLTWINCHAR), settings.UrlTwinChar);
   Check(Control(IDC_PREF_CHKNOTRETURNSEARCH), settings.NotReturnSearch);
   for (const int id : {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2, IDC_TXTOTHERARGS,
-                       IDC_PREF_TXTFILTER}) {
+                       IDC_PREF_TXTFILTER, IDC_TXTEXPORTREFERER, IDC_TXTEXPORTFOLDER}) {
     SendMessageW(Control(id), EM_SETLIMITTEXT, 0, 0);
   }
   SetControlText(Control(IDC_TXTSOFTPATH0), settings.ReGetPath);
@@ -174,6 +187,17 @@ void frmPrefarence::Form_Load() {
   history.SetUpDownKey(true);
   history.SetValue(settings.ListMax);
   Check(Control(IDC_CHKCMBINTL), settings.CmbIntl);
+  FillRules(Control(IDC_CMBEXPORTREFERER), kRefererRules,
+            SettingInRange<&Settings::ExportReferer>(settings));
+  SetControlText(Control(IDC_TXTEXPORTREFERER), settings.ExportRefererUrl);
+  FillRules(Control(IDC_CMBEXPORTNAMES), kNameRules,
+            SettingInRange<&Settings::ExportNames>(settings));
+  UpDownTextBox& digits = *UpDownTextBox::From(Control(IDC_UDTEXPORTDIGITS));
+  digits.SetMin(RangeOf<&Settings::ExportDigits>().min);
+  digits.SetMax(RangeOf<&Settings::ExportDigits>().max);
+  digits.SetUpDownKey(true);
+  digits.SetValue(SettingInRange<&Settings::ExportDigits>(settings));
+  SetControlText(Control(IDC_TXTEXPORTFOLDER), settings.ExportFolder);
   ShowExtList({settings.ExtList.value_or(std::vector<std::u16string>{}), -1, -1});
   SetWindowSubclass(Control(IDC_TXTADDEXT), AddExtProc, kSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -372,6 +396,11 @@ void frmPrefarence::cmdOkCancel_Click(int index) {
     values.otherArgs = ControlText(Control(IDC_TXTOTHERARGS));
     values.otherFormat = static_cast<std::int16_t>(
         std::max<LRESULT>(0, SendMessageW(Control(IDC_CMBOTHERFORMAT), CB_GETCURSEL, 0, 0)));
+    values.exportReferer = ChosenRule(Control(IDC_CMBEXPORTREFERER));
+    values.exportRefererUrl = ControlText(Control(IDC_TXTEXPORTREFERER));
+    values.exportNames = ChosenRule(Control(IDC_CMBEXPORTNAMES));
+    values.exportDigits = UpDownTextBox::From(Control(IDC_UDTEXPORTDIGITS))->Value();
+    values.exportFolder = ControlText(Control(IDC_TXTEXPORTFOLDER));
     // A text the settings file cannot hold whole is refused, not cut short unseen, and shown
     // to the user to put right.
     if (const PreferenceProblem problem = CheckPreferences(values);
@@ -404,6 +433,12 @@ void frmPrefarence::ShowRefused(const PreferenceProblem& problem) {
       break;
     case PreferenceText::Filter:
       id = IDC_PREF_TXTFILTER;
+      break;
+    case PreferenceText::ExportRefererUrl:
+      id = IDC_TXTEXPORTREFERER;
+      break;
+    case PreferenceText::ExportFolder:
+      id = IDC_TXTEXPORTFOLDER;
       break;
     case PreferenceText::None:
     case PreferenceText::Extension:

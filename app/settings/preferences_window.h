@@ -1,5 +1,5 @@
 #pragma once
-// frmPrefarence: the preferences dialog. Edits copies of the settings on three pages under a
+// frmPrefarence: the preferences dialog. Edits copies of the settings on four pages under a
 // tab control; OK stores them. The main window is disabled while it is open and gets the
 // focus back, with the settings re-applied, however it closes.
 #include <windows.h>
@@ -61,7 +61,7 @@ class frmPrefarence final : public DialogWindow {
   std::function<void()> setPrefarence_;
   std::function<void(const Settings& before)> stored_;
   HWND tab_ = nullptr;
-  std::array<HWND, 3> pages_{};
+  std::array<HWND, 4> pages_{};
   UniqueGdi banner_;
   UniqueGdi tabFont_;
   ExportFormat otherFormat_ = ExportFormat::Plain;  // the format the template was last matched to

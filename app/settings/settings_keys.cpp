@@ -6,6 +6,16 @@
 
 namespace cardo {
 
+ExportOptions ExportOptionsOf(const Settings& settings) {
+  ExportOptions options;
+  options.referer = ToRefererRule(settings.ExportReferer);
+  options.fixedReferer = settings.ExportRefererUrl;
+  options.names = ToNameRule(settings.ExportNames);
+  options.numberWidth = SettingInRange<&Settings::ExportDigits>(settings);
+  options.folder = settings.ExportFolder;
+  return options;
+}
+
 std::u16string KeyText(const Settings& settings, const ScalarKey& key) {
   if (const auto* text = std::get_if<std::u16string Settings::*>(&key.field)) {
     return settings.**text;

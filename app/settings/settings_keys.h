@@ -64,7 +64,7 @@ inline constexpr std::int32_t kExtractModeCount = 4;
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 
 // In the order they are read and written.
-inline constexpr std::array<ScalarKey, 20> kScalarKeys = {{
+inline constexpr std::array<ScalarKey, 25> kScalarKeys = {{
     // properties=194: NotReturnSearch, CmbIntl and TextClear.
     {kSectionPref, "properties", 10, FlagBits{}, {}, u"194", kNewFile | kImport},
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
@@ -127,6 +127,23 @@ inline constexpr std::array<ScalarKey, 20> kScalarKeys = {{
     {kSectionPref, "SpreadExtended", 2, &Settings::SpreadExtended, {0, 1, OutOfRange::FirstChoice}},
     {kSectionPref, "NumStep", 5, &Settings::NumStep, {1, 32767, OutOfRange::NearestBound}},
     {kSectionPref, "StatusBar", 2, &Settings::StatusBar, {0, 1, OutOfRange::NearestBound}},
+    {kSectionPref,
+     "ExportReferer",
+     2,
+     &Settings::ExportReferer,
+     {0, kRefererRuleCount - 1, OutOfRange::FirstChoice}},
+    {kSectionPref, "ExportRefererUrl", 255, &Settings::ExportRefererUrl},
+    {kSectionPref,
+     "ExportNames",
+     2,
+     &Settings::ExportNames,
+     {0, kNameRuleCount - 1, OutOfRange::FirstChoice}},
+    {kSectionPref,
+     "ExportDigits",
+     2,
+     &Settings::ExportDigits,
+     {1, kMaxNumberWidth, OutOfRange::NearestBound}},
+    {kSectionPref, "ExportFolder", 255, &Settings::ExportFolder},
 }};
 
 inline constexpr std::size_t kWindowSizeCapacity = 11;
@@ -194,6 +211,9 @@ template <auto Field>
 constexpr const ValueRange& RangeOf() {
   return KeyOf(Field).range;
 }
+
+// The export options the settings hold, each number as its control takes it.
+ExportOptions ExportOptionsOf(const Settings& settings);
 
 // The key's value as the file holds it.
 std::u16string KeyText(const Settings& settings, const ScalarKey& key);

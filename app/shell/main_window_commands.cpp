@@ -9,6 +9,7 @@
 #include "app/list/list_file.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
+#include "app/settings/settings_keys.h"
 #include "app/shell/messages.h"
 #include "fnc/home_page.h"
 
@@ -156,7 +157,7 @@ void frmMain::ExportToOther() {
   const std::u16string& folder = services_.store.appDirectory;
   exportSlot_.ShareWith(ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
                                           ToOtherFormat(settings.OtherFormat), folder,
-                                          exportSlot_.Number(folder)));
+                                          exportSlot_.Number(folder), ExportOptionsOf(settings)));
 }
 
 void frmMain::ShowHelp() {

@@ -10,8 +10,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <map>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -51,6 +56,11 @@ class RecordingServer {
     std::lock_guard<std::mutex> hold(lock_);
     return targets_;
   }
+  // Each request's target and its Referer ("" without one).
+  std::multiset<std::pair<std::string, std::string>> Requests() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return requests_;
+  }
 
  private:
   void Serve() {
@@ -74,9 +84,20 @@ class RecordingServer {
       const std::string target = space != std::string::npos && end != std::string::npos
                                      ? line.substr(space + 1, end - space - 1)
                                      : "not HTTP: " + line;
+      std::string referer;
+      for (std::size_t at = request.find("\r\n"); at != std::string::npos;
+           at = request.find("\r\n", at + 2)) {
+        std::string header = request.substr(at + 2, request.find("\r\n", at + 2) - at - 2);
+        for (std::size_t i = 0; i < header.size() && header[i] != ':'; ++i) {
+          header[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(header[i])));
+        }
+        if (header.rfind("referer:", 0) == 0)
+          referer = header.substr(header.find_first_not_of(' ', 8));
+      }
       {
         std::lock_guard<std::mutex> hold(lock_);
         targets_.insert(target);
+        requests_.insert({target, referer});
       }
       const std::string response =
           "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(target.size()) +
@@ -90,6 +111,7 @@ class RecordingServer {
   std::atomic<bool> stop_{false};
   std::mutex lock_;
   std::multiset<std::string> targets_;
+  std::multiset<std::pair<std::string, std::string>> requests_;
   std::thread thread_;
 };
 
@@ -219,6 +241,284 @@ TEST_P(DownloadTools, FetchAnInternationalHostByItsALabel) {
 INSTANTIATE_TEST_SUITE_P(PlainAria2AndCurl, DownloadTools,
                          ::testing::Values(ExportFormat::Plain, ExportFormat::Aria2,
                                            ExportFormat::Curl));
+
+// Every file below `root`, by its path relative to it, with its bytes.
+std::map<std::string, std::string> FilesBelow(const std::filesystem::path& root) {
+  std::map<std::string, std::string> files;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root, error)) {
+    if (!entry.is_regular_file()) continue;
+    std::string bytes;
+    if (std::FILE* file = std::fopen(entry.path().c_str(), "rb")) {
+      char buffer[4096];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+        bytes.append(buffer, n);
+      }
+      std::fclose(file);
+    }
+    files[std::filesystem::relative(entry.path(), root).generic_string()] = bytes;
+  }
+  return files;
+}
+
+struct OptionsCase {
+  RefererRule referer;
+  NameRule names;
+};
+
+class DownloadOptions : public ::testing::TestWithParam<std::tuple<ExportFormat, OptionsCase>> {};
+
+// Forty addresses of every shape a list holds, fetched by the tool from the file the window
+// writes with the options: each URL once with the Referer its rule gives, each file where its
+// name rule puts it, and nothing outside the download folder. aria2c reads the Metalink file.
+TEST_P(DownloadOptions, EveryUrlOnceWithItsRefererAndEachFileWhereTheRuleSays) {
+  const auto [format, rules] = GetParam();
+  const bool curl = format == ExportFormat::Curl;
+  if (!Installed(curl ? "curl" : "aria2c")) GTEST_SKIP() << "the tool is not installed";
+  RecordingServer server;
+  const std::string origin = "http://127.0.0.1:" + std::to_string(server.port());
+  const std::string hostFolder = "127.0.0.1_" + std::to_string(server.port());
+  const struct {
+    std::u16string path;
+    std::string requested;  // what the server sees
+    std::string server;     // the server's name, made unique in the list's order
+    std::string folders;    // below the host's folder
+  } urls[] = {
+      {u"/a b.zip", "/a%20b.zip", "a b.zip", "a b.zip"},
+      {u"/\u4E88\u5B9A\u8868.zip", "/%E4%BA%88%E5%AE%9A%E8%A1%A8.zip",
+       "%E4%BA%88%E5%AE%9A%E8%A1%A8.zip", "%E4%BA%88%E5%AE%9A%E8%A1%A8.zip"},
+      {u"/\u30BD\u80FD/\u8868.jpg", "/%E3%82%BD%E8%83%BD/%E8%A1%A8.jpg", "%E8%A1%A8.jpg",
+       "%E3%82%BD%E8%83%BD/%E8%A1%A8.jpg"},
+      {u"/gallery01/cover.jpg", "/gallery01/cover.jpg", "cover.jpg", "gallery01/cover.jpg"},
+      {u"/gallery02/cover.jpg", "/gallery02/cover.jpg", "cover.1.jpg", "gallery02/cover.jpg"},
+      {u"/gallery03/cover.jpg", "/gallery03/cover.jpg", "cover.2.jpg", "gallery03/cover.jpg"},
+      {u"/gallery04/Cover.JPG", "/gallery04/Cover.JPG", "Cover.3.JPG", "gallery04/Cover.JPG"},
+      {u"/gallery05/sub/cover.jpg", "/gallery05/sub/cover.jpg", "cover.4.jpg",
+       "gallery05/sub/cover.jpg"},
+      {u"/", "/", "index.html", "index.html"},
+      {u"/folder/", "/folder/", "index.1.html", "folder/index.html"},
+      {u"/folder/deeper/", "/folder/deeper/", "index.2.html", "folder/deeper/index.html"},
+      {u"/get?id=7&k=x", "/get?id=7&k=x", "get", "get"},
+      {u"/get?id=8", "/get?id=8", "get.1", "get.1"},
+      {u"/search/?q=a/b", "/search/?q=a/b", "index.3.html", "search/index.html"},
+      {u"/page#/route", "/page", "page", "page"},
+      {u"/img.php?id=1", "/img.php?id=1", "img.php", "img.php"},
+      {u"/img.php?id=2", "/img.php?id=2", "img.1.php", "img.1.php"},
+      {u"/a[1].zip", "/a[1].zip", "a[1].zip", "a[1].zip"},
+      {u"/b{x,y}.zip", "/b%7Bx,y%7D.zip", "b{x,y}.zip", "b{x,y}.zip"},
+      {u"/q\"uote.zip", "/q%22uote.zip", "q%22uote.zip", "q%22uote.zip"},
+      {u"/deep/a/b/c/d.txt", "/deep/a/b/c/d.txt", "d.txt", "deep/a/b/c/d.txt"},
+      {u"/x/COM1.txt", "/x/COM1.txt", "_COM1.txt", "x/_COM1.txt"},
+      {u"/caf\u00E9.png", "/caf%C3%A9.png", "caf%C3%A9.png", "caf%C3%A9.png"},
+      {u"/same.zip", "/same.zip", "same.zip", "same.zip"},
+      {u"/SAME.ZIP?v=2", "/SAME.ZIP?v=2", "SAME.1.ZIP", "SAME.1.ZIP"},
+      {u"/d1/same.zip", "/d1/same.zip", "same.2.zip", "d1/same.zip"},
+      {u"/space dir/file name.txt", "/space%20dir/file%20name.txt", "file name.txt",
+       "space dir/file name.txt"},
+      {u"/%41bc.txt", "/%41bc.txt", "Abc.txt", "Abc.txt"},
+      {u"/percent%2Fslash.txt", "/percent%2Fslash.txt", "percent%2Fslash.txt",
+       "percent%2Fslash.txt"},
+      {u"/emoji\U0001F600.gif", "/emoji%F0%9F%98%80.gif", "emoji%F0%9F%98%80.gif",
+       "emoji%F0%9F%98%80.gif"},
+      {u"/trail.", "/trail.", "trail", "trail"},
+      {u"/\u65E5\u672C/\u65E5\u672C/\u65E5\u672C.txt",
+       "/%E6%97%A5%E6%9C%AC/%E6%97%A5%E6%9C%AC/%E6%97%A5%E6%9C%AC.txt", "%E6%97%A5%E6%9C%AC.txt",
+       "%E6%97%A5%E6%9C%AC/%E6%97%A5%E6%9C%AC/%E6%97%A5%E6%9C%AC.txt"},
+      {u"/v/1.0/archive.tar.gz", "/v/1.0/archive.tar.gz", "archive.tar.gz", "v/1.0/archive.tar.gz"},
+      {u"/v/2.0/archive.tar.gz", "/v/2.0/archive.tar.gz", "archive.tar.1.gz",
+       "v/2.0/archive.tar.gz"},
+      {u"/noext", "/noext", "noext", "noext.1"},
+      {u"/noext/", "/noext/", "index.4.html", "noext/index.html"},
+      {u"/amp&semi;.txt", "/amp&semi;.txt", "amp&semi;.txt", "amp&semi;.txt"},
+      {u"/tilde~plus+.txt", "/tilde~plus+.txt", "tilde~plus+.txt", "tilde~plus+.txt"},
+      {u"/\u30D5\u30A1\u30A4\u30EB \u540D.txt",
+       "/%E3%83%95%E3%82%A1%E3%82%A4%E3%83%AB%20%E5%90%8D.txt",
+       "%E3%83%95%E3%82%A1%E3%82%A4%E3%83%AB %E5%90%8D.txt",
+       "%E3%83%95%E3%82%A1%E3%82%A4%E3%83%AB %E5%90%8D.txt"},
+      {u"/last.bin", "/last.bin", "last.bin", "last.bin"},
+  };
+  std::vector<std::u16string> lines;
+  for (const auto& u : urls) lines.push_back(Utf8ToUtf16(origin) + u.path);
+  lines.insert(lines.begin() + 5, u"gopher://127.0.0.1:1/_never");
+  lines.insert(lines.begin() + 9, u"");
+
+  testing::TempDir dir;
+  const std::string out = Utf16ToUtf8(dir.File(u"\u4FDD\u5B58 \u5148"));
+  ExportOptions options;
+  options.referer = rules.referer;
+  options.fixedReferer = u"http://ref.example/\u9801/";
+  options.names = rules.names;
+  // Metalink holds no folder: the tool's own option gives it.
+  if (format != ExportFormat::Meta4) options.folder = Utf8ToUtf16(out);
+  testing::ShellFixture f;
+  f.list.ReplaceAll(lines);
+  dir.Write(u"manager", "");
+  ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path(), 1, options);
+  ASSERT_TRUE(f.ui.messages.empty());
+  const std::string file = Utf16ToUtf8(dir.File(FormatRow(format).fileName));
+  const std::string command =
+      curl ? "curl -s -f -K '" + file + "'"
+           : "aria2c -q --async-dns=false -j 4 " +
+                 (format == ExportFormat::Meta4 ? "-d '" + out + "' -M '" : std::string("-i '")) +
+                 file + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+
+  std::multiset<std::pair<std::string, std::string>> requests;
+  std::map<std::string, std::string> files;
+  int place = 0;
+  for (const auto& u : urls) {
+    const std::string pathOnly = u.requested.substr(0, u.requested.find('?'));
+    const std::string referer[] = {"", origin + u.requested,
+                                   origin + pathOnly.substr(0, pathOnly.rfind('/') + 1),
+                                   origin + "/", "http://ref.example/%E9%A0%81/"};
+    requests.insert({u.requested, format == ExportFormat::Meta4
+                                      ? ""
+                                      : referer[static_cast<int>(rules.referer)]});
+    char number[8];
+    std::snprintf(number, sizeof number, "%03d", ++place);
+    // The extension of the server's name; "get.1" is the second "get", which has none.
+    const std::size_t dot = u.server.rfind('.');
+    const bool extension =
+        dot != std::string::npos && dot > 0 && u.server.find_last_not_of("0123456789") != dot;
+    const std::string numbered = number + (extension ? u.server.substr(dot) : "");
+    const std::string names[] = {u.server, numbered, hostFolder + "/" + u.folders};
+    std::string name = names[static_cast<int>(rules.names)];
+    // aria2c 1.36 reads "&amp;" in a Metalink attribute as the reference "&#38;" itself; the
+    // file is right (the Metalink test below reads it with an XML parser).
+    if (format == ExportFormat::Meta4 && name.find('&') != std::string::npos) {
+      name.replace(name.find('&'), 1, "&#38;");
+    }
+    files[name] = u.requested;
+  }
+  EXPECT_EQ(server.Requests(), requests) << command;
+  // Named one by one: a whole listing of forty files hides the one that differs.
+  const auto landed = FilesBelow(out);
+  for (const auto& [name, body] : files) {
+    const auto found = landed.find(name);
+    EXPECT_EQ(found == landed.end() ? "<missing>" : found->second, body) << name << "\n" << command;
+  }
+  for (const auto& [name, body] : landed) {
+    EXPECT_TRUE(files.count(name)) << "unexpected " << name << " from " << body << "\n" << command;
+  }
+  // Beside the download folder only what the test itself wrote.
+  std::set<std::string> outside;
+  for (const auto& entry : std::filesystem::directory_iterator(Utf16ToUtf8(dir.path()))) {
+    outside.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(outside, (std::set<std::string>{"manager", Utf16ToUtf8(FormatRow(format).fileName),
+                                            Utf16ToUtf8(u"\u4FDD\u5B58 \u5148")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRuleInEveryFormat, DownloadOptions,
+    ::testing::Combine(::testing::Values(ExportFormat::Aria2, ExportFormat::Curl,
+                                         ExportFormat::Meta4),
+                       ::testing::Values(OptionsCase{RefererRule::None, NameRule::Server},
+                                         OptionsCase{RefererRule::Url, NameRule::Numbered},
+                                         OptionsCase{RefererRule::Folder, NameRule::Folders},
+                                         OptionsCase{RefererRule::SiteRoot, NameRule::Server},
+                                         OptionsCase{RefererRule::Fixed, NameRule::Folders})));
+
+// The text between `from` and `to` after `at`, the place after `to` in `at`; nullopt without it.
+std::optional<std::string> Between(const std::string& text, std::size_t& at,
+                                   const std::string& from, const std::string& to) {
+  const std::size_t start = text.find(from, at);
+  if (start == std::string::npos) return std::nullopt;
+  const std::size_t end = text.find(to, start + from.size());
+  if (end == std::string::npos) return std::nullopt;
+  at = end + to.size();
+  return text.substr(start + from.size(), end - start - from.size());
+}
+
+std::string XmlText(std::string text) {
+  const std::pair<std::string, std::string> entities[] = {
+      {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&amp;", "&"}};
+  for (const auto& [entity, character] : entities) {
+    for (std::size_t at = text.find(entity); at != std::string::npos;
+         at = text.find(entity, at + 1)) {
+      text.replace(at, entity.size(), character);
+    }
+  }
+  return text;
+}
+
+const std::vector<std::u16string> kJobLines = {u"http://h/a&b/x<y>.zip?q=\"1\"",
+                                               u"http://h/c/x<y>.zip",
+                                               u"gopher://h/--x--",
+                                               u"https://\u65E5\u672C.jp/\u8868 \u7D19.jpg",
+                                               u"",
+                                               u"http://h/../../etc/passwd"};
+
+// The Metalink file against the RFC's schema (xmllint, when it is installed) and read back by
+// a parser: a <file> per URL, its name safe (relative, no ".."), its <url> the URL.
+TEST(ExportFormats, TheMetalinkFileIsValidAndNamesEachUrlsFile) {
+  ExportOptions options;
+  options.names = NameRule::Folders;
+  const std::string text = OtherExportText(ExportFormat::Meta4, kJobLines, options);
+  testing::TempDir dir;
+  dir.Write(u"list.meta4", text);
+  if (Installed("xmllint")) {
+    const std::string command = "xmllint --noout --relaxng '" CARDO_METALINK_SCHEMA "' '" +
+                                Utf16ToUtf8(dir.File(u"list.meta4")) + "' 2>/dev/null";
+    EXPECT_EQ(std::system(command.c_str()), 0) << text;
+  }
+  std::vector<std::pair<std::string, std::string>> files;
+  std::size_t at = 0;
+  while (auto name = Between(text, at, "<file name=\"", "\">")) {
+    const auto url = Between(text, at, "<url>", "</url>");
+    ASSERT_TRUE(url) << text;
+    files.emplace_back(XmlText(*name), XmlText(*url));
+  }
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"h/a&b/x%3Cy%3E.zip", "http://h/a&b/x%3Cy%3E.zip?q=%221%22"},
+      {"h/c/x%3Cy%3E.zip", "http://h/c/x%3Cy%3E.zip"},
+      {"xn--wgv71a.jp/%E8%A1%A8 %E7%B4%99.jpg", "https://xn--wgv71a.jp/%E8%A1%A8%20%E7%B4%99.jpg"},
+      {"h/etc/passwd", "http://h/../../etc/passwd"},
+  };
+  EXPECT_EQ(files, expected) << text;
+  EXPECT_NE(text.find("<!-- gopher://h/%2D%2Dx%2D%2D -->"), std::string::npos) << text;
+}
+
+// The folder-watch file read as JDownloader reads it: key=value jobs between blank lines, "#"
+// lines left out; each job names the URL, its file and its folder.
+TEST(ExportFormats, TheCrawljobFileHoldsAJobPerUrl) {
+  ExportOptions options;
+  options.names = NameRule::Folders;
+  options.folder = u"D:\\\u4FDD\u5B58";
+  const std::string text = OtherExportText(ExportFormat::Crawljob, kJobLines, options);
+  std::vector<std::map<std::string, std::string>> jobs(1);
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = text.find("\r\n", at);
+    ASSERT_NE(end, std::string::npos) << "a line without CR LF: " << text;
+    const std::string line = text.substr(at, end - at);
+    at = end + 2;
+    if (line.empty()) {
+      jobs.emplace_back();
+    } else if (line[0] != '#') {
+      const std::size_t equals = line.find('=');
+      ASSERT_NE(equals, std::string::npos) << line;
+      EXPECT_TRUE(jobs.back().emplace(line.substr(0, equals), line.substr(equals + 1)).second)
+          << "a key twice in one job: " << line;
+    }
+  }
+  const std::string folder = "D:\\\xE4\xBF\x9D\xE5\xAD\x98";
+  using Job = std::map<std::string, std::string>;
+  const auto job = [&](const std::string& url, const std::string& name, const std::string& in) {
+    return Job{{"text", url},
+               {"filename", name},
+               {"downloadFolder", folder + "/" + in},
+               {"packageName", "Cardo"},
+               {"autoStart", "TRUE"}};
+  };
+  const std::vector<Job> expected = {
+      job("http://h/a&b/x%3Cy%3E.zip?q=%221%22", "x%3Cy%3E.zip", "h/a&b"),
+      job("http://h/c/x%3Cy%3E.zip", "x%3Cy%3E.zip", "h/c"),
+      job("https://xn--wgv71a.jp/%E8%A1%A8%20%E7%B4%99.jpg", "%E8%A1%A8 %E7%B4%99.jpg",
+          "xn--wgv71a.jp"),
+      job("http://h/../../etc/passwd", "passwd", "h/etc"),
+  };
+  EXPECT_EQ(jobs, expected) << text;
+}
 
 }  // namespace
 }  // namespace cardo

@@ -103,5 +103,88 @@ TEST(ExportUrl, ToolsFetchOnlyWhatAListMayHoldEachUrlToItsOwnFile) {
       "http://h/1/cover.jpg\r\n out=cover.jpg\r\nhttp://h/2/Cover.JPG\r\n out=Cover.1.JPG\r\n");
 }
 
+const std::string kHeader =
+    "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n";
+
+// Each rule's names and Referers for one list, and where each format writes them.
+TEST(ExportUrl, TheOptionsNameEachFileAndItsRefererInEveryFormat) {
+  const std::vector<std::u16string> lines = {u"http://u:p@H:8080/a/./b/../c.jpg?x=1#f",
+                                             u"gopher://h/x", u"https://h/d/c.jpg", u"http://h"};
+  const struct {
+    RefererRule referer;
+    NameRule names;
+    std::string aria2;  // the " out=" and " referer=" lines, one per URL joined by "|"
+  } cases[] = {
+      {RefererRule::Url, NameRule::Server,
+       "c.jpg referer=http://h:8080/a/./b/../c.jpg?x=1|c.1.jpg referer=https://h/d/c.jpg|"
+       "index.html referer=http://h"},
+      {RefererRule::Folder, NameRule::Numbered,
+       "01.jpg referer=http://h:8080/a/./b/../|02.jpg referer=https://h/d/|"
+       "03.html referer=http://h/"},
+      {RefererRule::SiteRoot, NameRule::Folders,
+       "h_8080/a/c.jpg referer=http://h:8080/|h/d/c.jpg referer=https://h/|"
+       "h/index.html referer=http://h/"},
+      {RefererRule::Fixed, NameRule::Server,
+       "c.jpg referer=http://xn--r8jz45g.jp/%20x|c.1.jpg referer=http://xn--r8jz45g.jp/%20x|"
+       "index.html referer=http://xn--r8jz45g.jp/%20x"},
+  };
+  for (const auto& c : cases) {
+    ExportOptions options;
+    options.referer = c.referer;
+    options.fixedReferer = u" http://例え.jp/ x";
+    options.names = c.names;
+    options.numberWidth = 2;
+    std::string written;
+    std::string text = OtherExportText(ExportFormat::Aria2, lines, options);
+    for (std::size_t at = text.find(" out="); at != std::string::npos;
+         at = text.find(" out=", at + 1)) {
+      const std::size_t end = text.find("\r\n", text.find(" referer=", at));
+      std::string entry = text.substr(at + 5, end - at - 5);
+      entry.erase(entry.find("\r\n"), 2);
+      written += (written.empty() ? "" : "|") + entry;
+    }
+    EXPECT_EQ(written, c.aria2) << text;
+  }
+
+  ExportOptions options;
+  options.referer = RefererRule::SiteRoot;
+  options.names = NameRule::Folders;
+  options.folder = u"D:\\ダ\"q";
+  const std::vector<std::u16string> two = {u"http://h/a/x&y.jpg", u"gopher://h/--x",
+                                           u"http://g/x&y.jpg"};
+  const struct {
+    ExportFormat format;
+    std::string text;
+  } files[] = {
+      {ExportFormat::Aria2,
+       "http://h/a/x&y.jpg\r\n dir=D:\\\xE3\x83\x80\"q\r\n out=h/a/x&y.jpg\r\n "
+       "referer=http://h/\r\n"
+       "# gopher://h/--x\r\n"
+       "http://g/x&y.jpg\r\n dir=D:\\\xE3\x83\x80\"q\r\n out=g/x&y.jpg\r\n referer=http://g/\r\n"},
+      {ExportFormat::Curl, kHeader +
+                               "output-dir = \"D:\\\\\xE3\x83\x80\\\"q\"\r\ncreate-dirs\r\n"
+                               "referer = \"http://h/\"\r\nurl = \"http://h/a/x&y.jpg\"\r\n"
+                               "output = \"h/a/x&y.jpg\"\r\n# gopher://h/--x\r\nnext\r\n" +
+                               kHeader +
+                               "output-dir = \"D:\\\\\xE3\x83\x80\\\"q\"\r\ncreate-dirs\r\n"
+                               "referer = \"http://g/\"\r\nurl = \"http://g/x&y.jpg\"\r\n"
+                               "output = \"g/x&y.jpg\"\r\n"},
+      {ExportFormat::Crawljob,
+       "text=http://h/a/x&y.jpg\r\nfilename=x&y.jpg\r\ndownloadFolder=D:\\\xE3\x83\x80\"q/h/a\r\n"
+       "packageName=Cardo\r\nautoStart=TRUE\r\n# gopher://h/--x\r\n\r\n"
+       "text=http://g/x&y.jpg\r\nfilename=x&y.jpg\r\ndownloadFolder=D:\\\xE3\x83\x80\"q/g\r\n"
+       "packageName=Cardo\r\nautoStart=TRUE\r\n"},
+      {ExportFormat::Meta4,
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+       "<metalink xmlns=\"urn:ietf:params:xml:ns:metalink\">\r\n"
+       "  <file name=\"h/a/x&amp;y.jpg\">\r\n    <url>http://h/a/x&amp;y.jpg</url>\r\n  </file>\r\n"
+       "  <!-- gopher://h/%2D%2Dx -->\r\n"
+       "  <file name=\"g/x&amp;y.jpg\">\r\n    <url>http://g/x&amp;y.jpg</url>\r\n  </file>\r\n"
+       "</metalink>\r\n"},
+  };
+  for (const auto& f : files) EXPECT_EQ(OtherExportText(f.format, two, options), f.text);
+  EXPECT_FALSE(IsWritableFolder(u"D:\\a\nb"));
+}
+
 }  // namespace
 }  // namespace cardo

@@ -341,8 +341,9 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
                           "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
                           "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nOtherPath=\r\nOtherArgs=\r\n"
                           "OtherFormat=0\r\nWatchClipboard=0\r\nMaxPageMiB=1024\r\n"
-                          "SpreadExtended=0\r\nNumStep=1\r\nStatusBar=1\r\n"
-                          "ExtListUBound=0\r\n"
+                          "SpreadExtended=0\r\nNumStep=1\r\nStatusBar=1\r\nExportReferer=0\r\n"
+                          "ExportRefererUrl=\r\nExportNames=0\r\nExportDigits=3\r\n"
+                          "ExportFolder=\r\nExtListUBound=0\r\n"
                           "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
                           "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
                           "SearchHistory0=検索\r\nSearchHistory1=\r\n"
@@ -361,6 +362,11 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {
   f.settings.SpreadExtended = 1;
   f.settings.NumStep = 25;
   f.settings.UrlExtSelMode = 3;  // the parsed-HTML mode
+  f.settings.ExportReferer = 4;
+  f.settings.ExportRefererUrl = U("http://例え.jp/");
+  f.settings.ExportNames = 1;
+  f.settings.ExportDigits = 5;
+  f.settings.ExportFolder = U("D:\\ダウンロード");
   f.settings.ListHistory = Entries{U("http://例え.jp/[001-100].jpg"), u"", u"x"};
   f.settings.SearchHistory = Entries{u"a"};
   f.recent.history.AddItem(u"C:\\x.lst");

@@ -14,6 +14,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
+#include "app/settings/settings_keys.h"
 
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
@@ -387,7 +388,7 @@ class PrefarenceWindowTest : public testing::MainWindowTest {
   }
   std::vector<bool> VisiblePages() {
     std::vector<bool> shown;
-    for (int i = 0; i < 3; ++i) shown.push_back(IsWindowVisible(form().fraPage(i)) != FALSE);
+    for (int i = 0; i < 4; ++i) shown.push_back(IsWindowVisible(form().fraPage(i)) != FALSE);
     return shown;
   }
 };
@@ -403,11 +404,11 @@ TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
   GetClassNameW(tab, className, 32);
   EXPECT_EQ(std::wstring(className), L"SysTabControl32");
   EXPECT_EQ(GetParent(tab), form().Control(IDC_PICTABCONTROL));
-  EXPECT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 3);
-  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0), 4);
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false, false}));
   EXPECT_EQ(UpDownTextBox::From(form().Control(IDC_UDTURLHISVALUE))->Value(), 1);
   SelectTab(2);
-  EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, false, true}));
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, false, true, false}));
 
   // Enter in the extension box registers before the selected entry; OK is not pressed.
   HWND add = form().Control(IDC_TXTADDEXT);
@@ -444,7 +445,7 @@ TEST_F(PrefarenceWindowTest, EditsCopiesStoresOnOkAndGivesTheMainWindowBack) {
 
   // Page 0 again; a browse then Cancel (or the close box) stores nothing.
   Command(IDM_VIEW_PREFERENCES);
-  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false, false}));
   ui.openResults.push_back(FileDialogResult{u"D:\\Iria\\Iria.exe", 1});
   form().cmdBrowsSoft_Click(1);
   EXPECT_EQ(ui.openRequests.back().title, u"Iriaを指定してください");
@@ -484,13 +485,13 @@ TEST_F(PrefarenceWindowTest, PagesAreReachedFromTheKeyboard) {
     std::initializer_list<int> held;
     int page;
   } steps[] = {
-      {VK_TAB, {VK_CONTROL}, 1},           {VK_NEXT, {VK_CONTROL}, 2},  {VK_NEXT, {VK_CONTROL}, 0},
-      {VK_TAB, {VK_CONTROL, VK_SHIFT}, 2}, {VK_PRIOR, {VK_CONTROL}, 1}, {VK_NEXT, {VK_CONTROL}, 2},
+      {VK_TAB, {VK_CONTROL}, 1},  {VK_NEXT, {VK_CONTROL}, 2},          {VK_NEXT, {VK_CONTROL}, 3},
+      {VK_NEXT, {VK_CONTROL}, 0}, {VK_TAB, {VK_CONTROL, VK_SHIFT}, 3}, {VK_PRIOR, {VK_CONTROL}, 2},
   };
   for (const auto& step : steps) {
     press(step.key, step.held);
     EXPECT_EQ(SendMessageW(tab, TCM_GETCURSEL, 0, 0), step.page) << step.key;
-    std::vector<bool> shown(3, false);
+    std::vector<bool> shown(4, false);
     shown[static_cast<std::size_t>(step.page)] = true;
     EXPECT_EQ(VisiblePages(), shown) << step.key;
     EXPECT_EQ(GetFocus(), tab) << step.key;
@@ -502,7 +503,10 @@ TEST_F(PrefarenceWindowTest, PagesAreReachedFromTheKeyboard) {
   EXPECT_EQ(GetFocus(), form().Control(IDC_TXTADDEXT));
   // From a page's control the focus goes along to the next page's first control.
   press(VK_TAB, {VK_CONTROL});
-  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false}));
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, false, false, true}));
+  EXPECT_EQ(GetFocus(), form().Control(IDC_CMBEXPORTREFERER));
+  press(VK_TAB, {VK_CONTROL});
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{true, false, false, false}));
   EXPECT_EQ(GetFocus(), form().Control(IDC_TXTSOFTPATH0));
   form().cmdOkCancel_Click(1);
 }
@@ -519,7 +523,7 @@ TEST_F(PrefarenceWindowTest, TextsOfTheFullCapacityAreTakenLongerOnesShownToBeFi
   ASSERT_TRUE(form().IsOpen());
   EXPECT_EQ(ui.messages.back().text,
             u"「フィルタ」が長すぎます。設定ファイルに保存できるのは 255 バイトまでです。");
-  EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, true, false}));
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, true, false, false}));
   EXPECT_EQ(SendMessageW(form().TabControl(), TCM_GETCURSEL, 0, 0), 1);
   EXPECT_EQ(GetFocus(), filter);
   EXPECT_EQ(settings.IriaPath, u"");
@@ -576,6 +580,50 @@ TEST_F(PrefarenceWindowTest, TheDefaultArgumentTemplateFollowsTheFormat) {
   Command(IDM_VIEW_PREFERENCES);
   EXPECT_EQ(WindowText(form().Control(IDC_TXTOTHERARGS)), u"-K %1");
   SendMessageW(form().hwnd(), WM_CLOSE, 0, 0);
+}
+
+// The export page shows the stored rules (a damaged number as the first rule, the digits at
+// their nearest bound) and OK stores what it shows; a folder too long to keep is refused there.
+TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
+  settings.ExportReferer = 9;
+  settings.ExportNames = 2;
+  settings.ExportDigits = 40;
+  settings.ExportFolder = u"D:\\dl";
+  Command(IDM_VIEW_PREFERENCES);
+  ASSERT_TRUE(form().IsOpen());
+  HWND referers = form().Control(IDC_CMBEXPORTREFERER);
+  HWND names = form().Control(IDC_CMBEXPORTNAMES);
+  EXPECT_EQ(SendMessageW(referers, CB_GETCOUNT, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(referers, CB_GETCURSEL, 0, 0), 0);
+  EXPECT_EQ(SendMessageW(names, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(UpDownTextBox::From(form().Control(IDC_UDTEXPORTDIGITS))->Value(), 9);
+  EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTFOLDER)), u"D:\\dl");
+
+  SendMessageW(referers, CB_SETCURSEL, 4, 0);
+  SetControlText(form().Control(IDC_TXTEXPORTREFERER), u"http://\u4F8B.jp/");
+  SendMessageW(names, CB_SETCURSEL, 1, 0);
+  SetControlText(UpDownTextBox::From(form().Control(IDC_UDTEXPORTDIGITS))->EditHwnd(), u"4");
+  HWND folder = form().Control(IDC_TXTEXPORTFOLDER);
+  SetControlText(folder, u"D:\\" + std::u16string(253, u'f'));  // 256 bytes
+  Click(form().hwnd(), IDC_CMDOKCANCEL0);
+  ASSERT_TRUE(form().IsOpen());
+  EXPECT_EQ(ui.messages.back().text,
+            u"「ダウンロード先フォルダ」が長すぎます。設定ファイルに保存できるのは "
+            u"255 バイトまでです。");
+  EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, false, false, true}));
+  EXPECT_EQ(GetFocus(), folder);
+  SetControlText(folder, u"D:\\\u4FDD\u5B58");
+  Click(form().hwnd(), IDC_CMDOKCANCEL0);
+  EXPECT_FALSE(form().IsOpen());
+  EXPECT_EQ(settings.ExportReferer, 4);
+  EXPECT_EQ(settings.ExportRefererUrl, u"http://\u4F8B.jp/");
+  EXPECT_EQ(settings.ExportNames, 1);
+  EXPECT_EQ(settings.ExportDigits, 4);
+  EXPECT_EQ(settings.ExportFolder, u"D:\\\u4FDD\u5B58");
+  const ExportOptions options = ExportOptionsOf(settings);
+  EXPECT_EQ(options.referer, RefererRule::Fixed);
+  EXPECT_EQ(options.names, NameRule::Numbered);
+  EXPECT_EQ(options.numberWidth, 4);
 }
 
 }  // namespace
