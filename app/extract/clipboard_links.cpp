@@ -77,6 +77,13 @@ std::u16string LinePerTag(std::u16string_view markup) {
   return out;
 }
 
+// A browser's markup is scanned as the extraction dialog scans a downloaded page: parsed when
+// the user has chosen the parsed-HTML mode there, or parsing on its URL page.
+bool ParsesMarkup(const Settings& settings) {
+  return settings.UrlExtSelMode == static_cast<std::int16_t>(ExtractMode::Parsed) ||
+         settings.UrlExtParsed == 1;
+}
+
 }  // namespace
 
 HtmlFormat ParseHtmlFormat(std::string_view data) {
@@ -136,9 +143,15 @@ LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& sett
   if (clipboard.html) {
     const HtmlFormat format = ParseHtmlFormat(*clipboard.html);
     if (!format.markup.empty()) {
-      scan.options.mode = ExtractMode::Download;
       scan.options.pageUrl = Utf8ToUtf16(format.sourceUrl);
-      scan.lines = ScannerBytes(LinePerTag(Utf8ToUtf16(format.markup)));
+      // The parsed scan keeps the order of the selection itself and reads tags across lines.
+      if (ParsesMarkup(settings)) {
+        scan.options.mode = ExtractMode::Parsed;
+        scan.lines = ScannerBytes(Utf8ToUtf16(format.markup));
+      } else {
+        scan.options.mode = ExtractMode::Download;
+        scan.lines = ScannerBytes(LinePerTag(Utf8ToUtf16(format.markup)));
+      }
       return scan;
     }
   }

@@ -38,9 +38,10 @@ struct LinkScan {
 
 // With an HTML Format whose markup is not empty: that markup, read as a downloaded page whose
 // address is the SourceURL (so relative links resolve as on the page, and a <base> in the markup
-// wins). Otherwise its text in text mode: URLs starting "http://", "https://", "ftp://" or the
-// extraction settings' protocol, in the order they stand, with that dialog's full-width and
-// line-break options.
+// wins), in the parsed-HTML mode when the extraction settings choose it for a downloaded page
+// (UrlExtSelMode the parsed mode, or UrlExtParsed). Otherwise its text in text mode: URLs starting
+// "http://", "https://", "ftp://" or the extraction settings' protocol, in the order they stand,
+// with that dialog's full-width and line-break options.
 LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& settings);
 
 }  // namespace cardo

@@ -40,6 +40,9 @@ struct Settings {
   std::u16string UrlExtFilter;
   std::u16string UrlExtProtocol;
   std::int16_t UrlExtSelMode = 0;
+  // 1 while the extraction dialog's URL page scans a downloaded page in the parsed-HTML mode
+  // (and a paste of a browser's HTML Format does too); off in a new file.
+  std::int16_t UrlExtParsed = 0;
   std::int16_t CharStart = 0;
   std::int16_t CharEnd = 0;
   std::int32_t NumStart = 0;

@@ -203,6 +203,39 @@ TEST(ClipboardLinks, PasteTakesHtmlFormatElseTextThroughTheFilterEachUrlOnce) {
   EXPECT_EQ(f.Lines(), Lines{U("http://t.jp/写真.jpg")});
 }
 
+// The parsed-HTML mode chosen in the extraction dialog, for files or for downloads, reads the
+// markup as a browser does: no CSS or attribute junk, URLs of the text kept, quoted values
+// whole even after a ">" inside another value.
+TEST(ClipboardLinks, TheParsedModeReadsTheMarkupAsABrowserDoes) {
+  const std::string markup =
+      "<style>p.zip { }</style><a title=\"x>y\" href='r r.zip'>r</a>\r\n"
+      "<span id=s.zip>see http://o.jp/a.zip</span><img\r\nsrc=i.jpg>";
+  const struct {
+    const char* name;
+    std::int16_t mode, parsed;
+    ExtractMode scanned;
+  } cases[] = {
+      {"the HTML mode", 1, 0, ExtractMode::Download},
+      {"the parsed mode", 3, 0, ExtractMode::Parsed},
+      {"the URL page parsing", 2, 1, ExtractMode::Parsed},
+  };
+  for (const auto& c : cases) {
+    Settings settings;
+    settings.UrlExtFilter = u"*.zip;*.jpg";
+    settings.UrlExtSelMode = c.mode;
+    settings.UrlExtParsed = c.parsed;
+    const LinkScan scan =
+        PrepareLinkScan({HtmlFormatOf(markup, "http://h.jp/d/"), u"", false}, settings);
+    EXPECT_EQ(scan.options.mode, c.scanned) << c.name;
+    if (c.scanned != ExtractMode::Parsed) continue;
+    testing::ShellFixture f;
+    PasteLinksToList(scan, settings.UrlExtFilter, false, f.shell);
+    EXPECT_EQ(f.Lines(),
+              (Lines{u"http://h.jp/d/r%20r.zip", u"http://o.jp/a.zip", u"http://h.jp/d/i.jpg"}))
+        << c.name;
+  }
+}
+
 TEST(ClipboardLinks, APasteIntoANearlyFullListAddsWhatFitsAndSaysSoOnce) {
   testing::ShellFixture f;
   f.list.AppendLines(Lines(kMaxListLines - 1, u"x"), false);

@@ -190,6 +190,9 @@ TEST(SettingsFile, StepAndSyntaxKeys) {
   // The extraction modes: the fourth is the last one.
   EXPECT_EQ(InRange(RangeOf<&Settings::UrlExtSelMode>(), 3), 3);
   EXPECT_EQ(InRange(RangeOf<&Settings::UrlExtSelMode>(), 4), 0);
+  // The URL page's parsing: off unless 1.
+  EXPECT_EQ(InRange(RangeOf<&Settings::UrlExtParsed>(), 1), 1);
+  EXPECT_EQ(InRange(RangeOf<&Settings::UrlExtParsed>(), 2), 0);
   for (const auto& c : cases) {
     SettingsFixture f;
     f.WriteIni(std::string(kCurrentHeader) + "[PREF]\r\n" + c.lines + "\r\n");
@@ -341,7 +344,8 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
                           "UrlExtSelMode=0\r\nCharStart=-1\r\nCharEnd=0\r\nNumStart=0\r\n"
                           "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nOtherPath=\r\nOtherArgs=\r\n"
                           "OtherFormat=0\r\nWatchClipboard=0\r\nMaxPageMiB=1024\r\n"
-                          "SpreadExtended=0\r\nNumStep=1\r\nStatusBar=1\r\nExportReferer=0\r\n"
+                          "SpreadExtended=0\r\nNumStep=1\r\nStatusBar=1\r\nUrlExtParsed=0\r\n"
+                          "ExportReferer=0\r\n"
                           "ExportRefererUrl=\r\nExportNames=0\r\nExportDigits=3\r\n"
                           "ExportFolder=\r\nExtListUBound=0\r\n"
                           "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
@@ -362,6 +366,7 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {
   f.settings.SpreadExtended = 1;
   f.settings.NumStep = 25;
   f.settings.UrlExtSelMode = 3;  // the parsed-HTML mode
+  f.settings.UrlExtParsed = 1;
   f.settings.ExportReferer = 4;
   f.settings.ExportRefererUrl = U("http://例え.jp/");
   f.settings.ExportNames = 1;
