@@ -155,6 +155,8 @@ void frmExtract::Form_Load() {
   CheckDlgButton(hwnd(), IDC_CHKURLTWINCHAR, settings.UrlTwinChar ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(hwnd(), IDC_CHKNOTRETURNSEARCH,
                  settings.NotReturnSearch ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(hwnd(), IDC_CHKURLPARSED,
+                 SettingInRange<&Settings::UrlExtParsed>(settings) ? BST_CHECKED : BST_UNCHECKED);
   hand_ = LoadCursorW(context_.instance, MAKEINTRESOURCEW(IDC_HANDCURSOR));
   for (const int i : kFilePages) {
     HWND label = Item(PageControl(IDC_LBLEXTRACTEDFILE0, i));
@@ -207,6 +209,7 @@ bool frmExtract::Form_QueryUnload() {
   settings.UrlTwinChar = IsDlgButtonChecked(hwnd(), IDC_CHKURLTWINCHAR) == BST_CHECKED ? 1 : 0;
   settings.NotReturnSearch =
       IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED ? 1 : 0;
+  settings.UrlExtParsed = IsDlgButtonChecked(hwnd(), IDC_CHKURLPARSED) == BST_CHECKED ? 1 : 0;
   baseUrl_ = ControlText(BaseUrlBox());
   settings.UrlExtSelMode = static_cast<std::int16_t>(Mode());
   if (!refused) return true;
@@ -344,6 +347,10 @@ bool frmExtract::StartExtraction(const std::u16string& path, const std::u16strin
                                  std::string contentType, bool fromDownload) {
   ExtractOptions options;
   options.mode = static_cast<ExtractMode>(Mode());
+  if (options.mode == ExtractMode::Download &&
+      IsDlgButtonChecked(hwnd(), IDC_CHKURLPARSED) == BST_CHECKED) {
+    options.mode = ExtractMode::Parsed;
+  }
   options.protocol = ControlText(Item(IDC_CMBPROTOCOL));
   options.fullWidth = IsDlgButtonChecked(hwnd(), IDC_CHKURLTWINCHAR) == BST_CHECKED;
   options.notReturnSearch = IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED;

@@ -178,6 +178,7 @@
 #define IDC_TXTFILTER2 423
 #define IDC_CMDSHOWTHELP_2 424  // cmdShowTHelp(2); cmdShowTHelp2 is the base URL help
 #define IDC_TXTURL 425
+#define IDC_CHKURLPARSED 426  // the download is scanned in the parsed-HTML mode
 #define IDC_PAGELABEL2 429
 #define IDC_FRAPAGE3 430
 #define IDC_LBLEXTRACTEDFILE3 431

@@ -213,6 +213,27 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   EXPECT_EQ(window->list().Count(), 2);
 }
 
+TEST_F(ExtractWindowTest, TheUrlPageParsesTheDownloadWhenAskedAndKeepsTheChoice) {
+  page = "<style>p.zip { }</style><a href='a.zip'>a</a> <span id=s.zip>z</span>";
+  settings.UrlExtFilter = u"*.zip";
+  settings.UrlExtSelMode = 2;
+  settings.UrlExtParsed = 1;
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  EXPECT_TRUE(IsWindowVisible(Control(IDC_CHKURLPARSED)));
+  EXPECT_EQ(IsDlgButtonChecked(d, IDC_CHKURLPARSED), BST_CHECKED);
+  SetControlText(Control(IDC_TXTURL), u"http://h/d/page");
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
+  EXPECT_EQ(window->list().Lines(), Lines{u"http://h/d/a.zip"});
+  SelectMode(3);
+  EXPECT_FALSE(IsWindowVisible(Control(IDC_CHKURLPARSED)));
+  SelectMode(2);
+  CheckDlgButton(d, IDC_CHKURLPARSED, BST_UNCHECKED);
+  Click(d, IDC_CMDSTARTCANCEL1);
+  EXPECT_EQ(settings.UrlExtParsed, 0);
+}
+
 // The download stops a page at the MiB the settings give, taken inside 1..4095.
 TEST_F(ExtractWindowTest, TheDownloadTakesThePageLimitFromTheSettings) {
   const struct {
