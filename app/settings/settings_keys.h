@@ -64,7 +64,7 @@ inline constexpr std::int32_t kExtractModeCount = 4;
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 
 // In the order they are read and written.
-inline constexpr std::array<ScalarKey, 25> kScalarKeys = {{
+inline constexpr std::array<ScalarKey, 26> kScalarKeys = {{
     // properties=194: NotReturnSearch, CmbIntl and TextClear.
     {kSectionPref, "properties", 10, FlagBits{}, {}, u"194", kNewFile | kImport},
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
@@ -144,6 +144,7 @@ inline constexpr std::array<ScalarKey, 25> kScalarKeys = {{
      &Settings::ExportDigits,
      {1, kMaxNumberWidth, OutOfRange::NearestBound}},
     {kSectionPref, "ExportFolder", 255, &Settings::ExportFolder},
+    {kSectionPref, "ExportWatchFolder", 255, &Settings::ExportWatchFolder},
 }};
 
 inline constexpr std::size_t kWindowSizeCapacity = 11;
