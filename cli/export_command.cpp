@@ -9,6 +9,7 @@
 #include "app/list/list_file.h"
 #include "app/list/messages.h"
 #include "app/platform/codec.h"
+#include "app/platform/file_system.h"
 #include "app/platform/text.h"
 #include "app/resources/version.h"
 #include "cli/cli_io.h"
@@ -70,7 +71,8 @@ std::string Usage() {
          "] [--referer-url ADDRESS]\n"
          "         [--names " +
          RuleNames(kNameRules) +
-         "] [--digits N] [--folder DIR] LIST\n"
+         "] [--digits N] [--folder DIR]\n"
+         "         [--watch-folder DIR] LIST\n"
          "  Writes the import file a download manager reads for the list file LIST (\"-\" reads\n"
          "  standard input; with --out, byte for byte what the program writes):\n" +
          formats +
@@ -101,6 +103,10 @@ std::string Usage() {
          "  --digits N       the numbered names' least digits, 1 to 9 (default 3)\n"
          "  --folder DIR     the download folder the file names (aria2 dir=, curl output-dir,\n"
          "                   the job's downloadFolder); empty (default) leaves it to the tool\n"
+         "  --watch-folder DIR  with --format crawljob (not with --out): the job goes into\n"
+         "                   JDownloader's watch folder DIR as the first of cardo.crawljob,\n"
+         "                   cardo-2.crawljob ... that DIR does not hold, so a job the watcher\n"
+         "                   has not taken yet stays; its path is written on standard output\n"
          "  Example: --format aria2 --referer folder --names numbered --folder /dl writes\n"
          "    http://h/a/b.jpg\n"
          "     dir=/dl\n"
@@ -117,7 +123,7 @@ int Bad(std::FILE* err, const std::string& what) {
 
 int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
               OutputForm form) {
-  std::optional<std::string> format, outFile, list;
+  std::optional<std::string> format, outFile, list, watchFolder;
   std::optional<OutputEncoding> asked;
   std::optional<ListEncoding> forced;
   ExportOptions options;
@@ -131,7 +137,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
     }
     if (a == "--format" || a == "--out" || a == "--input-encoding" || a == "--output-encoding" ||
         a == "--referer" || a == "--referer-url" || a == "--names" || a == "--digits" ||
-        a == "--folder") {
+        a == "--folder" || a == "--watch-folder") {
       if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
       const std::string& v = args[++i];
       if (a == "--referer") {
@@ -154,6 +160,8 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
         if (!IsWritableFolder(options.folder)) {
           return Bad(err, "--folder holds a control character (a line break among them)");
         }
+      } else if (a == "--watch-folder") {
+        watchFolder = v;
       } else if (a == "--format") {
         format = v;
       } else if (a == "--output-encoding") {
@@ -184,6 +192,9 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   const auto row = std::find_if(std::begin(kExportFormats), std::end(kExportFormats),
                                 [&](const ExportFormatRow& r) { return *format == r.cliName; });
   if (row == std::end(kExportFormats)) return Bad(err, "unknown format " + *format);
+  if (watchFolder && (row->id != ExportFormat::Crawljob || outFile || watchFolder->empty())) {
+    return Bad(err, "--watch-folder takes a folder, with --format crawljob and without --out");
+  }
 
   std::optional<std::string> bytes;
   if (*list == "-") {
@@ -226,6 +237,16 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
         Say(err, "cardo-cli export: %s\n", Utf16ToUtf8(msg::kNotInCodePage).c_str());
       }
     }
+  }
+  if (watchFolder) {
+    const WatchJob job = WriteWatchJob(SystemFileSystem(), Utf8ToUtf16(*watchFolder), 1, written);
+    if (!job.error.empty()) {
+      Say(err, "cardo-cli export: %s", AsLines(Utf16ToUtf8(job.error)).c_str());
+      return 1;
+    }
+    TextWriter writer(out, WithEncoding(form, asked));
+    writer.Write(Utf16ToUtf8(job.file) + "\n");
+    return writer.Finish("export", err) ? 0 : 1;
   }
   if (!outFile) {
     TextWriter writer(out, WithEncoding(form, asked));

@@ -80,6 +80,25 @@ std::u16string ExportCommandLine(ExportFormat format, const std::u16string& prog
   return line;
 }
 
+WatchJob WriteWatchJob(FileSystem& fs, const std::u16string& watchFolder, int slot,
+                       std::string_view bytes) {
+  if (watchFolder.empty() || fs.Probe(watchFolder) != PathKind::Folder) {
+    return {{}, msg::kWatchFolderMissing + (u"\r\n" + watchFolder)};
+  }
+  std::u16string stem = watchFolder;
+  if (stem.back() != u'/' && stem.back() != PathSeparator()) stem += PathSeparator();
+  stem += slot > 1 ? u"cardo" + DecimalText(slot) : u"cardo";
+  // A folder holds finitely many names, so a free one comes.
+  std::u16string file = stem + u".crawljob";
+  for (int n = 2; fs.Probe(file) != PathKind::Missing; ++n) {
+    file = stem + u"-" + DecimalText(n) + u".crawljob";
+  }
+  if (!fs.ReplaceAll(file, bytes)) {
+    return {file, msg::kWatchJobWriteFailed + (u"\r\n" + file) + u"\r\n" + fs.LastErrorText()};
+  }
+  return {file, {}};
+}
+
 std::u16string ExportFileName(ExportFormat format, int slot) {
   std::u16string name = FormatRow(format).fileName;
   if (slot > 1) name.insert(name.rfind(u'.'), DecimalText(slot));
@@ -94,12 +113,19 @@ std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& progr
     ShowError(shell.ui, msg::kNoList);
     return 0;
   }
-  const std::u16string file = appDirectory + ExportFileName(format, slot);
-  if (!ManagerFound(shell, program, msg::kOtherNotFound)) return 0;
+  const bool toWatchFolder = format == ExportFormat::Crawljob && !options.watchFolder.empty();
+  if (!toWatchFolder && !ManagerFound(shell, program, msg::kOtherNotFound)) return 0;
   if (!IsWritableFolder(options.folder)) {
     ShowError(shell.ui, msg::kBadExportFolder + (u"\r\n" + options.folder));
     return 0;
   }
+  if (toWatchFolder) {
+    const WatchJob job = WriteWatchJob(shell.fs, options.watchFolder, slot,
+                                       OtherExportText(format, shell.list.LineRefs(), options));
+    if (!job.error.empty()) ShowError(shell.ui, job.error);
+    return 0;
+  }
+  const std::u16string file = appDirectory + ExportFileName(format, slot);
   return WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs(), options), file,
                        ExportCommandLine(format, program, arguments, file));
 }

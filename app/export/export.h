@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/list/shell_context.h"
+#include "app/platform/file_system.h"
 
 namespace cardo {
 
@@ -114,6 +115,9 @@ struct ExportOptions {
   // Where the tool saves the files (aria2 dir=, curl output-dir, the job's downloadFolder);
   // empty leaves it to the tool. Written as UTF-8.
   std::u16string folder;
+  // JDownloader's watch folder: when set, the crawljob file goes there under a name of its own
+  // instead of into the program folder, and no program is started (the watcher reads it).
+  std::u16string watchFolder;
 };
 // The stored rule numbers as rules; a number the program does not know reads as the first.
 constexpr RefererRule ToRefererRule(std::int32_t stored) {
@@ -125,6 +129,20 @@ constexpr NameRule ToNameRule(std::int32_t stored) {
 // False when a control character in the download folder would break the file (a line break
 // starts an option of its own); such a folder is refused.
 bool IsWritableFolder(std::u16string_view folder);
+
+// The job file in JDownloader's watch folder. The watcher takes each *.crawljob file that
+// appears there and moves it away once read, so a job it has not taken yet is never replaced:
+// the file is the first of "cardo.crawljob", "cardo-2.crawljob" ... the folder does not hold
+// ("cardo3.crawljob" ... for the instance of slot 3, so two instances never pick one name), and
+// it is written whole through a temporary file whose name the watcher ignores. `error` is empty
+// when `file` was written, else the message naming the folder (or the file) and the reason;
+// nothing is written then.
+struct WatchJob {
+  std::u16string file;
+  std::u16string error;
+};
+WatchJob WriteWatchJob(FileSystem& fs, const std::u16string& watchFolder, int slot,
+                       std::string_view bytes);
 
 // The program's version as the Iria header writes it: the major version, ".", the minor
 // version with at least two digits (3.05).
@@ -171,7 +189,9 @@ std::u16string ExportCommandLine(ExportFormat format, const std::u16string& prog
 // The export file of `format` for the instance holding `slot` (ExportSlot): the usual name
 // for 1, the number before the extension for the others (TEMP2.LST).
 std::u16string ExportFileName(ExportFormat format, int slot);
-// The File > Export > その他 command, with the same failure rules as the other two.
+// The File > Export > その他 command, with the same failure rules as the other two; a
+// crawljob with `options.watchFolder` set goes into that folder (WriteWatchJob) and needs no
+// program.
 std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& program,
                                 const std::u16string& arguments, ExportFormat format,
                                 const std::u16string& appDirectory, int slot = 1,

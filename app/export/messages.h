@@ -14,6 +14,12 @@ inline constexpr char16_t kExportWriteFailed[] = u"エクスポートファイ�
 // Followed by CR LF and the folder.
 inline constexpr char16_t kBadExportFolder[] =
     u"ダウンロード先のフォルダに改行などの制御文字があります。";
+// Followed by CR LF and the folder.
+inline constexpr char16_t kWatchFolderMissing[] =
+    u"JDownloader の監視フォルダが見つかりません。設定のフォルダを確認してください。";
+// Followed by CR LF, the job file's path, CR LF and the system's reason.
+inline constexpr char16_t kWatchJobWriteFailed[] =
+    u"JDownloader の監視フォルダにジョブを書き込めませんでした。";
 inline constexpr char16_t kIriaHeader[] = u"#Exported By Cardo Ver ";
 // The second line of TEMP.IRI, followed by the home page's address.
 inline constexpr char16_t kIriaNote[] = u"# Cardo で作成したリストです。ホームページ: ";

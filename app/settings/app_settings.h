@@ -20,12 +20,14 @@ struct Settings {
   std::u16string OtherArgs;
   std::int16_t OtherFormat = 0;
   // What the third manager's files say of each URL besides its address (ExportOptions): the
-  // Referer rule and its fixed address, the name rule and its digits, the download folder.
+  // Referer rule and its fixed address, the name rule and its digits, the download folder,
+  // JDownloader's watch folder (empty: the job goes into the program folder as the others).
   std::int16_t ExportReferer = 0;
   std::u16string ExportRefererUrl;
   std::int16_t ExportNames = 0;
   std::int16_t ExportDigits = 3;
   std::u16string ExportFolder;
+  std::u16string ExportWatchFolder;
   // 1 while the main window adds the links of every new clipboard content.
   std::int16_t WatchClipboard = 0;
   // 1 while the main window shows its status bar; a file from before the key keeps it shown.

@@ -51,7 +51,9 @@ PreferenceProblem CheckPreferences(const PreferenceValues& values) {
       {PreferenceText::OtherArgs, u"引数", &values.otherArgs},
       {PreferenceText::Filter, u"フィルタ", &values.filter},
       {PreferenceText::ExportRefererUrl, u"指定アドレス", &values.exportRefererUrl},
-      {PreferenceText::ExportFolder, u"ダウンロード先フォルダ", &values.exportFolder}};
+      {PreferenceText::ExportFolder, u"ダウンロード先フォルダ", &values.exportFolder},
+      {PreferenceText::ExportWatchFolder, u"JDownloader の監視フォルダ",
+       &values.exportWatchFolder}};
   for (const auto& t : texts) {
     if (!FitsSettingsText(*t.value)) return {t.text, -1, SettingsTextTooLong(t.name)};
   }
@@ -89,6 +91,7 @@ void StorePreferences(const PreferenceValues& values, Settings& settings) {
   settings.ExportDigits =
       static_cast<std::int16_t>(InRange(RangeOf<&Settings::ExportDigits>(), values.exportDigits));
   settings.ExportFolder = values.exportFolder;
+  settings.ExportWatchFolder = values.exportWatchFolder;
 }
 
 }  // namespace cardo

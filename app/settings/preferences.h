@@ -41,6 +41,7 @@ struct PreferenceValues {
   std::int16_t exportNames = 0;
   std::int32_t exportDigits = 3;  // as typed; stored inside its key's range
   std::u16string exportFolder;
+  std::u16string exportWatchFolder;
 };
 
 // The texts of the dialog that the settings file keeps, in the order OK checks them.
@@ -54,6 +55,7 @@ enum class PreferenceText {
   Extension,
   ExportRefererUrl,
   ExportFolder,
+  ExportWatchFolder,
 };
 
 struct PreferenceProblem {

@@ -164,8 +164,9 @@ void frmPrefarence::Form_Load() {
   SetControlText(Control(IDC_PREF_TXTFILTER), settings.UrlExtFilter);
   Check(Control(IDC_PREF_CHKURLTWINCHAR), settings.UrlTwinChar);
   Check(Control(IDC_PREF_CHKNOTRETURNSEARCH), settings.NotReturnSearch);
-  for (const int id : {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2, IDC_TXTOTHERARGS,
-                       IDC_PREF_TXTFILTER, IDC_TXTEXPORTREFERER, IDC_TXTEXPORTFOLDER}) {
+  for (const int id :
+       {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2, IDC_TXTOTHERARGS, IDC_PREF_TXTFILTER,
+        IDC_TXTEXPORTREFERER, IDC_TXTEXPORTFOLDER, IDC_TXTEXPORTWATCH}) {
     SendMessageW(Control(id), EM_SETLIMITTEXT, 0, 0);
   }
   SetControlText(Control(IDC_TXTSOFTPATH0), settings.ReGetPath);
@@ -198,6 +199,7 @@ void frmPrefarence::Form_Load() {
   digits.SetUpDownKey(true);
   digits.SetValue(SettingInRange<&Settings::ExportDigits>(settings));
   SetControlText(Control(IDC_TXTEXPORTFOLDER), settings.ExportFolder);
+  SetControlText(Control(IDC_TXTEXPORTWATCH), settings.ExportWatchFolder);
   ShowExtList({settings.ExtList.value_or(std::vector<std::u16string>{}), -1, -1});
   SetWindowSubclass(Control(IDC_TXTADDEXT), AddExtProc, kSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -401,6 +403,7 @@ void frmPrefarence::cmdOkCancel_Click(int index) {
     values.exportNames = ChosenRule(Control(IDC_CMBEXPORTNAMES));
     values.exportDigits = UpDownTextBox::From(Control(IDC_UDTEXPORTDIGITS))->Value();
     values.exportFolder = ControlText(Control(IDC_TXTEXPORTFOLDER));
+    values.exportWatchFolder = ControlText(Control(IDC_TXTEXPORTWATCH));
     // A text the settings file cannot hold whole is refused, not cut short unseen, and shown
     // to the user to put right.
     if (const PreferenceProblem problem = CheckPreferences(values);
@@ -439,6 +442,9 @@ void frmPrefarence::ShowRefused(const PreferenceProblem& problem) {
       break;
     case PreferenceText::ExportFolder:
       id = IDC_TXTEXPORTFOLDER;
+      break;
+    case PreferenceText::ExportWatchFolder:
+      id = IDC_TXTEXPORTWATCH;
       break;
     case PreferenceText::None:
     case PreferenceText::Extension:

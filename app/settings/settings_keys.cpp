@@ -13,6 +13,7 @@ ExportOptions ExportOptionsOf(const Settings& settings) {
   options.names = ToNameRule(settings.ExportNames);
   options.numberWidth = SettingInRange<&Settings::ExportDigits>(settings);
   options.folder = settings.ExportFolder;
+  options.watchFolder = settings.ExportWatchFolder;
   return options;
 }
 

@@ -145,6 +145,7 @@ inline constexpr std::array<ScalarKey, 26> kScalarKeys = {{
      &Settings::ExportDigits,
      {1, kMaxNumberWidth, OutOfRange::NearestBound}},
     {kSectionPref, "ExportFolder", 255, &Settings::ExportFolder},
+    {kSectionPref, "ExportWatchFolder", 255, &Settings::ExportWatchFolder},
 }};
 
 inline constexpr std::size_t kWindowSizeCapacity = 11;

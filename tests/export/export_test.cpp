@@ -274,6 +274,71 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
   }
 }
 
+// JDownloader's watcher takes each job that appears in its folder: a new job never replaces
+// one it has not taken yet, needs no program, and a folder it cannot go into gets nothing.
+TEST(Export, TheCrawljobGoesIntoTheWatchFolderBesideTheJobsNotTakenYet) {
+  TempDir watch;
+  const std::u16string bare = watch.path().substr(0, watch.path().size() - 1);
+  const std::string job = OtherExportText(ExportFormat::Crawljob, {u"http://h/a.zip"});
+  const struct {
+    std::u16string folder;
+    int slot;
+    bool failWrite;
+    std::u16string file;     // the job written, or the one left unwritten
+    std::u16string message;  // empty: none
+  } cases[] = {
+      {watch.path(), 1, false, u"cardo.crawljob", u""},
+      {bare, 1, false, u"cardo-2.crawljob", u""},
+      {bare, 3, false, u"cardo3.crawljob", u""},
+      {watch.path(), 1, true, u"cardo-3.crawljob",
+       msg::kWatchJobWriteFailed + (u"\r\n" + watch.File(u"cardo-3.crawljob")) +
+           u"\r\ninjected failure"},
+      {watch.File(u"none"), 1, false, u"none",
+       msg::kWatchFolderMissing + (u"\r\n" + watch.File(u"none"))},
+      {watch.File(u"cardo.crawljob"), 1, false, u"cardo.crawljob/cardo.crawljob",
+       msg::kWatchFolderMissing + (u"\r\n" + watch.File(u"cardo.crawljob"))},
+  };
+  for (const auto& c : cases) {
+    ShellFixture f;
+    f.list.ReplaceAll({u"http://h/a.zip"});
+    f.fs.failWrites = c.failWrite;
+    ExportOptions options;
+    options.watchFolder = c.folder;
+    EXPECT_EQ(
+        ExportListToOther(f.shell, u"", u"", ExportFormat::Crawljob, watch.path(), c.slot, options),
+        0u);
+    EXPECT_TRUE(f.ui.started.empty());
+    if (c.message.empty()) {
+      EXPECT_TRUE(f.ui.messages.empty()) << Utf16ToUtf8(c.file);
+      EXPECT_EQ(watch.Read(c.file), job);
+    } else {
+      ASSERT_EQ(f.ui.messages.size(), 1u) << Utf16ToUtf8(c.file);
+      EXPECT_EQ(f.ui.messages[0].text, c.message);
+      EXPECT_EQ(watch.Read(c.file), "<missing>");
+    }
+  }
+  EXPECT_EQ(watch.Read(u"cardo.crawljob"), job);  // the first job is still there
+  EXPECT_EQ(watch.Read(u"TEMP.CRAWLJOB"), "<missing>");
+
+  // The command-line tool writes the job the same way and says where.
+  TempDir dir;
+  dir.Write(u"u.lst", "http://h/a.zip\r\n");
+  const std::string list = Utf16ToUtf8(dir.File(u"u.lst"));
+  const std::string folder = Utf16ToUtf8(watch.path());
+  EXPECT_EQ(
+      cli::RunExport({"--format", "crawljob", "--watch-folder", folder, list}, stdout, stderr), 0);
+  EXPECT_EQ(watch.Read(u"cardo-3.crawljob"), job);
+  EXPECT_EQ(cli::RunExport({"--format", "crawljob", "--watch-folder", folder + "none", list},
+                           stdout, stderr),
+            1);
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--format", "curl", "--watch-folder", folder, list},
+        {"--format", "crawljob", "--watch-folder", folder, "--out", folder + "x", list},
+        {"--format", "crawljob", "--watch-folder", "", list}}) {
+    EXPECT_EQ(cli::RunExport(bad, stdout, stderr), 2);
+  }
+}
+
 // ReGet and Iria read code page 932: characters it cannot hold get the warning a save shows,
 // and Cancel exports nothing. The third manager's ASCII files lose nothing and never ask.
 TEST(Export, CharactersTheCodePageCannotHoldAreExportedOnlyWhenTheUserAgrees) {

@@ -347,7 +347,7 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
                           "SpreadExtended=0\r\nNumStep=1\r\nStatusBar=1\r\nUrlExtParsed=0\r\n"
                           "ExportReferer=0\r\n"
                           "ExportRefererUrl=\r\nExportNames=0\r\nExportDigits=3\r\n"
-                          "ExportFolder=\r\nExtListUBound=0\r\n"
+                          "ExportFolder=\r\nExportWatchFolder=\r\nExtListUBound=0\r\n"
                           "Extension0=lzh\r\n[WINDOW]\r\nwidth=9600\r\nheight=7200\r\n"
                           "[HISTORY]\r\nLsHstryUBound=-1\r\nSrchHstryUBound=1\r\n"
                           "SearchHistory0=検索\r\nSearchHistory1=\r\n"
@@ -372,6 +372,7 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameRecord) {
   f.settings.ExportNames = 1;
   f.settings.ExportDigits = 5;
   f.settings.ExportFolder = U("D:\\ダウンロード");
+  f.settings.ExportWatchFolder = U("D:\\監視");
   f.settings.ListHistory = Entries{U("http://例え.jp/[001-100].jpg"), u"", u"x"};
   f.settings.SearchHistory = Entries{u"a"};
   f.recent.history.AddItem(u"C:\\x.lst");

@@ -610,6 +610,7 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   settings.ExportNames = 2;
   settings.ExportDigits = 40;
   settings.ExportFolder = u"D:\\dl";
+  settings.ExportWatchFolder = u"C:\\jd\\folderwatch";
   Command(IDM_VIEW_PREFERENCES);
   ASSERT_TRUE(form().IsOpen());
   HWND referers = form().Control(IDC_CMBEXPORTREFERER);
@@ -619,6 +620,7 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   EXPECT_EQ(SendMessageW(names, CB_GETCURSEL, 0, 0), 2);
   EXPECT_EQ(UpDownTextBox::From(form().Control(IDC_UDTEXPORTDIGITS))->Value(), 9);
   EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTFOLDER)), u"D:\\dl");
+  EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTWATCH)), u"C:\\jd\\folderwatch");
 
   SendMessageW(referers, CB_SETCURSEL, 4, 0);
   SetControlText(form().Control(IDC_TXTEXPORTREFERER), u"http://\u4F8B.jp/");
@@ -634,6 +636,15 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   EXPECT_EQ(VisiblePages(), (std::vector<bool>{false, false, false, true}));
   EXPECT_EQ(GetFocus(), folder);
   SetControlText(folder, u"D:\\\u4FDD\u5B58");
+  HWND watch = form().Control(IDC_TXTEXPORTWATCH);
+  SetControlText(watch, u"C:\\" + std::u16string(253, u'w'));
+  Click(form().hwnd(), IDC_CMDOKCANCEL0);
+  ASSERT_TRUE(form().IsOpen());
+  EXPECT_EQ(ui.messages.back().text,
+            u"「JDownloader の監視フォルダ」が長すぎます。設定ファイルに保存できるのは "
+            u"255 バイトまでです。");
+  EXPECT_EQ(GetFocus(), watch);
+  SetControlText(watch, u"C:\\jd\\\u76E3\u8996");
   Click(form().hwnd(), IDC_CMDOKCANCEL0);
   EXPECT_FALSE(form().IsOpen());
   EXPECT_EQ(settings.ExportReferer, 4);
@@ -645,6 +656,7 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   EXPECT_EQ(options.referer, RefererRule::Fixed);
   EXPECT_EQ(options.names, NameRule::Numbered);
   EXPECT_EQ(options.numberWidth, 4);
+  EXPECT_EQ(options.watchFolder, u"C:\\jd\\\u76E3\u8996");
 }
 
 }  // namespace
