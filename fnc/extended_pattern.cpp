@@ -193,16 +193,16 @@ class ExtendedParser {
 
   bool ReadRun(const Body& body, std::size_t from, ExtendedExpansion::Member& member,
                std::uint64_t& length) {
-    const std::string_view spec = std::string_view(body.text).substr(from);
+    const std::string_view range = std::string_view(body.text).substr(from);
     auto at = [&](std::size_t i) { return body.LineOffset(from + i); };
-    if (spec.empty()) return (Fault(PatternFault::Empty, at(0)), false);
-    const std::size_t dash = spec.find('-');
+    if (range.empty()) return (Fault(PatternFault::Empty, at(0)), false);
+    const std::size_t dash = range.find('-');
     if (dash == std::string_view::npos) return (Fault(PatternFault::NotRangeOrList, at(0)), false);
     if (dash == 0) return (Fault(PatternFault::EmptyStart, at(0)), false);
-    const std::size_t colon = spec.find(':', dash + 1);
-    const std::size_t endSize = (colon == std::string_view::npos ? spec.size() : colon) - dash - 1;
-    const std::string_view start = spec.substr(0, dash);
-    const std::string_view end = spec.substr(dash + 1, endSize);
+    const std::size_t colon = range.find(':', dash + 1);
+    const std::size_t endSize = (colon == std::string_view::npos ? range.size() : colon) - dash - 1;
+    const std::string_view start = range.substr(0, dash);
+    const std::string_view end = range.substr(dash + 1, endSize);
     if (end.empty()) return (Fault(PatternFault::EmptyEnd, at(dash + 1)), false);
     const std::size_t whole = std::string_view::npos;
     const BoundKind kind = ClassifyBound(start, whole);
@@ -215,7 +215,7 @@ class ExtendedParser {
     const auto b = BoundValue(end, kind, whole);
     if (!b) return (Fault(PatternFault::TooLarge, at(dash + 1)), false);
     if (colon != std::string_view::npos) {
-      const std::string_view step = spec.substr(colon + 1);
+      const std::string_view step = range.substr(colon + 1);
       const auto value = ClassifyBound(step, whole) == BoundKind::Decimal
                              ? BoundValue(step, BoundKind::Decimal, whole)
                              : std::nullopt;
