@@ -22,6 +22,9 @@ bool IsAlpha(char c) {
 char Lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
 }
+bool HasCapital(std::string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
 // The bytes that end a run in the states that read names and unquoted values.
 struct RunEnds {
   std::array<bool, 256> tagName{}, attributeName{}, unquoted{};
@@ -40,87 +43,177 @@ bool Holds(auto& names, std::string_view name) {
 
 }  // namespace
 
-void HtmlTokenizer::Feed(std::string_view bytes) {
-  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t size = bytes.size();
-  std::size_t i = 0;
-  // The states that read long stretches jump to the byte that ends them.
-  const auto until = [&](std::size_t end, State next) {
-    i = end == size ? size : end + 1;
-    if (end < size) state_ = next;
-  };
-  while (i < size) {
+void HtmlTokenizer::Feed(std::string_view piece) {
+  const auto* data = reinterpret_cast<const unsigned char*>(piece.data());
+  const std::size_t size = piece.size();
+  // Each state reads the byte at i, and the states of long stretches jump to the byte that
+  // ends them; a state that leaves i as it is has the byte read again in the new state.
+  for (std::size_t i = 0; i < size;) {
+    const char c = piece[i];
     switch (state_) {
       case State::Data: {
         const std::size_t lt = FindByteOf<false, '<'>(data, i, size);
-        if (lt > i) handler_.Text(bytes.substr(i, lt - i));
-        until(lt, State::TagOpen);
+        if (lt > i) handler_.Text(piece.substr(i, lt - i));
+        if (lt < size) state_ = State::TagOpen;
+        i = lt + 1;
         break;
       }
+      case State::TagOpen:
+        if (c == '!') {
+          state_ = State::MarkupDeclarationOpen;
+          ++i;
+        } else if (c == '/') {
+          state_ = State::EndTagOpen;
+          ++i;
+        } else if (IsAlpha(c)) {
+          BeginTag(false, i);
+        } else {
+          state_ = c == '?' ? State::BogusComment : State::Data;
+        }
+        break;
+      case State::EndTagOpen: {
+        // An end tag gives nothing: when no quote stands before its ">", it ends there.
+        const std::size_t end = FindByteOf<false, '>', '"', '\''>(data, i, size);
+        if (IsAlpha(c) && end < size && piece[end] == '>') {
+          state_ = State::Data;
+          i = end + 1;
+        } else if (IsAlpha(c)) {
+          BeginTag(true, i);
+        } else if (c == '>') {
+          state_ = State::Data;
+          ++i;
+        } else {
+          state_ = State::BogusComment;
+        }
+        break;
+      }
+      case State::TagName: {
+        std::size_t end = i;
+        while (end < size && !kRunEnds.tagName[data[end]]) ++end;
+        Extend(name_, i, end - i);
+        i = end;
+        if (i == size) break;
+        if (piece[i] == '>') {
+          EmitTag(piece, i);
+        } else {
+          state_ = piece[i] == '/' ? State::SelfClosingStartTag : State::BeforeAttributeName;
+        }
+        ++i;
+        break;
+      }
+      case State::BeforeAttributeName:
+        if (IsSpace(c)) {
+          ++i;
+        } else if (c == '/' || c == '>') {
+          state_ = State::AfterAttributeName;
+        } else {
+          StartAttribute();
+          state_ = State::AttributeName;
+          if (c == '=') Extend(Current().name, i++, 1);
+        }
+        break;
+      case State::AttributeName: {
+        std::size_t end = i;
+        while (end < size && !kRunEnds.attributeName[data[end]]) ++end;
+        Extend(Current().name, i, end - i);
+        i = end;
+        if (i == size) break;
+        if (piece[i] != '=') {
+          state_ = State::AfterAttributeName;
+        } else if (i + 1 < size && (piece[i + 1] == '"' || piece[i + 1] == '\'')) {
+          // name="value": straight to the value.
+          state_ = piece[i + 1] == '"' ? State::AttributeValueDoubleQuoted
+                                       : State::AttributeValueSingleQuoted;
+          i += 2;
+        } else {
+          state_ = State::BeforeAttributeValue;
+          ++i;
+        }
+        break;
+      }
+      case State::AfterAttributeName:
+        if (c == '>') {
+          EmitTag(piece, i++);
+        } else if (IsSpace(c) || c == '/' || c == '=') {
+          if (c == '/') state_ = State::SelfClosingStartTag;
+          if (c == '=') state_ = State::BeforeAttributeValue;
+          ++i;
+        } else {
+          StartAttribute();
+          state_ = State::AttributeName;
+        }
+        break;
+      case State::BeforeAttributeValue:
+        if (c == '"') {
+          state_ = State::AttributeValueDoubleQuoted;
+        } else if (c == '\'') {
+          state_ = State::AttributeValueSingleQuoted;
+        } else if (c == '>') {
+          EmitTag(piece, i);
+        } else if (!IsSpace(c)) {
+          state_ = State::AttributeValueUnquoted;
+          break;
+        }
+        ++i;
+        break;
       case State::AttributeValueDoubleQuoted:
       case State::AttributeValueSingleQuoted: {
         const std::size_t quote = state_ == State::AttributeValueDoubleQuoted
                                       ? FindByteOf<false, '"'>(data, i, size)
                                       : FindByteOf<false, '\''>(data, i, size);
-        Current().value.append(bytes.substr(i, quote - i));
-        until(quote, State::AfterAttributeValueQuoted);
-        // Most tags go on with a space or end here.
-        if (state_ == State::AfterAttributeValueQuoted && i < size &&
-            (bytes[i] == ' ' || bytes[i] == '>') && Step(bytes[i])) {
-          ++i;
-        }
+        Extend(Current().value, i, quote - i);
+        if (quote < size) state_ = State::AfterAttributeValueQuoted;
+        i = quote + 1;
         break;
       }
-      case State::RawText: {
-        const std::size_t lt = FindByteOf<false, '<'>(data, i, size);
-        if (rawIsText_ && lt > i) handler_.Text(bytes.substr(i, lt - i));
-        until(lt, State::RawTextLessThan);
-        break;
-      }
-      case State::BogusComment:
-        until(FindByteOf<false, '>'>(data, i, size), State::Data);
-        break;
-      case State::EndTagOpen: {
-        // An end tag gives nothing: when no quote stands before its ">", it ends there.
-        const std::size_t end = FindByteOf<false, '>', '"', '\''>(data, i, size);
-        if (i < size && IsAlpha(bytes[i]) && end < size && bytes[end] == '>') {
-          i = end + 1;
-          state_ = State::Data;
-        } else if (Step(bytes[i])) {
-          ++i;
-        }
-        break;
-      }
-      case State::TagName:
-      case State::AttributeName:
       case State::AttributeValueUnquoted: {
-        const std::array<bool, 256>& ends = state_ == State::TagName ? kRunEnds.tagName
-                                            : state_ == State::AttributeName
-                                                ? kRunEnds.attributeName
-                                                : kRunEnds.unquoted;
         std::size_t end = i;
-        while (end < size && !ends[data[end]]) ++end;
-        std::string& run = state_ == State::TagName         ? name_
-                           : state_ == State::AttributeName ? Current().name
-                                                            : Current().value;
-        const std::size_t from = run.size();
-        run.append(bytes.substr(i, end - i));
-        if (state_ != State::AttributeValueUnquoted) {
-          std::transform(run.begin() + static_cast<std::ptrdiff_t>(from), run.end(),
-                         run.begin() + static_cast<std::ptrdiff_t>(from), Lower);
-        }
+        while (end < size && !kRunEnds.unquoted[data[end]]) ++end;
+        Extend(Current().value, i, end - i);
         i = end;
-        if (i + 1 < size && state_ == State::AttributeName && bytes[i] == '=' &&
-            (bytes[i + 1] == '"' || bytes[i + 1] == '\'')) {
-          // name="value": straight to the value.
-          state_ = bytes[i + 1] == '"' ? State::AttributeValueDoubleQuoted
-                                       : State::AttributeValueSingleQuoted;
-          i += 2;
-        } else if (i < size && Step(bytes[i])) {
+        if (i == size) break;
+        if (piece[i] == '>') {
+          EmitTag(piece, i);
+        } else {
+          state_ = State::BeforeAttributeName;
+        }
+        ++i;
+        break;
+      }
+      case State::AfterAttributeValueQuoted:
+        if (c == '>') {
+          EmitTag(piece, i++);
+        } else if (c == '/') {
+          state_ = State::SelfClosingStartTag;
+          ++i;
+        } else {
+          state_ = State::BeforeAttributeName;
+          if (IsSpace(c)) ++i;
+        }
+        break;
+      case State::SelfClosingStartTag:
+        if (c == '>') {
+          EmitTag(piece, i++);
+        } else {
+          state_ = State::BeforeAttributeName;
+        }
+        break;
+      case State::MarkupDeclarationOpen:
+      case State::MarkupDeclarationDash:
+        if (c != '-') {
+          // A doctype, a CDATA section outside foreign content and any other "<!" end at ">".
+          state_ = State::BogusComment;
+        } else if (state_ == State::MarkupDeclarationOpen) {
+          state_ = State::MarkupDeclarationDash;
+          ++i;
+        } else {
+          // "<!-->" and "<!--->" end right away, as though the opening dashes closed them.
+          state_ = State::Comment;
+          dashes_ = 2;
+          bang_ = false;
           ++i;
         }
         break;
-      }
       case State::Comment: {
         const std::size_t next = FindByteOf<false, '-', '!', '>'>(data, i, size);
         if (next > i) {
@@ -128,208 +221,124 @@ void HtmlTokenizer::Feed(std::string_view bytes) {
           bang_ = false;
         }
         i = next;
-        if (i < size && Step(bytes[i])) ++i;
+        if (i == size) break;
+        const char d = piece[i++];
+        if (d == '>' && (dashes_ >= 2 || bang_)) {
+          state_ = State::Data;
+        } else if (d == '!' && dashes_ >= 2) {
+          bang_ = true;
+          dashes_ = 0;
+        } else {
+          bang_ = false;
+          dashes_ = d == '-' ? std::min(dashes_ + 1, 2) : 0;
+        }
         break;
       }
-      default:
-        if (Step(bytes[i])) ++i;
+      case State::BogusComment: {
+        const std::size_t gt = FindByteOf<false, '>'>(data, i, size);
+        if (gt < size) state_ = State::Data;
+        i = gt + 1;
+        break;
+      }
+      case State::RawText: {
+        const std::size_t lt = FindByteOf<false, '<'>(data, i, size);
+        if (rawIsText_ && lt > i) handler_.Text(piece.substr(i, lt - i));
+        if (lt < size) state_ = State::RawTextLessThan;
+        i = lt + 1;
+        break;
+      }
+      case State::RawTextLessThan:
+        state_ = c == '/' ? State::RawTextEndTagName : State::RawText;
+        rawMatched_ = 0;
+        if (c == '/') ++i;
+        break;
+      case State::RawTextEndTagName:
+        if (rawMatched_ < rawName_.size()) {
+          if (Lower(c) != rawName_[rawMatched_]) {
+            state_ = State::RawText;
+          } else {
+            ++rawMatched_;
+            ++i;
+          }
+        } else if (IsSpace(c) || c == '/' || c == '>') {
+          BeginTag(true, i);
+        } else {
+          state_ = State::RawText;
+        }
+        break;
     }
   }
+  // A start tag that goes on in the next piece keeps its bytes so far.
+  if (InTag() && !endTag_) {
+    if (tagStart_ >= fed_) {
+      held_.assign(piece.substr(static_cast<std::size_t>(tagStart_ - fed_)));
+    } else {
+      held_.append(piece);
+    }
+  }
+  fed_ += size;
 }
 
-bool HtmlTokenizer::Step(char c) {
-  const bool space = IsSpace(c);
-  switch (state_) {
-    case State::TagOpen:
-      if (c == '!') {
-        state_ = State::MarkupDeclarationOpen;
-        return true;
-      }
-      if (c == '/') {
-        state_ = State::EndTagOpen;
-        return true;
-      }
-      if (IsAlpha(c)) {
-        endTag_ = false;
-        name_.clear();
-        count_ = 0;
-        state_ = State::TagName;
-        return false;
-      }
-      state_ = c == '?' ? State::BogusComment : State::Data;
-      return false;
-    case State::EndTagOpen:
-      if (IsAlpha(c)) {
-        endTag_ = true;
-        name_.clear();
-        count_ = 0;
-        state_ = State::TagName;
-        return false;
-      }
-      if (c == '>') {
-        state_ = State::Data;
-        return true;
-      }
-      state_ = State::BogusComment;
-      return false;
-    case State::TagName:
-      if (space) {
-        state_ = State::BeforeAttributeName;
-      } else if (c == '/') {
-        state_ = State::SelfClosingStartTag;
-      } else if (c == '>') {
-        EmitTag();
-      } else {
-        name_.push_back(Lower(c));
-      }
-      return true;
-    case State::BeforeAttributeName:
-      if (space) return true;
-      if (c == '/' || c == '>') {
-        state_ = State::AfterAttributeName;
-        return false;
-      }
-      StartAttribute();
-      state_ = State::AttributeName;
-      if (c != '=') return false;
-      Current().name.push_back(c);
-      return true;
-    case State::AttributeName:
-      if (space || c == '/' || c == '>') {
-        state_ = State::AfterAttributeName;
-        return false;
-      }
-      if (c == '=') {
-        state_ = State::BeforeAttributeValue;
-      } else {
-        Current().name.push_back(Lower(c));
-      }
-      return true;
-    case State::AfterAttributeName:
-      if (space) return true;
-      if (c == '/') {
-        state_ = State::SelfClosingStartTag;
-      } else if (c == '=') {
-        state_ = State::BeforeAttributeValue;
-      } else if (c == '>') {
-        EmitTag();
-      } else {
-        StartAttribute();
-        state_ = State::AttributeName;
-        return false;
-      }
-      return true;
-    case State::BeforeAttributeValue:
-      if (space) return true;
-      if (c == '"') {
-        state_ = State::AttributeValueDoubleQuoted;
-      } else if (c == '\'') {
-        state_ = State::AttributeValueSingleQuoted;
-      } else if (c == '>') {
-        EmitTag();
-      } else {
-        state_ = State::AttributeValueUnquoted;
-        return false;
-      }
-      return true;
-    case State::AttributeValueUnquoted:
-      if (space) {
-        state_ = State::BeforeAttributeName;
-      } else if (c == '>') {
-        EmitTag();
-      } else {
-        Current().value.push_back(c);
-      }
-      return true;
-    case State::AfterAttributeValueQuoted:
-      if (space) {
-        state_ = State::BeforeAttributeName;
-      } else if (c == '/') {
-        state_ = State::SelfClosingStartTag;
-      } else if (c == '>') {
-        EmitTag();
-      } else {
-        state_ = State::BeforeAttributeName;
-        return false;
-      }
-      return true;
-    case State::SelfClosingStartTag:
-      if (c == '>') {
-        EmitTag();
-        return true;
-      }
-      state_ = State::BeforeAttributeName;
-      return false;
-    case State::MarkupDeclarationOpen:
-    case State::MarkupDeclarationDash:
-      if (c != '-') {
-        // A doctype, a CDATA section outside foreign content and any other "<!" end at ">".
-        state_ = State::BogusComment;
-        return false;
-      }
-      if (state_ == State::MarkupDeclarationOpen) {
-        state_ = State::MarkupDeclarationDash;
-      } else {
-        // "<!-->" and "<!--->" end right away, as though the opening dashes closed them.
-        state_ = State::Comment;
-        dashes_ = 2;
-        bang_ = false;
-      }
-      return true;
-    case State::Comment:
-      if (c == '>' && (dashes_ >= 2 || bang_)) {
-        state_ = State::Data;
-      } else if (c == '!' && dashes_ >= 2) {
-        bang_ = true;
-        dashes_ = 0;
-      } else {
-        bang_ = false;
-        dashes_ = c == '-' ? std::min(dashes_ + 1, 2) : 0;
-      }
-      return true;
-    case State::RawTextLessThan:
-      state_ = c == '/' ? State::RawTextEndTagName : State::RawText;
-      rawMatched_ = 0;
-      return c == '/';
-    case State::RawTextEndTagName:
-      if (rawMatched_ < rawName_.size()) {
-        if (Lower(c) != rawName_[rawMatched_]) {
-          state_ = State::RawText;
-          return false;
-        }
-        ++rawMatched_;
-        return true;
-      }
-      if (space || c == '/' || c == '>') {
-        endTag_ = true;
-        name_ = rawName_;
-        count_ = 0;
-        state_ = State::TagName;
-      } else {
-        state_ = State::RawText;
-      }
-      return false;
-    default:
-      return true;
-  }
+void HtmlTokenizer::BeginTag(bool endTag, std::size_t i) {
+  state_ = State::TagName;
+  endTag_ = endTag;
+  tagStart_ = fed_ + i;
+  name_ = {};
+  count_ = 0;
 }
 
 void HtmlTokenizer::StartAttribute() {
-  if (count_ == attributes_.size()) attributes_.emplace_back();
-  HtmlAttribute& a = attributes_[count_++];
-  a.name.clear();
-  a.value.clear();
+  if (count_ == extents_.size()) extents_.emplace_back();
+  extents_[count_++] = {};
 }
 
-void HtmlTokenizer::EmitTag() {
+void HtmlTokenizer::Extend(Extent& e, std::size_t i, std::size_t length) const {
+  if (e.size == 0) e.at = static_cast<std::size_t>(fed_ + i - tagStart_);
+  e.size += length;
+}
+
+void HtmlTokenizer::EmitTag(std::string_view piece, std::size_t i) {
   state_ = State::Data;
   if (endTag_) return;
-  handler_.StartTag(name_, std::span<const HtmlAttribute>(attributes_.data(), count_));
-  if (name_.size() >= 3 && name_.size() <= 8 && Holds(kRawTextElements, name_)) {
-    state_ = State::RawText;
-    rawName_ = name_;
-    rawIsText_ = Holds(kTextElements, name_);
+  // The tag's bytes, from its name up to its ">".
+  const char* bytes = nullptr;
+  if (tagStart_ >= fed_) {
+    bytes = piece.data() + static_cast<std::size_t>(tagStart_ - fed_);
+  } else {
+    held_.append(piece.substr(0, i));
+    bytes = held_.data();
   }
+  const auto view = [&](Extent e) { return std::string_view(bytes + e.at, e.size); };
+  if (attributes_.size() < count_) attributes_.resize(count_);
+  std::string_view name = view(name_);
+  for (std::size_t k = 0; k < count_; ++k) {
+    attributes_[k] = {view(extents_[k].name), view(extents_[k].value)};
+  }
+  // Names are compared in lower case: the few written with capitals are lowered into a copy.
+  std::size_t capitals = HasCapital(name) ? name.size() : 0;
+  for (std::size_t k = 0; k < count_; ++k) {
+    if (HasCapital(attributes_[k].name)) capitals += attributes_[k].name.size();
+  }
+  if (capitals > 0) {
+    lowered_.resize(capitals);
+    std::size_t at = 0;
+    const auto lower = [&](std::string_view& text) {
+      if (!HasCapital(text)) return;
+      std::transform(text.begin(), text.end(), lowered_.begin() + static_cast<std::ptrdiff_t>(at),
+                     Lower);
+      text = std::string_view(lowered_).substr(at, text.size());
+      at += text.size();
+    };
+    lower(name);
+    for (std::size_t k = 0; k < count_; ++k) lower(attributes_[k].name);
+  }
+  handler_.StartTag(name, std::span<const HtmlAttribute>(attributes_.data(), count_));
+  if (name.size() >= 3 && name.size() <= 8 && Holds(kRawTextElements, name)) {
+    state_ = State::RawText;
+    rawName_ = name;
+    rawIsText_ = Holds(kTextElements, name);
+  }
+  held_.clear();
 }
 
 }  // namespace cardo

@@ -6,8 +6,11 @@
 // markup and never text; that of <title> and <textarea> is text without markup. Comments,
 // doctypes and end tags give nothing. Character references are left for the handler to read.
 //
-// The page comes in pieces of any size (a line at a time); a tag may span pieces.
-// Cost: time linear in the page; memory the tag being read (its attributes' bytes).
+// The page comes in pieces of any size (a line at a time); a tag may span pieces. A tag read
+// within one piece is handed over as views of that piece, nothing copied; only a tag that
+// spans pieces is held, from its name on, until it ends.
+// Cost: time linear in the page; memory the tag being read (its bytes).
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,9 +18,10 @@
 
 namespace cardo {
 
+// Views that hold until StartTag returns.
 struct HtmlAttribute {
-  std::string name;   // lower case
-  std::string value;  // as written, references unread
+  std::string_view name;   // lower case
+  std::string_view value;  // as written, references unread
 };
 
 class HtmlTokenHandler {
@@ -36,6 +40,7 @@ class HtmlTokenizer {
   void Feed(std::string_view bytes);
 
  private:
+  // From TagName to SelfClosingStartTag the states read a tag (InTag relies on the order).
   enum class State {
     Data,
     TagOpen,
@@ -58,18 +63,36 @@ class HtmlTokenizer {
     RawTextLessThan,
     RawTextEndTagName,
   };
-  // Handles `c` in the current state; false when it must be handled again in the new state.
-  bool Step(char c);
+  // A name or value being read: where it starts, counted from the tag name's first byte, and
+  // its length. Each grows by the bytes that follow it, never with a gap.
+  struct Extent {
+    std::size_t at = 0;
+    std::size_t size = 0;
+  };
+  struct AttributeExtents {
+    Extent name, value;
+  };
+  bool InTag() const { return state_ >= State::TagName && state_ <= State::SelfClosingStartTag; }
+  // A tag whose name starts at piece[i].
+  void BeginTag(bool endTag, std::size_t i);
   void StartAttribute();
-  void EmitTag();
-  HtmlAttribute& Current() { return attributes_[count_ - 1]; }
+  // `e` grown by piece[i, i + length).
+  void Extend(Extent& e, std::size_t i, std::size_t length) const;
+  // The tag whose ">" stands at piece[i].
+  void EmitTag(std::string_view piece, std::size_t i);
+  AttributeExtents& Current() { return extents_[count_ - 1]; }
 
   HtmlTokenHandler& handler_;
   State state_ = State::Data;
+  std::uint64_t fed_ = 0;       // the bytes of the pieces before this one
+  std::uint64_t tagStart_ = 0;  // where the tag's name starts, counted as fed_ counts
+  std::string held_;            // a tag spanning pieces: its bytes from tagStart_ on, so far
   bool endTag_ = false;
-  std::string name_;
-  std::vector<HtmlAttribute> attributes_;  // the first count_ are the tag's, the rest reused
+  Extent name_;
+  std::vector<AttributeExtents> extents_;  // the first count_ are the tag's, the rest reused
   std::size_t count_ = 0;
+  std::vector<HtmlAttribute> attributes_;  // the views StartTag gets
+  std::string lowered_;                    // the names written with capitals, in lower case
   // Raw text and RCDATA: the element whose end tag closes it, how much of "</name" matched.
   std::string rawName_;
   bool rawIsText_ = false;
