@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "app/extract/byte_search.h"
 
@@ -25,17 +26,34 @@ char Lower(char c) {
 bool HasCapital(std::string_view name) {
   return std::any_of(name.begin(), name.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
-// The bytes that end a run in the states that read names and unquoted values.
-struct RunEnds {
-  std::array<bool, 256> tagName{}, attributeName{}, unquoted{};
-  constexpr RunEnds() {
+// What a byte is to the states that read names and unquoted values: the end of the run, or
+// a capital (names are lowered only when they hold one).
+constexpr std::uint8_t kEnd = 1;
+constexpr std::uint8_t kCapital = 2;
+struct RunBytes {
+  std::array<std::uint8_t, 256> tagName{}, attributeName{}, unquoted{};
+  constexpr RunBytes() {
     for (const unsigned char c : {'\t', '\n', '\f', '\r', ' ', '>'}) {
-      tagName[c] = attributeName[c] = unquoted[c] = true;
+      tagName[c] = attributeName[c] = unquoted[c] = kEnd;
     }
-    tagName['/'] = attributeName['/'] = attributeName['='] = true;
+    tagName['/'] = attributeName['/'] = attributeName['='] = kEnd;
+    for (unsigned char c = 'A'; c <= 'Z'; ++c) tagName[c] = attributeName[c] = kCapital;
   }
 };
-constexpr RunEnds kRunEnds;
+constexpr RunBytes kRunBytes;
+
+// Where the run from data[i] ends; `capitals` is set when it holds one.
+std::size_t RunEnd(const std::array<std::uint8_t, 256>& kinds, const unsigned char* data,
+                   std::size_t i, std::size_t size, bool& capitals) {
+  unsigned seen = 0;
+  for (; i < size; ++i) {
+    const unsigned kind = kinds[data[i]];
+    if (kind & kEnd) break;
+    seen |= kind;
+  }
+  if (seen) capitals = true;
+  return i;
+}
 
 bool Holds(auto& names, std::string_view name) {
   return std::find(names.begin(), names.end(), name) != names.end();
@@ -88,8 +106,7 @@ void HtmlTokenizer::Feed(std::string_view piece) {
         break;
       }
       case State::TagName: {
-        std::size_t end = i;
-        while (end < size && !kRunEnds.tagName[data[end]]) ++end;
+        const std::size_t end = RunEnd(kRunBytes.tagName, data, i, size, capitals_);
         Extend(name_, i, end - i);
         i = end;
         if (i == size) break;
@@ -113,8 +130,7 @@ void HtmlTokenizer::Feed(std::string_view piece) {
         }
         break;
       case State::AttributeName: {
-        std::size_t end = i;
-        while (end < size && !kRunEnds.attributeName[data[end]]) ++end;
+        const std::size_t end = RunEnd(kRunBytes.attributeName, data, i, size, capitals_);
         Extend(Current().name, i, end - i);
         i = end;
         if (i == size) break;
@@ -167,8 +183,8 @@ void HtmlTokenizer::Feed(std::string_view piece) {
         break;
       }
       case State::AttributeValueUnquoted: {
-        std::size_t end = i;
-        while (end < size && !kRunEnds.unquoted[data[end]]) ++end;
+        bool ignored = false;
+        const std::size_t end = RunEnd(kRunBytes.unquoted, data, i, size, ignored);
         Extend(Current().value, i, end - i);
         i = end;
         if (i == size) break;
@@ -283,6 +299,7 @@ void HtmlTokenizer::BeginTag(bool endTag, std::size_t i) {
   state_ = State::TagName;
   endTag_ = endTag;
   tagStart_ = fed_ + i;
+  capitals_ = false;
   name_ = {};
   count_ = 0;
 }
@@ -315,11 +332,11 @@ void HtmlTokenizer::EmitTag(std::string_view piece, std::size_t i) {
     attributes_[k] = {view(extents_[k].name), view(extents_[k].value)};
   }
   // Names are compared in lower case: the few written with capitals are lowered into a copy.
-  std::size_t capitals = HasCapital(name) ? name.size() : 0;
-  for (std::size_t k = 0; k < count_; ++k) {
-    if (HasCapital(attributes_[k].name)) capitals += attributes_[k].name.size();
-  }
-  if (capitals > 0) {
+  if (capitals_) {
+    std::size_t capitals = HasCapital(name) ? name.size() : 0;
+    for (std::size_t k = 0; k < count_; ++k) {
+      if (HasCapital(attributes_[k].name)) capitals += attributes_[k].name.size();
+    }
     lowered_.resize(capitals);
     std::size_t at = 0;
     const auto lower = [&](std::string_view& text) {

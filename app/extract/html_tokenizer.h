@@ -88,6 +88,7 @@ class HtmlTokenizer {
   std::uint64_t tagStart_ = 0;  // where the tag's name starts, counted as fed_ counts
   std::string held_;            // a tag spanning pieces: its bytes from tagStart_ on, so far
   bool endTag_ = false;
+  bool capitals_ = false;  // a name of the tag holds one of "A" to "Z"
   Extent name_;
   std::vector<AttributeExtents> extents_;  // the first count_ are the tag's, the rest reused
   std::size_t count_ = 0;

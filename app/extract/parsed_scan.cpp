@@ -92,33 +92,26 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The scheme of `url` with its ":" (lower case), empty when it has none.
-std::u16string SchemeOf(std::u16string_view url) {
+// The scheme of `url` with its ":" as written, empty when it has none.
+std::u16string_view SchemeOf(std::u16string_view url) {
   if (url.empty() || !IsAsciiAlpha(url.front())) return {};
   std::size_t i = 1;
   while (i < url.size() && IsSchemeUnit(url[i])) ++i;
   if (i == url.size() || url[i] != u':') return {};
-  std::u16string scheme(url.substr(0, i + 1));
-  for (char16_t& c : scheme) c = LowerAscii(c);
-  return scheme;
+  return url.substr(0, i + 1);
+}
+
+// Whether `text` is one of `spellings` (in lower case), ASCII letters in any case.
+bool IsOneOf(std::u16string_view text, auto& spellings) {
+  for (std::u16string_view s : spellings) {
+    if (s.size() == text.size() && StartsWithNoCase(text, s)) return true;
+  }
+  return false;
 }
 
 // The spellings of "." and ".." as path segments, in lower case.
 constexpr std::array<std::u16string_view, 2> kDotSegments = {u".", u"%2e"};
 constexpr std::array<std::u16string_view, 4> kDotDotSegments = {u"..", u".%2e", u"%2e.", u"%2e%2e"};
-bool IsOneOf(std::u16string_view segment, auto& spellings) {
-  for (std::u16string_view s : spellings) {
-    if (s.size() == segment.size() && StartsWithNoCase(segment, s)) return true;
-  }
-  return false;
-}
-
-bool Holds(auto& list, std::u16string_view item) {
-  for (std::u16string_view x : list) {
-    if (x == item) return true;
-  }
-  return false;
-}
 
 // Blanks and the characters a browser never sends raw, percent-encoded, appended.
 void AppendEncoded(std::u16string& out, std::u16string_view text) {
@@ -134,9 +127,10 @@ void AppendEncoded(std::u16string& out, std::u16string_view text) {
   }
 }
 
-// A value's text: its bytes in the code page (the marks before characters it lacks dropped:
-// their percent-encoded bytes stay), references read, blanks trimmed, tabs and newlines gone.
-std::u16string ValueText(std::string_view bytes) {
+// A value's text into `out`: its bytes in the code page (the marks before characters it lacks
+// dropped: their percent-encoded bytes stay), references read, blanks trimmed, tabs and
+// newlines gone.
+void ValueText(std::string_view bytes, std::u16string& out) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t first = 0;
   std::size_t last = bytes.size();
@@ -144,8 +138,9 @@ std::u16string ValueText(std::string_view bytes) {
   while (last > first && data[last - 1] <= ' ') --last;
   // Most values are ASCII without references or line breaks: their bytes are their text.
   if (FindByteOf<true, '&', '\t', '\n', '\r'>(data, first, last) == last) {
-    return std::u16string(bytes.begin() + static_cast<std::ptrdiff_t>(first),
-                          bytes.begin() + static_cast<std::ptrdiff_t>(last));
+    out.assign(bytes.begin() + static_cast<std::ptrdiff_t>(first),
+               bytes.begin() + static_cast<std::ptrdiff_t>(last));
+    return;
   }
   std::string kept;
   kept.reserve(last - first);
@@ -157,13 +152,20 @@ std::u16string ValueText(std::string_view bytes) {
   std::size_t to = text.size();
   while (from < to && IsBlank(text[from])) ++from;
   while (to > from && IsBlank(text[to - 1])) --to;
-  std::u16string out;
-  out.reserve(to - from);
+  out.clear();
   for (std::size_t i = from; i < to; ++i) {
     if (text[i] != u'\t' && text[i] != u'\n' && text[i] != u'\r') out.push_back(text[i]);
   }
-  return out;
 }
+
+// The URLs offered so far, looked up by view: a link seen before costs no copy.
+struct ViewHash {
+  using is_transparent = void;
+  std::size_t operator()(std::u16string_view s) const noexcept {
+    return std::hash<std::u16string_view>{}(s);
+  }
+};
+using UrlSet = std::unordered_set<std::u16string, ViewHash, std::equal_to<>>;
 
 // The target of a refresh's content ("5; url=next.html"), as a browser reads it; nothing
 // (empty) when it names none.
@@ -224,10 +226,11 @@ class ParsedLinks final : public HtmlTokenHandler {
         const LinkAttribute& link = kLinkAttributes[k];
         if (link.name != a.name || (taken >> k & 1u) || !Applies(link, name)) continue;
         taken |= 1u << k;
+        ValueText(a.value, value_);
         if (link.kind == ValueKind::Url) {
-          OfferReference(ValueText(a.value));
+          OfferReference(value_);
         } else {
-          OfferSrcset(ValueText(a.value));
+          OfferSrcset(value_);
         }
       }
     }
@@ -278,17 +281,17 @@ class ParsedLinks final : public HtmlTokenHandler {
     const HtmlAttribute* href = Find(attributes, "href");
     if (baseTaken_ || !href) return;
     baseTaken_ = true;
-    const std::u16string reference = ValueText(href->value);
-    base_ = BrowserBase(page_.empty() ? reference : ResolveAsBrowser(page_, reference));
+    ValueText(href->value, value_);
+    base_ = BrowserBase(page_.empty() ? value_ : ResolveAsBrowser(page_, value_));
   }
 
   void TakeRefresh(std::span<const HtmlAttribute> attributes) {
     const HtmlAttribute* equiv = Find(attributes, "http-equiv");
     const HtmlAttribute* content = Find(attributes, "content");
     if (!equiv || !content || !EqualsNoCase(equiv->value, "refresh")) return;
-    const std::u16string text = ValueText(content->value);
-    const std::u16string_view target = RefreshTarget(text);
-    if (!target.empty()) OfferReference(std::u16string(target));
+    ValueText(content->value, value_);
+    const std::u16string_view target = RefreshTarget(value_);
+    if (!target.empty()) OfferReference(target);
   }
 
   // Each URL of a srcset's candidates, their descriptors ("2x", "100w") dropped.
@@ -315,25 +318,25 @@ class ParsedLinks final : public HtmlTokenHandler {
   }
 
   void OfferReference(std::u16string_view reference) {
-    if (Holds(kNoLinkSchemes, SchemeOf(reference))) return;
+    if (IsOneOf(SchemeOf(reference), kNoLinkSchemes)) return;
     if (base_.empty()) {
-      Offer(std::u16string(reference));
+      Offer(reference);
     } else {
       Offer(ResolveAsBrowser(base_, reference));
     }
   }
 
-  void Offer(std::u16string url) {
-    const std::size_t fragment = url.find(u'#');
-    if (fragment != std::u16string::npos) url.resize(fragment);
-    if (url.empty() || !offered_.insert(url).second) return;
-    sink_(url);
+  void Offer(std::u16string_view url) {
+    url = url.substr(0, url.find(u'#'));
+    if (url.empty() || offered_.contains(url)) return;
+    sink_(*offered_.emplace(url).first);
   }
 
   BrowserBase page_;
   BrowserBase base_;
   bool baseTaken_ = false;
-  std::unordered_set<std::u16string> offered_;
+  std::u16string value_;  // the value being read, its memory reused
+  UrlSet offered_;
   const CandidateSink& sink_;
 };
 
@@ -345,9 +348,9 @@ BrowserBase::BrowserBase(std::u16string_view base)
 
 std::u16string ResolveAsBrowser(BrowserBase& base, std::u16string_view reference) {
   reference = reference.substr(0, reference.find(u'#'));
-  const std::u16string scheme = SchemeOf(reference);
+  const std::u16string_view scheme = SchemeOf(reference);
   std::u16string ref(reference);
-  if (Holds(kSpecialSchemes, scheme.empty() ? SchemeOf(base.whole) : scheme)) {
+  if (IsOneOf(scheme.empty() ? SchemeOf(base.whole) : scheme, kSpecialSchemes)) {
     for (char16_t& c : ref) {
       if (c == u'\\') c = u'/';
     }
