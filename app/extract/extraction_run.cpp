@@ -22,6 +22,11 @@ class StoppableLines final : public LineSource {
     bytes_ += static_cast<long long>(codes.size()) + 1;  // a character for a byte: near enough
     return true;
   }
+  bool NextLines(std::string& text) override {
+    if (!keepGoing_(bytes_) || !lines_.NextLines(text)) return false;
+    bytes_ += static_cast<long long>(text.size());
+    return true;
+  }
 
  private:
   LineSource& lines_;

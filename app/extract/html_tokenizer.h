@@ -6,8 +6,8 @@
 // markup and never text; that of <title> and <textarea> is text without markup. Comments,
 // doctypes and end tags give nothing. Character references are left for the handler to read.
 //
-// The page comes in pieces of any size (a line at a time); a tag may span pieces. A tag read
-// within one piece is handed over as views of that piece, nothing copied; only a tag that
+// The page comes in pieces of any size (a block of lines at a time); a tag may span pieces. A tag
+// read within one piece is handed over as views of that piece, nothing copied; only a tag that
 // spans pieces is held, from its name on, until it ends.
 // Cost: time linear in the page; memory the tag being read (its bytes).
 #include <cstdint>

@@ -130,6 +130,31 @@ bool FileLineSource::Next(std::string& line) {
   }
 }
 
+bool FileLineSource::NextLines(std::string& text) {
+  std::size_t searched = at_;  // as in Next: a long line is searched once
+  for (;;) {
+    if (FindLineEnd(buffer_, searched) != std::string::npos) {
+      const std::size_t last = buffer_.find_last_of("\r\n") + 1;
+      Take(text, last, last);
+      return true;
+    }
+    const std::size_t resume = buffer_.size() - at_;
+    if (!Fill()) {
+      if (at_ >= buffer_.size()) return false;
+      Take(text, buffer_.size(), buffer_.size());
+      text.push_back('\n');
+      return true;
+    }
+    searched = at_ + resume;
+  }
+}
+
+bool LineSource::NextLines(std::string& text) {
+  if (!Next(text)) return false;
+  text.push_back('\n');
+  return true;
+}
+
 bool LineSource::NextCodes(CodeText& codes) {
   std::string bytes;
   if (!Next(bytes)) return false;

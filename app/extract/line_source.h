@@ -16,6 +16,10 @@ class LineSource {
   virtual bool Next(std::string& line) = 0;
   // The next line decoded into `codes` (its memory reused).
   virtual bool NextCodes(CodeText& codes);
+  // The lines that follow, as many as come at once (a block of a file), each with its end
+  // (CR LF, LF or CR; a last line without one gets LF): for a reader to whom a line end is a
+  // blank, as to a browser, and who needs no lines.
+  virtual bool NextLines(std::string& text);
 };
 
 class TextLineSource final : public LineSource {
@@ -48,6 +52,8 @@ class FileLineSource final : public LineSource {
   bool Next(std::string& line) override;
   // Decodes as it reads, so that a long line is held once, as codes.
   bool NextCodes(CodeText& codes) override;
+  // The whole lines the buffer holds, their ends as written.
+  bool NextLines(std::string& text) override;
 
  private:
   bool Fill();

@@ -1,5 +1,6 @@
 #include "app/extract/parsed_scan.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <span>
@@ -138,8 +139,8 @@ void ValueText(std::string_view bytes, std::u16string& out) {
   while (last > first && data[last - 1] <= ' ') --last;
   // Most values are ASCII without references or line breaks: their bytes are their text.
   if (FindByteOf<true, '&', '\t', '\n', '\r'>(data, first, last) == last) {
-    out.assign(bytes.begin() + static_cast<std::ptrdiff_t>(first),
-               bytes.begin() + static_cast<std::ptrdiff_t>(last));
+    out.resize(last - first);
+    std::copy(data + first, data + last, out.begin());
     return;
   }
   std::string kept;
@@ -158,10 +159,12 @@ void ValueText(std::string_view bytes, std::u16string& out) {
   }
 }
 
-// The URLs offered so far, looked up by view: a link seen before costs no copy.
+// The URLs offered so far, looked up by view: a link seen before costs no copy. The hash is
+// not noexcept, so that the set keeps each URL's hash beside it (libstdc++ does for such a
+// hash) rather than hashing stored URLs again on every look-up.
 struct ViewHash {
   using is_transparent = void;
-  std::size_t operator()(std::u16string_view s) const noexcept {
+  std::size_t operator()(std::u16string_view s) const {
     return std::hash<std::u16string_view>{}(s);
   }
 };
@@ -419,11 +422,9 @@ std::u16string ResolveAsBrowser(BrowserBase& base, std::u16string_view reference
 void ScanParsed(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
   ParsedLinks links(options.pageUrl.empty() ? options.baseUrlBox : options.pageUrl, sink);
   HtmlTokenizer tokenizer(links);
-  std::string line;
-  while (source.Next(line)) {
-    line.push_back('\n');
-    tokenizer.Feed(line);
-  }
+  // Line ends are blanks to the tokenizer and end every run the handler reads in a text.
+  std::string lines;
+  while (source.NextLines(lines)) tokenizer.Feed(lines);
 }
 
 }  // namespace cardo
