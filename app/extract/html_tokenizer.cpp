@@ -72,8 +72,14 @@ void HtmlTokenizer::Feed(std::string_view piece) {
       case State::Data: {
         const std::size_t lt = FindByteOf<false, '<'>(data, i, size);
         if (lt > i) handler_.Text(piece.substr(i, lt - i));
-        if (lt < size) state_ = State::TagOpen;
         i = lt + 1;
+        if (lt == size) break;
+        // Most "<" open a start tag.
+        if (i < size && IsAlpha(piece[i])) {
+          BeginTag(false, i);
+        } else {
+          state_ = State::TagOpen;
+        }
         break;
       }
       case State::TagOpen:
@@ -121,14 +127,16 @@ void HtmlTokenizer::Feed(std::string_view piece) {
       case State::BeforeAttributeName:
         if (IsSpace(c)) {
           ++i;
-        } else if (c == '/' || c == '>') {
-          state_ = State::AfterAttributeName;
-        } else {
-          StartAttribute();
-          state_ = State::AttributeName;
-          if (c == '=') Extend(Current().name, i++, 1);
+          break;
         }
-        break;
+        if (c == '/' || c == '>') {
+          state_ = State::AfterAttributeName;
+          break;
+        }
+        StartAttribute();
+        state_ = State::AttributeName;
+        if (c == '=') Extend(Current().name, i++, 1);
+        [[fallthrough]];
       case State::AttributeName: {
         const std::size_t end = RunEnd(kRunBytes.attributeName, data, i, size, capitals_);
         Extend(Current().name, i, end - i);
@@ -178,8 +186,23 @@ void HtmlTokenizer::Feed(std::string_view piece) {
                                       ? FindByteOf<false, '"'>(data, i, size)
                                       : FindByteOf<false, '\''>(data, i, size);
         Extend(Current().value, i, quote - i);
-        if (quote < size) state_ = State::AfterAttributeValueQuoted;
         i = quote + 1;
+        if (quote == size) break;
+        state_ = State::AfterAttributeValueQuoted;
+        if (i == size) break;
+        [[fallthrough]];
+      }
+      case State::AfterAttributeValueQuoted: {
+        const char d = piece[i];  // after the value's quote, i has moved past `c`
+        if (d == '>') {
+          EmitTag(piece, i++);
+        } else if (d == '/') {
+          state_ = State::SelfClosingStartTag;
+          ++i;
+        } else {
+          state_ = State::BeforeAttributeName;
+          if (IsSpace(d)) ++i;
+        }
         break;
       }
       case State::AttributeValueUnquoted: {
@@ -196,17 +219,6 @@ void HtmlTokenizer::Feed(std::string_view piece) {
         ++i;
         break;
       }
-      case State::AfterAttributeValueQuoted:
-        if (c == '>') {
-          EmitTag(piece, i++);
-        } else if (c == '/') {
-          state_ = State::SelfClosingStartTag;
-          ++i;
-        } else {
-          state_ = State::BeforeAttributeName;
-          if (IsSpace(c)) ++i;
-        }
-        break;
       case State::SelfClosingStartTag:
         if (c == '>') {
           EmitTag(piece, i++);
@@ -302,16 +314,6 @@ void HtmlTokenizer::BeginTag(bool endTag, std::size_t i) {
   capitals_ = false;
   name_ = {};
   count_ = 0;
-}
-
-void HtmlTokenizer::StartAttribute() {
-  if (count_ == extents_.size()) extents_.emplace_back();
-  extents_[count_++] = {};
-}
-
-void HtmlTokenizer::Extend(Extent& e, std::size_t i, std::size_t length) const {
-  if (e.size == 0) e.at = static_cast<std::size_t>(fed_ + i - tagStart_);
-  e.size += length;
 }
 
 void HtmlTokenizer::EmitTag(std::string_view piece, std::size_t i) {

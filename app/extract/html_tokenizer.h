@@ -75,9 +75,15 @@ class HtmlTokenizer {
   bool InTag() const { return state_ >= State::TagName && state_ <= State::SelfClosingStartTag; }
   // A tag whose name starts at piece[i].
   void BeginTag(bool endTag, std::size_t i);
-  void StartAttribute();
+  void StartAttribute() {
+    if (count_ == extents_.size()) extents_.emplace_back();
+    extents_[count_++] = {};
+  }
   // `e` grown by piece[i, i + length).
-  void Extend(Extent& e, std::size_t i, std::size_t length) const;
+  void Extend(Extent& e, std::size_t i, std::size_t length) const {
+    if (e.size == 0) e.at = static_cast<std::size_t>(fed_ + i - tagStart_);
+    e.size += length;
+  }
   // The tag whose ">" stands at piece[i].
   void EmitTag(std::string_view piece, std::size_t i);
   AttributeExtents& Current() { return extents_[count_ - 1]; }

@@ -96,9 +96,8 @@ bool FileLineSource::Complete(std::size_t end) const {
   return buffer_[end] == '\n' || end + 1 < buffer_.size() || eof_;
 }
 
-void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next) {
-  // A line that fills the buffer is handed over whole rather than copied.
-  if (at_ == 0 && end >= (1u << 20)) {
+void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next, std::size_t whole) {
+  if (at_ == 0 && end >= whole) {
     line.swap(buffer_);
     buffer_.assign(line, next, std::string::npos);
     line.resize(end);
@@ -134,8 +133,9 @@ bool FileLineSource::NextLines(std::string& text) {
   std::size_t searched = at_;  // as in Next: a long line is searched once
   for (;;) {
     if (FindLineEnd(buffer_, searched) != std::string::npos) {
+      // Only the unfinished line after the last end is left to copy.
       const std::size_t last = buffer_.find_last_of("\r\n") + 1;
-      Take(text, last, last);
+      Take(text, last, last, 0);
       return true;
     }
     const std::size_t resume = buffer_.size() - at_;

@@ -68,8 +68,10 @@ class FileLineSource final : public LineSource {
   std::size_t Remaining();
   // Whether the line end at `end` is known whole (a CR may yet be followed by its LF).
   bool Complete(std::size_t end) const;
-  // Hands over buffer_[at_, end) as the line; the next line starts at `next`.
-  void Take(std::string& line, std::size_t end, std::size_t next);
+  // Hands over buffer_[at_, end) as the line; the next line starts at `next`. When the text
+  // starts the buffer and is at least `whole` bytes, the buffer itself is handed over and
+  // only what follows is copied back.
+  void Take(std::string& line, std::size_t end, std::size_t next, std::size_t whole = 1u << 20);
   std::FILE* file_;
   std::unique_ptr<BlockConverter> converter_;
   std::string buffer_;  // code page 932 bytes

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <unordered_set>
 #include <vector>
@@ -168,7 +169,14 @@ struct ViewHash {
     return std::hash<std::u16string_view>{}(s);
   }
 };
-using UrlSet = std::unordered_set<std::u16string, ViewHash, std::equal_to<>>;
+struct ViewEqual {
+  using is_transparent = void;
+  bool operator()(std::u16string_view a, std::u16string_view b) const noexcept {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+  }
+};
+using UrlSet = std::unordered_set<std::u16string, ViewHash, ViewEqual>;
 
 // The target of a refresh's content ("5; url=next.html"), as a browser reads it; nothing
 // (empty) when it names none.
@@ -242,6 +250,8 @@ class ParsedLinks final : public HtmlTokenHandler {
   // The "scheme://" URLs of the text, as the text mode reads them: references read, the URL
   // characters after "://" and the scheme's before it.
   void Text(std::string_view bytes) override {
+    // The shortest URL, "a://b", has five bytes; pages hold many shorter texts between tags.
+    if (bytes.size() < 5) return;
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
     std::size_t floor = 0;  // where the last URL ended: no scheme reaches before it
