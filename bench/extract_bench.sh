@@ -91,9 +91,10 @@ PY
     { ok=MISSED; status=1; }
   memory=ok
   awk -v m="$m" -v k="$kb" 'BEGIN { exit !(m <= 2 * k + 16384) }' || { memory=MISSED; status=1; }
-  printf '%-6s parsed %5.2f s vs html mode %5.2f s, html.parser %5.2f s = %sx (goal <= html, >= 20x) %s;  peak %d MB (goal <= 2x + 16 MB) %s\n' \
-    "$name" "$t" "$t_html" "$t_parser" "$(awk -v p="$t" -v r="$t_parser" 'BEGIN { printf "%.1f", r / p }')" \
-    "$ok" $((m / 1024)) "$memory"
+  printf '%-6s parsed %5.2f s = %sx the html mode %5.2f s (goal <= 1x), html.parser %5.2f s = %sx faster (goal >= 20x) %s;  peak %d MB = %.2fx the page (goal <= 2x + 16 MB) %s\n' \
+    "$name" "$t" "$(awk -v p="$t" -v h="$t_html" 'BEGIN { printf "%.2f", p / (h > 0.01 ? h : 0.01) }')" \
+    "$t_html" "$t_parser" "$(awk -v p="$t" -v r="$t_parser" 'BEGIN { printf "%.1f", r / (p > 0.01 ? p : 0.01) }')" \
+    "$ok" $((m / 1024)) "$(awk -v m="$m" -v k="$kb" 'BEGIN { print m / k }')" "$memory"
   rm -f "$file"
 done
 echo

@@ -652,6 +652,15 @@ TEST(LineSources, SplitAtCrLfLfAndCr) {
       EXPECT_EQ(codes.size(), c.lines[count].size()) << count;
     }
     EXPECT_EQ(count, c.lines.size());
+    // Whole lines at a time, their ends as written; the last line gets a LF.
+    std::rewind(f);
+    FileLineSource blocks(f);
+    std::string all;
+    for (std::string text; blocks.NextLines(text);) {
+      ASSERT_TRUE(text.ends_with('\n') || text.ends_with('\r'));
+      all += text;
+    }
+    EXPECT_EQ(all, c.text.ends_with('\n') || c.text.ends_with('\r') ? c.text : c.text + "\n");
     std::fclose(f);
   }
 }
