@@ -296,6 +296,7 @@ class ParsedLinks final : public HtmlTokenHandler {
     baseTaken_ = true;
     ValueText(href->value, value_);
     base_ = BrowserBase(page_.empty() ? value_ : ResolveAsBrowser(page_, value_));
+    resolved_.clear();
   }
 
   void TakeRefresh(std::span<const HtmlAttribute> attributes) {
@@ -331,12 +332,14 @@ class ParsedLinks final : public HtmlTokenHandler {
   }
 
   void OfferReference(std::u16string_view reference) {
-    if (IsOneOf(SchemeOf(reference), kNoLinkSchemes)) return;
     if (base_.empty()) {
-      Offer(reference);
-    } else {
-      Offer(ResolveAsBrowser(base_, reference));
+      if (!IsOneOf(SchemeOf(reference), kNoLinkSchemes)) Offer(reference);
+      return;
     }
+    // Pages repeat their links: a reference resolved before gave a URL already offered.
+    if (resolved_.contains(reference)) return;
+    resolved_.emplace(reference);
+    if (!IsOneOf(SchemeOf(reference), kNoLinkSchemes)) Offer(ResolveAsBrowser(base_, reference));
   }
 
   void Offer(std::u16string_view url) {
@@ -350,6 +353,7 @@ class ParsedLinks final : public HtmlTokenHandler {
   bool baseTaken_ = false;
   std::u16string value_;  // the value being read, its memory reused
   UrlSet offered_;
+  UrlSet resolved_;  // the references resolved against base_, as written
   const CandidateSink& sink_;
 };
 

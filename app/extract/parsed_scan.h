@@ -7,7 +7,8 @@
 // base-URL box), and offered once, without its fragment, in the order of the page. Without
 // an address, relative references are offered as they are written.
 //
-// Cost: time linear in the page; memory the longest tag and every distinct URL found.
+// Cost: time linear in the page; memory the longest tag and every distinct URL and link
+// reference found.
 #include <string>
 #include <string_view>
 
