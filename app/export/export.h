@@ -95,9 +95,7 @@ inline constexpr RuleRow kRefererRules[] = {
     {"folder", u"URL のフォルダ", "the URL's folder (http://h/a/b.jpg: http://h/a/)"},
     {"root", u"サイトのルート", "the site's root (http://h/)"},
     {"fixed", u"指定したアドレス", "the address --referer-url gives"},
-    {"page", u"リンクのあったページ",
-     "the page the link was found on, else the URL's folder (a list file holds no pages: the "
-     "folder for every line here)"},
+    {"page", u"リンクのあったページ", "the page the link was found on, else the URL's folder"},
 };
 inline constexpr int kRefererRuleCount = static_cast<int>(std::size(kRefererRules));
 enum class NameRule {

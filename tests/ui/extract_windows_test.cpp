@@ -615,7 +615,7 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   ASSERT_TRUE(form().IsOpen());
   HWND referers = form().Control(IDC_CMBEXPORTREFERER);
   HWND names = form().Control(IDC_CMBEXPORTNAMES);
-  EXPECT_EQ(SendMessageW(referers, CB_GETCOUNT, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(referers, CB_GETCOUNT, 0, 0), kRefererRuleCount);
   EXPECT_EQ(SendMessageW(referers, CB_GETCURSEL, 0, 0), 0);
   EXPECT_EQ(SendMessageW(names, CB_GETCURSEL, 0, 0), 2);
   EXPECT_EQ(UpDownTextBox::From(form().Control(IDC_UDTEXPORTDIGITS))->Value(), 9);
