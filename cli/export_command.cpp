@@ -97,6 +97,8 @@ std::string Usage() {
          "  defaults are the first of each):\n"
          "  --referer RULE   the Referer each request sends (meta4 has none):\n" +
          RuleHelp(kRefererRules, "--referer") +
+         "                   (only the program knows where a link was found: a list file\n"
+         "                   holds no pages, so page gives each URL its folder here)\n"
          "  --referer-url ADDRESS  the fixed Referer (and --referer fixed when none is given)\n"
          "  --names RULE     the file each URL is saved to:\n" +
          RuleHelp(kNameRules, "--names") +

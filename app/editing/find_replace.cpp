@@ -108,7 +108,11 @@ int ReplaceInList(ShellContext& shell, std::u16string_view word, std::u16string_
   }
   if (!changed.empty()) {
     RedrawSuspension hidden(list);
-    for (auto& [index, text] : changed) list.SetLine(index, std::move(text));
+    for (auto& [index, text] : changed) {
+      // The address the replace rewrote was still found on its page.
+      shell.document.Pages().Carry(lines[static_cast<std::size_t>(index)], text, lines);
+      list.SetLine(index, std::move(text));
+    }
   }
   const int count = static_cast<int>(changed.size());
   if (count > 0) {

@@ -113,6 +113,8 @@ std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& progr
     ShowError(shell.ui, msg::kNoList);
     return 0;
   }
+  ExportOptions withPages = options;
+  if (withPages.pages == nullptr) withPages.pages = &shell.document.Pages();
   const bool toWatchFolder = format == ExportFormat::Crawljob && !options.watchFolder.empty();
   if (!toWatchFolder && !ManagerFound(shell, program, msg::kOtherNotFound)) return 0;
   if (!IsWritableFolder(options.folder)) {
@@ -121,12 +123,12 @@ std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& progr
   }
   if (toWatchFolder) {
     const WatchJob job = WriteWatchJob(shell.fs, options.watchFolder, slot,
-                                       OtherExportText(format, shell.list.LineRefs(), options));
+                                       OtherExportText(format, shell.list.LineRefs(), withPages));
     if (!job.error.empty()) ShowError(shell.ui, job.error);
     return 0;
   }
   const std::u16string file = appDirectory + ExportFileName(format, slot);
-  return WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs(), options), file,
+  return WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs(), withPages), file,
                        ExportCommandLine(format, program, arguments, file));
 }
 

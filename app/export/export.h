@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/list/link_pages.h"
 #include "app/list/shell_context.h"
 #include "app/platform/file_system.h"
 
@@ -80,6 +81,7 @@ enum class RefererRule {
   Folder,    // the URL up to the last "/" of its path
   SiteRoot,  // scheme, host and "/"
   Fixed,     // ExportOptions::fixedReferer
+  Page,      // the page the line was found on (ExportOptions::pages); else as Folder
 };
 // The rules' names for cardo-cli export and the preferences, in the enum's order.
 struct RuleRow {
@@ -93,6 +95,7 @@ inline constexpr RuleRow kRefererRules[] = {
     {"folder", u"URL のフォルダ", "the URL's folder (http://h/a/b.jpg: http://h/a/)"},
     {"root", u"サイトのルート", "the site's root (http://h/)"},
     {"fixed", u"指定したアドレス", "the address --referer-url gives"},
+    {"page", u"リンクのあったページ", "the page the link was found on, else the URL's folder"},
 };
 inline constexpr int kRefererRuleCount = static_cast<int>(std::size(kRefererRules));
 enum class NameRule {
@@ -110,6 +113,8 @@ inline constexpr int kMaxNumberWidth = 9;
 struct ExportOptions {
   RefererRule referer = RefererRule::None;
   std::u16string fixedReferer;  // written as OtherExportUrl writes a line
+  // The pages the lines were found on, for RefererRule::Page; nullptr: none known.
+  const LinkPages* pages = nullptr;
   NameRule names = NameRule::Server;
   int numberWidth = 3;  // at least this many digits: 001.jpg
   // Where the tool saves the files (aria2 dir=, curl output-dir, the job's downloadFolder);
@@ -191,7 +196,7 @@ std::u16string ExportCommandLine(ExportFormat format, const std::u16string& prog
 std::u16string ExportFileName(ExportFormat format, int slot);
 // The File > Export > その他 command, with the same failure rules as the other two; a
 // crawljob with `options.watchFolder` set goes into that folder (WriteWatchJob) and needs no
-// program.
+// program. The pages are the document's unless `options.pages` names others.
 std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& program,
                                 const std::u16string& arguments, ExportFormat format,
                                 const std::u16string& appDirectory, int slot = 1,

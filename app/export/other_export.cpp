@@ -51,8 +51,21 @@ std::string XmlComment(std::string_view url) {
   return out + " -->";
 }
 
-// The Referer as a browser sends it: without the user information and the fragment.
-std::string Referer(const ExportOptions& options, const std::string& url) {
+// The Referer a browser sends from the page at `page` (as OtherExportUrl writes it), or empty
+// when it sends none: it names only a web page, without the user information and the fragment
+// (a file:// page would give away the user's folders).
+std::string PageReferer(const std::string& page) {
+  const UrlParts parts = SplitUrl(page);
+  const SchemeRow* scheme = FindScheme(parts.scheme);
+  if (scheme == nullptr || (scheme->name != "http" && scheme->name != "https")) return {};
+  return std::string(parts.scheme) + "://" +
+         std::string(parts.authority.substr(parts.authority.rfind('@') + 1)) +
+         std::string(parts.path) + std::string(parts.query);
+}
+
+// The Referer for the list line `line`, exported as `url`.
+std::string Referer(const ExportOptions& options, std::u16string_view line,
+                    const std::string& url) {
   const UrlParts parts = SplitUrl(url);
   const std::string origin = std::string(parts.scheme) + "://" +
                              std::string(parts.authority.substr(parts.authority.rfind('@') + 1));
@@ -61,6 +74,16 @@ std::string Referer(const ExportOptions& options, const std::string& url) {
       return {};
     case RefererRule::Url:
       return origin + std::string(parts.path) + std::string(parts.query);
+    case RefererRule::Page:
+      if (options.pages != nullptr) {
+        const std::u16string_view page = options.pages->PageOf(line);
+        if (std::string referer = PageReferer(OtherExportUrl(page)); !referer.empty()) {
+          return referer;
+        }
+      }
+      // A line no page is known of (typed, opened from a file) gets the folder rule's Referer,
+      // the page such a file is most often linked from.
+      [[fallthrough]];
     case RefererRule::Folder: {
       const std::size_t slash = parts.path.rfind('/');
       return origin + (slash == std::string_view::npos
@@ -250,7 +273,8 @@ std::string OtherExportText(ExportFormat format, const std::vector<std::u16strin
     }
     // Each URL gets its own file, named right after it: curl gives an option to the first URL
     // that has none, so one for every URL keeps them paired.
-    writer.Add({url, names.Claim(RelativeName(options, parts, ++place)), Referer(options, url)});
+    writer.Add(
+        {url, names.Claim(RelativeName(options, parts, ++place)), Referer(options, line, url)});
   }
   return writer.Finish();
 }

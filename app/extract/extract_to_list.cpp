@@ -34,6 +34,8 @@ ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOption
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
   if (!file) return ExtractResult::Unreadable;
   const CompiledFilter filter(filterText);
+  // A downloaded page's links were found on it: its address is theirs to send as Referer.
+  pending.SetPage(options.pageUrl);
   return ExtractFromFile(
       file.get(), {std::nullopt, contentType}, options, filter,
       [&](std::u16string_view url, int appends) {
@@ -64,6 +66,9 @@ LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filte
   if (skipListed) seen.insert(shell.list.LineRefs().begin(), shell.list.LineRefs().end());
   const ListStep step(shell.list);  // the batches of one paste are one undo step
   PendingLines pending(shell.list);
+  // The page the links were copied from, when the clipboard names it (an HTML Format's
+  // SourceURL); plain text names none.
+  pending.SetPage(scan.options.pageUrl);
   LinkPasteResult result;
   {
     RedrawSuspension hidden(shell.list);

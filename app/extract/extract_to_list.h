@@ -15,7 +15,8 @@ namespace cardo {
 // `pending` once per matching pattern; the run stops once `pending` is full or `keepGoing`
 // says no. Touches nothing but its arguments, so it may run on a worker thread while the list
 // is changed on its own. The file is read as UTF-8 when it declares so, or when `contentType`
-// (a server's, for a downloaded page) does (page_encoding.h); otherwise in code page 932.
+// (a server's, for a downloaded page) does (page_encoding.h); otherwise in code page 932. The
+// lines gathered have `options.pageUrl` as their page (PendingLines::SetPage): none for a file.
 // Unreadable: the file could not be opened or read (the URLs before a failed read are
 // gathered); OutOfMemory: a line too long for the memory left (the URLs before it are
 // gathered).
@@ -37,8 +38,8 @@ struct LinkPasteResult {
   bool outOfMemory = false;  // the scan stopped for want of memory; the URLs before it were added
 };
 // The URLs of a paste of links at the end of the list, each at most once and only those that
-// `filterText` passes; with `skipListed` none the list already holds either. Costs a copy of
-// the list's lines when `skipListed`.
+// `filterText` passes; with `skipListed` none the list already holds either; their page is the
+// scan's page address (the SourceURL). Costs a copy of the list's lines when `skipListed`.
 LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filterText,
                                  bool skipListed, ShellContext& shell);
 

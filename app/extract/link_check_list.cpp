@@ -61,7 +61,7 @@ int RemoveDeadLines(UrlList& list, const CheckedLinks& checked) {
   return static_cast<int>(dead.size());
 }
 
-int ReplaceRedirectedLines(UrlList& list, const CheckedLinks& checked) {
+int ReplaceRedirectedLines(UrlList& list, LinkPages& pages, const CheckedLinks& checked) {
   const auto by = ByLine(checked);
   int changed = 0;
   RedrawSuspension hidden(list);
@@ -71,6 +71,7 @@ int ReplaceRedirectedLines(UrlList& list, const CheckedLinks& checked) {
         result->finalUrl == list.LineRefs()[i]) {
       continue;
     }
+    pages.Carry(list.LineRefs()[i], result->finalUrl, list.LineRefs());
     list.SetLine(i, result->finalUrl);
     ++changed;
   }

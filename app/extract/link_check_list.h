@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/extract/link_check.h"
+#include "app/list/link_pages.h"
 #include "app/list/url_list.h"
 
 namespace cardo {
@@ -22,8 +23,9 @@ struct CheckedLinks {
 // Removes the lines whose check found them dead (4xx, 5xx, no such host, refused) in one
 // step; the number removed.
 int RemoveDeadLines(UrlList& list, const CheckedLinks& checked);
-// Gives each line that was redirected to a working address that address; the number changed.
-int ReplaceRedirectedLines(UrlList& list, const CheckedLinks& checked);
+// Gives each line that was redirected to a working address that address, which keeps the page
+// the line was found on; the number changed.
+int ReplaceRedirectedLines(UrlList& list, LinkPages& pages, const CheckedLinks& checked);
 // Selects the lines found dead or failing and no other; the number selected.
 int SelectFailedLines(UrlList& list, const CheckedLinks& checked);
 

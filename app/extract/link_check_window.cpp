@@ -204,7 +204,7 @@ void frmLinkCheck::cmdRemoveDead_Click() {
 }
 
 void frmLinkCheck::cmdReplaceRedirected_Click() {
-  const int changed = ReplaceRedirectedLines(shell_.list, checked_);
+  const int changed = ReplaceRedirectedLines(shell_.list, shell_.document.Pages(), checked_);
   if (changed > 0) {
     shell_.document.MarkModified();
     shell_.UpdateHorizontalExtent();

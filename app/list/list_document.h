@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "app/list/link_pages.h"
 #include "app/list/list_text.h"
 #include "app/list/url_list.h"
 
@@ -48,6 +49,11 @@ class ListDocument {
   const std::u16string& PartialRead() const { return partialRead_; }
   void SetPartialRead(std::u16string what) { partialRead_ = std::move(what); }
 
+  // The page each line was found on, while the program runs: a list file holds none, so a
+  // new or opened list starts without.
+  LinkPages& Pages() { return pages_; }
+  const LinkPages& Pages() const { return pages_; }
+
  private:
   TitleSink setTitle_;
   HistoryUrlList* history_ = nullptr;
@@ -55,6 +61,7 @@ class ListDocument {
   bool modified_ = false;
   ListFileFormat format_;
   std::u16string partialRead_;
+  LinkPages pages_;
 };
 
 // Which of the list's limits refused a line: its count of lines or its code units in all.

@@ -134,6 +134,7 @@ bool OpenListDocument(ShellContext& shell, const std::u16string& path) {
   if (!read) return false;
   AdoptListPath(shell, path, read->format);
   shell.document.ClearHistory();
+  shell.document.Pages().Clear();
   const std::u16string lost = PartialReadText(*read, static_cast<std::size_t>(shell.list.Count()));
   if (lost.empty()) return true;
   // The list is not the file: the title says so and a save over the file asks first.
@@ -240,6 +241,7 @@ void StartNewFile(ShellContext& shell, const std::u16string& path) {
   }
   AdoptListPath(shell, path);
   shell.document.ClearHistory();
+  shell.document.Pages().Clear();
   shell.UpdateHorizontalExtent();
 }
 
@@ -270,6 +272,7 @@ void FileNew(ShellContext& shell) {
   }
   shell.document.ClearModified();
   shell.document.ClearHistory();
+  shell.document.Pages().Clear();
   shell.UpdateHorizontalExtent();
 }
 

@@ -1,6 +1,7 @@
 #include "app/list/pending_lines.h"
 
 #include <algorithm>
+#include <span>
 
 #include "app/list/list_document.h"
 
@@ -27,6 +28,7 @@ void PendingLines::Recheck(const UrlList& list) {
   if (refused_ == 0) limit_ = fit < room_ ? ListLimit::Units : ListLimit::Lines;
   refused_ += static_cast<int>(lines_.size() - fit);
   lines_.resize(fit);
+  for (PageRun& run : runs_) run.first = std::min(run.first, fit);
 }
 
 bool PendingLines::Add(std::u16string_view line) {
@@ -40,6 +42,15 @@ bool PendingLines::Add(std::u16string_view line) {
   return true;
 }
 
+void PendingLines::SetPage(std::u16string_view page) {
+  if (runs_.back().page == page) return;
+  if (runs_.back().first == lines_.size()) {
+    runs_.back().page = page;
+  } else {
+    runs_.push_back({lines_.size(), std::u16string(page)});
+  }
+}
+
 void PendingLines::Flush(ShellContext& shell) {
   if (lines_.empty()) return;
   int added = 0;
@@ -47,6 +58,14 @@ void PendingLines::Flush(ShellContext& shell) {
     RedrawSuspension hidden(shell.list);
     added = shell.list.AppendLines(lines_, false);
   }
+  const std::span<const std::u16string> appended(lines_.data(), static_cast<std::size_t>(added));
+  for (std::size_t i = 0; i < runs_.size() && runs_[i].first < appended.size(); ++i) {
+    const std::size_t end = i + 1 < runs_.size() ? runs_[i + 1].first : appended.size();
+    shell.document.Pages().Record(
+        appended.subspan(runs_[i].first, std::min(end, appended.size()) - runs_[i].first),
+        runs_[i].page, shell.list.LineRefs());
+  }
+  runs_ = {{0, std::move(runs_.back().page)}};
   // The list refuses only what the system refuses it (no memory for the count).
   refused_ += static_cast<int>(lines_.size()) - added;
   appended_ += added;

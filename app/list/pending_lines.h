@@ -21,6 +21,9 @@ class PendingLines {
   // Keeps `line` when it fits; false (and counted as refused) when it does not. Once a line
   // is refused every later one is too, so the kept lines are a prefix of what was offered.
   bool Add(std::u16string_view line);
+  // The page the lines Add()ed from now on were found on (empty: none), recorded in the
+  // document's pages when they are appended.
+  void SetPage(std::u16string_view page);
   bool Full() const { return refused_ > 0; }
   // The lines kept and not yet appended.
   std::size_t Gathered() const { return lines_.size(); }
@@ -37,6 +40,12 @@ class PendingLines {
 
  private:
   std::vector<std::u16string> lines_;
+  // Where each page's lines start in lines_, in order; the first run starts at 0.
+  struct PageRun {
+    std::size_t first;
+    std::u16string page;
+  };
+  std::vector<PageRun> runs_{{0, {}}};
   std::size_t room_ = 0;
   std::size_t units_ = 0;
   int appended_ = 0;

@@ -186,5 +186,36 @@ TEST(ExportUrl, TheOptionsNameEachFileAndItsRefererInEveryFormat) {
   EXPECT_FALSE(IsWritableFolder(u"D:\\a\nb"));
 }
 
+// The page rule: each line's page as a browser sends it, the folder for a line without one.
+TEST(ExportUrl, ThePageRuleSendsEachLinesPageAndTheFolderWithoutOne) {
+  const std::vector<std::u16string> lines = {u"http://h/a/1.jpg", u"http://h/a/2.jpg",
+                                             u"http://h/b/3.jpg", u"http://h/c/4.jpg",
+                                             u"http://h/d/5.jpg"};
+  LinkPages pages;
+  const auto record = [&](std::size_t line, std::u16string_view page) {
+    pages.Record({lines.data() + line, 1}, page, lines);
+  };
+  record(0, u"HTTPS://u:p@Site.JP/ページ?q=1#top");
+  record(1, u"https://site.jp/x");
+  record(3, u"file:///C:/Users/me/saved.html");  // no browser sends a local page
+  record(4, u"about:blank");
+  ExportOptions options;
+  options.referer = RefererRule::Page;
+  options.pages = &pages;
+  EXPECT_EQ(OtherExportText(ExportFormat::Aria2, lines, options),
+            "http://h/a/1.jpg\r\n out=1.jpg\r\n "
+            "referer=https://site.jp/%E3%83%9A%E3%83%BC%E3%82%B8?q=1\r\n"
+            "http://h/a/2.jpg\r\n out=2.jpg\r\n referer=https://site.jp/x\r\n"
+            "http://h/b/3.jpg\r\n out=3.jpg\r\n referer=http://h/b/\r\n"
+            "http://h/c/4.jpg\r\n out=4.jpg\r\n referer=http://h/c/\r\n"
+            "http://h/d/5.jpg\r\n out=5.jpg\r\n referer=http://h/d/\r\n");
+  // Without pages (a list file read by the command line) every line gets its folder.
+  options.pages = nullptr;
+  EXPECT_EQ(OtherExportText(ExportFormat::Curl, {lines[0]}, options),
+            kHeader +
+                "referer = \"http://h/a/\"\r\nurl = \"http://h/a/1.jpg\"\r\n"
+                "output = \"1.jpg\"\r\n");
+}
+
 }  // namespace
 }  // namespace cardo

@@ -194,8 +194,11 @@ TEST(LinkCheckList, ResultsApplyToTheLinesWhereverTheyNowStand) {
   list.AppendLines(lines, false);
   EXPECT_EQ(SelectFailedLines(list, checked), 4);
   EXPECT_EQ(list.SelectedIndices(), (std::vector<int>{1, 2, 3, 5}));
-  EXPECT_EQ(ReplaceRedirectedLines(list, checked), 1);  // a redirect to a dead end stays
+  LinkPages pages;
+  pages.Record({lines.data() + 4, 1}, u"http://h/page", lines);
+  EXPECT_EQ(ReplaceRedirectedLines(list, pages, checked), 1);  // a redirect to a dead end stays
   EXPECT_EQ(list.Line(4), u"http://h/new");
+  EXPECT_EQ(pages.PageOf(u"http://h/new"), u"http://h/page");
   EXPECT_EQ(RemoveDeadLines(list, checked), 3);  // an error is no proof the link is dead
   EXPECT_EQ(list.Lines(),
             (std::vector<std::u16string>{u"http://h/added", u"http://h/timeout", u"http://h/new"}));

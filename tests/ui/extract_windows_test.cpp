@@ -199,6 +199,10 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   EXPECT_EQ(seenUrl, u"https://h/start");
   EXPECT_EQ(window->list().Lines(),
             (Lines{u"http://127.0.0.1/dir/a.zip", u"https://h/final/a.zip"}));
+  // Each link's page is the address its page came from: after a redirect, the last one.
+  const LinkPages& pages = window->shell().document.Pages();
+  EXPECT_EQ(pages.PageOf(u"http://127.0.0.1/dir/a.zip"), u"http://127.0.0.1/dir/page");
+  EXPECT_EQ(pages.PageOf(u"https://h/final/a.zip"), u"https://h/final/page.html");
 
   // "HTTPS://" in capitals holds neither prefix: "http://" goes in front. A failure says why
   // and scans nothing.
@@ -615,7 +619,7 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   ASSERT_TRUE(form().IsOpen());
   HWND referers = form().Control(IDC_CMBEXPORTREFERER);
   HWND names = form().Control(IDC_CMBEXPORTNAMES);
-  EXPECT_EQ(SendMessageW(referers, CB_GETCOUNT, 0, 0), 5);
+  EXPECT_EQ(SendMessageW(referers, CB_GETCOUNT, 0, 0), kRefererRuleCount);
   EXPECT_EQ(SendMessageW(referers, CB_GETCURSEL, 0, 0), 0);
   EXPECT_EQ(SendMessageW(names, CB_GETCURSEL, 0, 0), 2);
   EXPECT_EQ(UpDownTextBox::From(form().Control(IDC_UDTEXPORTDIGITS))->Value(), 9);
