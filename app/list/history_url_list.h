@@ -78,6 +78,11 @@ class HistoryUrlList final : public UrlList {
   void SetFocusIndex(int index) override { inner_.SetFocusIndex(index); }
   int TopIndex() const override { return inner_.TopIndex(); }
   void SetTopIndex(int index) override { inner_.SetTopIndex(index); }
+  // Which lines are shown is how the list is looked at, not a change of it.
+  const std::vector<int>* ShownLines() const override { return inner_.ShownLines(); }
+  void ShowOnly(std::optional<std::vector<int>> lines) override {
+    inner_.ShowOnly(std::move(lines));
+  }
 
   void SetLine(int index, std::u16string text) override;
   bool AppendLine(std::u16string_view text) override;
