@@ -161,13 +161,10 @@ void FilteredUrlList::RemoveLine(int index) {
 }
 
 void FilteredUrlList::Clear() {
-  const auto* shown = Shown();
-  if (!shown) {
-    inner_.Clear();
-    return;
-  }
   Changed();
-  if (!shown->empty()) inner_.RemoveLines(std::vector<int>(*shown));
+  text_.clear();
+  if (Filtering()) inner_.ShowOnly(std::nullopt);
+  inner_.Clear();
 }
 
 int FilteredUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {

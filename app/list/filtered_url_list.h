@@ -48,7 +48,7 @@ class FilteredUrlList final : public UrlList {
   // Puts the line in before the shown line at `index`, or after the last shown one.
   bool InsertLine(int index, std::u16string_view text) override;
   void RemoveLine(int index) override;
-  // Removes the shown lines.
+  // Empties the whole list and ends the filter: only a new or opened list is cleared.
   void Clear() override;
   // The shown lines' places take the new lines in turn; places left over go, and new lines
   // past the last place follow it. The hidden lines stay as they are. One undo step.

@@ -10,7 +10,9 @@ PendingLines::PendingLines(const UrlList& list) {
   Measure(list);
 }
 
-void PendingLines::Measure(const UrlList& list) {
+void PendingLines::Measure(const UrlList& view) {
+  // The limits count every line, also those a filter hides.
+  const UrlList& list = view.Whole();
   room_ = static_cast<std::size_t>(std::max(kMaxListLines - list.Count(), 0));
   std::size_t used = 0;
   for (const auto& line : list.LineRefs()) used += line.size();
