@@ -120,8 +120,9 @@ std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& progr
     return 0;
   }
   if (toWatchFolder) {
-    const WatchJob job = WriteWatchJob(shell.fs, options.watchFolder, slot,
-                                       OtherExportText(format, shell.list.Whole().LineRefs(), options));
+    const WatchJob job =
+        WriteWatchJob(shell.fs, options.watchFolder, slot,
+                      OtherExportText(format, shell.list.Whole().LineRefs(), options));
     if (!job.error.empty()) ShowError(shell.ui, job.error);
     return 0;
   }

@@ -145,7 +145,7 @@ bool FilteredUrlList::InsertLine(int index, std::u16string_view text) {
   if (!shown) return inner_.InsertLine(index, text);
   if (index < 0 || index > Count()) return false;
   Changed();
-  const int line = index < Count() ? LineOf(index)
+  const int line = index < Count()  ? LineOf(index)
                    : shown->empty() ? inner_.Count()
                                     : shown->back() + 1;
   return inner_.InsertLine(line, text);
@@ -182,7 +182,7 @@ int FilteredUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   whole.reserve(hidden + n);
   std::vector<int> placed;
   placed.reserve(n);
-  std::size_t next = 0;  // the next new line
+  std::size_t next = 0;   // the next new line
   std::size_t place = 0;  // the next shown line's place
   const auto put = [&] {
     placed.push_back(static_cast<int>(whole.size()));
@@ -233,8 +233,7 @@ void FilteredUrlList::Reorder(const std::vector<int>& order) {
   std::vector<int> whole(static_cast<std::size_t>(inner_.Count()));
   for (std::size_t i = 0; i < whole.size(); ++i) whole[i] = static_cast<int>(i);
   for (std::size_t row = 0; row < order.size(); ++row) {
-    whole[static_cast<std::size_t>((*shown)[row])] =
-        (*shown)[static_cast<std::size_t>(order[row])];
+    whole[static_cast<std::size_t>((*shown)[row])] = (*shown)[static_cast<std::size_t>(order[row])];
   }
   inner_.Reorder(whole);
 }

@@ -134,7 +134,8 @@ bool OpenListDocument(ShellContext& shell, const std::u16string& path) {
   if (!read) return false;
   AdoptListPath(shell, path, read->format);
   shell.document.ClearHistory();
-  const std::u16string lost = PartialReadText(*read, static_cast<std::size_t>(shell.list.Whole().Count()));
+  const std::u16string lost =
+      PartialReadText(*read, static_cast<std::size_t>(shell.list.Whole().Count()));
   if (lost.empty()) return true;
   // The list is not the file: the title says so and a save over the file asks first.
   shell.document.SetPartialRead(lost);

@@ -143,14 +143,15 @@ int ListBoxUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   const std::size_t n = std::min<std::size_t>(lines.size(), kMaxListLines);
   rows_.Resized(before, static_cast<int>(n));
   if (n == 0) return 0;
+  lines_.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
   if (Rows() > 0) {
     const LRESULT set = Send(LB_SETCOUNT, static_cast<WPARAM>(Rows()));
     if (set == LB_ERR || set == LB_ERRSPACE) {
+      lines_.clear();
       rows_.Cleared();
       return 0;
     }
   }
-  lines_.assign(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(n));
   SetTopIndex(std::clamp(top, 0, Count() - 1));
   SetFocusIndex(std::clamp(focus, 0, Count() - 1));
   return Count();

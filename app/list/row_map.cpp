@@ -6,8 +6,7 @@ namespace cardo {
 
 int RowMap::RowFrom(int line) const {
   if (!shown_) return std::max(line, 0);
-  return static_cast<int>(std::lower_bound(shown_->begin(), shown_->end(), line) -
-                          shown_->begin());
+  return static_cast<int>(std::lower_bound(shown_->begin(), shown_->end(), line) - shown_->begin());
 }
 
 int RowMap::RowOf(int line) const {

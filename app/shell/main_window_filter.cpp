@@ -1,6 +1,8 @@
 // The main window's filter box: a find-as-you-type filter over the list. While it holds a
 // text only the lines holding it are shown, and the commands act on those lines; the list
 // itself keeps every line (Save writes them all).
+#include "app/shell/main_window.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 #include "app/platform/win_check.h"
 #include "app/platform/win_handle.h"
 #include "app/resources/resource.h"
-#include "app/shell/main_window.h"
 #include "app/shell/messages.h"
 
 namespace cardo {

@@ -216,7 +216,8 @@ void frmMain::lstMainList_DrawItem(const DRAWITEMSTRUCT& item) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(dc, &rect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
     const auto& text =
-        list_->LineRefs()[static_cast<std::size_t>(list_->LineOfRow(static_cast<int>(item.itemID)))];
+        list_
+            ->LineRefs()[static_cast<std::size_t>(list_->LineOfRow(static_cast<int>(item.itemID)))];
     const ScopedSelect font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));

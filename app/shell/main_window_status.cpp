@@ -71,11 +71,11 @@ void frmMain::ScheduleStatusUpdate() {
 void frmMain::UpdateStatusBar() {
   statusUpdatePending_ = false;
   if (!status_ || !list_ || !view_ || !statusShown_) return;
-  const std::u16string lines =
-      view_->Filtering() ? msg::kStatusFilterPrefix + DecimalText(view_->Count()) +
-                               msg::kStatusFilterMiddle + DecimalText(list_->Count()) +
-                               msg::kStatusFilterSuffix
-                         : DecimalText(list_->Count()) + msg::kStatusLinesSuffix;
+  const std::u16string lines = view_->Filtering()
+                                   ? msg::kStatusFilterPrefix + DecimalText(view_->Count()) +
+                                         msg::kStatusFilterMiddle + DecimalText(list_->Count()) +
+                                         msg::kStatusFilterSuffix
+                                   : DecimalText(list_->Count()) + msg::kStatusLinesSuffix;
   const std::array<std::u16string, 4> parts = {
       lines,
       msg::kStatusSelectedPrefix + DecimalText(list_->SelectedCount()) + msg::kStatusSelectedSuffix,

@@ -34,38 +34,67 @@ TEST(FilteredUrlList, CommandsActOnTheShownLinesAndUndoKeepsTheWholeList) {
     Lines whole;  // the whole list after
     Lines shown;  // what the view shows after
   } cases[] = {
-      {"set", [](UrlList& l) { l.SetLine(1, u"bX"); },
-       {u"a1", u"B2", u"c3", u"bX", u"e5", u"xb6", u"f7"}, {u"B2", u"bX", u"xb6"}},
-      {"remove", [](UrlList& l) { l.RemoveLines({0, 2}); },
-       {u"a1", u"c3", u"b4", u"e5", u"f7"}, {u"b4"}},
-      {"remove one", [](UrlList& l) { l.RemoveLine(2); },
-       {u"a1", u"B2", u"c3", u"b4", u"e5", u"f7"}, {u"B2", u"b4"}},
-      {"reorder", [](UrlList& l) { l.Reorder({2, 1, 0}); },
-       {u"a1", u"xb6", u"c3", u"b4", u"e5", u"B2", u"f7"}, {u"xb6", u"b4", u"B2"}},
-      {"sort", [](UrlList& l) { SortLines(l, SortOrder::Descending); },
-       {u"a1", u"xb6", u"c3", u"b4", u"e5", u"B2", u"f7"}, {u"xb6", u"b4", u"B2"}},
-      {"replace with fewer", [](UrlList& l) { l.ReplaceAll({u"n1"}); },
-       {u"a1", u"n1", u"c3", u"e5", u"f7"}, {u"n1"}},
-      {"replace with more", [](UrlList& l) { l.ReplaceAll({u"n1", u"n2", u"n3", u"n4"}); },
-       {u"a1", u"n1", u"c3", u"n2", u"e5", u"n3", u"n4", u"f7"}, {u"n1", u"n2", u"n3", u"n4"}},
-      {"append goes to the end, shown", [](UrlList& l) { l.AppendLines({u"zz"}, false); },
-       {u"a1", u"B2", u"c3", u"b4", u"e5", u"xb6", u"f7", u"zz"}, {u"B2", u"b4", u"xb6", u"zz"}},
-      {"insert before a row", [](UrlList& l) { l.InsertLine(1, u"in"); },
-       {u"a1", u"B2", u"c3", u"in", u"b4", u"e5", u"xb6", u"f7"}, {u"B2", u"in", u"b4", u"xb6"}},
-      {"insert after the last row", [](UrlList& l) { l.InsertLine(3, u"in"); },
-       {u"a1", u"B2", u"c3", u"b4", u"e5", u"xb6", u"in", u"f7"}, {u"B2", u"b4", u"xb6", u"in"}},
+      {"set",
+       [](UrlList& l) { l.SetLine(1, u"bX"); },
+       {u"a1", u"B2", u"c3", u"bX", u"e5", u"xb6", u"f7"},
+       {u"B2", u"bX", u"xb6"}},
+      {"remove",
+       [](UrlList& l) {
+         l.RemoveLines({0, 2});
+       },
+       {u"a1", u"c3", u"b4", u"e5", u"f7"},
+       {u"b4"}},
+      {"remove one",
+       [](UrlList& l) { l.RemoveLine(2); },
+       {u"a1", u"B2", u"c3", u"b4", u"e5", u"f7"},
+       {u"B2", u"b4"}},
+      {"reorder",
+       [](UrlList& l) {
+         l.Reorder({2, 1, 0});
+       },
+       {u"a1", u"xb6", u"c3", u"b4", u"e5", u"B2", u"f7"},
+       {u"xb6", u"b4", u"B2"}},
+      {"sort",
+       [](UrlList& l) { SortLines(l, SortOrder::Descending); },
+       {u"a1", u"xb6", u"c3", u"b4", u"e5", u"B2", u"f7"},
+       {u"xb6", u"b4", u"B2"}},
+      {"replace with fewer",
+       [](UrlList& l) { l.ReplaceAll({u"n1"}); },
+       {u"a1", u"n1", u"c3", u"e5", u"f7"},
+       {u"n1"}},
+      {"replace with more",
+       [](UrlList& l) {
+         l.ReplaceAll({u"n1", u"n2", u"n3", u"n4"});
+       },
+       {u"a1", u"n1", u"c3", u"n2", u"e5", u"n3", u"n4", u"f7"},
+       {u"n1", u"n2", u"n3", u"n4"}},
+      {"append goes to the end, shown",
+       [](UrlList& l) { l.AppendLines({u"zz"}, false); },
+       {u"a1", u"B2", u"c3", u"b4", u"e5", u"xb6", u"f7", u"zz"},
+       {u"B2", u"b4", u"xb6", u"zz"}},
+      {"insert before a row",
+       [](UrlList& l) { l.InsertLine(1, u"in"); },
+       {u"a1", u"B2", u"c3", u"in", u"b4", u"e5", u"xb6", u"f7"},
+       {u"B2", u"in", u"b4", u"xb6"}},
+      {"insert after the last row",
+       [](UrlList& l) { l.InsertLine(3, u"in"); },
+       {u"a1", u"B2", u"c3", u"b4", u"e5", u"xb6", u"in", u"f7"},
+       {u"B2", u"b4", u"xb6", u"in"}},
       {"delete the selection",
        [](UrlList& l) {
          l.SetAllSelected(true);
          l.SetSelected(1, false);
          RemoveSelectedLines(l);
        },
-       {u"a1", u"c3", u"b4", u"e5", u"f7"}, {u"b4"}},
-      {"move down", [](UrlList& l) {
+       {u"a1", u"c3", u"b4", u"e5", u"f7"},
+       {u"b4"}},
+      {"move down",
+       [](UrlList& l) {
          l.SetSelected(0, true);
          MoveSelectedLines(l, 1);
        },
-       {u"a1", u"b4", u"c3", u"B2", u"e5", u"xb6", u"f7"}, {u"b4", u"B2", u"xb6"}},
+       {u"a1", u"b4", u"c3", u"B2", u"e5", u"xb6", u"f7"},
+       {u"b4", u"B2", u"xb6"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -95,11 +124,8 @@ TEST(FilteredUrlList, MatchesIgnoringCaseAsFindDoes) {
     std::u16string text;
     Lines shown;
   } cases[] = {
-      {u"a.JPG", {lines[0]}},
-      {u"画像", {lines[0]}},
-      {u"HTTP", {lines[0], lines[1]}},
-      {u"ｈｔｔｐ", {lines[2]}},
-      {u"none", {}},
+      {u"a.JPG", {lines[0]}},    {u"画像", {lines[0]}}, {u"HTTP", {lines[0], lines[1]}},
+      {u"ｈｔｔｐ", {lines[2]}}, {u"none", {}},
   };
   for (const auto& c : cases) {
     Filtered f(lines);
