@@ -72,6 +72,8 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
 
   history_ = std::make_unique<HistoryUrlList>(*list_);
   view_ = std::make_unique<FilteredUrlList>(*history_);
+  // Undo and redo bring lines back anywhere in the list: the filter looks at them again.
+  history_->SetRestoredHook([this] { view_->Refilter(); });
   history_->SetObserver([this](std::optional<ListOutcome> outcome) {
     if (!outcome) {
       ResetFilterBox();
@@ -80,8 +82,6 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
     }
     using Kind = ListOutcome::Kind;
     const bool undoOrRedo = outcome->kind == Kind::Undone || outcome->kind == Kind::Redone;
-    // Undo and redo bring lines back anywhere in the list: the filter looks at them again.
-    if (undoOrRedo) view_->Refilter();
     std::u16string note = OutcomeNote(*outcome);
     if (!undoOrRedo && view_->Filtering()) note += msg::kFilteredNoteSuffix;
     SetStatusNote(std::move(note));

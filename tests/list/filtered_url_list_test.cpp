@@ -22,6 +22,7 @@ struct Filtered {
   HistoryUrlList history{store};
   FilteredUrlList view{history};
   explicit Filtered(const Lines& lines = kStart) {
+    history.SetRestoredHook([this] { view.Refilter(); });
     store.AppendLines(lines, false);
     view.SetFilter(u"b");
   }
@@ -106,16 +107,28 @@ TEST(FilteredUrlList, CommandsActOnTheShownLinesAndUndoKeepsTheWholeList) {
     EXPECT_EQ(f.view.Whole().Count(), static_cast<int>(c.whole.size()));
     // Undo while filtered brings the whole list back, the filter matched again.
     ASSERT_TRUE(f.history.Undo());
-    f.view.Refilter();
     EXPECT_EQ(f.store.Lines(), kStart);
     EXPECT_EQ(f.view.Lines(), (Lines{u"B2", u"b4", u"xb6"}));
     ASSERT_TRUE(f.history.Redo());
-    f.view.Refilter();
     EXPECT_EQ(f.store.Lines(), c.whole);
     f.view.SetFilter(u"");
     EXPECT_FALSE(f.view.Filtering());
     EXPECT_EQ(f.view.Lines(), c.whole);
   }
+}
+
+TEST(FilteredUrlList, UndoOfAManyLineDeleteSelectsTheLinesAgain) {
+  Lines lines;
+  for (int i = 0; i < 300; ++i) lines.push_back(i % 3 == 0 ? u"keep" : u"other");
+  Filtered f(lines);
+  f.view.SetFilter(u"keep");
+  f.view.SetAllSelected(true);
+  RemoveSelectedLines(f.view);
+  EXPECT_EQ(f.store.Count(), 200);
+  ASSERT_TRUE(f.history.Undo());
+  EXPECT_EQ(f.store.Lines(), lines);
+  EXPECT_EQ(f.view.Count(), 100);
+  EXPECT_EQ(f.view.SelectedCount(), 100);
 }
 
 TEST(FilteredUrlList, MatchesIgnoringCaseAsFindDoes) {
