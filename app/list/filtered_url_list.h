@@ -23,7 +23,6 @@ class FilteredUrlList final : public UrlList {
   // the other letters it folds; Japanese text compared as it is); an empty text shows every
   // line again. Costs one pass over the lines.
   void SetFilter(std::u16string text);
-  const std::u16string& FilterText() const { return text_; }
   bool Filtering() const { return inner_.ShownLines() != nullptr; }
   // Matches every line again with the same text: after the list changed under the view.
   void Refilter();
