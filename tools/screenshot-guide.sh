@@ -49,6 +49,11 @@ driver() {
 }
 
 shot main 'Cardo - \[sample.lst\]'
+# The filter box with a text typed and the shown lines selected, then cleared again.
+driver text 'Cardo - [sample.lst]' 2005 'photo'
+driver command 1106
+shot filter 'Cardo - \[sample.lst\]'
+driver text 'Cardo - [sample.lst]' 2005 ''
 # name, menu command, caption; the expansion window with a pattern typed, so it shows its count
 while read -r name command caption; do
   driver command "$command"

@@ -141,7 +141,7 @@ void frmEditDlg::Form_Unload() {
   if (text != lPrevText && line_ >= 0 && line_ < shell_.list.Count()) {
     // The line is written before the extent is measured, so the new width counts.
     shell_.document.Pages().Carry(shell_.list.LineRefs()[static_cast<std::size_t>(line_)], text,
-                                  shell_.list.LineRefs());
+                                  shell_.list.Whole().LineRefs());
     shell_.list.SetLine(line_, text);
     shell_.document.MarkModified();
     shell_.UpdateHorizontalExtent();

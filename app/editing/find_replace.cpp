@@ -110,7 +110,8 @@ int ReplaceInList(ShellContext& shell, std::u16string_view word, std::u16string_
     RedrawSuspension hidden(list);
     for (auto& [index, text] : changed) {
       // The address the replace rewrote was still found on its page.
-      shell.document.Pages().Carry(lines[static_cast<std::size_t>(index)], text, lines);
+      shell.document.Pages().Carry(lines[static_cast<std::size_t>(index)], text,
+                                   list.Whole().LineRefs());
       list.SetLine(index, std::move(text));
     }
   }

@@ -109,7 +109,7 @@ std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& progr
                                 const std::u16string& arguments, ExportFormat format,
                                 const std::u16string& appDirectory, int slot,
                                 const ExportOptions& options) {
-  if (shell.list.Count() == 0) {
+  if (shell.list.Whole().Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
     return 0;
   }
@@ -122,20 +122,21 @@ std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& progr
     return 0;
   }
   if (toWatchFolder) {
-    const WatchJob job = WriteWatchJob(shell.fs, options.watchFolder, slot,
-                                       OtherExportText(format, shell.list.LineRefs(), withPages));
+    const WatchJob job =
+        WriteWatchJob(shell.fs, options.watchFolder, slot,
+                      OtherExportText(format, shell.list.Whole().LineRefs(), withPages));
     if (!job.error.empty()) ShowError(shell.ui, job.error);
     return 0;
   }
   const std::u16string file = appDirectory + ExportFileName(format, slot);
-  return WriteAndStart(shell, OtherExportText(format, shell.list.LineRefs(), withPages), file,
-                       ExportCommandLine(format, program, arguments, file));
+  return WriteAndStart(shell, OtherExportText(format, shell.list.Whole().LineRefs(), withPages),
+                       file, ExportCommandLine(format, program, arguments, file));
 }
 
 std::uint32_t ExportList(ShellContext& shell, ExportFormat manager,
                          const std::u16string& managerPath, const std::u16string& appDirectory,
                          const std::u16string& appVersion, int slot) {
-  if (shell.list.Count() == 0) {
+  if (shell.list.Whole().Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
     return 0;
   }
@@ -146,9 +147,9 @@ std::uint32_t ExportList(ShellContext& shell, ExportFormat manager,
   // ReGet and Iria read code page 932: a list it cannot hold whole is written only after the
   // same warning a save shows.
   const std::u16string text =
-      ExportText(manager, shell.list.LineRefs(), reget ? std::u16string() : appVersion);
+      ExportText(manager, shell.list.Whole().LineRefs(), reget ? std::u16string() : appVersion);
   const std::string bytes = WideToAnsi(text);
-  if (!ConfirmCodePageLoss(shell, shell.list.LineRefs(), text, bytes)) return 0;
+  if (!ConfirmCodePageLoss(shell, shell.list.Whole().LineRefs(), text, bytes)) return 0;
   const std::u16string file = appDirectory + ExportFileName(manager, slot);
   return WriteAndStart(shell, bytes, file, ExportCommandLine(manager, managerPath, u"", file));
 }

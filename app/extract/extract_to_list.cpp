@@ -63,7 +63,9 @@ LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filte
                                  bool skipListed, ShellContext& shell) {
   const CompiledFilter filter(filterText);
   std::unordered_set<std::u16string> seen;
-  if (skipListed) seen.insert(shell.list.LineRefs().begin(), shell.list.LineRefs().end());
+  // A line the filter hides is still listed.
+  const auto& listed = shell.list.Whole().LineRefs();
+  if (skipListed) seen.insert(listed.begin(), listed.end());
   const ListStep step(shell.list);  // the batches of one paste are one undo step
   PendingLines pending(shell.list);
   // The page the links were copied from, when the clipboard names it (an HTML Format's

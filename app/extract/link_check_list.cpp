@@ -71,7 +71,7 @@ int ReplaceRedirectedLines(UrlList& list, LinkPages& pages, const CheckedLinks& 
         result->finalUrl == list.LineRefs()[i]) {
       continue;
     }
-    pages.Carry(list.LineRefs()[i], result->finalUrl, list.LineRefs());
+    pages.Carry(list.LineRefs()[i], result->finalUrl, list.Whole().LineRefs());
     list.SetLine(i, result->finalUrl);
     ++changed;
   }

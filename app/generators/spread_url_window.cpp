@@ -123,7 +123,7 @@ bool frmSpreadUrl::Extended() const {
 }
 
 void frmSpreadUrl::UpdateCount() {
-  const int room = std::max(kMaxListLines - context_.shell.list.Count(), 0);
+  const int room = std::max(kMaxListLines - context_.shell.list.Whole().Count(), 0);
   const std::u16string text = ControlText(Item(IDC_TXTSOURCE));
   SpreadCount count;
   if (Extended()) {
@@ -171,7 +171,7 @@ void frmSpreadUrl::lstSpreadErrors_DblClick(int index) {
 void frmSpreadUrl::SpreadExtended() {
   ShellContext& shell = context_.shell;
   ExtendedSpread plan = PlanExtendedSpread(ControlText(Item(IDC_TXTSOURCE)));
-  const int room = std::max(kMaxListLines - shell.list.Count(), 0);
+  const int room = std::max(kMaxListLines - shell.list.Whole().Count(), 0);
   const std::uint64_t lines = plan.lines;
   const bool fits = lines <= static_cast<std::uint64_t>(room);
   {

@@ -202,6 +202,7 @@ bool HistoryUrlList::Undo() {
     for (auto change = step.changes.rbegin(); change != step.changes.rend(); ++change) {
       Apply(*change, false);
     }
+    if (restored_) restored_();
     Show(step.before);
   }
   undone_.push_back(std::move(step));
@@ -216,6 +217,7 @@ bool HistoryUrlList::Redo() {
   {
     RedrawSuspension hidden(inner_);
     for (auto& change : step.changes) Apply(change, true);
+    if (restored_) restored_();
     Show(step.after);
   }
   done_.push_back(std::move(step));

@@ -42,6 +42,9 @@ class HistoryUrlList final : public UrlList {
   // is cleared (a new or opened list has done nothing yet).
   using Observer = std::function<void(std::optional<ListOutcome>)>;
   void SetObserver(Observer observer) { observer_ = std::move(observer); }
+  // Called by undo and redo once the lines are back, before the selection and focus are: a
+  // view that shows only some lines looks at them again, so the selection finds them shown.
+  void SetRestoredHook(std::function<void()> hook) { restored_ = std::move(hook); }
 
   explicit HistoryUrlList(UrlList& inner, std::size_t budgetBytes = kUndoBudgetBytes)
       : inner_(inner), budget_(budgetBytes) {}
@@ -78,6 +81,11 @@ class HistoryUrlList final : public UrlList {
   void SetFocusIndex(int index) override { inner_.SetFocusIndex(index); }
   int TopIndex() const override { return inner_.TopIndex(); }
   void SetTopIndex(int index) override { inner_.SetTopIndex(index); }
+  // Which lines are shown is how the list is looked at, not a change of it.
+  const std::vector<int>* ShownLines() const override { return inner_.ShownLines(); }
+  void ShowOnly(std::optional<std::vector<int>> lines) override {
+    inner_.ShowOnly(std::move(lines));
+  }
 
   void SetLine(int index, std::u16string text) override;
   bool AppendLine(std::u16string_view text) override;
@@ -146,6 +154,7 @@ class HistoryUrlList final : public UrlList {
   int depth_ = 0;
   int countBefore_ = 0;
   Observer observer_;
+  std::function<void()> restored_;
   std::size_t held_ = 0;
   // How many steps were done when the list was last saved; none once those steps are gone.
   std::optional<std::size_t> saved_ = 0;

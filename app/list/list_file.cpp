@@ -54,7 +54,7 @@ std::optional<ListFileLines> ReadIntoList(ShellContext& shell, const std::u16str
                                           bool append, ListReadNotes* notes) {
   if (!IsExistingFile(shell.fs, path)) return std::nullopt;
   const std::size_t room =
-      static_cast<std::size_t>(kMaxListLines - (append ? shell.list.Count() : 0));
+      static_cast<std::size_t>(kMaxListLines - (append ? shell.list.Whole().Count() : 0));
   auto read = ReadListFile(shell.fs, path, room);
   if (!read) {
     ShowError(shell.ui, msg::kOpenFailed);
@@ -135,7 +135,8 @@ bool OpenListDocument(ShellContext& shell, const std::u16string& path) {
   AdoptListPath(shell, path, read->format);
   shell.document.ClearHistory();
   shell.document.Pages().Clear();
-  const std::u16string lost = PartialReadText(*read, static_cast<std::size_t>(shell.list.Count()));
+  const std::u16string lost =
+      PartialReadText(*read, static_cast<std::size_t>(shell.list.Whole().Count()));
   if (lost.empty()) return true;
   // The list is not the file: the title says so and a save over the file asks first.
   shell.document.SetPartialRead(lost);
@@ -162,7 +163,8 @@ bool SaveListFile(ShellContext& shell, const std::u16string& path) {
 
 bool SaveListFile(ShellContext& shell, const std::u16string& path, const ListFileFormat& format) {
   if (path.empty()) return false;
-  const auto& lines = shell.list.LineRefs();
+  // Every line, also while a filter shows only some.
+  const auto& lines = shell.list.Whole().LineRefs();
   const std::u16string text = BuildListText(lines, format);
   const std::string bytes = ListTextBytes(text, format);
   if (format.encoding == ListEncoding::Cp932 && !ConfirmCodePageLoss(shell, lines, text, bytes)) {

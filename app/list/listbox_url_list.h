@@ -3,9 +3,13 @@
 // of its own (owner-drawn, LBS_NODATA). The lines live here and the list box holds only the
 // count and the selection, so rebuilding 32767 lines costs a count change, not 32767 copies.
 // Each list box message costs far more than a memory access under some systems, so
-// selections are read and written in ranges wherever the operation allows.
+// selections are read and written in ranges wherever the operation allows. While only some
+// lines are shown, the list box's rows are those lines; positions here stay the list's own.
 #include <windows.h>
 
+#include <algorithm>
+
+#include "app/list/row_map.h"
 #include "app/list/url_list.h"
 
 namespace cardo {
@@ -39,13 +43,23 @@ class ListBoxUrlList final : public UrlList {
   int ReplaceAll(const std::vector<std::u16string>& lines) override;
   void SuspendListRedraw() override;
   void ResumeListRedraw() override;
+  const std::vector<int>* ShownLines() const override { return rows_.Shown(); }
+  void ShowOnly(std::optional<std::vector<int>> lines) override;
+  // The line the list box's row `row` draws.
+  int LineOfRow(int row) const { return rows_.LineAt(row); }
 
  private:
+  int Rows() const { return rows_.Rows(Count()); }
+  // The row a line is moved to when it may be hidden: its own or the next shown one, limited
+  // to the last row; -1 without rows.
+  int NearestRow(int line) const { return std::min(rows_.RowFrom(line), Rows() - 1); }
+  void SelectRows(int first, int last, bool selected);
   LRESULT Send(UINT message, WPARAM w = 0, LPARAM l = 0) const {
     return SendMessageW(list_, message, w, l);
   }
   HWND list_;
   std::vector<std::u16string> lines_;
+  RowMap rows_;
   int suspended_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory URL list with the list box's behaviour: extended selection, a focus line that
-// follows insertions and removals, and the 32767-line limit.
+// follows insertions and removals, the 32767-line limit, and rows that show only some lines.
+#include "app/list/row_map.h"
 #include "app/list/url_list.h"
 
 namespace cardo {
@@ -18,7 +19,7 @@ class MemoryUrlList final : public UrlList {
   void SetSelected(int index, bool selected) override;
   void SetAllSelected(bool selected) override;
   void SetRangeSelected(int first, int last, bool selected) override;
-  int FocusIndex() const override { return lines_.empty() ? -1 : focus_; }
+  int FocusIndex() const override { return Rows() == 0 ? -1 : focus_; }
   void SetFocusIndex(int index) override;
   int TopIndex() const override { return top_; }
   void SetTopIndex(int index) override;
@@ -31,9 +32,15 @@ class MemoryUrlList final : public UrlList {
   void SuspendListRedraw() override { ++suspended_; }
   void ResumeListRedraw() override { --suspended_; }
   int SuspendDepth() const { return suspended_; }
+  const std::vector<int>* ShownLines() const override { return rows_.Shown(); }
+  void ShowOnly(std::optional<std::vector<int>> lines) override;
 
  private:
   bool Valid(int index) const { return index >= 0 && index < Count(); }
+  int Rows() const { return rows_.Rows(Count()); }
+  // Moves the focus and the top line off hidden lines, as the list box keeps them on rows.
+  void Settle();
+  RowMap rows_;
   std::vector<std::u16string> lines_;
   std::vector<bool> selected_;  // beside lines_, one flag a line
   int focus_ = 0;

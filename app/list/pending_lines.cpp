@@ -11,7 +11,9 @@ PendingLines::PendingLines(const UrlList& list) {
   Measure(list);
 }
 
-void PendingLines::Measure(const UrlList& list) {
+void PendingLines::Measure(const UrlList& view) {
+  // The limits count every line, also those a filter hides.
+  const UrlList& list = view.Whole();
   room_ = static_cast<std::size_t>(std::max(kMaxListLines - list.Count(), 0));
   std::size_t used = 0;
   for (const auto& line : list.LineRefs()) used += line.size();
@@ -63,7 +65,7 @@ void PendingLines::Flush(ShellContext& shell) {
     const std::size_t end = i + 1 < runs_.size() ? runs_[i + 1].first : appended.size();
     shell.document.Pages().Record(
         appended.subspan(runs_[i].first, std::min(end, appended.size()) - runs_[i].first),
-        runs_[i].page, shell.list.LineRefs());
+        runs_[i].page, shell.list.Whole().LineRefs());
   }
   runs_ = {{0, std::move(runs_.back().page)}};
   // The list refuses only what the system refuses it (no memory for the count).

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "app/list/row_map.h"
+
 namespace cardo {
 
 void UrlList::RemoveLines(const std::vector<int>& positions) {
@@ -21,7 +23,11 @@ void UrlList::RemoveLines(const std::vector<int>& positions) {
   const int focus = FocusIndex();
   const auto removedBefore =
       std::lower_bound(positions.begin(), positions.end(), focus) - positions.begin();
+  // The rebuilt list shows what it showed, less what went.
+  std::optional<std::vector<int>> shown;
+  if (const auto* now = ShownLines()) shown = ShownAfterRemoval(*now, positions);
   ReplaceAll(kept);
+  if (shown) ShowOnly(std::move(shown));
   if (!kept.empty()) {
     SetFocusIndex(std::min(focus - static_cast<int>(removedBefore), Count() - 1));
   }
@@ -32,7 +38,10 @@ void UrlList::Reorder(const std::vector<int>& order) {
   std::vector<std::u16string> reordered;
   reordered.reserve(order.size());
   for (const int from : order) reordered.push_back(lines[static_cast<std::size_t>(from)]);
+  std::optional<std::vector<int>> shown;
+  if (const auto* now = ShownLines()) shown = ShownAfterReorder(*now, order);
   ReplaceAll(reordered);
+  if (shown) ShowOnly(std::move(shown));
 }
 
 }  // namespace cardo

@@ -3,6 +3,7 @@
 // an in-memory implementation serves tests and tools. Every producer of lines is written
 // against this interface.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,6 +63,17 @@ class UrlList {
   // Puts the lines in a new order: line i becomes the line that stood at order[i], a
   // permutation of 0 .. Count() - 1. The selection is cleared.
   virtual void Reorder(const std::vector<int>& order);
+
+  // Which lines the list shows when it shows only some: their positions, ascending; null while
+  // it shows every line. A hidden line is never selected, the focus line or the top line.
+  virtual const std::vector<int>* ShownLines() const { return nullptr; }
+  // Shows only the lines at `lines` (ascending, each valid), or every line for nullopt. The
+  // selection of lines that stay shown stays; the focus and the top line move to the first
+  // shown line at or after them. A list that always shows every line ignores it.
+  virtual void ShowOnly(std::optional<std::vector<int>> lines) { (void)lines; }
+  // The list whose lines this one shows: what the limits count and what must see every line
+  // (save, export). A list is its own whole unless it is a view of another.
+  virtual const UrlList& Whole() const { return *this; }
 
   // The changes between the outermost BeginStep and its EndStep are one step of the undo
   // history; calls nest. A list that keeps no history ignores them.

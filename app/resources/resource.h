@@ -57,6 +57,7 @@
 #define IDM_VIEW_PREFERENCES 1209
 #define IDM_WATCH_CLIPBOARD 1220
 #define IDM_VIEW_STATUSBAR 1221
+#define IDM_EDIT_FILTER 1222
 #define IDM_HELP_CONTENTS 1301
 #define IDM_HELP_VERSION 1305
 #define IDM_HP_PRODUCT 1351
@@ -73,6 +74,7 @@
 #define IDC_VOPLINE 2002
 #define IDC_TOOLBAR 2003
 #define IDC_STATUSBAR 2004
+#define IDC_TXTFILTER 2005
 
 // The find window (frmSearch) and the one-line edit (frmEditDlg). cmdButtons 0 and 2 are the
 // dialog's OK and Cancel, so Enter and Esc reach them.

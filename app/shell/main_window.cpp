@@ -13,6 +13,7 @@
 #include "app/platform/wide_text_win.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_keys.h"
+#include "app/shell/messages.h"
 #include "app/shell/startup.h"
 
 namespace cardo {
@@ -70,11 +71,23 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   ConfigureRecentFiles(recentFiles_);
 
   history_ = std::make_unique<HistoryUrlList>(*list_);
+  view_ = std::make_unique<FilteredUrlList>(*history_);
+  // Undo and redo bring lines back anywhere in the list: the filter looks at them again.
+  history_->SetRestoredHook([this] { view_->Refilter(); });
   history_->SetObserver([this](std::optional<ListOutcome> outcome) {
-    SetStatusNote(outcome ? OutcomeNote(*outcome) : std::u16string());
+    if (!outcome) {
+      ResetFilterBox();
+      SetStatusNote(u"");
+      return;
+    }
+    using Kind = ListOutcome::Kind;
+    const bool undoOrRedo = outcome->kind == Kind::Undone || outcome->kind == Kind::Redone;
+    std::u16string note = OutcomeNote(*outcome);
+    if (!undoOrRedo && view_->Filtering()) note += msg::kFilteredNoteSuffix;
+    SetStatusNote(std::move(note));
   });
   document_->SetHistory(history_.get());
-  shell_ = std::make_unique<ShellContext>(ShellContext{*history_, *document_, services_.ui,
+  shell_ = std::make_unique<ShellContext>(ShellContext{*view_, *document_, services_.ui,
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
@@ -115,6 +128,7 @@ void frmMain::CreateChildren() {
   line_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0, 2,
                           hwnd(), reinterpret_cast<HMENU>(IDC_VOPLINE), instance_, nullptr);
   CreateToolbar();
+  CreateFilterBox();
   HWND list = CreateWindowExW(
       WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
       WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | LBS_EXTENDEDSEL |
@@ -211,6 +225,10 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         lstMainList_DblClick();
         return 0;
       }
+      if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_TXTFILTER) {
+        txtFilter_Change();
+        return 0;
+      }
       if (HIWORD(wParam) == LBN_SELCHANGE && LOWORD(wParam) == IDC_LSTMAINLIST) {
         UpdateStatusBar();
         return 0;
@@ -288,7 +306,10 @@ void frmMain::Form_Resize() {
   const int height = client.bottom - client.top;
   const int line = ScaleForDpi(2, dpi_);
   MoveWindow(line_, 0, 0, width, line, TRUE);
+  // The toolbar is laid out first at the full width so that its row's height is known.
   mToolBar.Place(line, width);
+  const int filterWidth = PlaceFilterBox(line, mToolBar.pHeight(), width);
+  mToolBar.Place(line, width - filterWidth);
   const int top = line + mToolBar.pHeight();
   const int bottom = height - PlaceStatusBar(width);
   MoveWindow(list_->hwnd(), 0, top, width, std::max(bottom - top, 0), TRUE);
@@ -320,6 +341,15 @@ bool frmMain::TranslateAccelerators(MSG& msg) {
   if (!hwnd_ || !accelerators_) return false;
   // Only keys typed into the main window or its children are its shortcuts.
   if (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd)) return false;
+  // In the filter box the editing keys edit its text, not the list.
+  if (msg.hwnd == filter_ && msg.message == WM_KEYDOWN) {
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    const WPARAM key = msg.wParam;
+    if (key == VK_DELETE || (ctrl && (key == 'A' || key == 'C' || key == 'V' || key == 'X' ||
+                                      key == 'Z' || key == 'Y'))) {
+      return false;
+    }
+  }
   return TranslateAcceleratorW(hwnd(), accelerators_, &msg) != 0;
 }
 

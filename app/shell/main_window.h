@@ -16,6 +16,7 @@
 #include "app/extract/link_check_window.h"
 #include "app/export/export.h"
 #include "app/info/viewer_window.h"
+#include "app/list/filtered_url_list.h"
 #include "app/list/history_url_list.h"
 #include "app/list/list_document.h"
 #include "app/list/listbox_url_list.h"
@@ -54,6 +55,9 @@ class frmMain final : public WindowSizeTwips {
   ShellContext& shell() { return *shell_; }
   CMenuHistory& RecentFiles() { return recentFiles_; }
   ListBoxUrlList& list() { return *list_; }
+  // The list as shown and as every command sees it: the lines the filter lets through.
+  FilteredUrlList& view() { return *view_; }
+  HWND filterHwnd() const { return filter_; }
   // The find window; open while IsOpen() says so.
   frmSearch& SearchWindow() { return *search_; }
   frmLinkCheck& LinkCheckWindow() { return *linkCheck_; }
@@ -153,6 +157,16 @@ class frmMain final : public WindowSizeTwips {
   void ScheduleStatusUpdate();
   void UpdateStatusBar();
   void mToolBar_ButtonDropDown(int command);
+  // The filter box at the right of the toolbar's row: Ctrl+E goes there, typing filters the
+  // list as it changes, Enter goes back to the list and Esc clears the filter too.
+  void CreateFilterBox();
+  int PlaceFilterBox(int top, int rowHeight, int clientWidth);
+  void FocusFilterBox();
+  void txtFilter_Change();
+  bool txtFilter_KeyDown(WPARAM key);
+  // After a new or opened list: the filter is off and its box empty.
+  void ResetFilterBox();
+  static LRESULT CALLBACK FilterBoxProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   bool lstMainList_KeyDown(WPARAM key);
   void lstMainList_MouseDown(bool right, POINT listPoint);
   // A plain press on one of several selected lines: keeps the selection for a drag; true when
@@ -194,6 +208,8 @@ class frmMain final : public WindowSizeTwips {
   std::unique_ptr<ListBoxUrlList> list_;
   // The list as every command changes it: the list box, each change recorded for undo.
   std::unique_ptr<HistoryUrlList> history_;
+  std::unique_ptr<FilteredUrlList> view_;
+  HWND filter_ = nullptr;
   std::unique_ptr<ListDocument> document_;
   std::unique_ptr<WinHistoryMenu> historyMenu_;
   CMenuHistory recentFiles_;

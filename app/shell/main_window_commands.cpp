@@ -56,9 +56,10 @@ std::span<const frmMain::Command> frmMain::Commands() {
       {IDM_EDIT_FIND_NEXT,
        [](W& w, int) { FindInList(*w.shell_, w.SearchState, u"", 0, false, false); }},
       {IDM_EDIT_REPLACE, [](W& w, int) { w.search_->Show(w.hwnd(), SearchMode::Replace); }},
+      {IDM_EDIT_FILTER, [](W& w, int) { w.FocusFilterBox(); }},
       {IDM_EDIT_REMOVE_DUPLICATES, [](W& w, int) { EditRemoveDuplicates(*w.shell_); }},
       {IDM_EDIT_CHECK_LINKS,
-       [](W& w, int) { w.linkCheck_->Check(w.hwnd(), LinesToCheck(*w.list_)); }, &W::HasLines},
+       [](W& w, int) { w.linkCheck_->Check(w.hwnd(), LinesToCheck(*w.view_)); }, &W::HasLines},
       {IDM_SORT_ASCENDING, [](W& w, int) { EditSort(*w.shell_, SortOrder::Ascending); }},
       {IDM_SORT_DESCENDING, [](W& w, int) { EditSort(*w.shell_, SortOrder::Descending); }},
       {IDM_SORT_RANDOM, [](W& w, int) { EditShuffle(*w.shell_); }},
@@ -125,7 +126,7 @@ bool frmMain::CanRedoList() const {
 }
 
 bool frmMain::HasLines() const {
-  return list_->Count() > 0;
+  return view_->Count() > 0;
 }
 
 bool frmMain::ClipboardHasText() const {

@@ -44,10 +44,11 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
   switch (message) {
     case LB_GETTEXTLEN:
     case LB_GETTEXT: {
-      if (!list_) break;
-      const auto& lines = list_->LineRefs();
-      if (wParam >= lines.size()) return LB_ERR;
-      const std::u16string& line = lines[wParam];
+      if (!view_) break;
+      // The list box's rows are the lines the filter shows.
+      if (wParam >= static_cast<WPARAM>(view_->Count())) return LB_ERR;
+      const std::u16string& line =
+          list_->LineRefs()[static_cast<std::size_t>(list_->LineOfRow(static_cast<int>(wParam)))];
       if (message == LB_GETTEXT && lParam) {
         std::copy(line.begin(), line.end(), reinterpret_cast<char16_t*>(lParam));
         reinterpret_cast<char16_t*>(lParam)[line.size()] = u'\0';
@@ -82,9 +83,9 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
       } else if (pressed >= 0) {
         // A click on the selection that became no drag selects that line alone, as the
         // list does on a press.
-        list_->SetAllSelected(false);
-        list_->SetSelected(pressed, true);
-        list_->SetFocusIndex(pressed);
+        view_->SetAllSelected(false);
+        view_->SetSelected(pressed, true);
+        view_->SetFocusIndex(pressed);
       }
       return result;
     }
@@ -127,7 +128,7 @@ bool frmMain::lstMainList_KeyDown(WPARAM key) {
     return true;
   }
   if (key == VK_INSERT) {
-    ToggleFocusSelection(*list_);
+    ToggleFocusSelection(*view_);
     return true;
   }
   if (key == VK_APPS && !ShiftHeld() && !CtrlOrAltHeld()) {
@@ -144,11 +145,11 @@ bool frmMain::PressOnSelection(WPARAM keys, POINT listPoint) {
   const LRESULT hit =
       SendMessageW(list_->hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(listPoint.x, listPoint.y));
   const int row = LOWORD(hit);
-  if (HIWORD(hit) != 0 || row >= list_->Count() || !list_->Selected(row)) return false;
+  if (HIWORD(hit) != 0 || row >= view_->Count() || !view_->Selected(row)) return false;
   // The press keeps the selection so that a drag can take all of it; the list would have
   // selected the pressed line alone.
   SetFocus(list_->hwnd());
-  list_->SetFocusIndex(row);
+  view_->SetFocusIndex(row);
   pressedOnSelection_ = row;
   return true;
 }
@@ -196,8 +197,8 @@ void frmMain::lstMainList_DragDrop(POINT listPoint) {
     CARDO_CHECK_WIN32(GetTextExtentPoint32W(dc.get(), L"A", 1, &letter));
   }
 
-  const int row = DropTargetRow(list_->TopIndex(), PixelsToTwips(listPoint.y, dpi_),
-                                PixelsToTwips(letter.cy, dpi_), list_->Count());
+  const int row = DropTargetRow(view_->TopIndex(), PixelsToTwips(listPoint.y, dpi_),
+                                PixelsToTwips(letter.cy, dpi_), view_->Count());
   bool moved = false;
   {
     RedrawSuspension hidden(shell_->list);
@@ -211,10 +212,12 @@ void frmMain::lstMainList_DragDrop(POINT listPoint) {
 void frmMain::lstMainList_DrawItem(const DRAWITEMSTRUCT& item) {
   HDC dc = item.hDC;
   RECT rect = item.rcItem;
-  if (item.itemID != static_cast<UINT>(-1) && item.itemID < static_cast<UINT>(list_->Count())) {
+  if (item.itemID != static_cast<UINT>(-1) && item.itemID < static_cast<UINT>(view_->Count())) {
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     FillRect(dc, &rect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const auto& text = list_->LineRefs()[item.itemID];
+    const auto& text =
+        list_
+            ->LineRefs()[static_cast<std::size_t>(list_->LineOfRow(static_cast<int>(item.itemID)))];
     const ScopedSelect font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));

@@ -14,8 +14,10 @@
 namespace cardo {
 namespace {
 
-// The right edges of the fixed parts at 96 DPI; the note takes the rest.
+// The right edges of the fixed parts at 96 DPI; the note takes the rest. While the filter is
+// on the first part is wider by kFilterPartAt96, for "フィルタ: 12 / 3400 行を表示中".
 constexpr std::array<int, 3> kPartEdgesAt96 = {110, 240, 380};
+constexpr int kFilterPartAt96 = 110;
 
 }  // namespace
 
@@ -43,8 +45,9 @@ int frmMain::PlaceStatusBar(int clientWidth) {
   if (!status_ || !statusShown_) return 0;
   SendMessageW(status_, WM_SIZE, 0, 0);
   std::array<int, kPartEdgesAt96.size() + 1> edges{};
+  const int wider = view_ && view_->Filtering() ? kFilterPartAt96 : 0;
   for (std::size_t i = 0; i < kPartEdgesAt96.size(); ++i) {
-    edges[i] = std::min(ScaleForDpi(kPartEdgesAt96[i], dpi_), clientWidth);
+    edges[i] = std::min(ScaleForDpi(kPartEdgesAt96[i] + wider, dpi_), clientWidth);
   }
   edges.back() = -1;
   SendMessageW(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
@@ -67,9 +70,14 @@ void frmMain::ScheduleStatusUpdate() {
 
 void frmMain::UpdateStatusBar() {
   statusUpdatePending_ = false;
-  if (!status_ || !list_ || !statusShown_) return;
+  if (!status_ || !list_ || !view_ || !statusShown_) return;
+  const std::u16string lines = view_->Filtering()
+                                   ? msg::kStatusFilterPrefix + DecimalText(view_->Count()) +
+                                         msg::kStatusFilterMiddle + DecimalText(list_->Count()) +
+                                         msg::kStatusFilterSuffix
+                                   : DecimalText(list_->Count()) + msg::kStatusLinesSuffix;
   const std::array<std::u16string, 4> parts = {
-      DecimalText(list_->Count()) + msg::kStatusLinesSuffix,
+      lines,
       msg::kStatusSelectedPrefix + DecimalText(list_->SelectedCount()) + msg::kStatusSelectedSuffix,
       watchingClipboard_ ? std::u16string(msg::kStatusWatching) : std::u16string(),
       statusNote_,

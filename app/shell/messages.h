@@ -32,5 +32,12 @@ inline constexpr char16_t kStatusLinesSuffix[] = u" 行";
 inline constexpr char16_t kStatusSelectedPrefix[] = u"選択 ";
 inline constexpr char16_t kStatusSelectedSuffix[] = u" 行";
 inline constexpr char16_t kStatusWatching[] = u"クリップボード監視中";
+// While the filter is on: "フィルタ: 12 / 3400 行を表示中", and after what a command did.
+inline constexpr char16_t kStatusFilterPrefix[] = u"フィルタ: ";
+inline constexpr char16_t kStatusFilterMiddle[] = u" / ";
+inline constexpr char16_t kStatusFilterSuffix[] = u" 行を表示中";
+inline constexpr char16_t kFilteredNoteSuffix[] = u" (表示中の行のみ)";
+// The filter box's grey hint while it is empty.
+inline constexpr char16_t kFilterCue[] = u"フィルタ (Ctrl+E)";
 
 }  // namespace cardo::msg

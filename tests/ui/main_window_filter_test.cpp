@@ -1,0 +1,115 @@
+// The filter box of the main window, driven as the program's loop delivers keys: Ctrl+E, typing,
+// Enter and Esc; the commands act on the shown lines, Save writes every line, undo keeps the
+// filter, a new list ends it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/resources/resource.h"
+#include "tests/ui/dialog_driver.h"
+#include "tests/ui/main_window_fixture.h"
+
+namespace cardo {
+namespace {
+
+using Lines = std::vector<std::u16string>;
+
+class FilterTest : public testing::MainWindowTest {
+ protected:
+  // A message as the program's loop hands it on: the accelerators first.
+  void Loop(HWND to, UINT message, WPARAM wParam) {
+    MSG msg{to, message, wParam, 0, 0, {}};
+    if (!window->TranslateAccelerators(msg)) testing::Deliver(msg);
+    testing::DeliverPosted();
+  }
+  void Key(HWND to, WPARAM key, bool ctrl = false) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+    Loop(to, WM_KEYDOWN, key);
+    Loop(to, WM_KEYUP, key);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+  }
+  void Type(const std::u16string& text) {
+    for (const char16_t c : text) Loop(GetFocus(), WM_CHAR, c);
+  }
+  int Rows() const { return static_cast<int>(SendMessageW(list(), LB_GETCOUNT, 0, 0)); }
+  std::u16string Row(int row) const {
+    wchar_t text[256] = {};
+    SendMessageW(list(), LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
+    return std::u16string(reinterpret_cast<const char16_t*>(text));
+  }
+};
+
+TEST_F(FilterTest, TypingFiltersTheCommandsActOnTheShownLinesAndSaveWritesAll) {
+  const Lines start = {u"http://a/1.zip", u"http://b/img.JPG", u"http://c/3.zip",
+                       u"http://d/photo.jpg", u"http://e/5.zip"};
+  window->list().ReplaceAll(start);
+  window->shell().document.ClearHistory();
+  SetFocus(list());
+
+  Key(list(), 'E', true);
+  ASSERT_EQ(GetFocus(), window->filterHwnd());
+  Type(u".jpg");
+  EXPECT_EQ(Rows(), 2);
+  EXPECT_EQ(Row(1), u"http://d/photo.jpg");
+  testing::DeliverPosted();
+  EXPECT_EQ(window->StatusText(0), u"フィルタ: 2 / 5 行を表示中");
+
+  // In the box, Ctrl+A and Del edit its text, not the list.
+  Key(window->filterHwnd(), 'A', true);
+  Key(window->filterHwnd(), VK_DELETE);
+  EXPECT_EQ(GetWindowTextLengthW(window->filterHwnd()), 0);
+  EXPECT_EQ(window->list().Count(), 5);
+  EXPECT_EQ(window->list().SelectedCount(), 0);
+  Type(u"JPG");
+  Key(window->filterHwnd(), VK_RETURN);
+  EXPECT_EQ(GetFocus(), list());
+  EXPECT_EQ(Rows(), 2);
+
+  // Select all and delete take the shown lines only, and say so.
+  Key(list(), 'A', true);
+  EXPECT_EQ(window->list().SelectedCount(), 2);
+  Key(list(), VK_DELETE);
+  EXPECT_EQ(window->list().Lines(), (Lines{start[0], start[2], start[4]}));
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(window->StatusText(3), u"2 行を削除しました (表示中の行のみ)");
+
+  // Save writes the hidden lines too.
+  const std::u16string path = dir.File(u"list.txt");
+  window->shell().document.SetPath(path);
+  Key(list(), 'S', true);
+  EXPECT_EQ(SystemFileSystem().ReadAll(path),
+            "http://a/1.zip\r\nhttp://c/3.zip\r\nhttp://e/5.zip\r\n");
+
+  // Undo brings the lines back where they stood, and the filter shows them again.
+  Key(list(), 'Z', true);
+  EXPECT_EQ(window->list().Lines(), start);
+  EXPECT_EQ(Rows(), 2);
+  EXPECT_EQ(Row(0), u"http://b/img.JPG");
+
+  // Esc in the box clears the filter and goes back to the list.
+  Key(list(), 'E', true);
+  Key(window->filterHwnd(), VK_ESCAPE);
+  EXPECT_EQ(GetFocus(), list());
+  EXPECT_EQ(Rows(), 5);
+  testing::DeliverPosted();
+  EXPECT_EQ(window->StatusText(0), u"5 行");
+
+  // A new list ends the filter and empties its box.
+  Key(list(), 'E', true);
+  Type(u"zip");
+  EXPECT_EQ(Rows(), 3);
+  window->shell().document.ClearModified();
+  Key(list(), 'N', true);
+  EXPECT_EQ(window->list().Count(), 0);
+  EXPECT_EQ(GetWindowTextLengthW(window->filterHwnd()), 0);
+  ui.clipboard = u"x\r\ny";
+  Command(IDM_EDIT_PASTE);
+  EXPECT_EQ(Rows(), 2);
+}
+
+}  // namespace
+}  // namespace cardo
