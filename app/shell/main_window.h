@@ -134,6 +134,8 @@ class frmMain final : public WindowSizeTwips {
   void Form_Destroy(HWND hwnd);
   void ExportToManager(ExportFormat manager);
   void ExportToOther();
+  // The whole list handed to the running aria2 the settings name.
+  void SendToAria2();
   void ShowHelp();
   void ShowVersion();
   void OpenWebLink(const wchar_t* address);

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app/editing/edit_dialog.h"
+#include "app/export/aria2_rpc.h"
+#include "app/extract/json_post_win.h"
 #include "app/extract/link_check_list.h"
 #include "app/info/version_window.h"
 #include "app/list/edit_commands.h"
@@ -40,6 +42,7 @@ std::span<const frmMain::Command> frmMain::Commands() {
       {IDM_EXPORT_IRIA, [](W& w, int) { w.ExportToManager(ExportFormat::Iria); }, &W::IriaSet,
        true},
       {IDM_EXPORT_OTHER, [](W& w, int) { w.ExportToOther(); }, &W::OtherSet, true},
+      {IDM_EXPORT_ARIA2_RPC, [](W& w, int) { w.SendToAria2(); }},
 
       {IDM_EDIT_UNDO, [](W& w, int) { EditUndo(*w.shell_); }, &W::CanUndoList},
       {IDM_EDIT_REDO, [](W& w, int) { EditRedo(*w.shell_); }, &W::CanRedoList},
@@ -158,6 +161,18 @@ void frmMain::ExportToOther() {
   exportSlot_.ShareWith(ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
                                           ToOtherFormat(settings.OtherFormat), folder,
                                           exportSlot_.Number(folder), ExportOptionsOf(settings)));
+}
+
+void frmMain::SendToAria2() {
+  const Settings& settings = services_.settings;
+  const std::u16string address =
+      settings.Aria2RpcAddress.empty() ? kDefaultRpcAddress : settings.Aria2RpcAddress;
+  // aria2 answers at once or refuses the connection; the wait is bounded by the post's
+  // time-outs, under a busy cursor.
+  const HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  ExportListToAria2(*shell_, address, settings.Aria2RpcSecret, ExportOptionsOf(settings),
+                    [&address](const std::string& body) { return WinHttpPostJson(address, body); });
+  SetCursor(before);
 }
 
 void frmMain::ShowHelp() {
