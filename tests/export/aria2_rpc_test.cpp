@@ -5,7 +5,9 @@
 #include "app/export/messages.h"
 #include "app/export/rpc_json.h"
 #include "app/platform/text.h"
+#include "cli/export_command.h"
 #include "tests/list/shell_fixture.h"
+#include "tests/support/loopback_server.h"
 
 namespace cardo {
 namespace {
@@ -189,6 +191,24 @@ TEST(Aria2Rpc, TheCommandSaysHowItWent) {
     EXPECT_EQ(f.ui.messages[0].text, c.text);
     EXPECT_EQ(f.ui.messages[0].title, c.title);
   }
+}
+
+// cardo-cli export --rpc: only the aria2 format, never with a file; nothing listening is a
+// failure.
+TEST(Aria2Rpc, TheCliSendsOnlyTheAria2FormatAndFailsWithoutAria2) {
+  testing::TempDir dir;
+  dir.Write(u"u.lst", "http://h/a.zip\r\n");
+  const std::string list = Utf16ToUtf8(dir.File(u"u.lst"));
+  for (const std::vector<std::string>& bad :
+       {std::vector<std::string>{"--format", "curl", "--rpc", list},
+        {"--format", "aria2", "--rpc", "--out", Utf16ToUtf8(dir.File(u"x")), list},
+        {"--format", "aria2", "--rpc-secret", "s", list}}) {
+    EXPECT_EQ(cli::RunExport(bad, stdout, stderr), 2) << bad[1];
+  }
+  const std::string closed =
+      "http://127.0.0.1:" + std::to_string(testing::LoopbackServer::ClosedPort()) + "/jsonrpc";
+  EXPECT_EQ(cli::RunExport({"--format", "aria2", "--rpc", closed, list}, stdout, stderr), 1);
+  EXPECT_EQ(dir.Read(u"x"), "<missing>");
 }
 
 }  // namespace
