@@ -59,7 +59,7 @@ struct Aria2Handover {
   std::size_t accepted = 0;
   std::size_t refused = 0;  // calls aria2 answered with an error
   std::size_t skipped = 0;  // lines aria2 must not fetch
-  std::size_t unsent = 0;   // URLs not sent, or whose answer is unknown, after `stopped`
+  std::size_t unsent = 0;   // URLs of the request that stopped the hand-over and after it
   std::string refusal;      // aria2's message for the first refused call
   // Why the hand-over stopped; None when every request was answered.
   enum class Stop { None, NotConnected, BadAnswer, Refused } stopped = Stop::None;
@@ -67,8 +67,10 @@ struct Aria2Handover {
 
   bool Succeeded() const { return stopped == Stop::None && refused == 0 && accepted > 0; }
 };
-// Sends the requests one after another through `post`; a request without a readable answer
-// ends the hand-over (what aria2 did with its URLs is unknown: they count as unsent).
+// Sends the requests one after another through `post`; a request without an answer, with an
+// unreadable one or refused whole ends the hand-over, its URLs and the rest counted as unsent
+// (after an unreadable answer aria2 may still have taken some: the message says it was not
+// read).
 Aria2Handover SendToAria2(const std::vector<std::u16string>& lines, const ExportOptions& options,
                           std::string_view secret, const JsonPost& post,
                           std::size_t maxBytes = kRpcRequestBytes);

@@ -32,7 +32,8 @@ inline constexpr char16_t kAria2Error[] = u"aria2 がエラーを返しました
 // Each after a count.
 inline constexpr char16_t kAria2Accepted[] = u" 件を aria2 に渡しました。";
 inline constexpr char16_t kAria2Refused[] = u" 件は aria2 が受け付けませんでした: ";
-inline constexpr char16_t kAria2Unsent[] = u" 件は渡せたかどうか分かりません。";
+// URLs of a request that failed and of those after it.
+inline constexpr char16_t kAria2Unsent[] = u" 件は渡せませんでした。";
 inline constexpr char16_t kAria2Skipped[] =
     u" 行は aria2 が取得しないアドレス (http, https, ftp 以外) なので送りませんでした。";
 inline constexpr char16_t kIriaHeader[] = u"#Exported By Cardo Ver ";
