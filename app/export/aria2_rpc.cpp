@@ -168,22 +168,31 @@ std::u16string HandoverMessage(const Aria2Handover& handover, const std::u16stri
   return text;
 }
 
-Aria2Handover ExportListToAria2(ShellContext& shell, const std::u16string& address,
-                                const std::u16string& secret, const ExportOptions& options,
-                                const JsonPost& post) {
+bool ReadyForAria2(ShellContext& shell, const ExportOptions& options) {
   if (shell.list.Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
-    return {};
+    return false;
   }
   if (!IsWritableFolder(options.folder)) {
     ShowError(shell.ui, msg::kBadExportFolder + (u"\r\n" + options.folder));
-    return {};
+    return false;
   }
+  return true;
+}
+
+void ShowHandover(Ui& ui, const Aria2Handover& handover, const std::u16string& address) {
+  const bool ok = handover.Succeeded();
+  ui.ShowMessage(HandoverMessage(handover, address), ok ? msg::kInfoTitle : msg::kErrorTitle,
+                 ok ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok);
+}
+
+Aria2Handover ExportListToAria2(ShellContext& shell, const std::u16string& address,
+                                const std::u16string& secret, const ExportOptions& options,
+                                const JsonPost& post) {
+  if (!ReadyForAria2(shell, options)) return {};
   const Aria2Handover handover =
       SendToAria2(shell.list.LineRefs(), options, Utf16ToUtf8(secret), post);
-  const bool ok = handover.Succeeded();
-  shell.ui.ShowMessage(HandoverMessage(handover, address), ok ? msg::kInfoTitle : msg::kErrorTitle,
-                       ok ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok);
+  ShowHandover(shell.ui, handover, address);
   return handover;
 }
 

@@ -77,9 +77,12 @@ Aria2Handover SendToAria2(const std::vector<std::u16string>& lines, const Export
 // What the user reads after a hand-over to `address`: the counts, and what stopped it.
 std::u16string HandoverMessage(const Aria2Handover& handover, const std::u16string& address);
 
-// The File > Export > aria2 に送る command: "リストがありません。" for an empty list, the
-// folder refused as the file exports refuse it, else the whole list sent and the outcome shown
-// ("情報" when every URL was accepted, else "エラー").
+// What the File > Export > aria2 に送る command checks first: false after "リストがありません。"
+// for an empty list or the message refusing the folder as the file exports refuse it.
+bool ReadyForAria2(ShellContext& shell, const ExportOptions& options);
+// The hand-over's outcome in a message box: "情報" when every URL was accepted, else "エラー".
+void ShowHandover(Ui& ui, const Aria2Handover& handover, const std::u16string& address);
+// The command in one call: the checks, the whole list sent, the outcome shown.
 Aria2Handover ExportListToAria2(ShellContext& shell, const std::u16string& address,
                                 const std::u16string& secret, const ExportOptions& options,
                                 const JsonPost& post);

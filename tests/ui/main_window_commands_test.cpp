@@ -105,6 +105,16 @@ TEST_F(MainWindowTest, OnlyTheManagersButtonsFollowTheSettings) {
   check(true);
 }
 
+// Delivers this thread's messages until `count` messages were shown, for at most 20 s.
+void WaitForMessages(const testing::ScriptedUi& ui, std::size_t count) {
+  const DWORD deadline = GetTickCount() + 20000;
+  while (ui.messages.size() < count && static_cast<int>(deadline - GetTickCount()) > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+}
+
 // aria2 に送る posts the list over WinHTTP to the address the settings name and says what
 // aria2 answered; with nothing listening there the message names the address.
 TEST_F(MainWindowTest, SendToAria2PostsTheListAndSaysHowItWent) {
@@ -119,6 +129,9 @@ TEST_F(MainWindowTest, SendToAria2PostsTheListAndSaysHowItWent) {
       Utf8ToUtf16("http://127.0.0.1:" + std::to_string(server.port()) + "/jsonrpc");
   settings.Aria2RpcSecret = u"s3";
   Command(IDM_EXPORT_ARIA2_RPC);
+  // On a worker, with a copy of the list: a line added meanwhile is not sent.
+  window->list().AppendLine(u"http://h/later.jpg");
+  WaitForMessages(ui, 1);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0].text,
             u"1" + std::u16string(msg::kAria2Accepted) + u"\r\n1" + msg::kAria2Skipped);
@@ -132,6 +145,7 @@ TEST_F(MainWindowTest, SendToAria2PostsTheListAndSaysHowItWent) {
   settings.Aria2RpcAddress = Utf8ToUtf16(
       "http://127.0.0.1:" + std::to_string(testing::LoopbackServer::ClosedPort()) + "/jsonrpc");
   Command(IDM_EXPORT_ARIA2_RPC);
+  WaitForMessages(ui, 2);
   ASSERT_EQ(ui.messages.size(), 2u);
   EXPECT_EQ(
       ui.messages[1].text.rfind(msg::kAria2NotConnected + (u"\r\n" + settings.Aria2RpcAddress)), 0u)
