@@ -59,13 +59,13 @@ class Parser {
     ++at_;
     if (Take('}')) return true;
     do {
-      std::pair<std::string, JsonValue> member;
       SkipBlanks();
-      if (at_ >= text_.size() || text_[at_] != '"' || !String(member.first) || !Take(':') ||
-          !Value(member.second, depth + 1)) {
+      value.keys.emplace_back();
+      value.items.emplace_back();
+      if (at_ >= text_.size() || text_[at_] != '"' || !String(value.keys.back()) || !Take(':') ||
+          !Value(value.items.back(), depth + 1)) {
         return false;
       }
-      value.members.push_back(std::move(member));
     } while (Take(','));
     return Take('}');
   }
@@ -188,8 +188,9 @@ std::string JsonQuoted(std::string_view text) {
 }
 
 const JsonValue* JsonValue::Member(std::string_view name) const {
-  for (const auto& [key, value] : members) {
-    if (key == name) return &value;
+  if (kind != Kind::Object) return nullptr;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i] == name) return &items[i];
   }
   return nullptr;
 }

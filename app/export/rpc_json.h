@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace cardo {
@@ -15,9 +14,9 @@ std::string JsonQuoted(std::string_view text);
 struct JsonValue {
   enum class Kind { Null, Boolean, Number, String, Array, Object };
   Kind kind = Kind::Null;
-  std::string text;  // a string's UTF-8 (escapes read), a number or boolean as written
-  std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;
+  std::string text;               // a string's UTF-8 (escapes read), a number or boolean as written
+  std::vector<JsonValue> items;   // an array's items; an object's member values
+  std::vector<std::string> keys;  // an object's member names, in the order of `items`
 
   // The member named `name` of an object, or nullptr.
   const JsonValue* Member(std::string_view name) const;
