@@ -119,10 +119,10 @@ void WaitForMessages(const testing::ScriptedUi& ui, std::size_t count) {
 // aria2 answered; with nothing listening there the message names the address.
 TEST_F(MainWindowTest, SendToAria2PostsTheListAndSaysHowItWent) {
   const std::string reply = R"({"id":"cardo","jsonrpc":"2.0","result":[["2089b05ecca3d829"]]})";
-  testing::LoopbackServer server(
-      {"HTTP/1.1 200 OK\r\nContent-Type: application/json\r\n"
-       "Content-Length: " +
-       std::to_string(reply.size()) + "\r\n\r\n" + reply});
+  testing::ServerScript script;
+  script.response = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                    std::to_string(reply.size()) + "\r\n\r\n" + reply;
+  testing::LoopbackServer server(script);
   window->list().AppendLine(u"http://h/\u8868.jpg");
   window->list().AppendLine(u"gopher://h/x");
   settings.Aria2RpcAddress =
