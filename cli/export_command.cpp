@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "app/export/aria2_rpc.h"
 #include "app/export/export.h"
 #include "app/list/list_file.h"
 #include "app/list/messages.h"
@@ -13,6 +14,7 @@
 #include "app/platform/text.h"
 #include "app/resources/version.h"
 #include "cli/cli_io.h"
+#include "cli/json_post.h"
 
 namespace cardo::cli {
 namespace {
@@ -72,7 +74,7 @@ std::string Usage() {
          "         [--names " +
          RuleNames(kNameRules) +
          "] [--digits N] [--folder DIR]\n"
-         "         [--watch-folder DIR] LIST\n"
+         "         [--watch-folder DIR] [--rpc [ADDRESS] [--rpc-secret TOKEN]] LIST\n"
          "  Writes the import file a download manager reads for the list file LIST (\"-\" reads\n"
          "  standard input; with --out, byte for byte what the program writes):\n" +
          formats +
@@ -109,6 +111,18 @@ std::string Usage() {
          "                   JDownloader's watch folder DIR as the first of cardo.crawljob,\n"
          "                   cardo-2.crawljob ... that DIR does not hold, so a job the watcher\n"
          "                   has not taken yet stays; its path is written on standard output\n"
+         "  --rpc [ADDRESS]  with --format aria2 (not with --out): no file; the URLs go to a\n"
+         "                   running aria2 over its JSON-RPC interface (aria2.addUri with the\n"
+         "                   dir, out and referer above), at ADDRESS when the next word holds\n"
+         "                   \"://\", else at " +
+         Utf16ToUtf8(kDefaultRpcAddress) +
+         "; prints how many aria2\n"
+         "                   accepted and refused (exit status 1 unless it took them all)\n"
+         "  --rpc-secret TOKEN  aria2's --rpc-secret, sent as \"token:TOKEN\"\n"
+         "  Example: start aria2 with\n"
+         "    aria2c --enable-rpc --rpc-secret=s3cret --dir=/dl\n"
+         "  then cardo-cli export --format aria2 --rpc --rpc-secret s3cret list.txt prints\n"
+         "    12 accepted by aria2 at http://localhost:6800/jsonrpc\n"
          "  Example: --format aria2 --referer folder --names numbered --folder /dl writes\n"
          "    http://h/a/b.jpg\n"
          "     dir=/dl\n"
@@ -121,11 +135,54 @@ int Bad(std::FILE* err, const std::string& what) {
   return 2;
 }
 
+// The list handed to the aria2 at `address`; 0 when it accepted every URL sent.
+int SendList(const std::vector<std::u16string>& lines, const ExportOptions& options,
+             const std::string& address, const std::string& secret, std::FILE* out, std::FILE* err,
+             OutputForm form) {
+  const Aria2Handover handover = SendToAria2(
+      lines, options, secret, [&](const std::string& body) { return PostJson(address, body); });
+  TextWriter writer(out, form);
+  writer.Write(std::to_string(handover.accepted) + " accepted by aria2 at " + address + "\n");
+  if (handover.refused > 0) {
+    writer.Write(std::to_string(handover.refused) + " refused: " + handover.refusal + "\n");
+  }
+  if (handover.skipped > 0) {
+    writer.Write(std::to_string(handover.skipped) +
+                 " skipped (aria2 fetches http, https and ftp only)\n");
+  }
+  if (handover.unsent > 0) {
+    writer.Write(std::to_string(handover.unsent) + " not sent or not known to be accepted\n");
+  }
+  const bool written = writer.Finish("export", err);
+  const std::string reason = Utf16ToUtf8(handover.reason);
+  switch (handover.stopped) {
+    case Aria2Handover::Stop::None:
+      break;
+    case Aria2Handover::Stop::NotConnected:
+      Say(err,
+          "cardo-cli export: cannot reach aria2 at %s (is it running with --enable-rpc?): %s\n",
+          address.c_str(), reason.c_str());
+      break;
+    case Aria2Handover::Stop::BadAnswer:
+      Say(err, "cardo-cli export: %s answered with no aria2 reply (%s)\n", address.c_str(),
+          reason.c_str());
+      break;
+    case Aria2Handover::Stop::Refused:
+      Say(err, "cardo-cli export: aria2 refused the request: %s\n", reason.c_str());
+      break;
+  }
+  if (handover.stopped == Aria2Handover::Stop::None && handover.accepted == 0 &&
+      handover.refused == 0) {
+    Say(err, "cardo-cli export: the list holds no URL aria2 fetches\n");
+  }
+  return written && handover.Succeeded() ? 0 : 1;
+}
+
 }  // namespace
 
 int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
               OutputForm form) {
-  std::optional<std::string> format, outFile, list, watchFolder;
+  std::optional<std::string> format, outFile, list, watchFolder, rpc, secret;
   std::optional<OutputEncoding> asked;
   std::optional<ListEncoding> forced;
   ExportOptions options;
@@ -139,7 +196,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
     }
     if (a == "--format" || a == "--out" || a == "--input-encoding" || a == "--output-encoding" ||
         a == "--referer" || a == "--referer-url" || a == "--names" || a == "--digits" ||
-        a == "--folder" || a == "--watch-folder") {
+        a == "--folder" || a == "--watch-folder" || a == "--rpc-secret") {
       if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
       const std::string& v = args[++i];
       if (a == "--referer") {
@@ -162,6 +219,8 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
         if (!IsWritableFolder(options.folder)) {
           return Bad(err, "--folder holds a control character (a line break among them)");
         }
+      } else if (a == "--rpc-secret") {
+        secret = v;
       } else if (a == "--watch-folder") {
         watchFolder = v;
       } else if (a == "--format") {
@@ -180,6 +239,11 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
       }
       continue;
     }
+    if (a == "--rpc") {
+      const bool named = i + 1 < args.size() && args[i + 1].find("://") != std::string::npos;
+      rpc = named ? args[++i] : Utf16ToUtf8(kDefaultRpcAddress);
+      continue;
+    }
     if (a.size() > 1 && a[0] == '-') return Bad(err, "unknown option " + a);  // "-": stdin
     if (list) return Bad(err, "one LIST only");
     list = a;
@@ -196,6 +260,10 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   if (row == std::end(kExportFormats)) return Bad(err, "unknown format " + *format);
   if (watchFolder && (row->id != ExportFormat::Crawljob || outFile || watchFolder->empty())) {
     return Bad(err, "--watch-folder takes a folder, with --format crawljob and without --out");
+  }
+
+  if ((rpc || secret) && (row->id != ExportFormat::Aria2 || outFile || !rpc)) {
+    return Bad(err, "--rpc (and --rpc-secret with it) goes with --format aria2, without --out");
   }
 
   std::optional<std::string> bytes;
@@ -222,6 +290,7 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
         static_cast<unsigned long>(decoded.firstUndecodable));
   }
   const auto& lines = decoded.lines;
+  if (rpc) return SendList(lines, options, *rpc, secret.value_or(""), out, err, form);
   std::string written;
   if (IsOtherFormat(row->id)) {
     written = OtherExportText(row->id, lines, options);  // ASCII but for the folder's UTF-8

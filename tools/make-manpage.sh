@@ -20,9 +20,11 @@ echo "list generation, download and the download managers' import files"
 echo ".SH SYNOPSIS"
 echo ".nf"
 for c in $commands; do
-  # The usage line and its continuation lines. awk reads the help to its end: leaving early
-  # would end a help longer than one pipe write with SIGPIPE, which pipefail reports.
-  "$cli" "$c" --help | awk 'done { next } NR == 1 { sub(/^usage: /, ""); print; next } /^         / { print; next } { done = 1 }' | roff
+  # The usage line and its continuation lines. awk reads the text to its end: leaving early
+  # would close the pipe on a help longer than one write, and the program would fail.
+  "$cli" "$c" --help |
+    awk 'NR == 1 { sub(/^usage: /, ""); print; next } !done && /^         / { print; next } { done = 1 }' |
+    roff
 done
 echo ".fi"
 echo ".SH DESCRIPTION"

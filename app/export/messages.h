@@ -20,6 +20,22 @@ inline constexpr char16_t kWatchFolderMissing[] =
 // Followed by CR LF, the job file's path, CR LF and the system's reason.
 inline constexpr char16_t kWatchJobWriteFailed[] =
     u"JDownloader の監視フォルダにジョブを書き込めませんでした。";
+// The hand-over to a running aria2. Followed by CR LF, the RPC address, CR LF and the reason.
+inline constexpr char16_t kAria2NotConnected[] =
+    u"aria2 に接続できませんでした。aria2 が --enable-rpc を付けて動いているか、設定の RPC "
+    u"アドレスを確認してください。";
+// Followed by CR LF, the RPC address, CR LF and the HTTP status.
+inline constexpr char16_t kAria2BadAnswer[] =
+    u"aria2 の応答を読めませんでした。設定の RPC アドレスを確認してください。";
+// Followed by aria2's message ("Unauthorized" for a wrong secret token).
+inline constexpr char16_t kAria2Error[] = u"aria2 がエラーを返しました: ";
+// Each after a count.
+inline constexpr char16_t kAria2Accepted[] = u" 件を aria2 に渡しました。";
+inline constexpr char16_t kAria2Refused[] = u" 件は aria2 が受け付けませんでした: ";
+// URLs of a request that failed and of those after it.
+inline constexpr char16_t kAria2Unsent[] = u" 件は渡せませんでした。";
+inline constexpr char16_t kAria2Skipped[] =
+    u" 行は aria2 が取得しないアドレス (http, https, ftp 以外) なので送りませんでした。";
 inline constexpr char16_t kIriaHeader[] = u"#Exported By Cardo Ver ";
 // The second line of TEMP.IRI, followed by the home page's address.
 inline constexpr char16_t kIriaNote[] = u"# Cardo で作成したリストです。ホームページ: ";

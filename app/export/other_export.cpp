@@ -1,9 +1,8 @@
 // The third manager's files: a plain list, aria2's input file, curl's config, JDownloader's
 // folder-watch jobs and Metalink 4.
-#include <cstdio>
 #include <vector>
 
-#include "app/export/download_names.h"
+#include "app/export/download_plan.h"
 #include "app/export/export.h"
 #include "app/export/export_url.h"
 #include "app/platform/text.h"
@@ -51,91 +50,6 @@ std::string XmlComment(std::string_view url) {
   return out + " -->";
 }
 
-// The Referer a browser sends from the page at `page` (as OtherExportUrl writes it), or empty
-// when it sends none: it names only a web page, without the user information and the fragment
-// (a file:// page would give away the user's folders).
-std::string PageReferer(const std::string& page) {
-  const UrlParts parts = SplitUrl(page);
-  const SchemeRow* scheme = FindScheme(parts.scheme);
-  if (scheme == nullptr || (scheme->name != "http" && scheme->name != "https")) return {};
-  return std::string(parts.scheme) + "://" +
-         std::string(parts.authority.substr(parts.authority.rfind('@') + 1)) +
-         std::string(parts.path) + std::string(parts.query);
-}
-
-// The Referer for the list line `line`, exported as `url`.
-std::string Referer(const ExportOptions& options, std::u16string_view line,
-                    const std::string& url) {
-  const UrlParts parts = SplitUrl(url);
-  const std::string origin = std::string(parts.scheme) + "://" +
-                             std::string(parts.authority.substr(parts.authority.rfind('@') + 1));
-  switch (options.referer) {
-    case RefererRule::None:
-      return {};
-    case RefererRule::Url:
-      return origin + std::string(parts.path) + std::string(parts.query);
-    case RefererRule::Page:
-      if (options.pages != nullptr) {
-        const std::u16string_view page = options.pages->PageOf(line);
-        if (std::string referer = PageReferer(OtherExportUrl(page)); !referer.empty()) {
-          return referer;
-        }
-      }
-      // A line no page is known of (typed, opened from a file) gets the folder rule's Referer,
-      // the page such a file is most often linked from.
-      [[fallthrough]];
-    case RefererRule::Folder: {
-      const std::size_t slash = parts.path.rfind('/');
-      return origin + (slash == std::string_view::npos
-                           ? std::string("/")
-                           : std::string(parts.path.substr(0, slash + 1)));
-    }
-    case RefererRule::SiteRoot:
-      return origin + "/";
-    case RefererRule::Fixed:
-      return OtherExportUrl(options.fixedReferer);
-  }
-  return {};
-}
-
-// The file a URL is saved to, relative to the download folder, "/" between folders.
-std::string RelativeName(const ExportOptions& options, const UrlParts& parts, int place) {
-  const std::string server = DownloadFileName(parts.path);
-  if (options.names == NameRule::Numbered) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%0*d", options.numberWidth, place);
-    return digits + server.substr(ExtensionAt(server));
-  }
-  if (options.names == NameRule::Server) return server;
-  // The host without the user information; its port's ":" becomes "_" as in any name.
-  const std::string_view authority = parts.authority.substr(parts.authority.rfind('@') + 1);
-  std::string name = SafeName(authority);
-  if (name.empty()) name = "_";
-  // The folders as the tool asks for them: "." left out, ".." going up (never above the host).
-  std::vector<std::string> folders;
-  std::string_view path = parts.path;
-  const std::size_t last = path.rfind('/');
-  path = last == std::string_view::npos ? std::string_view() : path.substr(0, last);
-  while (!path.empty()) {
-    const std::size_t slash = path.find('/');
-    const std::string_view segment = path.substr(0, slash);
-    if (segment == "..") {
-      if (!folders.empty()) folders.pop_back();
-    } else if (std::string folder = SafeName(segment); !folder.empty()) {
-      folders.push_back(std::move(folder));
-    }
-    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
-  }
-  for (const std::string& folder : folders) name += "/" + folder;
-  return name + "/" + server;
-}
-
-struct Entry {
-  std::string url;
-  std::string name;     // relative to the folder
-  std::string referer;  // empty: none
-};
-
 class Writer {
  public:
   Writer(ExportFormat format, const ExportOptions& options)
@@ -153,7 +67,7 @@ class Writer {
   void Comment(const std::string& url) {
     text_ += format_ == ExportFormat::Meta4 ? "  " + XmlComment(url) + "\r\n" : "# " + url + "\r\n";
   }
-  void Add(const Entry& e) {
+  void Add(const PlannedDownload& e) {
     switch (format_) {
       case ExportFormat::Aria2:
         text_ += e.url + "\r\n";
@@ -237,44 +151,17 @@ std::string OtherExportText(ExportFormat format, const std::vector<std::u16strin
     }
     return text;
   }
-  const bool curl = format == ExportFormat::Curl;
-  const auto fetched = [curl](const UrlParts& parts) {
-    const SchemeRow* scheme = FindScheme(parts.scheme);
-    return scheme != nullptr && (curl ? scheme->curl : scheme->aria2);
-  };
   Writer writer(format, options);
   writer.Header();
-  UniqueNames names;
-  if (options.names == NameRule::Folders) {
-    // A file of the name a folder has ("/noext" beside "/noext/") would stop the tool making
-    // that folder: the folders are taken first, so the file is the one renamed.
-    for (const auto& line : lines) {
-      const std::string url = OtherExportUrl(line);
-      const UrlParts parts = SplitUrl(url);
-      if (!fetched(parts)) continue;
-      const std::string name = RelativeName(options, parts, 0);
-      for (std::size_t slash = name.find('/'); slash != std::string::npos;
-           slash = name.find('/', slash + 1)) {
-        names.Reserve(name.substr(0, slash));
-      }
+  for (const PlannedDownload& planned : PlanDownloads(format, lines, options)) {
+    // A line the tool must not fetch stays in the file as a comment: curl ends its whole run
+    // at a text it cannot read as an address ("out=x" among them), and aria2 opens a local
+    // path as a torrent or metalink file.
+    if (planned.fetched) {
+      writer.Add(planned);
+    } else {
+      writer.Comment(planned.url);
     }
-  }
-  int place = 0;
-  for (const auto& line : lines) {
-    const std::string url = OtherExportUrl(line);
-    if (url.empty()) continue;
-    const UrlParts parts = SplitUrl(url);
-    if (!fetched(parts)) {
-      // A line the tool must not fetch stays in the file as a comment: curl ends its whole run
-      // at a text it cannot read as an address ("out=x" among them), and aria2 opens a local
-      // path as a torrent or metalink file.
-      writer.Comment(url);
-      continue;
-    }
-    // Each URL gets its own file, named right after it: curl gives an option to the first URL
-    // that has none, so one for every URL keeps them paired.
-    writer.Add(
-        {url, names.Claim(RelativeName(options, parts, ++place)), Referer(options, line, url)});
   }
   return writer.Finish();
 }

@@ -28,6 +28,10 @@ struct Settings {
   std::int16_t ExportDigits = 3;
   std::u16string ExportFolder;
   std::u16string ExportWatchFolder;
+  // The running aria2 the list is handed to: its JSON-RPC address (empty: the default,
+  // kDefaultRpcAddress) and its --rpc-secret.
+  std::u16string Aria2RpcAddress;
+  std::u16string Aria2RpcSecret;
   // 1 while the main window adds the links of every new clipboard content.
   std::int16_t WatchClipboard = 0;
   // 1 while the main window shows its status bar; a file from before the key keeps it shown.

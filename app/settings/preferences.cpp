@@ -52,8 +52,9 @@ PreferenceProblem CheckPreferences(const PreferenceValues& values) {
       {PreferenceText::Filter, u"フィルタ", &values.filter},
       {PreferenceText::ExportRefererUrl, u"指定アドレス", &values.exportRefererUrl},
       {PreferenceText::ExportFolder, u"ダウンロード先フォルダ", &values.exportFolder},
-      {PreferenceText::ExportWatchFolder, u"JDownloader の監視フォルダ",
-       &values.exportWatchFolder}};
+      {PreferenceText::ExportWatchFolder, u"JDownloader の監視フォルダ", &values.exportWatchFolder},
+      {PreferenceText::Aria2RpcAddress, u"aria2 の RPC アドレス", &values.aria2RpcAddress},
+      {PreferenceText::Aria2RpcSecret, u"aria2 のシークレット", &values.aria2RpcSecret}};
   for (const auto& t : texts) {
     if (!FitsSettingsText(*t.value)) return {t.text, -1, SettingsTextTooLong(t.name)};
   }
@@ -92,6 +93,8 @@ void StorePreferences(const PreferenceValues& values, Settings& settings) {
       static_cast<std::int16_t>(InRange(RangeOf<&Settings::ExportDigits>(), values.exportDigits));
   settings.ExportFolder = values.exportFolder;
   settings.ExportWatchFolder = values.exportWatchFolder;
+  settings.Aria2RpcAddress = values.aria2RpcAddress;
+  settings.Aria2RpcSecret = values.aria2RpcSecret;
 }
 
 }  // namespace cardo

@@ -42,6 +42,8 @@ struct PreferenceValues {
   std::int32_t exportDigits = 3;  // as typed; stored inside its key's range
   std::u16string exportFolder;
   std::u16string exportWatchFolder;
+  std::u16string aria2RpcAddress;
+  std::u16string aria2RpcSecret;
 };
 
 // The texts of the dialog that the settings file keeps, in the order OK checks them.
@@ -56,6 +58,8 @@ enum class PreferenceText {
   ExportRefererUrl,
   ExportFolder,
   ExportWatchFolder,
+  Aria2RpcAddress,
+  Aria2RpcSecret,
 };
 
 struct PreferenceProblem {

@@ -7,6 +7,7 @@
 #include "app/controls/dpi_win.h"
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
+#include "app/export/aria2_rpc.h"
 #include "app/export/export.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_keys.h"
@@ -164,9 +165,9 @@ void frmPrefarence::Form_Load() {
   SetControlText(Control(IDC_PREF_TXTFILTER), settings.UrlExtFilter);
   Check(Control(IDC_PREF_CHKURLTWINCHAR), settings.UrlTwinChar);
   Check(Control(IDC_PREF_CHKNOTRETURNSEARCH), settings.NotReturnSearch);
-  for (const int id :
-       {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2, IDC_TXTOTHERARGS, IDC_PREF_TXTFILTER,
-        IDC_TXTEXPORTREFERER, IDC_TXTEXPORTFOLDER, IDC_TXTEXPORTWATCH}) {
+  for (const int id : {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2, IDC_TXTOTHERARGS,
+                       IDC_PREF_TXTFILTER, IDC_TXTEXPORTREFERER, IDC_TXTEXPORTFOLDER,
+                       IDC_TXTEXPORTWATCH, IDC_TXTARIA2RPC, IDC_TXTARIA2SECRET}) {
     SendMessageW(Control(id), EM_SETLIMITTEXT, 0, 0);
   }
   SetControlText(Control(IDC_TXTSOFTPATH0), settings.ReGetPath);
@@ -200,6 +201,10 @@ void frmPrefarence::Form_Load() {
   digits.SetValue(SettingInRange<&Settings::ExportDigits>(settings));
   SetControlText(Control(IDC_TXTEXPORTFOLDER), settings.ExportFolder);
   SetControlText(Control(IDC_TXTEXPORTWATCH), settings.ExportWatchFolder);
+  SetControlText(Control(IDC_TXTARIA2RPC), settings.Aria2RpcAddress.empty()
+                                               ? std::u16string(kDefaultRpcAddress)
+                                               : settings.Aria2RpcAddress);
+  SetControlText(Control(IDC_TXTARIA2SECRET), settings.Aria2RpcSecret);
   ShowExtList({settings.ExtList.value_or(std::vector<std::u16string>{}), -1, -1});
   SetWindowSubclass(Control(IDC_TXTADDEXT), AddExtProc, kSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -404,6 +409,8 @@ void frmPrefarence::cmdOkCancel_Click(int index) {
     values.exportDigits = UpDownTextBox::From(Control(IDC_UDTEXPORTDIGITS))->Value();
     values.exportFolder = ControlText(Control(IDC_TXTEXPORTFOLDER));
     values.exportWatchFolder = ControlText(Control(IDC_TXTEXPORTWATCH));
+    values.aria2RpcAddress = ControlText(Control(IDC_TXTARIA2RPC));
+    values.aria2RpcSecret = ControlText(Control(IDC_TXTARIA2SECRET));
     // A text the settings file cannot hold whole is refused, not cut short unseen, and shown
     // to the user to put right.
     if (const PreferenceProblem problem = CheckPreferences(values);
@@ -445,6 +452,12 @@ void frmPrefarence::ShowRefused(const PreferenceProblem& problem) {
       break;
     case PreferenceText::ExportWatchFolder:
       id = IDC_TXTEXPORTWATCH;
+      break;
+    case PreferenceText::Aria2RpcAddress:
+      id = IDC_TXTARIA2RPC;
+      break;
+    case PreferenceText::Aria2RpcSecret:
+      id = IDC_TXTARIA2SECRET;
       break;
     case PreferenceText::None:
     case PreferenceText::Extension:

@@ -64,7 +64,7 @@ inline constexpr std::int32_t kExtractModeCount = 4;
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 
 // In the order they are read and written.
-inline constexpr std::array<ScalarKey, 27> kScalarKeys = {{
+inline constexpr std::array<ScalarKey, 29> kScalarKeys = {{
     // properties=194: NotReturnSearch, CmbIntl and TextClear.
     {kSectionPref, "properties", 10, FlagBits{}, {}, u"194", kNewFile | kImport},
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
@@ -146,6 +146,9 @@ inline constexpr std::array<ScalarKey, 27> kScalarKeys = {{
      {1, kMaxNumberWidth, OutOfRange::NearestBound}},
     {kSectionPref, "ExportFolder", 255, &Settings::ExportFolder},
     {kSectionPref, "ExportWatchFolder", 255, &Settings::ExportWatchFolder},
+    // Empty stands for the default address (kDefaultRpcAddress), which the preferences show.
+    {kSectionPref, "Aria2RpcAddress", 255, &Settings::Aria2RpcAddress},
+    {kSectionPref, "Aria2RpcSecret", 255, &Settings::Aria2RpcSecret},
 }};
 
 inline constexpr std::size_t kWindowSizeCapacity = 11;

@@ -120,6 +120,8 @@ void frmMain::FitToWorkArea() {
 }
 
 frmMain::~frmMain() {
+  // A hand-over still running ends within its post's time-outs.
+  if (aria2Worker_.joinable()) aria2Worker_.join();
   hwnd_.reset();
 }
 
@@ -241,6 +243,9 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       break;
     case kStatusUpdateMessage:
       UpdateStatusBar();
+      return 0;
+    case kAria2DoneMessage:
+      Aria2Done();
       return 0;
     case WM_DRAWITEM:
       if (wParam == IDC_LSTMAINLIST) {

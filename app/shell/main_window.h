@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <thread>
 
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
@@ -138,6 +139,11 @@ class frmMain final : public WindowSizeTwips {
   void Form_Destroy(HWND hwnd);
   void ExportToManager(ExportFormat manager);
   void ExportToOther();
+  // The whole list handed to the running aria2 the settings name, on a worker; the outcome
+  // is shown when kAria2DoneMessage comes back. One hand-over at a time.
+  void SendToAria2();
+  void Aria2Done();
+  bool Aria2Idle() const { return !aria2Worker_.joinable(); }
   void ShowHelp();
   void ShowVersion();
   void OpenWebLink(const wchar_t* address);
@@ -197,6 +203,11 @@ class frmMain final : public WindowSizeTwips {
   // Posted to read the list's counts once a run of selection changes is over.
   static constexpr UINT kStatusUpdateMessage = WM_APP + 1;
   bool statusUpdatePending_ = false;
+  // The hand-over to aria2 under way: the worker fills `aria2Run_` and then posts this.
+  static constexpr UINT kAria2DoneMessage = WM_APP + 2;
+  struct Aria2Run;
+  std::shared_ptr<Aria2Run> aria2Run_;
+  std::thread aria2Worker_;
   clsImageList images_;
   clsImageList disabledImages_;
   clsToolBar mToolBar;

@@ -1,12 +1,18 @@
 // The main window's commands: the table that says what each one does and when it is enabled,
 // which the menu bar, the right-click and tool menus, the accelerators and the toolbar share.
 #include <algorithm>
+#include <memory>
+#include <system_error>
+#include <thread>
 
 #include "app/editing/edit_dialog.h"
+#include "app/export/aria2_rpc.h"
+#include "app/extract/json_post_win.h"
 #include "app/extract/link_check_list.h"
 #include "app/info/version_window.h"
 #include "app/list/edit_commands.h"
 #include "app/list/list_file.h"
+#include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
 #include "app/settings/settings_keys.h"
@@ -40,6 +46,7 @@ std::span<const frmMain::Command> frmMain::Commands() {
       {IDM_EXPORT_IRIA, [](W& w, int) { w.ExportToManager(ExportFormat::Iria); }, &W::IriaSet,
        true},
       {IDM_EXPORT_OTHER, [](W& w, int) { w.ExportToOther(); }, &W::OtherSet, true},
+      {IDM_EXPORT_ARIA2_RPC, [](W& w, int) { w.SendToAria2(); }, &W::Aria2Idle},
 
       {IDM_EDIT_UNDO, [](W& w, int) { EditUndo(*w.shell_); }, &W::CanUndoList},
       {IDM_EDIT_REDO, [](W& w, int) { EditRedo(*w.shell_); }, &W::CanRedoList},
@@ -159,6 +166,53 @@ void frmMain::ExportToOther() {
   exportSlot_.ShareWith(ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
                                           ToOtherFormat(settings.OtherFormat), folder,
                                           exportSlot_.Number(folder), ExportOptionsOf(settings)));
+}
+
+struct frmMain::Aria2Run {
+  std::u16string address;
+  Aria2Handover handover;
+};
+
+void frmMain::SendToAria2() {
+  const Settings& settings = services_.settings;
+  const ExportOptions options = ExportOptionsOf(settings);
+  if (!Aria2Idle() || !ReadyForAria2(*shell_, options)) return;
+  auto run = std::make_shared<Aria2Run>();
+  run->address = settings.Aria2RpcAddress.empty() ? kDefaultRpcAddress : settings.Aria2RpcAddress;
+  // The worker works on copies: the list and its pages may change while aria2 answers.
+  std::vector<std::u16string> lines = shell_->list.Whole().LineRefs();
+  LinkPages pages = shell_->document.Pages();
+  const std::string secret = Utf16ToUtf8(settings.Aria2RpcSecret);
+  HWND window = hwnd();
+  try {
+    aria2Worker_ = std::thread(
+        [run, lines = std::move(lines), pages = std::move(pages), options, secret, window] {
+          try {
+            ExportOptions withPages = options;
+            withPages.pages = &pages;
+            run->handover = cardo::SendToAria2(
+                lines, withPages, secret,
+                [&run](const std::string& body) { return WinHttpPostJson(run->address, body); });
+          } catch (...) {  // a list too large to copy into a request: nothing leaves the thread
+            run->handover = {};
+            run->handover.unsent = lines.size();
+            run->handover.stopped = Aria2Handover::Stop::NotConnected;
+            run->handover.reason = u"メモリが足りません。";
+          }
+          PostMessageW(window, kAria2DoneMessage, 0, 0);
+        });
+  } catch (const std::system_error& failure) {
+    ShowError(services_.ui, Utf8ToUtf16(failure.what()));
+    return;
+  }
+  aria2Run_ = std::move(run);
+}
+
+void frmMain::Aria2Done() {
+  if (!aria2Worker_.joinable()) return;
+  aria2Worker_.join();
+  const std::shared_ptr<Aria2Run> run = std::move(aria2Run_);
+  ShowHandover(services_.ui, run->handover, run->address);
 }
 
 void frmMain::ShowHelp() {

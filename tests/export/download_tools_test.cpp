@@ -4,12 +4,16 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -22,10 +26,15 @@
 #include <thread>
 
 #include "app/export/export.h"
+#include "app/export/rpc_json.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
+#include "cli/export_command.h"
+#include "cli/json_post.h"
 #include "tests/list/shell_fixture.h"
 #include "tests/support/own_hosts.h"
+
+extern char** environ;
 
 namespace cardo {
 namespace {
@@ -266,13 +275,94 @@ struct OptionsCase {
   NameRule names;
 };
 
-class DownloadOptions : public ::testing::TestWithParam<std::tuple<ExportFormat, OptionsCase>> {};
+// A running aria2c with its JSON-RPC interface on a free port of 127.0.0.1 and the secret
+// "s", its own downloads going to `dir`; stopped with the object.
+class Aria2Daemon {
+ public:
+  explicit Aria2Daemon(const std::string& dir) {
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(probe, reinterpret_cast<sockaddr*>(&at), sizeof at);
+    socklen_t length = sizeof at;
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&at), &length);
+    const std::string port = std::to_string(ntohs(at.sin_port));
+    ::close(probe);
+    address_ = "http://127.0.0.1:" + port + "/jsonrpc";
+    std::vector<std::string> words = {"aria2c",
+                                      "--no-conf",
+                                      "-q",
+                                      "--enable-rpc",
+                                      "--rpc-listen-port=" + port,
+                                      "--rpc-secret=s",
+                                      "--dir=" + dir,
+                                      "--async-dns=false",
+                                      "-j",
+                                      "4"};
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    if (::posix_spawnp(&pid_, "aria2c", nullptr, nullptr, argv.data(), environ) != 0) pid_ = 0;
+  }
+  ~Aria2Daemon() {
+    if (pid_ == 0) return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  const std::string& address() const { return address_; }
+  // aria2's global numbers ("numActive" ...), or nothing without an answer.
+  std::optional<JsonValue> Stat() const {
+    const PostResponse response = cli::PostJson(
+        address_,
+        R"({"jsonrpc":"2.0","id":"t","method":"aria2.getGlobalStat","params":["token:s"]})");
+    auto value = response.answered ? ParseJson(response.body) : std::nullopt;
+    if (!value || !value->Member("result")) return std::nullopt;
+    return *value->Member("result");
+  }
+  // Waits until aria2 answers, then until it has ended `downloads` downloads; false at the
+  // deadline.
+  bool WaitUntilStopped(std::size_t downloads) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (const auto stat = Stat();
+          stat && stat->Member("numActive")->text == "0" &&
+          stat->Member("numWaiting")->text == "0" &&
+          stat->Member("numStoppedTotal")->text == std::to_string(downloads)) {
+        return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+
+ private:
+  pid_t pid_ = 0;
+  std::string address_;
+};
+
+// cardo-cli export with `args`: its exit status and its standard output.
+std::pair<int, std::string> RunCliExport(const std::vector<std::string>& args) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const int status = cli::RunExport(args, out, err);
+  std::string text;
+  for (std::FILE* stream : {out, err}) {
+    std::rewind(stream);
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stream)) > 0;) {
+      text.append(buffer, n);
+    }
+    std::fclose(stream);
+  }
+  return {status, text};
+}
 
 // Forty addresses of every shape a list holds, fetched by the tool from the file the window
-// writes with the options: each URL once with the Referer its rule gives, each file where its
-// name rule puts it, and nothing outside the download folder. aria2c reads the Metalink file.
-TEST_P(DownloadOptions, EveryUrlOnceWithItsRefererAndEachFileWhereTheRuleSays) {
-  const auto [format, rules] = GetParam();
+// writes with the options (or, `rpc`, handed to a running aria2 by cardo-cli export --rpc):
+// each URL once with the Referer its rule gives, each file where its name rule puts it, and
+// nothing outside the download folder. aria2c reads the Metalink file.
+void FetchEveryShape(ExportFormat format, OptionsCase rules, bool rpc) {
   const bool curl = format == ExportFormat::Curl;
   if (!Installed(curl ? "curl" : "aria2c")) GTEST_SKIP() << "the tool is not installed";
   RecordingServer server;
@@ -350,18 +440,53 @@ TEST_P(DownloadOptions, EveryUrlOnceWithItsRefererAndEachFileWhereTheRuleSays) {
   options.names = rules.names;
   // Metalink holds no folder: the tool's own option gives it.
   if (format != ExportFormat::Meta4) options.folder = Utf8ToUtf16(out);
-  testing::ShellFixture f;
-  f.list.ReplaceAll(lines);
-  dir.Write(u"manager", "");
-  ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path(), 1, options);
-  ASSERT_TRUE(f.ui.messages.empty());
-  const std::string file = Utf16ToUtf8(dir.File(FormatRow(format).fileName));
-  const std::string command =
-      curl ? "curl -s -f -K '" + file + "'"
-           : "aria2c -q --async-dns=false -j 4 " +
-                 (format == ExportFormat::Meta4 ? "-d '" + out + "' -M '" : std::string("-i '")) +
-                 file + "'";
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  std::string command;
+  std::set<std::string> beside;  // what the folder holds beside the download folder
+  if (rpc) {
+    std::string list;
+    for (const auto& line : lines) list += Utf16ToUtf8(line) + "\n";
+    dir.Write(u"list.txt", list);
+    const Aria2Daemon aria2(Utf16ToUtf8(dir.path()));
+    const char* names[] = {"server", "numbered", "folders"};
+    const char* referers[] = {"none", "url", "folder", "root", "fixed"};
+    const std::vector<std::string> args = {"--format",
+                                           "aria2",
+                                           "--rpc",
+                                           aria2.address(),
+                                           "--rpc-secret",
+                                           "s",
+                                           "--names",
+                                           names[static_cast<int>(rules.names)],
+                                           "--referer",
+                                           referers[static_cast<int>(rules.referer)],
+                                           "--referer-url",
+                                           Utf16ToUtf8(options.fixedReferer),
+                                           "--folder",
+                                           out,
+                                           Utf16ToUtf8(dir.File(u"list.txt"))};
+    for (const auto& word : args) command += word + " ";
+    ASSERT_TRUE(aria2.WaitUntilStopped(0)) << "aria2c does not answer at " << aria2.address();
+    const auto [status, said] = RunCliExport(args);
+    ASSERT_EQ(status, 0) << command << "\n" << said;
+    EXPECT_EQ(said, std::to_string(std::size(urls)) + " accepted by aria2 at " + aria2.address() +
+                        "\n1 skipped (aria2 fetches http, https and ftp only)\n");
+    ASSERT_TRUE(aria2.WaitUntilStopped(std::size(urls))) << command;
+    beside = {"list.txt"};
+  } else {
+    testing::ShellFixture f;
+    f.list.ReplaceAll(lines);
+    dir.Write(u"manager", "");
+    ExportListToOther(f.shell, dir.File(u"manager"), u"", format, dir.path(), 1, options);
+    ASSERT_TRUE(f.ui.messages.empty());
+    const std::string file = Utf16ToUtf8(dir.File(FormatRow(format).fileName));
+    command =
+        curl ? "curl -s -f -K '" + file + "'"
+             : "aria2c -q --async-dns=false -j 4 " +
+                   (format == ExportFormat::Meta4 ? "-d '" + out + "' -M '" : std::string("-i '")) +
+                   file + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    beside = {"manager", Utf16ToUtf8(FormatRow(format).fileName)};
+  }
 
   std::multiset<std::pair<std::string, std::string>> requests;
   std::map<std::string, std::string> files;
@@ -405,8 +530,35 @@ TEST_P(DownloadOptions, EveryUrlOnceWithItsRefererAndEachFileWhereTheRuleSays) {
   for (const auto& entry : std::filesystem::directory_iterator(Utf16ToUtf8(dir.path()))) {
     outside.insert(entry.path().filename().string());
   }
-  EXPECT_EQ(outside, (std::set<std::string>{"manager", Utf16ToUtf8(FormatRow(format).fileName),
-                                            Utf16ToUtf8(u"\u4FDD\u5B58 \u5148")}));
+  beside.insert(Utf16ToUtf8(u"\u4FDD\u5B58 \u5148"));
+  EXPECT_EQ(outside, beside);
+}
+
+class DownloadOptions : public ::testing::TestWithParam<std::tuple<ExportFormat, OptionsCase>> {};
+TEST_P(DownloadOptions, EveryUrlOnceWithItsRefererAndEachFileWhereTheRuleSays) {
+  FetchEveryShape(std::get<0>(GetParam()), std::get<1>(GetParam()), false);
+}
+
+class RpcOptions : public ::testing::TestWithParam<OptionsCase> {};
+TEST_P(RpcOptions, EveryUrlOnceWithItsRefererAndEachFileWhereTheRuleSays) {
+  FetchEveryShape(ExportFormat::Aria2, GetParam(), true);
+}
+
+// A wrong secret: aria2's own message, and nothing fetched.
+TEST(RpcHandOver, AWrongSecretGivesAria2sMessage) {
+  if (!Installed("aria2c")) GTEST_SKIP() << "aria2c is not installed";
+  RecordingServer server;
+  testing::TempDir dir;
+  dir.Write(u"list.txt", "http://127.0.0.1:" + std::to_string(server.port()) + "/a.zip\n");
+  const Aria2Daemon aria2(Utf16ToUtf8(dir.path()));
+  ASSERT_TRUE(aria2.WaitUntilStopped(0)) << "aria2c does not answer at " << aria2.address();
+  const auto [status, said] =
+      RunCliExport({"--format", "aria2", "--rpc", aria2.address(), "--rpc-secret", "wrong",
+                    Utf16ToUtf8(dir.File(u"list.txt"))});
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(said, "0 accepted by aria2 at " + aria2.address() + "\n1 refused: Unauthorized\n");
+  EXPECT_TRUE(aria2.WaitUntilStopped(0));
+  EXPECT_TRUE(server.Targets().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -418,6 +570,11 @@ INSTANTIATE_TEST_SUITE_P(
                                          OptionsCase{RefererRule::Folder, NameRule::Folders},
                                          OptionsCase{RefererRule::SiteRoot, NameRule::Server},
                                          OptionsCase{RefererRule::Fixed, NameRule::Folders})));
+INSTANTIATE_TEST_SUITE_P(EveryRule, RpcOptions,
+                         ::testing::Values(OptionsCase{RefererRule::None, NameRule::Server},
+                                           OptionsCase{RefererRule::Url, NameRule::Numbered},
+                                           OptionsCase{RefererRule::Folder, NameRule::Folders},
+                                           OptionsCase{RefererRule::Fixed, NameRule::Server}));
 
 // The text between `from` and `to` after `at`, the place after `to` in `at`; nullopt without it.
 std::optional<std::string> Between(const std::string& text, std::size_t& at,

@@ -625,6 +625,9 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   EXPECT_EQ(UpDownTextBox::From(form().Control(IDC_UDTEXPORTDIGITS))->Value(), 9);
   EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTFOLDER)), u"D:\\dl");
   EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTWATCH)), u"C:\\jd\\folderwatch");
+  EXPECT_EQ(WindowText(form().Control(IDC_TXTARIA2RPC)), u"http://localhost:6800/jsonrpc");
+  SetControlText(form().Control(IDC_TXTARIA2RPC), u"http://nas:6800/jsonrpc");
+  SetControlText(form().Control(IDC_TXTARIA2SECRET), u"s3");
 
   SendMessageW(referers, CB_SETCURSEL, 4, 0);
   SetControlText(form().Control(IDC_TXTEXPORTREFERER), u"http://\u4F8B.jp/");
@@ -661,6 +664,8 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   EXPECT_EQ(options.names, NameRule::Numbered);
   EXPECT_EQ(options.numberWidth, 4);
   EXPECT_EQ(options.watchFolder, u"C:\\jd\\\u76E3\u8996");
+  EXPECT_EQ(settings.Aria2RpcAddress, u"http://nas:6800/jsonrpc");
+  EXPECT_EQ(settings.Aria2RpcSecret, u"s3");
 }
 
 }  // namespace

@@ -10,9 +10,12 @@
 #include <set>
 #include <vector>
 
+#include "app/export/messages.h"
+#include "app/platform/text.h"
 #include "app/platform/win_handle.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
+#include "tests/support/loopback_server.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {
@@ -100,6 +103,54 @@ TEST_F(MainWindowTest, OnlyTheManagersButtonsFollowTheSettings) {
   settings.IriaPath = u"C:\\m\\Iria.exe";
   settings.OtherPath = u"C:\\m\\aria2c.exe";
   check(true);
+}
+
+// Delivers this thread's messages until `count` messages were shown, for at most 20 s.
+void WaitForMessages(const testing::ScriptedUi& ui, std::size_t count) {
+  const DWORD deadline = GetTickCount() + 20000;
+  while (ui.messages.size() < count && static_cast<int>(deadline - GetTickCount()) > 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+}
+
+// aria2 に送る posts the list over WinHTTP to the address the settings name and says what
+// aria2 answered; with nothing listening there the message names the address.
+TEST_F(MainWindowTest, SendToAria2PostsTheListAndSaysHowItWent) {
+  const std::string reply = R"({"id":"cardo","jsonrpc":"2.0","result":[["2089b05ecca3d829"]]})";
+  testing::ServerScript script;
+  script.response = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                    std::to_string(reply.size()) + "\r\n\r\n" + reply;
+  testing::LoopbackServer server(script);
+  window->list().AppendLine(u"http://h/\u8868.jpg");
+  window->list().AppendLine(u"gopher://h/x");
+  settings.Aria2RpcAddress =
+      Utf8ToUtf16("http://127.0.0.1:" + std::to_string(server.port()) + "/jsonrpc");
+  settings.Aria2RpcSecret = u"s3";
+  Command(IDM_EXPORT_ARIA2_RPC);
+  // On a worker, with a copy of the list: a line added meanwhile is not sent.
+  window->list().AppendLine(u"http://h/later.jpg");
+  WaitForMessages(ui, 1);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text,
+            u"1" + std::u16string(msg::kAria2Accepted) + u"\r\n1" + msg::kAria2Skipped);
+  EXPECT_EQ(ui.messages[0].title, u"情報");
+  const std::string& request = server.request();
+  EXPECT_EQ(request.rfind("POST /jsonrpc HTTP/1.1\r\n", 0), 0u) << request;
+  EXPECT_NE(request.find(R"(["token:s3",["http://h/%E8%A1%A8.jpg"],{"out":"%E8%A1%A8.jpg"}])"),
+            std::string::npos)
+      << request;
+
+  settings.Aria2RpcAddress = Utf8ToUtf16(
+      "http://127.0.0.1:" + std::to_string(testing::LoopbackServer::ClosedPort()) + "/jsonrpc");
+  Command(IDM_EXPORT_ARIA2_RPC);
+  WaitForMessages(ui, 2);
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(
+      ui.messages[1].text.rfind(msg::kAria2NotConnected + (u"\r\n" + settings.Aria2RpcAddress)), 0u)
+      << Utf16ToUtf8(ui.messages[1].text);
+  EXPECT_EQ(ui.messages[1].title, u"エラー");
 }
 
 LRESULT CALLBACK RecordPopup(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
