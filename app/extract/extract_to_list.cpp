@@ -58,7 +58,8 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
 }
 
 FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path,
-                             ExtractOptions options, const DownloadControl& control) {
+                             ExtractOptions options, const DownloadControl& control,
+                             std::optional<PageEncoding> forced) {
   FetchedLinks fetched;
   fetched.status = outcome.status;
   fetched.reason = std::move(outcome.reason);
@@ -69,7 +70,7 @@ FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path
   const ExtractResult result =
       !file ? ExtractResult::Unreadable
             : FindUrlsInFile(
-                  file.get(), {std::nullopt, outcome.contentType}, options,
+                  file.get(), {forced, outcome.contentType}, options,
                   [&](std::u16string_view url) { fetched.found.emplace_back(url); },
                   [&](long long) { return !control.Cancelled(); });
   if (control.Cancelled()) {
