@@ -178,6 +178,8 @@ void PageCrawl::Work(int worker) {
 void PageCrawl::Record(std::size_t index, FetchedLinks fetched, Judged judged) {
   Page& page = pages_[index];
   page.control.reset();
+  // What a page gives after the cancel is not what was found when it came.
+  if (page.progress.state == PageState::Cancelled) return;
   if (fetched.status == DownloadStatus::Done) {
     page.progress.state = PageState::Done;
     page.finalUrl = std::move(fetched.finalUrl);
@@ -185,7 +187,7 @@ void PageCrawl::Record(std::size_t index, FetchedLinks fetched, Judged judged) {
     page.links = std::move(judged.links);
     page.progress.found = static_cast<int>(page.passed.size());
     if (page.progress.start) planned_.insert(PageKey(page.finalUrl));
-  } else if (fetched.status == DownloadStatus::Cancelled || cancelled_) {
+  } else if (fetched.status == DownloadStatus::Cancelled) {
     page.progress.state = PageState::Cancelled;
   } else {
     page.progress.state = PageState::Failed;
@@ -209,7 +211,7 @@ void PageCrawl::Cancel() {
   cancelled_ = true;
   for (Page& page : pages_) {
     if (page.progress.state == PageState::Fetching) page.control->Cancel();
-    if (page.progress.state == PageState::Waiting) page.progress.state = PageState::Cancelled;
+    if (!Ended(page.progress.state)) page.progress.state = PageState::Cancelled;
   }
   changed_.notify_all();
 }

@@ -86,7 +86,8 @@ class PageCrawl {
   // Fetches every page of the plan, at most rules.inFlight at once; returns when all have
   // ended, or after Cancel once the fetches under way have returned.
   void Run();
-  // The fetches under way are cancelled and no more start; what was found stays.
+  // The fetches under way are cancelled and no more start; what was found stays, and what a
+  // page under way gives after this is left out.
   void Cancel();
   bool Cancelled() const;
   // The pages planned so far, in plan order (a start page's links after the start pages).
