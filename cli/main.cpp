@@ -72,8 +72,8 @@ constexpr char kExtractUsage[] =
     "                    port) that the given pages link to, but no image, archive or\n"
     "                    other file that is no page; each page once, the found URLs of\n"
     "                    all through the filter (default 0: the given pages only)\n"
-    "  --max-pages N     with --depth 1: download at most N pages in all, the given ones\n"
-    "                    included (default 200)\n"
+    "  --max-pages N     with --depth 1: download at most N pages in all, counting the\n"
+    "                    given ones, which are always downloaded (default 200)\n"
     "  --ca-file FILE    with --url, natively: trust the certificate authorities in FILE\n"
     "                    (PEM) instead of the system's, for a server with a private CA\n"
     "  --max-page-mib N  with --url: stop a page past N MiB, decoded (default 1024)\n";

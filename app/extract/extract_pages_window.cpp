@@ -23,7 +23,7 @@ struct Column {
   const wchar_t* title;
   int width;  // at 96 DPI
 };
-constexpr Column kColumns[] = {{L"ページ", 380}, {L"状態", 180}};
+constexpr Column kColumns[] = {{L"ページ", 270}, {L"状態", 180}};
 
 std::u16string Number(long long n) {
   return Utf8ToUtf16(std::to_string(n));

@@ -110,7 +110,8 @@ PageCrawl::PageCrawl(std::vector<std::u16string> starts, CrawlRules rules,
 
 bool PageCrawl::Plan(const std::u16string& url, std::size_t parent, bool start) {
   if (!planned_.insert(PageKey(url)).second) return false;
-  if (static_cast<int>(pages_.size()) >= rules_.maxPages) {
+  // The pages typed are all fetched; the cap holds back the pages they link to.
+  if (!start && static_cast<int>(pages_.size()) >= rules_.maxPages) {
     ++overCap_;
     return false;
   }

@@ -53,8 +53,10 @@ using PageFetcher =
     std::function<FetchedLinks(const std::u16string& url, int worker, DownloadControl& control)>;
 
 struct CrawlRules {
-  int depth = 0;                    // 0: the start pages; 1: and the pages they link to
-  int maxPages = kDefaultMaxPages;  // the pages fetched in all, start pages included
+  int depth = 0;  // 0: the start pages; 1: and the pages they link to
+  // The pages fetched in all, start pages included; linked pages past it are not fetched
+  // (start pages always are).
+  int maxPages = kDefaultMaxPages;
   int inFlight = kMaxPagesInFlight;
   DownloadLimits limits;  // of each download
 };

@@ -179,7 +179,9 @@ TEST(PageCrawl, SeveralStartPagesKeepTheirOrder) {
   FakeSite site;
   site.pages[u"http://a/"] = {{u"http://a/1.jpg", u"http://x/same.jpg"}, 30ms};
   site.pages[u"http://b/"] = {{u"http://x/same.jpg", u"http://b/2.jpg"}, 1ms};
-  PageCrawl crawl({u"http://a/", u"http://b/"}, {}, u"*.jpg", site.Fetcher());
+  CrawlRules rules;
+  rules.maxPages = 1;  // holds back linked pages only: every page typed is fetched
+  PageCrawl crawl({u"http://a/", u"http://b/"}, rules, u"*.jpg", site.Fetcher());
   crawl.Run();
   std::vector<std::u16string> urls;
   for (const CrawlLink& link : crawl.Links()) urls.push_back(link.url);
