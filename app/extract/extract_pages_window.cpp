@@ -83,16 +83,14 @@ void frmExtractPages::Refresh() {
   ListView_SetItemCountEx(Item(IDC_LVWPAGES), static_cast<int>(rows_.size()),
                           LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
   InvalidateRect(Item(IDC_LVWPAGES), nullptr, FALSE);
-  int ended = 0, failed = 0, found = 0;
+  int ended = 0, failed = 0;
   for (const PageProgress& page : rows_) {
     ended += page.state != PageState::Waiting && page.state != PageState::Fetching;
     failed += page.state == PageState::Failed;
-    found += page.found;
   }
   const std::u16string state = note_.empty() ? u"取得中" : note_;
   const std::u16string text = state + u": " + Number(ended) + u" / " + Number(rows_.size()) +
-                              u" ページ   URL: " + Number(found) + u" 件   エラー: " +
-                              Number(failed);
+                              u" ページ   エラー: " + Number(failed);
   SetDlgItemTextW(hwnd(), IDC_LBLPAGESPROGRESS, W(text));
 }
 

@@ -162,8 +162,11 @@ void PageCrawl::Work(int worker) {
     // text to scan.
     if (fetched.status == DownloadStatus::Done &&
         (start || IsHtmlContentType(fetched.contentType))) {
+      std::unordered_set<std::u16string_view> passed;  // an image and its link are one URL
       for (const std::u16string& found : fetched.found) {
-        if (filter_.AppendCount(found) > 0) judged.passed.push_back(found);
+        if (filter_.AppendCount(found) > 0 && passed.insert(found).second) {
+          judged.passed.push_back(found);
+        }
         if (start && rules_.depth > 0 && IsSameSitePage(fetched.finalUrl, found)) {
           judged.links.push_back(found);
         }

@@ -66,7 +66,7 @@ enum class PageState { Waiting, Fetching, Done, Failed, Cancelled };
 struct PageProgress {
   std::u16string url;
   PageState state = PageState::Waiting;
-  int found = 0;          // Done: the URLs of the page the filter passed
+  int found = 0;          // Done: the URLs of the page the filter passed, each once
   std::u16string reason;  // Failed
   bool start = true;      // a start page, not one linked to
 };

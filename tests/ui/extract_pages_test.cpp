@@ -85,7 +85,7 @@ TEST_F(ExtractPagesTest, TheSelectedLinesAndTheirLinkedPagesGiveEachUrlOnce) {
             (Lines{u"http://g/a/", u"http://g/b/", u"http://g/c/", u"http://g/b/i.jpg",
                    u"http://g/a/i.jpg", u"http://g/a/j.jpg", u"http://g/b/j.jpg"}));
   EXPECT_EQ(pages().Rows(), (Rows{{u"http://g/a/", u"完了 2 件"},
-                                  {u"http://g/b/", u"完了 2 件"},
+                                  {u"http://g/b/", u"完了 1 件"},
                                   {u"http://g/a/p.html", u"完了 2 件"},
                                   {u"http://g/b/p.html", u"完了 2 件"}}));
   EXPECT_EQ(WindowText(GetDlgItem(pages().hwnd(), IDCANCEL)), u"閉じる(&C)");
