@@ -220,11 +220,6 @@ void PageCrawl::Cancel() {
   changed_.notify_all();
 }
 
-bool PageCrawl::Cancelled() const {
-  std::lock_guard<std::mutex> hold(lock_);
-  return cancelled_;
-}
-
 std::vector<PageProgress> PageCrawl::Progress() const {
   std::lock_guard<std::mutex> hold(lock_);
   std::vector<PageProgress> progress;

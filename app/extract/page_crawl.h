@@ -91,7 +91,6 @@ class PageCrawl {
   // The fetches under way are cancelled and no more start; what was found stays, and what a
   // page under way gives after this is left out.
   void Cancel();
-  bool Cancelled() const;
   // The pages planned so far, in plan order (a start page's links after the start pages).
   std::vector<PageProgress> Progress() const;
   // What the pages that ended so far passed, in the run's order, each URL once.
