@@ -5,7 +5,10 @@
 #include <memory>
 #include <optional>
 
+#include "app/extract/extract_to_list.h"
 #include "app/extract/extraction_run.h"
+#include "app/extract/page_crawl.h"
+#include "app/extract/web_address.h"
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
 #include "cli/page_fetch.h"
@@ -25,9 +28,18 @@ struct ExtractRequest {
   std::u16string filter;
   std::optional<PageEncoding> encoding;  // --input-encoding; nothing (auto): the file decides
   std::optional<OutputEncoding> output;  // --output-encoding
-  std::string file, url, caFile;
-  DownloadLimits limits;
+  std::string file, caFile;
+  std::vector<std::string> urls;  // --url, as often as given
+  CrawlRules crawl;               // --depth, --max-pages, --max-page-mib
 };
+
+// A whole number from `low` to `high`, or nothing.
+std::optional<int> WholeNumber(const std::string& text, int low, int high) {
+  char* end = nullptr;
+  const long long n = std::strtoll(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || n < low || n > high) return std::nullopt;
+  return static_cast<int>(n);
+}
 
 // The request, or nothing after one line on `err`.
 std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args, std::FILE* err) {
@@ -78,7 +90,21 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
         return std::nullopt;
       }
     } else if (a == "--url" && (v = value())) {
-      r.url = *v;
+      r.urls.push_back(*v);
+    } else if (a == "--depth" && (v = value())) {
+      const std::optional<int> depth = WholeNumber(*v, 0, 1);
+      if (!depth) {
+        Say(err, "cardo-cli extract: --depth wants 0 or 1\n");
+        return std::nullopt;
+      }
+      r.crawl.depth = *depth;
+    } else if (a == "--max-pages" && (v = value())) {
+      const std::optional<int> pages = WholeNumber(*v, 1, 1000000);
+      if (!pages) {
+        Say(err, "cardo-cli extract: --max-pages wants a whole number from 1 to 1000000\n");
+        return std::nullopt;
+      }
+      r.crawl.maxPages = *pages;
     } else if (a == "--ca-file" && (v = value())) {
       r.caFile = *v;
     } else if (a == "--max-page-mib" && (v = value())) {
@@ -90,7 +116,7 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
                      "cardo-cli extract: --max-page-mib wants a whole number of MiB, 1 or more\n");
         return std::nullopt;
       }
-      r.limits.pageBytes = mib * 1024 * 1024;
+      r.crawl.limits.pageBytes = mib * 1024 * 1024;
     } else if (!a.empty() && a[0] != '-' && r.file.empty()) {
       r.file = a;
     } else {
@@ -98,11 +124,11 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
       return std::nullopt;
     }
   }
-  if (!r.url.empty() && !r.file.empty()) {
+  if (!r.urls.empty() && !r.file.empty()) {
     Say(err, "cardo-cli extract: --url and FILE together\n");
     return std::nullopt;
   }
-  if (r.url.empty() && r.file.empty()) {
+  if (r.urls.empty() && r.file.empty()) {
     Say(err, "cardo-cli extract: no FILE given\n");
     return std::nullopt;
   }
@@ -130,6 +156,45 @@ class UrlPrinter {
   TextWriter writer_;
 };
 
+// Several pages, or one and the pages it links to: the run the dialog makes of several
+// addresses, its URLs printed in the run's order once the last page has ended, and a line on
+// `err` for each page that failed and for the links the cap left out.
+int RunCrawl(const ExtractRequest& request, UrlPrinter& printer, std::FILE* err) {
+  std::vector<std::u16string> starts;
+  for (const std::string& url : request.urls) starts.push_back(DownloadAddress(Utf8ToUtf16(url)));
+  PageCrawl crawl(std::move(starts), request.crawl, request.filter,
+                  [&](const std::u16string& url, int, DownloadControl& control) {
+                    std::u16string reason;
+                    const std::optional<FetchedPage> page =
+                        FetchPage(Utf16ToUtf8(url), request.caFile, control, reason);
+                    if (!page) {
+                      FetchedLinks failed;
+                      failed.reason = std::move(reason);
+                      return failed;
+                    }
+                    DownloadOutcome outcome;
+                    outcome.status = DownloadStatus::Done;
+                    outcome.finalUrl = page->finalUrl;
+                    outcome.contentType = page->contentType;
+                    return ScanFetchedPage(std::move(outcome), Utf8ToUtf16(page->path),
+                                           request.options, control, request.encoding);
+                  });
+  crawl.Run();
+  for (const CrawlLink& link : crawl.Links()) printer.Print(link.url, 1);
+  bool failed = false;
+  for (const PageProgress& page : crawl.Progress()) {
+    if (page.state != PageState::Failed) continue;
+    Say(err, "cardo-cli extract: %s: %s\n", Utf16ToUtf8(page.url).c_str(),
+        Utf16ToUtf8(page.reason).c_str());
+    failed = true;
+  }
+  if (crawl.PagesOverCap() > 0) {
+    Say(err, "cardo-cli extract: %d linked pages left out (--max-pages %d)\n", crawl.PagesOverCap(),
+        request.crawl.maxPages);
+  }
+  return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
@@ -140,9 +205,15 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   // The page downloaded as the dialog's download mode does, then scanned in that mode (or the
   // parsed mode when asked) with
   // the address it finally came from, in the encoding the page says unless one is forced.
-  const bool download = !request->url.empty();
+  if (request->urls.size() > 1 || request->crawl.depth > 0) {
+    UrlPrinter printer(out, WithEncoding(form, request->output));
+    const int status = RunCrawl(*request, printer, err);
+    return printer.writer().Finish("extract", err) ? status : 1;
+  }
+  const bool download = !request->urls.empty();
   const std::optional<FetchedPage> page =
-      download ? FetchPage(request->url, request->caFile, request->limits, err) : std::nullopt;
+      download ? FetchPage(request->urls.front(), request->caFile, request->crawl.limits, err)
+               : std::nullopt;
   if (download) {
     if (!page) return 1;
     request->file = page->path;

@@ -6,17 +6,14 @@
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
 
-#ifdef _WIN32
-#include <windows.h>
-
 #include <algorithm>
 #include <atomic>
-#include <iterator>
+
+#ifdef _WIN32
+#include <windows.h>
 #else
 #include <signal.h>
 #include <unistd.h>
-
-#include <cstring>
 #endif
 
 namespace cardo::cli {
@@ -43,63 +40,84 @@ std::u16string PathText(const std::string& utf8) {
   return Utf8ToUtf16(utf8);
 }
 
+// The page files a signal (or Ctrl+C, Ctrl+Break, closing the console) must not leave behind:
+// one slot for each download that may run at once. A handler reaches only what is static, and
+// touches it only async-signal-safely: fixed buffers, lock-free flags, unlink (or DeleteFileW,
+// which succeeds at once because every opener of a page shares deletion: the name goes when
+// the process's handles close as it ends).
+constexpr int kPendingSlots = 8;
 #ifdef _WIN32
-// The page file Ctrl+C, Ctrl+Break or closing the console must not leave behind. The handler
-// runs on a thread of its own while the download or the scan may hold the file open: every
-// opener of the page shares deletion (OpenStream), so DeleteFileW succeeds at once and the
-// name goes when the process's handles close as it ends. One page per process is fetched at
-// a time.
-wchar_t pendingPath[MAX_PATH + 1];
-std::atomic<bool> pending{false};
+using PathUnit = wchar_t;
+constexpr std::size_t kPathUnits = MAX_PATH + 1;
+#else
+using PathUnit = char;
+constexpr std::size_t kPathUnits = 4096;
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+#endif
+PathUnit pendingPaths[kPendingSlots][kPathUnits];
+std::atomic<bool> pendingUsed[kPendingSlots];  // the slot is taken
+std::atomic<bool> pendingSet[kPendingSlots];   // and its path is whole
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-BOOL WINAPI RemovePendingPage(DWORD) {
-  if (pending) DeleteFileW(pendingPath);
+void RemovePendingPages() {
+  for (int slot = 0; slot < kPendingSlots; ++slot) {
+#ifdef _WIN32
+    if (pendingSet[slot]) DeleteFileW(pendingPaths[slot]);
+#else
+    if (pendingSet[slot]) unlink(pendingPaths[slot]);
+#endif
+  }
+}
+
+#ifdef _WIN32
+BOOL WINAPI RemovePendingPagesOnEvent(DWORD) {
+  RemovePendingPages();
   return FALSE;  // the system's own handling then ends the process as before
 }
-
-void RemoveOnSignal(const std::string& path) {
-  const std::u16string wide = PathText(path);
-  if (wide.size() >= std::size(pendingPath)) return;
-  std::copy(wide.begin(), wide.end(), pendingPath);
-  pendingPath[wide.size()] = 0;
-  pending = true;
-  SetConsoleCtrlHandler(RemovePendingPage, TRUE);
-}
-
-void KeepOnSignal() {
-  pending = false;
-}
 #else
-// The page file a signal must not leave behind. A signal handler reaches only what is static,
-// and may only touch it async-signal-safely: a fixed buffer, a flag, unlink. One page per
-// process is fetched at a time.
-char pendingPath[4096];
-volatile sig_atomic_t pending = 0;
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-extern "C" void RemovePendingPage(int signal) {
-  if (pending) unlink(pendingPath);
+extern "C" void RemovePendingPagesOnSignal(int signal) {
+  RemovePendingPages();
   // Ended as the signal would have ended it, so the caller sees the same status.
   struct sigaction fallback {};
   fallback.sa_handler = SIG_DFL;
   sigaction(signal, &fallback, nullptr);
   raise(signal);
 }
-
-void RemoveOnSignal(const std::string& path) {
-  if (path.size() >= sizeof pendingPath) return;
-  std::memcpy(pendingPath, path.c_str(), path.size() + 1);
-  pending = 1;
-  struct sigaction action {};
-  action.sa_handler = RemovePendingPage;
-  sigemptyset(&action.sa_mask);
-  for (const int signal : kEndingSignals) sigaction(signal, &action, nullptr);
-}
-
-void KeepOnSignal() {
-  pending = 0;
-}
 #endif
+
+// The slot that now holds `path`, or -1 when none is free or the path is too long (then a
+// signal leaves that file behind, as nothing else is lost).
+int RemoveOnSignal(const std::string& path) {
+#ifdef _WIN32
+  const std::u16string text = PathText(path);
+#else
+  const std::string& text = path;
+#endif
+  if (text.size() >= kPathUnits) return -1;
+  for (int slot = 0; slot < kPendingSlots; ++slot) {
+    bool expected = false;
+    if (!pendingUsed[slot].compare_exchange_strong(expected, true)) continue;
+    std::copy(text.begin(), text.end(), pendingPaths[slot]);
+    pendingPaths[slot][text.size()] = 0;
+    pendingSet[slot] = true;
+#ifdef _WIN32
+    SetConsoleCtrlHandler(RemovePendingPagesOnEvent, TRUE);
+#else
+    struct sigaction action {};
+    action.sa_handler = RemovePendingPagesOnSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : kEndingSignals) sigaction(signal, &action, nullptr);
+#endif
+    return slot;
+  }
+  return -1;
+}
+
+void KeepOnSignal(int slot) {
+  if (slot < 0) return;
+  pendingSet[slot] = false;
+  pendingUsed[slot] = false;
+}
 
 }  // namespace
 
@@ -110,34 +128,46 @@ FetchedPage::~FetchedPage() {
 #else
   unlink(path.c_str());
 #endif
-  KeepOnSignal();
+  KeepOnSignal(signalSlot);
 }
 
 FetchedPage::FetchedPage(FetchedPage&& other) noexcept
     : path(std::move(other.path)),
       finalUrl(std::move(other.finalUrl)),
-      contentType(std::move(other.contentType)) {
+      contentType(std::move(other.contentType)),
+      signalSlot(other.signalSlot) {
   other.path.clear();
+  other.signalSlot = -1;
 }
 
 std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
-                                     const DownloadLimits& limits, std::FILE* err) {
+                                     DownloadControl& control, std::u16string& reason) {
   FetchedPage page;
   page.path = NewTemporaryFile();
   if (page.path.empty()) {
-    Say(err, "cardo-cli extract: cannot make a temporary file\n");
+    reason = u"cannot make a temporary file";
     return std::nullopt;
   }
-  RemoveOnSignal(page.path);
-  DownloadControl control(limits);
-  const DownloadOutcome outcome = DownloadWithSystemStack(DownloadAddress(Utf8ToUtf16(url)),
-                                                          PathText(page.path), caFile, control);
+  page.signalSlot = RemoveOnSignal(page.path);
+  DownloadOutcome outcome = DownloadWithSystemStack(DownloadAddress(Utf8ToUtf16(url)),
+                                                    PathText(page.path), caFile, control);
   if (outcome.status != DownloadStatus::Done) {
-    Say(err, "cardo-cli extract: %s: %s\n", url.c_str(), Utf16ToUtf8(outcome.reason).c_str());
+    reason = outcome.status == DownloadStatus::Cancelled ? u"cancelled" : std::move(outcome.reason);
     return std::nullopt;
   }
   page.finalUrl = outcome.finalUrl;
   page.contentType = outcome.contentType;
+  return page;
+}
+
+std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
+                                     const DownloadLimits& limits, std::FILE* err) {
+  DownloadControl control(limits);
+  std::u16string reason;
+  std::optional<FetchedPage> page = FetchPage(url, caFile, control, reason);
+  if (!page) {
+    Say(err, "cardo-cli extract: %s: %s\n", url.c_str(), Utf16ToUtf8(reason).c_str());
+  }
   return page;
 }
 

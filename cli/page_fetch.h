@@ -21,8 +21,13 @@ struct FetchedPage {
   std::string path;         // the body, as sent and decoded
   std::u16string finalUrl;  // the page URL, after redirections
   std::string contentType;  // the server's, which may name the page's encoding
+  int signalSlot = -1;      // where a signal finds the path to remove
 };
 
+// The page at `url` through `control`, which may cancel it from another thread; several may
+// run at once. On failure `reason` says why, and nothing comes back.
+std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
+                                     DownloadControl& control, std::u16string& reason);
 // The page at `url` ("http://" put in front as the dialog does); `caFile`, when not empty, holds
 // the certificate authorities (PEM) to trust instead of the system's, for servers with a private CA
 // (native build only). On failure says why on `err` and returns nothing. The temporary file

@@ -59,6 +59,46 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
   return result;
 }
 
+FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path,
+                             ExtractOptions options, const DownloadControl& control,
+                             std::optional<PageEncoding> forced) {
+  FetchedLinks fetched;
+  fetched.status = outcome.status;
+  fetched.reason = std::move(outcome.reason);
+  if (outcome.status != DownloadStatus::Done) return fetched;
+  if (options.mode != ExtractMode::Parsed) options.mode = ExtractMode::Download;
+  options.pageUrl = outcome.finalUrl;
+  std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
+  const ExtractResult result =
+      !file ? ExtractResult::Unreadable
+            : FindUrlsInFile(
+                  file.get(), {forced, outcome.contentType}, options,
+                  [&](std::u16string_view url) { fetched.found.emplace_back(url); },
+                  [&](long long) { return !control.Cancelled(); });
+  if (control.Cancelled()) {
+    fetched.status = DownloadStatus::Cancelled;
+  } else if (result != ExtractResult::Done) {
+    fetched.status = DownloadStatus::Failed;
+    fetched.reason = result == ExtractResult::Unreadable
+                         ? u"ダウンロードしたページを読み取れませんでした。"
+                         : u"行が長すぎてメモリが足りないため、ページを抜き出せませんでした。";
+    fetched.found.clear();
+  }
+  fetched.finalUrl = std::move(outcome.finalUrl);
+  fetched.contentType = std::move(outcome.contentType);
+  return fetched;
+}
+
+int AddCrawlLinksToList(const std::vector<CrawlLink>& links, ShellContext& shell) {
+  PendingLines pending(shell.list);
+  for (const CrawlLink& link : links) {
+    // Each line keeps the page it was found on, as a single page's lines do.
+    pending.SetPage(link.page);
+    if (!pending.Add(link.url)) break;
+  }
+  return AddGatheredToList(pending, shell);
+}
+
 LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filterText,
                                  bool skipListed, ShellContext& shell) {
   const CompiledFilter filter(filterText);

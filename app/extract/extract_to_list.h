@@ -6,6 +6,7 @@
 
 #include "app/extract/clipboard_links.h"
 #include "app/extract/extraction_run.h"
+#include "app/extract/page_crawl.h"
 #include "app/list/pending_lines.h"
 #include "app/list/shell_context.h"
 
@@ -31,6 +32,17 @@ int AddGatheredToList(PendingLines& pending, ShellContext& shell);
 ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
                                 std::u16string_view filterText, ShellContext& shell,
                                 std::string_view contentType = {});
+
+// A page of a run over several pages, downloaded by `outcome` into `path`: its URLs as one
+// download's extraction finds them (the download mode, or the parsed one, with the address
+// the page came from), unfiltered. A file that cannot be read whole is a failure.
+// `forced`, when set, is the encoding to read the page in (a byte order mark still decides).
+FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path,
+                             ExtractOptions options, const DownloadControl& control,
+                             std::optional<PageEncoding> forced = std::nullopt);
+// The URLs a run over several pages found, at the end of the list in the run's order, drawn
+// once, with the list-full message once. Returns the number added.
+int AddCrawlLinksToList(const std::vector<CrawlLink>& links, ShellContext& shell);
 
 struct LinkPasteResult {
   int added = 0;

@@ -23,6 +23,7 @@ constexpr char16_t kDownloadingCaption[] = u"ダウンロード中...";
 constexpr char16_t kExtractingCaption[] = u"抜き出し中...";
 constexpr char16_t kNoWorker[] = u"メモリが足りないため、抜き出しを始められませんでした。";
 constexpr char16_t kNoUrl[] = u"ダウンロード対象のURLが記入されていません。";
+constexpr char16_t kBadAddressLines[] = u"次の行はURLとして読めません (行番号): ";
 constexpr char16_t kNoFile[] = u"抜き出し対象のファイルが指定されていません。";
 constexpr char16_t kDownloadFailed[] =
     u"URL先のドキュメントが無いか、URLが存在しないか、ファイルの取得に失敗しました。\r\n"
@@ -57,10 +58,19 @@ int PageControl(int first, int page) {
 }  // namespace
 
 frmExtract::frmExtract(const ToolContext& context, Download download)
-    : context_(context), runDownload_(download ? std::move(download) : Download(WebDownload)) {}
+    : context_(context),
+      runDownload_(download ? std::move(download) : Download(WebDownload)),
+      pages_(context.instance, context.shell) {}
 
 void frmExtract::Show() {
   ShowModeless(context_.instance, IDD_EXTRACT, context_.main);
+}
+
+void frmExtract::ShowPages(const std::u16string& addresses) {
+  Show();
+  if (!IsOpen() || Running()) return;
+  SelectMode(kDownloadPage);
+  SetControlText(Item(IDC_TXTURL), addresses);
 }
 
 bool frmExtract::OnCommand(int id, int code) {
@@ -157,6 +167,8 @@ void frmExtract::Form_Load() {
                  settings.NotReturnSearch ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(hwnd(), IDC_CHKURLPARSED,
                  SettingInRange<&Settings::UrlExtParsed>(settings) ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(hwnd(), IDC_CHKURLLINKED,
+                 SettingInRange<&Settings::UrlExtLinked>(settings) ? BST_CHECKED : BST_UNCHECKED);
   hand_ = LoadCursorW(context_.instance, MAKEINTRESOURCEW(IDC_HANDCURSOR));
   for (const int i : kFilePages) {
     HWND label = Item(PageControl(IDC_LBLEXTRACTEDFILE0, i));
@@ -210,6 +222,7 @@ bool frmExtract::Form_QueryUnload() {
   settings.NotReturnSearch =
       IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED ? 1 : 0;
   settings.UrlExtParsed = IsDlgButtonChecked(hwnd(), IDC_CHKURLPARSED) == BST_CHECKED ? 1 : 0;
+  settings.UrlExtLinked = IsDlgButtonChecked(hwnd(), IDC_CHKURLLINKED) == BST_CHECKED ? 1 : 0;
   baseUrl_ = ControlText(BaseUrlBox());
   settings.UrlExtSelMode = static_cast<std::int16_t>(Mode());
   if (!refused) return true;
@@ -326,9 +339,20 @@ void frmExtract::cmdStartCancel_Click(int index) {
   Ui& ui = context_.shell.ui;
   const int mode = Mode();
   if (mode == kDownloadPage) {
-    if (GetWindowTextLengthW(Item(IDC_TXTURL)) == 0) {
+    std::u16string typed = ControlText(Item(IDC_TXTURL));
+    while (!typed.empty() && (typed.back() == u'\r' || typed.back() == u'\n')) typed.pop_back();
+    const bool linked = IsDlgButtonChecked(hwnd(), IDC_CHKURLLINKED) == BST_CHECKED;
+    if (pages_.Running()) {
+      ShowWindow(pages_.hwnd(), SW_SHOWNORMAL);
+      SetForegroundWindow(pages_.hwnd());
+    } else if (typed.empty()) {
       ShowError(ui, kNoUrl);
+    } else if (linked || typed.find_first_of(u"\r\n") != std::u16string::npos) {
+      // Several addresses, or one to follow: the progress window runs them and the dialog
+      // is free again.
+      StartPages(typed);
     } else {
+      SetControlText(Item(IDC_TXTURL), typed);
       StartDownload();
       if (Downloading()) return;
     }
@@ -343,8 +367,7 @@ void frmExtract::cmdStartCancel_Click(int index) {
   EndRun();
 }
 
-bool frmExtract::StartExtraction(const std::u16string& path, const std::u16string& pageUrl,
-                                 std::string contentType, bool fromDownload) {
+ExtractOptions frmExtract::CurrentOptions() const {
   ExtractOptions options;
   options.mode = static_cast<ExtractMode>(Mode());
   if (options.mode == ExtractMode::Download &&
@@ -355,6 +378,12 @@ bool frmExtract::StartExtraction(const std::u16string& path, const std::u16strin
   options.fullWidth = IsDlgButtonChecked(hwnd(), IDC_CHKURLTWINCHAR) == BST_CHECKED;
   options.notReturnSearch = IsDlgButtonChecked(hwnd(), IDC_CHKNOTRETURNSEARCH) == BST_CHECKED;
   options.baseUrlBox = ControlText(BaseUrlBox());
+  return options;
+}
+
+bool frmExtract::StartExtraction(const std::u16string& path, const std::u16string& pageUrl,
+                                 std::string contentType, bool fromDownload) {
+  ExtractOptions options = CurrentOptions();
   options.pageUrl = pageUrl;
   // The worker works on copies of everything; the list is changed here, when it ends.
   auto work = [path, options, filter = ControlText(Item(PageControl(IDC_TXTFILTER0, Mode()))),
@@ -424,6 +453,47 @@ void frmExtract::StartDownload() {
   EnableWindow(hwnd(), TRUE);
   ShowRunning(true, kDownloadingCaption);
   SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr);
+}
+
+bool frmExtract::StartPages(const std::u16string& addresses) {
+  Ui& ui = context_.shell.ui;
+  const StartAddresses starts = ReadStartAddresses(addresses);
+  if (!starts.invalidLines.empty()) {
+    std::u16string lines;
+    for (const int line : starts.invalidLines) {
+      lines += (lines.empty() ? u"" : u", ") + Utf8ToUtf16(std::to_string(line));
+    }
+    SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_TXTURL)), TRUE);
+    ShowError(ui, kBadAddressLines + lines);
+    return false;
+  }
+  CrawlRules rules;
+  rules.depth = IsDlgButtonChecked(hwnd(), IDC_CHKURLLINKED) == BST_CHECKED ? 1 : 0;
+  rules.maxPages = SettingInRange<&Settings::MaxCrawlPages>(context_.settings);
+  rules.limits.pageBytes =
+      static_cast<long long>(SettingInRange<&Settings::MaxPageMiB>(context_.settings)) << 20;
+  // Each download has a file of its own in the system's temporary folder, gone once scanned.
+  PageFetcher fetch = [download = runDownload_, options = CurrentOptions()](
+                          const std::u16string& url, int, DownloadControl& control) {
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t path[MAX_PATH + 1];
+    if (!GetTempPathW(MAX_PATH + 1, folder) || !GetTempFileNameW(folder, L"crd", 0, path)) {
+      FetchedLinks failed;
+      failed.reason = u"一時ファイルを作れませんでした。";
+      return failed;
+    }
+    const std::u16string file = reinterpret_cast<const char16_t*>(path);
+    FetchedLinks fetched = ScanFetchedPage(download(url, file, control), file, options, control);
+    DeleteFileW(path);
+    return fetched;
+  };
+  auto crawl = std::make_shared<PageCrawl>(
+      starts.urls, rules, ControlText(Item(PageControl(IDC_TXTFILTER0, Mode()))), std::move(fetch));
+  if (!pages_.Start(context_.main, std::move(crawl))) {
+    ShowError(ui, kNoWorker);
+    return false;
+  }
+  return true;
 }
 
 void frmExtract::ShowRunning(bool running, const char16_t* caption) {

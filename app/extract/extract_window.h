@@ -11,6 +11,7 @@
 #include "app/controls/dialog_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/extract/download_win.h"
+#include "app/extract/extract_pages_window.h"
 #include "app/extract/extract_to_list.h"
 #include "app/settings/tool_context_win.h"
 
@@ -22,6 +23,8 @@ class frmExtract final : public DialogWindow {
   frmExtract(const ToolContext& context, Download download);
 
   void Show();
+  // Shows the URL page with `addresses` (lines ending with CR LF) in its address box.
+  void ShowPages(const std::u16string& addresses);
   // Stores the dialog's state into the settings; the dialog stays. A text the settings file
   // could not give back whole is left out, and only it: false, after the message, with the
   // focus in its box for the user to put it right.
@@ -32,6 +35,8 @@ class frmExtract final : public DialogWindow {
   bool Downloading() const { return download_.Running(); }
   // A download or a file's extraction runs on its worker.
   bool Running() const { return download_.Running() || extraction_.Running(); }
+  // The window of a run over several pages (tests).
+  frmExtractPages& PagesWindow() { return pages_; }
 
   void cmbModeSelect_Click();
   void cmdStartCancel_Click(int index);
@@ -58,6 +63,11 @@ class frmExtract final : public DialogWindow {
                        std::string contentType, bool fromDownload);
   void ExtractionEnded();
   void StartDownload();
+  // The run over the pages of the address box in the progress window; false (after saying
+  // why) when it could not start.
+  bool StartPages(const std::u16string& addresses);
+  // The scan the dialog's options ask for.
+  ExtractOptions CurrentOptions() const;
   void ShowProgress();
   void DownloadEnded();
   // While a worker runs, every control but the close button, which becomes the cancel button;
@@ -81,6 +91,7 @@ class frmExtract final : public DialogWindow {
   BackgroundJob<Extraction> extraction_;
   std::u16string extractedPath_;  // the file the extraction under way reads
   bool fromDownload_ = false;     // it reads the page just downloaded
+  frmExtractPages pages_;
 };
 
 }  // namespace cardo

@@ -34,12 +34,11 @@ class StoppableLines final : public LineSource {
   long long bytes_ = 0;
 };
 
-void Scan(LineSource& lines, const ExtractOptions& options, const CompiledFilter& filter,
-          const PassedUrlSink& sink) {
-  ExtractUrls(lines, options, [&](std::u16string_view url) {
+CandidateSink Filtered(const CompiledFilter& filter, const PassedUrlSink& sink) {
+  return [&](std::u16string_view url) {
     const int appends = filter.AppendCount(url);
     if (appends > 0) sink(url, appends);
-  });
+  };
 }
 
 }  // namespace
@@ -47,6 +46,12 @@ void Scan(LineSource& lines, const ExtractOptions& options, const CompiledFilter
 ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
                               const ExtractOptions& options, const CompiledFilter& filter,
                               const PassedUrlSink& sink, const KeepGoing& keepGoing) {
+  return FindUrlsInFile(file, encoding, options, Filtered(filter, sink), keepGoing);
+}
+
+ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
+                             const ExtractOptions& options, const CandidateSink& sink,
+                             const KeepGoing& keepGoing) {
   try {
     std::string head(kEncodingHeadBytes, '\0');
     head.resize(std::fread(head.data(), 1, head.size(), file));
@@ -55,9 +60,9 @@ ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
         file, head, DecideEncoding(encoding, head), options.mode != ExtractMode::Text);
     if (keepGoing) {
       StoppableLines stoppable(*lines, keepGoing);
-      Scan(stoppable, options, filter, sink);
+      ExtractUrls(stoppable, options, sink);
     } else {
-      Scan(*lines, options, filter, sink);
+      ExtractUrls(*lines, options, sink);
     }
   } catch (const std::bad_alloc&) {
     // A 32-bit process may not find room for a line of hundreds of megabytes.
@@ -70,7 +75,7 @@ ExtractResult ExtractFromCodePageText(std::string_view bytes, const ExtractOptio
                                       const CompiledFilter& filter, const PassedUrlSink& sink) {
   TextLineSource lines(bytes);
   try {
-    Scan(lines, options, filter, sink);
+    ExtractUrls(lines, options, Filtered(filter, sink));
   } catch (const std::bad_alloc&) {
     return ExtractResult::OutOfMemory;
   }

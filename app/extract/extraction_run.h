@@ -32,6 +32,12 @@ ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
                               const ExtractOptions& options, const CompiledFilter& filter,
                               const PassedUrlSink& sink, const KeepGoing& keepGoing = {});
 
+// The same run with every URL the scan finds handed to `sink` unfiltered, for a caller that
+// judges them itself (a run over several pages follows some and filters the rest).
+ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
+                             const ExtractOptions& options, const CandidateSink& sink,
+                             const KeepGoing& keepGoing = {});
+
 // The run over text already in code page 932, such as a paste's ScannerBytes.
 ExtractResult ExtractFromCodePageText(std::string_view bytes, const ExtractOptions& options,
                                       const CompiledFilter& filter, const PassedUrlSink& sink);

@@ -42,6 +42,7 @@
 #define IDM_EDIT_REMOVE_DUPLICATES 1113
 #define IDM_EDIT_CHECK_LINKS 1114
 #define IDM_PASTE_LINKS 1120
+#define IDM_EXTRACT_FROM_SELECTED 1121  // the extraction dialog's URL page over the selected lines
 #define IDM_EDIT_UNDO 1131
 #define IDM_EDIT_REDO 1132
 // Ctrl+Up and Ctrl+Down: the selected lines one line up or down (keys only, no menu item).
@@ -182,6 +183,7 @@
 #define IDC_CMDSHOWTHELP_2 424  // cmdShowTHelp(2); cmdShowTHelp2 is the base URL help
 #define IDC_TXTURL 425
 #define IDC_CHKURLPARSED 426  // the download is scanned in the parsed-HTML mode
+#define IDC_CHKURLLINKED 427  // and the start pages' links to pages of the same site too
 #define IDC_PAGELABEL2 429
 #define IDC_FRAPAGE3 430
 #define IDC_LBLEXTRACTEDFILE3 431
@@ -237,3 +239,7 @@
 #define IDC_CMDREMOVEDEAD 483
 #define IDC_CMDREPLACEREDIRECTED 484
 #define IDC_CMDSELECTFAILED 485
+// The progress of a run over several pages.
+#define IDD_EXTRACT_PAGES 500
+#define IDC_LBLPAGESPROGRESS 501
+#define IDC_LVWPAGES 502

@@ -49,6 +49,11 @@ struct Settings {
   // 1 while the extraction dialog's URL page scans a downloaded page in the parsed-HTML mode
   // (and a paste of a browser's HTML Format does too); off in a new file.
   std::int16_t UrlExtParsed = 0;
+  // 1 while the URL page also follows the start pages' links to pages of the same site.
+  std::int16_t UrlExtLinked = 0;
+  // The pages one run over several pages fetches at most, its start pages included; a file
+  // from before the key keeps this value.
+  std::int16_t MaxCrawlPages = 200;
   std::int16_t CharStart = 0;
   std::int16_t CharEnd = 0;
   std::int32_t NumStart = 0;

@@ -64,7 +64,7 @@ inline constexpr std::int32_t kExtractModeCount = 4;
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 
 // In the order they are read and written.
-inline constexpr std::array<ScalarKey, 29> kScalarKeys = {{
+inline constexpr std::array<ScalarKey, 31> kScalarKeys = {{
     // properties=194: NotReturnSearch, CmbIntl and TextClear.
     {kSectionPref, "properties", 10, FlagBits{}, {}, u"194", kNewFile | kImport},
     {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
@@ -128,6 +128,12 @@ inline constexpr std::array<ScalarKey, 29> kScalarKeys = {{
     {kSectionPref, "NumStep", 5, &Settings::NumStep, {1, 32767, OutOfRange::NearestBound}},
     {kSectionPref, "StatusBar", 2, &Settings::StatusBar, {0, 1, OutOfRange::NearestBound}},
     {kSectionPref, "UrlExtParsed", 2, &Settings::UrlExtParsed, {0, 1, OutOfRange::FirstChoice}},
+    {kSectionPref, "UrlExtLinked", 2, &Settings::UrlExtLinked, {0, 1, OutOfRange::FirstChoice}},
+    {kSectionPref,
+     "MaxCrawlPages",
+     5,
+     &Settings::MaxCrawlPages,
+     {1, 32767, OutOfRange::NearestBound}},
     {kSectionPref,
      "ExportReferer",
      2,

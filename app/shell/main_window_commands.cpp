@@ -71,6 +71,9 @@ std::span<const frmMain::Command> frmMain::Commands() {
       {IDM_SORT_DESCENDING, [](W& w, int) { EditSort(*w.shell_, SortOrder::Descending); }},
       {IDM_SORT_RANDOM, [](W& w, int) { EditShuffle(*w.shell_); }},
       {IDM_EDIT_LINE, [](W& w, int) { w.lstMainList_DblClick(); }, &W::AnySelected},
+      {IDM_EXTRACT_FROM_SELECTED,
+       [](W& w, int) { w.tools_->Extract().ShowPages(SelectedLinesText(*w.list_)); },
+       &W::AnySelected},
 
       {IDM_VIEW_DROP_DIALOG, [](W& w, int) { w.tools_->DropDialog().Show(); }},
       {IDM_VIEW_FREE_INPUT, [](W& w, int) { w.tools_->FreeInput().Show(); }},

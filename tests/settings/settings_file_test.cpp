@@ -345,7 +345,7 @@ TEST(SettingsFile, SaveWritesEveryKeyInOrder) {
                           "NumEnd=100\r\nListMax=10\r\nFigLength=0\r\nOtherPath=\r\nOtherArgs=\r\n"
                           "OtherFormat=0\r\nWatchClipboard=0\r\nMaxPageMiB=1024\r\n"
                           "SpreadExtended=0\r\nNumStep=1\r\nStatusBar=1\r\nUrlExtParsed=0\r\n"
-                          "ExportReferer=0\r\n"
+                          "UrlExtLinked=0\r\nMaxCrawlPages=200\r\nExportReferer=0\r\n"
                           "ExportRefererUrl=\r\nExportNames=0\r\nExportDigits=3\r\n"
                           "ExportFolder=\r\nExportWatchFolder=\r\nAria2RpcAddress=\r\n"
                           "Aria2RpcSecret=\r\nExtListUBound=0\r\n"

@@ -1,0 +1,54 @@
+#pragma once
+// frmExtractPages: the progress of a run over several pages (page_crawl.h), opened by the
+// extraction dialog. A row per page (address, 待機 / 取得中 / 完了 N 件 / エラー reason) and a
+// progress line; the downloads run on worker threads and the list is changed here, on the
+// window's thread, when the run ends. 中止 stops the run at once and adds what was found.
+#include <windows.h>
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/controls/dialog_win.h"
+#include "app/extract/page_crawl.h"
+#include "app/list/shell_context.h"
+
+namespace cardo {
+
+class frmExtractPages final : public DialogWindow {
+ public:
+  frmExtractPages(HINSTANCE instance, ShellContext& shell) : instance_(instance), shell_(shell) {}
+  ~frmExtractPages() override;
+
+  // Runs `crawl` in the window, opened over `owner`; false when no worker could start.
+  bool Start(HWND owner, std::shared_ptr<PageCrawl> crawl);
+  bool Running() const { return crawl_ != nullptr; }
+
+  void cmdStop_Click();
+  // The rows as shown: each page's address and state.
+  std::vector<std::vector<std::u16string>> Rows() const;
+
+ private:
+  struct Notice;
+  void Form_Load() override;
+  bool OnCommand(int id, int code) override;
+  INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void Refresh();
+  // The run's URLs to the list and the window in its ended state.
+  void Finish(bool cancelled);
+  // Lets the workers go: they end on their own once their downloads return.
+  void Release();
+  std::u16string StateText(const PageProgress& page) const;
+
+  HINSTANCE instance_;
+  ShellContext& shell_;
+  std::shared_ptr<PageCrawl> crawl_;
+  std::shared_ptr<Notice> notice_;
+  std::thread worker_;
+  std::vector<PageProgress> rows_;
+  std::u16string note_;  // how the run ended
+};
+
+}  // namespace cardo

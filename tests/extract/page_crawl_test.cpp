@@ -1,0 +1,215 @@
+#include "app/extract/page_crawl.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "app/platform/text.h"
+
+namespace cardo {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(PageCrawl, ReadsOneAddressALine) {
+  const StartAddresses starts = ReadStartAddresses(
+      u"a.example/x\r\n\r\n  http://b/ \t\nhttp://a.example/x#top\nnot an address\r"
+      u"https://c:99999/\n\u3000https://d/y");
+  EXPECT_EQ(starts.urls,
+            (std::vector<std::u16string>{u"http://a.example/x", u"http://b/", u"https://d/y"}));
+  EXPECT_EQ(starts.invalidLines, (std::vector<int>{5, 6}));
+}
+
+TEST(PageCrawl, FollowsOnlyPagesOfTheSameSite) {
+  const struct {
+    const char16_t* link;
+    bool follow;
+  } cases[] = {
+      {u"http://h/p/2.html", true},    {u"http://H:80/list?page=2", true},
+      {u"http://h/dir/", true},        {u"http://h/view.php?img=a.jpg", true},
+      {u"http://h/a.JPG", false},      {u"http://h/a.zip#x", false},
+      {u"https://h/p.html", false},    {u"http://h:8080/p.html", false},
+      {u"http://other/p.html", false}, {u"mailto:a@h", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsSameSitePage(u"http://h/index.html", c.link), c.follow) << Utf16ToUtf8(c.link);
+  }
+  EXPECT_TRUE(IsHtmlContentType("Text/HTML; charset=utf-8"));
+  EXPECT_TRUE(IsHtmlContentType(""));
+  EXPECT_FALSE(IsHtmlContentType("image/jpeg"));
+}
+
+// A site the tests make up: each page's found URLs, answered after a delay of its own.
+struct FakeSite {
+  struct Page {
+    std::vector<std::u16string> found;
+    std::chrono::milliseconds delay{1};
+    bool fails = false;
+    std::string contentType = "text/html";
+  };
+  std::map<std::u16string, Page> pages;
+  std::map<std::u16string, int> fetches;
+  std::mutex lock;
+  std::atomic<int> now{0}, most{0};
+
+  PageFetcher Fetcher() {
+    return [this](const std::u16string& url, int, DownloadControl& control) {
+      most = std::max(most.load(), ++now);
+      FetchedLinks fetched;
+      Page page;
+      {
+        std::lock_guard<std::mutex> hold(lock);
+        ++fetches[url];
+        page = pages[url];
+      }
+      const auto until = std::chrono::steady_clock::now() + page.delay;
+      while (std::chrono::steady_clock::now() < until && !control.Cancelled()) {
+        std::this_thread::sleep_for(1ms);
+      }
+      --now;
+      if (control.Cancelled()) {
+        fetched.status = DownloadStatus::Cancelled;
+      } else if (page.fails) {
+        fetched.reason = u"HTTP/1.1 404 Not Found";
+      } else {
+        fetched.status = DownloadStatus::Done;
+        fetched.finalUrl = url;
+        fetched.contentType = page.contentType;
+        fetched.found = page.found;
+      }
+      return fetched;
+    };
+  }
+};
+
+std::u16string Number(int n) {
+  std::u16string text;
+  for (char c : std::to_string(n)) text += static_cast<char16_t>(c);
+  return text;
+}
+
+// An index linking to `pages` pages of ten images each, the early pages the slowest, so that
+// they end in the opposite order; and links that must not be followed.
+void MakeGallery(FakeSite& site, int pages) {
+  FakeSite::Page& index = site.pages[u"http://g/"];
+  index.found = {u"http://g/logo.jpg", u"http://other/p.html", u"http://g/#top",
+                 u"http://g/big.zip"};
+  for (int p = 1; p <= pages; ++p) {
+    const std::u16string page = u"http://g/p" + Number(p) + u".html";
+    index.found.push_back(page);
+    index.found.push_back(page + u"#again");
+    FakeSite::Page& linked = site.pages[page];
+    linked.delay = std::chrono::milliseconds(2 * (pages - p) + 1);
+    linked.found.push_back(u"http://g/");  // back to the index: never a second fetch
+    for (int i = 1; i <= 10; ++i) {
+      linked.found.push_back(u"http://g/img/" + Number(p) + u"-" + Number(i) + u".jpg");
+    }
+    linked.found.push_back(u"http://g/logo.jpg");
+  }
+}
+
+TEST(PageCrawl, GalleryGivesEachImageOnceInPageOrder) {
+  FakeSite site;
+  MakeGallery(site, 20);
+  site.pages[u"http://g/p7.html"].fails = true;
+  site.pages[u"http://g/p9.html"].contentType = "image/jpeg";
+  CrawlRules rules;
+  rules.depth = 1;
+  PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher());
+  crawl.Run();
+
+  std::vector<std::u16string> expected{u"http://g/logo.jpg"};
+  for (int p = 1; p <= 20; ++p) {
+    if (p == 7 || p == 9) continue;
+    for (int i = 1; i <= 10; ++i) {
+      expected.push_back(u"http://g/img/" + Number(p) + u"-" + Number(i) + u".jpg");
+    }
+  }
+  const std::vector<CrawlLink> links = crawl.Links();
+  std::vector<std::u16string> urls;
+  for (const CrawlLink& link : links) urls.push_back(link.url);
+  EXPECT_EQ(urls, expected);
+  EXPECT_EQ(links[0].page, u"http://g/");
+  EXPECT_EQ(links[1].page, u"http://g/p1.html");
+  EXPECT_EQ(site.fetches.size(), 21u);
+  for (const auto& [url, times] : site.fetches) EXPECT_EQ(times, 1) << Utf16ToUtf8(url);
+  EXPECT_LE(site.most.load(), kMaxPagesInFlight);
+  EXPECT_GT(site.most.load(), 1);
+
+  const std::vector<PageProgress> progress = crawl.Progress();
+  ASSERT_EQ(progress.size(), 21u);
+  EXPECT_TRUE(progress[0].start);
+  EXPECT_EQ(progress[0].found, 1);
+  EXPECT_EQ(progress[7].state, PageState::Failed);
+  EXPECT_EQ(progress[7].reason, u"HTTP/1.1 404 Not Found");
+  EXPECT_EQ(progress[9].state, PageState::Done);
+  EXPECT_EQ(progress[9].found, 0);
+  EXPECT_EQ(progress[20].found, 11);
+}
+
+TEST(PageCrawl, CapAndDepthLimitThePagesFetched) {
+  const struct {
+    int depth, maxPages;
+    std::size_t fetched, links;
+    int overCap;
+  } cases[] = {
+      {0, 200, 1, 1, 0},
+      {1, 5, 5, 41, 16},
+      {1, 1, 1, 1, 20},
+  };
+  for (const auto& c : cases) {
+    FakeSite site;
+    MakeGallery(site, 20);
+    CrawlRules rules;
+    rules.depth = c.depth;
+    rules.maxPages = c.maxPages;
+    PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher());
+    crawl.Run();
+    EXPECT_EQ(site.fetches.size(), c.fetched) << c.maxPages;
+    EXPECT_EQ(crawl.Links().size(), c.links) << c.maxPages;
+    EXPECT_EQ(crawl.PagesOverCap(), c.overCap) << c.maxPages;
+  }
+}
+
+TEST(PageCrawl, SeveralStartPagesKeepTheirOrder) {
+  FakeSite site;
+  site.pages[u"http://a/"] = {{u"http://a/1.jpg", u"http://x/same.jpg"}, 30ms};
+  site.pages[u"http://b/"] = {{u"http://x/same.jpg", u"http://b/2.jpg"}, 1ms};
+  CrawlRules rules;
+  rules.maxPages = 1;  // holds back linked pages only: every page typed is fetched
+  PageCrawl crawl({u"http://a/", u"http://b/"}, rules, u"*.jpg", site.Fetcher());
+  crawl.Run();
+  std::vector<std::u16string> urls;
+  for (const CrawlLink& link : crawl.Links()) urls.push_back(link.url);
+  EXPECT_EQ(urls, (std::vector<std::u16string>{u"http://a/1.jpg", u"http://x/same.jpg",
+                                               u"http://b/2.jpg"}));
+}
+
+TEST(PageCrawl, CancelKeepsWhatWasFound) {
+  FakeSite site;
+  MakeGallery(site, 20);
+  for (int p = 6; p <= 20; ++p) site.pages[u"http://g/p" + Number(p) + u".html"].delay = 1h;
+  CrawlRules rules;
+  rules.depth = 1;
+  rules.inFlight = 1;  // one at a time: the first five pages end before the sixth hangs
+  PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher());
+  std::thread run([&] { crawl.Run(); });
+  for (int i = 0; i < 5000 && crawl.Links().size() < 51; ++i) std::this_thread::sleep_for(1ms);
+  crawl.Cancel();
+  run.join();
+  EXPECT_EQ(crawl.Links().size(), 51u);
+  const std::vector<PageProgress> progress = crawl.Progress();
+  ASSERT_EQ(progress.size(), 21u);
+  EXPECT_EQ(progress[5].state, PageState::Done);
+  for (std::size_t i = 6; i < progress.size(); ++i) {
+    EXPECT_EQ(progress[i].state, PageState::Cancelled) << i;
+  }
+  EXPECT_EQ(site.fetches.size(), 7u);
+}
+
+}  // namespace
+}  // namespace cardo
