@@ -14,9 +14,11 @@
 namespace cardo {
 namespace {
 
-// The right edges of the fixed parts at 96 DPI; the note takes the rest. While the filter is
-// on the first part is wider by kFilterPartAt96, for "フィルタ: 12 / 3400 行を表示中".
-constexpr std::array<int, 3> kPartEdgesAt96 = {110, 240, 380};
+// The widths of the fixed parts at 96 DPI (lines, selected lines, clipboard watch); the note
+// takes the rest. While the filter is on the first part is wider by kFilterPartAt96, for
+// "フィルタ: 12 / 3400 行を表示中"; the watch part, empty unless the clipboard is watched,
+// then gives up its width, so that the note keeps room for its "(表示中の行のみ)".
+constexpr std::array<int, 3> kPartWidthsAt96 = {110, 130, 140};
 constexpr int kFilterPartAt96 = 110;
 
 }  // namespace
@@ -44,10 +46,16 @@ void frmMain::mnuStatusBar_Click() {
 int frmMain::PlaceStatusBar(int clientWidth) {
   if (!status_ || !statusShown_) return 0;
   SendMessageW(status_, WM_SIZE, 0, 0);
-  std::array<int, kPartEdgesAt96.size() + 1> edges{};
-  const int wider = view_ && view_->Filtering() ? kFilterPartAt96 : 0;
-  for (std::size_t i = 0; i < kPartEdgesAt96.size(); ++i) {
-    edges[i] = std::min(ScaleForDpi(kPartEdgesAt96[i] + wider, dpi_), clientWidth);
+  std::array<int, kPartWidthsAt96.size() + 1> edges{};
+  std::array<int, kPartWidthsAt96.size()> widths = kPartWidthsAt96;
+  if (view_ && view_->Filtering()) {
+    widths[0] += kFilterPartAt96;
+    if (!watchingClipboard_) widths[2] = 0;
+  }
+  int edge = 0;
+  for (std::size_t i = 0; i < widths.size(); ++i) {
+    edge += widths[i];
+    edges[i] = std::min(ScaleForDpi(edge, dpi_), clientWidth);
   }
   edges.back() = -1;
   SendMessageW(status_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));

@@ -35,6 +35,19 @@ class FilterTest : public testing::MainWindowTest {
   void Type(const std::u16string& text) {
     for (const char16_t c : text) Loop(GetFocus(), WM_CHAR, c);
   }
+  // Whether the text of the status bar's part shows whole in it.
+  bool StatusPartFits(int part) const {
+    HWND bar = window->statusHwnd();
+    RECT rect{};
+    SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&rect));
+    const std::u16string text = window->StatusText(part);
+    const WindowDc dc(bar);
+    const ScopedSelect font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.c_str()),
+                          static_cast<int>(text.size()), &size);
+    return size.cx < rect.right - rect.left;
+  }
   int Rows() const { return static_cast<int>(SendMessageW(list(), LB_GETCOUNT, 0, 0)); }
   std::u16string Row(int row) const {
     wchar_t text[256] = {};
@@ -76,6 +89,9 @@ TEST_F(FilterTest, TypingFiltersTheCommandsActOnTheShownLinesAndSaveWritesAll) {
   EXPECT_EQ(window->list().Lines(), (Lines{start[0], start[2], start[4]}));
   EXPECT_EQ(Rows(), 0);
   EXPECT_EQ(window->StatusText(3), u"2 行を削除しました (表示中の行のみ)");
+  // At the window's first width the note says whole that only the shown lines were taken.
+  EXPECT_TRUE(StatusPartFits(0));
+  EXPECT_TRUE(StatusPartFits(3));
 
   // Save writes the hidden lines too.
   const std::u16string path = dir.File(u"list.txt");
