@@ -90,9 +90,12 @@ int ReplaceInList(ShellContext& shell, std::u16string_view word, std::u16string_
   // The new lines are built aside first, so a result too large for the list leaves every line
   // as it was, and the list is written in one pass without a redraw per line.
   std::vector<std::pair<int, std::u16string>> changed;
-  std::size_t total = 0;
   std::u16string replaced;
   const auto& lines = list.LineRefs();
+  // The lines a filter hides stay in the list and count towards its size.
+  std::size_t total = 0;
+  for (const auto& line : list.Whole().LineRefs()) total += line.size();
+  for (const auto& line : lines) total -= line.size();
   for (std::size_t i = 0; i < lines.size() && total <= kMaxListUnits; ++i) {
     if (ReplaceOccurrences(lines[i], matcher, replacement, replaced)) {
       total += replaced.size();

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "app/editing/messages.h"
+#include "app/list/filtered_url_list.h"
 #include "app/platform/text.h"
 #include "tests/list/shell_fixture.h"
 
@@ -188,6 +189,21 @@ TEST(FindReplace, ReplaceThatWouldOutgrowTheListChangesNothing) {
   ASSERT_EQ(f.ui.messages.size(), 1u);
   EXPECT_EQ(f.ui.messages[0].text, msg::kReplaceTooLarge);
   EXPECT_EQ(f.ui.messages[0].title, u"エラー");
+}
+
+TEST(FindReplace, ReplaceWhileFilteredCountsTheHiddenLinesToo) {
+  ShellFixture f;
+  // The hidden lines fill the list nearly to its size; the shown one would take it past.
+  Lines before(kMaxListUnits / 2000 - 10, std::u16string(2000, u'z'));
+  before.push_back(u"a");
+  f.list.ReplaceAll(before);
+  FilteredUrlList view(f.list);
+  view.SetFilter(u"a");
+  ShellContext shell{view, f.document, f.ui, f.fs, f.recent.history, [] {}};
+  EXPECT_EQ(ReplaceInList(shell, u"a", std::u16string(100000, u'b'), true), -1);
+  EXPECT_EQ(f.list.LineRefs(), before);
+  ASSERT_EQ(f.ui.messages.size(), 1u);
+  EXPECT_EQ(f.ui.messages[0].text, msg::kReplaceTooLarge);
 }
 
 }  // namespace
