@@ -92,6 +92,11 @@ TEST_F(FilterTest, TypingFiltersTheCommandsActOnTheShownLinesAndSaveWritesAll) {
   // At the window's first width the note says whole that only the shown lines were taken.
   EXPECT_TRUE(StatusPartFits(0));
   EXPECT_TRUE(StatusPartFits(3));
+  // The watch part, given up while the clipboard is not watched, comes back with the watch.
+  Command(IDM_WATCH_CLIPBOARD);
+  EXPECT_EQ(window->StatusText(2), u"クリップボード監視中");
+  EXPECT_TRUE(StatusPartFits(2));
+  Command(IDM_WATCH_CLIPBOARD);
 
   // Save writes the hidden lines too.
   const std::u16string path = dir.File(u"list.txt");
