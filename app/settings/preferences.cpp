@@ -53,8 +53,8 @@ PreferenceProblem CheckPreferences(const PreferenceValues& values) {
       {PreferenceText::ExportRefererUrl, u"指定アドレス", &values.exportRefererUrl},
       {PreferenceText::ExportFolder, u"ダウンロード先フォルダ", &values.exportFolder},
       {PreferenceText::ExportWatchFolder, u"JDownloader の監視フォルダ", &values.exportWatchFolder},
-      {PreferenceText::Aria2RpcAddress, u"aria2 の RPC アドレス", &values.aria2RpcAddress},
-      {PreferenceText::Aria2RpcSecret, u"aria2 のシークレット", &values.aria2RpcSecret}};
+      {PreferenceText::Aria2RpcAddress, u"aria2 RPC", &values.aria2RpcAddress},
+      {PreferenceText::Aria2RpcSecret, u"トークン", &values.aria2RpcSecret}};
   for (const auto& t : texts) {
     if (!FitsSettingsText(*t.value)) return {t.text, -1, SettingsTextTooLong(t.name)};
   }

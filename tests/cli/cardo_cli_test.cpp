@@ -111,5 +111,21 @@ TEST(CardoCli, AFullDeviceIsNeverASuccess) {
   }
 }
 
+// The helps are read in a terminal and made into the manual page: no line runs past the
+// width they are written to.
+TEST(CardoCli, EveryHelpLineFitsItsWidth) {
+  TempDir dir;
+  for (const std::string command :
+       {"", "expand ", "extract ", "fetch ", "generate ", "check ", "export "}) {
+    const CliRun run = Cli(dir, command + "--help");
+    EXPECT_EQ(run.status, 0) << command;
+    std::size_t start = 0;
+    for (std::size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1) {
+      const std::u16string line = Utf8ToUtf16(run.out.substr(start, end - start));
+      EXPECT_LE(line.size(), 90u) << command << Utf16ToUtf8(line);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace cardo

@@ -100,6 +100,10 @@ TEST(Preferences, TextsTheSettingsFileCannotHoldWholeAreNamed) {
   values.reGetPath += u"a";
   EXPECT_EQ(CheckPreferences(values).text, PreferenceText::ReGetPath);
   EXPECT_EQ(CheckPreferences(values).message.substr(0, 10), u"「ReGetのパス」");
+  // Named as the export page labels the box.
+  values = {};
+  values.aria2RpcSecret = std::u16string(256, u'k');
+  EXPECT_EQ(CheckPreferences(values).message.substr(0, 6), u"「トークン」");
 }
 
 }  // namespace
