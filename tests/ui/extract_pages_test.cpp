@@ -80,6 +80,7 @@ TEST_F(ExtractPagesTest, TheSelectedLinesAndTheirLinkedPagesGiveEachUrlOnce) {
   CheckDlgButton(d, IDC_CHKURLLINKED, BST_CHECKED);
   Start();
   ASSERT_TRUE(pages().IsOpen());
+  EXPECT_EQ(GetActiveWindow(), pages().hwnd());  // not hidden behind the dialog
   EXPECT_TRUE(PumpUntil([&] { return !pages().Running(); }));
   EXPECT_EQ(window->list().Lines(),
             (Lines{u"http://g/a/", u"http://g/b/", u"http://g/c/", u"http://g/b/i.jpg",
