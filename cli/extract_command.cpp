@@ -132,6 +132,11 @@ std::optional<ExtractRequest> ParseRequest(const std::vector<std::string>& args,
     Say(err, "cardo-cli extract: no FILE given\n");
     return std::nullopt;
   }
+  // A file's links are never fetched: the depth asked for with one would give nothing.
+  if (r.crawl.depth > 0 && r.urls.empty()) {
+    Say(err, "cardo-cli extract: --depth 1 wants --url\n");
+    return std::nullopt;
+  }
   return r;
 }
 

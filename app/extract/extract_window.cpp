@@ -342,16 +342,18 @@ void frmExtract::cmdStartCancel_Click(int index) {
     std::u16string typed = ControlText(Item(IDC_TXTURL));
     while (!typed.empty() && (typed.back() == u'\r' || typed.back() == u'\n')) typed.pop_back();
     const bool linked = IsDlgButtonChecked(hwnd(), IDC_CHKURLLINKED) == BST_CHECKED;
-    if (pages_.Running()) {
+    const bool several = linked || typed.find_first_of(u"\r\n") != std::u16string::npos;
+    if (pages_.Running() || (several && !typed.empty() && StartPages(typed))) {
+      // Several addresses, or one to follow: the progress window runs them and the dialog
+      // is free again, behind that window rather than over it.
       ShowWindow(pages_.hwnd(), SW_SHOWNORMAL);
       SetForegroundWindow(pages_.hwnd());
-    } else if (typed.empty()) {
+      EnableWindow(hwnd(), TRUE);
+      return;
+    }
+    if (typed.empty()) {
       ShowError(ui, kNoUrl);
-    } else if (linked || typed.find_first_of(u"\r\n") != std::u16string::npos) {
-      // Several addresses, or one to follow: the progress window runs them and the dialog
-      // is free again.
-      StartPages(typed);
-    } else {
+    } else if (!several) {
       SetControlText(Item(IDC_TXTURL), typed);
       StartDownload();
       if (Downloading()) return;

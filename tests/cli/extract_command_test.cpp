@@ -61,5 +61,15 @@ TEST(ExtractCommand, ReadsAFileInTheEncodingTheDialogReadsItIn) {
   }
 }
 
+// A file's links are never fetched, so a depth with a file is refused rather than giving
+// nothing.
+TEST(ExtractCommand, RefusesADepthWithoutAnAddress) {
+  testing::TempDir dir;
+  dir.Write(u"a.txt", "http://h/a.zip\r\n");
+  const std::string file = Utf16ToUtf8(dir.File(u"a.txt"));
+  EXPECT_EQ(Extract({"--depth", "1", file}), std::make_pair(2, std::string()));
+  EXPECT_EQ(Extract({"--depth", "0", file}), std::make_pair(0, std::string("http://h/a.zip\n")));
+}
+
 }  // namespace
 }  // namespace cardo

@@ -80,10 +80,16 @@ TEST_F(ExtractPagesTest, TheSelectedLinesAndTheirLinkedPagesGiveEachUrlOnce) {
   CheckDlgButton(d, IDC_CHKURLLINKED, BST_CHECKED);
   Start();
   ASSERT_TRUE(pages().IsOpen());
+  EXPECT_EQ(GetActiveWindow(), pages().hwnd());  // not hidden behind the dialog
   EXPECT_TRUE(PumpUntil([&] { return !pages().Running(); }));
   EXPECT_EQ(window->list().Lines(),
             (Lines{u"http://g/a/", u"http://g/b/", u"http://g/c/", u"http://g/b/i.jpg",
                    u"http://g/a/i.jpg", u"http://g/a/j.jpg", u"http://g/b/j.jpg"}));
+  // Each line keeps the page it was first found on, a start page or one it links to.
+  const LinkPages& found = window->shell().document.Pages();
+  EXPECT_EQ(found.PageOf(u"http://g/b/i.jpg"), u"http://g/a/");
+  EXPECT_EQ(found.PageOf(u"http://g/a/j.jpg"), u"http://g/a/p.html");
+  EXPECT_EQ(found.PageOf(u"http://g/b/j.jpg"), u"http://g/b/p.html");
   EXPECT_EQ(pages().Rows(), (Rows{{u"http://g/a/", u"完了 2 件"},
                                   {u"http://g/b/", u"完了 1 件"},
                                   {u"http://g/a/p.html", u"完了 2 件"},
