@@ -22,7 +22,7 @@ run_suite() {
   log=$(mktemp)
   "$@" >"$log" 2>&1
   local rc=$?
-  grep -a -E '^\[  (PASSED|FAILED)  \]|^\[==========\]|Failure$' "$log"
+  grep -a -E '^\[  (PASSED|FAILED)  \]|^\[==========\]|Failure.?$' "$log"
   local p f
   p=$(grep -a -oE '^\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
   f=$(grep -a -oE '^\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' | head -1)
@@ -32,7 +32,7 @@ run_suite() {
     status=1
     [[ -z "$f" ]] && failed=$((failed + 1))
     echo "$name: exit status $rc"
-    grep -a -B2 -A12 -E 'Failure$|ERROR: AddressSanitizer|runtime error' "$log" | head -200
+    grep -a -B2 -A12 -E 'Failure.?$|ERROR: AddressSanitizer|runtime error' "$log" | head -200
   fi
   rm -f "$log"
 }
