@@ -16,17 +16,8 @@ namespace {
 
 using Lines = std::vector<std::u16string>;
 using Rows = std::vector<std::vector<std::u16string>>;
+using testing::PumpUntil;
 using testing::WindowText;
-
-template <typename Done>
-bool PumpUntil(Done done, int rounds = 5000) {
-  for (int i = 0; i < rounds && !done(); ++i) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(1);
-  }
-  return done();
-}
 
 class ExtractPagesTest : public testing::MainWindowTest {
  protected:

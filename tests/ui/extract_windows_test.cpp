@@ -23,6 +23,7 @@ namespace cardo {
 namespace {
 
 using Lines = std::vector<std::u16string>;
+using testing::PumpUntil;
 using testing::WindowText;
 
 constexpr char16_t kFailed[] =
@@ -32,16 +33,6 @@ constexpr char16_t kFailed[] =
 void Click(HWND dialog, int id) {
   SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-template <typename Done>
-bool PumpUntil(Done done, int rounds = 5000) {
-  for (int i = 0; i < rounds && !done(); ++i) {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-    Sleep(1);
-  }
-  return done();
 }
 
 class ExtractWindowTest : public testing::MainWindowTest {

@@ -34,6 +34,18 @@ inline bool MenuEnabled(HMENU menu, UINT command) {
   return !(GetMenuState(menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED));
 }
 
+// Delivers this thread's messages until `done()` holds, for about `rounds` milliseconds at
+// least; whether it holds then.
+template <typename Done>
+bool PumpUntil(Done done, int rounds = 5000) {
+  for (int i = 0; i < rounds && !done(); ++i) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(1);
+  }
+  return done();
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
