@@ -1,5 +1,8 @@
 #include "tests/support/loopback_server.h"
 
+#include <cctype>
+#include <cstdlib>
+
 #include <chrono>
 
 #ifdef _WIN32
@@ -106,10 +109,20 @@ void LoopbackServer::Serve() {
   const SocketHandle client = ::accept(static_cast<SocketHandle>(listener_), nullptr, nullptr);
   if (client == kNoSocket) return;
   char buffer[4096];
-  while (request_.find("\r\n\r\n") == std::string::npos) {
+  // The head, then the body its Content-Length announces: a client may send the two apart.
+  std::size_t whole = std::string::npos;
+  while (request_.size() < whole) {
     const int n = static_cast<int>(::recv(client, buffer, sizeof buffer, 0));
     if (n <= 0) break;
     request_.append(buffer, static_cast<std::size_t>(n));
+    const std::size_t head = request_.find("\r\n\r\n");
+    if (head == std::string::npos) continue;
+    std::string lower = request_.substr(0, head);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::size_t field = lower.find("\r\ncontent-length:");
+    whole =
+        head + 4 +
+        (field == std::string::npos ? 0 : std::strtoul(lower.c_str() + field + 17, nullptr, 10));
   }
   const int one = 1;
   ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
