@@ -8,6 +8,18 @@
 namespace cardo {
 namespace {
 
+// The host and port, without the user information.
+std::string_view HostOf(const UrlParts& parts) {
+  return parts.authority.substr(parts.authority.rfind('@') + 1);
+}
+std::string OriginOf(const UrlParts& parts) {
+  return std::string(parts.scheme) + "://" + std::string(HostOf(parts));
+}
+// The address as a browser sends it for a Referer: without the user information and the fragment.
+std::string AsReferer(const UrlParts& parts) {
+  return OriginOf(parts) + std::string(parts.path) + std::string(parts.query);
+}
+
 // The Referer a browser sends from the page at `page` (as OtherExportUrl writes it), or empty
 // when it sends none: it names only a web page, without the user information and the fragment
 // (a file:// page would give away the user's folders).
@@ -15,9 +27,7 @@ std::string PageReferer(const std::string& page) {
   const UrlParts parts = SplitUrl(page);
   const SchemeRow* scheme = FindScheme(parts.scheme);
   if (scheme == nullptr || (scheme->name != "http" && scheme->name != "https")) return {};
-  return std::string(parts.scheme) + "://" +
-         std::string(parts.authority.substr(parts.authority.rfind('@') + 1)) +
-         std::string(parts.path) + std::string(parts.query);
+  return AsReferer(parts);
 }
 
 // The Referer for the list line `line`, exported as `url`, as a browser sends it: without the
@@ -25,13 +35,12 @@ std::string PageReferer(const std::string& page) {
 std::string Referer(const ExportOptions& options, std::u16string_view line,
                     const std::string& url) {
   const UrlParts parts = SplitUrl(url);
-  const std::string origin = std::string(parts.scheme) + "://" +
-                             std::string(parts.authority.substr(parts.authority.rfind('@') + 1));
+  const std::string origin = OriginOf(parts);
   switch (options.referer) {
     case RefererRule::None:
       return {};
     case RefererRule::Url:
-      return origin + std::string(parts.path) + std::string(parts.query);
+      return AsReferer(parts);
     case RefererRule::Page:
       if (options.pages != nullptr) {
         const std::u16string_view page = options.pages->PageOf(line);
@@ -66,7 +75,7 @@ std::string RelativeName(const ExportOptions& options, const UrlParts& parts, in
   }
   if (options.names == NameRule::Server) return server;
   // The host without the user information; its port's ":" becomes "_" as in any name.
-  const std::string_view authority = parts.authority.substr(parts.authority.rfind('@') + 1);
+  const std::string_view authority = HostOf(parts);
   std::string name = SafeName(authority);
   if (name.empty()) name = "_";
   // The folders as the tool asks for them: "." left out, ".." going up (never above the host).
