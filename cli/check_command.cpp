@@ -5,7 +5,7 @@
 #include <map>
 #include <optional>
 
-#include "app/extract/link_check.h"
+#include "app/check/link_check.h"
 #include "app/list/list_text.h"
 #include "app/platform/text.h"
 #include "cli/link_transport.h"

@@ -8,7 +8,7 @@
 #include "app/extract/extract_to_list.h"
 #include "app/extract/extraction_run.h"
 #include "app/extract/page_crawl.h"
-#include "app/extract/web_address.h"
+#include "app/url/web_address.h"
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
 #include "cli/page_fetch.h"

@@ -3,7 +3,7 @@
 // cardo-cli.exe (as the program posts).
 #include <string>
 
-#include "app/platform/http_post.h"
+#include "app/net/http_post.h"
 
 namespace cardo::cli {
 

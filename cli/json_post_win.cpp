@@ -1,4 +1,4 @@
-#include "app/extract/json_post_win.h"
+#include "app/net/json_post_win.h"
 #include "app/platform/text.h"
 #include "cli/json_post.h"
 

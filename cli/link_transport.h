@@ -2,7 +2,7 @@
 // The HTTP stack `cardo-cli check` asks with: libcurl natively, WinHTTP in cardo-cli.exe.
 #include <string>
 
-#include "app/extract/link_check.h"
+#include "app/check/link_check.h"
 
 namespace cardo::cli {
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <mutex>
 
-#include "app/extract/page_download.h"
+#include "app/net/page_download.h"
 #include "app/platform/text.h"
 #include "cli/header_line.h"
 #include "cli/link_transport.h"

@@ -1,4 +1,4 @@
-#include "app/extract/link_transport_win.h"
+#include "app/check/link_transport_win.h"
 #include "cli/link_transport.h"
 
 namespace cardo::cli {

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/extract/web_address.h"
+#include "app/url/web_address.h"
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
 

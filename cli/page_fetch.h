@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "app/extract/page_download.h"
+#include "app/net/page_download.h"
 
 namespace cardo::cli {
 

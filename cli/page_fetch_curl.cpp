@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/extract/web_address.h"
+#include "app/url/web_address.h"
 #include "app/platform/text.h"
 #include "cli/header_line.h"
 #include "cli/page_fetch.h"

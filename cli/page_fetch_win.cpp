@@ -1,4 +1,4 @@
-#include "app/extract/web_download_win.h"
+#include "app/net/web_download_win.h"
 #include "cli/page_fetch.h"
 
 namespace cardo::cli {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/extract/web_address.h"
+#include "app/url/web_address.h"
 #include "app/platform/text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/extract/page_decoders.h"
+#include "app/text/page_decoders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using cardo::PageEncoding;

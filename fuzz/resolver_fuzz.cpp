@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/extract/parsed_scan.h"
-#include "app/extract/relative_url.h"
+#include "app/scan/parsed_scan.h"
+#include "app/scan/relative_url.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::u16string text;

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/extract/url_scanner.h"
+#include "app/scan/url_scanner.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-# Writes app/extract/named_references.cpp: the named character references HTML defines (those
+# Writes app/scan/named_references.cpp: the named character references HTML defines (those
 # ended by ";"), from the list Python's standard library carries.
 import html.entities
 import os
@@ -7,9 +7,9 @@ import os
 entries = sorted((name[:-1], value) for name, value in html.entities.html5.items()
                  if name.endswith(";"))
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-with open(os.path.join(root, "app/extract/named_references.cpp"), "w") as out:
+with open(os.path.join(root, "app/scan/named_references.cpp"), "w") as out:
     out.write('// Written by tools/gen-named-references.py.\n'
-              '#include "app/extract/named_references.h"\n\n'
+              '#include "app/scan/named_references.h"\n\n'
               '#include <algorithm>\n#include <iterator>\n\n'
               'namespace cardo {\nnamespace {\n\n'
               'struct Entry {\n  const char* name;\n  NamedReference value;\n};\n\n'

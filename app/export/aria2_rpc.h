@@ -9,7 +9,7 @@
 
 #include "app/export/export.h"
 #include "app/list/shell_context.h"
-#include "app/platform/http_post.h"
+#include "app/net/http_post.h"
 
 namespace cardo {
 

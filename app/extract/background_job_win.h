@@ -11,7 +11,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/extract/page_download.h"
+#include "app/net/page_download.h"
 
 namespace cardo {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/extract/url_scanner.h"
+#include "app/scan/url_scanner.h"
 #include "app/platform/ui.h"
 #include "app/settings/app_settings.h"
 

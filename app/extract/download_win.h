@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/extract/background_job_win.h"
-#include "app/extract/page_download.h"
+#include "app/net/page_download.h"
 
 namespace cardo {
 

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <variant>
 
-#include "app/extract/web_address.h"
-#include "app/extract/web_download_win.h"
+#include "app/url/web_address.h"
+#include "app/net/web_download_win.h"
 #include "app/list/list_file.h"
 #include "app/list/messages.h"
 #include "app/platform/codec.h"

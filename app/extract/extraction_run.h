@@ -9,8 +9,8 @@
 #include <functional>
 #include <string_view>
 
-#include "app/extract/page_encoding.h"
-#include "app/extract/url_scanner.h"
+#include "app/text/page_encoding.h"
+#include "app/scan/url_scanner.h"
 #include "app/extract/wildcard_filter.h"
 
 namespace cardo {

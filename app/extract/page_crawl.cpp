@@ -7,7 +7,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/extract/web_address.h"
+#include "app/url/web_address.h"
 
 namespace cardo {
 namespace {

@@ -14,8 +14,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/extract/page_download.h"
-#include "app/extract/url_scanner.h"
+#include "app/net/page_download.h"
+#include "app/scan/url_scanner.h"
 #include "app/extract/wildcard_filter.h"
 
 namespace cardo {

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "app/controls/dpi_win.h"
-#include "app/extract/link_transport_win.h"
+#include "app/check/link_transport_win.h"
 #include "app/info/topic_file.h"
 #include "app/platform/win_check.h"
 #include "app/platform/wide_text_win.h"

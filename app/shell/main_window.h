@@ -14,7 +14,7 @@
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/editing/search_window.h"
-#include "app/extract/link_check_window.h"
+#include "app/check/link_check_window.h"
 #include "app/export/export.h"
 #include "app/info/viewer_window.h"
 #include "app/list/filtered_url_list.h"

@@ -7,8 +7,8 @@
 
 #include "app/editing/edit_dialog.h"
 #include "app/export/aria2_rpc.h"
-#include "app/extract/json_post_win.h"
-#include "app/extract/link_check_list.h"
+#include "app/net/json_post_win.h"
+#include "app/check/link_check_list.h"
 #include "app/info/version_window.h"
 #include "app/list/edit_commands.h"
 #include "app/list/list_file.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/extract/web_address.h"
+#include "app/url/web_address.h"
 #include "app/platform/text.h"
 #include "cli/check_command.h"
 #include "tests/e2e/web_pages.h"

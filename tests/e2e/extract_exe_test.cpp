@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/extract/web_address.h"
+#include "app/url/web_address.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "cli/extract_command.h"

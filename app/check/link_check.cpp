@@ -1,0 +1,368 @@
+#include "app/check/link_check.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <new>
+#include <set>
+#include <thread>
+#include <utility>
+
+#include "app/url/web_address.h"
+#include "app/platform/lower_case.h"
+#include "app/platform/text.h"
+
+namespace cardo {
+namespace {
+
+constexpr char16_t kNoTransportReason[] = u"HTTP の通信を始められませんでした";
+constexpr char16_t kOutOfMemoryReason[] = u"メモリが足りません";
+
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\u3000';
+}
+
+std::u16string_view Trimmed(std::u16string_view line) {
+  while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
+  while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
+  return line;
+}
+
+bool IsRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// Servers that refuse HEAD say so with these, or close the connection without an answer.
+bool WantsGet(const LinkAnswer& answer) {
+  if (answer.failure == LinkFailure::Closed) return true;
+  return answer.failure == LinkFailure::None &&
+         (answer.status == 403 || answer.status == 405 || answer.status == 501);
+}
+
+LinkResult Failure(LinkResult result, LinkVerdict verdict, std::u16string reason) {
+  result.verdict = verdict;
+  result.reason = std::move(reason);
+  return result;
+}
+
+// The host slot a request holds, given back however the request ends.
+struct HopSlot {
+  HopSlot(LinkHopGate* gate, const std::u16string& key) : gate(gate), key(key) {}
+  HopSlot(const HopSlot&) = delete;
+  HopSlot& operator=(const HopSlot&) = delete;
+  ~HopSlot() {
+    if (gate) gate->Leave(key);
+  }
+  LinkHopGate* gate;
+  const std::u16string& key;
+};
+
+// The address a line's requests go to, when it is an http or https URL.
+std::optional<std::u16string> WireOf(std::u16string_view line) {
+  auto wire = WireAddress(line);
+  if (!wire || !ParseWebAddress(*wire)) return std::nullopt;
+  return wire;
+}
+
+// Hands out the lines in list order as the limits allow, and counts the requests each host
+// has under way (LinkHopGate for the redirects a check follows to other hosts).
+class Scheduler {
+ public:
+  Scheduler(int perHost, const std::atomic<bool>& cancelled)
+      : perHost_(perHost), cancelled_(cancelled) {}
+
+  void Add(std::size_t index, const std::u16string& key) {
+    const std::size_t id = HostId(key);
+    Remove(id);
+    hosts_[id].waiting.push_back(index);
+    ++waitingLines_;
+    Refresh(id);
+  }
+
+  // The next line to check with its host's slot taken; nothing once the check is over.
+  std::optional<std::pair<std::size_t, std::u16string>> Next() {
+    std::unique_lock<std::mutex> hold(lock_);
+    for (;;) {
+      if (cancelled_) return std::nullopt;
+      if (!ready_.empty()) break;
+      if (waitingLines_ == 0) return std::nullopt;
+      changed_.wait_for(hold, kCancelPoll);
+    }
+    const std::size_t id = ready_.begin()->second;
+    Host& host = hosts_[id];
+    const std::size_t index = host.waiting.front();
+    Remove(id);
+    host.waiting.pop_front();
+    --waitingLines_;
+    ++host.active;
+    Refresh(id);
+    return std::pair{index, host.key};
+  }
+
+  bool Acquire(const std::u16string& key) {
+    std::unique_lock<std::mutex> hold(lock_);
+    const std::size_t id = HostId(key);
+    while (hosts_[id].active >= perHost_) {
+      if (cancelled_) return false;
+      changed_.wait_for(hold, kCancelPoll);
+    }
+    Remove(id);
+    ++hosts_[id].active;
+    Refresh(id);
+    return !cancelled_;
+  }
+
+  void Release(const std::u16string& key) {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      const std::size_t id = HostId(key);
+      --hosts_[id].active;
+      Refresh(id);
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  // Waits end on a change or, for a cancel the scheduler is not told of, within this.
+  static constexpr std::chrono::milliseconds kCancelPoll{50};
+
+  struct Host {
+    std::u16string key;
+    int active = 0;
+    std::deque<std::size_t> waiting;  // in list order
+  };
+
+  std::size_t HostId(const std::u16string& key) {
+    const auto [at, added] = ids_.try_emplace(key, hosts_.size());
+    if (added) hosts_.push_back({key, 0, {}});
+    return at->second;
+  }
+  void Remove(std::size_t id) {
+    const Host& host = hosts_[id];
+    if (!host.waiting.empty()) ready_.erase({host.waiting.front(), id});
+  }
+  // Whether `id` may start its next waiting line; its entry in ready_ made so.
+  void Refresh(std::size_t id) {
+    const Host& host = hosts_[id];
+    if (host.waiting.empty()) return;
+    if (host.active < perHost_) {
+      ready_.insert({host.waiting.front(), id});
+    } else {
+      ready_.erase({host.waiting.front(), id});
+    }
+  }
+
+  const int perHost_;
+  const std::atomic<bool>& cancelled_;
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::deque<Host> hosts_;
+  std::map<std::u16string, std::size_t> ids_;
+  // Hosts with a free slot and a line waiting, by that line's index: the first is the next.
+  std::set<std::pair<std::size_t, std::size_t>> ready_;
+  std::size_t waitingLines_ = 0;
+};
+
+// One worker's requests through the scheduler; the slot Next took serves the first request.
+class WorkerGate final : public LinkHopGate {
+ public:
+  WorkerGate(Scheduler& scheduler, std::u16string held)
+      : scheduler_(scheduler), held_(std::move(held)) {}
+  ~WorkerGate() override {
+    if (held_) scheduler_.Release(*held_);
+  }
+  WorkerGate(const WorkerGate&) = delete;
+  WorkerGate& operator=(const WorkerGate&) = delete;
+
+  bool Enter(const std::u16string& hostKey) override {
+    if (held_ && *held_ == hostKey) {
+      held_.reset();
+      return true;
+    }
+    if (held_) {
+      scheduler_.Release(*held_);
+      held_.reset();
+    }
+    return scheduler_.Acquire(hostKey);
+  }
+  void Leave(const std::u16string& hostKey) override { scheduler_.Release(hostKey); }
+
+ private:
+  Scheduler& scheduler_;
+  std::optional<std::u16string> held_;
+};
+
+}  // namespace
+
+std::u16string StatusText(const LinkResult& result) {
+  if (result.loop) return u"LOOP";
+  if (result.tooManyHops) return u"REDIRECTS";
+  switch (result.failure) {
+    case LinkFailure::Dns:
+      return u"DNS";
+    case LinkFailure::Refused:
+      return u"REFUSED";
+    case LinkFailure::Tls:
+      return u"TLS";
+    case LinkFailure::TimedOut:
+      return u"TIMEOUT";
+    case LinkFailure::Closed:
+      return u"CLOSED";
+    case LinkFailure::Other:
+      return u"ERROR";
+    case LinkFailure::None:
+    case LinkFailure::Cancelled:
+      break;
+  }
+  if (result.verdict == LinkVerdict::NotChecked) return u"NOT-CHECKED";
+  if (result.status == 0) return u"ERROR";
+  return Utf8ToUtf16(std::to_string(result.status));
+}
+
+std::u16string LinkHostKey(std::u16string_view url) {
+  const auto address = ParseWebAddress(url);
+  if (!address) return {};
+  return (address->secure ? u"https://" : u"http://") +
+         Utf8ToUtf16(AsciiLower(Utf16ToUtf8(address->host))) + u":" +
+         Utf8ToUtf16(std::to_string(address->port));
+}
+
+LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
+                        std::chrono::milliseconds silence, const std::atomic<bool>& cancelled,
+                        LinkHopGate* gate) {
+  LinkResult result;
+  const std::u16string_view line = Trimmed(url);
+  result.finalUrl = line;
+  if (LinkHostKey(line).empty()) return result;  // another scheme, or no URL: NotChecked
+  RedirectChain chain{std::u16string(line)};
+  for (;;) {
+    const std::u16string current = chain.Current();
+    result.finalUrl = current;
+    if (LinkHostKey(current).empty()) {
+      // Redirected to another scheme (ftp://, mailto:): not ours to follow.
+      return Failure(result, LinkVerdict::NotChecked, {});
+    }
+    const auto wire = WireOf(current);
+    if (!wire) return Failure(result, LinkVerdict::Error, kBadHostReason + current);
+    const std::u16string key = LinkHostKey(*wire);
+    if (gate && !gate->Enter(key)) return Failure(result, LinkVerdict::NotChecked, {});
+    LinkAnswer answer;
+    {
+      const HopSlot slot{gate, key};
+      answer = transport.Ask({*wire, true, silence}, cancelled);
+      if (WantsGet(answer) && !cancelled) {
+        answer = transport.Ask({*wire, false, silence}, cancelled);
+      }
+    }
+    result.failure = answer.failure;
+    result.status = answer.status;
+    if (answer.failure == LinkFailure::Cancelled || cancelled) {
+      result.failure = LinkFailure::None;
+      return Failure(result, LinkVerdict::NotChecked, {});
+    }
+    if (answer.failure != LinkFailure::None) {
+      const bool dead =
+          answer.failure == LinkFailure::Dns || answer.failure == LinkFailure::Refused;
+      return Failure(result, dead ? LinkVerdict::Dead : LinkVerdict::Error, answer.reason);
+    }
+    if (IsRedirect(answer.status) && !answer.location.empty()) {
+      switch (chain.Redirect(answer.location)) {
+        case RedirectChain::Step::Follow:
+          continue;
+        case RedirectChain::Step::Loop:
+          result.loop = true;
+          return Failure(result, LinkVerdict::Error,
+                         RedirectLoopReason(chain.Target(answer.location)));
+        case RedirectChain::Step::TooMany:
+          result.tooManyHops = true;
+          return Failure(result, LinkVerdict::Error, TooManyRedirectsReason(current));
+      }
+    }
+    if (answer.status >= 200 && answer.status < 300) {
+      result.verdict = LinkVerdict::Alive;
+      // A 206 tells the whole size only in its range; a 200 to the range request sent it all.
+      result.size = answer.status == 206 ? answer.rangeTotal : answer.contentLength;
+      result.contentType = answer.contentType;
+      return result;
+    }
+    if (answer.status >= 400 && answer.status < 600) {
+      result.verdict = LinkVerdict::Dead;
+      return result;
+    }
+    // 1xx, 304, a redirect without a Location: no answer about the link.
+    result.verdict = LinkVerdict::Error;
+    return result;
+  }
+}
+
+std::vector<LinkResult> CheckLinks(
+    const std::vector<std::u16string>& urls, const LinkCheckLimits& limits,
+    const LinkTransportFactory& makeTransport, const std::atomic<bool>& cancelled,
+    const std::function<void(std::size_t, const LinkResult&)>& checked) {
+  std::vector<LinkResult> results(urls.size());
+  std::mutex reportLock;
+  const auto report = [&](std::size_t index) {
+    if (!checked) return;
+    std::lock_guard<std::mutex> hold(reportLock);
+    checked(index, results[index]);
+  };
+  for (std::size_t i = 0; i < urls.size(); ++i) results[i].finalUrl = Trimmed(urls[i]);
+
+  Scheduler scheduler(std::max(1, limits.perHost), cancelled);
+  std::size_t networked = 0;
+  for (std::size_t i = 0; i < urls.size(); ++i) {
+    const auto wire = WireOf(Trimmed(urls[i]));
+    if (wire) {
+      scheduler.Add(i, LinkHostKey(*wire));
+      ++networked;
+      continue;
+    }
+    // No request goes out for such a line: its verdict is known at once.
+    struct NoTransport final : LinkTransport {
+      LinkAnswer Ask(const LinkRequest&, const std::atomic<bool>&) override { return {}; }
+    } none;
+    results[i] = CheckOneLink(urls[i], none, limits.silence, cancelled);
+    report(i);
+  }
+
+  const std::size_t workers = std::min<std::size_t>(std::max(1, limits.total), networked);
+  std::vector<std::thread> threads;
+  threads.reserve(workers);
+  const auto work = [&]() noexcept {
+    std::unique_ptr<LinkTransport> transport;
+    try {
+      transport = makeTransport();
+    } catch (const std::exception&) {
+      // Each line this worker takes says so.
+    }
+    while (const auto next = scheduler.Next()) {
+      const auto [index, key] = *next;
+      try {
+        WorkerGate gate(scheduler, key);
+        if (transport) {
+          results[index] = CheckOneLink(urls[index], *transport, limits.silence, cancelled, &gate);
+        } else {
+          results[index].verdict = LinkVerdict::Error;
+          results[index].reason = kNoTransportReason;
+        }
+      } catch (const std::bad_alloc&) {
+        results[index].verdict = LinkVerdict::Error;
+        results[index].reason = kOutOfMemoryReason;
+      }
+      report(index);
+    }
+  };
+  for (std::size_t i = 0; i < workers; ++i) {
+    try {
+      threads.emplace_back(work);
+    } catch (const std::system_error&) {
+      if (threads.empty()) throw;
+      break;  // fewer workers than asked for still check every line
+    }
+  }
+  for (std::thread& thread : threads) thread.join();
+  return results;
+}
+
+}  // namespace cardo

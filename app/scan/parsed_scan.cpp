@@ -1,0 +1,444 @@
+#include "app/scan/parsed_scan.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <unordered_set>
+#include <vector>
+
+#include "app/text/byte_search.h"
+#include "app/scan/character_references.h"
+#include "app/scan/html_tokenizer.h"
+#include "app/text/page_decoders.h"
+#include "app/scan/url_characters.h"
+#include "app/platform/codec.h"
+
+namespace cardo {
+namespace {
+
+enum class ValueKind { Url, Srcset };
+
+// The attributes that hold links, and the elements that give them one; no elements: any element
+// (the lazy-loading attributes pages put on whatever they like).
+struct LinkAttribute {
+  std::string_view name;
+  ValueKind kind;
+  std::array<std::string_view, 8> elements;
+};
+constexpr LinkAttribute kLinkAttributes[] = {
+    {"href", ValueKind::Url, {"a", "area", "link"}},
+    {"src",
+     ValueKind::Url,
+     {"img", "script", "iframe", "embed", "source", "video", "audio", "input"}},
+    {"srcset", ValueKind::Srcset, {"img", "source"}},
+    {"poster", ValueKind::Url, {"video"}},
+    {"data", ValueKind::Url, {"object"}},
+    {"action", ValueKind::Url, {"form"}},
+    {"data-src", ValueKind::Url, {}},
+    {"data-srcset", ValueKind::Srcset, {}},
+    {"data-original", ValueKind::Url, {}},
+    {"data-lazy-src", ValueKind::Url, {}},
+    {"data-lazy-srcset", ValueKind::Srcset, {}},
+    {"data-full", ValueKind::Url, {}},
+    {"data-url", ValueKind::Url, {}},
+};
+static_assert(std::size(kLinkAttributes) <= 32, "one bit each in a tag's mask");
+constexpr std::array<bool, 256> kLinkInitials = [] {
+  std::array<bool, 256> initials{};
+  for (const LinkAttribute& a : kLinkAttributes) {
+    initials[static_cast<unsigned char>(a.name.front())] = true;
+  }
+  return initials;
+}();
+
+// The schemes whose "\" is "/" (the URL standard's special schemes).
+constexpr std::array<std::u16string_view, 6> kSpecialSchemes = {u"http:", u"https:", u"ftp:",
+                                                                u"ws:",   u"wss:",   u"file:"};
+// Schemes that name no resource to fetch.
+constexpr std::array<std::u16string_view, 2> kNoLinkSchemes = {u"javascript:", u"data:"};
+
+bool Applies(const LinkAttribute& a, std::string_view element) {
+  if (a.elements.front().empty()) return true;
+  for (std::string_view e : a.elements) {
+    if (e == element) return true;
+  }
+  return false;
+}
+
+bool IsBlank(char16_t c) {
+  return c <= u' ';
+}
+bool IsAsciiAlpha(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+bool IsSchemeUnit(char16_t c) {
+  return IsAsciiAlpha(c) || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.';
+}
+char16_t LowerAscii(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+}
+bool StartsWithNoCase(std::u16string_view text, std::u16string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (LowerAscii(text[i]) != prefix[i]) return false;
+  }
+  return true;
+}
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (static_cast<char>(LowerAscii(static_cast<unsigned char>(a[i]))) != b[i]) return false;
+  }
+  return true;
+}
+
+// The scheme of `url` with its ":" as written, empty when it has none.
+std::u16string_view SchemeOf(std::u16string_view url) {
+  if (url.empty() || !IsAsciiAlpha(url.front())) return {};
+  std::size_t i = 1;
+  while (i < url.size() && IsSchemeUnit(url[i])) ++i;
+  if (i == url.size() || url[i] != u':') return {};
+  return url.substr(0, i + 1);
+}
+
+// Whether `text` is one of `spellings` (in lower case), ASCII letters in any case.
+bool IsOneOf(std::u16string_view text, auto& spellings) {
+  for (std::u16string_view s : spellings) {
+    if (s.size() == text.size() && StartsWithNoCase(text, s)) return true;
+  }
+  return false;
+}
+
+// The spellings of "." and ".." as path segments, in lower case.
+constexpr std::array<std::u16string_view, 2> kDotSegments = {u".", u"%2e"};
+constexpr std::array<std::u16string_view, 4> kDotDotSegments = {u"..", u".%2e", u"%2e.", u"%2e%2e"};
+
+// Blanks and the characters a browser never sends raw, percent-encoded, appended.
+void AppendEncoded(std::u16string& out, std::u16string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  for (char16_t c : text) {
+    if (c <= u' ' || c == 0x7F || c == u'"' || c == u'<' || c == u'>' || c == u'`') {
+      out.push_back(u'%');
+      out.push_back(static_cast<char16_t>(kHex[c >> 4]));
+      out.push_back(static_cast<char16_t>(kHex[c & 15]));
+    } else {
+      out.push_back(c);
+    }
+  }
+}
+
+// A value's text into `out`: its bytes in the code page (the marks before characters it lacks
+// dropped: their percent-encoded bytes stay), references read, blanks trimmed, tabs and
+// newlines gone.
+void ValueText(std::string_view bytes, std::u16string& out) {
+  const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+  std::size_t first = 0;
+  std::size_t last = bytes.size();
+  while (first < last && data[first] <= ' ') ++first;
+  while (last > first && data[last - 1] <= ' ') --last;
+  // Most values are ASCII without references or line breaks: their bytes are their text.
+  if (FindByteOf<true, '&', '\t', '\n', '\r'>(data, first, last) == last) {
+    out.resize(last - first);
+    std::copy(data + first, data + last, out.begin());
+    return;
+  }
+  std::string kept;
+  kept.reserve(last - first);
+  for (std::size_t i = first; i < last; ++i) {
+    if (bytes[i] != kLackingMark) kept.push_back(bytes[i]);
+  }
+  const std::u16string text = ReadEveryCharacterReference(AnsiToWide(kept));
+  std::size_t from = 0;
+  std::size_t to = text.size();
+  while (from < to && IsBlank(text[from])) ++from;
+  while (to > from && IsBlank(text[to - 1])) --to;
+  out.clear();
+  for (std::size_t i = from; i < to; ++i) {
+    if (text[i] != u'\t' && text[i] != u'\n' && text[i] != u'\r') out.push_back(text[i]);
+  }
+}
+
+// The URLs offered so far, looked up by view: a link seen before costs no copy. The hash is
+// not noexcept, so that the set keeps each URL's hash beside it (libstdc++ does for such a
+// hash) rather than hashing stored URLs again on every look-up.
+struct ViewHash {
+  using is_transparent = void;
+  std::size_t operator()(std::u16string_view s) const {
+    return std::hash<std::u16string_view>{}(s);
+  }
+};
+struct ViewEqual {
+  using is_transparent = void;
+  bool operator()(std::u16string_view a, std::u16string_view b) const noexcept {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+  }
+};
+using UrlSet = std::unordered_set<std::u16string, ViewHash, ViewEqual>;
+
+// The target of a refresh's content ("5; url=next.html"), as a browser reads it; nothing
+// (empty) when it names none.
+std::u16string_view RefreshTarget(std::u16string_view content) {
+  std::size_t i = 0;
+  const auto skipBlanks = [&] {
+    while (i < content.size() && IsBlank(content[i])) ++i;
+  };
+  skipBlanks();
+  const std::size_t digits = i;
+  while (i < content.size() && content[i] >= u'0' && content[i] <= u'9') ++i;
+  if (i == digits && (i == content.size() || content[i] != u'.')) return {};
+  while (i < content.size() && ((content[i] >= u'0' && content[i] <= u'9') || content[i] == u'.'))
+    ++i;
+  if (i < content.size() && !IsBlank(content[i]) && content[i] != u';' && content[i] != u',')
+    return {};
+  skipBlanks();
+  if (i < content.size() && (content[i] == u';' || content[i] == u',')) ++i;
+  skipBlanks();
+  const std::size_t target = i;
+  if (StartsWithNoCase(content.substr(i), u"url")) {
+    i += 3;
+    skipBlanks();
+    if (i < content.size() && content[i] == u'=') {
+      ++i;
+      skipBlanks();
+    } else {
+      i = target;
+    }
+  }
+  std::u16string_view url = content.substr(i);
+  if (!url.empty() && (url.front() == u'"' || url.front() == u'\'')) {
+    url = url.substr(1, url.find(url.front(), 1) - 1);
+  }
+  while (!url.empty() && IsBlank(url.back())) url.remove_suffix(1);
+  return url;
+}
+
+class ParsedLinks final : public HtmlTokenHandler {
+ public:
+  ParsedLinks(std::u16string_view address, const CandidateSink& sink)
+      : page_(address), base_(address), sink_(sink) {}
+
+  void StartTag(std::string_view name, std::span<const HtmlAttribute> attributes) override {
+    if (name == "base") {
+      TakeBase(attributes);
+      return;
+    }
+    if (name == "meta") {
+      TakeRefresh(attributes);
+      return;
+    }
+    std::uint32_t taken = 0;  // the first of a name counts, as a browser reads a tag
+    for (const HtmlAttribute& a : attributes) {
+      // Most attributes (class, id, title) are no link: one look at their first letter.
+      if (a.name.empty() || !kLinkInitials[static_cast<unsigned char>(a.name.front())]) continue;
+      for (std::size_t k = 0; k < std::size(kLinkAttributes); ++k) {
+        const LinkAttribute& link = kLinkAttributes[k];
+        if (link.name != a.name || (taken >> k & 1u) || !Applies(link, name)) continue;
+        taken |= 1u << k;
+        ValueText(a.value, value_);
+        if (link.kind == ValueKind::Url) {
+          OfferReference(value_);
+        } else {
+          OfferSrcset(value_);
+        }
+      }
+    }
+  }
+
+  // The "scheme://" URLs of the text, as the text mode reads them: references read, the URL
+  // characters after "://" and the scheme's before it.
+  void Text(std::string_view bytes) override {
+    // The shortest URL, "a://b", has five bytes; pages hold many shorter texts between tags.
+    if (bytes.size() < 5) return;
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    std::size_t floor = 0;  // where the last URL ended: no scheme reaches before it
+    for (std::size_t i = FindByteOf<false, ':'>(data, 0, size); i < size;
+         i = FindByteOf<false, ':'>(data, i, size)) {
+      if (i + 2 >= size || data[i + 1] != '/' || data[i + 2] != '/') {
+        ++i;
+        continue;
+      }
+      std::size_t start = i;
+      while (start > floor && IsSchemeUnit(data[start - 1])) --start;
+      while (start < i && !IsAsciiAlpha(data[start])) ++start;
+      std::size_t end = i + 3;
+      while (end < size && data[end] < 0x80 && IsUrlChar(data[end], false)) ++end;
+      if (start == i || end == i + 3) {
+        i += 3;
+        continue;
+      }
+      const std::u16string scheme(bytes.begin() + static_cast<std::ptrdiff_t>(start),
+                                  bytes.begin() + static_cast<std::ptrdiff_t>(i));
+      const std::u16string rest(bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                                bytes.begin() + static_cast<std::ptrdiff_t>(end));
+      Offer(ReadCharacterReferences(scheme, rest));
+      floor = i = end;
+    }
+  }
+
+ private:
+  static const HtmlAttribute* Find(std::span<const HtmlAttribute> attributes,
+                                   std::string_view name) {
+    for (const HtmlAttribute& a : attributes) {
+      if (a.name == name) return &a;
+    }
+    return nullptr;
+  }
+
+  // The first <base> with an href sets the base of what follows it, read against the page's
+  // address; the base itself is no link.
+  void TakeBase(std::span<const HtmlAttribute> attributes) {
+    const HtmlAttribute* href = Find(attributes, "href");
+    if (baseTaken_ || !href) return;
+    baseTaken_ = true;
+    ValueText(href->value, value_);
+    base_ = BrowserBase(page_.empty() ? value_ : ResolveAsBrowser(page_, value_));
+    resolved_.clear();
+  }
+
+  void TakeRefresh(std::span<const HtmlAttribute> attributes) {
+    const HtmlAttribute* equiv = Find(attributes, "http-equiv");
+    const HtmlAttribute* content = Find(attributes, "content");
+    if (!equiv || !content || !EqualsNoCase(equiv->value, "refresh")) return;
+    ValueText(content->value, value_);
+    const std::u16string_view target = RefreshTarget(value_);
+    if (!target.empty()) OfferReference(target);
+  }
+
+  // Each URL of a srcset's candidates, their descriptors ("2x", "100w") dropped.
+  void OfferSrcset(std::u16string_view value) {
+    std::size_t i = 0;
+    while (i < value.size()) {
+      while (i < value.size() && (IsBlank(value[i]) || value[i] == u',')) ++i;
+      const std::size_t start = i;
+      while (i < value.size() && !IsBlank(value[i])) ++i;
+      std::u16string_view url = value.substr(start, i - start);
+      if (url.empty()) break;
+      if (url.back() == u',') {
+        while (!url.empty() && url.back() == u',') url.remove_suffix(1);
+      } else {
+        bool inParentheses = false;
+        for (; i < value.size(); ++i) {
+          if (value[i] == u'(') inParentheses = true;
+          if (value[i] == u')') inParentheses = false;
+          if (value[i] == u',' && !inParentheses) break;
+        }
+      }
+      OfferReference(url);
+    }
+  }
+
+  void OfferReference(std::u16string_view reference) {
+    if (base_.empty()) {
+      if (!IsOneOf(SchemeOf(reference), kNoLinkSchemes)) Offer(reference);
+      return;
+    }
+    // Pages repeat their links: a reference resolved before gave a URL already offered.
+    if (resolved_.contains(reference)) return;
+    resolved_.emplace(reference);
+    if (!IsOneOf(SchemeOf(reference), kNoLinkSchemes)) Offer(ResolveAsBrowser(base_, reference));
+  }
+
+  void Offer(std::u16string_view url) {
+    url = url.substr(0, url.find(u'#'));
+    if (url.empty() || offered_.contains(url)) return;
+    sink_(*offered_.emplace(url).first);
+  }
+
+  BrowserBase page_;
+  BrowserBase base_;
+  bool baseTaken_ = false;
+  std::u16string value_;  // the value being read, its memory reused
+  UrlSet offered_;
+  UrlSet resolved_;  // the references resolved against base_, as written
+  const CandidateSink& sink_;
+};
+
+}  // namespace
+
+BrowserBase::BrowserBase(std::u16string_view base)
+    : whole(base.substr(0, base.find(u'#'))),
+      parts(std::u16string(whole.substr(0, whole.find(u'?')))) {}
+
+std::u16string ResolveAsBrowser(BrowserBase& base, std::u16string_view reference) {
+  reference = reference.substr(0, reference.find(u'#'));
+  const std::u16string_view scheme = SchemeOf(reference);
+  std::u16string ref(reference);
+  if (IsOneOf(scheme.empty() ? SchemeOf(base.whole) : scheme, kSpecialSchemes)) {
+    for (char16_t& c : ref) {
+      if (c == u'\\') c = u'/';
+    }
+  }
+  std::u16string out;
+  if (!scheme.empty()) {
+    AppendEncoded(out, ref);
+    return out;
+  }
+  if (ref.empty()) return base.whole;
+  BaseParts& parts = base.parts;
+  if (ref.starts_with(u"//")) {
+    out = parts.Scheme();
+    AppendEncoded(out, ref);
+    return out;
+  }
+  if (ref.front() == u'?') {
+    out = parts.Given();
+    AppendEncoded(out, ref);
+    return out;
+  }
+  const std::u16string_view all(ref);
+  const std::u16string_view path = all.substr(0, all.find(u'?'));
+  const std::u16string_view query = all.substr(path.size());
+  const bool absolutePath = path.starts_with(u'/');
+  // The reference's own segments with "." and ".." applied; the ".." left over climb the base.
+  std::vector<std::u16string_view> segments;
+  std::size_t climbs = 0;
+  bool endsInDirectory = false;
+  for (std::size_t at = absolutePath ? 1 : 0;;) {
+    const std::size_t slash = path.find(u'/', at);
+    const std::u16string_view segment = path.substr(at, slash - at);
+    const bool last = slash == std::u16string_view::npos;
+    const bool dot = IsOneOf(segment, kDotSegments);
+    const bool dotDot = IsOneOf(segment, kDotDotSegments);
+    endsInDirectory = last && (dot || dotDot);
+    if (dotDot) {
+      if (!segments.empty()) {
+        segments.pop_back();
+      } else if (!absolutePath) {
+        ++climbs;
+      }
+    } else if (!dot) {
+      segments.push_back(segment);
+    }
+    if (last) break;
+    at = slash + 1;
+  }
+  out = parts.Root();
+  if (!absolutePath) {
+    // A climb above the root stays at the root.
+    const std::size_t keep = std::max<std::size_t>(parts.Climb(climbs), 1);
+    out.append(parts.Directory().substr(1, keep - 1));
+  }
+  std::u16string joined;
+  for (std::size_t k = 0; k < segments.size(); ++k) {
+    if (k) joined.push_back(u'/');
+    joined.append(segments[k]);
+  }
+  if (endsInDirectory && !segments.empty()) joined.push_back(u'/');
+  AppendEncoded(out, joined);
+  AppendEncoded(out, query);
+  return out;
+}
+
+void ScanParsed(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
+  ParsedLinks links(options.pageUrl.empty() ? options.baseUrlBox : options.pageUrl, sink);
+  HtmlTokenizer tokenizer(links);
+  // Line ends are blanks to the tokenizer and end every run the handler reads in a text.
+  std::string lines;
+  while (source.NextLines(lines)) tokenizer.Feed(lines);
+}
+
+}  // namespace cardo

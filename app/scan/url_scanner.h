@@ -1,0 +1,37 @@
+#pragma once
+// The URL scanner: reads lines in code page 932 and hands every URL it finds, in order, to a
+// sink. Text mode looks for the protocol text (text_scan.h); HTML and download modes take
+// runs of URL characters around "://" and "." (html_scan.h); the parsed-HTML mode tokenizes
+// the page and takes its links (parsed_scan.h). Lines in another encoding reach
+// it converted (page_encoding.h).
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/text/line_source.h"
+
+namespace cardo {
+
+enum class ExtractMode { Text = 0, Html = 1, Download = 2, Parsed = 3 };
+
+// Everything a scan needs, as the extraction dialog (or the command line) sets it.
+struct ExtractOptions {
+  ExtractMode mode = ExtractMode::Text;
+  std::u16string protocol = u"http://";
+  // Text mode: further protocol texts looked for beside `protocol`; URLs come in the order they
+  // stand, and of two protocols at one place the longer one starts the URL.
+  std::vector<std::u16string> moreProtocols;
+  bool fullWidth = false;        // text mode: double-byte URL characters allowed
+  bool notReturnSearch = false;  // text mode: a URL never continues on the next line
+  std::u16string baseUrlBox;     // HTML mode: the base-URL box
+  std::u16string pageUrl;        // download (and parsed) mode: the address the page came from
+};
+
+// A URL found; the text may be a view into the line, valid only during the call.
+using CandidateSink = std::function<void(std::u16string_view url)>;
+
+// Every URL of the lines of `source` (code page 932) to `sink`, in the options' mode.
+void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink);
+
+}  // namespace cardo

@@ -1,0 +1,157 @@
+#include "app/url/web_address.h"
+
+#include <gtest/gtest.h>
+
+#include "app/platform/text.h"
+
+namespace cardo {
+namespace {
+
+TEST(WebAddress, TypedTextGetsHttpUnlessItHoldsEitherScheme) {
+  const struct {
+    const char16_t* typed;
+    const char16_t* url;
+  } cases[] = {
+      {u"host/page", u"http://host/page"},     {u"https://host/", u"https://host/"},
+      {u"http://host/", u"http://host/"},      {u"HTTPS://host/", u"http://HTTPS://host/"},
+      {u"ftp://host/", u"http://ftp://host/"}, {u"see https://host/", u"see https://host/"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DownloadAddress(c.typed), c.url) << Utf16ToUtf8(c.url);
+}
+
+TEST(WebAddress, ParsesHttpAndHttpsOnly) {
+  const struct {
+    const char16_t* url;
+    bool valid;
+    bool secure;
+    const char16_t* host;
+    int port;
+    const char16_t* target;
+  } cases[] = {
+      {u"http://h", true, false, u"h", 80, u"/"},
+      {u"HTTPS://h:8443/a/b?x=1#frag", true, true, u"h", 8443, u"/a/b?x=1"},
+      {u"https://user:pw@localhost/p", true, true, u"localhost", 443, u"/p"},
+      {u"http://[::1]:81/", true, false, u"::1", 81, u"/"},
+      {u"http://h:/", true, false, u"h", 80, u"/"},
+      {u"http://h:65536/", false},
+      {u"http://h:8x/", false},
+      {u"http:///path", false},
+      {u"http://HTTPS://h/", true, false, u"HTTPS", 80, u"//h/"},
+      {u"ftp://h/", false},
+      {u"h/page", false},
+  };
+  for (const auto& c : cases) {
+    const auto address = ParseWebAddress(c.url);
+    ASSERT_EQ(address.has_value(), c.valid) << Utf16ToUtf8(c.url);
+    if (!address) continue;
+    EXPECT_EQ(address->secure, c.secure) << Utf16ToUtf8(c.url);
+    EXPECT_EQ(address->host, c.host) << Utf16ToUtf8(c.url);
+    EXPECT_EQ(address->port, c.port) << Utf16ToUtf8(c.url);
+    EXPECT_EQ(address->target, c.target) << Utf16ToUtf8(c.url);
+  }
+}
+
+TEST(WebAddress, JoinsLocationsAsRfc3986Says) {
+  // RFC 3986, 5.4: the normal and abnormal examples that a Location header can carry.
+  const char16_t* base = u"http://a/b/c/d;p?q";
+  const struct {
+    const char16_t* reference;
+    const char16_t* joined;
+  } cases[] = {
+      {u"g", u"http://a/b/c/g"},
+      {u"./g", u"http://a/b/c/g"},
+      {u"g/", u"http://a/b/c/g/"},
+      {u"/g", u"http://a/g"},
+      {u"//g", u"http://g"},
+      {u"?y", u"http://a/b/c/d;p?y"},
+      {u"g?y#s", u"http://a/b/c/g?y#s"},
+      {u"", u"http://a/b/c/d;p?q"},
+      {u"../g", u"http://a/b/g"},
+      {u"../../../g", u"http://a/g"},
+      {u"/./g", u"http://a/g"},
+      {u"g/../h", u"http://a/b/c/h"},
+      {u"https://x/y/../z", u"https://x/z"},
+      {u"..", u"http://a/b/"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(JoinAddress(base, c.reference), c.joined) << Utf16ToUtf8(c.reference);
+  EXPECT_EQ(JoinAddress(u"https://h", u"p"), u"https://h/p");
+}
+
+TEST(WebAddress, RedirectChainAllowsTenAndRefusesLoops) {
+  RedirectChain chain(u"http://h/0");
+  for (int i = 1; i <= 10; ++i) {
+    ASSERT_EQ(chain.Redirect("/" + std::string(1, char('a' + i))), RedirectChain::Step::Follow);
+  }
+  EXPECT_EQ(chain.Current(), u"http://h/k");
+  EXPECT_EQ(chain.Redirect("/z"), RedirectChain::Step::TooMany);
+
+  RedirectChain loop(u"http://h/a#top");
+  ASSERT_EQ(loop.Redirect("https://h/a"), RedirectChain::Step::Follow);
+  EXPECT_EQ(loop.Redirect("http://h/a"), RedirectChain::Step::Loop);
+  EXPECT_EQ(loop.Current(), u"https://h/a");
+}
+
+TEST(WebAddress, LocationBytesAreReadAsUtf8AndEncodedAsABrowserSendsThem) {
+  const struct {
+    const char* bytes;
+    const char16_t* browser;
+  } cases[] = {
+      // Raw UTF-8, the form servers send today; an encoded address stays as it is.
+      {"/\xE6\x97\xA5\xE6\x9C\xAC/a.html", u"/%E6%97%A5%E6%9C%AC/a.html"},
+      {"/%E6%97%A5/a%20b.html?q=%41", u"/%E6%97%A5/a%20b.html?q=%41"},
+      // Code page 932 bytes are no UTF-8: each byte goes back to the server as it came.
+      {"/\x93\xFA\x96\x7B.html", u"/%93%FA%96%7B.html"},
+      {"/a\xE6\x97", u"/a%E6%97"},  // a sequence cut off
+      {"/a b.html?x=1 2#p q", u"/a%20b.html?x=1%202#p%20q"},
+      {"/t\tab\x7F", u"/t%09ab%7F"},
+      // What a browser escapes differs by part; "?" and "#" keep their meaning.
+      {"/p\"<>`{}'?q\"<>`{}'#f\"<>`{}'",
+       u"/p%22%3C%3E%60%7B%7D'?q%22%3C%3E`{}%27#f%22%3C%3E%60{}'"},
+      // The host is read as UTF-8, the user information and port as they are.
+      {"http://u:p@b\xC3\xBC"
+       "cher.example:8080/\xC3\xBC",
+       u"http://u:p@b\u00FCcher.example:8080/%C3%BC"},
+      {"//b\xC3\xBC"
+       "cher.example/x",
+       u"//b\u00FCcher.example/x"},
+      {"http://b\xFC"
+       "cher.example/",
+       u"http://b\uFFFDcher.example/"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BrowserAddress(std::string_view(c.bytes)), c.browser) << c.bytes;
+  }
+  // An address typed or found as text reads the same.
+  EXPECT_EQ(BrowserAddress(std::u16string_view(u"http://h/\u65E5 \U0001F600")),
+            u"http://h/%E6%97%A5%20%F0%9F%98%80");
+}
+
+TEST(WebAddress, TheRequestGoesToTheALabelHostAndTheEncodedTarget) {
+  const struct {
+    const char16_t* url;
+    const char16_t* wire;  // nullptr: the host is refused
+  } cases[] = {
+      {u"http://b\u00FCcher.example/\u00FC#top", u"http://xn--bcher-kva.example/%C3%BC"},
+      {u"https://u@\u65E5\u672C\u8A9E.jp:8443/?q=\u3042",
+       u"https://u@xn--wgv71a119e.jp:8443/?q=%E3%81%82"},
+      {u"http://Example.COM/a b", u"http://Example.COM/a%20b"},
+      {u"http://b\uFFFDcher.example/", nullptr},
+  };
+  for (const auto& c : cases) {
+    const auto wire = WireAddress(c.url);
+    ASSERT_EQ(wire.has_value(), c.wire != nullptr) << Utf16ToUtf8(c.url);
+    if (wire) EXPECT_EQ(*wire, c.wire) << Utf16ToUtf8(c.url);
+  }
+}
+
+TEST(WebAddress, ARedirectedAddressIsTheEncodedOneAndLoopsSeeThroughTheEncoding) {
+  RedirectChain chain(u"http://h/\u65E5/start");
+  ASSERT_EQ(chain.Redirect("next page?a=\xE3\x81\x82"), RedirectChain::Step::Follow);
+  EXPECT_EQ(chain.Current(), u"http://h/%E6%97%A5/next%20page?a=%E3%81%82");
+  // The typed start and its encoded form are one address.
+  EXPECT_EQ(chain.Redirect("/\xE6\x97\xA5/start"), RedirectChain::Step::Loop);
+}
+
+}  // namespace
+}  // namespace cardo
