@@ -389,7 +389,7 @@ std::optional<std::u16string> ParseOpaqueHost(View text, UrlForm form) {
   return host;
 }
 
-std::optional<std::u16string> ParseHost(View text, bool special, UrlForm form) {
+std::optional<std::u16string> ParseHost(View text, bool special, UrlForm form, UrlError& error) {
   if (text.starts_with(u'[')) {
     if (!text.ends_with(u']') || text.size() < 2) return std::nullopt;
     const auto address = ParseIpv6(text.substr(1, text.size() - 2));
@@ -404,7 +404,10 @@ std::optional<std::u16string> ParseHost(View text, bool special, UrlForm form) {
     domain = decoded;
   }
   auto ascii = DomainToAscii(domain);
-  if (!ascii) return std::nullopt;
+  if (!ascii) {
+    error = UrlError::HostNotIdna;
+    return std::nullopt;
+  }
   if (std::any_of(ascii->begin(), ascii->end(), [](char16_t c) { return kForbiddenDomain[c]; })) {
     return std::nullopt;
   }
@@ -439,10 +442,13 @@ class UrlParser {
     in_ = input;
   }
 
-  std::optional<Url> Run() {
+  std::optional<Url> Run(UrlError* error) {
     while (state_ != State::Done) {
       (this->*kStates[static_cast<int>(state_)])();
-      if (failed_) return std::nullopt;
+      if (failed_) {
+        if (error) *error = error_;
+        return std::nullopt;
+      }
     }
     if (prefixBase_) {
       url_.path_.insert(0, prefixBase_->path_, 0, prefixBase_->DirectoryEnd(climbs_));
@@ -578,7 +584,11 @@ class UrlParser {
 
   void NoScheme() {
     const char32_t c = Current();
-    if (!base_ || (base_->opaquePath_ && c != u'#')) return Fail();
+    if (!base_) {
+      error_ = UrlError::NoBase;
+      return Fail();
+    }
+    if (base_->opaquePath_ && c != u'#') return Fail();
     if (base_->opaquePath_) {
       SetScheme(base_->scheme_);
       TakePathOfBase();
@@ -696,7 +706,7 @@ class UrlParser {
     const View text = in_.substr(pos_, end - pos_);
     const bool port = end < in_.size() && in_[end] == u':';
     if (text.empty() && (port || url_.special_)) return Fail();
-    auto host = ParseHost(text, url_.special_, form_);
+    auto host = ParseHost(text, url_.special_, form_, error_);
     if (!host) return Fail();
     url_.hasHost_ = true;
     url_.host_ = std::move(*host);
@@ -783,7 +793,7 @@ class UrlParser {
       return;
     }
     if (!text.empty()) {
-      auto host = ParseHost(text, true, form_);
+      auto host = ParseHost(text, true, form_, error_);
       if (!host) return Fail();
       if (*host != u"localhost") url_.host_ = std::move(*host);
     }
@@ -943,6 +953,7 @@ class UrlParser {
   State state_ = State::SchemeStart;
   std::size_t pos_ = 0;
   bool failed_ = false;
+  UrlError error_ = UrlError::NotAUrl;
   // The segment being read starts at path_[segmentStart_] (its "/"); open: already begun.
   std::size_t segmentStart_ = 0;
   bool segmentOpen_ = false;
@@ -1038,11 +1049,12 @@ std::u16string Url::WithoutCredentials() const {
   return copy.Href(false);
 }
 
-std::optional<Url> ParseUrl(std::u16string_view input, const Url* base, UrlForm form) {
-  return UrlParser(input, base, form).Run();
+std::optional<Url> ParseUrl(std::u16string_view input, const Url* base, UrlForm form,
+                            UrlError* error) {
+  return UrlParser(input, base, form).Run(error);
 }
 
-std::optional<Url> ParseUrlBytes(std::string_view bytes, const Url* base) {
+std::optional<Url> ParseUrlBytes(std::string_view bytes, const Url* base, UrlError* error) {
   std::u16string text;
   text.reserve(bytes.size());
   for (std::size_t i = 0; i < bytes.size();) {
@@ -1055,7 +1067,7 @@ std::optional<Url> ParseUrlBytes(std::string_view bytes, const Url* base) {
       i += step.len;
     }
   }
-  return ParseUrl(text, base);
+  return ParseUrl(text, base, UrlForm::Wire, error);
 }
 
 }  // namespace cardo

@@ -93,16 +93,24 @@ class Url {
   mutable std::vector<std::size_t> directoryEnds_;  // DirectoryEnd(k + 1), as far as asked
 };
 
+// Why a text is no URL.
+enum class UrlError {
+  NotAUrl,      // a bad port, a host no URL may hold, a reference an opaque base cannot take ...
+  NoBase,       // a relative reference read without a base
+  HostNotIdna,  // a domain the IDNA conversion (idna.h) refuses
+};
+
 // `input` (leading and trailing C0 controls and spaces trimmed, TAB, CR and LF inside removed,
-// as the standard says) read against `base` when it is relative. Nothing when it is no URL (a
-// relative reference without a base, a bad host, a port past 65535 ...). A lone surrogate in
-// `input` reads as U+FFFD. `base` remembers how far references climbed its path: one base is
-// not resolved against by two threads at once.
+// as the standard says) read against `base` when it is relative. Nothing when it is no URL,
+// and `error`, when given, says why. A lone surrogate in `input` reads as U+FFFD. `base`
+// remembers how far references climbed its path: one base is not resolved against by two
+// threads at once.
 std::optional<Url> ParseUrl(std::u16string_view input, const Url* base = nullptr,
-                            UrlForm form = UrlForm::Wire);
+                            UrlForm form = UrlForm::Wire, UrlError* error = nullptr);
 
 // The same for bytes as a server sends them (a Location header): valid UTF-8 read as its
 // characters; a byte that starts no valid sequence goes back to the server as its own "%XX".
-std::optional<Url> ParseUrlBytes(std::string_view bytes, const Url* base = nullptr);
+std::optional<Url> ParseUrlBytes(std::string_view bytes, const Url* base = nullptr,
+                                 UrlError* error = nullptr);
 
 }  // namespace cardo
