@@ -14,6 +14,7 @@
 #include "app/text/page_decoders.h"
 #include "app/scan/url_characters.h"
 #include "app/platform/codec.h"
+#include "app/url/url.h"
 
 namespace cardo {
 namespace {
@@ -53,11 +54,8 @@ constexpr std::array<bool, 256> kLinkInitials = [] {
   return initials;
 }();
 
-// The schemes whose "\" is "/" (the URL standard's special schemes).
-constexpr std::array<std::u16string_view, 6> kSpecialSchemes = {u"http:", u"https:", u"ftp:",
-                                                                u"ws:",   u"wss:",   u"file:"};
 // Schemes that name no resource to fetch.
-constexpr std::array<std::u16string_view, 2> kNoLinkSchemes = {u"javascript:", u"data:"};
+constexpr std::array<std::u16string_view, 2> kNoLinkSchemes = {u"javascript", u"data"};
 
 bool Applies(const LinkAttribute& a, std::string_view element) {
   if (a.elements.front().empty()) return true;
@@ -92,41 +90,6 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     if (static_cast<char>(LowerAscii(static_cast<unsigned char>(a[i]))) != b[i]) return false;
   }
   return true;
-}
-
-// The scheme of `url` with its ":" as written, empty when it has none.
-std::u16string_view SchemeOf(std::u16string_view url) {
-  if (url.empty() || !IsAsciiAlpha(url.front())) return {};
-  std::size_t i = 1;
-  while (i < url.size() && IsSchemeUnit(url[i])) ++i;
-  if (i == url.size() || url[i] != u':') return {};
-  return url.substr(0, i + 1);
-}
-
-// Whether `text` is one of `spellings` (in lower case), ASCII letters in any case.
-bool IsOneOf(std::u16string_view text, auto& spellings) {
-  for (std::u16string_view s : spellings) {
-    if (s.size() == text.size() && StartsWithNoCase(text, s)) return true;
-  }
-  return false;
-}
-
-// The spellings of "." and ".." as path segments, in lower case.
-constexpr std::array<std::u16string_view, 2> kDotSegments = {u".", u"%2e"};
-constexpr std::array<std::u16string_view, 4> kDotDotSegments = {u"..", u".%2e", u"%2e.", u"%2e%2e"};
-
-// Blanks and the characters a browser never sends raw, percent-encoded, appended.
-void AppendEncoded(std::u16string& out, std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  for (char16_t c : text) {
-    if (c <= u' ' || c == 0x7F || c == u'"' || c == u'<' || c == u'>' || c == u'`') {
-      out.push_back(u'%');
-      out.push_back(static_cast<char16_t>(kHex[c >> 4]));
-      out.push_back(static_cast<char16_t>(kHex[c & 15]));
-    } else {
-      out.push_back(c);
-    }
-  }
 }
 
 // A value's text into `out`: its bytes in the code page (the marks before characters it lacks
@@ -218,7 +181,7 @@ std::u16string_view RefreshTarget(std::u16string_view content) {
 class ParsedLinks final : public HtmlTokenHandler {
  public:
   ParsedLinks(std::u16string_view address, const CandidateSink& sink)
-      : page_(address), base_(address), sink_(sink) {}
+      : page_(ParseUrl(address, nullptr, UrlForm::AsWritten)), base_(page_), sink_(sink) {}
 
   void StartTag(std::string_view name, std::span<const HtmlAttribute> attributes) override {
     if (name == "base") {
@@ -289,14 +252,16 @@ class ParsedLinks final : public HtmlTokenHandler {
   }
 
   // The first <base> with an href sets the base of what follows it, read against the page's
-  // address; the base itself is no link.
+  // address; the base itself is no link. One that is no URL leaves the page's address the base.
   void TakeBase(std::span<const HtmlAttribute> attributes) {
     const HtmlAttribute* href = Find(attributes, "href");
     if (baseTaken_ || !href) return;
     baseTaken_ = true;
     ValueText(href->value, value_);
-    base_ = BrowserBase(page_.empty() ? value_ : ResolveAsBrowser(page_, value_));
-    resolved_.clear();
+    if (auto base = ParseUrl(value_, page_ ? &*page_ : nullptr, UrlForm::AsWritten)) {
+      base_ = std::move(base);
+      resolved_.clear();
+    }
   }
 
   void TakeRefresh(std::span<const HtmlAttribute> attributes) {
@@ -331,107 +296,43 @@ class ParsedLinks final : public HtmlTokenHandler {
     }
   }
 
+  // `reference` resolved as a browser resolves it; without an address, a relative one as
+  // written. What is no URL is no link.
   void OfferReference(std::u16string_view reference) {
-    if (base_.empty()) {
-      if (!IsOneOf(SchemeOf(reference), kNoLinkSchemes)) Offer(reference);
+    // Pages repeat their links: a reference resolved before gave a URL already offered.
+    if (!resolved_.emplace(reference).second) return;
+    UrlError error = UrlError::NotAUrl;
+    const auto url = ParseUrl(reference, base_ ? &*base_ : nullptr, UrlForm::AsWritten, &error);
+    if (!url) {
+      if (error == UrlError::NoBase) Give(reference.substr(0, reference.find(u'#')));
       return;
     }
-    // Pages repeat their links: a reference resolved before gave a URL already offered.
-    if (resolved_.contains(reference)) return;
-    resolved_.emplace(reference);
-    if (!IsOneOf(SchemeOf(reference), kNoLinkSchemes)) Offer(ResolveAsBrowser(base_, reference));
+    const std::u16string_view scheme = url->Scheme();
+    if (std::find(kNoLinkSchemes.begin(), kNoLinkSchemes.end(), scheme) != kNoLinkSchemes.end()) {
+      return;
+    }
+    Give(url->Href(false));
   }
 
-  void Offer(std::u16string_view url) {
-    url = url.substr(0, url.find(u'#'));
+  // A URL of the text, read as the links are, so that it and a link to it are one URL.
+  void Offer(std::u16string_view url) { OfferReference(url); }
+
+  // Each URL once.
+  void Give(std::u16string_view url) {
     if (url.empty() || offered_.contains(url)) return;
     sink_(*offered_.emplace(url).first);
   }
 
-  BrowserBase page_;
-  BrowserBase base_;
+  std::optional<Url> page_;
+  std::optional<Url> base_;
   bool baseTaken_ = false;
   std::u16string value_;  // the value being read, its memory reused
   UrlSet offered_;
-  UrlSet resolved_;  // the references resolved against base_, as written
+  UrlSet resolved_;  // the references offered since base_ was set, as written
   const CandidateSink& sink_;
 };
 
 }  // namespace
-
-BrowserBase::BrowserBase(std::u16string_view base)
-    : whole(base.substr(0, base.find(u'#'))),
-      parts(std::u16string(whole.substr(0, whole.find(u'?')))) {}
-
-std::u16string ResolveAsBrowser(BrowserBase& base, std::u16string_view reference) {
-  reference = reference.substr(0, reference.find(u'#'));
-  const std::u16string_view scheme = SchemeOf(reference);
-  std::u16string ref(reference);
-  if (IsOneOf(scheme.empty() ? SchemeOf(base.whole) : scheme, kSpecialSchemes)) {
-    for (char16_t& c : ref) {
-      if (c == u'\\') c = u'/';
-    }
-  }
-  std::u16string out;
-  if (!scheme.empty()) {
-    AppendEncoded(out, ref);
-    return out;
-  }
-  if (ref.empty()) return base.whole;
-  BaseParts& parts = base.parts;
-  if (ref.starts_with(u"//")) {
-    out = parts.Scheme();
-    AppendEncoded(out, ref);
-    return out;
-  }
-  if (ref.front() == u'?') {
-    out = parts.Given();
-    AppendEncoded(out, ref);
-    return out;
-  }
-  const std::u16string_view all(ref);
-  const std::u16string_view path = all.substr(0, all.find(u'?'));
-  const std::u16string_view query = all.substr(path.size());
-  const bool absolutePath = path.starts_with(u'/');
-  // The reference's own segments with "." and ".." applied; the ".." left over climb the base.
-  std::vector<std::u16string_view> segments;
-  std::size_t climbs = 0;
-  bool endsInDirectory = false;
-  for (std::size_t at = absolutePath ? 1 : 0;;) {
-    const std::size_t slash = path.find(u'/', at);
-    const std::u16string_view segment = path.substr(at, slash - at);
-    const bool last = slash == std::u16string_view::npos;
-    const bool dot = IsOneOf(segment, kDotSegments);
-    const bool dotDot = IsOneOf(segment, kDotDotSegments);
-    endsInDirectory = last && (dot || dotDot);
-    if (dotDot) {
-      if (!segments.empty()) {
-        segments.pop_back();
-      } else if (!absolutePath) {
-        ++climbs;
-      }
-    } else if (!dot) {
-      segments.push_back(segment);
-    }
-    if (last) break;
-    at = slash + 1;
-  }
-  out = parts.Root();
-  if (!absolutePath) {
-    // A climb above the root stays at the root.
-    const std::size_t keep = std::max<std::size_t>(parts.Climb(climbs), 1);
-    out.append(parts.Directory().substr(1, keep - 1));
-  }
-  std::u16string joined;
-  for (std::size_t k = 0; k < segments.size(); ++k) {
-    if (k) joined.push_back(u'/');
-    joined.append(segments[k]);
-  }
-  if (endsInDirectory && !segments.empty()) joined.push_back(u'/');
-  AppendEncoded(out, joined);
-  AppendEncoded(out, query);
-  return out;
-}
 
 void ScanParsed(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
   ParsedLinks links(options.pageUrl.empty() ? options.baseUrlBox : options.pageUrl, sink);
