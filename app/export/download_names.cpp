@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/export/export_url.h"
 #include "app/platform/lower_case.h"
 
 namespace cardo {

@@ -8,7 +8,7 @@
 
 namespace cardo {
 
-// The name a browser saves the address at `path` (as OtherExportUrl writes it) under: the text
+// The name a browser saves the address with the path `path` (pure ASCII) under: the text
 // after its last "/" with each escape of a character a Windows name may hold read ("a%20b.zip"
 // is "a b.zip"; the others, "%2F" or "%E4" among them, stay as written, so the name stays ASCII),
 // then made safe on Windows: each of \ / : * ? " < > | as "_", spaces and dots at the end

@@ -4,47 +4,36 @@
 
 #include "app/export/download_names.h"
 #include "app/export/export_url.h"
+#include "app/platform/text.h"
+#include "app/url/web_address.h"
 
 namespace cardo {
 namespace {
 
-// The host and port, without the user information.
-std::string_view HostOf(const UrlParts& parts) {
-  return parts.authority.substr(parts.authority.rfind('@') + 1);
-}
-std::string OriginOf(const UrlParts& parts) {
-  return std::string(parts.scheme) + "://" + std::string(HostOf(parts));
-}
-// The address as a browser sends it for a Referer: without the user information and the fragment.
-std::string AsReferer(const UrlParts& parts) {
-  return OriginOf(parts) + std::string(parts.path) + std::string(parts.query);
+// The Referer a browser sends from the page at `page`, or empty when it sends none: it names
+// only a web page, without the user information and the fragment (a file:// page would give
+// away the user's folders).
+std::string PageReferer(std::u16string_view page) {
+  const auto url = ParseUrl(page);
+  if (!url || !IsHttpUrl(*url)) return {};
+  return Utf16ToUtf8(url->WithoutCredentials());
 }
 
-// The Referer a browser sends from the page at `page` (as OtherExportUrl writes it), or empty
-// when it sends none: it names only a web page, without the user information and the fragment
-// (a file:// page would give away the user's folders).
-std::string PageReferer(const std::string& page) {
-  const UrlParts parts = SplitUrl(page);
-  const SchemeRow* scheme = FindScheme(parts.scheme);
-  if (scheme == nullptr || (scheme->name != "http" && scheme->name != "https")) return {};
-  return AsReferer(parts);
-}
-
-// The Referer for the list line `line`, exported as `url`, as a browser sends it: without the
-// user information and the fragment.
+// The Referer for the list line `line`, read as `read`, as a browser sends it: without the
+// user information and the fragment. Only a URL with an origin (http, https, ftp) has one.
 std::string Referer(const ExportOptions& options, std::u16string_view line,
-                    const std::string& url) {
-  const UrlParts parts = SplitUrl(url);
-  const std::string origin = OriginOf(parts);
+                    const ExportLine& read) {
+  if (options.referer == RefererRule::Fixed) return OtherExportUrl(options.fixedReferer);
+  if (options.referer == RefererRule::None || !read.url) return {};
+  const Url& url = *read.url;
+  const std::string origin = Utf16ToUtf8(url.Origin());
+  if (origin.empty()) return {};
   switch (options.referer) {
-    case RefererRule::None:
-      return {};
     case RefererRule::Url:
-      return AsReferer(parts);
+      return Utf16ToUtf8(url.WithoutCredentials());
     case RefererRule::Page:
       if (options.pages != nullptr) {
-        const std::u16string_view page = options.pages->PageOf(line);
-        if (std::string referer = PageReferer(OtherExportUrl(page)); !referer.empty()) {
+        if (std::string referer = PageReferer(options.pages->PageOf(line)); !referer.empty()) {
           return referer;
         }
       }
@@ -52,48 +41,43 @@ std::string Referer(const ExportOptions& options, std::u16string_view line,
       // the page such a file is most often linked from.
       [[fallthrough]];
     case RefererRule::Folder: {
-      const std::size_t slash = parts.path.rfind('/');
-      return origin + (slash == std::string_view::npos
-                           ? std::string("/")
-                           : std::string(parts.path.substr(0, slash + 1)));
+      const std::u16string& path = url.Path();
+      return origin + Utf16ToUtf8(std::u16string_view(path).substr(0, path.rfind(u'/') + 1));
     }
     case RefererRule::SiteRoot:
       return origin + "/";
+    case RefererRule::None:
     case RefererRule::Fixed:
-      return OtherExportUrl(options.fixedReferer);
+      break;
   }
   return {};
 }
 
-// The file a URL is saved to, relative to the download folder, "/" between folders.
-std::string RelativeName(const ExportOptions& options, const UrlParts& parts, int place) {
-  const std::string server = DownloadFileName(parts.path);
+// The file a URL is saved to, relative to the download folder, "/" between folders. A line
+// that is no URL is named from its last segment, in no folder.
+std::string RelativeName(const ExportOptions& options, const ExportLine& read, int place) {
+  const std::string path =
+      read.url ? Utf16ToUtf8(read.url->Path()) : read.text.substr(0, read.text.find_first_of("?#"));
+  const std::string server = DownloadFileName(path);
   if (options.names == NameRule::Numbered) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%0*d", options.numberWidth, place);
     return digits + server.substr(ExtensionAt(server));
   }
-  if (options.names == NameRule::Server) return server;
-  // The host without the user information; its port's ":" becomes "_" as in any name.
-  const std::string_view authority = HostOf(parts);
-  std::string name = SafeName(authority);
+  if (options.names == NameRule::Server || !read.url) return server;
+  // The host; its port's ":" becomes "_" as in any name.
+  std::u16string host = read.url->Host();
+  if (read.url->Port()) host += u":" + DecimalText(*read.url->Port());
+  std::string name = SafeName(Utf16ToUtf8(host));
   if (name.empty()) name = "_";
-  // The folders as the tool asks for them: "." left out, ".." going up (never above the host).
-  std::vector<std::string> folders;
-  std::string_view path = parts.path;
-  const std::size_t last = path.rfind('/');
-  path = last == std::string_view::npos ? std::string_view() : path.substr(0, last);
-  while (!path.empty()) {
-    const std::size_t slash = path.find('/');
-    const std::string_view segment = path.substr(0, slash);
-    if (segment == "..") {
-      if (!folders.empty()) folders.pop_back();
-    } else if (std::string folder = SafeName(segment); !folder.empty()) {
-      folders.push_back(std::move(folder));
+  // The folders of the path (the URL has no "." or ".." segment left).
+  for (std::size_t from = 1, slash = path.find('/', from); slash != std::string::npos;
+       from = slash + 1, slash = path.find('/', from)) {
+    if (std::string folder = SafeName(std::string_view(path).substr(from, slash - from));
+        !folder.empty()) {
+      name += "/" + folder;
     }
-    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
   }
-  for (const std::string& folder : folders) name += "/" + folder;
   return name + "/" + server;
 }
 
@@ -103,19 +87,17 @@ std::vector<PlannedDownload> PlanDownloads(ExportFormat format,
                                            const std::vector<std::u16string>& lines,
                                            const ExportOptions& options) {
   const bool curl = format == ExportFormat::Curl;
-  const auto fetched = [curl](const UrlParts& parts) {
-    const SchemeRow* scheme = FindScheme(parts.scheme);
-    return scheme != nullptr && (curl ? scheme->curl : scheme->aria2);
+  const auto fetched = [curl](const ExportLine& read) {
+    return read.scheme != nullptr && (curl ? read.scheme->curl : read.scheme->aria2);
   };
   UniqueNames names;
   if (options.names == NameRule::Folders) {
     // A file of the name a folder has ("/noext" beside "/noext/") would stop the tool making
     // that folder: the folders are taken first, so the file is the one renamed.
     for (const auto& line : lines) {
-      const std::string url = OtherExportUrl(line);
-      const UrlParts parts = SplitUrl(url);
-      if (!fetched(parts)) continue;
-      const std::string name = RelativeName(options, parts, 0);
+      const ExportLine read = ReadExportLine(line);
+      if (!fetched(read)) continue;
+      const std::string name = RelativeName(options, read, 0);
       for (std::size_t slash = name.find('/'); slash != std::string::npos;
            slash = name.find('/', slash + 1)) {
         names.Reserve(name.substr(0, slash));
@@ -125,16 +107,15 @@ std::vector<PlannedDownload> PlanDownloads(ExportFormat format,
   std::vector<PlannedDownload> plan;
   int place = 0;
   for (const auto& line : lines) {
-    std::string url = OtherExportUrl(line);
-    if (url.empty()) continue;
-    const UrlParts parts = SplitUrl(url);
-    if (!fetched(parts)) {
-      plan.push_back({std::move(url), false, {}, {}});
+    ExportLine read = ReadExportLine(line);
+    if (read.text.empty()) continue;
+    if (!fetched(read)) {
+      plan.push_back({std::move(read.text), false, {}, {}});
       continue;
     }
-    std::string name = names.Claim(RelativeName(options, parts, ++place));
-    std::string referer = Referer(options, line, url);
-    plan.push_back({std::move(url), true, std::move(name), std::move(referer)});
+    std::string name = names.Claim(RelativeName(options, read, ++place));
+    std::string referer = Referer(options, line, read);
+    plan.push_back({std::move(read.text), true, std::move(name), std::move(referer)});
   }
   return plan;
 }

@@ -164,14 +164,14 @@ std::u16string ExportText(ExportFormat manager, const std::vector<std::u16string
 std::u16string SwitchOtherArguments(const std::u16string& arguments, ExportFormat from,
                                     ExportFormat to);
 
-// A list line as the third manager's files hold it, as a browser sends it: trimmed of
-// surrounding blanks (space, TAB, the ideographic space), any TAB or line break inside dropped,
-// the scheme and the host in lower case (ASCII letters; the user information keeps its case), a
-// host beyond ASCII as its A-label (idna.h; kept as it was when it is not valid as such),
-// "\" as "/" before the query for the special schemes (http, https, ftp, ...), then every byte
-// of its UTF-8 form outside printable ASCII percent-encoded, and so are '"', "<" and ">", "`",
-// "{" and "}" before the query, "`" in the fragment, "'" in the query of a special scheme; a "%"
-// already there stays. Empty for a blank line.
+// A list line as the third manager's files hold it, trimmed of surrounding blanks (space,
+// TAB, the ideographic space): the URL it is (url.h) as a browser sends it, pure ASCII (scheme
+// and host in lower case, a host beyond ASCII as its A-label, "." and ".." segments applied,
+// "\" as "/" for the special schemes, each part percent-encoded by its own set; a "%" already
+// there stays). A line that is no URL (a host IDNA refuses, a relative path, a text) stays as
+// it is, so that the manager refuses it itself: any TAB or line break inside dropped, every
+// byte of its UTF-8 form outside printable ASCII and '"', "<", ">", "`", "{" and "}"
+// percent-encoded. Empty for a blank line.
 std::string OtherExportUrl(std::u16string_view line);
 // The file's bytes, pure ASCII, one entry per non-blank list line, each line ending with CR LF;
 // blank lines are left out. Plain: the URLs. The other formats: each URL the tool may fetch

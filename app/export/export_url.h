@@ -1,34 +1,31 @@
 #pragma once
-// The address a download tool is given for a list line, written as a browser sends it, the parts
-// of an address the export files look at, and what the tools may fetch.
+// A list line as the third manager's files write it, and what the download tools may fetch.
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/url/url.h"
+
 namespace cardo {
 
-// The parts of an address, each a view into it, empty when missing; joined they are the text. A
-// text that does not start with a scheme and "://" is a path, a query and a fragment only. For the
-// URL standard's special schemes (http, https, ftp, ...) a "\" ends the authority as "/" does.
-struct UrlParts {
-  std::string_view scheme;     // as written, before "://"
-  std::string_view authority;  // after "://": user information, host and port
-  std::string_view path;       // up to "?" or "#"
-  std::string_view query;      // from "?" up to "#", the "?" included
-  std::string_view fragment;   // from "#", the "#" included
-};
-UrlParts SplitUrl(std::string_view url);
-
-// What the program knows of a scheme.
+// What the program knows of a scheme: which tools fetch it.
 struct SchemeRow {
   std::string_view name;
-  bool special;  // the URL standard's: "\" is "/" in the path, a query encodes "'"
-  bool curl;     // fetched through the curl config (its proto list)
-  bool aria2;    // fetched through the aria2 input file (aria2 has no FTPS)
+  bool curl;   // fetched through the curl config (its proto list)
+  bool aria2;  // fetched through the aria2 input file (aria2 has no FTPS)
 };
-// The row of `scheme` (letters of either case), or nullptr for a scheme the program does not
-// know.
-const SchemeRow* FindScheme(std::string_view scheme);
+// The row of `scheme` (letters of either case), or nullptr for a scheme no tool fetches.
+const SchemeRow* FindScheme(std::u16string_view scheme);
 // The curl config's proto value: "=" and every scheme curl may fetch, joined by ",".
 std::string CurlProtocols();
+
+// A list line read for the files (OtherExportUrl writes `text`).
+struct ExportLine {
+  std::string text;         // as written; empty for a blank line
+  std::optional<Url> url;   // the line as a URL, when it is one
+  const SchemeRow* scheme;  // the row of its scheme (of the "scheme://" it starts with when it
+                            // is no URL); nullptr for none
+};
+ExportLine ReadExportLine(std::u16string_view line);
 
 }  // namespace cardo

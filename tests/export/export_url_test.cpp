@@ -4,6 +4,7 @@
 
 #include "app/export/download_names.h"
 #include "app/export/export.h"
+#include "app/platform/text.h"
 
 namespace cardo {
 namespace {
@@ -59,7 +60,9 @@ TEST(ExportUrl, NamesAFileFromThePathAloneAndSafelyOnWindows) {
       {"http://h/" + std::string(300, 'a'), std::string(200, 'a')},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(DownloadFileName(SplitUrl(c.url).path), c.name) << c.url;
+    const auto url = ParseUrl(Utf8ToUtf16(c.url));
+    ASSERT_TRUE(url) << c.url;
+    EXPECT_EQ(DownloadFileName(Utf16ToUtf8(url->Path())), c.name) << c.url;
   }
 }
 
@@ -116,10 +119,10 @@ TEST(ExportUrl, TheOptionsNameEachFileAndItsRefererInEveryFormat) {
     std::string aria2;  // the " out=" and " referer=" lines, one per URL joined by "|"
   } cases[] = {
       {RefererRule::Url, NameRule::Server,
-       "c.jpg referer=http://h:8080/a/./b/../c.jpg?x=1|c.1.jpg referer=https://h/d/c.jpg|"
-       "index.html referer=http://h"},
+       "c.jpg referer=http://h:8080/a/c.jpg?x=1|c.1.jpg referer=https://h/d/c.jpg|"
+       "index.html referer=http://h/"},
       {RefererRule::Folder, NameRule::Numbered,
-       "01.jpg referer=http://h:8080/a/./b/../|02.jpg referer=https://h/d/|"
+       "01.jpg referer=http://h:8080/a/|02.jpg referer=https://h/d/|"
        "03.html referer=http://h/"},
       {RefererRule::SiteRoot, NameRule::Folders,
        "h_8080/a/c.jpg referer=http://h:8080/|h/d/c.jpg referer=https://h/|"
