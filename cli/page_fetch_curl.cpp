@@ -103,17 +103,18 @@ DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u1
   std::unique_ptr<CURL, void (*)(CURL*)> curl(ready ? curl_easy_init() : nullptr,
                                               &curl_easy_cleanup);
   if (!curl) return Failed(u"libcurl could not start");
-  RedirectChain chain(url);
+  std::u16string reason;
+  std::optional<Url> start = RequestUrl(url, reason);
+  if (!start) return Failed(reason);
+  RedirectChain chain(std::move(*start));
   for (;;) {
-    const std::u16string current = chain.Current();
-    const auto wire = WireAddress(current);
-    if (!wire) return Failed(kBadHostReason + current);
-    if (!ParseWebAddress(*wire)) return Failed(u"URLが不正です: " + current);
+    const Url& current = chain.Current();
+    if (!IsHttpUrl(current)) return Failed(kBadAddressReason + current.Href());
     Hop hop(path, control);
     char reason[CURL_ERROR_SIZE] = {};
     CURL* c = curl.get();
     curl_easy_reset(c);
-    const std::string address = Utf16ToUtf8(*wire);
+    const std::string address = Utf16ToUtf8(current.Href(false));
     curl_easy_setopt(c, CURLOPT_URL, address.c_str());
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
     // The body is decoded as the WinHTTP download decodes it, so that a cut-off compressed
@@ -155,15 +156,19 @@ DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u1
         case RedirectChain::Step::Follow:
           continue;
         case RedirectChain::Step::Loop:
-          return Failed(RedirectLoopReason(chain.Target(hop.location)));
+          return Failed(RedirectLoopReason(chain.Target(hop.location)->Href()));
         case RedirectChain::Step::TooMany:
-          return Failed(TooManyRedirectsReason(current));
+          return Failed(TooManyRedirectsReason(current.Href()));
+        case RedirectChain::Step::Invalid:
+          return Failed(chain.Refusal(hop.location));
       }
     }
     if (!hop.headersEnded) return Failed(HeadersCutReason());
     if (!hop.Success()) return Failed(Utf8ToUtf16(hop.statusLine));
     if (!hop.Body().Finish(hop.framing)) return hop.Body().Outcome();
-    return {DownloadStatus::Done, {}, current, hop.contentType};
+    // A page not redirected keeps the address as it was given (characters beyond ASCII as
+    // written); a redirected one is the address requested.
+    return {DownloadStatus::Done, {}, chain.Redirected() ? current.Href() : url, hop.contentType};
   }
 }
 

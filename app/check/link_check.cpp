@@ -9,9 +9,8 @@
 #include <thread>
 #include <utility>
 
-#include "app/url/web_address.h"
-#include "app/platform/lower_case.h"
 #include "app/platform/text.h"
+#include "app/url/web_address.h"
 
 namespace cardo {
 namespace {
@@ -57,13 +56,6 @@ struct HopSlot {
   LinkHopGate* gate;
   const std::u16string& key;
 };
-
-// The address a line's requests go to, when it is an http or https URL.
-std::optional<std::u16string> WireOf(std::u16string_view line) {
-  auto wire = WireAddress(line);
-  if (!wire || !ParseWebAddress(*wire)) return std::nullopt;
-  return wire;
-}
 
 // Hands out the lines in list order as the limits allow, and counts the requests each host
 // has under way (LinkHopGate for the redirects a check follows to other hosts).
@@ -220,12 +212,9 @@ std::u16string StatusText(const LinkResult& result) {
   return Utf8ToUtf16(std::to_string(result.status));
 }
 
-std::u16string LinkHostKey(std::u16string_view url) {
-  const auto address = ParseWebAddress(url);
-  if (!address) return {};
-  return (address->secure ? u"https://" : u"http://") +
-         Utf8ToUtf16(AsciiLower(Utf16ToUtf8(address->host))) + u":" +
-         Utf8ToUtf16(std::to_string(address->port));
+std::u16string LinkHostKey(const Url& url) {
+  if (!IsHttpUrl(url)) return {};
+  return url.Scheme() + u"://" + url.Host() + u":" + DecimalText(url.EffectivePort());
 }
 
 LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
@@ -234,25 +223,28 @@ LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
   LinkResult result;
   const std::u16string_view line = Trimmed(url);
   result.finalUrl = line;
-  if (LinkHostKey(line).empty()) return result;  // another scheme, or no URL: NotChecked
-  RedirectChain chain{std::u16string(line)};
+  UrlError error = UrlError::NotAUrl;
+  std::optional<Url> start = ParseUrl(line, nullptr, UrlForm::Wire, &error);
+  if (!start) {
+    if (error != UrlError::HostNotIdna) return result;  // no URL: NotChecked
+    return Failure(result, LinkVerdict::Error, kBadHostReason + std::u16string(line));
+  }
+  if (!IsHttpUrl(*start)) return result;  // another scheme: NotChecked
+  RedirectChain chain(std::move(*start));
   for (;;) {
-    const std::u16string current = chain.Current();
-    result.finalUrl = current;
-    if (LinkHostKey(current).empty()) {
-      // Redirected to another scheme (ftp://, mailto:): not ours to follow.
-      return Failure(result, LinkVerdict::NotChecked, {});
-    }
-    const auto wire = WireOf(current);
-    if (!wire) return Failure(result, LinkVerdict::Error, kBadHostReason + current);
-    const std::u16string key = LinkHostKey(*wire);
+    const Url& current = chain.Current();
+    if (chain.Redirected()) result.finalUrl = current.Href();
+    const std::u16string key = LinkHostKey(current);
+    // Redirected to another scheme (ftp://, mailto:): not ours to follow.
+    if (key.empty()) return Failure(result, LinkVerdict::NotChecked, {});
     if (gate && !gate->Enter(key)) return Failure(result, LinkVerdict::NotChecked, {});
+    const std::u16string address = current.Href(false);
     LinkAnswer answer;
     {
       const HopSlot slot{gate, key};
-      answer = transport.Ask({*wire, true, silence}, cancelled);
+      answer = transport.Ask({address, true, silence}, cancelled);
       if (WantsGet(answer) && !cancelled) {
-        answer = transport.Ask({*wire, false, silence}, cancelled);
+        answer = transport.Ask({address, false, silence}, cancelled);
       }
     }
     result.failure = answer.failure;
@@ -273,10 +265,12 @@ LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
         case RedirectChain::Step::Loop:
           result.loop = true;
           return Failure(result, LinkVerdict::Error,
-                         RedirectLoopReason(chain.Target(answer.location)));
+                         RedirectLoopReason(chain.Target(answer.location)->Href()));
         case RedirectChain::Step::TooMany:
           result.tooManyHops = true;
-          return Failure(result, LinkVerdict::Error, TooManyRedirectsReason(current));
+          return Failure(result, LinkVerdict::Error, TooManyRedirectsReason(current.Href()));
+        case RedirectChain::Step::Invalid:
+          return Failure(result, LinkVerdict::Error, chain.Refusal(answer.location));
       }
     }
     if (answer.status >= 200 && answer.status < 300) {
@@ -312,9 +306,9 @@ std::vector<LinkResult> CheckLinks(
   Scheduler scheduler(std::max(1, limits.perHost), cancelled);
   std::size_t networked = 0;
   for (std::size_t i = 0; i < urls.size(); ++i) {
-    const auto wire = WireOf(Trimmed(urls[i]));
-    if (wire) {
-      scheduler.Add(i, LinkHostKey(*wire));
+    const auto url = ParseUrl(Trimmed(urls[i]));
+    if (url && IsHttpUrl(*url)) {
+      scheduler.Add(i, LinkHostKey(*url));
       ++networked;
       continue;
     }

@@ -12,11 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "app/url/url.h"
+
 namespace cardo {
 
 // One request as the transport sends it.
 struct LinkRequest {
-  std::u16string url;  // the address as sent (WireAddress form: encoded, A-label host)
+  std::u16string url;  // the address as sent (its Href in the wire form, no fragment)
   // HEAD; otherwise GET with "Range: bytes=0-0", of whose body the transport reads no more
   // than the first bytes.
   bool head = true;
@@ -69,9 +71,9 @@ struct LinkResult {
 // "DNS", "REFUSED", "TLS", "TIMEOUT", "CLOSED", "LOOP", "REDIRECTS", "ERROR", "NOT-CHECKED".
 std::u16string StatusText(const LinkResult& result);
 
-// The key the per-host limit counts by: scheme, host in lower case and port ("http://h:80");
-// empty for a line that is no http or https URL.
-std::u16string LinkHostKey(std::u16string_view url);
+// The key the per-host limit counts by: scheme, host and port ("http://h:80"); empty for a URL
+// that is no http or https URL.
+std::u16string LinkHostKey(const Url& url);
 
 // Called before each request with the address it goes to and after it: the scheduler's way
 // to count requests per host across redirects. `Enter` returns false when the check stops.

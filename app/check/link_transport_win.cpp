@@ -162,15 +162,15 @@ class WinHttpLinkTransport final : public LinkTransport {
   LinkAnswer Ask(const LinkRequest& request, const std::atomic<bool>& cancelled) override {
     certificateFlags_ = 0;
     if (!session_->internet) return Failure(session_->error, cancelled);
-    const auto address = ParseWebAddress(request.url);
-    if (!address) return Failure(ERROR_WINHTTP_INVALID_URL, cancelled);
-    Internet connection(
-        WinHttpConnect(session_->internet.get(), W(address->host), address->port, 0));
+    const auto address = ParseUrl(request.url);
+    if (!address || !IsHttpUrl(*address)) return Failure(ERROR_WINHTTP_INVALID_URL, cancelled);
+    Internet connection(WinHttpConnect(session_->internet.get(), W(address->HostName()),
+                                       address->EffectivePort(), 0));
     if (!connection) return Failure(GetLastError(), cancelled);
     Internet handle(WinHttpOpenRequest(connection.get(), request.head ? L"HEAD" : L"GET",
-                                       W(address->target), nullptr, WINHTTP_NO_REFERER,
+                                       W(address->Target()), nullptr, WINHTTP_NO_REFERER,
                                        WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                       address->secure ? WINHTTP_FLAG_SECURE : 0));
+                                       address->Scheme() == u"https" ? WINHTTP_FLAG_SECURE : 0));
     if (!handle) return Failure(GetLastError(), cancelled);
     HINTERNET r = handle.get();
     // The check follows redirects itself, to count them, see loops and know the final address.

@@ -32,9 +32,10 @@ std::u16string AsciiLowered(std::u16string_view text) {
   return lowered;
 }
 
-// Two addresses of one page differ at most in their fragment.
+// Two addresses of one page read as one URL but for their fragments.
 std::u16string PageKey(std::u16string_view url) {
-  return std::u16string(url.substr(0, url.find(u'#')));
+  const auto parsed = ParseUrl(url);
+  return parsed ? parsed->Href(false) : std::u16string(url.substr(0, url.find(u'#')));
 }
 
 bool IsBlank(char16_t c) {
@@ -42,11 +43,10 @@ bool IsBlank(char16_t c) {
 }
 
 // What is left of the path's last segment after its last ".", lower-cased.
-std::u16string Extension(std::u16string_view target) {
-  target = target.substr(0, target.find(u'?'));
-  target.remove_prefix(std::min(target.size(), target.rfind(u'/') + 1));
-  const std::size_t dot = target.rfind(u'.');
-  return dot == std::u16string_view::npos ? std::u16string() : AsciiLowered(target.substr(dot + 1));
+std::u16string Extension(std::u16string_view path) {
+  path.remove_prefix(std::min(path.size(), path.rfind(u'/') + 1));
+  const std::size_t dot = path.rfind(u'.');
+  return dot == std::u16string_view::npos ? std::u16string() : AsciiLowered(path.substr(dot + 1));
 }
 
 bool Ended(PageState state) {
@@ -71,7 +71,8 @@ StartAddresses ReadStartAddresses(std::u16string_view text) {
     if (line.empty()) continue;
     const bool spaced = std::any_of(line.begin(), line.end(), [](char16_t c) { return c <= u' '; });
     std::u16string url = DownloadAddress(line);
-    if (spaced || !ParseWebAddress(url)) {
+    const auto parsed = ParseUrl(url);
+    if (spaced || !parsed || !IsHttpUrl(*parsed)) {
       starts.invalidLines.push_back(lineNumber);
     } else if (seen.insert(PageKey(url)).second) {
       starts.urls.push_back(std::move(url));
@@ -81,13 +82,13 @@ StartAddresses ReadStartAddresses(std::u16string_view text) {
 }
 
 bool IsSameSitePage(std::u16string_view page, std::u16string_view link) {
-  const std::optional<WebAddress> from = ParseWebAddress(page);
-  const std::optional<WebAddress> to = ParseWebAddress(link);
-  if (!from || !to || from->secure != to->secure || from->port != to->port ||
-      AsciiLowered(from->host) != AsciiLowered(to->host)) {
+  const auto from = ParseUrl(page);
+  const auto to = ParseUrl(link);
+  if (!from || !to || !IsHttpUrl(*to) || from->Scheme() != to->Scheme() ||
+      from->Host() != to->Host() || from->EffectivePort() != to->EffectivePort()) {
     return false;
   }
-  const std::u16string extension = Extension(to->target);
+  const std::u16string extension = Extension(to->Path());
   return std::find(std::begin(kNotPageExtensions), std::end(kNotPageExtensions), extension) ==
          std::end(kNotPageExtensions);
 }

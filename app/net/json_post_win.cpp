@@ -30,17 +30,20 @@ PostResponse LastFailure() {
 }  // namespace
 
 PostResponse WinHttpPostJson(const std::u16string& address, const std::string& body) {
-  const std::optional<WebAddress> target = ParseWebAddress(address);
-  if (!target) return NotAnswered(u"アドレスが http:// か https:// で始まる URL ではありません。");
+  const std::optional<Url> target = ParseUrl(address);
+  if (!target || !IsHttpUrl(*target)) {
+    return NotAnswered(u"アドレスが http:// か https:// で始まる URL ではありません。");
+  }
   const Internet session(WinHttpOpen(L"Cardo/3", WINHTTP_ACCESS_TYPE_NO_PROXY,
                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) return LastFailure();
   if (!WinHttpSetTimeouts(session.get(), 10000, 10000, 60000, 60000)) return LastFailure();
-  const Internet connection(WinHttpConnect(session.get(), W(target->host), target->port, 0));
+  const Internet connection(
+      WinHttpConnect(session.get(), W(target->HostName()), target->EffectivePort(), 0));
   if (!connection) return LastFailure();
-  const Internet request(WinHttpOpenRequest(connection.get(), L"POST", W(target->target), nullptr,
-                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                            target->secure ? WINHTTP_FLAG_SECURE : 0));
+  const Internet request(WinHttpOpenRequest(
+      connection.get(), L"POST", W(target->Target()), nullptr, WINHTTP_NO_REFERER,
+      WINHTTP_DEFAULT_ACCEPT_TYPES, target->Scheme() == u"https" ? WINHTTP_FLAG_SECURE : 0));
   if (!request) return LastFailure();
   const auto length = static_cast<DWORD>(body.size());
   if (!WinHttpSendRequest(request.get(), kJsonType, static_cast<DWORD>(-1),

@@ -216,20 +216,21 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
     CARDO_CHECK_WIN32(WinHttpSetOption(session_.get(), WINHTTP_OPTION_SECURE_PROTOCOLS, &protocols,
                                        sizeof protocols));
   }
-  RedirectChain chain(url);
+  std::u16string reason;
+  std::optional<Url> start = RequestUrl(url, reason);
+  if (!start) return Failed(reason);
+  RedirectChain chain(std::move(*start));
   for (;;) {
     if (control_.Cancelled()) return Cancelled();
     control_.Heard();
-    const std::u16string& current = chain.Current();
-    const auto wire = WireAddress(current);
-    if (!wire) return Failed(kBadHostReason + current);
-    const auto address = ParseWebAddress(*wire);
-    if (!address) return Failed(u"URLが不正です: " + current);
-    Internet connection(WinHttpConnect(session_.get(), W(address->host), address->port, 0));
+    const Url& current = chain.Current();
+    if (!IsHttpUrl(current)) return Failed(kBadAddressReason + current.Href());
+    Internet connection(
+        WinHttpConnect(session_.get(), W(current.HostName()), current.EffectivePort(), 0));
     if (!connection) return Failure(GetLastError());
-    Internet request(WinHttpOpenRequest(connection.get(), L"GET", W(address->target), nullptr,
+    Internet request(WinHttpOpenRequest(connection.get(), L"GET", W(current.Target()), nullptr,
                                         WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                        address->secure ? WINHTTP_FLAG_SECURE : 0));
+                                        current.Scheme() == u"https" ? WINHTTP_FLAG_SECURE : 0));
     if (!request) return Failure(GetLastError());
     // Redirections are followed here, to count them, see loops and know the final address.
     DWORD feature = WINHTTP_DISABLE_REDIRECTS;
@@ -244,7 +245,7 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
     DWORD wait = static_cast<DWORD>(2 * control_.Limits().silence.count());
     CARDO_CHECK_WIN32(WinHttpSetOption(request.get(), WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT,
                                        &wait, sizeof wait));
-    UseProxyFor(request.get(), *wire);
+    UseProxyFor(request.get(), current.Href(false));
     if (!WinHttpSendRequest(request.get(), kAcceptEncoding, static_cast<DWORD>(-1),
                             WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
         !WinHttpReceiveResponse(request.get(), nullptr)) {
@@ -270,9 +271,11 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
         case RedirectChain::Step::Follow:
           continue;
         case RedirectChain::Step::Loop:
-          return Failed(RedirectLoopReason(chain.Target(location)));
+          return Failed(RedirectLoopReason(chain.Target(location)->Href()));
         case RedirectChain::Step::TooMany:
-          return Failed(TooManyRedirectsReason(current));
+          return Failed(TooManyRedirectsReason(current.Href()));
+        case RedirectChain::Step::Invalid:
+          return Failed(chain.Refusal(location));
       }
     }
     if (status < 200 || status >= 300) {
@@ -282,7 +285,9 @@ DownloadOutcome Transfer::Run(const std::u16string& url) {
       if (!text.empty()) line += u" " + text;
       return Failed(line);
     }
-    return Body(request.get(), current);
+    // A page not redirected keeps the address as it was given (characters beyond ASCII as
+    // written); a redirected one is the address requested.
+    return Body(request.get(), chain.Redirected() ? current.Href() : url);
   }
 }
 

@@ -1,12 +1,13 @@
 #pragma once
-// The addresses of a page download: the text typed into the dialog made into a URL, a URL
-// taken apart for a connection, and the redirections a server answers with followed to their
-// end (the address joining of RFC 3986, not the extraction's own relative rules).
-#include <cstdint>
+// The addresses of a page download or a link check: the text typed into the dialog made into a
+// URL, the address a request goes to, and the redirections a server answers with followed to
+// their end, each read by the URL model (url.h).
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/url/url.h"
 
 namespace cardo {
 
@@ -14,39 +15,22 @@ namespace cardo {
 // comparison: "HTTPS://h/" gets the prefix too).
 std::u16string DownloadAddress(std::u16string_view typed);
 
-struct WebAddress {
-  bool secure = false;     // https
-  std::u16string host;     // without brackets for an IPv6 literal
-  std::uint16_t port = 0;  // 80 or 443 when the URL names none
-  std::u16string target;   // path and query, "/" at least; the fragment is never sent
-};
-// An http or https URL taken apart; nullopt for another scheme, an empty host or a port that
-// is no number up to 65535.
-std::optional<WebAddress> ParseWebAddress(std::u16string_view url);
+// Whether a request may go to `url`: an http or https URL.
+bool IsHttpUrl(const Url& url);
 
-// `reference` (a Location header's value) joined to the absolute `base`.
-std::u16string JoinAddress(std::u16string_view base, std::u16string_view reference);
-
-// `bytes` (a Location header's value as sent, or an address as UTF-8) as a browser requests it:
-// read as UTF-8, and in the path, query and fragment every byte beyond ASCII (valid UTF-8 or
-// not: the server gets back the bytes it sent), every control character and space, and the
-// characters a browser escapes there ('"', '<', '>'; "`", "{", "}" outside the query; "'" in
-// it) as %XX. A "%" stays, so an address already encoded comes back as it was. The scheme and
-// the host are left as read, a byte that is not UTF-8 there as U+FFFD (which no host can
-// hold). A relative reference stays relative. Linear in the length.
-std::u16string BrowserAddress(std::string_view bytes);
-std::u16string BrowserAddress(std::u16string_view url);
-
-// The address a request for `url` goes to: its BrowserAddress with the host in its A-label
-// form (idna.h) and without the fragment. Nothing when the host is not valid as an
-// internationalized domain name: kBadHostReason and the URL say so to the user.
-std::optional<std::u16string> WireAddress(std::u16string_view url);
+// The reasons an address is not requested, each followed by the address.
 inline constexpr char16_t kBadHostReason[] =
     u"ホスト名を国際化ドメイン名(IDNA)として変換できません: ";
+inline constexpr char16_t kBadAddressReason[] = u"URLが不正です: ";
 // A Location whose bytes the system gave only as code page 932 text that lost some of them
 // (raw UTF-8 on systems without WinHttpQueryHeadersEx): followed by the header as read.
 inline constexpr char16_t kUnreadableLocationReason[] =
     u"転送先のアドレスを、サーバーが送ったとおりに読み取れませんでした: ";
+
+// `text` (typed or listed) as a request takes it: an http or https URL in its wire form.
+// Nothing otherwise, and `reason` says why: kBadHostReason for a host IDNA refuses, else
+// kBadAddressReason, then `text`.
+std::optional<Url> RequestUrl(std::u16string_view text, std::u16string& reason);
 
 // The reasons a download or a check gives for the redirects it refuses: `target`, an address
 // already visited; `current`, the address whose answer would have been the eleventh redirect.
@@ -58,19 +42,24 @@ std::u16string TooManyRedirectsReason(std::u16string_view current);
 class RedirectChain {
  public:
   static constexpr int kMaxRedirects = 10;
-  enum class Step { Follow, TooMany, Loop };
+  // Invalid: the Location names no URL (Refusal says why).
+  enum class Step { Follow, TooMany, Loop, Invalid };
 
-  explicit RedirectChain(std::u16string start);
-  // The address the Location header's value `location` (its bytes as sent) names, in its
-  // browser form: joined to Current().
-  std::u16string Target(std::string_view location) const;
+  explicit RedirectChain(Url start);
+  // The address the Location header's value `location` (its bytes as sent) names, joined to
+  // Current(); nothing when it names none.
+  std::optional<Url> Target(std::string_view location) const;
   // The redirection to `location`; on Follow, Current() is Target(location). Two addresses
-  // are the same when their browser forms without the fragment are.
+  // are the same when they are without their fragments.
   [[nodiscard]] Step Redirect(std::string_view location);
-  const std::u16string& Current() const { return visited_.back(); }
+  // Why `location` names no URL: kBadHostReason or kBadAddressReason, then the location.
+  std::u16string Refusal(std::string_view location) const;
+  const Url& Current() const { return visited_.back(); }
+  // Whether Current() is another address than the start.
+  bool Redirected() const { return visited_.size() > 1; }
 
  private:
-  std::vector<std::u16string> visited_;
+  std::vector<Url> visited_;
   std::vector<std::u16string> keys_;  // each visited address as compared
 };
 

@@ -19,7 +19,7 @@ TEST(WebAddress, TypedTextGetsHttpUnlessItHoldsEitherScheme) {
   for (const auto& c : cases) EXPECT_EQ(DownloadAddress(c.typed), c.url) << Utf16ToUtf8(c.url);
 }
 
-TEST(WebAddress, ParsesHttpAndHttpsOnly) {
+TEST(WebAddress, RequestsGoToHttpAndHttpsOnly) {
   const struct {
     const char16_t* url;
     bool valid;
@@ -35,96 +35,116 @@ TEST(WebAddress, ParsesHttpAndHttpsOnly) {
       {u"http://h:/", true, false, u"h", 80, u"/"},
       {u"http://h:65536/", false},
       {u"http://h:8x/", false},
-      {u"http:///path", false},
-      {u"http://HTTPS://h/", true, false, u"HTTPS", 80, u"//h/"},
+      // A browser skips the slashes before the host.
+      {u"http:///path", true, false, u"path", 80, u"/"},
+      {u"http://HTTPS://h/", true, false, u"https", 80, u"//h/"},
       {u"ftp://h/", false},
       {u"h/page", false},
   };
   for (const auto& c : cases) {
-    const auto address = ParseWebAddress(c.url);
-    ASSERT_EQ(address.has_value(), c.valid) << Utf16ToUtf8(c.url);
-    if (!address) continue;
-    EXPECT_EQ(address->secure, c.secure) << Utf16ToUtf8(c.url);
-    EXPECT_EQ(address->host, c.host) << Utf16ToUtf8(c.url);
-    EXPECT_EQ(address->port, c.port) << Utf16ToUtf8(c.url);
-    EXPECT_EQ(address->target, c.target) << Utf16ToUtf8(c.url);
+    std::u16string reason;
+    const auto url = RequestUrl(c.url, reason);
+    ASSERT_EQ(url.has_value(), c.valid) << Utf16ToUtf8(c.url);
+    if (!url) {
+      EXPECT_EQ(reason, kBadAddressReason + std::u16string(c.url));
+      continue;
+    }
+    EXPECT_EQ(url->Scheme() == u"https", c.secure) << Utf16ToUtf8(c.url);
+    EXPECT_EQ(url->HostName(), c.host) << Utf16ToUtf8(c.url);
+    EXPECT_EQ(url->EffectivePort(), c.port) << Utf16ToUtf8(c.url);
+    EXPECT_EQ(url->Target(), c.target) << Utf16ToUtf8(c.url);
   }
 }
 
-TEST(WebAddress, JoinsLocationsAsRfc3986Says) {
+TEST(WebAddress, JoinsLocationsAsABrowserJoinsThem) {
   // RFC 3986, 5.4: the normal and abnormal examples that a Location header can carry.
-  const char16_t* base = u"http://a/b/c/d;p?q";
+  RedirectChain chain(*ParseUrl(u"http://a/b/c/d;p?q"));
   const struct {
-    const char16_t* reference;
+    const char* reference;
     const char16_t* joined;
   } cases[] = {
-      {u"g", u"http://a/b/c/g"},
-      {u"./g", u"http://a/b/c/g"},
-      {u"g/", u"http://a/b/c/g/"},
-      {u"/g", u"http://a/g"},
-      {u"//g", u"http://g"},
-      {u"?y", u"http://a/b/c/d;p?y"},
-      {u"g?y#s", u"http://a/b/c/g?y#s"},
-      {u"", u"http://a/b/c/d;p?q"},
-      {u"../g", u"http://a/b/g"},
-      {u"../../../g", u"http://a/g"},
-      {u"/./g", u"http://a/g"},
-      {u"g/../h", u"http://a/b/c/h"},
-      {u"https://x/y/../z", u"https://x/z"},
-      {u"..", u"http://a/b/"},
+      {"g", u"http://a/b/c/g"},
+      {"./g", u"http://a/b/c/g"},
+      {"g/", u"http://a/b/c/g/"},
+      {"/g", u"http://a/g"},
+      {"//g", u"http://g/"},
+      {"?y", u"http://a/b/c/d;p?y"},
+      {"g?y#s", u"http://a/b/c/g?y#s"},
+      {"", u"http://a/b/c/d;p?q"},
+      {"../g", u"http://a/b/g"},
+      {"../../../g", u"http://a/g"},
+      {"/./g", u"http://a/g"},
+      {"g/../h", u"http://a/b/c/h"},
+      {"https://x/y/../z", u"https://x/z"},
+      {"..", u"http://a/b/"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(JoinAddress(base, c.reference), c.joined) << Utf16ToUtf8(c.reference);
-  EXPECT_EQ(JoinAddress(u"https://h", u"p"), u"https://h/p");
+  for (const auto& c : cases) {
+    const auto target = chain.Target(c.reference);
+    ASSERT_TRUE(target) << c.reference;
+    EXPECT_EQ(target->Href(), c.joined) << c.reference;
+  }
+  RedirectChain bare(*ParseUrl(u"https://h"));
+  EXPECT_EQ(bare.Target("p")->Href(), u"https://h/p");
 }
 
 TEST(WebAddress, RedirectChainAllowsTenAndRefusesLoops) {
-  RedirectChain chain(u"http://h/0");
+  RedirectChain chain(*ParseUrl(u"http://h/0"));
+  EXPECT_FALSE(chain.Redirected());
   for (int i = 1; i <= 10; ++i) {
     ASSERT_EQ(chain.Redirect("/" + std::string(1, char('a' + i))), RedirectChain::Step::Follow);
   }
-  EXPECT_EQ(chain.Current(), u"http://h/k");
+  EXPECT_EQ(chain.Current().Href(), u"http://h/k");
+  EXPECT_TRUE(chain.Redirected());
   EXPECT_EQ(chain.Redirect("/z"), RedirectChain::Step::TooMany);
 
-  RedirectChain loop(u"http://h/a#top");
+  RedirectChain loop(*ParseUrl(u"http://h/a#top"));
   ASSERT_EQ(loop.Redirect("https://h/a"), RedirectChain::Step::Follow);
   EXPECT_EQ(loop.Redirect("http://h/a"), RedirectChain::Step::Loop);
-  EXPECT_EQ(loop.Current(), u"https://h/a");
+  EXPECT_EQ(loop.Current().Href(), u"https://h/a");
 }
 
 TEST(WebAddress, LocationBytesAreReadAsUtf8AndEncodedAsABrowserSendsThem) {
+  RedirectChain chain(*ParseUrl(u"http://h/"));
   const struct {
     const char* bytes;
     const char16_t* browser;
   } cases[] = {
       // Raw UTF-8, the form servers send today; an encoded address stays as it is.
-      {"/\xE6\x97\xA5\xE6\x9C\xAC/a.html", u"/%E6%97%A5%E6%9C%AC/a.html"},
-      {"/%E6%97%A5/a%20b.html?q=%41", u"/%E6%97%A5/a%20b.html?q=%41"},
+      {"/\xE6\x97\xA5\xE6\x9C\xAC/a.html", u"http://h/%E6%97%A5%E6%9C%AC/a.html"},
+      {"/%E6%97%A5/a%20b.html?q=%41", u"http://h/%E6%97%A5/a%20b.html?q=%41"},
       // Code page 932 bytes are no UTF-8: each byte goes back to the server as it came.
-      {"/\x93\xFA\x96\x7B.html", u"/%93%FA%96%7B.html"},
-      {"/a\xE6\x97", u"/a%E6%97"},  // a sequence cut off
-      {"/a b.html?x=1 2#p q", u"/a%20b.html?x=1%202#p%20q"},
-      {"/t\tab\x7F", u"/t%09ab%7F"},
+      {"/\x93\xFA\x96\x7B.html", u"http://h/%93%FA%96%7B.html"},
+      {"/a\xE6\x97", u"http://h/a%E6%97"},  // a sequence cut off
+      {"/a b.html?x=1 2#p q", u"http://h/a%20b.html?x=1%202#p%20q"},
+      // A browser drops a TAB.
+      {"/t\tab\x7F", u"http://h/tab%7F"},
       // What a browser escapes differs by part; "?" and "#" keep their meaning.
       {"/p\"<>`{}'?q\"<>`{}'#f\"<>`{}'",
-       u"/p%22%3C%3E%60%7B%7D'?q%22%3C%3E`{}%27#f%22%3C%3E%60{}'"},
-      // The host is read as UTF-8, the user information and port as they are.
+       u"http://h/p%22%3C%3E%60%7B%7D'?q%22%3C%3E`{}%27#f%22%3C%3E%60{}'"},
+      // The host is read as UTF-8 and requested by its A-label.
       {"http://u:p@b\xC3\xBC"
        "cher.example:8080/\xC3\xBC",
-       u"http://u:p@b\u00FCcher.example:8080/%C3%BC"},
+       u"http://u:p@xn--bcher-kva.example:8080/%C3%BC"},
       {"//b\xC3\xBC"
        "cher.example/x",
-       u"//b\u00FCcher.example/x"},
-      {"http://b\xFC"
-       "cher.example/",
-       u"http://b\uFFFDcher.example/"},
+       u"http://xn--bcher-kva.example/x"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(BrowserAddress(std::string_view(c.bytes)), c.browser) << c.bytes;
+    const auto target = chain.Target(c.bytes);
+    ASSERT_TRUE(target) << c.bytes;
+    EXPECT_EQ(target->Href(), c.browser) << c.bytes;
   }
-  // An address typed or found as text reads the same.
-  EXPECT_EQ(BrowserAddress(std::u16string_view(u"http://h/\u65E5 \U0001F600")),
-            u"http://h/%E6%97%A5%20%F0%9F%98%80");
+  // A host that is no UTF-8, or a port past 65535: no address, and the reason says which.
+  EXPECT_EQ(chain.Redirect("http://b\xFC"
+                           "cher.example/"),
+            RedirectChain::Step::Invalid);
+  EXPECT_EQ(chain.Refusal("http://b\xFC"
+                          "cher.example/"),
+            kBadHostReason + std::u16string(u"http://b\uFFFDcher.example/"));
+  EXPECT_EQ(chain.Redirect("http://h:65536/"), RedirectChain::Step::Invalid);
+  EXPECT_EQ(chain.Refusal("http://h:65536/"),
+            kBadAddressReason + std::u16string(u"http://h:65536/"));
+  EXPECT_EQ(chain.Current().Href(), u"http://h/");
 }
 
 TEST(WebAddress, TheRequestGoesToTheALabelHostAndTheEncodedTarget) {
@@ -135,20 +155,26 @@ TEST(WebAddress, TheRequestGoesToTheALabelHostAndTheEncodedTarget) {
       {u"http://b\u00FCcher.example/\u00FC#top", u"http://xn--bcher-kva.example/%C3%BC"},
       {u"https://u@\u65E5\u672C\u8A9E.jp:8443/?q=\u3042",
        u"https://u@xn--wgv71a119e.jp:8443/?q=%E3%81%82"},
-      {u"http://Example.COM/a b", u"http://Example.COM/a%20b"},
+      {u"http://Example.COM/a b", u"http://example.com/a%20b"},
+      {u"http://h/\u65E5 \U0001F600", u"http://h/%E6%97%A5%20%F0%9F%98%80"},
       {u"http://b\uFFFDcher.example/", nullptr},
   };
   for (const auto& c : cases) {
-    const auto wire = WireAddress(c.url);
-    ASSERT_EQ(wire.has_value(), c.wire != nullptr) << Utf16ToUtf8(c.url);
-    if (wire) EXPECT_EQ(*wire, c.wire) << Utf16ToUtf8(c.url);
+    std::u16string reason;
+    const auto url = RequestUrl(c.url, reason);
+    ASSERT_EQ(url.has_value(), c.wire != nullptr) << Utf16ToUtf8(c.url);
+    if (url) {
+      EXPECT_EQ(url->Href(false), c.wire) << Utf16ToUtf8(c.url);
+    } else {
+      EXPECT_EQ(reason, kBadHostReason + std::u16string(c.url));
+    }
   }
 }
 
 TEST(WebAddress, ARedirectedAddressIsTheEncodedOneAndLoopsSeeThroughTheEncoding) {
-  RedirectChain chain(u"http://h/\u65E5/start");
+  RedirectChain chain(*ParseUrl(u"http://h/\u65E5/start"));
   ASSERT_EQ(chain.Redirect("next page?a=\xE3\x81\x82"), RedirectChain::Step::Follow);
-  EXPECT_EQ(chain.Current(), u"http://h/%E6%97%A5/next%20page?a=%E3%81%82");
+  EXPECT_EQ(chain.Current().Href(), u"http://h/%E6%97%A5/next%20page?a=%E3%81%82");
   // The typed start and its encoded form are one address.
   EXPECT_EQ(chain.Redirect("/\xE6\x97\xA5/start"), RedirectChain::Step::Loop);
 }
