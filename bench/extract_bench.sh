@@ -152,6 +152,12 @@ for k in (4, 8):
     w(f"baseunquoted-{k}", "<base href=http://h/" + "u" * n + ">\r\n")
     w(f"baseattribute-{k}", '<base href="http://h/b/"><a title="' + "v" * n + '">\r\n')
     w(f"basetags-{k}", "".join('<base href="http://h%07d/">' % i for i in range(n // 26)) + "\r\n")
+# The parsed mode: a long base climbed by many references, each of its own (one reference
+# repeated is resolved once).
+for k in (4, 8):
+    n = k * 1024 * 1024
+    w(f"parsedclimb-{k}", '<base href="http://h/' + "d" * (n // 2) + '/">\r\n' +
+      "".join('<a href="../x%d.a">\r\n' % i for i in range(n // 36)))
 # Text mode: one URL through a long line.
 for k in (16, 32):
     w(f"texturl-{k}", "see http://a/" + "p" * (k * 1024 * 1024) + ".zip end")
@@ -159,9 +165,10 @@ PY
 printf '%-13s %22s %22s %8s %8s %9s %9s\n' shape "time, size x1 -> x2" "memory, x1 -> x2" time mem \
   "mem/size" "dmem/dsz"
 for shape in joined getall prefix links separators periodic basedots denseseps jointail texturl \
-  baseclimb baseunquoted baseattribute basetags; do
+  baseclimb baseunquoted baseattribute basetags parsedclimb; do
   mode=html
   [[ $shape == texturl ]] && mode=text
+  [[ $shape == parsedclimb ]] && mode=parsed
   small=$(ls "$work/$shape"-*.html | sort -t- -k2 -n | head -1)
   large=$(ls "$work/$shape"-*.html | sort -t- -k2 -n | tail -1)
   read -r t1 m1 < <(measure "$cli" extract --mode "$mode" "$small")
