@@ -39,6 +39,10 @@ constexpr IdnaDifference kIdnaDifferences[] = {
     // "xn--" with nothing after it: an empty Punycode label, which UTS 46 decodes to nothing.
     {u"file://xn--/p", "libidn2 refuses an empty A-label"},
     {u"https://xn--/", "libidn2 refuses an empty A-label"},
+#ifdef _WIN32
+    // IDNA2003, as the system converts: "ß" is mapped to "ss" (transitional processing).
+    {u"https://fa\u00DF.ExAmPlE/", "IdnToAscii maps \u00DF to ss"},
+#endif
 };
 
 bool IsIdnaDifference(std::u16string_view input) {
