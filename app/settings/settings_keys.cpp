@@ -16,6 +16,22 @@ ExportOptions ExportOptionsOf(const Settings& settings) {
   return options;
 }
 
+std::int32_t NumberOf(const Settings& settings, const ScalarKey& key) {
+  if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
+    return settings.**number;
+  }
+  return settings.*std::get<std::int32_t Settings::*>(key.field);
+}
+
+void SetNumberInRange(Settings& settings, const ScalarKey& key, std::int32_t value) {
+  value = InRange(key.range, value);
+  if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
+    settings.** number = static_cast<std::int16_t>(value);
+  } else {
+    settings.*std::get<std::int32_t Settings::*>(key.field) = value;
+  }
+}
+
 std::int32_t PackProperties(const Settings& settings) {
   std::int32_t value = 0;
   for (std::size_t bit = 0; bit < kSettingsFlags.size(); ++bit) {

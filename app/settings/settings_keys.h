@@ -61,6 +61,12 @@ struct ScalarKey {
   const char16_t* label = nullptr;  // a text's name in the message that refuses it
 };
 
+// The row of one flag: its field and its check box in the preferences dialog (0: none).
+struct FlagRow {
+  std::int16_t Settings::*field;
+  int control = 0;
+};
+
 inline constexpr const char16_t* kNewFileExtensions[] = {u"lzh", u"zip", u"jpg"};
 
 // The row of one list.
@@ -86,13 +92,16 @@ inline constexpr std::int32_t kVolumeLetterCount = 26;
   ScalarKey{.key = #name, .field = &Settings::name, .capacity = kSettingsTextCapacity, __VA_ARGS__},
 #define CARDO_ROW_NUMBER(type, name, startUpValue, ...) \
   ScalarKey{.key = #name, .field = &Settings::name, .startUp = startUpValue, __VA_ARGS__},
+#define CARDO_ROW_FLAG(name, checkBox) FlagRow{&Settings::name, checkBox},
 #define CARDO_ROW_FLAG_FIELD(name, checkBox) &Settings::name,
 #define CARDO_ROW_LIST(name, ...) ListKeys{.field = &Settings::name, __VA_ARGS__},
 
 // The keys of single values, in the order they are read and written.
 inline constexpr auto kScalarKeys = std::to_array<ScalarKey>({CARDO_SETTINGS(
     CARDO_ROW_PROPERTIES, CARDO_ROW_NONE, CARDO_ROW_TEXT, CARDO_ROW_NUMBER, CARDO_ROW_NONE)});
-// The flags in bit order: bit i of `properties` is kSettingsFlags[i].
+// The flags in bit order: bit i of `properties` is kFlagRows[i], its field kSettingsFlags[i].
+inline constexpr auto kFlagRows = std::to_array<FlagRow>({CARDO_SETTINGS(
+    CARDO_ROW_NONE, CARDO_ROW_FLAG, CARDO_ROW_NONE, CARDO_ROW_NONE, CARDO_ROW_NONE)});
 inline constexpr auto kSettingsFlags = std::to_array<std::int16_t Settings::*>({CARDO_SETTINGS(
     CARDO_ROW_NONE, CARDO_ROW_FLAG_FIELD, CARDO_ROW_NONE, CARDO_ROW_NONE, CARDO_ROW_NONE)});
 // The lists, in the order they are written.
@@ -103,6 +112,7 @@ inline constexpr auto kListKeys = std::to_array<ListKeys>({CARDO_SETTINGS(
 #undef CARDO_ROW_PROPERTIES
 #undef CARDO_ROW_TEXT
 #undef CARDO_ROW_NUMBER
+#undef CARDO_ROW_FLAG
 #undef CARDO_ROW_FLAG_FIELD
 #undef CARDO_ROW_LIST
 
@@ -138,6 +148,13 @@ constexpr const ScalarKey& KeyOf(std::int32_t Settings::*field) {
   }
   throw "not a settings key";
 }
+// The row of a list field.
+constexpr const ListKeys& ListOf(SettingsList Settings::*field) {
+  for (const ListKeys& keys : kListKeys) {
+    if (keys.field == field) return keys;
+  }
+  throw "not a settings list";
+}
 
 // `value` as the control that edits it takes it (see OutOfRange).
 constexpr std::int32_t InRange(const ValueRange& range, std::int32_t value) {
@@ -157,6 +174,11 @@ template <auto Field>
 constexpr const ValueRange& RangeOf() {
   return KeyOf(Field).range;
 }
+
+// The number a number key's field holds.
+std::int32_t NumberOf(const Settings& settings, const ScalarKey& key);
+// Sets a number key's field to `value` taken inside the key's range.
+void SetNumberInRange(Settings& settings, const ScalarKey& key, std::int32_t value);
 
 // The sum of 2^bit over the flags whose value is 1.
 std::int32_t PackProperties(const Settings& settings);
