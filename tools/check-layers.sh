@@ -19,7 +19,7 @@ app/url           app/platform
 app/text          app/platform
 app/net           app/url app/platform
 app/scan          app/url app/text app/platform
-app/settings      app/export app/list app/controls app/resources app/platform
+app/settings      app/export app/net app/list app/controls app/resources app/platform
 app/export        app/net app/url app/list app/platform fnc
 app/generators    app/settings app/list app/controls app/resources app/platform fnc
 app/extract       app/scan app/net app/url app/text app/settings app/list app/controls app/resources app/platform

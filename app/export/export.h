@@ -109,6 +109,7 @@ inline constexpr RuleRow kNameRules[] = {
     {"folders", u"フォルダを再現", "the URL's folders below the download folder: host/a/b.jpg"},
 };
 inline constexpr int kNameRuleCount = static_cast<int>(std::size(kNameRules));
+inline constexpr int kDefaultNumberWidth = 3;  // 001.jpg
 inline constexpr int kMaxNumberWidth = 9;
 struct ExportOptions {
   RefererRule referer = RefererRule::None;
@@ -116,7 +117,7 @@ struct ExportOptions {
   // The pages the lines were found on, for RefererRule::Page; nullptr: none known.
   const LinkPages* pages = nullptr;
   NameRule names = NameRule::Server;
-  int numberWidth = 3;  // at least this many digits: 001.jpg
+  int numberWidth = kDefaultNumberWidth;  // at least this many digits
   // Where the tool saves the files (aria2 dir=, curl output-dir, the job's downloadFolder);
   // empty leaves it to the tool. Written as UTF-8.
   std::u16string folder;

@@ -17,11 +17,12 @@
 #include "app/net/page_download.h"
 #include "app/scan/url_scanner.h"
 #include "app/extract/wildcard_filter.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 
 inline constexpr int kMaxPagesInFlight = 4;
-inline constexpr int kDefaultMaxPages = 200;
+inline constexpr int kDefaultMaxPages = KeyOf(&Settings::MaxCrawlPages).startUp;
 
 struct StartAddresses {
   // The pages in the order typed, "http://" put in front as a single download does, each once.

@@ -24,13 +24,16 @@ struct DownloadOutcome {
   std::string contentType;  // Done: the Content-Type header as sent
 };
 
+// The page limit unless one is set: the extraction dialog's setting starts at it too.
+inline constexpr int kDefaultPageMiB = 1024;
+
 // What one download may take. A server that sends nothing for `silence` (connecting, before
 // the headers are whole, or within the body) has failed; a live server however slow has not.
 // A page whose decoded body passes `pageBytes` is stopped there: a page of links is far
 // smaller, and a compressed body can unpack to more than a 32-bit process holds.
 struct DownloadLimits {
   std::chrono::milliseconds silence{30 * 1000};
-  long long pageBytes = 1LL << 30;
+  long long pageBytes = static_cast<long long>(kDefaultPageMiB) << 20;
 };
 
 // The reasons shown for a download that failed on its limits or was cut short.

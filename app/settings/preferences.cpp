@@ -3,10 +3,18 @@
 #include <algorithm>
 #include <utility>
 
+#include "app/export/aria2_rpc.h"
 #include "app/settings/ini_values.h"
-#include "app/settings/settings_keys.h"
 
 namespace cardo {
+namespace {
+
+// Whether the settings file gives `value` back whole from a key of `capacity` bytes.
+bool Fits(std::u16string_view value, std::size_t capacity) {
+  return IniValueBytes(value).size() <= capacity;
+}
+
+}  // namespace
 
 bool RunExtCommand(ExtListState& list, ExtCommand command, const std::u16string& text) {
   list.scrollTo = -1;
@@ -39,62 +47,47 @@ bool RunExtCommand(ExtListState& list, ExtCommand command, const std::u16string&
   return true;
 }
 
-PreferenceProblem CheckPreferences(const PreferenceValues& values) {
-  const struct {
-    PreferenceText text;
-    const char16_t* name;
-    const std::u16string* value;
-  } texts[] = {
-      {PreferenceText::ReGetPath, u"ReGetのパス", &values.reGetPath},
-      {PreferenceText::IriaPath, u"Iriaのパス", &values.iriaPath},
-      {PreferenceText::OtherPath, u"その他のダウンロードマネージャのパス", &values.otherPath},
-      {PreferenceText::OtherArgs, u"引数", &values.otherArgs},
-      {PreferenceText::Filter, u"フィルタ", &values.filter},
-      {PreferenceText::ExportRefererUrl, u"指定アドレス", &values.exportRefererUrl},
-      {PreferenceText::ExportFolder, u"ダウンロード先フォルダ", &values.exportFolder},
-      {PreferenceText::ExportWatchFolder, u"JDownloader の監視フォルダ", &values.exportWatchFolder},
-      {PreferenceText::Aria2RpcAddress, u"aria2 RPC", &values.aria2RpcAddress},
-      {PreferenceText::Aria2RpcSecret, u"トークン", &values.aria2RpcSecret}};
-  for (const auto& t : texts) {
-    if (!FitsSettingsText(*t.value)) return {t.text, -1, SettingsTextTooLong(t.name)};
+Settings ShownInPreferences(const Settings& settings) {
+  Settings shown = settings;
+  for (const ScalarKey& key : kScalarKeys) {
+    if (key.control && key.range.outside != OutOfRange::Taken) {
+      SetNumberInRange(shown, key, NumberOf(shown, key));
+    }
   }
-  for (std::size_t i = 0; i < values.extensions.size(); ++i) {
-    std::u16string message;
-    if (!CheckExtension(values.extensions[i], message)) {
-      return {PreferenceText::Extension, static_cast<int>(i), message};
+  if (shown.OtherArgs.empty()) {
+    shown.OtherArgs = FormatRow(ToOtherFormat(shown.OtherFormat)).defaultArguments;
+  }
+  if (shown.Aria2RpcAddress.empty()) shown.Aria2RpcAddress = kDefaultRpcAddress;
+  return shown;
+}
+
+void SetListEntries(Settings& edited, const ListKeys& keys, std::vector<std::u16string> entries) {
+  if (!entries.empty()) edited.*keys.field = std::move(entries);
+}
+
+PreferenceProblem CheckPreferences(const Settings& edited) {
+  for (const ScalarKey& key : kScalarKeys) {
+    const auto* text = std::get_if<std::u16string Settings::*>(&key.field);
+    if (key.control && text && !Fits(edited.**text, key.capacity)) {
+      return {key.control, -1, SettingsTextTooLong(key.label)};
+    }
+  }
+  for (const ListKeys& keys : kListKeys) {
+    if (!keys.control || !(edited.*keys.field)) continue;
+    const std::vector<std::u16string>& entries = *(edited.*keys.field);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      if (!Fits(entries[i], kListEntryCapacity)) {
+        return {keys.control, static_cast<int>(i), SettingsTextTooLong(keys.label)};
+      }
     }
   }
   return {};
 }
 
 bool CheckExtension(const std::u16string& extension, std::u16string& message) {
-  if (FitsSettingsText(extension)) return true;
-  message = SettingsTextTooLong(u"拡張子リスト");
+  if (Fits(extension, kListEntryCapacity)) return true;
+  message = SettingsTextTooLong(ListOf(&Settings::ExtList).label);
   return false;
-}
-
-void StorePreferences(const PreferenceValues& values, Settings& settings) {
-  settings.UrlExtFilter = values.filter;
-  settings.UrlTwinChar = values.twinChar ? 1 : 0;
-  settings.NotReturnSearch = values.notReturnSearch ? 1 : 0;
-  settings.CmbIntl = values.cmbIntl ? 1 : 0;
-  settings.ListMax =
-      static_cast<std::int16_t>(InRange(RangeOf<&Settings::ListMax>(), values.listMax));
-  if (!values.extensions.empty()) settings.ExtList = values.extensions;
-  settings.ReGetPath = values.reGetPath;
-  settings.IriaPath = values.iriaPath;
-  settings.OtherPath = values.otherPath;
-  settings.OtherArgs = values.otherArgs;
-  settings.OtherFormat = values.otherFormat;
-  settings.ExportReferer = values.exportReferer;
-  settings.ExportRefererUrl = values.exportRefererUrl;
-  settings.ExportNames = values.exportNames;
-  settings.ExportDigits =
-      static_cast<std::int16_t>(InRange(RangeOf<&Settings::ExportDigits>(), values.exportDigits));
-  settings.ExportFolder = values.exportFolder;
-  settings.ExportWatchFolder = values.exportWatchFolder;
-  settings.Aria2RpcAddress = values.aria2RpcAddress;
-  settings.Aria2RpcSecret = values.aria2RpcSecret;
 }
 
 }  // namespace cardo

@@ -1,11 +1,12 @@
 #pragma once
-// What the preferences dialog edits, without the window: the extension list's four commands
-// and the values OK stores into the settings.
+// What the preferences dialog edits, without the window: the extension list's four commands,
+// the values its controls show and the texts OK refuses. Which setting a control edits is
+// the setting rows' control column.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "app/settings/app_settings.h"
+#include "app/settings/settings_keys.h"
 
 namespace cardo {
 
@@ -24,60 +25,28 @@ enum class ExtCommand { Register = 0, Delete = 1, Up = 2, Down = 3 };
 // and do nothing without one (or at the list's ends).
 bool RunExtCommand(ExtListState& list, ExtCommand command, const std::u16string& text);
 
-struct PreferenceValues {
-  std::u16string filter;
-  bool twinChar = false;
-  bool notReturnSearch = false;
-  bool cmbIntl = false;
-  std::int32_t listMax = 1;  // as typed; stored inside its key's range
-  std::vector<std::u16string> extensions;
-  std::u16string reGetPath;
-  std::u16string iriaPath;
-  std::u16string otherPath;
-  std::u16string otherArgs;
-  std::int16_t otherFormat = 0;
-  std::int16_t exportReferer = 0;
-  std::u16string exportRefererUrl;
-  std::int16_t exportNames = 0;
-  std::int32_t exportDigits = 3;  // as typed; stored inside its key's range
-  std::u16string exportFolder;
-  std::u16string exportWatchFolder;
-  std::u16string aria2RpcAddress;
-  std::u16string aria2RpcSecret;
-};
+// The record as the preferences dialog shows it: each number it edits as its control takes it
+// (inside the key's range), and the texts whose empty value stands for a default (the third
+// manager's argument template, the aria2 address) as that default.
+Settings ShownInPreferences(const Settings& settings);
 
-// The texts of the dialog that the settings file keeps, in the order OK checks them.
-enum class PreferenceText {
-  None,
-  ReGetPath,
-  IriaPath,
-  OtherPath,
-  OtherArgs,
-  Filter,
-  Extension,
-  ExportRefererUrl,
-  ExportFolder,
-  ExportWatchFolder,
-  Aria2RpcAddress,
-  Aria2RpcSecret,
-};
+// OK takes the dialog's values into a copy of the settings, each from its control: a number
+// through SetNumberInRange, a list through this. An emptied list keeps the former one, since
+// the settings file holds no empty list.
+void SetListEntries(Settings& edited, const ListKeys& keys, std::vector<std::u16string> entries);
 
 struct PreferenceProblem {
-  PreferenceText text = PreferenceText::None;
-  int extension = -1;      // the entry of the extension list, for PreferenceText::Extension
+  int control = 0;         // the control of the refused text; 0 when every text fits
+  int extension = -1;      // the entry of the extension list, when it is the list's control
   std::u16string message;  // empty when every text fits
 };
 
-// The first text the settings file would give back cut short at the next start, with the
-// message naming it; PreferenceText::None when every text fits.
-PreferenceProblem CheckPreferences(const PreferenceValues& values);
+// The first text the settings file would give back cut short at the next start, in the order
+// of the setting rows, with the message naming it; control 0 when every text fits.
+PreferenceProblem CheckPreferences(const Settings& edited);
 
 // An extension that can be registered: false with the message when the settings file could
 // not keep it whole.
 bool CheckExtension(const std::u16string& extension, std::u16string& message);
-
-// OK: every value into the settings, in the dialog's order. An emptied extension list keeps
-// the former one, since the settings file holds no empty list.
-void StorePreferences(const PreferenceValues& values, Settings& settings);
 
 }  // namespace cardo

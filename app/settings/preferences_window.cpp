@@ -4,10 +4,12 @@
 #include <commdlg.h>
 #include <uxtheme.h>
 
+#include <string_view>
+#include <variant>
+
 #include "app/controls/dpi_win.h"
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
-#include "app/export/aria2_rpc.h"
 #include "app/export/export.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_keys.h"
@@ -27,15 +29,19 @@ constexpr const char16_t* kBrowseTitles[] = {u"ReGetを指定してください"
 constexpr UINT_PTR kSubclass = 1;
 
 template <std::size_t N>
-void FillRules(HWND combo, const RuleRow (&rows)[N], std::int32_t chosen) {
+void FillRules(HWND combo, const RuleRow (&rows)[N]) {
   std::vector<std::u16string> labels;
   for (const RuleRow& row : rows) labels.emplace_back(row.label);
   SetComboItems(combo, labels);
-  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
-std::int16_t ChosenRule(HWND combo) {
-  return static_cast<std::int16_t>(std::max<LRESULT>(0, SendMessageW(combo, CB_GETCURSEL, 0, 0)));
+// A number is edited in a spin box, or chosen by its place in a drop-down list: the template
+// says which.
+UpDownTextBox* SpinBox(HWND control) {
+  wchar_t name[64] = {};
+  GetClassNameW(control, name, 64);
+  return std::wstring_view(name) == UpDownTextBox::kClassName ? UpDownTextBox::From(control)
+                                                              : nullptr;
 }
 
 bool Checked(HWND button) {
@@ -161,51 +167,17 @@ void frmPrefarence::Form_Load() {
   CreatePages();
   banner_.reset(LoadBitmapForDpi(context_.instance, IDB_SBANNER, IDB_SCALE_STEP, Dpi()));
 
-  const Settings& settings = context_.settings;
-  SetControlText(Control(IDC_PREF_TXTFILTER), settings.UrlExtFilter);
-  Check(Control(IDC_PREF_CHKURLTWINCHAR), settings.UrlTwinChar);
-  Check(Control(IDC_PREF_CHKNOTRETURNSEARCH), settings.NotReturnSearch);
-  for (const int id : {IDC_TXTSOFTPATH0, IDC_TXTSOFTPATH1, IDC_TXTSOFTPATH2, IDC_TXTOTHERARGS,
-                       IDC_PREF_TXTFILTER, IDC_TXTEXPORTREFERER, IDC_TXTEXPORTFOLDER,
-                       IDC_TXTEXPORTWATCH, IDC_TXTARIA2RPC, IDC_TXTARIA2SECRET}) {
-    SendMessageW(Control(id), EM_SETLIMITTEXT, 0, 0);
+  // The drop-down lists' choices; the settings choose among them.
+  std::vector<std::u16string> formats;
+  for (int i = 0; i < kOtherFormatCount; ++i) {
+    formats.emplace_back(FormatRow(ToOtherFormat(i)).label);
   }
-  SetControlText(Control(IDC_TXTSOFTPATH0), settings.ReGetPath);
-  SetControlText(Control(IDC_TXTSOFTPATH1), settings.IriaPath);
-  SetControlText(Control(IDC_TXTSOFTPATH2), settings.OtherPath);
-  otherFormat_ = ToOtherFormat(settings.OtherFormat);
-  SetControlText(Control(IDC_TXTOTHERARGS), settings.OtherArgs.empty()
-                                                ? FormatRow(otherFormat_).defaultArguments
-                                                : settings.OtherArgs);
-  HWND formats = Control(IDC_CMBOTHERFORMAT);
-  std::vector<std::u16string> labels;
-  for (int i = 0; i < kOtherFormatCount; ++i)
-    labels.emplace_back(FormatRow(ToOtherFormat(i)).label);
-  SetComboItems(formats, labels);
-  SendMessageW(formats, CB_SETCURSEL, StoredOtherFormat(otherFormat_), 0);
-  UpDownTextBox& history = *UpDownTextBox::From(Control(IDC_UDTURLHISVALUE));
-  history.SetMin(RangeOf<&Settings::ListMax>().min);
-  history.SetMax(RangeOf<&Settings::ListMax>().max);
-  history.SetUpDownKey(true);
-  history.SetValue(settings.ListMax);
-  Check(Control(IDC_CHKCMBINTL), settings.CmbIntl);
-  FillRules(Control(IDC_CMBEXPORTREFERER), kRefererRules,
-            SettingInRange<&Settings::ExportReferer>(settings));
-  SetControlText(Control(IDC_TXTEXPORTREFERER), settings.ExportRefererUrl);
-  FillRules(Control(IDC_CMBEXPORTNAMES), kNameRules,
-            SettingInRange<&Settings::ExportNames>(settings));
-  UpDownTextBox& digits = *UpDownTextBox::From(Control(IDC_UDTEXPORTDIGITS));
-  digits.SetMin(RangeOf<&Settings::ExportDigits>().min);
-  digits.SetMax(RangeOf<&Settings::ExportDigits>().max);
-  digits.SetUpDownKey(true);
-  digits.SetValue(SettingInRange<&Settings::ExportDigits>(settings));
-  SetControlText(Control(IDC_TXTEXPORTFOLDER), settings.ExportFolder);
-  SetControlText(Control(IDC_TXTEXPORTWATCH), settings.ExportWatchFolder);
-  SetControlText(Control(IDC_TXTARIA2RPC), settings.Aria2RpcAddress.empty()
-                                               ? std::u16string(kDefaultRpcAddress)
-                                               : settings.Aria2RpcAddress);
-  SetControlText(Control(IDC_TXTARIA2SECRET), settings.Aria2RpcSecret);
-  ShowExtList({settings.ExtList.value_or(std::vector<std::u16string>{}), -1, -1});
+  SetComboItems(Control(IDC_CMBOTHERFORMAT), formats);
+  FillRules(Control(IDC_CMBEXPORTREFERER), kRefererRules);
+  FillRules(Control(IDC_CMBEXPORTNAMES), kNameRules);
+  const Settings shown = ShownInPreferences(context_.settings);
+  ShowSettings(shown);
+  otherFormat_ = ToOtherFormat(shown.OtherFormat);
   SetWindowSubclass(Control(IDC_TXTADDEXT), AddExtProc, kSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
 
@@ -310,9 +282,59 @@ void frmPrefarence::picTabControl_SelChange() {
   if (page >= 0 && page < kPages) ShowPage(static_cast<int>(page));
 }
 
-ExtListState frmPrefarence::ExtList() const {
+void frmPrefarence::ShowSettings(const Settings& shown) {
+  for (const ScalarKey& key : kScalarKeys) {
+    if (!key.control) continue;
+    HWND control = Control(key.control);
+    if (const auto* text = std::get_if<std::u16string Settings::*>(&key.field)) {
+      // The box takes any length: OK refuses a text the file cannot hold, and says so.
+      SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+      SetControlText(control, shown.**text);
+    } else if (UpDownTextBox* spin = SpinBox(control)) {
+      spin->SetMin(key.range.min);
+      spin->SetMax(key.range.max);
+      spin->SetUpDownKey(true);
+      spin->SetValue(NumberOf(shown, key));
+    } else {
+      SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(NumberOf(shown, key)), 0);
+    }
+  }
+  for (const FlagRow& flag : kFlagRows) {
+    if (flag.control) Check(Control(flag.control), shown.*flag.field);
+  }
+  for (const ListKeys& keys : kListKeys) {
+    if (!keys.control) continue;
+    ShowList(Control(keys.control),
+             {(shown.*keys.field).value_or(std::vector<std::u16string>{}), -1, -1});
+  }
+}
+
+Settings frmPrefarence::EditedSettings() const {
+  Settings edited = context_.settings;
+  for (const ScalarKey& key : kScalarKeys) {
+    if (!key.control) continue;
+    HWND control = Control(key.control);
+    if (const auto* text = std::get_if<std::u16string Settings::*>(&key.field)) {
+      edited.** text = ControlText(control);
+    } else if (const UpDownTextBox* spin = SpinBox(control)) {
+      SetNumberInRange(edited, key, spin->Value());
+    } else {
+      // No choice (-1) is the first, as any place outside the list.
+      SetNumberInRange(edited, key,
+                       static_cast<std::int32_t>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+    }
+  }
+  for (const FlagRow& flag : kFlagRows) {
+    if (flag.control) edited.*flag.field = Checked(Control(flag.control)) ? 1 : 0;
+  }
+  for (const ListKeys& keys : kListKeys) {
+    if (keys.control) SetListEntries(edited, keys, ListState(Control(keys.control)).items);
+  }
+  return edited;
+}
+
+ExtListState frmPrefarence::ListState(HWND box) {
   ExtListState list;
-  HWND box = Control(IDC_LSTEXTLIST);
   const auto count = SendMessageW(box, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     std::wstring text(static_cast<std::size_t>(SendMessageW(box, LB_GETTEXTLEN, i, 0)), L'\0');
@@ -323,8 +345,7 @@ ExtListState frmPrefarence::ExtList() const {
   return list;
 }
 
-void frmPrefarence::ShowExtList(const ExtListState& list) {
-  HWND box = Control(IDC_LSTEXTLIST);
+void frmPrefarence::ShowList(HWND box, const ExtListState& list) {
   SendMessageW(box, WM_SETREDRAW, FALSE, 0);
   SendMessageW(box, LB_RESETCONTENT, 0, 0);
   for (const auto& item : list.items) {
@@ -337,7 +358,8 @@ void frmPrefarence::ShowExtList(const ExtListState& list) {
 }
 
 void frmPrefarence::cmdExtCmd_Click(int index) {
-  ExtListState list = ExtList();
+  HWND box = Control(IDC_LSTEXTLIST);
+  ExtListState list = ListState(box);
   const auto command = static_cast<ExtCommand>(index);
   HWND text = Control(IDC_TXTADDEXT);
   std::u16string tooLong;
@@ -347,10 +369,10 @@ void frmPrefarence::cmdExtCmd_Click(int index) {
   } else if (!RunExtCommand(list, command, ControlText(text))) {
     ShowError(context_.shell.ui, kNoExtension);
   } else if (command == ExtCommand::Register) {
-    ShowExtList(list);
+    ShowList(box, list);
     SetControlText(text, u"");
   } else {
-    ShowExtList(list);
+    ShowList(box, list);
     return;
   }
   SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(text), TRUE);
@@ -390,86 +412,30 @@ void frmPrefarence::cmdShowTHelp_Click() {
 
 void frmPrefarence::cmdOkCancel_Click(int index) {
   if (index == 0) {
-    PreferenceValues values;
-    values.filter = ControlText(Control(IDC_PREF_TXTFILTER));
-    values.twinChar = Checked(Control(IDC_PREF_CHKURLTWINCHAR));
-    values.notReturnSearch = Checked(Control(IDC_PREF_CHKNOTRETURNSEARCH));
-    values.cmbIntl = Checked(Control(IDC_CHKCMBINTL));
-    values.listMax = UpDownTextBox::From(Control(IDC_UDTURLHISVALUE))->Value();
-    values.extensions = ExtList().items;
-    values.reGetPath = ControlText(Control(IDC_TXTSOFTPATH0));
-    values.iriaPath = ControlText(Control(IDC_TXTSOFTPATH1));
-    values.otherPath = ControlText(Control(IDC_TXTSOFTPATH2));
-    values.otherArgs = ControlText(Control(IDC_TXTOTHERARGS));
-    values.otherFormat = static_cast<std::int16_t>(
-        std::max<LRESULT>(0, SendMessageW(Control(IDC_CMBOTHERFORMAT), CB_GETCURSEL, 0, 0)));
-    values.exportReferer = ChosenRule(Control(IDC_CMBEXPORTREFERER));
-    values.exportRefererUrl = ControlText(Control(IDC_TXTEXPORTREFERER));
-    values.exportNames = ChosenRule(Control(IDC_CMBEXPORTNAMES));
-    values.exportDigits = UpDownTextBox::From(Control(IDC_UDTEXPORTDIGITS))->Value();
-    values.exportFolder = ControlText(Control(IDC_TXTEXPORTFOLDER));
-    values.exportWatchFolder = ControlText(Control(IDC_TXTEXPORTWATCH));
-    values.aria2RpcAddress = ControlText(Control(IDC_TXTARIA2RPC));
-    values.aria2RpcSecret = ControlText(Control(IDC_TXTARIA2SECRET));
+    Settings edited = EditedSettings();
     // A text the settings file cannot hold whole is refused, not cut short unseen, and shown
     // to the user to put right.
-    if (const PreferenceProblem problem = CheckPreferences(values);
-        problem.text != PreferenceText::None) {
+    if (const PreferenceProblem problem = CheckPreferences(edited); problem.control) {
       ShowRefused(problem);
       ShowError(context_.shell.ui, problem.message);
       return;
     }
     const Settings before = context_.settings;
-    StorePreferences(values, context_.settings);
+    context_.settings = std::move(edited);
     if (stored_) stored_(before);
   }
   Unload();
 }
 
 void frmPrefarence::ShowRefused(const PreferenceProblem& problem) {
-  int id = IDC_LSTEXTLIST;
-  switch (problem.text) {
-    case PreferenceText::ReGetPath:
-      id = IDC_TXTSOFTPATH0;
-      break;
-    case PreferenceText::IriaPath:
-      id = IDC_TXTSOFTPATH1;
-      break;
-    case PreferenceText::OtherPath:
-      id = IDC_TXTSOFTPATH2;
-      break;
-    case PreferenceText::OtherArgs:
-      id = IDC_TXTOTHERARGS;
-      break;
-    case PreferenceText::Filter:
-      id = IDC_PREF_TXTFILTER;
-      break;
-    case PreferenceText::ExportRefererUrl:
-      id = IDC_TXTEXPORTREFERER;
-      break;
-    case PreferenceText::ExportFolder:
-      id = IDC_TXTEXPORTFOLDER;
-      break;
-    case PreferenceText::ExportWatchFolder:
-      id = IDC_TXTEXPORTWATCH;
-      break;
-    case PreferenceText::Aria2RpcAddress:
-      id = IDC_TXTARIA2RPC;
-      break;
-    case PreferenceText::Aria2RpcSecret:
-      id = IDC_TXTARIA2SECRET;
-      break;
-    case PreferenceText::None:
-    case PreferenceText::Extension:
-      SendMessageW(Control(IDC_LSTEXTLIST), LB_SETCURSEL, problem.extension, 0);
-      break;
-  }
+  HWND control = Control(problem.control);
+  if (problem.extension >= 0) SendMessageW(control, LB_SETCURSEL, problem.extension, 0);
   for (int i = 0; i < kPages; ++i) {
-    if (!GetDlgItem(pages_[i], id)) continue;
+    if (!GetDlgItem(pages_[i], problem.control)) continue;
     SendMessageW(tab_, TCM_SETCURSEL, i, 0);
     ShowPage(i);
   }
-  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
+  SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
 }
 
 void frmPrefarence::Unload() {

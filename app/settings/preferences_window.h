@@ -52,8 +52,11 @@ class frmPrefarence final : public DialogWindow {
   void ShowPage(int page);
   bool OnDialogKey(const MSG& msg) override;
   void DrawBanner(const DRAWITEMSTRUCT& item) const;
-  ExtListState ExtList() const;
-  void ShowExtList(const ExtListState& list);
+  // The record as shown into the control of each setting row that names one, and back.
+  void ShowSettings(const Settings& shown);
+  Settings EditedSettings() const;
+  static ExtListState ListState(HWND box);
+  static void ShowList(HWND box, const ExtListState& list);
   // The page and the control of a text OK refused, with the focus in it.
   void ShowRefused(const PreferenceProblem& problem);
 

@@ -89,8 +89,8 @@ std::vector<FileUnit> FileUnits(const Settings& settings, std::int32_t width, st
     units.push_back({{key(scalar.section, scalar.key, KeyText(settings, scalar))},
                      std::holds_alternative<FlagBits>(scalar.field)});
   }
-  units.push_back({{key(kSectionWindow, "width", DecimalText(width))}});
-  units.push_back({{key(kSectionWindow, "height", DecimalText(height))}});
+  units.push_back({{key(kSectionWindow, kWindowWidthKey, DecimalText(width))}});
+  units.push_back({{key(kSectionWindow, kWindowHeightKey, DecimalText(height))}});
   for (const ListKeys& keys : kListKeys) {
     const SettingsList& list = settings.*keys.field;
     FileUnit unit;
@@ -109,7 +109,7 @@ std::vector<FileUnit> FileUnits(const Settings& settings, std::int32_t width, st
   FileUnit recent;
   for (int n = 1; n <= kFileHistoryPlaces; ++n) {
     const auto place = static_cast<std::size_t>(n - 1);
-    recent.keys.push_back(key(kSectionHistory, NumberedKey("FileHistory", n),
+    recent.keys.push_back(key(kSectionHistory, NumberedKey(kFileHistoryStem, n),
                               place < recentFiles.size() ? recentFiles[place] : u""));
   }
   units.push_back(std::move(recent));
@@ -193,18 +193,18 @@ SettingsLoad LoadSettings(Settings& settings, SettingsStore& store, WindowSizeTw
   }
 
   if (const auto width = ParseInt32(
-          ReadIniValue(profile, kSectionWindow, "width", kWindowSizeCapacity + 1, file))) {
+          ReadIniValue(profile, kSectionWindow, kWindowWidthKey, kWindowSizeCapacity + 1, file))) {
     window.SetWidth(*width);
   }
   if (const auto height = ParseInt32(
-          ReadIniValue(profile, kSectionWindow, "height", kWindowSizeCapacity + 1, file))) {
+          ReadIniValue(profile, kSectionWindow, kWindowHeightKey, kWindowSizeCapacity + 1, file))) {
     window.SetHeight(*height);
   }
 
   for (const ListKeys& keys : kListKeys) LoadList(settings, store, keys);
 
   for (int n = kFileHistoryPlaces; n >= 1; --n) {
-    recentFiles.AddItem(ReadIniValue(profile, kSectionHistory, NumberedKey("FileHistory", n),
+    recentFiles.AddItem(ReadIniValue(profile, kSectionHistory, NumberedKey(kFileHistoryStem, n),
                                      kFileHistoryCapacity + 1, file));
   }
   store.loaded = LoadedValues{settings, window.Width(), window.Height(), RecentItems(recentFiles)};

@@ -1,7 +1,6 @@
 #include "app/settings/settings_keys.h"
 
 #include "app/platform/text.h"
-#include "app/settings/ini_values.h"
 #include "app/settings/numbered_keys.h"
 
 namespace cardo {
@@ -17,6 +16,36 @@ ExportOptions ExportOptionsOf(const Settings& settings) {
   return options;
 }
 
+std::int32_t NumberOf(const Settings& settings, const ScalarKey& key) {
+  if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
+    return settings.**number;
+  }
+  return settings.*std::get<std::int32_t Settings::*>(key.field);
+}
+
+void SetNumberInRange(Settings& settings, const ScalarKey& key, std::int32_t value) {
+  value = InRange(key.range, value);
+  if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
+    settings.** number = static_cast<std::int16_t>(value);
+  } else {
+    settings.*std::get<std::int32_t Settings::*>(key.field) = value;
+  }
+}
+
+std::int32_t PackProperties(const Settings& settings) {
+  std::int32_t value = 0;
+  for (std::size_t bit = 0; bit < kSettingsFlags.size(); ++bit) {
+    if (settings.*kSettingsFlags[bit] == 1) value |= 1 << bit;
+  }
+  return value;
+}
+
+void UnpackProperties(Settings& settings, std::int32_t properties) {
+  for (std::size_t bit = 0; bit < kSettingsFlags.size(); ++bit) {
+    settings.*kSettingsFlags[bit] = ((properties >> bit) & 1) ? 1 : 0;
+  }
+}
+
 std::u16string KeyText(const Settings& settings, const ScalarKey& key) {
   if (const auto* text = std::get_if<std::u16string Settings::*>(&key.field)) {
     return settings.**text;
@@ -24,8 +53,8 @@ std::u16string KeyText(const Settings& settings, const ScalarKey& key) {
   if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
     return DecimalText(settings.**number);
   }
-  if (const auto* wide = std::get_if<Int16In32>(&key.field)) {
-    return DecimalText(settings.*(wide->field));
+  if (const auto* wide = std::get_if<std::int32_t Settings::*>(&key.field)) {
+    return DecimalText(settings.**wide);
   }
   return DecimalText(PackProperties(settings));
 }
@@ -35,8 +64,8 @@ void SetKeyFromText(Settings& settings, const ScalarKey& key, std::u16string_vie
     settings.** field = std::u16string(text);
   } else if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
     if (const auto value = ParseInt16(text)) settings.** number = *value;
-  } else if (const auto* wide = std::get_if<Int16In32>(&key.field)) {
-    if (const auto value = ParseInt16(text)) settings.*(wide->field) = *value;
+  } else if (const auto* wide = std::get_if<std::int32_t Settings::*>(&key.field)) {
+    if (const auto value = ParseInt16(text)) settings.** wide = *value;
   } else {
     UnpackProperties(settings, ParseInt32(text).value_or(0));
   }

@@ -1,10 +1,9 @@
 #pragma once
-// The keys of the settings file, declared once: what loading, saving, a new file, the legacy
-// import, the windows that edit the values and the tests read.
+// The tables made from the setting rows (setting_rows.h): what loading, saving, a new file, the
+// legacy import, the merge at exit, the windows that edit the values and the tests read.
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <iterator>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,6 +11,7 @@
 
 #include "app/export/export.h"
 #include "app/settings/app_settings.h"
+#include "app/settings/ini_values.h"
 
 namespace cardo {
 
@@ -19,11 +19,7 @@ inline constexpr char kSectionPref[] = "PREF";
 inline constexpr char kSectionWindow[] = "WINDOW";
 inline constexpr char kSectionHistory[] = "HISTORY";
 
-// A 16-bit number kept in a 32-bit field.
-struct Int16In32 {
-  std::int32_t Settings::*field;
-};
-// The nine option flags, as the bits of one number (kSettingsFlags).
+// The nine option flags, as the bits of one number.
 struct FlagBits {};
 
 // How a window takes a stored number outside the values its control can show (a damaged or
@@ -48,14 +44,41 @@ enum DefaultUse : unsigned {
                    // flags: the flags the default sets are set, the others kept
 };
 
+// The row of one key that holds a single value: `properties`, a text or a number.
 struct ScalarKey {
-  const char* section;
   const char* key;
-  std::size_t capacity;  // the most bytes read back
-  std::variant<std::u16string Settings::*, std::int16_t Settings::*, Int16In32, FlagBits> field;
+  // A number field of 32 bits still holds what the 16-bit reader gives.
+  std::variant<std::u16string Settings::*, std::int16_t Settings::*, std::int32_t Settings::*,
+               FlagBits>
+      field;
+  std::int32_t startUp = 0;  // a number's value before anything is loaded
+  const char* section = kSectionPref;
+  std::size_t capacity = 0;  // the most bytes read back
   ValueRange range = {};
   const char16_t* defaultValue = nullptr;
   unsigned defaultUse = kNoDefault;
+  int control = 0;                  // in the preferences dialog; 0: none
+  const char16_t* label = nullptr;  // a text's name in the message that refuses it
+};
+
+// The row of one flag: its field and its check box in the preferences dialog (0: none).
+struct FlagRow {
+  std::int16_t Settings::*field;
+  int control = 0;
+};
+
+inline constexpr const char16_t* kNewFileExtensions[] = {u"lzh", u"zip", u"jpg"};
+
+// The row of one list.
+struct ListKeys {
+  SettingsList Settings::*field;
+  const char* section;
+  const char* upperBoundKey;
+  const char* entryStem;
+  // The entries of a new file (written, and set in memory once written); none: absent.
+  std::span<const char16_t* const> newFileEntries = {};
+  int control = 0;                  // in the preferences dialog; 0: none
+  const char16_t* label = nullptr;  // the name an entry is called by when it is refused
 };
 
 // The extraction dialog's modes (text, HTML, URL, parsed HTML).
@@ -63,124 +86,46 @@ inline constexpr std::int32_t kExtractModeCount = 4;
 // The regular list's letter table, a to z.
 inline constexpr std::int32_t kVolumeLetterCount = 26;
 
-// In the order they are read and written.
-inline constexpr std::array<ScalarKey, 31> kScalarKeys = {{
-    // properties=194: NotReturnSearch, CmbIntl and TextClear.
-    {kSectionPref, "properties", 10, FlagBits{}, {}, u"194", kNewFile | kImport},
-    {kSectionPref, "ReGetPath", 255, &Settings::ReGetPath},
-    {kSectionPref, "IriaPath", 255, &Settings::IriaPath},
-    {kSectionPref, "UrlExtFilter", 255, &Settings::UrlExtFilter},
-    {kSectionPref,
-     "UrlExtProtocol",
-     255,
-     &Settings::UrlExtProtocol,
-     {},
-     u"http://",
-     kNewFile | kImport},
-    {kSectionPref,
-     "UrlExtSelMode",
-     2,
-     &Settings::UrlExtSelMode,
-     {0, kExtractModeCount - 1, OutOfRange::FirstChoice}},
-    {kSectionPref,
-     "CharStart",
-     3,
-     &Settings::CharStart,
-     {0, kVolumeLetterCount - 1, OutOfRange::FirstChoice}},
-    {kSectionPref,
-     "CharEnd",
-     3,
-     &Settings::CharEnd,
-     {0, kVolumeLetterCount - 1, OutOfRange::FirstChoice}},
-    {kSectionPref,
-     "NumStart",
-     5,
-     Int16In32{&Settings::NumStart},
-     {0, 32767, OutOfRange::NearestBound}},
-    {kSectionPref, "NumEnd", 5, Int16In32{&Settings::NumEnd}, {0, 32767, OutOfRange::NearestBound}},
-    {kSectionPref,
-     "ListMax",
-     5,
-     &Settings::ListMax,
-     {1, 100, OutOfRange::NearestBound},
-     u"10",
-     kNewFile},
-    {kSectionPref, "FigLength", 10, &Settings::FigLength, {1, 32767, OutOfRange::NearestBound}},
-    // Keys an older version does not know and leaves alone.
-    {kSectionPref, "OtherPath", 255, &Settings::OtherPath},
-    // Empty stands for the format's default too; a new file shows it in the preferences.
-    {kSectionPref,
-     "OtherArgs",
-     255,
-     &Settings::OtherArgs,
-     {},
-     FormatRow(ExportFormat::Plain).defaultArguments,
-     kNewMemory},
-    {kSectionPref,
-     "OtherFormat",
-     2,
-     &Settings::OtherFormat,
-     {0, kOtherFormatCount - 1, OutOfRange::FirstChoice}},
-    {kSectionPref, "WatchClipboard", 2, &Settings::WatchClipboard, {0, 1, OutOfRange::FirstChoice}},
-    // Up to 4095: a page file stays below 4 GiB, which FAT32 holds and a 32-bit count reaches.
-    {kSectionPref, "MaxPageMiB", 5, &Settings::MaxPageMiB, {1, 4095, OutOfRange::NearestBound}},
-    {kSectionPref, "SpreadExtended", 2, &Settings::SpreadExtended, {0, 1, OutOfRange::FirstChoice}},
-    {kSectionPref, "NumStep", 5, &Settings::NumStep, {1, 32767, OutOfRange::NearestBound}},
-    {kSectionPref, "StatusBar", 2, &Settings::StatusBar, {0, 1, OutOfRange::NearestBound}},
-    {kSectionPref, "UrlExtParsed", 2, &Settings::UrlExtParsed, {0, 1, OutOfRange::FirstChoice}},
-    {kSectionPref, "UrlExtLinked", 2, &Settings::UrlExtLinked, {0, 1, OutOfRange::FirstChoice}},
-    {kSectionPref,
-     "MaxCrawlPages",
-     5,
-     &Settings::MaxCrawlPages,
-     {1, 32767, OutOfRange::NearestBound}},
-    {kSectionPref,
-     "ExportReferer",
-     2,
-     &Settings::ExportReferer,
-     {0, kRefererRuleCount - 1, OutOfRange::FirstChoice}},
-    {kSectionPref, "ExportRefererUrl", 255, &Settings::ExportRefererUrl},
-    {kSectionPref,
-     "ExportNames",
-     2,
-     &Settings::ExportNames,
-     {0, kNameRuleCount - 1, OutOfRange::FirstChoice}},
-    {kSectionPref,
-     "ExportDigits",
-     2,
-     &Settings::ExportDigits,
-     {1, kMaxNumberWidth, OutOfRange::NearestBound}},
-    {kSectionPref, "ExportFolder", 255, &Settings::ExportFolder},
-    {kSectionPref, "ExportWatchFolder", 255, &Settings::ExportWatchFolder},
-    // Empty stands for the default address (kDefaultRpcAddress), which the preferences show.
-    {kSectionPref, "Aria2RpcAddress", 255, &Settings::Aria2RpcAddress},
-    {kSectionPref, "Aria2RpcSecret", 255, &Settings::Aria2RpcSecret},
-}};
+#define CARDO_ROW_NONE(...)
+#define CARDO_ROW_PROPERTIES(...) ScalarKey{.key = "properties", .field = FlagBits{}, __VA_ARGS__},
+#define CARDO_ROW_TEXT(name, ...) \
+  ScalarKey{.key = #name, .field = &Settings::name, .capacity = kSettingsTextCapacity, __VA_ARGS__},
+#define CARDO_ROW_NUMBER(type, name, startUpValue, ...) \
+  ScalarKey{.key = #name, .field = &Settings::name, .startUp = startUpValue, __VA_ARGS__},
+#define CARDO_ROW_FLAG(name, checkBox) FlagRow{&Settings::name, checkBox},
+#define CARDO_ROW_FLAG_FIELD(name, checkBox) &Settings::name,
+#define CARDO_ROW_LIST(name, ...) ListKeys{.field = &Settings::name, __VA_ARGS__},
 
+// The keys of single values, in the order they are read and written.
+inline constexpr auto kScalarKeys = std::to_array<ScalarKey>({CARDO_SETTINGS(
+    CARDO_ROW_PROPERTIES, CARDO_ROW_NONE, CARDO_ROW_TEXT, CARDO_ROW_NUMBER, CARDO_ROW_NONE)});
+// The flags in bit order: bit i of `properties` is kFlagRows[i], its field kSettingsFlags[i].
+inline constexpr auto kFlagRows = std::to_array<FlagRow>({CARDO_SETTINGS(
+    CARDO_ROW_NONE, CARDO_ROW_FLAG, CARDO_ROW_NONE, CARDO_ROW_NONE, CARDO_ROW_NONE)});
+inline constexpr auto kSettingsFlags = std::to_array<std::int16_t Settings::*>({CARDO_SETTINGS(
+    CARDO_ROW_NONE, CARDO_ROW_FLAG_FIELD, CARDO_ROW_NONE, CARDO_ROW_NONE, CARDO_ROW_NONE)});
+// The lists, in the order they are written.
+inline constexpr auto kListKeys = std::to_array<ListKeys>({CARDO_SETTINGS(
+    CARDO_ROW_NONE, CARDO_ROW_NONE, CARDO_ROW_NONE, CARDO_ROW_NONE, CARDO_ROW_LIST)});
+
+#undef CARDO_ROW_NONE
+#undef CARDO_ROW_PROPERTIES
+#undef CARDO_ROW_TEXT
+#undef CARDO_ROW_NUMBER
+#undef CARDO_ROW_FLAG
+#undef CARDO_ROW_FLAG_FIELD
+#undef CARDO_ROW_LIST
+
+// The keys that are no field of the record: the main window's size and the recent files.
+inline constexpr char kWindowWidthKey[] = "width";
+inline constexpr char kWindowHeightKey[] = "height";
 inline constexpr std::size_t kWindowSizeCapacity = 11;
-inline constexpr std::size_t kListEntryCapacity = 255;
+inline constexpr char kFileHistoryStem[] = "FileHistory";
 inline constexpr std::size_t kFileHistoryCapacity = 254;
+inline constexpr int kFileHistoryPlaces = 5;
+inline constexpr std::size_t kListEntryCapacity = 255;
 // Highest indexes are read whole (any 16-bit number), so long lists come back complete.
 inline constexpr std::size_t kUpperBoundCapacity = 11;
-inline constexpr int kFileHistoryPlaces = 5;
-
-inline constexpr const char16_t* kNewFileExtensions[] = {u"lzh", u"zip", u"jpg"};
-
-struct ListKeys {
-  const char* section;
-  const char* upperBoundKey;
-  const char* entryStem;
-  SettingsList Settings::*field;
-  // The entries of a new file (written, and set in memory once written); none: absent.
-  std::span<const char16_t* const> newFileEntries = {};
-};
-
-// In the order they are written.
-inline constexpr std::array<ListKeys, 3> kListKeys = {{
-    {kSectionHistory, "LsHstryUBound", "ListHistory", &Settings::ListHistory},
-    {kSectionPref, "ExtListUBound", "Extension", &Settings::ExtList, kNewFileExtensions},
-    {kSectionHistory, "SrchHstryUBound", "SearchHistory", &Settings::SearchHistory},
-}};
 
 // The key of a number field.
 constexpr const ScalarKey& KeyOf(std::int16_t Settings::*field) {
@@ -196,12 +141,19 @@ constexpr const ScalarKey& KeyOf(std::int16_t Settings::*field) {
 }
 constexpr const ScalarKey& KeyOf(std::int32_t Settings::*field) {
   for (const ScalarKey& key : kScalarKeys) {
-    if (std::holds_alternative<Int16In32>(key.field) &&
-        std::get<Int16In32>(key.field).field == field) {
+    if (std::holds_alternative<std::int32_t Settings::*>(key.field) &&
+        std::get<std::int32_t Settings::*>(key.field) == field) {
       return key;
     }
   }
   throw "not a settings key";
+}
+// The row of a list field.
+constexpr const ListKeys& ListOf(SettingsList Settings::*field) {
+  for (const ListKeys& keys : kListKeys) {
+    if (keys.field == field) return keys;
+  }
+  throw "not a settings list";
 }
 
 // `value` as the control that edits it takes it (see OutOfRange).
@@ -222,6 +174,16 @@ template <auto Field>
 constexpr const ValueRange& RangeOf() {
   return KeyOf(Field).range;
 }
+
+// The number a number key's field holds.
+std::int32_t NumberOf(const Settings& settings, const ScalarKey& key);
+// Sets a number key's field to `value` taken inside the key's range.
+void SetNumberInRange(Settings& settings, const ScalarKey& key, std::int32_t value);
+
+// The sum of 2^bit over the flags whose value is 1.
+std::int32_t PackProperties(const Settings& settings);
+// Each flag becomes 1 when its bit is set, else 0; bits 9 and up are ignored.
+void UnpackProperties(Settings& settings, std::int32_t properties);
 
 // The export options the settings hold, each number as its control takes it.
 ExportOptions ExportOptionsOf(const Settings& settings);

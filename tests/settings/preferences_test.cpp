@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/resources/resource.h"
+
 namespace cardo {
 namespace {
 
@@ -57,52 +59,42 @@ TEST(Preferences, OkClampsTheHistorySizeAndKeepsAFormerExtensionListWhenEmptied)
   for (const auto& size : sizes) {
     Settings settings;
     settings.ExtList = Items{u"lzh"};
-    PreferenceValues values;
-    values.listMax = size.typed;
-    values.reGetPath = u"C:\\ReGet\\ReGet.exe";
-    values.filter = u"*.zip";
-    values.twinChar = values.cmbIntl = true;
-    StorePreferences(values, settings);
+    SetNumberInRange(settings, KeyOf(&Settings::ListMax), size.typed);
+    SetListEntries(settings, ListOf(&Settings::ExtList), {});
     EXPECT_EQ(settings.ListMax, size.stored) << size.typed;
     EXPECT_EQ(settings.ExtList, Items{u"lzh"});
-    EXPECT_EQ(settings.ReGetPath, values.reGetPath);
-    EXPECT_EQ(settings.IriaPath, u"");
-    EXPECT_EQ(settings.UrlExtFilter, u"*.zip");
-    EXPECT_EQ(settings.UrlTwinChar + settings.NotReturnSearch * 2 + settings.CmbIntl * 4, 5);
   }
   Settings settings;
-  PreferenceValues values;
-  values.extensions = {u"rar"};
-  StorePreferences(values, settings);
+  SetListEntries(settings, ListOf(&Settings::ExtList), {u"rar"});
   EXPECT_EQ(settings.ExtList, Items{u"rar"});
 }
 
 TEST(Preferences, TextsTheSettingsFileCannotHoldWholeAreNamed) {
-  PreferenceValues values;
-  values.reGetPath = std::u16string(255, u'a');
-  values.filter = std::u16string(127, u'拡') + u"a";  // 255 bytes in the code page
-  values.iriaPath = u"C:\\Program Files\\日本語\\Iria.exe";
-  values.extensions = {u"zip", std::u16string(127, u'拡') + u"a"};
-  EXPECT_EQ(CheckPreferences(values).text, PreferenceText::None);
+  Settings values;
+  values.ReGetPath = std::u16string(255, u'a');
+  values.UrlExtFilter = std::u16string(127, u'拡') + u"a";  // 255 bytes in the code page
+  values.IriaPath = u"C:\\Program Files\\日本語\\Iria.exe";
+  values.ExtList = Items{u"zip", std::u16string(127, u'拡') + u"a"};
+  EXPECT_EQ(CheckPreferences(values).control, 0);
   EXPECT_EQ(CheckPreferences(values).message, u"");
-  values.extensions.insert(values.extensions.begin() + 1, std::u16string(128, u'拡'));
+  values.ExtList->insert(values.ExtList->begin() + 1, std::u16string(128, u'拡'));
   const PreferenceProblem extension = CheckPreferences(values);
-  EXPECT_EQ(extension.text, PreferenceText::Extension);
+  EXPECT_EQ(extension.control, IDC_LSTEXTLIST);
   EXPECT_EQ(extension.extension, 1);
   EXPECT_EQ(extension.message,
             u"「拡張子リスト」が長すぎます。設定ファイルに保存できるのは 255 バイトまでです。");
   std::u16string message;
-  EXPECT_FALSE(CheckExtension(values.extensions[1], message));
+  EXPECT_FALSE(CheckExtension((*values.ExtList)[1], message));
   EXPECT_EQ(message, extension.message);
-  EXPECT_TRUE(CheckExtension(values.extensions[2], message));
-  values.filter += u"a";
-  EXPECT_EQ(CheckPreferences(values).text, PreferenceText::Filter);
-  values.reGetPath += u"a";
-  EXPECT_EQ(CheckPreferences(values).text, PreferenceText::ReGetPath);
+  EXPECT_TRUE(CheckExtension((*values.ExtList)[2], message));
+  values.UrlExtFilter += u"a";
+  EXPECT_EQ(CheckPreferences(values).control, IDC_PREF_TXTFILTER);
+  values.ReGetPath += u"a";
+  EXPECT_EQ(CheckPreferences(values).control, IDC_TXTSOFTPATH0);
   EXPECT_EQ(CheckPreferences(values).message.substr(0, 10), u"「ReGetのパス」");
   // Named as the export page labels the box.
   values = {};
-  values.aria2RpcSecret = std::u16string(256, u'k');
+  values.Aria2RpcSecret = std::u16string(256, u'k');
   EXPECT_EQ(CheckPreferences(values).message.substr(0, 6), u"「トークン」");
 }
 

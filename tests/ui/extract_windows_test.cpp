@@ -16,6 +16,7 @@
 #include "app/resources/resource.h"
 #include "app/settings/settings_keys.h"
 
+#include "tests/settings/setting_values.h"
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
 
@@ -657,6 +658,53 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   EXPECT_EQ(options.watchFolder, u"C:\\jd\\\u76E3\u8996");
   EXPECT_EQ(settings.Aria2RpcAddress, u"http://nas:6800/jsonrpc");
   EXPECT_EQ(settings.Aria2RpcSecret, u"s3");
+}
+
+// Every setting the dialog edits, by its row: a value in its range comes back from OK as it
+// was, one outside it (a hand-edited file) is shown and stored as the row says, and each text
+// too long to keep is refused in turn on its own page.
+TEST_F(PrefarenceWindowTest, EveryRowWithAControlComesBackThroughTheDialog) {
+  settings = testing::WithDistinctValues(settings, true);
+  const Settings distinct = settings;
+  Command(IDM_VIEW_PREFERENCES);
+  ASSERT_TRUE(form().IsOpen());
+  Click(form().hwnd(), IDC_CMDOKCANCEL0);
+  ASSERT_FALSE(form().IsOpen());
+  EXPECT_EQ(settings, distinct);
+
+  for (const bool below : {true, false}) {
+    Settings taken = settings;
+    for (const ScalarKey& key : kScalarKeys) {
+      if (!key.control || key.range.outside == OutOfRange::Taken) continue;
+      const std::int32_t stored = below ? key.range.min - 1 : key.range.max + 1;
+      SetKeyFromText(settings, key, DecimalText(stored));
+      SetNumberInRange(taken, key, stored);
+    }
+    Command(IDM_VIEW_PREFERENCES);
+    Click(form().hwnd(), IDC_CMDOKCANCEL0);
+    EXPECT_EQ(settings, taken) << (below ? "below" : "above");
+  }
+
+  settings = distinct;
+  for (const ScalarKey& key : kScalarKeys) {
+    const auto* text = std::get_if<std::u16string Settings::*>(&key.field);
+    if (text && key.control) settings.*(*text) = std::u16string(256, u'x');
+  }
+  Command(IDM_VIEW_PREFERENCES);
+  for (const ScalarKey& key : kScalarKeys) {
+    const auto* text = std::get_if<std::u16string Settings::*>(&key.field);
+    if (!text || !key.control) continue;
+    Click(form().hwnd(), IDC_CMDOKCANCEL0);
+    ASSERT_TRUE(form().IsOpen()) << key.key;
+    EXPECT_EQ(ui.messages.back().text, SettingsTextTooLong(key.label)) << key.key;
+    HWND control = form().Control(key.control);
+    EXPECT_EQ(GetFocus(), control) << key.key;
+    EXPECT_TRUE(IsWindowVisible(control)) << key.key;
+    SetControlText(control, distinct.*(*text));
+  }
+  Click(form().hwnd(), IDC_CMDOKCANCEL0);
+  EXPECT_FALSE(form().IsOpen());
+  EXPECT_EQ(settings, distinct);
 }
 
 }  // namespace
