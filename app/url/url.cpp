@@ -442,19 +442,7 @@ class UrlParser {
     in_ = input;
   }
 
-  std::optional<Url> Run(UrlError* error) {
-    while (state_ != State::Done) {
-      (this->*kStates[static_cast<int>(state_)])();
-      if (failed_) {
-        if (error) *error = error_;
-        return std::nullopt;
-      }
-    }
-    if (prefixBase_) {
-      url_.path_.insert(0, prefixBase_->path_, 0, prefixBase_->DirectoryEnd(climbs_));
-    }
-    return std::move(url_);
-  }
+  std::optional<Url> Run(UrlError* error);
 
  private:
   enum class State {
@@ -920,28 +908,30 @@ class UrlParser {
     state_ = State::Done;
   }
 
-  using Handler = void (UrlParser::*)();
+  // Plain functions rather than pointers to members: GCC's bounds check misreads an index into
+  // an array of pointers to members.
+  using Handler = void (*)(UrlParser&);
   static constexpr Handler kStates[] = {
-      &UrlParser::SchemeStart,
-      &UrlParser::Scheme,
-      &UrlParser::NoScheme,
-      &UrlParser::SpecialRelativeOrAuthority,
-      &UrlParser::PathOrAuthority,
-      &UrlParser::Relative,
-      &UrlParser::RelativeSlash,
-      &UrlParser::SpecialAuthoritySlashes,
-      &UrlParser::SpecialAuthorityIgnoreSlashes,
-      &UrlParser::Authority,
-      &UrlParser::Host,
-      &UrlParser::Port,
-      &UrlParser::File,
-      &UrlParser::FileSlash,
-      &UrlParser::FileHost,
-      &UrlParser::PathStart,
-      &UrlParser::Path,
-      &UrlParser::OpaquePath,
-      &UrlParser::Query,
-      &UrlParser::Fragment,
+      [](UrlParser& p) { p.SchemeStart(); },
+      [](UrlParser& p) { p.Scheme(); },
+      [](UrlParser& p) { p.NoScheme(); },
+      [](UrlParser& p) { p.SpecialRelativeOrAuthority(); },
+      [](UrlParser& p) { p.PathOrAuthority(); },
+      [](UrlParser& p) { p.Relative(); },
+      [](UrlParser& p) { p.RelativeSlash(); },
+      [](UrlParser& p) { p.SpecialAuthoritySlashes(); },
+      [](UrlParser& p) { p.SpecialAuthorityIgnoreSlashes(); },
+      [](UrlParser& p) { p.Authority(); },
+      [](UrlParser& p) { p.Host(); },
+      [](UrlParser& p) { p.Port(); },
+      [](UrlParser& p) { p.File(); },
+      [](UrlParser& p) { p.FileSlash(); },
+      [](UrlParser& p) { p.FileHost(); },
+      [](UrlParser& p) { p.PathStart(); },
+      [](UrlParser& p) { p.Path(); },
+      [](UrlParser& p) { p.OpaquePath(); },
+      [](UrlParser& p) { p.Query(); },
+      [](UrlParser& p) { p.Fragment(); },
   };
   static_assert(std::size(kStates) == static_cast<std::size_t>(State::Done));
 
@@ -961,6 +951,20 @@ class UrlParser {
   const Url* prefixBase_ = nullptr;
   std::size_t climbs_ = 0;
 };
+
+std::optional<Url> UrlParser::Run(UrlError* error) {
+  while (state_ != State::Done) {
+    kStates[static_cast<int>(state_)](*this);
+    if (failed_) {
+      if (error) *error = error_;
+      return std::nullopt;
+    }
+  }
+  if (prefixBase_) {
+    url_.path_.insert(0, prefixBase_->path_, 0, prefixBase_->DirectoryEnd(climbs_));
+  }
+  return std::move(url_);
+}
 
 std::size_t Url::DirectoryEnd(std::size_t levels) const {
   const std::size_t floor = scheme_ == u"file" && path_.size() >= 3 &&
