@@ -5,34 +5,6 @@
 
 namespace cardo {
 
-std::u16string TimedOutReason() {
-  return u"サーバーが時間内に応答しませんでした。";
-}
-
-std::u16string TooLargeReason(long long pageBytes) {
-  constexpr long long kMiB = 1024 * 1024;
-  const std::string size = pageBytes % kMiB == 0 ? std::to_string(pageBytes / kMiB) + " MiB"
-                                                 : std::to_string(pageBytes) + " バイト";
-  return u"ページが上限の " + Utf8ToUtf16(size) + u" を超えたため、ダウンロードを中止しました。";
-}
-
-std::u16string HeadersTooLongReason() {
-  return u"サーバーの応答ヘッダーが長すぎます。";
-}
-
-std::u16string HeadersCutReason() {
-  return u"サーバーの応答ヘッダーが途中で切れています。";
-}
-
-std::u16string CutShortReason(long long received, long long announced) {
-  std::u16string reason = u"データが途中で切れています。";
-  if (announced >= 0) {
-    reason += u"(" + Utf8ToUtf16(std::to_string(announced)) + u" バイトのうち " +
-              Utf8ToUtf16(std::to_string(received)) + u" バイトを受信)";
-  }
-  return reason;
-}
-
 PageFile::PageFile(const std::u16string& path, DownloadControl& control) : control_(control) {
   control_.Guarded(0, [&] {
     file_ = OpenStream(path, "wb");

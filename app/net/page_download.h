@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "app/net/content_decoder.h"
+#include "app/net/http_failure.h"
 
 namespace cardo {
 
@@ -35,15 +36,6 @@ struct DownloadLimits {
   std::chrono::milliseconds silence{30 * 1000};
   long long pageBytes = static_cast<long long>(kDefaultPageMiB) << 20;
 };
-
-// The reasons shown for a download that failed on its limits or was cut short.
-std::u16string TimedOutReason();
-std::u16string TooLargeReason(long long pageBytes);
-std::u16string HeadersTooLongReason();
-std::u16string HeadersCutReason();
-// `received` of `announced` body bytes (announced < 0: a chunked or compressed body that ended
-// before its end).
-std::u16string CutShortReason(long long received, long long announced);
 
 // Shared by the download and its window. Once Cancel returns, the download writes nothing more
 // into the page file, so a new download may take the file over at once.
