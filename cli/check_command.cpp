@@ -8,7 +8,7 @@
 #include "app/check/link_check.h"
 #include "app/list/list_text.h"
 #include "app/platform/text.h"
-#include "cli/link_transport.h"
+#include "cli/page_fetch.h"
 
 namespace cardo::cli {
 
@@ -135,7 +135,7 @@ int RunCheck(const std::vector<std::string>& args, std::FILE* in, std::FILE* out
   std::size_t next = 0;
   bool allAlive = true;
   const std::atomic<bool> never{false};
-  CheckLinks(urls, limits, SystemLinkTransports(caFile), never,
+  CheckLinks(urls, limits, HttpLinkTransports(CliHttpStack(caFile)), never,
              [&](std::size_t index, const LinkResult& result) {
                waiting.emplace(index, result);
                const std::size_t first = next;

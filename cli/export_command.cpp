@@ -14,7 +14,7 @@
 #include "app/platform/text.h"
 #include "app/resources/version.h"
 #include "cli/cli_io.h"
-#include "cli/json_post.h"
+#include "app/net/http_post.h"
 
 namespace cardo::cli {
 namespace {
@@ -138,8 +138,10 @@ int Bad(std::FILE* err, const std::string& what) {
 int SendList(const std::vector<std::u16string>& lines, const ExportOptions& options,
              const std::string& address, const std::string& secret, std::FILE* out, std::FILE* err,
              OutputForm form) {
-  const Aria2Handover handover = SendToAria2(
-      lines, options, secret, [&](const std::string& body) { return PostJson(address, body); });
+  const HttpClient client(SystemHttpStack());
+  const Aria2Handover handover = SendToAria2(lines, options, secret, [&](const std::string& body) {
+    return PostJson(client, Utf8ToUtf16(address), body);
+  });
   TextWriter writer(out, form);
   writer.Write(std::to_string(handover.accepted) + " accepted by aria2 at " + address + "\n");
   if (handover.refused > 0) {
