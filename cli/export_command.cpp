@@ -116,7 +116,9 @@ std::string Usage() {
          "                   \"://\", else at " +
          Utf16ToUtf8(kDefaultRpcAddress) +
          "; prints how many aria2\n"
-         "                   accepted and refused (exit status 1 unless it took them all)\n"
+         "                   accepted and refused (exit status 1 unless it took them all).\n"
+         "                   Straight to ADDRESS, never through a proxy, and a redirect is\n"
+         "                   a failure: the token and the URLs go nowhere else\n"
          "  --rpc-secret TOKEN  aria2's --rpc-secret, sent as \"token:TOKEN\"\n"
          "  Example: start aria2 with\n"
          "    aria2c --enable-rpc --rpc-secret=s3cret --dir=/dl\n"
