@@ -17,6 +17,8 @@ using Clock = std::chrono::steady_clock;
 
 // Headers that go on past this are no answer a page has (a server that never ends them).
 constexpr std::size_t kHeaderBytes = 256 * 1024;
+// An unwanted body past this is not read: the connection goes instead.
+constexpr std::size_t kDrainBytes = 16 * 1024;
 
 // OpenSSL's verification results (X509_V_ERR_...) that say which fault a certificate has; a
 // name that does not match libcurl checks itself after OpenSSL's checks passed, and reports as
@@ -59,7 +61,9 @@ struct Transfer {
   HttpHead head;
   std::size_t headerBytes = 0;
   bool headDone = false;  // the final answer's head went to the sink
-  bool stopped = false;   // the sink wanted no more
+  bool unwanted = false;  // the sink wants no body: a short one is read and dropped
+  std::size_t drained = 0;
+  bool stopped = false;  // the sink wanted no more
   bool headersTooLong = false;
   bool timedOut = false;
 };
@@ -88,10 +92,7 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
   if (line.empty()) {
     if (x.head.status >= 100 && x.head.status < 200 && x.head.status != 101) return bytes;
     x.headDone = true;
-    if (!x.sink.Head(std::move(x.head))) {
-      x.stopped = true;
-      return 0;
-    }
+    x.unwanted = !x.sink.Head(std::move(x.head));
     return bytes;
   }
   if ((line.front() == ' ' || line.front() == '\t') && !x.head.fields.empty()) {
@@ -111,7 +112,9 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
   Transfer& x = *static_cast<Transfer*>(user);
   x.lastByte = Clock::now();
-  if (x.sink.Body(std::string_view(data, size * count))) return size * count;
+  // A short body read to its end keeps the connection for the next request.
+  if (x.unwanted && (x.drained += size * count) <= kDrainBytes) return size * count;
+  if (!x.unwanted && x.sink.Body(std::string_view(data, size * count))) return size * count;
   x.stopped = true;
   return 0;
 }
@@ -200,7 +203,9 @@ class CurlStack final : public HttpStack {
     const CURLcode result = curl_easy_perform(c);
 
     if (cancelled) return {MakeHttpError(HttpFailure::Cancelled)};
-    if (x.stopped && (result == CURLE_OK || result == CURLE_WRITE_ERROR)) return {};
+    if ((x.stopped || x.unwanted) && (result == CURLE_OK || result == CURLE_WRITE_ERROR)) {
+      return {};
+    }
     if (x.headersTooLong) return {MakeHttpError(HttpFailure::HeadersTooLong)};
     if (x.timedOut || result == CURLE_OPERATION_TIMEDOUT) {
       return {MakeHttpError(HttpFailure::TimedOut)};

@@ -38,6 +38,8 @@ using Internet = UniqueHandle<NullableTraits<HINTERNET, &WinHttpCloseHandle>>;
 using Clock = std::chrono::steady_clock;
 
 constexpr DWORD kReadBytes = 64 * 1024;
+// An unwanted body past this is not read: the connection goes instead.
+constexpr std::size_t kDrainBytes = 16 * 1024;
 constexpr std::size_t kHeadBytes = 256 * 1024;
 
 // WinHTTP's errors that a failure of the table stands for.
@@ -389,7 +391,18 @@ class WinHttpStack final : public HttpStack {
       if (const std::string* length = head.Field("content-length"); length && !chunked) {
         left = std::strtoull(length->c_str(), nullptr, 10);
       }
-      if (!sink.Head(std::move(head))) return {};
+      if (!sink.Head(std::move(head))) {
+        // A short body read to its end (a HEAD's is its head) lets the system give the
+        // connection back to its pool for the next request.
+        std::size_t drained = 0;
+        ReadBody(
+            [&](std::string_view bytes) {
+              drained += bytes.size();
+              return drained <= kDrainBytes;
+            },
+            [] { return StackOutcome{}; });
+        return {};
+      }
       bool ended = false;
       return ReadBody(
           [&](std::string_view bytes) {
@@ -421,8 +434,10 @@ class WinHttpStack final : public HttpStack {
         if (auto failed = Await([&] { return WinHttpQueryDataAvailable(r, nullptr) != FALSE; })) {
           return BodyFailure(*failed, end);
         }
-        const DWORD ready = std::min(p.value, kReadBytes);
-        if (ready == 0) return end();
+        // What has come, however little: a read for more waits for all of it (under Wine). At
+        // the end, a read all the same: Wine gives the connection back to its pool only when a
+        // read finds the end.
+        const DWORD ready = p.value == 0 ? kReadBytes : std::min(p.value, kReadBytes);
         if (auto failed = Await(
                 [&] { return WinHttpReadData(r, p.buffer.data(), ready, nullptr) != FALSE; })) {
           return BodyFailure(*failed, end);
