@@ -110,6 +110,7 @@ struct Pending {
   DWORD value = 0;      // its count: the bytes available, or read
   DWORD error = 0;      // a request error's
   DWORD certificateFlags = 0;
+  bool connected = false;  // a connection of its own, not one from the pool
   bool inHead = true;
   std::size_t headBytes = 0;  // received while the head was read
   bool endInBody = false;     // a receive of no byte while the body was read
@@ -142,6 +143,9 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, 
         break;
       case WINHTTP_CALLBACK_STATUS_SECURE_FAILURE:
         p.certificateFlags |= count();
+        break;
+      case WINHTTP_CALLBACK_STATUS_CONNECTED_TO_SERVER:
+        p.connected = true;
         break;
       case WINHTTP_CALLBACK_STATUS_SENDREQUEST_COMPLETE:
       case WINHTTP_CALLBACK_STATUS_HEADERS_AVAILABLE:
@@ -243,15 +247,30 @@ class WinHttpStack final : public HttpStack {
     }
     const std::optional<Url> url = ParseUrl(request.url);
     if (!url) return {MakeHttpError(HttpFailure::BadAddress, request.url)};
+    bool fresh = false;
+    StackOutcome outcome = Attempt(*url, request, sink, cancelled, fresh);
+    // A kept-alive connection the server closed as it was taken from the pool: once more on a
+    // new one, as libcurl does (Wine does not). Only a request that may go twice.
+    if (outcome.error.kind == HttpFailure::Closed && !fresh && !cancelled &&
+        (request.method == "GET" || request.method == "HEAD")) {
+      outcome = Attempt(*url, request, sink, cancelled, fresh);
+    }
+    return outcome;
+  }
+
+ private:
+  // One request; `fresh` says whether it opened a connection of its own.
+  StackOutcome Attempt(const Url& url, const StackRequest& request, StackSink& sink,
+                       const std::atomic<bool>& cancelled, bool& fresh) {
     DWORD error = 0;
     const HINTERNET session = Session(error);
     if (!session) return {ErrorOf(error)};
-    Internet connection(WinHttpConnect(session, W(url->HostName()), url->EffectivePort(), 0));
+    Internet connection(WinHttpConnect(session, W(url.HostName()), url.EffectivePort(), 0));
     if (!connection) return {ErrorOf(GetLastError())};
-    const bool secure = url->Scheme() == u"https";
+    const bool secure = url.Scheme() == u"https";
     // The address is sent as the client wrote it, as libcurl sends it.
     Internet handle(
-        WinHttpOpenRequest(connection.get(), W(Utf8ToUtf16(request.method)), W(url->Target()),
+        WinHttpOpenRequest(connection.get(), W(Utf8ToUtf16(request.method)), W(url.Target()),
                            nullptr, WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                            (secure ? WINHTTP_FLAG_SECURE : 0) | WINHTTP_FLAG_ESCAPE_DISABLE |
                                WINHTTP_FLAG_ESCAPE_DISABLE_QUERY));
@@ -260,10 +279,12 @@ class WinHttpStack final : public HttpStack {
     pending->body = request.body;
     if (!Prepare(handle.get(), request, pending, error)) return {ErrorOf(error)};
     Run run{handle, *pending, request, cancelled};
-    return run.Go(sink, secure, [&] { return DiagnoseTls(*url, request.silence); });
+    StackOutcome outcome = run.Go(sink, secure, [&] { return DiagnoseTls(url, request.silence); });
+    std::lock_guard<std::mutex> hold(pending->lock);
+    fresh = pending->connected;
+    return outcome;
   }
 
- private:
   // One exchange's calls, each awaited with the limits.
   struct Run {
     Internet& handle;
