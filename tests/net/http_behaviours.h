@@ -86,8 +86,10 @@ inline std::vector<Behaviour> Behaviours() {
   const std::string page = kLinkPage + std::string(4000, ' ');
   const auto cut = [](F failure) { return MakeHttpError(failure).reason; };
   std::vector<Behaviour> rows = {
+      // Every face gives the one user agent.
       {"Content-Length, exact",
-       {{"/page.html", Sends(Page(kLinkPage))}},
+       {{"/page.html",
+         {ServerScript{Page(kLinkPage)}, {"\r\nUser-Agent: " + UserAgent() + "\r\n"}}}},
        "{base}/page.html",
        kDownload | kCheck | kPost | kDialog | kCli,
        F::None,
