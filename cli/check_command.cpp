@@ -8,7 +8,7 @@
 #include "app/check/link_check.h"
 #include "app/list/list_text.h"
 #include "app/platform/text.h"
-#include "cli/link_transport.h"
+#include "cli/page_fetch.h"
 
 namespace cardo::cli {
 
@@ -17,7 +17,9 @@ const char kCheckUsage[] =
     "         FILE|-\n"
     "  Asks the server of each http or https URL of the list FILE (\"-\" reads standard\n"
     "  input; its encoding as export reads it) whether it is there, without downloading it:\n"
-    "  HEAD, redirections followed (ten at most), GET of the first byte where HEAD is refused.\n"
+    "  HEAD, redirections followed (ten at most), GET of the first byte where HEAD is refused;\n"
+    "  through the system's proxy (cardo-cli.exe: the user's settings, automatic\n"
+    "  configuration included; natively http_proxy, https_proxy and no_proxy).\n"
     "  Prints one line per URL in list order, its fields separated by TAB:\n"
     "    STATUS SIZE TYPE FINAL-URL URL\n"
     "  STATUS is the last answer's status (200, 404...), or DNS (the host does not resolve),\n"
@@ -135,7 +137,7 @@ int RunCheck(const std::vector<std::string>& args, std::FILE* in, std::FILE* out
   std::size_t next = 0;
   bool allAlive = true;
   const std::atomic<bool> never{false};
-  CheckLinks(urls, limits, SystemLinkTransports(caFile), never,
+  CheckLinks(urls, limits, HttpLinkTransports(CliHttpStack(caFile)), never,
              [&](std::size_t index, const LinkResult& result) {
                waiting.emplace(index, result);
                const std::size_t first = next;

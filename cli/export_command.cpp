@@ -14,7 +14,7 @@
 #include "app/platform/text.h"
 #include "app/resources/version.h"
 #include "cli/cli_io.h"
-#include "cli/json_post.h"
+#include "app/net/http_post.h"
 
 namespace cardo::cli {
 namespace {
@@ -116,7 +116,9 @@ std::string Usage() {
          "                   \"://\", else at " +
          Utf16ToUtf8(kDefaultRpcAddress) +
          "; prints how many aria2\n"
-         "                   accepted and refused (exit status 1 unless it took them all)\n"
+         "                   accepted and refused (exit status 1 unless it took them all).\n"
+         "                   Straight to ADDRESS, never through a proxy, and a redirect is\n"
+         "                   a failure: the token and the URLs go nowhere else\n"
          "  --rpc-secret TOKEN  aria2's --rpc-secret, sent as \"token:TOKEN\"\n"
          "  Example: start aria2 with\n"
          "    aria2c --enable-rpc --rpc-secret=s3cret --dir=/dl\n"
@@ -138,8 +140,10 @@ int Bad(std::FILE* err, const std::string& what) {
 int SendList(const std::vector<std::u16string>& lines, const ExportOptions& options,
              const std::string& address, const std::string& secret, std::FILE* out, std::FILE* err,
              OutputForm form) {
-  const Aria2Handover handover = SendToAria2(
-      lines, options, secret, [&](const std::string& body) { return PostJson(address, body); });
+  const HttpClient client(SystemHttpStack());
+  const Aria2Handover handover = SendToAria2(lines, options, secret, [&](const std::string& body) {
+    return PostJson(client, Utf8ToUtf16(address), body);
+  });
   TextWriter writer(out, form);
   writer.Write(std::to_string(handover.accepted) + " accepted by aria2 at " + address + "\n");
   if (handover.refused > 0) {

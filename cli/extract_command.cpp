@@ -167,11 +167,12 @@ class UrlPrinter {
 int RunCrawl(const ExtractRequest& request, UrlPrinter& printer, std::FILE* err) {
   std::vector<std::u16string> starts;
   for (const std::string& url : request.urls) starts.push_back(DownloadAddress(Utf8ToUtf16(url)));
+  const HttpClient client(CliHttpStack(request.caFile));
   PageCrawl crawl(std::move(starts), request.crawl, request.filter,
                   [&](const std::u16string& url, int, DownloadControl& control) {
                     std::u16string reason;
                     const std::optional<FetchedPage> page =
-                        FetchPage(Utf16ToUtf8(url), request.caFile, control, reason);
+                        FetchPage(Utf16ToUtf8(url), client, control, reason);
                     if (!page) {
                       FetchedLinks failed;
                       failed.reason = std::move(reason);

@@ -140,7 +140,11 @@ FetchedPage::FetchedPage(FetchedPage&& other) noexcept
   other.signalSlot = -1;
 }
 
-std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
+std::shared_ptr<HttpStack> CliHttpStack(const std::string& caFile) {
+  return SystemHttpStack({caFile});
+}
+
+std::optional<FetchedPage> FetchPage(const std::string& url, const HttpClient& client,
                                      DownloadControl& control, std::u16string& reason) {
   FetchedPage page;
   page.path = NewTemporaryFile();
@@ -149,8 +153,8 @@ std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& 
     return std::nullopt;
   }
   page.signalSlot = RemoveOnSignal(page.path);
-  DownloadOutcome outcome = DownloadWithSystemStack(DownloadAddress(Utf8ToUtf16(url)),
-                                                    PathText(page.path), caFile, control);
+  DownloadOutcome outcome =
+      DownloadPage(client, DownloadAddress(Utf8ToUtf16(url)), PathText(page.path), control);
   if (outcome.status != DownloadStatus::Done) {
     reason = outcome.status == DownloadStatus::Cancelled ? u"cancelled" : std::move(outcome.reason);
     return std::nullopt;
@@ -164,7 +168,8 @@ std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& 
                                      const DownloadLimits& limits, std::FILE* err) {
   DownloadControl control(limits);
   std::u16string reason;
-  std::optional<FetchedPage> page = FetchPage(url, caFile, control, reason);
+  std::optional<FetchedPage> page =
+      FetchPage(url, HttpClient(CliHttpStack(caFile)), control, reason);
   if (!page) {
     Say(err, "cardo-cli extract: %s: %s\n", url.c_str(), Utf16ToUtf8(reason).c_str());
   }

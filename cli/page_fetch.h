@@ -1,7 +1,7 @@
 #pragma once
-// `cardo-cli extract --url`: the page downloaded as the extraction dialog downloads it (over
-// WinHTTP in cardo-cli.exe, with libcurl natively) into a temporary file that lives as long
-// as the object.
+// `cardo-cli extract --url`: the page downloaded as the extraction dialog downloads it (the
+// HTTP client over WinHTTP in cardo-cli.exe, over libcurl natively) into a temporary file that
+// lives as long as the object.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -25,8 +25,8 @@ struct FetchedPage {
 };
 
 // The page at `url` through `control`, which may cancel it from another thread; several may
-// run at once. On failure `reason` says why, and nothing comes back.
-std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
+// run at once through one `client`. On failure `reason` says why, and nothing comes back.
+std::optional<FetchedPage> FetchPage(const std::string& url, const HttpClient& client,
                                      DownloadControl& control, std::u16string& reason);
 // The page at `url` ("http://" put in front as the dialog does); `caFile`, when not empty, holds
 // the certificate authorities (PEM) to trust instead of the system's, for servers with a private CA
@@ -36,8 +36,8 @@ std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& 
 std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& caFile,
                                      const DownloadLimits& limits, std::FILE* err);
 
-// The download itself, one per platform.
-DownloadOutcome DownloadWithSystemStack(const std::u16string& url, const std::u16string& path,
-                                        const std::string& caFile, DownloadControl& control);
+// The system's HTTP stack as the command line asks for it: `caFile`, when not empty, holds the
+// certificate authorities (PEM) to trust instead of the system's (native build only).
+std::shared_ptr<HttpStack> CliHttpStack(const std::string& caFile);
 
 }  // namespace cardo::cli

@@ -17,7 +17,7 @@ app/controls      app/platform app/resources
 app/list          app/platform
 app/url           app/platform
 app/text          app/platform
-app/net           app/url app/platform
+app/net           app/url app/resources app/platform
 app/scan          app/url app/text app/platform
 app/settings      app/export app/net app/list app/controls app/resources app/platform
 app/export        app/net app/url app/list app/platform fnc

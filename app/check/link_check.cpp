@@ -57,6 +57,111 @@ struct HopSlot {
   const std::u16string& key;
 };
 
+// A body past this is not read: the answer's head is what the check wants, and reading a short
+// body to its end lets the connection serve the next request.
+constexpr std::size_t kBodyBytes = 16 * 1024;
+
+LinkFailure LinkFailureOf(HttpFailure failure) {
+  switch (failure) {
+    case HttpFailure::None:
+      return LinkFailure::None;
+    case HttpFailure::Cancelled:
+      return LinkFailure::Cancelled;
+    case HttpFailure::NameNotResolved:
+      return LinkFailure::Dns;
+    case HttpFailure::Refused:
+      return LinkFailure::Refused;
+    case HttpFailure::TimedOut:
+      return LinkFailure::TimedOut;
+    case HttpFailure::Closed:
+    case HttpFailure::HeadersCut:
+      return LinkFailure::Closed;
+    case HttpFailure::CertificateExpired:
+    case HttpFailure::CertificateUntrusted:
+    case HttpFailure::CertificateWrongName:
+    case HttpFailure::CertificateRevoked:
+    case HttpFailure::CertificateInvalid:
+    case HttpFailure::TlsVersion:
+    case HttpFailure::TlsFailed:
+    case HttpFailure::ClientCertificate:
+      return LinkFailure::Tls;
+    default:
+      return LinkFailure::Other;
+  }
+}
+
+// A header's whole number, or -1 when it holds none.
+long long Number(const std::string* digits) {
+  if (!digits || digits->empty() || digits->size() > 18 ||
+      digits->find_first_not_of("0123456789") != std::string::npos) {
+    return -1;
+  }
+  return std::stoll(*digits);
+}
+
+// The head of one answer, and the first bytes of a body for a GET.
+class AnswerSink final : public HttpSink {
+ public:
+  explicit AnswerSink(LinkAnswer& answer) : answer_(answer) {}
+  bool Head(const Url&, const HttpHead& head) override {
+    answered_ = true;
+    answer_.status = head.status;
+    answer_.contentLength = Number(head.Field("content-length"));
+    if (const std::string* range = head.Field("content-range")) {
+      const std::string total = range->substr(std::min(range->size(), range->rfind('/') + 1));
+      if (range->rfind('/') != std::string::npos) answer_.rangeTotal = Number(&total);
+    }
+    if (const std::string* type = head.Field("content-type")) answer_.contentType = *type;
+    if (const std::string* location = head.Field("location")) answer_.location = *location;
+    return true;
+  }
+  // A server that ignores the range sends the whole file: its first bytes are enough.
+  bool Body(std::string_view bytes) override {
+    bodyBytes_ += bytes.size();
+    return bodyBytes_ <= kBodyBytes;
+  }
+  bool Answered() const { return answered_; }
+
+ private:
+  LinkAnswer& answer_;
+  bool answered_ = false;
+  std::size_t bodyBytes_ = 0;
+};
+
+// One hop through the HTTP client, its redirect reported to the check.
+class ClientTransport final : public LinkTransport {
+ public:
+  explicit ClientTransport(std::shared_ptr<HttpStack> stack) : client_(std::move(stack)) {}
+
+  LinkAnswer Ask(const LinkRequest& request, const std::atomic<bool>& cancelled) override {
+    LinkAnswer answer;
+    HttpError error;
+    if (const std::optional<Url> url = ParseHttpAddress(request.url, error)) {
+      HttpRequest hop;
+      hop.method = request.head ? "HEAD" : "GET";
+      hop.url = *url;
+      if (!request.head) hop.fields.push_back({"Range", "bytes=0-0"});
+      hop.silence = request.silence;
+      hop.redirects = RedirectPolicy::Report;
+      AnswerSink sink(answer);
+      error = client_.Fetch(hop, sink, cancelled, request.trail);
+      // Whole headers and then a body cut short: the answer is what the check wanted.
+      if (sink.Answered() &&
+          (error.kind == HttpFailure::CutShort || error.kind == HttpFailure::BadCoding)) {
+        error = {};
+      }
+    }
+    if (!error) return answer;
+    LinkAnswer failed;
+    failed.failure = LinkFailureOf(error.kind);
+    failed.reason = std::move(error.reason);
+    return failed;
+  }
+
+ private:
+  HttpClient client_;
+};
+
 // Hands out the lines in list order as the limits allow, and counts the requests each host
 // has under way (LinkHopGate for the redirects a check follows to other hosts).
 class Scheduler {
@@ -212,6 +317,12 @@ std::u16string StatusText(const LinkResult& result) {
   return Utf8ToUtf16(std::to_string(result.status));
 }
 
+LinkTransportFactory HttpLinkTransports(std::shared_ptr<HttpStack> stack) {
+  return [stack]() -> std::unique_ptr<LinkTransport> {
+    return std::make_unique<ClientTransport>(stack);
+  };
+}
+
 std::u16string LinkHostKey(const Url& url) {
   if (!IsHttpUrl(url)) return {};
   return url.Scheme() + u"://" + url.Host() + u":" + DecimalText(url.EffectivePort());
@@ -230,6 +341,7 @@ LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
     return Failure(result, LinkVerdict::Error, kBadHostReason + std::u16string(line));
   }
   if (!IsHttpUrl(*start)) return result;  // another scheme: NotChecked
+  HttpTrail trail(*start);
   RedirectChain chain(std::move(*start));
   for (;;) {
     const Url& current = chain.Current();
@@ -242,9 +354,9 @@ LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
     LinkAnswer answer;
     {
       const HopSlot slot{gate, key};
-      answer = transport.Ask({address, true, silence}, cancelled);
+      answer = transport.Ask({address, true, silence, &trail}, cancelled);
       if (WantsGet(answer) && !cancelled) {
-        answer = transport.Ask({address, false, silence}, cancelled);
+        answer = transport.Ask({address, false, silence, &trail}, cancelled);
       }
     }
     result.failure = answer.failure;

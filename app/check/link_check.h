@@ -1,7 +1,8 @@
 #pragma once
 // The link check: whether each URL of a list answers, how big it is and where it leads, asked
 // politely (a bounded number of connections in all and per host) and without downloading the
-// files. The HTTP stack is a seam (LinkTransport): libcurl natively, WinHTTP in the program.
+// files. The requests go through a seam (LinkTransport), which the program and cardo-cli fill
+// with the HTTP client (http_client.h) and the checker's tests with scripted answers.
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/net/http_client.h"
 #include "app/url/url.h"
 
 namespace cardo {
@@ -23,6 +25,8 @@ struct LinkRequest {
   // than the first bytes.
   bool head = true;
   std::chrono::milliseconds silence{30 * 1000};  // without a byte this long, TimedOut
+  // The cookies and credentials of the line's chain of redirects, when it has them.
+  HttpTrail* trail = nullptr;
 };
 
 // What the stack could not do, when no answer came.
@@ -31,7 +35,7 @@ enum class LinkFailure { None, Dns, Refused, Tls, TimedOut, Closed, Cancelled, O
 // A server's answer, or the failure that kept it from coming.
 struct LinkAnswer {
   LinkFailure failure = LinkFailure::None;
-  std::u16string reason;  // the stack's own words for a failure
+  std::u16string reason;  // for the user, the client's words (http_failure.h)
   int status = 0;
   long long contentLength = -1;  // -1: none sent
   long long rangeTotal = -1;     // the total of "Content-Range: bytes 0-0/TOTAL"; -1: none
@@ -47,6 +51,10 @@ class LinkTransport {
   virtual LinkAnswer Ask(const LinkRequest& request, const std::atomic<bool>& cancelled) = 0;
 };
 using LinkTransportFactory = std::function<std::unique_ptr<LinkTransport>()>;
+
+// Transports over the HTTP client on `stack`, which their workers share (kept-alive
+// connections among them): each request one hop, its redirect reported, never followed.
+LinkTransportFactory HttpLinkTransports(std::shared_ptr<HttpStack> stack);
 
 // Alive: a 2xx answer. Dead: 4xx or 5xx, a host that does not resolve or a refused
 // connection: what the user may remove. Error: a failure that says nothing certain about the

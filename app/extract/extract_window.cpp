@@ -6,7 +6,6 @@
 #include <variant>
 
 #include "app/url/web_address.h"
-#include "app/net/web_download_win.h"
 #include "app/list/list_file.h"
 #include "app/list/messages.h"
 #include "app/platform/codec.h"
@@ -59,7 +58,7 @@ int PageControl(int first, int page) {
 
 frmExtract::frmExtract(const ToolContext& context, Download download)
     : context_(context),
-      runDownload_(download ? std::move(download) : Download(WebDownload)),
+      runDownload_(download ? std::move(download) : PageDownload(SystemHttpStack())),
       pages_(context.instance, context.shell) {}
 
 void frmExtract::Show() {

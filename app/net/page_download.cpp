@@ -1,37 +1,11 @@
 #include "app/net/page_download.h"
 
+#include <optional>
+
 #include "app/platform/file_system.h"
 #include "app/platform/text.h"
 
 namespace cardo {
-
-std::u16string TimedOutReason() {
-  return u"サーバーが時間内に応答しませんでした。";
-}
-
-std::u16string TooLargeReason(long long pageBytes) {
-  constexpr long long kMiB = 1024 * 1024;
-  const std::string size = pageBytes % kMiB == 0 ? std::to_string(pageBytes / kMiB) + " MiB"
-                                                 : std::to_string(pageBytes) + " バイト";
-  return u"ページが上限の " + Utf8ToUtf16(size) + u" を超えたため、ダウンロードを中止しました。";
-}
-
-std::u16string HeadersTooLongReason() {
-  return u"サーバーの応答ヘッダーが長すぎます。";
-}
-
-std::u16string HeadersCutReason() {
-  return u"サーバーの応答ヘッダーが途中で切れています。";
-}
-
-std::u16string CutShortReason(long long received, long long announced) {
-  std::u16string reason = u"データが途中で切れています。";
-  if (announced >= 0) {
-    reason += u"(" + Utf8ToUtf16(std::to_string(announced)) + u" バイトのうち " +
-              Utf8ToUtf16(std::to_string(received)) + u" バイトを受信)";
-  }
-  return reason;
-}
 
 PageFile::PageFile(const std::u16string& path, DownloadControl& control) : control_(control) {
   control_.Guarded(0, [&] {
@@ -62,54 +36,74 @@ bool PageFile::Close() {
   return !failed_;
 }
 
-}  // namespace cardo
+namespace {
 
-namespace cardo {
+// The answer's body on its way into the page file, once the answer is a page.
+class PageSink final : public HttpSink {
+ public:
+  PageSink(const std::u16string& path, DownloadControl& control) : path_(path), control_(control) {}
 
-PageBody::PageBody(const std::u16string& path, DownloadControl& control,
-                   std::string_view contentEncoding)
-    : path_(path),
-      control_(control),
-      decoder_(ParseContentEncoding(contentEncoding)),
-      file_(path, control),
-      encoding_(Utf8ToUtf16(contentEncoding)) {
-  if (decoder_.Corrupt()) {
-    Fail(u"対応していない圧縮形式です: " + encoding_);
-  } else if (!file_.IsOpen()) {
-    Fail(u"ファイルに書き込めません: " + path_);
+  bool Head(const Url& url, const HttpHead& head) override {
+    status_ = head.status;
+    statusLine_ = Utf8ToUtf16(head.statusLine);
+    if (status_ < 200 || status_ >= 300 || status_ == 204) return false;
+    finalUrl_ = url.Href(false);
+    if (const std::string* type = head.Field("content-type")) contentType_ = *type;
+    file_.emplace(path_, control_);
+    return file_->IsOpen();
   }
-}
+  bool Body(std::string_view bytes) override { return file_->Write(bytes); }
 
-bool PageBody::Fail(std::u16string reason) {
-  if (reason_.empty()) reason_ = std::move(reason);
-  return false;
-}
-
-bool PageBody::Feed(std::string_view received) {
-  if (!reason_.empty() || control_.Cancelled()) return false;
-  control_.Heard();
-  received_ += static_cast<long long>(received.size());
-  if (decoder_.Feed(received, [&](std::string_view piece) { return file_.Write(piece); })) {
-    return true;
+  DownloadOutcome Outcome(const HttpError& error) {
+    if (control_.Cancelled())
+      return {DownloadStatus::Cancelled, {}, {}, {}, HttpFailure::Cancelled};
+    if (file_ && (!file_->IsOpen() || file_->Failed())) return WriteFailed();
+    if (error) return Failed(error);
+    if (status_ == 204) return Failed(MakeHttpError(HttpFailure::NoPage, statusLine_));
+    if (!file_) return Failed(MakeHttpError(HttpFailure::Status, statusLine_));
+    if (!file_->Close()) return WriteFailed();
+    return {DownloadStatus::Done, {}, finalUrl_, contentType_};
   }
-  if (control_.TooLarge()) return Fail(TooLargeReason(control_.Limits().pageBytes));
-  if (file_.Failed()) return Fail(u"ファイルに書き込めません: " + path_);
-  return Fail(u"圧縮されたデータが壊れています。");
+
+ private:
+  static DownloadOutcome Failed(const HttpError& error) {
+    return {DownloadStatus::Failed, error.reason, {}, {}, error.kind};
+  }
+  DownloadOutcome WriteFailed() const {
+    return Failed(MakeHttpError(HttpFailure::WriteFailed, path_));
+  }
+
+  const std::u16string& path_;
+  DownloadControl& control_;
+  std::optional<PageFile> file_;
+  int status_ = 0;
+  std::u16string statusLine_;
+  std::u16string finalUrl_;
+  std::string contentType_;
+};
+
+}  // namespace
+
+DownloadOutcome DownloadPage(const HttpClient& client, const std::u16string& url,
+                             const std::u16string& path, DownloadControl& control) {
+  PageSink page(path, control);
+  HttpError error;
+  const std::optional<Url> address = ParseHttpAddress(url, error, UrlForm::AsWritten);
+  if (!address) return page.Outcome(error);
+  HttpRequest request;
+  request.url = *address;
+  request.silence = control.Limits().silence;
+  request.bodyLimit = control.Limits().pageBytes;
+  request.decode = true;
+  error = client.Fetch(request, page, control.CancelFlag());
+  return page.Outcome(error);
 }
 
-bool PageBody::Finish(long long announced) {
-  if (!reason_.empty() || control_.Cancelled()) return false;
-  if (announced >= 0 && received_ < announced) return Fail(CutShortReason(received_, announced));
-  // Headers and then the close: the stacks take headers cut off for whole ones.
-  if (announced == kUntilClose && received_ == 0) return Fail(CutShortReason(0, -1));
-  if (!decoder_.Finish()) return Fail(CutShortReason(received_, -1));
-  if (!file_.Close()) return Fail(u"ファイルに書き込めません: " + path_);
-  return true;
-}
-
-DownloadOutcome PageBody::Outcome() const {
-  if (control_.Cancelled()) return {DownloadStatus::Cancelled, {}, {}, {}};
-  return {DownloadStatus::Failed, reason_, {}, {}};
+Download PageDownload(std::shared_ptr<HttpStack> stack) {
+  return [client = HttpClient(std::move(stack))](
+             const std::u16string& url, const std::u16string& path, DownloadControl& control) {
+    return DownloadPage(client, url, path, control);
+  };
 }
 
 }  // namespace cardo

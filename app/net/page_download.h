@@ -1,7 +1,7 @@
 #pragma once
-// What a page download shares with the window that waits for it, whichever HTTP stack runs
-// it: the outcome, and the control through which the window cancels it and reads how far it
-// got while the body is written to the page file as it arrives.
+// The download of a page, as every face runs it over the HTTP client (http_client.h): the
+// outcome, and the control through which a window cancels it and reads how far it got while
+// the body is written to the page file as it arrives.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/net/content_decoder.h"
+#include "app/net/http_client.h"
+#include "app/net/http_failure.h"
 
 namespace cardo {
 
@@ -19,9 +20,12 @@ enum class DownloadStatus { Done, Cancelled, Failed };
 
 struct DownloadOutcome {
   DownloadStatus status = DownloadStatus::Failed;
-  std::u16string reason;    // Failed: the status line or the system's reason, for the user
-  std::u16string finalUrl;  // Done: the address the page came from, after redirections
-  std::string contentType;  // Done: the Content-Type header as sent
+  std::u16string reason;  // Failed: the status line or the failure's reason, for the user
+  // Done: the address the page came from, after redirections and without a fragment: the
+  // base its relative links resolve against.
+  std::u16string finalUrl;
+  std::string contentType;                  // Done: the Content-Type header as sent
+  HttpFailure failure = HttpFailure::None;  // Failed: which failure
 };
 
 // The page limit unless one is set: the extraction dialog's setting starts at it too.
@@ -36,15 +40,6 @@ struct DownloadLimits {
   long long pageBytes = static_cast<long long>(kDefaultPageMiB) << 20;
 };
 
-// The reasons shown for a download that failed on its limits or was cut short.
-std::u16string TimedOutReason();
-std::u16string TooLargeReason(long long pageBytes);
-std::u16string HeadersTooLongReason();
-std::u16string HeadersCutReason();
-// `received` of `announced` body bytes (announced < 0: a chunked or compressed body that ended
-// before its end).
-std::u16string CutShortReason(long long received, long long announced);
-
 // Shared by the download and its window. Once Cancel returns, the download writes nothing more
 // into the page file, so a new download may take the file over at once.
 class DownloadControl {
@@ -56,45 +51,19 @@ class DownloadControl {
   void Cancel() {
     std::lock_guard<std::mutex> hold(lock_);
     cancelled_ = true;
-    std::lock_guard<std::mutex> follow(followLock_);
-    if (follower_) follower_->Cancel();
   }
   bool Cancelled() const { return cancelled_; }
-  // Whether a write was refused for the page limit.
-  bool TooLarge() const {
-    std::lock_guard<std::mutex> follow(followLock_);
-    return follower_ ? follower_->TooLarge() : tooLarge_.load();
-  }
+  const std::atomic<bool>& CancelFlag() const { return cancelled_; }
   // The bytes written so far.
-  long long Bytes() const {
-    std::lock_guard<std::mutex> follow(followLock_);
-    return follower_ ? follower_->Bytes() : bytes_.load();
-  }
-  // Hands the download over to `follower`, which a worker of this download's own runs: this
-  // control's Cancel reaches it, and its bytes are this one's.
-  void Follow(std::shared_ptr<DownloadControl> follower) {
-    std::lock_guard<std::mutex> hold(lock_);
-    std::lock_guard<std::mutex> follow(followLock_);
-    follower_ = std::move(follower);
-    if (cancelled_) follower_->Cancel();
-  }
-
-  // The server was heard from (a byte came, or a new request went out).
-  void Heard() { heard_ = Clock::now().time_since_epoch().count(); }
-  Clock::duration Silence() const {
-    return Clock::now().time_since_epoch() - Clock::duration(heard_.load());
-  }
+  long long Bytes() const { return bytes_; }
 
   // Runs `write` (which says whether it succeeded) unless the download is cancelled or `size`
-  // more would pass the page limit (then TooLarge()); false when it did not run or failed.
+  // more would pass the page limit; false when it did not run or failed.
   template <typename Write>
   bool Guarded(std::size_t size, Write&& write) {
     std::lock_guard<std::mutex> hold(lock_);
     if (cancelled_) return false;
-    if (bytes_ + static_cast<long long>(size) > limits_.pageBytes) {
-      tooLarge_ = true;
-      return false;
-    }
+    if (bytes_ + static_cast<long long>(size) > limits_.pageBytes) return false;
     if (!write()) return false;
     bytes_ += static_cast<long long>(size);
     return true;
@@ -103,11 +72,7 @@ class DownloadControl {
  private:
   const DownloadLimits limits_;
   std::mutex lock_;
-  mutable std::mutex followLock_;
-  std::shared_ptr<DownloadControl> follower_;
-  std::atomic<Clock::rep> heard_{Clock::now().time_since_epoch().count()};
   std::atomic<bool> cancelled_{false};
-  std::atomic<bool> tooLarge_{false};
   std::atomic<long long> bytes_{0};
 };
 
@@ -136,40 +101,18 @@ class PageFile {
   bool failed_ = false;
 };
 
-// The body of a successful answer on its way into the page file, whichever stack receives it:
-// undone from its content coding, held to the page limit, and checked at its end against the
-// length the server announced, so that a body cut short is a failure and never a page.
-class PageBody {
- public:
-  // `contentEncoding` as the Content-Encoding header says it.
-  PageBody(const std::u16string& path, DownloadControl& control, std::string_view contentEncoding);
-  PageBody(const PageBody&) = delete;
-  PageBody& operator=(const PageBody&) = delete;
-
-  // Takes the next bytes received; false when the download must stop (Outcome() says why).
-  [[nodiscard]] bool Feed(std::string_view received);
-  // How the answer said where its body ends, besides a Content-Length (announced >= 0).
-  static constexpr long long kFramed = -1;      // chunks or a length the stack itself checked
-  static constexpr long long kUntilClose = -2;  // the close: a body of no byte is no answer
-  // After the last byte; `announced` is the Content-Length or one of the two above. False on
-  // failure.
-  [[nodiscard]] bool Finish(long long announced);
-  // A failure or cancel, once Feed or Finish said false.
-  DownloadOutcome Outcome() const;
-
- private:
-  bool Fail(std::u16string reason);
-  const std::u16string& path_;
-  DownloadControl& control_;
-  ContentDecoder decoder_;
-  PageFile file_;
-  std::u16string encoding_;
-  long long received_ = 0;
-  std::u16string reason_;
-};
-
 // Fetches `url` into the file `path` and blocks until it ends, is cancelled or fails.
 using Download = std::function<DownloadOutcome(
     const std::u16string& url, const std::u16string& path, DownloadControl& control)>;
+
+// The page at `url` (an http or https address as typed, "http://" already in front) into the
+// file `path`, emptied once the answer is a success: GET with gzip and deflate, redirects
+// followed, the control's limits kept. An answer other than 2xx fails with its status line,
+// a 204 as no page; a body cut short, silence, a page past its limit and every failure of the
+// client fail with the client's reason, and nothing is kept of the page.
+DownloadOutcome DownloadPage(const HttpClient& client, const std::u16string& url,
+                             const std::u16string& path, DownloadControl& control);
+// The download of every face: DownloadPage over `stack`.
+Download PageDownload(std::shared_ptr<HttpStack> stack);
 
 }  // namespace cardo

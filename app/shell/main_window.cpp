@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "app/controls/dpi_win.h"
-#include "app/check/link_transport_win.h"
 #include "app/info/topic_file.h"
 #include "app/platform/win_check.h"
 #include "app/platform/wide_text_win.h"
@@ -91,8 +90,8 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
-  linkCheck_ =
-      std::make_unique<frmLinkCheck>(instance_, *shell_, [] { return WinHttpLinkTransports(); });
+  linkCheck_ = std::make_unique<frmLinkCheck>(instance_, *shell_,
+                                              [] { return HttpLinkTransports(SystemHttpStack()); });
   viewer_ = std::make_unique<frmSmplViewer>(instance_, services_.ui, services_.fs,
                                             services_.store.appDirectory);
   tools_ = std::make_unique<ToolWindows>(

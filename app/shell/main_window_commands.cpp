@@ -7,7 +7,7 @@
 
 #include "app/editing/edit_dialog.h"
 #include "app/export/aria2_rpc.h"
-#include "app/net/json_post_win.h"
+#include "app/net/http_post.h"
 #include "app/check/link_check_list.h"
 #include "app/info/version_window.h"
 #include "app/list/edit_commands.h"
@@ -188,22 +188,23 @@ void frmMain::SendToAria2() {
   const std::string secret = Utf16ToUtf8(settings.Aria2RpcSecret);
   HWND window = hwnd();
   try {
-    aria2Worker_ = std::thread(
-        [run, lines = std::move(lines), pages = std::move(pages), options, secret, window] {
-          try {
-            ExportOptions withPages = options;
-            withPages.pages = &pages;
-            run->handover = cardo::SendToAria2(
-                lines, withPages, secret,
-                [&run](const std::string& body) { return WinHttpPostJson(run->address, body); });
-          } catch (...) {  // a list too large to copy into a request: nothing leaves the thread
-            run->handover = {};
-            run->handover.unsent = lines.size();
-            run->handover.stopped = Aria2Handover::Stop::NotConnected;
-            run->handover.reason = u"メモリが足りません。";
-          }
-          PostMessageW(window, kAria2DoneMessage, 0, 0);
+    aria2Worker_ = std::thread([run, lines = std::move(lines), pages = std::move(pages), options,
+                                secret, window] {
+      try {
+        ExportOptions withPages = options;
+        withPages.pages = &pages;
+        const HttpClient client(SystemHttpStack());
+        run->handover = cardo::SendToAria2(lines, withPages, secret, [&](const std::string& body) {
+          return PostJson(client, run->address, body);
         });
+      } catch (...) {  // a list too large to copy into a request: nothing leaves the thread
+        run->handover = {};
+        run->handover.unsent = lines.size();
+        run->handover.stopped = Aria2Handover::Stop::NotConnected;
+        run->handover.reason = u"メモリが足りません。";
+      }
+      PostMessageW(window, kAria2DoneMessage, 0, 0);
+    });
   } catch (const std::system_error& failure) {
     ShowError(services_.ui, Utf8ToUtf16(failure.what()));
     return;

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "app/net/http_failure.h"
 #include "app/platform/text.h"
 #include "cli/extract_command.h"
 #include "tests/e2e/charset_pages.h"
@@ -136,12 +137,15 @@ TEST_F(ExtractUrl, AForcedEncodingWinsOverThePagesOwn) {
 }
 
 TEST_F(ExtractUrl, AFailedDownloadSaysWhyAndPrintsNothing) {
+  const std::string untrustedIssuer =
+      Utf16ToUtf8(MakeHttpError(HttpFailure::CertificateUntrusted).reason);
   const struct {
     std::vector<std::string> args;
     std::string reason;
   } cases[] = {
-      {{"--url", Https(untrusted, "/page.html"), "--ca-file", ca}, "certificate"},
-      {{"--url", Https(https, "/page.html")}, "certificate"},  // the system trusts no test CA
+      {{"--url", Https(untrusted, "/page.html"), "--ca-file", ca}, untrustedIssuer},
+      // The system trusts no test CA.
+      {{"--url", Https(https, "/page.html")}, untrustedIssuer},
       {{"--url", Https(https, "/missing.html"), "--ca-file", ca}, "HTTP/1.0 404 Not Found"},
       {{"--url", Https(https, "/loop"), "--ca-file", ca}, "転送先が循環しています"},
   };

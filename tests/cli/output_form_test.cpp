@@ -4,10 +4,6 @@
 // PowerShell pass them (a UTF-16 command line, here given to CreateProcessW as they do).
 #include <gtest/gtest.h>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 #include <cctype>
 #include <cstdlib>
 #include <optional>
@@ -15,6 +11,7 @@
 #include <vector>
 
 #include "app/platform/text.h"
+#include "tests/cli/cli_runner.h"
 #include "tests/support/fakes.h"
 #include "tests/support/loopback_server.h"
 
@@ -22,104 +19,11 @@ namespace cardo {
 namespace {
 
 using testing::Ansi;
+using testing::AsPrinted;
+using testing::Cli;
+using testing::CliRun;
+using testing::kExe;
 using testing::TempDir;
-
-struct CliRun {
-  int status;
-  std::string out, err;
-};
-
-#ifdef _WIN32
-constexpr bool kExe = true;
-
-std::wstring Wide(const std::u16string& s) {
-  return std::wstring(s.begin(), s.end());
-}
-
-// The cardo-cli.exe of the build tree these tests belong to.
-std::wstring BuiltCli() {
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self);
-  path = path.substr(0, path.find_last_of(L'\\'));  // .../tests
-  return path.substr(0, path.find_last_of(L'\\')) + L"\\cli\\cardo-cli.exe";
-}
-
-HANDLE Inherited(const std::u16string& path, bool write) {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return CreateFileW(Wide(path).c_str(), write ? GENERIC_WRITE : GENERIC_READ,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                     write ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
-// Runs cardo-cli.exe with `args` (UTF-8, each quoted) and standard input from `input`.
-CliRun Cli(const TempDir& dir, const std::vector<std::string>& args, const std::string& input) {
-  // Written through a shared handle: Wine may still hold the last run's standard input open.
-  HANDLE text = Inherited(dir.File(u"stdin"), true);
-  DWORD written = 0;
-  WriteFile(text, input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-  CloseHandle(text);
-  std::wstring commandLine = L"\"" + BuiltCli() + L"\"";
-  for (const std::string& a : args) commandLine += L" \"" + Wide(Utf8ToUtf16(a)) + L"\"";
-  HANDLE in = Inherited(dir.File(u"stdin"), false);
-  HANDLE out = Inherited(dir.File(u"stdout"), true);
-  HANDLE err = Inherited(dir.File(u"stderr"), true);
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
-  si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = in;
-  si.hStdOutput = out;
-  si.hStdError = err;
-  PROCESS_INFORMATION pi{};
-  const bool started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
-                                      CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi) != FALSE;
-  for (HANDLE h : {in, out, err}) CloseHandle(h);
-  DWORD code = 99;
-  if (started) {
-    WaitForSingleObject(pi.hProcess, 60000);
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-  }
-  return {static_cast<int>(code), dir.Read(u"stdout"), dir.Read(u"stderr")};
-}
-#else
-constexpr bool kExe = false;
-
-std::string Quoted(const std::string& word) {
-  std::string quoted = "'";
-  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-// The command line running the built cardo-cli with `args`.
-std::string Cli(const std::vector<std::string>& args) {
-  std::string command = CARDO_CLI;
-  for (const std::string& a : args) command += " " + Quoted(a);
-  return command;
-}
-
-// Runs the built cardo-cli with `args` and standard input from `input`.
-CliRun Cli(const TempDir& dir, const std::vector<std::string>& args, const std::string& input) {
-  dir.Write(u"stdin", input);
-  // The test server on localhost is not behind the machine's proxy.
-  std::string command = "no_proxy=localhost,127.0.0.1 " + Cli(args);
-  command += " <" + Quoted(Utf16ToUtf8(dir.File(u"stdin"))) + " >" +
-             Quoted(Utf16ToUtf8(dir.File(u"stdout"))) + " 2>" +
-             Quoted(Utf16ToUtf8(dir.File(u"stderr")));
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, dir.Read(u"stdout"), dir.Read(u"stderr")};
-}
-#endif
-
-// UTF-8 lines ending with LF as this build's standard output carries them.
-std::string AsPrinted(std::string_view lines, bool cp932) {
-  std::string bytes = cp932 ? Ansi(lines) : std::string(lines);
-  if (!kExe) return bytes;
-  std::string crlf;
-  for (char c : bytes) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return crlf;
-}
 
 TEST(CliOutput, EveryCommandPrintsInOneFormAndReadsJapaneseArguments) {
   TempDir dir;

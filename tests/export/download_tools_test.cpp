@@ -30,7 +30,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/export_command.h"
-#include "cli/json_post.h"
+#include "app/net/http_post.h"
 #include "tests/list/shell_fixture.h"
 #include "tests/support/own_hosts.h"
 
@@ -313,8 +313,8 @@ class Aria2Daemon {
   const std::string& address() const { return address_; }
   // aria2's global numbers ("numActive" ...), or nothing without an answer.
   std::optional<JsonValue> Stat() const {
-    const PostResponse response = cli::PostJson(
-        address_,
+    const PostResponse response = PostJson(
+        HttpClient(SystemHttpStack()), Utf8ToUtf16(address_),
         R"({"jsonrpc":"2.0","id":"t","method":"aria2.getGlobalStat","params":["token:s"]})");
     auto value = response.answered ? ParseJson(response.body) : std::nullopt;
     if (!value || !value->Member("result")) return std::nullopt;

@@ -51,7 +51,7 @@ SocketHandle Listen(std::uint16_t& port) {
   at.sin_family = AF_INET;
   at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   ::bind(s, reinterpret_cast<sockaddr*>(&at), sizeof at);
-  ::listen(s, 1);
+  ::listen(s, 16);
   socklen_t len = sizeof at;
   ::getsockname(s, reinterpret_cast<sockaddr*>(&at), &len);
   port = ntohs(at.sin_port);
@@ -63,6 +63,12 @@ SocketHandle Listen(std::uint16_t& port) {
 LoopbackServer::LoopbackServer(ServerScript script) : script_(std::move(script)) {
   listener_ = static_cast<std::uintptr_t>(Listen(port_));
   thread_ = std::thread([this] { Serve(); });
+}
+
+LoopbackServer::LoopbackServer(std::map<std::string, TargetScript> byTarget)
+    : byTarget_(std::move(byTarget)) {
+  listener_ = static_cast<std::uintptr_t>(Listen(port_));
+  thread_ = std::thread([this] { ServeTargets(); });
 }
 
 LoopbackServer::~LoopbackServer() {
@@ -78,6 +84,7 @@ LoopbackServer::~LoopbackServer() {
     CloseSocket(poke);
     thread_.join();
   }
+  for (std::thread& answering : answering_) answering.join();
   CloseSocket(static_cast<SocketHandle>(listener_));
 }
 
@@ -99,6 +106,11 @@ const std::string& LoopbackServer::request() {
   return request_;
 }
 
+std::vector<std::string> LoopbackServer::requests() {
+  std::lock_guard<std::mutex> hold(lock_);
+  return requests_;
+}
+
 std::uint16_t LoopbackServer::ClosedPort() {
   std::uint16_t port = 0;
   CloseSocket(Listen(port));
@@ -108,45 +120,101 @@ std::uint16_t LoopbackServer::ClosedPort() {
 void LoopbackServer::Serve() {
   const SocketHandle client = ::accept(static_cast<SocketHandle>(listener_), nullptr, nullptr);
   if (client == kNoSocket) return;
+  request_ = Receive(static_cast<std::uintptr_t>(client));
+  Answer(static_cast<std::uintptr_t>(client), script_);
+}
+
+void LoopbackServer::ServeTargets() {
+  for (;;) {
+    const SocketHandle client = ::accept(static_cast<SocketHandle>(listener_), nullptr, nullptr);
+    if (client == kNoSocket || Released()) {
+      if (client != kNoSocket) CloseSocket(client);
+      return;
+    }
+    // A connection of its own, so a client that keeps one open holds up no other.
+    std::lock_guard<std::mutex> hold(lock_);
+    answering_.emplace_back([this, client] {
+      const std::string request = Receive(static_cast<std::uintptr_t>(client));
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!request.empty()) requests_.push_back(request);
+      }
+      // "GET /target HTTP/1.1"
+      const std::size_t space = request.find(' ');
+      const std::string target =
+          space == std::string::npos
+              ? ""
+              : request.substr(space + 1, request.find(' ', space + 1) - space - 1);
+      ServerScript script{
+          "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"};
+      if (const auto found = byTarget_.find(target); found != byTarget_.end()) {
+        const TargetScript& answer = found->second;
+        bool fits = true;
+        for (const std::string& text : answer.require) {
+          fits = fits && request.find(text) != std::string::npos;
+        }
+        for (const std::string& text : answer.refuse) {
+          fits = fits && request.find(text) == std::string::npos;
+        }
+        script = fits ? answer.script : ServerScript{answer.otherwise};
+      }
+      // A response may name the server's own port.
+      for (std::size_t at; (at = script.response.find("{port}")) != std::string::npos;) {
+        script.response.replace(at, 6, std::to_string(port_));
+      }
+      Answer(static_cast<std::uintptr_t>(client), script);
+    });
+  }
+}
+
+std::string LoopbackServer::Receive(std::uintptr_t socket) {
+  const auto client = static_cast<SocketHandle>(socket);
+  std::string request;
   char buffer[4096];
   // The head, then the body its Content-Length announces: a client may send the two apart.
   std::size_t whole = std::string::npos;
-  while (request_.size() < whole) {
+  while (request.size() < whole) {
     const int n = static_cast<int>(::recv(client, buffer, sizeof buffer, 0));
     if (n <= 0) break;
-    request_.append(buffer, static_cast<std::size_t>(n));
-    const std::size_t head = request_.find("\r\n\r\n");
+    request.append(buffer, static_cast<std::size_t>(n));
+    const std::size_t head = request.find("\r\n\r\n");
     if (head == std::string::npos) continue;
-    std::string lower = request_.substr(0, head);
+    std::string lower = request.substr(0, head);
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const std::size_t field = lower.find("\r\ncontent-length:");
     whole =
         head + 4 +
         (field == std::string::npos ? 0 : std::strtoul(lower.c_str() + field + 17, nullptr, 10));
   }
+  return request;
+}
+
+void LoopbackServer::Answer(std::uintptr_t socket, const ServerScript& script) {
+  const auto client = static_cast<SocketHandle>(socket);
+  char buffer[4096];
   const int one = 1;
   ::setsockopt(client, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
-  const std::string& response = script_.response;
-  const std::size_t end = std::min(response.size(), script_.resetAfter);
-  const std::size_t piece = script_.piece ? script_.piece : (end ? end : 1);
+  const std::string& response = script.response;
+  const std::size_t end = std::min(response.size(), script.resetAfter);
+  const std::size_t piece = script.piece ? script.piece : (end ? end : 1);
   for (std::size_t sent = 0; sent < end;) {
-    if (sent >= script_.holdAfter) {
+    if (sent >= script.holdAfter) {
       std::unique_lock<std::mutex> hold(lock_);
       released_.wait(hold, [this] { return release_; });
     }
-    const std::size_t size = sent < script_.wholeFirst ? script_.wholeFirst - sent : piece;
+    const std::size_t size = sent < script.wholeFirst ? script.wholeFirst - sent : piece;
     const int n = static_cast<int>(::send(
         client, response.data() + sent, static_cast<int>(std::min(size, end - sent)), kSendFlags));
     if (n <= 0) break;
     sent += static_cast<std::size_t>(n);
-    if (script_.pause.count() > 0) std::this_thread::sleep_for(script_.pause);
+    if (script.pause.count() > 0) std::this_thread::sleep_for(script.pause);
   }
-  while (!script_.endless.empty() && !Released() &&
-         ::send(client, script_.endless.data(), static_cast<int>(script_.endless.size()),
+  while (!script.endless.empty() && !Released() &&
+         ::send(client, script.endless.data(), static_cast<int>(script.endless.size()),
                 kSendFlags) > 0) {
-    if (script_.pause.count() > 0) std::this_thread::sleep_for(script_.pause);
+    if (script.pause.count() > 0) std::this_thread::sleep_for(script.pause);
   }
-  if (script_.resetAfter != std::string::npos) {
+  if (script.resetAfter != std::string::npos) {
     // Let the client take what was sent, then reset the connection instead of closing it.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     linger abort{1, 0};
@@ -155,15 +223,19 @@ void LoopbackServer::Serve() {
   } else {
     ::shutdown(client, 1);
     // Wait for the client to close its side, so the last bytes are not lost to a reset; a
-    // client that keeps the connection for later (Wine's pool) gets two seconds.
+    // client that keeps the connection for later (a pool) gets two seconds, or until the
+    // server ends.
 #ifdef _WIN32
-    const DWORD wait = 2000;
+    const DWORD wait = 100;
 #else
-    const timeval wait{2, 0};
+    const timeval wait{0, 100 * 1000};
 #endif
     ::setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait),
                  sizeof wait);
-    while (::recv(client, buffer, sizeof buffer, 0) > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (;;) {
+      const int n = static_cast<int>(::recv(client, buffer, sizeof buffer, 0));
+      if (n == 0 || (n < 0 && (Released() || std::chrono::steady_clock::now() > deadline))) break;
     }
   }
   CloseSocket(client);

@@ -1,13 +1,15 @@
 #pragma once
-// A one-connection HTTP server on 127.0.0.1 for the client's tests: it records the request
-// and answers with a scripted response, whole, in small pieces, slowly, without end, or cut off
-// by a reset.
+// An HTTP server on 127.0.0.1 for the client's tests: it records the request and answers with
+// a scripted response, whole, in small pieces, slowly, without end, or cut off by a reset. One
+// connection, or one connection after another answered by the target each asks for.
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace cardo::testing {
 
@@ -21,16 +23,32 @@ struct ServerScript {
   std::size_t wholeFirst = 0;  // bytes sent at once before the pieces
 };
 
+// How a server answers a target: with `script` when the request holds every text of `require`
+// and none of `refuse`, else with `otherwise`.
+struct TargetScript {
+  ServerScript script;
+  std::vector<std::string> require = {};
+  std::vector<std::string> refuse = {};
+  std::string otherwise =
+      "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+};
+
 class LoopbackServer {
  public:
   explicit LoopbackServer(ServerScript script);
+  // Answers one request a connection, each by its request target ("/a?b"); a target without
+  // a script gets a 404, and "{port}" in a response is the server's port. Serves until
+  // destroyed.
+  explicit LoopbackServer(std::map<std::string, TargetScript> byTarget);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
   std::uint16_t port() const { return port_; }
-  // The request as received; waits for the connection to end.
+  // The request as received; waits for the connection to end (one-connection server).
   const std::string& request();
+  // Every request received so far.
+  std::vector<std::string> requests();
 
   // Lets a held response go on, and ends an endless one.
   void Release();
@@ -40,8 +58,15 @@ class LoopbackServer {
 
  private:
   void Serve();
+  void ServeTargets();
+  // Reads one request from `client`; empty when it sent none.
+  std::string Receive(std::uintptr_t client);
+  void Answer(std::uintptr_t client, const ServerScript& script);
   bool Released();
   ServerScript script_;
+  std::map<std::string, TargetScript> byTarget_;
+  std::vector<std::string> requests_;
+  std::vector<std::thread> answering_;
   std::uintptr_t listener_;
   std::uint16_t port_ = 0;
   std::string request_;

@@ -1,11 +1,31 @@
 """Certificates for the test servers: a test CA, a server certificate for localhost signed by
-it (server.pem, server.key) and a self-signed one no client trusts (self.pem, self.key)."""
+it (server.pem, server.key) and a self-signed one no client trusts (self.pem, self.key); with
+make_faulty_certificates also two the CA signed wrongly: expired (expired.pem, expired.key) and
+for another name (wrong.pem, wrong.key)."""
 import os
 import subprocess
 
 
 def openssl(*args, cwd):
     subprocess.run(["openssl", *args], cwd=cwd, check=True, capture_output=True)
+
+
+def signed(d, name, host, days):
+    """A certificate for `host` the CA in `d` signed, valid for `days` (-1: expired a day ago)."""
+    key = ["-newkey", "rsa:2048", "-nodes"]
+    openssl("req", *key, "-keyout", name + ".key", "-out", name + ".csr",
+            "-subj", "/CN=" + host, cwd=d)
+    with open(os.path.join(d, name + ".ext"), "w") as f:
+        f.write("subjectAltName=DNS:%s\nbasicConstraints=CA:FALSE\n"
+                "keyUsage=digitalSignature,keyEncipherment\nextendedKeyUsage=serverAuth\n" % host)
+    openssl("x509", "-req", "-in", name + ".csr", "-CA", "ca.pem", "-CAkey", "ca.key",
+            "-CAcreateserial", "-days", str(days), "-extfile", name + ".ext",
+            "-out", name + ".pem", cwd=d)
+
+
+def make_faulty_certificates(d):
+    signed(d, "expired", "localhost", -1)
+    signed(d, "wrong", "wrong.example", 2)
 
 
 def make_certificates(d, ca_name):

@@ -1,0 +1,41 @@
+// The table of server behaviours (http_behaviours.h) through the built cardo-cli (natively,
+// over libcurl) and cardo-cli.exe (under Wine, over WinHTTP): extract --url prints the page's
+// one link, or fails saying why in the words every face says.
+#include <gtest/gtest.h>
+
+#include "app/platform/text.h"
+#include "tests/cli/cli_runner.h"
+#include "tests/net/http_behaviours.h"
+#include "tests/net/http_places.h"
+
+namespace cardo {
+namespace {
+
+TEST(CliFaces, ExtractFromAUrlGivesEveryRowsOutcome) {
+  const testing::ScriptServer tls(CARDO_TLS_SERVER_SCRIPT);
+  ASSERT_TRUE(tls.ready()) << "tls_server.py did not start";
+  for (const testing::Behaviour& row : testing::Behaviours()) {
+    if (!(row.faces & testing::kCli)) continue;
+    const testing::Places places(row, tls);
+    const std::string url = places.Fill(row.ask);
+    std::vector<std::string> args = {"extract", "--filter", "*.zip", "--url", url};
+    if (!testing::kExe) args.insert(args.end(), {"--ca-file", tls.caFile()});
+    const testing::TempDir dir;
+    const testing::CliRun run = testing::Cli(dir, args, "");
+    const testing::Expected expected = places.Expect(row);
+    if (expected.failure == HttpFailure::None) {
+      EXPECT_EQ(run.status, 0) << row.name << ": " << run.err;
+      EXPECT_EQ(run.out, testing::AsPrinted(places.Fill(row.listed) + "\n", false)) << row.name;
+    } else {
+      EXPECT_EQ(run.status, 1) << row.name;
+      EXPECT_EQ(run.out, "") << row.name;
+      std::string err = run.err;
+      std::erase(err, '\r');
+      EXPECT_EQ(err, "cardo-cli extract: " + url + ": " + Utf16ToUtf8(expected.reason) + "\n")
+          << row.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace cardo
