@@ -13,6 +13,7 @@
 #include "app/scan/html_line_form.h"
 #include "app/scan/relative_url.h"
 #include "app/scan/url_characters.h"
+#include "app/text/byte_search.h"
 #include "app/platform/lower_case.h"
 
 namespace cardo {
@@ -147,20 +148,24 @@ std::size_t FindDot(std::string_view line, std::size_t from) {
 }
 
 // A piece of a line's form as a URL's text: its units as the characters they stand for, its
-// UTF-8 as AppendUrlText writes it.
+// UTF-8 as AppendUrlText writes it. Most pieces are ASCII, widened a run at a time.
 void AppendPiece(std::u16string& out, std::string_view form) {
-  for (std::size_t i = 0; i < form.size();) {
-    std::size_t end = i;
-    while (end < form.size() && static_cast<unsigned char>(form[end]) >= 0x80 &&
-           static_cast<unsigned char>(form[end]) < kFirstValueUnit) {
-      ++end;
+  const auto* data = reinterpret_cast<const unsigned char*>(form.data());
+  const std::size_t size = form.size();
+  for (std::size_t i = 0; i < size;) {
+    const std::size_t ascii = FindByteOf<true>(data, i, size);
+    const std::size_t at = out.size();
+    out.resize(at + ascii - i);
+    std::copy(data + i, data + ascii, out.begin() + static_cast<std::ptrdiff_t>(at));
+    if (ascii == size) return;
+    std::size_t end = ascii;
+    while (end < size && data[end] >= 0x80 && data[end] < kFirstValueUnit) ++end;
+    if (end > ascii) {
+      AppendUrlText(out, form.substr(ascii, end - ascii));
+    } else {
+      out.push_back(static_cast<unsigned char>(FormUnitCharacter(form[end++])));
     }
-    if (end > i) {
-      AppendUrlText(out, form.substr(i, end - i));
-      i = end;
-      continue;
-    }
-    out.push_back(static_cast<unsigned char>(FormUnitCharacter(form[i++])));
+    i = end;
   }
 }
 
