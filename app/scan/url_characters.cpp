@@ -105,9 +105,8 @@ void AppendUrlText(std::u16string& out, std::string_view utf8) {
 }
 
 std::u16string UrlText(std::u16string text) {
-  const CodePageTable& table = CodePageTable::Get();
-  const auto lacked = std::find_if(text.begin(), text.end(), [&](char16_t unit) {
-    return unit >= 0x80 && (IsSurrogate(unit) || !table.Holds(unit));
+  const auto lacked = std::find_if(text.begin(), text.end(), [](char16_t unit) {
+    return unit >= 0x80 && (IsSurrogate(unit) || !CodePageTable::Get().Holds(unit));
   });
   if (lacked == text.end()) return text;
   std::u16string out(text.begin(), lacked);

@@ -192,7 +192,8 @@ class CodePage932Decoder final : public CarryingDecoder {
         code = static_cast<std::uint16_t>(b << 8 | d[++i]);
       }
       ++i;
-      const std::uint32_t packed = utf8_[code];
+      if (!utf8_) utf8_ = &CodePageUtf8();
+      const std::uint32_t packed = (*utf8_)[code];
       buffer[used] = static_cast<char>(packed & 0xFF);
       buffer[used + 1] = static_cast<char>(packed >> 8 & 0xFF);
       buffer[used + 2] = static_cast<char>(packed >> 16 & 0xFF);
@@ -201,7 +202,8 @@ class CodePage932Decoder final : public CarryingDecoder {
     out.append(buffer, used);
     return i;
   }
-  const std::vector<std::uint32_t>& utf8_ = CodePageUtf8();
+  // Built at the first character beyond ASCII: a page of ASCII needs no codec.
+  const std::vector<std::uint32_t>* utf8_ = nullptr;
 };
 
 class Utf16Decoder final : public CarryingDecoder {
@@ -264,7 +266,8 @@ class EucJpDecoder final : public CarryingDecoder {
       if (lead && i + size <= n) {
         const unsigned char second = d[i + 1];
         if (b == 0x8E && InRange(second, 0xA1, 0xDF)) {
-          writer.Character(table_.Character(second));  // half-width katakana: its one byte
+          writer.Character(
+              CodePageTable::Get().Character(second));  // half-width katakana: its one byte
           i += 2;
           continue;
         }
@@ -276,7 +279,7 @@ class EucJpDecoder final : public CarryingDecoder {
           continue;
         }
         if (InRange(b, 0xA1, 0xFE) && InRange(second, 0xA1, 0xFE)) {
-          writer.Character(table_.Character(JisX0208Code(b - 0xA0, second - 0xA0)));
+          writer.Character(CodePageTable::Get().Character(JisX0208Code(b - 0xA0, second - 0xA0)));
           i += 2;
           continue;
         }
@@ -288,7 +291,6 @@ class EucJpDecoder final : public CarryingDecoder {
     writer.Flush();
     return i;
   }
-  const CodePageTable& table_ = CodePageTable::Get();
 };
 
 class Iso2022JpDecoder final : public CarryingDecoder {
@@ -344,7 +346,7 @@ class Iso2022JpDecoder final : public CarryingDecoder {
         continue;
       }
       if (set_ == Set::Katakana) {
-        writer.Character(b <= 0x5F ? table_.Character(b + 0x80) : kReplacement);
+        writer.Character(b <= 0x5F ? CodePageTable::Get().Character(b + 0x80) : kReplacement);
         ++i;
         continue;
       }
@@ -356,14 +358,13 @@ class Iso2022JpDecoder final : public CarryingDecoder {
       }
       // JIS X 0212 reads as a lost character, as in EUC-JP.
       writer.Character(set_ == Set::JisX0208
-                           ? table_.Character(JisX0208Code(b - 0x20, d[i + 1] - 0x20))
+                           ? CodePageTable::Get().Character(JisX0208Code(b - 0x20, d[i + 1] - 0x20))
                            : kReplacement);
       i += 2;
     }
     writer.Flush();
     return i;
   }
-  const CodePageTable& table_ = CodePageTable::Get();
   Set set_ = Set::Ascii;
 };
 
