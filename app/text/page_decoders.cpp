@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,11 +9,9 @@
 #include <emmintrin.h>
 #endif
 
-#include "app/text/byte_search.h"
 #include "app/text/utf8_text.h"
 #include "app/platform/code_page_932.h"
 #include "app/platform/code_page_table.h"
-#include "app/platform/text.h"
 #include "app/platform/windows_1252.h"
 
 namespace cardo {
@@ -27,21 +24,11 @@ bool InRange(unsigned char byte, unsigned char low, unsigned char high) {
   return byte >= low && byte <= high;
 }
 
-// Characters written as UTF-8 through a small buffer: pages are mostly runs of ASCII a few
-// bytes long between characters beyond it. Flush() before the text is read.
+// Characters written as UTF-8 through a small buffer, not a call each. Flush() before the
+// text is read.
 class Utf8Writer {
  public:
   explicit Utf8Writer(std::string& out) : out_(out) {}
-  void Ascii(std::string_view run) {
-    if (run.size() > 64) {
-      Flush();
-      out_.append(run);
-      return;
-    }
-    if (used_ + run.size() > sizeof buffer_) Flush();
-    std::memcpy(buffer_ + used_, run.data(), run.size());
-    used_ += run.size();
-  }
   void Character(char32_t cp) {
     if (used_ + 4 > sizeof buffer_) Flush();
     auto put = [&](unsigned byte) { buffer_[used_++] = static_cast<char>(byte); };
