@@ -219,7 +219,8 @@ long_run() {  # label, then the command
     $((m / 1024)) "$(awk -v m="$m" -v k="$kb" 'BEGIN { print m / k }')" "$ok"
 }
 # The same Japanese page of 50 MB in UTF-8 (declaring nothing: the bytes decide) and in code
-# page 932: reading UTF-8 costs at most half as much time again, and the memory of any page.
+# page 932, in each mode: both are decoded into the same text once, so reading UTF-8 costs at
+# most a fifth more time, and the memory of any page.
 python3 - "$work" <<'PY'
 import random, sys
 random.seed(1)
@@ -235,15 +236,15 @@ text = "<html><body><ul>\n" + "".join(parts) + "</ul></body></html>\n"
 open(f"{sys.argv[1]}/ja-utf8.html", "wb").write(text.encode("utf-8"))
 open(f"{sys.argv[1]}/ja-cp932.html", "wb").write(text.encode("cp932"))
 PY
-for mode in html text; do
+for mode in html text parsed; do
   read -r t_sjis _ < <(measure "$cli" extract --mode "$mode" "$work/ja-cp932.html")
   read -r t_utf8 m_utf8 < <(measure "$cli" extract --mode "$mode" "$work/ja-utf8.html")
   kb=$(($(stat -c %s "$work/ja-utf8.html") / 1024))
   ratio=$(awk -v u="$t_utf8" -v s="$t_sjis" 'BEGIN { printf "%.2f", u / (s > 0.01 ? s : 0.01) }')
   ok=ok
-  awk -v r="$ratio" -v m="$m_utf8" -v k="$kb" 'BEGIN { exit !(r <= 1.5 && m <= 2 * k + 16384) }' ||
+  awk -v r="$ratio" -v m="$m_utf8" -v k="$kb" 'BEGIN { exit !(r <= 1.2 && m <= 2 * k + 16384) }' ||
     { ok=MISSED; status=1; }
-  printf 'utf-8 %-4s 50 MB Japanese page %5.2f s = %sx cp932 %5.2f s (goal <= 1.5x);  peak %d MB = %.2fx (goal <= 2x + 16 MB) %s\n' \
+  printf 'utf-8 %-6s 50 MB Japanese page %5.2f s = %sx cp932 %5.2f s (goal <= 1.2x);  peak %d MB = %.2fx (goal <= 2x + 16 MB) %s\n' \
     "$mode" "$t_utf8" "$ratio" "$t_sjis" $((m_utf8 / 1024)) \
     "$(awk -v m="$m_utf8" -v k="$kb" 'BEGIN { print m / k }')" "$ok"
 done

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cardo::Settings settings;
   settings.UrlExtProtocol = u"http://";
   const cardo::LinkScan scan = cardo::PrepareLinkScan({bytes, u"", false}, settings);
-  cardo::TextLineSource source(scan.lines);
+  cardo::TextLineSource source(scan.text);
   std::size_t found = 0;
   cardo::ExtractUrls(source, scan.options, [&found](std::u16string_view) { ++found; });
   return 0;

@@ -3,7 +3,7 @@
 #include <iterator>
 #include <optional>
 
-#include "app/platform/percent_encoding.h"
+#include "app/text/utf8_text.h"
 #include "app/platform/text.h"
 
 namespace cardo {
@@ -120,24 +120,6 @@ HtmlFormat ParseHtmlFormat(std::string_view data) {
   return format;
 }
 
-std::string ScannerBytes(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 8);
-  for (std::size_t i = 0; i < text.size();) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      out += "\r\n";
-      i += c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n' ? 2 : 1;
-    } else {
-      std::size_t end = i;
-      while (end < text.size() && text[end] != u'\r' && text[end] != u'\n') ++end;
-      AppendInCodePage(out, text.substr(i, end - i));
-      i = end;
-    }
-  }
-  return out;
-}
-
 LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& settings) {
   LinkScan scan;
   if (clipboard.html) {
@@ -147,10 +129,10 @@ LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& sett
       // The parsed scan keeps the order of the selection itself and reads tags across lines.
       if (ParsesMarkup(settings)) {
         scan.options.mode = ExtractMode::Parsed;
-        scan.lines = ScannerBytes(Utf8ToUtf16(format.markup));
+        AppendValidUtf8(scan.text, format.markup);
       } else {
         scan.options.mode = ExtractMode::Download;
-        scan.lines = ScannerBytes(LinePerTag(Utf8ToUtf16(format.markup)));
+        scan.text = Utf16ToUtf8(LinePerTag(Utf8ToUtf16(format.markup)));
       }
       return scan;
     }
@@ -160,7 +142,7 @@ LinkScan PrepareLinkScan(const ClipboardContent& clipboard, const Settings& sett
   scan.options.moreProtocols.assign(std::begin(kTextPasteProtocols), std::end(kTextPasteProtocols));
   scan.options.fullWidth = settings.UrlTwinChar != 0;
   scan.options.notReturnSearch = settings.NotReturnSearch != 0;
-  scan.lines = ScannerBytes(clipboard.text);
+  scan.text = Utf16ToUtf8(clipboard.text);
   return scan;
 }
 

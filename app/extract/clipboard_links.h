@@ -25,15 +25,10 @@ struct HtmlFormat {
 // reads outside `data`; linear in the header's length.
 HtmlFormat ParseHtmlFormat(std::string_view data);
 
-// UTF-16 text as the scanner's bytes: code page 932 with every line break (LF, CR or CR LF)
-// as CR LF. A character the code page lacks becomes its UTF-8 bytes percent-encoded, as a
-// browser sends it in a URL, never a "?" that would stand in the URL as a character of its own.
-std::string ScannerBytes(std::u16string_view text);
-
 // What a paste of links scans.
 struct LinkScan {
   ExtractOptions options;
-  std::string lines;  // ScannerBytes of the markup or the text
+  std::string text;  // the markup or the text, in UTF-8
 };
 
 // With an HTML Format whose markup is not empty: that markup, read as a downloaded page whose

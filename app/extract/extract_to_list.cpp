@@ -124,8 +124,8 @@ LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filte
       seen.insert(std::move(url));
       if (pending.Gathered() >= kBatch) pending.Flush(shell);
     };
-    result.outOfMemory = ExtractFromCodePageText(scan.lines, scan.options, filter, eachUrlOnce) ==
-                         ExtractResult::OutOfMemory;
+    result.outOfMemory =
+        ExtractFromText(scan.text, scan.options, filter, eachUrlOnce) == ExtractResult::OutOfMemory;
   }
   result.listFull = pending.Full();
   result.added = pending.Commit(shell);

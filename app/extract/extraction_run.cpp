@@ -17,9 +17,9 @@ class StoppableLines final : public LineSource {
     bytes_ += static_cast<long long>(line.size()) + 1;
     return true;
   }
-  bool NextCodes(CodeText& codes) override {
-    if (!keepGoing_(bytes_) || !lines_.NextCodes(codes)) return false;
-    bytes_ += static_cast<long long>(codes.size()) + 1;  // a character for a byte: near enough
+  bool NextText(std::u16string& text) override {
+    if (!keepGoing_(bytes_) || !lines_.NextText(text)) return false;
+    bytes_ += static_cast<long long>(text.size()) + 1;  // a unit for a byte: near enough
     return true;
   }
   bool NextLines(std::string& text) override {
@@ -56,8 +56,8 @@ ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
     std::string head(kEncodingHeadBytes, '\0');
     head.resize(std::fread(head.data(), 1, head.size(), file));
     if (std::ferror(file)) return ExtractResult::Unreadable;
-    const std::unique_ptr<LineSource> lines = OpenLineSource(
-        file, head, DecideEncoding(encoding, head), options.mode != ExtractMode::Text);
+    const std::unique_ptr<LineSource> lines =
+        OpenLineSource(file, head, DecideEncoding(encoding, head));
     if (keepGoing) {
       StoppableLines stoppable(*lines, keepGoing);
       ExtractUrls(stoppable, options, sink);
@@ -71,9 +71,9 @@ ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
   return std::ferror(file) ? ExtractResult::Unreadable : ExtractResult::Done;
 }
 
-ExtractResult ExtractFromCodePageText(std::string_view bytes, const ExtractOptions& options,
-                                      const CompiledFilter& filter, const PassedUrlSink& sink) {
-  TextLineSource lines(bytes);
+ExtractResult ExtractFromText(std::string_view utf8, const ExtractOptions& options,
+                              const CompiledFilter& filter, const PassedUrlSink& sink) {
+  TextLineSource lines(utf8);
   try {
     ExtractUrls(lines, options, Filtered(filter, sink));
   } catch (const std::bad_alloc&) {

@@ -38,8 +38,8 @@ ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
                              const ExtractOptions& options, const CandidateSink& sink,
                              const KeepGoing& keepGoing = {});
 
-// The run over text already in code page 932, such as a paste's ScannerBytes.
-ExtractResult ExtractFromCodePageText(std::string_view bytes, const ExtractOptions& options,
-                                      const CompiledFilter& filter, const PassedUrlSink& sink);
+// The run over text already read, in UTF-8, such as a paste's.
+ExtractResult ExtractFromText(std::string_view utf8, const ExtractOptions& options,
+                              const CompiledFilter& filter, const PassedUrlSink& sink);
 
 }  // namespace cardo

@@ -1,5 +1,6 @@
 #include "app/platform/code_page_table.h"
 
+#include <string>
 #include <string_view>
 
 #include "app/platform/codec.h"
@@ -13,42 +14,48 @@ const CodePageTable& CodePageTable::Get() {
   return table;
 }
 
-CodePageTable::CodePageTable() : codes_(0x10000, 0) {
+CodePageTable::CodePageTable() : codes_(0x10000, 0), characters_(0x10000, 0) {
   // What every code of the code page reads as, each code on a line of its own so that an
   // unassigned one cannot shift the rest; then those characters back through the codec, which
   // keeps the ones it gives back as themselves. Four codec calls in all: asking for every
   // character of the plane instead costs a failure for each one the code page lacks.
-  std::string codes;
+  std::string bytes;
+  std::vector<std::uint16_t> order;
   for (unsigned lead = 0x80; lead <= 0xFF; ++lead) {
     if (!IsAnsiLeadByte(static_cast<unsigned char>(lead))) {
-      codes += {static_cast<char>(lead), '\n'};
+      bytes += {static_cast<char>(lead), '\n'};
+      order.push_back(static_cast<std::uint16_t>(lead));
       continue;
     }
     for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-      if (trail != 0x7F) codes += {static_cast<char>(lead), static_cast<char>(trail), '\n'};
+      if (trail == 0x7F) continue;
+      bytes += {static_cast<char>(lead), static_cast<char>(trail), '\n'};
+      order.push_back(static_cast<std::uint16_t>(lead << 8 | trail));
     }
   }
-  const std::u16string read = AnsiToWide(codes);
+  const std::u16string read = AnsiToWide(bytes);
+  const std::vector<std::u16string_view> pieces = SplitAt(read, u"\n");
+  // A lead byte alone, and a code the codec reads as more or less than one character, read as
+  // the codec's stand-in, the katakana middle dot.
+  constexpr char16_t kStandIn = 0x30FB;
+  for (unsigned lead = 0x81; lead <= 0xFF; ++lead) {
+    if (IsAnsiLeadByte(static_cast<unsigned char>(lead))) characters_[lead] = kStandIn;
+  }
   std::vector<std::u16string_view> characters;
-  for (const auto piece : SplitAt(read, u"\n")) {
-    if (piece.size() == 1 && piece[0] >= 0x80 && (piece[0] < 0xD800 || piece[0] > 0xDFFF)) {
-      characters.push_back(piece);
-    }
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    const bool one = k < pieces.size() && pieces[k].size() == 1 &&
+                     (pieces[k][0] < 0xD800 || pieces[k][0] > 0xDFFF);
+    characters_[order[k]] = one ? pieces[k][0] : kStandIn;
+    if (one && pieces[k][0] >= 0x80) characters.push_back(pieces[k]);
   }
   const std::vector<std::string> written = RunsInCodePage(characters);
   for (std::size_t k = 0; k < characters.size(); ++k) {
-    const std::string& bytes = written[k];
-    if (bytes.empty() || bytes[0] == '%' || bytes.size() > 2) continue;  // lacked: encoded
-    const auto first = static_cast<unsigned char>(bytes[0]);
+    const std::string& code = written[k];
+    if (code.empty() || code[0] == '%' || code.size() > 2) continue;  // lacked: encoded
+    const auto first = static_cast<unsigned char>(code[0]);
     codes_[characters[k][0]] = static_cast<std::uint16_t>(
-        bytes.size() == 2 ? first << 8 | static_cast<unsigned char>(bytes[1]) : first);
+        code.size() == 2 ? first << 8 | static_cast<unsigned char>(code[1]) : first);
   }
-}
-
-void CodePageTable::AppendMissing(std::string& out, char32_t cp) {
-  std::string utf8;
-  AppendUtf8(utf8, cp);
-  AppendPercentEncoded(out, utf8);
 }
 
 }  // namespace cardo

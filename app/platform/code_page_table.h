@@ -1,48 +1,37 @@
 #pragma once
-// Characters in code page 932 without a codec call each: for text converted a character at a
-// time (pages in UTF-8, UTF-16 or windows-1252), where a call per run of text costs more than
-// the scanning. The table holds what the codec itself gives back as the same character, so it
-// says exactly what a conversion through the codec would.
+// Code page 932 without a codec call per character: which characters it holds, for the
+// scanners' rules and the URLs they write, and what each of its codes reads as, for pages in
+// the code page. The tables hold what the codec itself says, so they decide exactly what a
+// conversion through the codec would.
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace cardo {
 
 class CodePageTable {
  public:
-  // The system codec's table, built at the first call (two codec calls over every character of
-  // the Basic Multilingual Plane, a few milliseconds) and never changed after.
+  // The system codec's tables, built at the first call (four codec calls, a few milliseconds)
+  // and never changed after.
   static const CodePageTable& Get();
 
-  // Appends `cp` in the code page; a character the code page lacks as its UTF-8 bytes
-  // percent-encoded, as a browser writes it in a URL. U+FFFD stands for bytes that were no
-  // character.
-  void Append(std::string& out, char32_t cp) const {
-    const std::uint16_t code = Code(cp);
-    if (code >= 0x100) {
-      out.push_back(static_cast<char>(code >> 8));
-      out.push_back(static_cast<char>(code & 0xFF));
-    } else if (code != 0 || cp == 0) {
-      out.push_back(static_cast<char>(code));
-    } else {
-      AppendMissing(out, cp);
-    }
-  }
-
-  // The code of `cp`, for callers that write bytes themselves: its byte, lead x 256 + trail,
-  // or 0 where the code page lacks it (U+0000 aside, which is 0 itself).
+  // The code of `cp`: its byte, or lead x 256 + trail; 0 where the code page lacks it (U+0000
+  // aside, which is 0 itself).
   std::uint16_t Code(char32_t cp) const {
     return cp < 0x80 ? static_cast<std::uint16_t>(cp) : cp < 0x10000 ? codes_[cp] : 0;
   }
+  bool Holds(char32_t cp) const { return cp < 0x80 || Code(cp) != 0; }
 
-  // `cp`, which the code page lacks, as its UTF-8 bytes percent-encoded.
-  static void AppendMissing(std::string& out, char32_t cp);
+  // What the codec reads for `code`: a byte 0x80-0xFF, or a lead byte x 256 + a trail byte. A
+  // code the code page does not assign, and a lead byte without its trail byte, read as the
+  // codec's stand-in for a byte it cannot read.
+  char16_t Character(std::uint16_t code) const { return characters_[code]; }
 
  private:
   CodePageTable();
   // For each BMP character: 0 where the code page lacks it, else its byte or lead x 256 + trail.
   std::vector<std::uint16_t> codes_;
+  // For each code beyond ASCII, the character it reads as.
+  std::vector<char16_t> characters_;
 };
 
 }  // namespace cardo

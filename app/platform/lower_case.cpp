@@ -26,15 +26,4 @@ std::u16string LowerText(std::u16string_view text) {
   return out;
 }
 
-char16_t CodePageLower(char16_t code) {
-  if (code < 0x80) return (code >= 'A' && code <= 'Z') ? static_cast<char16_t>(code + 0x20) : code;
-  if (code >= 0x8260 && code <= 0x8279) return static_cast<char16_t>(code + 0x21);  // Ａ-Ｚ
-  if (code >= 0x839F && code <= 0x83B6) return static_cast<char16_t>(code + 0x20);  // Greek
-  if (code >= 0x8440 && code <= 0x8460) {  // Cyrillic; the lower row skips 0x847F
-    const char16_t lower = static_cast<char16_t>(code + 0x30);
-    return lower >= 0x847F ? static_cast<char16_t>(lower + 1) : lower;
-  }
-  return code;
-}
-
 }  // namespace cardo

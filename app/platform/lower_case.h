@@ -1,7 +1,6 @@
 #pragma once
 // Lower case one code unit at a time, so positions survive: ASCII, Latin-1, Greek, Cyrillic and
-// the full-width Latin letters. CodePageLower does the same for code page 932 character codes
-// (lead byte x 256 + trail byte for double-byte characters).
+// the full-width Latin letters.
 #include <string>
 #include <string_view>
 
@@ -9,8 +8,6 @@ namespace cardo {
 
 char16_t LowerUnit(char16_t c);
 std::u16string LowerText(std::u16string_view text);
-
-char16_t CodePageLower(char16_t code);
 
 // ASCII letters of bytes in lower case, every other byte as it is (UTF-8 and code page 932 text
 // stay whole): names in protocols and files (schemes, hosts, charset labels, INI keys).

@@ -91,25 +91,4 @@ std::vector<std::string> RunsInCodePage(const std::vector<std::u16string_view>& 
   return converted;
 }
 
-void AppendInCodePage(std::string& out, std::u16string_view text) {
-  std::vector<std::u16string_view> runs;
-  for (std::size_t i = 0; i < text.size();) {
-    std::size_t end = i;
-    while (end < text.size() && text[end] >= 0x80) ++end;
-    if (end > i) runs.push_back(text.substr(i, end - i));
-    while (end < text.size() && text[end] < 0x80) ++end;
-    i = end;
-  }
-  const std::vector<std::string> converted = RunsInCodePage(runs);
-  std::size_t run = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    if (text[i] < 0x80) {
-      out.push_back(static_cast<char>(text[i++]));
-    } else {
-      out += converted[run];
-      i += runs[run++].size();
-    }
-  }
-}
-
 }  // namespace cardo

@@ -10,14 +10,11 @@ namespace cardo {
 // Every byte as %XX (upper-case hex).
 void AppendPercentEncoded(std::string& out, std::string_view bytes);
 
-// `text` in the ANSI code page, except that a character the code page cannot give back as
-// itself becomes its UTF-8 bytes percent-encoded: a stand-in ("?") or a near match ("e" for
-// "é") would be another address.
-void AppendInCodePage(std::string& out, std::u16string_view text);
-
-// Each of `runs` (text beyond ASCII) as AppendInCodePage writes it: a run the code page gives
-// back as itself converted whole, else one character (or surrogate pair) at a time. However
-// many runs there are, the codec is called four times at most.
+// Each of `runs` (text beyond ASCII) in the ANSI code page, except that a character the code
+// page cannot give back as itself becomes its UTF-8 bytes percent-encoded: a stand-in ("?") or
+// a near match ("e" for "é") would be another address. A run the code page gives back as
+// itself is converted whole, else one character (or surrogate pair) at a time. However many
+// runs there are, the codec is called four times at most.
 std::vector<std::string> RunsInCodePage(const std::vector<std::u16string_view>& runs);
 
 }  // namespace cardo

@@ -2,91 +2,112 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <limits>
-#include <type_traits>
 #include <vector>
+
+#include "app/text/utf8_text.h"
+#include "app/platform/code_page_table.h"
 
 namespace cardo {
 namespace {
 
-template <typename Char>
-using View = std::basic_string_view<Char>;
+bool IsUrl(char c) {
+  return IsHtmlUrlUnit(static_cast<unsigned char>(c));
+}
 
-std::size_t FindSep(View<char16_t> text, std::size_t from) {
-  return FindSeparator(text, from);
+bool IsUtf8Byte(unsigned char b) {
+  return b >= 0x80 && b < kFirstValueUnit;
 }
-std::size_t FindSep(View<char> text, std::size_t from) {
-  return text.find("://", from);
+
+// Calls take(byte) for each byte of the run as its URL is written: a character the code page
+// lacks as its percent-encoded bytes (AppendUrlCharacter), so that such a character and the
+// same bytes written out percent-encoded are one URL, as they are in the list.
+template <typename Take>
+void ForEachWrittenByte(std::string_view run, Take take) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const auto* d = reinterpret_cast<const unsigned char*>(run.data());
+  for (std::size_t i = 0; i < run.size();) {
+    if (!IsUtf8Byte(d[i])) {
+      take(d[i++]);
+      continue;
+    }
+    // The form holds whole, valid sequences only.
+    const std::size_t length = std::max<std::size_t>(Utf8SequenceLength(d, i, run.size()), 1);
+    const bool held = CodePageTable::Get().Holds(Utf8SequenceValue(d, i, length));
+    for (std::size_t k = 0; k < length; ++k, ++i) {
+      if (held) {
+        take(d[i]);
+      } else {
+        take('%');
+        take(kHex[d[i] >> 4]);
+        take(kHex[d[i] & 0xF]);
+      }
+    }
+  }
 }
-template <typename Char>
-bool IsUrl(Char c) {
-  return IsHtmlUrlUnit(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(c)));
+
+std::string WrittenBytes(std::string_view run) {
+  std::string written;
+  ForEachWrittenByte(run, [&](unsigned char b) { written.push_back(static_cast<char>(b)); });
+  return written;
 }
 
 // Not a polynomial hash: those collide on known families of texts (Thue-Morse strings) for
-// every base, which a page could use to make every lookup compare long texts.
-template <typename Char>
-std::uint64_t Hash(View<Char> text) {
-  std::uint64_t h = 0x9E3779B97F4A7C15ull ^ text.size();
-  for (const Char c : text) {
-    h = (h ^ static_cast<std::make_unsigned_t<Char>>(c)) * 0xFF51AFD7ED558CCDull;
+// every base, which a page could use to make every lookup compare long texts. It hashes the
+// run as written.
+std::uint64_t Hash(std::string_view run) {
+  std::uint64_t h = 0x9E3779B97F4A7C15ull;
+  std::size_t size = 0;
+  ForEachWrittenByte(run, [&](unsigned char b) {
+    h = (h ^ b) * 0xFF51AFD7ED558CCDull;
     h ^= h >> 29;
-  }
-  return h;
+    ++size;
+  });
+  return h ^ size;
+}
+
+// Whether two runs give one URL.
+bool SameUrl(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  const auto beyondAscii = [](std::string_view run) {
+    return std::any_of(run.begin(), run.end(),
+                       [](char c) { return IsUtf8Byte(static_cast<unsigned char>(c)); });
+  };
+  return (beyondAscii(a) || beyondAscii(b)) && WrittenBytes(a) == WrittenBytes(b);
 }
 
 // The runs already found, by their place in the line as read, in one flat table probed
 // linearly and kept at most three quarters full. `Index` holds a place in the line: 32 bits
 // for every line shorter than 4 GiB, so a slot takes twelve bytes and a line packed with short
-// URLs costs about its own size again. In the one-byte form a run's characters beyond ASCII
-// all read as one marker: on a line that holds markers (`Marked`) two runs are the same URL
-// only when their markers' codes are too, and a slot also keeps where its markers start.
-template <typename Char, typename Index, bool Marked>
+// URLs costs about its own size again. Runs are told apart as the URLs they give.
+template <typename Index>
 class FoundRuns {
  public:
-  FoundRuns(View<Char> line, std::u16string_view markers) : line_(line), markers_(markers) {}
+  explicit FoundRuns(std::string_view line) : line_(line) {}
 
-  // True when the run is new; it is remembered then unless `lookOnly`. Its markers are
-  // markers[firstMarker, firstMarker + markerCount).
-  bool Insert(std::size_t start, std::size_t length, std::size_t firstMarker,
-              std::size_t markerCount, bool lookOnly = false) {
+  // True when the run is new; it is remembered then unless `lookOnly`.
+  bool Insert(std::size_t start, std::size_t length, bool lookOnly = false) {
     if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
-    const View<Char> run = line_.substr(start, length);
-    const std::u16string_view codes = markers_.substr(firstMarker, markerCount);
-    std::uint64_t full = Hash(run);
-    if (!codes.empty()) full ^= Hash(codes) * 0x9E3779B97F4A7C15ull;
-    const Index hash = static_cast<Index>(full) | 1;  // odd: 0 marks an empty slot
+    const std::string_view run = line_.substr(start, length);
+    const Index hash = static_cast<Index>(Hash(run)) | 1;  // odd: 0 marks an empty slot
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = static_cast<std::size_t>(hash) & mask;
     for (; slots_[i].hash; i = (i + 1) & mask) {
       const Slot& s = slots_[i];
-      if (s.hash != hash || s.length != length || line_.substr(s.start, length) != run) continue;
-      if constexpr (Marked) {
-        if (markers_.substr(s.firstMarker, markerCount) != codes) continue;
-      }
-      return false;
+      if (s.hash == hash && SameUrl(line_.substr(s.start, s.length), run)) return false;
     }
     if (lookOnly) return true;
-    Slot& slot = slots_[i];
-    slot.hash = hash;
-    slot.start = static_cast<Index>(start);
-    slot.length = static_cast<Index>(length);
-    if constexpr (Marked) slot.firstMarker = static_cast<Index>(firstMarker);
+    slots_[i] = {hash, static_cast<Index>(start), static_cast<Index>(length)};
     ++count_;
     return true;
   }
 
  private:
-  struct PlainSlot {
+  struct Slot {
     Index hash = 0;
     Index start = 0;
     Index length = 0;
   };
-  struct MarkedSlot : PlainSlot {
-    Index firstMarker = 0;
-  };
-  using Slot = std::conditional_t<Marked, MarkedSlot, PlainSlot>;
   void Grow() {
     std::vector<Slot> old(slots_.empty() ? 64 : slots_.size() * 2);
     old.swap(slots_);
@@ -98,8 +119,7 @@ class FoundRuns {
       slots_[i] = s;
     }
   }
-  View<Char> line_;
-  std::u16string_view markers_;
+  std::string_view line_;
   std::vector<Slot> slots_;
   std::size_t count_ = 0;
 };
@@ -107,10 +127,11 @@ class FoundRuns {
 // Calls visit(start, end, last) for each run of URL characters that holds "://", left to
 // right, until it returns false. It stops at a "://" at the very start of the line; a run whose
 // first "://" ends the line comes with `last` set.
-template <typename Char, typename Visit>
-void ForEachUrlRun(View<Char> line, Visit visit) {
+template <typename Visit>
+void ForEachUrlRun(std::string_view line, Visit visit) {
   std::size_t done = 0;
-  for (std::size_t at = FindSep(line, 0); at != View<Char>::npos; at = FindSep(line, done)) {
+  for (std::size_t at = line.find("://"); at != std::string_view::npos;
+       at = line.find("://", done)) {
     if (at == 0) return;
     const std::size_t sepLength = at + 3 < line.size() && line[at + 3] == '/' ? 4 : 3;
     std::size_t start = at;
@@ -123,28 +144,17 @@ void ForEachUrlRun(View<Char> line, Visit visit) {
 }
 
 // The walk that hands on each new URL; returns how many runs it visited.
-template <typename Index, bool Marked, typename Char, typename Emit>
-std::size_t EmitNewRuns(View<Char> view, const CodeText* markers, const Emit& emit) {
-  constexpr bool marked = Marked;
+template <typename Index>
+std::size_t EmitNewRuns(std::string_view line, const std::function<void(std::string_view)>& emit) {
   std::size_t runs = 0;
-  const std::u16string_view allMarkers = marked ? std::u16string_view(*markers) : u"";
-  FoundRuns<Char, Index, Marked> found(view, allMarkers);
-  MarkerCursor cursor(
-      marked ? std::string_view(reinterpret_cast<const char*>(view.data()), view.size())
-             : std::string_view());
-  ForEachUrlRun(view, [&](std::size_t start, std::size_t end, bool last) {
-    std::size_t first = 0;
-    std::size_t count = 0;
-    if (marked) {
-      first = cursor.Before(start);
-      count = cursor.Before(end) - first;
-    }
+  FoundRuns<Index> found(line);
+  ForEachUrlRun(line, [&](std::size_t start, std::size_t end, bool last) {
     // A separator with nothing after it at the end of the line ends the pass, unless the run
     // repeats an earlier URL (whose turn deleted it).
     if (last) {
-      if (found.Insert(start, end - start, first, count, true)) return false;
-    } else if (found.Insert(start, end - start, first, count)) {
-      emit(view.substr(start, end - start), allMarkers.substr(first, count));
+      if (found.Insert(start, end - start, true)) return false;
+    } else if (found.Insert(start, end - start)) {
+      emit(line.substr(start, end - start));
     }
     ++runs;
     return true;
@@ -152,35 +162,20 @@ std::size_t EmitNewRuns(View<Char> view, const CodeText* markers, const Emit& em
   return runs;
 }
 
-// `markers`, for the one-byte form only, holds the codes of the line's markers.
-template <typename Char, typename Emit>
-void AbsolutePassOn(std::basic_string<Char>& line, CodeText* markers, const Emit& emit) {
-  const View<Char> view(line);
-  const bool marked = markers && !markers->empty();
+}  // namespace
+
+void AbsolutePass(std::string& line, const std::function<void(std::string_view)>& emit) {
+  const std::string_view view(line);
   std::size_t runs = line.size() <= std::numeric_limits<std::uint32_t>::max()
-                         ? (marked ? EmitNewRuns<std::uint32_t, true>(view, markers, emit)
-                                   : EmitNewRuns<std::uint32_t, false>(view, markers, emit))
-                         : (marked ? EmitNewRuns<std::size_t, true>(view, markers, emit)
-                                   : EmitNewRuns<std::size_t, false>(view, markers, emit));
+                         ? EmitNewRuns<std::uint32_t>(view, emit)
+                         : EmitNewRuns<std::size_t>(view, emit);
   if (runs == 0) return;
-  // Every run the walk visited is a URL or a repeat of one, and goes, with its markers. The
-  // line is shortened in place: what is kept is written behind what is still read.
+  // Every run the walk visited is a URL or a repeat of one, and goes. The line is shortened in
+  // place: what is kept is written behind what is still read.
   std::size_t kept = 0;
   std::size_t copied = 0;
-  MarkerCursor cursor(
-      marked ? std::string_view(reinterpret_cast<const char*>(line.data()), line.size())
-             : std::string_view());
-  std::size_t keptMarkers = 0;
-  std::size_t copiedMarkers = 0;
   auto keep = [&](std::size_t end) {
-    if (marked) {  // counted before the text moves over it
-      const std::size_t until = cursor.Before(end);
-      std::char_traits<char16_t>::move(markers->data() + keptMarkers,
-                                       markers->data() + copiedMarkers, until - copiedMarkers);
-      keptMarkers += until - copiedMarkers;
-      copiedMarkers = until;
-    }
-    std::char_traits<Char>::move(line.data() + kept, line.data() + copied, end - copied);
+    std::char_traits<char>::move(line.data() + kept, line.data() + copied, end - copied);
     kept += end - copied;
   };
   ForEachUrlRun(view, [&](std::size_t start, std::size_t end, bool) {
@@ -188,35 +183,10 @@ void AbsolutePassOn(std::basic_string<Char>& line, CodeText* markers, const Emit
     --runs;
     keep(start);
     copied = end;
-    if (marked) copiedMarkers = cursor.Before(end);
     return true;
   });
   keep(line.size());
   line.resize(kept);
-  if (marked) markers->resize(keptMarkers);
-}
-
-}  // namespace
-
-std::size_t MarkerCursor::Before(std::size_t pos) {
-  // Markers are few in most lines: the library's search jumps from one to the next.
-  while (pos_ < pos) {
-    const void* found = std::memchr(line_.data() + pos_, kMarkerUnit, pos - pos_);
-    if (!found) break;
-    ++count_;
-    pos_ = static_cast<std::size_t>(static_cast<const char*>(found) - line_.data()) + 1;
-  }
-  pos_ = pos;
-  return count_;
-}
-
-void AbsolutePass(CodeText& line, const std::function<void(std::u16string_view)>& emit) {
-  AbsolutePassOn(line, nullptr, [&](std::u16string_view url, std::u16string_view) { emit(url); });
-}
-
-void AbsolutePass(std::string& line, CodeText& markers,
-                  const std::function<void(std::string_view, std::u16string_view)>& emit) {
-  AbsolutePassOn(line, &markers, emit);
 }
 
 }  // namespace cardo

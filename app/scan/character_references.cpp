@@ -59,10 +59,9 @@ std::size_t ReadReference(std::u16string_view text, std::size_t at, NamedReferen
 
 // Spaces, and the typographic quotes and guillemets that stand around a URL in running text.
 bool EndsUrl(char32_t c) {
-  if (c < 0x80) return !IsUrlChar(static_cast<char16_t>(c), false);
-  return c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
-         c == 0x202F || c == 0x205F || c == 0x3000 || (c >= 0x2018 && c <= 0x201F) || c == 0xAB ||
-         c == 0xBB || c == 0x2039 || c == 0x203A;
+  if (c < 0x80) return !IsAsciiUrlChar(c);
+  return IsSpaceBeyondAscii(c) || (c >= 0x2018 && c <= 0x201F) || c == 0xAB || c == 0xBB ||
+         c == 0x2039 || c == 0x203A;
 }
 
 void Append(std::u16string& out, char32_t c) {

@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "app/scan/absolute_pass.h"
+#include "app/scan/url_characters.h"
 #include "app/text/byte_search.h"
-#include "app/text/page_decoders.h"
-#include "app/platform/code_page_932.h"
+#include "app/text/utf8_text.h"
 
 namespace cardo {
 namespace {
@@ -26,8 +26,8 @@ class QuotedValues {
   bool InValue() const { return state_ == State::InValue; }
   bool InSrcset() const { return InValue() && srcset_; }
   // The quote that ends the value.
-  char16_t Awaited() const { return quote_; }
-  void Feed(char16_t c, bool srcsetName = false) {
+  char32_t Awaited() const { return quote_; }
+  void Feed(char32_t c, bool srcsetName = false) {
     switch (state_) {
       case State::InValue:
         if (c == quote_) state_ = State::Outside;
@@ -51,7 +51,7 @@ class QuotedValues {
  private:
   enum class State { Outside, AfterEquals, InValue };
   State state_ = State::Outside;
-  char16_t quote_ = 0;
+  char32_t quote_ = 0;
   bool srcset_ = false;
   bool srcsetNext_ = false;
 };
@@ -117,39 +117,6 @@ bool NameIsSrcset(std::string_view before) {
          before[at - 1] == '\'';
 }
 
-constexpr char16_t kIdeographicSpace = 0x8140;
-
-int HexDigit(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// A character the code page lacks, after its kLackingMark: how many bytes its percent-encoded
-// UTF-8 takes (0 when no such bytes follow) and whether it is a space.
-struct LackingCharacter {
-  std::size_t length = 0;
-  bool space = false;
-};
-LackingCharacter ReadLacking(const unsigned char* data, std::size_t at, std::size_t size) {
-  unsigned char utf8[4];
-  std::size_t count = 0;
-  for (std::size_t want = 1; count < want; ++count) {
-    const std::size_t k = at + 3 * count;
-    if (k + 3 > size || data[k] != '%') return {};
-    const int high = HexDigit(data[k + 1]);
-    const int low = HexDigit(data[k + 2]);
-    if (high < 0 || low < 0) return {};
-    utf8[count] = static_cast<unsigned char>(high << 4 | low);
-    if (count == 0) want = utf8[0] >= 0xF0 ? 4 : utf8[0] >= 0xE0 ? 3 : utf8[0] >= 0xC0 ? 2 : 1;
-  }
-  char32_t cp = count == 1 ? utf8[0] : utf8[0] & (0x3F >> (count - 1));
-  for (std::size_t k = 1; k < count; ++k) cp = cp << 6 | (utf8[k] & 0x3F);
-  const bool space = cp == 0xA0 || cp == 0x1680 || (cp >= 0x2000 && cp <= 0x200A) || cp == 0x2028 ||
-                     cp == 0x2029 || cp == 0x202F || cp == 0x205F;
-  return {3 * count, space};
-}
-
 // The next byte at or after `i` that can change the line's form or the state of `quotes`: in
 // a value (not a srcset's) its quote, kValueUnits, "\\" and bytes beyond ASCII; outside one "=",
 // "\\" and bytes beyond ASCII. Right after "=" and in a srcset value every byte counts.
@@ -164,7 +131,7 @@ std::size_t NextThatCounts(const QuotedValues& quotes, const unsigned char* data
 
 }  // namespace
 
-void CompactCharacters(std::string& bytes, CodeText& markers) {
+void CompactCharacters(std::string& bytes) {
   QuotedValues quotes;
   SrcsetCandidates srcset;
   auto* data = reinterpret_cast<unsigned char*>(bytes.data());
@@ -204,35 +171,19 @@ void CompactCharacters(std::string& bytes, CodeText& markers) {
       ++i;
       continue;
     }
-    if (b == static_cast<unsigned char>(kLackingMark)) {
-      const LackingCharacter lacking = ReadLacking(data, i + 1, size);
-      if (lacking.length > 0) {
-        // Outside a value, or as a space, it ends the URL as a character beyond ASCII does;
-        // inside a value its percent-encoded bytes are the URL's.
-        const bool inUrl = quotes.InValue() && !lacking.space &&
-                           (!quotes.InSrcset() || srcset.Unit('x', 0, 'x') != kNotUrlUnit);
-        if (inUrl) {
-          std::memmove(data + n, data + i + 1, lacking.length);
-          n += lacking.length;
-        } else {
-          data[n++] = kNotUrlUnit;
-        }
-        i += 1 + lacking.length;
-        continue;
-      }
-    }
-    const bool pair = IsCp932LeadByte(b) && i + 1 < size && IsCp932TrailByte(data[i + 1]);
-    const char16_t code = pair ? static_cast<char16_t>(b << 8 | data[i + 1]) : b;
-    const bool inUrl = quotes.InValue() && code != kIdeographicSpace &&
+    // A character beyond ASCII: inside a value, and no space, its bytes are the URL's.
+    const std::size_t length = Utf8SequenceLength(data, i, size);
+    const char32_t c = length > 0 ? Utf8SequenceValue(data, i, length) : 0xFFFD;
+    const bool inUrl = length > 0 && quotes.InValue() && !IsSpaceBeyondAscii(c) &&
                        (!quotes.InSrcset() || srcset.Unit('x', 0, 'x') != kNotUrlUnit);
     if (inUrl) {
-      markers.push_back(code);
-      data[n++] = static_cast<unsigned char>(kMarkerUnit);
+      std::memmove(data + n, data + i, length);
+      n += length;
     } else {
       data[n++] = kNotUrlUnit;
     }
-    quotes.Feed(code);
-    i += pair ? 2 : 1;
+    quotes.Feed(c);
+    i += length > 0 ? length : 1;
   }
   bytes.resize(n);
 }

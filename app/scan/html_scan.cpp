@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
-#include <type_traits>
 #include <unordered_set>
 
 #if defined(__SSE2__)
@@ -12,34 +10,28 @@
 
 #include "app/scan/absolute_pass.h"
 #include "app/scan/character_references.h"
-#include "app/text/code_page_search.h"
 #include "app/scan/html_line_form.h"
-#include "app/text/page_decoders.h"
 #include "app/scan/relative_url.h"
 #include "app/scan/url_characters.h"
+#include "app/text/byte_search.h"
 #include "app/platform/lower_case.h"
 
 namespace cardo {
 namespace {
 
-// Where "href=" first stands in the line's bytes, its letters in any case, at a character's
-// start.
+// Where "href=" first stands in the line, its letters in any case. In UTF-8 an ASCII byte is
+// always a character of its own, so the bytes are searched.
 std::size_t FindHref(std::string_view bytes) {
-  for (std::size_t at = 0; at + 5 <= bytes.size(); at += CharacterLength(bytes, at)) {
+  for (std::size_t at = 0; at + 5 <= bytes.size(); ++at) {
     bool same = true;
-    for (int k = 0; k < 5 && same; ++k) {
-      const auto b = static_cast<unsigned char>(bytes[at + k]);
-      same = b < 0x80 && CodePageLower(b) == u"href="[k];
-    }
+    for (int k = 0; k < 5 && same; ++k) same = (bytes[at + k] | 0x20) == "href="[k];
     if (same) return at;
   }
   return std::string_view::npos;
 }
 
-// Whether the line holds "<base" in any case. Searched in the bytes: "<" is never a trail
-// byte, and the ASCII letters after it are characters of their own, so a match of the bytes is
-// a match of the characters. A line holds many "<" and few "<b": the search looks for the
-// pair, sixteen places at a time.
+// Whether the line holds "<base" in any case. A line holds many "<" and few "<b": the search
+// looks for the pair, sixteen places at a time.
 bool HasBaseTag(std::string_view bytes) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
@@ -82,15 +74,11 @@ std::string_view HrefValue(std::string_view line, std::size_t href) {
   if (href == std::string_view::npos) return {};
   const std::size_t from = href + 5;
   if (from < line.size() && line[from] == '"') {
-    // A quote is never part of a double-byte character.
     const std::size_t close = line.find('"', from + 1);
     return line.substr(from + 1, close == std::string_view::npos ? close : close - from - 1);
   }
   std::size_t end = from;
-  while (end < line.size() && CharacterLength(line, end) == 1 &&
-         IsUrlChar(static_cast<unsigned char>(line[end]), false)) {
-    ++end;
-  }
+  while (end < line.size() && IsAsciiUrlChar(static_cast<unsigned char>(line[end]))) ++end;
   return line.substr(std::min(from, line.size()), end - std::min(from, line.size()));
 }
 
@@ -135,17 +123,10 @@ bool BaseStep(const ExtractOptions& options, std::string& line, BaseParts& page,
   }
   if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return false;
   const std::string_view value = HrefValue(element, FindHref(element));
-  CodeText codes;
-  if (value.find(kLackingMark) == std::string_view::npos) {
-    codes = DecodeCodePage(value);
-  } else {
-    std::string unmarked(value);
-    std::erase(unmarked, kLackingMark);  // its percent-encoded bytes stay
-    codes = DecodeCodePage(unmarked);
-  }
+  std::u16string text;
+  text.reserve(value.size());
+  AppendUrlText(text, value);
   line.erase(static_cast<std::size_t>(value.data() - line.data()), value.size());
-  // Most bases are ASCII: their codes are their text, no copy.
-  std::u16string text = CodesToText(std::move(codes));
   if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
   // A browser reads an attribute's URL without the blanks around it.
   constexpr std::u16string_view kBlanks = u" \t\n\f\r";
@@ -166,51 +147,42 @@ std::size_t FindDot(std::string_view line, std::size_t from) {
   return line.find('.', from);
 }
 
-// A piece of a line as text: one byte per character with its markers' codes.
-std::u16string Piece(std::string_view bytes, std::u16string_view markers) {
-  if (markers.empty()) {
-    std::u16string text(bytes.size(), u'\0');
-    std::transform(bytes.begin(), bytes.end(), text.begin(), FormUnitText);
-    return text;
-  }
-  CodeText codes;
-  codes.reserve(bytes.size());
-  std::size_t k = 0;
-  for (const char b : bytes) codes.push_back(b == kMarkerUnit ? markers[k++] : FormUnitText(b));
-  return CodesToText(std::move(codes));
-}
-
-// A URL's text from the line, split where "://" or the "." that made it one stands, with the
-// markers of each side.
-template <typename Char>
-std::u16string UrlText(std::basic_string_view<Char> before, std::u16string_view beforeMarkers,
-                       std::basic_string_view<Char> after, std::u16string_view afterMarkers) {
-  if constexpr (std::is_same_v<Char, char>) {
-    // Most URLs are ASCII without references: their bytes are their text.
-    if (beforeMarkers.empty() && afterMarkers.empty() &&
-        before.find('&') == std::string_view::npos && after.find('&') == std::string_view::npos) {
-      std::u16string text(before.size() + after.size(), u'\0');
-      std::transform(before.begin(), before.end(), text.begin(), FormUnitText);
-      std::transform(after.begin(), after.end(),
-                     text.begin() + static_cast<std::ptrdiff_t>(before.size()), FormUnitText);
-      return text;
+// A piece of a line's form as a URL's text: its units as the characters they stand for, its
+// UTF-8 as AppendUrlText writes it. Most pieces are ASCII, widened a run at a time.
+void AppendPiece(std::u16string& out, std::string_view form) {
+  const auto* data = reinterpret_cast<const unsigned char*>(form.data());
+  const std::size_t size = form.size();
+  for (std::size_t i = 0; i < size;) {
+    const std::size_t ascii = FindByteOf<true>(data, i, size);
+    const std::size_t at = out.size();
+    out.resize(at + ascii - i);
+    std::copy(data + i, data + ascii, out.begin() + static_cast<std::ptrdiff_t>(at));
+    if (ascii == size) return;
+    std::size_t end = ascii;
+    while (end < size && data[end] >= 0x80 && data[end] < kFirstValueUnit) ++end;
+    if (end > ascii) {
+      AppendUrlText(out, form.substr(ascii, end - ascii));
+    } else {
+      out.push_back(static_cast<unsigned char>(FormUnitCharacter(form[end++])));
     }
+    i = end;
   }
-  std::u16string b = Piece(before, beforeMarkers);
-  std::u16string a = Piece(after, afterMarkers);
-  if (b.find(u'&') == std::u16string::npos && a.find(u'&') == std::u16string::npos) {
-    return b + a;
-  }
-  return ReadCharacterReferences(b, a);
 }
 
-template <typename Char>
-bool IsHtmlUrl(Char c) {
-  return IsHtmlUrlUnit(static_cast<char16_t>(static_cast<std::make_unsigned_t<Char>>(c)));
+// A URL's text from the line's form, split where "://" or the "." that made it one stands.
+std::u16string UrlText(std::string_view before, std::string_view after) {
+  std::u16string text;
+  text.reserve(before.size() + after.size());
+  AppendPiece(text, before);
+  const std::size_t split = text.size();
+  AppendPiece(text, after);
+  if (text.find(u'&') == std::u16string::npos) return text;
+  const std::u16string_view all(text);
+  return ReadCharacterReferences(all.substr(0, split), all.substr(split));
 }
 
 // Whether a reference is a mail address: one with "@" outside a quoted value, and inside one
-// one that says "mailto:" (there "b@2x.png" is a file). `run` is its one-byte form.
+// one that says "mailto:" (there "b@2x.png" is a file). `run` is its form (html_line_form.h).
 bool IsMailAddress(std::u16string_view reference, std::string_view run) {
   if (reference.find(u'@') == std::u16string_view::npos) return false;
   if (run.find('@') != std::string_view::npos || run.find(kValueAt) == std::string_view::npos) {
@@ -219,27 +191,19 @@ bool IsMailAddress(std::u16string_view reference, std::string_view run) {
   constexpr std::u16string_view kMailto = u"mailto:";
   if (reference.size() < kMailto.size()) return false;
   for (std::size_t k = 0; k < kMailto.size(); ++k) {
-    if (CodePageLower(reference[k]) != kMailto[k]) return false;
+    if (LowerUnit(reference[k]) != kMailto[k]) return false;
   }
   return true;
 }
 
-std::string_view MarkerLine(std::string_view line) {
-  return line;
-}
-
-// `markers` are the codes of the line's markers (one-byte form only).
-template <typename Char>
-void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers, BaseParts& base,
-                  const CandidateSink& sink) {
-  MarkerCursor cursor(MarkerLine(line));
+void RelativePass(std::string_view line, BaseParts& base, const CandidateSink& sink) {
   for (std::size_t p = FindDot(line, 0); p != line.npos;) {
     if (p == 0) return;
     std::size_t start = p;
-    while (start > 0 && IsHtmlUrl(line[start - 1])) --start;
+    while (start > 0 && IsHtmlUrlUnit(static_cast<unsigned char>(line[start - 1]))) --start;
     std::size_t end = p + 1;
     if (end >= line.size()) return;
-    while (end < line.size() && IsHtmlUrl(line[end])) ++end;
+    while (end < line.size() && IsHtmlUrlUnit(static_cast<unsigned char>(line[end]))) ++end;
     // Without references the text ends as the bytes do: an abbreviation's "." or an "@" outside
     // a value skips the reference before it is made.
     const std::string_view run = line.substr(start, end - start);
@@ -248,16 +212,8 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
       p = FindDot(line, end);
       continue;
     }
-    std::u16string_view before;
-    std::u16string_view after;
-    if (!markers.empty()) {
-      const std::size_t first = cursor.Before(start);
-      const std::size_t dot = cursor.Before(p);
-      before = markers.substr(first, dot - first);
-      after = markers.substr(dot, cursor.Before(end) - dot);
-    }
     const std::u16string reference =
-        UrlText(line.substr(start, p - start), before, line.substr(p, end - p), after);
+        UrlText(line.substr(start, p - start), line.substr(p, end - p));
     if (reference.back() != u'.' && !IsMailAddress(reference, run)) {
       sink(ResolveRelativeUrl(base, reference));
     }
@@ -266,14 +222,12 @@ void RelativePass(std::basic_string_view<Char> line, std::u16string_view markers
   }
 }
 
-void HtmlPasses(std::string& line, CodeText& markers, BaseParts& base, const CandidateSink& sink) {
-  AbsolutePass(line, markers, [&](std::string_view url, std::u16string_view codes) {
+void HtmlPasses(std::string& line, BaseParts& base, const CandidateSink& sink) {
+  AbsolutePass(line, [&](std::string_view url) {
     const std::size_t sep = url.find("://");
-    const std::size_t split = static_cast<std::size_t>(
-        std::count(url.begin(), url.begin() + static_cast<std::ptrdiff_t>(sep), kMarkerUnit));
-    sink(UrlText(url.substr(0, sep), codes.substr(0, split), url.substr(sep), codes.substr(split)));
+    sink(UrlText(url.substr(0, sep), url.substr(sep)));
   });
-  RelativePass(std::string_view(line), markers, base, sink);
+  RelativePass(line, base, sink);
 }
 
 }  // namespace
@@ -301,15 +255,13 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
     sink(url);
   };
   std::string bytes;
-  CodeText markers;
   while (source.Next(bytes)) {
     lineBase = {};
     if (HasBaseTag(bytes) && BaseStep(options, bytes, page, base, offer)) {
       lineBase = base.Given().substr(0, base.Given().find(u'#'));
     }
-    markers.clear();
-    CompactCharacters(bytes, markers);
-    HtmlPasses(bytes, markers, base, offer);
+    CompactCharacters(bytes);
+    HtmlPasses(bytes, base, offer);
   }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // A page read as a browser reads it, as far as links need: the HTML standard's tokenizer over
-// code page 932 bytes (every byte that shapes markup is ASCII and never a trail byte). Start
+// UTF-8 (every byte that shapes markup is ASCII, and in UTF-8 an ASCII byte is a character). Start
 // tags come with their attributes, quoted or not; text outside tags comes as it stands. The
 // content of <script>, <style>, <xmp>, <iframe>, <noembed> and <noframes> is raw text, never
 // markup and never text; that of <title> and <textarea> is text without markup. Comments,

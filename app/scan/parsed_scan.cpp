@@ -11,9 +11,7 @@
 #include "app/text/byte_search.h"
 #include "app/scan/character_references.h"
 #include "app/scan/html_tokenizer.h"
-#include "app/text/page_decoders.h"
 #include "app/scan/url_characters.h"
-#include "app/platform/codec.h"
 #include "app/url/url.h"
 
 namespace cardo {
@@ -92,9 +90,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-// A value's text into `out`: its bytes in the code page (the marks before characters it lacks
-// dropped: their percent-encoded bytes stay), references read, blanks trimmed, tabs and
-// newlines gone.
+// A value's text into `out`: its characters as a URL holds them (AppendUrlText), references
+// read, blanks trimmed, tabs and newlines gone.
 void ValueText(std::string_view bytes, std::u16string& out) {
   const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
   std::size_t first = 0;
@@ -107,12 +104,10 @@ void ValueText(std::string_view bytes, std::u16string& out) {
     std::copy(data + first, data + last, out.begin());
     return;
   }
-  std::string kept;
-  kept.reserve(last - first);
-  for (std::size_t i = first; i < last; ++i) {
-    if (bytes[i] != kLackingMark) kept.push_back(bytes[i]);
-  }
-  const std::u16string text = ReadEveryCharacterReference(AnsiToWide(kept));
+  std::u16string written;
+  written.reserve(last - first);
+  AppendUrlText(written, bytes.substr(first, last - first));
+  const std::u16string text = ReadEveryCharacterReference(written);
   std::size_t from = 0;
   std::size_t to = text.size();
   while (from < to && IsBlank(text[from])) ++from;
@@ -228,7 +223,7 @@ class ParsedLinks final : public HtmlTokenHandler {
       while (start > floor && IsSchemeUnit(data[start - 1])) --start;
       while (start < i && !IsAsciiAlpha(data[start])) ++start;
       std::size_t end = i + 3;
-      while (end < size && data[end] < 0x80 && IsUrlChar(data[end], false)) ++end;
+      while (end < size && IsAsciiUrlChar(data[end])) ++end;
       if (start == i || end == i + 3) {
         i += 3;
         continue;

@@ -5,7 +5,7 @@
 // options say it never does.
 //
 // Cost: time grows with the file, each protocol adding a walk of every line; memory with its
-// longest line, held as codes, which a URL filling it takes over.
+// longest line, held in UTF-16, which a URL filling it takes over.
 #include "app/scan/url_scanner.h"
 
 namespace cardo {

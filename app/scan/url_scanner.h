@@ -1,9 +1,9 @@
 #pragma once
-// The URL scanner: reads lines in code page 932 and hands every URL it finds, in order, to a
-// sink. Text mode looks for the protocol text (text_scan.h); HTML and download modes take
-// runs of URL characters around "://" and "." (html_scan.h); the parsed-HTML mode tokenizes
-// the page and takes its links (parsed_scan.h). Lines in another encoding reach
-// it converted (page_encoding.h).
+// The URL scanner: reads lines of text (UTF-8, page_encoding.h decodes a page into it) and
+// hands every URL it finds, in order, to a sink. Text mode looks for the protocol text
+// (text_scan.h); HTML and download modes take runs of URL characters around "://" and "."
+// (html_scan.h); the parsed-HTML mode tokenizes the page and takes its links (parsed_scan.h).
+// A URL's characters are written as AppendUrlCharacter (url_characters.h) writes them.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,7 +31,7 @@ struct ExtractOptions {
 // A URL found; the text may be a view into the line, valid only during the call.
 using CandidateSink = std::function<void(std::u16string_view url)>;
 
-// Every URL of the lines of `source` (code page 932) to `sink`, in the options' mode.
+// Every URL of the lines of `source` to `sink`, in the options' mode.
 void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink);
 
 }  // namespace cardo

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/text/byte_search.h"
+#include "app/text/utf8_text.h"
 
 namespace cardo {
 namespace {
@@ -44,7 +45,7 @@ std::size_t FileLineSource::Remaining() {
   const auto bytes = static_cast<std::size_t>(end - here);
   if (!converter_ || read_ == 0) return bytes;
   // A converted file gives what its bytes so far gave, and an eighth more for a later part
-  // that grows more (percent-encoded characters).
+  // that grows more (more characters beyond ASCII).
   return static_cast<std::size_t>(static_cast<double>(bytes) * static_cast<double>(converted_) /
                                   static_cast<double>(read_) * 1.125);
 }
@@ -155,21 +156,21 @@ bool LineSource::NextLines(std::string& text) {
   return true;
 }
 
-bool LineSource::NextCodes(CodeText& codes) {
+bool LineSource::NextText(std::u16string& text) {
   std::string bytes;
   if (!Next(bytes)) return false;
-  codes.clear();
-  DecodeAppend(bytes, true, codes);
+  text.clear();
+  AppendUtf16(bytes, true, text);
   return true;
 }
 
-bool FileLineSource::NextCodes(CodeText& codes) {
-  codes.clear();
+bool FileLineSource::NextText(std::u16string& text) {
+  text.clear();
   bool any = false;
   auto take = [&](std::size_t end, bool final) {
     const std::string_view piece(buffer_.data() + at_, end - at_);
-    Reserve(codes, piece.size());
-    const std::size_t used = DecodeAppend(piece, final, codes);
+    Reserve(text, piece.size());
+    const std::size_t used = AppendUtf16(piece, final, text);
     at_ += used;
     any = any || used > 0;
   };

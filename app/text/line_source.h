@@ -1,12 +1,10 @@
 #pragma once
-// The lines of a file or of text in memory, without their ends, for the scanner. Lines end at
-// CR LF, LF or CR, whichever a page or file uses (servers and Unix tools write LF).
+// The lines of a file or of text in memory, without their ends, for the scanner: UTF-8 text.
+// Lines end at CR LF, LF or CR, whichever a page or file uses (servers and Unix tools write LF).
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
-
-#include "app/text/code_page_codes.h"
 
 namespace cardo {
 
@@ -14,8 +12,8 @@ class LineSource {
  public:
   virtual ~LineSource() = default;
   virtual bool Next(std::string& line) = 0;
-  // The next line decoded into `codes` (its memory reused).
-  virtual bool NextCodes(CodeText& codes);
+  // The next line in UTF-16 (its memory reused).
+  virtual bool NextText(std::u16string& text);
   // The lines that follow, as many as come at once (a block of a file), each with its end
   // (CR LF, LF or CR; a last line without one gets LF): for a reader to whom a line end is a
   // blank, as to a browser, and who needs no lines.
@@ -32,8 +30,8 @@ class TextLineSource final : public LineSource {
   std::size_t at_ = 0;
 };
 
-// Turns a file's bytes, a block at a time, into code page 932 bytes: the step a file in
-// another encoding takes before its lines are split (page_encoding.h makes them).
+// Turns a file's bytes, a block at a time, into UTF-8: the step every file takes before its
+// lines are split (page_encoding.h makes them).
 class BlockConverter {
  public:
   virtual ~BlockConverter() = default;
@@ -44,14 +42,14 @@ class BlockConverter {
 
 // Reads a file in blocks, never whole. `head` holds bytes already read from the file (its
 // first ones, read to decide its encoding): the lines start with them. Without a converter the
-// file is in code page 932.
+// file's bytes are taken as UTF-8 as they are.
 class FileLineSource final : public LineSource {
  public:
   explicit FileLineSource(std::FILE* file, std::string_view head = {},
                           std::unique_ptr<BlockConverter> converter = nullptr);
   bool Next(std::string& line) override;
-  // Decodes as it reads, so that a long line is held once, as codes.
-  bool NextCodes(CodeText& codes) override;
+  // Decodes as it reads, so that a long line is held once, in UTF-16.
+  bool NextText(std::u16string& text) override;
   // The whole lines the buffer holds, their ends as written.
   bool NextLines(std::string& text) override;
 
@@ -74,7 +72,7 @@ class FileLineSource final : public LineSource {
   void Take(std::string& line, std::size_t end, std::size_t next, std::size_t whole = 1u << 20);
   std::FILE* file_;
   std::unique_ptr<BlockConverter> converter_;
-  std::string buffer_;  // code page 932 bytes
+  std::string buffer_;  // UTF-8
   std::size_t at_ = 0;
   bool eof_ = false;
   std::size_t read_ = 0;       // bytes converted so far

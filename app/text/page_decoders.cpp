@@ -1,11 +1,17 @@
 #include "app/text/page_decoders.h"
 
-#include <cstring>
+#include <bit>
+#include <cstdint>
+#include <string>
+#include <vector>
 
-#include "app/text/byte_search.h"
-#include "app/text/code_page_codes.h"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "app/text/utf8_text.h"
+#include "app/platform/code_page_932.h"
 #include "app/platform/code_page_table.h"
-#include "app/platform/text.h"
 #include "app/platform/windows_1252.h"
 
 namespace cardo {
@@ -18,36 +24,52 @@ bool InRange(unsigned char byte, unsigned char low, unsigned char high) {
   return byte >= low && byte <= high;
 }
 
-// A JIS X 0208 character (row and cell 1-94) as its Shift-JIS bytes: two rows share a lead
-// byte, the odd row taking the lower half of its trail bytes.
-void AppendJisX0208(std::string& out, unsigned row, unsigned cell) {
+// Characters written as UTF-8 through a small buffer, not a call each. Flush() before the
+// text is read.
+class Utf8Writer {
+ public:
+  explicit Utf8Writer(std::string& out) : out_(out) {}
+  void Character(char32_t cp) {
+    if (used_ + 4 > sizeof buffer_) Flush();
+    auto put = [&](unsigned byte) { buffer_[used_++] = static_cast<char>(byte); };
+    if (cp < 0x80) {
+      put(cp);
+    } else if (cp < 0x800) {
+      put(0xC0 | cp >> 6);
+      put(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      put(0xE0 | cp >> 12);
+      put(0x80 | (cp >> 6 & 0x3F));
+      put(0x80 | (cp & 0x3F));
+    } else {
+      put(0xF0 | cp >> 18);
+      put(0x80 | (cp >> 12 & 0x3F));
+      put(0x80 | (cp >> 6 & 0x3F));
+      put(0x80 | (cp & 0x3F));
+    }
+  }
+  void Flush() {
+    out_.append(buffer_, used_);
+    used_ = 0;
+  }
+
+ private:
+  std::string& out_;
+  char buffer_[4096];
+  std::size_t used_ = 0;
+};
+
+// A JIS X 0208 character (row and cell 1-94) as the code page 932 code of its Shift-JIS
+// bytes: two rows share a lead byte, the odd row taking the lower half of its trail bytes.
+std::uint16_t JisX0208Code(unsigned row, unsigned cell) {
   const unsigned lead = (row + 1) / 2 + (row <= 62 ? 0x80 : 0xC0);
   const unsigned trail = row % 2 ? cell + 0x3F + (cell >= 64 ? 1 : 0) : cell + 0x9E;
-  out.push_back(static_cast<char>(lead));
-  out.push_back(static_cast<char>(trail));
+  return static_cast<std::uint16_t>(lead << 8 | trail);
 }
-
-// The characters of a page in the code page, those it lacks marked when asked.
-void AppendCharacter(const CodePageTable& table, std::string& out, char32_t cp, bool markLacking) {
-  if (markLacking && cp != 0 && table.Code(cp) == 0) out.push_back(kLackingMark);
-  table.Append(out, cp);
-}
-
-class PageDecoder : public BlockConverter {
- public:
-  void MarkLacking() { markLacking_ = true; }
-
- protected:
-  void Append(std::string& out, char32_t cp) const {
-    AppendCharacter(table_, out, cp, markLacking_);
-  }
-  const CodePageTable& table_ = CodePageTable::Get();
-  bool markLacking_ = false;
-};
 
 // A decoder whose characters may be cut by a block's end: the bytes of an unfinished one wait
 // for the next block (there are never more than a few).
-class CarryingDecoder : public PageDecoder {
+class CarryingDecoder : public BlockConverter {
  public:
   void Convert(std::string_view block, bool final, std::string& out) final {
     if (carry_.empty()) {
@@ -94,10 +116,81 @@ class Utf8Decoder final : public CarryingDecoder {
       atStart_ = false;
     }
     const std::size_t whole = final ? bytes.size() : WholeUtf8(bytes);
-    AppendUtf8InCodePage(out, bytes.substr(from, whole - from), markLacking_);
+    AppendValidUtf8(out, bytes.substr(from, whole - from));
     return whole;
   }
   bool atStart_;
+};
+
+// Each code page 932 code's character in UTF-8, packed: its bytes from the lowest, its length
+// in the top byte (every character of the code page takes three bytes at most).
+const std::vector<std::uint32_t>& CodePageUtf8() {
+  static const std::vector<std::uint32_t> packed = [] {
+    const CodePageTable& table = CodePageTable::Get();
+    std::vector<std::uint32_t> codes(0x10000);
+    for (std::uint32_t code = 0x80; code < codes.size(); ++code) {
+      const char32_t c = table.Character(static_cast<std::uint16_t>(code));
+      codes[code] = c < 0x80    ? 1u << 24 | c
+                    : c < 0x800 ? 2u << 24 | (0x80 | (c & 0x3F)) << 8 | (0xC0 | c >> 6)
+                                : 3u << 24 | (0x80 | (c & 0x3F)) << 16 |
+                                      (0x80 | (c >> 6 & 0x3F)) << 8 | (0xE0 | c >> 12);
+    }
+    return codes;
+  }();
+  return packed;
+}
+
+class CodePage932Decoder final : public CarryingDecoder {
+  std::size_t Decode(std::string_view bytes, bool final, std::string& out) override {
+    const auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    char buffer[4096];
+    std::size_t used = 0;
+    std::size_t i = 0;
+    while (i < n) {
+      if (used + 16 > sizeof buffer) {
+        out.append(buffer, used);
+        used = 0;
+      }
+      const unsigned char b = d[i];
+      if (b < 0x80) {
+        // ASCII sixteen bytes at a time: all sixteen copied, as many kept as come before the
+        // first byte beyond it, so that the short runs between Japanese words go fast too.
+#if defined(__SSE2__)
+        if (i + 16 <= n) {
+          const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + used), bytes16);
+          const auto beyond = static_cast<unsigned>(_mm_movemask_epi8(bytes16));
+          const std::size_t ascii =
+              beyond ? static_cast<std::size_t>(std::countr_zero(beyond)) : 16;
+          used += ascii;
+          i += ascii;
+          continue;
+        }
+#endif
+        buffer[used++] = static_cast<char>(b);
+        ++i;
+        continue;
+      }
+      const bool lead = IsCp932LeadByte(b);
+      if (lead && i + 1 == n && !final) break;  // its trail byte may come next
+      std::uint16_t code = b;
+      if (lead && i + 1 < n && IsCp932TrailByte(d[i + 1])) {
+        code = static_cast<std::uint16_t>(b << 8 | d[++i]);
+      }
+      ++i;
+      if (!utf8_) utf8_ = &CodePageUtf8();
+      const std::uint32_t packed = (*utf8_)[code];
+      buffer[used] = static_cast<char>(packed & 0xFF);
+      buffer[used + 1] = static_cast<char>(packed >> 8 & 0xFF);
+      buffer[used + 2] = static_cast<char>(packed >> 16 & 0xFF);
+      used += packed >> 24;
+    }
+    out.append(buffer, used);
+    return i;
+  }
+  // Built at the first character beyond ASCII: a page of ASCII needs no codec.
+  const std::vector<std::uint32_t>* utf8_ = nullptr;
 };
 
 class Utf16Decoder final : public CarryingDecoder {
@@ -117,24 +210,25 @@ class Utf16Decoder final : public CarryingDecoder {
       if (bytes.size() >= 2 && Unit(bytes, 0) == 0xFEFF) i = 2;
       atStart_ = false;
     }
+    Utf8Writer writer(out);
     for (; i + 2 <= bytes.size(); i += 2) {
       const char16_t unit = Unit(bytes, i);
       if (unit < 0xD800 || unit > 0xDFFF) {
-        Append(out, unit);
+        writer.Character(unit);
         continue;
       }
       if (unit <= 0xDBFF && i + 4 > bytes.size() && !final) break;  // its partner may follow
       const char16_t low = unit <= 0xDBFF && i + 4 <= bytes.size() ? Unit(bytes, i + 2) : 0;
       if (low < 0xDC00 || low > 0xDFFF) {
-        Append(out, kReplacement);
+        writer.Character(kReplacement);
         continue;
       }
-      Append(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+      writer.Character(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
       i += 2;
     }
-    if (!final) return i;
-    if (i < bytes.size()) Append(out, kReplacement);  // an odd byte at the end
-    return bytes.size();
+    if (final && i < bytes.size()) writer.Character(kReplacement);  // an odd byte at the end
+    writer.Flush();
+    return final ? bytes.size() : i;
   }
   bool bigEndian_;
   bool atStart_;
@@ -144,11 +238,12 @@ class EucJpDecoder final : public CarryingDecoder {
   std::size_t Decode(std::string_view bytes, bool final, std::string& out) override {
     const auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
+    Utf8Writer writer(out);
     std::size_t i = 0;
     while (i < n) {
       const unsigned char b = d[i];
       if (b < 0x80) {
-        out.push_back(static_cast<char>(b));
+        writer.Character(b);
         ++i;
         continue;
       }
@@ -158,27 +253,29 @@ class EucJpDecoder final : public CarryingDecoder {
       if (lead && i + size <= n) {
         const unsigned char second = d[i + 1];
         if (b == 0x8E && InRange(second, 0xA1, 0xDF)) {
-          out.push_back(static_cast<char>(second));  // half-width katakana: its one byte
+          writer.Character(
+              CodePageTable::Get().Character(second));  // half-width katakana: its one byte
           i += 2;
           continue;
         }
         if (b == 0x8F && InRange(second, 0xA1, 0xFE) && InRange(d[i + 2], 0xA1, 0xFE)) {
           // JIS X 0212: the code page holds few of its characters, and knowing which would
           // take a table of six thousand: it reads as a character that was lost.
-          Append(out, kReplacement);
+          writer.Character(kReplacement);
           i += 3;
           continue;
         }
         if (InRange(b, 0xA1, 0xFE) && InRange(second, 0xA1, 0xFE)) {
-          AppendJisX0208(out, b - 0xA0, second - 0xA0);
+          writer.Character(CodePageTable::Get().Character(JisX0208Code(b - 0xA0, second - 0xA0)));
           i += 2;
           continue;
         }
       }
       // No character starts here; the byte after it is read afresh (it may be ASCII).
-      Append(out, kReplacement);
+      writer.Character(kReplacement);
       ++i;
     }
+    writer.Flush();
     return i;
   }
 };
@@ -196,6 +293,7 @@ class Iso2022JpDecoder final : public CarryingDecoder {
     };
     const auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
+    Utf8Writer writer(out);
     std::size_t i = 0;
     while (i < n) {
       const unsigned char b = d[i];
@@ -213,147 +311,79 @@ class Iso2022JpDecoder final : public CarryingDecoder {
         }
         if (known) continue;
         if (partial && !final) break;
-        Append(out, kReplacement);
+        writer.Character(kReplacement);
         ++i;
         continue;
       }
       // Controls and the space are themselves in every set: a line never runs into the next
       // because a sender left a double-byte set open at its end.
       if (b <= 0x20 && b != 0x0E && b != 0x0F) {
-        out.push_back(static_cast<char>(b));
+        writer.Character(b);
         ++i;
         continue;
       }
       if (b >= 0x80 || b == 0x0E || b == 0x0F || b == 0x7F) {
-        Append(out, kReplacement);
+        writer.Character(kReplacement);
         ++i;
         continue;
       }
       if (set_ == Set::Ascii) {
-        out.push_back(static_cast<char>(b));
+        writer.Character(b);
         ++i;
         continue;
       }
       if (set_ == Set::Katakana) {
-        if (b <= 0x5F) {
-          out.push_back(static_cast<char>(b + 0x80));
-        } else {
-          Append(out, kReplacement);
-        }
+        writer.Character(b <= 0x5F ? CodePageTable::Get().Character(b + 0x80) : kReplacement);
         ++i;
         continue;
       }
       if (i + 2 > n && !final) break;
       if (i + 2 > n || !InRange(d[i + 1], 0x21, 0x7E)) {
-        Append(out, kReplacement);
+        writer.Character(kReplacement);
         ++i;
         continue;
       }
-      if (set_ == Set::JisX0208) {
-        AppendJisX0208(out, b - 0x20, d[i + 1] - 0x20);
-      } else {
-        Append(out, kReplacement);  // JIS X 0212, as in EUC-JP
-      }
+      // JIS X 0212 reads as a lost character, as in EUC-JP.
+      writer.Character(set_ == Set::JisX0208
+                           ? CodePageTable::Get().Character(JisX0208Code(b - 0x20, d[i + 1] - 0x20))
+                           : kReplacement);
       i += 2;
     }
+    writer.Flush();
     return i;
   }
   Set set_ = Set::Ascii;
 };
 
-class Windows1252Decoder final : public PageDecoder {
+class Windows1252Decoder final : public BlockConverter {
  public:
   void Convert(std::string_view block, bool, std::string& out) override {
-    for (const char c : block) {
-      Append(out, Windows1252Character(static_cast<unsigned char>(c)));
-    }
+    Utf8Writer writer(out);
+    for (const char c : block)
+      writer.Character(Windows1252Character(static_cast<unsigned char>(c)));
+    writer.Flush();
   }
 };
 
 }  // namespace
 
-void AppendUtf8InCodePage(std::string& out, std::string_view utf8, bool markLacking) {
-  // Pages are mostly ASCII and characters of two or three bytes the code page has: those are
-  // decoded here and written through a small buffer, the rest take the general way.
-  const CodePageTable& table = CodePageTable::Get();
-  const auto* d = reinterpret_cast<const unsigned char*>(utf8.data());
-  const std::size_t n = utf8.size();
-  char buffer[4096];
-  std::size_t used = 0;
-  auto flush = [&] {
-    out.append(buffer, used);
-    used = 0;
-  };
-  for (std::size_t i = 0; i < n;) {
-    if (d[i] < 0x80) {
-      // A run of ASCII goes across as it is, found sixteen bytes at a time.
-      const std::size_t end = FindByteOf<true>(d, i, n);
-      if (end - i <= 64) {  // a few words between characters beyond it: through the buffer
-        if (used + (end - i) > sizeof buffer) flush();
-        std::memcpy(buffer + used, d + i, end - i);
-        used += end - i;
-      } else {
-        flush();
-        out.append(utf8.substr(i, end - i));
-      }
-      i = end;
-      continue;
-    }
-    if (used > sizeof buffer - 8) flush();
-    const unsigned char b = d[i];
-    char32_t cp = 0;
-    std::size_t len = 0;
-    if (b >= 0xC2 && b < 0xE0 && i + 1 < n && (d[i + 1] & 0xC0) == 0x80) {
-      cp = (b & 0x1Fu) << 6 | (d[i + 1] & 0x3Fu);
-      len = 2;
-    } else if ((b & 0xF0) == 0xE0 && i + 2 < n && (d[i + 1] & 0xC0) == 0x80 &&
-               (d[i + 2] & 0xC0) == 0x80) {
-      cp = (b & 0x0Fu) << 12 | (d[i + 1] & 0x3Fu) << 6 | (d[i + 2] & 0x3Fu);
-      len = cp >= 0x800 && (cp < 0xD800 || cp > 0xDFFF) ? 3 : 0;
-    }
-    const std::uint16_t code = len ? table.Code(cp) : 0;
-    if (code >= 0x100) {
-      buffer[used++] = static_cast<char>(code >> 8);
-      buffer[used++] = static_cast<char>(code & 0xFF);
-    } else if (code != 0) {
-      buffer[used++] = static_cast<char>(code);
-    } else {
-      // A character the code page lacks, a four-byte one or no character at all.
-      flush();
-      const Utf8Step step = len ? Utf8Step{cp, len} : DecodeUtf8At(utf8, i);
-      AppendCharacter(table, out, step.len ? step.cp : kReplacement, markLacking);
-      len = step.len ? step.len : 1;
-    }
-    i += len;
-  }
-  flush();
-}
-
-std::unique_ptr<BlockConverter> MakePageDecoder(PageEncoding encoding, bool dropMark,
-                                                bool markLacking) {
-  std::unique_ptr<PageDecoder> decoder;
+std::unique_ptr<BlockConverter> MakePageDecoder(PageEncoding encoding, bool dropMark) {
   switch (encoding) {
     case PageEncoding::CodePage932:
-      return nullptr;
+      return std::make_unique<CodePage932Decoder>();
     case PageEncoding::Utf8:
-      decoder = std::make_unique<Utf8Decoder>(dropMark);
-      break;
+      return std::make_unique<Utf8Decoder>(dropMark);
     case PageEncoding::Utf16Le:
     case PageEncoding::Utf16Be:
-      decoder = std::make_unique<Utf16Decoder>(encoding == PageEncoding::Utf16Be, dropMark);
-      break;
+      return std::make_unique<Utf16Decoder>(encoding == PageEncoding::Utf16Be, dropMark);
     case PageEncoding::EucJp:
-      decoder = std::make_unique<EucJpDecoder>();
-      break;
+      return std::make_unique<EucJpDecoder>();
     case PageEncoding::Iso2022Jp:
-      decoder = std::make_unique<Iso2022JpDecoder>();
-      break;
+      return std::make_unique<Iso2022JpDecoder>();
     case PageEncoding::Windows1252:
-      decoder = std::make_unique<Windows1252Decoder>();
-      break;
+      return std::make_unique<Windows1252Decoder>();
   }
-  if (decoder && markLacking) decoder->MarkLacking();
-  return decoder;
+  return nullptr;
 }
 
 }  // namespace cardo

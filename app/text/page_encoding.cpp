@@ -133,14 +133,9 @@ std::optional<PageEncoding> MetaEncoding(std::string_view head) {
 // it comes until the first byte beyond it; from there up to kSniffBytes wait for the decision.
 class SniffingDecoder final : public BlockConverter {
  public:
-  explicit SniffingDecoder(bool markLacking) : markLacking_(markLacking) {}
   void Convert(std::string_view block, bool final, std::string& out) override {
-    if (decided_) {
-      if (decoder_) {
-        decoder_->Convert(block, final, out);
-      } else {
-        out.append(block);
-      }
+    if (decoder_) {
+      decoder_->Convert(block, final, out);
       return;
     }
     if (waiting_.empty()) {
@@ -152,17 +147,14 @@ class SniffingDecoder final : public BlockConverter {
     }
     waiting_.append(block);
     if (!final && (waiting_.empty() || waiting_.size() < kSniffBytes)) return;
-    decided_ = true;
-    decoder_ = MakePageDecoder(SniffedEncoding(waiting_, !final), false, markLacking_);
+    decoder_ = MakePageDecoder(SniffedEncoding(waiting_, !final), false);
     const std::string waited = std::move(waiting_);
     waiting_.clear();
     Convert(waited, final, out);
   }
 
  private:
-  bool markLacking_;
-  bool decided_ = false;
-  std::unique_ptr<BlockConverter> decoder_;  // none: code page 932, as it comes
+  std::unique_ptr<BlockConverter> decoder_;  // once decided
   std::string waiting_;                      // from the first byte beyond ASCII
 };
 
@@ -199,21 +191,11 @@ std::optional<PageEncoding> DecideEncoding(const EncodingRule& rule, std::string
   return DetectPageEncoding(rule.contentType, head);
 }
 
-std::string Utf8ToCodePage(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  AppendUtf8InCodePage(out, utf8);
-  return out;
-}
-
 std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, std::string_view head,
-                                           std::optional<PageEncoding> encoding, bool markLacking) {
-  if (!encoding) {
-    return std::make_unique<FileLineSource>(file, head,
-                                            std::make_unique<SniffingDecoder>(markLacking));
-  }
-  return std::make_unique<FileLineSource>(file, head,
-                                          MakePageDecoder(*encoding, true, markLacking));
+                                           std::optional<PageEncoding> encoding) {
+  if (!encoding)
+    return std::make_unique<FileLineSource>(file, head, std::make_unique<SniffingDecoder>());
+  return std::make_unique<FileLineSource>(file, head, MakePageDecoder(*encoding, true));
 }
 
 }  // namespace cardo

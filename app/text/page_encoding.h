@@ -1,7 +1,7 @@
 #pragma once
 // Which encoding a page or text file is read in, and its lines in that encoding as the scanner
-// reads them: code page 932, so that a page's characters, not their bytes, are scanned. The
-// rule is a browser's: a byte order mark, else the server's charset, else a <meta> charset
+// reads them: UTF-8, so that a page's characters, not their bytes, are scanned. The rule is a
+// browser's: a byte order mark, else the server's charset, else a <meta> charset
 // near the start; a page that declares nothing is UTF-8 when its text is, else code page 932.
 #include <cstddef>
 #include <cstdio>
@@ -50,17 +50,10 @@ struct EncodingRule {
 };
 std::optional<PageEncoding> DecideEncoding(const EncodingRule& rule, std::string_view head);
 
-// One UTF-8 line in code page 932. A character the code page lacks becomes its UTF-8 bytes
-// percent-encoded, as a browser sends it in a URL; an invalid sequence becomes U+FFFD's.
-std::string Utf8ToCodePage(std::string_view utf8);
-
 // The lines of `file` in `encoding` (nothing: sniffed), `head` being the bytes already read
-// from its start: the one place an encoding becomes a line source. A file in another encoding
-// is converted a block at a time, its byte order mark dropped, so that a long line is held
-// once, as codes.
-// With `markLacking` a character the code page lacks comes marked (kLackingMark).
+// from its start: the one place where a file's bytes become text. The file is decoded a block
+// at a time, its byte order mark dropped, so that a long line is held once.
 std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, std::string_view head,
-                                           std::optional<PageEncoding> encoding,
-                                           bool markLacking = false);
+                                           std::optional<PageEncoding> encoding);
 
 }  // namespace cardo

@@ -1,6 +1,6 @@
 // cardo-cli extract reads a file as the extraction dialog does: the same encoding rule (byte
 // order mark, <meta> charset, else code page 932, unless --input-encoding forces one) and the
-// same UTF-8 reading, where a character the code page lacks is percent-encoded.
+// same reading of its characters, where a character the code page lacks is percent-encoded.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -47,10 +47,10 @@ TEST(ExtractCommand, ReadsAFileInTheEncodingTheDialogReadsItIn) {
       {{"--mode", "parsed", "--base", "http://b/d/"}, u"sjis.html", photo},
       {{"--full-width"}, u"bom.txt", "http://h/ダウンロード/a.zip\n"},
       // A forced encoding wins over what the file says: these are UTF-8 bytes read as code page
-      // 932, a lead byte before a byte that is no trail byte shown as "・".
+      // 932, a lead byte before a byte that is no trail byte shown as "・", the "/" after it kept.
       {{"--mode", "html", "--base", "http://b/d/", "--input-encoding", "cp932"},
        u"meta.html",
-       "http://b/d/逕ｻ蜒・蜀咏悄.jpg\n"},
+       "http://b/d/逕ｻ蜒・/蜀咏悄.jpg\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> args = c.options;

@@ -81,21 +81,6 @@ TEST(ClipboardLinks, HtmlFormatHeaderGivesFragmentAndSource) {
   }
 }
 
-TEST(ClipboardLinks, ScannerBytesEndLinesWithCrLfAndEncodeWhatTheCodePageLacks) {
-  struct Case {
-    std::u16string text;
-    std::string bytes;
-  } cases[] = {
-      {u"a\nb\rc\r\nd", "a\r\nb\r\nc\r\nd"},
-      {U("日本"), "\x93\xfa\x96\x7b"},
-      {u"x\U0001F600y", "x%F0%9F%98%80y"},
-      {u"caf\u00E9", "caf%C3%A9"},  // no near match ("e")
-      {std::u16string(u"a") + char16_t(0xD800) + u"b", "a%EF%BF%BDb"},
-      {U("画\u4E02"), "\x89\xe6%E4%B8%82"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(ScannerBytes(c.text), c.bytes) << Utf16ToUtf8(c.text);
-}
-
 struct PasteCase {
   const char* name;
   std::optional<std::string> html;
@@ -141,6 +126,19 @@ TEST(ClipboardLinks, PasteTakesHtmlFormatElseTextThroughTheFilterEachUrlOnce) {
        {},
        false,
        {U("http://h.jp/日本/a.jpg"), u"http://h.jp/%F0%9F%98%80.zip"}},
+      {"a character cp932 lacks ends a link outside a value, as on a page",
+       HtmlFormatOf("http://h.jp/a.zip\U0001F600b.zip <a href=\"c\U0001F600.zip\">",
+                    "http://h.jp/"),
+       u"",
+       {},
+       false,
+       {u"http://h.jp/a.zip", u"http://h.jp/b.zip", u"http://h.jp/c%F0%9F%98%80.zip"}},
+      {"text: a character cp932 lacks percent-encoded, never a near match",
+       std::nullopt,
+       u"http://t.jp/caf\u00E9.zip http://t.jp/a" + std::u16string(1, char16_t(0xD800)) + u".zip",
+       {},
+       false,
+       {u"http://t.jp/caf%C3%A9.zip", u"http://t.jp/a%EF%BF%BD.zip"}},
       {"offsets past the end: the whole HTML",
        "StartHTML:0000000052\r\nStartFragment:9999\r\nEndFragment:99999\r\n"
        "<html><a href=\"http://h.jp/w.zip\"></html>",

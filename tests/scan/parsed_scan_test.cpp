@@ -29,10 +29,9 @@ Urls Collect(LineSource& source, const ExtractOptions& options) {
   return found;
 }
 
-// A page written in UTF-8 here, scanned as code page 932 lines.
+// A page written in UTF-8 here, scanned as lines of text.
 Urls Scan(const std::string& utf8, const ExtractOptions& options = Parsed()) {
-  const std::string bytes = WideToAnsi(Utf8ToUtf16(utf8));
-  TextLineSource source(bytes);
+  TextLineSource source(utf8);
   return Collect(source, options);
 }
 
@@ -43,7 +42,7 @@ Urls ScanFile(const std::string& bytes) {
   std::rewind(file.get());
   std::string head(kEncodingHeadBytes, '\0');
   head.resize(std::fread(head.data(), 1, head.size(), file.get()));
-  const auto lines = OpenLineSource(file.get(), head, DecideEncoding({}, head), true);
+  const auto lines = OpenLineSource(file.get(), head, DecideEncoding({}, head));
   return Collect(*lines, Parsed());
 }
 

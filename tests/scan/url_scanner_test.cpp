@@ -10,9 +10,9 @@
 #include "app/scan/relative_url.h"
 #include "app/scan/url_characters.h"
 #include "app/scan/url_scanner.h"
+#include "app/text/page_encoding.h"
 #include "app/list/memory_url_list.h"
 #include "app/list/messages.h"
-#include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/extract_command.h"
 #include "tests/list/shell_fixture.h"
@@ -23,10 +23,9 @@ namespace {
 
 using Urls = std::vector<std::string>;
 
-// Runs the scanner over UTF-8 text (stored as code page 932) and returns the candidates.
+// Runs the scanner over UTF-8 text and returns the candidates.
 Urls Scan(const std::string& utf8, ExtractOptions options) {
-  const std::string bytes = WideToAnsi(Utf8ToUtf16(utf8));
-  TextLineSource source(bytes);
+  TextLineSource source(utf8);
   Urls found;
   ExtractUrls(source, options, [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
   return found;
@@ -350,38 +349,94 @@ TEST(UrlScanner, DownloadModeStartsAtThePage) {
   EXPECT_EQ(Scan("a.html", o), (Urls{"http://p.net/a.html"}));
 }
 
+// The URLs of a page in code page 932, read as a file in it is.
+Urls ScanShiftJis(const std::string& bytes, const ExtractOptions& options) {
+  std::FILE* f = std::tmpfile();
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::rewind(f);
+  const auto source = OpenLineSource(f, {}, PageEncoding::CodePage932);
+  Urls found;
+  ExtractUrls(*source, options,
+              [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
+  std::fclose(f);
+  return found;
+}
+
 TEST(UrlScanner, ShiftJisTrailBytesAreNotUrlCharacters) {
   // 表 is 95 5C, ソ is 83 5C, ゼ is 83 5B, ゾ is 83 5D, ァ is 83 40 ("@" as trail byte).
-  EXPECT_EQ(Scan("http://a.jp/表ソゼゾァ.html", Text()), (Urls{"http://a.jp/"}));
-  EXPECT_EQ(Scan("http://a.jp/表ソゼゾァ.html", Text(true)), (Urls{"http://a.jp/表ソゼゾァ.html"}));
-  EXPECT_EQ(Scan("<a href=\"ァ.html\">", Html()), (Urls{"/ァ.html"}));
-  EXPECT_EQ(Scan("ァ.html", Html()), (Urls{"/.html"}));
+  const std::string page = testing::Ansi("http://a.jp/表ソゼゾァ.html");
+  EXPECT_EQ(ScanShiftJis(page, Text()), (Urls{"http://a.jp/"}));
+  EXPECT_EQ(ScanShiftJis(page, Text(true)), (Urls{"http://a.jp/表ソゼゾァ.html"}));
+  EXPECT_EQ(ScanShiftJis(testing::Ansi("<a href=\"ァ.html\">"), Html()), (Urls{"/ァ.html"}));
+  EXPECT_EQ(ScanShiftJis(testing::Ansi("ァ.html"), Html()), (Urls{"/.html"}));
   // A lead byte before a byte that is no trail byte stands alone: in a UTF-8 page "語" ends
   // in 9E, which must not take the "1" after it (outside a quoted value, where it ends the
   // reference).
   for (const std::string& page : {std::string("<a href=\xE8\xAA\x9E"
                                               "1.zip>"),
                                   std::string("\x81 http://a/b.zip")}) {
-    TextLineSource source(page);
-    Urls found;
-    ExtractUrls(source, Html(u"http://h/"),
-                [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
+    const Urls found = ScanShiftJis(page, Html(u"http://h/"));
     EXPECT_EQ(found.back(), page[0] == '<' ? "http://h/1.zip" : "http://a/b.zip");
   }
 }
 
 TEST(UrlScanner, UrlCharacters) {
-  for (char16_t c : std::u16string(u"azAZ09!#$%&*+-./:;=?@^_|~"))
-    EXPECT_TRUE(IsUrlChar(c, false)) << char(c);
-  for (char16_t c : std::u16string(u" \t\"'(),<>[]\\`{}"))
-    EXPECT_FALSE(IsUrlChar(c, false)) << char(c);
-  EXPECT_FALSE(IsUrlChar(0xB1, true));  // half-width katakana
-  EXPECT_TRUE(IsUrlChar(0x8140, true));
-  EXPECT_FALSE(IsUrlChar(0x8140, false));
-  EXPECT_FALSE(IsUrlChar(0x81AD, true));
-  EXPECT_TRUE(IsUrlChar(0x889F, true));
-  EXPECT_TRUE(IsUrlChar(0xFC4B, true));
-  EXPECT_FALSE(IsUrlChar(0xFC4C, true));
+  for (char16_t c : std::u16string(u"azAZ09!#$%&*+-./:;=?@^_|~")) {
+    EXPECT_TRUE(IsAsciiUrlChar(c)) << char(c);
+    EXPECT_TRUE(IsTextUrlChar(c, false)) << char(c);
+  }
+  for (char16_t c : std::u16string(u" \t\"'(),<>[]\\`{}\x7F")) {
+    EXPECT_FALSE(IsAsciiUrlChar(c)) << char(c);
+    EXPECT_FALSE(IsTextUrlChar(c, true)) << char(c);
+  }
+  // Code page 932's sets by the characters they are: half-width katakana (single bytes) never,
+  // the listed double-byte ranges with the full-width option, ends of ranges included.
+  const struct {
+    char32_t c;
+    bool plain, fullWidth;
+  } cases[] = {
+      {U'ｱ', false, false},
+      {U'\u3000', false, true},
+      {U'、', false, true},
+      {U'〓', false, true},
+      {U'∈', false, true},
+      {U'\u2252', false, true},
+      {U'亜', false, true},
+      {U'黑', false, true},
+      {U'\u2160', false, true},
+      {U'纊', false, true},
+      {U'\uFFE4', false, true},
+      {U'\u2010', false, true},
+      {U'\u2534', false, true},
+      // Characters the code page lacks go into a URL as their percent-encoded bytes.
+      {U'é', true, true},
+      {U'\U0001F600', true, true},
+      {U'\uFFFD', true, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsTextUrlChar(c.c, false), c.plain) << std::hex << static_cast<unsigned>(c.c);
+    EXPECT_EQ(IsTextUrlChar(c.c, true), c.fullWidth) << std::hex << static_cast<unsigned>(c.c);
+  }
+}
+
+TEST(UrlScanner, AUrlWritesWhatTheCodePageLacksPercentEncoded) {
+  const struct {
+    std::string utf8;
+    std::string written;
+  } cases[] = {
+      {"http://h/a", "http://h/a"},
+      {"画像/写真.jpg", "画像/写真.jpg"},
+      {"x한y😀z", "x%ED%95%9Cy%F0%9F%98%80z"},
+      {"a画한ア-é/画b", "a画%ED%95%9Cア-%C3%A9/画b"},
+      {"画\xFF\xC0\xAE", "画%EF%BF%BD%EF%BF%BD%EF%BF%BD"},  // invalid: U+FFFD, which it lacks
+  };
+  for (const auto& c : cases) {
+    std::u16string fromUtf8;
+    AppendUrlText(fromUtf8, c.utf8);
+    EXPECT_EQ(Utf16ToUtf8(fromUtf8), c.written) << c.utf8;
+    EXPECT_EQ(Utf16ToUtf8(UrlText(Utf8ToUtf16(c.utf8))), c.written) << c.utf8;
+  }
+  EXPECT_EQ(UrlText(std::u16string(u"a") + char16_t(0xD800) + u"b"), u"a%EF%BF%BDb");
 }
 
 TEST(UrlScanner, HrefValues) {
@@ -441,20 +496,20 @@ TEST(UrlScanner, ClimbingALongBaseLooksAtEachOfItsUnitsOnce) {
 
 // The absolute pass done the slow, literal way, for comparison: a URL is deleted where it
 // stands as a whole run.
-void LiteralAbsolutePass(CodeText& line, std::vector<CodeText>& out) {
-  for (std::size_t pos = line.find(u"://"); pos != CodeText::npos; pos = line.find(u"://")) {
-    const std::size_t sep = line.compare(pos, 4, u":///") == 0 ? 4 : 3;
+void LiteralAbsolutePass(std::string& line, std::vector<std::string>& out) {
+  const auto isUrl = [](char c) { return IsHtmlUrlUnit(static_cast<unsigned char>(c)); };
+  for (std::size_t pos = line.find("://"); pos != std::string::npos; pos = line.find("://")) {
+    const std::size_t sep = line.compare(pos, 4, ":///") == 0 ? 4 : 3;
     std::size_t i = pos + sep;
     if (i >= line.size()) return;
-    while (i < line.size() && IsUrlChar(line[i], false)) ++i;
+    while (i < line.size() && isUrl(line[i])) ++i;
     if (pos == 0) return;
     std::size_t j = pos;
-    while (j > 0 && IsUrlChar(line[j - 1], false)) --j;
-    const CodeText url = line.substr(j, i - j);
-    for (std::size_t at = line.find(url); at != CodeText::npos; at = line.find(url, at)) {
+    while (j > 0 && isUrl(line[j - 1])) --j;
+    const std::string url = line.substr(j, i - j);
+    for (std::size_t at = line.find(url); at != std::string::npos; at = line.find(url, at)) {
       const std::size_t end = at + url.size();
-      if ((at > 0 && IsUrlChar(line[at - 1], false)) ||
-          (end < line.size() && IsUrlChar(line[end], false))) {
+      if ((at > 0 && isUrl(line[at - 1])) || (end < line.size() && isUrl(line[end]))) {
         ++at;
         continue;
       }
@@ -464,82 +519,70 @@ void LiteralAbsolutePass(CodeText& line, std::vector<CodeText>& out) {
   }
 }
 
-// The pass over one byte per character (HTML lines without "<base") for the same ASCII line.
-void ExpectBytePassAgrees(const CodeText& line, const std::vector<CodeText>& urls,
-                          const CodeText& shortened) {
-  std::string bytes(line.begin(), line.end());
-  std::vector<CodeText> got;
-  CodeText markers;
-  AbsolutePass(bytes, markers, [&](std::string_view url, std::u16string_view) {
-    got.emplace_back(url.begin(), url.end());
-  });
-  ASSERT_EQ(got, urls) << bytes;
-  ASSERT_EQ(CodeText(bytes.begin(), bytes.end()), shortened) << bytes;
+void ExpectPassesAgree(const std::string& line) {
+  std::string literal = line, fast = line;
+  std::vector<std::string> expected, got;
+  LiteralAbsolutePass(literal, expected);
+  AbsolutePass(fast, [&](std::string_view url) { got.emplace_back(url); });
+  ASSERT_EQ(got, expected) << line;
+  ASSERT_EQ(fast, literal) << line;
 }
 
 TEST(UrlScanner, AbsolutePassMatchesTheLiteralOne) {
   std::mt19937 rng(12345);
-  const std::u16string alphabet = u"ab:/.\" h";
+  const std::string alphabet = "ab:/.\" h";
   for (int round = 0; round < 20000; ++round) {
-    CodeText line;
+    std::string line;
     const int length = static_cast<int>(rng() % 40);
     for (int k = 0; k < length; ++k) line.push_back(alphabet[rng() % alphabet.size()]);
-    CodeText literal = line, fast = line;
-    std::vector<CodeText> expected, got;
-    LiteralAbsolutePass(literal, expected);
-    AbsolutePass(fast, [&](std::u16string_view url) { got.emplace_back(url); });
-    ASSERT_EQ(got, expected) << EncodeCodePage(line);
-    ASSERT_EQ(fast, literal) << EncodeCodePage(line);
-    ExpectBytePassAgrees(line, expected, literal);
+    ExpectPassesAgree(line);
   }
   // Lines of whole URLs that repeat and contain one another, some longer than the index keys.
-  const std::u16string longPath(70, u'p');
-  const std::vector<std::u16string> words = {u"http://a.com/x",
-                                             u"http://a.com/x.zip",
-                                             u"http://a.com/" + longPath,
-                                             u"http://a.com/" + longPath + u"q",
-                                             u"file:///c",
-                                             u"ahttp://a.com/x",
-                                             u"://",
-                                             u"x:",
-                                             u"c:/",
-                                             u"/d",
-                                             u"a://b"};
+  const std::string longPath(70, 'p');
+  const std::vector<std::string> words = {"http://a.com/x",
+                                          "http://a.com/x.zip",
+                                          "http://a.com/" + longPath,
+                                          "http://a.com/" + longPath + "q",
+                                          "file:///c",
+                                          "ahttp://a.com/x",
+                                          "://",
+                                          "x:",
+                                          "c:/",
+                                          "/d",
+                                          "a://b"};
   // Occurrences at the edges of and inside longer runs, which stay.
-  for (const std::u16string line :
-       {u"a://b c://d c:/a://b/d", u"a://b c://d x c:a://b//d", u"a://b a://b/c ha://b/c"}) {
-    CodeText literal = line, fast = line;
-    std::vector<CodeText> expected, got;
-    LiteralAbsolutePass(literal, expected);
-    AbsolutePass(fast, [&](std::u16string_view url) { got.emplace_back(url); });
-    EXPECT_EQ(got, expected) << EncodeCodePage(line);
-    EXPECT_EQ(fast, literal) << EncodeCodePage(line);
+  for (const std::string line :
+       {"a://b c://d c:/a://b/d", "a://b c://d x c:a://b//d", "a://b a://b/c ha://b/c"}) {
+    ExpectPassesAgree(line);
   }
-  const std::u16string glue = u" \">/";
+  const std::string glue = " \">/";
   for (int round = 0; round < 5000; ++round) {
-    CodeText line;
+    std::string line;
     const int count = static_cast<int>(rng() % 12);
     for (int k = 0; k < count; ++k) {
       line += words[rng() % words.size()];
       if (rng() % 4) line.push_back(glue[rng() % glue.size()]);
     }
-    CodeText literal = line, fast = line;
-    std::vector<CodeText> expected, got;
-    LiteralAbsolutePass(literal, expected);
-    AbsolutePass(fast, [&](std::u16string_view url) { got.emplace_back(url); });
-    ASSERT_EQ(got, expected) << EncodeCodePage(line);
-    ASSERT_EQ(fast, literal) << EncodeCodePage(line);
-    ExpectBytePassAgrees(line, expected, literal);
+    ExpectPassesAgree(line);
   }
 }
 
-TEST(UrlScanner, OneByteFormFindsWhatTheCodesFind) {
+TEST(UrlScanner, AbsolutePassTakesACharacterTheCodePageLacksAsItsPercentEncodedBytes) {
+  // Both give one URL as written: the second is a repeat and goes, the third is another.
+  std::string line = "http://h/\xF0\x9F\x98\x80 http://h/%F0%9F%98%80 http://h/%f0%9F%98%80";
+  std::vector<std::string> got;
+  AbsolutePass(line, [&](std::string_view url) { got.emplace_back(url); });
+  EXPECT_EQ(got, (std::vector<std::string>{"http://h/\xF0\x9F\x98\x80", "http://h/%f0%9F%98%80"}));
+  EXPECT_EQ(line, "  ");
+}
+
+TEST(UrlScanner, ABaseTagWithoutHrefChangesNothing) {
   // A line with "<base" but no "href=" changes nothing in download mode: it gives what the
   // same line gives with "<xxxx" in its place.
   std::mt19937 rng(2024);
   const std::vector<std::string> pieces = {
-      "a",  "b",     ":", "/",    ".", "\"", "'",      "=",   " ",          "画",      "ｱ",
-      "　", "&amp;", "@", "h://", "(", ",",  "srcset", "\\/", "\xFF%C2%A0", "\xFF%E2", "\xFF"};
+      "a",  "b",     ":", "/",    ".", "\"", "'",      "=",   " ",      "画",     "ｱ",
+      "　", "&amp;", "@", "h://", "(", ",",  "srcset", "\\/", "\u00a0", "\u2014", "😀"};
   ExtractOptions o;
   o.mode = ExtractMode::Download;
   o.pageUrl = u"http://p/d/";
@@ -647,9 +690,9 @@ TEST(LineSources, SplitAtCrLfLfAndCr) {
     }
     std::rewind(f);
     std::size_t count = 0;
-    for (CodeText codes; decoding.NextCodes(codes); ++count) {
+    for (std::u16string text; decoding.NextText(text); ++count) {
       ASSERT_LT(count, c.lines.size());
-      EXPECT_EQ(codes.size(), c.lines[count].size()) << count;
+      EXPECT_EQ(text.size(), c.lines[count].size()) << count;
     }
     EXPECT_EQ(count, c.lines.size());
     // Whole lines at a time, their ends as written; the last line gets a LF.
@@ -666,9 +709,9 @@ TEST(LineSources, SplitAtCrLfLfAndCr) {
 }
 
 TEST(LineSources, AFileDecodesAsItReadsExactlyAsTheWholeLineDecodes) {
-  // Lines of about 70 KB, so that reads of 64 KB cut double-byte characters and CR LF.
+  // Lines of about 70 KB, so that reads of 64 KB cut characters and CR LF; invalid bytes too.
   std::mt19937 rng(99);
-  const std::string pieces[] = {"a", "<base", "<BAS", "e", "\x82\xA0", "\x82", "\n", "@"};
+  const std::string pieces[] = {"a", "<base", "<BAS", "e", "画", "\xE7\x94", "\n", "😀"};
   for (int round = 0; round < 6; ++round) {
     std::string text;
     while (text.size() < 400000) {
@@ -680,10 +723,10 @@ TEST(LineSources, AFileDecodesAsItReadsExactlyAsTheWholeLineDecodes) {
     std::fwrite(text.data(), 1, text.size(), f);
     std::rewind(f);
     FileLineSource file(f);
-    CodeText expected, got;
+    std::u16string expected, got;
     for (;;) {
-      const bool more = memory.NextCodes(expected);
-      ASSERT_EQ(file.NextCodes(got), more);
+      const bool more = memory.NextText(expected);
+      ASSERT_EQ(file.NextText(got), more);
       if (!more) break;
       ASSERT_EQ(got, expected);
     }

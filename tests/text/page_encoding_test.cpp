@@ -64,30 +64,6 @@ TEST(PageEncoding, FollowsWhatThePageDeclares) {
   }
 }
 
-TEST(PageEncoding, Utf8LinesReachTheScannerInTheCodePage) {
-  EXPECT_EQ(Utf8ToCodePage("http://h/a"), "http://h/a");
-  EXPECT_EQ(Utf8ToCodePage("画像/写真.jpg"), testing::Ansi("画像/写真.jpg"));
-  // Characters code page 932 lacks, as a browser writes them into a URL.
-  EXPECT_EQ(Utf8ToCodePage("x한y😀z"), "x%ED%95%9Cy%F0%9F%98%80z");
-  EXPECT_EQ(Utf8ToCodePage("画\xFF"), testing::Ansi("画") + "%EF%BF%BD");
-  // Overlong forms and surrogates are invalid, never the characters they would spell.
-  const std::string bad = "%EF%BF%BD";
-  for (const auto& [utf8, expected] : std::vector<std::pair<std::string, std::string>>{
-           {"a\xC0\xAE\xC0\xAE/b", "a" + bad + bad + bad + bad + "/b"},
-           {"\xC1\xBF", bad + bad},
-           {"\xE0\x80\xAF", bad + bad + bad},
-           {"\xF0\x80\x80\xAF", bad + bad + bad + bad},
-           {"\xED\xA0\x80", bad + bad + bad},
-           {"\xC2\xA0\xE0\xA0\x80", "%C2%A0%E0%A0%80"},
-       }) {
-    EXPECT_EQ(Utf8ToCodePage(utf8), expected) << utf8;
-  }
-  // Runs of both kinds in one line, a run the code page lacks a character of among them.
-  EXPECT_EQ(Utf8ToCodePage("a画한ア-é/画b"), "a" + testing::Ansi("画") + "%ED%95%9C" +
-                                                 testing::Ansi("ア") + "-%C3%A9/" +
-                                                 testing::Ansi("画") + "b");
-}
-
 TEST(PageEncoding, AUtf8FileReadInBlocksGivesTheLinesReadWhole) {
   // Lines of about 70 KB, so that reads of 64 KB cut characters, CR LF and, with a short
   // head, the byte order mark; characters the code page lacks and invalid bytes among them.
@@ -103,7 +79,7 @@ TEST(PageEncoding, AUtf8FileReadInBlocksGivesTheLinesReadWhole) {
     std::vector<std::string> expected;
     for (std::size_t at = 3;;) {
       const std::size_t cr = text.find_first_of("\r\n", at);
-      expected.push_back(Utf8ToCodePage(std::string_view(text).substr(at, cr - at)));
+      expected.push_back(Utf16ToUtf8(Utf8ToUtf16(std::string_view(text).substr(at, cr - at))));
       if (cr == std::string::npos) break;
       at = cr + (text.compare(cr, 2, "\r\n") == 0 ? 2 : 1);
       if (at == text.size()) break;
@@ -115,10 +91,10 @@ TEST(PageEncoding, AUtf8FileReadInBlocksGivesTheLinesReadWhole) {
     const auto source = OpenLineSource(f, text.substr(0, headSize), PageEncoding::Utf8);
     std::vector<std::string> lines;
     std::string line;
-    CodeText codes;
-    // Bytes and codes, by turns.
+    std::u16string wide;
+    // UTF-8 and UTF-16, by turns.
     while (lines.size() % 2 ? source->Next(line)
-                            : (source->NextCodes(codes) && (line = EncodeCodePage(codes), true))) {
+                            : (source->NextText(wide) && (line = Utf16ToUtf8(wide), true))) {
       lines.push_back(line);
     }
     std::fclose(f);

@@ -7,7 +7,6 @@
 
 #include "app/check/link_check.h"
 #include "app/export/export.h"
-#include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "app/scan/url_scanner.h"
 #include "app/text/line_source.h"
@@ -39,7 +38,7 @@ std::u16string LinkLine(std::u16string_view href) {
   ExtractOptions options;
   options.mode = ExtractMode::Parsed;
   options.pageUrl = kPage;
-  const std::string page = WideToAnsi(u"<a href=\"" + std::u16string(href) + u"\">");
+  const std::string page = Utf16ToUtf8(u"<a href=\"" + std::u16string(href) + u"\">");
   TextLineSource source(page);
   std::vector<std::u16string> found;
   ExtractUrls(source, options, [&](std::u16string_view url) { found.emplace_back(url); });
