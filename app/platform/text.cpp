@@ -60,14 +60,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
       ++i;
       continue;
     }
-    char32_t cp = step.cp;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
+    AppendUtf16(out, step.cp);
     i += step.len;
   }
   return out;
@@ -90,6 +83,16 @@ Utf8Shape ScanUtf8(std::string_view bytes, bool mayContinue) {
     i += step.len;
   }
   return shape;
+}
+
+void AppendUtf16(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+    return;
+  }
+  cp -= 0x10000;
+  out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+  out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {

@@ -20,6 +20,8 @@ Utf8Step DecodeUtf8At(std::string_view text, std::size_t i);
 
 // `cp` (at most U+10FFFF, no surrogate) as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
+// The same as UTF-16: one unit, or a surrogate pair beyond U+FFFF.
+void AppendUtf16(std::u16string& out, char32_t cp);
 
 // What `bytes` are as UTF-8: `valid` when every sequence is a valid, shortest form, and
 // `multibyte` when one at least is longer than a byte (text that is plainly UTF-8, since no

@@ -2,6 +2,7 @@
 
 #include "app/scan/named_references.h"
 #include "app/scan/url_characters.h"
+#include "app/platform/text.h"
 #include "app/platform/windows_1252.h"
 
 namespace cardo {
@@ -64,16 +65,6 @@ bool EndsUrl(char32_t c) {
          c == 0x2039 || c == 0x203A;
 }
 
-void Append(std::u16string& out, char32_t c) {
-  if (c < 0x10000) {
-    out.push_back(static_cast<char16_t>(c));
-    return;
-  }
-  c -= 0x10000;
-  out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-  out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-}
-
 // What a reference that ends the URL does: drop what was appended so far, stop there, or
 // nothing (an attribute value is one URL whatever it holds).
 enum class AtEnd { KeepLast, Stop, Read };
@@ -94,8 +85,8 @@ void AppendRead(std::u16string_view text, std::u16string& out, AtEnd atEnd) {
       out.resize(from);
       continue;
     }
-    Append(out, read.first);
-    if (read.second) Append(out, read.second);
+    AppendUtf16(out, read.first);
+    if (read.second) AppendUtf16(out, read.second);
   }
 }
 

@@ -103,16 +103,6 @@ void AppendHexByte(std::u16string& out, unsigned byte) {
   out.push_back(kHex[byte & 15]);
 }
 
-void AppendCodePoint(std::u16string& out, char32_t c) {
-  if (c < 0x10000) {
-    out.push_back(static_cast<char16_t>(c));
-    return;
-  }
-  c -= 0x10000;
-  out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-  out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-}
-
 // `c` as a URL part holds it: raw, or its UTF-8 bytes as %XX.
 void AppendEncoded(std::u16string& out, char32_t c, const EncodeSet& set, UrlForm form) {
   if (c < 0x80) {
@@ -124,7 +114,7 @@ void AppendEncoded(std::u16string& out, char32_t c, const EncodeSet& set, UrlFor
     return;
   }
   if (form == UrlForm::AsWritten) {
-    AppendCodePoint(out, c);
+    AppendUtf16(out, c);
     return;
   }
   if (c < 0x800) {
@@ -503,6 +493,22 @@ class UrlParser {
     url_.path_ = base_->path_;
     url_.opaquePath_ = base_->opaquePath_;
   }
+  // A reference that ends, or goes on to its query or fragment, where `c` stands: the base's
+  // path and query stay, the reference replacing the query or adding the fragment.
+  void KeepPathOfBase(char32_t c) {
+    TakePathOfBase();
+    url_.query_ = base_->query_;
+    if (c == u'?') {
+      url_.query_.emplace();
+      state_ = State::Query;
+    } else if (c == u'#') {
+      url_.fragment_.emplace();
+      state_ = State::Fragment;
+    } else {
+      state_ = State::Done;
+    }
+    ++pos_;
+  }
   // The base's path without its last segment, for a reference that continues from its
   // directory. Taken lazily: only the part the reference's ".." segments leave is copied, at
   // the end.
@@ -617,18 +623,7 @@ class UrlParser {
     }
     TakeAuthorityOfBase();
     if (c == u'?' || c == u'#' || c == kEof) {
-      TakePathOfBase();
-      url_.query_ = base_->query_;
-      if (c == u'?') {
-        url_.query_.emplace();
-        state_ = State::Query;
-      } else if (c == u'#') {
-        url_.fragment_.emplace();
-        state_ = State::Fragment;
-      } else {
-        state_ = State::Done;
-      }
-      ++pos_;
+      KeepPathOfBase(c);
       return;
     }
     ContinueFromDirectoryOfBase();
@@ -731,18 +726,7 @@ class UrlParser {
     if (!base_ || base_->scheme_ != u"file") return;
     url_.host_ = base_->host_;
     if (c == u'?' || c == u'#' || c == kEof) {
-      TakePathOfBase();
-      url_.query_ = base_->query_;
-      if (c == u'?') {
-        url_.query_.emplace();
-        state_ = State::Query;
-      } else if (c == u'#') {
-        url_.fragment_.emplace();
-        state_ = State::Fragment;
-      } else {
-        state_ = State::Done;
-      }
-      ++pos_;
+      KeepPathOfBase(c);
     } else if (!StartsWithDriveLetter(in_.substr(pos_))) {
       ContinueFromDirectoryOfBase();
     }
@@ -1067,7 +1051,7 @@ std::optional<Url> ParseUrlBytes(std::string_view bytes, const Url* base, UrlErr
       AppendHexByte(text, static_cast<unsigned char>(bytes[i]));
       ++i;
     } else {
-      AppendCodePoint(text, step.cp);
+      AppendUtf16(text, step.cp);
       i += step.len;
     }
   }
