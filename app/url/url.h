@@ -34,8 +34,6 @@ class Url {
  public:
   // The scheme in lower case, without ":".
   const std::u16string& Scheme() const { return scheme_; }
-  // One of http, https, ftp, ws, wss, file.
-  bool Special() const { return special_; }
   const std::u16string& Username() const { return username_; }
   const std::u16string& Password() const { return password_; }
   // The host as serialized: a domain, "1.2.3.4", "[::1]" or an opaque host; empty for "file:"
@@ -63,9 +61,7 @@ class Url {
   // The address with neither user information nor fragment: what a Referer may carry.
   std::u16string WithoutCredentials() const;
 
-  // Setters for callers that build or change one part (a copy with another fragment, a form
-  // without credentials); each keeps the URL valid for its scheme.
-  void ClearFragment() { fragment_.reset(); }
+  // The same address without user name and password (what a request sends as Basic instead).
   void ClearCredentials() {
     username_.clear();
     password_.clear();
