@@ -893,31 +893,9 @@ class UrlParser {
   }
 
   // Plain functions rather than pointers to members: GCC's bounds check misreads an index into
-  // an array of pointers to members.
+  // an array of pointers to members. Defined after the class, which the functions need whole.
   using Handler = void (*)(UrlParser&);
-  static constexpr Handler kStates[] = {
-      [](UrlParser& p) { p.SchemeStart(); },
-      [](UrlParser& p) { p.Scheme(); },
-      [](UrlParser& p) { p.NoScheme(); },
-      [](UrlParser& p) { p.SpecialRelativeOrAuthority(); },
-      [](UrlParser& p) { p.PathOrAuthority(); },
-      [](UrlParser& p) { p.Relative(); },
-      [](UrlParser& p) { p.RelativeSlash(); },
-      [](UrlParser& p) { p.SpecialAuthoritySlashes(); },
-      [](UrlParser& p) { p.SpecialAuthorityIgnoreSlashes(); },
-      [](UrlParser& p) { p.Authority(); },
-      [](UrlParser& p) { p.Host(); },
-      [](UrlParser& p) { p.Port(); },
-      [](UrlParser& p) { p.File(); },
-      [](UrlParser& p) { p.FileSlash(); },
-      [](UrlParser& p) { p.FileHost(); },
-      [](UrlParser& p) { p.PathStart(); },
-      [](UrlParser& p) { p.Path(); },
-      [](UrlParser& p) { p.OpaquePath(); },
-      [](UrlParser& p) { p.Query(); },
-      [](UrlParser& p) { p.Fragment(); },
-  };
-  static_assert(std::size(kStates) == static_cast<std::size_t>(State::Done));
+  static const Handler kStates[];
 
   std::u16string owned_;  // the input without TAB, CR and LF, when it held any
   View in_;
@@ -936,7 +914,31 @@ class UrlParser {
   std::size_t climbs_ = 0;
 };
 
+const UrlParser::Handler UrlParser::kStates[] = {
+    [](UrlParser& p) { p.SchemeStart(); },
+    [](UrlParser& p) { p.Scheme(); },
+    [](UrlParser& p) { p.NoScheme(); },
+    [](UrlParser& p) { p.SpecialRelativeOrAuthority(); },
+    [](UrlParser& p) { p.PathOrAuthority(); },
+    [](UrlParser& p) { p.Relative(); },
+    [](UrlParser& p) { p.RelativeSlash(); },
+    [](UrlParser& p) { p.SpecialAuthoritySlashes(); },
+    [](UrlParser& p) { p.SpecialAuthorityIgnoreSlashes(); },
+    [](UrlParser& p) { p.Authority(); },
+    [](UrlParser& p) { p.Host(); },
+    [](UrlParser& p) { p.Port(); },
+    [](UrlParser& p) { p.File(); },
+    [](UrlParser& p) { p.FileSlash(); },
+    [](UrlParser& p) { p.FileHost(); },
+    [](UrlParser& p) { p.PathStart(); },
+    [](UrlParser& p) { p.Path(); },
+    [](UrlParser& p) { p.OpaquePath(); },
+    [](UrlParser& p) { p.Query(); },
+    [](UrlParser& p) { p.Fragment(); },
+};
+
 std::optional<Url> UrlParser::Run(UrlError* error) {
+  static_assert(std::size(kStates) == static_cast<std::size_t>(State::Done));
   while (state_ != State::Done) {
     kStates[static_cast<int>(state_)](*this);
     if (failed_) {
