@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build make g++ clang llvm libclang-rt-dev
+  cmake ninja-build make ccache g++ clang llvm libclang-rt-dev
   mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   googletest
