@@ -32,6 +32,13 @@ missing_of() {
 }
 
 mapfile -t missing < <(missing_of "${packages[@]}")
+# Where the 32-bit packages could not be installed, a later run tries them again only once apt's
+# indexes have changed: each try costs an index update of up to a minute.
+no_i386_stamp=$(cd "$(dirname "$0")/.." && pwd)/build/.bootstrap-no-i386
+if ((${#missing[@]})) && [[ -f $no_i386_stamp && ! /var/lib/apt/lists -nt $no_i386_stamp ]] &&
+  ! printf '%s\n' "${missing[@]}" | grep -qv ':i386$'; then
+  missing=()
+fi
 if ((${#missing[@]})); then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo_cmd[@]}" dpkg --add-architecture i386
@@ -49,7 +56,8 @@ if ((${#missing[@]})); then
     # update missing they cannot. Everything else still installs, and the Windows suites run
     # on the 64-bit build (tools/wine-env.sh decides by what is installed).
     mapfile -t native_only < <(printf '%s\n' "${missing[@]}" | grep -v ':i386$' || true)
-    "${install[@]}" "${native_only[@]}"
+    if ((${#native_only[@]})); then "${install[@]}" "${native_only[@]}"; fi
+    mkdir -p "$(dirname "$no_i386_stamp")" && touch "$no_i386_stamp"
     echo "bootstrap: the 32-bit Wine packages could not be installed; the Windows suites run on the 64-bit build" >&2
   fi
 fi
