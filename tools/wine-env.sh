@@ -68,23 +68,28 @@ cardo_wine_prepare() {
   fi
   local stamp="$WINEPREFIX/.cardo-driver"
   if [[ "$(cat "$stamp" 2>/dev/null)" != "$driver" ]]; then
+    # A setting that failed is tried again on the next run: the stamp is written only when
+    # every one took.
+    local failed=0
+    reg_add() { cardo_wine reg add "$@" /f >/dev/null 2>&1 || failed=1; }
     # The Japanese system fonts, by the names dialogs ask for, map to the IPA fonts: the
     # proportional ones where the system's are proportional.
     local key='HKCU\Software\Wine\Fonts\Replacements'
-    cardo_wine reg add "$key" /v "ＭＳ Ｐゴシック" /d "IPAPGothic" /f >/dev/null 2>&1
-    cardo_wine reg add "$key" /v "MS PGothic" /d "IPAPGothic" /f >/dev/null 2>&1
-    cardo_wine reg add "$key" /v "MS UI Gothic" /d "IPAPGothic" /f >/dev/null 2>&1
-    cardo_wine reg add "$key" /v "ＭＳ ゴシック" /d "IPAGothic" /f >/dev/null 2>&1
-    cardo_wine reg add "$key" /v "MS Gothic" /d "IPAGothic" /f >/dev/null 2>&1
+    reg_add "$key" /v "ＭＳ Ｐゴシック" /d "IPAPGothic"
+    reg_add "$key" /v "MS PGothic" /d "IPAPGothic"
+    reg_add "$key" /v "MS UI Gothic" /d "IPAPGothic"
+    reg_add "$key" /v "ＭＳ ゴシック" /d "IPAGothic"
+    reg_add "$key" /v "MS Gothic" /d "IPAGothic"
     if [[ "$driver" == "null" ]]; then
-      cardo_wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+      reg_add 'HKCU\Software\Wine\Drivers' /v Graphics /d null
     else
       cardo_wine reg delete 'HKCU\Software\Wine\Drivers' /v Graphics /f >/dev/null 2>&1 || true
       # Without a window manager under Xvfb, Wine draws the captions and frames itself.
-      cardo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-      cardo_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+      reg_add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
+      reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
     fi
+    unset -f reg_add
     wineserver -w
-    echo "$driver" >"$stamp"
+    if ((failed == 0)); then echo "$driver" >"$stamp"; fi
   fi
 }
