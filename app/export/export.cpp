@@ -115,6 +115,7 @@ std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& progr
   }
   ExportOptions withPages = options;
   if (withPages.pages == nullptr) withPages.pages = &shell.document.Pages();
+  withPages.arguments = arguments.empty() ? FormatRow(format).defaultArguments : arguments;
   const bool toWatchFolder = format == ExportFormat::Crawljob && !options.watchFolder.empty();
   if (!toWatchFolder && !ManagerFound(shell, program, msg::kOtherNotFound)) return 0;
   if (!IsWritableFolder(options.folder)) {

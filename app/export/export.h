@@ -124,6 +124,9 @@ struct ExportOptions {
   // JDownloader's watch folder: when set, the crawljob file goes there under a name of its own
   // instead of into the program folder, and no program is started (the watcher reads it).
   std::u16string watchFolder;
+  // The argument template curl is started with: the options around its "-K %1" go into
+  // each part of the file after a "next", which the command line does not reach.
+  std::u16string arguments;
 };
 // The stored rule numbers as rules; a number the program does not know reads as the first.
 constexpr RefererRule ToRefererRule(std::int32_t stored) {
@@ -179,12 +182,15 @@ std::string OtherExportUrl(std::u16string_view line);
 // (http, https, ftp; ftps for curl) with the file it is saved to (by `options.names`, made
 // unique in the file: "cover.jpg", "cover.1.jpg" ...), every other line as a comment. aria2:
 // the URL, then indented " dir=", " out=" and " referer=" lines. curl: "globoff" (no globbing
-// of "[]" and "{}"), "proto" and "proto-redir" limited to those schemes, "output-dir" and
+// of "[]" and "{}"), "proto" and "proto-redir" limited to those schemes, "location", "fail"
+// and "remove-on-error" (redirects followed, no error page saved), "output-dir" and
 // "create-dirs" for a folder, then `url = "..."`, `output = "..."` and `referer = "..."` per URL
 // with backslashes and quotes escaped; "next" and the header again where the Referer changes,
-// as curl's options hold for a whole run up to it. crawljob: a "text=" job per URL with
-// "filename", "downloadFolder", "packageName" and "autoStart", blank lines between. meta4: XML
-// with a <file name> and its <url> per URL (the format has no Referer).
+// as curl's options hold for a whole run up to it, with the options of `options.arguments`
+// before "-K %1" after each "next" and those after it before each (an option takes the word
+// after it as its value unless that word starts with "-" and is not "-" alone). crawljob: a "text="
+// job per URL with "filename", "downloadFolder", "packageName" and "autoStart", blank lines
+// between. meta4: XML with a <file name> and its <url> per URL (the format has no Referer).
 std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines,
                             const ExportOptions& options = {});
 // The program quoted, then the argument template with each "%1" replaced by the quoted file

@@ -57,6 +57,7 @@ TEST(CliOutput, EveryCommandPrintsInOneFormAndReadsJapaneseArguments) {
       {{"export", "--format", "curl", "--input-encoding", "utf-8", list},
        "",
        "globoff\nproto = \"=http,https,ftp,ftps\"\nproto-redir = \"=http,https,ftp,ftps\"\n"
+       "location\nfail\nremove-on-error\n"
        "url = \"http://h/%E6%97%A5%E6%9C%AC.zip\"\noutput = \"%E6%97%A5%E6%9C%AC.zip\"\n"
        "url = \"http://h/b.zip\"\noutput = \"b.zip\"\n"},
   };

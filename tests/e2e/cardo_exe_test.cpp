@@ -205,6 +205,7 @@ TEST_F(CardoExe, ExportStartsTheManagerOnTheFileItWrote) {
        1},
       {IDM_EXPORT_OTHER, u"TEMP.CURL",
        "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n"
+       "location\r\nfail\r\nremove-on-error\r\n"
        "url = \"http://x/%E6%97%A5%E6%9C%AC.zip\"\r\noutput = \"%E6%97%A5%E6%9C%AC.zip\"\r\n"
        "url = \"http://x/b.zip\"\r\noutput = \"b.zip\"\r\n",
        2},

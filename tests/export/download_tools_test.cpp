@@ -32,6 +32,7 @@
 #include "cli/export_command.h"
 #include "app/net/http_post.h"
 #include "tests/list/shell_fixture.h"
+#include "tests/support/loopback_server.h"
 #include "tests/support/own_hosts.h"
 
 extern char** environ;
@@ -268,6 +269,99 @@ std::map<std::string, std::string> FilesBelow(const std::filesystem::path& root)
     files[std::filesystem::relative(entry.path(), root).generic_string()] = bytes;
   }
   return files;
+}
+
+// The program's export with `options` and the template `arguments`, started as the program
+// starts its manager but with the real curl, from `dir`: curl's exit status and the command.
+Fetched ExportToCurl(const std::vector<std::u16string>& lines, const ExportOptions& options,
+                     const std::u16string& arguments, const testing::TempDir& dir) {
+  testing::ShellFixture f;
+  f.list.ReplaceAll(lines);
+  dir.Write(u"manager", "");
+  ExportListToOther(f.shell, dir.File(u"manager"), arguments, ExportFormat::Curl, dir.path(), 1,
+                    options);
+  EXPECT_TRUE(f.ui.messages.empty());
+  if (f.ui.started.size() != 1) return {"not started", -1};
+  // The Windows command line reads alike in the shell: quoted paths without backslashes.
+  std::string command = Utf16ToUtf8(f.ui.started[0]);
+  command.replace(0, command.find(' '), "curl -s");
+  command = "cd '" + Utf16ToUtf8(dir.path()) + "' && " + command;
+  const int status = std::system(command.c_str());
+  return {command, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+// A file moved by a chain of redirects lands under its name with the final content; a missing
+// or forbidden one leaves no file (no error page under the file's name) and fails curl, which
+// exits with the status of its last URL.
+TEST(CurlConfig, ARedirectChainLandsAsTheFileAndAnHttpErrorLeavesNone) {
+  if (!Installed("curl")) GTEST_SKIP() << "curl is not installed";
+  const auto answer = [](const std::string& status, const std::string& fields,
+                         const std::string& body) {
+    return testing::TargetScript{{"HTTP/1.1 " + status + "\r\n" + fields +
+                                  "Content-Length: " + std::to_string(body.size()) +
+                                  "\r\nConnection: close\r\n\r\n" + body}};
+  };
+  testing::LoopbackServer server(std::map<std::string, testing::TargetScript>{
+      {"/moved.zip", answer("301 Moved Permanently", "Location: /again\r\n", "")},
+      {"/again", answer("308 Permanent Redirect", "Location: /files/final.zip\r\n", "")},
+      {"/files/final.zip", answer("200 OK", "", "FINAL")},
+      {"/missing.zip", answer("404 Not Found", "", "<html>no such file</html>")},
+      {"/secret.zip", answer("403 Forbidden", "", "<html>forbidden</html>")},
+      {"/ok.zip", answer("200 OK", "", "OK")}});
+  const std::u16string origin = Utf8ToUtf16("http://127.0.0.1:" + std::to_string(server.port()));
+  const struct {
+    std::vector<std::u16string> paths;
+    bool failed;  // curl's exit status: its last URL's
+    std::map<std::string, std::string> files;
+  } cases[] = {
+      {{u"/moved.zip", u"/missing.zip", u"/secret.zip", u"/ok.zip"},
+       false,
+       {{"moved.zip", "FINAL"}, {"ok.zip", "OK"}}},
+      {{u"/ok.zip", u"/missing.zip"}, true, {{"ok.zip", "OK"}}},
+      {{u"/moved.zip", u"/secret.zip"}, true, {{"moved.zip", "FINAL"}}},
+  };
+  for (const auto& c : cases) {
+    testing::TempDir dir;
+    std::vector<std::u16string> lines;
+    for (const std::u16string& path : c.paths) lines.push_back(origin + path);
+    ExportOptions options;
+    options.folder = dir.File(u"out");
+    const auto [command, status] = ExportToCurl(lines, options, u"", dir);
+    EXPECT_EQ(status != 0, c.failed) << command << " exited " << status;
+    EXPECT_EQ(FilesBelow(Utf16ToUtf8(dir.File(u"out"))), c.files) << command;
+  }
+}
+
+// The template's options reach every URL, though the file starts a part of its own for each
+// Referer ("next"): a proxy given before or after "-K %1" takes every request, none goes
+// straight to the server, and each still carries its own Referer.
+TEST(CurlConfig, TheTemplatesOptionsReachEveryPartOfTheFile) {
+  if (!Installed("curl")) GTEST_SKIP() << "curl is not installed";
+  RecordingServer origin;
+  const std::string host = "http://127.0.0.1:" + std::to_string(origin.port());
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 12; ++i) {
+    lines.push_back(Utf8ToUtf16(host + "/d" + std::to_string(i % 4) + "/f" + std::to_string(i)));
+  }
+  ExportOptions options;
+  options.referer = RefererRule::Url;
+  for (const std::string arguments : {"-x \"http://127.0.0.1:{proxy}\" -K %1",
+                                      "-K %1 --proxy http://127.0.0.1:{proxy} --no-progress-meter",
+                                      "-K%1 -x http://127.0.0.1:{proxy}"}) {
+    RecordingServer proxy;  // answers as the origin would, and counts what it was sent
+    std::string templateText = arguments;
+    templateText.replace(templateText.find("{proxy}"), 7, std::to_string(proxy.port()));
+    testing::TempDir dir;
+    options.folder = dir.File(u"out");
+    const auto [command, status] = ExportToCurl(lines, options, Utf8ToUtf16(templateText), dir);
+    EXPECT_EQ(status, 0) << command;
+    std::multiset<std::pair<std::string, std::string>> expected;
+    for (const std::u16string& line : lines) {
+      expected.insert({Utf16ToUtf8(line), Utf16ToUtf8(line)});
+    }
+    EXPECT_EQ(proxy.Requests(), expected) << command;
+    EXPECT_TRUE(origin.Targets().empty()) << command;
+  }
 }
 
 struct OptionsCase {

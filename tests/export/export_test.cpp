@@ -17,7 +17,8 @@ using testing::TempDir;
 using Lines = std::vector<std::u16string>;
 
 const std::string kCurlHeader =
-    "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n";
+    "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n"
+    "location\r\nfail\r\nremove-on-error\r\n";
 
 TEST(Export, FileTextsAndCommandLine) {
   const std::u16string note = std::u16string(msg::kIriaNote) + u"https://cardo.example/";
@@ -108,9 +109,41 @@ TEST(Export, TheThirdManagersFilesNameAnInternationalHostByItsALabel) {
   EXPECT_EQ(
       OtherExportText(ExportFormat::Curl, {u"http://b\u00FCcher.example/a.zip"}),
       "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n"
+      "location\r\nfail\r\nremove-on-error\r\n"
       "url = \"http://xn--bcher-kva.example/a.zip\"\r\noutput = \"a.zip\"\r\n");
   EXPECT_EQ(ExportText(ExportFormat::ReGet, {u"http://\u65E5\u672C.jp/"}, u""),
             u"http://\u65E5\u672C.jp/");
+}
+
+// The curl template's options around "-K %1" go into the parts of the file the command line
+// does not reach: those before it after each "next", those after it before each.
+TEST(Export, TheCurlTemplatesOptionsGoIntoEveryPartItsCommandLineMisses) {
+  const Lines lines = {u"http://h/a/1.zip", u"http://h/b/2.zip"};
+  const std::string first = kCurlHeader +
+                            "referer = \"http://h/a/\"\r\nurl = \"http://h/a/1.zip\"\r\n"
+                            "output = \"1.zip\"\r\n";
+  const std::string second = kCurlHeader +
+                             "referer = \"http://h/b/\"\r\nurl = \"http://h/b/2.zip\"\r\n"
+                             "output = \"2.zip\"\r\n";
+  const struct {
+    std::u16string arguments;
+    std::string before, after;
+  } cases[] = {
+      {u"-K %1", "", ""},
+      {u"%1", "", ""},
+      {u"-s -x \"http://p:8080\" -K %1 -H \"X: a \\\"b\\\"\" -C - --retry 3",
+       "-s\r\n-x \"http://p:8080\"\r\n", "-H \"X: a \\\"b\\\"\"\r\n-C \"-\"\r\n--retry \"3\"\r\n"},
+      {u"--config %1 -o \"C:\\a b\\\\\" http://stray", "", "-o \"C:\\\\a b\\\\\"\r\n"},
+      {u"-K%1 \"-x y\" -e \u65E5", "", "-e \"\xE6\x97\xA5\"\r\n"},
+  };
+  for (const auto& c : cases) {
+    ExportOptions options;
+    options.referer = RefererRule::Folder;
+    options.arguments = c.arguments;
+    EXPECT_EQ(OtherExportText(ExportFormat::Curl, lines, options),
+              first + c.after + "next\r\n" + c.before + second)
+        << Utf16ToUtf8(c.arguments);
+  }
 }
 
 // A template still at the old format's default follows the format; one the user typed stays.

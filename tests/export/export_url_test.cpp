@@ -91,7 +91,7 @@ TEST(ExportUrl, ToolsFetchOnlyWhatAListMayHoldEachUrlToItsOwnFile) {
   };
   EXPECT_EQ(OtherExportText(ExportFormat::Curl, lines),
             "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = "
-            "\"=http,https,ftp,ftps\"\r\n"
+            "\"=http,https,ftp,ftps\"\r\nlocation\r\nfail\r\nremove-on-error\r\n"
             "# file:///etc/passwd\r\n# gopher://h:70/_x\r\n# dict://h/d:x\r\n# sftp://h/a\r\n"
             "url = \"ftps://h/a.zip\"\r\noutput = \"a.zip\"\r\n"
             "url = \"http://h/?id=17\"\r\noutput = \"index.html\"\r\n"
@@ -107,7 +107,8 @@ TEST(ExportUrl, ToolsFetchOnlyWhatAListMayHoldEachUrlToItsOwnFile) {
 }
 
 const std::string kHeader =
-    "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n";
+    "globoff\r\nproto = \"=http,https,ftp,ftps\"\r\nproto-redir = \"=http,https,ftp,ftps\"\r\n"
+    "location\r\nfail\r\nremove-on-error\r\n";
 
 // Each rule's names and Referers for one list, and where each format writes them.
 TEST(ExportUrl, TheOptionsNameEachFileAndItsRefererInEveryFormat) {
