@@ -148,6 +148,15 @@ int SendList(const std::vector<std::u16string>& lines, const ExportOptions& opti
   writer.Write(std::to_string(handover.accepted) + " accepted by aria2 at " + address + "\n");
   if (handover.refused > 0) {
     writer.Write(std::to_string(handover.refused) + " refused: " + handover.refusal + "\n");
+    for (const RpcRefusal& refusal : handover.refusals) {
+      writer.Write("  " + refusal.url +
+                   (refusal.message == handover.refusal ? "" : " (" + refusal.message + ")") +
+                   "\n");
+    }
+    if (handover.refused > handover.refusals.size()) {
+      writer.Write("  ... and " + std::to_string(handover.refused - handover.refusals.size()) +
+                   " more\n");
+    }
   }
   if (handover.skipped > 0) {
     writer.Write(std::to_string(handover.skipped) +
@@ -164,6 +173,24 @@ int SendList(const std::vector<std::u16string>& lines, const ExportOptions& opti
     case Aria2Handover::Stop::NotConnected:
       Say(err,
           "cardo-cli export: cannot reach aria2 at %s (is it running with --enable-rpc?): %s\n",
+          address.c_str(), reason.c_str());
+      break;
+    case Aria2Handover::Stop::Redirected:
+      Say(err,
+          "cardo-cli export: %s answered with a redirect, which is not followed (the token and "
+          "the URLs go to no other address): %s\n",
+          address.c_str(), reason.c_str());
+      break;
+    case Aria2Handover::Stop::Closed:
+      Say(err,
+          "cardo-cli export: aria2 at %s closed the connection without an answer (is a request "
+          "of up to 1 MiB past its --rpc-max-request-size?): %s\n",
+          address.c_str(), reason.c_str());
+      break;
+    case Aria2Handover::Stop::NoAnswer:
+      Say(err,
+          "cardo-cli export: the answer of aria2 at %s did not come whole, so which URLs it "
+          "took is not known: %s\n",
           address.c_str(), reason.c_str());
       break;
     case Aria2Handover::Stop::BadAnswer:

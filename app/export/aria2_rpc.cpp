@@ -42,6 +42,29 @@ std::u16string Counted(std::size_t count, const char16_t* text) {
   return Utf8ToUtf16(std::to_string(count)) + text;
 }
 
+// Why a post without an answer stopped the hand-over, by the client's failure.
+Aria2Handover::Stop StopOf(HttpFailure failure) {
+  using Stop = Aria2Handover::Stop;
+  switch (failure) {
+    case HttpFailure::RedirectRefused:
+    case HttpFailure::UnreadableLocation:
+      return Stop::Redirected;
+    case HttpFailure::Closed:
+      return Stop::Closed;
+    case HttpFailure::TimedOut:
+    case HttpFailure::HeadersCut:
+    case HttpFailure::HeadersTooLong:
+    case HttpFailure::CutShort:
+    case HttpFailure::TooLarge:
+    case HttpFailure::BadCoding:
+    case HttpFailure::UnknownCoding:
+    case HttpFailure::BadResponse:
+      return Stop::NoAnswer;
+    default:
+      return Stop::NotConnected;
+  }
+}
+
 }  // namespace
 
 RpcRequests Aria2RpcRequests(const std::vector<std::u16string>& lines, const ExportOptions& options,
@@ -69,6 +92,7 @@ RpcRequests Aria2RpcRequests(const std::vector<std::u16string>& lines, const Exp
     current.body += current.calls == 0 ? std::string(kRequestStart) : std::string(",");
     current.body += call;
     ++current.calls;
+    current.urls.push_back(planned.url);
   }
   finish();
   return out;
@@ -115,7 +139,7 @@ Aria2Handover SendToAria2(const std::vector<std::u16string>& lines, const Export
     const RpcReply reply =
         response.answered ? ReadAria2Reply(response.body, request.calls) : RpcReply{};
     if (!response.answered) {
-      handover.stopped = Aria2Handover::Stop::NotConnected;
+      handover.stopped = StopOf(response.kind);
       handover.reason = response.failure;
     } else if (reply.kind == RpcReply::Kind::Error) {
       handover.stopped = Aria2Handover::Stop::Refused;
@@ -128,12 +152,16 @@ Aria2Handover SendToAria2(const std::vector<std::u16string>& lines, const Export
       handover.unsent += request.calls;
       continue;
     }
-    for (const RpcCallResult& call : reply.calls) {
+    for (std::size_t i = 0; i < reply.calls.size(); ++i) {
+      const RpcCallResult& call = reply.calls[i];
       if (!call.gid.empty()) {
         ++handover.accepted;
         continue;
       }
       if (handover.refused++ == 0) handover.refusal = call.refusal;
+      if (handover.refusals.size() < kNamedRefusals) {
+        handover.refusals.push_back({request.urls[i], call.refusal});
+      }
     }
   }
   return handover;
@@ -146,6 +174,15 @@ std::u16string HandoverMessage(const Aria2Handover& handover, const std::u16stri
       break;
     case Aria2Handover::Stop::NotConnected:
       text = msg::kAria2NotConnected + (u"\r\n" + address) + u"\r\n" + handover.reason;
+      break;
+    case Aria2Handover::Stop::Redirected:
+      text = msg::kAria2Redirected + (u"\r\n" + address) + u"\r\n" + handover.reason;
+      break;
+    case Aria2Handover::Stop::Closed:
+      text = msg::kAria2Closed + (u"\r\n" + address) + u"\r\n" + handover.reason;
+      break;
+    case Aria2Handover::Stop::NoAnswer:
+      text = msg::kAria2NoAnswer + (u"\r\n" + address) + u"\r\n" + handover.reason;
       break;
     case Aria2Handover::Stop::BadAnswer:
       text = msg::kAria2BadAnswer + (u"\r\n" + address) + u"\r\n" + handover.reason;
@@ -162,6 +199,15 @@ std::u16string HandoverMessage(const Aria2Handover& handover, const std::u16stri
   }
   if (handover.refused > 0) {
     line(Counted(handover.refused, msg::kAria2Refused) + Utf8ToUtf16(handover.refusal));
+    for (const RpcRefusal& refusal : handover.refusals) {
+      std::string named = "  " + refusal.url;
+      if (refusal.message != handover.refusal) named += " (" + refusal.message + ")";
+      line(Utf8ToUtf16(named));
+    }
+    if (handover.refused > handover.refusals.size()) {
+      line(u"  " +
+           (msg::kAria2MoreRefused + Counted(handover.refused - handover.refusals.size(), u" 件")));
+    }
   }
   if (handover.unsent > 0) line(Counted(handover.unsent, msg::kAria2Unsent));
   if (handover.skipped > 0) line(Counted(handover.skipped, msg::kAria2Skipped));

@@ -19,10 +19,11 @@ inline constexpr char16_t kDefaultRpcAddress[] = u"http://localhost:6800/jsonrpc
 // 10 MB.
 inline constexpr std::size_t kRpcRequestBytes = 1024 * 1024;
 
-// One system.multicall request and the number of aria2.addUri calls it holds.
+// One system.multicall request, the number of aria2.addUri calls it holds and their URLs.
 struct RpcRequest {
   std::string body;
   std::size_t calls = 0;
+  std::vector<std::string> urls;
 };
 struct RpcRequests {
   std::vector<RpcRequest> requests;
@@ -54,15 +55,37 @@ struct RpcReply {
 // is unreadable; linear in the body's length.
 RpcReply ReadAria2Reply(std::string_view body, std::size_t calls);
 
+// A URL aria2 refused, with its message.
+struct RpcRefusal {
+  std::string url;
+  std::string message;
+};
+// How many refused URLs a hand-over names; the rest are counted.
+inline constexpr std::size_t kNamedRefusals = 5;
+
 // How a hand-over went.
 struct Aria2Handover {
   std::size_t accepted = 0;
-  std::size_t refused = 0;  // calls aria2 answered with an error
-  std::size_t skipped = 0;  // lines aria2 must not fetch
-  std::size_t unsent = 0;   // URLs of the request that stopped the hand-over and after it
-  std::string refusal;      // aria2's message for the first refused call
-  // Why the hand-over stopped; None when every request was answered.
-  enum class Stop { None, NotConnected, BadAnswer, Refused } stopped = Stop::None;
+  std::size_t refused = 0;           // calls aria2 answered with an error
+  std::size_t skipped = 0;           // lines aria2 must not fetch
+  std::size_t unsent = 0;            // URLs of the request that stopped the hand-over and after it
+  std::string refusal;               // aria2's message for the first refused call
+  std::vector<RpcRefusal> refusals;  // the first kNamedRefusals refused calls
+  // Why the hand-over stopped; None when every request was answered. NotConnected: no
+  // connection (nothing listens, no such host, TLS); Redirected: the address answered with a
+  // redirect, which is not followed; Closed: the connection ended without an answer (aria2
+  // does so with a request past its --rpc-max-request-size); NoAnswer: an answer that did not
+  // come whole (a time-out, cut short, past 64 MiB), so what aria2 took is not known;
+  // BadAnswer: an HTTP answer that is no aria2 reply; Refused: aria2 refused the request.
+  enum class Stop {
+    None,
+    NotConnected,
+    Redirected,
+    Closed,
+    NoAnswer,
+    BadAnswer,
+    Refused
+  } stopped = Stop::None;
   std::u16string reason;  // the system's reason, the HTTP status or aria2's message
 
   bool Succeeded() const { return stopped == Stop::None && refused == 0 && accepted > 0; }

@@ -24,6 +24,16 @@ inline constexpr char16_t kWatchJobWriteFailed[] =
 inline constexpr char16_t kAria2NotConnected[] =
     u"aria2 に接続できませんでした。aria2 が --enable-rpc を付けて動いているか、設定の RPC "
     u"アドレスを確認してください。";
+// Each followed by CR LF, the RPC address, CR LF and the client's reason.
+inline constexpr char16_t kAria2Redirected[] =
+    u"RPC アドレスがほかのアドレスへの転送 (3xx) を返したので、送るのをやめました。"
+    u"トークンと URL はほかへ送りません。設定の RPC アドレスを確認してください。";
+inline constexpr char16_t kAria2Closed[] =
+    u"aria2 が応答せずに接続を切りました。1 回に送る要求 (1 MiB まで) が aria2 の "
+    u"--rpc-max-request-size を超えていないか確認してください。";
+inline constexpr char16_t kAria2NoAnswer[] =
+    u"aria2 の応答を最後まで受け取れませんでした。送った URL を aria2 が受け付けたかどうかは"
+    u"わかりません。";
 // Followed by CR LF, the RPC address, CR LF and the HTTP status.
 inline constexpr char16_t kAria2BadAnswer[] =
     u"aria2 の応答を読めませんでした。設定の RPC アドレスを確認してください。";
@@ -32,6 +42,8 @@ inline constexpr char16_t kAria2Error[] = u"aria2 がエラーを返しました
 // Each after a count.
 inline constexpr char16_t kAria2Accepted[] = u" 件を aria2 に渡しました。";
 inline constexpr char16_t kAria2Refused[] = u" 件は aria2 が受け付けませんでした: ";
+// Before the count of refused URLs not named, and " 件".
+inline constexpr char16_t kAria2MoreRefused[] = u"… ほか ";
 // URLs of a request that failed and of those after it.
 inline constexpr char16_t kAria2Unsent[] = u" 件は渡せませんでした。";
 inline constexpr char16_t kAria2Skipped[] =

@@ -47,6 +47,7 @@ PostResponse PostJson(const HttpClient& client, std::u16string_view address,
   if (error) {
     response = {};
     response.failure = error.reason;
+    response.kind = error.kind;
     return response;
   }
   response.answered = true;

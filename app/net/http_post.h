@@ -9,10 +9,11 @@
 namespace cardo {
 
 struct PostResponse {
-  bool answered = false;   // false: no HTTP answer; `failure` says why
-  int status = 0;          // the HTTP status
-  std::string body;        // as sent
-  std::u16string failure;  // the reason when not answered
+  bool answered = false;                 // false: no HTTP answer; `failure` says why
+  int status = 0;                        // the HTTP status
+  std::string body;                      // as sent
+  std::u16string failure;                // the reason when not answered
+  HttpFailure kind = HttpFailure::None;  // its kind; None also when nothing says which
 };
 // Sends `body` (JSON) and waits for the answer.
 using JsonPost = std::function<PostResponse(const std::string& body)>;

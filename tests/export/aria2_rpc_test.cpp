@@ -149,9 +149,61 @@ TEST(Aria2Rpc, AFailureStopsTheHandOverAndSaysWhatWasTaken) {
   const std::u16string expected =
       msg::kAria2NotConnected + std::u16string(u"\r\nhttp://a/jsonrpc\r\nconnection refused\r\n") +
       Utf8ToUtf16(std::to_string(handover.accepted)) + msg::kAria2Accepted + u"\r\n1" +
-      msg::kAria2Refused + u"bad\r\n" + Utf8ToUtf16(std::to_string(handover.unsent)) +
-      msg::kAria2Unsent + u"\r\n1" + msg::kAria2Skipped;
+      msg::kAria2Refused + u"bad\r\n  http://h/f\r\n" +
+      Utf8ToUtf16(std::to_string(handover.unsent)) + msg::kAria2Unsent + u"\r\n1" +
+      msg::kAria2Skipped;
   EXPECT_EQ(HandoverMessage(handover, u"http://a/jsonrpc"), expected);
+}
+
+// Each failure of the post says what happened at the address: only a connection never made
+// asks whether aria2 runs.
+TEST(Aria2Rpc, EachFailureOfThePostSaysWhatHappened) {
+  const struct {
+    HttpFailure kind;
+    const char16_t* headline;
+  } cases[] = {
+      {HttpFailure::Refused, msg::kAria2NotConnected},
+      {HttpFailure::NameNotResolved, msg::kAria2NotConnected},
+      {HttpFailure::CertificateUntrusted, msg::kAria2NotConnected},
+      {HttpFailure::RedirectRefused, msg::kAria2Redirected},
+      {HttpFailure::Closed, msg::kAria2Closed},
+      {HttpFailure::TimedOut, msg::kAria2NoAnswer},
+      {HttpFailure::TooLarge, msg::kAria2NoAnswer},
+      {HttpFailure::CutShort, msg::kAria2NoAnswer},
+  };
+  for (const auto& c : cases) {
+    const std::u16string reason = MakeHttpError(c.kind, u"x").reason;
+    const JsonPost post = [&](const std::string&) {
+      PostResponse response;
+      response.failure = reason;
+      response.kind = c.kind;
+      return response;
+    };
+    const Aria2Handover handover = SendToAria2({u"http://h/a"}, {}, "", post);
+    EXPECT_EQ(HandoverMessage(handover, u"http://a/"),
+              c.headline + (u"\r\nhttp://a/\r\n" + reason) + u"\r\n1" + msg::kAria2Unsent)
+        << static_cast<int>(c.kind);
+  }
+}
+
+// The URLs aria2 refused: the first few by name, each with its message where it differs from
+// the first, and how many more.
+TEST(Aria2Rpc, TheRefusedUrlsAreNamedAndTheRestCounted) {
+  std::vector<std::u16string> lines;
+  for (char16_t c = u'a'; c <= u'h'; ++c) lines.push_back(u"http://h/" + std::u16string(1, c));
+  const JsonPost post = [](const std::string&) {
+    std::string result = R"({"result":[["g"])";
+    for (int i = 1; i < 8; ++i) {
+      result += i == 3 ? R"(,{"code":1,"message":"other"})" : R"(,{"code":1,"message":"bad"})";
+    }
+    return PostResponse{true, 200, result + "]}", {}};
+  };
+  const Aria2Handover handover = SendToAria2(lines, {}, "", post);
+  EXPECT_EQ(HandoverMessage(handover, u"http://a/"),
+            u"1" + std::u16string(msg::kAria2Accepted) + u"\r\n7" + msg::kAria2Refused +
+                u"bad\r\n  http://h/b\r\n  http://h/c\r\n  http://h/d (other)\r\n"
+                u"  http://h/e\r\n  http://h/f\r\n  " +
+                msg::kAria2MoreRefused + u"2 件");
 }
 
 TEST(Aria2Rpc, TheCommandSaysHowItWent) {

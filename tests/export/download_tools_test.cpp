@@ -373,7 +373,7 @@ struct OptionsCase {
 // "s", its own downloads going to `dir`; stopped with the object.
 class Aria2Daemon {
  public:
-  explicit Aria2Daemon(const std::string& dir) {
+  explicit Aria2Daemon(const std::string& dir, const std::vector<std::string>& more = {}) {
     const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in at{};
     at.sin_family = AF_INET;
@@ -394,6 +394,7 @@ class Aria2Daemon {
                                       "--async-dns=false",
                                       "-j",
                                       "4"};
+    words.insert(words.end(), more.begin(), more.end());
     std::vector<char*> argv;
     for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
@@ -643,16 +644,41 @@ TEST(RpcHandOver, AWrongSecretGivesAria2sMessage) {
   if (!Installed("aria2c")) GTEST_SKIP() << "aria2c is not installed";
   RecordingServer server;
   testing::TempDir dir;
-  dir.Write(u"list.txt", "http://127.0.0.1:" + std::to_string(server.port()) + "/a.zip\n");
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.port()) + "/a.zip";
+  dir.Write(u"list.txt", url + "\n");
   const Aria2Daemon aria2(Utf16ToUtf8(dir.path()));
   ASSERT_TRUE(aria2.WaitUntilStopped(0)) << "aria2c does not answer at " << aria2.address();
   const auto [status, said] =
       RunCliExport({"--format", "aria2", "--rpc", aria2.address(), "--rpc-secret", "wrong",
                     Utf16ToUtf8(dir.File(u"list.txt"))});
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(said, "0 accepted by aria2 at " + aria2.address() + "\n1 refused: Unauthorized\n");
+  EXPECT_EQ(said, "0 accepted by aria2 at " + aria2.address() + "\n1 refused: Unauthorized\n  " +
+                      url + "\n");
   EXPECT_TRUE(aria2.WaitUntilStopped(0));
   EXPECT_TRUE(server.Targets().empty());
+}
+
+// An aria2 whose --rpc-max-request-size is below the requests' 1 MiB closes the connection
+// without an answer: the user whose aria2 runs reads that, not that it could not be reached.
+TEST(RpcHandOver, ARequestPastAria2sLimitSaysAria2ClosedTheConnection) {
+  if (!Installed("aria2c")) GTEST_SKIP() << "aria2c is not installed";
+  testing::TempDir dir;
+  std::string list;
+  for (int i = 0; i < 100; ++i) list += "http://127.0.0.1:9/file" + std::to_string(i) + ".zip\n";
+  dir.Write(u"list.txt", list);
+  const Aria2Daemon aria2(Utf16ToUtf8(dir.path()), {"--rpc-max-request-size=1K"});
+  ASSERT_TRUE(aria2.WaitUntilStopped(0)) << "aria2c does not answer at " << aria2.address();
+  const auto [status, said] =
+      RunCliExport({"--format", "aria2", "--rpc", aria2.address(), "--rpc-secret", "s",
+                    Utf16ToUtf8(dir.File(u"list.txt"))});
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(said, "0 accepted by aria2 at " + aria2.address() +
+                      "\n100 not sent or not known to be accepted\ncardo-cli export: aria2 at " +
+                      aria2.address() +
+                      " closed the connection without an answer (is a request of up to 1 MiB past "
+                      "its --rpc-max-request-size?): " +
+                      Utf16ToUtf8(MakeHttpError(HttpFailure::Closed).reason) + "\n");
+  EXPECT_TRUE(aria2.WaitUntilStopped(0));
 }
 
 INSTANTIATE_TEST_SUITE_P(
