@@ -130,6 +130,13 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return x.timedOut ? 1 : 0;
 }
 
+bool IsHeaderLimit(CURLcode result) {
+#if LIBCURL_VERSION_NUM >= 0x080600
+  if (result == CURLE_TOO_LARGE) return true;
+#endif
+  return result == CURLE_OUT_OF_MEMORY;
+}
+
 HttpFailure CertificateFailure(long verifyResult) {
   switch (verifyResult) {
     case 0:
@@ -206,7 +213,11 @@ class CurlStack final : public HttpStack {
     if ((x.stopped || x.unwanted) && (result == CURLE_OK || result == CURLE_WRITE_ERROR)) {
       return {};
     }
-    if (x.headersTooLong) return {MakeHttpError(HttpFailure::HeadersTooLong)};
+    // A header line past libcurl's own limit (100 KiB) never reaches OnHeader: libcurl ends
+    // the transfer as out of memory (as too large since 8.6).
+    if (x.headersTooLong || (!x.headDone && IsHeaderLimit(result))) {
+      return {MakeHttpError(HttpFailure::HeadersTooLong)};
+    }
     if (x.timedOut || result == CURLE_OPERATION_TIMEDOUT) {
       return {MakeHttpError(HttpFailure::TimedOut)};
     }

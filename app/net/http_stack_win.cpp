@@ -226,8 +226,7 @@ std::vector<HttpField> HeaderFields(HINTERNET request) {
 
 // Whether Wine took a head the connection cut off for a whole one: its raw text then lacks the
 // empty line that ends a whole head. A head with bytes beyond ASCII cannot be judged so.
-bool HeadCutOff(HINTERNET request) {
-  const std::u16string raw = QueryHeaderText(request, WINHTTP_QUERY_RAW_HEADERS_CRLF);
+bool HeadCutOff(const std::u16string& raw) {
   const bool ascii =
       std::all_of(raw.begin(), raw.end(), [](char16_t c) { return c > 0 && c < 0x80; });
   return ascii && (raw.size() < 4 || raw.compare(raw.size() - 4, 4, u"\r\n\r\n") != 0);
@@ -383,7 +382,11 @@ class WinHttpStack final : public HttpStack {
         std::lock_guard<std::mutex> hold(p.lock);
         p.inHead = false;
       }
-      if (HeadCutOff(r)) return {MakeHttpError(HttpFailure::HeadersCut)};
+      const std::u16string raw = QueryHeaderText(r, WINHTTP_QUERY_RAW_HEADERS_CRLF);
+      if (HeadCutOff(raw)) return {MakeHttpError(HttpFailure::HeadersCut)};
+      // Wine reads a header line of any length whole without a receive notification to count:
+      // the head is measured once read (Windows refuses one past its own limit as it comes).
+      if (raw.size() > kHeadBytes) return {MakeHttpError(HttpFailure::HeadersTooLong)};
       DWORD status = 0;
       DWORD bytes = sizeof status;
       if (!WinHttpQueryHeaders(r, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
