@@ -37,5 +37,35 @@ TEST(CliFaces, ExtractFromAUrlGivesEveryRowsOutcome) {
   }
 }
 
+TEST(CliFaces, TheSendToAria2FollowsNoRedirect) {
+  const testing::ScriptServer tls(CARDO_TLS_SERVER_SCRIPT);
+  ASSERT_TRUE(tls.ready()) << "tls_server.py did not start";
+  for (const testing::Behaviour& row : testing::Behaviours()) {
+    if (!(row.faces & testing::kRpcRedirect)) continue;
+    const testing::Places places(row, tls);
+    const std::string address = places.Fill(row.ask);
+    const testing::TempDir dir;
+    dir.Write(u"list.txt", "http://h/a.zip\n");
+    const testing::CliRun run =
+        testing::Cli(dir,
+                     {"export", "--format", "aria2", "--rpc", address, "--rpc-secret", "s3cret",
+                      Utf16ToUtf8(dir.File(u"list.txt"))},
+                     "");
+    EXPECT_EQ(run.status, 1) << row.name;
+    EXPECT_EQ(run.out, testing::AsPrinted("0 accepted by aria2 at " + address +
+                                              "\n1 not sent or not known to be accepted\n",
+                                          false))
+        << row.name;
+    std::string err = run.err;
+    std::erase(err, '\r');
+    EXPECT_EQ(err, "cardo-cli export: " + address +
+                       " answered with a redirect, which is not followed (the token and the URLs "
+                       "go to no other address): " +
+                       Utf16ToUtf8(places.Expect(row).reason) + "\n")
+        << row.name;
+    EXPECT_TRUE(places.OtherUntouched(row)) << row.name;
+  }
+}
+
 }  // namespace
 }  // namespace cardo

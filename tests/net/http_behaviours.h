@@ -29,6 +29,9 @@ enum Face : unsigned {
   kPost = 4,      // PostJson, as the send to aria2 posts
   kDialog = 8,    // the extraction dialog, from a URL
   kCli = 16,      // the built cardo-cli, extract --url
+  // The send to aria2 whose address redirects: cardo-cli export --rpc and the program's
+  // command, each saying so with the status and Location, nothing sent to the new address.
+  kRpcRedirect = 32,
 };
 
 struct Behaviour {
@@ -477,7 +480,7 @@ inline std::vector<Behaviour> Behaviours() {
       {"the aria2 address answered by 307",
        {{"/jsonrpc", Sends(Redirect(307, "{other}/jsonrpc"))}},
        "{base}/jsonrpc",
-       kPost,
+       kPost | kRpcRedirect,
        F::RedirectRefused,
        MakeHttpError(F::RedirectRefused,
                      u"HTTP/1.1 307 Temporary Redirect Location: {other}/jsonrpc")
@@ -492,7 +495,7 @@ inline std::vector<Behaviour> Behaviours() {
       {"the aria2 address answered by 302",
        {{"/jsonrpc", Sends(Redirect(302, "{other}/jsonrpc"))}},
        "{base}/jsonrpc",
-       kPost,
+       kPost | kRpcRedirect,
        F::RedirectRefused,
        MakeHttpError(F::RedirectRefused, u"HTTP/1.1 302 Found Location: {other}/jsonrpc").reason,
        {},

@@ -15,6 +15,8 @@
 #include "app/platform/win_handle.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
+#include "tests/net/http_behaviours.h"
+#include "tests/net/http_places.h"
 #include "tests/support/loopback_server.h"
 #include "tests/ui/main_window_fixture.h"
 
@@ -151,6 +153,29 @@ TEST_F(MainWindowTest, SendToAria2PostsTheListAndSaysHowItWent) {
       ui.messages[1].text.rfind(msg::kAria2NotConnected + (u"\r\n" + settings.Aria2RpcAddress)), 0u)
       << Utf16ToUtf8(ui.messages[1].text);
   EXPECT_EQ(ui.messages[1].title, u"エラー");
+}
+
+// An address that answers the send with a redirect: the program says so, with the status
+// and the Location, and sends nothing there.
+TEST_F(MainWindowTest, SendToAria2FollowsNoRedirect) {
+  const testing::ScriptServer tls(CARDO_TLS_SERVER_SCRIPT);
+  window->list().AppendLine(u"http://h/a.zip");
+  settings.Aria2RpcSecret = u"s3cret";
+  for (const testing::Behaviour& row : testing::Behaviours()) {
+    if (!(row.faces & testing::kRpcRedirect)) continue;
+    const testing::Places places(row, tls);
+    ui.messages.clear();
+    settings.Aria2RpcAddress = places.Fill16(row.ask);
+    Command(IDM_EXPORT_ARIA2_RPC);
+    WaitForMessages(ui, 1);
+    ASSERT_EQ(ui.messages.size(), 1u) << row.name;
+    EXPECT_EQ(Utf16ToUtf8(ui.messages[0].text),
+              Utf16ToUtf8(msg::kAria2Redirected + (u"\r\n" + settings.Aria2RpcAddress) + u"\r\n" +
+                          places.Expect(row).reason + u"\r\n1" + msg::kAria2Unsent))
+        << row.name;
+    EXPECT_EQ(ui.messages[0].title, u"エラー") << row.name;
+    EXPECT_TRUE(places.OtherUntouched(row)) << row.name;
+  }
 }
 
 LRESULT CALLBACK RecordPopup(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
