@@ -94,9 +94,17 @@ std::string Usage() {
          "  only http, https, ftp (and ftps with curl), other lines are comments, and each URL\n"
          "  gets a file of its own (cover.jpg, cover.1.jpg ...). reget and iria keep the host as\n"
          "  the list has it and lose characters code page 932 cannot hold (a warning says so).\n"
+         "  The curl file follows redirects (location, proto-redir) and fails an HTTP error\n"
+         "  without keeping its page (fail, remove-on-error); curl exits with the status of its\n"
+         "  last URL. Where the Referer changes from URL to URL the file has parts joined by\n"
+         "  \"next\", and curl gives the options of its command line to one part only (those\n"
+         "  after -K FILE to the last): options for every URL go into the file, on a line after\n"
+         "  each \"next\" (proxy = \"http://p:8080\"); the program writes those of its argument\n"
+         "  template there itself.\n"
          "  What aria2, curl, crawljob and meta4 files say of each URL (the preferences'\n"
          "  defaults are the first of each):\n"
-         "  --referer RULE   the Referer each request sends (meta4 has none):\n" +
+         "  --referer RULE   the Referer each request sends (crawljob and meta4 have none:\n"
+         "                   their formats hold no Referer, and none is written):\n" +
          RuleHelp(kRefererRules, "--referer") +
          "                   (only the program knows where a link was found: a list file\n"
          "                   holds no pages, so page gives each URL its folder here)\n"
@@ -288,6 +296,10 @@ int RunExport(const std::vector<std::string>& args, std::FILE* out, std::FILE* e
   const auto row = std::find_if(std::begin(kExportFormats), std::end(kExportFormats),
                                 [&](const ExportFormatRow& r) { return *format == r.cliName; });
   if (row == std::end(kExportFormats)) return Bad(err, "unknown format " + *format);
+  if (options.referer != RefererRule::None &&
+      (row->id == ExportFormat::Crawljob || row->id == ExportFormat::Meta4)) {
+    Say(err, "cardo-cli export: the %s format holds no Referer: none is written\n", row->cliName);
+  }
   if (watchFolder && (row->id != ExportFormat::Crawljob || outFile || watchFolder->empty())) {
     return Bad(err, "--watch-folder takes a folder, with --format crawljob and without --out");
   }

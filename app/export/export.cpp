@@ -4,6 +4,7 @@
 #include "app/list/list_file.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
+#include "app/platform/ui_messages.h"
 #include "fnc/home_page.h"
 
 namespace cardo {
@@ -28,18 +29,31 @@ bool ManagerFound(ShellContext& shell, const std::u16string& managerPath,
   return false;
 }
 
+// "<file> に <n> 行を書き出し" and the rest of the note.
+std::u16string WrittenNote(ShellContext& shell, const std::u16string& file) {
+  return file + msg::kExportNoteTo + DecimalText(shell.list.Whole().Count()) +
+         msg::kExportNoteLines;
+}
+
 // The file goes through a temporary file beside it, so a manager never reads a file cut short
 // by a full disk: it is whole, or the one before it still is.
-std::uint32_t WriteAndStart(ShellContext& shell, const std::string& bytes,
-                            const std::u16string& exportFile, const std::u16string& commandLine) {
+ExportDone WriteAndStart(ShellContext& shell, const std::string& bytes,
+                         const std::u16string& exportFile, const std::u16string& program,
+                         const std::u16string& commandLine) {
   if (!shell.fs.ReplaceAll(exportFile, bytes)) {
     ShowError(shell.ui, msg::kExportWriteFailed + (u"\r\n" + exportFile) + u"\r\n" +
                             shell.fs.LastErrorText());
-    return 0;
+    return {};
   }
   const StartResult started = shell.ui.StartProgram(commandLine);
-  if (started.processId == 0) ShowError(shell.ui, started.error);
-  return started.processId;
+  if (started.processId == 0) {
+    ShowError(shell.ui, started.error);
+    return {0, WrittenNote(shell, exportFile) + msg::kExportNoteWritten};
+  }
+  const std::size_t slash = program.find_last_of(u"\\/");
+  const std::u16string name = slash == std::u16string::npos ? program : program.substr(slash + 1);
+  return {started.processId,
+          WrittenNote(shell, exportFile) + msg::kExportNoteStarted + name + msg::kExportNoteEnd};
 }
 
 }  // namespace
@@ -105,54 +119,68 @@ std::u16string ExportFileName(ExportFormat format, int slot) {
   return name;
 }
 
-std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& program,
-                                const std::u16string& arguments, ExportFormat format,
-                                const std::u16string& appDirectory, int slot,
-                                const ExportOptions& options) {
+ExportDone ExportListToOther(ShellContext& shell, const std::u16string& program,
+                             const std::u16string& arguments, ExportFormat format,
+                             const std::u16string& appDirectory, int slot,
+                             const ExportOptions& options) {
   if (shell.list.Whole().Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
-    return 0;
+    return {};
   }
   ExportOptions withPages = options;
   if (withPages.pages == nullptr) withPages.pages = &shell.document.Pages();
   withPages.arguments = arguments.empty() ? FormatRow(format).defaultArguments : arguments;
   const bool toWatchFolder = format == ExportFormat::Crawljob && !options.watchFolder.empty();
-  if (!toWatchFolder && !ManagerFound(shell, program, msg::kOtherNotFound)) return 0;
+  if (!toWatchFolder && !ManagerFound(shell, program, msg::kOtherNotFound)) return {};
   if (!IsWritableFolder(options.folder)) {
     ShowError(shell.ui, msg::kBadExportFolder + (u"\r\n" + options.folder));
-    return 0;
+    return {};
   }
   if (toWatchFolder) {
     const WatchJob job =
         WriteWatchJob(shell.fs, options.watchFolder, slot,
                       OtherExportText(format, shell.list.Whole().LineRefs(), withPages));
-    if (!job.error.empty()) ShowError(shell.ui, job.error);
-    return 0;
+    if (!job.error.empty()) {
+      ShowError(shell.ui, job.error);
+      return {};
+    }
+    // No program starts to show that anything happened: the message says where the job went.
+    const ExportDone done{0, WrittenNote(shell, job.file) + msg::kExportNoteWritten};
+    const MessageAnswer answer =
+        shell.ui.ShowMessage(msg::kWatchJobWritten + (u"\r\n" + done.note), msg::kInfoTitle,
+                             MessageIcon::Information, MessageButtons::OkOpenFolder);
+    if (answer == MessageAnswer::OpenFolder) {
+      const std::u16string failure =
+          shell.ui.OpenWithShell(options.watchFolder, options.watchFolder);
+      if (!failure.empty()) ShowError(shell.ui, failure + (u"\r\n" + options.watchFolder));
+    }
+    return done;
   }
   const std::u16string file = appDirectory + ExportFileName(format, slot);
   return WriteAndStart(shell, OtherExportText(format, shell.list.Whole().LineRefs(), withPages),
-                       file, ExportCommandLine(format, program, arguments, file));
+                       file, program, ExportCommandLine(format, program, arguments, file));
 }
 
-std::uint32_t ExportList(ShellContext& shell, ExportFormat manager,
-                         const std::u16string& managerPath, const std::u16string& appDirectory,
-                         const std::u16string& appVersion, int slot) {
+ExportDone ExportList(ShellContext& shell, ExportFormat manager, const std::u16string& managerPath,
+                      const std::u16string& appDirectory, const std::u16string& appVersion,
+                      int slot) {
   if (shell.list.Whole().Count() == 0) {
     ShowError(shell.ui, msg::kNoList);
-    return 0;
+    return {};
   }
   const bool reget = manager == ExportFormat::ReGet;
   if (!ManagerFound(shell, managerPath, reget ? msg::kReGetNotFound : msg::kIriaNotFound)) {
-    return 0;
+    return {};
   }
   // ReGet and Iria read code page 932: a list it cannot hold whole is written only after the
   // same warning a save shows.
   const std::u16string text =
       ExportText(manager, shell.list.Whole().LineRefs(), reget ? std::u16string() : appVersion);
   const std::string bytes = WideToAnsi(text);
-  if (!ConfirmCodePageLoss(shell, shell.list.Whole().LineRefs(), text, bytes)) return 0;
+  if (!ConfirmCodePageLoss(shell, shell.list.Whole().LineRefs(), text, bytes)) return {};
   const std::u16string file = appDirectory + ExportFileName(manager, slot);
-  return WriteAndStart(shell, bytes, file, ExportCommandLine(manager, managerPath, u"", file));
+  return WriteAndStart(shell, bytes, file, managerPath,
+                       ExportCommandLine(manager, managerPath, u"", file));
 }
 
 }  // namespace cardo

@@ -201,22 +201,31 @@ std::u16string ExportCommandLine(ExportFormat format, const std::u16string& prog
 // The export file of `format` for the instance holding `slot` (ExportSlot): the usual name
 // for 1, the number before the extension for the others (TEMP2.LST).
 std::u16string ExportFileName(ExportFormat format, int slot);
+// What an export did: the manager it started (its process identifier; 0 when none was) and,
+// once the file was written, the status bar's note of what went where ("C:\\Cardo\\TEMP.CURL
+// に 38 行を書き出し、curl.exe を起動しました。").
+struct ExportDone {
+  std::uint32_t processId = 0;
+  std::u16string note;
+};
+
 // The File > Export > その他 command, with the same failure rules as the other two; a
 // crawljob with `options.watchFolder` set goes into that folder (WriteWatchJob) and needs no
-// program. The pages are the document's unless `options.pages` names others.
-std::uint32_t ExportListToOther(ShellContext& shell, const std::u16string& program,
-                                const std::u16string& arguments, ExportFormat format,
-                                const std::u16string& appDirectory, int slot = 1,
-                                const ExportOptions& options = {});
+// program: a message names the job, and its 「フォルダーを開く」 opens the folder. The pages
+// are the document's unless `options.pages` names others.
+ExportDone ExportListToOther(ShellContext& shell, const std::u16string& program,
+                             const std::u16string& arguments, ExportFormat format,
+                             const std::u16string& appDirectory, int slot = 1,
+                             const ExportOptions& options = {});
 
 // The File > Export command: "リストがありません。" for an empty list, else the export into
 // the program directory and the manager at `managerPath` started on it; a manager missing, a
 // write or start failure, or the user declining the loss of characters code page 932 cannot
 // hold (the warning a save shows) end it after the message. The file is written whole through
 // a temporary file or not at all; a failed write names it. The modified flag and the title do
-// not change. The started manager's process identifier, or 0 when none was started.
-std::uint32_t ExportList(ShellContext& shell, ExportFormat manager,
-                         const std::u16string& managerPath, const std::u16string& appDirectory,
-                         const std::u16string& appVersion, int slot = 1);
+// not change.
+ExportDone ExportList(ShellContext& shell, ExportFormat manager, const std::u16string& managerPath,
+                      const std::u16string& appDirectory, const std::u16string& appVersion,
+                      int slot = 1);
 
 }  // namespace cardo

@@ -20,6 +20,16 @@ inline constexpr char16_t kWatchFolderMissing[] =
 // Followed by CR LF, the job file's path, CR LF and the system's reason.
 inline constexpr char16_t kWatchJobWriteFailed[] =
     u"JDownloader の監視フォルダにジョブを書き込めませんでした。";
+// The status bar's note after an export: the file, kExportNoteTo, the list's line count,
+// kExportNoteLines, then kExportNoteWritten, or kExportNoteStarted, the program's file name
+// and kExportNoteEnd.
+inline constexpr char16_t kExportNoteTo[] = u" に ";
+inline constexpr char16_t kExportNoteLines[] = u" 行を書き出し";
+inline constexpr char16_t kExportNoteWritten[] = u"ました。";
+inline constexpr char16_t kExportNoteStarted[] = u"、";
+inline constexpr char16_t kExportNoteEnd[] = u" を起動しました。";
+// Followed by CR LF and the note: the job that no program started shows.
+inline constexpr char16_t kWatchJobWritten[] = u"JDownloader の監視フォルダにジョブを書きました。";
 // The hand-over to a running aria2. Followed by CR LF, the RPC address, CR LF and the reason.
 inline constexpr char16_t kAria2NotConnected[] =
     u"aria2 に接続できませんでした。aria2 が --enable-rpc を付けて動いているか、設定の RPC "

@@ -11,9 +11,10 @@ namespace cardo {
 
 enum class MessageIcon { None, Warning, Information, Question };
 // OkCancelSafe: キャンセル is the default button, for a question whose OK loses data (Enter
-// must not be the way to lose it).
-enum class MessageButtons { Ok, OkCancel, OkCancelSafe, YesNoCancel };
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+// must not be the way to lose it). OkOpenFolder: OK and 「フォルダーを開く」, after a file was
+// written into a folder the user chose.
+enum class MessageButtons { Ok, OkCancel, OkCancelSafe, YesNoCancel, OkOpenFolder };
+enum class MessageAnswer { Ok, Cancel, Yes, No, OpenFolder };
 
 struct FileDialogOptions {
   std::u16string title;

@@ -1,5 +1,6 @@
 #include "app/platform/win_ui.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -60,6 +61,44 @@ std::u16string UnicodeTextOfOpenClipboard() {
   return std::u16string(text, std::find(text, text + limit, u'\0'));
 }
 
+constexpr wchar_t kOpenFolderButton[] = L"フォルダーを開く(&O)";
+constexpr int kOpenFolderId = 100;
+
+// A message with OK and 「フォルダーを開く」: a task dialog, which takes a button of its own
+// (bound by name: only the common controls of version 6 have it); else a message box that
+// asks with Yes and No.
+MessageAnswer ShowWithOpenFolder(HWND owner, const std::u16string& text,
+                                 const std::u16string& title, PCWSTR icon) {
+  using TaskDialogIndirectProc = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+  const auto taskDialog =
+      controls ? reinterpret_cast<TaskDialogIndirectProc>(
+                     reinterpret_cast<void*>(GetProcAddress(controls, "TaskDialogIndirect")))
+               : nullptr;
+  if (taskDialog) {
+    const TASKDIALOG_BUTTON button{kOpenFolderId, kOpenFolderButton};
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = owner;
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.dwCommonButtons = TDCBF_OK_BUTTON;
+    config.pszWindowTitle = W(title);
+    config.pszMainIcon = icon;
+    config.pszContent = W(text);
+    config.cButtons = 1;
+    config.pButtons = &button;
+    config.nDefaultButton = IDOK;
+    int chosen = IDOK;
+    if (SUCCEEDED(taskDialog(&config, &chosen, nullptr, nullptr))) {
+      return chosen == kOpenFolderId ? MessageAnswer::OpenFolder : MessageAnswer::Ok;
+    }
+  }
+  const std::u16string asked = text + u"\r\n\r\nフォルダーを開きますか?";
+  return MessageBoxW(owner, W(asked), W(title), MB_YESNO | MB_ICONINFORMATION) == IDYES
+             ? MessageAnswer::OpenFolder
+             : MessageAnswer::Ok;
+}
+
 }  // namespace
 
 MessageAnswer WinUi::ShowMessage(std::u16string_view text, std::u16string_view title,
@@ -91,12 +130,18 @@ MessageAnswer WinUi::ShowMessage(std::u16string_view text, std::u16string_view t
     case MessageButtons::YesNoCancel:
       flags |= MB_YESNOCANCEL | MB_DEFBUTTON1;
       break;
+    case MessageButtons::OkOpenFolder:
+      break;
   }
   const std::u16string t(text), c(title);
   // The box belongs to the window the user works in. Owned by the main window while the
   // preferences keep it disabled, it would enable the main window again as it closes.
   HWND owner = GetActiveWindow();
   if (!owner) owner = Owner();
+  if (buttons == MessageButtons::OkOpenFolder) {
+    return ShowWithOpenFolder(owner, t, c,
+                              icon == MessageIcon::Warning ? TD_WARNING_ICON : TD_INFORMATION_ICON);
+  }
   switch (MessageBoxW(owner, W(t), W(c), flags)) {
     case IDYES:
       return MessageAnswer::Yes;

@@ -139,6 +139,8 @@ class frmMain final : public WindowSizeTwips {
   void Form_Destroy(HWND hwnd);
   void ExportToManager(ExportFormat manager);
   void ExportToOther();
+  // An export's manager shares the instance's export number; its note goes to the status bar.
+  void Exported(const ExportDone& done);
   // The whole list handed to the running aria2 the settings name, on a worker; the outcome
   // is shown when kAria2DoneMessage comes back. One hand-over at a time.
   void SendToAria2();

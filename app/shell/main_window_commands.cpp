@@ -158,17 +158,22 @@ bool frmMain::OtherSet() const {
 void frmMain::ExportToManager(ExportFormat manager) {
   const Settings& settings = services_.settings;
   const std::u16string& folder = services_.store.appDirectory;
-  exportSlot_.ShareWith(ExportList(
-      *shell_, manager, manager == ExportFormat::ReGet ? settings.ReGetPath : settings.IriaPath,
-      folder, services_.store.appVersion, exportSlot_.Number(folder)));
+  Exported(ExportList(*shell_, manager,
+                      manager == ExportFormat::ReGet ? settings.ReGetPath : settings.IriaPath,
+                      folder, services_.store.appVersion, exportSlot_.Number(folder)));
+}
+
+void frmMain::Exported(const ExportDone& done) {
+  exportSlot_.ShareWith(done.processId);
+  if (!done.note.empty()) SetStatusNote(done.note);
 }
 
 void frmMain::ExportToOther() {
   const Settings& settings = services_.settings;
   const std::u16string& folder = services_.store.appDirectory;
-  exportSlot_.ShareWith(ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
-                                          ToOtherFormat(settings.OtherFormat), folder,
-                                          exportSlot_.Number(folder), ExportOptionsOf(settings)));
+  Exported(ExportListToOther(*shell_, settings.OtherPath, settings.OtherArgs,
+                             ToOtherFormat(settings.OtherFormat), folder,
+                             exportSlot_.Number(folder), ExportOptionsOf(settings)));
 }
 
 struct frmMain::Aria2Run {

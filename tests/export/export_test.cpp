@@ -234,7 +234,8 @@ TEST(Export, EachInstanceHasFilesOfItsOwn) {
   ShellFixture f;
   f.list.ReplaceAll({u"http://h/a"});
   EXPECT_EQ(
-      ExportList(f.shell, ExportFormat::ReGet, dir.File(u"manager.exe"), dir.path(), u"3.00", 2),
+      ExportList(f.shell, ExportFormat::ReGet, dir.File(u"manager.exe"), dir.path(), u"3.00", 2)
+          .processId,
       f.ui.startResult.processId);
   EXPECT_EQ(dir.Read(u"TEMP2.LST"), "http://h/a");
   EXPECT_EQ(dir.Read(u"TEMP.LST"), "<missing>");
@@ -292,7 +293,15 @@ TEST(Export, WritesTheFileAndStartsTheManagerOrSaysWhy) {
     }
     f.ui.messages.clear();
     f.ui.started.clear();
-    ExportList(f.shell, ExportFormat::ReGet, c.managerPath, dir.path(), u"3.00");
+    const ExportDone done =
+        ExportList(f.shell, ExportFormat::ReGet, c.managerPath, dir.path(), u"3.00");
+    // What went where, and whether the manager started.
+    EXPECT_EQ(Utf16ToUtf8(done.note),
+              !c.written ? ""
+              : c.start.processId
+                  ? Utf16ToUtf8(dir.File(u"TEMP.LST")) +
+                        " に 1 行を書き出し、manager.exe を起動しました。"
+                  : Utf16ToUtf8(dir.File(u"TEMP.LST")) + " に 1 行を書き出しました。");
     ASSERT_EQ(f.ui.messages.size(), c.message.empty() ? 0u : 1u) << c.message.size();
     if (!c.message.empty())
       EXPECT_EQ(f.ui.messages[0].text, said(c.message, dir.File(u"TEMP.LST")));
@@ -319,9 +328,10 @@ TEST(Export, TheCrawljobGoesIntoTheWatchFolderBesideTheJobsNotTakenYet) {
     bool failWrite;
     std::u16string file;     // the job written, or the one left unwritten
     std::u16string message;  // empty: none
+    MessageAnswer answer = MessageAnswer::Ok;
   } cases[] = {
       {watch.path(), 1, false, u"cardo.crawljob", u""},
-      {bare, 1, false, u"cardo-2.crawljob", u""},
+      {bare, 1, false, u"cardo-2.crawljob", u"", MessageAnswer::OpenFolder},
       {bare, 3, false, u"cardo3.crawljob", u""},
       {watch.path(), 1, true, u"cardo-3.crawljob",
        msg::kWatchJobWriteFailed + (u"\r\n" + watch.File(u"cardo-3.crawljob")) +
@@ -335,14 +345,22 @@ TEST(Export, TheCrawljobGoesIntoTheWatchFolderBesideTheJobsNotTakenYet) {
     ShellFixture f;
     f.list.ReplaceAll({u"http://h/a.zip"});
     f.fs.failWrites = c.failWrite;
+    f.ui.answers = {c.answer};
     ExportOptions options;
     options.watchFolder = c.folder;
-    EXPECT_EQ(
-        ExportListToOther(f.shell, u"", u"", ExportFormat::Crawljob, watch.path(), c.slot, options),
-        0u);
+    const ExportDone done =
+        ExportListToOther(f.shell, u"", u"", ExportFormat::Crawljob, watch.path(), c.slot, options);
+    EXPECT_EQ(done.processId, 0u);
     EXPECT_TRUE(f.ui.started.empty());
     if (c.message.empty()) {
-      EXPECT_TRUE(f.ui.messages.empty()) << Utf16ToUtf8(c.file);
+      // No program shows that anything happened: the message says where the job went.
+      const std::u16string note = watch.File(c.file) + u" に 1 行を書き出しました。";
+      EXPECT_EQ(done.note, note);
+      ASSERT_EQ(f.ui.messages.size(), 1u) << Utf16ToUtf8(c.file);
+      EXPECT_EQ(f.ui.messages[0].text, msg::kWatchJobWritten + (u"\r\n" + note));
+      EXPECT_EQ(f.ui.messages[0].title, u"情報");
+      EXPECT_EQ(f.ui.messages[0].buttons, MessageButtons::OkOpenFolder);
+      EXPECT_EQ(f.ui.opened, c.answer == MessageAnswer::OpenFolder ? Lines{c.folder} : Lines{});
       EXPECT_EQ(watch.Read(c.file), job);
     } else {
       ASSERT_EQ(f.ui.messages.size(), 1u) << Utf16ToUtf8(c.file);
@@ -369,6 +387,36 @@ TEST(Export, TheCrawljobGoesIntoTheWatchFolderBesideTheJobsNotTakenYet) {
         {"--format", "crawljob", "--watch-folder", folder, "--out", folder + "x", list},
         {"--format", "crawljob", "--watch-folder", "", list}}) {
     EXPECT_EQ(cli::RunExport(bad, stdout, stderr), 2);
+  }
+}
+
+// A Referer rule the format cannot hold is said, not dropped without a word.
+TEST(Export, TheCliSaysAFormatWithoutRefererWritesNone) {
+  TempDir dir;
+  dir.Write(u"u.lst", "http://h/a.zip\r\n");
+  const std::string list = Utf16ToUtf8(dir.File(u"u.lst"));
+  const struct {
+    const char* format;
+    const char* referer;
+    std::string said;
+  } cases[] = {
+      {"crawljob", "url",
+       "cardo-cli export: the crawljob format holds no Referer: none is written\n"},
+      {"meta4", "folder", "cardo-cli export: the meta4 format holds no Referer: none is written\n"},
+      {"crawljob", "none", ""},
+      {"aria2", "url", ""},
+  };
+  for (const auto& c : cases) {
+    std::FILE* err = std::tmpfile();
+    EXPECT_EQ(cli::RunExport({"--format", c.format, "--referer", c.referer, "--out",
+                              Utf16ToUtf8(dir.File(u"out")), list},
+                             stdout, err),
+              0);
+    std::rewind(err);
+    std::string said(4096, '\0');
+    said.resize(std::fread(said.data(), 1, said.size(), err));
+    std::fclose(err);
+    EXPECT_EQ(said, c.said) << c.format;
   }
 }
 
