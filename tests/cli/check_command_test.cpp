@@ -30,7 +30,10 @@ class CheckCommand : public ::testing::Test {
     if (std::system(command.c_str()) != 0) return;
     for (int i = 0; i < 600; ++i) {
       std::istringstream ports(dir->Read(u"ports.txt"));
-      if (ports >> https >> untrusted >> plain[0] >> plain[1] >> plain[2] >> refused) break;
+      if (ports >> https >> untrusted >> plain[0] >> plain[1] >> plain[2] >> refused >> plain[3] >>
+          plain[4]) {
+        break;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ca = folder + "ca.pem";
@@ -82,11 +85,11 @@ class CheckCommand : public ::testing::Test {
   }
 
   static testing::TempDir* dir;
-  static int plain[3], https, untrusted, refused;
+  static int plain[5], https, untrusted, refused;
   static std::string ca;
 };
 testing::TempDir* CheckCommand::dir = nullptr;
-int CheckCommand::plain[3] = {}, CheckCommand::https = 0, CheckCommand::untrusted = 0,
+int CheckCommand::plain[5] = {}, CheckCommand::https = 0, CheckCommand::untrusted = 0,
     CheckCommand::refused = 0;
 std::string CheckCommand::ca;
 
@@ -152,6 +155,44 @@ TEST_F(CheckCommand, NeverMoreRequestsAtOnceThanTheLimitsAllow) {
   // More than one host's worth at once, never more than the total.
   EXPECT_GT(most["all"], 2);
   EXPECT_LE(most["all"], 5);
+}
+
+// Keep-alive holds across hosts as it does for one: twenty lines on each of five hosts open
+// no more connections than the hosts may have requests at once, grouped by host or not.
+TEST_F(CheckCommand, FiveHostsKeepTheirConnectionsAlive) {
+  // The connections of the five hosts that carried a /wait request.
+  const auto waited = [] {
+    int connections = 0;
+    for (int which = 0; which < 5; ++which) {
+      std::FILE* fetched = popen(("curl -s " + Plain(which, "/waited") + " | wc -c").c_str(), "r");
+      int bytes = 0;
+      if (fetched && std::fscanf(fetched, "%d", &bytes) == 1) connections += bytes;
+      if (fetched) pclose(fetched);
+    }
+    return connections;
+  };
+  const struct {
+    std::vector<std::string> args;
+    bool grouped;
+    int most;  // hosts times requests at once to one host
+  } cases[] = {
+      {{}, true, 5 * 4},
+      {{}, false, 5 * 4},
+      {{"--jobs", "8", "--per-host", "8"}, false, 5 * 8},
+  };
+  for (const auto& c : cases) {
+    std::string list;
+    for (int i = 0; i < 100; ++i) {
+      const int host = c.grouped ? i / 20 : i % 5;
+      list += Plain(host, "/wait?" + std::to_string(i)) + "\n";
+    }
+    const int before = waited();
+    std::string out, err;
+    EXPECT_EQ(Run(c.args, list, out, err), 0) << err;
+    const int connections = waited() - before;
+    EXPECT_LE(connections, c.most)
+        << (c.grouped ? "grouped" : "interleaved") << " " << c.args.size();
+  }
 }
 
 TEST_F(CheckCommand, AWrongCommandLineIsRefused) {

@@ -5,12 +5,14 @@ Usage: link_server.py DIR
 
 Makes a test CA and a certificate for "localhost" signed by it, plus a self-signed one that
 nothing trusts (openssl); writes DIR/ca.pem and then DIR/ports.txt: https (the CA's
-certificate), https (the self-signed one), three plain http ports and a port nothing listens
-on.
+certificate), https (the self-signed one), three plain http ports, a port nothing listens
+on, and two more plain http ports (five hosts in all).
 Answers keep the connection alive (HTTP/1.1). GET /stats on any port gives, per port, the
 most /wait requests and the most connections it had open at once, then the most /wait
 requests in all, as "PORT REQUESTS CONNECTIONS" lines and "all REQUESTS", and counts afresh
-from then on. GET /opened answers with as many bytes as connections that port has accepted.
+from then on. GET /opened answers with as many bytes as connections that port has accepted,
+GET /waited with as many as connections that carried a /wait request (the asking one never
+counts unless it did).
 Serves until DIR/stop exists or DIR is gone, and never longer than five minutes.
 """
 import http.server
@@ -31,6 +33,7 @@ lock = threading.Lock()
 counts = {}  # port -> [requests now, most requests, connections now, most connections]
 everywhere = [0, 0]  # requests now, most requests
 opened = {}  # port -> connections accepted
+waited = {}  # port -> connections that carried a /wait request
 
 
 def count(port, index, step):
@@ -77,6 +80,7 @@ class Links(http.server.BaseHTTPRequestHandler):
         super().setup()
         self.port = self.server.server_address[1]
         count(self.port, 2, 1)
+        self.waited = False
         with lock:
             opened[self.port] = opened.get(self.port, 0) + 1
 
@@ -117,13 +121,17 @@ class Links(http.server.BaseHTTPRequestHandler):
         elif path == "/wait":
             # Long enough that the requests of a check overlap. Counted only while the answer
             # is not sent, so that what the server sees at once the client had at once.
+            if not self.waited:
+                self.waited = True
+                with lock:
+                    waited[self.port] = waited.get(self.port, 0) + 1
             count(self.port, 0, 1)
             time.sleep(0.1)
             count(self.port, 0, -1)
             self.answer((200, ZIP + [("Content-Length", "10")], b"0123456789"), head)
-        elif path == "/opened":
+        elif path in ("/opened", "/waited"):
             with lock:
-                body = b"x" * opened[self.port]
+                body = b"x" * (opened if path == "/opened" else waited).get(self.port, 0)
             self.answer((200, [("Content-Length", str(len(body)))], body), head)
         elif path == "/stats":
             with lock:
@@ -167,14 +175,14 @@ def secure(d, cert, key):
 def main():
     d = sys.argv[1]
     make_certificates(d, "Cardo Link Test CA")
-    plain = [serve(Server(("127.0.0.1", 0), Links)) for _ in range(3)]
+    plain = [serve(Server(("127.0.0.1", 0), Links)) for _ in range(5)]
     https = secure(d, "server.pem", "server.key")
     untrusted = secure(d, "self.pem", "self.key")
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
         refused = s.getsockname()[1]
     with open(os.path.join(d, "ports.tmp"), "w") as f:
-        f.write(" ".join(str(p) for p in [https, untrusted] + plain + [refused]) + "\n")
+        f.write(" ".join(str(p) for p in [https, untrusted] + plain[:3] + [refused] + plain[3:]) + "\n")
     os.replace(os.path.join(d, "ports.tmp"), os.path.join(d, "ports.txt"))
     end = time.time() + LIFETIME_SECONDS
     while time.time() < end and os.path.isdir(d) and not os.path.exists(os.path.join(d, "stop")):
