@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/url/web_address.h"
 #include "app/platform/text.h"
@@ -28,7 +30,7 @@ TEST(CheckExe, EveryAnswerGivesTheLineTheNativeFaceGives) {
   e2e::WebPages servers(CARDO_LINK_SERVER_SCRIPT);
   ASSERT_TRUE(servers.ready()) << "link_server.py did not start or its CA was not trusted";
   const auto ports = servers.ports();
-  ASSERT_EQ(ports.size(), 6u);
+  ASSERT_EQ(ports.size(), 8u);
   const std::string h = "http://127.0.0.1:" + std::to_string(ports[2]);
   const std::string secure = "https://localhost:" + std::to_string(ports[0]);
   const std::string selfSigned = "https://localhost:" + std::to_string(ports[1]);
@@ -103,6 +105,63 @@ TEST(CheckExe, OneHostsRequestsShareOneConnection) {
   const std::string lines = Read(out);
   EXPECT_NE(lines.find("200\t1\t-\t" + h + "/opened"), std::string::npos) << lines;
   std::fclose(err);
+}
+
+// Keep-alive holds across hosts as it does for one: twenty lines on each of five hosts open
+// no more connections than the hosts may have requests at once.
+TEST(CheckExe, FiveHostsKeepTheirConnectionsAlive) {
+  e2e::WebPages servers(CARDO_LINK_SERVER_SCRIPT);
+  ASSERT_TRUE(servers.ready()) << "link_server.py did not start or its CA was not trusted";
+  const auto ports = servers.ports();
+  ASSERT_EQ(ports.size(), 8u);
+  const int hosts[] = {ports[2], ports[3], ports[4], ports[6], ports[7]};
+  const auto address = [](int port, const std::string& path) {
+    return "http://127.0.0.1:" + std::to_string(port) + path;
+  };
+  testing::TempDir dir;
+  // The connections of the five hosts that carried a /wait request.
+  const auto waited = [&] {
+    std::string list;
+    for (const int port : hosts) list += address(port, "/waited") + "\r\n";
+    dir.Write(u"waited.txt", list);
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    cli::RunCheck({Utf16ToUtf8(dir.File(u"waited.txt"))}, stdin, out, err);
+    std::fclose(err);
+    int connections = 0;
+    const std::string lines = Read(out);
+    for (std::size_t at = 0; at < lines.size(); at = lines.find('\n', at) + 1) {
+      connections += std::atoi(lines.c_str() + lines.find('\t', at) + 1);
+    }
+    return connections;
+  };
+  const struct {
+    std::vector<std::string> args;
+    bool grouped;
+    int most;  // hosts times requests at once to one host
+  } cases[] = {
+      {{}, true, 5 * 4},
+      {{}, false, 5 * 4},
+      {{"--jobs", "8", "--per-host", "8"}, false, 5 * 8},
+  };
+  for (const auto& c : cases) {
+    std::string list;
+    for (int i = 0; i < 100; ++i) {
+      list += address(hosts[c.grouped ? i / 20 : i % 5], "/wait?" + std::to_string(i)) + "\r\n";
+    }
+    dir.Write(u"list.txt", list);
+    const int before = waited();
+    std::vector<std::string> args = c.args;
+    args.push_back(Utf16ToUtf8(dir.File(u"list.txt")));
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    EXPECT_EQ(cli::RunCheck(args, stdin, out, err), 0);
+    std::fclose(out);
+    std::fclose(err);
+    const int connections = waited() - before;
+    EXPECT_LE(connections, c.most)
+        << (c.grouped ? "grouped" : "interleaved") << " " << c.args.size();
+  }
 }
 
 }  // namespace
