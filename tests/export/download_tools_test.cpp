@@ -284,7 +284,9 @@ Fetched ExportToCurl(const std::vector<std::u16string>& lines, const ExportOptio
   if (f.ui.started.size() != 1) return {"not started", -1};
   // The Windows command line reads alike in the shell: quoted paths without backslashes.
   std::string command = Utf16ToUtf8(f.ui.started[0]);
-  command.replace(0, command.find(' '), "curl -s");
+  // Other suites of this process set no_proxy for 127.0.0.1, which would keep a template's
+  // proxy from seeing any request.
+  command.replace(0, command.find(' '), "env -u no_proxy -u NO_PROXY curl -s");
   command = "cd '" + Utf16ToUtf8(dir.path()) + "' && " + command;
   const int status = std::system(command.c_str());
   return {command, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
