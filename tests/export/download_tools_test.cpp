@@ -292,6 +292,13 @@ Fetched ExportToCurl(const std::vector<std::u16string>& lines, const ExportOptio
   return {command, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
+// A target's scripted answer: `response`, whole.
+testing::TargetScript Answering(std::string response) {
+  testing::TargetScript target;
+  target.script.response = std::move(response);
+  return target;
+}
+
 // A file moved by a chain of redirects lands under its name with the final content; a missing
 // or forbidden one leaves no file (no error page under the file's name) and fails curl, which
 // exits with the status of its last URL.
@@ -299,9 +306,8 @@ TEST(CurlConfig, ARedirectChainLandsAsTheFileAndAnHttpErrorLeavesNone) {
   if (!Installed("curl")) GTEST_SKIP() << "curl is not installed";
   const auto answer = [](const std::string& status, const std::string& fields,
                          const std::string& body) {
-    return testing::TargetScript{{"HTTP/1.1 " + status + "\r\n" + fields +
-                                  "Content-Length: " + std::to_string(body.size()) +
-                                  "\r\nConnection: close\r\n\r\n" + body}};
+    return Answering("HTTP/1.1 " + status + "\r\n" + fields + "Content-Length: " +
+                     std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
   };
   testing::LoopbackServer server(std::map<std::string, testing::TargetScript>{
       {"/moved.zip", answer("301 Moved Permanently", "Location: /again\r\n", "")},
@@ -656,6 +662,34 @@ TEST(RpcHandOver, AWrongSecretGivesAria2sMessage) {
   EXPECT_EQ(status, 1);
   EXPECT_EQ(said, "0 accepted by aria2 at " + aria2.address() + "\n1 refused: Unauthorized\n  " +
                       url + "\n");
+  EXPECT_TRUE(aria2.WaitUntilStopped(0));
+  EXPECT_TRUE(server.Targets().empty());
+}
+
+// An RPC address that redirects to a running aria2 with the same secret: the send stops at
+// the redirect, and that aria2 receives neither the token nor the list.
+TEST(RpcHandOver, ARedirectToARunningAria2SendsItNothing) {
+  if (!Installed("aria2c")) GTEST_SKIP() << "aria2c is not installed";
+  RecordingServer server;
+  testing::TempDir dir;
+  dir.Write(u"list.txt", "http://127.0.0.1:" + std::to_string(server.port()) + "/a.zip\n");
+  const Aria2Daemon aria2(Utf16ToUtf8(dir.path()));
+  ASSERT_TRUE(aria2.WaitUntilStopped(0)) << "aria2c does not answer at " << aria2.address();
+  for (const std::string status : {"307 Temporary Redirect", "302 Found"}) {
+    testing::LoopbackServer redirector(std::map<std::string, testing::TargetScript>{
+        {"/jsonrpc", Answering("HTTP/1.1 " + status + "\r\nLocation: " + aria2.address() +
+                               "\r\nContent-Length: 0\r\n"
+                               "Connection: close\r\n\r\n")}});
+    const std::string address =
+        "http://127.0.0.1:" + std::to_string(redirector.port()) + "/jsonrpc";
+    const auto [exit, said] = RunCliExport({"--format", "aria2", "--rpc", address, "--rpc-secret",
+                                            "s", Utf16ToUtf8(dir.File(u"list.txt"))});
+    EXPECT_EQ(exit, 1) << status;
+    EXPECT_NE(said.find(address + " answered with a redirect, which is not followed"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(redirector.requests().size(), 1u) << status;
+  }
   EXPECT_TRUE(aria2.WaitUntilStopped(0));
   EXPECT_TRUE(server.Targets().empty());
 }
