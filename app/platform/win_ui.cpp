@@ -61,7 +61,7 @@ std::u16string UnicodeTextOfOpenClipboard() {
   return std::u16string(text, std::find(text, text + limit, u'\0'));
 }
 
-constexpr wchar_t kOpenFolderButton[] = L"フォルダーを開く(&O)";
+constexpr wchar_t kOpenFolderButton[] = L"フォルダーを開く";
 constexpr int kOpenFolderId = 100;
 
 // A message with OK and 「フォルダーを開く」: a task dialog, which takes a button of its own
@@ -93,7 +93,7 @@ MessageAnswer ShowWithOpenFolder(HWND owner, const std::u16string& text,
       return chosen == kOpenFolderId ? MessageAnswer::OpenFolder : MessageAnswer::Ok;
     }
   }
-  const std::u16string asked = text + u"\r\n\r\nフォルダーを開きますか?";
+  const std::u16string asked = text + u"\r\n\r\nフォルダーを開きますか？";
   return MessageBoxW(owner, W(asked), W(title), MB_YESNO | MB_ICONINFORMATION) == IDYES
              ? MessageAnswer::OpenFolder
              : MessageAnswer::Ok;
