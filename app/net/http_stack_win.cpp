@@ -384,8 +384,9 @@ class WinHttpStack final : public HttpStack {
       }
       const std::u16string raw = QueryHeaderText(r, WINHTTP_QUERY_RAW_HEADERS_CRLF);
       if (HeadCutOff(raw)) return {MakeHttpError(HttpFailure::HeadersCut)};
-      // Wine reads a header line of any length whole without a receive notification to count:
-      // the head is measured once read (Windows refuses one past its own limit as it comes).
+      // Wine reads the head without a receive notification to count, keeping the first 1,459
+      // bytes of each line and dropping the rest (read_reply's line buffer): the head is
+      // measured once read, which catches many lines, never one long one.
       if (raw.size() > kHeadBytes) return {MakeHttpError(HttpFailure::HeadersTooLong)};
       DWORD status = 0;
       DWORD bytes = sizeof status;
@@ -497,8 +498,11 @@ class WinHttpStack final : public HttpStack {
         WINHTTP_DISABLE_REDIRECTS | WINHTTP_DISABLE_COOKIES | WINHTTP_DISABLE_AUTHENTICATION;
     // The system's own waits are a second line behind the client's watch.
     const int wait = static_cast<int>(2 * request.silence.count());
+    // The head's limit is the native face's (the system's own is 64 KiB): past it the system
+    // fails the receive with ERROR_WINHTTP_HEADER_SIZE_OVERFLOW as the bytes come.
     if (!set(WINHTTP_OPTION_DISABLE_FEATURE, features) ||
-        !set(WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, static_cast<DWORD>(wait))) {
+        !set(WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, static_cast<DWORD>(wait)) ||
+        !set(WINHTTP_OPTION_MAX_RESPONSE_HEADER_SIZE, static_cast<DWORD>(kHeadBytes))) {
       return false;
     }
     if (!WinHttpSetTimeouts(handle, wait, wait, wait, wait)) {

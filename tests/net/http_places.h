@@ -66,9 +66,10 @@ class Places {
 
   Expected Expect(const Behaviour& row) const {
     Expected expected{row.failure, Fill16(Utf16ToUtf8(row.reason)), row.check ? row.check : ""};
-    if (UnderWine() && row.wineFailure != HttpFailure::None) {
-      expected.failure = row.wineFailure;
-      expected.reason = MakeHttpError(row.wineFailure).reason;
+    if (UnderWine() && row.wineFailure) {
+      expected.failure = *row.wineFailure;
+      expected.reason =
+          expected.failure == HttpFailure::None ? u"" : MakeHttpError(expected.failure).reason;
       if (row.wineCheck) expected.check = row.wineCheck;
     }
     return expected;
