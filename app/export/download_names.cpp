@@ -82,19 +82,21 @@ std::size_t ExtensionAt(std::string_view name) {
 }
 
 void UniqueNames::Reserve(const std::string& name) {
-  taken_.insert(AsciiLower(name));
+  taken_.Insert(AsciiLower(name));
 }
 
 std::string UniqueNames::Claim(const std::string& name) {
-  const std::string key = AsciiLower(name);
-  if (taken_.insert(key).second) return name;
+  const StringTable::Found found = taken_.Insert(AsciiLower(name));
+  if (found.added) return name;
   const std::size_t at = ExtensionAt(name);
   const std::string stem = name.substr(0, at);
   const std::string extension = name.substr(at);
-  unsigned& next = next_[key];
-  for (;;) {
+  for (std::uint32_t next = taken_.Number(found.entry);;) {
     const std::string candidate = stem + "." + std::to_string(++next) + extension;
-    if (taken_.insert(AsciiLower(candidate)).second) return candidate;
+    if (taken_.Insert(AsciiLower(candidate)).added) {
+      taken_.SetNumber(found.entry, next);
+      return candidate;
+    }
   }
 }
 

@@ -3,8 +3,8 @@
 // export, so that no download overwrites another.
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <unordered_set>
+
+#include "app/platform/string_table.h"
 
 namespace cardo {
 
@@ -23,7 +23,8 @@ std::string SafeName(std::string_view segment);
 // last segment (after the last "/"); the end of the name when it has none.
 std::size_t ExtensionAt(std::string_view name);
 
-// The names an export has given out, compared without case as Windows compares them.
+// The names an export has given out, compared without case as Windows compares them; held
+// compactly (string_table.h), for an export of millions of lines.
 class UniqueNames {
  public:
   // `name` when it is free, else the first free one of "stem.1.ext", "stem.2.ext" ... (the
@@ -35,8 +36,8 @@ class UniqueNames {
   void Reserve(const std::string& name);
 
  private:
-  std::unordered_set<std::string> taken_;           // lower case
-  std::unordered_map<std::string, unsigned> next_;  // lower-case name -> next number to try
+  // Lower case; each name's number is the last one tried for it ("stem.N.ext").
+  StringTable taken_;
 };
 
 }  // namespace cardo
