@@ -31,6 +31,22 @@ bool HasInvalidUnits(std::u16string_view text) {
   return false;
 }
 
+// Whether `head` starts with a byte order mark, or may yet once more bytes come.
+bool MayBeMark(std::string_view head) {
+  for (const std::string_view mark : {kUtf8Mark, kUtf16LeMark, kUtf16BeMark}) {
+    if (head.starts_with(mark) || mark.starts_with(head)) return true;
+  }
+  return false;
+}
+
+// A line cut on bytes, decoded; `invalid` tells whether it held bytes that are no characters.
+std::u16string DecodedByteLine(const std::string& raw, bool utf8, bool& invalid) {
+  std::u16string line = utf8 ? Utf8ToUtf16(raw) : AnsiToWide(raw);
+  invalid = (utf8 ? !ScanUtf8(raw, false).valid : WideToAnsi(line) != raw) ||
+            raw.find('\0') != std::string::npos;
+  return line;
+}
+
 }  // namespace
 
 std::vector<std::u16string> SplitListText(std::u16string_view text) {
@@ -93,11 +109,17 @@ ListTextReader::ListTextReader(std::size_t maxLines, std::size_t maxBytes,
                                std::optional<ListEncoding> forced)
     : maxLines_(maxLines), maxBytes_(maxBytes), forced_(forced) {}
 
+ListTextReader::ListTextReader(std::optional<ListEncoding> forced, ListLineSink take)
+    : ListTextReader(std::numeric_limits<std::size_t>::max(),
+                     std::numeric_limits<std::size_t>::max(), forced) {
+  take_ = std::move(take);
+}
+
 bool ListTextReader::Feed(std::string_view chunk) {
   if (!started_) {
     // A byte order mark may come cut between pieces: wait for its three bytes.
     head_.append(chunk);
-    if (head_.size() < kUtf8Mark.size()) return true;
+    if (head_.size() < kUtf8Mark.size() && MayBeMark(head_)) return true;
     const std::string head = std::move(head_);
     return DecideStart(head);
   }
@@ -125,6 +147,7 @@ bool ListTextReader::DecideStart(std::string_view bytes) {
 }
 
 bool ListTextReader::Full() {
+  if (stopped_) return true;
   const std::size_t count = units_ ? out_.lines.size() : byteLines_.size();
   if (count < maxLines_) return false;
   out_.more = true;
@@ -168,8 +191,31 @@ void ListTextReader::EndByteLine() {
   const Utf8Shape shape = ScanUtf8(byteLine_, false);
   utf8Valid_ = utf8Valid_ && shape.valid;
   utf8Multibyte_ = utf8Multibyte_ || shape.multibyte;
-  byteLines_.push_back(std::move(byteLine_));
+  if (take_) {
+    HandByteLine();
+  } else {
+    byteLines_.push_back(std::move(byteLine_));
+  }
   byteLine_.clear();
+}
+
+void ListTextReader::HandByteLine() {
+  ListFileFormat& format = out_.format;
+  // The first line beyond ASCII decides what nothing decided before it.
+  if (!forced_ && !format.byteOrderMark && !decidedEarly_ && (utf8Multibyte_ || !utf8Valid_)) {
+    format.encoding = utf8Valid_ ? ListEncoding::Utf8 : ListEncoding::Cp932;
+    decidedEarly_ = true;
+  }
+  bool invalid = false;
+  const std::u16string line =
+      DecodedByteLine(byteLine_, format.encoding == ListEncoding::Utf8, invalid);
+  Hand(line, invalid);
+}
+
+void ListTextReader::Hand(std::u16string_view line, bool undecodable) {
+  ++handed_;
+  if (undecodable && out_.undecodableLines++ == 0) out_.firstUndecodable = handed_;
+  if (!take_(line, undecodable)) stopped_ = true;
 }
 
 bool ListTextReader::FeedUnits(std::string_view chunk) {
@@ -211,10 +257,14 @@ bool ListTextReader::FeedUnits(std::string_view chunk) {
   return true;
 }
 
-void ListTextReader::EndUnitLine() {
-  if (HasInvalidUnits(unitLine_)) {
-    if (out_.undecodableLines++ == 0) out_.firstUndecodable = out_.lines.size() + 1;
+void ListTextReader::EndUnitLine(bool cut) {
+  const bool invalid = cut || HasInvalidUnits(unitLine_);
+  if (take_) {
+    Hand(unitLine_, invalid);
+    unitLine_.clear();
+    return;
   }
+  if (invalid && out_.undecodableLines++ == 0) out_.firstUndecodable = out_.lines.size() + 1;
   out_.lines.push_back(std::move(unitLine_));
   unitLine_.clear();
 }
@@ -230,11 +280,7 @@ ListFileLines ListTextReader::Finish() {
     if (oddByte_) unitLine_.push_back(u'\uFFFD');
     if (!unitLine_.empty() && !Full()) {
       out_.format.finalLineEnd = false;
-      const std::size_t before = out_.undecodableLines;
-      EndUnitLine();
-      if (oddByte_ && out_.undecodableLines == before && out_.undecodableLines++ == 0) {
-        out_.firstUndecodable = out_.lines.size();
-      }
+      EndUnitLine(oddByte_.has_value());
     }
     return std::move(out_);
   }
@@ -243,22 +289,34 @@ ListFileLines ListTextReader::Finish() {
     EndByteLine();
   }
   ListFileFormat& format = out_.format;
-  if (!forced_ && !format.byteOrderMark && utf8Valid_ && utf8Multibyte_) {
+  if (!forced_ && !format.byteOrderMark && !decidedEarly_ && utf8Valid_ && utf8Multibyte_) {
     format.encoding = ListEncoding::Utf8;
   }
   const bool utf8 = format.encoding == ListEncoding::Utf8;
   out_.lines.reserve(byteLines_.size());
   for (std::string& raw : byteLines_) {
-    std::u16string line = utf8 ? Utf8ToUtf16(raw) : AnsiToWide(raw);
-    const bool invalid = utf8 ? !ScanUtf8(raw, false).valid : WideToAnsi(line) != raw;
-    if (invalid || raw.find('\0') != std::string::npos) {
-      if (out_.undecodableLines++ == 0) out_.firstUndecodable = out_.lines.size() + 1;
-    }
-    out_.lines.push_back(std::move(line));
+    bool invalid = false;
+    out_.lines.push_back(DecodedByteLine(raw, utf8, invalid));
+    if (invalid && out_.undecodableLines++ == 0) out_.firstUndecodable = out_.lines.size();
     std::string().swap(raw);
   }
   byteLines_.clear();
   return std::move(out_);
+}
+
+ListFileLines ForEachListLine(std::string_view bytes, std::optional<ListEncoding> forced,
+                              const ListLineSink& take) {
+  // Without a mark the whole text decides, as Finish decides from every line: line ends are
+  // ASCII, so the text is valid UTF-8 exactly when each of its lines is.
+  const bool marked = bytes.starts_with(kUtf8Mark) || bytes.starts_with(kUtf16LeMark) ||
+                      bytes.starts_with(kUtf16BeMark);
+  if (!forced && !marked) {
+    const Utf8Shape shape = ScanUtf8(bytes, false);
+    forced = shape.valid && shape.multibyte ? ListEncoding::Utf8 : ListEncoding::Cp932;
+  }
+  ListTextReader reader(forced, take);
+  reader.Feed(bytes);
+  return reader.Finish();
 }
 
 ListFileLines DecodeListText(std::string_view bytes, std::optional<ListEncoding> forced) {

@@ -4,6 +4,7 @@
 // saved back unedited is the file it came from. A new list is code page 932 with CR LF.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,14 +55,24 @@ struct ListFileLines {
 // else code page 932. A forced UTF-8 still drops a UTF-8 byte order mark; a forced code page
 // 932 reads every byte as code page 932 (only these two are forced). Memory: the kept lines' bytes,
 // twice at the end.
+// A line of a list read as it comes: its text, and whether it held bytes that are no
+// characters of its encoding (or NUL). Returns false to stop the reading.
+using ListLineSink = std::function<bool(std::u16string_view line, bool undecodable)>;
+
 class ListTextReader {
  public:
   ListTextReader(std::size_t maxLines, std::size_t maxBytes,
                  std::optional<ListEncoding> forced = std::nullopt);
+  // Hands each line to `take` as soon as it ends, keeping none, for a list read as it arrives
+  // (a pipe), whose end cannot be awaited: without a byte order mark or `forced`, the first
+  // line beyond ASCII decides, UTF-8 when it is valid UTF-8, else code page 932. Memory: the
+  // longest line.
+  ListTextReader(std::optional<ListEncoding> forced, ListLineSink take);
   // False once no more bytes are wanted: the line limit is reached with more text to come,
   // or the kept lines passed `maxBytes`.
   bool Feed(std::string_view chunk);
-  // The lines read; call once, after the last Feed.
+  // The lines read; call once, after the last Feed. Handed to the sink, they are not here:
+  // the format and the undecodable lines are.
   ListFileLines Finish();
 
  private:
@@ -71,7 +82,11 @@ class ListTextReader {
   bool Full();
   void NoteLineEnd(bool cr);
   void EndByteLine();
-  void EndUnitLine();
+  // `cut`: the line's last code unit lost its second byte.
+  void EndUnitLine(bool cut = false);
+  // Hands over a line ended in byte mode, decoded as the encoding now known says.
+  void HandByteLine();
+  void Hand(std::u16string_view line, bool undecodable);
 
   std::size_t maxLines_, maxBytes_;
   std::optional<ListEncoding> forced_;
@@ -87,10 +102,19 @@ class ListTextReader {
   std::size_t lineEnds_ = 0;
   bool afterCr_ = false;  // an LF right after a CR ends nothing more
   bool utf8Valid_ = true, utf8Multibyte_ = false;
+  ListLineSink take_;  // the lines go here as they end, when set
+  std::size_t handed_ = 0;
+  bool decidedEarly_ = false;  // handed lines: the first line beyond ASCII chose
+  bool stopped_ = false;       // the sink wants no more
 };
 
 // Reads a whole list text at once, without limits.
 ListFileLines DecodeListText(std::string_view bytes,
                              std::optional<ListEncoding> forced = std::nullopt);
+// The lines DecodeListText reads in `bytes`, each handed to `take` as it is decoded, in the
+// encoding DecodeListText decides, without keeping them: memory bounded by the longest line
+// (an export of a list of any length). The format and the undecodable lines come back.
+ListFileLines ForEachListLine(std::string_view bytes, std::optional<ListEncoding> forced,
+                              const ListLineSink& take);
 
 }  // namespace cardo

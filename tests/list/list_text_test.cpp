@@ -98,18 +98,63 @@ TEST(ListText, BytesThatAreNoCharactersAreCountedByLine) {
       {"\xEF\xBB\xBF"
        "a\n",
        Cp932, Cp932, 1, 1},  // forced: the mark is no code page 932 text
+      // The mark decides, whatever the lines hold.
+      {"\xEF\xBB\xBFhttp://h/\xE6\x97\xA5.zip\nhttp://h/\xFF.zip\n", {}, Utf8, 1, 2},
   };
   for (const auto& c : cases) {
     const ListFileLines read = DecodeListText(c.bytes, c.forced);
     EXPECT_EQ(read.format.encoding, c.encoding) << c.bytes;
     EXPECT_EQ(read.undecodableLines, c.count) << c.bytes;
     EXPECT_EQ(read.firstUndecodable, c.first) << c.bytes;
+    // A line at a time, as an export of any length reads it: the same lines, the same verdict.
+    Lines handed;
+    std::size_t said = 0;
+    const ListFileLines streamed =
+        ForEachListLine(c.bytes, c.forced, [&](std::u16string_view line, bool undecodable) {
+          handed.emplace_back(line);
+          said += undecodable;
+          return true;
+        });
+    EXPECT_EQ(handed, read.lines) << c.bytes;
+    EXPECT_EQ(streamed.format, read.format) << c.bytes;
+    EXPECT_EQ(streamed.undecodableLines, c.count) << c.bytes;
+    EXPECT_EQ(said, c.count) << c.bytes;
+    EXPECT_EQ(streamed.firstUndecodable, c.first) << c.bytes;
   }
   EXPECT_EQ(DecodeListText("\xEF\xBB\xBF"
                            "a\n",
                            Utf8)
                 .lines,
             Lines{u"a"});
+}
+
+// A list read as it arrives cannot wait for its end: its first line beyond ASCII decides.
+TEST(ListText, LinesHandedOnAsTheyArriveAreDecidedByTheFirstLineBeyondAscii) {
+  const struct {
+    std::string bytes;
+    Lines lines;
+    std::size_t undecodable;
+  } cases[] = {
+      {"a\n\xE6\x97\xA5\n\x81\n", {u"a", u"日", u"\uFFFD"}, 1},
+      {"a\n" + Ansi("日") + "\n\xE6\x97\xA5\n", {u"a", u"日", u"譌･"}, 0},
+      {"\xEF\xBB\xBF\x81\n", {u"\uFFFD"}, 1},
+      {std::string("\xFE\xFF\0a\0\n\0b", 8), {u"a", u"b"}, 0},
+  };
+  for (const auto& c : cases) {
+    Lines handed;
+    ListTextReader reader(std::nullopt, [&](std::u16string_view line, bool) {
+      handed.emplace_back(line);
+      return true;
+    });
+    std::size_t ends = 0;
+    for (std::size_t at = 0; at < c.bytes.size(); ++at) {
+      reader.Feed(c.bytes.substr(at, 1));
+      // Each line is handed on at its end, before anything after it has come.
+      if (c.bytes[at] == '\n') EXPECT_EQ(handed.size(), ++ends) << c.bytes << " at " << at;
+    }
+    EXPECT_EQ(reader.Finish().undecodableLines, c.undecodable) << c.bytes;
+    EXPECT_EQ(handed, c.lines) << c.bytes;
+  }
 }
 
 TEST(ListText, TheLineLimitStopsTheReadAndSaysMoreFollow) {
