@@ -83,39 +83,44 @@ std::string RelativeName(const ExportOptions& options, const ExportLine& read, i
 
 }  // namespace
 
+DownloadPlanner::DownloadPlanner(ExportFormat format, const ExportOptions& options)
+    : curl_(format == ExportFormat::Curl), options_(options) {}
+
+bool DownloadPlanner::Fetched(const ExportLine& read) const {
+  return read.scheme != nullptr && (curl_ ? read.scheme->curl : read.scheme->aria2);
+}
+
+void DownloadPlanner::Reserve(std::u16string_view line) {
+  // A file of the name a folder has ("/noext" beside "/noext/") would stop the tool making
+  // that folder: the folders are taken first, so the file is the one renamed.
+  const ExportLine read = ReadExportLine(line);
+  if (!Fetched(read)) return;
+  const std::string name = RelativeName(options_, read, 0);
+  for (std::size_t slash = name.find('/'); slash != std::string::npos;
+       slash = name.find('/', slash + 1)) {
+    names_.Reserve(name.substr(0, slash));
+  }
+}
+
+std::optional<PlannedDownload> DownloadPlanner::Plan(std::u16string_view line) {
+  ExportLine read = ReadExportLine(line);
+  if (read.text.empty()) return std::nullopt;
+  if (!Fetched(read)) return PlannedDownload{std::move(read.text), false, {}, {}};
+  std::string name = names_.Claim(RelativeName(options_, read, ++place_));
+  std::string referer = Referer(options_, line, read);
+  return PlannedDownload{std::move(read.text), true, std::move(name), std::move(referer)};
+}
+
 std::vector<PlannedDownload> PlanDownloads(ExportFormat format,
                                            const std::vector<std::u16string>& lines,
                                            const ExportOptions& options) {
-  const bool curl = format == ExportFormat::Curl;
-  const auto fetched = [curl](const ExportLine& read) {
-    return read.scheme != nullptr && (curl ? read.scheme->curl : read.scheme->aria2);
-  };
-  UniqueNames names;
-  if (options.names == NameRule::Folders) {
-    // A file of the name a folder has ("/noext" beside "/noext/") would stop the tool making
-    // that folder: the folders are taken first, so the file is the one renamed.
-    for (const auto& line : lines) {
-      const ExportLine read = ReadExportLine(line);
-      if (!fetched(read)) continue;
-      const std::string name = RelativeName(options, read, 0);
-      for (std::size_t slash = name.find('/'); slash != std::string::npos;
-           slash = name.find('/', slash + 1)) {
-        names.Reserve(name.substr(0, slash));
-      }
-    }
+  DownloadPlanner planner(format, options);
+  if (planner.NeedsReserve()) {
+    for (const auto& line : lines) planner.Reserve(line);
   }
   std::vector<PlannedDownload> plan;
-  int place = 0;
   for (const auto& line : lines) {
-    ExportLine read = ReadExportLine(line);
-    if (read.text.empty()) continue;
-    if (!fetched(read)) {
-      plan.push_back({std::move(read.text), false, {}, {}});
-      continue;
-    }
-    std::string name = names.Claim(RelativeName(options, read, ++place));
-    std::string referer = Referer(options, line, read);
-    plan.push_back({std::move(read.text), true, std::move(name), std::move(referer)});
+    if (auto planned = planner.Plan(line)) plan.push_back(std::move(*planned));
   }
   return plan;
 }

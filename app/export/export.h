@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -193,6 +194,27 @@ std::string OtherExportUrl(std::u16string_view line);
 // between. meta4: XML with a <file name> and its <url> per URL (the format has no Referer).
 std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines,
                             const ExportOptions& options = {});
+// OtherExportText written as the lines come, for a list of any length: Begin, each line's
+// entry (nothing for a blank line), then End give its text piece by piece. With the folders
+// rule every line goes through Reserve first, as the folders are taken before any file is
+// named. Memory: the file names given out, never the lines. `options` must outlive it.
+class OtherExportWriter {
+ public:
+  OtherExportWriter(ExportFormat format, const ExportOptions& options);
+  ~OtherExportWriter();
+  OtherExportWriter(const OtherExportWriter&) = delete;
+  OtherExportWriter& operator=(const OtherExportWriter&) = delete;
+
+  bool NeedsReserve() const;
+  void Reserve(std::u16string_view line);
+  std::string Begin();
+  std::string Line(std::u16string_view line);
+  std::string End();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 // The program quoted, then the argument template with each "%1" replaced by the quoted file
 // (quoted, so paths with spaces start correctly); an empty template stands for the format's
 // default.

@@ -1,6 +1,9 @@
 // The third manager's files: a plain list, aria2's input file, curl's config, JDownloader's
 // folder-watch jobs and Metalink 4.
 #include <algorithm>
+#include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "app/export/download_plan.h"
@@ -211,9 +214,11 @@ class Writer {
     }
     started_ = true;
   }
+  // The text written since the last Take.
+  std::string Take() { return std::exchange(text_, {}); }
   std::string Finish() {
     if (format_ == ExportFormat::Meta4) text_ += "</metalink>\r\n";
-    return std::move(text_);
+    return Take();
   }
 
  private:
@@ -248,29 +253,64 @@ bool IsWritableFolder(std::u16string_view folder) {
   return true;
 }
 
+struct OtherExportWriter::State {
+  State(ExportFormat format, const ExportOptions& options)
+      : plain(format == ExportFormat::Plain), writer(format, options), planner(format, options) {}
+  const bool plain;
+  Writer writer;
+  DownloadPlanner planner;
+};
+
+OtherExportWriter::OtherExportWriter(ExportFormat format, const ExportOptions& options)
+    : state_(std::make_unique<State>(format, options)) {}
+
+OtherExportWriter::~OtherExportWriter() = default;
+
+bool OtherExportWriter::NeedsReserve() const {
+  return !state_->plain && state_->planner.NeedsReserve();
+}
+
+void OtherExportWriter::Reserve(std::u16string_view line) {
+  state_->planner.Reserve(line);
+}
+
+std::string OtherExportWriter::Begin() {
+  if (state_->plain) return {};
+  state_->writer.Header();
+  return state_->writer.Take();
+}
+
+std::string OtherExportWriter::Line(std::u16string_view line) {
+  if (state_->plain) {
+    std::string url = OtherExportUrl(line);
+    return url.empty() ? url : url + "\r\n";
+  }
+  const std::optional<PlannedDownload> planned = state_->planner.Plan(line);
+  if (!planned) return {};
+  // A line the tool must not fetch stays in the file as a comment: curl ends its whole run
+  // at a text it cannot read as an address ("out=x" among them), and aria2 opens a local
+  // path as a torrent or metalink file.
+  if (planned->fetched) {
+    state_->writer.Add(*planned);
+  } else {
+    state_->writer.Comment(planned->url);
+  }
+  return state_->writer.Take();
+}
+
+std::string OtherExportWriter::End() {
+  return state_->plain ? std::string() : state_->writer.Finish();
+}
+
 std::string OtherExportText(ExportFormat format, const std::vector<std::u16string>& lines,
                             const ExportOptions& options) {
-  if (format == ExportFormat::Plain) {
-    std::string text;
-    for (const auto& line : lines) {
-      const std::string url = OtherExportUrl(line);
-      if (!url.empty()) text += url + "\r\n";
-    }
-    return text;
+  OtherExportWriter writer(format, options);
+  if (writer.NeedsReserve()) {
+    for (const auto& line : lines) writer.Reserve(line);
   }
-  Writer writer(format, options);
-  writer.Header();
-  for (const PlannedDownload& planned : PlanDownloads(format, lines, options)) {
-    // A line the tool must not fetch stays in the file as a comment: curl ends its whole run
-    // at a text it cannot read as an address ("out=x" among them), and aria2 opens a local
-    // path as a torrent or metalink file.
-    if (planned.fetched) {
-      writer.Add(planned);
-    } else {
-      writer.Comment(planned.url);
-    }
-  }
-  return writer.Finish();
+  std::string text = writer.Begin();
+  for (const auto& line : lines) text += writer.Line(line);
+  return text + writer.End();
 }
 
 }  // namespace cardo
