@@ -52,23 +52,21 @@ ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
 ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
                              const ExtractOptions& options, const CandidateSink& sink,
                              const KeepGoing& keepGoing) {
+  bool failed = false;
   try {
-    std::string head(kEncodingHeadBytes, '\0');
-    head.resize(std::fread(head.data(), 1, head.size(), file));
-    if (std::ferror(file)) return ExtractResult::Unreadable;
-    const std::unique_ptr<LineSource> lines =
-        OpenLineSource(file, head, DecideEncoding(encoding, head));
+    const std::unique_ptr<LineSource> lines = OpenLineSource(file, encoding);
     if (keepGoing) {
       StoppableLines stoppable(*lines, keepGoing);
       ExtractUrls(stoppable, options, sink);
     } else {
       ExtractUrls(*lines, options, sink);
     }
+    failed = lines->Failed();
   } catch (const std::bad_alloc&) {
     // A 32-bit process may not find room for a line of hundreds of megabytes.
     return ExtractResult::OutOfMemory;
   }
-  return std::ferror(file) ? ExtractResult::Unreadable : ExtractResult::Done;
+  return failed || std::ferror(file) ? ExtractResult::Unreadable : ExtractResult::Done;
 }
 
 ExtractResult ExtractFromText(std::string_view utf8, const ExtractOptions& options,

@@ -27,7 +27,8 @@ using PassedUrlSink = std::function<void(std::u16string_view url, int appends)>;
 // ends the run there, as if the file ended (a cancel, or a list that takes no more).
 using KeepGoing = std::function<bool(long long bytesRead)>;
 
-// The run over an open file, read a block at a time (never whole) from where it stands.
+// The run over an open file, read a block at a time (never whole) from where it stands; a
+// pipe's lines are scanned as they arrive (OpenLineSource).
 ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
                               const ExtractOptions& options, const CompiledFilter& filter,
                               const PassedUrlSink& sink, const KeepGoing& keepGoing = {});

@@ -61,6 +61,12 @@ FileSystem& SystemFileSystem();
 // can remove a file it is still reading or writing.
 std::FILE* OpenStream(const std::u16string& path, const char* mode);
 
+// Reads at most `size` bytes of `file` into `to` and returns how many, as soon as there are
+// any: a pipe or a terminal gives its lines as they are written, where fread would wait for a
+// whole block. A file on disk is read as fread reads it. 0 at the end, -1 when the read failed.
+// A stream read so is read so throughout: what stdio held back would be skipped.
+long long ReadSome(std::FILE* file, char* to, std::size_t size);
+
 // The path separator of the platform: "\" on Windows, "/" natively.
 char16_t PathSeparator();
 

@@ -181,4 +181,17 @@ char16_t PathSeparator() {
   return u'/';
 }
 
+long long ReadSome(std::FILE* file, char* to, std::size_t size) {
+  struct stat st {};
+  const int fd = ::fileno(file);
+  if (fd < 0 || ::fstat(fd, &st) != 0 || S_ISREG(st.st_mode)) {
+    const std::size_t n = std::fread(to, 1, size, file);
+    return n == 0 && std::ferror(file) ? -1 : static_cast<long long>(n);
+  }
+  for (;;) {
+    const ssize_t n = ::read(fd, to, size);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
 }  // namespace cardo

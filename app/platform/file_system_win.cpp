@@ -241,4 +241,17 @@ char16_t PathSeparator() {
   return u'\\';
 }
 
+long long ReadSome(std::FILE* file, char* to, std::size_t size) {
+  const int fd = _fileno(file);
+  const DWORD type =
+      fd < 0 ? FILE_TYPE_UNKNOWN : GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+  if (type != FILE_TYPE_PIPE && type != FILE_TYPE_CHAR) {
+    const std::size_t n = std::fread(to, 1, size, file);
+    return n == 0 && std::ferror(file) ? -1 : static_cast<long long>(n);
+  }
+  // _read gives what one ReadFile gives, and reads a pipe whose writer is gone as its end.
+  const unsigned most = static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30));
+  return _read(fd, to, most);
+}
+
 }  // namespace cardo

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/platform/file_system.h"
 #include "app/text/byte_search.h"
 #include "app/text/utf8_text.h"
 
@@ -85,10 +86,11 @@ bool FileLineSource::Fill() {
     at_ = 0;
   }
   char chunk[1 << 16];
-  const std::size_t n = std::fread(chunk, 1, sizeof chunk, file_);
-  eof_ = n == 0;
+  const long long n = ReadSome(file_, chunk, sizeof chunk);
+  failed_ = failed_ || n < 0;
+  eof_ = n <= 0;
   const std::size_t before = buffer_.size();
-  Append(std::string_view(chunk, n));
+  Append(std::string_view(chunk, eof_ ? 0 : static_cast<std::size_t>(n)));
   return !eof_ || buffer_.size() > before;
 }
 

@@ -18,6 +18,8 @@ class LineSource {
   // (CR LF, LF or CR; a last line without one gets LF): for a reader to whom a line end is a
   // blank, as to a browser, and who needs no lines.
   virtual bool NextLines(std::string& text);
+  // Whether reading the source failed: the lines given are those before the failed read.
+  virtual bool Failed() const { return false; }
 };
 
 class TextLineSource final : public LineSource {
@@ -40,9 +42,9 @@ class BlockConverter {
   virtual void Convert(std::string_view block, bool final, std::string& out) = 0;
 };
 
-// Reads a file in blocks, never whole. `head` holds bytes already read from the file (its
-// first ones, read to decide its encoding): the lines start with them. Without a converter the
-// file's bytes are taken as UTF-8 as they are.
+// Reads a file in blocks, never whole, a pipe's lines as they arrive (ReadSome). `head` holds
+// bytes already read from the file (its first ones): the lines start with them. Without a
+// converter the file's bytes are taken as UTF-8 as they are.
 class FileLineSource final : public LineSource {
  public:
   explicit FileLineSource(std::FILE* file, std::string_view head = {},
@@ -52,6 +54,7 @@ class FileLineSource final : public LineSource {
   bool NextText(std::u16string& text) override;
   // The whole lines the buffer holds, their ends as written.
   bool NextLines(std::string& text) override;
+  bool Failed() const override { return failed_; }
 
  private:
   bool Fill();
@@ -75,6 +78,7 @@ class FileLineSource final : public LineSource {
   std::string buffer_;  // UTF-8
   std::size_t at_ = 0;
   bool eof_ = false;
+  bool failed_ = false;
   std::size_t read_ = 0;       // bytes converted so far
   std::size_t converted_ = 0;  // and what they gave
 };

@@ -158,6 +158,67 @@ class SniffingDecoder final : public BlockConverter {
   std::string waiting_;                      // from the first byte beyond ASCII
 };
 
+// Whether `head` may yet be the start of a byte order mark.
+bool MayBeMark(std::string_view head) {
+  return std::any_of(std::begin(kMarks), std::end(kMarks), [&](const auto& m) {
+    return head.size() < m.mark.size() && m.mark.starts_with(head);
+  });
+}
+
+// The decision DecideEncoding makes, from the same first kEncodingHeadBytes, without waiting for
+// them while they are ASCII: what comes before the first byte beyond ASCII (or ESC, which
+// ISO-2022-JP gives a meaning) reads the same in every encoding the page may declare, and
+// UTF-16 is chosen only by a mark or the user (a <meta> naming it means UTF-8). A rule that
+// needs no <meta> decides once a mark is ruled in or out.
+class DecidingDecoder final : public BlockConverter {
+ public:
+  explicit DecidingDecoder(const EncodingRule& rule)
+      : forced_(rule.forced), contentType_(rule.contentType) {
+    known_ = forced_ || DetectPageEncoding(contentType_, {});
+  }
+  void Convert(std::string_view block, bool final, std::string& out) override {
+    if (decoder_) {
+      decoder_->Convert(block, final, out);
+      return;
+    }
+    head_.append(block.substr(0, kEncodingHeadBytes - std::min(kEncodingHeadBytes, head_.size())));
+    waiting_.append(block);
+    const bool marked = MarkedEncoding(head_).has_value();
+    if (!final && !marked && (known_ ? MayBeMark(head_) : head_.size() < kEncodingHeadBytes)) {
+      if (!known_) PassAscii(out);
+      return;
+    }
+    const EncodingRule rule{forced_, contentType_};
+    const std::optional<PageEncoding> decided = DecideEncoding(rule, head_);
+    if (decided) {
+      decoder_ = MakePageDecoder(*decided, passed_ == 0);
+    } else {
+      decoder_ = std::make_unique<SniffingDecoder>();
+    }
+    const std::string waited = std::move(waiting_);
+    waiting_.clear();
+    decoder_->Convert(waited, final, out);
+  }
+
+ private:
+  void PassAscii(std::string& out) {
+    const auto beyond = std::find_if(waiting_.begin(), waiting_.end(),
+                                     [](char c) { return (c & 0x80) != 0 || c == '\x1B'; });
+    const auto ascii = static_cast<std::size_t>(beyond - waiting_.begin());
+    out.append(waiting_, 0, ascii);
+    waiting_.erase(0, ascii);
+    passed_ += ascii;
+  }
+
+  std::optional<PageEncoding> forced_;
+  std::string contentType_;
+  bool known_ = false;   // the user or the server named the encoding: no <meta> is looked for
+  std::string head_;     // the first kEncodingHeadBytes
+  std::string waiting_;  // read and not yet handed on
+  std::size_t passed_ = 0;
+  std::unique_ptr<BlockConverter> decoder_;  // once decided
+};
+
 }  // namespace
 
 std::optional<PageEncoding> EncodingNamed(std::string_view label) {
@@ -189,6 +250,11 @@ std::optional<PageEncoding> DecideEncoding(const EncodingRule& rule, std::string
   if (const auto marked = MarkedEncoding(head)) return marked;
   if (rule.forced) return rule.forced;
   return DetectPageEncoding(rule.contentType, head);
+}
+
+std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, const EncodingRule& rule) {
+  return std::make_unique<FileLineSource>(file, std::string_view(),
+                                          std::make_unique<DecidingDecoder>(rule));
 }
 
 std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, std::string_view head,

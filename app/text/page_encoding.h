@@ -55,5 +55,9 @@ std::optional<PageEncoding> DecideEncoding(const EncodingRule& rule, std::string
 // at a time, its byte order mark dropped, so that a long line is held once.
 std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, std::string_view head,
                                            std::optional<PageEncoding> encoding);
+// The lines of `file` from where it stands, its encoding decided by `rule` as DecideEncoding
+// decides it from the file's first kEncodingHeadBytes; the ASCII lines before the first byte
+// that needs the decision come as they are read (a pipe's lines as they arrive).
+std::unique_ptr<LineSource> OpenLineSource(std::FILE* file, const EncodingRule& rule);
 
 }  // namespace cardo

@@ -102,6 +102,48 @@ TEST(PageEncoding, AUtf8FileReadInBlocksGivesTheLinesReadWhole) {
   }
 }
 
+// The lines of a file whose encoding is decided as it is read (a pipe's lines come before its
+// first 4 KB) are those of the file decided from its first 4 KB.
+TEST(PageEncoding, DecidingAsTheBytesComeDecidesAsTheFirstFourKilobytesDo) {
+  const std::string filler(5000, 'x');
+  const std::string sjis = testing::Ansi("画像");
+  const struct {
+    std::string bytes;
+    std::optional<PageEncoding> forced;
+    std::string contentType;
+  } cases[] = {
+      {"<p>caf\xE9</p>\n<meta charset=windows-1252>\nhttp://h/\xE9\n", {}, ""},
+      {"<p>" + sjis + "</p>\n<meta charset=\"shift_jis\">\n", {}, ""},
+      {"<p>\xE7\x94\xBB</p>\n" + filler + "<meta charset=euc-jp>\n", {}, ""},
+      {"http://h/a\n\x1B$B$\"\x1B(B\n<meta charset=iso-2022-jp>\n", {}, ""},
+      {"\xEF\xBB\xBFhttp://h/\xE7\x94\xBB\n", PageEncoding::CodePage932, ""},
+      {std::string("\xFF\xFEh\0t\0\n\0", 8), {}, ""},
+      {std::string("h\0t\0\n\0", 6), PageEncoding::Utf16Le, ""},
+      {"http://h/" + sjis + "\n", {}, "text/html; charset=utf-8"},
+      {"\xEF\xBB", {}, ""},
+      {"", {}, "text/html; charset=euc-jp"},
+  };
+  for (const auto& c : cases) {
+    std::FILE* f = std::tmpfile();
+    std::fwrite(c.bytes.data(), 1, c.bytes.size(), f);
+    const auto read = [](LineSource& source) {
+      std::vector<std::string> lines;
+      for (std::string line; source.Next(line);) lines.push_back(line);
+      return lines;
+    };
+    const EncodingRule rule{c.forced, c.contentType};
+    std::rewind(f);
+    const auto deciding = OpenLineSource(f, rule);
+    const std::vector<std::string> asTheyCome = read(*deciding);
+    std::rewind(f);
+    const std::string head = c.bytes.substr(0, kEncodingHeadBytes);
+    std::fseek(f, static_cast<long>(head.size()), SEEK_SET);
+    const auto decided = OpenLineSource(f, head, DecideEncoding(rule, head));
+    EXPECT_EQ(asTheyCome, read(*decided)) << c.bytes.substr(0, 40);
+    std::fclose(f);
+  }
+}
+
 TEST(PageEncoding, AUtf8PageGivesItsCharactersNotItsBytes) {
   testing::TempDir dir;
   const std::string page = "<a href=\"한.jpg\">k</a> http://h/画像/写真.jpg\r\n";
