@@ -6,6 +6,7 @@
 #include <mutex>
 #include <new>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -169,32 +170,50 @@ class Scheduler {
   Scheduler(int perHost, const std::atomic<bool>& cancelled)
       : perHost_(perHost), cancelled_(cancelled) {}
 
-  void Add(std::size_t index, const std::u16string& key) {
-    const std::size_t id = HostId(key);
-    Remove(id);
-    hosts_[id].waiting.push_back(index);
-    ++waitingLines_;
-    Refresh(id);
+  struct Line {
+    std::size_t index;
+    std::u16string url;
+    std::u16string key;  // its host's
+  };
+
+  void Add(std::size_t index, std::u16string url, const std::u16string& key) {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      const std::size_t id = HostId(key);
+      Remove(id);
+      hosts_[id].waiting.push_back({index, std::move(url)});
+      ++waitingLines_;
+      Refresh(id);
+    }
+    changed_.notify_all();
+  }
+  // No line comes after those added: Next ends once they are taken.
+  void End() {
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      ended_ = true;
+    }
+    changed_.notify_all();
   }
 
   // The next line to check with its host's slot taken; nothing once the check is over.
-  std::optional<std::pair<std::size_t, std::u16string>> Next() {
+  std::optional<Line> Next() {
     std::unique_lock<std::mutex> hold(lock_);
     for (;;) {
       if (cancelled_) return std::nullopt;
       if (!ready_.empty()) break;
-      if (waitingLines_ == 0) return std::nullopt;
+      if (waitingLines_ == 0 && ended_) return std::nullopt;
       changed_.wait_for(hold, kCancelPoll);
     }
     const std::size_t id = ready_.begin()->second;
     Host& host = hosts_[id];
-    const std::size_t index = host.waiting.front();
+    Waiting line = std::move(host.waiting.front());
     Remove(id);
     host.waiting.pop_front();
     --waitingLines_;
     ++host.active;
     Refresh(id);
-    return std::pair{index, host.key};
+    return Line{line.index, std::move(line.url), host.key};
   }
 
   bool Acquire(const std::u16string& key) {
@@ -224,10 +243,14 @@ class Scheduler {
   // Waits end on a change or, for a cancel the scheduler is not told of, within this.
   static constexpr std::chrono::milliseconds kCancelPoll{50};
 
+  struct Waiting {
+    std::size_t index;
+    std::u16string url;
+  };
   struct Host {
     std::u16string key;
     int active = 0;
-    std::deque<std::size_t> waiting;  // in list order
+    std::deque<Waiting> waiting;  // in list order
   };
 
   std::size_t HostId(const std::u16string& key) {
@@ -237,16 +260,16 @@ class Scheduler {
   }
   void Remove(std::size_t id) {
     const Host& host = hosts_[id];
-    if (!host.waiting.empty()) ready_.erase({host.waiting.front(), id});
+    if (!host.waiting.empty()) ready_.erase({host.waiting.front().index, id});
   }
   // Whether `id` may start its next waiting line; its entry in ready_ made so.
   void Refresh(std::size_t id) {
     const Host& host = hosts_[id];
     if (host.waiting.empty()) return;
     if (host.active < perHost_) {
-      ready_.insert({host.waiting.front(), id});
+      ready_.insert({host.waiting.front().index, id});
     } else {
-      ready_.erase({host.waiting.front(), id});
+      ready_.erase({host.waiting.front().index, id});
     }
   }
 
@@ -259,6 +282,40 @@ class Scheduler {
   // Hosts with a free slot and a line waiting, by that line's index: the first is the next.
   std::set<std::pair<std::size_t, std::size_t>> ready_;
   std::size_t waitingLines_ = 0;
+  bool ended_ = false;
+};
+
+// How far the lines are read ahead of the first one not yet reported: a window that keeps a
+// list of any length, and the results waiting for their turn, in bounded memory.
+class ReadAhead {
+ public:
+  explicit ReadAhead(std::size_t lines) : lines_(lines) {}
+  // Waits until the line `index` may be read; false when the check was cancelled first.
+  bool Enter(std::size_t index, const std::atomic<bool>& cancelled) {
+    if (lines_ == kUnbounded) return !cancelled;
+    std::unique_lock<std::mutex> hold(lock_);
+    while (!open_.empty() && index - *open_.begin() >= lines_) {
+      if (cancelled) return false;
+      changed_.wait_for(hold, std::chrono::milliseconds(50));
+    }
+    open_.insert(index);
+    return !cancelled;
+  }
+  void Reported(std::size_t index) {
+    if (lines_ == kUnbounded) return;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      open_.erase(index);
+    }
+    changed_.notify_all();
+  }
+
+ private:
+  static constexpr std::size_t kUnbounded = static_cast<std::size_t>(-1);
+  const std::size_t lines_;
+  std::mutex lock_;
+  std::condition_variable changed_;
+  std::set<std::size_t> open_;  // read and not yet reported
 };
 
 // One worker's requests through the scheduler; the slot Next took serves the first request.
@@ -402,72 +459,122 @@ LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
   }
 }
 
-std::vector<LinkResult> CheckLinks(
-    const std::vector<std::u16string>& urls, const LinkCheckLimits& limits,
-    const LinkTransportFactory& makeTransport, const std::atomic<bool>& cancelled,
-    const std::function<void(std::size_t, const LinkResult&)>& checked) {
-  std::vector<LinkResult> results(urls.size());
-  std::mutex reportLock;
-  const auto report = [&](std::size_t index) {
-    if (!checked) return;
-    std::lock_guard<std::mutex> hold(reportLock);
-    checked(index, results[index]);
-  };
-  for (std::size_t i = 0; i < urls.size(); ++i) results[i].finalUrl = Trimmed(urls[i]);
+// The lines a run was given, checked by its workers.
+struct LinkCheckRun::State {
+  State(const LinkCheckLimits& limits, LinkTransportFactory makeTransport,
+        const std::atomic<bool>& cancelled, LinkCheckedSink checked, std::size_t lookahead)
+      : limits(limits),
+        makeTransport(std::move(makeTransport)),
+        cancelled(cancelled),
+        checked(std::move(checked)),
+        scheduler(std::max(1, limits.perHost), cancelled),
+        readAhead(lookahead) {}
 
-  Scheduler scheduler(std::max(1, limits.perHost), cancelled);
-  std::size_t networked = 0;
-  for (std::size_t i = 0; i < urls.size(); ++i) {
-    const auto url = ParseUrl(Trimmed(urls[i]));
-    if (url && IsHttpUrl(*url)) {
-      scheduler.Add(i, LinkHostKey(*url));
-      ++networked;
-      continue;
+  void Report(std::size_t index, const LinkResult& result) {
+    {
+      std::lock_guard<std::mutex> hold(reportLock);
+      if (checked) checked(index, result);
     }
-    // No request goes out for such a line: its verdict is known at once.
-    struct NoTransport final : LinkTransport {
-      LinkAnswer Ask(const LinkRequest&, const std::atomic<bool>&) override { return {}; }
-    } none;
-    results[i] = CheckOneLink(urls[i], none, limits.silence, cancelled);
-    report(i);
+    readAhead.Reported(index);
   }
 
-  const std::size_t workers = std::min<std::size_t>(std::max(1, limits.total), networked);
-  std::vector<std::thread> threads;
-  threads.reserve(workers);
-  const auto work = [&]() noexcept {
+  void Work() noexcept {
     std::unique_ptr<LinkTransport> transport;
     try {
       transport = makeTransport();
     } catch (const std::exception&) {
       // Each line this worker takes says so.
     }
-    while (const auto next = scheduler.Next()) {
-      const auto [index, key] = *next;
+    while (auto line = scheduler.Next()) {
+      LinkResult result;
       try {
-        WorkerGate gate(scheduler, key);
+        WorkerGate gate(scheduler, line->key);
         if (transport) {
-          results[index] = CheckOneLink(urls[index], *transport, limits.silence, cancelled, &gate);
+          result = CheckOneLink(line->url, *transport, limits.silence, cancelled, &gate);
         } else {
-          results[index].verdict = LinkVerdict::Error;
-          results[index].reason = kNoTransportReason;
+          result.verdict = LinkVerdict::Error;
+          result.reason = kNoTransportReason;
         }
       } catch (const std::bad_alloc&) {
-        results[index].verdict = LinkVerdict::Error;
-        results[index].reason = kOutOfMemoryReason;
+        result.verdict = LinkVerdict::Error;
+        result.reason = kOutOfMemoryReason;
       }
-      report(index);
-    }
-  };
-  for (std::size_t i = 0; i < workers; ++i) {
-    try {
-      threads.emplace_back(work);
-    } catch (const std::system_error&) {
-      if (threads.empty()) throw;
-      break;  // fewer workers than asked for still check every line
+      Report(line->index, result);
     }
   }
-  for (std::thread& thread : threads) thread.join();
+
+  const LinkCheckLimits limits;
+  const LinkTransportFactory makeTransport;
+  const std::atomic<bool>& cancelled;
+  const LinkCheckedSink checked;
+  std::mutex reportLock;
+  Scheduler scheduler;
+  ReadAhead readAhead;
+  std::vector<std::thread> workers;
+  std::size_t added = 0, networked = 0;
+  bool finished = false;
+};
+
+LinkCheckRun::LinkCheckRun(const LinkCheckLimits& limits, LinkTransportFactory makeTransport,
+                           const std::atomic<bool>& cancelled, LinkCheckedSink checked,
+                           std::size_t lookahead)
+    : state_(std::make_unique<State>(limits, std::move(makeTransport), cancelled,
+                                     std::move(checked), lookahead)) {}
+
+LinkCheckRun::~LinkCheckRun() {
+  Finish();
+}
+
+bool LinkCheckRun::Add(std::u16string url) {
+  State& s = *state_;
+  const std::size_t index = s.added++;
+  if (!s.readAhead.Enter(index, s.cancelled)) return false;
+  const auto parsed = ParseUrl(Trimmed(url));
+  if (!parsed || !IsHttpUrl(*parsed)) {
+    // No request goes out for such a line: its verdict is known at once.
+    struct NoTransport final : LinkTransport {
+      LinkAnswer Ask(const LinkRequest&, const std::atomic<bool>&) override { return {}; }
+    } none;
+    s.Report(index, CheckOneLink(url, none, s.limits.silence, s.cancelled));
+    return true;
+  }
+  s.scheduler.Add(index, std::move(url), LinkHostKey(*parsed));
+  // A worker for each line under way, up to the limit.
+  if (++s.networked > s.workers.size() &&
+      s.workers.size() < static_cast<std::size_t>(std::max(1, s.limits.total))) {
+    try {
+      s.workers.emplace_back(&State::Work, &s);
+    } catch (const std::system_error&) {
+      if (s.workers.empty()) throw;  // fewer workers than asked for still check every line
+    }
+  }
+  return true;
+}
+
+void LinkCheckRun::Finish() {
+  State& s = *state_;
+  if (s.finished) return;
+  s.finished = true;
+  s.scheduler.End();
+  for (std::thread& worker : s.workers) worker.join();
+}
+
+std::vector<LinkResult> CheckLinks(const std::vector<std::u16string>& urls,
+                                   const LinkCheckLimits& limits,
+                                   const LinkTransportFactory& makeTransport,
+                                   const std::atomic<bool>& cancelled,
+                                   const LinkCheckedSink& checked) {
+  std::vector<LinkResult> results(urls.size());
+  for (std::size_t i = 0; i < urls.size(); ++i) results[i].finalUrl = Trimmed(urls[i]);
+  LinkCheckRun run(limits, makeTransport, cancelled,
+                   [&](std::size_t index, const LinkResult& result) {
+                     results[index] = result;
+                     if (checked) checked(index, results[index]);
+                   });
+  for (const std::u16string& url : urls) {
+    if (!run.Add(url)) break;
+  }
+  run.Finish();
   return results;
 }
 

@@ -106,6 +106,37 @@ struct LinkCheckLimits {
   std::chrono::milliseconds silence{30 * 1000};
 };
 
+using LinkCheckedSink = std::function<void(std::size_t, const LinkResult&)>;
+
+// A check of lines as they come (a list read from a pipe): each line is started in list order
+// as the limits allow, by at most `limits.total` worker threads, each with a transport of its
+// own made by `makeTransport`, never more than `limits.perHost` requests at once to one host.
+// `checked(index, result)` is called once for each line whose check ended (the index counts
+// the lines added, from 0), from the adding thread for a line that is no http or https URL,
+// else from the workers, never two at a time. Once `cancelled` is true no new request starts,
+// and the lines not done stay without a call.
+class LinkCheckRun {
+ public:
+  // `lookahead`: how many lines Add takes past the first one not yet reported, so that memory
+  // stays bounded (the lines and the results waiting for their turn) for a list of any length.
+  LinkCheckRun(const LinkCheckLimits& limits, LinkTransportFactory makeTransport,
+               const std::atomic<bool>& cancelled, LinkCheckedSink checked,
+               std::size_t lookahead = static_cast<std::size_t>(-1));
+  ~LinkCheckRun();
+  LinkCheckRun(const LinkCheckRun&) = delete;
+  LinkCheckRun& operator=(const LinkCheckRun&) = delete;
+
+  // The next line (a list line; blanks around it ignored). Waits while the lookahead is full;
+  // false once the check is cancelled.
+  bool Add(std::u16string url);
+  // No more lines: returns once every worker has ended.
+  void Finish();
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
 // Checks every line of `urls` with at most `limits.total` worker threads, each with a
 // transport of its own made by `makeTransport` (the transports of one factory may share kept-
 // alive connections), never more than `limits.perHost` requests at once to one host. Lines are
@@ -113,9 +144,10 @@ struct LinkCheckLimits {
 // line whose check ended, from the worker threads but never two at a time. Once `cancelled` is
 // true no new request starts, and the lines not done stay NotChecked without a call; returns
 // when every worker has ended. The results, in list order.
-std::vector<LinkResult> CheckLinks(
-    const std::vector<std::u16string>& urls, const LinkCheckLimits& limits,
-    const LinkTransportFactory& makeTransport, const std::atomic<bool>& cancelled,
-    const std::function<void(std::size_t, const LinkResult&)>& checked = {});
+std::vector<LinkResult> CheckLinks(const std::vector<std::u16string>& urls,
+                                   const LinkCheckLimits& limits,
+                                   const LinkTransportFactory& makeTransport,
+                                   const std::atomic<bool>& cancelled,
+                                   const LinkCheckedSink& checked = {});
 
 }  // namespace cardo

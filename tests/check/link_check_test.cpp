@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -167,6 +168,44 @@ TEST(LinkCheck, ACancelStartsNoFurtherRequest) {
   std::size_t notChecked = 0;
   for (const LinkResult& result : results) notChecked += result.verdict == LinkVerdict::NotChecked;
   EXPECT_GT(notChecked, 180u);
+}
+
+// Lines as they come: each is checked once, and no more are taken past the lookahead while
+// the first line not reported waits, so a list of any length is held a window at a time.
+TEST(LinkCheck, LinesAsTheyComeAreReadAheadNoFurtherThanTheWindow) {
+  Script script;
+  script.latency = 5ms;
+  const std::atomic<bool> never{false};
+  std::mutex lock;
+  std::size_t reported = 0, added = 0, mostAhead = 0;
+  std::vector<bool> seen(40);
+  LinkCheckRun run({4, 4, 1s}, Factory(script), never, [&](std::size_t index, const LinkResult&) {
+    std::lock_guard<std::mutex> hold(lock);
+    seen[index] = true;
+    ++reported;
+  });
+  LinkCheckRun windowed(
+      {4, 4, 1s}, Factory(script), never,
+      [&](std::size_t, const LinkResult&) {
+        std::lock_guard<std::mutex> hold(lock);
+        ++reported;
+      },
+      3);
+  for (int i = 0; i < 40; ++i) {
+    ASSERT_TRUE(run.Add(i == 20 ? u"not a url" : u"http://h/" + Utf8ToUtf16(std::to_string(i))));
+  }
+  run.Finish();
+  EXPECT_EQ(reported, 40u);
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 40);
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_TRUE(windowed.Add(u"http://h/" + Utf8ToUtf16(std::to_string(i))));
+    std::lock_guard<std::mutex> hold(lock);
+    ++added;
+    mostAhead = std::max(mostAhead, added - (reported - 40));
+  }
+  windowed.Finish();
+  EXPECT_EQ(reported, 70u);
+  EXPECT_LE(mostAhead, 3u);
 }
 
 }  // namespace
