@@ -3,26 +3,34 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
-#include <cstdarg>
+#include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "app/platform/codec.h"
-#include "app/platform/file_system.h"
 #include "app/platform/text.h"
 #include "cli/console.h"
+#include "cli/messages.h"
 
 namespace cardo::cli {
 namespace {
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+std::atomic<void (*)()> closedPipeCleanup{nullptr};
 
-void Report(const char* command, const char* what, const std::string& name, int error,
-            std::FILE* err) {
-  Say(err, "cardo-cli %s: %s %s: %s\n", command, what, name.c_str(), std::strerror(error));
+void Report(const Phrase& what, const std::string& name, int error, std::FILE* err) {
+  Say(err, what, {name, std::strerror(error)});
+}
+
+bool IsFolder(const std::string& path) {
+#ifdef _WIN32
+  struct _stat64 info {};
+  return _wstat64(reinterpret_cast<const wchar_t*>(Utf8ToUtf16(path).c_str()), &info) == 0 &&
+         (info.st_mode & _S_IFDIR);
+#else
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+#endif
 }
 
 }  // namespace
@@ -36,30 +44,35 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
   return OpenStream(Utf8ToUtf16(path), mode);
 }
 
-std::FILE* OpenInput(const std::string& path, const char* command, std::FILE* err) {
-#ifdef _WIN32
-  struct _stat64 info {};
-  const bool folder =
-      _wstat64(reinterpret_cast<const wchar_t*>(Utf8ToUtf16(path).c_str()), &info) == 0 &&
-      (info.st_mode & _S_IFDIR);
-#else
-  struct stat info {};
-  const bool folder = ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-#endif
-  if (folder) {
-    Report(command, "cannot read", path, EISDIR, err);
-    return nullptr;
+Input::Input(const std::string& name, std::FILE* in, std::FILE* err) {
+  if (name == "-") {
+    file_ = in;
+    name_ = Text(phrase::kStandardInput);
+    return;
   }
-  std::FILE* in = OpenFile(path, "rb");
-  if (!in) Report(command, "cannot read", path, errno, err);
-  return in;
+  name_ = name;
+  if (IsFolder(name)) {
+    Report(phrase::kCannotRead, name, EISDIR, err);
+    return;
+  }
+  file_ = OpenFile(name, "rb");
+  owned_ = file_ != nullptr;
+  if (!file_) Report(phrase::kCannotRead, name, errno, err);
 }
 
-std::optional<std::string> ReadInput(const std::string& path, const char* command, std::FILE* err) {
-  std::unique_ptr<std::FILE, FileCloser> in(OpenInput(path, command, err));
-  if (!in) return std::nullopt;
+Input::~Input() {
+  if (owned_) std::fclose(file_);
+}
+
+std::optional<std::string> ReadAll(const Input& input, std::FILE* err) {
   std::string bytes;
-  if (!ReadChunks(in.get(), path, command, err, [&](std::string_view chunk) {
+  // A file's size known, its bytes are held once, never in a buffer that doubles.
+  if (std::fseek(input.file(), 0, SEEK_END) == 0) {
+    const long size = std::ftell(input.file());
+    std::rewind(input.file());
+    if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
+  }
+  if (!ReadChunks(input, err, false, [&](std::string_view chunk) {
         bytes.append(chunk);
         return true;
       })) {
@@ -68,12 +81,18 @@ std::optional<std::string> ReadInput(const std::string& path, const char* comman
   return bytes;
 }
 
-void ReportReadError(const std::string& name, const char* command, std::FILE* err) {
-  Report(command, "cannot read", name, errno ? errno : EIO, err);
+void ReportReadError(const std::string& name, std::FILE* err) {
+  Report(phrase::kCannotRead, name, errno ? errno : EIO, err);
 }
 
-bool FinishOutput(std::FILE* out, bool close, const std::string& name, const char* command,
-                  std::FILE* err) {
+std::FILE* OpenOutput(const std::string& name, std::FILE* out, std::FILE* err) {
+  if (name == "-") return out;
+  std::FILE* file = OpenFile(name, "wb");
+  if (!file) Report(phrase::kCannotWrite, name, errno, err);
+  return file;
+}
+
+bool FinishOutput(std::FILE* out, bool close, const std::string& name, std::FILE* err) {
   bool ok = !std::ferror(out);
   int error = errno;  // a write that failed earlier left its reason here
   if (ok) {
@@ -81,6 +100,7 @@ bool FinishOutput(std::FILE* out, bool close, const std::string& name, const cha
     ok = std::fflush(out) == 0 && !std::ferror(out);
     error = errno;
   }
+  if (!ok && WriteFoundPipeClosed()) EndAtClosedPipe();
   if (close) {
     errno = 0;
     if (std::fclose(out) != 0 && ok) {
@@ -88,7 +108,7 @@ bool FinishOutput(std::FILE* out, bool close, const std::string& name, const cha
       error = errno;
     }
   }
-  if (!ok) Report(command, "cannot write", name, error ? error : EIO, err);
+  if (!ok) Report(phrase::kCannotWrite, name, error ? error : EIO, err);
   return ok;
 }
 
@@ -104,17 +124,19 @@ std::optional<OutputEncoding> OutputEncodingNamed(std::string_view name) {
 }
 
 TextWriter::TextWriter(std::FILE* out, OutputForm form) : out_(out), form_(form) {
-  buffer_.reserve(kBlock);
+  buffer_.reserve(form.flushLines ? 256 : kBlock);
 }
 
 bool TextWriter::Write(std::string_view utf8) {
   buffer_.append(utf8);
-  if (buffer_.size() >= kBlock) return Flush();
+  const bool lineEnded = form_.flushLines && !utf8.empty() && utf8.back() == '\n';
+  if (buffer_.size() >= kBlock || lineEnded) return Flush();
   return !failed_;
 }
 
 bool TextWriter::Line(std::string_view utf8) {
-  return Write(utf8) && Write("\n");
+  buffer_.append(utf8);
+  return Write("\n");
 }
 
 bool TextWriter::Flush() {
@@ -145,44 +167,33 @@ bool TextWriter::Flush() {
     if (form_.console) {
       failed_ = std::fflush(out_) != 0 || !WriteToConsole(out_, bytes);
     } else {
-      failed_ = std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size();
+      failed_ = std::fwrite(bytes.data(), 1, bytes.size(), out_) != bytes.size() ||
+                std::fflush(out_) != 0;
     }
+    if (failed_ && WriteFoundPipeClosed()) EndAtClosedPipe();
   }
   buffer_.clear();
   return !failed_;
 }
 
-bool TextWriter::Finish(const char* command, std::FILE* err) {
+bool TextWriter::Finish(std::FILE* err) {
   Flush();
-  const bool ok = FinishOutput(out_, false, "standard output", command, err);
-  if (lost_) {
-    std::fprintf(err, "cardo-cli %s: characters code page 932 cannot hold were written as \"?\"\n",
-                 command);
-  }
+  const bool ok = FinishOutput(out_, false, Text(phrase::kStandardOutput), err);
+  if (lost_) Say(err, phrase::kLostCharacters);
   return ok;
 }
 
-void Say(std::FILE* err, const char* format, ...) {
-  std::string text(256, '\0');
-  for (;;) {
-    std::va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(text.data(), text.size(), format, args);
-    va_end(args);
-    if (n >= 0 && static_cast<std::size_t>(n) < text.size()) {
-      text.resize(n);
-      break;
-    }
-    // A C library that says only that the text did not fit gets room until it does.
-    text.resize(n >= 0 ? n + 1 : text.size() * 2);
-  }
-  if (IsConsole(err) && std::fflush(err) == 0 && WriteToConsole(err, text)) return;
-  std::fputs(text.c_str(), err);
+void ReportOutOfMemory(std::FILE* err) {
+  Say(err, phrase::kOutOfMemory);
 }
 
-void ReportOutOfMemory(const char* command, std::FILE* err) {
-  std::fprintf(err, "cardo-cli %s: out of memory; the output stops here (what was written stays)\n",
-               command);
+void AtClosedPipe(void (*cleanup)()) {
+  closedPipeCleanup = cleanup;
+}
+
+void EndAtClosedPipe() {
+  if (void (*cleanup)() = closedPipeCleanup.load()) cleanup();
+  EndAsClosedPipeEnds();
 }
 
 }  // namespace cardo::cli

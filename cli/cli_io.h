@@ -1,13 +1,17 @@
 #pragma once
-// What every command of cardo-cli does with its files: input read whole or in chunks with a
-// leading UTF-8 byte order mark dropped, an unreadable input named with the system's reason,
-// text for standard output written in one form for every command, and output checked to its
-// end (the final flush and the close included), so that no command exits 0 after a write that
-// failed. Paths are UTF-8; cardo-cli.exe opens them by their UTF-16 form, so any name works.
+// What every command of cardo-cli does with its files: an input named "-" is standard input,
+// read as it arrives (a pipe's lines as they are written); an unreadable input is named with
+// the system's reason; text for standard output is written in one form for every command, a
+// line at a time to a pipe or terminal; a reader that closed the pipe ends the command at once
+// and quietly; and output is checked to its end (the final flush and the close included), so
+// that no command exits 0 after a write that failed. Paths are UTF-8; cardo-cli.exe opens them
+// by their UTF-16 form, so any name works.
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "app/platform/file_system.h"
 
 namespace cardo::cli {
 
@@ -22,22 +26,25 @@ struct OutputForm {
   OutputEncoding encoding = OutputEncoding::Utf8;
   bool crlf = false;     // lines end with CR LF (cardo-cli.exe), else LF
   bool console = false;  // a console, told that the text is UTF-8: no other encoding applies
+  // A pipe or a terminal: each line goes out as soon as it is written, for the reader waits
+  // for it; a file gets large blocks.
+  bool flushLines = false;
 };
 
 // The form of this build's standard output with the encoding the user asked for, if any.
 OutputForm WithEncoding(OutputForm form, std::optional<OutputEncoding> asked);
 // The encoding an --output-encoding value names: "utf-8" or "cp932".
 std::optional<OutputEncoding> OutputEncodingNamed(std::string_view name);
-// The help lines of --output-encoding, the same for every command.
+// The help of --output-encoding, the same for every command.
 inline constexpr char kOutputEncodingHelp[] =
-    "  --output-encoding utf-8|cp932\n"
-    "                    the bytes of standard output (default utf-8); a console shows the\n"
-    "                    text whatever this says. Lines end with LF, with CR LF in\n"
-    "                    cardo-cli.exe\n";
+    "the bytes of standard output (default utf-8); a console shows the text whatever this says. "
+    "Lines end with LF, with CR LF in cardo-cli.exe";
 
 // Text for standard output, gathered and written in large blocks (a million short lines would
-// otherwise cost a million calls). What `Write` takes is UTF-8 with LF line ends, whole
-// characters each time; it goes out in `form`. A character code page 932 lacks becomes "?".
+// otherwise cost a million calls), or a line at a time when the form says so. What `Write`
+// takes is UTF-8 with LF line ends, whole characters each time; it goes out in `form`. A
+// character code page 932 lacks becomes "?". A write to a pipe whose reader has gone ends the
+// process (EndAtClosedPipe).
 class TextWriter {
  public:
   TextWriter(std::FILE* out, OutputForm form);
@@ -54,7 +61,7 @@ class TextWriter {
   bool lost() const { return lost_; }
   // Flushes, then as FinishOutput for standard output, with one line on `err` when
   // characters were lost.
-  bool Finish(const char* command, std::FILE* err);
+  bool Finish(std::FILE* err);
 
  private:
   static constexpr std::size_t kBlock = std::size_t{1} << 20;
@@ -71,54 +78,73 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 // `bytes` without a leading UTF-8 byte order mark.
 std::string_view DropBom(std::string_view bytes);
 
-// Opens `path` for reading; nothing after one line on `err`, "cardo-cli COMMAND: cannot read
-// PATH: REASON". A folder is refused here, not at the first read.
-std::FILE* OpenInput(const std::string& path, const char* command, std::FILE* err);
-// The whole of `path` without its byte order mark; nothing after the line of OpenInput.
-std::optional<std::string> ReadInput(const std::string& path, const char* command, std::FILE* err);
-// Calls `take(chunk)` for the bytes of `in` (the byte order mark left out) until the end or
-// until `take` returns false. False after one line on `err` when reading failed.
+// An input named on the command line: "-" is standard input (`in`), any other word a file.
+class Input {
+ public:
+  // Opens it; when it cannot, one line on `err`, "cardo-cli: cannot read NAME: REASON". A
+  // folder is refused here, not at the first read.
+  Input(const std::string& name, std::FILE* in, std::FILE* err);
+  ~Input();
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+  explicit operator bool() const { return file_ != nullptr; }
+  std::FILE* file() const { return file_; }
+  // The name messages give it: the path, or "standard input".
+  const std::string& name() const { return name_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool owned_ = false;
+  std::string name_;
+};
+
+// Calls `take(chunk)` for the bytes of `input` as they arrive (a leading UTF-8 byte order mark
+// left out when `dropBom`) until the end or until `take` returns false. False after one line
+// on `err` when reading failed.
 template <typename Take>
-bool ReadChunks(std::FILE* in, const std::string& name, const char* command, std::FILE* err,
-                Take&& take);
+bool ReadChunks(const Input& input, std::FILE* err, bool dropBom, Take&& take);
+// The whole of `input`, as it is; nothing after the line of a failed read.
+std::optional<std::string> ReadAll(const Input& input, std::FILE* err);
 
+// Where --out writes: "-" is standard output (`out`, its bytes as they are), any other word a
+// file made anew; nothing after one line on `err` when it cannot be made.
+std::FILE* OpenOutput(const std::string& name, std::FILE* out, std::FILE* err);
 // Flushes `out` and, when `close`, closes it; true when everything written reached the file.
-// Otherwise one line on `err`, "cardo-cli COMMAND: cannot write NAME: REASON".
-bool FinishOutput(std::FILE* out, bool close, const std::string& name, const char* command,
-                  std::FILE* err);
-
-// A message for standard error, printf's `format` giving UTF-8 text: a console window is shown
-// it as characters (cardo-cli.exe), anything else gets the bytes.
-[[gnu::format(printf, 2, 3)]] void Say(std::FILE* err, const char* format, ...);
+// Otherwise one line on `err`, "cardo-cli: cannot write NAME: REASON".
+bool FinishOutput(std::FILE* out, bool close, const std::string& name, std::FILE* err);
 
 // The line for a command that ran out of memory; what was written before stays.
-void ReportOutOfMemory(const char* command, std::FILE* err);
+void ReportOutOfMemory(std::FILE* err);
 // The line for a read that failed after the file was open.
-void ReportReadError(const std::string& name, const char* command, std::FILE* err);
+void ReportReadError(const std::string& name, std::FILE* err);
+
+// Ends the process at once and quietly, as a Unix tool ends when the reader of its output has
+// gone (SIGPIPE natively): `cleanup` (set by AtClosedPipe) runs first.
+[[noreturn]] void EndAtClosedPipe();
+void AtClosedPipe(void (*cleanup)());
 
 template <typename Take>
-bool ReadChunks(std::FILE* in, const std::string& name, const char* command, std::FILE* err,
-                Take&& take) {
+bool ReadChunks(const Input& input, std::FILE* err, bool dropBom, Take&& take) {
   std::string chunk(std::size_t{1} << 16, '\0');
-  bool first = true;
-  std::size_t got = 0;
-  while ((got = std::fread(chunk.data(), 1, chunk.size(), in)) > 0) {
-    std::string_view bytes(chunk.data(), got);
-    if (first) {
-      // A file shorter than its mark is no mark.
-      while (bytes.size() < kUtf8Bom.size() && !std::feof(in) && !std::ferror(in)) {
-        const std::size_t more =
-            std::fread(chunk.data() + bytes.size(), 1, kUtf8Bom.size() - bytes.size(), in);
-        if (more == 0) break;
-        bytes = std::string_view(chunk.data(), bytes.size() + more);
+  bool first = dropBom;
+  long long got = 0;
+  while ((got = ReadSome(input.file(), chunk.data(), chunk.size())) > 0) {
+    std::string_view bytes(chunk.data(), static_cast<std::size_t>(got));
+    if (first && kUtf8Bom.starts_with(bytes)) {
+      // A file shorter than its mark is no mark; a pipe may give the mark in pieces.
+      while (bytes.size() < kUtf8Bom.size() && kUtf8Bom.starts_with(bytes)) {
+        const long long more =
+            ReadSome(input.file(), chunk.data() + bytes.size(), kUtf8Bom.size() - bytes.size());
+        if (more <= 0) break;
+        bytes = std::string_view(chunk.data(), bytes.size() + static_cast<std::size_t>(more));
       }
-      bytes = DropBom(bytes);
-      first = false;
     }
+    if (first) bytes = DropBom(bytes);
+    first = false;
     if (!take(bytes)) return true;
   }
-  if (std::ferror(in)) {
-    ReportReadError(name, command, err);
+  if (got < 0) {
+    ReportReadError(input.name(), err);
     return false;
   }
   return true;

@@ -2,9 +2,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "app/platform/text.h"
 #include "cli/console.h"
+#include "cli/messages.h"
 
 namespace cardo::cli {
 namespace {
@@ -38,6 +40,26 @@ bool WriteToConsole(std::FILE* stream, std::string_view text) {
     at += written;
   }
   return true;
+}
+
+bool IsPipeOrTerminal(std::FILE* stream) {
+  const DWORD type = GetFileType(HandleOf(stream));
+  return type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
+}
+
+bool WriteFoundPipeClosed() {
+  const DWORD error = GetLastError();
+  return errno == EPIPE || error == ERROR_BROKEN_PIPE || error == ERROR_NO_DATA;
+}
+
+void EndAsClosedPipeEnds() {
+  // What a Unix shell shows for a tool a closed pipe ended, as Git for Windows does.
+  ExitProcess(141);
+}
+
+Language LocaleLanguage() {
+  return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_ENGLISH ? Language::English
+                                                                   : Language::Japanese;
 }
 
 }  // namespace cardo::cli

@@ -1,15 +1,40 @@
 #include "cli/fetch_command.h"
 
-#include "cli/cli_io.h"
+#include "cli/messages.h"
+#include "cli/options.h"
 #include "fnc/http_network.h"
 #include "fnc/http_output.h"
 
 namespace cardo::cli {
+namespace {
 
-int RunFetch(const std::string& url, const std::string& file, const fnc::HttpReport& report) {
+constexpr CommandHelp kHelp{
+    "fetch", "URL FILE",
+    "Saves everything an http:// server sends (status line and headers included) to FILE, each "
+    "LF written as CR LF, as the library's GetHTTP does; progress on standard error; the exit "
+    "status is the result code (0: done).",
+    ""};
+
+}  // namespace
+
+std::string FetchUsage() {
+  return UsageText(kHelp, {});
+}
+
+int RunFetch(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
+             OutputForm form) {
+  // The response goes to FILE as the server sent it: there are no options to choose.
+  ParsedWords parsed = ParseWords({}, args, {});
+  if (parsed.complaint.empty() && parsed.asked == Asked::Run && parsed.operands.size() != 2) {
+    parsed.complaint = Text(parsed.operands.size() < 2 ? phrase::kMissing : phrase::kOneOperand,
+                            {parsed.operands.empty() ? "URL" : "FILE"});
+  }
+  if (const auto done = Answered(parsed, kHelp, {}, out, err, form)) return *done;
   auto network = fnc::MakeSystemNetwork();
-  fnc::StdioOutput output(file, OpenFile);
-  return fnc::FetchHttp(url, *network, output, report);
+  fnc::StdioOutput output(parsed.operands[1], OpenFile);
+  return fnc::FetchHttp(parsed.operands[0], *network, output, [err](const std::string& line) {
+    Say(err, std::string_view(line).substr(0, line.find_last_not_of("\r\n") + 1));
+  });
 }
 
 }  // namespace cardo::cli

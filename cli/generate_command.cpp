@@ -6,39 +6,29 @@
 #include "app/generators/regular_list.h"
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
+#include "cli/messages.h"
+#include "cli/options.h"
 
 namespace cardo::cli {
 namespace {
 
-constexpr char kUsage[] =
-    "usage: cardo-cli generate [--start N] [--end N] [--step N] [--pad WIDTH] [--ext E]\n"
-    "         [--mode extension|filename] [--volumes r98-s01] [--with-rar] BASE\n"
-    "  Prints the regular list generator's names for BASE, one per line:\n"
-    "  --mode extension  the number is the extension: BASE.1, BASE.2 ... (default)\n"
-    "  --mode filename   the number follows BASE, then \".E\" when --ext is given\n"
-    "  --start, --end    the run, 0-32767 (default 0 and 0); nothing when start > end\n"
-    "  --step N          every N-th number (or volume), 1-32767 (default 1)\n"
-    "  --pad WIDTH       zero-pad the number to WIDTH digits\n"
-    "  --volumes A-B     WinRAR volume names from A to B (a letter and two digits each,\n"
-    "                    letters in the order r..z, a..q); --start and --end are not used\n"
-    "  --with-rar        with --volumes, one more name ending in \"rar\"\n";
+struct GenerateRequest {
+  RegularListOptions options;
+  std::optional<OutputEncoding> output;
+};
 
-std::string Usage() {
-  return std::string(kUsage) + kOutputEncodingHelp;
-}
-
-std::optional<std::int32_t> Number(const std::string& text, std::int32_t low, std::int32_t high) {
+std::optional<std::int32_t> Number(std::string_view text, std::int32_t low, std::int32_t high) {
   if (text.empty() || text.size() > 6) return std::nullopt;
   for (char c : text) {
     if (c < '0' || c > '9') return std::nullopt;
   }
-  const long value = std::strtol(text.c_str(), nullptr, 10);
+  const long value = std::strtol(std::string(text).c_str(), nullptr, 10);
   if (value < low || value > high) return std::nullopt;
   return static_cast<std::int32_t>(value);
 }
 
 // "r98" -> letter index 0 and number 98.
-bool Volume(const std::string& text, int& letter, std::int32_t& number) {
+bool Volume(std::string_view text, int& letter, std::int32_t& number) {
   if (text.size() != 3 || text[0] < 'a' || text[0] > 'z') return false;
   const auto n = Number(text.substr(1), 0, 99);
   if (!n) return false;
@@ -47,83 +37,110 @@ bool Volume(const std::string& text, int& letter, std::int32_t& number) {
   return true;
 }
 
-int Bad(std::FILE* err, const std::string& what) {
-  Say(err, "cardo-cli generate: %s (see cardo-cli generate --help)\n", what.c_str());
-  return 2;
+template <std::int32_t RegularListOptions::*Field>
+std::string TakeBound(GenerateRequest& r, std::string_view v) {
+  const auto n = Number(v, 0, 32767);
+  if (!n) return WholeNumber(Field == &RegularListOptions::start ? "--start" : "--end", 0, 32767);
+  r.options.*Field = *n;
+  return {};
 }
+
+constexpr Phrase kVolumes{"--volumes takes two volume names such as r98-s01",
+                          "--volumes には r98-s01 のように巻の名前を二つ指定します"};
+
+std::string TakeVolumes(GenerateRequest& r, std::string_view v) {
+  const auto dash = v.find('-');
+  if (dash == std::string_view::npos ||
+      !Volume(v.substr(0, dash), r.options.startLetter, r.options.start) ||
+      !Volume(v.substr(dash + 1), r.options.endLetter, r.options.end)) {
+    return Text(kVolumes);
+  }
+  r.options.winRar = true;
+  return {};
+}
+
+constexpr Option<GenerateRequest> kOptions[] = {
+    {"--start", Takes::Value, "N", "the first number, 0-32767 (default 0)",
+     TakeBound<&RegularListOptions::start>},
+    {"--end", Takes::Value, "N",
+     "the last number, 0-32767 (default 0); nothing when the start is past it",
+     TakeBound<&RegularListOptions::end>},
+    {"--step", Takes::Value, "N", "every N-th number (or volume), 1-32767 (default 1)",
+     [](GenerateRequest& r, std::string_view v) {
+       // Any number is taken, so that a bad step gets the generator's own message.
+       const auto n = Number(v, 0, 999999);
+       if (!n) return WholeNumber("--step", 0, 999999);
+       r.options.step = *n;
+       return std::string();
+     }},
+    {"--pad", Takes::Value, "WIDTH", "zero-pad the number to WIDTH digits",
+     [](GenerateRequest& r, std::string_view v) {
+       const auto n = Number(v, 1, 32767);
+       if (!n) return WholeNumber("--pad", 1, 32767);
+       r.options.pad = true;
+       r.options.padWidth = *n;
+       return std::string();
+     }},
+    {"--ext", Takes::Value, "E", "with --mode filename: \".E\" after the number",
+     [](GenerateRequest& r, std::string_view v) {
+       r.options.extension = Utf8ToUtf16(v);
+       return std::string();
+     }},
+    {"--mode", Takes::Value, "extension|filename",
+     "extension: the number is the extension, BASE.1, BASE.2 ... (default); filename: the "
+     "number follows BASE, then \".E\" when --ext is given",
+     [](GenerateRequest& r, std::string_view v) {
+       if (v != "extension" && v != "filename") return OneOf("--mode", "extension, filename");
+       r.options.numberInFileName = v == "filename";
+       return std::string();
+     }},
+    {"--volumes", Takes::Value, "A-B",
+     "WinRAR volume names from A to B (a letter and two digits each, letters in the order "
+     "r..z, a..q, as r98-s01); --start and --end are not used",
+     TakeVolumes},
+    {"--with-rar",
+     Takes::Nothing,
+     {},
+     "with --volumes, one more name ending in \"rar\"",
+     [](GenerateRequest& r, std::string_view) {
+       r.options.withRar = true;
+       return std::string();
+     }},
+    kOutputEncodingOption<GenerateRequest>,
+};
+
+constexpr CommandHelp kHelp{
+    "generate", "BASE", "Prints the regular list generator's names for BASE, one per line.", ""};
 
 }  // namespace
 
+std::string GenerateUsage() {
+  return UsageText(kHelp, Shapes(kOptions));
+}
+
 int RunGenerate(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
                 OutputForm form) {
-  RegularListOptions options;
-  std::optional<OutputEncoding> asked;
-  std::optional<std::string> base;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      TextWriter help(out, form);
-      help.Write(Usage());
-      return help.Finish("generate", err) ? 0 : 1;
+  GenerateRequest request;
+  ParsedWords parsed = ParseOptions(kOptions, args, request);
+  if (parsed.complaint.empty() && parsed.asked == Asked::Run) {
+    if (parsed.operands.size() != 1) {
+      parsed.complaint =
+          Text(parsed.operands.empty() ? phrase::kMissing : phrase::kOneOperand, {"BASE"});
+    } else if (request.options.withRar && !request.options.winRar) {
+      parsed.complaint = Text(phrase::kGoesWith, {"--with-rar", "--volumes"});
     }
-    if (a == "--with-rar") {
-      options.withRar = true;
-      continue;
-    }
-    const bool takesValue = a == "--start" || a == "--end" || a == "--step" || a == "--pad" ||
-                            a == "--ext" || a == "--mode" || a == "--volumes" ||
-                            a == "--output-encoding";
-    if (takesValue) {
-      if (i + 1 >= args.size()) return Bad(err, a + " needs a value");
-      const std::string& v = args[++i];
-      if (a == "--start" || a == "--end") {
-        const auto n = Number(v, 0, 32767);
-        if (!n) return Bad(err, a + " takes a number from 0 to 32767");
-        (a == "--start" ? options.start : options.end) = *n;
-      } else if (a == "--step") {
-        // Any number is taken, so that a bad step gets the generator's own message.
-        const auto n = Number(v, 0, 999999);
-        if (!n) return Bad(err, "--step takes a number");
-        options.step = *n;
-      } else if (a == "--pad") {
-        const auto n = Number(v, 1, 32767);
-        if (!n) return Bad(err, "--pad takes a width from 1 to 32767");
-        options.pad = true;
-        options.padWidth = *n;
-      } else if (a == "--output-encoding") {
-        asked = OutputEncodingNamed(v);
-        if (!asked) return Bad(err, "--output-encoding is utf-8 or cp932");
-      } else if (a == "--ext") {
-        options.extension = Utf8ToUtf16(v);
-      } else if (a == "--mode") {
-        if (v != "extension" && v != "filename") return Bad(err, "--mode is extension or filename");
-        options.numberInFileName = v == "filename";
-      } else {
-        const auto dash = v.find('-');
-        if (dash == std::string::npos ||
-            !Volume(v.substr(0, dash), options.startLetter, options.start) ||
-            !Volume(v.substr(dash + 1), options.endLetter, options.end)) {
-          return Bad(err, "--volumes takes two volume names such as r98-s01");
-        }
-        options.winRar = true;
-      }
-      continue;
-    }
-    if (a.size() > 1 && a[0] == '-' && a[1] == '-') return Bad(err, "unknown option " + a);
-    if (base) return Bad(err, "one BASE only");
-    base = a;
   }
-  if (!base) return Bad(err, "BASE is missing");
-  if (options.withRar && !options.winRar) return Bad(err, "--with-rar goes with --volumes");
-  options.base = Utf8ToUtf16(*base);
+  if (const auto done = Answered(parsed, kHelp, Shapes(kOptions), out, err, form)) return *done;
+  RegularListOptions& options = request.options;
+  options.base = Utf8ToUtf16(parsed.operands.front());
   if (const auto error = CheckRegularList(options); error != RegularListError::None) {
-    Say(err, "%s\n", Utf16ToUtf8(RegularListMessage(error)).c_str());
+    Say(err, Utf16ToUtf8(RegularListMessage(error)));
     return 1;
   }
-  TextWriter writer(out, WithEncoding(form, asked));
+  TextWriter writer(out, WithEncoding(form, request.output));
   GenerateRegularList(options,
                       [&](const std::u16string& name) { return writer.Line(Utf16ToUtf8(name)); });
-  return writer.Finish("generate", err) ? 0 : 1;
+  return writer.Finish(err) ? 0 : 1;
 }
 
 }  // namespace cardo::cli

@@ -8,6 +8,9 @@
 
 namespace cardo::cli {
 
+// The usage line its --help starts with.
+std::string GenerateUsage();
+
 // Exit status 0, 1 for the generator's own refusal (its message on `err`) or a failed write,
 // 2 for bad options. Arguments are UTF-8; the names go out in `form` (or the encoding
 // --output-encoding asks for).

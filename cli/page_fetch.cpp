@@ -5,6 +5,7 @@
 #include "app/url/web_address.h"
 #include "app/platform/text.h"
 #include "cli/cli_io.h"
+#include "cli/messages.h"
 
 #include <algorithm>
 #include <atomic>
@@ -52,7 +53,8 @@ constexpr std::size_t kPathUnits = MAX_PATH + 1;
 #else
 using PathUnit = char;
 constexpr std::size_t kPathUnits = 4096;
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGPIPE too: a reader that closed the pipe (| head) ends the command at once.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 #endif
 PathUnit pendingPaths[kPendingSlots][kPathUnits];
 std::atomic<bool> pendingUsed[kPendingSlots];  // the slot is taken
@@ -100,6 +102,7 @@ int RemoveOnSignal(const std::string& path) {
     std::copy(text.begin(), text.end(), pendingPaths[slot]);
     pendingPaths[slot][text.size()] = 0;
     pendingSet[slot] = true;
+    AtClosedPipe(RemovePendingPages);
 #ifdef _WIN32
     SetConsoleCtrlHandler(RemovePendingPagesOnEvent, TRUE);
 #else
@@ -171,7 +174,7 @@ std::optional<FetchedPage> FetchPage(const std::string& url, const std::string& 
   std::optional<FetchedPage> page =
       FetchPage(url, HttpClient(CliHttpStack(caFile)), control, reason);
   if (!page) {
-    Say(err, "cardo-cli extract: %s: %s\n", url.c_str(), Utf16ToUtf8(reason).c_str());
+    Say(err, phrase::kAbout, {url, Utf16ToUtf8(reason)});
   }
   return page;
 }

@@ -34,6 +34,9 @@ echo ".B cardo-cli"
 echo ".I COMMAND"
 echo ".B \\-\\-help"
 echo "prints the text of that command below."
+echo ".PP"
+# What every command does alike: the closing paragraphs of the program's own help.
+"$cli" --help | sed -n '/^Every command answers/,$p' | roff
 echo ".SH COMMANDS"
 for c in $commands; do
   echo ".SS $c"

@@ -203,7 +203,8 @@ TEST_F(CheckCommand, AWrongCommandLineIsRefused) {
                                                {"--bogus"}}) {
     std::string out, err;
     EXPECT_EQ(Run(args, "", out, err), 2) << args[0];
-    EXPECT_NE(err.find("cardo-cli check:"), std::string::npos) << args[0];
+    EXPECT_EQ(err.rfind("cardo-cli: ", 0), 0u) << args[0];
+    EXPECT_NE(err.find("cardo-cli check --help"), std::string::npos) << args[0];
   }
 }
 

@@ -91,12 +91,13 @@ inline std::string Cli(const std::vector<std::string>& args) {
   return command;
 }
 
-// Runs the built cardo-cli with `args` and standard input from `input`.
+// Runs the built cardo-cli with `args` and standard input from `input`; `environment` (an
+// `env` command line) sets its variables.
 inline CliRun Cli(const TempDir& dir, const std::vector<std::string>& args,
-                  const std::string& input) {
+                  const std::string& input, const std::string& environment = "") {
   dir.Write(u"stdin", input);
   // The test server on localhost is not behind the machine's proxy.
-  std::string command = "no_proxy=localhost,127.0.0.1 " + Cli(args);
+  std::string command = environment + " no_proxy=localhost,127.0.0.1 " + Cli(args);
   command += " <" + Quoted(Utf16ToUtf8(dir.File(u"stdin"))) + " >" +
              Quoted(Utf16ToUtf8(dir.File(u"stdout"))) + " 2>" +
              Quoted(Utf16ToUtf8(dir.File(u"stderr")));

@@ -17,7 +17,7 @@ namespace {
 // The exit status and what was printed.
 std::pair<int, std::string> Extract(std::vector<std::string> args) {
   std::FILE* out = std::tmpfile();
-  const int status = cli::RunExtract(args, out, stderr);
+  const int status = cli::RunExtract(args, stdin, out, stderr);
   std::rewind(out);
   std::string printed(4096, '\0');
   printed.resize(std::fread(printed.data(), 1, printed.size(), out));

@@ -87,7 +87,7 @@ TEST_F(ExtractGallery, SeveralPagesAndTheCapAndTheirFailures) {
   // The cap counts the index too.
   EXPECT_EQ(Extract("--filter '*.jpg' --depth 1 --max-pages 3 --url " + Url("/"), out, err), 0);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 20);
-  EXPECT_EQ(err, "cardo-cli extract: 18 linked pages left out (--max-pages 3)\n");
+  EXPECT_EQ(err, "cardo-cli: 18 linked pages left out (--max-pages 3)\n");
   EXPECT_EQ(Extract("--depth 2 --url " + Url("/"), out, err), 2);
 }
 

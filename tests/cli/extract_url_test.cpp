@@ -50,7 +50,7 @@ class ExtractUrl : public ::testing::Test {
     args.insert(args.begin() + 1, "*.zip");
     std::FILE* o = std::tmpfile();
     std::FILE* e = std::tmpfile();
-    const int status = cli::RunExtract(args, o, e);
+    const int status = cli::RunExtract(args, stdin, o, e);
     for (auto [file, text] : {std::pair{o, &out}, std::pair{e, &err}}) {
       std::fflush(file);
       std::rewind(file);

@@ -80,9 +80,12 @@ TEST(CliOutput, EveryCommandPrintsInOneFormAndReadsJapaneseArguments) {
   // A character code page 932 lacks is "?", and the user is told.
   const CliRun lost = Cli(dir, {"expand", "--output-encoding", "cp932", "h/é[1-1]"}, "");
   EXPECT_EQ(lost.out, AsPrinted("h/?1\n", false));
+  // In the language of the locale: English natively (the tests' C locale), Japanese under Wine.
   EXPECT_EQ(
       lost.err,
-      AsPrinted("cardo-cli expand: characters code page 932 cannot hold were written as \"?\"\n",
+      AsPrinted(kExe ? "cardo-cli: コードページ 932 で表せない文字を「?」として書き出しました\n"
+                     : "cardo-cli: characters code page 932 cannot hold were written as "
+                       "\"?\"\n",
                 false));
   EXPECT_EQ(Cli(dir, {"generate", "--output-encoding", "sjis", "x"}, "").status, 2);
 }
@@ -138,8 +141,24 @@ TEST(CliOutput, ExtractsOutputIsWhatExportReads) {
   const CliRun bad =
       Cli(dir, {"export", "--format", "plain", Utf16ToUtf8(dir.File(u"bad.lst"))}, "");
   EXPECT_EQ(bad.status, 0) << bad.err;
-  EXPECT_NE(bad.err.find("hold bytes that are no characters of its encoding"), std::string::npos)
+  EXPECT_NE(bad.err.find(kExe ? "その符号化の文字でないバイトがあります"
+                              : "hold bytes that are no characters of its encoding"),
+            std::string::npos)
       << bad.err;
+}
+
+// A UTF-8 byte order mark decides, as when the program opens the list, whatever the lines
+// hold: the line whose byte is no UTF-8 is said, the others read as UTF-8.
+TEST(CliOutput, ExportReadsAListWithAByteOrderMarkAsUtf8) {
+  TempDir dir;
+  dir.Write(u"bom.lst", "\xEF\xBB\xBFhttp://h/\xE6\x97\xA5.zip\nhttp://h/\xFF.zip\n");
+  const CliRun run =
+      Cli(dir, {"export", "--format", "plain", Utf16ToUtf8(dir.File(u"bom.lst"))}, "");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, AsPrinted("http://h/%E6%97%A5.zip\nhttp://h/%EF%BF%BD.zip\n", false));
+  EXPECT_NE(run.err.find(kExe ? "(最初は 2 行目)" : "(the first: line 2)"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.err.find(kExe ? "の 1 行に" : "1 line(s) of"), std::string::npos) << run.err;
 }
 
 TEST(CliOutput, AJapaneseUrlIsRequestedPercentEncodedAndAJapaneseFileWritten) {

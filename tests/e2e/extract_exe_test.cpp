@@ -125,7 +125,7 @@ TEST_F(ExtractExeOverTls, EveryCharsetGivesTheSameUrlsInTheDialogAndTheCommandLi
     const std::u16string printed = dir.File(u"printed.txt");
     std::FILE* out = _wfopen(reinterpret_cast<const wchar_t*>(printed.c_str()), L"w+b");
     ASSERT_NE(out, nullptr);
-    EXPECT_EQ(cli::RunExtract({"--filter", "*.zip", "--url", url}, out, stderr), 0) << page;
+    EXPECT_EQ(cli::RunExtract({"--filter", "*.zip", "--url", url}, stdin, out, stderr), 0) << page;
     std::fclose(out);
     EXPECT_EQ(dir.Read(u"printed.txt"), expected) << page;
   }

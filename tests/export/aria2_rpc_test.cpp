@@ -255,11 +255,11 @@ TEST(Aria2Rpc, TheCliSendsOnlyTheAria2FormatAndFailsWithoutAria2) {
        {std::vector<std::string>{"--format", "curl", "--rpc", list},
         {"--format", "aria2", "--rpc", "--out", Utf16ToUtf8(dir.File(u"x")), list},
         {"--format", "aria2", "--rpc-secret", "s", list}}) {
-    EXPECT_EQ(cli::RunExport(bad, stdout, stderr), 2) << bad[1];
+    EXPECT_EQ(cli::RunExport(bad, stdin, stdout, stderr), 2) << bad[1];
   }
   const std::string closed =
       "http://127.0.0.1:" + std::to_string(testing::LoopbackServer::ClosedPort()) + "/jsonrpc";
-  EXPECT_EQ(cli::RunExport({"--format", "aria2", "--rpc", closed, list}, stdout, stderr), 1);
+  EXPECT_EQ(cli::RunExport({"--format", "aria2", "--rpc", closed, list}, stdin, stdout, stderr), 1);
   EXPECT_EQ(dir.Read(u"x"), "<missing>");
 }
 

@@ -30,6 +30,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/export_command.h"
+#include "cli/messages.h"
 #include "app/net/http_post.h"
 #include "tests/list/shell_fixture.h"
 #include "tests/support/loopback_server.h"
@@ -448,7 +449,9 @@ class Aria2Daemon {
 std::pair<int, std::string> RunCliExport(const std::vector<std::string>& args) {
   std::FILE* out = std::tmpfile();
   std::FILE* err = std::tmpfile();
-  const int status = cli::RunExport(args, out, err);
+  cli::SetLanguage(cli::Language::English);  // as a C locale gives them
+  const int status = cli::RunExport(args, stdin, out, err);
+  cli::SetLanguage(cli::Language::Japanese);  // as every other test expects
   std::string text;
   for (std::FILE* stream : {out, err}) {
     std::rewind(stream);
@@ -709,7 +712,7 @@ TEST(RpcHandOver, ARequestPastAria2sLimitSaysAria2ClosedTheConnection) {
                     Utf16ToUtf8(dir.File(u"list.txt"))});
   EXPECT_EQ(status, 1);
   EXPECT_EQ(said, "0 accepted by aria2 at " + aria2.address() +
-                      "\n100 not sent or not known to be accepted\ncardo-cli export: aria2 at " +
+                      "\n100 not sent or not known to be accepted\ncardo-cli: aria2 at " +
                       aria2.address() +
                       " closed the connection without an answer (is a request of up to 1 MiB past "
                       "its --rpc-max-request-size?): " +

@@ -7,6 +7,7 @@
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/export_command.h"
+#include "cli/messages.h"
 #include "tests/list/shell_fixture.h"
 
 namespace cardo {
@@ -195,13 +196,13 @@ TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
   };
   for (const auto& c : cases) {
     const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));
-    EXPECT_EQ(cli::RunExport({"--format", c.format, "--out", out, list}, stdout, stderr), 0);
+    EXPECT_EQ(cli::RunExport({"--format", c.format, "--out", out, list}, stdin, stdout, stderr), 0);
     EXPECT_EQ(dir.Read(u"out.bin"), c.bytes) << c.format;
   }
   const std::string out = Utf16ToUtf8(dir.File(u"out.bin"));
   EXPECT_EQ(cli::RunExport({"--format", "reget", "--input-encoding", "utf-8", "--out", out,
                             Utf16ToUtf8(dir.File(u"u8.lst"))},
-                           stdout, stderr),
+                           stdin, stdout, stderr),
             0);
   EXPECT_EQ(dir.Read(u"out.bin"), lines);
   for (const std::vector<std::string>& bad : {std::vector<std::string>{list},
@@ -209,11 +210,11 @@ TEST(Export, TheCommandLineToolWritesWhatTheProgramWrites) {
                                               {"--format", "curl"},
                                               {"--format", "curl", "--bogus", list},
                                               {"--format", "curl", list, list}}) {
-    EXPECT_EQ(cli::RunExport(bad, stdout, stderr), 2);
+    EXPECT_EQ(cli::RunExport(bad, stdin, stdout, stderr), 2);
   }
-  EXPECT_EQ(
-      cli::RunExport({"--format", "curl", Utf16ToUtf8(dir.File(u"missing.lst"))}, stdout, stderr),
-      1);
+  EXPECT_EQ(cli::RunExport({"--format", "curl", Utf16ToUtf8(dir.File(u"missing.lst"))}, stdin,
+                           stdout, stderr),
+            1);
 }
 
 // Each running instance writes files of its own; the first keeps the names managers know.
@@ -376,17 +377,18 @@ TEST(Export, TheCrawljobGoesIntoTheWatchFolderBesideTheJobsNotTakenYet) {
   dir.Write(u"u.lst", "http://h/a.zip\r\n");
   const std::string list = Utf16ToUtf8(dir.File(u"u.lst"));
   const std::string folder = Utf16ToUtf8(watch.path());
-  EXPECT_EQ(
-      cli::RunExport({"--format", "crawljob", "--watch-folder", folder, list}, stdout, stderr), 0);
+  EXPECT_EQ(cli::RunExport({"--format", "crawljob", "--watch-folder", folder, list}, stdin, stdout,
+                           stderr),
+            0);
   EXPECT_EQ(watch.Read(u"cardo-3.crawljob"), job);
-  EXPECT_EQ(cli::RunExport({"--format", "crawljob", "--watch-folder", folder + "none", list},
+  EXPECT_EQ(cli::RunExport({"--format", "crawljob", "--watch-folder", folder + "none", list}, stdin,
                            stdout, stderr),
             1);
   for (const std::vector<std::string>& bad :
        {std::vector<std::string>{"--format", "curl", "--watch-folder", folder, list},
         {"--format", "crawljob", "--watch-folder", folder, "--out", folder + "x", list},
         {"--format", "crawljob", "--watch-folder", "", list}}) {
-    EXPECT_EQ(cli::RunExport(bad, stdout, stderr), 2);
+    EXPECT_EQ(cli::RunExport(bad, stdin, stdout, stderr), 2);
   }
 }
 
@@ -400,17 +402,17 @@ TEST(Export, TheCliSaysAFormatWithoutRefererWritesNone) {
     const char* referer;
     std::string said;
   } cases[] = {
-      {"crawljob", "url",
-       "cardo-cli export: the crawljob format holds no Referer: none is written\n"},
-      {"meta4", "folder", "cardo-cli export: the meta4 format holds no Referer: none is written\n"},
+      {"crawljob", "url", "cardo-cli: the crawljob format holds no Referer: none is written\n"},
+      {"meta4", "folder", "cardo-cli: the meta4 format holds no Referer: none is written\n"},
       {"crawljob", "none", ""},
       {"aria2", "url", ""},
   };
+  cli::SetLanguage(cli::Language::English);  // as a C locale gives them
   for (const auto& c : cases) {
     std::FILE* err = std::tmpfile();
     EXPECT_EQ(cli::RunExport({"--format", c.format, "--referer", c.referer, "--out",
                               Utf16ToUtf8(dir.File(u"out")), list},
-                             stdout, err),
+                             stdin, stdout, err),
               0);
     std::rewind(err);
     std::string said(4096, '\0');
@@ -418,6 +420,7 @@ TEST(Export, TheCliSaysAFormatWithoutRefererWritesNone) {
     std::fclose(err);
     EXPECT_EQ(said, c.said) << c.format;
   }
+  cli::SetLanguage(cli::Language::Japanese);  // as every other test expects
 }
 
 // ReGet and Iria read code page 932: characters it cannot hold get the warning a save shows,

@@ -25,7 +25,7 @@ TEST(ExpandCommand, StreamsLinesAndReportsFailures) {
   std::rewind(in);
   EXPECT_EQ(RunExpand({}, in, out, err), 1);
   EXPECT_EQ(Contents(out), "u1\nu2\nva\nvb\n");
-  EXPECT_EQ(Contents(err), "no brackets - 文字列内に[が見つかりません。 (1)\n");
+  EXPECT_EQ(Contents(err), "cardo-cli: no brackets - 文字列内に[が見つかりません。 (1)\n");
 
   std::FILE* out2 = std::tmpfile();
   std::FILE* err2 = std::tmpfile();
@@ -42,8 +42,8 @@ TEST(ExpandCommand, NulBytesEmptyLinesAndTheOrderOfASharedStream) {
   std::fwrite(input.data(), 1, input.size(), in);
   std::rewind(in);
   EXPECT_EQ(RunExpand({}, in, both, both), 1);
-  EXPECT_EQ(Contents(both),
-            std::string("a\0b1\na\0b2\n", 10) + "zz - 文字列内に[が見つかりません。 (1)\nc1\nc2\n");
+  EXPECT_EQ(Contents(both), std::string("a\0b1\na\0b2\n", 10) +
+                                "cardo-cli: zz - 文字列内に[が見つかりません。 (1)\nc1\nc2\n");
   for (std::FILE* f : {in, both}) std::fclose(f);
 }
 
@@ -56,8 +56,8 @@ TEST(ExpandCommand, ExtendedSyntaxAndItsFaults) {
   EXPECT_EQ(RunExpand({"--extended"}, in, out, err), 1);
   EXPECT_EQ(Contents(out), "v1ca\nv2cb\n");
   EXPECT_EQ(Contents(err),
-            "画[3-1:2 - 2 文字目: [を閉じる]がありません。\n"
-            "[1-2]/[=y] - 7 文字目: 「y」という名前の[]がありません。\n");
+            "cardo-cli: 画[3-1:2 - 2 文字目: [を閉じる]がありません。\n"
+            "cardo-cli: [1-2]/[=y] - 7 文字目: 「y」という名前の[]がありません。\n");
 
   std::FILE* out2 = std::tmpfile();
   std::FILE* err2 = std::tmpfile();

@@ -284,7 +284,7 @@ std::string ExtractUtf8Page(const std::string& page) {
   std::FILE* out = std::tmpfile();
   EXPECT_EQ(cli::RunExtract({"--mode", "html", "--input-encoding", "utf-8", "--base", "http://b/d/",
                              Utf16ToUtf8(dir.File(u"page.html"))},
-                            out, stderr),
+                            stdin, out, stderr),
             0);
   std::rewind(out);
   std::string printed(4096, '\0');
@@ -315,7 +315,7 @@ TEST(UrlScanner, AUtf8PageGivesWholeJapaneseUrls) {
   std::FILE* out = std::tmpfile();
   ASSERT_EQ(cli::RunExtract({"--mode", "html", "--input-encoding", "utf-8", "--base", "http://b/d/",
                              Utf16ToUtf8(dir.File(u"page.html"))},
-                            out, stderr),
+                            stdin, out, stderr),
             0);
   std::rewind(out);
   std::string printed(4096, '\0');
