@@ -207,31 +207,35 @@ constexpr Phrase kLeftOut{"{1} linked pages left out (--max-pages {2})",
                           "リンク先の {1} ページは上限 (--max-pages {2}) のため取得していません"};
 
 // Several pages, or one and the pages it links to: the run the dialog makes of several
-// addresses, its URLs printed in the run's order once the last page has ended, and a line on
-// `err` for each page that failed and for the links the cap left out.
+// addresses, each URL printed as soon as its place in the run's order is known (a page's as it
+// is scanned once the pages before it have ended), and a line on `err` for each page that
+// failed and for the links the cap left out.
 int RunCrawl(const ExtractRequest& request, UrlPrinter& printer, std::FILE* err) {
   std::vector<std::u16string> starts;
   for (const std::string& url : request.urls) starts.push_back(DownloadAddress(Utf8ToUtf16(url)));
   const HttpClient client(CliHttpStack(request.caFile));
-  PageCrawl crawl(std::move(starts), request.crawl, request.filter,
-                  [&](const std::u16string& url, int, DownloadControl& control) {
-                    std::u16string reason;
-                    const std::optional<FetchedPage> page =
-                        FetchPage(Utf16ToUtf8(url), client, control, reason);
-                    if (!page) {
-                      FetchedLinks failed;
-                      failed.reason = std::move(reason);
-                      return failed;
-                    }
-                    DownloadOutcome outcome;
-                    outcome.status = DownloadStatus::Done;
-                    outcome.finalUrl = page->finalUrl;
-                    outcome.contentType = page->contentType;
-                    return ScanFetchedPage(std::move(outcome), Utf8ToUtf16(page->path),
-                                           request.options, control, request.encoding);
+  const auto fetch = [&](const std::u16string& url, int, DownloadControl& control,
+                         PageLinks& links) {
+    std::u16string reason;
+    const std::optional<FetchedPage> page = FetchPage(Utf16ToUtf8(url), client, control, reason);
+    if (!page) {
+      FetchedLinks failed;
+      failed.reason = std::move(reason);
+      return failed;
+    }
+    DownloadOutcome outcome;
+    outcome.status = DownloadStatus::Done;
+    outcome.finalUrl = page->finalUrl;
+    outcome.contentType = page->contentType;
+    return ScanFetchedPage(std::move(outcome), Utf8ToUtf16(page->path), request.options, control,
+                           links, request.encoding);
+  };
+  PageCrawl crawl(std::move(starts), request.crawl, request.filter, fetch,
+                  [&](std::u16string_view url, std::u16string_view) {
+                    printer.Print(url, 1);
+                    return !printer.writer().failed();
                   });
   crawl.Run();
-  for (const CrawlLink& link : crawl.Links()) printer.Print(link.url, 1);
   bool failed = false;
   for (const PageProgress& page : crawl.Progress()) {
     if (page.state != PageState::Failed) continue;

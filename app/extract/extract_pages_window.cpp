@@ -41,6 +41,15 @@ frmExtractPages::~frmExtractPages() {
   Release();
 }
 
+CrawlSink frmExtractPages::GatherForList() {
+  pending_ = std::make_shared<PendingLines>(shell_.list);
+  return [pending = pending_](std::u16string_view url, std::u16string_view page) {
+    // Each line keeps the page it was found on, as a single page's lines do.
+    pending->SetPage(page);
+    return pending->Add(url);
+  };
+}
+
 bool frmExtractPages::Start(HWND owner, std::shared_ptr<PageCrawl> crawl) {
   Release();
   if (!IsOpen() && !CreateModeless(instance_, IDD_EXTRACT_PAGES, owner)) return false;
@@ -96,13 +105,14 @@ void frmExtractPages::Refresh() {
 
 void frmExtractPages::Finish(bool cancelled) {
   KillTimer(hwnd(), kRefreshTimer);
+  // After the cancel, or once the run has returned, the run no longer touches pending_.
   if (cancelled) crawl_->Cancel();
   rows_ = crawl_->Progress();
-  const std::vector<CrawlLink> links = crawl_->Links();
   const int overCap = crawl_->PagesOverCap();
   if (!cancelled && worker_.joinable()) worker_.join();  // its run has returned
   Release();
-  const int added = AddCrawlLinksToList(links, shell_);
+  const std::shared_ptr<PendingLines> pending = std::move(pending_);
+  const int added = AddGatheredToList(*pending, shell_);  // a full list said once
   note_ = (cancelled ? u"中止しました (" : u"完了 (") + Number(added) + u" 件を追加)";
   if (overCap > 0) note_ += u"  上限のため " + Number(overCap) + u" ページは取得していません";
   SetDlgItemTextW(hwnd(), IDCANCEL, L"閉じる(&C)");

@@ -2,7 +2,8 @@
 // frmExtractPages: the progress of a run over several pages (page_crawl.h), opened by the
 // extraction dialog. A row per page (address, 待機 / 取得中 / 完了 N 件 / エラー reason) and a
 // progress line; the downloads run on worker threads and the list is changed here, on the
-// window's thread, when the run ends. 中止 stops the run at once and adds what was found.
+// window's thread, when the run ends; a list that can take no more stops the run and is said
+// once. 中止 stops the run at once and adds what was found.
 #include <windows.h>
 
 #include <memory>
@@ -13,6 +14,7 @@
 
 #include "app/controls/dialog_win.h"
 #include "app/extract/page_crawl.h"
+#include "app/list/pending_lines.h"
 #include "app/list/shell_context.h"
 
 namespace cardo {
@@ -22,7 +24,11 @@ class frmExtractPages final : public DialogWindow {
   frmExtractPages(HINSTANCE instance, ShellContext& shell) : instance_(instance), shell_(shell) {}
   ~frmExtractPages() override;
 
-  // Runs `crawl` in the window, opened over `owner`; false when no worker could start.
+  // Where the next run's URLs go (its PageCrawl's sink): gathered for the list as they come,
+  // as many as the list has room for now; the run stops once it is full.
+  CrawlSink GatherForList();
+  // Runs `crawl`, made with the sink above, in the window, opened over `owner`; false when no
+  // worker could start.
   bool Start(HWND owner, std::shared_ptr<PageCrawl> crawl);
   bool Running() const { return crawl_ != nullptr; }
 
@@ -45,6 +51,7 @@ class frmExtractPages final : public DialogWindow {
   HINSTANCE instance_;
   ShellContext& shell_;
   std::shared_ptr<PageCrawl> crawl_;
+  std::shared_ptr<PendingLines> pending_;  // the run's URLs, touched by it until it ended
   std::shared_ptr<Notice> notice_;
   std::thread worker_;
   std::vector<PageProgress> rows_;

@@ -61,42 +61,33 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
 
 FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path,
                              ExtractOptions options, const DownloadControl& control,
-                             std::optional<PageEncoding> forced) {
+                             PageLinks& links, std::optional<PageEncoding> forced) {
   FetchedLinks fetched;
   fetched.status = outcome.status;
   fetched.reason = std::move(outcome.reason);
   if (outcome.status != DownloadStatus::Done) return fetched;
+  if (!links.Begin(outcome.finalUrl, outcome.contentType)) return fetched;
   if (options.mode != ExtractMode::Parsed) options.mode = ExtractMode::Download;
   options.pageUrl = outcome.finalUrl;
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
+  bool wanted = true;
   const ExtractResult result =
       !file ? ExtractResult::Unreadable
             : FindUrlsInFile(
                   file.get(), {forced, outcome.contentType}, options,
-                  [&](std::u16string_view url) { fetched.found.emplace_back(url); },
-                  [&](long long) { return !control.Cancelled(); });
+                  [&](std::u16string_view url) { wanted = wanted && links.Found(url); },
+                  [&](long long) { return wanted && !control.Cancelled(); });
   if (control.Cancelled()) {
     fetched.status = DownloadStatus::Cancelled;
   } else if (result != ExtractResult::Done) {
+    // What the scan found before it failed went on already, as an extraction whose file fails
+    // part-way keeps what came before.
     fetched.status = DownloadStatus::Failed;
     fetched.reason = result == ExtractResult::Unreadable
                          ? u"ダウンロードしたページを読み取れませんでした。"
                          : u"行が長すぎてメモリが足りないため、ページを抜き出せませんでした。";
-    fetched.found.clear();
   }
-  fetched.finalUrl = std::move(outcome.finalUrl);
-  fetched.contentType = std::move(outcome.contentType);
   return fetched;
-}
-
-int AddCrawlLinksToList(const std::vector<CrawlLink>& links, ShellContext& shell) {
-  PendingLines pending(shell.list);
-  for (const CrawlLink& link : links) {
-    // Each line keeps the page it was found on, as a single page's lines do.
-    pending.SetPage(link.page);
-    if (!pending.Add(link.url)) break;
-  }
-  return AddGatheredToList(pending, shell);
 }
 
 LinkPasteResult PasteLinksToList(const LinkScan& scan, std::u16string_view filterText,

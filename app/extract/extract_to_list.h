@@ -33,16 +33,14 @@ ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions
                                 std::u16string_view filterText, ShellContext& shell,
                                 std::string_view contentType = {});
 
-// A page of a run over several pages, downloaded by `outcome` into `path`: its URLs as one
-// download's extraction finds them (the download mode, or the parsed one, with the address
-// the page came from), unfiltered. A file that cannot be read whole is a failure.
+// A page of a run over several pages, downloaded by `outcome` into `path`: once `links` wants
+// it scanned (PageLinks::Begin), its URLs handed to `links` as one download's extraction finds
+// them (the download mode, or the parsed one, with the address the page came from),
+// unfiltered, until `links` wants no more. A file that cannot be read whole is a failure.
 // `forced`, when set, is the encoding to read the page in (a byte order mark still decides).
 FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path,
                              ExtractOptions options, const DownloadControl& control,
-                             std::optional<PageEncoding> forced = std::nullopt);
-// The URLs a run over several pages found, at the end of the list in the run's order, drawn
-// once, with the list-full message once. Returns the number added.
-int AddCrawlLinksToList(const std::vector<CrawlLink>& links, ShellContext& shell);
+                             PageLinks& links, std::optional<PageEncoding> forced = std::nullopt);
 
 struct LinkPasteResult {
   int added = 0;

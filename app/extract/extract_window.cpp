@@ -475,7 +475,8 @@ bool frmExtract::StartPages(const std::u16string& addresses) {
       static_cast<long long>(SettingInRange<&Settings::MaxPageMiB>(context_.settings)) << 20;
   // Each download has a file of its own in the system's temporary folder, gone once scanned.
   PageFetcher fetch = [download = runDownload_, options = CurrentOptions()](
-                          const std::u16string& url, int, DownloadControl& control) {
+                          const std::u16string& url, int, DownloadControl& control,
+                          PageLinks& links) {
     wchar_t folder[MAX_PATH + 1];
     wchar_t path[MAX_PATH + 1];
     if (!GetTempPathW(MAX_PATH + 1, folder) || !GetTempFileNameW(folder, L"crd", 0, path)) {
@@ -484,12 +485,14 @@ bool frmExtract::StartPages(const std::u16string& addresses) {
       return failed;
     }
     const std::u16string file = reinterpret_cast<const char16_t*>(path);
-    FetchedLinks fetched = ScanFetchedPage(download(url, file, control), file, options, control);
+    FetchedLinks fetched =
+        ScanFetchedPage(download(url, file, control), file, options, control, links);
     DeleteFileW(path);
     return fetched;
   };
-  auto crawl = std::make_shared<PageCrawl>(
-      starts.urls, rules, ControlText(Item(PageControl(IDC_TXTFILTER0, Mode()))), std::move(fetch));
+  auto crawl = std::make_shared<PageCrawl>(starts.urls, rules,
+                                           ControlText(Item(PageControl(IDC_TXTFILTER0, Mode()))),
+                                           std::move(fetch), pages_.GatherForList());
   if (!pages_.Start(context_.main, std::move(crawl))) {
     ShowError(ui, kNoWorker);
     return false;

@@ -1,12 +1,15 @@
 #include "app/extract/page_crawl.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
 
+#include "app/platform/text.h"
 #include "app/url/web_address.h"
 
 namespace cardo {
@@ -102,26 +105,119 @@ bool IsHtmlContentType(std::string_view contentType) {
   return type.empty() || type == "text/html" || type == "application/xhtml+xml";
 }
 
+namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// A 64-bit FNV-1a hash of the text's code units.
+std::uint64_t HashOf(std::u16string_view text) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const char16_t unit : text) {
+    hash = (hash ^ (unit & 0xFF)) * 1099511628211ull;
+    hash = (hash ^ (unit >> 8)) * 1099511628211ull;
+  }
+  return hash;
+}
+
+// URLs kept for later in one string, each in UTF-8 after its length.
+void Keep(std::string& kept, std::u16string_view url) {
+  const std::string text = Utf16ToUtf8(url);
+  const auto length = static_cast<std::uint32_t>(text.size());
+  kept.append(reinterpret_cast<const char*>(&length), sizeof length);
+  kept += text;
+}
+
+template <typename Take>
+void ForEachKept(std::string_view kept, Take&& take) {
+  while (kept.size() >= sizeof(std::uint32_t)) {
+    std::uint32_t length = 0;
+    std::memcpy(&length, kept.data(), sizeof length);
+    kept.remove_prefix(sizeof length);
+    if (!take(Utf8ToUtf16(kept.substr(0, length)))) return;
+    kept.remove_prefix(length);
+  }
+}
+
+}  // namespace
+
+struct PageCrawl::Page {
+  PageProgress progress;
+  std::size_t parent = 0;           // a linked page: the index of its start page
+  std::size_t firstLinked = kNone;  // a start page: its first linked page
+  std::shared_ptr<DownloadControl> control;
+  std::u16string finalUrl;  // once it came
+  std::string held;         // what the filter passed, kept until the page's turn (Keep)
+  std::string links;        // a start page: the pages to follow, kept until its expansion
+};
+
+// One page's scan: what the filter passes goes to the run, and a start page's links of the
+// same site are planned, each as it is found.
+class PageCrawl::Scan final : public PageLinks {
+ public:
+  Scan(PageCrawl& crawl, std::size_t index, bool start)
+      : crawl_(crawl), index_(index), start_(start), linking_(start && crawl.rules_.depth > 0) {}
+
+  bool Begin(std::u16string_view finalUrl, std::string_view contentType) override {
+    finalUrl_ = finalUrl;
+    {
+      std::lock_guard<std::mutex> hold(crawl_.lock_);
+      crawl_.pages_[index_].finalUrl = finalUrl_;
+      if (start_) crawl_.planned_.insert(PageKey(finalUrl_));
+    }
+    return start_ || IsHtmlContentType(contentType);
+  }
+  bool Found(std::u16string_view url) override {
+    if (crawl_.filter_.AppendCount(url) > 0) {
+      passed_.push_back(HashOf(url));
+      std::lock_guard<std::mutex> hold(crawl_.lock_);
+      if (!crawl_.Pass(index_, url)) return false;
+    }
+    if (linking_ && IsSameSitePage(finalUrl_, url)) {
+      std::lock_guard<std::mutex> hold(crawl_.lock_);
+      if (!crawl_.Link(index_, url)) return false;
+    }
+    return true;
+  }
+  // The URLs the filter passed, each once (an image and its link are one URL).
+  int Passed() {
+    std::sort(passed_.begin(), passed_.end());
+    return static_cast<int>(std::unique(passed_.begin(), passed_.end()) - passed_.begin());
+  }
+
+ private:
+  PageCrawl& crawl_;
+  const std::size_t index_;
+  const bool start_, linking_;
+  std::u16string finalUrl_;
+  std::vector<std::uint64_t> passed_;
+};
+
 PageCrawl::PageCrawl(std::vector<std::u16string> starts, CrawlRules rules,
-                     std::u16string_view filterText, PageFetcher fetch)
-    : rules_(rules), filter_(filterText), fetch_(std::move(fetch)) {
+                     std::u16string_view filterText, PageFetcher fetch, CrawlSink sink)
+    : rules_(rules), filter_(filterText), fetch_(std::move(fetch)), sink_(std::move(sink)) {
   for (std::u16string& url : starts) Plan(url, pages_.size(), true);
   starts_ = pages_.size();
 }
 
-bool PageCrawl::Plan(const std::u16string& url, std::size_t parent, bool start) {
-  if (!planned_.insert(PageKey(url)).second) return false;
-  // The pages typed are all fetched; the cap holds back the pages they link to.
+PageCrawl::~PageCrawl() = default;
+
+void PageCrawl::Plan(const std::u16string& url, std::size_t parent, bool start) {
+  std::u16string key = PageKey(url);
+  if (planned_.count(key) != 0) return;
+  // The pages typed are all fetched; the cap holds back the pages they link to, which are only
+  // counted, each once (by a hash: a count is all that is said of them).
   if (!start && static_cast<int>(pages_.size()) >= rules_.maxPages) {
-    ++overCap_;
-    return false;
+    const std::uint64_t hash = HashOf(key);
+    if (overCapSeen_.Insert({reinterpret_cast<const char*>(&hash), sizeof hash}).added) ++overCap_;
+    return;
   }
+  planned_.insert(std::move(key));
+  if (!start && pages_[parent].firstLinked == kNone) pages_[parent].firstLinked = pages_.size();
   Page page;
   page.progress.url = url;
   page.progress.start = start;
   page.parent = parent;
   pages_.push_back(std::move(page));
-  return true;
 }
 
 void PageCrawl::Run() {
@@ -148,77 +244,122 @@ void PageCrawl::Work(int worker) {
     auto control = std::make_shared<DownloadControl>(rules_.limits);
     page.control = control;
     const std::u16string url = page.progress.url;
-    const bool start = page.progress.start;
+    Scan scan(*this, index, page.progress.start);
     ++running_;
     hold.unlock();
     FetchedLinks fetched;
     try {
-      fetched = fetch_(url, worker, *control);
+      fetched = fetch_(url, worker, *control, scan);
     } catch (const std::bad_alloc&) {
       fetched = {};
       fetched.reason = u"メモリが足りません。";
     }
-    Judged judged;
-    // A linked page that turns out to be no page (an image behind a script's address) is no
-    // text to scan.
-    if (fetched.status == DownloadStatus::Done &&
-        (start || IsHtmlContentType(fetched.contentType))) {
-      std::unordered_set<std::u16string_view> passed;  // an image and its link are one URL
-      for (const std::u16string& found : fetched.found) {
-        if (filter_.AppendCount(found) > 0 && passed.insert(found).second) {
-          judged.passed.push_back(found);
-        }
-        if (start && rules_.depth > 0 && IsSameSitePage(fetched.finalUrl, found)) {
-          judged.links.push_back(found);
-        }
-      }
-    }
+    const int passed = scan.Passed();
     hold.lock();
     --running_;
-    Record(index, std::move(fetched), std::move(judged));
+    Record(index, fetched, passed);
     changed_.notify_all();
   }
 }
 
-void PageCrawl::Record(std::size_t index, FetchedLinks fetched, Judged judged) {
+void PageCrawl::Record(std::size_t index, const FetchedLinks& fetched, int found) {
   Page& page = pages_[index];
   page.control.reset();
   // What a page gives after the cancel is not what was found when it came.
   if (page.progress.state == PageState::Cancelled) return;
   if (fetched.status == DownloadStatus::Done) {
     page.progress.state = PageState::Done;
-    page.finalUrl = std::move(fetched.finalUrl);
-    page.passed = std::move(judged.passed);
-    page.links = std::move(judged.links);
-    page.progress.found = static_cast<int>(page.passed.size());
-    if (page.progress.start) planned_.insert(PageKey(page.finalUrl));
+    page.progress.found = found;
   } else if (fetched.status == DownloadStatus::Cancelled) {
     page.progress.state = PageState::Cancelled;
   } else {
     page.progress.state = PageState::Failed;
-    page.progress.reason = std::move(fetched.reason);
+    page.progress.reason = fetched.reason;
   }
   PlanLinksOfEndedStarts();
+  Advance();
 }
 
-// The links of a start page are planned once it and every start page before it ended, so the
-// pages the cap leaves out are the same however fast each server answers.
+// The links of a start page are planned once it and every start page before it ended (or as
+// it is scanned, once every start page before it ended), so the pages the cap leaves out are
+// the same however fast each server answers.
 void PageCrawl::PlanLinksOfEndedStarts() {
   while (!cancelled_ && expanded_ < starts_ && Ended(pages_[expanded_].progress.state)) {
-    const std::vector<std::u16string> links = std::move(pages_[expanded_].links);
-    for (const std::u16string& link : links) Plan(link, expanded_, false);
+    const std::string links = std::move(pages_[expanded_].links);
+    ForEachKept(links, [&](const std::u16string& link) {
+      Plan(link, expanded_, false);
+      return true;
+    });
     ++expanded_;
   }
 }
 
-void PageCrawl::Cancel() {
-  std::lock_guard<std::mutex> hold(lock_);
+bool PageCrawl::Pass(std::size_t index, std::u16string_view url) {
+  Page& page = pages_[index];
+  if (page.progress.state == PageState::Cancelled || full_) return false;
+  if (turn_ == index) return Emit(url, index);
+  Keep(page.held, url);
+  return true;
+}
+
+bool PageCrawl::Link(std::size_t index, std::u16string_view url) {
+  if (pages_[index].progress.state == PageState::Cancelled || full_) return false;
+  if (expanded_ != index) {
+    Keep(pages_[index].links, url);
+    return true;
+  }
+  Plan(std::u16string(url), index, false);
+  changed_.notify_all();
+  return true;
+}
+
+void PageCrawl::Advance() {
+  while (turn_ < pages_.size() && !full_) {
+    Page& page = pages_[turn_];
+    if (page.progress.state != PageState::Cancelled) {
+      const std::string held = std::move(page.held);
+      bool room = true;
+      ForEachKept(held, [&](const std::u16string& url) { return room = Emit(url, turn_); });
+      if (!room) return;
+    }
+    page.held.clear();
+    if (!Ended(page.progress.state)) return;  // its later URLs go on as they are found
+    // Next: the start page's linked pages, planned by now, then the next start page.
+    const std::size_t start = page.progress.start ? turn_ : page.parent;
+    if (page.progress.start && page.firstLinked != kNone) {
+      turn_ = page.firstLinked;
+    } else if (!page.progress.start && turn_ + 1 < pages_.size() &&
+               !pages_[turn_ + 1].progress.start && pages_[turn_ + 1].parent == start) {
+      ++turn_;
+    } else {
+      turn_ = start + 1 < starts_ ? start + 1 : kNone;
+    }
+  }
+}
+
+bool PageCrawl::Emit(std::u16string_view url, std::size_t index) {
+  if (full_) return false;
+  if (!passed_.Insert(Utf16ToUtf8(url)).added) return true;
+  if (sink_(url, pages_[index].finalUrl)) return true;
+  Stop();
+  full_ = true;
+  return false;
+}
+
+void PageCrawl::Stop() {
   cancelled_ = true;
   for (Page& page : pages_) {
     if (page.progress.state == PageState::Fetching) page.control->Cancel();
     if (!Ended(page.progress.state)) page.progress.state = PageState::Cancelled;
   }
   changed_.notify_all();
+}
+
+void PageCrawl::Cancel() {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (cancelled_) return;
+  Stop();
+  Advance();
 }
 
 std::vector<PageProgress> PageCrawl::Progress() const {
@@ -229,27 +370,14 @@ std::vector<PageProgress> PageCrawl::Progress() const {
   return progress;
 }
 
-std::vector<CrawlLink> PageCrawl::Links() const {
-  std::lock_guard<std::mutex> hold(lock_);
-  std::vector<std::vector<std::size_t>> linked(starts_);
-  for (std::size_t i = starts_; i < pages_.size(); ++i) linked[pages_[i].parent].push_back(i);
-  std::vector<CrawlLink> links;
-  std::unordered_set<std::u16string> seen;
-  const auto take = [&](const Page& page) {
-    for (const std::u16string& url : page.passed) {
-      if (seen.insert(url).second) links.push_back({url, page.finalUrl});
-    }
-  };
-  for (std::size_t s = 0; s < starts_; ++s) {
-    take(pages_[s]);
-    for (const std::size_t i : linked[s]) take(pages_[i]);
-  }
-  return links;
-}
-
 int PageCrawl::PagesOverCap() const {
   std::lock_guard<std::mutex> hold(lock_);
   return overCap_;
+}
+
+bool PageCrawl::Full() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return full_;
 }
 
 }  // namespace cardo

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "app/platform/text.h"
@@ -57,7 +58,7 @@ struct FakeSite {
   std::atomic<int> now{0}, most{0};
 
   PageFetcher Fetcher() {
-    return [this](const std::u16string& url, int, DownloadControl& control) {
+    return [this](const std::u16string& url, int, DownloadControl& control, PageLinks& links) {
       most = std::max(most.load(), ++now);
       FetchedLinks fetched;
       Page page;
@@ -77,12 +78,35 @@ struct FakeSite {
         fetched.reason = u"HTTP/1.1 404 Not Found";
       } else {
         fetched.status = DownloadStatus::Done;
-        fetched.finalUrl = url;
-        fetched.contentType = page.contentType;
-        fetched.found = page.found;
+        if (links.Begin(url, page.contentType)) {
+          for (const std::u16string& found : page.found) {
+            if (!links.Found(found)) break;
+          }
+        }
       }
       return fetched;
     };
+  }
+};
+
+// What a run passed on, in the order it came, with the page of each.
+struct Passed {
+  std::mutex lock;
+  std::vector<std::u16string> urls, pages;
+  std::size_t room = static_cast<std::size_t>(-1);  // what the sink takes, as a list's room
+
+  CrawlSink Sink() {
+    return [this](std::u16string_view url, std::u16string_view page) {
+      std::lock_guard<std::mutex> hold(lock);
+      if (urls.size() >= room) return false;
+      urls.emplace_back(url);
+      pages.emplace_back(page);
+      return true;
+    };
+  }
+  std::size_t size() {
+    std::lock_guard<std::mutex> hold(lock);
+    return urls.size();
   }
 };
 
@@ -119,7 +143,8 @@ TEST(PageCrawl, GalleryGivesEachImageOnceInPageOrder) {
   site.pages[u"http://g/p9.html"].contentType = "image/jpeg";
   CrawlRules rules;
   rules.depth = 1;
-  PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher());
+  Passed passed;
+  PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher(), passed.Sink());
   crawl.Run();
 
   std::vector<std::u16string> expected{u"http://g/logo.jpg"};
@@ -129,12 +154,9 @@ TEST(PageCrawl, GalleryGivesEachImageOnceInPageOrder) {
       expected.push_back(u"http://g/img/" + Number(p) + u"-" + Number(i) + u".jpg");
     }
   }
-  const std::vector<CrawlLink> links = crawl.Links();
-  std::vector<std::u16string> urls;
-  for (const CrawlLink& link : links) urls.push_back(link.url);
-  EXPECT_EQ(urls, expected);
-  EXPECT_EQ(links[0].page, u"http://g/");
-  EXPECT_EQ(links[1].page, u"http://g/p1.html");
+  EXPECT_EQ(passed.urls, expected);
+  EXPECT_EQ(passed.pages[0], u"http://g/");
+  EXPECT_EQ(passed.pages[1], u"http://g/p1.html");
   EXPECT_EQ(site.fetches.size(), 21u);
   for (const auto& [url, times] : site.fetches) EXPECT_EQ(times, 1) << Utf16ToUtf8(url);
   EXPECT_LE(site.most.load(), kMaxPagesInFlight);
@@ -167,10 +189,11 @@ TEST(PageCrawl, CapAndDepthLimitThePagesFetched) {
     CrawlRules rules;
     rules.depth = c.depth;
     rules.maxPages = c.maxPages;
-    PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher());
+    Passed passed;
+    PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher(), passed.Sink());
     crawl.Run();
     EXPECT_EQ(site.fetches.size(), c.fetched) << c.maxPages;
-    EXPECT_EQ(crawl.Links().size(), c.links) << c.maxPages;
+    EXPECT_EQ(passed.size(), c.links) << c.maxPages;
     EXPECT_EQ(crawl.PagesOverCap(), c.overCap) << c.maxPages;
   }
 }
@@ -181,12 +204,11 @@ TEST(PageCrawl, SeveralStartPagesKeepTheirOrder) {
   site.pages[u"http://b/"] = {{u"http://x/same.jpg", u"http://b/2.jpg"}, 1ms};
   CrawlRules rules;
   rules.maxPages = 1;  // holds back linked pages only: every page typed is fetched
-  PageCrawl crawl({u"http://a/", u"http://b/"}, rules, u"*.jpg", site.Fetcher());
+  Passed passed;
+  PageCrawl crawl({u"http://a/", u"http://b/"}, rules, u"*.jpg", site.Fetcher(), passed.Sink());
   crawl.Run();
-  std::vector<std::u16string> urls;
-  for (const CrawlLink& link : crawl.Links()) urls.push_back(link.url);
-  EXPECT_EQ(urls, (std::vector<std::u16string>{u"http://a/1.jpg", u"http://x/same.jpg",
-                                               u"http://b/2.jpg"}));
+  EXPECT_EQ(passed.urls, (std::vector<std::u16string>{u"http://a/1.jpg", u"http://x/same.jpg",
+                                                      u"http://b/2.jpg"}));
 }
 
 TEST(PageCrawl, CancelKeepsWhatWasFound) {
@@ -196,12 +218,13 @@ TEST(PageCrawl, CancelKeepsWhatWasFound) {
   CrawlRules rules;
   rules.depth = 1;
   rules.inFlight = 1;  // one at a time: the first five pages end before the sixth hangs
-  PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher());
+  Passed passed;
+  PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher(), passed.Sink());
   std::thread run([&] { crawl.Run(); });
-  for (int i = 0; i < 5000 && crawl.Links().size() < 51; ++i) std::this_thread::sleep_for(1ms);
+  for (int i = 0; i < 5000 && passed.size() < 51; ++i) std::this_thread::sleep_for(1ms);
   crawl.Cancel();
   run.join();
-  EXPECT_EQ(crawl.Links().size(), 51u);
+  EXPECT_EQ(passed.size(), 51u);
   const std::vector<PageProgress> progress = crawl.Progress();
   ASSERT_EQ(progress.size(), 21u);
   EXPECT_EQ(progress[5].state, PageState::Done);
@@ -209,6 +232,51 @@ TEST(PageCrawl, CancelKeepsWhatWasFound) {
     EXPECT_EQ(progress[i].state, PageState::Cancelled) << i;
   }
   EXPECT_EQ(site.fetches.size(), 7u);
+}
+
+// A list that can take no more stops the run: no page is fetched or scanned after it, and
+// what fit stays.
+TEST(PageCrawl, AFullListStopsTheRun) {
+  FakeSite site;
+  MakeGallery(site, 20);
+  CrawlRules rules;
+  rules.depth = 1;
+  rules.inFlight = 1;
+  Passed passed;
+  passed.room = 25;  // the logo and the first two pages' images, then half the third's
+  PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher(), passed.Sink());
+  crawl.Run();
+  EXPECT_TRUE(crawl.Full());
+  EXPECT_EQ(passed.size(), 25u);
+  EXPECT_EQ(passed.urls.back(), u"http://g/img/3-4.jpg");
+  EXPECT_EQ(site.fetches.size(), 4u);
+  const std::vector<PageProgress> progress = crawl.Progress();
+  EXPECT_EQ(progress[3].state, PageState::Cancelled);
+  EXPECT_EQ(progress[4].state, PageState::Cancelled);
+}
+
+// A page's URLs go on while it is scanned when every page before it has ended, however long
+// the rest of it takes.
+TEST(PageCrawl, AStartPagesUrlsGoOnAsItIsScanned) {
+  std::atomic<bool> release{false};
+  Passed passed;
+  PageFetcher fetch = [&](const std::u16string&, int, DownloadControl&, PageLinks& links) {
+    FetchedLinks fetched;
+    fetched.status = DownloadStatus::Done;
+    links.Begin(u"http://g/", "text/html");
+    links.Found(u"http://g/first.jpg");
+    for (int i = 0; i < 5000 && !release; ++i) std::this_thread::sleep_for(1ms);
+    links.Found(u"http://g/second.jpg");
+    return fetched;
+  };
+  PageCrawl crawl({u"http://g/"}, {}, u"*.jpg", fetch, passed.Sink());
+  std::thread run([&] { crawl.Run(); });
+  for (int i = 0; i < 5000 && passed.size() < 1; ++i) std::this_thread::sleep_for(1ms);
+  EXPECT_EQ(passed.size(), 1u);  // while the page is still being scanned
+  release = true;
+  run.join();
+  EXPECT_EQ(passed.urls,
+            (std::vector<std::u16string>{u"http://g/first.jpg", u"http://g/second.jpg"}));
 }
 
 }  // namespace
