@@ -10,6 +10,8 @@ echo
 echo
 "$root/bench/check_bench.sh" "$root/build/native-release/cli/cardo-cli" || status=1
 echo
+python3 "$root/bench/stream_bench.py" "$root/build/native-release/cli/cardo-cli" || status=1
+echo
 # The extraction benchmark reads the HTML manuals of two Debian documentation packages.
 for package in python3.11-doc debian-reference-ja; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
