@@ -344,35 +344,34 @@ void SayUndecodable(const ListFileLines& read, const std::string& name, std::FIL
 // Where the export's text goes: the file as it is (--out), or lines on standard output.
 class ExportOutput {
  public:
-  ExportOutput(const ExportRequest& r, std::FILE* out, OutputForm form)
-      : toFile_(r.out.has_value()),
-        name_(toFile_ && *r.out != "-" ? *r.out : Text(phrase::kStandardOutput)),
-        file_(toFile_ ? nullptr : out),
-        writer_(out, WithEncoding(form, r.output)),
-        flushLines_(form.flushLines) {}
-  // Opens the file --out names; false after the line on `err` saying why it cannot.
-  bool Open(const ExportRequest& r, std::FILE* out, std::FILE* err) {
-    if (!toFile_) return true;
+  // False after the line on `err` saying why the file --out names cannot be made.
+  bool Open(const ExportRequest& r, std::FILE* out, std::FILE* err, OutputForm form) {
+    if (!r.out) {
+      writer_.emplace(out, WithEncoding(form, r.output));
+      return true;
+    }
     file_ = OpenOutput(*r.out, out, err);
-    if (file_) raw_.emplace(file_, OutputForm{.flushLines = file_ == out && flushLines_});
-    return file_ != nullptr;
+    if (!file_) return false;
+    asLines_ = false;
+    close_ = file_ != out;
+    name_ = close_ ? *r.out : Text(phrase::kStandardOutput);
+    writer_.emplace(file_, OutputForm{.flushLines = !close_ && form.flushLines});
+    return true;
   }
   bool Put(std::string_view crlfText) {
-    return raw_ ? raw_->Write(crlfText) : writer_.Write(AsLines(crlfText));
+    return writer_->Write(asLines_ ? AsLines(crlfText) : std::string(crlfText));
   }
-  bool Finish(std::FILE* out, std::FILE* err) {
-    if (!raw_) return writer_.Finish(err);
-    raw_->Flush();
-    return FinishOutput(file_, file_ != out, name_, err);
+  bool Finish(std::FILE* err) {
+    if (asLines_) return writer_->Finish(err);
+    writer_->Flush();
+    return FinishOutput(file_, close_, name_, err);
   }
 
  private:
-  const bool toFile_;
-  const std::string name_;
-  std::FILE* file_;
-  TextWriter writer_;
-  std::optional<TextWriter> raw_;
-  const bool flushLines_;
+  std::optional<TextWriter> writer_;
+  std::FILE* file_ = nullptr;
+  bool asLines_ = true, close_ = false;
+  std::string name_;
 };
 
 // plain, aria2, curl, crawljob and meta4: each line written as it is decoded.
@@ -411,10 +410,10 @@ int ExportWhole(const ExportRequest& r, const ListFileLines& read, std::FILE* ou
                 OutputForm form) {
   if (r.rpc) return SendList(read.lines, r, out, err, form);
   if (!r.watchFolder) {
-    ExportOutput output(r, out, form);
-    if (!output.Open(r, out, err)) return 1;
+    ExportOutput output;
+    if (!output.Open(r, out, err, form)) return 1;
     output.Put(WholeText(r, read.lines, err));
-    return output.Finish(out, err) ? 0 : 1;
+    return output.Finish(err) ? 0 : 1;
   }
   const std::string text = OtherExportText(r.format->id, read.lines, r.options);
   const WatchJob job = WriteWatchJob(SystemFileSystem(), Utf8ToUtf16(*r.watchFolder), 1, text);
@@ -457,10 +456,10 @@ int RunExport(const std::vector<std::string>& args, std::FILE* in, std::FILE* ou
     SayUndecodable(read, input.name(), err);
     return ExportWhole(r, read, out, err, form);
   }
-  ExportOutput output(r, out, form);
-  if (!output.Open(r, out, err)) return 1;
+  ExportOutput output;
+  if (!output.Open(r, out, err, form)) return 1;
   const ListFileLines read = WriteAsRead(r, *bytes, output);
-  const bool written = output.Finish(out, err);
+  const bool written = output.Finish(err);
   SayUndecodable(read, input.name(), err);
   return written ? 0 : 1;
 }
