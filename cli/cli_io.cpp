@@ -58,6 +58,11 @@ Input::Input(const std::string& name, std::FILE* in, std::FILE* err) {
   file_ = OpenFile(name, "rb");
   owned_ = file_ != nullptr;
   if (!file_) Report(phrase::kCannotRead, name, errno, err);
+  rereadable_ = owned_ && std::fseek(file_, 0, SEEK_CUR) == 0;
+}
+
+bool Input::Rewind() const {
+  return rereadable_ && std::fseek(file_, 0, SEEK_SET) == 0;
 }
 
 Input::~Input() {

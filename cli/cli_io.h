@@ -91,10 +91,15 @@ class Input {
   std::FILE* file() const { return file_; }
   // The name messages give it: the path, or "standard input".
   const std::string& name() const { return name_; }
+  // A file that can be read again from its start (not standard input, nor a named pipe).
+  bool rereadable() const { return rereadable_; }
+  // Reads it again from its start; false when it cannot be.
+  bool Rewind() const;
 
  private:
   std::FILE* file_ = nullptr;
   bool owned_ = false;
+  bool rereadable_ = false;
   std::string name_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "app/export/aria2_rpc.h"
@@ -121,8 +122,9 @@ constexpr Option<ExportRequest> kOptions[] = {
      TakeText<&ExportRequest::out>},
     {"--input-encoding", Takes::Value, "auto|cp932|utf-8",
      "the encoding of LIST, as the program reads a list file: auto (default) takes a UTF-8 or "
-     "UTF-16 byte order mark, else UTF-8 when the file is valid UTF-8 holding non-ASCII, else "
-     "cp932; cp932 or utf-8 force one (a UTF-8 byte order mark is dropped)",
+     "UTF-16 byte order mark, else UTF-8 when the file is valid UTF-8 holding non-ASCII "
+     "(standard input, read as it comes: when its first line beyond ASCII is), else cp932; "
+     "cp932 or utf-8 force one (a UTF-8 byte order mark is dropped)",
      TakeInputEncoding},
     kOutputEncodingOption<ExportRequest>,
     {"--referer", Takes::Value, "RULE",
@@ -374,20 +376,74 @@ class ExportOutput {
   std::string name_;
 };
 
+// The lines of `input` from where it stands, each handed to `take` as it is decoded; nothing
+// after the line of a failed read.
+std::optional<ListFileLines> ReadLines(const Input& input, std::optional<ListEncoding> forced,
+                                       std::FILE* err, const ListLineSink& take) {
+  ListTextReader reader(forced, take);
+  if (!ReadChunks(input, err, false, [&](std::string_view chunk) { return reader.Feed(chunk); })) {
+    return std::nullopt;
+  }
+  return reader.Finish();
+}
+
+using ListPass = std::function<std::optional<ListFileLines>(const ListLineSink& take)>;
+
+// The passes over the list an export makes, the list never held when it can be read again: a
+// file is read once to judge its encoding as a whole (unless forced or marked), then from its
+// start for each pass. Standard input is read as it comes, its first line beyond ASCII
+// deciding (list_text.h); it is held only when a naming rule needs two passes.
+std::optional<ListPass> ListPasses(const ExportRequest& r, const Input& input, bool twice,
+                                   std::FILE* err) {
+  if (!input.rereadable()) {
+    if (!twice) {
+      return [&r, &input, err](const ListLineSink& take) {
+        return ReadLines(input, r.forced, err, take);
+      };
+    }
+    std::optional<std::string> bytes = ReadAll(input, err);
+    if (!bytes) return std::nullopt;
+    auto held = std::make_shared<const std::string>(std::move(*bytes));
+    return [&r, held](const ListLineSink& take) -> std::optional<ListFileLines> {
+      return ForEachListLine(*held, r.forced, take);
+    };
+  }
+  std::optional<ListEncoding> forced = r.forced;
+  if (!forced) {
+    ListEncodingJudge judge;
+    if (!ReadChunks(input, err, false, [&](std::string_view chunk) {
+          judge.Feed(chunk);
+          return true;
+        })) {
+      return std::nullopt;
+    }
+    forced = judge.Encoding();
+  }
+  return [&input, forced, err](const ListLineSink& take) -> std::optional<ListFileLines> {
+    if (!input.Rewind()) {
+      ReportReadError(input.name(), err);
+      return std::nullopt;
+    }
+    return ReadLines(input, forced, err, take);
+  };
+}
+
 // plain, aria2, curl, crawljob and meta4: each line written as it is decoded.
-ListFileLines WriteAsRead(const ExportRequest& r, std::string_view bytes, ExportOutput& output) {
+std::optional<ListFileLines> WriteAsRead(const ExportRequest& r, const Input& input,
+                                         ExportOutput& output, std::FILE* err) {
   OtherExportWriter writer(r.format->id, r.options);
-  if (writer.NeedsReserve()) {
-    ForEachListLine(bytes, r.forced, [&](std::u16string_view line, bool) {
-      writer.Reserve(line);
-      return true;
-    });
+  const std::optional<ListPass> pass = ListPasses(r, input, writer.NeedsReserve(), err);
+  if (!pass) return std::nullopt;
+  if (writer.NeedsReserve() && !(*pass)([&](std::u16string_view line, bool) {
+        writer.Reserve(line);
+        return true;
+      })) {
+    return std::nullopt;
   }
   output.Put(writer.Begin());
-  ListFileLines read = ForEachListLine(bytes, r.forced, [&](std::u16string_view line, bool) {
-    return output.Put(writer.Line(line));
-  });
-  output.Put(writer.End());
+  std::optional<ListFileLines> read =
+      (*pass)([&](std::u16string_view line, bool) { return output.Put(writer.Line(line)); });
+  if (read) output.Put(writer.End());
   return read;
 }
 
@@ -447,10 +503,10 @@ int RunExport(const std::vector<std::string>& args, std::FILE* in, std::FILE* ou
   }
   const Input input(parsed.operands.front(), in, err);
   if (!input) return 1;
-  std::optional<std::string> bytes = ReadAll(input, err);
-  if (!bytes) return 1;
   const bool whole = r.rpc || r.watchFolder || !IsOtherFormat(r.format->id);
   if (whole) {
+    std::optional<std::string> bytes = ReadAll(input, err);
+    if (!bytes) return 1;
     const ListFileLines read = DecodeListText(*bytes, r.forced);
     bytes.reset();
     SayUndecodable(read, input.name(), err);
@@ -458,10 +514,10 @@ int RunExport(const std::vector<std::string>& args, std::FILE* in, std::FILE* ou
   }
   ExportOutput output;
   if (!output.Open(r, out, err, form)) return 1;
-  const ListFileLines read = WriteAsRead(r, *bytes, output);
+  const std::optional<ListFileLines> read = WriteAsRead(r, input, output, err);
   const bool written = output.Finish(err);
-  SayUndecodable(read, input.name(), err);
-  return written ? 0 : 1;
+  if (read) SayUndecodable(*read, input.name(), err);
+  return written && read ? 0 : 1;
 }
 
 }  // namespace cardo::cli

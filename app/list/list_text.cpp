@@ -304,15 +304,47 @@ ListFileLines ListTextReader::Finish() {
   return std::move(out_);
 }
 
+void ListEncodingJudge::Feed(std::string_view chunk) {
+  if (head_.size() < kUtf8Mark.size()) {
+    head_.append(chunk.substr(0, kUtf8Mark.size() - head_.size()));
+  }
+  // Line ends are ASCII, so the text is valid UTF-8 exactly when each of its lines is: the
+  // lines ended so far are judged at once, the one cut off waits for the rest.
+  const std::size_t first = chunk.find_first_of("\r\n");
+  if (first == std::string_view::npos) {
+    line_.append(chunk);
+    return;
+  }
+  line_.append(chunk.substr(0, first));
+  Judge(line_);
+  const std::size_t last = chunk.find_last_of("\r\n");
+  Judge(chunk.substr(first, last - first));
+  line_.assign(chunk.substr(last + 1));
+}
+
+void ListEncodingJudge::Judge(std::string_view lines) {
+  const Utf8Shape shape = ScanUtf8(lines, false);
+  valid_ = valid_ && shape.valid;
+  multibyte_ = multibyte_ || shape.multibyte;
+}
+
+std::optional<ListEncoding> ListEncodingJudge::Encoding() const {
+  if (head_.starts_with(kUtf8Mark) || head_.starts_with(kUtf16LeMark) ||
+      head_.starts_with(kUtf16BeMark)) {
+    return std::nullopt;
+  }
+  const Utf8Shape shape = ScanUtf8(line_, false);
+  return valid_ && shape.valid && (multibyte_ || shape.multibyte) ? ListEncoding::Utf8
+                                                                  : ListEncoding::Cp932;
+}
+
 ListFileLines ForEachListLine(std::string_view bytes, std::optional<ListEncoding> forced,
                               const ListLineSink& take) {
-  // Without a mark the whole text decides, as Finish decides from every line: line ends are
-  // ASCII, so the text is valid UTF-8 exactly when each of its lines is.
-  const bool marked = bytes.starts_with(kUtf8Mark) || bytes.starts_with(kUtf16LeMark) ||
-                      bytes.starts_with(kUtf16BeMark);
-  if (!forced && !marked) {
-    const Utf8Shape shape = ScanUtf8(bytes, false);
-    forced = shape.valid && shape.multibyte ? ListEncoding::Utf8 : ListEncoding::Cp932;
+  // Without a mark the whole text decides, as Finish decides from every line.
+  if (!forced) {
+    ListEncodingJudge judge;
+    judge.Feed(bytes);
+    forced = judge.Encoding();
   }
   ListTextReader reader(forced, take);
   reader.Feed(bytes);

@@ -108,6 +108,24 @@ class ListTextReader {
   bool stopped_ = false;       // the sink wants no more
 };
 
+// The encoding DecodeListText decides for a text without a byte order mark, judged from its
+// bytes fed in pieces of any size, so that a file can be judged, then read, without being
+// held: UTF-8 when every line is valid UTF-8 and one holds non-ASCII, else code page 932.
+// Memory: the longest line.
+class ListEncodingJudge {
+ public:
+  void Feed(std::string_view chunk);
+  // Nothing when the text starts with a byte order mark, which decides as it is read.
+  std::optional<ListEncoding> Encoding() const;
+
+ private:
+  void Judge(std::string_view lines);
+
+  std::string head_;  // the first bytes, up to a byte order mark's length
+  std::string line_;  // the line cut off at the end of the last piece
+  bool valid_ = true, multibyte_ = false;
+};
+
 // Reads a whole list text at once, without limits.
 ListFileLines DecodeListText(std::string_view bytes,
                              std::optional<ListEncoding> forced = std::nullopt);

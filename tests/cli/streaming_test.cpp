@@ -90,6 +90,7 @@ TEST(CliStreaming, EachLineIsActedOnAsItArrives) {
        "<a href=\"b.zip\">\n",
        "http://h/b.zip"},
       {{"check", "-"}, "ftp://h/x\n", "NOT-CHECKED\t-\t-\tftp://h/x\tftp://h/x"},
+      {{"export", "--format", "aria2", "-"}, "http://h/a.zip\n", "http://h/a.zip"},
   };
   for (const auto& c : cases) {
     Running cli(c.args);

@@ -120,6 +120,13 @@ TEST(ListText, BytesThatAreNoCharactersAreCountedByLine) {
     EXPECT_EQ(streamed.undecodableLines, c.count) << c.bytes;
     EXPECT_EQ(said, c.count) << c.bytes;
     EXPECT_EQ(streamed.firstUndecodable, c.first) << c.bytes;
+    // Judged a byte at a time, as a file is judged before it is read: the same encoding.
+    if (c.forced) continue;
+    ListEncodingJudge judge;
+    for (const char byte : c.bytes) judge.Feed(std::string_view(&byte, 1));
+    EXPECT_EQ(judge.Encoding(),
+              read.format.byteOrderMark ? std::nullopt : std::optional(read.format.encoding))
+        << c.bytes;
   }
   EXPECT_EQ(DecodeListText("\xEF\xBB\xBF"
                            "a\n",
