@@ -73,6 +73,24 @@ TEST(CliConventions, EveryCommandTakesThem) {
   }
 }
 
+// The manual page sets each help 7 columns in: every line fits 80 columns there.
+TEST(CliConventions, EveryHelpFitsTheManualPage) {
+  TempDir dir;
+  for (const std::string command :
+       {"", "expand", "extract", "fetch", "generate", "export", "check"}) {
+    std::vector<std::string> args{"--help"};
+    if (!command.empty()) args.insert(args.begin(), command);
+    const CliRun run = Cli(dir, args, "");
+    EXPECT_EQ(run.status, 0) << command;
+    std::size_t start = 0;
+    for (std::size_t end; (end = run.out.find('\n', start)) != std::string::npos; start = end + 1) {
+      const std::size_t columns = end - start - (kExe ? 1 : 0);  // CR LF in cardo-cli.exe
+      EXPECT_LE(columns, 72u) << command << ": " << run.out.substr(start, end - start);
+    }
+    EXPECT_GT(start, 0u) << command;
+  }
+}
+
 // Every line on standard error, whatever said it, names the program first.
 TEST(CliConventions, EveryMessageStartsWithTheProgramsName) {
   TempDir dir;
