@@ -4,9 +4,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 
+#include "app/list/messages.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "tests/ui/main_window_fixture.h"
@@ -113,6 +115,29 @@ TEST_F(ExtractPagesTest, StopKeepsWhatWasFoundAndBadLinesAreNamed) {
   EXPECT_EQ(pages().Rows(), (Rows{{u"http://g/a/", u"完了 2 件"},
                                   {u"http://g/x/", u"エラー HTTP/1.1 404 Not Found"},
                                   {u"http://g/a/p.html", u"中止"}}));
+}
+
+// A list that can take no more stops the run: what fit is added, the rest is said once.
+TEST_F(ExtractPagesTest, AFullListStopsTheRunAndSaysSoOnce) {
+  settings.UrlExtFilter = u"*.jpg";
+  {
+    RedrawSuspension quiet(window->list());
+    for (int i = 1; i < kMaxListLines; ++i)
+      window->list().AppendLine(u"x" + Utf8ToUtf16(std::to_string(i)));
+  }
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  SendDlgItemMessageW(d, IDC_CMBMODESELECT, CB_SETCURSEL, 2, 0);
+  form().cmbModeSelect_Click();
+  SetControlText(GetDlgItem(d, IDC_TXTURL), u"http://g/a/\r\nhttp://g/b/");
+  CheckDlgButton(d, IDC_CHKURLLINKED, BST_CHECKED);
+  Start();
+  EXPECT_TRUE(PumpUntil([&] { return !pages().Running(); }));
+  EXPECT_EQ(window->list().Count(), kMaxListLines);
+  EXPECT_EQ(window->list().Line(kMaxListLines - 1), u"http://g/b/i.jpg");
+  EXPECT_EQ(std::count_if(ui.messages.begin(), ui.messages.end(),
+                          [](const auto& m) { return m.text == msg::kListFull; }),
+            1);
 }
 
 }  // namespace
