@@ -60,7 +60,8 @@ constexpr Command kCommands[] = {
 // What every command does alike, and what cardo-cli.exe does with its arguments.
 constexpr char kConventions[] =
     "Every command answers --help and --version; \"--\" ends its options, --name=value is "
-    "--name value, and \"-\" is standard input for a file read, standard output for --out. "
+    "--name value, and \"-\" is standard input for a file read, standard output for a file "
+    "written (export --out, fetch's FILE). "
     "Lines are read and written as they come: a pipe's reader gets each line as soon as it is "
     "known, and a reader that leaves (| head) ends the command at once.\n"
     "Every command prints UTF-8 lines ending with LF; cardo-cli.exe the same with CR LF, and "

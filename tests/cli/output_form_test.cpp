@@ -189,6 +189,12 @@ TEST(CliOutput, AJapaneseUrlIsRequestedPercentEncodedAndAJapaneseFileWritten) {
   EXPECT_EQ(fetched.status, 0) << fetched.err;
   const std::string response = dir.Read(u"応答.txt");
   EXPECT_EQ(response.substr(response.size() < 4 ? 0 : response.size() - 4), "body") << response;
+  // "-" is standard output: the same bytes.
+  testing::LoopbackServer shown({"HTTP/1.0 200 OK\r\n\r\nbody"});
+  const CliRun printed =
+      Cli(dir, {"fetch", "http://127.0.0.1:" + std::to_string(shown.port()) + "/", "-"}, "");
+  EXPECT_EQ(printed.status, 0) << printed.err;
+  EXPECT_EQ(printed.out, response);
 }
 
 }  // namespace
