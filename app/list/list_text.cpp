@@ -1,5 +1,6 @@
 #include "app/list/list_text.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "app/platform/codec.h"
@@ -41,6 +42,12 @@ bool MayBeMark(std::string_view head) {
 
 // A line cut on bytes, decoded; `invalid` tells whether it held bytes that are no characters.
 std::u16string DecodedByteLine(const std::string& raw, bool utf8, bool& invalid) {
+  // ASCII is itself in both encodings: most lines of most lists need no codec, which costs
+  // three quarters of an export's time.
+  if (std::all_of(raw.begin(), raw.end(), [](char c) { return (c & 0x80) == 0; })) {
+    invalid = raw.find('\0') != std::string::npos;
+    return std::u16string(raw.begin(), raw.end());
+  }
   std::u16string line = utf8 ? Utf8ToUtf16(raw) : AnsiToWide(raw);
   invalid = (utf8 ? !ScanUtf8(raw, false).valid : WideToAnsi(line) != raw) ||
             raw.find('\0') != std::string::npos;
