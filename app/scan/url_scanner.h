@@ -31,7 +31,9 @@ struct ExtractOptions {
 // A URL found; the text may be a view into the line, valid only during the call.
 using CandidateSink = std::function<void(std::u16string_view url)>;
 
-// Every URL of the lines of `source` to `sink`, in the options' mode.
+// Every URL of the lines of `source` to `sink`, in the options' mode, each once: a page that
+// reaches a file from several places (its anchors, a menu on every page of a gallery) lists
+// it once. Memory: every distinct URL, compactly (seen_urls.h).
 void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink);
 
 }  // namespace cardo
