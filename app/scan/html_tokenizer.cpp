@@ -271,6 +271,7 @@ void HtmlTokenizer::Feed(std::string_view piece) {
       case State::RawText: {
         const std::size_t lt = FindByteOf<false, '<'>(data, i, size);
         if (rawIsText_ && lt > i) handler_.Text(piece.substr(i, lt - i));
+        if (rawIsStyle_ && lt > i) handler_.StyleText(piece.substr(i, lt - i));
         if (lt < size) state_ = State::RawTextLessThan;
         i = lt + 1;
         break;
@@ -356,6 +357,7 @@ void HtmlTokenizer::EmitTag(std::string_view piece, std::size_t i) {
     state_ = State::RawText;
     rawName_ = name;
     rawIsText_ = Holds(kTextElements, name);
+    rawIsStyle_ = name == "style";
   }
   held_.clear();
 }

@@ -3,8 +3,9 @@
 // UTF-8 (every byte that shapes markup is ASCII, and in UTF-8 an ASCII byte is a character). Start
 // tags come with their attributes, quoted or not; text outside tags comes as it stands. The
 // content of <script>, <style>, <xmp>, <iframe>, <noembed> and <noframes> is raw text, never
-// markup and never text; that of <title> and <textarea> is text without markup. Comments,
-// doctypes and end tags give nothing. Character references are left for the handler to read.
+// markup and never text (a style sheet's is handed over apart); that of <title> and <textarea>
+// is text without markup. Comments, doctypes and end tags give nothing. Character references
+// are left for the handler to read.
 //
 // The page comes in pieces of any size (a block of lines at a time); a tag may span pieces. A tag
 // read within one piece is handed over as views of that piece, nothing copied; only a tag that
@@ -32,6 +33,9 @@ class HtmlTokenHandler {
   virtual void StartTag(std::string_view name, std::span<const HtmlAttribute> attributes) = 0;
   // Text outside tags, a stretch at a time; never spans a "<" or the end of a piece.
   virtual void Text(std::string_view bytes) = 0;
+  // The content of a <style> element, a stretch at a time; never spans a "<" or the end of a
+  // piece, and a "<" itself is left out.
+  virtual void StyleText(std::string_view) {}
 };
 
 class HtmlTokenizer {
@@ -103,6 +107,7 @@ class HtmlTokenizer {
   // Raw text and RCDATA: the element whose end tag closes it, how much of "</name" matched.
   std::string rawName_;
   bool rawIsText_ = false;
+  bool rawIsStyle_ = false;
   std::size_t rawMatched_ = 0;
   int dashes_ = 0;     // comment: "-" just before, up to 2
   bool bang_ = false;  // comment: "--!" just before

@@ -10,6 +10,7 @@
 
 #include "app/text/byte_search.h"
 #include "app/scan/character_references.h"
+#include "app/scan/css_urls.h"
 #include "app/scan/html_tokenizer.h"
 #include "app/scan/url_characters.h"
 #include "app/url/url.h"
@@ -17,24 +18,29 @@
 namespace cardo {
 namespace {
 
-enum class ValueKind { Url, Srcset };
+enum class ValueKind { Url, Srcset, Style };
 
-// The attributes that hold links, and the elements that give them one; no elements: any element
-// (the lazy-loading attributes pages put on whatever they like).
+// The attributes that hold links a browser loads or follows, and the elements that give them
+// one; no elements: any element (the lazy-loading attributes pages put on whatever they like,
+// and inline styles).
 struct LinkAttribute {
   std::string_view name;
   ValueKind kind;
-  std::array<std::string_view, 8> elements;
+  std::array<std::string_view, 10> elements;
 };
 constexpr LinkAttribute kLinkAttributes[] = {
-    {"href", ValueKind::Url, {"a", "area", "link"}},
+    {"href", ValueKind::Url, {"a", "area", "link", "image"}},
     {"src",
      ValueKind::Url,
-     {"img", "script", "iframe", "embed", "source", "video", "audio", "input"}},
+     {"img", "script", "iframe", "frame", "embed", "source", "track", "video", "audio", "input"}},
     {"srcset", ValueKind::Srcset, {"img", "source"}},
+    {"imagesrcset", ValueKind::Srcset, {"link"}},
+    {"xlink:href", ValueKind::Url, {"a", "image"}},
+    {"background", ValueKind::Url, {"body", "table", "td", "th"}},
     {"poster", ValueKind::Url, {"video"}},
     {"data", ValueKind::Url, {"object"}},
     {"action", ValueKind::Url, {"form"}},
+    {"style", ValueKind::Style, {}},
     {"data-src", ValueKind::Url, {}},
     {"data-srcset", ValueKind::Srcset, {}},
     {"data-original", ValueKind::Url, {}},
@@ -52,12 +58,14 @@ constexpr std::array<bool, 256> kLinkInitials = [] {
   return initials;
 }();
 
-// Schemes that name no resource to fetch.
-constexpr std::array<std::u16string_view, 2> kNoLinkSchemes = {u"javascript", u"data"};
+// The schemes a download manager fetches; a mail address, a script or the data of a data: URL
+// is nothing to download.
+constexpr std::array<std::u16string_view, 3> kFetchedSchemes = {u"http", u"https", u"ftp"};
 
 bool Applies(const LinkAttribute& a, std::string_view element) {
   if (a.elements.front().empty()) return true;
   for (std::string_view e : a.elements) {
+    if (e.empty()) return false;
     if (e == element) return true;
   }
   return false;
@@ -187,6 +195,7 @@ class ParsedLinks final : public HtmlTokenHandler {
       TakeRefresh(attributes);
       return;
     }
+    if (name == "style") sheet_.Reset();
     std::uint32_t taken = 0;  // the first of a name counts, as a browser reads a tag
     for (const HtmlAttribute& a : attributes) {
       // Most attributes (class, id, title) are no link: one look at their first letter.
@@ -195,6 +204,10 @@ class ParsedLinks final : public HtmlTokenHandler {
         const LinkAttribute& link = kLinkAttributes[k];
         if (link.name != a.name || (taken >> k & 1u) || !Applies(link, name)) continue;
         taken |= 1u << k;
+        if (link.kind == ValueKind::Style) {
+          OfferStyle(a.value);
+          continue;
+        }
         ValueText(a.value, value_);
         if (link.kind == ValueKind::Url) {
           OfferReference(value_);
@@ -203,6 +216,15 @@ class ParsedLinks final : public HtmlTokenHandler {
         }
       }
     }
+  }
+
+  // A style sheet's images: its text as written, references unread.
+  void StyleText(std::string_view bytes) override {
+    sheet_.Feed(bytes, [&](std::string_view url) {
+      value_.clear();
+      AppendUrlText(value_, url);
+      OfferReference(value_);
+    });
   }
 
   // The "scheme://" URLs of the text, as the text mode reads them: references read, the URL
@@ -268,6 +290,21 @@ class ParsedLinks final : public HtmlTokenHandler {
     if (!target.empty()) OfferReference(target);
   }
 
+  // The images of a style attribute; its references are read in each URL (a generator may
+  // write url(&quot;a.png&quot;)).
+  void OfferStyle(std::string_view value) {
+    inline_.Reset();
+    inline_.Feed(value, [&](std::string_view url) {
+      ValueText(url, value_);
+      std::u16string_view reference = value_;
+      if (reference.size() >= 2 && (reference.front() == u'"' || reference.front() == u'\'') &&
+          reference.back() == reference.front()) {
+        reference = reference.substr(1, reference.size() - 2);
+      }
+      OfferReference(reference);
+    });
+  }
+
   // Each URL of a srcset's candidates, their descriptors ("2x", "100w") dropped.
   void OfferSrcset(std::u16string_view value) {
     std::size_t i = 0;
@@ -292,8 +329,10 @@ class ParsedLinks final : public HtmlTokenHandler {
   }
 
   // `reference` resolved as a browser resolves it; without an address, a relative one as
-  // written. What is no URL is no link.
+  // written. What is no URL, a reference to the page itself ("" or "#top") and a URL no
+  // download manager fetches are no link.
   void OfferReference(std::u16string_view reference) {
+    if (reference.empty() || reference.front() == u'#') return;
     // Pages repeat their links: a reference resolved before gave a URL already offered.
     if (!resolved_.emplace(reference).second) return;
     UrlError error = UrlError::NotAUrl;
@@ -303,7 +342,8 @@ class ParsedLinks final : public HtmlTokenHandler {
       return;
     }
     const std::u16string_view scheme = url->Scheme();
-    if (std::find(kNoLinkSchemes.begin(), kNoLinkSchemes.end(), scheme) != kNoLinkSchemes.end()) {
+    if (std::find(kFetchedSchemes.begin(), kFetchedSchemes.end(), scheme) ==
+        kFetchedSchemes.end()) {
       return;
     }
     Give(url->Href(false));
@@ -312,18 +352,18 @@ class ParsedLinks final : public HtmlTokenHandler {
   // A URL of the text, read as the links are, so that it and a link to it are one URL.
   void Offer(std::u16string_view url) { OfferReference(url); }
 
-  // Each URL once.
+  // The run offers each URL once (url_scanner.h).
   void Give(std::u16string_view url) {
-    if (url.empty() || offered_.contains(url)) return;
-    sink_(*offered_.emplace(url).first);
+    if (!url.empty()) sink_(url);
   }
 
   std::optional<Url> page_;
   std::optional<Url> base_;
   bool baseTaken_ = false;
   std::u16string value_;  // the value being read, its memory reused
-  UrlSet offered_;
-  UrlSet resolved_;  // the references offered since base_ was set, as written
+  CssImageUrls sheet_;    // the <style> element being read
+  CssImageUrls inline_;   // the style attribute being read
+  UrlSet resolved_;       // the references offered since base_ was set, as written
   const CandidateSink& sink_;
 };
 
