@@ -102,6 +102,23 @@ bool IsHtmlContentType(std::string_view contentType) {
   return type.empty() || type == "text/html" || type == "application/xhtml+xml";
 }
 
+bool IsScannedStartType(std::string_view contentType) {
+  std::string type(contentType.substr(0, contentType.find(';')));
+  std::transform(type.begin(), type.end(), type.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  const std::size_t first = type.find_first_not_of(" \t");
+  return IsHtmlContentType(contentType) ||
+         (first != std::string::npos && type.compare(first, 5, "text/") == 0);
+}
+
+std::u16string NotAPageReason(std::string_view contentType) {
+  std::u16string type;
+  for (const char c : contentType.substr(0, contentType.find(';'))) {
+    if (c != ' ' && c != '\t') type.push_back(static_cast<unsigned char>(c));
+  }
+  return u"HTML でもテキストでもない (" + type + u") ため、抜き出しませんでした。";
+}
+
 PageCrawl::PageCrawl(std::vector<std::u16string> starts, CrawlRules rules,
                      std::u16string_view filterText, PageFetcher fetch)
     : rules_(rules), filter_(filterText), fetch_(std::move(fetch)) {
@@ -146,6 +163,12 @@ void PageCrawl::Work(int worker) {
     Page& page = pages_[index];
     page.progress.state = PageState::Fetching;
     auto control = std::make_shared<DownloadControl>(rules_.limits);
+    // A redirect to a page of the run (planned, or another redirect's) is not fetched again:
+    // a page is fetched once a run, by its final address.
+    control->GateRedirects([this](const std::u16string& target) {
+      std::lock_guard<std::mutex> hold(lock_);
+      return planned_.insert(PageKey(target)).second;
+    });
     page.control = control;
     const std::u16string url = page.progress.url;
     const bool start = page.progress.start;
@@ -157,6 +180,17 @@ void PageCrawl::Work(int worker) {
     } catch (const std::bad_alloc&) {
       fetched = {};
       fetched.reason = u"メモリが足りません。";
+    }
+    if (!control->RefusedRedirect().empty() && !control->Cancelled()) {
+      // Its page is another's of the run: this one has ended, giving nothing of its own.
+      fetched = {};
+      fetched.status = DownloadStatus::Done;
+      fetched.finalUrl = control->RefusedRedirect();
+    }
+    if (start && fetched.status == DownloadStatus::Done &&
+        !IsScannedStartType(fetched.contentType)) {
+      fetched.status = DownloadStatus::Failed;
+      fetched.reason = NotAPageReason(fetched.contentType);
     }
     Judged judged;
     // A linked page that turns out to be no page (an image behind a script's address) is no

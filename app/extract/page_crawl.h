@@ -4,7 +4,8 @@
 // site that the start pages link to (an index of a gallery, its pages, their images), each
 // once, up to a cap on the pages fetched. What the filter passes comes back in one order
 // whatever order the downloads end in: a start page's URLs, then those of the pages it links
-// to in the order it links to them, then the next start page; each URL once a run.
+// to in the order it links to them, then the next start page; each URL once a run. A page is
+// fetched once a run, by its final address: a redirect to a page of the run is not followed.
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -39,6 +40,11 @@ StartAddresses ReadStartAddresses(std::u16string_view text);
 bool IsSameSitePage(std::u16string_view page, std::u16string_view link);
 // Whether a Content-Type names an HTML page (or names nothing, as old servers send).
 bool IsHtmlContentType(std::string_view contentType);
+// Whether a start page's Content-Type names something to scan: an HTML page, any text, or
+// nothing. An archive or an image typed as a page gives no link, only junk.
+bool IsScannedStartType(std::string_view contentType);
+// What the user is told of a start page that is not scanned for its type.
+std::u16string NotAPageReason(std::string_view contentType);
 
 // One page as the fetcher got it.
 struct FetchedLinks {
