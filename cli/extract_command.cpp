@@ -222,6 +222,11 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
                : std::nullopt;
   if (download) {
     if (!page) return 1;
+    if (!IsScannedStartType(page->contentType)) {
+      Say(err, "cardo-cli extract: %s: %s\n", request->urls.front().c_str(),
+          Utf16ToUtf8(NotAPageReason(page->contentType)).c_str());
+      return 1;
+    }
     request->file = page->path;
     if (options.mode != ExtractMode::Parsed) options.mode = ExtractMode::Download;
     options.pageUrl = page->finalUrl;
