@@ -234,11 +234,16 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   std::unique_ptr<std::FILE, FileCloser> in(OpenInput(request->file, "extract", err));
   if (!in) return 1;
   UrlPrinter printer(out, WithEncoding(form, request->output));
+  std::uint64_t leftOut = 0;
   const ExtractResult result = ExtractFromFile(
       in.get(), {request->encoding, page ? std::string_view(page->contentType) : ""}, options,
       CompiledFilter(request->filter),
-      [&](std::u16string_view url, int appends) { printer.Print(url, appends); });
+      [&](std::u16string_view url, int appends) { printer.Print(url, appends); }, {}, &leftOut);
   if (!printer.writer().Finish("extract", err)) return 1;
+  if (leftOut > 0) {
+    Say(err, "cardo-cli extract: %llu stretches too long for a URL (over %zu KiB) left out\n",
+        static_cast<unsigned long long>(leftOut), kLinePieceBytes / 2048);
+  }
   if (result == ExtractResult::OutOfMemory) {
     ReportOutOfMemory("extract", err);
     return 1;

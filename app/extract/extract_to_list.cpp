@@ -30,7 +30,8 @@ std::FILE* OpenForReading(const std::u16string& path) {
 
 ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOptions& options,
                                  std::u16string_view filterText, PendingLines& pending,
-                                 std::string_view contentType, const KeepGoing& keepGoing) {
+                                 std::string_view contentType, const KeepGoing& keepGoing,
+                                 std::uint64_t* leftOut) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
   if (!file) return ExtractResult::Unreadable;
   const CompiledFilter filter(filterText);
@@ -41,7 +42,8 @@ ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOption
       [&](std::u16string_view url, int appends) {
         AddOncePerMatchingPattern(url, appends, pending);
       },
-      [&](long long bytesRead) { return !pending.Full() && (!keepGoing || keepGoing(bytesRead)); });
+      [&](long long bytesRead) { return !pending.Full() && (!keepGoing || keepGoing(bytesRead)); },
+      leftOut);
 }
 
 int AddGatheredToList(PendingLines& pending, ShellContext& shell) {

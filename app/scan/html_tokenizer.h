@@ -10,7 +10,9 @@
 // The page comes in pieces of any size (a block of lines at a time); a tag may span pieces. A tag
 // read within one piece is handed over as views of that piece, nothing copied; only a tag that
 // spans pieces is held, from its name on, until it ends.
-// Cost: time linear in the page; memory the tag being read (its bytes).
+// A tag longer than kMaxTagBytes that spans pieces is handed over without its attributes
+// (OverlongTags counts them). Cost: time linear in the page; memory the tag being read (its
+// bytes, at most kMaxTagBytes).
 #include <cstdint>
 #include <span>
 #include <string>
@@ -38,10 +40,14 @@ class HtmlTokenHandler {
   virtual void StyleText(std::string_view) {}
 };
 
+inline constexpr std::size_t kMaxTagBytes = std::size_t{2} << 20;
+
 class HtmlTokenizer {
  public:
   explicit HtmlTokenizer(HtmlTokenHandler& handler) : handler_(handler) {}
   void Feed(std::string_view bytes);
+  // The tags handed over without their attributes for their length.
+  std::uint64_t OverlongTags() const { return overlongTags_; }
 
  private:
   // From TagName to SelfClosingStartTag the states read a tag (InTag relies on the order).
@@ -98,6 +104,8 @@ class HtmlTokenizer {
   std::uint64_t tagStart_ = 0;  // where the tag's name starts, counted as fed_ counts
   std::string held_;            // a tag spanning pieces: its bytes from tagStart_ on, so far
   bool endTag_ = false;
+  bool overlong_ = false;  // the tag passed kMaxTagBytes: only its name is held
+  std::uint64_t overlongTags_ = 0;
   bool capitals_ = false;  // a name of the tag holds one of "A" to "Z"
   Extent name_;
   std::vector<AttributeExtents> extents_;  // the first count_ are the tag's, the rest reused

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <span>
-#include <unordered_set>
 #include <vector>
 
 #include "app/text/byte_search.h"
@@ -126,23 +124,28 @@ void ValueText(std::string_view bytes, std::u16string& out) {
   }
 }
 
-// The URLs offered so far, looked up by view: a link seen before costs no copy. The hash is
-// not noexcept, so that the set keeps each URL's hash beside it (libstdc++ does for such a
-// hash) rather than hashing stored URLs again on every look-up.
-struct ViewHash {
-  using is_transparent = void;
-  std::size_t operator()(std::u16string_view s) const {
-    return std::hash<std::u16string_view>{}(s);
+// The references resolved lately: pages repeat their links (a menu, an image and its link),
+// and one resolved before gave a URL already offered. A slot a hash, the last reference wins,
+// so that the memory stays the same however many links a page holds.
+class RecentReferences {
+ public:
+  // True when `reference` was resolved lately; it is remembered either way.
+  bool Seen(std::u16string_view reference) {
+    if (reference.size() > kLongest) return false;
+    std::u16string& slot =
+        slots_[std::hash<std::u16string_view>{}(reference) & (slots_.size() - 1)];
+    if (slot == reference) return true;
+    slot.assign(reference);
+    return false;
   }
-};
-struct ViewEqual {
-  using is_transparent = void;
-  bool operator()(std::u16string_view a, std::u16string_view b) const noexcept {
-    return a.size() == b.size() &&
-           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+  void Clear() {
+    for (std::u16string& slot : slots_) slot.clear();
   }
+
+ private:
+  static constexpr std::size_t kLongest = 256;
+  std::vector<std::u16string> slots_ = std::vector<std::u16string>(4096);
 };
-using UrlSet = std::unordered_set<std::u16string, ViewHash, ViewEqual>;
 
 // The target of a refresh's content ("5; url=next.html"), as a browser reads it; nothing
 // (empty) when it names none.
@@ -277,7 +280,7 @@ class ParsedLinks final : public HtmlTokenHandler {
     ValueText(href->value, value_);
     if (auto base = ParseUrl(value_, page_ ? &*page_ : nullptr, UrlForm::AsWritten)) {
       base_ = std::move(base);
-      resolved_.clear();
+      recent_.Clear();
     }
   }
 
@@ -334,7 +337,7 @@ class ParsedLinks final : public HtmlTokenHandler {
   void OfferReference(std::u16string_view reference) {
     if (reference.empty() || reference.front() == u'#') return;
     // Pages repeat their links: a reference resolved before gave a URL already offered.
-    if (!resolved_.emplace(reference).second) return;
+    if (recent_.Seen(reference)) return;
     UrlError error = UrlError::NotAUrl;
     const auto url = ParseUrl(reference, base_ ? &*base_ : nullptr, UrlForm::AsWritten, &error);
     if (!url) {
@@ -360,21 +363,23 @@ class ParsedLinks final : public HtmlTokenHandler {
   std::optional<Url> page_;
   std::optional<Url> base_;
   bool baseTaken_ = false;
-  std::u16string value_;  // the value being read, its memory reused
-  CssImageUrls sheet_;    // the <style> element being read
-  CssImageUrls inline_;   // the style attribute being read
-  UrlSet resolved_;       // the references offered since base_ was set, as written
+  std::u16string value_;     // the value being read, its memory reused
+  CssImageUrls sheet_;       // the <style> element being read
+  CssImageUrls inline_;      // the style attribute being read
+  RecentReferences recent_;  // resolved since base_ was set, as written
   const CandidateSink& sink_;
 };
 
 }  // namespace
 
-void ScanParsed(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
+std::uint64_t ScanParsed(LineSource& source, const ExtractOptions& options,
+                         const CandidateSink& sink) {
   ParsedLinks links(options.pageUrl.empty() ? options.baseUrlBox : options.pageUrl, sink);
   HtmlTokenizer tokenizer(links);
   // Line ends are blanks to the tokenizer and end every run the handler reads in a text.
   std::string lines;
   while (source.NextLines(lines)) tokenizer.Feed(lines);
+  return tokenizer.OverlongTags();
 }
 
 }  // namespace cardo

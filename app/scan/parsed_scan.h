@@ -13,6 +13,7 @@
 //
 // Cost: time linear in the page; memory the longest tag and every distinct URL and link
 // reference found.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,8 @@
 
 namespace cardo {
 
-void ScanParsed(LineSource& source, const ExtractOptions& options, const CandidateSink& sink);
+// Returns the tags left unread for their length (html_tokenizer.h).
+std::uint64_t ScanParsed(LineSource& source, const ExtractOptions& options,
+                         const CandidateSink& sink);
 
 }  // namespace cardo

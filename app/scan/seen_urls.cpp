@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
+#include <new>
 
 namespace cardo {
 namespace {
 
-constexpr std::size_t kBlockBytes = 1 << 18;
+constexpr unsigned kOffsetBits = 20;
+constexpr std::size_t kBlockBytes = std::size_t{1} << kOffsetBits;
 // The header: the count of units, shifted left once, its low bit set when a unit takes two bytes.
 constexpr std::size_t kHeaderBytes = sizeof(std::uint32_t);
 
@@ -15,11 +16,37 @@ bool Narrow(std::u16string_view url) {
   return std::all_of(url.begin(), url.end(), [](char16_t c) { return c < 0x100; });
 }
 
-}  // namespace
+// FNV-1a over the units, so that an entry stored a byte a unit hashes as its text does.
+// FNV's low bits, the ones a table takes, hardly differ for URLs that differ in a digit: a
+// finalizer spreads every bit over them.
+template <typename Unit>
+std::uint32_t HashUnits(const Unit* units, std::size_t count) {
+  std::uint32_t h = 2166136261u;
+  for (std::size_t i = 0; i < count; ++i) h = (h ^ units[i]) * 16777619u;
+  h ^= h >> 16;
+  h *= 0x85EBCA6Bu;
+  h ^= h >> 13;
+  h *= 0xC2B2AE35u;
+  h ^= h >> 16;
+  return h;
+}
 
-bool SeenUrls::Holds(const unsigned char* entry, std::u16string_view url) {
+std::uint32_t Header(const unsigned char* entry) {
   std::uint32_t header = 0;
   std::memcpy(&header, entry, kHeaderBytes);
+  return header;
+}
+
+std::uint32_t HashEntry(const unsigned char* entry) {
+  const std::uint32_t header = Header(entry);
+  const unsigned char* units = entry + kHeaderBytes;
+  if (!(header & 1u)) return HashUnits(units, header >> 1);
+  std::u16string_view wide(reinterpret_cast<const char16_t*>(units), header >> 1);
+  return HashUnits(wide.data(), wide.size());
+}
+
+bool Holds(const unsigned char* entry, std::u16string_view url) {
+  const std::uint32_t header = Header(entry);
   if (header >> 1 != url.size()) return false;
   const unsigned char* units = entry + kHeaderBytes;
   if (header & 1u) return std::memcmp(units, url.data(), url.size() * sizeof(char16_t)) == 0;
@@ -29,22 +56,26 @@ bool SeenUrls::Holds(const unsigned char* entry, std::u16string_view url) {
   return true;
 }
 
-const unsigned char* SeenUrls::Store(std::u16string_view url) {
+}  // namespace
+
+const unsigned char* SeenUrls::Entry(Ref ref) const {
+  return blocks_[ref >> kOffsetBits].get() + (ref & (kBlockBytes - 1));
+}
+
+SeenUrls::Ref SeenUrls::Store(std::u16string_view url) {
   const bool wide = !Narrow(url);
   const std::size_t bytes = kHeaderBytes + url.size() * (wide ? sizeof(char16_t) : 1);
-  unsigned char* entry = nullptr;
-  if (bytes > kBlockBytes / 4) {
-    // A long URL takes a block of its own, so that no block is mostly left empty.
-    large_.push_back(std::make_unique<unsigned char[]>(bytes));
-    entry = large_.back().get();
-  } else {
-    if (free_ < bytes) {
-      blocks_.push_back(std::make_unique<unsigned char[]>(kBlockBytes));
-      free_ = kBlockBytes;
-    }
-    entry = blocks_.back().get() + (kBlockBytes - free_);
-    free_ -= bytes;
+  if (blocks_.size() >= (std::size_t{1} << (32 - kOffsetBits)) - 1) throw std::bad_alloc();
+  // Two-byte units stand at even offsets, where they may be read as such.
+  if (wide) used_ += used_ & 1u;
+  if (blocks_.empty() || used_ + bytes > kBlockBytes) {
+    blocks_.push_back(std::make_unique<unsigned char[]>(std::max(bytes, kBlockBytes)));
+    used_ = 0;
   }
+  const Ref ref = static_cast<Ref>((blocks_.size() - 1) << kOffsetBits | used_);
+  unsigned char* entry = blocks_.back().get() + used_;
+  // A URL longer than a block fills its own: the next one starts a new block.
+  used_ = bytes > kBlockBytes ? kBlockBytes : used_ + bytes;
   const auto header = static_cast<std::uint32_t>(url.size() << 1 | (wide ? 1u : 0u));
   std::memcpy(entry, &header, kHeaderBytes);
   unsigned char* units = entry + kHeaderBytes;
@@ -53,31 +84,30 @@ const unsigned char* SeenUrls::Store(std::u16string_view url) {
   } else {
     for (std::size_t i = 0; i < url.size(); ++i) units[i] = static_cast<unsigned char>(url[i]);
   }
-  return entry;
+  return ref;
 }
 
 void SeenUrls::Grow() {
-  std::vector<Slot> old(slots_.empty() ? 0 : slots_.size() * 2);
+  std::vector<Ref> old(slots_.empty() ? 1024 : slots_.size() * 2, kEmpty);
   old.swap(slots_);
-  if (slots_.empty()) slots_.resize(1024);
   const std::size_t mask = slots_.size() - 1;
-  for (const Slot& s : old) {
-    if (!s.entry) continue;
-    std::size_t i = s.hash & mask;
-    while (slots_[i].entry) i = (i + 1) & mask;
-    slots_[i] = s;
+  for (const Ref ref : old) {
+    if (ref == kEmpty) continue;
+    std::size_t i = HashEntry(Entry(ref)) & mask;
+    while (slots_[i] != kEmpty) i = (i + 1) & mask;
+    slots_[i] = ref;
   }
 }
 
 bool SeenUrls::Insert(std::u16string_view url) {
-  if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
-  const std::size_t hash = std::hash<std::u16string_view>{}(url);
+  // At most half full: a miss looks at two or three slots, each a look at an entry.
+  if ((count_ + 1) * 2 > slots_.size()) Grow();
   const std::size_t mask = slots_.size() - 1;
-  std::size_t i = hash & mask;
-  for (; slots_[i].entry; i = (i + 1) & mask) {
-    if (slots_[i].hash == hash && Holds(slots_[i].entry, url)) return false;
+  std::size_t i = HashUnits(url.data(), url.size()) & mask;
+  for (; slots_[i] != kEmpty; i = (i + 1) & mask) {
+    if (Holds(Entry(slots_[i]), url)) return false;
   }
-  slots_[i] = {Store(url), hash};
+  slots_[i] = Store(url);
   ++count_;
   return true;
 }

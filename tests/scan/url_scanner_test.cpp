@@ -196,7 +196,7 @@ TEST(UrlScanner, JapaneseInQuotedValuesBelongsToTheUrl) {
       {"<a href=\"画像/写真.jpg\">", {"http://b/d/画像/写真.jpg"}},
       {"<a href=\"http://h/画像/a.jpg\">写真</a>", {"http://h/画像/a.jpg"}},
       {"<img src = 'ｶﾀｶﾅ/図.png' alt=\"図.png\">", {"http://b/d/ｶﾀｶﾅ/図.png", "http://b/d/図.png"}},
-      {"<a href=\"写真　2.jpg\">", {"http://b/d/2.jpg"}},  // an ideographic space ends it
+      {"<a href=\"写真　2.jpg\">", {"http://b/d/2.jpg"}},   // an ideographic space ends it
       {"<a href=画像.jpg> 画像.jpg", {"http://b/d/.jpg"}},  // unquoted, once a run
       {"<a href=\"ファイル.zip\"><base target=x>", {"http://b/d/ファイル.zip"}},
       // The characters of deleted URLs go with them; those before and after keep their place.
@@ -378,6 +378,65 @@ Urls ScanShiftJis(const std::string& bytes, const ExtractOptions& options) {
               [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
   std::fclose(f);
   return found;
+}
+
+// A line longer than a piece is read in pieces, never whole: every URL of it comes whole, and
+// a run too long for any URL is left out and counted.
+TEST(UrlScanner, ALineOfAnyLengthIsReadInPieces) {
+  const std::string words = [] {
+    std::string w;
+    for (int i = 0; w.size() < 3 * kLinePieceBytes; ++i) w += " w" + std::to_string(i) + ",";
+    return w;
+  }();
+  const std::string run(kLinePieceBytes, 'p');
+  ExtractOptions parsed;
+  parsed.mode = ExtractMode::Parsed;
+  parsed.pageUrl = u"http://h/";
+  const struct {
+    const char* name;
+    std::string page;
+    ExtractOptions options;
+    Urls urls;
+    std::uint64_t leftOut;
+  } cases[] = {
+      {"text",
+       "http://a/1" + words + " http://a/2" + words,
+       Text(),
+       {"http://a/1", "http://a/2"},
+       0},
+      {"html",
+       "<a href=\"b.zip\">" + words + "<img src=\"c.jpg\">" + words,
+       Html(u"http://h/"),
+       {"http://h/b.zip", "http://h/c.jpg"},
+       0},
+      {"text, a run too long",
+       "http://a/1 " + run + " http://a/2 http://a/" + run + " x",
+       Text(),
+       {"http://a/1", "http://a/2"},
+       2},
+      {"html, a run too long",
+       "<a href=\"b.zip\">" + run + "<img src=\"c.jpg\">",
+       Html(u"http://h/"),
+       {"http://h/b.zip", "http://h/c.jpg"},
+       1},
+      {"parsed, a tag too long",
+       "<a href=b.zip><a title='" + run + run + run + "' href=no>" + words + "<img src=c.jpg>",
+       parsed,
+       {"http://h/b.zip", "http://h/c.jpg"},
+       1},
+  };
+  for (const auto& c : cases) {
+    std::FILE* f = std::tmpfile();
+    std::fwrite(c.page.data(), 1, c.page.size(), f);
+    std::rewind(f);
+    FileLineSource source(f);
+    Urls found;
+    const std::uint64_t leftOut = ExtractUrls(
+        source, c.options, [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
+    std::fclose(f);
+    EXPECT_EQ(found, c.urls) << c.name;
+    EXPECT_EQ(leftOut, c.leftOut) << c.name;
+  }
 }
 
 TEST(UrlScanner, ShiftJisTrailBytesAreNotUrlCharacters) {
