@@ -248,6 +248,33 @@ TEST_F(ExtractWindowTest, TheDownloadTakesThePageLimitFromTheSettings) {
   }
 }
 
+TEST_F(ExtractWindowTest, ARefusedPageOrOneThatIsNoPageLeavesNoFileAndSaysWhy) {
+  page = "<a href=\"a.zip\">";
+  const struct {
+    DownloadOutcome outcome;
+    std::u16string message;
+  } cases[] = {
+      {{DownloadStatus::Failed, u"ページが上限を超えました。", {}, {}},
+       kFailed + std::u16string(u"\r\n\r\nページが上限を超えました。")},
+      {{DownloadStatus::Done, {}, {}, "application/zip"}, NotAPageReason("application/zip")},
+      {{DownloadStatus::Done, {}, {}, "image/jpeg"}, NotAPageReason("image/jpeg")},
+  };
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  SelectMode(2);
+  SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
+  for (const auto& c : cases) {
+    outcome = c.outcome;
+    Click(d, IDC_CMDSTARTCANCEL0);
+    EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
+    ExpectIdle(d);
+    EXPECT_EQ(ui.messages.back().text, c.message);
+    EXPECT_EQ(GetFileAttributesW(reinterpret_cast<const wchar_t*>(dir.File(u"TEMP.HTML").c_str())),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(window->list().Count(), 0);
+  }
+}
+
 TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
   page = "<a href=\"a.zip\">";
   release = false;
@@ -266,7 +293,7 @@ TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
   EXPECT_TRUE(PumpUntil([&] { return finished.load(); }));
   PumpUntil([] { return false; }, 50);
   EXPECT_FALSE(lateWrite);
-  EXPECT_EQ(dir.Read(u"TEMP.HTML"), page);
+  EXPECT_EQ(dir.Read(u"TEMP.HTML"), "");  // a stopped page leaves nothing of itself behind
   EXPECT_EQ(window->list().Count(), 0);
   EXPECT_EQ(ui.messages.size(), messages);
 
