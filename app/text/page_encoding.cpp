@@ -277,8 +277,9 @@ std::optional<PageEncoding> DetectPageEncoding(std::string_view contentType,
   head = head.substr(0, kEncodingHeadBytes);
   if (const auto marked = MarkedEncoding(head)) return marked;
   if (const auto declared = CharsetIn(AsciiLower(contentType))) return declared;
-  // A file has no Content-Type: an XHTML file declares itself as an XML page does.
-  if (contentType.empty() || IsXmlType(contentType)) {
+  // An HTML page's XML declaration names nothing, as a browser reads it (a page converted to
+  // another charset often keeps it); an XML page's names its encoding.
+  if (IsXmlType(contentType)) {
     if (const auto declared = XmlDeclaredEncoding(head)) return declared;
   }
   return MetaEncoding(head);

@@ -32,8 +32,8 @@ std::optional<PageEncoding> EncodingNamed(std::string_view label);
 // What a page declares, nothing when it declares nothing: a byte order mark at the start of
 // `head` (a file's first kEncodingHeadBytes); else the charset of `contentType` (a server's
 // Content-Type, empty for a file on disk) when it names one this program reads; else, for an
-// XML page (an XML Content-Type, or a file), the encoding its <?xml ...?> declaration at the
-// start names; else the first <meta> of `head` outside a comment that names a known charset
+// XML page (an XML Content-Type), the encoding its <?xml ...?> declaration at the start
+// names; else the first <meta> of `head` outside a comment that names a known charset
 // (<meta charset=...> or http-equiv's content="...; charset=..."). A <meta> or declaration
 // naming UTF-16 means UTF-8: a page whose markup reads as ASCII is no UTF-16.
 std::optional<PageEncoding> DetectPageEncoding(std::string_view contentType, std::string_view head);
