@@ -111,6 +111,11 @@ for corpus in "python /usr/share/doc/python3.11/html https://docs.python.org/3.1
     echo "$name manual not installed: parser comparison skipped"
   fi
 done
+# The Japanese reference declaring no charset, in each encoding a Japanese page may use.
+if [[ -d /usr/share/debian-reference ]]; then
+  python3 "$here/undeclared_charsets.py" "$cli" /usr/share/debian-reference \
+    https://www.debian.org/doc/manuals/debian-reference/ || status=1
+fi
 # The parsed mode against html.parser, both ways (recall and precision), on each manual that
 # is installed (python3.11-doc, debian-reference-ja, apache2-doc, git-doc).
 manuals=()
