@@ -4,7 +4,8 @@
 # lines with LF only, which ends a line as CR LF does. Then the share of an HTML parser's links (href and src, resolved against the page's
 # address) that download mode finds on 150 pages of the Python manual and on the Japanese
 # Debian reference, Japanese links apart (bench/link_recall.py), and the parsed mode's recall
-# and precision against html.parser (bench/parsed_differential.py). Then the shapes that once
+# and precision against html.parser (bench/parsed_differential.py), and the URL mode's lines
+# for each distinct URL (bench/url_mode_lines.py). Then the shapes that once
 # made the scanner quadratic or held many copies of a line, each at two sizes: doubling the
 # input may at most double time and memory (+20%); a base shape may add at most about twice
 # what it adds to the input (a base value without quotes, three times: its line and itself).
@@ -126,6 +127,8 @@ for manual in /usr/share/doc/python3.11/html=https://docs.python.org/3.11/ \
   [[ -d ${manual%%=*} ]] && manuals+=("$manual")
 done
 python3 "$here/parsed_differential.py" "$cli" "${manuals[@]}" || status=1
+# The URL mode on the same manuals: each URL once a page, however many anchors reach it.
+python3 "$here/url_mode_lines.py" "$cli" "${manuals[@]}" || status=1
 echo
 
 python3 - "$work" <<'PY'
