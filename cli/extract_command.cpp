@@ -241,8 +241,8 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
       [&](std::u16string_view url, int appends) { printer.Print(url, appends); }, {}, &leftOut);
   if (!printer.writer().Finish("extract", err)) return 1;
   if (leftOut > 0) {
-    Say(err, "cardo-cli extract: %llu stretches too long for a URL (over %zu KiB) left out\n",
-        static_cast<unsigned long long>(leftOut), kLinePieceBytes / 2048);
+    Say(err, "cardo-cli extract: left out %llu stretch(es) of over %d KiB, too long for a URL\n",
+        static_cast<unsigned long long>(leftOut), static_cast<int>(kLinePieceBytes / 2048));
   }
   if (result == ExtractResult::OutOfMemory) {
     ReportOutOfMemory("extract", err);
