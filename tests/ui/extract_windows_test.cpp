@@ -275,6 +275,37 @@ TEST_F(ExtractWindowTest, ARefusedPageOrOneThatIsNoPageLeavesNoFileAndSaysWhy) {
   }
 }
 
+// A stretch too long for any URL is left out and said when the run ends, after a download as
+// after a file (which otherwise ends with a beep); the URLs around it come.
+TEST_F(ExtractWindowTest, AStretchTooLongForAUrlIsLeftOutAndSaid) {
+  page = "<a href=\"a.zip\">" + std::string(3 << 20, 'p') + " <a href=\"b.zip\">";
+  const std::u16string said =
+      u"終了しました。\r\n\r\nURL にしては長すぎる 1 か所 (512 KiB 超) は"
+      u"抜き出しませんでした。";
+  settings.UrlExtFilter = u"*.zip";
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  SelectMode(2);
+  SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
+  EXPECT_EQ(window->list().Lines(), (Lines{u"http://127.0.0.1/a.zip", u"http://127.0.0.1/b.zip"}));
+  EXPECT_EQ(ui.messages.back().text, said);
+
+  SelectMode(1);
+  dir.Write(u"page.html", page);
+  form().lblExtractedFile_OLEDragDrop(1, DropData{u"ignored", {dir.File(u"page.html")}},
+                                      DROPEFFECT_COPY);
+  SetControlText(Control(IDC_TXTBASEURL), u"http://h/");
+  SetControlText(Control(IDC_TXTFILTER1), u"*.zip");
+  ui.messages.clear();
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
+  EXPECT_EQ(window->list().Count(), 4);
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.back().text, said);
+}
+
 TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
   page = "<a href=\"a.zip\">";
   release = false;
