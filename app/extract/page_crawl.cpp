@@ -127,12 +127,14 @@ PageCrawl::PageCrawl(std::vector<std::u16string> starts, CrawlRules rules,
 }
 
 bool PageCrawl::Plan(const std::u16string& url, std::size_t parent, bool start) {
-  if (!planned_.insert(PageKey(url)).second) return false;
+  std::u16string key = PageKey(url);
+  if (planned_.contains(key)) return false;
   // The pages typed are all fetched; the cap holds back the pages they link to.
   if (!start && static_cast<int>(pages_.size()) >= rules_.maxPages) {
-    ++overCap_;
+    if (heldBack_.insert(std::move(key)).second) ++overCap_;
     return false;
   }
+  planned_.insert(std::move(key));
   Page page;
   page.progress.url = url;
   page.progress.start = start;
@@ -167,7 +169,7 @@ void PageCrawl::Work(int worker) {
     // a page is fetched once a run, by its final address.
     control->GateRedirects([this](const std::u16string& target) {
       std::lock_guard<std::mutex> hold(lock_);
-      return planned_.insert(PageKey(target)).second;
+      return MayRedirectTo(target);
     });
     page.control = control;
     const std::u16string url = page.progress.url;
@@ -212,6 +214,12 @@ void PageCrawl::Work(int worker) {
     Record(index, std::move(fetched), std::move(judged));
     changed_.notify_all();
   }
+}
+
+bool PageCrawl::MayRedirectTo(const std::u16string& target) {
+  std::u16string key = PageKey(target);
+  if (heldBack_.erase(key) > 0) --overCap_;
+  return planned_.insert(std::move(key)).second;
 }
 
 void PageCrawl::Record(std::size_t index, FetchedLinks fetched, Judged judged) {

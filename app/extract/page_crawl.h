@@ -123,6 +123,9 @@ class PageCrawl {
   void Record(std::size_t index, FetchedLinks fetched, Judged judged);
   void PlanLinksOfEndedStarts();
   bool Plan(const std::u16string& url, std::size_t parent, bool start);
+  // Whether a download may follow a redirect to `target` (lock_ held): not to a page of the
+  // run; a page the cap held back is fetched through it, since its redirect is already counted.
+  bool MayRedirectTo(const std::u16string& target);
 
   const CrawlRules rules_;
   const CompiledFilter filter_;
@@ -130,7 +133,8 @@ class PageCrawl {
   mutable std::mutex lock_;
   std::condition_variable changed_;
   std::vector<Page> pages_;
-  std::unordered_set<std::u16string> planned_;  // the pages' addresses without a fragment
+  std::unordered_set<std::u16string> planned_;   // the pages' addresses without a fragment
+  std::unordered_set<std::u16string> heldBack_;  // the links the cap left out, likewise
   std::size_t starts_ = 0;
   std::size_t next_ = 0;      // the first page not started
   std::size_t expanded_ = 0;  // the start pages whose links are planned
