@@ -161,9 +161,16 @@ class UrlPrinter {
   TextWriter writer_;
 };
 
+// The line for stretches too long for a URL that a run left out, if any.
+void SayLeftOut(std::uint64_t leftOut, std::FILE* err) {
+  if (leftOut == 0) return;
+  Say(err, "cardo-cli extract: left out %llu stretch(es) of over %d KiB, too long for a URL\n",
+      static_cast<unsigned long long>(leftOut), static_cast<int>(kLinePieceBytes / 2048));
+}
+
 // Several pages, or one and the pages it links to: the run the dialog makes of several
 // addresses, its URLs printed in the run's order once the last page has ended, and a line on
-// `err` for each page that failed and for the links the cap left out.
+// `err` for each page that failed, for the links the cap left out and for what was too long.
 int RunCrawl(const ExtractRequest& request, UrlPrinter& printer, std::FILE* err) {
   std::vector<std::u16string> starts;
   for (const std::string& url : request.urls) starts.push_back(DownloadAddress(Utf8ToUtf16(url)));
@@ -194,6 +201,7 @@ int RunCrawl(const ExtractRequest& request, UrlPrinter& printer, std::FILE* err)
         Utf16ToUtf8(page.reason).c_str());
     failed = true;
   }
+  SayLeftOut(crawl.LeftOut(), err);
   if (crawl.PagesOverCap() > 0) {
     Say(err, "cardo-cli extract: %d linked pages left out (--max-pages %d)\n", crawl.PagesOverCap(),
         request.crawl.maxPages);
@@ -240,10 +248,7 @@ int RunExtract(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
       CompiledFilter(request->filter),
       [&](std::u16string_view url, int appends) { printer.Print(url, appends); }, {}, &leftOut);
   if (!printer.writer().Finish("extract", err)) return 1;
-  if (leftOut > 0) {
-    Say(err, "cardo-cli extract: left out %llu stretch(es) of over %d KiB, too long for a URL\n",
-        static_cast<unsigned long long>(leftOut), static_cast<int>(kLinePieceBytes / 2048));
-  }
+  SayLeftOut(leftOut, err);
   if (result == ExtractResult::OutOfMemory) {
     ReportOutOfMemory("extract", err);
     return 1;

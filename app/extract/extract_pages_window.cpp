@@ -100,11 +100,13 @@ void frmExtractPages::Finish(bool cancelled) {
   rows_ = crawl_->Progress();
   const std::vector<CrawlLink> links = crawl_->Links();
   const int overCap = crawl_->PagesOverCap();
+  const std::uint64_t leftOut = crawl_->LeftOut();
   if (!cancelled && worker_.joinable()) worker_.join();  // its run has returned
   Release();
   const int added = AddCrawlLinksToList(links, shell_);
   note_ = (cancelled ? u"中止しました (" : u"完了 (") + Number(added) + u" 件を追加)";
   if (overCap > 0) note_ += u"  上限のため " + Number(overCap) + u" ページは取得していません";
+  if (leftOut > 0) note_ += u"  " + LeftOutNote(leftOut);
   SetDlgItemTextW(hwnd(), IDCANCEL, L"閉じる(&C)");
   Refresh();
 }

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <unordered_set>
 
 #include "app/extract/filter_gate.h"
 #include "app/list/pending_lines.h"
 #include "app/platform/text.h"
+#include "app/text/line_source.h"
 
 namespace cardo {
 namespace {
@@ -27,6 +29,11 @@ std::FILE* OpenForReading(const std::u16string& path) {
 }
 
 }  // namespace
+
+std::u16string LeftOutNote(std::uint64_t count) {
+  return u"URL にしては長すぎる " + Utf8ToUtf16(std::to_string(count)) + u" か所 (" +
+         Utf8ToUtf16(std::to_string(kLinePieceBytes / 2048)) + u" KiB 超) は抜き出しませんでした";
+}
 
 ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOptions& options,
                                  std::u16string_view filterText, PendingLines& pending,
@@ -76,7 +83,7 @@ FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path
             : FindUrlsInFile(
                   file.get(), {forced, outcome.contentType}, options,
                   [&](std::u16string_view url) { fetched.found.emplace_back(url); },
-                  [&](long long) { return !control.Cancelled(); });
+                  [&](long long) { return !control.Cancelled(); }, &fetched.leftOut);
   if (control.Cancelled()) {
     fetched.status = DownloadStatus::Cancelled;
   } else if (result != ExtractResult::Done) {

@@ -26,6 +26,9 @@ ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOption
                                  std::u16string_view filterText, PendingLines& pending,
                                  std::string_view contentType = {}, const KeepGoing& keepGoing = {},
                                  std::uint64_t* leftOut = nullptr);
+// What the user is told of `count` stretches too long for a URL that a run left out (no final
+// "。": the caller ends the sentence as its message does).
+std::u16string LeftOutNote(std::uint64_t count);
 // The gathered lines at the end of the list as it is now (the lines that no longer fit are
 // refused), drawn once, with the list-full message once. Returns the number added.
 int AddGatheredToList(PendingLines& pending, ShellContext& shell);

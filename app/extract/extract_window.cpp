@@ -52,12 +52,6 @@ constexpr UINT kExtractionDone = WM_APP + 2;
 constexpr UINT_PTR kProgressTimer = 1;
 constexpr UINT kProgressMilliseconds = 250;
 
-// What the user is told of stretches too long for a URL that were left out.
-std::u16string LeftOutText(std::uint64_t count) {
-  return u"\r\n\r\nURL にしては長すぎる " + Utf8ToUtf16(std::to_string(count)) + u" か所 (" +
-         Utf8ToUtf16(std::to_string(kLinePieceBytes / 2048)) + u" KiB 超) は抜き出しませんでした。";
-}
-
 int PageControl(int first, int page) {
   return first + page * IDC_EXTRACT_PAGE_STEP;
 }
@@ -433,8 +427,8 @@ void frmExtract::ExtractionEnded() {
   switch (done.result) {
     case ExtractResult::Done:
       if (done.leftOut > 0) {
-        ui.ShowMessage(kFinished + LeftOutText(done.leftOut), msg::kInfoTitle,
-                       MessageIcon::Information, MessageButtons::Ok);
+        ui.ShowMessage(kFinished + (u"\r\n\r\n" + LeftOutNote(done.leftOut) + u"。"),
+                       msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
       } else if (fromDownload_) {
         ui.ShowMessage(kFinished, msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
       } else {

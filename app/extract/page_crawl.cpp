@@ -233,6 +233,7 @@ void PageCrawl::Record(std::size_t index, FetchedLinks fetched, Judged judged) {
     page.passed = std::move(judged.passed);
     page.links = std::move(judged.links);
     page.progress.found = static_cast<int>(page.passed.size());
+    leftOut_ += fetched.leftOut;
     if (page.progress.start) planned_.insert(PageKey(page.finalUrl));
   } else if (fetched.status == DownloadStatus::Cancelled) {
     page.progress.state = PageState::Cancelled;
@@ -292,6 +293,11 @@ std::vector<CrawlLink> PageCrawl::Links() const {
 int PageCrawl::PagesOverCap() const {
   std::lock_guard<std::mutex> hold(lock_);
   return overCap_;
+}
+
+std::uint64_t PageCrawl::LeftOut() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return leftOut_;
 }
 
 }  // namespace cardo

@@ -7,6 +7,7 @@
 // to in the order it links to them, then the next start page; each URL once a run. A page is
 // fetched once a run, by its final address: a redirect to a page of the run is not followed.
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -53,6 +54,7 @@ struct FetchedLinks {
   std::u16string finalUrl;            // Done: the address after redirections
   std::string contentType;            // Done: as the server sent it
   std::vector<std::u16string> found;  // Done: every URL the scan found, in page order
+  std::uint64_t leftOut = 0;          // Done: stretches too long for a URL, left out
 };
 // Downloads and scans `url`; called on several threads at once, `worker` (0 up to the number
 // of downloads at a time) telling them apart. It returns soon after `control` is cancelled.
@@ -104,6 +106,8 @@ class PageCrawl {
   std::vector<CrawlLink> Links() const;
   // The links that were not fetched because the cap was reached.
   int PagesOverCap() const;
+  // The stretches too long for a URL that the pages' scans left out, in all.
+  std::uint64_t LeftOut() const;
 
  private:
   struct Page {
@@ -140,6 +144,7 @@ class PageCrawl {
   std::size_t expanded_ = 0;  // the start pages whose links are planned
   int running_ = 0;
   int overCap_ = 0;
+  std::uint64_t leftOut_ = 0;
   bool cancelled_ = false;
 };
 

@@ -109,6 +109,16 @@ TEST_F(ExtractGallery, APageARedirectLeadsToIsFetchedOnce) {
   EXPECT_EQ(Ask("/count/redir.html"), "1");
 }
 
+// What was too long for a URL is said after a run of several pages as after one page.
+TEST_F(ExtractGallery, AStretchTooLongForAUrlIsSaid) {
+  std::string out, err;
+  EXPECT_EQ(Extract("--filter '*.jpg' --url " + Url("/long.html") + " --url " + Url("/page/2.html"),
+                    out, err),
+            0);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 12) << out;
+  EXPECT_EQ(err, "cardo-cli extract: left out 1 stretch(es) of over 512 KiB, too long for a URL\n");
+}
+
 TEST_F(ExtractGallery, AStartPageThatIsNoPageIsNotScannedAndSaysSo) {
   const struct {
     const char* path;

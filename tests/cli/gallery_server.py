@@ -6,7 +6,7 @@ Usage: gallery_server.py DIR
 Writes the port to DIR/port.txt. GET / is the index, /page/N.html a page (its images at
 /img/N-M.jpg and a link back to the index); each answer waits 20 ms. /redirecting/ links to
 page 5 both directly and through /redir.html, a 302 to it. /file.zip and /photo.jpg answer
-with their own types. GET /most gives the most requests it was answering at once (itself not
+with their own types; /long.html holds a stretch of 3 MiB between two images. GET /most gives the most requests it was answering at once (itself not
 counted) and counts afresh; GET /count/PATH how often PATH was asked for. Serves until
 DIR/stop exists or DIR is gone, and never longer than two minutes.
 """
@@ -66,6 +66,9 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.end_headers()
             elif self.path == "/file.zip":
                 self.answer(200, "application/zip", b"PK\x03\x04 http://junk/a.zip\n" * 40)
+            elif self.path == "/long.html":
+                long = b'<img src="/img/1-1.jpg">' + b"p" * (3 << 20) + b' <img src="/img/1-2.jpg">'
+                self.answer(200, "text/html", long)
             elif self.path == "/photo.jpg":
                 self.answer(200, "image/jpeg", b"\xff\xd8\xff\xe0 JFIF")
             elif self.path.startswith("/page/") and self.path.endswith(".html"):
