@@ -7,7 +7,8 @@
 //
 // The filter is applied when its text changes (and again by Refilter after undo or redo), not
 // after each command: lines a command adds or rewrites stay shown, so the user sees them.
-// New lines from AppendLines go at the end of the whole list.
+// New lines from AppendLines go at the end of the whole list. A hidden line keeps its selection
+// through the filter and through every command: it is selected again when it shows again.
 #include <string>
 #include <vector>
 
@@ -33,10 +34,11 @@ class FilteredUrlList final : public UrlList {
   const std::vector<std::u16string>& LineRefs() const override;
   void SetLine(int index, std::u16string text) override;
   bool Selected(int index) const override;
+  // The shown lines that are selected; the hidden ones are not the view's.
   std::vector<int> SelectedIndices() const override;
-  int SelectedCount() const override { return inner_.SelectedCount(); }
+  int SelectedCount() const override;
   void SetSelected(int index, bool selected) override;
-  void SetAllSelected(bool selected) override { inner_.SetAllSelected(selected); }
+  void SetAllSelected(bool selected) override;
   void SetRangeSelected(int first, int last, bool selected) override;
   int FocusIndex() const override;
   void SetFocusIndex(int index) override;
@@ -50,7 +52,8 @@ class FilteredUrlList final : public UrlList {
   // Empties the whole list and ends the filter: only a new or opened list is cleared.
   void Clear() override;
   // The shown lines' places take the new lines in turn; places left over go, and new lines
-  // past the last place follow it. The hidden lines stay as they are. One undo step.
+  // past the last place follow it. The hidden lines stay as they are, selection included. One
+  // undo step.
   int ReplaceAll(const std::vector<std::u16string>& lines) override;
   void RemoveLines(const std::vector<int>& positions) override;
   // The shown lines change places among their own positions.
@@ -69,6 +72,10 @@ class FilteredUrlList final : public UrlList {
   int RowFrom(int line) const;
   bool ValidRow(int row) const { return row >= 0 && row < Count(); }
   void Changed() { fresh_ = false; }
+  // The selected lines among the shown ones (true) or the hidden ones (false), ascending.
+  std::vector<int> SelectedLines(bool shown) const;
+  // Sets the selection of the lines rows `first` to `last` show.
+  void SetRowsSelected(int first, int last, bool selected);
 
   UrlList& inner_;
   std::u16string text_;

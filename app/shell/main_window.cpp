@@ -152,6 +152,7 @@ void frmMain::CreateChildren() {
   };
   if (!DropTarget::Attach(list, accepted, dropped)) DragAcceptFiles(list, TRUE);
   list_ = std::make_unique<ListBoxUrlList>(list);
+  list_->SetSelectionObserver([this] { ScheduleStatusUpdate(); });
 }
 
 // The system's message font at the window's DPI, for the list's lines and their row height.
@@ -222,16 +223,8 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       Form_DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == LBN_DBLCLK && LOWORD(wParam) == IDC_LSTMAINLIST) {
-        lstMainList_DblClick();
-        return 0;
-      }
       if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_TXTFILTER) {
         txtFilter_Change();
-        return 0;
-      }
-      if (HIWORD(wParam) == LBN_SELCHANGE && LOWORD(wParam) == IDC_LSTMAINLIST) {
-        UpdateStatusBar();
         return 0;
       }
       // A menu's or an accelerator's; the toolbar's come through its own routing.
