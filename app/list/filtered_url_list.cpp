@@ -1,17 +1,26 @@
 #include "app/list/filtered_url_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "app/platform/word_matcher.h"
 
 namespace cardo {
 
 void FilteredUrlList::SetFilter(std::u16string text) {
+  // A text holding the last one lets through only lines the last one let through, and while
+  // nothing has changed since, those are all shown: typing on looks at the shown lines alone.
+  const bool narrower =
+      matched_ && Filtering() && !text_.empty() && text.find(text_) != std::u16string::npos;
   text_ = std::move(text);
-  Refilter();
+  Match(narrower);
 }
 
 void FilteredUrlList::Refilter() {
+  Match(false);
+}
+
+void FilteredUrlList::Match(bool shownOnly) {
   Changed();
   if (text_.empty()) {
     if (Filtering()) inner_.ShowOnly(std::nullopt);
@@ -19,11 +28,19 @@ void FilteredUrlList::Refilter() {
   }
   const WordMatcher matcher(text_, false);
   const auto& lines = inner_.LineRefs();
+  const auto matches = [&](int line) {
+    return matcher.Find(lines[static_cast<std::size_t>(line)]) != std::u16string_view::npos;
+  };
   std::vector<int> shown;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (matcher.Find(lines[i]) != std::u16string_view::npos) shown.push_back(static_cast<int>(i));
+  if (shownOnly) {
+    std::copy_if(Shown()->begin(), Shown()->end(), std::back_inserter(shown), matches);
+  } else {
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+      if (matches(i)) shown.push_back(i);
+    }
   }
   inner_.ShowOnly(std::move(shown));
+  matched_ = true;
 }
 
 int FilteredUrlList::RowFrom(int line) const {

@@ -22,7 +22,8 @@ class FilteredUrlList final : public UrlList {
 
   // Shows only the lines holding `text`, case ignored as the find command ignores it (ASCII and
   // the other letters it folds; Japanese text compared as it is); an empty text shows every
-  // line again. Costs one pass over the lines.
+  // line again. Costs one pass over the lines, or over the shown ones when `text` holds the
+  // last text and the list has not changed since.
   void SetFilter(std::u16string text);
   bool Filtering() const { return inner_.ShownLines() != nullptr; }
   // Matches every line again with the same text: after the list changed under the view.
@@ -71,7 +72,12 @@ class FilteredUrlList final : public UrlList {
   // The row of a shown line, or of the first shown line after it.
   int RowFrom(int line) const;
   bool ValidRow(int row) const { return row >= 0 && row < Count(); }
-  void Changed() { fresh_ = false; }
+  void Changed() {
+    fresh_ = false;
+    matched_ = false;
+  }
+  // Shows the lines holding the text, looking at every line or at the shown ones only.
+  void Match(bool shownOnly);
   // The selected lines among the shown ones (true) or the hidden ones (false), ascending.
   std::vector<int> SelectedLines(bool shown) const;
   // Sets the selection of the lines rows `first` to `last` show.
@@ -82,6 +88,8 @@ class FilteredUrlList final : public UrlList {
   // The shown lines for LineRefs, copied when asked after a change.
   mutable std::vector<std::u16string> lines_;
   mutable bool fresh_ = false;
+  // Whether the shown lines are those the text let through, the list unchanged since.
+  bool matched_ = false;
 };
 
 }  // namespace cardo

@@ -220,6 +220,50 @@ int ListBoxUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   return Count();
 }
 
+void ListBoxUrlList::RemoveLines(const std::vector<int>& positions) {
+  if (positions.empty()) return;
+  RedrawSuspension hidden(*this);
+  const int top = TopIndex();
+  const int focus = FocusIndex();
+  const auto removedBefore = static_cast<int>(
+      std::lower_bound(positions.begin(), positions.end(), focus) - positions.begin());
+  std::size_t next = 0;  // the next position removed
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    if (next < positions.size() && static_cast<std::size_t>(positions[next]) == i) {
+      ++next;
+      continue;
+    }
+    if (kept != i) {
+      lines_[kept] = std::move(lines_[i]);
+      selected_[kept] = selected_[i];
+    }
+    ++kept;
+  }
+  lines_.resize(kept);
+  selected_.resize(kept);
+  if (const auto* shown = rows_.Shown()) rows_.Set(PositionsAfterRemoval(*shown, positions));
+  SelectionChanged();
+  Send(LB_RESETCONTENT);
+  if (Rows() == 0) return;
+  Send(LB_SETCOUNT, static_cast<WPARAM>(Rows()));
+  SetTopIndex(std::clamp(top, 0, Count() - 1));
+  SetFocusIndex(std::clamp(focus - removedBefore, 0, Count() - 1));
+}
+
+void ListBoxUrlList::Reorder(const std::vector<int>& order) {
+  std::vector<std::u16string> reordered;
+  reordered.reserve(order.size());
+  for (const int from : order)
+    reordered.push_back(std::move(lines_[static_cast<std::size_t>(from)]));
+  lines_ = std::move(reordered);
+  if (const auto* shown = rows_.Shown()) rows_.Set(ShownAfterReorder(*shown, order));
+  // The rows stay as they are and draw other lines: the list is drawn again with the
+  // selection it loses.
+  selected_.assign(lines_.size(), 0);
+  SelectionChanged();
+}
+
 void ListBoxUrlList::ShowOnly(std::optional<std::vector<int>> lines) {
   RedrawSuspension hidden(*this);
   const int top = TopIndex();

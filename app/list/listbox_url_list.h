@@ -56,6 +56,9 @@ class ListBoxUrlList final : public UrlList {
   void RemoveLine(int index) override;
   void Clear() override;
   int ReplaceAll(const std::vector<std::u16string>& lines) override;
+  // Both move the lines in place: a change of 32767 lines allocates none.
+  void RemoveLines(const std::vector<int>& positions) override;
+  void Reorder(const std::vector<int>& order) override;
   void SuspendListRedraw() override;
   void ResumeListRedraw() override;
   const std::vector<int>* ShownLines() const override { return rows_.Shown(); }

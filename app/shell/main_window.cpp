@@ -182,6 +182,7 @@ void frmMain::Form_DpiChanged(int dpi, const RECT* suggested) {
   SetLaidOutDpi(hwnd(), dpi);
   if (list_) {
     ApplyListFont(list_->hwnd());
+    UpdateHorizontalExtent();  // the lines are as wide as the new font draws them
     InvalidateRect(list_->hwnd(), nullptr, TRUE);
   }
   SetToolbarImages();
@@ -310,7 +311,6 @@ void frmMain::Form_Resize() {
   const int top = line + mToolBar.pHeight();
   const int bottom = height - PlaceStatusBar(width);
   MoveWindow(list_->hwnd(), 0, top, width, std::max(bottom - top, 0), TRUE);
-  UpdateHorizontalExtent();
 }
 
 bool frmMain::Form_QueryUnload() {

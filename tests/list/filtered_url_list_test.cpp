@@ -8,6 +8,7 @@
 #include "app/list/edit_commands.h"
 #include "app/list/history_url_list.h"
 #include "app/list/memory_url_list.h"
+#include "app/platform/text.h"
 
 namespace cardo {
 namespace {
@@ -146,6 +147,33 @@ TEST(FilteredUrlList, MatchesIgnoringCaseAsFindDoes) {
     EXPECT_TRUE(f.view.Filtering());
     EXPECT_EQ(f.view.Lines(), c.shown);
   }
+}
+
+TEST(FilteredUrlList, TypingOnShowsWhatAFreshFilterShows) {
+  Filtered f;
+  const struct {
+    std::u16string text;
+    Lines shown;
+  } steps[] = {
+      {u"x", {u"xb6"}},
+      {u"", kStart},
+      {u"b", {u"B2", u"b4", u"xb6"}},
+      {u"B", {u"B2", u"b4", u"xb6"}},
+      {u"b4", {u"b4"}},
+      {u"4", {u"b4"}},  // held in the last text, not the other way round
+      {u"b", {u"B2", u"b4", u"xb6"}},
+      {u"xb", {u"xb6"}},
+  };
+  for (const auto& step : steps) {
+    f.view.SetFilter(step.text);
+    EXPECT_EQ(f.view.Lines(), step.shown) << Utf16ToUtf8(step.text);
+  }
+  // A line added while filtering stays shown until the text changes; the next key looks at
+  // every line again.
+  f.view.AppendLines({u"zz", u"axbz"}, false);
+  EXPECT_EQ(f.view.Lines(), (Lines{u"xb6", u"zz", u"axbz"}));
+  f.view.SetFilter(u"xbz");
+  EXPECT_EQ(f.view.Lines(), (Lines{u"axbz"}));
 }
 
 TEST(FilteredUrlList, HiddenLinesKeepTheirSelectionButNotTheFocusOrTop) {
