@@ -338,12 +338,14 @@ bool frmMain::TranslateAccelerators(MSG& msg) {
   if (!hwnd_ || !accelerators_) return false;
   // Only keys typed into the main window or its children are its shortcuts.
   if (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd)) return false;
-  // In the filter box the editing keys edit its text, not the list.
+  // In the filter box the editing keys edit its text, and Ctrl+Up and Down move its caret,
+  // not the list's lines.
   if (msg.hwnd == filter_ && msg.message == WM_KEYDOWN) {
     const bool ctrl = GetKeyState(VK_CONTROL) < 0;
     const WPARAM key = msg.wParam;
-    if (key == VK_DELETE || (ctrl && (key == 'A' || key == 'C' || key == 'V' || key == 'X' ||
-                                      key == 'Z' || key == 'Y'))) {
+    if (key == VK_DELETE ||
+        (ctrl && (key == 'A' || key == 'C' || key == 'V' || key == 'X' || key == 'Z' ||
+                  key == 'Y' || key == VK_UP || key == VK_DOWN))) {
       return false;
     }
   }

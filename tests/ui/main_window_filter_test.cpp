@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/list/edit_commands.h"
 #include "app/resources/resource.h"
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
@@ -130,6 +131,35 @@ TEST_F(FilterTest, TypingFiltersTheCommandsActOnTheShownLinesAndSaveWritesAll) {
   ui.clipboard = u"x\r\ny";
   Command(IDM_EDIT_PASTE);
   EXPECT_EQ(Rows(), 2);
+}
+
+TEST_F(FilterTest, CtrlUpAndDownInTheBoxMoveItsCaretNotTheLines) {
+  const Lines start = {u"http://a/1.zip", u"http://b/2.zip", u"http://c/3.zip"};
+  window->list().ReplaceAll(start);
+  window->list().SetSelected(1, true);
+  window->shell().document.ClearHistory();
+  Key(list(), 'E', true);
+  Type(u"zip");
+  const auto caret = [&] {
+    DWORD first = 0;
+    DWORD last = 0;
+    SendMessageW(window->filterHwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&first),
+                 reinterpret_cast<LPARAM>(&last));
+    return last;
+  };
+  ASSERT_EQ(caret(), 3u);
+  Key(window->filterHwnd(), VK_UP, true);
+  EXPECT_LT(caret(), 3u);
+  Key(window->filterHwnd(), VK_DOWN, true);
+  EXPECT_EQ(caret(), 3u);
+  EXPECT_EQ(GetFocus(), window->filterHwnd());
+  EXPECT_EQ(window->list().Lines(), start);
+  EXPECT_FALSE(CanUndo(window->shell()));
+  // In the list the same keys move the selected lines.
+  Key(window->filterHwnd(), VK_DOWN);
+  ASSERT_EQ(GetFocus(), list());
+  Key(list(), VK_UP, true);
+  EXPECT_EQ(window->list().Line(0), start[1]);
 }
 
 TEST_F(FilterTest, HiddenLinesKeepTheirSelectionWhileClicksAndKeysSelectTheShownOnes) {
