@@ -76,12 +76,9 @@ class DialogWindow {
 };
 
 // Gives a message of the program's loop to the modeless dialog it is for, so that Tab, Enter,
-// Esc and access keys work there; true when the dialog took it.
+// Esc and access keys work there; true when the dialog took it. In a dialog of ours Esc is its
+// cancel button from every control (a dropped-down list closes first).
 bool RouteDialogMessage(MSG& msg);
-
-// A multi-line text box in a dialog closes the dialog on Esc, and its text with it: after this
-// call Esc in `edit` does nothing (elsewhere in the dialog it still cancels).
-void IgnoreEscape(HWND edit);
 
 // Scales the places of `parent`'s controls about its client origin from `oldDpi` to `dpi`,
 // and gives them `font` when there is one.
