@@ -90,7 +90,7 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
-  linkCheck_ = std::make_unique<frmLinkCheck>(instance_, *shell_,
+  linkCheck_ = std::make_unique<frmLinkCheck>(instance_, *shell_, services_.settings,
                                               [] { return HttpLinkTransports(SystemHttpStack()); });
   viewer_ = std::make_unique<frmSmplViewer>(instance_, services_.ui, services_.fs,
                                             services_.store.appDirectory);
@@ -317,6 +317,7 @@ bool frmMain::Form_QueryUnload() {
   if (shutdownDone_) return true;
   // The program stays when a window holds a text that would be lost, for the user to fix.
   if (!tools_->StoreSettings()) return false;
+  linkCheck_->StoreSettings();
   if (!RunShutdown(*shell_, services_.settings, services_.store, *this)) return false;
   shutdownDone_ = true;
   return true;
