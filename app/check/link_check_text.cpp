@@ -10,7 +10,7 @@ struct FailureLabel {
   const char16_t* label;
 };
 constexpr FailureLabel kFailureLabels[] = {
-    {LinkFailure::Dns, u"ホスト名が見つかりません"},
+    {LinkFailure::Dns, u"ホスト名不明"},
     {LinkFailure::Refused, u"接続拒否"},
     {LinkFailure::Tls, u"TLSエラー"},
     {LinkFailure::TimedOut, u"時間切れ"},

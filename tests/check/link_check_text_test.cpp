@@ -28,7 +28,7 @@ TEST(LinkCheckTextTest, EveryResultHasAJapaneseStatus) {
       {result(LinkVerdict::Dead, 503), "503 無効"},
       {result(LinkVerdict::Error, 304), "304 エラー"},
       {result(LinkVerdict::Error, 0), "エラー"},
-      {result(LinkVerdict::Dead, 0, LinkFailure::Dns), "ホスト名が見つかりません"},
+      {result(LinkVerdict::Dead, 0, LinkFailure::Dns), "ホスト名不明"},
       {result(LinkVerdict::Dead, 0, LinkFailure::Refused), "接続拒否"},
       {result(LinkVerdict::Error, 0, LinkFailure::Tls), "TLSエラー"},
       {result(LinkVerdict::Error, 0, LinkFailure::TimedOut), "時間切れ"},
