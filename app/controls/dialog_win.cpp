@@ -177,14 +177,22 @@ void SetClientSize(HWND hwnd, int width, int height) {
 }
 
 void CentreOverOwner(HWND hwnd) {
-  RECT owner{}, self{};
-  GetWindowRect(GetWindow(hwnd, GW_OWNER), &owner);
+  HWND owner = GetWindow(hwnd, GW_OWNER);
+  RECT over{}, self{};
+  if (!owner || !GetWindowRect(owner, &over)) return;
   GetWindowRect(hwnd, &self);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
   const LONG width = self.right - self.left;
   const LONG height = self.bottom - self.top;
-  SetWindowPos(hwnd, nullptr, std::max<LONG>((owner.left + owner.right - width) / 2, 0),
-               std::max<LONG>((owner.top + owner.bottom - height) / 2, 0), 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Inside the owner's monitor; its top-left corner first when the window is the larger.
+  const LONG left =
+      std::max(work.left, std::min((over.left + over.right - width) / 2, work.right - width));
+  const LONG top =
+      std::max(work.top, std::min((over.top + over.bottom - height) / 2, work.bottom - height));
+  SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AddToolTip(HWND dialog, HWND control, const char16_t* text) {

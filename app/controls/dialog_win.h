@@ -88,7 +88,8 @@ void ScaleChildren(HWND parent, int dpi, int oldDpi, HFONT font);
 // where it is.
 void SetClientSize(HWND hwnd, int width, int height);
 
-// Places a window over the middle of its owner, where the eye already is.
+// Places a window over the middle of its owner, where the eye already is, inside the work
+// area of the owner's monitor.
 void CentreOverOwner(HWND hwnd);
 
 // A tool tip for `control`, shown by a tip window that belongs to `dialog`.

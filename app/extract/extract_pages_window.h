@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/controls/anchor_layout_win.h"
 #include "app/controls/dialog_win.h"
 #include "app/extract/page_crawl.h"
 #include "app/list/shell_context.h"
@@ -33,6 +34,7 @@ class frmExtractPages final : public DialogWindow {
  private:
   struct Notice;
   void Form_Load() override;
+  void OnDpiChanged(int oldDpi) override;
   bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Refresh();
@@ -44,6 +46,7 @@ class frmExtractPages final : public DialogWindow {
 
   HINSTANCE instance_;
   ShellContext& shell_;
+  AnchorLayout layout_;
   std::shared_ptr<PageCrawl> crawl_;
   std::shared_ptr<Notice> notice_;
   std::thread worker_;
