@@ -676,6 +676,19 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTFOLDER)), u"D:\\dl");
   EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTWATCH)), u"C:\\jd\\folderwatch");
   EXPECT_EQ(WindowText(form().Control(IDC_TXTARIA2RPC)), u"http://localhost:6800/jsonrpc");
+  {  // the default address shows whole in its box
+    HWND rpc = form().Control(IDC_TXTARIA2RPC);
+    HDC dc = GetDC(rpc);
+    HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(rpc, WM_GETFONT, 0, 0)));
+    SIZE text{};
+    GetTextExtentPoint32W(dc, L"http://localhost:6800/jsonrpc", 29, &text);
+    SelectObject(dc, before);
+    ReleaseDC(rpc, dc);
+    RECT box{};
+    GetClientRect(rpc, &box);
+    EXPECT_LT(text.cx + 8, box.right);
+  }
   SetControlText(form().Control(IDC_TXTARIA2RPC), u"http://nas:6800/jsonrpc");
   SetControlText(form().Control(IDC_TXTARIA2SECRET), u"s3");
 
