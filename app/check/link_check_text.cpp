@@ -10,12 +10,9 @@ struct FailureLabel {
   const char16_t* label;
 };
 constexpr FailureLabel kFailureLabels[] = {
-    {LinkFailure::Dns, u"ホスト名不明"},
-    {LinkFailure::Refused, u"接続拒否"},
-    {LinkFailure::Tls, u"TLSエラー"},
-    {LinkFailure::TimedOut, u"時間切れ"},
-    {LinkFailure::Closed, u"接続が切れました"},
-    {LinkFailure::Other, u"エラー"},
+    {LinkFailure::Dns, u"ホスト名不明"},        {LinkFailure::Refused, u"接続拒否"},
+    {LinkFailure::Tls, u"TLSエラー"},           {LinkFailure::TimedOut, u"時間切れ"},
+    {LinkFailure::Closed, u"接続が切れました"}, {LinkFailure::Other, u"エラー"},
 };
 
 }  // namespace
