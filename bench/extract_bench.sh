@@ -4,7 +4,8 @@
 # lines with LF only, which ends a line as CR LF does. Then the share of an HTML parser's links (href and src, resolved against the page's
 # address) that download mode finds on 150 pages of the Python manual and on the Japanese
 # Debian reference, Japanese links apart (bench/link_recall.py), and the parsed mode's recall
-# and precision against html.parser (bench/parsed_differential.py). Then the shapes that once
+# and precision against html.parser (bench/parsed_differential.py), and the URL mode's lines
+# for each distinct URL (bench/url_mode_lines.py). Then the shapes that once
 # made the scanner quadratic or held many copies of a line, each at two sizes: doubling the
 # input may at most double time and memory (+20%); a base shape may add at most about twice
 # what it adds to the input (a base value without quotes, three times: its line and itself).
@@ -111,8 +112,23 @@ for corpus in "python /usr/share/doc/python3.11/html https://docs.python.org/3.1
     echo "$name manual not installed: parser comparison skipped"
   fi
 done
-# The parsed mode against html.parser, both ways (recall and precision).
-python3 "$here/parsed_differential.py" "$cli" /usr/share/doc/python3.11/html || status=1
+# The Japanese reference declaring no charset, in each encoding a Japanese page may use.
+if [[ -d /usr/share/debian-reference ]]; then
+  python3 "$here/undeclared_charsets.py" "$cli" /usr/share/debian-reference \
+    https://www.debian.org/doc/manuals/debian-reference/ || status=1
+fi
+# The parsed mode against html.parser, both ways (recall and precision), on each manual that
+# is installed (python3.11-doc, debian-reference-ja, apache2-doc, git-doc).
+manuals=()
+for manual in /usr/share/doc/python3.11/html=https://docs.python.org/3.11/ \
+  /usr/share/debian-reference=https://www.debian.org/doc/manuals/debian-reference/ \
+  /usr/share/doc/apache2-doc/manual=https://httpd.apache.org/docs/2.4/ \
+  /usr/share/doc/git-doc=https://git-scm.com/docs/; do
+  [[ -d ${manual%%=*} ]] && manuals+=("$manual")
+done
+python3 "$here/parsed_differential.py" "$cli" "${manuals[@]}" || status=1
+# The URL mode on the same manuals: each URL once a page, however many anchors reach it.
+python3 "$here/url_mode_lines.py" "$cli" "${manuals[@]}" || status=1
 echo
 
 python3 - "$work" <<'PY'
@@ -197,6 +213,43 @@ for shape in joined getall prefix links separators periodic basedots denseseps j
     awk -v d="$md" -v g="$goal" 'BEGIN { exit !(d <= g) }' || { ok=MISSED; status=1; }
   fi
   printf '%-13s %9.2f -> %6.2f s %12d -> %6d KB %7sx %7sx %8sx %8sx  %s\n' "$shape" "$t1" "$t2" "$m1" "$m2" "$tg" "$mg" "$ms" "$md" "$ok"
+done
+echo
+
+# The shapes that held many copies of a line or of its links, at 4 and 16 MB in the modes that
+# suffered them: four times the input may take at most five times the time, and the peak stays
+# within twice the input and 16 MB. A line longer than a piece (1 MiB) is read in pieces and a
+# run too long for a URL is left out, so one URL as long as the page costs no more than a page.
+python3 - "$work" <<'PY'
+import sys
+work = sys.argv[1]
+def w(name, s): open(f"{work}/{name}.html", "w", newline="").write(s)
+for k in (4, 16):
+    n = k * 1024 * 1024
+    w(f"attrja-{k}", '<a title="' + "日本" * (n // 6) + '">\r\n')
+    w(f"unquoted-{k}", "".join('<a href=http://h/x%07d.zip>' % i for i in range(n // 28)) + "\r\n")
+    w(f"unqrel-{k}", "".join('<a href=x%07d.zip>' % i for i in range(n // 20)) + "\r\n")
+    w(f"amp-{k}", '<a href="p.html?' + "&amp;" * (n // 5) + '">\r\n')
+    w(f"deepup-{k}", '<a href="' + "../" * (n // 3) + 'x.html">\r\n')
+    w(f"hugeattr-{k}", '<base href="http://h/b/"><a href="' + "v" * n + '.html">\r\n')
+    w(f"longline-{k}", ("http://h/" + "a" * (n // 2) + " ") * 2 + "http://h/end.zip\r\n")
+PY
+printf '%-17s %22s %22s %8s %9s\n' "shape, mode" "time, 4 MB -> 16 MB" "memory, 4 -> 16 MB" time "mem/size"
+for row in attrja:html attrja:parsed unquoted:html unquoted:parsed unqrel:html unqrel:parsed \
+  amp:html amp:parsed deepup:url deepup:parsed hugeattr:html hugeattr:parsed longline:text \
+  longline:url longline:parsed; do
+  shape=${row%%:*} mode=${row#*:}
+  small="$work/$shape-4.html" large="$work/$shape-16.html"
+  read -r t1 m1 < <(measure "$cli" extract --mode "$mode" --page-url http://h/d/p.html "$small")
+  read -r t2 m2 < <(measure "$cli" extract --mode "$mode" --page-url http://h/d/p.html "$large")
+  kb=$(($(stat -c %s "$large") / 1024))
+  tg=$(awk -v a="$t1" -v b="$t2" 'BEGIN { printf "%.2f", (b < 0.05) ? 1 : b / (a > 0.01 ? a : 0.01) }')
+  ms=$(awk -v m="$m2" -v k="$kb" 'BEGIN { printf "%.2f", m / k }')
+  ok=ok
+  awk -v t="$tg" -v m="$m2" -v k="$kb" 'BEGIN { exit !(t <= 5 && m <= 2 * k + 16384) }' ||
+    { ok=MISSED; status=1; }
+  printf '%-17s %9.2f -> %6.2f s %12d -> %6d KB %7sx %8sx  %s\n' "$shape $mode" "$t1" "$t2" "$m1" \
+    "$m2" "$tg" "$ms" "$ok"
 done
 echo
 

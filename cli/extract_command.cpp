@@ -205,11 +205,19 @@ class UrlPrinter {
 
 constexpr Phrase kLeftOut{"{1} linked pages left out (--max-pages {2})",
                           "リンク先の {1} ページは上限 (--max-pages {2}) のため取得していません"};
+constexpr Phrase kTooLong{"left out {1} stretch(es) of over {2} KiB, too long for a URL",
+                          "URL にしては長すぎる {1} か所 ({2} KiB 超) は抜き出しませんでした"};
+
+// The line for stretches too long for a URL that a run left out, if any.
+void SayLeftOut(std::uint64_t leftOut, std::FILE* err) {
+  if (leftOut == 0) return;
+  Say(err, kTooLong, {std::to_string(leftOut), std::to_string(kLinePieceBytes / 2048)});
+}
 
 // Several pages, or one and the pages it links to: the run the dialog makes of several
 // addresses, each URL printed as soon as its place in the run's order is known (a page's as it
 // is scanned once the pages before it have ended), and a line on `err` for each page that
-// failed and for the links the cap left out.
+// failed, for the links the cap left out and for what was too long.
 int RunCrawl(const ExtractRequest& request, UrlPrinter& printer, std::FILE* err) {
   std::vector<std::u16string> starts;
   for (const std::string& url : request.urls) starts.push_back(DownloadAddress(Utf8ToUtf16(url)));
@@ -242,6 +250,7 @@ int RunCrawl(const ExtractRequest& request, UrlPrinter& printer, std::FILE* err)
     Say(err, phrase::kAbout, {Utf16ToUtf8(page.url), Utf16ToUtf8(page.reason)});
     failed = true;
   }
+  SayLeftOut(crawl.LeftOut(), err);
   if (crawl.PagesOverCap() > 0) {
     Say(err, kLeftOut,
         {std::to_string(crawl.PagesOverCap()), std::to_string(request.crawl.maxPages)});
@@ -262,16 +271,23 @@ int RunOne(ExtractRequest& request, const std::string& file, std::FILE* in, UrlP
                : std::nullopt;
   if (download) {
     if (!page) return 1;
+    if (!IsScannedStartType(page->contentType)) {
+      Say(err, phrase::kAbout,
+          {request.urls.front(), Utf16ToUtf8(NotAPageReason(page->contentType))});
+      return 1;
+    }
     if (options.mode != ExtractMode::Parsed) options.mode = ExtractMode::Download;
     options.pageUrl = page->finalUrl;
   }
   const Input input(download ? page->path : file, in, err);
   if (!input) return 1;
+  std::uint64_t leftOut = 0;
   const ExtractResult result = ExtractFromFile(
       input.file(), {request.encoding, page ? std::string_view(page->contentType) : ""}, options,
       CompiledFilter(request.filter),
-      [&](std::u16string_view url, int appends) { printer.Print(url, appends); });
+      [&](std::u16string_view url, int appends) { printer.Print(url, appends); }, {}, &leftOut);
   if (!printer.writer().Finish(err)) return 1;
+  SayLeftOut(leftOut, err);
   if (result == ExtractResult::OutOfMemory) {
     ReportOutOfMemory(err);
     return 1;

@@ -10,6 +10,8 @@ mkdir -p "$out"
 export CARDO_WINE_DRIVER=x11
 source "$root/tools/wine-env.sh" "$root/build/wineprefix-x11"
 cardo_wine_prepare
+# The pictures are at 96 DPI, whatever scale tools/screenshot.sh last left in the prefix.
+cardo_wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 cardo_screen "${CARDO_DISPLAY:-:96}" 1024x768
 
 work=$(mktemp -d)
@@ -75,3 +77,28 @@ preferences 1209 設定
 search 1109 検索
 version 1305 バージョン情報
 EOF
+
+# The link check over the whole sample list (no network here: its hosts do not resolve).
+driver command 1106
+driver command 1114
+sleep 4
+shot link_check 'リンクの確認'
+driver close 'リンクの確認'
+sleep 0.5
+# The export page of the preferences, three pages on.
+driver command 1209
+for _ in 1 2 3; do
+  xdotool key --window "$(window_id '設定')" ctrl+Tab
+  sleep 0.3
+done
+shot preferences_export '設定'
+driver close '設定'
+sleep 0.5
+# The progress of a run over the selected lines as pages, from the extraction's URL page.
+driver command 1121
+window_id 'URLの抜き出し' >/dev/null
+driver press 'URLの抜き出し' 1
+sleep 3
+shot extract_pages 'ページからの抜き出し'
+driver close 'ページからの抜き出し'
+driver close 'URLの抜き出し'

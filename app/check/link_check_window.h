@@ -2,9 +2,11 @@
 // frmLinkCheck: the link check of the main list's lines. Modeless, owned by the main window.
 // While the check runs on worker threads the window shows how far it got (done / total,
 // alive, dead, errors) and each URL's row as its answer comes; 中止 stops it at once. The rows
-// (status, size, type, final URL, URL, reason) sort by any column; the actions change the main
-// list only when the user asks: remove the dead lines, replace redirected lines with their
-// final URL, select the failed lines.
+// (status, URL, reason, final URL, size, type) sort by any column, copy to the clipboard and
+// save as TAB-separated text; the failed ones can be checked again. The actions change the
+// main list only when the user asks: remove the dead lines, replace redirected lines with their
+// final URL, select the failed lines. The window is resizable; its size, its columns' widths,
+// the time-out and the per-host limit are kept in the settings.
 #include <windows.h>
 
 #include <atomic>
@@ -17,16 +19,21 @@
 #include "app/controls/dialog_win.h"
 #include "app/check/link_check.h"
 #include "app/check/link_check_list.h"
+#include "app/controls/anchor_layout_win.h"
 #include "app/list/shell_context.h"
+#include "app/settings/app_settings.h"
 
 namespace cardo {
 
 class frmLinkCheck final : public DialogWindow {
  public:
   // `transports` gives each check its HTTP stack, made when the check starts.
-  frmLinkCheck(HINSTANCE instance, ShellContext& shell,
-               std::function<LinkTransportFactory()> transports, LinkCheckLimits limits = {})
-      : instance_(instance), shell_(shell), transports_(std::move(transports)), limits_(limits) {}
+  frmLinkCheck(HINSTANCE instance, ShellContext& shell, Settings& settings,
+               std::function<LinkTransportFactory()> transports)
+      : instance_(instance),
+        shell_(shell),
+        settings_(settings),
+        transports_(std::move(transports)) {}
   ~frmLinkCheck() override;
 
   // Checks `urls` (the main list's lines) in the window, opened over `owner`. A check still
@@ -38,9 +45,16 @@ class frmLinkCheck final : public DialogWindow {
   void cmdRemoveDead_Click();
   void cmdReplaceRedirected_Click();
   void cmdSelectFailed_Click();
+  void cmdRecheckFailed_Click();
+  void cmdCopyResults_Click();
+  void cmdSaveResults_Click();
   void lvwResults_ColumnClick(int column);
   // The rows as shown, in the list view's order: each row's texts, column by column.
   std::vector<std::vector<std::u16string>> Rows() const;
+  // The whole text of a row's tip: its URL, status and reason, each on a line.
+  std::u16string RowTip(int shownRow) const;
+  // Keeps the window's size, the columns' widths and the limits in the settings record.
+  void StoreSettings();
 
  private:
   struct Run;
@@ -52,7 +66,12 @@ class frmLinkCheck final : public DialogWindow {
   void Form_Load() override;
   bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-  void Start();
+  void OnDpiChanged(int oldDpi) override;
+  // Checks the rows `indices` again (every row on a new check); the others keep their answers.
+  void Start(std::vector<std::size_t> indices);
+  LinkCheckLimits Limits();
+  void Place(HWND owner);
+  void EnableActions(bool enabled);
   void TakeResults();
   void Stop();
   void ShowProgress();
@@ -61,10 +80,12 @@ class frmLinkCheck final : public DialogWindow {
 
   HINSTANCE instance_;
   ShellContext& shell_;
+  Settings& settings_;
   std::function<LinkTransportFactory()> transports_;
-  LinkCheckLimits limits_;
+  AnchorLayout layout_;
   CheckedLinks checked_;
   std::vector<Row> rows_;
+  std::vector<std::size_t> running_;  // the rows the running check asks for, by its index
   std::vector<int> order_;  // the rows in the list view's order
   int sortColumn_ = -1;
   bool sortDown_ = false;

@@ -11,15 +11,16 @@
 namespace cardo {
 namespace {
 
-constexpr UINT_PTR kIgnoreEscapeSubclass = 0x45534320;
-
-LRESULT CALLBACK IgnoreEscapeProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                  DWORD_PTR) noexcept {
-  if ((message == WM_KEYDOWN || message == WM_CHAR) && wParam == VK_ESCAPE) return 0;
-  if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(edit, IgnoreEscapeProc, kIgnoreEscapeSubclass);
+// Whether `focus` is a combo box, or the text box of one, whose list is dropped down.
+bool InOpenDropDown(HWND focus) {
+  for (HWND window : {focus, GetParent(focus)}) {
+    wchar_t cls[16] = {};
+    GetClassNameW(window, cls, 16);
+    if (std::wcscmp(cls, L"ComboBox") == 0) {
+      return SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0) != 0;
+    }
   }
-  return DefSubclassProc(edit, message, wParam, lParam);
+  return false;
 }
 
 }  // namespace
@@ -152,12 +153,18 @@ bool RouteDialogMessage(MSG& msg) {
     } catch (...) {
       OutputDebugStringW(L"Cardo: an exception reached the message loop\n");
     }
+    // Esc closes a tool window wherever its focus is, as its cancel button does: the dialog
+    // manager gives it to a control that takes every key (a multi-line text), which would
+    // keep the window open and the next keys in the control. An open drop-down list still
+    // takes the first Esc to close itself.
+    if (dialog && msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE &&
+        !InOpenDropDown(msg.hwnd)) {
+      SendMessageW(root, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(GetDlgItem(root, IDCANCEL)));
+      return true;
+    }
   }
   return IsDialogMessageW(root, &msg);
-}
-
-void IgnoreEscape(HWND edit) {
-  SetWindowSubclass(edit, IgnoreEscapeProc, kIgnoreEscapeSubclass, 0);
 }
 
 void SetClientSize(HWND hwnd, int width, int height) {
@@ -170,14 +177,22 @@ void SetClientSize(HWND hwnd, int width, int height) {
 }
 
 void CentreOverOwner(HWND hwnd) {
-  RECT owner{}, self{};
-  GetWindowRect(GetWindow(hwnd, GW_OWNER), &owner);
+  HWND owner = GetWindow(hwnd, GW_OWNER);
+  RECT over{}, self{};
+  if (!owner || !GetWindowRect(owner, &over)) return;
   GetWindowRect(hwnd, &self);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor);
+  const RECT& work = monitor.rcWork;
   const LONG width = self.right - self.left;
   const LONG height = self.bottom - self.top;
-  SetWindowPos(hwnd, nullptr, std::max<LONG>((owner.left + owner.right - width) / 2, 0),
-               std::max<LONG>((owner.top + owner.bottom - height) / 2, 0), 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Inside the owner's monitor; its top-left corner first when the window is the larger.
+  const LONG left =
+      std::max(work.left, std::min((over.left + over.right - width) / 2, work.right - width));
+  const LONG top =
+      std::max(work.top, std::min((over.top + over.bottom - height) / 2, work.bottom - height));
+  SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void AddToolTip(HWND dialog, HWND control, const char16_t* text) {

@@ -76,12 +76,9 @@ class DialogWindow {
 };
 
 // Gives a message of the program's loop to the modeless dialog it is for, so that Tab, Enter,
-// Esc and access keys work there; true when the dialog took it.
+// Esc and access keys work there; true when the dialog took it. In a dialog of ours Esc is its
+// cancel button from every control (a dropped-down list closes first).
 bool RouteDialogMessage(MSG& msg);
-
-// A multi-line text box in a dialog closes the dialog on Esc, and its text with it: after this
-// call Esc in `edit` does nothing (elsewhere in the dialog it still cancels).
-void IgnoreEscape(HWND edit);
 
 // Scales the places of `parent`'s controls about its client origin from `oldDpi` to `dpi`,
 // and gives them `font` when there is one.
@@ -91,7 +88,8 @@ void ScaleChildren(HWND parent, int dpi, int oldDpi, HFONT font);
 // where it is.
 void SetClientSize(HWND hwnd, int width, int height);
 
-// Places a window over the middle of its owner, where the eye already is.
+// Places a window over the middle of its owner, where the eye already is, inside the work
+// area of the owner's monitor.
 void CentreOverOwner(HWND hwnd);
 
 // A tool tip for `control`, shown by a tip window that belongs to `dialog`.

@@ -25,6 +25,13 @@ struct Column {
 };
 constexpr Column kColumns[] = {{L"ページ", 270}, {L"状態", 180}};
 
+// The list grows with the window, the state column taking the width the page column leaves.
+const std::vector<std::pair<int, unsigned>> kAnchors = {
+    {IDC_LBLPAGESPROGRESS, kAnchorLeft | kAnchorRight},
+    {IDC_LVWPAGES, kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom},
+    {IDCANCEL, kAnchorRight | kAnchorBottom},
+};
+
 std::u16string Number(long long n) {
   return Utf8ToUtf16(std::to_string(n));
 }
@@ -77,7 +84,8 @@ bool frmExtractPages::Start(HWND owner, std::shared_ptr<PageCrawl> crawl) {
 
 void frmExtractPages::Form_Load() {
   HWND view = Item(IDC_LVWPAGES);
-  ListView_SetExtendedListViewStyle(view, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  ListView_SetExtendedListViewStyle(view,
+                                    LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_LABELTIP);
   for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -85,6 +93,14 @@ void frmExtractPages::Form_Load() {
     column.pszText = const_cast<wchar_t*>(kColumns[i].title);
     ListView_InsertColumn(view, i, &column);
   }
+  ListView_SetColumnWidth(view, 1, LVSCW_AUTOSIZE_USEHEADER);
+  layout_.Capture(hwnd(), kAnchors);
+  CentreOverOwner(hwnd());
+}
+
+void frmExtractPages::OnDpiChanged(int) {
+  layout_.Capture(hwnd(), kAnchors);
+  ListView_SetColumnWidth(Item(IDC_LVWPAGES), 1, LVSCW_AUTOSIZE_USEHEADER);
 }
 
 void frmExtractPages::Refresh() {
@@ -109,12 +125,14 @@ void frmExtractPages::Finish(bool cancelled) {
   if (cancelled) crawl_->Cancel();
   rows_ = crawl_->Progress();
   const int overCap = crawl_->PagesOverCap();
+  const std::uint64_t leftOut = crawl_->LeftOut();
   if (!cancelled && worker_.joinable()) worker_.join();  // its run has returned
   Release();
   const std::shared_ptr<PendingLines> pending = std::move(pending_);
   const int added = AddGatheredToList(*pending, shell_);  // a full list said once
   note_ = (cancelled ? u"中止しました (" : u"完了 (") + Number(added) + u" 件を追加)";
   if (overCap > 0) note_ += u"  上限のため " + Number(overCap) + u" ページは取得していません";
+  if (leftOut > 0) note_ += u"  " + LeftOutNote(leftOut);
   SetDlgItemTextW(hwnd(), IDCANCEL, L"閉じる(&C)");
   Refresh();
 }
@@ -174,6 +192,16 @@ INT_PTR frmExtractPages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kRefreshTimer && Running()) Refresh();
       return TRUE;
+    case WM_SIZE:
+      layout_.Apply();
+      ListView_SetColumnWidth(Item(IDC_LVWPAGES), 1, LVSCW_AUTOSIZE_USEHEADER);
+      return TRUE;
+    case WM_GETMINMAXINFO: {
+      const SIZE least = layout_.MinimumSize();
+      if (least.cx == 0) return FALSE;  // before the layout is known
+      reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {least.cx, least.cy};
+      return TRUE;
+    }
     case WM_CLOSE:
       // The close box while the run goes on stops it, keeps what was found, then closes.
       if (Running()) Finish(true);

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/controls/anchor_layout_win.h"
 #include "app/controls/dialog_win.h"
 #include "app/extract/page_crawl.h"
 #include "app/list/pending_lines.h"
@@ -39,6 +40,7 @@ class frmExtractPages final : public DialogWindow {
  private:
   struct Notice;
   void Form_Load() override;
+  void OnDpiChanged(int oldDpi) override;
   bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void Refresh();
@@ -50,6 +52,7 @@ class frmExtractPages final : public DialogWindow {
 
   HINSTANCE instance_;
   ShellContext& shell_;
+  AnchorLayout layout_;
   std::shared_ptr<PageCrawl> crawl_;
   std::shared_ptr<PendingLines> pending_;  // the run's URLs, touched by it until it ended
   std::shared_ptr<Notice> notice_;

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
 #include <unordered_set>
 
 #include "app/extract/filter_gate.h"
 #include "app/list/pending_lines.h"
 #include "app/platform/text.h"
+#include "app/text/line_source.h"
 
 namespace cardo {
 namespace {
@@ -28,9 +30,15 @@ std::FILE* OpenForReading(const std::u16string& path) {
 
 }  // namespace
 
+std::u16string LeftOutNote(std::uint64_t count) {
+  return u"URL にしては長すぎる " + Utf8ToUtf16(std::to_string(count)) + u" か所 (" +
+         Utf8ToUtf16(std::to_string(kLinePieceBytes / 2048)) + u" KiB 超) は抜き出しませんでした";
+}
+
 ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOptions& options,
                                  std::u16string_view filterText, PendingLines& pending,
-                                 std::string_view contentType, const KeepGoing& keepGoing) {
+                                 std::string_view contentType, const KeepGoing& keepGoing,
+                                 std::uint64_t* leftOut) {
   std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
   if (!file) return ExtractResult::Unreadable;
   const CompiledFilter filter(filterText);
@@ -41,7 +49,8 @@ ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOption
       [&](std::u16string_view url, int appends) {
         AddOncePerMatchingPattern(url, appends, pending);
       },
-      [&](long long bytesRead) { return !pending.Full() && (!keepGoing || keepGoing(bytesRead)); });
+      [&](long long bytesRead) { return !pending.Full() && (!keepGoing || keepGoing(bytesRead)); },
+      leftOut);
 }
 
 int AddGatheredToList(PendingLines& pending, ShellContext& shell) {
@@ -76,7 +85,7 @@ FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path
             : FindUrlsInFile(
                   file.get(), {forced, outcome.contentType}, options,
                   [&](std::u16string_view url) { wanted = wanted && links.Found(url); },
-                  [&](long long) { return wanted && !control.Cancelled(); });
+                  [&](long long) { return wanted && !control.Cancelled(); }, &fetched.leftOut);
   if (control.Cancelled()) {
     fetched.status = DownloadStatus::Cancelled;
   } else if (result != ExtractResult::Done) {

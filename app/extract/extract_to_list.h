@@ -21,10 +21,14 @@ namespace cardo {
 // Unreadable: the file could not be opened or read (the URLs before a failed read are
 // gathered); OutOfMemory: a line too long for the memory left (the URLs before it are
 // gathered).
+// `leftOut`, when given, gets the count of stretches too long for a URL (ExtractUrls).
 ExtractResult GatherUrlsFromFile(const std::u16string& path, const ExtractOptions& options,
                                  std::u16string_view filterText, PendingLines& pending,
-                                 std::string_view contentType = {},
-                                 const KeepGoing& keepGoing = {});
+                                 std::string_view contentType = {}, const KeepGoing& keepGoing = {},
+                                 std::uint64_t* leftOut = nullptr);
+// What the user is told of `count` stretches too long for a URL that a run left out (no final
+// "。": the caller ends the sentence as its message does).
+std::u16string LeftOutNote(std::uint64_t count);
 // The gathered lines at the end of the list as it is now (the lines that no longer fit are
 // refused), drawn once, with the list-full message once. Returns the number added.
 int AddGatheredToList(PendingLines& pending, ShellContext& shell);

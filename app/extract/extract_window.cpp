@@ -3,12 +3,14 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <variant>
 
 #include "app/url/web_address.h"
 #include "app/list/list_file.h"
 #include "app/list/messages.h"
 #include "app/platform/codec.h"
+#include "app/platform/file_system.h"
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "app/settings/ini_values.h"
@@ -392,12 +394,14 @@ bool frmExtract::StartExtraction(const std::u16string& path, const std::u16strin
                pending = PendingLines(context_.shell.list)](DownloadControl& control) mutable {
     long long reported = 0;
     Extraction done;
-    done.result =
-        GatherUrlsFromFile(path, options, filter, pending, contentType, [&](long long bytes) {
+    done.result = GatherUrlsFromFile(
+        path, options, filter, pending, contentType,
+        [&](long long bytes) {
           const long long step = bytes - reported;
           reported = bytes;
           return control.Guarded(static_cast<std::size_t>(step), [] { return true; });
-        });
+        },
+        &done.leftOut);
     done.lines = std::move(pending);
     return done;
   };
@@ -422,7 +426,10 @@ void frmExtract::ExtractionEnded() {
   if (done.lines) AddGatheredToList(*done.lines, context_.shell);
   switch (done.result) {
     case ExtractResult::Done:
-      if (fromDownload_) {
+      if (done.leftOut > 0) {
+        ui.ShowMessage(kFinished + (u"\r\n\r\n" + LeftOutNote(done.leftOut) + u"。"),
+                       msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
+      } else if (fromDownload_) {
         ui.ShowMessage(kFinished, msg::kInfoTitle, MessageIcon::Information, MessageButtons::Ok);
       } else {
         ui.Beep();
@@ -520,7 +527,15 @@ void frmExtract::ShowProgress() {
 
 void frmExtract::CancelRun() {
   if (!Running()) return;
+  const bool downloading = Downloading();
   download_.Cancel();
+  // A stopped page is no page: it is not left behind at whatever size it had reached. The
+  // worker may still hold the file (it writes nothing more), so it is emptied, not removed.
+  if (downloading) {
+    if (std::FILE* emptied = OpenStream(context_.appDirectory + kTempFile, "wb")) {
+      std::fclose(emptied);
+    }
+  }
   extraction_.Cancel();
   KillTimer(hwnd(), kProgressTimer);
   ShowRunning(false, kCaption);
@@ -532,8 +547,14 @@ void frmExtract::DownloadEnded() {
   const DownloadOutcome outcome = download_.Finish();
   ShowRunning(false, kCaption);
   EnableWindow(hwnd(), FALSE);
+  const std::u16string temp = context_.appDirectory + kTempFile;
   if (outcome.status == DownloadStatus::Failed) {
+    // A page refused at its limit may have reached it: nothing is left of what failed.
+    SystemFileSystem().Remove(temp);
     ShowError(context_.shell.ui, kDownloadFailed + (u"\r\n\r\n" + outcome.reason));
+  } else if (outcome.status == DownloadStatus::Done && !IsScannedStartType(outcome.contentType)) {
+    SystemFileSystem().Remove(temp);
+    ShowError(context_.shell.ui, NotAPageReason(outcome.contentType));
   } else if (outcome.status == DownloadStatus::Done &&
              StartExtraction(context_.appDirectory + kTempFile, outcome.finalUrl,
                              outcome.contentType, true)) {

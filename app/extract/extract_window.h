@@ -81,6 +81,7 @@ class frmExtract final : public DialogWindow {
   struct Extraction {
     ExtractResult result = ExtractResult::OutOfMemory;
     std::optional<PendingLines> lines;
+    std::uint64_t leftOut = 0;  // stretches too long for a URL
   };
 
   const ToolContext& context_;

@@ -27,6 +27,7 @@ class StoppableLines final : public LineSource {
     bytes_ += static_cast<long long>(text.size());
     return true;
   }
+  std::uint64_t LeftOut() const override { return lines_.LeftOut(); }
 
  private:
   LineSource& lines_;
@@ -45,23 +46,26 @@ CandidateSink Filtered(const CompiledFilter& filter, const PassedUrlSink& sink) 
 
 ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
                               const ExtractOptions& options, const CompiledFilter& filter,
-                              const PassedUrlSink& sink, const KeepGoing& keepGoing) {
-  return FindUrlsInFile(file, encoding, options, Filtered(filter, sink), keepGoing);
+                              const PassedUrlSink& sink, const KeepGoing& keepGoing,
+                              std::uint64_t* leftOut) {
+  return FindUrlsInFile(file, encoding, options, Filtered(filter, sink), keepGoing, leftOut);
 }
 
 ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
                              const ExtractOptions& options, const CandidateSink& sink,
-                             const KeepGoing& keepGoing) {
+                             const KeepGoing& keepGoing, std::uint64_t* leftOut) {
   bool failed = false;
   try {
     const std::unique_ptr<LineSource> lines = OpenLineSource(file, encoding);
+    std::uint64_t longRuns = 0;
     if (keepGoing) {
       StoppableLines stoppable(*lines, keepGoing);
-      ExtractUrls(stoppable, options, sink);
+      longRuns = ExtractUrls(stoppable, options, sink);
     } else {
-      ExtractUrls(*lines, options, sink);
+      longRuns = ExtractUrls(*lines, options, sink);
     }
     failed = lines->Failed();
+    if (leftOut) *leftOut = longRuns;
   } catch (const std::bad_alloc&) {
     // A 32-bit process may not find room for a line of hundreds of megabytes.
     return ExtractResult::OutOfMemory;

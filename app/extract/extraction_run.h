@@ -5,6 +5,7 @@
 // to the caller's sink. The callers differ on purpose only in what they do with a URL that
 // passes: the dialog and cardo-cli take it once per matching pattern (AddOncePerMatchingPattern),
 // a paste each URL once (PasteLinksToList).
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string_view>
@@ -28,16 +29,18 @@ using PassedUrlSink = std::function<void(std::u16string_view url, int appends)>;
 using KeepGoing = std::function<bool(long long bytesRead)>;
 
 // The run over an open file, read a block at a time (never whole) from where it stands; a
-// pipe's lines are scanned as they arrive (OpenLineSource).
+// pipe's lines are scanned as they arrive (OpenLineSource). `leftOut`, when given, gets the
+// count of runs too long for a URL that were left out (ExtractUrls).
 ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
                               const ExtractOptions& options, const CompiledFilter& filter,
-                              const PassedUrlSink& sink, const KeepGoing& keepGoing = {});
+                              const PassedUrlSink& sink, const KeepGoing& keepGoing = {},
+                              std::uint64_t* leftOut = nullptr);
 
 // The same run with every URL the scan finds handed to `sink` unfiltered, for a caller that
 // judges them itself (a run over several pages follows some and filters the rest).
 ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
                              const ExtractOptions& options, const CandidateSink& sink,
-                             const KeepGoing& keepGoing = {});
+                             const KeepGoing& keepGoing = {}, std::uint64_t* leftOut = nullptr);
 
 // The run over text already read, in UTF-8, such as a paste's.
 ExtractResult ExtractFromText(std::string_view utf8, const ExtractOptions& options,

@@ -105,6 +105,23 @@ bool IsHtmlContentType(std::string_view contentType) {
   return type.empty() || type == "text/html" || type == "application/xhtml+xml";
 }
 
+bool IsScannedStartType(std::string_view contentType) {
+  std::string type(contentType.substr(0, contentType.find(';')));
+  std::transform(type.begin(), type.end(), type.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
+  const std::size_t first = type.find_first_not_of(" \t");
+  return IsHtmlContentType(contentType) ||
+         (first != std::string::npos && type.compare(first, 5, "text/") == 0);
+}
+
+std::u16string NotAPageReason(std::string_view contentType) {
+  std::u16string type;
+  for (const char c : contentType.substr(0, contentType.find(';'))) {
+    if (c != ' ' && c != '\t') type.push_back(static_cast<unsigned char>(c));
+  }
+  return u"HTML でもテキストでもない (" + type + u") ため、抜き出しませんでした。";
+}
+
 namespace {
 
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
@@ -158,6 +175,10 @@ class PageCrawl::Scan final : public PageLinks {
       : crawl_(crawl), index_(index), start_(start), linking_(start && crawl.rules_.depth > 0) {}
 
   bool Begin(std::u16string_view finalUrl, std::string_view contentType) override {
+    if (start_ && !IsScannedStartType(contentType)) {
+      notAPage_ = NotAPageReason(contentType);
+      return false;
+    }
     finalUrl_ = finalUrl;
     {
       std::lock_guard<std::mutex> hold(crawl_.lock_);
@@ -183,6 +204,8 @@ class PageCrawl::Scan final : public PageLinks {
     std::sort(passed_.begin(), passed_.end());
     return static_cast<int>(std::unique(passed_.begin(), passed_.end()) - passed_.begin());
   }
+  // A start page refused for its type: why, for the user; else empty.
+  const std::u16string& NotAPage() const { return notAPage_; }
 
  private:
   PageCrawl& crawl_;
@@ -190,6 +213,7 @@ class PageCrawl::Scan final : public PageLinks {
   const bool start_, linking_;
   std::u16string finalUrl_;
   std::vector<std::uint64_t> passed_;
+  std::u16string notAPage_;
 };
 
 PageCrawl::PageCrawl(std::vector<std::u16string> starts, CrawlRules rules,
@@ -220,6 +244,15 @@ void PageCrawl::Plan(const std::u16string& url, std::size_t parent, bool start) 
   pages_.push_back(std::move(page));
 }
 
+bool PageCrawl::MayRedirectTo(const std::u16string& target) {
+  std::u16string key = PageKey(target);
+  if (planned_.count(key) != 0) return false;
+  const std::uint64_t hash = HashOf(key);
+  if (overCapSeen_.Contains({reinterpret_cast<const char*>(&hash), sizeof hash})) --overCap_;
+  planned_.insert(std::move(key));
+  return true;
+}
+
 void PageCrawl::Run() {
   std::vector<std::thread> helpers;
   for (int worker = 1; worker < rules_.inFlight; ++worker) {
@@ -242,6 +275,12 @@ void PageCrawl::Work(int worker) {
     Page& page = pages_[index];
     page.progress.state = PageState::Fetching;
     auto control = std::make_shared<DownloadControl>(rules_.limits);
+    // A redirect to a page of the run (planned, or another redirect's) is not fetched again:
+    // a page is fetched once a run, by its final address.
+    control->GateRedirects([this](const std::u16string& target) {
+      std::lock_guard<std::mutex> hold(lock_);
+      return MayRedirectTo(target);
+    });
     page.control = control;
     const std::u16string url = page.progress.url;
     Scan scan(*this, index, page.progress.start);
@@ -253,6 +292,14 @@ void PageCrawl::Work(int worker) {
     } catch (const std::bad_alloc&) {
       fetched = {};
       fetched.reason = u"メモリが足りません。";
+    }
+    if (!control->RefusedRedirect().empty() && !control->Cancelled()) {
+      // Its page is another's of the run: this one has ended, giving nothing of its own.
+      fetched = {};
+      fetched.status = DownloadStatus::Done;
+    } else if (!scan.NotAPage().empty() && fetched.status == DownloadStatus::Done) {
+      fetched.status = DownloadStatus::Failed;
+      fetched.reason = scan.NotAPage();
     }
     const int passed = scan.Passed();
     hold.lock();
@@ -270,6 +317,7 @@ void PageCrawl::Record(std::size_t index, const FetchedLinks& fetched, int found
   if (fetched.status == DownloadStatus::Done) {
     page.progress.state = PageState::Done;
     page.progress.found = found;
+    leftOut_ += fetched.leftOut;
   } else if (fetched.status == DownloadStatus::Cancelled) {
     page.progress.state = PageState::Cancelled;
   } else {
@@ -378,6 +426,11 @@ int PageCrawl::PagesOverCap() const {
 bool PageCrawl::Full() const {
   std::lock_guard<std::mutex> hold(lock_);
   return full_;
+}
+
+std::uint64_t PageCrawl::LeftOut() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return leftOut_;
 }
 
 }  // namespace cardo

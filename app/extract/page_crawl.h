@@ -6,7 +6,8 @@
 // whatever order the downloads end in: a start page's URLs, then those of the pages it links
 // to in the order it links to them, then the next start page; each URL once a run. Each URL
 // is handed on as soon as its place in that order is known: a page's as it is scanned when
-// every page before it has ended.
+// every page before it has ended. A page is fetched once a run, by its final address: a
+// redirect to a page of the run is not followed.
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -42,11 +43,17 @@ StartAddresses ReadStartAddresses(std::u16string_view text);
 bool IsSameSitePage(std::u16string_view page, std::u16string_view link);
 // Whether a Content-Type names an HTML page (or names nothing, as old servers send).
 bool IsHtmlContentType(std::string_view contentType);
+// Whether a start page's Content-Type names something to scan: an HTML page, any text, or
+// nothing. An archive or an image typed as a page gives no link, only junk.
+bool IsScannedStartType(std::string_view contentType);
+// What the user is told of a start page that is not scanned for its type.
+std::u16string NotAPageReason(std::string_view contentType);
 
 // One page as the fetcher got it.
 struct FetchedLinks {
   DownloadStatus status = DownloadStatus::Failed;
-  std::u16string reason;  // Failed: for the user
+  std::u16string reason;      // Failed: for the user
+  std::uint64_t leftOut = 0;  // Done: stretches too long for a URL, left out
 };
 
 // What the scan of one page hands the run, on the thread that fetched it.
@@ -54,7 +61,8 @@ class PageLinks {
  public:
   virtual ~PageLinks() = default;
   // Once the page has come, before its scan: whether it is scanned at all (a linked page that
-  // turns out to be no page, an image behind a script's address, is no text to scan).
+  // turns out to be no page, an image behind a script's address, is no text to scan; a start
+  // page that is no HTML or text is refused).
   virtual bool Begin(std::u16string_view finalUrl, std::string_view contentType) = 0;
   // Each URL the scan finds, in page order; false once the run wants no more of this page.
   virtual bool Found(std::u16string_view url) = 0;
@@ -114,6 +122,8 @@ class PageCrawl {
   int PagesOverCap() const;
   // Whether the sink took no more, which stopped the run.
   bool Full() const;
+  // The stretches too long for a URL that the pages' scans left out, in all.
+  std::uint64_t LeftOut() const;
 
  private:
   struct Page;
@@ -122,6 +132,9 @@ class PageCrawl {
   void Record(std::size_t index, const FetchedLinks& fetched, int found);
   void PlanLinksOfEndedStarts();
   void Plan(const std::u16string& url, std::size_t parent, bool start);
+  // Whether a download may follow a redirect to `target`: not to a page of the run; a page
+  // the cap held back is fetched through it, since its redirect is already counted.
+  bool MayRedirectTo(const std::u16string& target);
   // What a page's scan found, each under the lock: passed on when the page's turn has come,
   // else kept for it; false once the run wants no more of the page.
   bool Pass(std::size_t index, std::u16string_view url);
@@ -147,6 +160,7 @@ class PageCrawl {
   std::size_t turn_ = 0;      // the page whose URLs are passed on as they come
   int running_ = 0;
   int overCap_ = 0;
+  std::uint64_t leftOut_ = 0;
   bool cancelled_ = false;
   bool full_ = false;
 };

@@ -36,7 +36,6 @@ INT_PTR frmFreeInput::OnMessage(UINT message, WPARAM, LPARAM) {
 void frmFreeInput::Form_Load() {
   HWND text = Item(IDC_TXTFREEINPUT);
   SendMessageW(text, EM_SETLIMITTEXT, 0, 0);
-  IgnoreEscape(text);
   CheckDlgButton(hwnd(), IDC_CHKTEXTCLEAR,
                  context_.settings.TextClear ? BST_CHECKED : BST_UNCHECKED);
   DropTarget::Attach(

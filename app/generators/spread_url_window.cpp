@@ -104,7 +104,6 @@ INT_PTR frmSpreadUrl::OnMessage(UINT message, WPARAM wParam, LPARAM) {
 void frmSpreadUrl::Form_Load() {
   HWND source = Item(IDC_TXTSOURCE);
   SendMessageW(source, EM_SETLIMITTEXT, 0, 0);
-  IgnoreEscape(source);
   SetWindowSubclass(source, SourceProc, kSourceSubclass, reinterpret_cast<DWORD_PTR>(this));
   DropTarget::Attach(
       source,

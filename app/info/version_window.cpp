@@ -84,6 +84,7 @@ void frmVersion::Form_Load() {
   underlineFont_.reset(CreateFontIndirectW(&font));
 
   AddToolTip(hwnd(), Item(IDC_IMGDLL), msg::kLibraryTip);
+  CentreOverOwner(hwnd());
 }
 
 // The banner and the library's picture drawn for the window's DPI. The library's static takes

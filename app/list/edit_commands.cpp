@@ -35,12 +35,7 @@ void InvertSelection(UrlList& list) {
   // Select everything, then clear the runs that were selected: one step per run.
   const auto was = list.SelectedIndices();
   list.SetAllSelected(true);
-  for (std::size_t i = 0; i < was.size();) {
-    std::size_t j = i;
-    while (j + 1 < was.size() && was[j + 1] == was[j] + 1) ++j;
-    list.SetRangeSelected(was[i], was[j], false);
-    i = j + 1;
-  }
+  SetLinesSelected(list, was, false);
 }
 
 bool RemoveDuplicateLines(UrlList& list) {

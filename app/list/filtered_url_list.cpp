@@ -1,17 +1,26 @@
 #include "app/list/filtered_url_list.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "app/platform/word_matcher.h"
 
 namespace cardo {
 
 void FilteredUrlList::SetFilter(std::u16string text) {
+  // A text holding the last one lets through only lines the last one let through, and while
+  // nothing has changed since, those are all shown: typing on looks at the shown lines alone.
+  const bool narrower =
+      matched_ && Filtering() && !text_.empty() && text.find(text_) != std::u16string::npos;
   text_ = std::move(text);
-  Refilter();
+  Match(narrower);
 }
 
 void FilteredUrlList::Refilter() {
+  Match(false);
+}
+
+void FilteredUrlList::Match(bool shownOnly) {
   Changed();
   if (text_.empty()) {
     if (Filtering()) inner_.ShowOnly(std::nullopt);
@@ -19,11 +28,19 @@ void FilteredUrlList::Refilter() {
   }
   const WordMatcher matcher(text_, false);
   const auto& lines = inner_.LineRefs();
+  const auto matches = [&](int line) {
+    return matcher.Find(lines[static_cast<std::size_t>(line)]) != std::u16string_view::npos;
+  };
   std::vector<int> shown;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (matcher.Find(lines[i]) != std::u16string_view::npos) shown.push_back(static_cast<int>(i));
+  if (shownOnly) {
+    std::copy_if(Shown()->begin(), Shown()->end(), std::back_inserter(shown), matches);
+  } else {
+    for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+      if (matches(i)) shown.push_back(i);
+    }
   }
   inner_.ShowOnly(std::move(shown));
+  matched_ = true;
 }
 
 int FilteredUrlList::RowFrom(int line) const {
@@ -74,13 +91,26 @@ bool FilteredUrlList::Selected(int index) const {
   return ValidRow(index) && inner_.Selected(LineOf(index));
 }
 
-std::vector<int> FilteredUrlList::SelectedIndices() const {
-  auto selected = inner_.SelectedIndices();
-  // A hidden line is never selected: each one is a row.
-  if (Shown()) {
-    for (int& line : selected) line = RowFrom(line);
+std::vector<int> FilteredUrlList::SelectedLines(bool shown) const {
+  const auto& rows = *Shown();
+  std::vector<int> lines;
+  std::size_t row = 0;
+  for (const int line : inner_.SelectedIndices()) {
+    while (row < rows.size() && rows[row] < line) ++row;
+    if ((row < rows.size() && rows[row] == line) == shown) lines.push_back(line);
   }
+  return lines;
+}
+
+std::vector<int> FilteredUrlList::SelectedIndices() const {
+  if (!Shown()) return inner_.SelectedIndices();
+  auto selected = SelectedLines(true);
+  for (int& line : selected) line = RowFrom(line);
   return selected;
+}
+
+int FilteredUrlList::SelectedCount() const {
+  return Shown() ? static_cast<int>(SelectedLines(true).size()) : inner_.SelectedCount();
 }
 
 void FilteredUrlList::SetSelected(int index, bool selected) {
@@ -91,15 +121,30 @@ void FilteredUrlList::SetSelected(int index, bool selected) {
   }
 }
 
-void FilteredUrlList::SetRangeSelected(int first, int last, bool selected) {
-  if (!Shown()) {
-    inner_.SetRangeSelected(first, last, selected);
-    return;
+void FilteredUrlList::SetAllSelected(bool selected) {
+  if (Shown()) {
+    SetRowsSelected(0, Count() - 1, selected);
+  } else {
+    inner_.SetAllSelected(selected);
   }
-  first = std::max(first, 0);
-  last = std::min(last, Count() - 1);
-  // The hidden lines between take no selection.
-  if (first <= last) inner_.SetRangeSelected(LineOf(first), LineOf(last), selected);
+}
+
+void FilteredUrlList::SetRangeSelected(int first, int last, bool selected) {
+  if (Shown()) {
+    SetRowsSelected(std::max(first, 0), std::min(last, Count() - 1), selected);
+  } else {
+    inner_.SetRangeSelected(first, last, selected);
+  }
+}
+
+void FilteredUrlList::SetRowsSelected(int first, int last, bool selected) {
+  // The hidden lines between keep their own selection: a run of neighbouring lines at a time.
+  for (int row = first; row <= last;) {
+    int end = row;
+    while (end < last && LineOf(end + 1) == LineOf(end) + 1) ++end;
+    inner_.SetRangeSelected(LineOf(row), LineOf(end), selected);
+    row = end + 1;
+  }
 }
 
 int FilteredUrlList::FocusIndex() const {
@@ -172,6 +217,7 @@ int FilteredUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   if (!now) return inner_.ReplaceAll(lines);
   Changed();
   const std::vector<int> shown = *now;
+  const auto hiddenSelected = SelectedLines(false);
   const auto& all = inner_.LineRefs();
   const int top = TopIndex();
   const int focus = FocusIndex();
@@ -182,6 +228,8 @@ int FilteredUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   whole.reserve(hidden + n);
   std::vector<int> placed;
   placed.reserve(n);
+  std::vector<int> reselected;  // where the selected hidden lines go
+  reselected.reserve(hiddenSelected.size());
   std::size_t next = 0;   // the next new line
   std::size_t place = 0;  // the next shown line's place
   const auto put = [&] {
@@ -197,6 +245,9 @@ int FilteredUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
       ++place;
       if (next < n) put();
     } else {
+      if (std::binary_search(hiddenSelected.begin(), hiddenSelected.end(), static_cast<int>(i))) {
+        reselected.push_back(static_cast<int>(whole.size()));
+      }
       whole.push_back(all[i]);
     }
   }
@@ -204,6 +255,7 @@ int FilteredUrlList::ReplaceAll(const std::vector<std::u16string>& lines) {
   const int kept = inner_.ReplaceAll(whole);
   if (static_cast<std::size_t>(kept) != whole.size()) return 0;
   inner_.ShowOnly(std::move(placed));
+  SetLinesSelected(inner_, reselected, true);
   if (Count() > 0) {
     SetTopIndex(std::clamp(top, 0, Count() - 1));
     SetFocusIndex(std::clamp(focus, 0, Count() - 1));
@@ -235,7 +287,11 @@ void FilteredUrlList::Reorder(const std::vector<int>& order) {
   for (std::size_t row = 0; row < order.size(); ++row) {
     whole[static_cast<std::size_t>((*shown)[row])] = (*shown)[static_cast<std::size_t>(order[row])];
   }
+  // The hidden lines stay where they are.
+  const auto hiddenSelected = SelectedLines(false);
+  ListStep step(inner_);
   inner_.Reorder(whole);
+  SetLinesSelected(inner_, hiddenSelected, true);
 }
 
 }  // namespace cardo

@@ -7,7 +7,8 @@
 //
 // The filter is applied when its text changes (and again by Refilter after undo or redo), not
 // after each command: lines a command adds or rewrites stay shown, so the user sees them.
-// New lines from AppendLines go at the end of the whole list.
+// New lines from AppendLines go at the end of the whole list. A hidden line keeps its selection
+// through the filter and through every command: it is selected again when it shows again.
 #include <string>
 #include <vector>
 
@@ -21,7 +22,8 @@ class FilteredUrlList final : public UrlList {
 
   // Shows only the lines holding `text`, case ignored as the find command ignores it (ASCII and
   // the other letters it folds; Japanese text compared as it is); an empty text shows every
-  // line again. Costs one pass over the lines.
+  // line again. Costs one pass over the lines, or over the shown ones when `text` holds the
+  // last text and the list has not changed since.
   void SetFilter(std::u16string text);
   bool Filtering() const { return inner_.ShownLines() != nullptr; }
   // Matches every line again with the same text: after the list changed under the view.
@@ -33,10 +35,11 @@ class FilteredUrlList final : public UrlList {
   const std::vector<std::u16string>& LineRefs() const override;
   void SetLine(int index, std::u16string text) override;
   bool Selected(int index) const override;
+  // The shown lines that are selected; the hidden ones are not the view's.
   std::vector<int> SelectedIndices() const override;
-  int SelectedCount() const override { return inner_.SelectedCount(); }
+  int SelectedCount() const override;
   void SetSelected(int index, bool selected) override;
-  void SetAllSelected(bool selected) override { inner_.SetAllSelected(selected); }
+  void SetAllSelected(bool selected) override;
   void SetRangeSelected(int first, int last, bool selected) override;
   int FocusIndex() const override;
   void SetFocusIndex(int index) override;
@@ -50,7 +53,8 @@ class FilteredUrlList final : public UrlList {
   // Empties the whole list and ends the filter: only a new or opened list is cleared.
   void Clear() override;
   // The shown lines' places take the new lines in turn; places left over go, and new lines
-  // past the last place follow it. The hidden lines stay as they are. One undo step.
+  // past the last place follow it. The hidden lines stay as they are, selection included. One
+  // undo step.
   int ReplaceAll(const std::vector<std::u16string>& lines) override;
   void RemoveLines(const std::vector<int>& positions) override;
   // The shown lines change places among their own positions.
@@ -68,13 +72,24 @@ class FilteredUrlList final : public UrlList {
   // The row of a shown line, or of the first shown line after it.
   int RowFrom(int line) const;
   bool ValidRow(int row) const { return row >= 0 && row < Count(); }
-  void Changed() { fresh_ = false; }
+  void Changed() {
+    fresh_ = false;
+    matched_ = false;
+  }
+  // Shows the lines holding the text, looking at every line or at the shown ones only.
+  void Match(bool shownOnly);
+  // The selected lines among the shown ones (true) or the hidden ones (false), ascending.
+  std::vector<int> SelectedLines(bool shown) const;
+  // Sets the selection of the lines rows `first` to `last` show.
+  void SetRowsSelected(int first, int last, bool selected);
 
   UrlList& inner_;
   std::u16string text_;
   // The shown lines for LineRefs, copied when asked after a change.
   mutable std::vector<std::u16string> lines_;
   mutable bool fresh_ = false;
+  // Whether the shown lines are those the text let through, the list unchanged since.
+  bool matched_ = false;
 };
 
 }  // namespace cardo

@@ -27,9 +27,6 @@ void MemoryUrlList::Settle() {
 
 void MemoryUrlList::ShowOnly(std::optional<std::vector<int>> lines) {
   rows_.Set(std::move(lines));
-  for (int i = 0; i < Count(); ++i) {
-    if (rows_.RowOf(i) < 0) selected_[static_cast<std::size_t>(i)] = false;
-  }
   Settle();
 }
 
@@ -54,17 +51,11 @@ void MemoryUrlList::SetRangeSelected(int first, int last, bool selected) {
 }
 
 void MemoryUrlList::SetSelected(int index, bool selected) {
-  if (Valid(index) && (!selected || rows_.RowOf(index) >= 0)) {
-    selected_[static_cast<std::size_t>(index)] = selected;
-  }
+  if (Valid(index)) selected_[static_cast<std::size_t>(index)] = selected;
 }
 
 void MemoryUrlList::SetAllSelected(bool selected) {
-  selected_.assign(selected_.size(), false);
-  if (!selected) return;
-  for (int row = 0; row < Rows(); ++row) {
-    selected_[static_cast<std::size_t>(rows_.LineAt(row))] = true;
-  }
+  selected_.assign(selected_.size(), selected);
 }
 
 void MemoryUrlList::SetFocusIndex(int index) {

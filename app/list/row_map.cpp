@@ -42,11 +42,12 @@ void RowMap::Resized(int before, int count) {
   Appended(before, count - before);
 }
 
-std::vector<int> ShownAfterRemoval(const std::vector<int>& shown, const std::vector<int>& removed) {
+std::vector<int> PositionsAfterRemoval(const std::vector<int>& lines,
+                                       const std::vector<int>& removed) {
   std::vector<int> kept;
-  kept.reserve(shown.size());
-  std::size_t gone = 0;  // removed positions before the shown one at hand
-  for (const int line : shown) {
+  kept.reserve(lines.size());
+  std::size_t gone = 0;  // removed positions before the line at hand
+  for (const int line : lines) {
     while (gone < removed.size() && removed[gone] < line) ++gone;
     if (gone < removed.size() && removed[gone] == line) continue;
     kept.push_back(line - static_cast<int>(gone));

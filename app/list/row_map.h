@@ -38,8 +38,10 @@ class RowMap {
   std::optional<std::vector<int>> shown_;
 };
 
-// The shown positions after the lines at `removed` (ascending) were taken out of the list.
-std::vector<int> ShownAfterRemoval(const std::vector<int>& shown, const std::vector<int>& removed);
+// Where the lines at `lines` (ascending) stand after the lines at `removed` (ascending) were
+// taken out of the list; those taken out are left out.
+std::vector<int> PositionsAfterRemoval(const std::vector<int>& lines,
+                                       const std::vector<int>& removed);
 // The shown positions after a new order (line i is the line that stood at order[i]): the same
 // lines, where they went.
 std::vector<int> ShownAfterReorder(const std::vector<int>& shown, const std::vector<int>& order);

@@ -23,13 +23,24 @@ void UrlList::RemoveLines(const std::vector<int>& positions) {
   const int focus = FocusIndex();
   const auto removedBefore =
       std::lower_bound(positions.begin(), positions.end(), focus) - positions.begin();
-  // The rebuilt list shows what it showed, less what went.
+  // The rebuilt list shows what it showed, less what went, selected as it was.
   std::optional<std::vector<int>> shown;
-  if (const auto* now = ShownLines()) shown = ShownAfterRemoval(*now, positions);
+  if (const auto* now = ShownLines()) shown = PositionsAfterRemoval(*now, positions);
+  const auto selected = PositionsAfterRemoval(SelectedIndices(), positions);
   ReplaceAll(kept);
   if (shown) ShowOnly(std::move(shown));
+  SetLinesSelected(*this, selected, true);
   if (!kept.empty()) {
     SetFocusIndex(std::min(focus - static_cast<int>(removedBefore), Count() - 1));
+  }
+}
+
+void SetLinesSelected(UrlList& list, const std::vector<int>& lines, bool selected) {
+  for (std::size_t i = 0; i < lines.size();) {
+    std::size_t j = i;
+    while (j + 1 < lines.size() && lines[j + 1] == lines[j] + 1) ++j;
+    list.SetRangeSelected(lines[i], lines[j], selected);
+    i = j + 1;
   }
 }
 

@@ -57,19 +57,21 @@ class UrlList {
   // the number kept is returned. The top line and the focus line keep their positions, as
   // far as the new count allows, so the view does not jump.
   virtual int ReplaceAll(const std::vector<std::u16string>& lines) = 0;
-  // Removes the lines at `positions` (ascending, each valid) in one step. The focus stays on
-  // the line that followed the last removed one before it, as single removals leave it.
+  // Removes the lines at `positions` (ascending, each valid) in one step. The other lines keep
+  // their selection and the focus stays on the line that followed the last removed one before
+  // it, as single removals leave them.
   virtual void RemoveLines(const std::vector<int>& positions);
   // Puts the lines in a new order: line i becomes the line that stood at order[i], a
   // permutation of 0 .. Count() - 1. The selection is cleared.
   virtual void Reorder(const std::vector<int>& order);
 
   // Which lines the list shows when it shows only some: their positions, ascending; null while
-  // it shows every line. A hidden line is never selected, the focus line or the top line.
+  // it shows every line. A hidden line is never the focus line or the top line; it keeps its
+  // selection, which the calls above read and set as they do a shown line's.
   virtual const std::vector<int>* ShownLines() const { return nullptr; }
-  // Shows only the lines at `lines` (ascending, each valid), or every line for nullopt. The
-  // selection of lines that stay shown stays; the focus and the top line move to the first
-  // shown line at or after them. A list that always shows every line ignores it.
+  // Shows only the lines at `lines` (ascending, each valid), or every line for nullopt. Every
+  // line keeps its selection; the focus and the top line move to the first shown line at or
+  // after them. A list that always shows every line ignores it.
   virtual void ShowOnly(std::optional<std::vector<int>> lines) { (void)lines; }
   // The list whose lines this one shows: what the limits count and what must see every line
   // (save, export). A list is its own whole unless it is a view of another.
@@ -85,6 +87,9 @@ class UrlList {
   virtual void SuspendListRedraw() = 0;
   virtual void ResumeListRedraw() = 0;
 };
+
+// Sets the selection of the lines at `lines` (ascending), a run of neighbours at a time.
+void SetLinesSelected(UrlList& list, const std::vector<int>& lines, bool selected);
 
 // After lines were added at the end: the last line becomes the focus line, scrolled into view,
 // so that the user sees what a command added and a following Del acts on lines in view.

@@ -337,6 +337,9 @@ HttpError HttpClient::Fetch(const HttpRequest& request, HttpSink& sink,
     const std::string& location = *answer.Location();
     switch (chain.Redirect(location)) {
       case RedirectChain::Step::Follow:
+        if (request.follow && !request.follow(chain.Current())) {
+          return MakeHttpError(HttpFailure::RedirectRefused, chain.Current().Href());
+        }
         break;
       case RedirectChain::Step::Loop:
         return MakeHttpError(HttpFailure::RedirectLoop, chain.Target(location)->Href());

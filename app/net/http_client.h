@@ -10,6 +10,7 @@
 // hands its answer over, interim 1xx answers and trailers passed over.
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -105,6 +106,9 @@ struct HttpRequest {
   std::chrono::milliseconds silence{30 * 1000};
   long long bodyLimit = -1;  // decoded bytes the body may have; -1: no limit
   RedirectPolicy redirects = RedirectPolicy::Follow;
+  // Follow: asked before each redirect is followed, with its target; false ends the exchange
+  // there as RedirectRefused (a caller that has that page already). Unset: every one is.
+  std::function<bool(const Url& target)> follow;
   ProxyRule proxy = ProxyRule::System;
   bool decode = false;  // asks for gzip and deflate and undoes them
 };

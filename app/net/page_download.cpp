@@ -95,6 +95,7 @@ DownloadOutcome DownloadPage(const HttpClient& client, const std::u16string& url
   request.silence = control.Limits().silence;
   request.bodyLimit = control.Limits().pageBytes;
   request.decode = true;
+  request.follow = [&control](const Url& target) { return control.MayFollow(target.Href(false)); };
   error = client.Fetch(request, page, control.CancelFlag());
   return page.Outcome(error);
 }

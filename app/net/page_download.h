@@ -56,6 +56,18 @@ class DownloadControl {
   const std::atomic<bool>& CancelFlag() const { return cancelled_; }
   // The bytes written so far.
   long long Bytes() const { return bytes_; }
+  // `gate` is asked before a redirect leads to a page (its address without a fragment): false
+  // ends the download there, failed, and RefusedRedirect names that page. Set before the
+  // download starts; unset, every redirect is followed.
+  void GateRedirects(std::function<bool(const std::u16string& page)> gate) {
+    gate_ = std::move(gate);
+  }
+  bool MayFollow(const std::u16string& page) {
+    if (!gate_ || gate_(page)) return true;
+    refused_ = page;
+    return false;
+  }
+  const std::u16string& RefusedRedirect() const { return refused_; }
 
   // Runs `write` (which says whether it succeeded) unless the download is cancelled or `size`
   // more would pass the page limit; false when it did not run or failed.
@@ -71,6 +83,8 @@ class DownloadControl {
 
  private:
   const DownloadLimits limits_;
+  std::function<bool(const std::u16string&)> gate_;
+  std::u16string refused_;  // written and read on the download's thread
   std::mutex lock_;
   std::atomic<bool> cancelled_{false};
   std::atomic<long long> bytes_{0};

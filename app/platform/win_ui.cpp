@@ -14,6 +14,33 @@
 namespace cardo {
 namespace {
 
+// The owner of the message box being opened on this thread, and the hook that sees it open.
+thread_local HWND boxOwner = nullptr;
+thread_local HHOOK boxHook = nullptr;
+
+// A message box opens centred on the screen; it is moved over the window it belongs to, kept
+// inside that window's monitor, as it is activated for the first time.
+LRESULT CALLBACK CentreBoxOverOwner(int code, WPARAM wParam, LPARAM lParam) noexcept {
+  if (code == HCBT_ACTIVATE && boxOwner) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    RECT over{}, self{};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetWindowRect(boxOwner, &over) && GetWindowRect(box, &self) &&
+        GetMonitorInfoW(MonitorFromWindow(boxOwner, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      const RECT& work = monitor.rcWork;
+      const LONG width = self.right - self.left, height = self.bottom - self.top;
+      const LONG left =
+          std::max(work.left, std::min((over.left + over.right - width) / 2, work.right - width));
+      const LONG top =
+          std::max(work.top, std::min((over.top + over.bottom - height) / 2, work.bottom - height));
+      SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    boxOwner = nullptr;  // once: a dialog the box's owner opens later is not moved
+  }
+  return CallNextHookEx(boxHook, code, wParam, lParam);
+}
+
 // The clipboard is opened for the lifetime of the object, when it can be.
 class ClipboardSession {
  public:
@@ -142,7 +169,15 @@ MessageAnswer WinUi::ShowMessage(std::u16string_view text, std::u16string_view t
     return ShowWithOpenFolder(owner, t, c,
                               icon == MessageIcon::Warning ? TD_WARNING_ICON : TD_INFORMATION_ICON);
   }
-  switch (MessageBoxW(owner, W(t), W(c), flags)) {
+  const HWND outerOwner = boxOwner;
+  const HHOOK outerHook = boxHook;
+  boxOwner = IsWindowVisible(owner) ? owner : nullptr;
+  boxHook = SetWindowsHookExW(WH_CBT, CentreBoxOverOwner, nullptr, GetCurrentThreadId());
+  const int answer = MessageBoxW(owner, W(t), W(c), flags);
+  if (boxHook) UnhookWindowsHookEx(boxHook);
+  boxOwner = outerOwner;
+  boxHook = outerHook;
+  switch (answer) {
     case IDYES:
       return MessageAnswer::Yes;
     case IDNO:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <unordered_set>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -109,24 +108,27 @@ std::string_view BaseElement(std::string_view bytes) {
 }
 
 // The base step of a line that holds "<base": the href of its first <base> element, resolved
-// against the page's address, becomes the base and is offered, and that value leaves the line
-// (the rest of the line stays as it is). It returns whether it offered one. On other lines the
-// base stays as it is. Only the value is decoded, and its text becomes the base without a
+// against the page's address, becomes the base, and that value leaves the line (the rest of
+// the line stays as it is): a base is where links are read from, not a link. On other lines
+// the base stays as it is. Only the value is decoded, and its text becomes the base without a
 // copy: a base line may be as long as the page.
-bool BaseStep(const ExtractOptions& options, std::string& line, BaseParts& page, BaseParts& base,
-              const CandidateSink& sink) {
+void BaseStep(const ExtractOptions& options, std::string& line, BaseParts& page, BaseParts& base) {
   const std::string_view element = BaseElement(line);
   if (element.empty()) {
     // Without a value, HTML mode falls back on the empty base; the others keep theirs.
     if (options.mode == ExtractMode::Html && options.baseUrlBox.empty()) base = BaseParts();
-    return false;
+    return;
   }
-  if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return false;
   const std::string_view value = HrefValue(element, FindHref(element));
+  const auto at = static_cast<std::size_t>(value.data() - line.data());
   std::u16string text;
-  text.reserve(value.size());
-  AppendUrlText(text, value);
-  line.erase(static_cast<std::size_t>(value.data() - line.data()), value.size());
+  // The base-URL box wins over the page's base in HTML mode; its value is no link either way.
+  if (options.mode != ExtractMode::Html || options.baseUrlBox.empty()) {
+    text.reserve(value.size());
+    AppendUrlText(text, value);
+  }
+  line.erase(at, value.size());
+  if (options.mode == ExtractMode::Html && !options.baseUrlBox.empty()) return;
   if (text.find(u'&') != std::u16string::npos) text = ReadCharacterReferences(u"", text);
   // A browser reads an attribute's URL without the blanks around it.
   constexpr std::u16string_view kBlanks = u" \t\n\f\r";
@@ -138,9 +140,7 @@ bool BaseStep(const ExtractOptions& options, std::string& line, BaseParts& page,
     std::u16string resolved = ResolveRelativeUrl(page, text);
     text = resolved == u"不正" ? std::u16string(page.Whole()) : std::move(resolved);
   }
-  sink(text);
   base = BaseParts(std::move(text));
-  return true;
 }
 
 std::size_t FindDot(std::string_view line, std::size_t from) {
@@ -207,6 +207,12 @@ void RelativePass(std::string_view line, BaseParts& base, const CandidateSink& s
     // Without references the text ends as the bytes do: an abbreviation's "." or an "@" outside
     // a value skips the reference before it is made.
     const std::string_view run = line.substr(start, end - start);
+    // A number names no file: "1.0" of an XML declaration's version, a price, a date.
+    if (std::all_of(run.begin(), run.end(),
+                    [](char c) { return c == '.' || (c >= '0' && c <= '9'); })) {
+      p = FindDot(line, end);
+      continue;
+    }
     if (run.find('&') == std::string_view::npos &&
         (run.back() == '.' || run.find('@') != std::string_view::npos)) {
       p = FindDot(line, end);
@@ -242,24 +248,11 @@ void ScanHtml(LineSource& source, const ExtractOptions& options, const Candidate
   // Taken apart once per base: a long base would otherwise be copied for every line.
   BaseParts page(first);
   BaseParts base(std::move(first));
-  // A download needs no fragment: a URL goes without its "#...", and a page reached through
-  // several of its anchors is offered once. The base a line's <base> gave is not offered again
-  // by that line.
-  std::unordered_set<std::u16string> anchored;
-  std::u16string_view lineBase;  // a view of the base's own text
-  const CandidateSink offer = [&](std::u16string_view url) {
-    const std::size_t fragment = url.find(u'#');
-    if (fragment != std::u16string_view::npos) url = url.substr(0, fragment);
-    if (!lineBase.empty() && url == lineBase) return;
-    if (fragment != std::u16string_view::npos && !anchored.emplace(url).second) return;
-    sink(url);
-  };
+  // A download needs no fragment: a URL goes without its "#..." (the run offers it once).
+  const CandidateSink offer = [&](std::u16string_view url) { sink(url.substr(0, url.find(u'#'))); };
   std::string bytes;
   while (source.Next(bytes)) {
-    lineBase = {};
-    if (HasBaseTag(bytes) && BaseStep(options, bytes, page, base, offer)) {
-      lineBase = base.Given().substr(0, base.Given().find(u'#'));
-    }
+    if (HasBaseTag(bytes)) BaseStep(options, bytes, page, base);
     CompactCharacters(bytes);
     HtmlPasses(bytes, base, offer);
   }

@@ -271,6 +271,7 @@ void HtmlTokenizer::Feed(std::string_view piece) {
       case State::RawText: {
         const std::size_t lt = FindByteOf<false, '<'>(data, i, size);
         if (rawIsText_ && lt > i) handler_.Text(piece.substr(i, lt - i));
+        if (rawIsStyle_ && lt > i) handler_.StyleText(piece.substr(i, lt - i));
         if (lt < size) state_ = State::RawTextLessThan;
         i = lt + 1;
         break;
@@ -296,12 +297,17 @@ void HtmlTokenizer::Feed(std::string_view piece) {
         break;
     }
   }
-  // A start tag that goes on in the next piece keeps its bytes so far.
-  if (InTag() && !endTag_) {
+  // A start tag that goes on in the next piece keeps its bytes so far; one too long for that
+  // keeps its name alone.
+  if (InTag() && !endTag_ && !overlong_) {
     if (tagStart_ >= fed_) {
       held_.assign(piece.substr(static_cast<std::size_t>(tagStart_ - fed_)));
     } else {
       held_.append(piece);
+    }
+    if (held_.size() > kMaxTagBytes) {
+      overlong_ = true;
+      held_.resize(std::min(held_.size(), name_.size));
     }
   }
   fed_ += size;
@@ -312,6 +318,7 @@ void HtmlTokenizer::BeginTag(bool endTag, std::size_t i) {
   endTag_ = endTag;
   tagStart_ = fed_ + i;
   capitals_ = false;
+  overlong_ = false;
   name_ = {};
   count_ = 0;
 }
@@ -324,8 +331,14 @@ void HtmlTokenizer::EmitTag(std::string_view piece, std::size_t i) {
   if (tagStart_ >= fed_) {
     bytes = piece.data() + static_cast<std::size_t>(tagStart_ - fed_);
   } else {
-    held_.append(piece.substr(0, i));
+    if (!overlong_) held_.append(piece.substr(0, i));
     bytes = held_.data();
+  }
+  if (overlong_) {
+    // Its attributes are gone: the element still counts (a <script> still starts raw text).
+    ++overlongTags_;
+    count_ = 0;
+    name_.size = std::min(name_.size, held_.size());
   }
   const auto view = [&](Extent e) { return std::string_view(bytes + e.at, e.size); };
   if (attributes_.size() < count_) attributes_.resize(count_);
@@ -356,6 +369,7 @@ void HtmlTokenizer::EmitTag(std::string_view piece, std::size_t i) {
     state_ = State::RawText;
     rawName_ = name;
     rawIsText_ = Holds(kTextElements, name);
+    rawIsStyle_ = name == "style";
   }
   held_.clear();
 }

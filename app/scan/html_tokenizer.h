@@ -3,13 +3,16 @@
 // UTF-8 (every byte that shapes markup is ASCII, and in UTF-8 an ASCII byte is a character). Start
 // tags come with their attributes, quoted or not; text outside tags comes as it stands. The
 // content of <script>, <style>, <xmp>, <iframe>, <noembed> and <noframes> is raw text, never
-// markup and never text; that of <title> and <textarea> is text without markup. Comments,
-// doctypes and end tags give nothing. Character references are left for the handler to read.
+// markup and never text (a style sheet's is handed over apart); that of <title> and <textarea>
+// is text without markup. Comments, doctypes and end tags give nothing. Character references
+// are left for the handler to read.
 //
 // The page comes in pieces of any size (a block of lines at a time); a tag may span pieces. A tag
 // read within one piece is handed over as views of that piece, nothing copied; only a tag that
 // spans pieces is held, from its name on, until it ends.
-// Cost: time linear in the page; memory the tag being read (its bytes).
+// A tag longer than kMaxTagBytes that spans pieces is handed over without its attributes
+// (OverlongTags counts them). Cost: time linear in the page; memory the tag being read (its
+// bytes, at most kMaxTagBytes).
 #include <cstdint>
 #include <span>
 #include <string>
@@ -32,12 +35,19 @@ class HtmlTokenHandler {
   virtual void StartTag(std::string_view name, std::span<const HtmlAttribute> attributes) = 0;
   // Text outside tags, a stretch at a time; never spans a "<" or the end of a piece.
   virtual void Text(std::string_view bytes) = 0;
+  // The content of a <style> element, a stretch at a time; never spans a "<" or the end of a
+  // piece, and a "<" itself is left out.
+  virtual void StyleText(std::string_view) {}
 };
+
+inline constexpr std::size_t kMaxTagBytes = std::size_t{2} << 20;
 
 class HtmlTokenizer {
  public:
   explicit HtmlTokenizer(HtmlTokenHandler& handler) : handler_(handler) {}
   void Feed(std::string_view bytes);
+  // The tags handed over without their attributes for their length.
+  std::uint64_t OverlongTags() const { return overlongTags_; }
 
  private:
   // From TagName to SelfClosingStartTag the states read a tag (InTag relies on the order).
@@ -94,6 +104,8 @@ class HtmlTokenizer {
   std::uint64_t tagStart_ = 0;  // where the tag's name starts, counted as fed_ counts
   std::string held_;            // a tag spanning pieces: its bytes from tagStart_ on, so far
   bool endTag_ = false;
+  bool overlong_ = false;  // the tag passed kMaxTagBytes: only its name is held
+  std::uint64_t overlongTags_ = 0;
   bool capitals_ = false;  // a name of the tag holds one of "A" to "Z"
   Extent name_;
   std::vector<AttributeExtents> extents_;  // the first count_ are the tag's, the rest reused
@@ -103,6 +115,7 @@ class HtmlTokenizer {
   // Raw text and RCDATA: the element whose end tag closes it, how much of "</name" matched.
   std::string rawName_;
   bool rawIsText_ = false;
+  bool rawIsStyle_ = false;
   std::size_t rawMatched_ = 0;
   int dashes_ = 0;     // comment: "-" just before, up to 2
   bool bang_ = false;  // comment: "--!" just before

@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <span>
-#include <unordered_set>
 #include <vector>
 
 #include "app/text/byte_search.h"
 #include "app/scan/character_references.h"
+#include "app/scan/css_urls.h"
 #include "app/scan/html_tokenizer.h"
 #include "app/scan/url_characters.h"
 #include "app/url/url.h"
@@ -17,24 +16,29 @@
 namespace cardo {
 namespace {
 
-enum class ValueKind { Url, Srcset };
+enum class ValueKind { Url, Srcset, Style };
 
-// The attributes that hold links, and the elements that give them one; no elements: any element
-// (the lazy-loading attributes pages put on whatever they like).
+// The attributes that hold links a browser loads or follows, and the elements that give them
+// one; no elements: any element (the lazy-loading attributes pages put on whatever they like,
+// and inline styles).
 struct LinkAttribute {
   std::string_view name;
   ValueKind kind;
-  std::array<std::string_view, 8> elements;
+  std::array<std::string_view, 10> elements;
 };
 constexpr LinkAttribute kLinkAttributes[] = {
-    {"href", ValueKind::Url, {"a", "area", "link"}},
+    {"href", ValueKind::Url, {"a", "area", "link", "image"}},
     {"src",
      ValueKind::Url,
-     {"img", "script", "iframe", "embed", "source", "video", "audio", "input"}},
+     {"img", "script", "iframe", "frame", "embed", "source", "track", "video", "audio", "input"}},
     {"srcset", ValueKind::Srcset, {"img", "source"}},
+    {"imagesrcset", ValueKind::Srcset, {"link"}},
+    {"xlink:href", ValueKind::Url, {"a", "image"}},
+    {"background", ValueKind::Url, {"body", "table", "td", "th"}},
     {"poster", ValueKind::Url, {"video"}},
     {"data", ValueKind::Url, {"object"}},
     {"action", ValueKind::Url, {"form"}},
+    {"style", ValueKind::Style, {}},
     {"data-src", ValueKind::Url, {}},
     {"data-srcset", ValueKind::Srcset, {}},
     {"data-original", ValueKind::Url, {}},
@@ -52,12 +56,14 @@ constexpr std::array<bool, 256> kLinkInitials = [] {
   return initials;
 }();
 
-// Schemes that name no resource to fetch.
-constexpr std::array<std::u16string_view, 2> kNoLinkSchemes = {u"javascript", u"data"};
+// The schemes a download manager fetches; a mail address, a script or the data of a data: URL
+// is nothing to download.
+constexpr std::array<std::u16string_view, 3> kFetchedSchemes = {u"http", u"https", u"ftp"};
 
 bool Applies(const LinkAttribute& a, std::string_view element) {
   if (a.elements.front().empty()) return true;
   for (std::string_view e : a.elements) {
+    if (e.empty()) return false;
     if (e == element) return true;
   }
   return false;
@@ -118,23 +124,28 @@ void ValueText(std::string_view bytes, std::u16string& out) {
   }
 }
 
-// The URLs offered so far, looked up by view: a link seen before costs no copy. The hash is
-// not noexcept, so that the set keeps each URL's hash beside it (libstdc++ does for such a
-// hash) rather than hashing stored URLs again on every look-up.
-struct ViewHash {
-  using is_transparent = void;
-  std::size_t operator()(std::u16string_view s) const {
-    return std::hash<std::u16string_view>{}(s);
+// The references resolved lately: pages repeat their links (a menu, an image and its link),
+// and one resolved before gave a URL already offered. A slot a hash, the last reference wins,
+// so that the memory stays the same however many links a page holds.
+class RecentReferences {
+ public:
+  // True when `reference` was resolved lately; it is remembered either way.
+  bool Seen(std::u16string_view reference) {
+    if (reference.size() > kLongest) return false;
+    std::u16string& slot =
+        slots_[std::hash<std::u16string_view>{}(reference) & (slots_.size() - 1)];
+    if (slot == reference) return true;
+    slot.assign(reference);
+    return false;
   }
-};
-struct ViewEqual {
-  using is_transparent = void;
-  bool operator()(std::u16string_view a, std::u16string_view b) const noexcept {
-    return a.size() == b.size() &&
-           std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0;
+  void Clear() {
+    for (std::u16string& slot : slots_) slot.clear();
   }
+
+ private:
+  static constexpr std::size_t kLongest = 256;
+  std::vector<std::u16string> slots_ = std::vector<std::u16string>(4096);
 };
-using UrlSet = std::unordered_set<std::u16string, ViewHash, ViewEqual>;
 
 // The target of a refresh's content ("5; url=next.html"), as a browser reads it; nothing
 // (empty) when it names none.
@@ -187,6 +198,7 @@ class ParsedLinks final : public HtmlTokenHandler {
       TakeRefresh(attributes);
       return;
     }
+    if (name == "style") sheet_.Reset();
     std::uint32_t taken = 0;  // the first of a name counts, as a browser reads a tag
     for (const HtmlAttribute& a : attributes) {
       // Most attributes (class, id, title) are no link: one look at their first letter.
@@ -195,6 +207,10 @@ class ParsedLinks final : public HtmlTokenHandler {
         const LinkAttribute& link = kLinkAttributes[k];
         if (link.name != a.name || (taken >> k & 1u) || !Applies(link, name)) continue;
         taken |= 1u << k;
+        if (link.kind == ValueKind::Style) {
+          OfferStyle(a.value);
+          continue;
+        }
         ValueText(a.value, value_);
         if (link.kind == ValueKind::Url) {
           OfferReference(value_);
@@ -203,6 +219,15 @@ class ParsedLinks final : public HtmlTokenHandler {
         }
       }
     }
+  }
+
+  // A style sheet's images: its text as written, references unread.
+  void StyleText(std::string_view bytes) override {
+    sheet_.Feed(bytes, [&](std::string_view url) {
+      value_.clear();
+      AppendUrlText(value_, url);
+      OfferReference(value_);
+    });
   }
 
   // The "scheme://" URLs of the text, as the text mode reads them: references read, the URL
@@ -255,7 +280,7 @@ class ParsedLinks final : public HtmlTokenHandler {
     ValueText(href->value, value_);
     if (auto base = ParseUrl(value_, page_ ? &*page_ : nullptr, UrlForm::AsWritten)) {
       base_ = std::move(base);
-      resolved_.clear();
+      recent_.Clear();
     }
   }
 
@@ -266,6 +291,21 @@ class ParsedLinks final : public HtmlTokenHandler {
     ValueText(content->value, value_);
     const std::u16string_view target = RefreshTarget(value_);
     if (!target.empty()) OfferReference(target);
+  }
+
+  // The images of a style attribute; its references are read in each URL (a generator may
+  // write url(&quot;a.png&quot;)).
+  void OfferStyle(std::string_view value) {
+    inline_.Reset();
+    inline_.Feed(value, [&](std::string_view url) {
+      ValueText(url, value_);
+      std::u16string_view reference = value_;
+      if (reference.size() >= 2 && (reference.front() == u'"' || reference.front() == u'\'') &&
+          reference.back() == reference.front()) {
+        reference = reference.substr(1, reference.size() - 2);
+      }
+      OfferReference(reference);
+    });
   }
 
   // Each URL of a srcset's candidates, their descriptors ("2x", "100w") dropped.
@@ -292,10 +332,12 @@ class ParsedLinks final : public HtmlTokenHandler {
   }
 
   // `reference` resolved as a browser resolves it; without an address, a relative one as
-  // written. What is no URL is no link.
+  // written. What is no URL, a reference to the page itself ("" or "#top") and a URL no
+  // download manager fetches are no link.
   void OfferReference(std::u16string_view reference) {
+    if (reference.empty() || reference.front() == u'#') return;
     // Pages repeat their links: a reference resolved before gave a URL already offered.
-    if (!resolved_.emplace(reference).second) return;
+    if (recent_.Seen(reference)) return;
     UrlError error = UrlError::NotAUrl;
     const auto url = ParseUrl(reference, base_ ? &*base_ : nullptr, UrlForm::AsWritten, &error);
     if (!url) {
@@ -303,7 +345,8 @@ class ParsedLinks final : public HtmlTokenHandler {
       return;
     }
     const std::u16string_view scheme = url->Scheme();
-    if (std::find(kNoLinkSchemes.begin(), kNoLinkSchemes.end(), scheme) != kNoLinkSchemes.end()) {
+    if (std::find(kFetchedSchemes.begin(), kFetchedSchemes.end(), scheme) ==
+        kFetchedSchemes.end()) {
       return;
     }
     Give(url->Href(false));
@@ -312,29 +355,31 @@ class ParsedLinks final : public HtmlTokenHandler {
   // A URL of the text, read as the links are, so that it and a link to it are one URL.
   void Offer(std::u16string_view url) { OfferReference(url); }
 
-  // Each URL once.
+  // The run offers each URL once (url_scanner.h).
   void Give(std::u16string_view url) {
-    if (url.empty() || offered_.contains(url)) return;
-    sink_(*offered_.emplace(url).first);
+    if (!url.empty()) sink_(url);
   }
 
   std::optional<Url> page_;
   std::optional<Url> base_;
   bool baseTaken_ = false;
-  std::u16string value_;  // the value being read, its memory reused
-  UrlSet offered_;
-  UrlSet resolved_;  // the references offered since base_ was set, as written
+  std::u16string value_;     // the value being read, its memory reused
+  CssImageUrls sheet_;       // the <style> element being read
+  CssImageUrls inline_;      // the style attribute being read
+  RecentReferences recent_;  // resolved since base_ was set, as written
   const CandidateSink& sink_;
 };
 
 }  // namespace
 
-void ScanParsed(LineSource& source, const ExtractOptions& options, const CandidateSink& sink) {
+std::uint64_t ScanParsed(LineSource& source, const ExtractOptions& options,
+                         const CandidateSink& sink) {
   ParsedLinks links(options.pageUrl.empty() ? options.baseUrlBox : options.pageUrl, sink);
   HtmlTokenizer tokenizer(links);
   // Line ends are blanks to the tokenizer and end every run the handler reads in a text.
   std::string lines;
   while (source.NextLines(lines)) tokenizer.Feed(lines);
+  return tokenizer.OverlongTags();
 }
 
 }  // namespace cardo

@@ -4,6 +4,7 @@
 // (text_scan.h); HTML and download modes take runs of URL characters around "://" and "."
 // (html_scan.h); the parsed-HTML mode tokenizes the page and takes its links (parsed_scan.h).
 // A URL's characters are written as AppendUrlCharacter (url_characters.h) writes them.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -31,7 +32,12 @@ struct ExtractOptions {
 // A URL found; the text may be a view into the line, valid only during the call.
 using CandidateSink = std::function<void(std::u16string_view url)>;
 
-// Every URL of the lines of `source` to `sink`, in the options' mode.
-void ExtractUrls(LineSource& source, const ExtractOptions& options, const CandidateSink& sink);
+// Every URL of the lines of `source` to `sink`, in the options' mode, each once: a page that
+// reaches a file from several places (its anchors, a menu on every page of a gallery) lists
+// it once. Memory: every distinct URL, compactly (seen_urls.h). Returns how many runs or tags
+// were left out for their length (kLinePieceBytes, kMaxTagBytes): none of them is a URL a
+// server would take, and the user is told.
+std::uint64_t ExtractUrls(LineSource& source, const ExtractOptions& options,
+                          const CandidateSink& sink);
 
 }  // namespace cardo

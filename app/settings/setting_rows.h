@@ -103,6 +103,16 @@
   /* kDefaultRpcAddress, which the preferences show) and its --rpc-secret. */                     \
   TEXT(Aria2RpcAddress, .control = IDC_TXTARIA2RPC, .label = u"aria2 RPC")                        \
   TEXT(Aria2RpcSecret, .control = IDC_TXTARIA2SECRET, .label = u"トークン")                       \
+  /* The link check window: its size in pixels at 96 DPI (0: as designed), its columns' */       \
+  /* widths at 96 DPI separated by ",", the seconds a request may stay silent and the */          \
+  /* requests at once to one host. */                                                             \
+  NUMBER(std::int16_t, CheckWidth, 0, .capacity = 5, .range = {0, 32767, OutOfRange::NearestBound}) \
+  NUMBER(std::int16_t, CheckHeight, 0, .capacity = 5,                                             \
+         .range = {0, 32767, OutOfRange::NearestBound})                                           \
+  TEXT(CheckColumns, .label = u"リンクの確認の列幅")                                              \
+  NUMBER(std::int16_t, CheckTimeout, 30, .capacity = 5,                                           \
+         .range = {1, 600, OutOfRange::NearestBound})                                             \
+  NUMBER(std::int16_t, CheckPerHost, 4, .capacity = 3, .range = {1, 16, OutOfRange::NearestBound}) \
   /* The lists, in the order a save writes them; the URL and search histories most recent */      \
   /* first. */                                                                                    \
   LIST(ListHistory, .section = kSectionHistory, .upperBoundKey = "LsHstryUBound",                 \

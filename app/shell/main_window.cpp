@@ -90,7 +90,7 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
   search_ = std::make_unique<frmSearch>(instance_, *shell_, services_.settings, SearchState);
-  linkCheck_ = std::make_unique<frmLinkCheck>(instance_, *shell_,
+  linkCheck_ = std::make_unique<frmLinkCheck>(instance_, *shell_, services_.settings,
                                               [] { return HttpLinkTransports(SystemHttpStack()); });
   viewer_ = std::make_unique<frmSmplViewer>(instance_, services_.ui, services_.fs,
                                             services_.store.appDirectory);
@@ -152,6 +152,7 @@ void frmMain::CreateChildren() {
   };
   if (!DropTarget::Attach(list, accepted, dropped)) DragAcceptFiles(list, TRUE);
   list_ = std::make_unique<ListBoxUrlList>(list);
+  list_->SetSelectionObserver([this] { ScheduleStatusUpdate(); });
 }
 
 // The system's message font at the window's DPI, for the list's lines and their row height.
@@ -181,6 +182,7 @@ void frmMain::Form_DpiChanged(int dpi, const RECT* suggested) {
   SetLaidOutDpi(hwnd(), dpi);
   if (list_) {
     ApplyListFont(list_->hwnd());
+    UpdateHorizontalExtent();  // the lines are as wide as the new font draws them
     InvalidateRect(list_->hwnd(), nullptr, TRUE);
   }
   SetToolbarImages();
@@ -222,16 +224,8 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       Form_DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == LBN_DBLCLK && LOWORD(wParam) == IDC_LSTMAINLIST) {
-        lstMainList_DblClick();
-        return 0;
-      }
       if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_TXTFILTER) {
         txtFilter_Change();
-        return 0;
-      }
-      if (HIWORD(wParam) == LBN_SELCHANGE && LOWORD(wParam) == IDC_LSTMAINLIST) {
-        UpdateStatusBar();
         return 0;
       }
       // A menu's or an accelerator's; the toolbar's come through its own routing.
@@ -317,13 +311,13 @@ void frmMain::Form_Resize() {
   const int top = line + mToolBar.pHeight();
   const int bottom = height - PlaceStatusBar(width);
   MoveWindow(list_->hwnd(), 0, top, width, std::max(bottom - top, 0), TRUE);
-  UpdateHorizontalExtent();
 }
 
 bool frmMain::Form_QueryUnload() {
   if (shutdownDone_) return true;
   // The program stays when a window holds a text that would be lost, for the user to fix.
   if (!tools_->StoreSettings()) return false;
+  linkCheck_->StoreSettings();
   if (!RunShutdown(*shell_, services_.settings, services_.store, *this)) return false;
   shutdownDone_ = true;
   return true;
@@ -345,12 +339,14 @@ bool frmMain::TranslateAccelerators(MSG& msg) {
   if (!hwnd_ || !accelerators_) return false;
   // Only keys typed into the main window or its children are its shortcuts.
   if (msg.hwnd != hwnd() && !IsChild(hwnd(), msg.hwnd)) return false;
-  // In the filter box the editing keys edit its text, not the list.
+  // In the filter box the editing keys edit its text, and Ctrl+Up and Down move its caret,
+  // not the list's lines.
   if (msg.hwnd == filter_ && msg.message == WM_KEYDOWN) {
     const bool ctrl = GetKeyState(VK_CONTROL) < 0;
     const WPARAM key = msg.wParam;
-    if (key == VK_DELETE || (ctrl && (key == 'A' || key == 'C' || key == 'V' || key == 'X' ||
-                                      key == 'Z' || key == 'Y'))) {
+    if (key == VK_DELETE ||
+        (ctrl && (key == 'A' || key == 'C' || key == 'V' || key == 'X' || key == 'Z' ||
+                  key == 'Y' || key == VK_UP || key == VK_DOWN))) {
       return false;
     }
   }

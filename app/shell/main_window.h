@@ -17,6 +17,7 @@
 #include "app/check/link_check_window.h"
 #include "app/export/export.h"
 #include "app/info/viewer_window.h"
+#include "app/list/extended_selection.h"
 #include "app/list/filtered_url_list.h"
 #include "app/list/history_url_list.h"
 #include "app/list/list_document.h"
@@ -177,9 +178,13 @@ class frmMain final : public WindowSizeTwips {
   static LRESULT CALLBACK FilterBoxProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   bool lstMainList_KeyDown(WPARAM key);
   void lstMainList_MouseDown(bool right, POINT listPoint);
-  // A plain press on one of several selected lines: keeps the selection for a drag; true when
-  // the list must not see the press.
-  bool PressOnSelection(WPARAM keys, POINT listPoint);
+  // A press of the left button: the selection as an extended-selection list box makes it, but
+  // a plain press on one of several selected lines keeps them for a drag.
+  void lstMainList_Press(WPARAM keys, POINT listPoint);
+  // The row at a point of the list, or -1 below the last row.
+  int ListRowAt(POINT listPoint) const;
+  // How many rows the list shows at once.
+  int ListPageRows() const;
   bool lstMainList_MouseMove(WPARAM keys, POINT listPoint);
   void lstMainList_DragDrop(POINT listPoint);
   void lstMainList_DrawItem(const DRAWITEMSTRUCT& item);
@@ -240,6 +245,8 @@ class frmMain final : public WindowSizeTwips {
   // not start a second one.
   bool pastingLinks_ = false;
 
+  // The selection the list's presses and keys make (the list box keeps none of its own).
+  ExtendedSelection selection_;
   // Mouse state of the list: the drag origin and whether a drag of the selected lines is on.
   POINT dragOrigin_{};
   bool leftDown_ = false;

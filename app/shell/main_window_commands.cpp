@@ -124,7 +124,7 @@ void frmMain::OnInitMenuPopup(HMENU menu) {
 }
 
 bool frmMain::AnySelected() const {
-  return list_->SelectedCount() > 0;
+  return view_->SelectedCount() > 0;
 }
 
 bool frmMain::CanUndoList() const {

@@ -78,7 +78,7 @@ bool frmMain::txtFilter_KeyDown(WPARAM key) {
     SetFocus(list_->hwnd());
     return true;
   }
-  if (key == VK_RETURN || key == VK_DOWN) {
+  if (key == VK_RETURN || (key == VK_DOWN && GetKeyState(VK_CONTROL) >= 0)) {
     SetFocus(list_->hwnd());
     return true;
   }

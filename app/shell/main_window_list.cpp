@@ -1,11 +1,14 @@
 // The main window's list box: its drawing, the keys and the mouse, moving the selected lines
-// by dragging them, and what is dropped on it.
+// by dragging them, and what is dropped on it. The lines keep their selection themselves
+// (ListBoxUrlList), so the presses and the keys that select never reach the list box: they
+// select through the view, as an extended-selection list box would.
 #include "app/shell/main_window.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
 
 #include "app/controls/dpi_win.h"
 #include "app/editing/edit_dialog.h"
@@ -26,6 +29,32 @@ bool CtrlOrAltHeld() {
   return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
 }
 
+SelectionKeys HeldKeys() {
+  return {.shift = ShiftHeld(), .ctrl = GetKeyState(VK_CONTROL) < 0};
+}
+
+// The key's move of the focus row; a one-column list box takes Left and Right for Up and Down.
+std::optional<FocusKey> FocusKeyOf(WPARAM key) {
+  switch (key) {
+    case VK_UP:
+    case VK_LEFT:
+      return FocusKey::Up;
+    case VK_DOWN:
+    case VK_RIGHT:
+      return FocusKey::Down;
+    case VK_PRIOR:
+      return FocusKey::PageUp;
+    case VK_NEXT:
+      return FocusKey::PageDown;
+    case VK_HOME:
+      return FocusKey::Home;
+    case VK_END:
+      return FocusKey::End;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
 
 LRESULT CALLBACK frmMain::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -41,7 +70,11 @@ LRESULT CALLBACK frmMain::ListProc(HWND list, UINT message, WPARAM wParam, LPARA
 
 LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
   const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (const auto answer = list_->AnswerSelectionMessage(message, wParam, lParam)) return *answer;
   switch (message) {
+    case WM_PAINT:
+      list_->Painting();
+      break;
     case LB_GETTEXTLEN:
     case LB_GETTEXT: {
       if (!view_) break;
@@ -58,6 +91,9 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
     case WM_KEYDOWN:
       if (lstMainList_KeyDown(wParam)) return 0;
       break;
+    case WM_CHAR:
+      if (wParam == L' ') return 0;  // the space selected at its key
+      break;
     case WM_CONTEXTMENU:
       return 0;  // the context-menu key and the right button are handled where they arrive
     case WM_RBUTTONDOWN:
@@ -65,44 +101,42 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_LBUTTONDOWN:
       lstMainList_MouseDown(false, at);
-      if (PressOnSelection(wParam, at)) return 0;
-      break;
+      lstMainList_Press(wParam, at);
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      // The first press of the two selected the row.
+      lstMainList_DblClick();
+      return 0;
     case WM_MOUSEMOVE:
       if (lstMainList_MouseMove(wParam, at)) return 0;
       break;
     case WM_LBUTTONUP: {
-      // The list releases its capture here, which would end the drag before the drop.
       const bool wasDragging = dragging_;
       const int pressed = pressedOnSelection_;
       dragging_ = false;
       leftDown_ = false;
       pressedOnSelection_ = -1;
-      const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+      if (GetCapture() == list) ReleaseCapture();
       if (wasDragging) {
         lstMainList_DragDrop(at);
       } else if (pressed >= 0) {
-        // A click on the selection that became no drag selects that line alone, as the
-        // list does on a press.
-        view_->SetAllSelected(false);
-        view_->SetSelected(pressed, true);
-        view_->SetFocusIndex(pressed);
+        // A press on the selection that became no drag selects that line alone.
+        selection_.Press(*view_, pressed, {});
       }
-      return result;
+      return 0;
     }
     case WM_CAPTURECHANGED:
-      if (dragging_ && reinterpret_cast<HWND>(lParam) != list) {
+      if (reinterpret_cast<HWND>(lParam) != list) {
         dragging_ = false;
         leftDown_ = false;
+        pressedOnSelection_ = -1;
       }
       break;
     case WM_DROPFILES:
       lstMainList_DropFiles(reinterpret_cast<HDROP>(wParam));
       return 0;
-    // Changes of the lines or the selection made by the program (the tool windows' and the
-    // find window's included): the status bar's counts follow.
-    case LB_SETSEL:
-    case LB_SELITEMRANGE:
-    case LB_SELITEMRANGEEX:
+    // Changes of the lines made by the program (the tool windows' and the find window's
+    // included): the status bar's counts follow, as they follow the selection.
     case LB_SETCOUNT:
     case LB_RESETCONTENT:
     case LB_INSERTSTRING:
@@ -137,21 +171,46 @@ bool frmMain::lstMainList_KeyDown(WPARAM key) {
     ShowRightClickMenu(corner);
     return true;
   }
+  if (const auto focusKey = FocusKeyOf(key)) {
+    const int row =
+        FocusTarget(*focusKey, std::max(view_->FocusIndex(), 0), view_->Count(), ListPageRows());
+    if (row >= 0) selection_.MoveFocus(*view_, row, HeldKeys());
+    return true;
+  }
+  if (key == VK_SPACE) {
+    selection_.Space(*view_, HeldKeys());
+    return true;
+  }
   return false;
 }
 
-bool frmMain::PressOnSelection(WPARAM keys, POINT listPoint) {
-  if (keys & (MK_SHIFT | MK_CONTROL) || list_->SelectedCount() < 2) return false;
+int frmMain::ListRowAt(POINT listPoint) const {
   const LRESULT hit =
       SendMessageW(list_->hwnd(), LB_ITEMFROMPOINT, 0, MAKELPARAM(listPoint.x, listPoint.y));
   const int row = LOWORD(hit);
-  if (HIWORD(hit) != 0 || row >= view_->Count() || !view_->Selected(row)) return false;
-  // The press keeps the selection so that a drag can take all of it; the list would have
-  // selected the pressed line alone.
+  return HIWORD(hit) != 0 || row >= view_->Count() ? -1 : row;
+}
+
+int frmMain::ListPageRows() const {
+  RECT client{};
+  GetClientRect(list_->hwnd(), &client);
+  const auto rowHeight = SendMessageW(list_->hwnd(), LB_GETITEMHEIGHT, 0, 0);
+  return rowHeight > 0 ? static_cast<int>((client.bottom - client.top) / rowHeight) : 1;
+}
+
+void frmMain::lstMainList_Press(WPARAM keys, POINT listPoint) {
+  // As the list box does: the focus comes here, and the release too wherever it happens.
   SetFocus(list_->hwnd());
-  view_->SetFocusIndex(row);
-  pressedOnSelection_ = row;
-  return true;
+  SetCapture(list_->hwnd());
+  const int row = ListRowAt(listPoint);
+  if (row < 0) return;
+  const SelectionKeys held{.shift = (keys & MK_SHIFT) != 0, .ctrl = (keys & MK_CONTROL) != 0};
+  if (!held.shift && !held.ctrl && view_->Selected(row) && view_->SelectedCount() >= 2) {
+    view_->SetFocusIndex(row);
+    pressedOnSelection_ = row;
+    return;
+  }
+  selection_.Press(*view_, row, held);
 }
 
 void frmMain::lstMainList_MouseDown(bool right, POINT listPoint) {
@@ -171,20 +230,19 @@ bool frmMain::lstMainList_MouseMove(WPARAM keys, POINT listPoint) {
     leftDown_ = false;
     return false;
   }
+  // The press is the program's, not the list box's: the list box never sees its moves.
   if (!dragging_) {
     const int dx = std::abs(listPoint.x - dragOrigin_.x);
     const int dy = std::abs(listPoint.y - dragOrigin_.y);
-    if (dx < GetSystemMetrics(SM_CXDRAG) && dy < GetSystemMetrics(SM_CYDRAG)) return false;
-    if (list_->FocusIndex() < 0) return false;
+    if (dx < GetSystemMetrics(SM_CXDRAG) && dy < GetSystemMetrics(SM_CYDRAG)) return true;
+    if (list_->FocusIndex() < 0) return true;
     dragging_ = true;
-    SetCapture(list_->hwnd());
   }
   if (dragCursor_) SetCursor(dragCursor_);
-  return true;  // while dragging, the list does not extend its selection
+  return true;
 }
 
 void frmMain::lstMainList_DragDrop(POINT listPoint) {
-  if (GetCapture() == list_->hwnd()) ReleaseCapture();
   RECT client{};
   GetClientRect(list_->hwnd(), &client);
   if (!PtInRect(&client, listPoint)) return;
@@ -213,11 +271,10 @@ void frmMain::lstMainList_DrawItem(const DRAWITEMSTRUCT& item) {
   HDC dc = item.hDC;
   RECT rect = item.rcItem;
   if (item.itemID != static_cast<UINT>(-1) && item.itemID < static_cast<UINT>(view_->Count())) {
-    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const int line = list_->LineOfRow(static_cast<int>(item.itemID));
+    const bool selected = list_->Selected(line);
     FillRect(dc, &rect, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const auto& text =
-        list_
-            ->LineRefs()[static_cast<std::size_t>(list_->LineOfRow(static_cast<int>(item.itemID)))];
+    const auto& text = list_->LineRefs()[static_cast<std::size_t>(line)];
     const ScopedSelect font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));

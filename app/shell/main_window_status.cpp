@@ -86,7 +86,7 @@ void frmMain::UpdateStatusBar() {
                                    : DecimalText(list_->Count()) + msg::kStatusLinesSuffix;
   const std::array<std::u16string, 4> parts = {
       lines,
-      msg::kStatusSelectedPrefix + DecimalText(list_->SelectedCount()) + msg::kStatusSelectedSuffix,
+      msg::kStatusSelectedPrefix + DecimalText(view_->SelectedCount()) + msg::kStatusSelectedSuffix,
       watchingClipboard_ ? std::u16string(msg::kStatusWatching) : std::u16string(),
       statusNote_,
   };

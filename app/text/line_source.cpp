@@ -37,29 +37,6 @@ bool TextLineSource::Next(std::string& line) {
   return true;
 }
 
-std::size_t FileLineSource::Remaining() {
-  const long here = std::ftell(file_);
-  if (here < 0 || std::fseek(file_, 0, SEEK_END) != 0) return 0;
-  const long end = std::ftell(file_);
-  std::fseek(file_, here, SEEK_SET);
-  if (end <= here) return 0;
-  const auto bytes = static_cast<std::size_t>(end - here);
-  if (!converter_ || read_ == 0) return bytes;
-  // A converted file gives what its bytes so far gave, and an eighth more for a later part
-  // that grows more (more characters beyond ASCII).
-  return static_cast<std::size_t>(static_cast<double>(bytes) * static_cast<double>(converted_) /
-                                  static_cast<double>(read_) * 1.125);
-}
-
-template <typename Buffer>
-void FileLineSource::Reserve(Buffer& buffer, std::size_t more) {
-  if (buffer.size() + more <= buffer.capacity() || buffer.size() < (1u << 20)) return;
-  const std::size_t rest = Remaining();
-  // Without a known size (a pipe) the buffer grows as usual.
-  buffer.reserve(rest > 0 ? buffer.size() + more + rest
-                          : std::max(buffer.size() + more, 2 * buffer.capacity()));
-}
-
 FileLineSource::FileLineSource(std::FILE* file, std::string_view head,
                                std::unique_ptr<BlockConverter> converter)
     : file_(file), converter_(std::move(converter)) {
@@ -67,15 +44,11 @@ FileLineSource::FileLineSource(std::FILE* file, std::string_view head,
 }
 
 void FileLineSource::Append(std::string_view bytes) {
-  Reserve(buffer_, bytes.size());
   if (!converter_) {
     buffer_.append(bytes);
     return;
   }
-  const std::size_t before = buffer_.size();
   converter_->Convert(bytes, eof_, buffer_);
-  read_ += bytes.size();
-  converted_ += buffer_.size() - before;
 }
 
 // False once nothing more can come; true after a read, even when it converted to nothing yet.
@@ -99,28 +72,70 @@ bool FileLineSource::Complete(std::size_t end) const {
   return buffer_[end] == '\n' || end + 1 < buffer_.size() || eof_;
 }
 
-void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next, std::size_t whole) {
-  if (at_ == 0 && end >= whole) {
-    line.swap(buffer_);
-    buffer_.assign(line, next, std::string::npos);
-    line.resize(end);
-    at_ = 0;
-    return;
-  }
+void FileLineSource::Take(std::string& line, std::size_t end, std::size_t next) {
   line.assign(buffer_, at_, end - at_);
   at_ = next;
+}
+
+bool FileLineSource::TakePiece(std::string& piece, bool skipRuns) {
+  const std::string_view window(buffer_.data() + at_, kLinePieceBytes);
+  constexpr std::size_t kHalf = kLinePieceBytes / 2;
+  constexpr std::string_view kEnds = " \t<>\"'";
+  std::size_t cut = window.rfind('>');
+  if (cut == std::string_view::npos || cut < kHalf) cut = window.find_last_of(kEnds);
+  if (cut != std::string_view::npos && cut >= kHalf) {
+    Take(piece, at_ + cut + 1, at_ + cut + 1);
+    return true;
+  }
+  if (!skipRuns) {
+    Take(piece, at_ + kLinePieceBytes, at_ + kLinePieceBytes);
+    return true;
+  }
+  // The last half is one run too long for a URL: what stands before it goes, the run does not.
+  ++leftOut_;
+  skipping_ = true;
+  const std::size_t before = window.substr(0, kHalf).find_last_of(kEnds);
+  if (before == std::string_view::npos) {
+    at_ += kLinePieceBytes;
+    return false;
+  }
+  Take(piece, at_ + before + 1, at_ + before + 1);
+  return true;
+}
+
+void FileLineSource::SkipRun() {
+  for (;;) {
+    const std::size_t end = buffer_.find_first_of(std::string_view(" \t<>\"'\r\n", 8), at_);
+    if (end != std::string::npos) {
+      at_ = end;
+      skipping_ = false;
+      return;
+    }
+    at_ = buffer_.size();
+    if (!Fill()) return;
+  }
 }
 
 bool FileLineSource::Next(std::string& line) {
   std::size_t searched = at_;  // no line end before here: a long line is not rescanned per block
   for (;;) {
+    if (skipping_) {
+      SkipRun();
+      searched = at_;
+    }
     const std::size_t end = FindLineEnd(buffer_, searched);
+    const std::size_t known = end != std::string::npos ? end : buffer_.size();
+    if (known - at_ > kLinePieceBytes) {
+      if (TakePiece(line, true)) return true;
+      searched = at_;
+      continue;
+    }
     if (end != std::string::npos && Complete(end)) {
       Take(line, end, AfterLineEnd(buffer_, end));
       return true;
     }
     // Fill moves the unread text to the front, so the search resumes by its offset.
-    const std::size_t resume = (end != std::string::npos ? end : buffer_.size()) - at_;
+    const std::size_t resume = known - at_;
     if (!Fill()) {
       if (at_ >= buffer_.size()) return false;
       if (end == std::string::npos) {
@@ -138,9 +153,11 @@ bool FileLineSource::NextLines(std::string& text) {
     if (FindLineEnd(buffer_, searched) != std::string::npos) {
       // Only the unfinished line after the last end is left to copy.
       const std::size_t last = buffer_.find_last_of("\r\n") + 1;
-      Take(text, last, last, 0);
+      Take(text, last, last);
       return true;
     }
+    // A reader of pieces of any size takes a long line a piece at a time.
+    if (buffer_.size() - at_ > kLinePieceBytes) return TakePiece(text, false);
     const std::size_t resume = buffer_.size() - at_;
     if (!Fill()) {
       if (at_ >= buffer_.size()) return false;
@@ -164,33 +181,6 @@ bool LineSource::NextText(std::u16string& text) {
   text.clear();
   AppendUtf16(bytes, true, text);
   return true;
-}
-
-bool FileLineSource::NextText(std::u16string& text) {
-  text.clear();
-  bool any = false;
-  auto take = [&](std::size_t end, bool final) {
-    const std::string_view piece(buffer_.data() + at_, end - at_);
-    Reserve(text, piece.size());
-    const std::size_t used = AppendUtf16(piece, final, text);
-    at_ += used;
-    any = any || used > 0;
-  };
-  for (;;) {
-    const std::size_t end = FindLineEnd(buffer_, at_);
-    if (end != std::string::npos && Complete(end)) {
-      take(end, true);
-      at_ = AfterLineEnd(buffer_, end);
-      return true;
-    }
-    take(end != std::string::npos ? end : buffer_.size(), false);
-    // At the end of the file a CR left waiting is a line end: the next turn takes it as one.
-    if (!Fill() && end == std::string::npos) {
-      if (at_ >= buffer_.size()) return any;
-      take(buffer_.size(), true);
-      return true;
-    }
-  }
 }
 
 }  // namespace cardo

@@ -1,6 +1,7 @@
 #pragma once
 // The lines of a file or of text in memory, without their ends, for the scanner: UTF-8 text.
 // Lines end at CR LF, LF or CR, whichever a page or file uses (servers and Unix tools write LF).
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -8,9 +9,18 @@
 
 namespace cardo {
 
+// A line longer than this comes in pieces, each cut after a byte that ends a URL in every
+// mode (a ">", else a blank, "<" or a quote) within its last half, so that a URL of up to half
+// a piece comes whole and a line of any length is never held whole. A run of half a piece or
+// more without such a byte (a URL of more than 512 KiB, which no server takes) is left out,
+// and counted (LineSource::LeftOut).
+inline constexpr std::size_t kLinePieceBytes = std::size_t{1} << 20;
+
 class LineSource {
  public:
   virtual ~LineSource() = default;
+  // The runs left out so far for their length (kLinePieceBytes).
+  virtual std::uint64_t LeftOut() const { return 0; }
   virtual bool Next(std::string& line) = 0;
   // The next line in UTF-16 (its memory reused).
   virtual bool NextText(std::u16string& text);
@@ -42,45 +52,42 @@ class BlockConverter {
   virtual void Convert(std::string_view block, bool final, std::string& out) = 0;
 };
 
-// Reads a file in blocks, never whole, a pipe's lines as they arrive (ReadSome). `head` holds
-// bytes already read from the file (its first ones): the lines start with them. Without a
-// converter the file's bytes are taken as UTF-8 as they are.
+// Reads a file in blocks, never whole, a pipe's lines as they arrive (ReadSome), and a long
+// line in pieces (kLinePieceBytes). `head` holds bytes already read from the file (its first
+// ones, read to decide its encoding): the lines start with them. Without a converter the
+// file's bytes are taken as UTF-8 as they are. Memory: about two pieces.
 class FileLineSource final : public LineSource {
  public:
   explicit FileLineSource(std::FILE* file, std::string_view head = {},
                           std::unique_ptr<BlockConverter> converter = nullptr);
   bool Next(std::string& line) override;
-  // Decodes as it reads, so that a long line is held once, in UTF-16.
-  bool NextText(std::u16string& text) override;
-  // The whole lines the buffer holds, their ends as written.
+  // The whole lines the buffer holds, their ends as written, or a piece of a long line.
   bool NextLines(std::string& text) override;
+  std::uint64_t LeftOut() const override { return leftOut_; }
   bool Failed() const override { return failed_; }
 
  private:
   bool Fill();
   // Appends bytes read, converted.
   void Append(std::string_view bytes);
-  // Makes room for `more` units; a long line gets room for the rest of the file at once, so
-  // that it is never held in two buffers while one grows.
-  template <typename Buffer>
-  void Reserve(Buffer& buffer, std::size_t more);
-  // What the rest of the file gives: its bytes, or for a converted file about what they
-  // convert to.
-  std::size_t Remaining();
   // Whether the line end at `end` is known whole (a CR may yet be followed by its LF).
   bool Complete(std::size_t end) const;
-  // Hands over buffer_[at_, end) as the line; the next line starts at `next`. When the text
-  // starts the buffer and is at least `whole` bytes, the buffer itself is handed over and
-  // only what follows is copied back.
-  void Take(std::string& line, std::size_t end, std::size_t next, std::size_t whole = 1u << 20);
+  // Hands over buffer_[at_, end) as the line; the next line starts at `next`.
+  void Take(std::string& line, std::size_t end, std::size_t next);
+  // A piece of the long line at at_ (the buffer holds a whole piece of it): false when none
+  // is handed over, its run being left out. `skipRuns`: a run longer than half a piece is left
+  // out; otherwise it goes, cut, to a reader that holds what spans pieces (the tokenizer).
+  bool TakePiece(std::string& piece, bool skipRuns);
+  // Passes over the rest of a run left out, up to the byte that ends it.
+  void SkipRun();
   std::FILE* file_;
   std::unique_ptr<BlockConverter> converter_;
   std::string buffer_;  // UTF-8
   std::size_t at_ = 0;
   bool eof_ = false;
   bool failed_ = false;
-  std::size_t read_ = 0;       // bytes converted so far
-  std::size_t converted_ = 0;  // and what they gave
+  bool skipping_ = false;  // at_ stands within a run left out
+  std::uint64_t leftOut_ = 0;
 };
 
 }  // namespace cardo

@@ -129,8 +129,109 @@ std::optional<PageEncoding> MetaEncoding(std::string_view head) {
   return std::nullopt;
 }
 
-// A page that declares nothing: ASCII reads the same in either encoding, so it goes across as
-// it comes until the first byte beyond it; from there up to kSniffBytes wait for the decision.
+// How the bytes beyond ASCII of a sample read in one encoding: whether every one stands in a
+// character, and how many characters take two bytes and how many one (half-width katakana).
+struct JapaneseReading {
+  bool valid = true;
+  std::size_t doubles = 0;
+  std::size_t singles = 0;
+};
+
+bool IsEucByte(unsigned char b) {
+  return b >= 0xA1 && b <= 0xFE;
+}
+
+JapaneseReading ReadAsEucJp(std::string_view sample, bool cutOff) {
+  JapaneseReading r;
+  const auto* b = reinterpret_cast<const unsigned char*>(sample.data());
+  const std::size_t n = sample.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (b[i] < 0x80) continue;
+    // A three-byte JIS X 0212 character, a half-width katakana, or a JIS X 0208 pair.
+    const std::size_t length = b[i] == 0x8F ? 3 : 2;
+    if (i + length > n) {
+      r.valid = r.valid && cutOff;
+      break;
+    }
+    const bool pair = b[i] == 0x8E ? b[i + 1] >= 0xA1 && b[i + 1] <= 0xDF
+                                   : (b[i] == 0x8F || IsEucByte(b[i])) && IsEucByte(b[i + 1]) &&
+                                         (length == 2 || IsEucByte(b[i + 2]));
+    if (!pair) {
+      r.valid = false;
+      break;
+    }
+    ++(b[i] == 0x8E ? r.singles : r.doubles);
+    i += length - 1;
+  }
+  return r;
+}
+
+JapaneseReading ReadAsShiftJis(std::string_view sample, bool cutOff) {
+  JapaneseReading r;
+  const auto* b = reinterpret_cast<const unsigned char*>(sample.data());
+  const std::size_t n = sample.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (b[i] < 0x80) continue;
+    if (b[i] >= 0xA1 && b[i] <= 0xDF) {
+      ++r.singles;
+      continue;
+    }
+    const bool lead = (b[i] >= 0x81 && b[i] <= 0x9F) || (b[i] >= 0xE0 && b[i] <= 0xFC);
+    if (lead && i + 1 == n) {
+      r.valid = r.valid && cutOff;
+      break;
+    }
+    if (!lead || b[i + 1] < 0x40 || b[i + 1] == 0x7F || b[i + 1] > 0xFC) {
+      r.valid = false;
+      break;
+    }
+    ++r.doubles;
+    ++i;
+  }
+  return r;
+}
+
+// Whether an undeclared sample that is no UTF-8 reads as EUC-JP rather than code page 932, as
+// a browser's Japanese detection judges: EUC-JP when only it reads the sample, or when both
+// do and code page 932 would read it mostly as half-width katakana (EUC-JP's kana and kanji
+// bytes, 0xA1 to 0xFE, are half-width katakana in pairs to code page 932).
+bool LooksLikeEucJp(std::string_view sample, bool cutOff) {
+  const JapaneseReading euc = ReadAsEucJp(sample, cutOff);
+  if (!euc.valid || euc.doubles == 0) return false;
+  const JapaneseReading sjis = ReadAsShiftJis(sample, cutOff);
+  return !sjis.valid || sjis.singles > sjis.doubles;
+}
+
+// The encoding an XML declaration at the very start names (<?xml version="1.0"
+// encoding="EUC-JP"?>), as an XML page declares its own.
+std::optional<PageEncoding> XmlDeclaredEncoding(std::string_view head) {
+  if (!head.starts_with("<?xml") || head.size() < 6 || !IsBlank(head[5])) return std::nullopt;
+  const std::string lower = AsciiLower(head.substr(0, head.find("?>")));
+  const std::size_t at = lower.find("encoding");
+  if (at == std::string::npos) return std::nullopt;
+  std::size_t i = at + 8;
+  while (i < lower.size() && IsBlank(lower[i])) ++i;
+  if (i >= lower.size() || lower[i] != '=') return std::nullopt;
+  ++i;
+  while (i < lower.size() && IsBlank(lower[i])) ++i;
+  if (i >= lower.size() || (lower[i] != '"' && lower[i] != '\'')) return std::nullopt;
+  const std::size_t close = lower.find(lower[i], i + 1);
+  if (close == std::string::npos) return std::nullopt;
+  const auto named = EncodingNamed(std::string_view(lower).substr(i + 1, close - i - 1));
+  if (named == PageEncoding::Utf16Le || named == PageEncoding::Utf16Be) return PageEncoding::Utf8;
+  return named;
+}
+
+// Whether a Content-Type names an XML page ("application/xhtml+xml", "text/xml"): its
+// declaration, not a <meta>, names its encoding.
+bool IsXmlType(std::string_view contentType) {
+  const std::string type = AsciiLower(contentType.substr(0, contentType.find(';')));
+  return type.find("xml") != std::string::npos;
+}
+
+// A page that declares nothing: ASCII reads the same in every encoding it may be in, so it goes
+// across as it comes until the first byte beyond it (or an escape); from there up to
+// kSniffBytes wait for the decision.
 class SniffingDecoder final : public BlockConverter {
  public:
   void Convert(std::string_view block, bool final, std::string& out) override {
@@ -139,8 +240,9 @@ class SniffingDecoder final : public BlockConverter {
       return;
     }
     if (waiting_.empty()) {
-      const auto beyond =
-          std::find_if(block.begin(), block.end(), [](char c) { return (c & 0x80) != 0; });
+      // ISO-2022-JP's escapes are ASCII bytes: the first escape waits for the decision too.
+      const auto beyond = std::find_if(block.begin(), block.end(),
+                                       [](char c) { return (c & 0x80) != 0 || c == '\x1B'; });
       const auto ascii = static_cast<std::size_t>(beyond - block.begin());
       out.append(block.substr(0, ascii));
       block.remove_prefix(ascii);
@@ -236,12 +338,25 @@ std::optional<PageEncoding> DetectPageEncoding(std::string_view contentType,
   head = head.substr(0, kEncodingHeadBytes);
   if (const auto marked = MarkedEncoding(head)) return marked;
   if (const auto declared = CharsetIn(AsciiLower(contentType))) return declared;
+  // An HTML page's XML declaration names nothing, as a browser reads it (a page converted to
+  // another charset often keeps it); an XML page's names its encoding.
+  if (IsXmlType(contentType)) {
+    if (const auto declared = XmlDeclaredEncoding(head)) return declared;
+  }
   return MetaEncoding(head);
 }
 
 PageEncoding SniffedEncoding(std::string_view sample, bool cutOff) {
+  const bool eightBit =
+      std::any_of(sample.begin(), sample.end(), [](char c) { return (c & 0x80) != 0; });
+  // ISO-2022-JP is seven-bit and shows itself by the escapes that switch to JIS X 0208.
+  if (!eightBit && (sample.find("\x1B$B") != std::string_view::npos ||
+                    sample.find("\x1B$@") != std::string_view::npos)) {
+    return PageEncoding::Iso2022Jp;
+  }
   const Utf8Shape shape = ScanUtf8(sample, cutOff);
-  return shape.valid && shape.multibyte ? PageEncoding::Utf8 : PageEncoding::CodePage932;
+  if (shape.valid && shape.multibyte) return PageEncoding::Utf8;
+  return LooksLikeEucJp(sample, cutOff) ? PageEncoding::EucJp : PageEncoding::CodePage932;
 }
 
 std::optional<PageEncoding> DecideEncoding(const EncodingRule& rule, std::string_view head) {

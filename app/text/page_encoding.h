@@ -2,7 +2,8 @@
 // Which encoding a page or text file is read in, and its lines in that encoding as the scanner
 // reads them: UTF-8, so that a page's characters, not their bytes, are scanned. The rule is a
 // browser's: a byte order mark, else the server's charset, else a <meta> charset
-// near the start; a page that declares nothing is UTF-8 when its text is, else code page 932.
+// near the start; a page that declares nothing is read in the Japanese encoding its bytes show
+// (SniffedEncoding).
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -17,7 +18,7 @@ namespace cardo {
 
 // How far into a file a <meta> declaration is looked for.
 constexpr std::size_t kEncodingHeadBytes = 4096;
-// How much of a page that declares nothing is looked at to tell UTF-8 from code page 932,
+// How much of a page that declares nothing is looked at to tell its encoding,
 // counted from its first byte beyond ASCII (before it both read the same): a page may hold
 // kilobytes of markup before its first Japanese character, and a few dozen characters already
 // tell, since no code page 932 text is plausibly valid UTF-8.
@@ -30,15 +31,19 @@ std::optional<PageEncoding> EncodingNamed(std::string_view label);
 
 // What a page declares, nothing when it declares nothing: a byte order mark at the start of
 // `head` (a file's first kEncodingHeadBytes); else the charset of `contentType` (a server's
-// Content-Type, empty for a file on disk) when it names one this program reads; else the first
-// <meta> of `head` outside a comment that names a known charset (<meta charset=...> or
-// http-equiv's content="...; charset=..."). A <meta> naming UTF-16 means UTF-8: a page whose
-// markup reads as ASCII is no UTF-16.
+// Content-Type, empty for a file on disk) when it names one this program reads; else, for an
+// XML page (an XML Content-Type), the encoding its <?xml ...?> declaration at the start
+// names; else the first <meta> of `head` outside a comment that names a known charset
+// (<meta charset=...> or http-equiv's content="...; charset=..."). A <meta> or declaration
+// naming UTF-16 means UTF-8: a page whose markup reads as ASCII is no UTF-16.
 std::optional<PageEncoding> DetectPageEncoding(std::string_view contentType, std::string_view head);
 
 // The encoding of a page that declares nothing, from `sample` (its bytes from the first one
-// beyond ASCII, cut off at the end unless it is the page's end): UTF-8 when the sample is
-// valid UTF-8 and holds a multi-byte sequence, else code page 932.
+// beyond ASCII or escape, cut off at the end unless it is the page's end), as a browser
+// detects a Japanese page: ISO-2022-JP when seven-bit with an escape to JIS X 0208
+// ("ESC $ B", "ESC $ @"); UTF-8 when the sample is valid UTF-8 and holds a multi-byte
+// sequence; EUC-JP when its bytes read as EUC-JP's pairs and not as code page 932 (or only
+// as half-width katakana there); else code page 932.
 PageEncoding SniffedEncoding(std::string_view sample, bool cutOff);
 
 // How a run decides: a byte order mark, then the user's choice when there is one (cardo-cli's

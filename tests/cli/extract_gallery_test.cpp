@@ -45,6 +45,15 @@ class ExtractGallery : public ::testing::Test {
   std::string Url(const std::string& path) const {
     return "http://127.0.0.1:" + std::to_string(port) + path;
   }
+  // What the server answers at `path` (its own counters), or "" when it cannot be asked.
+  std::string Ask(const std::string& path) {
+    const std::string command =
+        "python3 -c \"import urllib.request,sys;sys.stdout.write("
+        "urllib.request.urlopen('" +
+        Url(path) + "').read().decode())\" >'" + Utf16ToUtf8(dir.File(u"asked")) + "'";
+    if (std::system(command.c_str()) != 0) return "";
+    return dir.Read(u"asked");
+  }
   int MostAtOnce() {
     const std::string command =
         "python3 -c \"import urllib.request,sys;sys.stdout.write("
@@ -89,6 +98,44 @@ TEST_F(ExtractGallery, SeveralPagesAndTheCapAndTheirFailures) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 20);
   EXPECT_EQ(err, "cardo-cli: 18 linked pages left out (--max-pages 3)\n");
   EXPECT_EQ(Extract("--depth 2 --url " + Url("/"), out, err), 2);
+}
+
+TEST_F(ExtractGallery, APageARedirectLeadsToIsFetchedOnce) {
+  std::string out, err;
+  ASSERT_EQ(Extract("--filter '*.jpg' --depth 1 --url " + Url("/redirecting/"), out, err), 0)
+      << err;
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10) << out;
+  EXPECT_EQ(Ask("/count/page/5.html"), "1");
+  EXPECT_EQ(Ask("/count/redir.html"), "1");
+}
+
+// What was too long for a URL is said after a run of several pages as after one page.
+TEST_F(ExtractGallery, AStretchTooLongForAUrlIsSaid) {
+  std::string out, err;
+  EXPECT_EQ(Extract("--filter '*.jpg' --url " + Url("/long.html") + " --url " + Url("/page/2.html"),
+                    out, err),
+            0);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 12) << out;
+  EXPECT_EQ(err, "cardo-cli: left out 1 stretch(es) of over 512 KiB, too long for a URL\n");
+}
+
+TEST_F(ExtractGallery, AStartPageThatIsNoPageIsNotScannedAndSaysSo) {
+  const struct {
+    const char* path;
+    const char* type;
+  } cases[] = {{"/file.zip", "application/zip"}, {"/photo.jpg", "image/jpeg"}};
+  for (const auto& c : cases) {
+    std::string out, err;
+    EXPECT_EQ(Extract("--url " + Url(c.path), out, err), 1) << c.path;
+    EXPECT_EQ(out, "") << c.path;
+    EXPECT_EQ(err, "cardo-cli: " + Url(c.path) + ": HTML でもテキストでもない (" + c.type +
+                       ") ため、抜き出しませんでした。\n");
+    // Among several pages it is a failed page too.
+    EXPECT_EQ(Extract("--filter '*.jpg' --url " + Url("/page/1.html") + " --url " + Url(c.path),
+                      out, err),
+              1);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10) << c.path;
+  }
 }
 
 }  // namespace

@@ -117,6 +117,23 @@ TEST(CliOutput, AnExportFileKeepsItsFormatsBytes) {
   }
 }
 
+// A stretch too long for any URL is left out, and said, in the .exe's printf too; the URLs
+// around it come whole.
+TEST(CliOutput, ExtractSaysWhatWasTooLongForAUrl) {
+  TempDir dir;
+  dir.Write(u"long.txt", "http://a/1 " + std::string(3 << 20, 'p') + " http://a/2\n");
+  const CliRun run = Cli(dir, {"extract", "--filter", "*", Utf16ToUtf8(dir.File(u"long.txt"))}, "");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, AsPrinted("http://a/1\nhttp://a/2\n", false));
+  // In the language of the locale, as every message of the cli's own.
+  EXPECT_EQ(
+      run.err,
+      AsPrinted(kExe
+                    ? "cardo-cli: URL にしては長すぎる 1 か所 (512 KiB 超) は抜き出しませんでした\n"
+                    : "cardo-cli: left out 1 stretch(es) of over 512 KiB, too long for a URL\n",
+                false));
+}
+
 TEST(CliOutput, ExtractsOutputIsWhatExportReads) {
   TempDir dir;
   dir.Write(u"page.html", "<meta charset=\"utf-8\"><a href=\"写真/日本.zip\">x</a>\n");

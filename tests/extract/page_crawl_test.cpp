@@ -44,6 +44,25 @@ TEST(PageCrawl, FollowsOnlyPagesOfTheSameSite) {
   EXPECT_FALSE(IsHtmlContentType("image/jpeg"));
 }
 
+TEST(PageCrawl, ScansAStartPageOnlyWhenItIsHtmlOrText) {
+  const struct {
+    const char* type;
+    bool scanned;
+  } cases[] = {
+      {"text/html; charset=utf-8", true},
+      {"", true},
+      {"application/xhtml+xml", true},
+      {" Text/Plain", true},
+      {"text/css", true},
+      {"application/zip", false},
+      {"image/jpeg", false},
+      {"application/octet-stream", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsScannedStartType(c.type), c.scanned) << c.type;
+  EXPECT_EQ(NotAPageReason("application/zip; x=1"),
+            u"HTML でもテキストでもない (application/zip) ため、抜き出しませんでした。");
+}
+
 // A site the tests make up: each page's found URLs, answered after a delay of its own.
 struct FakeSite {
   struct Page {
@@ -51,6 +70,7 @@ struct FakeSite {
     std::chrono::milliseconds delay{1};
     bool fails = false;
     std::string contentType = "text/html";
+    std::u16string redirect;  // answered by a redirect there, as the download follows it
   };
   std::map<std::u16string, Page> pages;
   std::map<std::u16string, int> fetches;
@@ -62,10 +82,18 @@ struct FakeSite {
       most = std::max(most.load(), ++now);
       FetchedLinks fetched;
       Page page;
+      std::u16string final = url;
       {
         std::lock_guard<std::mutex> hold(lock);
         ++fetches[url];
         page = pages[url];
+      }
+      if (!page.redirect.empty()) {
+        if (!control.MayFollow(page.redirect)) return fetched;
+        final = page.redirect;
+        std::lock_guard<std::mutex> hold(lock);
+        ++fetches[final];
+        page = pages[final];
       }
       const auto until = std::chrono::steady_clock::now() + page.delay;
       while (std::chrono::steady_clock::now() < until && !control.Cancelled()) {
@@ -78,7 +106,7 @@ struct FakeSite {
         fetched.reason = u"HTTP/1.1 404 Not Found";
       } else {
         fetched.status = DownloadStatus::Done;
-        if (links.Begin(url, page.contentType)) {
+        if (links.Begin(final, page.contentType)) {
           for (const std::u16string& found : page.found) {
             if (!links.Found(found)) break;
           }
@@ -209,6 +237,52 @@ TEST(PageCrawl, SeveralStartPagesKeepTheirOrder) {
   crawl.Run();
   EXPECT_EQ(passed.urls, (std::vector<std::u16string>{u"http://a/1.jpg", u"http://x/same.jpg",
                                                       u"http://b/2.jpg"}));
+}
+
+TEST(PageCrawl, APageIsFetchedOnceARunWhateverRedirectLeadsToIt) {
+  for (const bool redirectFirst : {false, true}) {
+    FakeSite site;
+    FakeSite::Page& index = site.pages[u"http://g/"];
+    index.found = {u"http://g/p5.html", u"http://g/redir.html", u"http://g/moved.html"};
+    if (redirectFirst) std::swap(index.found[0], index.found[1]);
+    site.pages[u"http://g/p5.html"].found = {u"http://g/5.jpg"};
+    site.pages[u"http://g/redir.html"].redirect = u"http://g/p5.html";
+    site.pages[u"http://g/moved.html"].redirect = u"http://g/p6.html";
+    site.pages[u"http://g/p6.html"].found = {u"http://g/6.jpg"};
+    site.pages[u"http://g/zip"].contentType = "application/zip";
+    site.pages[u"http://g/zip"].found = {u"http://g/junk.jpg"};
+    CrawlRules rules;
+    rules.depth = 1;
+    Passed passed;
+    PageCrawl crawl({u"http://g/", u"http://g/zip"}, rules, u"*.jpg", site.Fetcher(),
+                    passed.Sink());
+    crawl.Run();
+    EXPECT_EQ(passed.urls, (std::vector<std::u16string>{u"http://g/5.jpg", u"http://g/6.jpg"}));
+    EXPECT_EQ(site.fetches[u"http://g/p5.html"], 1);
+    EXPECT_EQ(site.fetches[u"http://g/p6.html"], 1);
+    const std::vector<PageProgress> progress = crawl.Progress();
+    ASSERT_EQ(progress.size(), 5u);
+    for (const PageProgress& page : progress) {
+      if (page.url == u"http://g/zip") {
+        EXPECT_EQ(page.state, PageState::Failed);
+        EXPECT_EQ(page.reason, NotAPageReason("application/zip"));
+      } else {
+        EXPECT_EQ(page.state, PageState::Done) << Utf16ToUtf8(page.url);
+      }
+    }
+    // A page the cap held back is fetched through a redirect that the cap let through: that
+    // fetch is already counted.
+    if (!redirectFirst) continue;
+    rules.maxPages = 3;
+    site.fetches.clear();
+    Passed cappedPassed;
+    PageCrawl capped({u"http://g/", u"http://g/zip"}, rules, u"*.jpg", site.Fetcher(),
+                     cappedPassed.Sink());
+    capped.Run();
+    EXPECT_EQ(cappedPassed.urls, (std::vector<std::u16string>{u"http://g/5.jpg"}));
+    EXPECT_EQ(site.fetches[u"http://g/p5.html"], 1);
+    EXPECT_EQ(capped.PagesOverCap(), 1);  // moved.html
+  }
 }
 
 TEST(PageCrawl, CancelKeepsWhatWasFound) {

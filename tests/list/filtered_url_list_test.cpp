@@ -8,6 +8,7 @@
 #include "app/list/edit_commands.h"
 #include "app/list/history_url_list.h"
 #include "app/list/memory_url_list.h"
+#include "app/platform/text.h"
 
 namespace cardo {
 namespace {
@@ -148,32 +149,109 @@ TEST(FilteredUrlList, MatchesIgnoringCaseAsFindDoes) {
   }
 }
 
-TEST(FilteredUrlList, HiddenLinesLoseSelectionFocusAndTop) {
+TEST(FilteredUrlList, TypingOnShowsWhatAFreshFilterShows) {
+  Filtered f;
+  const struct {
+    std::u16string text;
+    Lines shown;
+  } steps[] = {
+      {u"x", {u"xb6"}},
+      {u"", kStart},
+      {u"b", {u"B2", u"b4", u"xb6"}},
+      {u"B", {u"B2", u"b4", u"xb6"}},
+      {u"b4", {u"b4"}},
+      {u"4", {u"b4"}},  // held in the last text, not the other way round
+      {u"b", {u"B2", u"b4", u"xb6"}},
+      {u"xb", {u"xb6"}},
+  };
+  for (const auto& step : steps) {
+    f.view.SetFilter(step.text);
+    EXPECT_EQ(f.view.Lines(), step.shown) << Utf16ToUtf8(step.text);
+  }
+  // A line added while filtering stays shown until the text changes; the next key looks at
+  // every line again.
+  f.view.AppendLines({u"zz", u"axbz"}, false);
+  EXPECT_EQ(f.view.Lines(), (Lines{u"xb6", u"zz", u"axbz"}));
+  f.view.SetFilter(u"xbz");
+  EXPECT_EQ(f.view.Lines(), (Lines{u"axbz"}));
+}
+
+TEST(FilteredUrlList, HiddenLinesKeepTheirSelectionButNotTheFocusOrTop) {
   Filtered f;
   f.view.SetFilter(u"");
   f.view.SetAllSelected(true);
   f.view.SetFocusIndex(2);  // c3, hidden by the filter
   f.view.SetTopIndex(2);
   f.view.SetFilter(u"b");
-  EXPECT_EQ(f.store.SelectedIndices(), (std::vector<int>{1, 3, 5}));
+  EXPECT_EQ(f.store.SelectedCount(), 7);
   EXPECT_EQ(f.view.SelectedIndices(), (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(f.view.SelectedCount(), 3);
   EXPECT_EQ(f.store.FocusIndex(), 3);  // b4, the next shown line
   EXPECT_EQ(f.view.FocusIndex(), 1);
   EXPECT_EQ(f.view.TopIndex(), 1);
+  // The view's calls reach its rows only: c3 between B2 and b4 stays selected.
   f.view.SetRangeSelected(0, 1, false);
-  EXPECT_EQ(f.store.SelectedIndices(), (std::vector<int>{5}));
-  // Selecting everything selects what is shown.
+  EXPECT_EQ(f.store.SelectedIndices(), (std::vector<int>{0, 2, 4, 5, 6}));
+  f.view.SetAllSelected(false);
+  EXPECT_EQ(f.store.SelectedIndices(), (std::vector<int>{0, 2, 4, 6}));
   f.view.SetAllSelected(true);
   EXPECT_EQ(SelectedLinesText(f.view), u"B2\r\nb4\r\nxb6\r\n");
   f.view.SetFilter(u"zzz");
   EXPECT_EQ(f.view.Count(), 0);
   EXPECT_EQ(f.view.FocusIndex(), -1);
-  EXPECT_EQ(f.store.SelectedCount(), 0);
+  EXPECT_EQ(f.view.SelectedCount(), 0);
+  EXPECT_TRUE(f.view.SelectedIndices().empty());
+  // Shown again, every line is selected as it was.
+  f.view.SetFilter(u"");
+  EXPECT_EQ(f.view.SelectedCount(), 7);
   // A new or opened list clears the whole list, not the lines shown.
+  f.view.SetFilter(u"b");
   f.view.Clear();
   EXPECT_FALSE(f.view.Filtering());
   EXPECT_EQ(f.store.Count(), 0);
+}
+
+// The selected lines of the whole list, by their text.
+Lines SelectedText(const UrlList& list) {
+  Lines lines;
+  for (const int i : list.SelectedIndices()) lines.push_back(list.Line(i));
+  return lines;
+}
+
+TEST(FilteredUrlList, CommandsKeepTheHiddenLinesSelectedAndUndoBringsTheSelectionBack) {
+  const struct {
+    const char* name;
+    int row;  // a shown row selected first, or -1
+    std::function<void(UrlList&)> change;
+    Lines selected;  // the whole list's selected lines after
+  } cases[] = {
+      {"delete the selection", 1, [](UrlList& l) { RemoveSelectedLines(l); }, {u"a1", u"e5"}},
+      {"sort", -1, [](UrlList& l) { SortLines(l, SortOrder::Descending); }, {u"a1", u"e5"}},
+      {"replace with fewer", -1, [](UrlList& l) { l.ReplaceAll({u"n1"}); }, {u"a1", u"e5"}},
+      {"replace with more",
+       -1,
+       [](UrlList& l) {
+         l.ReplaceAll({u"n1", u"n2", u"n3", u"n4"});
+       },
+       {u"a1", u"e5"}},
+      {"move down", 0, [](UrlList& l) { MoveSelectedLines(l, 1); }, {u"a1", u"B2", u"e5"}},
+      {"remove one", -1, [](UrlList& l) { l.RemoveLine(0); }, {u"a1", u"e5"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Filtered f;
+    f.store.SetSelected(0, true);  // a1, hidden
+    f.store.SetSelected(4, true);  // e5, hidden
+    if (c.row >= 0) f.view.SetSelected(c.row, true);
+    const auto before = f.store.SelectedIndices();
+    c.change(f.view);
+    EXPECT_EQ(SelectedText(f.store), c.selected);
+    const auto after = f.store.SelectedIndices();
+    ASSERT_TRUE(f.history.Undo());
+    EXPECT_EQ(f.store.SelectedIndices(), before);
+    ASSERT_TRUE(f.history.Redo());
+    EXPECT_EQ(f.store.SelectedIndices(), after);
+  }
 }
 
 }  // namespace

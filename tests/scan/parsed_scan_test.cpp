@@ -76,6 +76,47 @@ TEST(ParsedScan, LinkAttributes) {
   for (const auto& c : cases) EXPECT_EQ(Scan(c.html), c.expected) << c.html;
 }
 
+TEST(ParsedScan, WhatABrowserLoads) {
+  const struct {
+    const char* html;
+    Urls expected;
+  } cases[] = {
+      {"<body background=b.jpg><table background=t.jpg><tr><td background=c.jpg>"
+       "<th background=h.jpg>",
+       {"http://h/d/b.jpg", "http://h/d/t.jpg", "http://h/d/c.jpg", "http://h/d/h.jpg"}},
+      {"<frameset><frame src=f.html></frameset><video><track src=sub.vtt></video>",
+       {"http://h/d/f.html", "http://h/d/sub.vtt"}},
+      {R"-(<svg><a xlink:href="s.html"><image href="i.png"/><image xlink:href="j.png"/></a></svg>)-",
+       {"http://h/d/s.html", "http://h/d/i.png", "http://h/d/j.png"}},
+      {R"-(<link rel=preload as=image imagesrcset="p1.jpg 1x, p2.jpg 2x">)-",
+       {"http://h/d/p1.jpg", "http://h/d/p2.jpg"}},
+      {"<object data=o.swf></object><embed src=e.swf>", {"http://h/d/o.swf", "http://h/d/e.swf"}},
+      // Inline styles and style sheets: the properties that draw an image.
+      {R"-(<div style="background-image:url('s1.jpg'); color:red">)-", {"http://h/d/s1.jpg"}},
+      {R"-(<p style="BACKGROUND: #fff URL( s2.png ) no-repeat">)-", {"http://h/d/s2.png"}},
+      {R"-(<p style="background:url(&quot;s3.png&quot;)">)-", {"http://h/d/s3.png"}},
+      {"<style>/* url(no.png) */ a:hover{list-style-image:url(\"l.png\")} "
+       "@import url(no.css); @font-face{src:url(no.woff)} .x{cursor:url(c.cur),auto}</style>",
+       {"http://h/d/l.png", "http://h/d/c.cur"}},
+      {R"-(<p style="content:'url(no.png)'; font:url(no)">)-", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.html), c.expected) << c.html;
+}
+
+TEST(ParsedScan, OnlyWhatADownloadManagerFetches) {
+  const struct {
+    const char* html;
+    Urls expected;
+  } cases[] = {
+      {"<a href=#x><a href=\"\"><a href=' #y'><a href=p.html#z>", {"http://h/d/p.html"}},
+      {"<a href=mailto:a@b.org><a href=news:c.d><a href=file:///etc/x><a href=tel:1>", {}},
+      {"<a href=javascript:go()><img src=\"data:image/png;base64,AAAA\">", {}},
+      {"<a href=ftp://f/a.zip><a href=https://s/b.zip>", {"ftp://f/a.zip", "https://s/b.zip"}},
+      {"see irc://chat/x and file://h/y and ftp://f/z", {"ftp://f/z"}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Scan(c.html), c.expected) << c.html;
+}
+
 TEST(ParsedScan, Tokenizing) {
   const struct {
     const char* html;
@@ -89,7 +130,8 @@ TEST(ParsedScan, Tokenizing) {
       {"<a/href=slash>", {"http://h/d/slash"}},
       {"<script>var s = '<a href=no.html>'; if (a<b) {}</script><a href=after>",
        {"http://h/d/after"}},
-      {"<style>a.b { background: url(no.png) }</STYLE ><img src=after>", {"http://h/d/after"}},
+      {"<style>a.b { background: url(bg.png) }</STYLE ><img src=after>",
+       {"http://h/d/bg.png", "http://h/d/after"}},
       {"<script>x = '</scriptx>'; '<a href=no>'</script><a href=end>", {"http://h/d/end"}},
       {"<!-- <a href=no> --><!--> <a href=one><!---> <a href=two>",
        {"http://h/d/one", "http://h/d/two"}},
@@ -135,12 +177,11 @@ TEST(ParsedScan, Resolving) {
       {"http://h/d/e/p.html", "a/..", "http://h/d/e/"},
       {"http://h/d/e/p.html", "/r/../s", "http://h/s"},
       {"http://h/d/p.html?q=1", "?z=2", "http://h/d/p.html?z=2"},
-      {"http://h/d/p.html?q=1", "", "http://h/d/p.html?q=1"},
       {"http://h/d/p.html?u=/a/b", "x", "http://h/d/x"},
       {"https://h/d/p.html", "//cdn/x.js", "https://cdn/x.js"},
       {"http://h/d/p.html", "a\\b.html", "http://h/d/a/b.html"},
       {"http://h/d/p.html", "HTTPS://Other/x#y", "https://other/x"},
-      {"http://h/d/p.html", "mailto:a@b.c", "mailto:a@b.c"},
+      {"http://h/d/p.html", "FTP://f/x", "ftp://f/x"},
       {"http://h", "x", "http://h/x"},
   };
   for (const auto& c : cases) {

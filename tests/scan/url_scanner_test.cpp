@@ -145,27 +145,27 @@ TEST(UrlScanner, HtmlMode) {
       {"base line",
        "a.html\r\n<base href=\"http://b.org/d/\">\r\nc.html\r\n",
        Html(),
-       {"/a.html", "http://b.org/d/", "http://b.org/d/c.html"}},
+       {"/a.html", "http://b.org/d/c.html"}},
       {"base box wins",
        "<base href=\"http://b.org/d/\">\r\nc.html\r\n",
        Html(u"http://box/x/"),
-       {"http://b.org/d/", "http://box/x/c.html"}},  // found as a URL, not taken as the base
+       {"http://box/x/c.html"}},  // not taken as the base, and no link
       {"base without href resets",
        "<base href=\"http://b.org/d/\">\r\n<base target=x>\r\nc.html",
        Html(),
-       {"http://b.org/d/", "/c.html"}},
+       {"/c.html"}},
       {"target then anchor",
        "<base target=_top><a href=\"http://x.org/y/\">",
        Html(),
        {"http://x.org/y/"}},
-      {"a base in Japanese is offered once",
+      {"a base in Japanese is no link, the text's URL is",
        "<base href=\"http://b/画/\">http://b/画/ x.html\r\n",
        Html(),
-       {"http://b/画/", "http://b/", "http://b/画/x.html"}},  // outside a value 画 ends a URL
+       {"http://b/", "http://b/画/x.html"}},  // outside a value 画 ends a URL
       {"unclosed quote takes the rest",
-       "<base href=\"http://b.org/d/ x.html",
+       "<base href=\"http://b.org/d/ x.html\r\nc.html",
        Html(),
-       {"http://b.org/d/ x.html"}},
+       {"http://b.org/d/c.html"}},
   };
   for (const auto& c : cases) EXPECT_EQ(Scan(c.text, c.options), c.urls) << c.name;
 }
@@ -196,8 +196,8 @@ TEST(UrlScanner, JapaneseInQuotedValuesBelongsToTheUrl) {
       {"<a href=\"画像/写真.jpg\">", {"http://b/d/画像/写真.jpg"}},
       {"<a href=\"http://h/画像/a.jpg\">写真</a>", {"http://h/画像/a.jpg"}},
       {"<img src = 'ｶﾀｶﾅ/図.png' alt=\"図.png\">", {"http://b/d/ｶﾀｶﾅ/図.png", "http://b/d/図.png"}},
-      {"<a href=\"写真　2.jpg\">", {"http://b/d/2.jpg"}},  // an ideographic space ends it
-      {"<a href=画像.jpg> 画像.jpg", {"http://b/d/.jpg", "http://b/d/.jpg"}},  // unquoted
+      {"<a href=\"写真　2.jpg\">", {"http://b/d/2.jpg"}},   // an ideographic space ends it
+      {"<a href=画像.jpg> 画像.jpg", {"http://b/d/.jpg"}},  // unquoted, once a run
       {"<a href=\"ファイル.zip\"><base target=x>", {"http://b/d/ファイル.zip"}},
       // The characters of deleted URLs go with them; those before and after keep their place.
       {"<a title=\"前\" href=\"http://h/画像/a.jpg\"> <img src=\"図/b.png\">"
@@ -221,24 +221,23 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
        {"http://h.example/画像/1.jpg", "http://h.example/写真/1.jpg"}},
       {"a root base leaves the page's slashes",
        "<base href=\"/\"><img src=\"assets/logo.png\"> <a href=\"/\">",
-       {"https://www.example.com/", "https://www.example.com/assets/logo.png"}},
+       {"https://www.example.com/assets/logo.png"}},
       {"a base's target is no href",
        "<base target=\"_blank\"><a href=\"x.html\">",
        {"https://www.example.com/d/x.html"}},
       {"a relative base on its own line",
        "<base href=\"../up/\">\r\n<a href=\"/favicon.ico\"><a href=\"a.html\">",
-       {"https://www.example.com/up/", "https://www.example.com/favicon.ico",
-        "https://www.example.com/up/a.html"}},
+       {"https://www.example.com/favicon.ico", "https://www.example.com/up/a.html"}},
       {"a base at the end of a long line",
        "<p>some words before it, and more<a href=\"a.html\"><BASE href=\"/x/\">",
-       {"https://www.example.com/x/", "https://www.example.com/x/a.html"}},
+       {"https://www.example.com/x/a.html"}},
       {"a base without the blanks around it",
        "<base href=\"  /sp/ \t\"><a href=\"q.html\">",
-       {"https://www.example.com/sp/", "https://www.example.com/sp/q.html"}},
+       {"https://www.example.com/sp/q.html"}},
       {"the first base element with an href",
        "<base <base target=x><base href=\"/y/\"><a href=\"a.html\">",
-       {"https://www.example.com/y/", "https://www.example.com/y/a.html"}},
-      {"a base is offered once on its line",
+       {"https://www.example.com/y/a.html"}},
+      {"a base is no link, the same URL in the text is",
        "<base href=\"http://h\"> http://h a.html",
        {"http://h", "http://h/a.html"}},
       {"basefont is no base",
@@ -254,6 +253,9 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
        "<a href=\"x.html#sec\">\n<a href=\"x.html#other\">\n<a href=\"#os.path\">"
        "<a href=\"http://h/a.html#b\">",
        {"https://www.example.com/d/x.html", "http://h/a.html", "https://www.example.com/d/p.html"}},
+      {"an XML declaration's version is no file",
+       "<?xml version=\"1.0\" encoding=\"EUC-JP\"?>\n<a href=\"v2.5/\">1.0 2.5.1",
+       {"https://www.example.com/d/v2.5/"}},
       {"json in a script",
        "<script>{\"img\":\"https:\\/\\/cdn.example.net\\/n3.jpg\",\"a\":\"\\/s\\/b.png\"}",
        {"https://cdn.example.net/n3.jpg", "https://www.example.com/s/b.png"}},
@@ -275,6 +277,22 @@ TEST(UrlScanner, HtmlModeOnRealPages) {
   o.mode = ExtractMode::Download;
   o.pageUrl = u"https://www.example.com/d/p.html";
   for (const auto& c : cases) EXPECT_EQ(Scan(c.text, o), c.urls) << c.name;
+}
+
+TEST(UrlScanner, EachUrlOncePerRunInEveryMode) {
+  const std::string anchors =
+      "<a href=\"p1.html#a\">\n<a href=\"p1.html#b\">\n<a href=\"/g/p1.html\">\n"
+      "<a href=\"p1.html\"> <a href=\"p2.html\">\n<a href=\"p1.html\">";
+  const Urls pages = {"https://h/g/p1.html", "https://h/g/p2.html"};
+  for (const ExtractMode mode : {ExtractMode::Download, ExtractMode::Parsed}) {
+    ExtractOptions o;
+    o.mode = mode;
+    o.pageUrl = u"https://h/g/index.html";
+    EXPECT_EQ(Scan(anchors, o), pages) << static_cast<int>(mode);
+  }
+  EXPECT_EQ(Scan(anchors, Html(u"https://h/g/")), pages);
+  EXPECT_EQ(Scan("http://a/x\nhttp://a/x http://a/y\r\nhttp://a/x", Text()),
+            (Urls{"http://a/x", "http://a/y"}));
 }
 
 // Runs cardo-cli over a UTF-8 page with the base http://b/d/ and returns what it prints.
@@ -328,7 +346,7 @@ TEST(UrlScanner, ALongUrlFillingItsLineIsWhole) {
   const std::string path = "http://a/" + std::string(200000, 'p');
   // The first line begins with the protocol, so its last URL ends with it; the second does
   // not, and its URL runs to the end of the file.
-  const std::string text = path + " http://b/c\r\nx " + path + "\r\n";
+  const std::string text = path + " http://b/c\r\nx " + path + "q\r\n";
   std::FILE* f = std::tmpfile();
   std::fwrite(text.data(), 1, text.size(), f);
   std::rewind(f);
@@ -336,7 +354,7 @@ TEST(UrlScanner, ALongUrlFillingItsLineIsWhole) {
   Urls found;
   ExtractUrls(source, Text(), [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
   std::fclose(f);
-  EXPECT_EQ(found, (Urls{path, "http://b/c", path}));
+  EXPECT_EQ(found, (Urls{path, "http://b/c", path + "q"}));
 }
 
 TEST(UrlScanner, DownloadModeStartsAtThePage) {
@@ -360,6 +378,65 @@ Urls ScanShiftJis(const std::string& bytes, const ExtractOptions& options) {
               [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
   std::fclose(f);
   return found;
+}
+
+// A line longer than a piece is read in pieces, never whole: every URL of it comes whole, and
+// a run too long for any URL is left out and counted.
+TEST(UrlScanner, ALineOfAnyLengthIsReadInPieces) {
+  const std::string words = [] {
+    std::string w;
+    for (int i = 0; w.size() < 3 * kLinePieceBytes; ++i) w += " w" + std::to_string(i) + ",";
+    return w;
+  }();
+  const std::string run(kLinePieceBytes, 'p');
+  ExtractOptions parsed;
+  parsed.mode = ExtractMode::Parsed;
+  parsed.pageUrl = u"http://h/";
+  const struct {
+    const char* name;
+    std::string page;
+    ExtractOptions options;
+    Urls urls;
+    std::uint64_t leftOut;
+  } cases[] = {
+      {"text",
+       "http://a/1" + words + " http://a/2" + words,
+       Text(),
+       {"http://a/1", "http://a/2"},
+       0},
+      {"html",
+       "<a href=\"b.zip\">" + words + "<img src=\"c.jpg\">" + words,
+       Html(u"http://h/"),
+       {"http://h/b.zip", "http://h/c.jpg"},
+       0},
+      {"text, a run too long",
+       "http://a/1 " + run + " http://a/2 http://a/" + run + " x",
+       Text(),
+       {"http://a/1", "http://a/2"},
+       2},
+      {"html, a run too long",
+       "<a href=\"b.zip\">" + run + "<img src=\"c.jpg\">",
+       Html(u"http://h/"),
+       {"http://h/b.zip", "http://h/c.jpg"},
+       1},
+      {"parsed, a tag too long",
+       "<a href=b.zip><a title='" + run + run + run + "' href=no>" + words + "<img src=c.jpg>",
+       parsed,
+       {"http://h/b.zip", "http://h/c.jpg"},
+       1},
+  };
+  for (const auto& c : cases) {
+    std::FILE* f = std::tmpfile();
+    std::fwrite(c.page.data(), 1, c.page.size(), f);
+    std::rewind(f);
+    FileLineSource source(f);
+    Urls found;
+    const std::uint64_t leftOut = ExtractUrls(
+        source, c.options, [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
+    std::fclose(f);
+    EXPECT_EQ(found, c.urls) << c.name;
+    EXPECT_EQ(leftOut, c.leftOut) << c.name;
+  }
 }
 
 TEST(UrlScanner, ShiftJisTrailBytesAreNotUrlCharacters) {

@@ -115,6 +115,13 @@ TEST_F(ExtractPagesTest, StopKeepsWhatWasFoundAndBadLinesAreNamed) {
   EXPECT_EQ(pages().Rows(), (Rows{{u"http://g/a/", u"完了 2 件"},
                                   {u"http://g/x/", u"エラー HTTP/1.1 404 Not Found"},
                                   {u"http://g/a/p.html", u"中止"}}));
+  // The state column takes the width the page column leaves, enough for the error.
+  HWND view = GetDlgItem(pages().hwnd(), IDC_LVWPAGES);
+  RECT client{};
+  GetClientRect(view, &client);
+  EXPECT_EQ(ListView_GetColumnWidth(view, 0) + ListView_GetColumnWidth(view, 1), client.right);
+  EXPECT_LT(ListView_GetStringWidth(view, L"エラー HTTP/1.1 404 Not Found") + 12,
+            ListView_GetColumnWidth(view, 1));
 }
 
 // A list that can take no more stops the run: what fit is added, the rest is said once.

@@ -248,6 +248,64 @@ TEST_F(ExtractWindowTest, TheDownloadTakesThePageLimitFromTheSettings) {
   }
 }
 
+TEST_F(ExtractWindowTest, ARefusedPageOrOneThatIsNoPageLeavesNoFileAndSaysWhy) {
+  page = "<a href=\"a.zip\">";
+  const struct {
+    DownloadOutcome outcome;
+    std::u16string message;
+  } cases[] = {
+      {{DownloadStatus::Failed, u"ページが上限を超えました。", {}, {}},
+       kFailed + std::u16string(u"\r\n\r\nページが上限を超えました。")},
+      {{DownloadStatus::Done, {}, {}, "application/zip"}, NotAPageReason("application/zip")},
+      {{DownloadStatus::Done, {}, {}, "image/jpeg"}, NotAPageReason("image/jpeg")},
+  };
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  SelectMode(2);
+  SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
+  for (const auto& c : cases) {
+    outcome = c.outcome;
+    Click(d, IDC_CMDSTARTCANCEL0);
+    EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
+    ExpectIdle(d);
+    EXPECT_EQ(ui.messages.back().text, c.message);
+    EXPECT_EQ(GetFileAttributesW(reinterpret_cast<const wchar_t*>(dir.File(u"TEMP.HTML").c_str())),
+              INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(window->list().Count(), 0);
+  }
+}
+
+// A stretch too long for any URL is left out and said when the run ends, after a download as
+// after a file (which otherwise ends with a beep); the URLs around it come.
+TEST_F(ExtractWindowTest, AStretchTooLongForAUrlIsLeftOutAndSaid) {
+  page = "<a href=\"a.zip\">" + std::string(3 << 20, 'p') + " <a href=\"b.zip\">";
+  const std::u16string said =
+      u"終了しました。\r\n\r\nURL にしては長すぎる 1 か所 (512 KiB 超) は"
+      u"抜き出しませんでした。";
+  settings.UrlExtFilter = u"*.zip";
+  Command(IDM_VIEW_EXTRACT);
+  HWND d = form().hwnd();
+  SelectMode(2);
+  SetControlText(Control(IDC_TXTURL), u"http://127.0.0.1/");
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
+  EXPECT_EQ(window->list().Lines(), (Lines{u"http://127.0.0.1/a.zip", u"http://127.0.0.1/b.zip"}));
+  EXPECT_EQ(ui.messages.back().text, said);
+
+  SelectMode(1);
+  dir.Write(u"page.html", page);
+  form().lblExtractedFile_OLEDragDrop(1, DropData{u"ignored", {dir.File(u"page.html")}},
+                                      DROPEFFECT_COPY);
+  SetControlText(Control(IDC_TXTBASEURL), u"http://h/");
+  SetControlText(Control(IDC_TXTFILTER1), u"*.zip");
+  ui.messages.clear();
+  Click(d, IDC_CMDSTARTCANCEL0);
+  EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
+  EXPECT_EQ(window->list().Count(), 4);
+  ASSERT_FALSE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.back().text, said);
+}
+
 TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
   page = "<a href=\"a.zip\">";
   release = false;
@@ -266,7 +324,7 @@ TEST_F(ExtractWindowTest, TheCancelButtonEndsADownloadAtOnceAndAddsNothing) {
   EXPECT_TRUE(PumpUntil([&] { return finished.load(); }));
   PumpUntil([] { return false; }, 50);
   EXPECT_FALSE(lateWrite);
-  EXPECT_EQ(dir.Read(u"TEMP.HTML"), page);
+  EXPECT_EQ(dir.Read(u"TEMP.HTML"), "");  // a stopped page leaves nothing of itself behind
   EXPECT_EQ(window->list().Count(), 0);
   EXPECT_EQ(ui.messages.size(), messages);
 
@@ -618,6 +676,19 @@ TEST_F(PrefarenceWindowTest, TheExportPageEditsTheExportOptions) {
   EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTFOLDER)), u"D:\\dl");
   EXPECT_EQ(WindowText(form().Control(IDC_TXTEXPORTWATCH)), u"C:\\jd\\folderwatch");
   EXPECT_EQ(WindowText(form().Control(IDC_TXTARIA2RPC)), u"http://localhost:6800/jsonrpc");
+  {  // the default address shows whole in its box
+    HWND rpc = form().Control(IDC_TXTARIA2RPC);
+    HDC dc = GetDC(rpc);
+    HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(rpc, WM_GETFONT, 0, 0)));
+    SIZE text{};
+    GetTextExtentPoint32W(dc, L"http://localhost:6800/jsonrpc", 29, &text);
+    SelectObject(dc, before);
+    ReleaseDC(rpc, dc);
+    RECT box{};
+    GetClientRect(rpc, &box);
+    EXPECT_LT(text.cx + 8, box.right);
+  }
   SetControlText(form().Control(IDC_TXTARIA2RPC), u"http://nas:6800/jsonrpc");
   SetControlText(form().Control(IDC_TXTARIA2SECRET), u"s3");
 

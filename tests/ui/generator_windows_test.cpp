@@ -493,26 +493,6 @@ TEST_F(GeneratorWindowsTest, FreeInputKeepsTheTextTheFullListRefused) {
   EXPECT_EQ(testing::WindowText(GetDlgItem(form, IDC_TXTFREEINPUT)), u"fits\r\nrefused");
 }
 
-TEST_F(GeneratorWindowsTest, EscInTheMultiLineTextKeepsTheWindowAndItsText) {
-  const struct {
-    DialogWindow& form;
-    int box;
-  } windows[] = {{generators().FreeInput(), IDC_TXTFREEINPUT},
-                 {generators().SpreadUrl(), IDC_TXTSOURCE}};
-  generators().FreeInput().Show();
-  generators().SpreadUrl().Show();
-  for (const auto& w : windows) {
-    HWND box = GetDlgItem(w.form.hwnd(), w.box);
-    SetControlText(box, u"typed\r\nlines");
-    testing::PressKey(box, VK_ESCAPE);
-    ASSERT_TRUE(w.form.IsOpen()) << w.box;
-    EXPECT_EQ(testing::WindowText(box), u"typed\r\nlines");
-    // Esc elsewhere in the window still closes it.
-    testing::PressKey(GetDlgItem(w.form.hwnd(), IDCANCEL), VK_ESCAPE);
-    EXPECT_FALSE(w.form.IsOpen()) << w.box;
-  }
-}
-
 TEST_F(GeneratorWindowsTest, DropDialogPanelsAndMoving) {
   generators().DropDialog().Show();
   frmDropDialog& form = generators().DropDialog();

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "app/list/edit_commands.h"
 #include "app/resources/resource.h"
 #include "tests/ui/dialog_driver.h"
 #include "tests/ui/main_window_fixture.h"
@@ -130,6 +131,83 @@ TEST_F(FilterTest, TypingFiltersTheCommandsActOnTheShownLinesAndSaveWritesAll) {
   ui.clipboard = u"x\r\ny";
   Command(IDM_EDIT_PASTE);
   EXPECT_EQ(Rows(), 2);
+}
+
+TEST_F(FilterTest, CtrlUpAndDownInTheBoxMoveItsCaretNotTheLines) {
+  const Lines start = {u"http://a/1.zip", u"http://b/2.zip", u"http://c/3.zip"};
+  window->list().ReplaceAll(start);
+  window->list().SetSelected(1, true);
+  window->shell().document.ClearHistory();
+  Key(list(), 'E', true);
+  Type(u"zip");
+  const auto caret = [&] {
+    DWORD first = 0;
+    DWORD last = 0;
+    SendMessageW(window->filterHwnd(), EM_GETSEL, reinterpret_cast<WPARAM>(&first),
+                 reinterpret_cast<LPARAM>(&last));
+    return last;
+  };
+  ASSERT_EQ(caret(), 3u);
+  Key(window->filterHwnd(), VK_UP, true);
+  EXPECT_LT(caret(), 3u);
+  Key(window->filterHwnd(), VK_DOWN, true);
+  EXPECT_EQ(caret(), 3u);
+  EXPECT_EQ(GetFocus(), window->filterHwnd());
+  EXPECT_EQ(window->list().Lines(), start);
+  EXPECT_FALSE(CanUndo(window->shell()));
+  // In the list the same keys move the selected lines.
+  Key(window->filterHwnd(), VK_DOWN);
+  ASSERT_EQ(GetFocus(), list());
+  Key(list(), VK_UP, true);
+  EXPECT_EQ(window->list().Line(0), start[1]);
+}
+
+TEST_F(FilterTest, HiddenLinesKeepTheirSelectionWhileClicksAndKeysSelectTheShownOnes) {
+  ShowWindow(window->hwnd(), SW_SHOWNA);
+  const Lines start = {u"http://a/1.zip", u"http://b/2.jpg", u"http://c/3.zip", u"http://d/4.jpg",
+                       u"http://e/5.zip"};
+  window->list().ReplaceAll(start);
+  // A click and a Ctrl+click, as the mouse sends them.
+  const auto click = [&](int row, WPARAM keys) {
+    SendMessageW(list(), WM_LBUTTONDOWN, MK_LBUTTON | keys, RowPoint(row));
+    SendMessageW(list(), WM_LBUTTONUP, keys, RowPoint(row));
+  };
+  click(0, 0);
+  click(2, MK_CONTROL);
+  click(3, MK_CONTROL);
+  EXPECT_EQ(window->list().SelectedIndices(), (std::vector<int>{0, 2, 3}));
+
+  Key(list(), 'E', true);
+  Type(u"jpg");
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 1);
+  EXPECT_EQ(SendMessageW(list(), LB_GETSEL, 1, 0), 1);
+  testing::DeliverPosted();
+  EXPECT_EQ(window->StatusText(1), u"選択 1 行");
+  // A click selects that shown line alone, Shift+Up adds the one above; the hidden lines keep
+  // their selection.
+  click(1, 0);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  Loop(list(), WM_KEYDOWN, VK_UP);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 2);
+  EXPECT_EQ(window->list().SelectedIndices(), (std::vector<int>{0, 1, 2, 3}));
+
+  // Shown again, the hidden lines are selected as before.
+  Key(list(), 'E', true);
+  Key(window->filterHwnd(), VK_ESCAPE);
+  ASSERT_EQ(Rows(), 5);
+  EXPECT_EQ(SendMessageW(list(), LB_GETSELCOUNT, 0, 0), 4);
+  for (int row = 0; row < 5; ++row) {
+    EXPECT_EQ(SendMessageW(list(), LB_GETSEL, row, 0), row < 4 ? 1 : 0) << row;
+  }
+  // End selects the last line alone.
+  Loop(list(), WM_KEYDOWN, VK_END);
+  EXPECT_EQ(window->list().SelectedIndices(), (std::vector<int>{4}));
 }
 
 }  // namespace
