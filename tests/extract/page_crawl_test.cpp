@@ -253,6 +253,9 @@ TEST(PageCrawl, APageIsFetchedOnceARunWhateverRedirectLeadsToIt) {
     site.pages[u"http://g/zip"].found = {u"http://g/junk.jpg"};
     CrawlRules rules;
     rules.depth = 1;
+    // One at a time, so the index's links are all planned before a redirect is asked about
+    // (with several, a redirect that comes first claims its page, which is then not planned).
+    rules.inFlight = 1;
     Passed passed;
     PageCrawl crawl({u"http://g/", u"http://g/zip"}, rules, u"*.jpg", site.Fetcher(),
                     passed.Sink());
@@ -295,7 +298,12 @@ TEST(PageCrawl, CancelKeepsWhatWasFound) {
   Passed passed;
   PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", site.Fetcher(), passed.Sink());
   std::thread run([&] { crawl.Run(); });
-  for (int i = 0; i < 5000 && passed.size() < 51; ++i) std::this_thread::sleep_for(1ms);
+  // Once the sixth is asked for, the fifth has ended (its last URL goes out before it ends).
+  const auto sixthAsked = [&] {
+    std::lock_guard<std::mutex> hold(site.lock);
+    return site.fetches.count(u"http://g/p6.html") != 0;
+  };
+  for (int i = 0; i < 5000 && !sixthAsked(); ++i) std::this_thread::sleep_for(1ms);
   crawl.Cancel();
   run.join();
   EXPECT_EQ(passed.size(), 51u);
