@@ -42,27 +42,18 @@ CandidateSink Filtered(const CompiledFilter& filter, const PassedUrlSink& sink) 
   };
 }
 
-}  // namespace
-
-ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
-                              const ExtractOptions& options, const CompiledFilter& filter,
-                              const PassedUrlSink& sink, const KeepGoing& keepGoing,
-                              std::uint64_t* leftOut) {
-  return FindUrlsInFile(file, encoding, options, Filtered(filter, sink), keepGoing, leftOut);
-}
-
-ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
-                             const ExtractOptions& options, const CandidateSink& sink,
-                             const KeepGoing& keepGoing, std::uint64_t* leftOut) {
+ExtractResult ScanFile(std::FILE* file, const EncodingRule& encoding, const ExtractOptions& options,
+                       const CandidateSink& sink, const KeepGoing& keepGoing,
+                       std::uint64_t* leftOut, Repeats repeats) {
   bool failed = false;
   try {
     const std::unique_ptr<LineSource> lines = OpenLineSource(file, encoding);
     std::uint64_t longRuns = 0;
     if (keepGoing) {
       StoppableLines stoppable(*lines, keepGoing);
-      longRuns = ExtractUrls(stoppable, options, sink);
+      longRuns = ExtractUrls(stoppable, options, sink, repeats);
     } else {
-      longRuns = ExtractUrls(*lines, options, sink);
+      longRuns = ExtractUrls(*lines, options, sink, repeats);
     }
     failed = lines->Failed();
     if (leftOut) *leftOut = longRuns;
@@ -71,6 +62,22 @@ ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
     return ExtractResult::OutOfMemory;
   }
   return failed || std::ferror(file) ? ExtractResult::Unreadable : ExtractResult::Done;
+}
+
+}  // namespace
+
+ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
+                              const ExtractOptions& options, const CompiledFilter& filter,
+                              const PassedUrlSink& sink, const KeepGoing& keepGoing,
+                              std::uint64_t* leftOut) {
+  return ScanFile(file, encoding, options, Filtered(filter, sink), keepGoing, leftOut,
+                  Repeats::Dropped);
+}
+
+ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
+                             const ExtractOptions& options, const CandidateSink& sink,
+                             const KeepGoing& keepGoing, std::uint64_t* leftOut) {
+  return ScanFile(file, encoding, options, sink, keepGoing, leftOut, Repeats::Kept);
 }
 
 ExtractResult ExtractFromText(std::string_view utf8, const ExtractOptions& options,

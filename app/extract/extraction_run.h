@@ -36,8 +36,10 @@ ExtractResult ExtractFromFile(std::FILE* file, const EncodingRule& encoding,
                               const PassedUrlSink& sink, const KeepGoing& keepGoing = {},
                               std::uint64_t* leftOut = nullptr);
 
-// The same run with every URL the scan finds handed to `sink` unfiltered, for a caller that
-// judges them itself (a run over several pages follows some and filters the rest).
+// The same run with every URL the scan finds handed to `sink` unfiltered, each time it is
+// found, for a caller that judges them itself (a run over several pages follows some, filters
+// the rest and keeps each once over all its pages: a second table of the page's URLs would
+// double what the run holds).
 ExtractResult FindUrlsInFile(std::FILE* file, const EncodingRule& encoding,
                              const ExtractOptions& options, const CandidateSink& sink,
                              const KeepGoing& keepGoing = {}, std::uint64_t* leftOut = nullptr);

@@ -8,18 +8,18 @@
 namespace cardo {
 
 std::uint64_t ExtractUrls(LineSource& source, const ExtractOptions& options,
-                          const CandidateSink& sink) {
+                          const CandidateSink& sink, Repeats repeats) {
   SeenUrls seen;
-  const CandidateSink once = [&](std::u16string_view url) {
-    if (seen.Insert(url)) sink(url);
+  const CandidateSink onceIfAsked = [&](std::u16string_view url) {
+    if (repeats == Repeats::Kept || seen.Insert(url)) sink(url);
   };
   std::uint64_t overlongTags = 0;
   if (options.mode == ExtractMode::Text) {
-    ScanText(source, options, once);
+    ScanText(source, options, onceIfAsked);
   } else if (options.mode == ExtractMode::Parsed) {
-    overlongTags = ScanParsed(source, options, once);
+    overlongTags = ScanParsed(source, options, onceIfAsked);
   } else {
-    ScanHtml(source, options, once);
+    ScanHtml(source, options, onceIfAsked);
   }
   return source.LeftOut() + overlongTags;
 }

@@ -32,12 +32,17 @@ struct ExtractOptions {
 // A URL found; the text may be a view into the line, valid only during the call.
 using CandidateSink = std::function<void(std::u16string_view url)>;
 
-// Every URL of the lines of `source` to `sink`, in the options' mode, each once: a page that
-// reaches a file from several places (its anchors, a menu on every page of a gallery) lists
-// it once. Memory: every distinct URL, compactly (seen_urls.h). Returns how many runs or tags
-// were left out for their length (kLinePieceBytes, kMaxTagBytes): none of them is a URL a
-// server would take, and the user is told.
+// What a scan does with a URL it finds again.
+enum class Repeats {
+  Dropped,  // each URL once: a page that reaches a file from several places lists it once
+  Kept,     // every finding, for a caller that keeps each URL once itself, over a whole run
+};
+
+// Every URL of the lines of `source` to `sink`, in the options' mode. Memory, when repeats are
+// dropped: every distinct URL, compactly (seen_urls.h). Returns how many runs or tags were
+// left out for their length (kLinePieceBytes, kMaxTagBytes): none of them is a URL a server
+// would take, and the user is told.
 std::uint64_t ExtractUrls(LineSource& source, const ExtractOptions& options,
-                          const CandidateSink& sink);
+                          const CandidateSink& sink, Repeats repeats = Repeats::Dropped);
 
 }  // namespace cardo

@@ -24,10 +24,12 @@ namespace {
 using Urls = std::vector<std::string>;
 
 // Runs the scanner over UTF-8 text and returns the candidates.
-Urls Scan(const std::string& utf8, ExtractOptions options) {
+Urls Scan(const std::string& utf8, ExtractOptions options, Repeats repeats = Repeats::Dropped) {
   TextLineSource source(utf8);
   Urls found;
-  ExtractUrls(source, options, [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); });
+  ExtractUrls(
+      source, options, [&](std::u16string_view url) { found.push_back(Utf16ToUtf8(url)); },
+      repeats);
   return found;
 }
 
@@ -293,6 +295,9 @@ TEST(UrlScanner, EachUrlOncePerRunInEveryMode) {
   EXPECT_EQ(Scan(anchors, Html(u"https://h/g/")), pages);
   EXPECT_EQ(Scan("http://a/x\nhttp://a/x http://a/y\r\nhttp://a/x", Text()),
             (Urls{"http://a/x", "http://a/y"}));
+  // A run over several pages keeps each once itself: it is given every finding.
+  EXPECT_EQ(Scan("http://a/x\nhttp://a/x http://a/y", Text(), Repeats::Kept),
+            (Urls{"http://a/x", "http://a/x", "http://a/y"}));
 }
 
 // Runs cardo-cli over a UTF-8 page with the base http://b/d/ and returns what it prints.
