@@ -18,6 +18,7 @@
 #include "cli/extract_command.h"
 #include "cli/fetch_command.h"
 #include "cli/generate_command.h"
+#include "cli/receive_command.h"
 
 namespace {
 
@@ -83,6 +84,9 @@ constexpr char kCheckSummary[] =
     "usage: cardo-cli check [--jobs N] [--per-host N] [--timeout SECONDS] FILE|-\n"
     "  Asks each URL's server whether it answers, how big it is and where it leads\n"
     "  (cardo-cli check --help).\n";
+constexpr char kReceiveSummary[] =
+    "usage: cardo-cli receive [--port N] [--token T|--token-file FILE] [--with-page]\n"
+    "  Prints each URL the browser extension sends, as it arrives (cardo-cli receive --help).\n";
 // What every command's standard output is, and what cardo-cli.exe does with its arguments.
 constexpr char kOutputRule[] =
     "Every command prints UTF-8 lines ending with LF; cardo-cli.exe the same with CR LF, and\n"
@@ -117,7 +121,7 @@ int Run(const std::vector<std::string>& argv, OutputForm form) {
     const OutputForm to = argv.size() < 2 ? OutputForm{} : form;
     const int printed = Print(argv.size() < 2 ? stderr : stdout, to,
                               {kExpandUsage, kFetchUsage, kExtractUsage, kGenerateSummary,
-                               kExportSummary, kCheckSummary, kOutputRule});
+                               kExportSummary, kCheckSummary, kReceiveSummary, kOutputRule});
     return argv.size() < 2 ? 2 : printed;
   }
   const std::string& command = argv[1];
@@ -140,6 +144,7 @@ int Run(const std::vector<std::string>& argv, OutputForm form) {
     if (AsksForHelp(argv)) return Print(stdout, form, {cardo::cli::kCheckUsage});
     return cardo::cli::RunCheck(args, stdin, stdout, stderr, form);
   }
+  if (command == "receive") return cardo::cli::RunReceive(args, stdout, stderr, form);
   if (command == "fetch") {
     // The response goes to FILE as the server sent it; standard output carries nothing.
     if (AsksForHelp(argv)) return Print(stdout, form, {kFetchUsage});

@@ -32,6 +32,7 @@ enum class Refused {
   LengthRequired,  // a POST without Content-Length, or a body sent in chunks
   BodyTooLarge,    // Content-Length beyond kBodyLimit
   CutShort,        // the client closed before the body was whole
+  TooSlow,         // the request was not whole within the time the server gives it
   WrongHost,       // Host is not the receiver's own loopback address and port
   WebOrigin,       // Origin is a web page (or "null"), not an extension
   NoToken,         // no or a wrong "Authorization: Bearer" token

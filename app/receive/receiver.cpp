@@ -26,6 +26,7 @@ constexpr RefusalRow kRefusals[] = {
     {Refused::LengthRequired, 411, "length-required", "The body needs a Content-Length."},
     {Refused::BodyTooLarge, 413, "too-large", "The body is over 8 MiB."},
     {Refused::CutShort, 400, "cut-short", "The body ended before its Content-Length."},
+    {Refused::TooSlow, 408, "too-slow", "The request took over 10 seconds."},
     {Refused::WrongHost, 421, "wrong-host", "Host must be the receiver's loopback address."},
     {Refused::WebOrigin, 403, "web-origin", "Only browser extensions may call the receiver."},
     {Refused::NoToken, 401, "token", "The token is missing or wrong."},
@@ -96,6 +97,8 @@ ReceiverAnswer Json(int status, std::string body) {
   return answer;
 }
 
+}  // namespace
+
 ReceiverAnswer RefusalAnswer(Refused why) {
   for (const RefusalRow& row : kRefusals) {
     if (row.why != why) continue;
@@ -106,6 +109,8 @@ ReceiverAnswer RefusalAnswer(Refused why) {
   }
   return Json(500, "{}");
 }
+
+namespace {
 
 std::string RoomJson(const std::optional<std::size_t>& room) {
   return room ? std::to_string(*room) : "null";

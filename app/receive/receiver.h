@@ -47,6 +47,9 @@ struct ReceiverAnswer {
 // The answer to a request `reader` has finished (Done or Refused). Linear in the body's size.
 ReceiverAnswer AnswerRequest(const RequestReader& reader, const ReceiverSettings& settings);
 
+// The answer to a request refused for `why`: its status and {"error", "message"}.
+ReceiverAnswer RefusalAnswer(Refused why);
+
 // A new token: 128 random bits as 32 lower-case hexadecimal digits.
 std::string NewReceiverToken();
 
