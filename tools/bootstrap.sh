@@ -16,6 +16,7 @@ packages=(
   python3-doc debian-reference-ja
   zlib1g-dev libz-mingw-w64-dev libcurl4-openssl-dev libidn2-dev
   openssl libgnutls30 libgnutls30:i386
+  chromium chromium-l10n nodejs npm
 )
 
 sudo_cmd=()
