@@ -144,6 +144,8 @@ int RunReceive(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     Say(err, "cardo-cli receive: listening on 127.0.0.1:%u and [::1]:%u\n", request.port,
         request.port);
     if (madeToken) Say(err, "cardo-cli receive: token %s\n", request.token.c_str());
+    // Scripts wait for this line: it must not sit in a buffer (msvcrt buffers a file's stderr).
+    std::fflush(err);
   };
   const int status = ServeLinks(settings, taken, listening, err);
   return writer.Finish("receive", err) ? status : 1;
