@@ -1,5 +1,6 @@
 #include "cli/receive_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 #include <string_view>
@@ -11,23 +12,18 @@
 
 namespace cardo::cli {
 
-const char kReceiveUsage[] =
-    "usage: cardo-cli receive [--port N] [--token T|--token-file FILE] [--with-page]\n"
-    "  Receives the links the Cardo browser extension sends, on 127.0.0.1 and ::1 only, and\n"
-    "  prints each http, https or ftp URL as a line the moment it arrives (each once a\n"
-    "  request, without #fragment), so that `cardo-cli receive | aria2c -i -` downloads them.\n"
-    "  The extension's options take the same port and token. Without a token, one is made\n"
-    "  and shown on standard error. Runs until Ctrl+C (SIGINT) or SIGTERM.\n"
-    "  --port N          the port (default 8765)\n"
-    "  --token T         the token the extension sends (visible to other users in the\n"
-    "                    process list: prefer --token-file)\n"
-    "  --token-file FILE the token is the first line of FILE\n"
-    "  --with-page       each line is URL, TAB, the page the link was found on (empty when\n"
-    "                    the page was no http, https or ftp address)\n";
-
 namespace {
 
 constexpr unsigned short kDefaultPort = 8765;
+
+constexpr char kSummary[] =
+    "usage: cardo-cli receive [--port N] [--token T|--token-file FILE] [--with-page]\n"
+    "  Receives the links the Cardo browser extension sends, on 127.0.0.1 and ::1\n"
+    "  only, and prints each http, https or ftp URL as a line the moment it arrives\n"
+    "  (each once a request, without #fragment), so that\n"
+    "  `cardo-cli receive | aria2c -i -` downloads them. The extension's options take\n"
+    "  the same port and token. Without a token, one is made and shown on standard\n"
+    "  error. Runs until Ctrl+C (SIGINT) or SIGTERM.\n";
 
 struct ReceiveRequest {
   unsigned short port = kDefaultPort;
@@ -36,16 +32,18 @@ struct ReceiveRequest {
   bool withPage = false;
 };
 
-// Each option's row: its name, whether it takes a value, and what it does with it (empty when
-// taken, else the complaint). The command table of the other commands has the same columns.
+// An option's row: its name, what the help calls its value (empty: it takes none), its help
+// (lines after the first set in by the help's column) and what it does with the value (empty
+// when taken, else the complaint); the rows parse the words and write the help.
 struct ReceiveOption {
   std::string_view name;
-  bool takesValue;
+  std::string_view value;
+  std::string_view help;
   std::string (*take)(ReceiveRequest& request, std::string_view value);
 };
 
 constexpr ReceiveOption kOptions[] = {
-    {"--port", true,
+    {"--port", "N", "the port (default 8765)",
      [](ReceiveRequest& r, std::string_view value) -> std::string {
        unsigned port = 0;
        const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), port);
@@ -55,22 +53,43 @@ constexpr ReceiveOption kOptions[] = {
        r.port = static_cast<unsigned short>(port);
        return {};
      }},
-    {"--token", true,
+    {"--token", "T",
+     "the token the extension sends (visible to other users in the\n"
+     "process list: prefer --token-file)",
      [](ReceiveRequest& r, std::string_view value) -> std::string {
        r.token = value;
        return value.empty() ? "--token takes a text" : "";
      }},
-    {"--token-file", true,
+    {"--token-file", "FILE", "the token is the first line of FILE",
      [](ReceiveRequest& r, std::string_view value) -> std::string {
        r.tokenFile = value;
        return {};
      }},
-    {"--with-page", false,
+    {"--with-page", "",
+     "each line is URL, TAB, the page the link was found on (empty when\n"
+     "the page was no http, https or ftp address)",
      [](ReceiveRequest& r, std::string_view) -> std::string {
        r.withPage = true;
        return {};
      }},
 };
+
+std::string HelpText() {
+  constexpr std::size_t kColumn = 20;
+  std::string text = kSummary;
+  for (const ReceiveOption& option : kOptions) {
+    std::string head = "  " + std::string(option.name);
+    if (!option.value.empty()) head += " " + std::string(option.value);
+    head.resize(std::max(head.size() + 1, kColumn), ' ');
+    text += head;
+    for (const char c : option.help) {
+      text += c;
+      if (c == '\n') text += std::string(kColumn, ' ');
+    }
+    text += '\n';
+  }
+  return text;
+}
 
 int Bad(std::FILE* err, const std::string& what) {
   Say(err, "cardo-cli receive: %s (see cardo-cli receive --help)\n", what.c_str());
@@ -95,7 +114,7 @@ int RunReceive(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
     std::string_view word = args[i];
     if (word == "--help" || word == "-h") {
       TextWriter writer(out, form);
-      writer.Write(kReceiveUsage);
+      writer.Write(HelpText());
       return writer.Finish("receive", err) ? 0 : 1;
     }
     std::optional<std::string_view> value;
@@ -108,11 +127,12 @@ int RunReceive(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
       if (option.name == word) row = &option;
     }
     if (!row) return Bad(err, "unknown option or operand " + args[i]);
-    if (row->takesValue && !value) {
+    const bool takesValue = !row->value.empty();
+    if (takesValue && !value) {
       if (i + 1 == args.size()) return Bad(err, std::string(word) + " needs a value");
       value = args[++i];
     }
-    if (!row->takesValue && value) return Bad(err, std::string(word) + " takes no value");
+    if (!takesValue && value) return Bad(err, std::string(word) + " takes no value");
     if (const std::string complaint = row->take(request, value.value_or("")); !complaint.empty()) {
       return Bad(err, complaint);
     }

@@ -9,8 +9,6 @@
 
 namespace cardo::cli {
 
-extern const char kReceiveUsage[];
-
 // Runs until SIGINT or SIGTERM. The exit status: 0 then, 1 when the port cannot be had or the
 // output failed, 2 for a wrong command line.
 int RunReceive(const std::vector<std::string>& args, std::FILE* out, std::FILE* err,
