@@ -66,8 +66,8 @@ constexpr ReceiveOption kOptions[] = {
        return {};
      }},
     {"--with-page", "",
-     "each line is URL, TAB, the page the link was found on (empty when\n"
-     "the page was no http, https or ftp address)",
+     "each line is URL, TAB, the page the link was found on (empty\n"
+     "when the page was no http, https or ftp address)",
      [](ReceiveRequest& r, std::string_view) -> std::string {
        r.withPage = true;
        return {};
