@@ -58,12 +58,3 @@ async function sendFromMenu(info, tab) {
 chrome.contextMenus.onClicked.addListener((info, tab) => {
   sendFromMenu(info, tab).catch((error) => console.error("Cardo:", error));
 });
-
-// The end-to-end test drives the menu through this message, with the clicked menu's info.
-chrome.runtime.onMessage.addListener((message, sender, reply) => {
-  if (message && message.cardoMenu) {
-    sendFromMenu(message.cardoMenu.info, message.cardoMenu.tab).then(() => reply(true), (e) => reply(String(e)));
-    return true;
-  }
-  return false;
-});
