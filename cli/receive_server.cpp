@@ -16,7 +16,12 @@ struct Connection {
   Socket socket;
   Clock::time_point deadline;
   RequestReader reader;
+  // Refused before its body was read: what still comes is read and dropped for a moment, since
+  // closing with unread bytes resets the connection and the client would never see why.
+  bool draining = false;
 };
+
+constexpr auto kDrain = std::chrono::seconds(1);
 
 constexpr char kBusy[] =
     "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nRetry-After: 1\r\n"
@@ -67,16 +72,22 @@ int ServeLinks(const ReceiverSettings& settings,
       if (ready[firstConnection + i]) {
         char chunk[16384];
         const long got = Receive(connection.socket, chunk, sizeof chunk);
+        if (connection.draining) {
+          if (got != 0 && got != -2 && Clock::now() < connection.deadline) {
+            open.push_back(std::move(connection));
+          }
+          continue;
+        }
         if (got > 0) {
           connection.reader.Feed(std::string_view(chunk, static_cast<std::size_t>(got)));
         } else if (got == 0 || got == -2) {
           connection.reader.End();
         }
       }
-      if (connection.reader.state() == RequestReader::State::NeedMore) {
+      if (connection.draining || connection.reader.state() == RequestReader::State::NeedMore) {
         if (Clock::now() < connection.deadline) {
           open.push_back(std::move(connection));
-        } else {
+        } else if (!connection.draining) {
           Answer(connection.socket, RefusalAnswer(Refused::TooSlow).Wire());
         }
         continue;
@@ -85,6 +96,11 @@ int ServeLinks(const ReceiverSettings& settings,
       // The lines are out before the extension hears that they were taken.
       if (!answer.links.empty() && !taken(answer)) return 1;
       Answer(connection.socket, answer.Wire());
+      if (connection.reader.state() == RequestReader::State::Refused) {
+        connection.draining = true;
+        connection.deadline = Clock::now() + kDrain;
+        open.push_back(std::move(connection));
+      }
     }
     connections = std::move(open);
 

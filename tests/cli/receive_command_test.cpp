@@ -143,6 +143,25 @@ TEST(ReceiveCommand, PrintsEachRequestsUrlsAsTheyArriveAndEndsCleanlyOnASignal) 
   }
 }
 
+TEST(ReceiveCommand, ABodyRefusedUnreadStillHearsWhy) {
+  const unsigned short port = FreePort();
+  Receiving receiving(port);
+  ASSERT_TRUE(receiving.listening());
+  const int fd = Connect(port);
+  const std::string head = "POST /v1/links HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                           "\r\nContent-Length: 9437184\r\n\r\n";
+  ASSERT_EQ(write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+  const std::string body(9 << 20, 'x');
+  for (std::size_t at = 0; at < body.size();) {
+    const ssize_t n = send(fd, body.data() + at, body.size() - at, MSG_NOSIGNAL);
+    if (n <= 0) break;
+    at += static_cast<std::size_t>(n);
+  }
+  shutdown(fd, SHUT_WR);
+  EXPECT_NE(ReadAll(fd).find("HTTP/1.1 413 "), std::string::npos);
+  close(fd);
+}
+
 TEST(ReceiveCommand, AFewConnectionsAtOnceAndOneReceiverAPort) {
   const unsigned short port = FreePort();
   Receiving receiving(port);
