@@ -88,7 +88,7 @@ int ServeLinks(const ReceiverSettings& settings,
         if (Clock::now() < connection.deadline) {
           open.push_back(std::move(connection));
         } else if (!connection.draining) {
-          Answer(connection.socket, RefusalAnswer(Refused::TooSlow).Wire());
+          Answer(connection.socket, RefusalAnswer(RequestRefusal::TooSlow).Wire());
         }
         continue;
       }

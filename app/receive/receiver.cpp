@@ -13,7 +13,7 @@ namespace cardo {
 namespace {
 
 struct RefusalRow {
-  Refused why;
+  RequestRefusal why;
   int status;
   const char* code;
   const char* message;
@@ -21,19 +21,20 @@ struct RefusalRow {
 
 // Each refusal's answer: what the extension shows and what a script can test.
 constexpr RefusalRow kRefusals[] = {
-    {Refused::Malformed, 400, "bad-request", "The request is not HTTP/1.1."},
-    {Refused::HeadTooLarge, 431, "head-too-large", "The request's head is over 16 KiB."},
-    {Refused::LengthRequired, 411, "length-required", "The body needs a Content-Length."},
-    {Refused::BodyTooLarge, 413, "too-large", "The body is over 8 MiB."},
-    {Refused::CutShort, 400, "cut-short", "The body ended before its Content-Length."},
-    {Refused::TooSlow, 408, "too-slow", "The request took over 10 seconds."},
-    {Refused::WrongHost, 421, "wrong-host", "Host must be the receiver's loopback address."},
-    {Refused::WebOrigin, 403, "web-origin", "Only browser extensions may call the receiver."},
-    {Refused::NoToken, 401, "token", "The token is missing or wrong."},
-    {Refused::NotFound, 404, "not-found", "The receiver serves /v1/links and /v1/status."},
-    {Refused::WrongMethod, 405, "method", "The path does not take this method."},
-    {Refused::MalformedJson, 400, "malformed-json", "The body is not JSON."},
-    {Refused::NotLinks, 400, "not-links",
+    {RequestRefusal::Malformed, 400, "bad-request", "The request is not HTTP/1.1."},
+    {RequestRefusal::HeadTooLarge, 431, "head-too-large", "The request's head is over 16 KiB."},
+    {RequestRefusal::LengthRequired, 411, "length-required", "The body needs a Content-Length."},
+    {RequestRefusal::BodyTooLarge, 413, "too-large", "The body is over 8 MiB."},
+    {RequestRefusal::CutShort, 400, "cut-short", "The body ended before its Content-Length."},
+    {RequestRefusal::TooSlow, 408, "too-slow", "The request took over 10 seconds."},
+    {RequestRefusal::WrongHost, 421, "wrong-host", "Host must be the receiver's loopback address."},
+    {RequestRefusal::WebOrigin, 403, "web-origin",
+     "Only browser extensions may call the receiver."},
+    {RequestRefusal::NoToken, 401, "token", "The token is missing or wrong."},
+    {RequestRefusal::NotFound, 404, "not-found", "The receiver serves /v1/links and /v1/status."},
+    {RequestRefusal::WrongMethod, 405, "method", "The path does not take this method."},
+    {RequestRefusal::MalformedJson, 400, "malformed-json", "The body is not JSON."},
+    {RequestRefusal::NotLinks, 400, "not-links",
      "The body must be {\"page\", \"title\", \"urls\": [URL or {\"url\", \"page\"}]}."},
 };
 
@@ -80,7 +81,7 @@ bool IsOwnHost(const std::string* host, unsigned short port) {
   return name == "127.0.0.1" || name == "[::1]" || name == "localhost";
 }
 
-bool HasToken(const HttpRequest& request, std::string_view token) {
+bool HasToken(const IncomingRequest& request, std::string_view token) {
   const std::string* authorization = request.Header("authorization");
   constexpr std::string_view kScheme = "Bearer ";
   if (!authorization || authorization->size() < kScheme.size()) return false;
@@ -99,12 +100,12 @@ ReceiverAnswer Json(int status, std::string body) {
 
 }  // namespace
 
-ReceiverAnswer RefusalAnswer(Refused why) {
+ReceiverAnswer RefusalAnswer(RequestRefusal why) {
   for (const RefusalRow& row : kRefusals) {
     if (row.why != why) continue;
     ReceiverAnswer answer = Json(row.status, "{\"error\":" + JsonQuoted(row.code) +
                                                  ",\"message\":" + JsonQuoted(row.message) + "}");
-    if (why == Refused::NoToken) answer.headers.emplace_back("WWW-Authenticate", "Bearer");
+    if (why == RequestRefusal::NoToken) answer.headers.emplace_back("WWW-Authenticate", "Bearer");
     return answer;
   }
   return Json(500, "{}");
@@ -184,11 +185,11 @@ std::optional<ReceiverAnswer> LinksOf(const JsonValue& document, const ReceiverS
   return answer;
 }
 
-ReceiverAnswer Route(const HttpRequest& request, const ReceiverSettings& settings) {
+ReceiverAnswer Route(const IncomingRequest& request, const ReceiverSettings& settings) {
   const std::string_view path =
       std::string_view(request.target).substr(0, request.target.find('?'));
   const char* method = path == "/v1/links" ? "POST" : path == "/v1/status" ? "GET" : nullptr;
-  if (!method) return RefusalAnswer(Refused::NotFound);
+  if (!method) return RefusalAnswer(RequestRefusal::NotFound);
   // A preflight reaches here only from an extension: web origins were refused before.
   if (request.method == "OPTIONS" && request.Header("origin")) {
     ReceiverAnswer answer;
@@ -199,19 +200,19 @@ ReceiverAnswer Route(const HttpRequest& request, const ReceiverSettings& setting
     return answer;
   }
   if (request.method != method) {
-    ReceiverAnswer answer = RefusalAnswer(Refused::WrongMethod);
+    ReceiverAnswer answer = RefusalAnswer(RequestRefusal::WrongMethod);
     answer.headers.emplace_back("Allow", method);
     return answer;
   }
-  if (!HasToken(request, settings.token)) return RefusalAnswer(Refused::NoToken);
+  if (!HasToken(request, settings.token)) return RefusalAnswer(RequestRefusal::NoToken);
   if (path == "/v1/status") {
     return Json(200, "{\"name\":\"Cardo\",\"version\":" + JsonQuoted(settings.version) +
                          ",\"room\":" + RoomJson(settings.room) + "}");
   }
   const auto document = ParseJson(request.body);
-  if (!document) return RefusalAnswer(Refused::MalformedJson);
+  if (!document) return RefusalAnswer(RequestRefusal::MalformedJson);
   auto links = LinksOf(*document, settings);
-  return links ? std::move(*links) : RefusalAnswer(Refused::NotLinks);
+  return links ? std::move(*links) : RefusalAnswer(RequestRefusal::NotLinks);
 }
 
 }  // namespace
@@ -228,12 +229,12 @@ std::string ReceiverAnswer::Wire() const {
 
 ReceiverAnswer AnswerRequest(const RequestReader& reader, const ReceiverSettings& settings) {
   if (reader.state() == RequestReader::State::Refused) return RefusalAnswer(reader.refusal());
-  const HttpRequest& request = reader.request();
+  const IncomingRequest& request = reader.request();
   if (!IsOwnHost(request.Header("host"), settings.port)) {
-    return RefusalAnswer(Refused::WrongHost);
+    return RefusalAnswer(RequestRefusal::WrongHost);
   }
   const std::string* origin = request.Header("origin");
-  if (origin && !IsExtensionOrigin(*origin)) return RefusalAnswer(Refused::WebOrigin);
+  if (origin && !IsExtensionOrigin(*origin)) return RefusalAnswer(RequestRefusal::WebOrigin);
   ReceiverAnswer answer = Route(request, settings);
   if (origin) {
     answer.headers.emplace_back("Access-Control-Allow-Origin", *origin);

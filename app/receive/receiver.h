@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/receive/http_request.h"
+#include "app/receive/incoming_request.h"
 #include "app/url/url.h"
 
 namespace cardo {
@@ -48,7 +48,7 @@ struct ReceiverAnswer {
 ReceiverAnswer AnswerRequest(const RequestReader& reader, const ReceiverSettings& settings);
 
 // The answer to a request refused for `why`: its status and {"error", "message"}.
-ReceiverAnswer RefusalAnswer(Refused why);
+ReceiverAnswer RefusalAnswer(RequestRefusal why);
 
 // A new token: 128 random bits as 32 lower-case hexadecimal digits.
 std::string NewReceiverToken();

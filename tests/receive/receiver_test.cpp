@@ -82,8 +82,8 @@ TEST(Receiver, RefusesWithAClearAnswerAndTakesNothing) {
       {"folded header", "GET /v1/status HTTP/1.1\r\nHost: 127.0.0.1:8765\r\n x\r\n\r\n", 400,
        "bad-request"},
       {"not HTTP", "GET /v1/status\r\n\r\n", 400, "bad-request"},
-      {"head too large", "GET /v1/status HTTP/1.1\r\nX: " + std::string(kHeadLimit, 'a'), 431,
-       "head-too-large"},
+      {"head too large", "GET /v1/status HTTP/1.1\r\nX: " + std::string(kRequestHeadLimit, 'a'),
+       431, "head-too-large"},
       {"cut short", Post(body).substr(0, Post(body).size() - 3), 400, "cut-short"},
       {"head cut short", "GET /v1/status HTTP/1.1\r\nHost: 127.0.0.1:8765\r\n", 400, "cut-short"},
       {"unknown path", "GET /v2/status HTTP/1.1\r\nHost: 127.0.0.1:8765\r\n\r\n", 404, "not-found"},
@@ -112,7 +112,8 @@ TEST(Receiver, TakesEachHttpHttpsFtpUrlOnceWithItsPage) {
   const ReceiverAnswer answer = Answer(Post(R"j({"page":"https://site.example/gallery#top",
       "title":"Gallery \u2605", "urls":[
       "https://site.example/a.zip#part2", "https://site.example/a.zip",
-      "ftp://files.example/b.iso", "javascript:void(0)", "mailto:x@y", "data:,x", "http://bad host/",
+      "ftp://files.example/b.iso", "javascript:void(0)", "mailto:x@y", "data:,x",
+      "http://bad host/",
       "img/c.jpg", "HTTP://Site.Example/%E7%94%BB%E5%83%8F.jpg",
       {"url":"http://frame.example/d.png","page":"http://frame.example/inner.html#f"},
       {"url":"e.png","page":"file:///C:/secret/page.html"}]})j"));

@@ -1,4 +1,4 @@
-#include "app/receive/http_request.h"
+#include "app/receive/incoming_request.h"
 
 #include <algorithm>
 #include <charconv>
@@ -36,14 +36,14 @@ std::size_t HeadEnd(std::string_view bytes) {
 
 }  // namespace
 
-const std::string* HttpRequest::Header(std::string_view lowerName) const {
+const std::string* IncomingRequest::Header(std::string_view lowerName) const {
   for (const auto& [name, value] : headers) {
     if (name == lowerName) return &value;
   }
   return nullptr;
 }
 
-RequestReader::State RequestReader::Refuse(Refused why) {
+RequestReader::State RequestReader::Refuse(RequestRefusal why) {
   refusal_ = why;
   buffer_.clear();
   return state_ = State::Refused;
@@ -56,16 +56,16 @@ RequestReader::State RequestReader::Feed(std::string_view bytes) {
     return request_.body.size() == bodyLength_ ? state_ = State::Done : state_;
   }
   // The head is searched from three bytes before the new ones, so each byte is looked at a
-  // bounded number of times; the buffer never holds more than kHeadLimit + 1 bytes.
+  // bounded number of times; the buffer never holds more than kRequestHeadLimit + 1 bytes.
   const std::size_t searchFrom = buffer_.size() < 3 ? 0 : buffer_.size() - 3;
   const std::size_t held = buffer_.size();
-  buffer_.append(bytes.substr(0, kHeadLimit + 1 - held));
+  buffer_.append(bytes.substr(0, kRequestHeadLimit + 1 - held));
   const std::size_t end = HeadEnd(std::string_view(buffer_).substr(searchFrom));
   if (end == std::string_view::npos) {
-    return buffer_.size() > kHeadLimit ? Refuse(Refused::HeadTooLarge) : state_;
+    return buffer_.size() > kRequestHeadLimit ? Refuse(RequestRefusal::HeadTooLarge) : state_;
   }
   const std::size_t headSize = searchFrom + end;
-  if (headSize > kHeadLimit) return Refuse(Refused::HeadTooLarge);
+  if (headSize > kRequestHeadLimit) return Refuse(RequestRefusal::HeadTooLarge);
   const std::string head = std::move(buffer_);
   buffer_.clear();
   if (ReadHead(std::string_view(head).substr(0, headSize)) != State::NeedMore) return state_;
@@ -76,7 +76,7 @@ RequestReader::State RequestReader::Feed(std::string_view bytes) {
 }
 
 RequestReader::State RequestReader::End() {
-  return state_ == State::NeedMore ? Refuse(Refused::CutShort) : state_;
+  return state_ == State::NeedMore ? Refuse(RequestRefusal::CutShort) : state_;
 }
 
 RequestReader::State RequestReader::ReadHead(std::string_view head) {
@@ -89,14 +89,14 @@ RequestReader::State RequestReader::ReadHead(std::string_view head) {
     from = lf + 1;
   }
   while (!lines.empty() && lines.back().empty()) lines.pop_back();
-  if (lines.empty()) return Refuse(Refused::Malformed);
+  if (lines.empty()) return Refuse(RequestRefusal::Malformed);
 
   const std::string_view first = lines[0];
   const std::size_t space1 = first.find(' ');
   const std::size_t space2 = first.find(' ', space1 + 1);
   if (space1 == std::string_view::npos || space2 == std::string_view::npos ||
       first.find(' ', space2 + 1) != std::string_view::npos) {
-    return Refuse(Refused::Malformed);
+    return Refuse(RequestRefusal::Malformed);
   }
   request_.method = first.substr(0, space1);
   request_.target = first.substr(space1 + 1, space2 - space1 - 1);
@@ -104,7 +104,7 @@ RequestReader::State RequestReader::ReadHead(std::string_view head) {
   if (request_.method.empty() ||
       !std::all_of(request_.method.begin(), request_.method.end(), IsTokenChar) ||
       request_.target.empty() || !(version == "HTTP/1.1" || version == "HTTP/1.0")) {
-    return Refuse(Refused::Malformed);
+    return Refuse(RequestRefusal::Malformed);
   }
 
   for (std::size_t i = 1; i < lines.size(); ++i) {
@@ -113,30 +113,30 @@ RequestReader::State RequestReader::ReadHead(std::string_view head) {
     // A folded line (starting with a blank) or a name with blanks is what smuggling is made of.
     if (colon == 0 || colon == std::string_view::npos ||
         !std::all_of(line.begin(), line.begin() + colon, IsTokenChar)) {
-      return Refuse(Refused::Malformed);
+      return Refuse(RequestRefusal::Malformed);
     }
     request_.headers.emplace_back(Lowered(line.substr(0, colon)),
                                   std::string(Trimmed(line.substr(colon + 1))));
   }
 
-  if (request_.Header("transfer-encoding")) return Refuse(Refused::LengthRequired);
+  if (request_.Header("transfer-encoding")) return Refuse(RequestRefusal::LengthRequired);
   const std::string* length = nullptr;
   for (const auto& [name, value] : request_.headers) {
     if (name != "content-length") continue;
-    if (length && *length != value) return Refuse(Refused::Malformed);
+    if (length && *length != value) return Refuse(RequestRefusal::Malformed);
     length = &value;
   }
   if (!length) {
-    return request_.method == "POST" ? Refuse(Refused::LengthRequired) : State::NeedMore;
+    return request_.method == "POST" ? Refuse(RequestRefusal::LengthRequired) : State::NeedMore;
   }
   unsigned long long size = 0;
   const auto [end, error] = std::from_chars(length->data(), length->data() + length->size(), size);
   if (length->empty() || error == std::errc::invalid_argument ||
       end != length->data() + length->size()) {
-    return Refuse(Refused::Malformed);
+    return Refuse(RequestRefusal::Malformed);
   }
-  if (error == std::errc::result_out_of_range || size > kBodyLimit) {
-    return Refuse(Refused::BodyTooLarge);
+  if (error == std::errc::result_out_of_range || size > kRequestBodyLimit) {
+    return Refuse(RequestRefusal::BodyTooLarge);
   }
   bodyLength_ = static_cast<std::size_t>(size);
   return State::NeedMore;

@@ -1,8 +1,8 @@
 #pragma once
 // One HTTP/1.1 request read from bytes as they arrive, for the receiver on the loopback
-// address: a head of at most kHeadLimit bytes, a body only by Content-Length and of at most
-// kBodyLimit bytes. The limits are judged as soon as the bytes that break them arrive, so a
-// client can never make the reader hold more than kHeadLimit + kBodyLimit bytes.
+// address: a head of at most kRequestHeadLimit bytes, a body only by Content-Length and of at
+// most kRequestBodyLimit bytes. The limits are judged as soon as the bytes that break them
+// arrive, so a client can never make the reader hold more than the two limits together.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -11,10 +11,10 @@
 
 namespace cardo {
 
-inline constexpr std::size_t kHeadLimit = 16 * 1024;
-inline constexpr std::size_t kBodyLimit = 8 * 1024 * 1024;
+inline constexpr std::size_t kRequestHeadLimit = 16 * 1024;
+inline constexpr std::size_t kRequestBodyLimit = 8 * 1024 * 1024;
 
-struct HttpRequest {
+struct IncomingRequest {
   std::string method;                                        // as sent ("POST")
   std::string target;                                        // as sent ("/v1/links")
   std::vector<std::pair<std::string, std::string>> headers;  // names in lower case, values trimmed
@@ -25,12 +25,12 @@ struct HttpRequest {
 };
 
 // Why a request is refused; ReceiverRefusal (receiver.h) gives each its answer.
-enum class Refused {
+enum class RequestRefusal {
   None,
   Malformed,       // not an HTTP/1.x request line and headers
-  HeadTooLarge,    // more than kHeadLimit bytes before the body
+  HeadTooLarge,    // more than kRequestHeadLimit bytes before the body
   LengthRequired,  // a POST without Content-Length, or a body sent in chunks
-  BodyTooLarge,    // Content-Length beyond kBodyLimit
+  BodyTooLarge,    // Content-Length beyond kRequestBodyLimit
   CutShort,        // the client closed before the body was whole
   TooSlow,         // the request was not whole within the time the server gives it
   WrongHost,       // Host is not the receiver's own loopback address and port
@@ -53,19 +53,19 @@ class RequestReader {
   State End();
 
   State state() const { return state_; }
-  Refused refusal() const { return refusal_; }
-  const HttpRequest& request() const { return request_; }
+  RequestRefusal refusal() const { return refusal_; }
+  const IncomingRequest& request() const { return request_; }
 
  private:
-  State Refuse(Refused why);
+  State Refuse(RequestRefusal why);
   State ReadHead(std::string_view head);
 
   State state_ = State::NeedMore;
-  Refused refusal_ = Refused::None;
+  RequestRefusal refusal_ = RequestRefusal::None;
   std::string buffer_;  // the head until it ends, then the body
   bool inBody_ = false;
   std::size_t bodyLength_ = 0;
-  HttpRequest request_;
+  IncomingRequest request_;
 };
 
 }  // namespace cardo
