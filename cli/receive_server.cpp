@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/cli_io.h"
@@ -22,6 +23,8 @@ struct Connection {
 };
 
 constexpr auto kDrain = std::chrono::seconds(1);
+// How long a failed accept (no descriptor free) waits before the loop goes on.
+constexpr auto kAcceptPause = std::chrono::milliseconds(100);
 
 constexpr char kBusy[] =
     "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nRetry-After: 1\r\n"
@@ -107,7 +110,12 @@ int ServeLinks(const ReceiverSettings& settings,
     for (std::size_t i = firstListener; i < firstConnection; ++i) {
       if (!ready[i]) continue;
       auto client = Accept((*listeners)[i - firstListener]);
-      if (!client) continue;
+      if (!client) {
+        // The connection stays queued while no descriptor is free, and the listener stays
+        // readable: a pause keeps the loop from spinning until one is.
+        std::this_thread::sleep_for(kAcceptPause);
+        continue;
+      }
       if (static_cast<int>(connections.size()) >= kMostConnections) {
         Answer(*client, kBusy);
         continue;
