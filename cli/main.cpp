@@ -22,6 +22,7 @@
 #include "cli/generate_command.h"
 #include "cli/messages.h"
 #include "cli/options.h"
+#include "cli/receive_command.h"
 
 namespace {
 
@@ -55,6 +56,11 @@ constexpr Command kCommands[] = {
      cardo::cli::RunExport},
     {"check", "Asks each URL's server whether it answers, how big it is and where it leads.",
      cardo::cli::CheckUsage, cardo::cli::RunCheck},
+    {"receive", "Prints each URL the browser extension sends, as it arrives.",
+     cardo::cli::ReceiveUsage,
+     [](const Words& args, std::FILE*, std::FILE* out, std::FILE* err, OutputForm form) {
+       return cardo::cli::RunReceive(args, out, err, form);
+     }},
 };
 
 // What every command does alike, and what cardo-cli.exe does with its arguments.

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "app/export/aria2_rpc.h"
-#include "app/export/rpc_json.h"
+#include "app/text/json.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

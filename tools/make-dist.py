@@ -2,7 +2,8 @@
 """Packs the Windows release: build/dist/Cardo-<version>-win32.zip and SHA256SUMS beside it.
 
 The zip holds one folder, Cardo-<version>/, with the program, its library, its topic file,
-its guide with the guide's pictures, cardo-cli.exe and README.txt. Two runs on the same commit
+its guide with the guide's pictures, cardo-cli.exe, README.txt and the browser extension
+(browser/, to load unpacked). Two runs on the same commit
 give the same bytes: the entries go in a fixed order, every entry carries the commit's time
 (SOURCE_DATE_EPOCH when set), fixed permissions and no extra fields, and the binaries carry no
 link time (the build links them with --no-insert-timestamp).
@@ -57,6 +58,11 @@ def contents(build):
         for name in sorted(os.listdir(pictures)):
             if name.endswith(".png"):
                 files.append(("guide/" + name, os.path.join(pictures, name)))
+    extension = os.path.join(ROOT, "browser")
+    for folder, _, names in sorted(os.walk(extension)):
+        for name in sorted(names):
+            path = os.path.join(folder, name)
+            files.append(("browser/" + os.path.relpath(path, extension).replace(os.sep, "/"), path))
     out = []
     for name, path in files:
         if not os.path.isfile(path):

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test suite: the include floors (tools/check-layers.sh), the native core tests
-# (plain and with AddressSanitizer and UBSan), then the Windows core, seam, library, UI and
-# end-to-end tests under Wine, the checks of the 32-bit deliverables that need no Wine, and
-# every fuzz target for a few seconds (CARDO_FUZZ_CHECK_SECONDS, 2), each counted as a test.
+# (plain and with AddressSanitizer and UBSan), the browser extension in headless Chromium,
+# then the Windows core, seam, library, UI and end-to-end tests under Wine, the checks of the
+# 32-bit deliverables that need no Wine, and every fuzz target for a few seconds
+# (CARDO_FUZZ_CHECK_SECONDS, 2), each counted as a test.
 # Prints each runner's own summary and one closing line with the totals; exits non-zero on
 # any failure.
 set -uo pipefail
@@ -48,6 +49,17 @@ run_suite "native core" "$root/build/native/tests/cardo_tests"
 run_suite "native core, sanitized" "$root/build/native-asan/tests/cardo_tests"
 run_suite "32-bit deliverables, read from their files" \
   "$root/build/native/tests/cardo_deliverables_tests"
+
+# The browser extension in headless Chromium against the native receiver: each check counts.
+echo "== browser extension"
+browser_log=$(mktemp)
+"$root/tools/browser-e2e.sh" >"$browser_log" 2>&1 || status=1
+grep -a -v '^ok: ' "$browser_log"
+browser_passed=$(grep -a -c '^ok: ' "$browser_log")
+browser_failed=$(grep -a -c '^FAILED: ' "$browser_log")
+passed=$((passed + browser_passed))
+failed=$((failed + browser_failed + (browser_passed + browser_failed == 0)))
+rm -f "$browser_log"
 
 source "$root/tools/wine-env.sh" "$root/build/wineprefix"
 cardo_wine_prepare

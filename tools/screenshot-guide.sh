@@ -78,6 +78,17 @@ search 1109 検索
 version 1305 バージョン情報
 EOF
 
+# The one-line edit of the focus line, and the topic viewer the generator's help button opens.
+driver command 1401
+shot edit_line '一行編集'
+driver close '一行編集'
+sleep 0.5
+driver command 1205
+driver press '規則的リストの生成' 354
+shot viewer 'SimpleViewer'
+driver close 'SimpleViewer'
+driver close '規則的リストの生成'
+sleep 0.5
 # The link check over the whole sample list (no network here: its hosts do not resolve).
 driver command 1106
 driver command 1114

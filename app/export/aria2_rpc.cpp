@@ -2,7 +2,7 @@
 
 #include "app/export/download_plan.h"
 #include "app/export/messages.h"
-#include "app/export/rpc_json.h"
+#include "app/text/json.h"
 #include "app/platform/text.h"
 #include "app/platform/ui_messages.h"
 

@@ -41,6 +41,7 @@ TEST(CliConventions, EveryCommandTakesThem) {
       {{"generate", "--version"}, "", version},
       {{"export", "--version"}, "", version},
       {{"check", "--version"}, "", version},
+      {{"receive", "--version"}, "", version},
       // "--" ends the options: what follows is an operand however it starts.
       {{"expand", "--", "-a[1-2]", "--x[1-1]"}, "", "-a1\n-a2\n--x1\n"},
       {{"generate", "--end", "1", "--", "-x"}, "", "-x.0\n-x.1\n"},
@@ -77,7 +78,7 @@ TEST(CliConventions, EveryCommandTakesThem) {
 TEST(CliConventions, EveryHelpFitsTheManualPage) {
   TempDir dir;
   for (const std::string command :
-       {"", "expand", "extract", "fetch", "generate", "export", "check"}) {
+       {"", "expand", "extract", "fetch", "generate", "export", "check", "receive"}) {
     std::vector<std::string> args{"--help"};
     if (!command.empty()) args.insert(args.begin(), command);
     const CliRun run = Cli(dir, args, "");
@@ -117,6 +118,9 @@ TEST(CliConventions, EveryMessageStartsWithTheProgramsName) {
       {{"export", "--format", "wget", "-"}, "", 2},
       {{"check", missing}, "", 1},
       {{"check", "--timeout=0", "-"}, "", 2},
+      {{"receive", "--port=0"}, "", 2},
+      {{"receive", "--token=t", "--token-file", missing}, "", 2},
+      {{"receive", "--token-file", missing}, "", 1},
   };
   for (const auto& c : cases) {
     const CliRun run = Cli(dir, c.args, c.input);

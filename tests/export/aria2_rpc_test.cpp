@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/export/messages.h"
-#include "app/export/rpc_json.h"
+#include "app/text/json.h"
 #include "app/platform/text.h"
 #include "cli/export_command.h"
 #include "tests/list/shell_fixture.h"

@@ -26,7 +26,7 @@
 #include <thread>
 
 #include "app/export/export.h"
-#include "app/export/rpc_json.h"
+#include "app/text/json.h"
 #include "app/platform/codec.h"
 #include "app/platform/text.h"
 #include "cli/export_command.h"

@@ -47,7 +47,7 @@ TEST(GuideCoverageTest, EveryWindowHasItsPicture) {
   const char* const pictures[] = {
       "main",       "filter",    "search",  "link_check",    "drop_dialog", "free_input",
       "spread_url", "gene_list", "extract", "extract_pages", "preferences", "preferences_export",
-      "version",
+      "version",    "edit_line", "viewer",
   };
   for (const char* picture : pictures) {
     const std::string path = std::string("guide/") + picture + ".png";

@@ -46,7 +46,8 @@ TEST(Package, TheUnpackedProgramOpensExportsAndKeepsItsSettingsBesideIt) {
   const std::u16string folder = PackageFolder();
   ASSERT_FALSE(folder.empty()) << "CARDO_PACKAGE_DIR names no folder";
   for (const char16_t* name : {u"Cardo.exe", u"CARDOFNC.DLL", u"THELP.TXT", u"CARDHELP.html",
-                               u"cardo-cli.exe", u"README.txt"}) {
+                               u"cardo-cli.exe", u"README.txt", u"browser\\manifest.json",
+                               u"browser\\_locales\\ja\\messages.json"}) {
     EXPECT_TRUE(Exists(folder + name)) << WideToAnsi(name);
   }
   ASSERT_FALSE(Exists(folder + u"CARDO.INI")) << "the zip must not ship settings";

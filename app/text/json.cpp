@@ -1,4 +1,4 @@
-#include "app/export/rpc_json.h"
+#include "app/text/json.h"
 
 namespace cardo {
 namespace {

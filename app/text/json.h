@@ -1,5 +1,6 @@
 #pragma once
-// The little JSON the RPC hand-over needs: strings written, and replies read into values.
+// The little JSON the program speaks: strings written, and documents read into values (the RPC
+// hand-over's replies, the links a browser sends).
 #include <optional>
 #include <string>
 #include <string_view>

@@ -1,0 +1,48 @@
+// The hand-over to Cardo's receiver on the loopback address, and what the user is told.
+const cardoDefaults = { port: 8765, token: "" };
+
+async function cardoSettings() {
+  return { ...cardoDefaults, ...(await chrome.storage.local.get(["port", "token"])) };
+}
+
+// Sends `links` ([{url, page}]) with the page's `title`. Answers {ok, added, skipped} or
+// {ok: false, message}, the message one line in the user's language.
+async function cardoSend(links, title) {
+  const { port, token } = await cardoSettings();
+  const body = JSON.stringify({ title, urls: links.map((l) => ({ url: l.url, page: l.page })) });
+  let answer;
+  try {
+    answer = await fetch(`http://127.0.0.1:${port}/v1/links`, {
+      method: "POST",
+      headers: { Authorization: `Bearer ${token}`, "Content-Type": "application/json" },
+      body,
+    });
+  } catch {
+    return { ok: false, unreachable: true, message: chrome.i18n.getMessage("unreachable", [String(port)]) };
+  }
+  const reply = await answer.json().catch(() => ({}));
+  if (answer.status === 401) return { ok: false, message: chrome.i18n.getMessage("wrongToken") };
+  if (!answer.ok) return { ok: false, message: reply.message || `HTTP ${answer.status}` };
+  return { ok: true, added: reply.added, skipped: reply.skipped };
+}
+
+// The links of every frame of `tabId`, each frame's own with its address as page; each URL
+// once over all frames, in frame order.
+async function cardoCollectTab(tabId, onlySelection) {
+  const results = await chrome.scripting.executeScript({
+    target: { tabId, allFrames: true },
+    func: cardoCollect,
+    args: [onlySelection],
+  });
+  const seen = new Set();
+  const links = [];
+  for (const { result } of results) {
+    if (!result) continue;
+    for (const item of result.items) {
+      if (seen.has(item.url)) continue;
+      seen.add(item.url);
+      links.push({ url: item.url, kind: item.kind, page: result.page });
+    }
+  }
+  return links;
+}

@@ -1,0 +1,133 @@
+#include "cli/receive_server.h"
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/cli_io.h"
+#include "cli/messages.h"
+#include "cli/receive_socket.h"
+
+namespace cardo::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Connection {
+  Socket socket;
+  Clock::time_point deadline;
+  RequestReader reader;
+  // Refused before its body was read: what still comes is read and dropped for a moment, since
+  // closing with unread bytes resets the connection and the client would never see why.
+  bool draining = false;
+};
+
+constexpr Phrase kCannotListen{"cannot listen on port {1}: {2}",
+                               "ポート {1} で待ち受けられません: {2}"};
+
+constexpr auto kDrain = std::chrono::seconds(1);
+// How long a failed accept (no descriptor free) waits before the loop goes on.
+constexpr auto kAcceptPause = std::chrono::milliseconds(100);
+
+constexpr char kBusy[] =
+    "HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\nRetry-After: 1\r\n"
+    "Connection: close\r\n\r\n";
+
+// How long the wait may last: until the first connection's time is up, and no longer than the
+// check of a stop that wakes no socket.
+int WaitMs(const std::vector<Connection>& connections, bool wokenBySocket) {
+  int wait = wokenBySocket ? -1 : kStopCheckMs;
+  const auto now = Clock::now();
+  for (const Connection& connection : connections) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(connection.deadline - now);
+    const int ms = static_cast<int>(std::max<long long>(left.count(), 0));
+    wait = wait < 0 ? ms : std::min(wait, ms);
+  }
+  return wait;
+}
+
+}  // namespace
+
+int ServeLinks(const ReceiverSettings& settings,
+               const std::function<bool(const ReceiverAnswer&)>& taken,
+               const std::function<void()>& listening, std::FILE* err) {
+  SocketSession session;
+  std::string why;
+  const auto listeners = ListenOnLoopback(settings.port, why);
+  if (!listeners) {
+    Say(err, kCannotListen, {std::to_string(settings.port), why});
+    return 1;
+  }
+  listening();
+
+  std::vector<Connection> connections;
+  std::vector<bool> ready;
+  while (!session.Stopped()) {
+    std::vector<Socket::Handle> waited;
+    if (session.Wakeup() != Socket::kNone) waited.push_back(session.Wakeup());
+    const std::size_t firstListener = waited.size();
+    for (const Socket& listener : *listeners) waited.push_back(listener.get());
+    const std::size_t firstConnection = waited.size();
+    for (const Connection& connection : connections) waited.push_back(connection.socket.get());
+    if (!WaitReadable(waited, WaitMs(connections, firstListener > 0), ready)) return 1;
+
+    // Read first, then take new connections: `ready` counts the connections there were.
+    std::vector<Connection> open;
+    for (std::size_t i = 0; i < connections.size(); ++i) {
+      Connection& connection = connections[i];
+      if (ready[firstConnection + i]) {
+        char chunk[16384];
+        const long got = Receive(connection.socket, chunk, sizeof chunk);
+        if (connection.draining) {
+          if (got != 0 && got != -2 && Clock::now() < connection.deadline) {
+            open.push_back(std::move(connection));
+          }
+          continue;
+        }
+        if (got > 0) {
+          connection.reader.Feed(std::string_view(chunk, static_cast<std::size_t>(got)));
+        } else if (got == 0 || got == -2) {
+          connection.reader.End();
+        }
+      }
+      if (connection.draining || connection.reader.state() == RequestReader::State::NeedMore) {
+        if (Clock::now() < connection.deadline) {
+          open.push_back(std::move(connection));
+        } else if (!connection.draining) {
+          Answer(connection.socket, RefusalAnswer(RequestRefusal::TooSlow).Wire());
+        }
+        continue;
+      }
+      const ReceiverAnswer answer = AnswerRequest(connection.reader, settings);
+      // The lines are out before the extension hears that they were taken.
+      if (!answer.links.empty() && !taken(answer)) return 1;
+      Answer(connection.socket, answer.Wire());
+      if (connection.reader.state() == RequestReader::State::Refused) {
+        connection.draining = true;
+        connection.deadline = Clock::now() + kDrain;
+        open.push_back(std::move(connection));
+      }
+    }
+    connections = std::move(open);
+
+    for (std::size_t i = firstListener; i < firstConnection; ++i) {
+      if (!ready[i]) continue;
+      auto client = Accept((*listeners)[i - firstListener]);
+      if (!client) {
+        // The connection stays queued while no descriptor is free, and the listener stays
+        // readable: a pause keeps the loop from spinning until one is.
+        std::this_thread::sleep_for(kAcceptPause);
+        continue;
+      }
+      if (static_cast<int>(connections.size()) >= kMostConnections) {
+        Answer(*client, kBusy);
+        continue;
+      }
+      connections.push_back({std::move(*client), Clock::now() + kSlowClient, {}});
+    }
+  }
+  return 0;
+}
+
+}  // namespace cardo::cli

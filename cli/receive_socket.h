@@ -1,0 +1,75 @@
+#pragma once
+// The few socket calls the receiver's loop needs, over BSD sockets and Winsock alike: listening
+// on the loopback addresses, taking connections, reading what arrives, answering once, and
+// waiting for any of them or for the signal that ends the loop.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cardo::cli {
+
+// An open socket, closed when it goes.
+class Socket {
+ public:
+  using Handle = std::uintptr_t;
+  static constexpr Handle kNone = ~Handle{0};
+  explicit Socket(Handle handle = kNone) : handle_(handle) {}
+  Socket(Socket&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
+  Socket& operator=(Socket&& other) noexcept {
+    std::swap(handle_, other.handle_);
+    return *this;
+  }
+  ~Socket();
+  Handle get() const { return handle_; }
+  bool valid() const { return handle_ != kNone; }
+
+ private:
+  Handle handle_;
+};
+
+// What the system holds while the loop runs (Winsock started, the signal handlers set), undone
+// when it goes; `Stopped` is true once SIGINT or SIGTERM (Ctrl+C, Ctrl+Break, closing the
+// console) arrived.
+class SocketSession {
+ public:
+  SocketSession();
+  ~SocketSession();
+  SocketSession(const SocketSession&) = delete;
+  SocketSession& operator=(const SocketSession&) = delete;
+  bool Stopped() const;
+  // A socket that becomes readable when a signal arrives, or kNone where the wait is woken by
+  // time instead (kStopCheck).
+  Socket::Handle Wakeup() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// How often the wait looks at `Stopped` where no socket wakes it.
+inline constexpr int kStopCheckMs = 250;
+
+// Listening sockets on 127.0.0.1 and on ::1 at `port` (the second absent where the system has
+// no IPv6); nothing, and `why` says it, when 127.0.0.1 or an existing ::1 cannot be had.
+std::optional<std::vector<Socket>> ListenOnLoopback(unsigned short port, std::string& why);
+
+// A new connection on `listener`, non-blocking, or nothing.
+std::optional<Socket> Accept(const Socket& listener);
+
+// Reads what has arrived: the byte count, 0 when the peer closed, -1 when nothing is there
+// yet, -2 on an error.
+long Receive(const Socket& socket, char* buffer, std::size_t size);
+
+// Sends `bytes` (short: one try) and ends the sending side.
+void Answer(const Socket& socket, std::string_view bytes);
+
+// Waits until one of `sockets` is readable or `timeoutMs` (-1: no limit) passes; `ready` gets
+// a flag per socket. False on an error other than an interruption.
+bool WaitReadable(const std::vector<Socket::Handle>& sockets, int timeoutMs,
+                  std::vector<bool>& ready);
+
+}  // namespace cardo::cli

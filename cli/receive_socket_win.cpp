@@ -1,0 +1,143 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <windows.h>
+
+#include <atomic>
+
+#include "cli/receive_socket.h"
+
+namespace cardo::cli {
+namespace {
+
+std::atomic<bool> gStopped{false};
+
+// Ctrl+C, Ctrl+Break and the console closing: the Windows faces of SIGINT and SIGTERM.
+BOOL WINAPI OnConsoleEvent(DWORD) {
+  gStopped = true;
+  return TRUE;
+}
+
+SOCKET Native(Socket::Handle handle) {
+  return static_cast<SOCKET>(handle);
+}
+
+std::string SystemText(int code) {
+  wchar_t* text = nullptr;
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string utf8 = "error " + std::to_string(code);
+  if (text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size > 1) {
+      utf8.assign(static_cast<std::size_t>(size - 1), '\0');
+      WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+      utf8.erase(utf8.find_last_not_of("\r\n .") + 1);
+    }
+    LocalFree(text);
+  }
+  return utf8;
+}
+
+void NonBlocking(SOCKET s) {
+  u_long on = 1;
+  ioctlsocket(s, FIONBIO, &on);
+}
+
+std::optional<Socket> Listen(const sockaddr* address, int size, std::string& why) {
+  const bool v6 = address->sa_family == AF_INET6;
+  const SOCKET s = WSASocketW(address->sa_family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0,
+                              WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s == INVALID_SOCKET && v6) return Socket();
+  Socket listener(static_cast<Socket::Handle>(s));
+  // Windows' SO_REUSEADDR would let another program take the port over: refuse sharing.
+  const BOOL on = TRUE;
+  setsockopt(s, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&on), sizeof on);
+  if (s != INVALID_SOCKET && bind(s, address, size) == 0 && listen(s, 16) == 0) {
+    NonBlocking(s);
+    return listener;
+  }
+  const int error = WSAGetLastError();
+  if (v6 && (error == WSAEADDRNOTAVAIL || error == WSAEAFNOSUPPORT)) return Socket();
+  why = SystemText(error);
+  return std::nullopt;
+}
+
+}  // namespace
+
+Socket::~Socket() {
+  if (valid()) closesocket(Native(handle_));
+}
+
+struct SocketSession::State {
+  bool started = false;
+};
+
+SocketSession::SocketSession() : state_(std::make_unique<State>()) {
+  WSADATA data;
+  state_->started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  gStopped = false;
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
+
+SocketSession::~SocketSession() {
+  SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+  if (state_->started) WSACleanup();
+}
+
+bool SocketSession::Stopped() const {
+  return gStopped;
+}
+
+Socket::Handle SocketSession::Wakeup() const {
+  return Socket::kNone;
+}
+
+std::optional<std::vector<Socket>> ListenOnLoopback(unsigned short port, std::string& why) {
+  sockaddr_in v4{};
+  v4.sin_family = AF_INET;
+  v4.sin_port = htons(port);
+  v4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  sockaddr_in6 v6{};
+  v6.sin6_family = AF_INET6;
+  v6.sin6_port = htons(port);
+  v6.sin6_addr = in6addr_loopback;
+  std::vector<Socket> listeners;
+  auto first = Listen(reinterpret_cast<sockaddr*>(&v4), sizeof v4, why);
+  if (!first) return std::nullopt;
+  listeners.push_back(std::move(*first));
+  auto second = Listen(reinterpret_cast<sockaddr*>(&v6), sizeof v6, why);
+  if (!second) return std::nullopt;
+  if (second->valid()) listeners.push_back(std::move(*second));
+  return listeners;
+}
+
+std::optional<Socket> Accept(const Socket& listener) {
+  const SOCKET s = accept(Native(listener.get()), nullptr, nullptr);
+  if (s == INVALID_SOCKET) return std::nullopt;
+  NonBlocking(s);
+  return Socket(static_cast<Socket::Handle>(s));
+}
+
+long Receive(const Socket& socket, char* buffer, std::size_t size) {
+  const int got = recv(Native(socket.get()), buffer, static_cast<int>(size), 0);
+  if (got >= 0) return got;
+  return WSAGetLastError() == WSAEWOULDBLOCK ? -1 : -2;
+}
+
+void Answer(const Socket& socket, std::string_view bytes) {
+  send(Native(socket.get()), bytes.data(), static_cast<int>(bytes.size()), 0);
+  shutdown(Native(socket.get()), SD_SEND);
+}
+
+bool WaitReadable(const std::vector<Socket::Handle>& sockets, int timeoutMs,
+                  std::vector<bool>& ready) {
+  std::vector<WSAPOLLFD> polled;
+  for (const Socket::Handle handle : sockets) polled.push_back({Native(handle), POLLRDNORM, 0});
+  const int got = WSAPoll(polled.data(), static_cast<ULONG>(polled.size()), timeoutMs);
+  ready.assign(sockets.size(), false);
+  for (std::size_t i = 0; i < polled.size() && got > 0; ++i) ready[i] = polled[i].revents != 0;
+  return got >= 0;
+}
+
+}  // namespace cardo::cli
