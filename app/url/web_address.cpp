@@ -6,8 +6,25 @@
 
 namespace cardo {
 
+namespace {
+
+// Whether `text` starts with a scheme and "://" ("ftp://", "HTTPS://"): a URL the user wrote
+// whole, which a prefix would turn into a request to a host named after its scheme.
+bool StartsWithScheme(std::u16string_view text) {
+  const auto isLetter = [](char16_t c) { return (c | 0x20) >= u'a' && (c | 0x20) <= u'z'; };
+  if (text.empty() || !isLetter(text.front())) return false;
+  std::size_t i = 1;
+  while (i < text.size() && (isLetter(text[i]) || (text[i] >= u'0' && text[i] <= u'9') ||
+                             text[i] == u'+' || text[i] == u'-' || text[i] == u'.')) {
+    ++i;
+  }
+  return text.substr(i, 3) == u"://";
+}
+
+}  // namespace
+
 std::u16string DownloadAddress(std::u16string_view typed) {
-  if (typed.find(u"http://") != std::u16string_view::npos ||
+  if (StartsWithScheme(typed) || typed.find(u"http://") != std::u16string_view::npos ||
       typed.find(u"https://") != std::u16string_view::npos) {
     return std::u16string(typed);
   }

@@ -11,8 +11,8 @@
 
 namespace cardo {
 
-// "http://" put in front of `typed` unless it holds "http://" or "https://" somewhere (exact
-// comparison: "HTTPS://h/" gets the prefix too).
+// "http://" put in front of `typed` unless it starts with a scheme and "://" (any case: "ftp://h/"
+// stays as typed, for the request to refuse by name) or holds "http://" or "https://" somewhere.
 std::u16string DownloadAddress(std::u16string_view typed);
 
 // Whether a request may go to `url`: an http or https URL.

@@ -196,14 +196,14 @@ TEST_F(ExtractWindowTest, DownloadsOnAWorkerShowingTheBytesThenScans) {
   EXPECT_EQ(pages.PageOf(u"http://127.0.0.1/dir/a.zip"), u"http://127.0.0.1/dir/page");
   EXPECT_EQ(pages.PageOf(u"https://h/final/a.zip"), u"https://h/final/page.html");
 
-  // "HTTPS://" in capitals holds neither prefix: "http://" goes in front. A failure says why
-  // and scans nothing.
+  // A scheme in capitals is a scheme: the address goes as typed, without "http://" in front.
+  // A failure says why and scans nothing.
   SetControlText(Control(IDC_TXTURL), u"HTTPS://h/");
   outcome = {DownloadStatus::Failed, u"HTTP/1.1 404 Not Found", {}, {}};
   Click(d, IDC_CMDSTARTCANCEL0);
   EXPECT_TRUE(PumpUntil([&] { return !form().Running(); }));
   ExpectIdle(d);
-  EXPECT_EQ(seenUrl, u"http://HTTPS://h/");
+  EXPECT_EQ(seenUrl, u"HTTPS://h/");
   EXPECT_EQ(ui.messages.back().text, kFailed + std::u16string(u"\r\n\r\nHTTP/1.1 404 Not Found"));
   EXPECT_EQ(ui.messages.back().icon, MessageIcon::Warning);
   EXPECT_EQ(window->list().Count(), 2);

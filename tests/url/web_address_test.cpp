@@ -12,9 +12,16 @@ TEST(WebAddress, TypedTextGetsHttpUnlessItHoldsEitherScheme) {
     const char16_t* typed;
     const char16_t* url;
   } cases[] = {
-      {u"host/page", u"http://host/page"},     {u"https://host/", u"https://host/"},
-      {u"http://host/", u"http://host/"},      {u"HTTPS://host/", u"http://HTTPS://host/"},
-      {u"ftp://host/", u"http://ftp://host/"}, {u"see https://host/", u"see https://host/"},
+      {u"host/page", u"http://host/page"},
+      {u"https://host/", u"https://host/"},
+      {u"http://host/", u"http://host/"},
+      {u"HTTPS://host/", u"HTTPS://host/"},
+      {u"ftp://host/", u"ftp://host/"},
+      {u"svn+ssh://host/", u"svn+ssh://host/"},
+      {u"see https://host/", u"see https://host/"},
+      {u"host:8080/page", u"http://host:8080/page"},
+      {u"1ftp://host/", u"http://1ftp://host/"},
+      {u"://host/", u"http://://host/"},
   };
   for (const auto& c : cases) EXPECT_EQ(DownloadAddress(c.typed), c.url) << Utf16ToUtf8(c.url);
 }
