@@ -65,6 +65,24 @@ Aria2Handover::Stop StopOf(HttpFailure failure) {
   }
 }
 
+// What a hand-over that stopped before aria2 answered says first; the address and the
+// reason follow.
+const char16_t* StopText(Aria2Handover::Stop stop) {
+  using Stop = Aria2Handover::Stop;
+  switch (stop) {
+    case Stop::Redirected:
+      return msg::kAria2Redirected;
+    case Stop::Closed:
+      return msg::kAria2Closed;
+    case Stop::NoAnswer:
+      return msg::kAria2NoAnswer;
+    case Stop::BadAnswer:
+      return msg::kAria2BadAnswer;
+    default:
+      return msg::kAria2NotConnected;
+  }
+}
+
 }  // namespace
 
 RpcRequests Aria2RpcRequests(const std::vector<std::u16string>& lines, const ExportOptions& options,
@@ -168,28 +186,12 @@ Aria2Handover SendToAria2(const std::vector<std::u16string>& lines, const Export
 }
 
 std::u16string HandoverMessage(const Aria2Handover& handover, const std::u16string& address) {
+  using Stop = Aria2Handover::Stop;
   std::u16string text;
-  switch (handover.stopped) {
-    case Aria2Handover::Stop::None:
-      break;
-    case Aria2Handover::Stop::NotConnected:
-      text = msg::kAria2NotConnected + (u"\r\n" + address) + u"\r\n" + handover.reason;
-      break;
-    case Aria2Handover::Stop::Redirected:
-      text = msg::kAria2Redirected + (u"\r\n" + address) + u"\r\n" + handover.reason;
-      break;
-    case Aria2Handover::Stop::Closed:
-      text = msg::kAria2Closed + (u"\r\n" + address) + u"\r\n" + handover.reason;
-      break;
-    case Aria2Handover::Stop::NoAnswer:
-      text = msg::kAria2NoAnswer + (u"\r\n" + address) + u"\r\n" + handover.reason;
-      break;
-    case Aria2Handover::Stop::BadAnswer:
-      text = msg::kAria2BadAnswer + (u"\r\n" + address) + u"\r\n" + handover.reason;
-      break;
-    case Aria2Handover::Stop::Refused:
-      text = msg::kAria2Error + handover.reason;
-      break;
+  if (handover.stopped == Stop::Refused) {
+    text = msg::kAria2Error + handover.reason;
+  } else if (handover.stopped != Stop::None) {
+    text = StopText(handover.stopped) + (u"\r\n" + address) + u"\r\n" + handover.reason;
   }
   const auto line = [&text](const std::u16string& more) {
     text += (text.empty() ? u"" : u"\r\n") + more;
