@@ -35,15 +35,6 @@ bool IsHttpUrl(const Url& url) {
   return url.Scheme() == u"http" || url.Scheme() == u"https";
 }
 
-std::optional<Url> RequestUrl(std::u16string_view text, std::u16string& reason) {
-  UrlError error = UrlError::NotAUrl;
-  auto url = ParseUrl(text, nullptr, UrlForm::Wire, &error);
-  if (url && IsHttpUrl(*url)) return url;
-  reason = (!url && error == UrlError::HostNotIdna ? kBadHostReason : kBadAddressReason) +
-           std::u16string(text);
-  return std::nullopt;
-}
-
 RedirectChain::RedirectChain(Url start) {
   keys_.push_back(start.Href(false));
   visited_.push_back(std::move(start));

@@ -27,11 +27,6 @@ inline constexpr char16_t kBadAddressReason[] = u"URLが不正です: ";
 inline constexpr char16_t kUnreadableLocationReason[] =
     u"転送先のアドレスを、サーバーが送ったとおりに読み取れませんでした: ";
 
-// `text` (typed or listed) as a request takes it: an http or https URL in its wire form.
-// Nothing otherwise, and `reason` says why: kBadHostReason for a host IDNA refuses, else
-// kBadAddressReason, then `text`.
-std::optional<Url> RequestUrl(std::u16string_view text, std::u16string& reason);
-
 // The reasons a download or a check gives for the redirects it refuses: `target`, an address
 // already visited; `current`, the address whose answer would have been the eleventh redirect.
 std::u16string RedirectLoopReason(std::u16string_view target);
