@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <new>
 
 #include "app/controls/dpi_win.h"
 #include "app/info/topic_file.h"
@@ -210,9 +211,27 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
   try {
     return self->OnMessage(hwnd, message, wParam, lParam);
   } catch (...) {
-    OutputDebugStringW(L"Cardo: an exception reached the main window procedure\n");
+    self->ReportUnexpectedFailure();
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
+}
+
+void frmMain::ReportUnexpectedFailure() noexcept {
+  if (reportingFailure_) return;
+  reportingFailure_ = true;
+  try {
+    std::u16string text = msg::kUnexpectedFailure;
+    try {
+      throw;
+    } catch (const std::bad_alloc&) {
+      text = msg::kUnexpectedOutOfMemory;
+    } catch (...) {
+    }
+    ShowError(services_.ui, text);
+  } catch (...) {
+    // Too little memory even for the message: the window stays as it was.
+  }
+  reportingFailure_ = false;
 }
 
 LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

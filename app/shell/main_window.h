@@ -112,6 +112,9 @@ class frmMain final : public WindowSizeTwips {
   static LRESULT CALLBACK ListProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lParam);
+  // Tells the user that a message's handling failed with the exception being handled, so no
+  // failure passes unseen; one message at a time, as the message box's own loop may fail again.
+  void ReportUnexpectedFailure() noexcept;
 
   void CreateChildren();
   void CreateToolbar();
@@ -233,6 +236,7 @@ class frmMain final : public WindowSizeTwips {
   CMenuHistory recentFiles_;
   std::unique_ptr<ShellContext> shell_;
   bool shutdownDone_ = false;
+  bool reportingFailure_ = false;  // a failure's message is being shown
   // The last find, for find next, for the life of the program.
   SearchRecord SearchState;
   std::unique_ptr<frmSearch> search_;

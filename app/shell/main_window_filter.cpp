@@ -104,7 +104,7 @@ LRESULT CALLBACK frmMain::FilterBoxProc(HWND box, UINT message, WPARAM wParam, L
         break;
     }
   } catch (...) {
-    OutputDebugStringW(L"Cardo: an exception reached the filter box procedure\n");
+    self->ReportUnexpectedFailure();
   }
   return DefSubclassProc(box, message, wParam, lParam);
 }

@@ -63,7 +63,7 @@ LRESULT CALLBACK frmMain::ListProc(HWND list, UINT message, WPARAM wParam, LPARA
   try {
     return self->OnListMessage(list, message, wParam, lParam);
   } catch (...) {
-    OutputDebugStringW(L"Cardo: an exception reached the list procedure\n");
+    self->ReportUnexpectedFailure();
     return DefSubclassProc(list, message, wParam, lParam);
   }
 }

@@ -3,6 +3,7 @@
 // a file system that can be told to fail, menu places and a window size in memory, and a
 // temporary folder per test.
 #include <deque>
+#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,7 +37,11 @@ class ScriptedUi final : public Ui {
   std::optional<FileDialogResult> ShowOpenDialog(const FileDialogOptions& options) override;
   std::optional<FileDialogResult> ShowSaveDialog(const FileDialogOptions& options) override;
   bool ClipboardHasText() override { return clipboard.has_value(); }
-  std::u16string ClipboardText() override { return clipboard.value_or(u""); }
+  std::u16string ClipboardText() override {
+    if (clipboardFailure) std::rethrow_exception(clipboardFailure);
+    return clipboard.value_or(u"");
+  }
+  std::exception_ptr clipboardFailure;  // thrown by a read of the clipboard's text
   void SetClipboardText(std::u16string_view text) override { clipboard = std::u16string(text); }
   ClipboardContent ReadClipboard() override {
     return {clipboardHtml, clipboard.value_or(u""), clipboardFromThisProgram};

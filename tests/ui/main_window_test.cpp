@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <functional>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "app/controls/dpi_win.h"
@@ -18,6 +20,7 @@
 #include "app/platform/text.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
+#include "app/shell/messages.h"
 #include "app/shell/startup.h"
 #include "app/shell/text_meter_win.h"
 #include "tests/ui/main_window_fixture.h"
@@ -97,6 +100,32 @@ TEST_F(MainWindowTest, PasteSortAndTitle) {
   EXPECT_EQ(window->list().Lines(), (Lines{u"http://a/", u"http://b/", u"http://c/"}));
   ClickToolbar(11);  // sort descending
   EXPECT_EQ(window->list().Line(0), u"http://c/");
+}
+
+// A failure that no command names reaches the window procedure: the user is told, by what it
+// was, and the list stays as it was.
+TEST_F(MainWindowTest, AFailureNoCommandNamesIsShownAndTheListStays) {
+  window->list().ReplaceAll({u"http://a/"});
+  ui.clipboard = u"http://b/";
+  const struct {
+    std::exception_ptr failure;
+    const char16_t* text;
+  } cases[] = {
+      {std::make_exception_ptr(std::bad_alloc()), msg::kUnexpectedOutOfMemory},
+      {std::make_exception_ptr(std::runtime_error("x")), msg::kUnexpectedFailure},
+  };
+  for (const auto& c : cases) {
+    ui.clipboardFailure = c.failure;
+    ui.messages.clear();
+    Command(IDM_EDIT_PASTE);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages.back().text, c.text);
+    EXPECT_EQ(ui.messages.back().icon, MessageIcon::Warning);
+    EXPECT_EQ(window->list().Lines(), Lines{u"http://a/"});
+  }
+  ui.clipboardFailure = nullptr;
+  Command(IDM_EDIT_PASTE);
+  EXPECT_EQ(window->list().Lines(), (Lines{u"http://a/", u"http://b/"}));
 }
 
 TEST_F(MainWindowTest, HorizontalExtentFollowsTheWidestLine) {
