@@ -33,7 +33,7 @@ async function linksFor(info, tab) {
   const page = info.frameUrl || info.pageUrl || (tab && tab.url) || "";
   if (info.menuItemId === "link") return single(info.linkUrl, page);
   if (info.menuItemId === "image") return single(info.srcUrl, page);
-  return cardoCollectTab(tab.id, info.menuItemId === "selection");
+  return (await cardoCollectTab(tab.id, info.menuItemId === "selection")).links;
 }
 
 // Sends and says how it went on the toolbar button; a failure is kept for the popup, which

@@ -1,14 +1,28 @@
 // What a frame holds: every http, https and ftp address its links, images and media name, in
-// document order, each once, without #fragment, with the frame's own address as their page.
+// document order, each once, without #fragment, with the frame's own address as their page;
+// and how many frames it holds, with the hosts of those from other sites (the extension may not
+// be allowed to read them, and then only this count tells that they exist).
 // Runs inside the page (scripting.executeScript with allFrames), so it must stay one
 // self-contained function.
 function cardoCollect(onlySelection) {
   const schemes = new Set(["http:", "https:", "ftp:"]);
   const seen = new Set();
   const items = [];
+  const frames = window.frames.length;
+  const frameHosts = [];
+  for (const frame of document.querySelectorAll("iframe[src], frame[src]")) {
+    try {
+      const url = new URL(frame.src);
+      if ((url.protocol === "http:" || url.protocol === "https:") && url.origin !== location.origin) {
+        frameHosts.push(`${url.protocol}//${url.hostname}/*`);
+      }
+    } catch {
+      // Not an address: there is nothing to ask leave for.
+    }
+  }
   const selection = onlySelection ? document.getSelection() : null;
   if (onlySelection && (!selection || selection.isCollapsed)) {
-    return { page: document.URL, items };
+    return { page: document.URL, items, frames, frameHosts };
   }
   const take = (text, kind) => {
     if (!text) return;
@@ -65,5 +79,5 @@ function cardoCollect(onlySelection) {
     if (element.hasAttribute("background")) take(element.getAttribute("background"), "image");
     takeCss(getComputedStyle(element).backgroundImage);
   }
-  return { page: document.URL, items };
+  return { page: document.URL, items, frames, frameHosts };
 }

@@ -33,22 +33,42 @@ function refilter() {
   $("send").disabled = chosen.length === 0;
 }
 
+// Frames from other sites are read only with the user's leave for their hosts; until then the
+// popup says how many were left out and offers to ask. Firefox closes the popup while it asks,
+// so a grant shows the next time it opens.
+function showUnread(unread, hosts) {
+  $("frames").hidden = unread === 0;
+  $("unread").textContent = chrome.i18n.getMessage("framesUnread", [String(unread)]);
+  $("allowFrames").hidden = hosts.length === 0;
+  $("allowFrames").title = hosts.join("\n");
+  $("allowFrames").onclick = async () => {
+    if (await chrome.permissions.request({ origins: hosts })) await collect();
+  };
+}
+
+async function collect() {
+  let found;
+  try {
+    found = await cardoCollectTab(tab.id, false);
+  } catch (error) {
+    $("counts").textContent = chrome.i18n.getMessage("cannotRead");
+    $("send").disabled = true;
+    return;
+  }
+  links = found.links;
+  const count = (kind) => String(links.filter((l) => l.kind === kind).length);
+  $("counts").textContent = chrome.i18n.getMessage("counts", [count("link"), count("image"), count("media")]);
+  showUnread(found.unread, found.hosts);
+  refilter();
+}
+
 async function start() {
   [tab] = await chrome.tabs.query({ active: true, currentWindow: true });
   const { filter = "" } = await chrome.storage.local.get("filter");
   $("filter").value = filter;
   const { failed } = await chrome.storage.session.get("failed").catch(() => ({}));
   if (failed) showFailure(failed.message, failed.urls);
-  try {
-    links = await cardoCollectTab(tab.id, false);
-  } catch (error) {
-    $("counts").textContent = chrome.i18n.getMessage("cannotRead");
-    $("send").disabled = true;
-    return;
-  }
-  const count = (kind) => String(links.filter((l) => l.kind === kind).length);
-  $("counts").textContent = chrome.i18n.getMessage("counts", [count("link"), count("image"), count("media")]);
-  refilter();
+  await collect();
 }
 
 $("filter").addEventListener("input", () => {

@@ -26,23 +26,38 @@ async function cardoSend(links, title) {
   return { ok: true, added: reply.added, skipped: reply.skipped };
 }
 
-// The links of every frame of `tabId`, each frame's own with its address as page; each URL
-// once over all frames, in frame order.
+// The links of every frame of `tabId` the extension may read, each frame's own with its address
+// as page; each URL once over all frames, in the order the frames were made. `unread` counts
+// the frames it may not read (frames the read ones hold, less those read); `hosts` are the match
+// patterns of other sites' frames that no read frame came from, for asking the user's leave.
 async function cardoCollectTab(tabId, onlySelection) {
   const results = await chrome.scripting.executeScript({
     target: { tabId, allFrames: true },
     func: cardoCollect,
     args: [onlySelection],
   });
+  // Frames answer as they finish; their ids follow the order they were made in.
+  results.sort((a, b) => a.frameId - b.frameId);
   const seen = new Set();
   const links = [];
+  const hosts = new Set();
+  let held = 0;
+  let read = 0;
   for (const { result } of results) {
     if (!result) continue;
+    read++;
+    held += result.frames;
+    for (const host of result.frameHosts) hosts.add(host);
     for (const item of result.items) {
       if (seen.has(item.url)) continue;
       seen.add(item.url);
       links.push({ url: item.url, kind: item.kind, page: result.page });
     }
   }
-  return links;
+  const readHosts = new Set(results.filter((r) => r.result).map(({ result }) => {
+    const { protocol, hostname } = new URL(result.page);
+    return `${protocol}//${hostname}/*`;
+  }));
+  const unreadHosts = [...hosts].filter((host) => !readHosts.has(host));
+  return { links, unread: Math.max(0, held - (read - 1)), hosts: unreadHosts };
 }

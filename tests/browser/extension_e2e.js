@@ -1,7 +1,10 @@
 // The extension in headless Chromium, against `cardo-cli receive`: a page with static links,
-// links a script adds after load, lazy images, a frame from another origin and Japanese paths;
+// links a script adds after load, lazy images, frames from other origins and Japanese paths;
 // each menu action and the popup's filter run through the extension's own code, and the
-// receiver must print exactly the expected URLs with their pages.
+// receiver must print exactly the expected URLs with their pages. The frame on "localhost" is
+// beyond the extension's loopback permission until the user allows its host: the browser is
+// started a second time with that leave written into its profile, as the popup's request would
+// have left it (a headless browser cannot show the request's prompt).
 //
 //   node tests/browser/extension_e2e.js CARDO_CLI   (after `npm ci` in tests/browser)
 "use strict";
@@ -32,6 +35,7 @@ const mainPage = `<!doctype html><html lang="ja"><head><meta charset="utf-8">
 <map name="m"><area href="/map/area.html" shape="rect" coords="0,0,1,1"></map>
 <a href="/日本語/ファイル.zip">日本語</a>
 <iframe id="frame" src="FRAME"></iframe>
+<iframe src="FOREIGN"></iframe>
 <div style="height: 4000px"></div>
 <img loading="lazy" src="/lazy/native.jpg" alt="">
 <img class="lazy" data-src="/lazy/scrolled.jpg" alt="">
@@ -48,12 +52,13 @@ new IntersectionObserver((entries) => {
 </script></body></html>`;
 const framePage = `<!doctype html><meta charset="utf-8"><a href="/枠/inner.zip#x">inner</a>
 <a href="http://PAGEHOST/files/a.zip">a again</a><img src="pic.png" alt="">`;
+const foreignPage = `<!doctype html><a href="/foreign/x.zip#y">x</a><a href="/foreign/y.zip">y</a>`;
 
 function serve(body) {
   const server = http.createServer((request, response) => {
     const type = request.url.endsWith(".html") ? "text/html; charset=utf-8" : "application/octet-stream";
     response.writeHead(request.url.endsWith(".html") ? 200 : 404, { "Content-Type": type });
-    response.end(request.url.endsWith(".html") ? body() : "");
+    response.end(request.url.endsWith(".html") ? body(request.url) : "");
   });
   return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
 }
@@ -99,16 +104,8 @@ class Receiver {
   }
 }
 
-async function main() {
-  const frameServer = await serve(() => framePage.replace("PAGEHOST", `127.0.0.1:${pageServer.address().port}`));
-  const pageServer = await serve(() => mainPage.replace("FRAME", `${frameOrigin}/枠/inner.html`));
-  const frameOrigin = `http://127.0.0.1:${frameServer.address().port}`;
-  const origin = `http://127.0.0.1:${pageServer.address().port}`;
-  const receiverPort = await freePort();
-  const receiver = new Receiver(receiverPort);
-  await receiver.ready;
-
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "cardo-chromium-"));
+// Chromium with the extension in `profile`, and the extension's service worker.
+async function launch(profile) {
   const browser = await puppeteer.launch({
     executablePath: process.env.CHROMIUM || "/usr/bin/chromium",
     headless: true,
@@ -118,6 +115,54 @@ async function main() {
       "--no-sandbox", "--no-first-run"],
     env: { ...process.env, LANG: "ja_JP.UTF-8", LANGUAGE: "ja" },
   });
+  const workerTarget = await browser.waitForTarget((t) => t.type() === "service_worker" && t.url().endsWith("background.js"), { timeout: 10000 });
+  return { browser, worker: await workerTarget.worker(), id: new URL(workerTarget.url()).host };
+}
+
+// What the browser keeps when the user allows the popup's request for `hosts`, written into the
+// closed profile.
+function grantInProfile(profile, id, hosts) {
+  const file = path.join(profile, "Default", "Preferences");
+  const prefs = JSON.parse(fs.readFileSync(file, "utf8"));
+  const settings = prefs.extensions.settings[id];
+  for (const granted of [settings.granted_permissions, settings.active_permissions]) granted.explicit_host.push(...hosts);
+  fs.writeFileSync(file, JSON.stringify(prefs));
+}
+
+// The page loaded, scrolled to its end and grown, with its tab as the menu's click hands it on.
+async function openPage(browser, worker, pageUrl) {
+  const page = await browser.newPage();
+  await page.goto(pageUrl, { waitUntil: "load" });
+  await page.evaluate(() => window.scrollTo(0, document.body.scrollHeight));
+  await page.waitForFunction(() => document.querySelector("img.lazy").getAttribute("src") && document.querySelector('a[href="/late/added.zip"]'));
+  const tab = await worker.evaluate(async (url) => (await chrome.tabs.query({ url })).map((t) => ({ id: t.id, title: t.title, url: t.url }))[0], pageUrl);
+  return { page, tab };
+}
+
+// The toolbar popup over `page`, once it has read the page.
+async function openPopup(browser, worker, page) {
+  await page.bringToFront();
+  await worker.evaluate(() => chrome.action.openPopup());
+  const popupTarget = await browser.waitForTarget((t) => t.url().endsWith("popup.html"), { timeout: 5000 });
+  const popup = await popupTarget.asPage();
+  await popup.waitForFunction(() => document.getElementById("counts").textContent !== "");
+  return popup;
+}
+
+async function main() {
+  const frameServer = await serve((url) => url.startsWith("/foreign")
+    ? foreignPage : framePage.replace("PAGEHOST", `127.0.0.1:${pageServer.address().port}`));
+  const pageServer = await serve(() => mainPage.replace("FRAME", `${frameOrigin}/枠/inner.html`).replace("FOREIGN", foreignUrl));
+  const frameOrigin = `http://127.0.0.1:${frameServer.address().port}`;
+  const foreignOrigin = `http://localhost:${frameServer.address().port}`;
+  const foreignUrl = `${foreignOrigin}/foreign.html`;
+  const origin = `http://127.0.0.1:${pageServer.address().port}`;
+  const receiverPort = await freePort();
+  const receiver = new Receiver(receiverPort);
+  await receiver.ready;
+
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "cardo-chromium-"));
+  let { browser, worker, id } = await launch(profile);
   const failures = [];
   const check = async (what, body) => {
     try {
@@ -129,16 +174,9 @@ async function main() {
     }
   };
   try {
-    const workerTarget = await browser.waitForTarget((t) => t.type() === "service_worker" && t.url().endsWith("background.js"), { timeout: 10000 });
-    const worker = await workerTarget.worker();
     await worker.evaluate((port, t) => chrome.storage.local.set({ port, token: t }), receiverPort, token);
-
-    const page = await browser.newPage();
     const pageUrl = `${origin}/${encodeURI("ページ")}/index.html`;
-    await page.goto(pageUrl, { waitUntil: "load" });
-    await page.evaluate(() => window.scrollTo(0, document.body.scrollHeight));
-    await page.waitForFunction(() => document.querySelector("img.lazy").getAttribute("src") && document.querySelector('a[href="/late/added.zip"]'));
-    const tab = await worker.evaluate(async (url) => (await chrome.tabs.query({ url })).map((t) => ({ id: t.id, title: t.title, url: t.url }))[0], pageUrl);
+    let { page, tab } = await openPage(browser, worker, pageUrl);
     const menu = (info) => worker.evaluate((i, t) => sendFromMenu(i, t), { pageUrl, ...info }, tab);
     const frameUrl = `${frameOrigin}/${encodeURI("枠")}/inner.html`;
     const p = (url) => `${url}\t${pageUrl}`;
@@ -149,9 +187,7 @@ async function main() {
       assert.deepEqual(titles, ["このリンクを Cardo に送る", "この画像を Cardo に送る", "選択範囲のリンクを Cardo に送る", "このページのリンクをすべて Cardo に送る"]);
     });
 
-    await check("this page's links, all frames, in document order, each once", async () => {
-      await menu({ menuItemId: "page" });
-      assert.deepEqual(await receiver.take(24), [
+    const pageLinks = [
         p(`${origin}/bg/body.gif`),
         p(`${origin}/files/a.zip`),
         p(`${origin}/${encodeURI("ページ")}/files/b.zip`),
@@ -176,7 +212,10 @@ async function main() {
         p(`${origin}/lazy/scrolled.jpg`),
         f(`${frameOrigin}/${encodeURI("枠")}/inner.zip`),
         f(`${frameOrigin}/${encodeURI("枠")}/pic.png`),
-      ]);
+    ];
+    await check("this page's links, all frames it may read, in document order, each once", async () => {
+      await menu({ menuItemId: "page" });
+      assert.deepEqual(await receiver.take(24), pageLinks);
     });
 
     await check("the selection's links", async () => {
@@ -193,11 +232,7 @@ async function main() {
     });
 
     await check("the popup counts, filters live, previews and sends", async () => {
-      await page.bringToFront();
-      await worker.evaluate(() => chrome.action.openPopup());
-      const popupTarget = await browser.waitForTarget((t) => t.url().endsWith("popup.html"), { timeout: 5000 });
-      const popup = await popupTarget.asPage();
-      await popup.waitForFunction(() => document.getElementById("counts").textContent !== "");
+      const popup = await openPopup(browser, worker, page);
       assert.equal(await popup.$eval("#counts", (e) => e.textContent), "リンク 8・画像 13・メディア 3");
       await popup.$eval("#filter", (e) => { e.value = ""; });
       await popup.type("#filter", "*.zip;!*/late/*");
@@ -216,6 +251,43 @@ async function main() {
       await popup.close();
     });
 
+    await check("the popup names the frame it could not read and asks for its host", async () => {
+      const popup = await openPopup(browser, worker, page);
+      assert.equal(await popup.$eval("#frames", (e) => e.hidden), false);
+      assert.equal(await popup.$eval("#unread", (e) => e.textContent), "別のサイトの枠 1 個は読めませんでした（そのリンクは含まれません）。");
+      await popup.evaluate(() => {
+        chrome.permissions.request = async (asked) => {
+          window.asked = asked;
+          return false;
+        };
+      });
+      await popup.click("#allowFrames");
+      assert.deepEqual(await popup.evaluate(() => window.asked), { origins: ["http://localhost/*"] });
+      await popup.close();
+    });
+
+    await check("Cardo not reachable: the popup's one line, and its copy fills the clipboard", async () => {
+      const closed = await freePort();
+      await worker.evaluate((port) => chrome.storage.local.set({ port }), closed);
+      await browser.defaultBrowserContext().overridePermissions(`chrome-extension://${id}`, ["clipboard-read", "clipboard-write", "clipboard-sanitized-write"]);
+      const popup = await openPopup(browser, worker, page);
+      await popup.$eval("#filter", (e) => { e.value = ""; });
+      await popup.type("#filter", "*.zip");
+      await popup.click("#send");
+      await popup.waitForFunction(() => !document.getElementById("copy").hidden);
+      assert.equal(await popup.$eval("#status", (e) => e.textContent), `Cardo に接続できません（127.0.0.1:${closed}）。`);
+      await popup.click("#copy");
+      await popup.waitForFunction(() => document.getElementById("status").textContent.includes("コピー"));
+      assert.equal(await popup.$eval("#status", (e) => e.textContent), "5 件の URL をコピーしました。");
+      assert.equal(await popup.evaluate(() => navigator.clipboard.readText()), [
+        `${origin}/files/a.zip`, `${origin}/${encodeURI("ページ")}/files/b.zip`,
+        `${origin}/${encodeURI("日本語/ファイル")}.zip`, `${origin}/late/added.zip`,
+        `${frameOrigin}/${encodeURI("枠")}/inner.zip`, "",
+      ].join("\n"));
+      await worker.evaluate((port) => chrome.storage.local.set({ port, filter: "" }), receiverPort);
+      await popup.close();
+    });
+
     await check("Cardo not reachable: one line and the URLs kept to copy", async () => {
       const closed = await freePort();
       await worker.evaluate((port) => chrome.storage.local.set({ port }), closed);
@@ -231,6 +303,20 @@ async function main() {
       const failed = await worker.evaluate(async () => (await chrome.storage.session.get("failed")).failed);
       assert.equal(failed.message, "トークンが違います。オプションで Cardo のトークンを設定してください。");
       assert.deepEqual(await receiver.take(0), []);
+      await worker.evaluate((t) => chrome.storage.local.set({ token: t }), token);
+    });
+
+    await check("with leave for its host, the other site's frame is read with its own page", async () => {
+      await browser.close();
+      grantInProfile(profile, id, ["http://localhost/*"]);
+      ({ browser, worker } = await launch(profile));
+      ({ page, tab } = await openPage(browser, worker, pageUrl));
+      await menu({ menuItemId: "page" });
+      const g = (url) => `${url}\t${foreignUrl}`;
+      assert.deepEqual(await receiver.take(26), [...pageLinks, g(`${foreignOrigin}/foreign/x.zip`), g(`${foreignOrigin}/foreign/y.zip`)]);
+      const popup = await openPopup(browser, worker, page);
+      assert.equal(await popup.$eval("#frames", (e) => e.hidden), true);
+      await popup.close();
     });
   } finally {
     await browser.close();
