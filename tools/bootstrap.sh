@@ -17,7 +17,7 @@ packages=(
   zlib1g-dev libz-mingw-w64-dev libcurl4-openssl-dev libidn2-dev
   openssl libgnutls30 libgnutls30:i386
   # Node.js and npm come with the machine (Debian's npm would replace its newer Node.js); the
-  # browser test installs its one npm package itself.
+  # browser test installs its npm packages itself.
   chromium chromium-l10n
 )
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test suite: the include floors (tools/check-layers.sh), the native core tests
-# (plain and with AddressSanitizer and UBSan), the browser extension in headless Chromium,
-# then the Windows core, seam, library, UI and end-to-end tests under Wine, the checks of the
-# 32-bit deliverables that need no Wine, and every fuzz target for a few seconds
+# (plain and with AddressSanitizer and UBSan), the browser extension (web-ext lint and headless
+# Chromium), then the Windows core, seam, library, UI and end-to-end tests under Wine, the
+# checks of the 32-bit deliverables that need no Wine, and every fuzz target for a few seconds
 # (CARDO_FUZZ_CHECK_SECONDS, 2), each counted as a test.
 # Prints each runner's own summary and one closing line with the totals; exits non-zero on
 # any failure.
