@@ -51,7 +51,8 @@ int WaitMs(const std::vector<Connection>& connections, bool wokenBySocket) {
 
 int ServeLinks(const ReceiverSettings& settings,
                const std::function<bool(const ReceiverAnswer&)>& taken,
-               const std::function<void()>& listening, std::FILE* err) {
+               const std::function<void()>& listening, std::FILE* err,
+               std::chrono::milliseconds slowClient) {
   SocketSession session;
   std::string why;
   const auto listeners = ListenOnLoopback(settings.port, why);
@@ -124,7 +125,7 @@ int ServeLinks(const ReceiverSettings& settings,
         Answer(*client, kBusy);
         continue;
       }
-      connections.push_back({std::move(*client), Clock::now() + kSlowClient, {}});
+      connections.push_back({std::move(*client), Clock::now() + slowClient, {}});
     }
   }
   return 0;

@@ -16,10 +16,12 @@ inline constexpr int kMostConnections = 8;
 
 // Calls `taken(answer)` for each answer that takes links, before the client hears it; false
 // from `taken` (the output failed) ends the loop. `listening` is called once both addresses
-// are bound. The exit status: 0 after a signal, 1 when the port cannot be had (one line on
-// `err`) or `taken` failed.
+// are bound. A connection that has not sent its whole request `slowClient` after it was taken
+// is answered 408 (tests shorten the time). The exit status: 0 after a signal, 1 when the port
+// cannot be had (one line on `err`) or `taken` failed.
 int ServeLinks(const ReceiverSettings& settings,
                const std::function<bool(const ReceiverAnswer&)>& taken,
-               const std::function<void()>& listening, std::FILE* err);
+               const std::function<void()>& listening, std::FILE* err,
+               std::chrono::milliseconds slowClient = kSlowClient);
 
 }  // namespace cardo::cli

@@ -54,6 +54,8 @@ const char* ReasonPhrase(int status) {
       return "Not Found";
     case 405:
       return "Method Not Allowed";
+    case 408:
+      return "Request Timeout";
     case 411:
       return "Length Required";
     case 413:

@@ -1,5 +1,6 @@
 // The built cardo-cli receive as a user runs it: lines on standard output while it runs, a
-// few connections at once, the port it cannot have, and a clean end on SIGINT and SIGTERM.
+// few connections at once, the port it cannot have, and a clean end on SIGINT and SIGTERM. Its
+// loop in process, with a short time for a slow client: the clients it answers 408.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -10,8 +11,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "cli/receive_server.h"
 
 namespace cardo {
 namespace {
@@ -176,6 +183,82 @@ TEST(ReceiveCommand, AFewConnectionsAtOnceAndOneReceiverAPort) {
   EXPECT_EQ(second.Stop(0), 1);
   EXPECT_NE(receiving.Post(R"({"urls":["http://a.example/"]})").find(" 200 "), std::string::npos);
   EXPECT_EQ(receiving.Lines(1), "http://a.example/\n");
+}
+
+// A client that sends its request in pieces, each followed by a pause, and stops sending once
+// the answer has come; the answer's first line.
+struct Piece {
+  std::string bytes;
+  int pauseMs;
+};
+
+std::string StatusLine(unsigned short port, const std::vector<Piece>& pieces) {
+  const int fd = Connect(port);
+  if (fd < 0) return "no connection";
+  for (const Piece& piece : pieces) {
+    if (send(fd, piece.bytes.data(), piece.bytes.size(), MSG_NOSIGNAL) < 0) break;
+    pollfd polled{fd, POLLIN, 0};
+    if (poll(&polled, 1, piece.pauseMs) > 0) break;
+  }
+  const std::string answer = ReadAll(fd);
+  close(fd);
+  return answer.substr(0, answer.find("\r\n"));
+}
+
+TEST(ReceiveLoop, AClientThatDoesNotSendItsWholeRequestInTimeHears408) {
+  constexpr int kTimeMs = 500;
+  const unsigned short port = FreePort();
+  const std::string body = R"({"urls":["http://a.example/x"]})";
+  const std::string head = "POST /v1/links HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                           "\r\nAuthorization: Bearer " + kToken +
+                           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+  std::vector<Piece> trickle;
+  for (const char c : head + body) trickle.push_back({std::string(1, c), 10});
+
+  ReceiverSettings settings;
+  settings.port = port;
+  settings.token = kToken;
+  std::promise<bool> listening;
+  // The request in time is taken; the next one fails to be, which ends the loop.
+  int taken = 0;
+  std::thread loop([&] {
+    bool heard = false;
+    const auto listened = [&] {
+      heard = true;
+      listening.set_value(true);
+    };
+    const int status = cli::ServeLinks(
+        settings, [&](const ReceiverAnswer&) { return ++taken == 1; }, listened, stderr,
+        std::chrono::milliseconds(kTimeMs));
+    if (!heard) listening.set_value(false);
+    EXPECT_EQ(status, 1);
+  });
+  if (!listening.get_future().get()) {
+    loop.join();
+    FAIL() << "the loop did not listen";
+  }
+
+  const struct {
+    const char* what;
+    std::vector<Piece> pieces;
+    const char* status;
+  } cases[] = {
+      {"nothing sent", {{"", 2 * kTimeMs}}, "HTTP/1.1 408 Request Timeout"},
+      {"half a request line", {{"POST /v1/li", 2 * kTimeMs}}, "HTTP/1.1 408 Request Timeout"},
+      {"the head without its body", {{head, 2 * kTimeMs}}, "HTTP/1.1 408 Request Timeout"},
+      {"the body cut short",
+       {{head + body.substr(0, 9), 2 * kTimeMs}},
+       "HTTP/1.1 408 Request Timeout"},
+      {"each byte soon after the last, the whole too late", trickle,
+       "HTTP/1.1 408 Request Timeout"},
+      {"the head, then the body within the time",
+       {{head, kTimeMs / 5}, {body, 2 * kTimeMs}},
+       "HTTP/1.1 200 OK"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StatusLine(port, c.pieces), c.status) << c.what;
+  EXPECT_EQ(taken, 1);
+  StatusLine(port, {{head + body, 0}});
+  loop.join();
 }
 
 }  // namespace
