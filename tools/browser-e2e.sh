@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
 # The browser extension: Firefox's own checks of it (web-ext lint, which must find nothing,
 # notices included), then end to end in headless Chromium with the unpacked extension (browser/)
-# against the native `cardo-cli receive` (build/native/cli/cardo-cli). Installs the test's npm
-# packages (puppeteer-core and web-ext, pinned by tests/browser/package-lock.json) when they are
-# missing or the lock file changed; Chromium and Node come from tools/bootstrap.sh. Prints
-# "ok: ..." per check and "browser e2e: ..."; exits non-zero on any failure.
+# against the native `cardo-cli receive` (build/native/cli/cardo-cli). The npm packages come from
+# tools/browser-packages.sh, Chromium and Node from tools/bootstrap.sh. Prints "ok: ..." per
+# check and "browser e2e: ..."; exits non-zero on any failure.
 #   tools/browser-e2e.sh [CARDO_CLI]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cli=${1:-$root/build/native/cli/cardo-cli}
+"$root/tools/browser-packages.sh"
 cd "$root/tests/browser"
-if [[ ! -d node_modules/puppeteer-core || ! -d node_modules/web-ext || package-lock.json -nt node_modules ]]; then
-  PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error >/dev/null
-  touch node_modules
-fi
 lint=(node_modules/.bin/web-ext lint --source-dir "$root/browser" --no-config-discovery)
 status=0
 if "${lint[@]}" --output json 2>/dev/null |

@@ -113,3 +113,6 @@ sleep 3
 shot extract_pages 'ページからの抜き出し'
 driver close 'ページからの抜き出し'
 driver close 'URLの抜き出し'
+
+# The browser extension's menu and popup, in Chromium.
+"$root/tools/screenshot-extension.sh" "$out"

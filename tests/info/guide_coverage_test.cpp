@@ -1,5 +1,6 @@
 // The user's guide keeps up with the program: every command of the main menu is named in it,
-// and every window it shows has its picture, made by tools/screenshot-guide.sh.
+// and every window it shows has its picture, made by tools/screenshot-guide.sh (the browser
+// extension's by tools/screenshot-extension.sh).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -45,9 +46,12 @@ TEST(GuideCoverageTest, EveryMainMenuCommandIsNamed) {
 TEST(GuideCoverageTest, EveryWindowHasItsPicture) {
   const std::string guide = Source("app/info/CARDHELP.html");
   const char* const pictures[] = {
-      "main",       "filter",    "search",  "link_check",    "drop_dialog", "free_input",
-      "spread_url", "gene_list", "extract", "extract_pages", "preferences", "preferences_export",
-      "version",    "edit_line", "viewer",
+      "main",           "filter",          "search",
+      "link_check",     "drop_dialog",     "free_input",
+      "spread_url",     "gene_list",       "extract",
+      "extract_pages",  "preferences",     "preferences_export",
+      "version",        "edit_line",       "viewer",
+      "extension_menu", "extension_popup",
   };
   for (const char* picture : pictures) {
     const std::string path = std::string("guide/") + picture + ".png";
