@@ -5,11 +5,11 @@
 #include <string_view>
 
 #include "app/platform/text.h"
+#include "app/receive/link_server.h"
 #include "app/receive/receiver.h"
 #include "app/resources/version.h"
 #include "cli/messages.h"
 #include "cli/options.h"
-#include "cli/receive_server.h"
 
 namespace cardo::cli {
 
@@ -65,6 +65,8 @@ constexpr CommandHelp kHelp{
     "on standard error. Runs until Ctrl+C (SIGINT) or SIGTERM.",
     ""};
 
+constexpr Phrase kCannotListen{"cannot listen on port {1}: {2}",
+                               "ポート {1} で待ち受けられません: {2}"};
 constexpr Phrase kHoldsNoToken{"{1} holds no token", "{1} にトークンがありません"};
 // Scripts wait for these lines and read them: the same words in every language.
 constexpr Phrase kListening{"listening on 127.0.0.1:{1} and [::1]:{1}",
@@ -117,21 +119,27 @@ int RunReceive(const std::vector<std::string>& args, std::FILE* out, std::FILE* 
   const ReceiverSettings settings{request.port, request.token, CARDO_VERSION_TEXT, std::nullopt,
                                   UrlForm::Wire};
   TextWriter writer(out, form);
-  const auto taken = [&](const ReceiverAnswer& answer) {
-    for (const ReceivedLink& link : answer.links) {
-      writer.Line(request.withPage ? Field(link.url) + '\t' + Field(link.page) : Field(link.url));
-    }
-    return writer.Flush() && std::fflush(out) == 0;
-  };
-  const auto listening = [&] {
-    const std::string port = std::to_string(request.port);
+  const std::string port = std::to_string(request.port);
+  LinkService service;
+  service.listening = [&] {
     Say(err, kListening, {port});
     if (madeToken) Say(err, kToken, {request.token});
     // Scripts wait for this line: it must not sit in a buffer (msvcrt buffers a file's stderr).
     std::fflush(err);
   };
-  const int status = ServeLinks(settings, taken, listening, err);
-  return writer.Finish(err) ? status : 1;
+  service.cannotListen = [&](const std::string& why) { Say(err, kCannotListen, {port, why}); };
+  service.answer = [&](const RequestReader& reader) -> std::optional<ReceiverAnswer> {
+    ReceiverAnswer answer = AnswerRequest(reader, settings);
+    for (const ReceivedLink& link : answer.links) {
+      writer.Line(request.withPage ? Field(link.url) + '\t' + Field(link.page) : Field(link.url));
+    }
+    // The lines are out before the extension hears that they were taken.
+    if (!answer.links.empty() && !(writer.Flush() && std::fflush(out) == 0)) return std::nullopt;
+    return answer;
+  };
+  SocketSession session(SocketSession::Signals::Stop);
+  const bool stopped = ServeLinks(request.port, session, service);
+  return writer.Finish(err) && stopped ? 0 : 1;
 }
 
 }  // namespace cardo::cli

@@ -119,6 +119,19 @@ std::string RoomJson(const std::optional<std::size_t>& room) {
   return room ? std::to_string(*room) : "null";
 }
 
+std::string StatusBody(std::string_view version, const std::optional<std::size_t>& room) {
+  return "{\"name\":\"Cardo\",\"version\":" + JsonQuoted(version) + ",\"room\":" + RoomJson(room) +
+         "}";
+}
+
+std::string LinksBody(std::size_t added, const SkippedLinks& skipped,
+                      const std::optional<std::size_t>& room) {
+  return "{\"added\":" + std::to_string(added) +
+         ",\"skipped\":{\"scheme\":" + std::to_string(skipped.scheme) +
+         ",\"duplicate\":" + std::to_string(skipped.duplicate) +
+         ",\"full\":" + std::to_string(skipped.full) + "},\"room\":" + RoomJson(room) + "}";
+}
+
 bool IsTaken(const Url& url) {
   return url.Scheme() == u"http" || url.Scheme() == u"https" || url.Scheme() == u"ftp";
 }
@@ -150,8 +163,9 @@ std::optional<ReceiverAnswer> LinksOf(const JsonValue& document, const ReceiverS
   };
 
   ReceiverAnswer answer;
+  answer.kind = ReceiverAnswer::Kind::Links;
+  SkippedLinks& skipped = answer.skipped;
   std::set<std::u16string> seen;
-  std::size_t notTaken = 0, duplicates = 0, full = 0;
   for (const JsonValue& item : urls->items) {
     const JsonValue* text = &item;
     const JsonValue* itemPage = page;
@@ -164,26 +178,23 @@ std::optional<ReceiverAnswer> LinksOf(const JsonValue& document, const ReceiverS
     const Url* base = pageOf(itemPage);
     const auto url = ParseUrl(Utf8ToUtf16(text->text), base, settings.form);
     if (!url || !IsTaken(*url)) {
-      ++notTaken;
+      ++skipped.scheme;
       continue;
     }
     std::u16string href = url->Href(false);
     if (!seen.insert(href).second) {
-      ++duplicates;
+      ++skipped.duplicate;
       continue;
     }
     if (settings.room && answer.links.size() >= *settings.room) {
-      ++full;
+      ++skipped.full;
       continue;
     }
     answer.links.push_back({std::move(href), base ? base->Href(false) : std::u16string()});
   }
   const std::optional<std::size_t> roomLeft =
       settings.room ? std::optional(*settings.room - answer.links.size()) : std::nullopt;
-  answer.body = "{\"added\":" + std::to_string(answer.links.size()) +
-                ",\"skipped\":{\"scheme\":" + std::to_string(notTaken) +
-                ",\"duplicate\":" + std::to_string(duplicates) +
-                ",\"full\":" + std::to_string(full) + "},\"room\":" + RoomJson(roomLeft) + "}";
+  answer.body = LinksBody(answer.links.size(), skipped, roomLeft);
   return answer;
 }
 
@@ -208,8 +219,9 @@ ReceiverAnswer Route(const IncomingRequest& request, const ReceiverSettings& set
   }
   if (!HasToken(request, settings.token)) return RefusalAnswer(RequestRefusal::NoToken);
   if (path == "/v1/status") {
-    return Json(200, "{\"name\":\"Cardo\",\"version\":" + JsonQuoted(settings.version) +
-                         ",\"room\":" + RoomJson(settings.room) + "}");
+    ReceiverAnswer answer = Json(200, StatusBody(settings.version, settings.room));
+    answer.kind = ReceiverAnswer::Kind::Status;
+    return answer;
   }
   const auto document = ParseJson(request.body);
   if (!document) return RefusalAnswer(RequestRefusal::MalformedJson);
@@ -243,6 +255,18 @@ ReceiverAnswer AnswerRequest(const RequestReader& reader, const ReceiverSettings
     answer.headers.emplace_back("Vary", "Origin");
   }
   return answer;
+}
+
+void SettleAnswer(ReceiverAnswer& answer, std::size_t added, std::size_t room,
+                  std::string_view version) {
+  if (answer.kind == ReceiverAnswer::Kind::Status) {
+    answer.body = StatusBody(version, room);
+  } else if (answer.kind == ReceiverAnswer::Kind::Links) {
+    added = std::min(added, answer.links.size());
+    answer.skipped.full += answer.links.size() - added;
+    answer.links.resize(added);
+    answer.body = LinksBody(added, answer.skipped, room);
+  }
 }
 
 bool SameSecret(std::string_view a, std::string_view b) {

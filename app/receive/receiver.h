@@ -34,11 +34,22 @@ struct ReceivedLink {
   std::u16string page;  // the page it was found on (http, https or ftp, no fragment), or empty
 };
 
+// The links of a request that were not taken, by why.
+struct SkippedLinks {
+  std::size_t scheme = 0;     // no http, https or ftp address
+  std::size_t duplicate = 0;  // sent before in the same request
+  std::size_t full = 0;       // past the room of the list
+};
+
 struct ReceiverAnswer {
+  // What the body tells: a refusal or a preflight (Other), the status, or the links taken.
+  enum class Kind { Other, Status, Links };
+  Kind kind = Kind::Other;
   int status = 200;
   std::vector<std::pair<std::string, std::string>> headers;  // besides the length and type
   std::string body;                                          // JSON, or empty for 204
   std::vector<ReceivedLink> links;  // to add, in the order sent, each URL once
+  SkippedLinks skipped;             // for Links
 
   // The whole HTTP/1.1 response, closing the connection.
   std::string Wire() const;
@@ -46,6 +57,12 @@ struct ReceiverAnswer {
 
 // The answer to a request `reader` has finished (Done or Refused). Linear in the body's size.
 ReceiverAnswer AnswerRequest(const RequestReader& reader, const ReceiverSettings& settings);
+
+// A Status or Links answer made with no room (a list on another thread holds it) told what the
+// list made of it: the first `added` links were taken, the rest left out for want of room, and
+// `room` more lines fit now. Other answers stay as they are.
+void SettleAnswer(ReceiverAnswer& answer, std::size_t added, std::size_t room,
+                  std::string_view version);
 
 // The answer to a request refused for `why`: its status and {"error", "message"}.
 ReceiverAnswer RefusalAnswer(RequestRefusal why);

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "cli/receive_server.h"
+#include "app/receive/link_server.h"
 
 namespace cardo {
 namespace {
@@ -223,15 +223,21 @@ TEST(ReceiveLoop, AClientThatDoesNotSendItsWholeRequestInTimeHears408) {
   int taken = 0;
   std::thread loop([&] {
     bool heard = false;
-    const auto listened = [&] {
+    LinkService service;
+    service.listening = [&] {
       heard = true;
       listening.set_value(true);
     };
-    const int status = cli::ServeLinks(
-        settings, [&](const ReceiverAnswer&) { return ++taken == 1; }, listened, stderr,
-        std::chrono::milliseconds(kTimeMs));
+    service.cannotListen = [](const std::string&) {};
+    service.answer = [&](const RequestReader& reader) -> std::optional<ReceiverAnswer> {
+      ReceiverAnswer answer = AnswerRequest(reader, settings);
+      if (!answer.links.empty() && ++taken != 1) return std::nullopt;
+      return answer;
+    };
+    SocketSession session(SocketSession::Signals::Ignore);
+    const bool stopped = ServeLinks(port, session, service, std::chrono::milliseconds(kTimeMs));
     if (!heard) listening.set_value(false);
-    EXPECT_EQ(status, 1);
+    EXPECT_FALSE(stopped);
   });
   if (!listening.get_future().get()) {
     loop.join();

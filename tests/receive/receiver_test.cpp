@@ -141,6 +141,26 @@ TEST(Receiver, StatusAndTheRoomOfTheList) {
   EXPECT_EQ(full.body, R"({"added":2,"skipped":{"scheme":0,"duplicate":1,"full":1},"room":0})");
 }
 
+// A list on another thread answers for the room: what it took is what the body says.
+TEST(Receiver, SettledByTheListThatHoldsTheLinks) {
+  ReceiverAnswer links = Answer(Post(R"({"urls":["http://a/1","http://a/2","http://a/1"]})"));
+  SettleAnswer(links, 1, 0, "3.00");
+  ASSERT_EQ(links.links.size(), 1u);
+  EXPECT_EQ(links.links[0].url, u"http://a/1");
+  EXPECT_EQ(links.body, R"({"added":1,"skipped":{"scheme":0,"duplicate":1,"full":1},"room":0})");
+
+  ReceiverAnswer status =
+      Answer("GET /v1/status HTTP/1.1\r\nHost: 127.0.0.1:8765\r\nAuthorization: Bearer " +
+             std::string(kToken) + "\r\n\r\n");
+  SettleAnswer(status, 0, 32767, "3.00");
+  EXPECT_EQ(status.body, R"({"name":"Cardo","version":"3.00","room":32767})");
+
+  ReceiverAnswer refused = Answer(Post("{}", "", "wrong"));
+  const std::string before = refused.Wire();
+  SettleAnswer(refused, 0, 5, "3.00");
+  EXPECT_EQ(refused.Wire(), before);
+}
+
 TEST(Receiver, AnswersAnExtensionsPreflightAndCallsWithCors) {
   const std::string origin = "Origin: chrome-extension://abcdefghijklmnop\r\n";
   const ReceiverAnswer preflight = Answer("OPTIONS /v1/links HTTP/1.1\r\nHost: localhost:8765\r\n" +

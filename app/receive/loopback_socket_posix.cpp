@@ -6,12 +6,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
-#include "cli/receive_socket.h"
+#include "app/receive/loopback_socket.h"
 
-namespace cardo::cli {
+namespace cardo {
 namespace {
 
 // The signals reach the wait through a pipe, so that a signal between two waits is not lost.
@@ -49,12 +50,18 @@ Socket::~Socket() {
 
 struct SocketSession::State {
   int pipeEnds[2] = {-1, -1};
+  bool signals = false;
+  std::atomic<bool> stopped{false};
   struct sigaction oldInt {
   }, oldTerm{};
 };
 
-SocketSession::SocketSession() : state_(std::make_unique<State>()) {
+// The stop reaches the wait through a pipe, so that a stop between two waits is not lost; a
+// signal writes to the same pipe.
+SocketSession::SocketSession(Signals signals) : state_(std::make_unique<State>()) {
   if (pipe2(state_->pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  if (signals != Signals::Stop) return;
+  state_->signals = true;
   gSignalPipe = state_->pipeEnds[1];
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -65,16 +72,29 @@ SocketSession::SocketSession() : state_(std::make_unique<State>()) {
 
 SocketSession::~SocketSession() {
   if (state_->pipeEnds[0] < 0) return;
-  sigaction(SIGINT, &state_->oldInt, nullptr);
-  sigaction(SIGTERM, &state_->oldTerm, nullptr);
-  gSignalPipe = -1;
+  if (state_->signals) {
+    sigaction(SIGINT, &state_->oldInt, nullptr);
+    sigaction(SIGTERM, &state_->oldTerm, nullptr);
+    gSignalPipe = -1;
+  }
   close(state_->pipeEnds[0]);
   close(state_->pipeEnds[1]);
 }
 
 bool SocketSession::Stopped() const {
   char byte;
-  return state_->pipeEnds[0] >= 0 && read(state_->pipeEnds[0], &byte, 1) == 1;
+  if (state_->pipeEnds[0] >= 0 && read(state_->pipeEnds[0], &byte, 1) == 1) {
+    state_->stopped = true;
+  }
+  return state_->stopped;
+}
+
+void SocketSession::Stop() {
+  state_->stopped = true;
+  const char byte = 0;
+  if (state_->pipeEnds[1] >= 0) {
+    [[maybe_unused]] const auto written = write(state_->pipeEnds[1], &byte, 1);
+  }
 }
 
 Socket::Handle SocketSession::Wakeup() const {
@@ -130,4 +150,4 @@ bool WaitReadable(const std::vector<Socket::Handle>& sockets, int timeoutMs,
   return got >= 0 || errno == EINTR;
 }
 
-}  // namespace cardo::cli
+}  // namespace cardo

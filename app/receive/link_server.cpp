@@ -1,15 +1,11 @@
-#include "cli/receive_server.h"
+#include "app/receive/link_server.h"
 
 #include <algorithm>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "cli/cli_io.h"
-#include "cli/messages.h"
-#include "cli/receive_socket.h"
-
-namespace cardo::cli {
+namespace cardo {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -22,9 +18,6 @@ struct Connection {
   // closing with unread bytes resets the connection and the client would never see why.
   bool draining = false;
 };
-
-constexpr Phrase kCannotListen{"cannot listen on port {1}: {2}",
-                               "ポート {1} で待ち受けられません: {2}"};
 
 constexpr auto kDrain = std::chrono::seconds(1);
 // How long a failed accept (no descriptor free) waits before the loop goes on.
@@ -49,18 +42,15 @@ int WaitMs(const std::vector<Connection>& connections, bool wokenBySocket) {
 
 }  // namespace
 
-int ServeLinks(const ReceiverSettings& settings,
-               const std::function<bool(const ReceiverAnswer&)>& taken,
-               const std::function<void()>& listening, std::FILE* err,
-               std::chrono::milliseconds slowClient) {
-  SocketSession session;
+bool ServeLinks(unsigned short port, SocketSession& session, const LinkService& service,
+                std::chrono::milliseconds slowClient) {
   std::string why;
-  const auto listeners = ListenOnLoopback(settings.port, why);
+  const auto listeners = ListenOnLoopback(port, why);
   if (!listeners) {
-    Say(err, kCannotListen, {std::to_string(settings.port), why});
-    return 1;
+    service.cannotListen(why);
+    return false;
   }
-  listening();
+  service.listening();
 
   std::vector<Connection> connections;
   std::vector<bool> ready;
@@ -71,7 +61,7 @@ int ServeLinks(const ReceiverSettings& settings,
     for (const Socket& listener : *listeners) waited.push_back(listener.get());
     const std::size_t firstConnection = waited.size();
     for (const Connection& connection : connections) waited.push_back(connection.socket.get());
-    if (!WaitReadable(waited, WaitMs(connections, firstListener > 0), ready)) return 1;
+    if (!WaitReadable(waited, WaitMs(connections, firstListener > 0), ready)) return false;
 
     // Read first, then take new connections: `ready` counts the connections there were.
     std::vector<Connection> open;
@@ -100,10 +90,9 @@ int ServeLinks(const ReceiverSettings& settings,
         }
         continue;
       }
-      const ReceiverAnswer answer = AnswerRequest(connection.reader, settings);
-      // The lines are out before the extension hears that they were taken.
-      if (!answer.links.empty() && !taken(answer)) return 1;
-      Answer(connection.socket, answer.Wire());
+      const std::optional<ReceiverAnswer> answer = service.answer(connection.reader);
+      if (!answer) return false;
+      Answer(connection.socket, answer->Wire());
       if (connection.reader.state() == RequestReader::State::Refused) {
         connection.draining = true;
         connection.deadline = Clock::now() + kDrain;
@@ -128,7 +117,7 @@ int ServeLinks(const ReceiverSettings& settings,
       connections.push_back({std::move(*client), Clock::now() + slowClient, {}});
     }
   }
-  return 0;
+  return true;
 }
 
-}  // namespace cardo::cli
+}  // namespace cardo

@@ -1,7 +1,7 @@
 #pragma once
 // The few socket calls the receiver's loop needs, over BSD sockets and Winsock alike: listening
 // on the loopback addresses, taking connections, reading what arrives, answering once, and
-// waiting for any of them or for the signal that ends the loop.
+// waiting for any of them or for the stop that ends the loop.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cardo::cli {
+namespace cardo {
 
 // An open socket, closed when it goes.
 class Socket {
@@ -31,18 +31,21 @@ class Socket {
   Handle handle_;
 };
 
-// What the system holds while the loop runs (Winsock started, the signal handlers set), undone
-// when it goes; `Stopped` is true once SIGINT or SIGTERM (Ctrl+C, Ctrl+Break, closing the
-// console) arrived.
+// What the system holds while the loop runs (Winsock started, the signal handlers set when
+// asked), undone when it goes; `Stopped` is true once `Stop` was called, from any thread, or
+// (with Signals::Stop) SIGINT or SIGTERM arrived (Ctrl+C, Ctrl+Break, closing the console).
 class SocketSession {
  public:
-  SocketSession();
+  enum class Signals { Ignore, Stop };
+  explicit SocketSession(Signals signals);
   ~SocketSession();
   SocketSession(const SocketSession&) = delete;
   SocketSession& operator=(const SocketSession&) = delete;
   bool Stopped() const;
-  // A socket that becomes readable when a signal arrives, or kNone where the wait is woken by
-  // time instead (kStopCheck).
+  // Ends the loop: the wait wakes at once. Safe from any thread and more than once.
+  void Stop();
+  // A socket that becomes readable when the loop is stopped, or kNone where the wait is woken
+  // by time instead (kStopCheckMs).
   Socket::Handle Wakeup() const;
 
  private:
@@ -72,4 +75,4 @@ void Answer(const Socket& socket, std::string_view bytes);
 bool WaitReadable(const std::vector<Socket::Handle>& sockets, int timeoutMs,
                   std::vector<bool>& ready);
 
-}  // namespace cardo::cli
+}  // namespace cardo

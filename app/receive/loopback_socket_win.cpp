@@ -3,17 +3,21 @@
 #include <windows.h>
 
 #include <atomic>
+#include <mutex>
 
-#include "cli/receive_socket.h"
+#include "app/receive/loopback_socket.h"
 
-namespace cardo::cli {
+namespace cardo {
 namespace {
 
-std::atomic<bool> gStopped{false};
+// The session Ctrl+C, Ctrl+Break and the console closing stop: the Windows faces of SIGINT
+// and SIGTERM. The handler runs on a thread of its own.
+std::mutex gConsoleMutex;
+SocketSession* gConsoleSession = nullptr;
 
-// Ctrl+C, Ctrl+Break and the console closing: the Windows faces of SIGINT and SIGTERM.
 BOOL WINAPI OnConsoleEvent(DWORD) {
-  gStopped = true;
+  const std::lock_guard lock(gConsoleMutex);
+  if (gConsoleSession) gConsoleSession->Stop();
   return TRUE;
 }
 
@@ -71,26 +75,62 @@ Socket::~Socket() {
 
 struct SocketSession::State {
   bool started = false;
+  bool signals = false;
+  std::atomic<bool> stopped{false};
+  // A datagram to itself wakes the wait: WSAPoll waits for sockets alone.
+  Socket wakeup;
+  sockaddr_in wakeupAddress{};
 };
 
-SocketSession::SocketSession() : state_(std::make_unique<State>()) {
+SocketSession::SocketSession(Signals signals) : state_(std::make_unique<State>()) {
   WSADATA data;
   state_->started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  gStopped = false;
-  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+  const SOCKET s =
+      WSASocketW(AF_INET, SOCK_DGRAM, IPPROTO_UDP, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s != INVALID_SOCKET) {
+    Socket wakeup(static_cast<Socket::Handle>(s));
+    sockaddr_in& address = state_->wakeupAddress;
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+      NonBlocking(s);
+      state_->wakeup = std::move(wakeup);
+    }
+  }
+  if (signals == Signals::Stop) {
+    state_->signals = true;
+    const std::lock_guard lock(gConsoleMutex);
+    gConsoleSession = this;
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+  }
 }
 
 SocketSession::~SocketSession() {
-  SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+  if (state_->signals) {
+    SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+    const std::lock_guard lock(gConsoleMutex);
+    gConsoleSession = nullptr;
+  }
+  state_->wakeup = Socket();
   if (state_->started) WSACleanup();
 }
 
 bool SocketSession::Stopped() const {
-  return gStopped;
+  return state_->stopped;
+}
+
+void SocketSession::Stop() {
+  state_->stopped = true;
+  if (!state_->wakeup.valid()) return;
+  const char byte = 0;
+  sendto(Native(state_->wakeup.get()), &byte, 1, 0,
+         reinterpret_cast<const sockaddr*>(&state_->wakeupAddress), sizeof state_->wakeupAddress);
 }
 
 Socket::Handle SocketSession::Wakeup() const {
-  return Socket::kNone;
+  return state_->wakeup.valid() ? state_->wakeup.get() : Socket::kNone;
 }
 
 std::optional<std::vector<Socket>> ListenOnLoopback(unsigned short port, std::string& why) {
@@ -140,4 +180,4 @@ bool WaitReadable(const std::vector<Socket::Handle>& sockets, int timeoutMs,
   return got >= 0;
 }
 
-}  // namespace cardo::cli
+}  // namespace cardo
