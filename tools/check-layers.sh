@@ -20,14 +20,14 @@ app/text          app/platform
 app/net           app/url app/resources app/platform
 app/scan          app/url app/text app/platform
 app/receive       app/url app/text app/platform
-app/settings      app/export app/net app/list app/controls app/resources app/platform
+app/settings      app/export app/net app/receive app/list app/controls app/resources app/platform
 app/export        app/net app/url app/text app/list app/platform fnc
 app/generators    app/settings app/list app/controls app/resources app/platform fnc
 app/extract       app/scan app/net app/url app/text app/settings app/list app/controls app/resources app/platform
 app/check         app/net app/url app/settings app/list app/controls app/resources app/platform
 app/editing       app/settings app/list app/controls app/resources app/platform
 app/info          app/list app/controls app/resources app/platform fnc
-app/shell         app/generators app/extract app/check app/editing app/info app/settings app/export app/scan app/net app/url app/text app/list app/controls app/resources app/platform fnc
+app/shell         app/generators app/extract app/check app/editing app/info app/settings app/export app/scan app/net app/receive app/url app/text app/list app/controls app/resources app/platform fnc
 fnc               app/platform
 cli               app/generators app/extract app/check app/export app/receive app/scan app/net app/url app/text app/list app/platform app/resources fnc
 '

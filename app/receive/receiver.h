@@ -20,6 +20,9 @@
 
 namespace cardo {
 
+// The port the receiver listens on unless told otherwise.
+inline constexpr unsigned short kDefaultReceiverPort = 8765;
+
 struct ReceiverSettings {
   unsigned short port = 0;  // the port Host must name
   std::string token;        // the bearer token; never empty

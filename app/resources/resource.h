@@ -232,6 +232,12 @@
 #define IDC_TXTEXPORTWATCH 495
 #define IDC_TXTARIA2RPC 496
 #define IDC_TXTARIA2SECRET 497
+// The receiver of links from the browser, on the page of the extraction's settings.
+#define IDC_PREF_CHKRECEIVE 520
+#define IDC_PREF_UDTRECEIVEPORT 521
+#define IDC_PREF_TXTRECEIVETOKEN 522
+#define IDC_PREF_CMDCOPYTOKEN 523
+#define IDC_PREF_CMDNEWTOKEN 524
 // The link check window.
 #define IDD_LINK_CHECK 480
 #define IDC_LBLCHECKPROGRESS 481

@@ -11,6 +11,8 @@
 #include "app/controls/up_down_text_box_win.h"
 #include "app/controls/vo_button_win.h"
 #include "app/export/export.h"
+#include "app/platform/text.h"
+#include "app/receive/receiver.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_keys.h"
 
@@ -42,6 +44,14 @@ UpDownTextBox* SpinBox(HWND control) {
   GetClassNameW(control, name, 64);
   return std::wstring_view(name) == UpDownTextBox::kClassName ? UpDownTextBox::From(control)
                                                               : nullptr;
+}
+
+// A number of 0 or 1 may be edited in a check box.
+bool IsCheckBox(HWND control) {
+  wchar_t name[16] = {};
+  GetClassNameW(control, name, 16);
+  return _wcsicmp(name, L"Button") == 0 &&
+         (GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
 }
 
 bool Checked(HWND button) {
@@ -128,6 +138,12 @@ bool frmPrefarence::OnCommand(int id, int code) {
     cmdHelp_Click();
   } else if (id == IDC_CMBOTHERFORMAT && code == CBN_SELCHANGE) {
     cmbOtherFormat_Click();
+  } else if (id == IDC_PREF_CHKRECEIVE && code == BN_CLICKED) {
+    chkReceive_Click();
+  } else if (id == IDC_PREF_CMDCOPYTOKEN) {
+    context_.shell.ui.SetClipboardText(ControlText(Control(IDC_PREF_TXTRECEIVETOKEN)));
+  } else if (id == IDC_PREF_CMDNEWTOKEN) {
+    SetControlText(Control(IDC_PREF_TXTRECEIVETOKEN), Utf8ToUtf16(NewReceiverToken()));
   } else {
     return false;
   }
@@ -295,6 +311,8 @@ void frmPrefarence::ShowSettings(const Settings& shown) {
       spin->SetMax(key.range.max);
       spin->SetUpDownKey(true);
       spin->SetValue(NumberOf(shown, key));
+    } else if (IsCheckBox(control)) {
+      Check(control, static_cast<std::int16_t>(NumberOf(shown, key)));
     } else {
       SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(NumberOf(shown, key)), 0);
     }
@@ -318,6 +336,8 @@ Settings frmPrefarence::EditedSettings() const {
       edited.** text = ControlText(control);
     } else if (const UpDownTextBox* spin = SpinBox(control)) {
       SetNumberInRange(edited, key, spin->Value());
+    } else if (IsCheckBox(control)) {
+      SetNumberInRange(edited, key, Checked(control) ? 1 : 0);
     } else {
       // No choice (-1) is the first, as any place outside the list.
       SetNumberInRange(edited, key,
@@ -400,6 +420,14 @@ void frmPrefarence::cmbOtherFormat_Click() {
   HWND arguments = Control(IDC_TXTOTHERARGS);
   SetControlText(arguments, SwitchOtherArguments(ControlText(arguments), otherFormat_, format));
   otherFormat_ = format;
+}
+
+// The receiver's token is made the first time it is turned on, and kept after.
+void frmPrefarence::chkReceive_Click() {
+  HWND token = Control(IDC_PREF_TXTRECEIVETOKEN);
+  if (Checked(Control(IDC_PREF_CHKRECEIVE)) && ControlText(token).empty()) {
+    SetControlText(token, Utf8ToUtf16(NewReceiverToken()));
+  }
 }
 
 void frmPrefarence::cmdHelp_Click() {

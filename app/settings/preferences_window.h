@@ -35,6 +35,9 @@ class frmPrefarence final : public DialogWindow {
   void cmdBrowsSoft_Click(int index);
   // A template still at the previous format's default follows the format; a typed one stays.
   void cmbOtherFormat_Click();
+  // The receiver of the browser's links: turned on, its token is made when there is none;
+  // コピー puts the token on the clipboard and 作り直す makes a new one.
+  void chkReceive_Click();
   void cmdHelp_Click();
   void cmdShowTHelp_Click();
   void picTabControl_SelChange();

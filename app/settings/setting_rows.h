@@ -9,8 +9,9 @@
 //   TEXT(Name, columns)          a text of at most 255 bytes in the code page (what the profile
 //                                functions give back whole)
 //   NUMBER(type, Name, start-up value, columns)
-//                                a decimal key read as a 16-bit number; the start-up value is
-//                                also what a file without the key leaves in the field
+//                                a decimal key read as a 16-bit number (32-bit when its range
+//                                goes past 32767); the start-up value is also what a file
+//                                without the key leaves in the field
 //   LIST(Name, columns)          a list with its highest-index key and numbered entries
 //
 // Name is the field and, for TEXT and NUMBER, the key. The columns are ScalarKey's and
@@ -21,6 +22,7 @@
 // text is called by).
 #include "app/export/export.h"
 #include "app/net/page_download.h"
+#include "app/receive/receiver.h"
 #include "app/resources/resource.h"
 
 // clang-format off
@@ -113,6 +115,14 @@
   NUMBER(std::int16_t, CheckTimeout, 30, .capacity = 5,                                           \
          .range = {1, 600, OutOfRange::NearestBound})                                             \
   NUMBER(std::int16_t, CheckPerHost, 4, .capacity = 3, .range = {1, 16, OutOfRange::NearestBound}) \
+  /* The receiver of links from the browser extension: on (1) or off, its port on the */       \
+  /* loopback address and the token a request must carry (32 hexadecimal digits, made when */    \
+  /* it is first turned on). */                                                                  \
+  NUMBER(std::int16_t, ReceiveLinks, 0, .capacity = 2, .range = {0, 1, OutOfRange::FirstChoice},  \
+         .control = IDC_PREF_CHKRECEIVE)                                                          \
+  NUMBER(std::int32_t, ReceivePort, kDefaultReceiverPort, .capacity = 6,                          \
+         .range = {1, 65535, OutOfRange::NearestBound}, .control = IDC_PREF_UDTRECEIVEPORT)       \
+  TEXT(ReceiveToken, .control = IDC_PREF_TXTRECEIVETOKEN, .label = u"受け取りのトークン")          \
   /* The lists, in the order a save writes them; the URL and search histories most recent */      \
   /* first. */                                                                                    \
   LIST(ListHistory, .section = kSectionHistory, .upperBoundKey = "LsHstryUBound",                 \

@@ -65,7 +65,10 @@ void SetKeyFromText(Settings& settings, const ScalarKey& key, std::u16string_vie
   } else if (const auto* number = std::get_if<std::int16_t Settings::*>(&key.field)) {
     if (const auto value = ParseInt16(text)) settings.** number = *value;
   } else if (const auto* wide = std::get_if<std::int32_t Settings::*>(&key.field)) {
-    if (const auto value = ParseInt16(text)) settings.** wide = *value;
+    const std::optional<std::int32_t> value = key.range.max > INT16_MAX
+                                                  ? ParseInt32(text)
+                                                  : std::optional<std::int32_t>(ParseInt16(text));
+    if (value) settings.** wide = *value;
   } else {
     UnpackProperties(settings, ParseInt32(text).value_or(0));
   }

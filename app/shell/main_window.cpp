@@ -120,6 +120,7 @@ void frmMain::FitToWorkArea() {
 }
 
 frmMain::~frmMain() {
+  receiver_.reset();
   // A hand-over still running ends within its post's time-outs.
   if (aria2Worker_.joinable()) aria2Worker_.join();
   hwnd_.reset();
@@ -259,6 +260,12 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case kAria2DoneMessage:
       Aria2Done();
       return 0;
+    case kLinksReceivedMessage:
+      Receiver_Delivered(lParam);
+      return 0;
+    case kReceiverFailedMessage:
+      Receiver_Failed(lParam);
+      return 0;
     case WM_DRAWITEM:
       if (wParam == IDC_LSTMAINLIST) {
         lstMainList_DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -307,6 +314,8 @@ void frmMain::Form_EndSession(bool ending) {
 
 // The window's handle is no longer held while it is destroyed: it comes with the message.
 void frmMain::Form_Destroy(HWND hwnd) {
+  // A connection still open gets no answer: the window that would add its links is going.
+  receiver_.reset();
   if (watchingClipboard_) RemoveClipboardFormatListener(hwnd);
   if (list_) {
     RemoveWindowSubclass(list_->hwnd(), ListProc, kListSubclassId);
@@ -346,6 +355,7 @@ void frmMain::SetPrefarence() {
   ApplyToolbarStates();
   SetClipboardWatch(services_.settings.WatchClipboard == 1);
   ShowStatusBar(SettingInRange<&Settings::StatusBar>(services_.settings) == 1);
+  ApplyReceiver();
 }
 
 void frmMain::UpdateHorizontalExtent() {

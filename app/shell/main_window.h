@@ -27,6 +27,7 @@
 #include "app/platform/export_slot_win.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/settings_file.h"
+#include "app/shell/link_receiver_win.h"
 #include "app/shell/text_meter_win.h"
 #include "app/shell/tool_windows.h"
 #include "app/shell/win_menu_place.h"
@@ -150,6 +151,11 @@ class frmMain final : public WindowSizeTwips {
   void SendToAria2();
   void Aria2Done();
   bool Aria2Idle() const { return !aria2Worker_.joinable(); }
+  // The receiver of the browser extension's links, serving while the settings turn it on;
+  // started again when its port or token changed. A token is made the first time it is on.
+  void ApplyReceiver();
+  void Receiver_Delivered(LPARAM delivery);
+  void Receiver_Failed(LPARAM reason);
   void ShowHelp();
   void ShowVersion();
   void OpenWebLink(const wchar_t* address);
@@ -218,6 +224,11 @@ class frmMain final : public WindowSizeTwips {
   struct Aria2Run;
   std::shared_ptr<Aria2Run> aria2Run_;
   std::thread aria2Worker_;
+  // The receiver hands each request's links over with the first, and says with the second
+  // that it cannot have its port.
+  static constexpr UINT kLinksReceivedMessage = WM_APP + 3;
+  static constexpr UINT kReceiverFailedMessage = WM_APP + 4;
+  std::unique_ptr<LinkReceiver> receiver_;
   clsImageList images_;
   clsImageList disabledImages_;
   clsToolBar mToolBar;

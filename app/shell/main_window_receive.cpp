@@ -1,0 +1,53 @@
+// The main window as the receiver of the browser extension's links: the receiver runs on its
+// own thread while the settings turn it on, and every request's links come to the list here,
+// on the window's thread.
+#include "app/platform/text.h"
+#include "app/resources/version.h"
+#include "app/settings/settings_keys.h"
+#include "app/shell/main_window.h"
+#include "app/shell/received_links.h"
+
+namespace cardo {
+
+void frmMain::ApplyReceiver() {
+  Settings& settings = services_.settings;
+  if (SettingInRange<&Settings::ReceiveLinks>(settings) != 1) {
+    receiver_.reset();
+    return;
+  }
+  if (settings.ReceiveToken.empty()) settings.ReceiveToken = Utf8ToUtf16(NewReceiverToken());
+  ReceiverSettings wanted{
+      static_cast<unsigned short>(SettingInRange<&Settings::ReceivePort>(settings)),
+      Utf16ToUtf8(settings.ReceiveToken), CARDO_VERSION_TEXT, std::nullopt, UrlForm::Wire};
+  if (receiver_ && receiver_->settings().port == wanted.port &&
+      receiver_->settings().token == wanted.token) {
+    return;
+  }
+  // The old one lets its port go before the new one takes it.
+  receiver_.reset();
+  receiver_ = std::make_unique<LinkReceiver>(hwnd(), kLinksReceivedMessage, kReceiverFailedMessage,
+                                             std::move(wanted));
+}
+
+void frmMain::Receiver_Delivered(LPARAM delivery) {
+  const std::shared_ptr<LinkReceiver::Delivery> taken = LinkReceiver::TakeDelivery(delivery);
+  if (!taken) return;
+  // A request that only asks for the room changes nothing.
+  if (taken->links.empty()) {
+    taken->Settle(0, ListRoom(shell_->list));
+    return;
+  }
+  const ReceivedIntoList result = AddReceivedLinks(taken->links, *shell_);
+  taken->Settle(result.added, result.room);
+  SetStatusNote(ReceivedNote(result));
+}
+
+void frmMain::Receiver_Failed(LPARAM reason) {
+  const std::u16string why = LinkReceiver::TakeFailure(reason);
+  const unsigned port =
+      static_cast<unsigned>(SettingInRange<&Settings::ReceivePort>(services_.settings));
+  SetStatusNote(u"ポート " + DecimalText(port) +
+                u" で待ち受けられないため、ブラウザから受け取れません: " + why);
+}
+
+}  // namespace cardo
