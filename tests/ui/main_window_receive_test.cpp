@@ -10,6 +10,7 @@
 #include <future>
 #include <string>
 
+#include "app/controls/dialog_win.h"
 #include "app/export/export.h"
 #include "app/list/url_list.h"
 #include "app/platform/text.h"
@@ -121,6 +122,40 @@ TEST_F(ReceiverTest, TurnedOnItMakesATokenAndAddsEachRequestAsOneStepWithItsPage
 
   Command(IDM_EDIT_UNDO);
   EXPECT_EQ(window->list().Count(), 0);
+}
+
+TEST_F(ReceiverTest, ThePreferencesMakeTheTokenOnceAndCopyAndRemakeIt) {
+  settings.ReceivePort = kPort;
+  Command(IDM_VIEW_PREFERENCES);
+  frmPrefarence& form = window->Tools().Prefarence();
+  const auto press = [&](int id) {
+    SendMessageW(form.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(form.Control(id)));
+  };
+  const auto check = [&](bool on) {
+    SendMessageW(form.Control(IDC_PREF_CHKRECEIVE), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+    press(IDC_PREF_CHKRECEIVE);
+  };
+  HWND token = form.Control(IDC_PREF_TXTRECEIVETOKEN);
+  EXPECT_EQ(ControlText(token), u"");
+  check(true);
+  const std::u16string made = ControlText(token);
+  EXPECT_EQ(made.size(), 32u);
+  press(IDC_PREF_CMDCOPYTOKEN);
+  EXPECT_EQ(ui.clipboard, made);
+  press(IDC_PREF_CMDNEWTOKEN);
+  const std::u16string remade = ControlText(token);
+  EXPECT_EQ(remade.size(), 32u);
+  EXPECT_NE(remade, made);
+  check(false);
+  check(true);
+  EXPECT_EQ(ControlText(token), remade);
+
+  press(IDC_CMDOKCANCEL0);
+  EXPECT_EQ(settings.ReceiveLinks, 1);
+  EXPECT_EQ(settings.ReceiveToken, remade);
+  EXPECT_NE(Send(Request("GET", "/v1/status", Token())).find(" 200 OK"), std::string::npos);
 }
 
 TEST_F(ReceiverTest, RefusedRequestsAddNothingAndTheRoomIsTheLists) {
