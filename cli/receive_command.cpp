@@ -15,10 +15,8 @@ namespace cardo::cli {
 
 namespace {
 
-constexpr unsigned short kDefaultPort = 8765;
-
 struct ReceiveRequest {
-  unsigned short port = kDefaultPort;
+  unsigned short port = kDefaultReceiverPort;
   std::string token;
   std::string tokenFile;
   bool withPage = false;

@@ -105,6 +105,14 @@ done
 shot preferences_export '設定'
 driver close '設定'
 sleep 0.5
+# The receiver of the browser's links on the second page, turned on: its token is made.
+driver command 1209
+xdotool key --window "$(window_id '設定')" ctrl+Tab
+sleep 0.3
+driver check '設定' 520
+shot preferences_receive '設定'
+driver close '設定'
+sleep 0.5
 # The progress of a run over the selected lines as pages, from the extraction's URL page.
 driver command 1121
 window_id 'URLの抜き出し' >/dev/null

@@ -51,7 +51,7 @@ TEST(GuideCoverageTest, EveryWindowHasItsPicture) {
       "spread_url",     "gene_list",       "extract",
       "extract_pages",  "preferences",     "preferences_export",
       "version",        "edit_line",       "viewer",
-      "extension_menu", "extension_popup",
+      "extension_menu", "extension_popup", "preferences_receive",
   };
   for (const char* picture : pictures) {
     const std::string path = std::string("guide/") + picture + ".png";

@@ -12,6 +12,25 @@
 #include <cwchar>
 #include <string>
 
+// Control `id` of `window`, or of one of the dialogs inside it (the preferences' pages).
+HWND Item(HWND window, int id) {
+  if (HWND direct = GetDlgItem(window, id)) return direct;
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        if (GetDlgCtrlID(child) != s.id) return TRUE;
+        s.found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) return 2;
   const std::wstring verb = argv[1];
@@ -55,9 +74,9 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = FindWindowW(nullptr, argv[2]);
     if (!window) return 1;
     const int id = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
-    CheckDlgButton(window, id, BST_CHECKED);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    HWND box = Item(window, id);
+    SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(box));
     return 0;
   }
   return 2;
