@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test suite: the include floors (tools/check-layers.sh), the native core tests
 # (plain and with AddressSanitizer and UBSan), the browser extension (web-ext lint and headless
-# Chromium), then the Windows core, seam, library, UI and end-to-end tests under Wine, the
-# checks of the 32-bit deliverables that need no Wine, and every fuzz target for a few seconds
+# Chromium against cardo-cli receive), then the Windows core, seam, library, UI and end-to-end
+# tests under Wine and the extension sending to Cardo.exe, the checks of the 32-bit
+# deliverables that need no Wine, and every fuzz target for a few seconds
 # (CARDO_FUZZ_CHECK_SECONDS, 2), each counted as a test.
 # Prints each runner's own summary and one closing line with the totals; exits non-zero on
 # any failure.
@@ -38,6 +39,24 @@ run_suite() {
   rm -f "$log"
 }
 
+# A script that prints "ok: ..." or "FAILED: ..." per check: each counts, and a script that
+# checked nothing counts as one failure.
+run_checks() {
+  local name=$1
+  shift
+  echo "== $name"
+  local log
+  log=$(mktemp)
+  "$@" >"$log" 2>&1 || status=1
+  grep -a -v '^ok: ' "$log"
+  local p f
+  p=$(grep -a -c '^ok: ' "$log")
+  f=$(grep -a -c '^FAILED: ' "$log")
+  passed=$((passed + p))
+  failed=$((failed + f + (p + f == 0)))
+  rm -f "$log"
+}
+
 echo "== include floors"
 if "$root/tools/check-layers.sh"; then
   passed=$((passed + 1))
@@ -50,16 +69,9 @@ run_suite "native core, sanitized" "$root/build/native-asan/tests/cardo_tests"
 run_suite "32-bit deliverables, read from their files" \
   "$root/build/native/tests/cardo_deliverables_tests"
 
-# The browser extension in headless Chromium against the native receiver: each check counts.
-echo "== browser extension"
-browser_log=$(mktemp)
-"$root/tools/browser-e2e.sh" >"$browser_log" 2>&1 || status=1
-grep -a -v '^ok: ' "$browser_log"
-browser_passed=$(grep -a -c '^ok: ' "$browser_log")
-browser_failed=$(grep -a -c '^FAILED: ' "$browser_log")
-passed=$((passed + browser_passed))
-failed=$((failed + browser_failed + (browser_passed + browser_failed == 0)))
-rm -f "$browser_log"
+# The browser extension (web-ext lint, then headless Chromium against the native receiver):
+# each check counts.
+run_checks "browser extension" "$root/tools/browser-e2e.sh"
 
 source "$root/tools/wine-env.sh" "$root/build/wineprefix"
 cardo_wine_prepare
@@ -68,6 +80,8 @@ run_suite "windows core and seams" cardo_wine ./cardo_tests.exe
 run_suite "CARDOFNC.DLL through its exports" cardo_wine ./cardo_fnc_tests.exe
 run_suite "windows forms" cardo_wine ./cardo_ui_tests.exe
 run_suite "Cardo.exe end to end" cardo_wine ./cardo_e2e_tests.exe
+run_checks "browser extension to Cardo.exe" "$root/tools/browser-cardo-e2e.sh" \
+  "$root/build/wineprefix"
 # The release zip, unpacked where a user might put it: a path with a space and Japanese.
 # It holds the 32-bit deliverables, so it runs only where 32-bit programs run.
 if "$root/tools/wine-env.sh" --runs-32bit; then

@@ -1,5 +1,5 @@
 // Not a test: drives a running Cardo.exe from outside for the user's guide's screenshots
-// (tools/screenshot-guide.sh).
+// (tools/screenshot-guide.sh) and the extension's run against it (tools/browser-cardo-e2e.sh).
 //   guide_driver command ID     posts menu command ID to the main window
 //   guide_driver close CAPTION  closes the top-level window with that caption
 //   guide_driver text CAPTION ID TEXT   sets the text of control ID of that window
