@@ -80,6 +80,7 @@ run_suite "windows core and seams" cardo_wine ./cardo_tests.exe
 run_suite "CARDOFNC.DLL through its exports" cardo_wine ./cardo_fnc_tests.exe
 run_suite "windows forms" cardo_wine ./cardo_ui_tests.exe
 run_suite "Cardo.exe end to end" cardo_wine ./cardo_e2e_tests.exe
+# The extension in headless Chromium sending to Cardo.exe: each check counts.
 run_checks "browser extension to Cardo.exe" "$root/tools/browser-cardo-e2e.sh" \
   "$root/build/wineprefix"
 # The release zip, unpacked where a user might put it: a path with a space and Japanese.
