@@ -14,6 +14,7 @@ const http = require("node:http");
 const os = require("node:os");
 const path = require("node:path");
 const puppeteer = require("puppeteer-core");
+const { serve, checks } = require("./harness");
 
 const [folder, port, token] = process.argv.slice(2);
 const wine = process.env.CARDO_WINE_LOADER || "wine";
@@ -24,15 +25,6 @@ const mainPage = `<!doctype html><meta charset="utf-8">
 <a href="/files/a.zip#part">a</a> <img src="/img/b.jpg" alt=""> <a href="/日本語/c.zip">c</a>
 <iframe src="FRAME"></iframe>`;
 const framePage = `<!doctype html><meta charset="utf-8"><a href="inner.zip">inner</a>`;
-
-function serve(body) {
-  const server = http.createServer((request, response) => {
-    const html = request.url.endsWith(".html");
-    response.writeHead(html ? 200 : 404, { "Content-Type": html ? "text/html; charset=utf-8" : "application/octet-stream" });
-    response.end(html ? body() : "");
-  });
-  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
-}
 
 // The room Cardo's list has left, or null while it does not answer.
 function room() {
@@ -78,16 +70,7 @@ async function main() {
   const origin = `http://127.0.0.1:${pageServer.address().port}`;
   const cardo = spawn(wine, ["Cardo.exe"], { cwd: folder, stdio: "ignore" });
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "cardo-chromium-"));
-  const failures = [];
-  const check = async (what, body) => {
-    try {
-      await body();
-      console.log(`ok: ${what}`);
-    } catch (error) {
-      failures.push(what);
-      console.log(`FAILED: ${what}\n${error.stack || error}`);
-    }
-  };
+  const { failures, check } = checks();
   let browser;
   try {
     await check("Cardo.exe listens with the settings' port and token", async () => {

@@ -11,10 +11,10 @@
 const assert = require("node:assert/strict");
 const { spawn } = require("node:child_process");
 const fs = require("node:fs");
-const http = require("node:http");
 const os = require("node:os");
 const path = require("node:path");
 const puppeteer = require("puppeteer-core");
+const { serve, freePort, checks } = require("./harness");
 
 const cli = process.argv[2];
 const extension = path.resolve(__dirname, "../../browser");
@@ -53,24 +53,6 @@ new IntersectionObserver((entries) => {
 const framePage = `<!doctype html><meta charset="utf-8"><a href="/枠/inner.zip#x">inner</a>
 <a href="http://PAGEHOST/files/a.zip">a again</a><img src="pic.png" alt="">`;
 const foreignPage = `<!doctype html><a href="/foreign/x.zip#y">x</a><a href="/foreign/y.zip">y</a>`;
-
-function serve(body) {
-  const server = http.createServer((request, response) => {
-    const type = request.url.endsWith(".html") ? "text/html; charset=utf-8" : "application/octet-stream";
-    response.writeHead(request.url.endsWith(".html") ? 200 : 404, { "Content-Type": type });
-    response.end(request.url.endsWith(".html") ? body(request.url) : "");
-  });
-  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
-}
-
-function freePort() {
-  return new Promise((resolve) => {
-    const probe = http.createServer().listen(0, "127.0.0.1", () => {
-      const { port } = probe.address();
-      probe.close(() => resolve(port));
-    });
-  });
-}
 
 // The receiver's lines, collected as they arrive.
 class Receiver {
@@ -163,16 +145,7 @@ async function main() {
 
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "cardo-chromium-"));
   let { browser, worker, id } = await launch(profile);
-  const failures = [];
-  const check = async (what, body) => {
-    try {
-      await body();
-      console.log(`ok: ${what}`);
-    } catch (error) {
-      failures.push(what);
-      console.log(`FAILED: ${what}\n${error.stack || error}`);
-    }
-  };
+  const { failures, check } = checks();
   try {
     await worker.evaluate((port, t) => chrome.storage.local.set({ port, token: t }), receiverPort, token);
     const pageUrl = `${origin}/${encodeURI("ページ")}/index.html`;
