@@ -13,6 +13,7 @@
 // A tag longer than kMaxTagBytes that spans pieces is handed over without its attributes
 // (OverlongTags counts them). Cost: time linear in the page; memory the tag being read (its
 // bytes, at most kMaxTagBytes).
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -73,6 +74,31 @@ class HtmlTokenizer {
     RawTextLessThan,
     RawTextEndTagName,
   };
+  static constexpr std::size_t kStateCount = static_cast<std::size_t>(State::RawTextEndTagName) + 1;
+  // A state's handler reads piece[i] (and, for long stretches, the bytes after it) and returns
+  // where the next state reads; returning i unchanged has the byte read again in the new state.
+  using StateHandler = std::size_t (HtmlTokenizer::*)(std::string_view piece, std::size_t i);
+  std::size_t OnData(std::string_view piece, std::size_t i);
+  std::size_t OnTagOpen(std::string_view piece, std::size_t i);
+  std::size_t OnEndTagOpen(std::string_view piece, std::size_t i);
+  std::size_t OnTagName(std::string_view piece, std::size_t i);
+  std::size_t OnBeforeAttributeName(std::string_view piece, std::size_t i);
+  std::size_t OnAttributeName(std::string_view piece, std::size_t i);
+  std::size_t OnAfterAttributeName(std::string_view piece, std::size_t i);
+  std::size_t OnBeforeAttributeValue(std::string_view piece, std::size_t i);
+  std::size_t OnAttributeValueQuoted(std::string_view piece, std::size_t i);
+  std::size_t OnAttributeValueUnquoted(std::string_view piece, std::size_t i);
+  std::size_t OnAfterAttributeValueQuoted(std::string_view piece, std::size_t i);
+  std::size_t OnSelfClosingStartTag(std::string_view piece, std::size_t i);
+  std::size_t OnMarkupDeclaration(std::string_view piece, std::size_t i);
+  std::size_t OnComment(std::string_view piece, std::size_t i);
+  std::size_t OnBogusComment(std::string_view piece, std::size_t i);
+  std::size_t OnRawText(std::string_view piece, std::size_t i);
+  std::size_t OnRawTextLessThan(std::string_view piece, std::size_t i);
+  std::size_t OnRawTextEndTagName(std::string_view piece, std::size_t i);
+  // Each state's handler, indexed by the state (gumbo's tokenizer is laid out alike).
+  static const std::array<StateHandler, kStateCount> kStateHandlers;
+
   // A name or value being read: where it starts, counted from the tag name's first byte, and
   // its length. Each grows by the bytes that follow it, never with a gap.
   struct Extent {
@@ -94,6 +120,8 @@ class HtmlTokenizer {
     if (e.size == 0) e.at = static_cast<std::size_t>(fed_ + i - tagStart_);
     e.size += length;
   }
+  // A start tag still open at the piece's end: its bytes kept for the next piece.
+  void HoldTagSpanningPieces(std::string_view piece);
   // The tag whose ">" stands at piece[i].
   void EmitTag(std::string_view piece, std::size_t i);
   AttributeExtents& Current() { return extents_[count_ - 1]; }
