@@ -234,16 +234,4 @@ void ShowHandover(Ui& ui, const Aria2Handover& handover, const std::u16string& a
                  ok ? MessageIcon::Information : MessageIcon::Warning, MessageButtons::Ok);
 }
 
-Aria2Handover ExportListToAria2(ShellContext& shell, const std::u16string& address,
-                                const std::u16string& secret, const ExportOptions& options,
-                                const JsonPost& post) {
-  if (!ReadyForAria2(shell, options)) return {};
-  ExportOptions withPages = options;
-  if (withPages.pages == nullptr) withPages.pages = &shell.document.Pages();
-  const Aria2Handover handover =
-      SendToAria2(shell.list.Whole().LineRefs(), withPages, Utf16ToUtf8(secret), post);
-  ShowHandover(shell.ui, handover, address);
-  return handover;
-}
-
 }  // namespace cardo

@@ -105,9 +105,5 @@ std::u16string HandoverMessage(const Aria2Handover& handover, const std::u16stri
 bool ReadyForAria2(ShellContext& shell, const ExportOptions& options);
 // The hand-over's outcome in a message box: "情報" when every URL was accepted, else "エラー".
 void ShowHandover(Ui& ui, const Aria2Handover& handover, const std::u16string& address);
-// The command in one call: the checks, the whole list sent, the outcome shown.
-Aria2Handover ExportListToAria2(ShellContext& shell, const std::u16string& address,
-                                const std::u16string& secret, const ExportOptions& options,
-                                const JsonPost& post);
 
 }  // namespace cardo

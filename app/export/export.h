@@ -70,9 +70,6 @@ constexpr ExportFormat ToOtherFormat(std::int32_t stored) {
   return static_cast<ExportFormat>(kFirstOtherFormat +
                                    (stored >= 0 && stored < kOtherFormatCount ? stored : 0));
 }
-constexpr std::int16_t StoredOtherFormat(ExportFormat format) {
-  return static_cast<std::int16_t>(static_cast<int>(format) - kFirstOtherFormat);
-}
 
 // What the third manager's files say of each URL besides the address. The defaults write the
 // files as they were before these options.

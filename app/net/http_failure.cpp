@@ -70,10 +70,6 @@ HttpError MakeHttpError(HttpFailure kind, std::u16string_view detail) {
   return error;
 }
 
-std::u16string TimedOutReason() {
-  return MakeHttpError(HttpFailure::TimedOut).reason;
-}
-
 std::u16string TooLargeReason(long long limitBytes) {
   constexpr long long kMiB = 1024 * 1024;
   const std::u16string size = limitBytes % kMiB == 0 ? Number(limitBytes / kMiB) + u" MiB"

@@ -54,7 +54,6 @@ struct HttpError {
 HttpError MakeHttpError(HttpFailure kind, std::u16string_view detail = {});
 
 // Texts callers build without an exchange.
-std::u16string TimedOutReason();
 std::u16string TooLargeReason(long long limitBytes);
 std::u16string HeadersTooLongReason();
 std::u16string HeadersCutReason();

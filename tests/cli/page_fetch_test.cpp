@@ -58,7 +58,7 @@ Fetched Fetch(testing::ServerScript script, long long pageBytes = 1LL << 30) {
 
 TEST(PageFetch, ACutSilentOrEndlessAnswerIsAFailureThatSaysWhy) {
   const std::string cut = Utf16ToUtf8(CutShortReason(0, -1));
-  const std::string late = Utf16ToUtf8(TimedOutReason());
+  const std::string late = Utf16ToUtf8(MakeHttpError(HttpFailure::TimedOut).reason);
   const struct {
     const char* shape;
     testing::ServerScript script;

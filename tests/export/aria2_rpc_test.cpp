@@ -238,7 +238,11 @@ TEST(Aria2Rpc, TheCommandSaysHowItWent) {
     for (const char16_t* line : c.lines) f.list.AppendLine(line);
     ExportOptions options;
     options.folder = c.folder;
-    ExportListToAria2(f.shell, u"http://a/", u"s", options, *c.post);
+    // As the window's command runs it: the checks, then the hand-over of the whole list.
+    if (ReadyForAria2(f.shell, options)) {
+      ShowHandover(f.ui, SendToAria2(f.list.Whole().LineRefs(), options, "s", *c.post),
+                   u"http://a/");
+    }
     ASSERT_EQ(f.ui.messages.size(), 1u);
     EXPECT_EQ(f.ui.messages[0].text, c.text);
     EXPECT_EQ(f.ui.messages[0].title, c.title);
