@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -282,15 +283,9 @@ class EucJpDecoder final : public CarryingDecoder {
 
 class Iso2022JpDecoder final : public CarryingDecoder {
   enum class Set { Ascii, Katakana, JisX0208, JisX0212 };
+  enum class Escape { Known, Partial, Unknown };
 
   std::size_t Decode(std::string_view bytes, bool final, std::string& out) override {
-    static constexpr struct {
-      std::string_view escape;
-      Set set;
-    } kEscapes[] = {
-        {"\x1B(B", Set::Ascii},    {"\x1B(J", Set::Ascii},    {"\x1B(I", Set::Katakana},
-        {"\x1B$@", Set::JisX0208}, {"\x1B$B", Set::JisX0208}, {"\x1B$(D", Set::JisX0212},
-    };
     const auto* d = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     Utf8Writer writer(out);
@@ -298,42 +293,19 @@ class Iso2022JpDecoder final : public CarryingDecoder {
     while (i < n) {
       const unsigned char b = d[i];
       if (b == 0x1B) {
-        const std::string_view rest = bytes.substr(i);
-        bool known = false, partial = false;
-        for (const auto& e : kEscapes) {
-          if (rest.starts_with(e.escape)) {
-            set_ = e.set;
-            i += e.escape.size();
-            known = true;
-            break;
-          }
-          partial = partial || (rest.size() < e.escape.size() && e.escape.starts_with(rest));
+        std::size_t length = 0;
+        const Escape escape = ReadEscape(bytes.substr(i), length);
+        if (escape == Escape::Known) {
+          i += length;
+          continue;
         }
-        if (known) continue;
-        if (partial && !final) break;
+        if (escape == Escape::Partial && !final) break;
         writer.Character(kReplacement);
         ++i;
         continue;
       }
-      // Controls and the space are themselves in every set: a line never runs into the next
-      // because a sender left a double-byte set open at its end.
-      if (b <= 0x20 && b != 0x0E && b != 0x0F) {
-        writer.Character(b);
-        ++i;
-        continue;
-      }
-      if (b >= 0x80 || b == 0x0E || b == 0x0F || b == 0x7F) {
-        writer.Character(kReplacement);
-        ++i;
-        continue;
-      }
-      if (set_ == Set::Ascii) {
-        writer.Character(b);
-        ++i;
-        continue;
-      }
-      if (set_ == Set::Katakana) {
-        writer.Character(b <= 0x5F ? CodePageTable::Get().Character(b + 0x80) : kReplacement);
+      if (const std::optional<char32_t> single = SingleByte(b)) {
+        writer.Character(*single);
         ++i;
         continue;
       }
@@ -352,6 +324,43 @@ class Iso2022JpDecoder final : public CarryingDecoder {
     writer.Flush();
     return i;
   }
+
+  // The escape sequence `rest` starts with: Known switches the set, its `length` bytes read;
+  // Partial when `rest` ends inside one, which the next bytes may complete.
+  Escape ReadEscape(std::string_view rest, std::size_t& length) {
+    static constexpr struct {
+      std::string_view escape;
+      Set set;
+    } kEscapes[] = {
+        {"\x1B(B", Set::Ascii},    {"\x1B(J", Set::Ascii},    {"\x1B(I", Set::Katakana},
+        {"\x1B$@", Set::JisX0208}, {"\x1B$B", Set::JisX0208}, {"\x1B$(D", Set::JisX0212},
+    };
+    bool partial = false;
+    for (const auto& e : kEscapes) {
+      if (rest.starts_with(e.escape)) {
+        set_ = e.set;
+        length = e.escape.size();
+        return Escape::Known;
+      }
+      partial = partial || (rest.size() < e.escape.size() && e.escape.starts_with(rest));
+    }
+    return partial ? Escape::Partial : Escape::Unknown;
+  }
+
+  // The character of byte `b` when it is one by itself in the current set; none when it
+  // starts a double-byte character.
+  std::optional<char32_t> SingleByte(unsigned char b) const {
+    // Controls and the space are themselves in every set: a line never runs into the next
+    // because a sender left a double-byte set open at its end.
+    if (b <= 0x20 && b != 0x0E && b != 0x0F) return b;
+    if (b >= 0x80 || b == 0x0E || b == 0x0F || b == 0x7F) return kReplacement;
+    if (set_ == Set::Ascii) return b;
+    if (set_ == Set::Katakana) {
+      return b <= 0x5F ? CodePageTable::Get().Character(b + 0x80) : kReplacement;
+    }
+    return std::nullopt;
+  }
+
   Set set_ = Set::Ascii;
 };
 

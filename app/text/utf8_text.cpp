@@ -30,6 +30,29 @@ bool CutOff(const unsigned char* data, std::size_t i, std::size_t size) {
   return false;
 }
 
+// ASCII from d[i] (an ASCII byte) widened into `to`, which has room for sixteen: how many.
+// Sixteen bytes at a time are all widened and as many kept as come before the first byte beyond
+// ASCII, so that the short runs between Japanese words go fast too.
+std::size_t WidenAscii(const unsigned char* d, std::size_t i, std::size_t size, char16_t* to) {
+#if defined(__SSE2__)
+  if (i + 16 <= size) {
+    const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes16, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(bytes16, zero));
+    const auto beyond = static_cast<unsigned>(_mm_movemask_epi8(bytes16));
+    return beyond ? static_cast<std::size_t>(std::countr_zero(beyond)) : 16;
+  }
+#endif
+  std::uint64_t eight = 0;
+  if (i + 8 <= size && (std::memcpy(&eight, d + i, 8), !(eight & 0x8080808080808080ull))) {
+    for (int k = 0; k < 8; ++k) to[k] = d[i + k];
+    return 8;
+  }
+  to[0] = d[i];
+  return 1;
+}
+
 }  // namespace
 
 void AppendValidUtf8(std::string& out, std::string_view utf8) {
@@ -65,30 +88,9 @@ std::size_t AppendUtf16(std::string_view utf8, bool final, std::u16string& out) 
     }
     const unsigned char b = d[i];
     if (b < 0x80) {
-      // ASCII sixteen bytes at a time: all sixteen widened, as many kept as come before the
-      // first byte beyond it, so that the short runs between Japanese words go fast too.
-#if defined(__SSE2__)
-      if (i + 16 <= size) {
-        const __m128i bytes16 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-        const __m128i zero = _mm_setzero_si128();
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + n), _mm_unpacklo_epi8(bytes16, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(block + n + 8),
-                         _mm_unpackhi_epi8(bytes16, zero));
-        const auto beyond = static_cast<unsigned>(_mm_movemask_epi8(bytes16));
-        const std::size_t ascii = beyond ? static_cast<std::size_t>(std::countr_zero(beyond)) : 16;
-        n += ascii;
-        i += ascii;
-        continue;
-      }
-#endif
-      std::uint64_t eight = 0;
-      if (i + 8 <= size && (std::memcpy(&eight, d + i, 8), !(eight & 0x8080808080808080ull))) {
-        for (int k = 0; k < 8; ++k) block[n++] = d[i + k];
-        i += 8;
-        continue;
-      }
-      block[n++] = b;
-      ++i;
+      const std::size_t ascii = WidenAscii(d, i, size, block + n);
+      n += ascii;
+      i += ascii;
       continue;
     }
     // Kana and kanji: three bytes, the first neither E0 nor ED (whose second bytes are bounded).

@@ -220,6 +220,41 @@ std::u16string SerializeIpv4(std::uint32_t address) {
 
 using Ipv6 = std::array<std::uint16_t, 8>;
 
+// The IPv4 address that ends an IPv6 address, from text[i] to its end, into the two pieces
+// from address[piece]: false when it is not four decimal numbers up to 255 without leading
+// zeros.
+bool ParseIpv4InIpv6(View text, std::size_t i, Ipv6& address, std::size_t& piece) {
+  const auto at = [&](std::size_t k) -> char32_t { return k < text.size() ? text[k] : kEof; };
+  int numbersSeen = 0;
+  while (at(i) != kEof) {
+    if (numbersSeen > 0) {
+      if (at(i) != u'.' || numbersSeen >= 4) return false;
+      ++i;
+    }
+    if (!IsAsciiDigit(at(i))) return false;
+    std::optional<unsigned> number;
+    while (IsAsciiDigit(at(i))) {
+      const unsigned digit = at(i) - u'0';
+      if (number == 0u) return false;
+      number = number.value_or(0) * 10 + digit;
+      if (*number > 255) return false;
+      ++i;
+    }
+    address[piece] = static_cast<std::uint16_t>(address[piece] * 0x100 + *number);
+    ++numbersSeen;
+    if (numbersSeen == 2 || numbersSeen == 4) ++piece;
+  }
+  return numbersSeen == 4;
+}
+
+// The pieces read after "::" (from `compress` up to `piece`) moved to the end of the address.
+void MoveCompressedPieces(Ipv6& address, std::size_t compress, std::size_t piece) {
+  std::size_t swaps = piece - compress;
+  for (piece = 7; piece != 0 && swaps > 0; --piece, --swaps) {
+    std::swap(address[piece], address[compress + swaps - 1]);
+  }
+}
+
 std::optional<Ipv6> ParseIpv6(View text) {
   Ipv6 address{};
   std::size_t piece = 0;
@@ -249,27 +284,7 @@ std::optional<Ipv6> ParseIpv6(View text) {
     if (at(i) == u'.') {
       // An IPv4 address in the last two pieces.
       if (length == 0 || piece > 6) return std::nullopt;
-      i -= length;
-      int numbersSeen = 0;
-      while (at(i) != kEof) {
-        if (numbersSeen > 0) {
-          if (at(i) != u'.' || numbersSeen >= 4) return std::nullopt;
-          ++i;
-        }
-        if (!IsAsciiDigit(at(i))) return std::nullopt;
-        std::optional<unsigned> number;
-        while (IsAsciiDigit(at(i))) {
-          const unsigned digit = at(i) - u'0';
-          if (number == 0u) return std::nullopt;
-          number = number.value_or(0) * 10 + digit;
-          if (*number > 255) return std::nullopt;
-          ++i;
-        }
-        address[piece] = static_cast<std::uint16_t>(address[piece] * 0x100 + *number);
-        ++numbersSeen;
-        if (numbersSeen == 2 || numbersSeen == 4) ++piece;
-      }
-      if (numbersSeen != 4) return std::nullopt;
+      if (!ParseIpv4InIpv6(text, i - length, address, piece)) return std::nullopt;
       break;
     }
     if (at(i) == u':') {
@@ -281,10 +296,7 @@ std::optional<Ipv6> ParseIpv6(View text) {
     address[piece++] = static_cast<std::uint16_t>(value);
   }
   if (compress) {
-    std::size_t swaps = piece - *compress;
-    for (piece = 7; piece != 0 && swaps > 0; --piece, --swaps) {
-      std::swap(address[piece], address[*compress + swaps - 1]);
-    }
+    MoveCompressedPieces(address, *compress, piece);
   } else if (piece != 8) {
     return std::nullopt;
   }
