@@ -347,6 +347,51 @@ class WorkerGate final : public LinkHopGate {
   std::optional<std::u16string> held_;
 };
 
+// One hop asked, holding the gate's slot for its host: a HEAD, then a GET when the server
+// would not answer the HEAD.
+LinkAnswer AskHop(LinkTransport& transport, LinkRequest question,
+                  const std::atomic<bool>& cancelled, LinkHopGate* gate,
+                  const std::u16string& key) {
+  const HopSlot slot{gate, key};
+  LinkAnswer answer = transport.Ask(question, cancelled);
+  if (WantsGet(answer) && !cancelled) {
+    question.head = false;
+    answer = transport.Ask(question, cancelled);
+  }
+  return answer;
+}
+
+// A redirect from `from` to `location` that the chain would not follow, as its failure.
+LinkResult RedirectRefused(LinkResult result, const RedirectChain& chain, RedirectChain::Step step,
+                           std::string_view location, const std::u16string& from) {
+  switch (step) {
+    case RedirectChain::Step::Loop:
+      result.loop = true;
+      return Failure(result, LinkVerdict::Error,
+                     RedirectLoopReason(chain.Target(location)->Href()));
+    case RedirectChain::Step::TooMany:
+      result.tooManyHops = true;
+      return Failure(result, LinkVerdict::Error, TooManyRedirectsReason(from));
+    default:
+      return Failure(result, LinkVerdict::Error, chain.Refusal(location));
+  }
+}
+
+// The verdict of a final answer (no redirect to follow).
+LinkResult Judged(LinkResult result, const LinkAnswer& answer) {
+  if (answer.status >= 200 && answer.status < 300) {
+    result.verdict = LinkVerdict::Alive;
+    // A 206 tells the whole size only in its range; a 200 to the range request sent it all.
+    result.size = answer.status == 206 ? answer.rangeTotal : answer.contentLength;
+    result.contentType = answer.contentType;
+    return result;
+  }
+  // 1xx, 304, a redirect without a Location: no answer about the link.
+  result.verdict =
+      answer.status >= 400 && answer.status < 600 ? LinkVerdict::Dead : LinkVerdict::Error;
+  return result;
+}
+
 }  // namespace
 
 std::u16string StatusText(const LinkResult& result) {
@@ -407,15 +452,8 @@ LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
     // Redirected to another scheme (ftp://, mailto:): not ours to follow.
     if (key.empty()) return Failure(result, LinkVerdict::NotChecked, {});
     if (gate && !gate->Enter(key)) return Failure(result, LinkVerdict::NotChecked, {});
-    const std::u16string address = current.Href(false);
-    LinkAnswer answer;
-    {
-      const HopSlot slot{gate, key};
-      answer = transport.Ask({address, true, silence, &trail}, cancelled);
-      if (WantsGet(answer) && !cancelled) {
-        answer = transport.Ask({address, false, silence, &trail}, cancelled);
-      }
-    }
+    const LinkAnswer answer =
+        AskHop(transport, {current.Href(false), true, silence, &trail}, cancelled, gate, key);
     result.failure = answer.failure;
     result.status = answer.status;
     if (answer.failure == LinkFailure::Cancelled || cancelled) {
@@ -428,34 +466,12 @@ LinkResult CheckOneLink(std::u16string_view url, LinkTransport& transport,
       return Failure(result, dead ? LinkVerdict::Dead : LinkVerdict::Error, answer.reason);
     }
     if (IsRedirect(answer.status) && !answer.location.empty()) {
-      switch (chain.Redirect(answer.location)) {
-        case RedirectChain::Step::Follow:
-          continue;
-        case RedirectChain::Step::Loop:
-          result.loop = true;
-          return Failure(result, LinkVerdict::Error,
-                         RedirectLoopReason(chain.Target(answer.location)->Href()));
-        case RedirectChain::Step::TooMany:
-          result.tooManyHops = true;
-          return Failure(result, LinkVerdict::Error, TooManyRedirectsReason(current.Href()));
-        case RedirectChain::Step::Invalid:
-          return Failure(result, LinkVerdict::Error, chain.Refusal(answer.location));
-      }
+      const std::u16string from = current.Href();
+      const RedirectChain::Step step = chain.Redirect(answer.location);
+      if (step == RedirectChain::Step::Follow) continue;
+      return RedirectRefused(result, chain, step, answer.location, from);
     }
-    if (answer.status >= 200 && answer.status < 300) {
-      result.verdict = LinkVerdict::Alive;
-      // A 206 tells the whole size only in its range; a 200 to the range request sent it all.
-      result.size = answer.status == 206 ? answer.rangeTotal : answer.contentLength;
-      result.contentType = answer.contentType;
-      return result;
-    }
-    if (answer.status >= 400 && answer.status < 600) {
-      result.verdict = LinkVerdict::Dead;
-      return result;
-    }
-    // 1xx, 304, a redirect without a Location: no answer about the link.
-    result.verdict = LinkVerdict::Error;
-    return result;
+    return Judged(result, answer);
   }
 }
 

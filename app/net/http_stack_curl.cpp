@@ -189,28 +189,10 @@ class CurlStack final : public HttpStack {
     const std::string url = Utf16ToUtf8(request.url);
     Common(c, url, request.silence, request.proxy);
     FieldList fields;
-    for (const HttpField& field : request.fields) fields.Add(field.name + ": " + field.value);
-    if (request.method == "HEAD") {
-      curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
-    } else if (request.method == "POST") {
-      curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.data());
-      curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE,
-                       static_cast<curl_off_t>(request.body.size()));
-      fields.Add("Expect:");  // the body goes at once, never after an interim answer
-    } else if (request.method != "GET") {
-      curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, request.method.c_str());
-    }
+    SetMethod(c, request, fields);
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, fields.list);
     if (share_) curl_easy_setopt(c, CURLOPT_SHARE, share_);
-    curl_easy_setopt(c, CURLOPT_HTTP_CONTENT_DECODING, 0L);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &x);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, reason);
-    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
-    curl_easy_setopt(c, CURLOPT_HEADERDATA, &x);
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &x);
+    SetCallbacks(c, x, reason);
     const CURLcode result = curl_easy_perform(c);
 
     if (cancelled) return {MakeHttpError(HttpFailure::Cancelled)};
@@ -225,6 +207,42 @@ class CurlStack final : public HttpStack {
     if (x.timedOut || result == CURLE_OPERATION_TIMEDOUT) {
       return {MakeHttpError(HttpFailure::TimedOut)};
     }
+    return OutcomeOf(result, x, c, url, request, reason);
+  }
+
+ private:
+  // The request's method, and its body for a POST; `fields` gets the headers they need.
+  static void SetMethod(CURL* c, const StackRequest& request, FieldList& fields) {
+    for (const HttpField& field : request.fields) fields.Add(field.name + ": " + field.value);
+    if (request.method == "HEAD") {
+      curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
+    } else if (request.method == "POST") {
+      curl_easy_setopt(c, CURLOPT_POSTFIELDS, request.body.data());
+      curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE,
+                       static_cast<curl_off_t>(request.body.size()));
+      fields.Add("Expect:");  // the body goes at once, never after an interim answer
+    } else if (request.method != "GET") {
+      curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+    }
+  }
+
+  // The transfer's bytes, progress and error text go to `x` and `reason`, undecoded.
+  static void SetCallbacks(CURL* c, Transfer& x, char* reason) {
+    curl_easy_setopt(c, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &x);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, reason);
+    curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
+    curl_easy_setopt(c, CURLOPT_HEADERDATA, &x);
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &x);
+  }
+
+  // The exchange's outcome from libcurl's result, once cancelling, stopping, the header limit
+  // and the time-out are ruled out.
+  StackOutcome OutcomeOf(CURLcode result, const Transfer& x, CURL* c, const std::string& url,
+                         const StackRequest& request, const char* reason) const {
     const bool anyByte = x.headerBytes > 0;
     switch (result) {
       case CURLE_OK:
@@ -260,7 +278,6 @@ class CurlStack final : public HttpStack {
     }
   }
 
- private:
   static bool Ready() {
     static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
     return ready;
