@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <span>
 
 namespace cardo {
 namespace {
@@ -32,6 +33,51 @@ std::size_t HeadEnd(std::string_view bytes) {
     if (lf + 2 < bytes.size() && bytes[lf + 1] == '\r' && bytes[lf + 2] == '\n') return lf + 3;
   }
   return std::string_view::npos;
+}
+
+// The head's lines without their CR LF or LF, the empty ones at its end left out.
+std::vector<std::string_view> HeadLines(std::string_view head) {
+  std::vector<std::string_view> lines;
+  for (std::size_t from = 0; from < head.size();) {
+    std::size_t lf = head.find('\n', from);
+    std::string_view line = head.substr(from, lf - from);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    from = lf + 1;
+  }
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
+// "METHOD target HTTP/1.x" into `request`: false when the line is not one.
+bool ReadRequestLine(std::string_view first, IncomingRequest& request) {
+  const std::size_t space1 = first.find(' ');
+  const std::size_t space2 = first.find(' ', space1 + 1);
+  if (space1 == std::string_view::npos || space2 == std::string_view::npos ||
+      first.find(' ', space2 + 1) != std::string_view::npos) {
+    return false;
+  }
+  request.method = first.substr(0, space1);
+  request.target = first.substr(space1 + 1, space2 - space1 - 1);
+  const std::string_view version = first.substr(space2 + 1);
+  return !request.method.empty() &&
+         std::all_of(request.method.begin(), request.method.end(), IsTokenChar) &&
+         !request.target.empty() && (version == "HTTP/1.1" || version == "HTTP/1.0");
+}
+
+// The header fields into `request`, names in lower case: false at a line that is not one.
+bool ReadHeaderFields(std::span<const std::string_view> lines, IncomingRequest& request) {
+  for (const std::string_view line : lines) {
+    const std::size_t colon = line.find(':');
+    // A folded line (starting with a blank) or a name with blanks is what smuggling is made of.
+    if (colon == 0 || colon == std::string_view::npos ||
+        !std::all_of(line.begin(), line.begin() + colon, IsTokenChar)) {
+      return false;
+    }
+    request.headers.emplace_back(Lowered(line.substr(0, colon)),
+                                 std::string(Trimmed(line.substr(colon + 1))));
+  }
+  return true;
 }
 
 }  // namespace
@@ -80,45 +126,11 @@ RequestReader::State RequestReader::End() {
 }
 
 RequestReader::State RequestReader::ReadHead(std::string_view head) {
-  std::vector<std::string_view> lines;
-  for (std::size_t from = 0; from < head.size();) {
-    std::size_t lf = head.find('\n', from);
-    std::string_view line = head.substr(from, lf - from);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    from = lf + 1;
-  }
-  while (!lines.empty() && lines.back().empty()) lines.pop_back();
-  if (lines.empty()) return Refuse(RequestRefusal::Malformed);
-
-  const std::string_view first = lines[0];
-  const std::size_t space1 = first.find(' ');
-  const std::size_t space2 = first.find(' ', space1 + 1);
-  if (space1 == std::string_view::npos || space2 == std::string_view::npos ||
-      first.find(' ', space2 + 1) != std::string_view::npos) {
+  const std::vector<std::string_view> lines = HeadLines(head);
+  if (lines.empty() || !ReadRequestLine(lines[0], request_) ||
+      !ReadHeaderFields(std::span(lines).subspan(1), request_)) {
     return Refuse(RequestRefusal::Malformed);
   }
-  request_.method = first.substr(0, space1);
-  request_.target = first.substr(space1 + 1, space2 - space1 - 1);
-  const std::string_view version = first.substr(space2 + 1);
-  if (request_.method.empty() ||
-      !std::all_of(request_.method.begin(), request_.method.end(), IsTokenChar) ||
-      request_.target.empty() || !(version == "HTTP/1.1" || version == "HTTP/1.0")) {
-    return Refuse(RequestRefusal::Malformed);
-  }
-
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::string_view line = lines[i];
-    const std::size_t colon = line.find(':');
-    // A folded line (starting with a blank) or a name with blanks is what smuggling is made of.
-    if (colon == 0 || colon == std::string_view::npos ||
-        !std::all_of(line.begin(), line.begin() + colon, IsTokenChar)) {
-      return Refuse(RequestRefusal::Malformed);
-    }
-    request_.headers.emplace_back(Lowered(line.substr(0, colon)),
-                                  std::string(Trimmed(line.substr(colon + 1))));
-  }
-
   if (request_.Header("transfer-encoding")) return Refuse(RequestRefusal::LengthRequired);
   const std::string* length = nullptr;
   for (const auto& [name, value] : request_.headers) {
