@@ -23,9 +23,15 @@ def tags(folders, kinds):
         yield name, int(number), path
 
 
+def declaring_line(path, number):
+    return (root / path).read_text(errors="replace").splitlines()[number - 1]
+
+
+# An override is called through its interface (the system calls a COM object's methods).
 declared = collections.defaultdict(set)
-for name, _, path in tags(production, "pf"):
-    if path.endswith(".h") and not name.startswith("operator") and not name.startswith("~"):
+for name, number, path in tags(production, "pf"):
+    if (path.endswith(".h") and not name.startswith(("operator", "~")) and
+            "override" not in declaring_line(path, number)):
         declared[name].add(path)
 own_lines = {(name, path, number) for name, number, path in tags(production + others, "pf")}
 

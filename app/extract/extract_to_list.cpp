@@ -59,15 +59,6 @@ int AddGatheredToList(PendingLines& pending, ShellContext& shell) {
   return pending.Commit(shell);
 }
 
-ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                                std::u16string_view filterText, ShellContext& shell,
-                                std::string_view contentType) {
-  PendingLines pending(shell.list);
-  const ExtractResult result = GatherUrlsFromFile(path, options, filterText, pending, contentType);
-  AddGatheredToList(pending, shell);
-  return result;
-}
-
 FetchedLinks ScanFetchedPage(DownloadOutcome outcome, const std::u16string& path,
                              ExtractOptions options, const DownloadControl& control,
                              PageLinks& links, std::optional<PageEncoding> forced) {

@@ -32,10 +32,6 @@ std::u16string LeftOutNote(std::uint64_t count);
 // The gathered lines at the end of the list as it is now (the lines that no longer fit are
 // refused), drawn once, with the list-full message once. Returns the number added.
 int AddGatheredToList(PendingLines& pending, ShellContext& shell);
-// The two in a row, for a caller on the list's thread.
-ExtractResult ExtractUrlsToList(const std::u16string& path, const ExtractOptions& options,
-                                std::u16string_view filterText, ShellContext& shell,
-                                std::string_view contentType = {});
 
 // A page of a run over several pages, downloaded by `outcome` into `path`: once `links` wants
 // it scanned (PageLinks::Begin), its URLs handed to `links` as one download's extraction finds

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/scan/absolute_pass.h"
-#include "app/extract/extract_to_list.h"
+#include "tests/extract/extract_to_list_steps.h"
 #include "app/scan/html_scan.h"
 #include "app/scan/relative_url.h"
 #include "app/scan/url_characters.h"
@@ -682,13 +682,13 @@ TEST(ExtractToList, AppendsWhatTheFilterPassesOnceAndSaysOnceWhenTheListIsFull) 
   testing::ShellFixture f;
   ExtractOptions options;
   options.mode = ExtractMode::Html;
-  EXPECT_EQ(ExtractUrlsToList(dir.File(u"page.html"), options, u"*.zip;*.gif", f.shell),
+  EXPECT_EQ(testing::ExtractUrlsToList(dir.File(u"page.html"), options, u"*.zip;*.gif", f.shell),
             ExtractResult::Done);
   EXPECT_EQ(f.Lines(), (std::vector<std::u16string>{u"http://a/x.zip", u"/b.gif"}));
   EXPECT_TRUE(f.document.Modified());
   EXPECT_EQ(f.list.SuspendDepth(), 0);
   EXPECT_EQ(f.extentUpdates, 1);
-  EXPECT_EQ(ExtractUrlsToList(dir.File(u"missing.html"), options, u"", f.shell),
+  EXPECT_EQ(testing::ExtractUrlsToList(dir.File(u"missing.html"), options, u"", f.shell),
             ExtractResult::Unreadable);
 
   // 20,000 links: the list stops at its limit, the message comes once.
@@ -696,8 +696,10 @@ TEST(ExtractToList, AppendsWhatTheFilterPassesOnceAndSaysOnceWhenTheListIsFull) 
   for (int i = 0; i < 20000; ++i) many += "http://h/" + std::to_string(i) + ".zip\r\n";
   dir.Write(u"many.txt", many);
   options.mode = ExtractMode::Text;
-  EXPECT_EQ(ExtractUrlsToList(dir.File(u"many.txt"), options, u"", f.shell), ExtractResult::Done);
-  EXPECT_EQ(ExtractUrlsToList(dir.File(u"many.txt"), options, u"", f.shell), ExtractResult::Done);
+  EXPECT_EQ(testing::ExtractUrlsToList(dir.File(u"many.txt"), options, u"", f.shell),
+            ExtractResult::Done);
+  EXPECT_EQ(testing::ExtractUrlsToList(dir.File(u"many.txt"), options, u"", f.shell),
+            ExtractResult::Done);
   EXPECT_EQ(f.list.Count(), kMaxListLines);
   EXPECT_EQ(f.list.Line(kMaxListLines - 1), u"http://h/12764.zip");
   ASSERT_EQ(f.ui.messages.size(), 1u);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/extract/extract_to_list.h"
+#include "tests/extract/extract_to_list_steps.h"
 #include "app/platform/text.h"
 #include "tests/list/shell_fixture.h"
 #include "tests/support/fakes.h"
@@ -159,15 +159,16 @@ TEST(PageEncoding, AUtf8PageGivesItsCharactersNotItsBytes) {
   text.fullWidth = true;
   // HTML mode reads the Japanese of the text's URL by its own rules; the link is what counts.
   const std::u16string link = u"*%ED%95%9C.jpg";
-  EXPECT_EQ(ExtractUrlsToList(dir.File(u"meta.html"), html, link, f.shell), ExtractResult::Done);
+  EXPECT_EQ(testing::ExtractUrlsToList(dir.File(u"meta.html"), html, link, f.shell),
+            ExtractResult::Done);
   for (const char16_t* file : {u"meta.html", u"bom.txt", u"plain.txt"}) {
-    EXPECT_EQ(ExtractUrlsToList(dir.File(file), text, u"", f.shell), ExtractResult::Done);
+    EXPECT_EQ(testing::ExtractUrlsToList(dir.File(file), text, u"", f.shell), ExtractResult::Done);
   }
   html.mode = ExtractMode::Download;
   html.pageUrl = u"https://h/p/index.html";
-  EXPECT_EQ(
-      ExtractUrlsToList(dir.File(u"served.html"), html, link, f.shell, "text/html; charset=utf-8"),
-      ExtractResult::Done);
+  EXPECT_EQ(testing::ExtractUrlsToList(dir.File(u"served.html"), html, link, f.shell,
+                                       "text/html; charset=utf-8"),
+            ExtractResult::Done);
   const std::u16string photo = Utf8ToUtf16("http://h/画像/写真.jpg");
   EXPECT_EQ(f.Lines(), (std::vector<std::u16string>{
                            u"http://h/d/%ED%95%9C.jpg",
@@ -188,7 +189,8 @@ TEST(PageEncoding, JapaneseLinksComeWholeFromAUtf8AndAShiftJisPage) {
   html.mode = ExtractMode::Html;
   html.baseUrlBox = u"http://h/d/";
   for (const char16_t* file : {u"utf8.html", u"sjis.html"}) {
-    EXPECT_EQ(ExtractUrlsToList(dir.File(file), html, u"*.jpg", f.shell), ExtractResult::Done);
+    EXPECT_EQ(testing::ExtractUrlsToList(dir.File(file), html, u"*.jpg", f.shell),
+              ExtractResult::Done);
   }
   const std::u16string photo = Utf8ToUtf16("http://h/d/画像/写真.jpg");
   EXPECT_EQ(f.Lines(), (std::vector<std::u16string>{photo, photo}));
@@ -253,8 +255,9 @@ TEST(PageEncoding, AJapaneseLinkComesWholeInEveryCharsetAPageMayUse) {
   for (const auto& c : cases) {
     dir.Write(u"page.html", c.bytes);
     testing::ShellFixture f;
-    EXPECT_EQ(ExtractUrlsToList(dir.File(u"page.html"), html, u"*.jpg", f.shell, c.contentType),
-              ExtractResult::Done);
+    EXPECT_EQ(
+        testing::ExtractUrlsToList(dir.File(u"page.html"), html, u"*.jpg", f.shell, c.contentType),
+        ExtractResult::Done);
     EXPECT_EQ(f.Lines(), std::vector<std::u16string>{Utf8ToUtf16(c.url)}) << c.name;
   }
 }
