@@ -35,6 +35,10 @@ class clsSizing {
  private:
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // The handlers' twips in and out of the pixels the system moves the window by.
+  void OnSizing(WPARAM edge, RECT& r);
+  void OnMoving(RECT& r);
+  void OnGetMinMaxInfo(MINMAXINFO& info);
   HWND target_ = nullptr;
 };
 

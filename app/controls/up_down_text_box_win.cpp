@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/controls/dpi_win.h"
+#include "app/platform/win_check.h"
 
 namespace cardo {
 namespace {
@@ -135,6 +136,7 @@ void UpDownTextBox::RebuildSpin() {
     if (spin_) DestroyWindow(spin_);
     spin_ = CreateWindowExW(0, UPDOWN_CLASSW, nullptr, style, 0, 0, spinWidth, 0, hwnd(), nullptr,
                             GetModuleHandleW(nullptr), nullptr);
+    CARDO_CHECK_WIN32(spin_);  // without its arrows the box still takes typed numbers
     SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit_), 0);
     EnableWindow(spin_, IsWindowEnabled(hwnd()));
   }
@@ -178,8 +180,11 @@ LRESULT UpDownTextBox::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       edit_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"0",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_RIGHT | ES_AUTOHSCROLL, 0, 0,
                               0, 0, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+      // A box without its edit cannot be made: the window is refused.
+      if (!CARDO_CHECK_WIN32(edit_)) return -1;
       SendMessageW(edit_, WM_SETFONT, SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0), FALSE);
-      SetWindowSubclass(edit_, EditProc, kEditSubclass, reinterpret_cast<DWORD_PTR>(this));
+      CARDO_CHECK_WIN32(
+          SetWindowSubclass(edit_, EditProc, kEditSubclass, reinterpret_cast<DWORD_PTR>(this)));
       RebuildSpin();
       return 0;
     }
@@ -255,47 +260,47 @@ LRESULT UpDownTextBox::OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam)
       break;
   }
   if (message == WM_PASTE) {
-    // Pasted text keeps the typing rules: only what could have been typed, within the digits.
-    std::wstring text = Text();
-    DWORD start = 0, end = 0;
-    SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    const std::wstring pasted = ClipboardText();
-    text.replace(std::min<std::size_t>(start, text.size()), end - start, pasted);
-    if (pasted.empty() || !std::all_of(pasted.begin(), pasted.end(), Typable) ||
-        text.size() > kMaxDigits) {
-      MessageBeep(MB_OK);
-      return 0;
-    }
-    SendMessageW(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+    Edit_Paste();
     return 0;
   }
   if (message == WM_IME_CHAR) {
     // Characters composed by an input method obey the same rules as typed ones.
     return OnEditMessage(WM_CHAR, wParam, lParam);
   }
-  if (message == WM_CHAR) {
-    const wchar_t c = static_cast<wchar_t>(wParam);
-    const bool digit = c >= L'0' && c <= L'9';
-    if (!Typable(c) && c != L'\b') {
-      MessageBeep(MB_OK);
-      return 0;
-    }
-    if (Text().empty()) {
-      // A key in an empty box first puts the lower bound in.
-      const std::wstring text = std::to_wstring(min_);
-      SetText(text);
-      SendMessageW(edit_, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
-    }
-    DWORD start = 0, end = 0;
-    SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                 reinterpret_cast<LPARAM>(&end));
-    if (digit && start == end && Text().size() >= kMaxDigits) {
-      MessageBeep(MB_OK);
-      return 0;
-    }
+  if (message == WM_CHAR && !Edit_TakesChar(static_cast<wchar_t>(wParam))) {
+    MessageBeep(MB_OK);
+    return 0;
   }
   return DefSubclassProc(edit_, message, wParam, lParam);
+}
+
+void UpDownTextBox::Edit_Paste() {
+  // Pasted text keeps the typing rules: only what could have been typed, within the digits.
+  std::wstring text = Text();
+  DWORD start = 0, end = 0;
+  SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const std::wstring pasted = ClipboardText();
+  text.replace(std::min<std::size_t>(start, text.size()), end - start, pasted);
+  if (pasted.empty() || !std::all_of(pasted.begin(), pasted.end(), Typable) ||
+      text.size() > kMaxDigits) {
+    MessageBeep(MB_OK);
+    return;
+  }
+  SendMessageW(edit_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
+}
+
+bool UpDownTextBox::Edit_TakesChar(wchar_t c) {
+  if (!Typable(c) && c != L'\b') return false;
+  if (Text().empty()) {
+    // A key in an empty box first puts the lower bound in.
+    const std::wstring text = std::to_wstring(min_);
+    SetText(text);
+    SendMessageW(edit_, EM_SETSEL, text.size(), static_cast<LPARAM>(text.size()));
+  }
+  DWORD start = 0, end = 0;
+  SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const bool digit = c >= L'0' && c <= L'9';
+  return !(digit && start == end && Text().size() >= kMaxDigits);
 }
 
 }  // namespace cardo

@@ -48,6 +48,10 @@ class UpDownTextBox final : public ControlWindow<UpDownTextBox> {
  private:
   static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
   LRESULT OnEditMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // A paste that keeps the typing rules, or a beep.
+  void Edit_Paste();
+  // Whether a typed character goes in (an empty box first gets the lower bound).
+  bool Edit_TakesChar(wchar_t c);
   void RebuildSpin();
   void UpdateSpin();
   std::int32_t Clamp(std::int32_t value) const;

@@ -358,30 +358,8 @@ class WinHttpStack final : public HttpStack {
 
     template <typename Probe>
     StackOutcome Go(StackSink& sink, bool secure, Probe&& diagnoseTls) {
+      if (auto failed = SendAndReceive(secure, diagnoseTls)) return {*failed};
       const HINTERNET r = handle.get();
-      std::u16string fields;
-      for (const HttpField& field : request.fields) {
-        fields += Utf8ToUtf16(field.name + ": " + field.value) + u"\r\n";
-      }
-      const auto size = static_cast<DWORD>(p.body.size());
-      if (auto failed = Await([&] {
-            return WinHttpSendRequest(r, W(fields), static_cast<DWORD>(-1),
-                                      size ? p.body.data() : WINHTTP_NO_REQUEST_DATA, size, size,
-                                      0) != FALSE;
-          })) {
-        // A handshake refused without saying why (Wine says so of every certificate fault).
-        if (secure && failed->kind == HttpFailure::TlsFailed) {
-          return {MakeHttpError(diagnoseTls())};
-        }
-        return {*failed};
-      }
-      if (auto failed = Await([&] { return WinHttpReceiveResponse(r, nullptr) != FALSE; })) {
-        return {*failed};
-      }
-      {
-        std::lock_guard<std::mutex> hold(p.lock);
-        p.inHead = false;
-      }
       const std::u16string raw = QueryHeaderText(r, WINHTTP_QUERY_RAW_HEADERS_CRLF);
       if (HeadCutOff(raw)) return {MakeHttpError(HttpFailure::HeadersCut)};
       // Wine reads the head without a receive notification to count, keeping the first 1,459
@@ -397,6 +375,39 @@ class WinHttpStack final : public HttpStack {
       }
       if (status >= 100 && status < 200 && status != 101) return ReadOn(sink);
       HttpHead head;
+      if (auto failed = ReadHead(status, head)) return {*failed};
+      return HandOver(sink, std::move(head));
+    }
+
+    // The request sent and the answer's head received; a handshake refused is diagnosed.
+    template <typename Probe>
+    std::optional<HttpError> SendAndReceive(bool secure, Probe&& diagnoseTls) {
+      const HINTERNET r = handle.get();
+      std::u16string fields;
+      for (const HttpField& field : request.fields) {
+        fields += Utf8ToUtf16(field.name + ": " + field.value) + u"\r\n";
+      }
+      const auto size = static_cast<DWORD>(p.body.size());
+      if (auto failed = Await([&] {
+            return WinHttpSendRequest(r, W(fields), static_cast<DWORD>(-1),
+                                      size ? p.body.data() : WINHTTP_NO_REQUEST_DATA, size, size,
+                                      0) != FALSE;
+          })) {
+        // A handshake refused without saying why (Wine says so of every certificate fault).
+        if (secure && failed->kind == HttpFailure::TlsFailed) return MakeHttpError(diagnoseTls());
+        return failed;
+      }
+      if (auto failed = Await([&] { return WinHttpReceiveResponse(r, nullptr) != FALSE; })) {
+        return failed;
+      }
+      std::lock_guard<std::mutex> hold(p.lock);
+      p.inHead = false;
+      return std::nullopt;
+    }
+
+    // The final answer's status line and fields into `head`, its Location as sent.
+    std::optional<HttpError> ReadHead(DWORD status, HttpHead& head) {
+      const HINTERNET r = handle.get();
       head.status = static_cast<int>(status);
       head.statusLine =
           WideToAnsi(QueryHeaderText(r, WINHTTP_QUERY_VERSION)) + " " + std::to_string(status);
@@ -407,8 +418,13 @@ class WinHttpStack final : public HttpStack {
       const std::optional<std::string> location = LocationHeaderBytes(r, decoded);
       if (location && !location->empty()) head.fields.push_back({"Location", *location});
       if (!location && status >= 300 && status < 400) {
-        return {MakeHttpError(HttpFailure::UnreadableLocation, decoded)};
+        return MakeHttpError(HttpFailure::UnreadableLocation, decoded);
       }
+      return std::nullopt;
+    }
+
+    // The head to the sink, then the body it wants, up to the Content-Length.
+    StackOutcome HandOver(StackSink& sink, HttpHead head) {
       const std::string* coding = head.Field("transfer-encoding");
       const bool chunked = coding && coding->find("chunked") != std::string::npos;
       // Wine hands over what it has buffered past a Content-Length too.

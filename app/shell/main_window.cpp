@@ -31,6 +31,15 @@ constexpr int kDefaultHeightTwips = 6990;
 }  // namespace
 
 frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), services_(services) {
+  RegisterMainClass(instance);
+  CreateMainWindow();
+  CreateChildren();
+  CreateListLayers();
+  CreateToolWindows();
+  ShowStatusBar(SettingInRange<&Settings::StatusBar>(services_.settings) == 1);
+}
+
+void frmMain::RegisterMainClass(HINSTANCE instance) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = WindowProc;
@@ -41,7 +50,10 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kWindowClass;
   RegisterClassExW(&wc);  // a second window in one process finds the class registered
+}
 
+void frmMain::CreateMainWindow() {
+  HINSTANCE instance = instance_;
   dpi_ = SystemDpi();
   HMENU menuBar = LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU));
   // The window procedure takes ownership of the handle at WM_NCCREATE.
@@ -60,9 +72,11 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
   popups_.reset(LoadMenuW(instance, MAKEINTRESOURCEW(IDR_POPUPMENUS)));
   accelerators_ = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
   dragCursor_ = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_DRAGCURSOR));
+}
 
-  CreateChildren();
-
+// The list box under its undo history and the filter's view, the document and the recent
+// files around them.
+void frmMain::CreateListLayers() {
   document_ = std::make_unique<ListDocument>(
       [this](const std::u16string& title) { SetWindowTextW(hwnd(), W(title)); });
   HMENU fileMenu = GetSubMenu(GetMenu(hwnd()), 0);
@@ -87,6 +101,9 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
     SetStatusNote(std::move(note));
   });
   document_->SetHistory(history_.get());
+}
+
+void frmMain::CreateToolWindows() {
   shell_ = std::make_unique<ShellContext>(ShellContext{*view_, *document_, services_.ui,
                                                        services_.fs, recentFiles_,
                                                        [this] { UpdateHorizontalExtent(); }});
@@ -100,7 +117,6 @@ frmMain::frmMain(HINSTANCE instance, Services services) : instance_(instance), s
                   [this](HWND owner, const std::u16string& key) { ShowTopic(owner, key); },
                   services_.store.appDirectory},
       services_.spread, services_.download, [this] { SetPrefarence(); });
-  ShowStatusBar(SettingInRange<&Settings::StatusBar>(services_.settings) == 1);
 }
 
 // Within the work area of the monitor the window is on: no larger, and moved in where it would
@@ -130,6 +146,7 @@ void frmMain::CreateChildren() {
   CreateStatusBar();
   line_ = CreateWindowExW(0, L"STATIC", nullptr, WS_CHILD | WS_VISIBLE | SS_ETCHEDHORZ, 0, 0, 0, 2,
                           hwnd(), reinterpret_cast<HMENU>(IDC_VOPLINE), instance_, nullptr);
+  CARDO_CHECK_WIN32(line_);
   CreateToolbar();
   CreateFilterBox();
   HWND list = CreateWindowExW(
@@ -139,7 +156,8 @@ void frmMain::CreateChildren() {
       0, 0, 0, 0, hwnd(), reinterpret_cast<HMENU>(IDC_LSTMAINLIST), instance_, nullptr);
   CARDO_CHECK_WIN32(list);
   ApplyListFont(list);
-  SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  CARDO_CHECK_WIN32(
+      SetWindowSubclass(list, ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this)));
   // The list box holds no strings, but it answers LB_GETTEXT from the lines (ListProc). The
   // style says so to other processes, so screen readers and automation, whose requests the
   // system sizes by this style, read every line; the list box itself keeps the style it was
@@ -244,15 +262,7 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       Form_DpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_COMMAND:
-      if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_TXTFILTER) {
-        txtFilter_Change();
-        return 0;
-      }
-      // A menu's or an accelerator's; the toolbar's come through its own routing.
-      if (lParam == 0) {
-        OnCommand(LOWORD(wParam));
-        return 0;
-      }
+      if (OnWmCommand(wParam, lParam)) return 0;
       break;
     case kStatusUpdateMessage:
       UpdateStatusBar();
@@ -303,6 +313,17 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
   return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+bool frmMain::OnWmCommand(WPARAM wParam, LPARAM lParam) {
+  if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_TXTFILTER) {
+    txtFilter_Change();
+    return true;
+  }
+  // A menu's or an accelerator's; the toolbar's come through its own routing.
+  if (lParam != 0) return false;
+  OnCommand(LOWORD(wParam));
+  return true;
+}
+
 void frmMain::Form_EndSession(bool ending) {
   if (ending) {
     hwnd_.reset();
@@ -316,7 +337,7 @@ void frmMain::Form_EndSession(bool ending) {
 void frmMain::Form_Destroy(HWND hwnd) {
   // A connection still open gets no answer: the window that would add its links is going.
   receiver_.reset();
-  if (watchingClipboard_) RemoveClipboardFormatListener(hwnd);
+  if (watchingClipboard_) CARDO_CHECK_WIN32(RemoveClipboardFormatListener(hwnd));
   if (list_) {
     RemoveWindowSubclass(list_->hwnd(), ListProc, kListSubclassId);
     DropTarget::Revoke(list_->hwnd());

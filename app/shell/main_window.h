@@ -117,7 +117,15 @@ class frmMain final : public WindowSizeTwips {
   // failure passes unseen; one message at a time, as the message box's own loop may fail again.
   void ReportUnexpectedFailure() noexcept;
 
+  static void RegisterMainClass(HINSTANCE instance);
+  // The window at its first size for the display's scale, its menus, keys and cursors.
+  void CreateMainWindow();
   void CreateChildren();
+  // WM_COMMAND from the filter box, a menu or an accelerator: false for the others.
+  bool OnWmCommand(WPARAM wParam, LPARAM lParam);
+  void CreateListLayers();
+  // The shell's context and the windows that work on it: find, link check, viewer, tools.
+  void CreateToolWindows();
   void CreateToolbar();
   void SetToolbarImages();
   void FitToWorkArea();
@@ -196,6 +204,12 @@ class frmMain final : public WindowSizeTwips {
   int ListPageRows() const;
   bool lstMainList_MouseMove(WPARAM keys, POINT listPoint);
   void lstMainList_DragDrop(POINT listPoint);
+  // The left button let go: the drag dropped, or a press on the selection selecting one line.
+  void lstMainList_MouseUp(HWND list, POINT listPoint);
+  // No press or drag under way any more.
+  void EndPress();
+  // LB_GETTEXTLEN, and LB_GETTEXT when `buffer` is given: the text of a row the filter shows.
+  LRESULT lstMainList_RowText(WPARAM row, LPARAM buffer);
   void lstMainList_DrawItem(const DRAWITEMSTRUCT& item);
   void lstMainList_DblClick();
   void lstMainList_DropFiles(HDROP drop);

@@ -76,18 +76,9 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
       list_->Painting();
       break;
     case LB_GETTEXTLEN:
-    case LB_GETTEXT: {
-      if (!view_) break;
-      // The list box's rows are the lines the filter shows.
-      if (wParam >= static_cast<WPARAM>(view_->Count())) return LB_ERR;
-      const std::u16string& line =
-          list_->LineRefs()[static_cast<std::size_t>(list_->LineOfRow(static_cast<int>(wParam)))];
-      if (message == LB_GETTEXT && lParam) {
-        std::copy(line.begin(), line.end(), reinterpret_cast<char16_t*>(lParam));
-        reinterpret_cast<char16_t*>(lParam)[line.size()] = u'\0';
-      }
-      return static_cast<LRESULT>(line.size());
-    }
+    case LB_GETTEXT:
+      if (view_) return lstMainList_RowText(wParam, message == LB_GETTEXT ? lParam : 0);
+      break;
     case WM_KEYDOWN:
       if (lstMainList_KeyDown(wParam)) return 0;
       break;
@@ -110,27 +101,11 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSEMOVE:
       if (lstMainList_MouseMove(wParam, at)) return 0;
       break;
-    case WM_LBUTTONUP: {
-      const bool wasDragging = dragging_;
-      const int pressed = pressedOnSelection_;
-      dragging_ = false;
-      leftDown_ = false;
-      pressedOnSelection_ = -1;
-      if (GetCapture() == list) ReleaseCapture();
-      if (wasDragging) {
-        lstMainList_DragDrop(at);
-      } else if (pressed >= 0) {
-        // A press on the selection that became no drag selects that line alone.
-        selection_.Press(*view_, pressed, {});
-      }
+    case WM_LBUTTONUP:
+      lstMainList_MouseUp(list, at);
       return 0;
-    }
     case WM_CAPTURECHANGED:
-      if (reinterpret_cast<HWND>(lParam) != list) {
-        dragging_ = false;
-        leftDown_ = false;
-        pressedOnSelection_ = -1;
-      }
+      if (reinterpret_cast<HWND>(lParam) != list) EndPress();
       break;
     case WM_DROPFILES:
       lstMainList_DropFiles(reinterpret_cast<HDROP>(wParam));
@@ -147,6 +122,37 @@ LRESULT frmMain::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM lP
       break;
   }
   return DefSubclassProc(list, message, wParam, lParam);
+}
+
+LRESULT frmMain::lstMainList_RowText(WPARAM row, LPARAM buffer) {
+  // The list box's rows are the lines the filter shows.
+  if (row >= static_cast<WPARAM>(view_->Count())) return LB_ERR;
+  const std::u16string& line =
+      list_->LineRefs()[static_cast<std::size_t>(list_->LineOfRow(static_cast<int>(row)))];
+  if (buffer) {
+    std::copy(line.begin(), line.end(), reinterpret_cast<char16_t*>(buffer));
+    reinterpret_cast<char16_t*>(buffer)[line.size()] = u'\0';
+  }
+  return static_cast<LRESULT>(line.size());
+}
+
+void frmMain::lstMainList_MouseUp(HWND list, POINT at) {
+  const bool wasDragging = dragging_;
+  const int pressed = pressedOnSelection_;
+  EndPress();
+  if (GetCapture() == list) ReleaseCapture();
+  if (wasDragging) {
+    lstMainList_DragDrop(at);
+  } else if (pressed >= 0) {
+    // A press on the selection that became no drag selects that line alone.
+    selection_.Press(*view_, pressed, {});
+  }
+}
+
+void frmMain::EndPress() {
+  dragging_ = false;
+  leftDown_ = false;
+  pressedOnSelection_ = -1;
 }
 
 void frmMain::ShowRightClickMenu(POINT screen) {
