@@ -4,6 +4,7 @@
 
 #include "app/controls/twips.h"
 #include "app/platform/win_handle.h"
+#include "app/platform/win_check.h"
 
 namespace cardo {
 namespace {
@@ -31,7 +32,7 @@ clsImageList& clsImageList::operator=(clsImageList&& other) noexcept {
 bool clsImageList::mCreate(int width, int height) {
   if (list_) ImageList_Destroy(list_);
   list_ = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 16, 16);
-  return list_ != nullptr;
+  return CARDO_CHECK_WIN32(list_);
 }
 
 int clsImageList::mListImagesAdd(HBITMAP bitmap) {
@@ -66,7 +67,7 @@ void clsMessage::Attach(HWND parent, Handler handler) {
   Detach();
   parent_ = parent;
   handler_ = std::move(handler);
-  SetWindowSubclass(parent_, Proc, kRouteId, reinterpret_cast<DWORD_PTR>(this));
+  CARDO_CHECK_WIN32(SetWindowSubclass(parent_, Proc, kRouteId, reinterpret_cast<DWORD_PTR>(this)));
 }
 
 void clsMessage::Detach() {
@@ -96,7 +97,7 @@ bool clsToolBar::mCreate(HWND parent, int id) {
                                  CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE,
                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleW(nullptr), nullptr);
-  if (!toolbar_) return false;
+  if (!CARDO_CHECK_WIN32(toolbar_)) return false;
   SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   messages_.Attach(parent,
                    [this](UINT m, WPARAM w, LPARAM l, LRESULT& r) { return Route(m, w, l, r); });

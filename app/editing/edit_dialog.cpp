@@ -4,6 +4,7 @@
 
 #include "app/controls/dpi_win.h"
 #include "app/resources/resource.h"
+#include "app/platform/win_check.h"
 
 namespace cardo {
 namespace {
@@ -108,7 +109,7 @@ void frmEditDlg::OnDpiChanged(int) {
 void frmEditDlg::Form_Activate() {
   // After the activation is through: the dialog manager's own focus step selects the text with
   // the caret at its end.
-  PostMessageW(hwnd(), kSelectFromStart, 0, 0);
+  CARDO_CHECK_WIN32(PostMessageW(hwnd(), kSelectFromStart, 0, 0));
 }
 
 void frmEditDlg::SelectFromStart() {

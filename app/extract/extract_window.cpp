@@ -15,6 +15,7 @@
 #include "app/resources/resource.h"
 #include "app/settings/ini_values.h"
 #include "app/settings/settings_keys.h"
+#include "app/platform/win_check.h"
 
 namespace cardo {
 namespace {
@@ -413,7 +414,8 @@ bool frmExtract::StartExtraction(const std::u16string& path, const std::u16strin
   fromDownload_ = fromDownload;
   EnableWindow(hwnd(), TRUE);
   ShowRunning(true, kExtractingCaption);
-  SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr);
+  // Without the timer the bytes so far go unshown; the download itself goes on.
+  CARDO_CHECK_WIN32(SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr));
   return true;
 }
 
@@ -460,7 +462,8 @@ void frmExtract::StartDownload() {
   }
   EnableWindow(hwnd(), TRUE);
   ShowRunning(true, kDownloadingCaption);
-  SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr);
+  // Without the timer the bytes so far go unshown; the download itself goes on.
+  CARDO_CHECK_WIN32(SetTimer(hwnd(), kProgressTimer, kProgressMilliseconds, nullptr));
 }
 
 bool frmExtract::StartPages(const std::u16string& addresses) {
@@ -494,7 +497,8 @@ bool frmExtract::StartPages(const std::u16string& addresses) {
     const std::u16string file = reinterpret_cast<const char16_t*>(path);
     FetchedLinks fetched =
         ScanFetchedPage(download(url, file, control), file, options, control, links);
-    DeleteFileW(path);
+    // The links are read: a download left in the temporary folder is reported, not fatal.
+    CARDO_CHECK_WIN32(DeleteFileW(path));
     return fetched;
   };
   auto crawl = std::make_shared<PageCrawl>(starts.urls, rules,

@@ -10,6 +10,7 @@
 #include "app/list/list_file.h"
 #include "app/list/pending_lines.h"
 #include "app/resources/resource.h"
+#include "app/platform/win_check.h"
 
 namespace cardo {
 namespace {
@@ -71,9 +72,9 @@ void frmDropDialog::Form_Load() {
   for (int i = 0; i < 2; ++i) {
     HWND panelWindow = Item(i == 0 ? IDC_VOPDROPPANELL0 : IDC_VOPDROPPANELL1);
     // Without SS_NOTIFY the label lets the mouse through to its panel.
-    CreateWindowExW(0, L"STATIC", kPanelCaption[i],
-                    WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, 0, 0, panelWindow,
-                    nullptr, context_.instance, nullptr);
+    CARDO_CHECK_WIN32(CreateWindowExW(0, L"STATIC", kPanelCaption[i],
+                                      WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, 0,
+                                      0, panelWindow, nullptr, context_.instance, nullptr));
     VoPanel* panel = VoPanel::From(panelWindow);
     if (!panel) continue;
     panel->OLEDragOver = [this, i](const DropData& d, DWORD allowed) {

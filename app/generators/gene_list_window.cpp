@@ -8,6 +8,7 @@
 #include "app/list/pending_lines.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_keys.h"
+#include "app/platform/win_check.h"
 
 namespace cardo {
 namespace {
@@ -118,7 +119,8 @@ void frmGeneList::Form_Load() {
   Spin(IDC_UDTSTEP).SetValue(SettingInRange<&Settings::NumStep>(s));
   ApplyEnabling();
 
-  SetWindowSubclass(UrlEdit(), UrlEditProc, kUrlEditSubclass, reinterpret_cast<DWORD_PTR>(this));
+  CARDO_CHECK_WIN32(SetWindowSubclass(UrlEdit(), UrlEditProc, kUrlEditSubclass,
+                                      reinterpret_cast<DWORD_PTR>(this)));
   DropTarget::Attach(
       url, [this](const DropData& d, DWORD allowed) { return cmbUrl_OLEDragOver(d, allowed); },
       [this](const DropData& d, DWORD allowed) { return cmbUrl_OLEDragDrop(d, allowed); });

@@ -11,6 +11,7 @@
 #include "app/platform/win_handle.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_keys.h"
+#include "app/platform/win_check.h"
 
 namespace cardo {
 namespace {
@@ -59,7 +60,7 @@ void frmSpreadUrl::Show() {
 
 bool frmSpreadUrl::OnCommand(int id, int code) {
   if (id == IDC_TXTSOURCE) {
-    if (code == EN_CHANGE) SetTimer(hwnd(), kCountTimer, kCountDelay, nullptr);
+    if (code == EN_CHANGE) CARDO_CHECK_WIN32(SetTimer(hwnd(), kCountTimer, kCountDelay, nullptr));
   } else if (id == IDC_CMDSPREAD) {
     cmdSpread_Click();
   } else if (id == IDC_CHKEXTENDED) {
@@ -104,7 +105,8 @@ INT_PTR frmSpreadUrl::OnMessage(UINT message, WPARAM wParam, LPARAM) {
 void frmSpreadUrl::Form_Load() {
   HWND source = Item(IDC_TXTSOURCE);
   SendMessageW(source, EM_SETLIMITTEXT, 0, 0);
-  SetWindowSubclass(source, SourceProc, kSourceSubclass, reinterpret_cast<DWORD_PTR>(this));
+  CARDO_CHECK_WIN32(
+      SetWindowSubclass(source, SourceProc, kSourceSubclass, reinterpret_cast<DWORD_PTR>(this)));
   DropTarget::Attach(
       source,
       [this](const DropData& d, DWORD allowed) { return txtSource_OLEDragOver(d, allowed); },

@@ -76,12 +76,14 @@ void frmVersion::Form_Load() {
   SetControlText(Item(IDC_LBLVERSION), u"Ver " + appVersion_);
   SetControlText(Item(IDC_LBLURL), HomePage());
   hand_ = LoadCursorW(instance_, MAKEINTRESOURCEW(IDC_HANDCURSOR));
-  SetWindowSubclass(Item(IDC_LBLURL), LinkProc, kLinkSubclass, reinterpret_cast<DWORD_PTR>(this));
+  CARDO_CHECK_WIN32(SetWindowSubclass(Item(IDC_LBLURL), LinkProc, kLinkSubclass,
+                                      reinterpret_cast<DWORD_PTR>(this)));
 
   LOGFONTW font{};
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)), sizeof font, &font);
   font.lfUnderline = TRUE;
   underlineFont_.reset(CreateFontIndirectW(&font));
+  CARDO_CHECK_WIN32(underlineFont_);  // without it the address keeps the dialog's font
 
   AddToolTip(hwnd(), Item(IDC_IMGDLL), msg::kLibraryTip);
   CentreOverOwner(hwnd());
@@ -149,6 +151,7 @@ void frmVersion::OnDpiChanged(int) {
   GetObjectW(reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)), sizeof font, &font);
   font.lfUnderline = TRUE;
   UniqueGdi underline(CreateFontIndirectW(&font));
+  CARDO_CHECK_WIN32(underline);  // without it the address keeps the dialog's font
   if (underlined_) {
     SendMessageW(Item(IDC_LBLURL), WM_SETFONT, reinterpret_cast<WPARAM>(underline.get()), TRUE);
   }

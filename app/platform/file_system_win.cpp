@@ -88,7 +88,9 @@ class WinFileSystem final : public FileSystem {
     if (!WriteFully(file.get(), bytes) || !FlushFileBuffers(file.get())) {
       Failed();
       file.reset();
-      DeleteFileW(W(temp));
+      // The write's own failure is what the caller hears; a temporary file left over is named
+      // as such and harms nothing.
+      CARDO_CHECK_WIN32(DeleteFileW(W(temp)));
       return false;
     }
     file.reset();
@@ -113,11 +115,11 @@ class WinFileSystem final : public FileSystem {
       }
     }
     if (replaced && attrs != INVALID_FILE_ATTRIBUTES && GetFileAttributesW(W(target)) != attrs) {
-      SetFileAttributesW(W(target), attrs);
+      CARDO_CHECK_WIN32(SetFileAttributesW(W(target), attrs));
     }
     if (replaced) return true;
     const DWORD refused = GetLastError();
-    DeleteFileW(W(temp));
+    CARDO_CHECK_WIN32(DeleteFileW(W(temp)));  // as above: the refusal is what matters
     if (refused == ERROR_ACCESS_DENIED && attrs != INVALID_FILE_ATTRIBUTES &&
         !(attrs & FILE_ATTRIBUTE_READONLY)) {
       return WriteInPlace(target, bytes);

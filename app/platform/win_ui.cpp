@@ -245,10 +245,15 @@ void WinUi::SetClipboardText(std::u16string_view text) {
   {
     ClipboardSession session(Owner());
     if (!CARDO_CHECK_WIN32(session.open())) return;
-    EmptyClipboard();
+    // Without emptying it the clipboard is not ours to set.
+    if (!CARDO_CHECK_WIN32(EmptyClipboard())) return;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
     if (!CARDO_CHECK_WIN32(block)) return;
     auto* dest = static_cast<char16_t*>(GlobalLock(block));
+    if (!CARDO_CHECK_WIN32(dest)) {
+      GlobalFree(block);
+      return;
+    }
     std::copy(text.begin(), text.end(), dest);
     dest[text.size()] = u'\0';
     GlobalUnlock(block);
@@ -298,8 +303,9 @@ StartResult WinUi::StartProgram(const std::u16string& commandLine) {
                       FALSE, 0, nullptr, nullptr, &startup, &process)) {
     return {0, SystemErrorText(GetLastError())};
   }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  // The program runs on whatever closing our handles to it says: a failure is only reported.
+  CARDO_CHECK_WIN32(CloseHandle(process.hThread));
+  CARDO_CHECK_WIN32(CloseHandle(process.hProcess));
   return {process.dwProcessId, u""};
 }
 

@@ -24,7 +24,7 @@ void frmMain::SetClipboardWatch(bool on) {
   if (on != watchingClipboard_) {
     // The system tells the listener of each change; nothing is polled.
     if (on && !CARDO_CHECK_WIN32(AddClipboardFormatListener(hwnd()))) on = false;
-    if (!on && watchingClipboard_) RemoveClipboardFormatListener(hwnd());
+    if (!on && watchingClipboard_) CARDO_CHECK_WIN32(RemoveClipboardFormatListener(hwnd()));
     watchingClipboard_ = on;
     // The status bar's watch part comes and goes with the filter on.
     if (view_ && view_->Filtering()) Form_Resize();

@@ -31,7 +31,8 @@ void frmMain::CreateFilterBox() {
                             reinterpret_cast<HMENU>(IDC_TXTFILTER), instance_, nullptr);
   CARDO_CHECK_WIN32(filter_);
   SendMessageW(filter_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(W(msg::kFilterCue)));
-  SetWindowSubclass(filter_, FilterBoxProc, kFilterSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  CARDO_CHECK_WIN32(SetWindowSubclass(filter_, FilterBoxProc, kFilterSubclassId,
+                                      reinterpret_cast<DWORD_PTR>(this)));
 }
 
 // The box stands at the right end of the toolbar's row, centred in it; the width it takes
