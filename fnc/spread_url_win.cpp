@@ -54,6 +54,8 @@ void RunExpansionCaught(Request& request) noexcept {
 DWORD WINAPI Worker(LPVOID param) noexcept {
   auto* request = static_cast<Request*>(param);
   RunExpansionCaught(*request);
+  // The dialog lives until this thread is joined, so the post fails only on a full message
+  // queue (ten thousand posts waiting), which nothing here fills.
   PostMessageW(request->dialog, kWorkerDone, 0, 0);
   return 0;
 }
@@ -84,6 +86,7 @@ INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM wParam, LPARAM l
       if (request && request->worker) {
         // Destroyed mid-run (its owner closed): stop the expansion rather than finish it.
         cancelFlag = 1;
+        // Both fail only for a handle that is not this thread's, which it cannot be.
         WaitForSingleObject(request->worker, INFINITE);
         CloseHandle(request->worker);
         request->worker = nullptr;
