@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/controls/register_controls_win.h"
+#include "app/export/export.h"
 #include "app/platform/file_system.h"
 #include "app/platform/profile.h"
 #include "app/platform/win_handle.h"
@@ -17,6 +18,12 @@
 #include "tests/support/fakes.h"
 
 namespace cardo::testing {
+
+// The number CARDO.INI stores for one of the third manager's formats (ToOtherFormat's inverse):
+// the preferences store the combo box's position, so only tests go from a format to it.
+inline std::int16_t StoredOtherFormat(ExportFormat format) {
+  return static_cast<std::int16_t>(static_cast<int>(format) - kFirstOtherFormat);
+}
 
 inline std::u16string WindowText(HWND hwnd) {
   wchar_t text[512] = {};

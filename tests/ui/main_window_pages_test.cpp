@@ -21,9 +21,7 @@ TEST_F(MainWindowTest, PastedLinksKeepTheirPageAsRefererAndTypedLinesHaveNone) {
   settings.UrlExtFilter = u"*.jpg";
   dir.Write(u"aria2c.exe", "");
   settings.OtherPath = dir.File(u"aria2c.exe");
-  // The stored number counts from the first of the third manager's formats.
-  settings.OtherFormat =
-      static_cast<std::int16_t>(static_cast<int>(ExportFormat::Aria2) - kFirstOtherFormat);
+  settings.OtherFormat = testing::StoredOtherFormat(ExportFormat::Aria2);
   settings.ExportReferer = static_cast<std::int16_t>(RefererRule::Page);
 
   window->Tools().FreeInput().Show();

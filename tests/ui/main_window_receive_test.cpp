@@ -112,7 +112,7 @@ TEST_F(ReceiverTest, TurnedOnItMakesATokenAndAddsEachRequestAsOneStepWithItsPage
   // The pages are what the Referer rule sends.
   dir.Write(u"aria2c.exe", "");
   settings.OtherPath = dir.File(u"aria2c.exe");
-  settings.OtherFormat = StoredOtherFormat(ExportFormat::Aria2);
+  settings.OtherFormat = testing::StoredOtherFormat(ExportFormat::Aria2);
   settings.ExportReferer = static_cast<std::int16_t>(RefererRule::Page);
   Command(IDM_EXPORT_OTHER);
   EXPECT_EQ(dir.Read(u"TEMP.ARIA2"),
