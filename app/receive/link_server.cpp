@@ -40,6 +40,67 @@ int WaitMs(const std::vector<Connection>& connections, bool wokenBySocket) {
   return wait;
 }
 
+// Reads what each ready connection sent and answers every request that is whole or whose
+// time is up; keeps the connections still to be read or drained. False when the service
+// stops the loop.
+bool ServeReady(std::vector<Connection>& connections, const std::vector<bool>& ready,
+                std::size_t first, const LinkService& service) {
+  std::vector<Connection> open;
+  for (std::size_t i = 0; i < connections.size(); ++i) {
+    Connection& connection = connections[i];
+    if (ready[first + i]) {
+      char chunk[16384];
+      const long got = Receive(connection.socket, chunk, sizeof chunk);
+      if (connection.draining) {
+        if (got != 0 && got != -2 && Clock::now() < connection.deadline) {
+          open.push_back(std::move(connection));
+        }
+        continue;
+      }
+      if (got > 0) {
+        connection.reader.Feed(std::string_view(chunk, static_cast<std::size_t>(got)));
+      } else if (got == 0 || got == -2) {
+        connection.reader.End();
+      }
+    }
+    if (connection.draining || connection.reader.state() == RequestReader::State::NeedMore) {
+      if (Clock::now() < connection.deadline) {
+        open.push_back(std::move(connection));
+      } else if (!connection.draining) {
+        Answer(connection.socket, RefusalAnswer(RequestRefusal::TooSlow).Wire());
+      }
+      continue;
+    }
+    const std::optional<ReceiverAnswer> answer = service.answer(connection.reader);
+    if (!answer) return false;
+    Answer(connection.socket, answer->Wire());
+    if (connection.reader.state() == RequestReader::State::Refused) {
+      connection.draining = true;
+      connection.deadline = Clock::now() + kDrain;
+      open.push_back(std::move(connection));
+    }
+  }
+  connections = std::move(open);
+  return true;
+}
+
+// Takes one waiting connection, or answers it "busy" when there are as many as the loop keeps.
+void TakeConnection(const Socket& listener, std::vector<Connection>& connections,
+                    std::chrono::milliseconds slowClient) {
+  auto client = Accept(listener);
+  if (!client) {
+    // The connection stays queued while no descriptor is free, and the listener stays
+    // readable: a pause keeps the loop from spinning until one is.
+    std::this_thread::sleep_for(kAcceptPause);
+    return;
+  }
+  if (static_cast<int>(connections.size()) >= kMostConnections) {
+    Answer(*client, kBusy);
+    return;
+  }
+  connections.push_back({std::move(*client), Clock::now() + slowClient, {}});
+}
+
 }  // namespace
 
 bool ServeLinks(unsigned short port, SocketSession& session, const LinkService& service,
@@ -64,57 +125,9 @@ bool ServeLinks(unsigned short port, SocketSession& session, const LinkService& 
     if (!WaitReadable(waited, WaitMs(connections, firstListener > 0), ready)) return false;
 
     // Read first, then take new connections: `ready` counts the connections there were.
-    std::vector<Connection> open;
-    for (std::size_t i = 0; i < connections.size(); ++i) {
-      Connection& connection = connections[i];
-      if (ready[firstConnection + i]) {
-        char chunk[16384];
-        const long got = Receive(connection.socket, chunk, sizeof chunk);
-        if (connection.draining) {
-          if (got != 0 && got != -2 && Clock::now() < connection.deadline) {
-            open.push_back(std::move(connection));
-          }
-          continue;
-        }
-        if (got > 0) {
-          connection.reader.Feed(std::string_view(chunk, static_cast<std::size_t>(got)));
-        } else if (got == 0 || got == -2) {
-          connection.reader.End();
-        }
-      }
-      if (connection.draining || connection.reader.state() == RequestReader::State::NeedMore) {
-        if (Clock::now() < connection.deadline) {
-          open.push_back(std::move(connection));
-        } else if (!connection.draining) {
-          Answer(connection.socket, RefusalAnswer(RequestRefusal::TooSlow).Wire());
-        }
-        continue;
-      }
-      const std::optional<ReceiverAnswer> answer = service.answer(connection.reader);
-      if (!answer) return false;
-      Answer(connection.socket, answer->Wire());
-      if (connection.reader.state() == RequestReader::State::Refused) {
-        connection.draining = true;
-        connection.deadline = Clock::now() + kDrain;
-        open.push_back(std::move(connection));
-      }
-    }
-    connections = std::move(open);
-
+    if (!ServeReady(connections, ready, firstConnection, service)) return false;
     for (std::size_t i = firstListener; i < firstConnection; ++i) {
-      if (!ready[i]) continue;
-      auto client = Accept((*listeners)[i - firstListener]);
-      if (!client) {
-        // The connection stays queued while no descriptor is free, and the listener stays
-        // readable: a pause keeps the loop from spinning until one is.
-        std::this_thread::sleep_for(kAcceptPause);
-        continue;
-      }
-      if (static_cast<int>(connections.size()) >= kMostConnections) {
-        Answer(*client, kBusy);
-        continue;
-      }
-      connections.push_back({std::move(*client), Clock::now() + slowClient, {}});
+      if (ready[i]) TakeConnection((*listeners)[i - firstListener], connections, slowClient);
     }
   }
   return true;
