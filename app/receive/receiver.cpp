@@ -74,9 +74,12 @@ bool IsExtensionOrigin(std::string_view origin) {
 }
 
 // Host as a browser writes it for the receiver: the loopback address (or localhost, which
-// no page can rebind) and the receiver's port.
-bool IsOwnHost(const std::string* host, unsigned short port) {
-  if (!host) return false;
+// no page can rebind) and the receiver's port. Exactly one: a request with a second Host,
+// which no browser sends, does not say which it is for.
+bool IsOwnHost(const IncomingRequest& request, unsigned short port) {
+  const auto named = [](const auto& header) { return header.first == "host"; };
+  if (std::ranges::count_if(request.headers, named) != 1) return false;
+  const std::string* host = request.Header("host");
   const std::string suffix = ":" + std::to_string(port);
   if (!host->ends_with(suffix)) return false;
   const std::string_view name = std::string_view(*host).substr(0, host->size() - suffix.size());
@@ -244,7 +247,7 @@ std::string ReceiverAnswer::Wire() const {
 ReceiverAnswer AnswerRequest(const RequestReader& reader, const ReceiverSettings& settings) {
   if (reader.state() == RequestReader::State::Refused) return RefusalAnswer(reader.refusal());
   const IncomingRequest& request = reader.request();
-  if (!IsOwnHost(request.Header("host"), settings.port)) {
+  if (!IsOwnHost(request, settings.port)) {
     return RefusalAnswer(RequestRefusal::WrongHost);
   }
   const std::string* origin = request.Header("origin");

@@ -61,6 +61,7 @@ TEST(Receiver, RefusesWithAClearAnswerAndTakesNothing) {
        "wrong-host"},
       {"other port", "GET /v1/status HTTP/1.1\r\nHost: 127.0.0.1:80\r\n\r\n", 421, "wrong-host"},
       {"no Host", "GET /v1/status HTTP/1.1\r\n\r\n", 421, "wrong-host"},
+      {"a second Host", Post(body, "Host: evil.example\r\n"), 421, "wrong-host"},
       {"web page", Post(body, "Origin: https://evil.example\r\n"), 403, "web-origin"},
       {"sandboxed page", Post(body, "Origin: null\r\n"), 403, "web-origin"},
       {"web preflight",
