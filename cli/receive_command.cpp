@@ -58,7 +58,8 @@ constexpr CommandHelp kHelp{
     "receive", "",
     "Receives the links the Cardo browser extension sends, on 127.0.0.1 and ::1 only, and "
     "prints each http, https or ftp URL as a line the moment it arrives (each once a request, "
-    "without #fragment), so that `cardo-cli receive | aria2c -i -` downloads them. The "
+    "without #fragment), so that `cardo-cli receive | aria2c --deferred-input=true -i -` "
+    "downloads them as they come (without that option aria2c waits for the end). The "
     "extension's options take the same port and token. Without a token, one is made and shown "
     "on standard error. Runs until Ctrl+C (SIGINT) or SIGTERM.",
     ""};
