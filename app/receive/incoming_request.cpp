@@ -4,6 +4,8 @@
 #include <charconv>
 #include <span>
 
+#include "app/platform/lower_case.h"
+
 namespace cardo {
 namespace {
 
@@ -151,6 +153,8 @@ RequestReader::State RequestReader::ReadHead(std::string_view head) {
     return Refuse(RequestRefusal::BodyTooLarge);
   }
   bodyLength_ = static_cast<std::size_t>(size);
+  const std::string* expect = request_.Header("expect");
+  expectsContinue_ = expect && AsciiLower(*expect) == "100-continue";
   return State::NeedMore;
 }
 

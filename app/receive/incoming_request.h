@@ -53,6 +53,9 @@ class RequestReader {
   State End();
 
   State state() const { return state_; }
+  // The head asked "Expect: 100-continue" and the body is still to come: the client waits for
+  // an interim answer before it sends the body (curl does for bodies over 1 MiB).
+  bool WantsContinue() const { return expectsContinue_ && inBody_ && state_ == State::NeedMore; }
   RequestRefusal refusal() const { return refusal_; }
   const IncomingRequest& request() const { return request_; }
 
@@ -64,6 +67,7 @@ class RequestReader {
   RequestRefusal refusal_ = RequestRefusal::None;
   std::string buffer_;  // the head until it ends, then the body
   bool inBody_ = false;
+  bool expectsContinue_ = false;
   std::size_t bodyLength_ = 0;
   IncomingRequest request_;
 };

@@ -17,6 +17,7 @@ struct Connection {
   // Refused before its body was read: what still comes is read and dropped for a moment, since
   // closing with unread bytes resets the connection and the client would never see why.
   bool draining = false;
+  bool continued = false;  // "100 Continue" sent
 };
 
 constexpr auto kDrain = std::chrono::seconds(1);
@@ -61,6 +62,10 @@ bool ServeReady(std::vector<Connection>& connections, const std::vector<bool>& r
         connection.reader.Feed(std::string_view(chunk, static_cast<std::size_t>(got)));
       } else if (got == 0 || got == -2) {
         connection.reader.End();
+      }
+      if (connection.reader.WantsContinue() && !connection.continued) {
+        SendInterim(connection.socket, "HTTP/1.1 100 Continue\r\n\r\n");
+        connection.continued = true;
       }
     }
     if (connection.draining || connection.reader.state() == RequestReader::State::NeedMore) {

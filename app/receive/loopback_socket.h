@@ -67,6 +67,9 @@ std::optional<Socket> Accept(const Socket& listener);
 // yet, -2 on an error.
 long Receive(const Socket& socket, char* buffer, std::size_t size);
 
+// Sends `bytes` (short: one try) and keeps the connection open: an interim answer.
+void SendInterim(const Socket& socket, std::string_view bytes);
+
 // Sends `bytes` (short: one try) and ends the sending side.
 void Answer(const Socket& socket, std::string_view bytes);
 

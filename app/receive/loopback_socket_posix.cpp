@@ -133,10 +133,14 @@ long Receive(const Socket& socket, char* buffer, std::size_t size) {
   return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? -1 : -2;
 }
 
-void Answer(const Socket& socket, std::string_view bytes) {
+void SendInterim(const Socket& socket, std::string_view bytes) {
   // A client that left must not end the receiver with SIGPIPE.
   [[maybe_unused]] const auto sent =
       send(Fd(socket.get()), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+void Answer(const Socket& socket, std::string_view bytes) {
+  SendInterim(socket, bytes);
   shutdown(Fd(socket.get()), SHUT_WR);
 }
 

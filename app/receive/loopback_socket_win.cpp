@@ -165,8 +165,12 @@ long Receive(const Socket& socket, char* buffer, std::size_t size) {
   return WSAGetLastError() == WSAEWOULDBLOCK ? -1 : -2;
 }
 
-void Answer(const Socket& socket, std::string_view bytes) {
+void SendInterim(const Socket& socket, std::string_view bytes) {
   send(Native(socket.get()), bytes.data(), static_cast<int>(bytes.size()), 0);
+}
+
+void Answer(const Socket& socket, std::string_view bytes) {
+  SendInterim(socket, bytes);
   shutdown(Native(socket.get()), SD_SEND);
 }
 

@@ -169,6 +169,29 @@ TEST(ReceiveCommand, ABodyRefusedUnreadStillHearsWhy) {
   close(fd);
 }
 
+// curl asks so before a body over 1 MiB and otherwise waits a second before sending it.
+TEST(ReceiveCommand, AClientThatExpectsContinueHearsItBeforeSendingItsBody) {
+  const unsigned short port = FreePort();
+  Receiving receiving(port);
+  ASSERT_TRUE(receiving.listening());
+  const std::string body = R"({"urls":["http://a.example/"]})";
+  const int fd = Connect(port);
+  const std::string head = "POST /v1/links HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port) +
+                           "\r\nAuthorization: Bearer " + kToken + "\r\nExpect: 100-Continue" +
+                           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+  ASSERT_EQ(write(fd, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+  char interim[64] = {};
+  pollfd polled{fd, POLLIN, 0};
+  ASSERT_GT(poll(&polled, 1, 5000), 0);
+  const ssize_t got = read(fd, interim, sizeof interim - 1);
+  EXPECT_EQ(std::string(interim, got > 0 ? static_cast<std::size_t>(got) : 0),
+            "HTTP/1.1 100 Continue\r\n\r\n");
+  ASSERT_EQ(write(fd, body.data(), body.size()), static_cast<ssize_t>(body.size()));
+  EXPECT_EQ(ReadAll(fd).substr(0, 15), "HTTP/1.1 200 OK");
+  close(fd);
+  EXPECT_EQ(receiving.Lines(1), "http://a.example/\n");
+}
+
 TEST(ReceiveCommand, AFewConnectionsAtOnceAndOneReceiverAPort) {
   const unsigned short port = FreePort();
   Receiving receiving(port);
