@@ -53,6 +53,9 @@ class SocketSession {
   std::unique_ptr<State> state_;
 };
 
+// What `why` says when another program (a second Cardo, say) holds the port.
+inline constexpr char kPortTaken[] = "the port is in use by another program";
+
 // How often the wait looks at `Stopped` where no socket wakes it.
 inline constexpr int kStopCheckMs = 250;
 

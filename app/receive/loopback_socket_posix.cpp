@@ -38,7 +38,7 @@ std::optional<Socket> Listen(const sockaddr* address, socklen_t size, std::strin
   if (v6) setsockopt(fd, IPPROTO_IPV6, IPV6_V6ONLY, &on, sizeof on);
   if (fd >= 0 && bind(fd, address, size) == 0 && listen(fd, 16) == 0) return listener;
   if (v6 && (errno == EADDRNOTAVAIL || errno == EAFNOSUPPORT)) return Socket();
-  why = std::strerror(errno);
+  why = errno == EADDRINUSE ? kPortTaken : std::strerror(errno);
   return std::nullopt;
 }
 

@@ -63,7 +63,8 @@ std::optional<Socket> Listen(const sockaddr* address, int size, std::string& why
   }
   const int error = WSAGetLastError();
   if (v6 && (error == WSAEADDRNOTAVAIL || error == WSAEAFNOSUPPORT)) return Socket();
-  why = SystemText(error);
+  // With SO_EXCLUSIVEADDRUSE a port another program holds can also answer "access denied".
+  why = error == WSAEADDRINUSE || error == WSAEACCES ? kPortTaken : SystemText(error);
   return std::nullopt;
 }
 

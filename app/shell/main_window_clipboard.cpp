@@ -26,8 +26,8 @@ void frmMain::SetClipboardWatch(bool on) {
     if (on && !CARDO_CHECK_WIN32(AddClipboardFormatListener(hwnd()))) on = false;
     if (!on && watchingClipboard_) CARDO_CHECK_WIN32(RemoveClipboardFormatListener(hwnd()));
     watchingClipboard_ = on;
-    // The status bar's watch part comes and goes with the filter on.
-    if (view_ && view_->Filtering()) Form_Resize();
+    // The status bar's watch part comes and goes with the watch.
+    Form_Resize();
   }
   services_.settings.WatchClipboard = on ? 1 : 0;
   CheckMenuItem(GetMenu(hwnd()), IDM_WATCH_CLIPBOARD,

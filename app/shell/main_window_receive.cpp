@@ -2,6 +2,7 @@
 // own thread while the settings turn it on, and every request's links come to the list here,
 // on the window's thread.
 #include "app/platform/text.h"
+#include "app/receive/loopback_socket.h"
 #include "app/resources/version.h"
 #include "app/settings/settings_keys.h"
 #include "app/shell/main_window.h"
@@ -46,8 +47,9 @@ void frmMain::Receiver_Failed(LPARAM reason) {
   const std::u16string why = LinkReceiver::TakeFailure(reason);
   const unsigned port =
       static_cast<unsigned>(SettingInRange<&Settings::ReceivePort>(services_.settings));
-  SetStatusNote(u"ポート " + DecimalText(port) +
-                u" で待ち受けられないため、ブラウザから受け取れません: " + why);
+  SetStatusNote(why == Utf8ToUtf16(kPortTaken)
+                    ? u"ブラウザから受け取れません: ポート " + DecimalText(port) + u" は使用中です"
+                    : u"ブラウザから受け取れません: ポート " + DecimalText(port) + u": " + why);
 }
 
 }  // namespace cardo

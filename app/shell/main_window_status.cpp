@@ -16,16 +16,17 @@ namespace {
 
 // The widths of the fixed parts at 96 DPI (lines, selected lines, clipboard watch); the note
 // takes the rest. While the filter is on the first part is wider by kFilterPartAt96, for
-// "フィルタ: 12 / 3400 行を表示中"; the watch part, empty unless the clipboard is watched,
-// then gives up its width, so that the note keeps room for its "(表示中の行のみ)".
+// "フィルタ: 12 / 3400 行を表示中". The watch part, empty unless the clipboard is watched,
+// gives up its width while it is empty, so that the note keeps room for its text; a note
+// still cut shows whole as the part's tip.
 constexpr std::array<int, 3> kPartWidthsAt96 = {110, 130, 140};
 constexpr int kFilterPartAt96 = 110;
 
 }  // namespace
 
 void frmMain::CreateStatusBar() {
-  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD, 0, 0, 0, 0, hwnd(),
-                            reinterpret_cast<HMENU>(IDC_STATUSBAR), instance_, nullptr);
+  status_ = CreateWindowExW(0, STATUSCLASSNAMEW, nullptr, WS_CHILD | SBARS_TOOLTIPS, 0, 0, 0, 0,
+                            hwnd(), reinterpret_cast<HMENU>(IDC_STATUSBAR), instance_, nullptr);
 }
 
 void frmMain::ShowStatusBar(bool shown) {
@@ -48,10 +49,8 @@ int frmMain::PlaceStatusBar(int clientWidth) {
   SendMessageW(status_, WM_SIZE, 0, 0);
   std::array<int, kPartWidthsAt96.size() + 1> edges{};
   std::array<int, kPartWidthsAt96.size()> widths = kPartWidthsAt96;
-  if (view_ && view_->Filtering()) {
-    widths[0] += kFilterPartAt96;
-    if (!watchingClipboard_) widths[2] = 0;
-  }
+  if (view_ && view_->Filtering()) widths[0] += kFilterPartAt96;
+  if (!watchingClipboard_) widths[2] = 0;
   int edge = 0;
   for (std::size_t i = 0; i < widths.size(); ++i) {
     edge += widths[i];
@@ -93,6 +92,7 @@ void frmMain::UpdateStatusBar() {
   for (std::size_t i = 0; i < parts.size(); ++i) {
     SendMessageW(status_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(W(parts[i])));
   }
+  SendMessageW(status_, SB_SETTIPTEXTW, parts.size() - 1, reinterpret_cast<LPARAM>(W(statusNote_)));
 }
 
 std::u16string frmMain::StatusText(int part) const {

@@ -42,8 +42,7 @@ std::u16string ReceivedNote(const ReceivedIntoList& result) {
   std::u16string note =
       u"ブラウザから " + DecimalText(static_cast<long long>(result.added)) + msg::kLinesAdded;
   if (result.leftOut > 0) {
-    note += u" (" + DecimalText(static_cast<long long>(result.leftOut)) +
-            u" 行はリストの上限のため追加しませんでした)";
+    note += u" (上限のため " + DecimalText(static_cast<long long>(result.leftOut)) + u" 行は除外)";
   }
   return note;
 }

@@ -36,19 +36,6 @@ class FilterTest : public testing::MainWindowTest {
   void Type(const std::u16string& text) {
     for (const char16_t c : text) Loop(GetFocus(), WM_CHAR, c);
   }
-  // Whether the text of the status bar's part shows whole in it.
-  bool StatusPartFits(int part) const {
-    HWND bar = window->statusHwnd();
-    RECT rect{};
-    SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&rect));
-    const std::u16string text = window->StatusText(part);
-    const WindowDc dc(bar);
-    const ScopedSelect font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
-    SIZE size{};
-    GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.c_str()),
-                          static_cast<int>(text.size()), &size);
-    return size.cx < rect.right - rect.left;
-  }
   int Rows() const { return static_cast<int>(SendMessageW(list(), LB_GETCOUNT, 0, 0)); }
   std::u16string Row(int row) const {
     wchar_t text[256] = {};

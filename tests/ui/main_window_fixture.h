@@ -87,6 +87,19 @@ class MainWindowTest : public ::testing::Test {
     const UniqueMenu popups(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_POPUPMENUS)));
     return static_cast<int>(GetMenuItemID(GetSubMenu(popups.get(), POPUP_TOOLMNU), item - 1));
   }
+  // Whether the text of the status bar's part shows whole in it.
+  bool StatusPartFits(int part) const {
+    HWND bar = window->statusHwnd();
+    RECT rect{};
+    SendMessageW(bar, SB_GETRECT, part, reinterpret_cast<LPARAM>(&rect));
+    const std::u16string text = window->StatusText(part);
+    const WindowDc dc(bar);
+    const ScopedSelect font(dc.get(), reinterpret_cast<HFONT>(SendMessageW(bar, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), reinterpret_cast<const wchar_t*>(text.c_str()),
+                          static_cast<int>(text.size()), &size);
+    return size.cx < rect.right - rect.left;
+  }
   HWND list() const { return window->listHwnd(); }
   LPARAM RowPoint(int row) const {
     RECT item{};
