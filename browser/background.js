@@ -29,8 +29,11 @@ function single(text, page) {
   }
 }
 
+// A srcdoc or about:blank frame has no address of its own to send as page; the tab's stands in
+// for its parent's (the same unless the frame sits in a frame of its own).
 async function linksFor(info, tab) {
-  const page = info.frameUrl || info.pageUrl || (tab && tab.url) || "";
+  const frameUrl = info.frameUrl && !info.frameUrl.startsWith("about:") ? info.frameUrl : "";
+  const page = frameUrl || info.pageUrl || (tab && tab.url) || "";
   if (info.menuItemId === "link") return single(info.linkUrl, page);
   if (info.menuItemId === "image") return single(info.srcUrl, page);
   return (await cardoCollectTab(tab.id, info.menuItemId === "selection")).links;

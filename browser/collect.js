@@ -1,7 +1,8 @@
 // What a frame holds: every http, https and ftp address its links, images and media name, in
-// document order, each once, without #fragment, with the frame's own address as their page;
-// and how many frames it holds, with the hosts of those from other sites (the extension may not
-// be allowed to read them, and then only this count tells that they exist).
+// document order (open shadow roots' after their host), each once, without #fragment, with the
+// address the browser sends as their Referer as page; and how many frames it holds, with the
+// hosts of those from other sites (the extension may not be allowed to read them, and then only
+// this count tells that they exist).
 // Runs inside the page (scripting.executeScript with allFrames), so it must stay one
 // self-contained function.
 function cardoCollect(onlySelection) {
@@ -10,7 +11,29 @@ function cardoCollect(onlySelection) {
   const items = [];
   const frames = window.frames.length;
   const frameHosts = [];
-  for (const frame of document.querySelectorAll("iframe[src], frame[src]")) {
+  // Web components keep their links in shadow roots; the open ones are read where they stand.
+  const elements = [];
+  const walk = (root) => {
+    for (const element of root.querySelectorAll("*")) {
+      elements.push(element);
+      if (element.shadowRoot) walk(element.shadowRoot);
+    }
+  };
+  walk(document);
+  // A srcdoc or script-filled about:blank frame's requests go out with its parent's address as
+  // Referer: the nearest ancestor with one of its own (a parent from another origin cannot be
+  // read, and then the frame's own stands).
+  let page = document.URL;
+  for (let w = window; page.startsWith("about:") && w !== w.parent; ) {
+    w = w.parent;
+    try {
+      page = w.location.href;
+    } catch {
+      break;
+    }
+  }
+  for (const frame of elements) {
+    if (!["iframe", "frame"].includes(frame.localName) || !frame.hasAttribute("src")) continue;
     try {
       const url = new URL(frame.src);
       if ((url.protocol === "http:" || url.protocol === "https:") && url.origin !== location.origin) {
@@ -22,7 +45,7 @@ function cardoCollect(onlySelection) {
   }
   const selection = onlySelection ? document.getSelection() : null;
   if (onlySelection && (!selection || selection.isCollapsed)) {
-    return { page: document.URL, items, frames, frameHosts };
+    return { page, items, frames, frameHosts };
   }
   const take = (text, kind) => {
     if (!text) return;
@@ -52,7 +75,7 @@ function cardoCollect(onlySelection) {
       take((match[1] ?? match[2] ?? match[3]).replace(/\\(.)/g, "$1"), "image");
     }
   };
-  for (const element of document.querySelectorAll("*")) {
+  for (const element of elements) {
     // A link or image partly selected counts; a background only when its element is wholly
     // inside the selection (the body's is not the selection's).
     if (selection && !selection.containsNode(element, true)) continue;
@@ -79,5 +102,5 @@ function cardoCollect(onlySelection) {
     if (element.hasAttribute("background")) take(element.getAttribute("background"), "image");
     takeCss(getComputedStyle(element).backgroundImage);
   }
-  return { page: document.URL, items, frames, frameHosts };
+  return { page, items, frames, frameHosts };
 }

@@ -1,5 +1,6 @@
 // The extension in headless Chromium, against `cardo-cli receive`: a page with static links,
-// links a script adds after load, lazy images, frames from other origins and Japanese paths;
+// links a script adds after load, lazy images, a web component's shadow root, a srcdoc frame,
+// frames from other origins and Japanese paths;
 // each menu action and the popup's filter run through the extension's own code, and the
 // receiver must print exactly the expected URLs with their pages. The frame on "localhost" is
 // beyond the extension's loopback permission until the user allows its host: the browser is
@@ -34,12 +35,19 @@ const mainPage = `<!doctype html><html lang="ja"><head><meta charset="utf-8">
 <audio><source src="/media/song.ogg"></audio>
 <map name="m"><area href="/map/area.html" shape="rect" coords="0,0,1,1"></map>
 <a href="/日本語/ファイル.zip">日本語</a>
+<cardo-card></cardo-card>
+<iframe srcdoc="<a href='/srcdoc/inner.txt'>srcdoc</a>"></iframe>
 <iframe id="frame" src="FRAME"></iframe>
 <iframe src="FOREIGN"></iframe>
 <div style="height: 4000px"></div>
 <img loading="lazy" src="/lazy/native.jpg" alt="">
 <img class="lazy" data-src="/lazy/scrolled.jpg" alt="">
 <script>
+customElements.define("cardo-card", class extends HTMLElement {
+  connectedCallback() {
+    this.attachShadow({ mode: "open" }).innerHTML = '<a href="/shadow/inner.txt">shadow</a>';
+  }
+});
 addEventListener("load", () => setTimeout(() => {
   const a = document.createElement("a");
   a.href = "/late/added.zip";
@@ -180,15 +188,17 @@ async function main() {
         p(`${origin}/media/song.ogg`),
         p(`${origin}/map/area.html`),
         p(`${origin}/${encodeURI("日本語/ファイル")}.zip`),
+        p(`${origin}/shadow/inner.txt`),
         p(`${origin}/late/added.zip`),
         p(`${origin}/lazy/native.jpg`),
         p(`${origin}/lazy/scrolled.jpg`),
+        p(`${origin}/srcdoc/inner.txt`),
         f(`${frameOrigin}/${encodeURI("枠")}/inner.zip`),
         f(`${frameOrigin}/${encodeURI("枠")}/pic.png`),
     ];
-    await check("this page's links, all frames it may read, in document order, each once", async () => {
+    await check("this page's links, shadow roots and all frames it may read, in document order, each once", async () => {
       await menu({ menuItemId: "page" });
-      assert.deepEqual(await receiver.take(24), pageLinks);
+      assert.deepEqual(await receiver.take(26), pageLinks);
     });
 
     await check("the selection's links", async () => {
@@ -201,12 +211,15 @@ async function main() {
       await menu({ menuItemId: "link", linkUrl: `${origin}/files/a.zip#part` });
       await menu({ menuItemId: "image", srcUrl: `${frameOrigin}/枠/pic.png`, frameUrl });
       await menu({ menuItemId: "link", linkUrl: "javascript:alert(1)" });
-      assert.deepEqual(await receiver.take(2), [p(`${origin}/files/a.zip`), f(`${frameOrigin}/${encodeURI("枠")}/pic.png`)]);
+      await menu({ menuItemId: "link", linkUrl: `${origin}/srcdoc/inner.txt`, frameUrl: "about:srcdoc" });
+      assert.deepEqual(await receiver.take(3), [
+        p(`${origin}/files/a.zip`), f(`${frameOrigin}/${encodeURI("枠")}/pic.png`), p(`${origin}/srcdoc/inner.txt`),
+      ]);
     });
 
     await check("the popup counts, filters live, previews and sends", async () => {
       const popup = await openPopup(browser, worker, page);
-      assert.equal(await popup.$eval("#counts", (e) => e.textContent), "リンク 8・画像 13・メディア 3");
+      assert.equal(await popup.$eval("#counts", (e) => e.textContent), "リンク 10・画像 13・メディア 3");
       await popup.$eval("#filter", (e) => { e.value = ""; });
       await popup.type("#filter", "*.zip;!*/late/*");
       assert.equal(await popup.$eval("#matching", (e) => e.textContent), "一致: 4 件");
@@ -286,7 +299,7 @@ async function main() {
       ({ page, tab } = await openPage(browser, worker, pageUrl));
       await menu({ menuItemId: "page" });
       const g = (url) => `${url}\t${foreignUrl}`;
-      assert.deepEqual(await receiver.take(26), [...pageLinks, g(`${foreignOrigin}/foreign/x.zip`), g(`${foreignOrigin}/foreign/y.zip`)]);
+      assert.deepEqual(await receiver.take(28), [...pageLinks, g(`${foreignOrigin}/foreign/x.zip`), g(`${foreignOrigin}/foreign/y.zip`)]);
       const popup = await openPopup(browser, worker, page);
       assert.equal(await popup.$eval("#frames", (e) => e.hidden), true);
       await popup.close();
