@@ -22,13 +22,12 @@ $("save").addEventListener("click", async () => {
 $("test").addEventListener("click", async () => {
   const { port, token } = await cardoSettings();
   try {
-    const answer = await fetch(`http://127.0.0.1:${port}/v1/status`, {
+    const answer = await cardoFetch(`http://127.0.0.1:${port}/v1/status`, {
       headers: { Authorization: `Bearer ${token}` },
     });
-    const reply = await answer.json();
     $("status").textContent = answer.ok
-      ? chrome.i18n.getMessage("connected", [reply.version])
-      : answer.status === 401 ? chrome.i18n.getMessage("wrongToken") : reply.message;
+      ? chrome.i18n.getMessage("connected", [(await answer.json()).version])
+      : cardoRefusal(answer.status);
   } catch {
     $("status").textContent = chrome.i18n.getMessage("unreachable", [String(port)]);
   }

@@ -5,6 +5,32 @@ async function cardoSettings() {
   return { ...cardoDefaults, ...(await chrome.storage.local.get(["port", "token"])) };
 }
 
+// The receiver's refusals as the user is told them; any other status is named by its number.
+const cardoRefusals = {
+  400: "refusedMalformed",
+  401: "wrongToken",
+  403: "refusedOrigin",
+  408: "refusedSlow",
+  413: "refusedTooLarge",
+  503: "refusedBusy",
+};
+
+function cardoRefusal(status) {
+  const key = cardoRefusals[status];
+  return key ? chrome.i18n.getMessage(key) : chrome.i18n.getMessage("refused", [String(status)]);
+}
+
+// A busy receiver (all its connections taken) answers 503 and names the wait in Retry-After;
+// it is asked once more after that wait (a second, unless it says otherwise, and never long).
+async function cardoFetch(url, init) {
+  const answer = await fetch(url, init);
+  if (answer.status !== 503) return answer;
+  const named = Number(answer.headers.get("Retry-After"));
+  const seconds = Number.isFinite(named) && named >= 0 && named <= 5 ? named : 1;
+  await new Promise((resolve) => setTimeout(resolve, seconds * 1000));
+  return fetch(url, init);
+}
+
 // Sends `links` ([{url, page}]) with the page's `title`. Answers {ok, added, skipped} or
 // {ok: false, message}, the message one line in the user's language.
 async function cardoSend(links, title) {
@@ -12,7 +38,7 @@ async function cardoSend(links, title) {
   const body = JSON.stringify({ title, urls: links.map((l) => ({ url: l.url, page: l.page })) });
   let answer;
   try {
-    answer = await fetch(`http://127.0.0.1:${port}/v1/links`, {
+    answer = await cardoFetch(`http://127.0.0.1:${port}/v1/links`, {
       method: "POST",
       headers: { Authorization: `Bearer ${token}`, "Content-Type": "application/json" },
       body,
@@ -20,9 +46,8 @@ async function cardoSend(links, title) {
   } catch {
     return { ok: false, unreachable: true, message: chrome.i18n.getMessage("unreachable", [String(port)]) };
   }
+  if (!answer.ok) return { ok: false, message: cardoRefusal(answer.status) };
   const reply = await answer.json().catch(() => ({}));
-  if (answer.status === 401) return { ok: false, message: chrome.i18n.getMessage("wrongToken") };
-  if (!answer.ok) return { ok: false, message: reply.message || `HTTP ${answer.status}` };
   return { ok: true, added: reply.added, skipped: reply.skipped };
 }
 

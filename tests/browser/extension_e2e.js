@@ -12,6 +12,7 @@
 const assert = require("node:assert/strict");
 const { spawn } = require("node:child_process");
 const fs = require("node:fs");
+const http = require("node:http");
 const os = require("node:os");
 const path = require("node:path");
 const puppeteer = require("puppeteer-core");
@@ -92,6 +93,21 @@ class Receiver {
       this.process.kill("SIGTERM");
     });
   }
+}
+
+// A receiver that answers the n-th request with statuses[n] (500 past their end; a 503 naming a
+// second's wait, as the busy receiver does), and keeps when each came.
+function stubReceiver(statuses) {
+  const times = [];
+  const server = http.createServer((request, response) => {
+    request.resume().on("end", () => {
+      const status = statuses[times.length] ?? 500;
+      times.push(Date.now());
+      response.writeHead(status, status === 503 ? { "Retry-After": "1" } : { "Content-Type": "application/json" });
+      response.end(status === 503 ? "" : status === 200 ? '{"added":1,"skipped":0}' : '{"message":"in English"}');
+    });
+  });
+  return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve({ server, times })));
 }
 
 // Chromium with the extension in `profile`, and the extension's service worker.
@@ -290,6 +306,32 @@ async function main() {
       assert.equal(failed.message, "トークンが違います。オプションで Cardo のトークンを設定してください。");
       assert.deepEqual(await receiver.take(0), []);
       await worker.evaluate((t) => chrome.storage.local.set({ token: t }), token);
+    });
+
+    await check("the receiver's refusals in the user's language; a busy one is asked again a second later", async () => {
+      const refused = [
+        { statuses: [503, 200], outcome: { ok: true, added: 1, skipped: 0 } },
+        { statuses: [503, 503], message: "Cardo が混み合っています。少し待ってからもう一度送ってください。" },
+        { statuses: [401], message: "トークンが違います。オプションで Cardo のトークンを設定してください。" },
+        { statuses: [413], message: "一度に送る URL が多すぎます。フィルタで絞ってから送ってください。" },
+        { statuses: [400], message: "送った内容を Cardo が読めませんでした。" },
+        { statuses: [403], message: "Cardo はブラウザ拡張からしか URL を受け取りません。" },
+        { statuses: [408], message: "送信に時間がかかりすぎました。もう一度送ってください。" },
+        { statuses: [404], message: "Cardo が URL を受け取りませんでした（HTTP 404）。" },
+      ];
+      try {
+        for (const { statuses, outcome, message } of refused) {
+          const { server, times } = await stubReceiver(statuses);
+          await worker.evaluate((port) => chrome.storage.local.set({ port }), server.address().port);
+          const got = await worker.evaluate(() => cardoSend([{ url: "http://example.test/a.zip", page: "" }], ""));
+          server.close();
+          assert.deepEqual(got, outcome ?? { ok: false, message }, `answered ${statuses}`);
+          assert.equal(times.length, statuses.length, `answered ${statuses}`);
+          if (times.length === 2) assert.ok(times[1] - times[0] >= 900, `asked again after ${times[1] - times[0]} ms`);
+        }
+      } finally {
+        await worker.evaluate((port) => chrome.storage.local.set({ port }), receiverPort);
+      }
     });
 
     await check("with leave for its host, the other site's frame is read with its own page", async () => {
