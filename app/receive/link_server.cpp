@@ -99,8 +99,15 @@ void TakeConnection(const Socket& listener, std::vector<Connection>& connections
     std::this_thread::sleep_for(kAcceptPause);
     return;
   }
-  if (static_cast<int>(connections.size()) >= kMostConnections) {
+  const auto held = static_cast<int>(connections.size());
+  if (held >= kMostConnections) {
     Answer(*client, kBusy);
+    // Closed with its request unread, the connection would be reset and the client would
+    // never see the answer: it is read and dropped for a moment, as a refused one is, while
+    // the ones so kept are few.
+    if (held < 2 * kMostConnections) {
+      connections.push_back({std::move(*client), Clock::now() + kDrain, {}, true});
+    }
     return;
   }
   connections.push_back({std::move(*client), Clock::now() + slowClient, {}});

@@ -199,6 +199,17 @@ TEST(ReceiveCommand, AFewConnectionsAtOnceAndOneReceiverAPort) {
   std::vector<int> idle;
   for (int i = 0; i < 8; ++i) idle.push_back(Connect(port));
   EXPECT_NE(Exchange(port, "GET /v1/status HTTP/1.1\r\n\r\n").find(" 503 "), std::string::npos);
+  // A client whose request is still coming when the busy answer is sent reads it, not a reset.
+  const int late = Connect(port);
+  const std::string request =
+      "POST /v1/links HTTP/1.1\r\nContent-Length: 262144\r\n\r\n" + std::string(1 << 18, 'x');
+  for (std::size_t at = 0; at < request.size();) {
+    const ssize_t n = send(late, request.data() + at, request.size() - at, MSG_NOSIGNAL);
+    if (n <= 0) break;
+    at += static_cast<std::size_t>(n);
+  }
+  EXPECT_NE(ReadAll(late).find(" 503 "), std::string::npos);
+  close(late);
   for (const int fd : idle) close(fd);
 
   Receiving second(port);
