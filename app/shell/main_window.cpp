@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <new>
+#include <utility>
 
 #include "app/controls/dpi_win.h"
 #include "app/info/topic_file.h"
@@ -364,12 +365,21 @@ void frmMain::Form_Resize() {
 
 bool frmMain::Form_QueryUnload() {
   if (shutdownDone_) return true;
-  // The program stays when a window holds a text that would be lost, for the user to fix.
-  if (!tools_->StoreSettings()) return false;
-  linkCheck_->StoreSettings();
-  if (!RunShutdown(*shell_, services_.settings, services_.store, *this)) return false;
-  shutdownDone_ = true;
-  return true;
+  const auto agreed = [&] {
+    // The program stays when a window holds a text that would be lost, for the user to fix.
+    if (!tools_->StoreSettings()) return false;
+    linkCheck_->StoreSettings();
+    return RunShutdown(*shell_, services_.settings, services_.store, *this);
+  };
+  closing_ = true;
+  shutdownDone_ = agreed();
+  closing_ = false;
+  if (!shutdownDone_) {
+    for (const auto& delivery : std::exchange(deliveriesWhileClosing_, {})) {
+      TakeReceivedLinks(*delivery);
+    }
+  }
+  return shutdownDone_;
 }
 
 void frmMain::SetPrefarence() {

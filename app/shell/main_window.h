@@ -10,6 +10,7 @@
 #include <optional>
 #include <span>
 #include <thread>
+#include <vector>
 
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
@@ -163,6 +164,7 @@ class frmMain final : public WindowSizeTwips {
   // started again when its port or token changed. A token is made the first time it is on.
   void ApplyReceiver();
   void Receiver_Delivered(LPARAM delivery);
+  void TakeReceivedLinks(LinkReceiver::Delivery& delivery);
   void Receiver_Failed(LPARAM reason);
   void ShowHelp();
   void ShowVersion();
@@ -243,6 +245,11 @@ class frmMain final : public WindowSizeTwips {
   static constexpr UINT kLinksReceivedMessage = WM_APP + 3;
   static constexpr UINT kReceiverFailedMessage = WM_APP + 4;
   std::unique_ptr<LinkReceiver> receiver_;
+  // Requests that came while the program asked whether to save before closing: taken once the
+  // close is called off; a program that closes ends them unanswered, and their links are not
+  // reported as added to a list that is gone.
+  std::vector<std::shared_ptr<LinkReceiver::Delivery>> deliveriesWhileClosing_;
+  bool closing_ = false;
   clsImageList images_;
   clsImageList disabledImages_;
   clsToolBar mToolBar;

@@ -31,15 +31,23 @@ void frmMain::ApplyReceiver() {
 }
 
 void frmMain::Receiver_Delivered(LPARAM delivery) {
-  const std::shared_ptr<LinkReceiver::Delivery> taken = LinkReceiver::TakeDelivery(delivery);
+  std::shared_ptr<LinkReceiver::Delivery> taken = LinkReceiver::TakeDelivery(delivery);
   if (!taken) return;
-  // A request that only asks for the room changes nothing.
-  if (taken->links.empty()) {
-    taken->Settle(0, ListRoom(shell_->list));
+  if (closing_) {
+    deliveriesWhileClosing_.push_back(std::move(taken));
     return;
   }
-  const ReceivedIntoList result = AddReceivedLinks(taken->links, *shell_);
-  taken->Settle(result.added, result.room);
+  TakeReceivedLinks(*taken);
+}
+
+void frmMain::TakeReceivedLinks(LinkReceiver::Delivery& delivery) {
+  // A request that only asks for the room changes nothing.
+  if (delivery.links.empty()) {
+    delivery.Settle(0, ListRoom(shell_->list));
+    return;
+  }
+  const ReceivedIntoList result = AddReceivedLinks(delivery.links, *shell_);
+  delivery.Settle(result.added, result.room);
   SetStatusNote(ReceivedNote(result));
 }
 

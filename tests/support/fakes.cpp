@@ -16,6 +16,7 @@ namespace cardo::testing {
 MessageAnswer ScriptedUi::ShowMessage(std::u16string_view text, std::u16string_view title,
                                       MessageIcon icon, MessageButtons buttons) {
   messages.push_back({std::u16string(text), std::u16string(title), icon, buttons});
+  if (whileAsking) whileAsking();
   if (!answers.empty()) {
     const auto answer = answers.front();
     answers.pop_front();

@@ -4,6 +4,7 @@
 // temporary folder per test.
 #include <deque>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ struct ShownMessage {
 class ScriptedUi final : public Ui {
  public:
   std::deque<MessageAnswer> answers;  // taken in order; OK/Yes when it runs out
+  std::function<void()> whileAsking;  // runs while a message is up, before it is answered
   std::deque<std::optional<FileDialogResult>> openResults;
   std::deque<std::optional<FileDialogResult>> saveResults;
   std::vector<ShownMessage> messages;

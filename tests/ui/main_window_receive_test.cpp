@@ -192,6 +192,48 @@ TEST_F(ReceiverTest, RefusedRequestsAddNothingAndTheRoomIsTheLists) {
   EXPECT_TRUE(ui.messages.empty());
 }
 
+// A request that comes while the close asks whether to save waits for the answer: the links
+// go into the list when the close is called off, and are never reported as added when the
+// program closes.
+TEST_F(ReceiverTest, LinksThatComeWhileTheCloseAsksWaitForItsAnswer) {
+  const struct {
+    MessageAnswer answer;
+    bool closed;
+    const char* heard;
+  } cases[] = {
+      {MessageAnswer::Cancel, false, R"("added":1)"},
+      {MessageAnswer::No, true, ""},
+  };
+  TurnOn();
+  window->list().AppendLine(u"http://h/first.zip");
+  // Called off first, then closed: the same window both times.
+  for (const auto& c : cases) {
+    window->shell().document.MarkModified();
+    std::future<std::string> late;
+    ui.answers = {c.answer};
+    ui.whileAsking = [&] {
+      late = std::async(std::launch::async, Exchange,
+                        Request("POST", "/v1/links", Token(), R"({"urls":["http://h/late.zip"]})"));
+      // The request reaches the window and is held there, unanswered.
+      EXPECT_FALSE(PumpUntil(
+          [&] { return late.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+          300));
+    };
+    SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+    ui.whileAsking = nullptr;
+    EXPECT_EQ(window->closed(), c.closed);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return late.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }));
+    const std::string heard = late.get();
+    if (*c.heard) {
+      EXPECT_NE(heard.find(c.heard), std::string::npos) << heard;
+      EXPECT_EQ(window->list().Lines(), (Lines{u"http://h/first.zip", u"http://h/late.zip"}));
+    } else {
+      EXPECT_EQ(heard.find("added"), std::string::npos) << heard;
+    }
+  }
+}
+
 TEST_F(ReceiverTest, APortAnotherProgramHoldsIsSaidOnceInTheStatusBar) {
   const Winsock winsock;
   const SOCKET holder = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
