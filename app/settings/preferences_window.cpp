@@ -193,6 +193,7 @@ void frmPrefarence::Form_Load() {
   FillRules(Control(IDC_CMBEXPORTNAMES), kNameRules);
   const Settings shown = ShownInPreferences(context_.settings);
   ShowSettings(shown);
+  chkReceive_Click();
   otherFormat_ = ToOtherFormat(shown.OtherFormat);
   SetWindowSubclass(Control(IDC_TXTADDEXT), AddExtProc, kSubclass,
                     reinterpret_cast<DWORD_PTR>(this));
@@ -425,8 +426,12 @@ void frmPrefarence::cmbOtherFormat_Click() {
 // The receiver's token is made the first time it is turned on, and kept after.
 void frmPrefarence::chkReceive_Click() {
   HWND token = Control(IDC_PREF_TXTRECEIVETOKEN);
-  if (Checked(Control(IDC_PREF_CHKRECEIVE)) && ControlText(token).empty()) {
-    SetControlText(token, Utf8ToUtf16(NewReceiverToken()));
+  const bool on = Checked(Control(IDC_PREF_CHKRECEIVE));
+  if (on && ControlText(token).empty()) SetControlText(token, Utf8ToUtf16(NewReceiverToken()));
+  // The port and the token are the receiver's: greyed while it is off.
+  for (const int id : {IDC_PREF_LBLRECEIVEPORT, IDC_PREF_UDTRECEIVEPORT, IDC_PREF_LBLRECEIVETOKEN,
+                       IDC_PREF_TXTRECEIVETOKEN, IDC_PREF_CMDCOPYTOKEN, IDC_PREF_CMDNEWTOKEN}) {
+    EnableWindow(Control(id), on);
   }
 }
 

@@ -139,7 +139,15 @@ TEST_F(ReceiverTest, ThePreferencesMakeTheTokenOnceAndCopyAndRemakeIt) {
   };
   HWND token = form.Control(IDC_PREF_TXTRECEIVETOKEN);
   EXPECT_EQ(ControlText(token), u"");
+  const auto greyed = [&] {
+    return !IsWindowEnabled(token) && !IsWindowEnabled(form.Control(IDC_PREF_UDTRECEIVEPORT)) &&
+           !IsWindowEnabled(form.Control(IDC_PREF_CMDCOPYTOKEN)) &&
+           !IsWindowEnabled(form.Control(IDC_PREF_CMDNEWTOKEN));
+  };
+  EXPECT_TRUE(greyed());
   check(true);
+  EXPECT_TRUE(IsWindowEnabled(token));
+  EXPECT_TRUE(IsWindowEnabled(form.Control(IDC_PREF_CMDNEWTOKEN)));
   const std::u16string made = ControlText(token);
   EXPECT_EQ(made.size(), 32u);
   press(IDC_PREF_CMDCOPYTOKEN);
@@ -149,6 +157,7 @@ TEST_F(ReceiverTest, ThePreferencesMakeTheTokenOnceAndCopyAndRemakeIt) {
   EXPECT_EQ(remade.size(), 32u);
   EXPECT_NE(remade, made);
   check(false);
+  EXPECT_TRUE(greyed());
   check(true);
   EXPECT_EQ(ControlText(token), remade);
 
