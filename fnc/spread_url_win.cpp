@@ -1,6 +1,8 @@
 // SpreadURL: expands one line with its progress window. The expansion runs on a worker
 // thread while the caller's thread runs the modal window, whose "中断" button sets the cancel
-// flag; the worker ends the window when it is done.
+// flag; the worker ends the window when it is done. The window is modal and the call returns
+// only after the worker was joined (WM_DESTROY), so no thread outlives the call; the library
+// links nothing of the program, hence its own small worker rather than the program's.
 #include <windows.h>
 #include <oleauto.h>
 

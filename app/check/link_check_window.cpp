@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <mutex>
-#include <system_error>
 #include <utility>
 
 #include "app/check/link_check_text.h"
@@ -18,7 +17,7 @@
 namespace cardo {
 namespace {
 
-// Posted by the check's workers when results have arrived, and once when it has ended.
+// Posted by the check when results have arrived, and once when it has ended.
 constexpr UINT kResultsArrived = WM_APP + 1;
 
 enum class Field { Status, Url, Reason, FinalUrl, Size, Type };
@@ -77,18 +76,10 @@ std::u16string Number(long long n) {
 
 }  // namespace
 
-// What the window and the check's workers share; the workers never touch the window itself.
+// The answers the check has found and the window not yet shown.
 struct frmLinkCheck::Run {
-  std::atomic<bool> cancelled{false};
   std::mutex lock;
-  HWND notify = nullptr;  // none once the window has let the check go
-  bool posted = false;    // a kResultsArrived is on its way
-  bool finished = false;
   std::vector<std::pair<std::size_t, LinkResult>> arrived;
-
-  void Post() {
-    if (notify && !posted && PostMessageW(notify, kResultsArrived, 0, 0)) posted = true;
-  }
 };
 
 frmLinkCheck::~frmLinkCheck() {
@@ -226,42 +217,36 @@ void frmLinkCheck::Start(std::vector<std::size_t> indices) {
   InvalidateRect(Item(IDC_LVWCHECKRESULTS), nullptr, FALSE);
   SetDlgItemTextW(hwnd(), IDCANCEL, L"中止(&C)");
   EnableActions(false);
-  run_ = std::make_shared<Run>();
-  run_->notify = hwnd();
-  try {
-    worker_ = std::thread([run = run_, urls = std::move(urls), transports = transports_(),
-                           limits = Limits()]() noexcept {
-      try {
-        CheckLinks(urls, limits, transports, run->cancelled,
+  auto run = std::make_shared<Run>();
+  const bool started = check_.Start(
+      [run, urls = std::move(urls), transports = transports_(),
+       limits = Limits()](WorkerLink& link) {
+        CheckLinks(urls, limits, transports, link.StopFlag(),
                    [&](std::size_t index, const LinkResult& result) {
-                     std::lock_guard<std::mutex> hold(run->lock);
-                     run->arrived.emplace_back(index, result);
-                     run->Post();
+                     {
+                       std::lock_guard<std::mutex> hold(run->lock);
+                       run->arrived.emplace_back(index, result);
+                     }
+                     link.Progress();
                    });
-      } catch (const std::exception&) {
-        // The lines not answered stay unchecked.
-      }
-      std::lock_guard<std::mutex> hold(run->lock);
-      run->finished = true;
-      run->Post();
-    });
-  } catch (const std::system_error&) {
-    run_.reset();
+        return true;
+      },
+      // A check that fails on its way leaves the lines not answered unchecked.
+      false, hwnd(), kResultsArrived);
+  if (!started) {
     Ended(u"確認を始められませんでした。");
     return;
   }
+  run_ = std::move(run);
   ShowProgress();
 }
 
-void frmLinkCheck::TakeResults() {
-  if (!run_) return;
+void frmLinkCheck::TakeResults(WorkNotice notice) {
+  if (notice == WorkNotice::Stale) return;
   std::vector<std::pair<std::size_t, LinkResult>> arrived;
-  bool finished = false;
   {
     std::lock_guard<std::mutex> hold(run_->lock);
     arrived.swap(run_->arrived);
-    run_->posted = false;
-    finished = run_->finished;
   }
   for (auto& [found, result] : arrived) {
     const std::size_t index = running_[found];
@@ -270,8 +255,8 @@ void frmLinkCheck::TakeResults() {
     rows_[index].result = std::move(result);
   }
   if (!arrived.empty()) InvalidateRect(Item(IDC_LVWCHECKRESULTS), nullptr, FALSE);
-  if (finished) {
-    worker_.join();
+  if (notice == WorkNotice::Ended) {
+    check_.Finish();
     run_.reset();
     Ended(u"完了");
     return;
@@ -279,16 +264,10 @@ void frmLinkCheck::TakeResults() {
   ShowProgress();
 }
 
-// Lets the check go: its workers stop starting requests and end on their own; nothing they
-// still find reaches the window.
+// Stops the check: its workers start no more requests and end their requests under way at
+// once; nothing they still find reaches the window.
 void frmLinkCheck::Stop() {
-  if (!run_) return;
-  run_->cancelled = true;
-  {
-    std::lock_guard<std::mutex> hold(run_->lock);
-    run_->notify = nullptr;
-  }
-  if (worker_.joinable()) worker_.detach();
+  check_.Cancel();
   run_.reset();
 }
 
@@ -505,10 +484,51 @@ bool frmLinkCheck::OnCommand(int id, int code) {
   }
 }
 
-INT_PTR frmLinkCheck::OnMessage(UINT message, WPARAM, LPARAM lParam) {
+// The results list's notifications: keys, tips, sorting and the rows' texts.
+INT_PTR frmLinkCheck::OnNotify(LPARAM lParam) {
+  const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+  if (header->idFrom != IDC_LVWCHECKRESULTS) return FALSE;
+  if (header->code == LVN_KEYDOWN) {
+    const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey;
+    if (GetKeyState(VK_CONTROL) < 0 && key == 'C') cmdCopyResults_Click();
+    if (GetKeyState(VK_CONTROL) < 0 && key == 'A') {
+      ListView_SetItemState(Item(IDC_LVWCHECKRESULTS), -1, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    return TRUE;
+  }
+  if (header->code == LVN_GETINFOTIPW) {
+    auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(lParam);
+    if (tip->cchTextMax <= 0) return TRUE;
+    const std::u16string text = RowTip(tip->iItem);
+    const std::size_t n = std::min<std::size_t>(text.size(), tip->cchTextMax - 1);
+    std::copy_n(text.begin(), n, tip->pszText);
+    tip->pszText[n] = L'\0';
+    return TRUE;
+  }
+  if (header->code == LVN_COLUMNCLICK) {
+    lvwResults_ColumnClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
+    return TRUE;
+  }
+  if (header->code == LVN_GETDISPINFOW) {
+    auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
+    LVITEMW& item = info->item;
+    if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0 || item.iItem < 0 ||
+        item.iItem >= static_cast<int>(order_.size())) {
+      return TRUE;
+    }
+    const std::u16string text = CellText(order_[item.iItem], item.iSubItem);
+    const std::size_t n = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
+    std::copy_n(text.begin(), n, item.pszText);
+    item.pszText[n] = L'\0';
+    return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR frmLinkCheck::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kResultsArrived:
-      TakeResults();
+      TakeResults(check_.Read(wParam, lParam));
       return TRUE;
     case WM_CLOSE:
       // The close box while the check runs stops it, then closes.
@@ -528,45 +548,8 @@ INT_PTR frmLinkCheck::OnMessage(UINT message, WPARAM, LPARAM lParam) {
     case WM_DESTROY:
       StoreSettings();
       return FALSE;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom != IDC_LVWCHECKRESULTS) return FALSE;
-      if (header->code == LVN_KEYDOWN) {
-        const WORD key = reinterpret_cast<const NMLVKEYDOWN*>(lParam)->wVKey;
-        if (GetKeyState(VK_CONTROL) < 0 && key == 'C') cmdCopyResults_Click();
-        if (GetKeyState(VK_CONTROL) < 0 && key == 'A') {
-          ListView_SetItemState(Item(IDC_LVWCHECKRESULTS), -1, LVIS_SELECTED, LVIS_SELECTED);
-        }
-        return TRUE;
-      }
-      if (header->code == LVN_GETINFOTIPW) {
-        auto* tip = reinterpret_cast<NMLVGETINFOTIPW*>(lParam);
-        if (tip->cchTextMax <= 0) return TRUE;
-        const std::u16string text = RowTip(tip->iItem);
-        const std::size_t n = std::min<std::size_t>(text.size(), tip->cchTextMax - 1);
-        std::copy_n(text.begin(), n, tip->pszText);
-        tip->pszText[n] = L'\0';
-        return TRUE;
-      }
-      if (header->code == LVN_COLUMNCLICK) {
-        lvwResults_ColumnClick(reinterpret_cast<const NMLISTVIEW*>(lParam)->iSubItem);
-        return TRUE;
-      }
-      if (header->code == LVN_GETDISPINFOW) {
-        auto* info = reinterpret_cast<NMLVDISPINFOW*>(lParam);
-        LVITEMW& item = info->item;
-        if (!(item.mask & LVIF_TEXT) || item.cchTextMax <= 0 || item.iItem < 0 ||
-            item.iItem >= static_cast<int>(order_.size())) {
-          return TRUE;
-        }
-        const std::u16string text = CellText(order_[item.iItem], item.iSubItem);
-        const std::size_t n = std::min<std::size_t>(text.size(), item.cchTextMax - 1);
-        std::copy_n(text.begin(), n, item.pszText);
-        item.pszText[n] = L'\0';
-        return TRUE;
-      }
-      return FALSE;
-    }
+    case WM_NOTIFY:
+      return OnNotify(lParam);
     default:
       return FALSE;
   }

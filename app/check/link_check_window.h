@@ -9,11 +9,9 @@
 // the time-out and the per-host limit are kept in the settings.
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/controls/dialog_win.h"
@@ -21,6 +19,7 @@
 #include "app/check/link_check_list.h"
 #include "app/controls/anchor_layout_win.h"
 #include "app/list/shell_context.h"
+#include "app/platform/background_work_win.h"
 #include "app/settings/app_settings.h"
 
 namespace cardo {
@@ -30,7 +29,8 @@ class frmLinkCheck final : public DialogWindow {
   // `transports` gives each check its HTTP stack, made when the check starts.
   frmLinkCheck(HINSTANCE instance, ShellContext& shell, Settings& settings,
                std::function<LinkTransportFactory()> transports)
-      : instance_(instance),
+      : DialogWindow(shell.ui),
+        instance_(instance),
         shell_(shell),
         settings_(settings),
         transports_(std::move(transports)) {}
@@ -39,7 +39,7 @@ class frmLinkCheck final : public DialogWindow {
   // Checks `urls` (the main list's lines) in the window, opened over `owner`. A check still
   // running in the open window is only brought to the front.
   void Check(HWND owner, std::vector<std::u16string> urls);
-  bool Running() const { return run_ != nullptr && !finished_; }
+  bool Running() const { return check_.Running(); }
 
   void cmdStop_Click();
   void cmdRemoveDead_Click();
@@ -66,13 +66,14 @@ class frmLinkCheck final : public DialogWindow {
   void Form_Load() override;
   bool OnCommand(int id, int code) override;
   INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  INT_PTR OnNotify(LPARAM lParam);
   void OnDpiChanged(int oldDpi) override;
   // Checks the rows `indices` again (every row on a new check); the others keep their answers.
   void Start(std::vector<std::size_t> indices);
   LinkCheckLimits Limits();
   void Place(HWND owner);
   void EnableActions(bool enabled);
-  void TakeResults();
+  void TakeResults(WorkNotice notice);
   void Stop();
   void ShowProgress();
   void Ended(const std::u16string& note);
@@ -86,11 +87,11 @@ class frmLinkCheck final : public DialogWindow {
   CheckedLinks checked_;
   std::vector<Row> rows_;
   std::vector<std::size_t> running_;  // the rows the running check asks for, by its index
-  std::vector<int> order_;  // the rows in the list view's order
+  std::vector<int> order_;            // the rows in the list view's order
   int sortColumn_ = -1;
   bool sortDown_ = false;
   std::shared_ptr<Run> run_;
-  std::thread worker_;
+  BackgroundWork<bool> check_;
   bool finished_ = false;
   std::u16string note_;  // what the last action or the end of the check says
 };

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/controls/dpi_win.h"
+#include "app/platform/failure_report_win.h"
 #include "app/platform/win_check.h"
 
 namespace cardo {
@@ -47,6 +48,7 @@ LRESULT CALLBACK clsSizing::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   try {
     return reinterpret_cast<clsSizing*>(data)->OnMessage(hwnd, message, wParam, lParam);
   } catch (...) {
+    HandFailureToWindow(hwnd);
     return DefSubclassProc(hwnd, message, wParam, lParam);
   }
 }

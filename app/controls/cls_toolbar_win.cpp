@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "app/controls/twips.h"
+#include "app/platform/failure_report_win.h"
 #include "app/platform/win_handle.h"
 #include "app/platform/win_check.h"
 
@@ -86,6 +87,7 @@ LRESULT CALLBACK clsMessage::Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
       self->parent_ = nullptr;
     }
   } catch (...) {
+    HandFailureToWindow(hwnd);
   }
   return DefSubclassProc(hwnd, message, wParam, lParam);
 }

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <exception>
 
 #include <commctrl.h>
 
 #include "app/controls/dpi_win.h"
 #include "app/controls/vo_button_win.h"
+#include "app/platform/failure_report_win.h"
 
 namespace cardo {
 namespace {
@@ -73,24 +75,10 @@ INT_PTR CALLBACK DialogWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
   if (!self) return FALSE;
   INT_PTR handled = FALSE;
   try {
-    if (message == WM_INITDIALOG) return self->OnInit() ? TRUE : FALSE;
-    if (message == WM_COMMAND) {
-      if (VoButtonDialogCommand(wParam, lParam)) return TRUE;
-      return self->OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
-    }
-    if (message == WM_DPICHANGED) {
-      self->FollowDpi(HIWORD(wParam), lParam);
-      return TRUE;
-    }
-    // The dialog manager keeps the template's font; after a DPI change the dialog answers
-    // with its own, which controls drawn by the program ask for.
-    if (message == WM_GETFONT && self->font_) {
-      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(self->font_.get()));
-      return TRUE;
-    }
-    handled = self->OnMessage(message, wParam, lParam);
+    handled = self->Dispatch(message, wParam, lParam);
   } catch (...) {
-    OutputDebugStringW(L"Cardo: an exception reached a dialog procedure\n");
+    ShowUnexpectedFailure(self->ui_);
+    handled = message == HandedFailureMessage() ? TRUE : FALSE;
   }
   if (message == WM_NCDESTROY) {
     ForgetLaidOutDpi(hwnd);
@@ -98,6 +86,31 @@ INT_PTR CALLBACK DialogWindow::Proc(HWND hwnd, UINT message, WPARAM wParam,
     self->hwnd_ = nullptr;
   }
   return handled;
+}
+
+INT_PTR DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) return OnInit() ? TRUE : FALSE;
+  if (message == WM_COMMAND) {
+    if (VoButtonDialogCommand(wParam, lParam)) return TRUE;
+    return OnCommand(LOWORD(wParam), HIWORD(wParam)) ? TRUE : FALSE;
+  }
+  if (message == WM_DPICHANGED) {
+    FollowDpi(HIWORD(wParam), lParam);
+    return TRUE;
+  }
+  // The dialog manager keeps the template's font; after a DPI change the dialog answers
+  // with its own, which controls drawn by the program ask for.
+  if (message == WM_GETFONT && font_) {
+    SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(font_.get()));
+    return TRUE;
+  }
+  if (message == HandedFailureMessage()) {
+    if (const std::exception_ptr failure = TakeHandedFailure(lParam)) {
+      std::rethrow_exception(failure);
+    }
+    return TRUE;
+  }
+  return OnMessage(message, wParam, lParam);
 }
 
 void DialogWindow::FollowDpi(int dpi, LPARAM suggested) {
@@ -151,7 +164,8 @@ bool RouteDialogMessage(MSG& msg) {
     try {
       if (dialog && dialog->OnDialogKey(msg)) return true;
     } catch (...) {
-      OutputDebugStringW(L"Cardo: an exception reached the message loop\n");
+      ShowUnexpectedFailure(dialog->ui_);
+      return true;
     }
     // Esc closes a tool window wherever its focus is, as its cancel button does: the dialog
     // manager gives it to a control that takes every key (a multi-line text), which would

@@ -1,7 +1,9 @@
 #pragma once
 // A dialog from a template, linked to its object: `this` is stored at WM_INITDIALOG, which
 // goes to OnInit (Form_Load); commands go to OnCommand and every other message to
-// OnMessage. No exception leaves the dialog procedure.
+// OnMessage. No exception leaves the dialog procedure: a failure of a handler is told to the
+// user through the dialog's Ui (the operation's message; the dialog and its data stay as they
+// were), as is a failure a control of the dialog hands over (failure_report_win.h).
 //
 // A dialog follows its DPI: on WM_DPICHANGED it takes the suggested rectangle, scales its
 // controls' places and its font to the new DPI, and then lets the window lay out what it
@@ -11,13 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "app/platform/ui.h"
 #include "app/platform/win_handle.h"
 
 namespace cardo {
 
 class DialogWindow {
  public:
-  DialogWindow() = default;
+  // `ui` tells the user of a failure that reaches the dialog's procedure.
+  explicit DialogWindow(Ui& ui) : ui_(ui) {}
   virtual ~DialogWindow();
   DialogWindow(const DialogWindow&) = delete;
   DialogWindow& operator=(const DialogWindow&) = delete;
@@ -68,6 +72,8 @@ class DialogWindow {
   friend bool RouteDialogMessage(MSG& msg);
   static INT_PTR CALLBACK Proc(HWND, UINT, WPARAM, LPARAM) noexcept;
   void FollowDpi(int dpi, LPARAM suggested);
+  INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+  Ui& ui_;
   HWND hwnd_ = nullptr;
   bool modal_ = false;
   int dpi_ = 96;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/platform/codec.h"
+#include "app/platform/failure_report_win.h"
 
 namespace cardo {
 namespace {
@@ -67,7 +68,7 @@ DropData ReadDropData(IDataObject* data) {
 }
 
 DropTarget* DropTarget::Attach(HWND hwnd, Handler dragOver, Handler drop) {
-  auto* target = new DropTarget(std::move(dragOver), std::move(drop));
+  auto* target = new DropTarget(hwnd, std::move(dragOver), std::move(drop));
   if (RegisterDragDrop(hwnd, target) != S_OK) {
     target->Release();
     return nullptr;
@@ -117,7 +118,14 @@ ULONG DropTarget::Release() {
 }
 
 HRESULT DropTarget::DragEnter(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) {
-  current_ = ReadDropData(data);
+  try {
+    current_ = ReadDropData(data);
+  } catch (...) {
+    // Not told: the pointer only passes over. A drop here is refused.
+    current_ = {};
+    *effect = DROPEFFECT_NONE;
+    return E_OUTOFMEMORY;
+  }
   return DragOver(keys, at, effect);
 }
 
@@ -126,7 +134,12 @@ HRESULT DropTarget::DragOver(DWORD keys, POINTL at, DWORD* effect) {
   current_.at = {at.x, at.y};
   // Only an effect the source offers may be answered: a move it did not offer would make it
   // delete what it meant to keep.
-  *effect = dragOver_ ? dragOver_(current_, *effect) & *effect : DROPEFFECT_NONE;
+  try {
+    *effect = dragOver_ ? dragOver_(current_, *effect) & *effect : DROPEFFECT_NONE;
+  } catch (...) {
+    // As above: refused while the pointer passes, without a message on every move.
+    *effect = DROPEFFECT_NONE;
+  }
   return S_OK;
 }
 
@@ -149,7 +162,9 @@ HRESULT DropTarget::Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect
     *effect = done != DROPEFFECT_NONE ? done : wanted;
     return S_OK;
   } catch (...) {
-    // Nothing may cross back into the system; the source keeps its data.
+    // Nothing may cross back into the system, and the source waits for this call: the window
+    // tells the user once the drop has returned. The source keeps its data.
+    HandFailureToWindow(hwnd_);
     return E_UNEXPECTED;
   }
 }

@@ -48,10 +48,11 @@ class DropTarget final : public IDropTarget {
   HRESULT STDMETHODCALLTYPE Drop(IDataObject* data, DWORD keys, POINTL at, DWORD* effect) override;
 
  private:
-  DropTarget(Handler dragOver, Handler drop)
-      : dragOver_(std::move(dragOver)), drop_(std::move(drop)) {}
+  DropTarget(HWND hwnd, Handler dragOver, Handler drop)
+      : hwnd_(hwnd), dragOver_(std::move(dragOver)), drop_(std::move(drop)) {}
   ~DropTarget() = default;
   LONG refs_ = 1;
+  HWND hwnd_;  // the window it is registered on
   Handler dragOver_;
   Handler drop_;
   DropData current_;

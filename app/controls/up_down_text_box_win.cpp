@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/controls/dpi_win.h"
+#include "app/platform/failure_report_win.h"
 #include "app/platform/win_check.h"
 
 namespace cardo {
@@ -236,6 +237,7 @@ LRESULT CALLBACK UpDownTextBox::EditProc(HWND edit, UINT message, WPARAM wParam,
   try {
     return reinterpret_cast<UpDownTextBox*>(data)->OnEditMessage(message, wParam, lParam);
   } catch (...) {
+    HandFailureToWindow(edit);
     return DefSubclassProc(edit, message, wParam, lParam);
   }
 }

@@ -13,7 +13,8 @@ namespace cardo {
 
 class frmEditDlg final : public DialogWindow {
  public:
-  frmEditDlg(HINSTANCE instance, ShellContext& shell) : instance_(instance), shell_(shell) {}
+  frmEditDlg(HINSTANCE instance, ShellContext& shell)
+      : DialogWindow(shell.ui), instance_(instance), shell_(shell) {}
 
   // The line's text as it was when the window opened.
   std::u16string lPrevText;

@@ -14,7 +14,11 @@ enum class SearchMode { Find = 0, Replace = 1 };
 class frmSearch final : public DialogWindow {
  public:
   frmSearch(HINSTANCE instance, ShellContext& shell, Settings& settings, SearchRecord& state)
-      : instance_(instance), shell_(shell), settings_(settings), state_(state) {}
+      : DialogWindow(shell.ui),
+        instance_(instance),
+        shell_(shell),
+        settings_(settings),
+        state_(state) {}
 
   // Loads the window in `mode`, or gives the open window that mode's look (so its look and
   // what its main button does never differ), and brings it to the front.

@@ -12,14 +12,14 @@ namespace cardo {
 
 // One download on a worker thread, as BackgroundJob runs it. Cancel (or destroying the object)
 // while it runs also stops every write into the page file before it returns; the worker ends
-// when its call under way returns (within the download's time-outs).
+// as soon as the HTTP client sees the cancel, and is joined by the object.
 class BackgroundDownload {
  public:
   // False when no thread could be started.
   bool Start(Download run, std::u16string url, std::u16string path, HWND notify, UINT message,
              DownloadLimits limits);
   bool Running() const { return job_.Running(); }
-  bool Ended(WPARAM number) const { return job_.Ended(number); }
+  WorkNotice Read(WPARAM number, LPARAM notice) { return job_.Read(number, notice); }
   // The bytes written into the page file so far.
   long long Bytes() const { return job_.Bytes(); }
   DownloadOutcome Finish() { return job_.Finish(); }

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <system_error>
 #include <utility>
 
 #include "app/extract/extract_to_list.h"
@@ -38,12 +37,6 @@ std::u16string Number(long long n) {
 
 }  // namespace
 
-// Where the run's thread tells the window it has ended; none once the window let it go.
-struct frmExtractPages::Notice {
-  std::mutex lock;
-  HWND notify = nullptr;
-};
-
 frmExtractPages::~frmExtractPages() {
   Release();
 }
@@ -60,18 +53,13 @@ CrawlSink frmExtractPages::GatherForList() {
 bool frmExtractPages::Start(HWND owner, std::shared_ptr<PageCrawl> crawl) {
   Release();
   if (!IsOpen() && !CreateModeless(instance_, IDD_EXTRACT_PAGES, owner)) return false;
-  notice_ = std::make_shared<Notice>();
-  notice_->notify = hwnd();
-  try {
-    worker_ = std::thread([crawl, notice = notice_]() noexcept {
-      crawl->Run();
-      std::lock_guard<std::mutex> hold(notice->lock);
-      if (notice->notify) PostMessageW(notice->notify, kRunEnded, 0, 0);
-    });
-  } catch (const std::system_error&) {
-    notice_.reset();
-    return false;
-  }
+  const bool started = run_.Start(
+      [crawl](WorkerLink&) {
+        crawl->Run();
+        return true;
+      },
+      false, hwnd(), kRunEnded, [crawl] { crawl->Cancel(); });
+  if (!started) return false;
   crawl_ = std::move(crawl);
   note_.clear();
   SetDlgItemTextW(hwnd(), IDCANCEL, L"中止(&C)");
@@ -122,12 +110,15 @@ void frmExtractPages::Refresh() {
 void frmExtractPages::Finish(bool cancelled) {
   KillTimer(hwnd(), kRefreshTimer);
   // After the cancel, or once the run has returned, the run no longer touches pending_.
-  if (cancelled) crawl_->Cancel();
+  if (cancelled) {
+    run_.Cancel();
+  } else {
+    run_.Finish();
+  }
   rows_ = crawl_->Progress();
   const int overCap = crawl_->PagesOverCap();
   const std::uint64_t leftOut = crawl_->LeftOut();
-  if (!cancelled && worker_.joinable()) worker_.join();  // its run has returned
-  Release();
+  crawl_.reset();
   const std::shared_ptr<PendingLines> pending = std::move(pending_);
   const int added = AddGatheredToList(*pending, shell_);  // a full list said once
   note_ = (cancelled ? u"中止しました (" : u"完了 (") + Number(added) + u" 件を追加)";
@@ -138,14 +129,8 @@ void frmExtractPages::Finish(bool cancelled) {
 }
 
 void frmExtractPages::Release() {
-  if (notice_) {
-    std::lock_guard<std::mutex> hold(notice_->lock);
-    notice_->notify = nullptr;
-  }
-  notice_.reset();
-  if (crawl_) crawl_->Cancel();
+  run_.Cancel();
   crawl_.reset();
-  if (worker_.joinable()) worker_.detach();
 }
 
 void frmExtractPages::cmdStop_Click() {
@@ -187,7 +172,7 @@ bool frmExtractPages::OnCommand(int id, int code) {
 INT_PTR frmExtractPages::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case kRunEnded:
-      if (Running()) Finish(false);
+      if (Running() && run_.Read(wParam, lParam) == WorkNotice::Ended) Finish(false);
       return TRUE;
     case WM_TIMER:
       if (wParam == kRefreshTimer && Running()) Refresh();

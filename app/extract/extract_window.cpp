@@ -60,7 +60,8 @@ int PageControl(int first, int page) {
 }  // namespace
 
 frmExtract::frmExtract(const ToolContext& context, Download download)
-    : context_(context),
+    : DialogWindow(context.shell.ui),
+      context_(context),
       runDownload_(download ? std::move(download) : PageDownload(SystemHttpStack())),
       pages_(context.instance, context.shell) {}
 
@@ -104,7 +105,7 @@ bool frmExtract::OnCommand(int id, int code) {
   return true;
 }
 
-INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
+INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETCURSOR: {
       const HWND over = reinterpret_cast<HWND>(wParam);
@@ -121,17 +122,18 @@ INT_PTR frmExtract::OnMessage(UINT message, WPARAM wParam, LPARAM) {
       return TRUE;
     case kDownloadDone:
       // A job cancelled just as it ended may have posted its end already.
-      if (download_.Ended(wParam)) DownloadEnded();
+      if (download_.Read(wParam, lParam) == WorkNotice::Ended) DownloadEnded();
       return TRUE;
     case kExtractionDone:
-      if (extraction_.Ended(wParam)) ExtractionEnded();
+      if (extraction_.Read(wParam, lParam) == WorkNotice::Ended) ExtractionEnded();
       return TRUE;
     case WM_CLOSE:
       CancelRun();
       cmdStartCancel_Click(1);
       return TRUE;
     case WM_DESTROY:
-      // The program is closing during a download or an extraction: the worker ends on its own.
+      // The program is closing during a download or an extraction: the worker stops, and the
+      // window's object joins it when it goes.
       download_.Cancel();
       extraction_.Cancel();
       for (const int id :

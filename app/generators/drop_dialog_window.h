@@ -12,7 +12,8 @@ namespace cardo {
 
 class frmDropDialog final : public DialogWindow {
  public:
-  explicit frmDropDialog(const ToolContext& context) : context_(context) {}
+  explicit frmDropDialog(const ToolContext& context)
+      : DialogWindow(context.shell.ui), context_(context) {}
 
   void Show();
 

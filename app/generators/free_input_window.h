@@ -12,7 +12,8 @@ namespace cardo {
 
 class frmFreeInput final : public DialogWindow {
  public:
-  explicit frmFreeInput(const ToolContext& context) : context_(context) {}
+  explicit frmFreeInput(const ToolContext& context)
+      : DialogWindow(context.shell.ui), context_(context) {}
 
   void Show();
   // Stores the check box into the settings; the window stays.

@@ -13,7 +13,8 @@ namespace cardo {
 
 class frmGeneList final : public DialogWindow {
  public:
-  explicit frmGeneList(const ToolContext& context) : context_(context) {}
+  explicit frmGeneList(const ToolContext& context)
+      : DialogWindow(context.shell.ui), context_(context) {}
 
   void Show();
   // Stores the window's state into the settings; the window stays.

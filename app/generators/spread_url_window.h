@@ -18,7 +18,7 @@ namespace cardo {
 class frmSpreadUrl final : public DialogWindow {
  public:
   frmSpreadUrl(const ToolContext& context, SpreadFunction spread)
-      : context_(context), spread_(std::move(spread)) {}
+      : DialogWindow(context.shell.ui), context_(context), spread_(std::move(spread)) {}
 
   void Show();
 

@@ -5,6 +5,7 @@
 
 #include "app/controls/dpi_win.h"
 #include "app/info/messages.h"
+#include "app/platform/failure_report_win.h"
 #include "app/platform/win_check.h"
 #include "app/resources/resource.h"
 #include "fnc/home_page.h"
@@ -176,6 +177,7 @@ LRESULT CALLBACK frmVersion::LinkProc(HWND link, UINT message, WPARAM wParam, LP
   try {
     return reinterpret_cast<frmVersion*>(data)->OnLinkMessage(link, message, wParam, lParam);
   } catch (...) {
+    HandFailureToWindow(link);
     return DefSubclassProc(link, message, wParam, lParam);
   }
 }

@@ -15,7 +15,8 @@ namespace cardo {
 class frmVersion final : public DialogWindow {
  public:
   frmVersion(HINSTANCE instance, Ui& ui, std::u16string appVersion, std::u16string appDirectory)
-      : instance_(instance),
+      : DialogWindow(ui),
+        instance_(instance),
         ui_(ui),
         appVersion_(std::move(appVersion)),
         appDirectory_(std::move(appDirectory)) {}

@@ -16,7 +16,11 @@ namespace cardo {
 class frmSmplViewer final : public DialogWindow {
  public:
   frmSmplViewer(HINSTANCE instance, Ui& ui, FileSystem& fs, std::u16string appDirectory)
-      : instance_(instance), ui_(ui), fs_(fs), appDirectory_(std::move(appDirectory)) {}
+      : DialogWindow(ui),
+        instance_(instance),
+        ui_(ui),
+        fs_(fs),
+        appDirectory_(std::move(appDirectory)) {}
 
   // Set before the window is shown: the topic and the file (relative to the program folder).
   std::u16string Key;

@@ -26,7 +26,8 @@ class AnswerSink final : public HttpSink {
 }  // namespace
 
 PostResponse PostJson(const HttpClient& client, std::u16string_view address,
-                      const std::string& body, std::chrono::milliseconds silence) {
+                      const std::string& body, std::chrono::milliseconds silence,
+                      const std::atomic<bool>* cancelled) {
   PostResponse response;
   HttpError error;
   const std::optional<Url> url = ParseHttpAddress(address, error);
@@ -42,7 +43,7 @@ PostResponse PostJson(const HttpClient& client, std::u16string_view address,
     request.proxy = ProxyRule::None;
     AnswerSink sink(response);
     const std::atomic<bool> never{false};
-    error = client.Fetch(request, sink, never);
+    error = client.Fetch(request, sink, cancelled ? *cancelled : never);
   }
   if (error) {
     response = {};

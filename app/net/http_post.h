@@ -1,5 +1,7 @@
 #pragma once
 // One POST of a body to an address, answered or not.
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,6 +17,9 @@ struct PostResponse {
   std::u16string failure;                // the reason when not answered
   HttpFailure kind = HttpFailure::None;  // its kind; None also when nothing says which
 };
+// How long a post waits for a server that sends nothing.
+inline constexpr std::chrono::seconds kPostSilence{60};
+
 // Sends `body` (JSON) and waits for the answer.
 using JsonPost = std::function<PostResponse(const std::string& body)>;
 
@@ -22,9 +27,9 @@ using JsonPost = std::function<PostResponse(const std::string& body)>;
 // the whole answer (at most 64 MiB). Straight to the address and nowhere else: never through
 // a proxy, and a redirect is not followed but fails naming its status and Location, since the
 // body carries a secret token and every URL of the list. A server silent for `silence` has
-// failed.
+// failed. `cancelled`, when given, turning true ends the post at once, not answered.
 PostResponse PostJson(const HttpClient& client, std::u16string_view address,
-                      const std::string& body,
-                      std::chrono::milliseconds silence = std::chrono::seconds(60));
+                      const std::string& body, std::chrono::milliseconds silence = kPostSilence,
+                      const std::atomic<bool>* cancelled = nullptr);
 
 }  // namespace cardo

@@ -77,5 +77,10 @@ class Ui {
 
 // The failure message every subsystem uses: title "エラー", warning icon, OK.
 void ShowError(Ui& ui, std::u16string_view text);
+// Called in a catch block of a window's procedure: tells the user that the operation failed,
+// naming a want of memory. One at a time: a failure while its message is shown (the message
+// box runs the window's messages) is not shown again. Nothing escapes, not even a want of
+// memory for the message itself.
+void ShowUnexpectedFailure(Ui& ui) noexcept;
 
 }  // namespace cardo

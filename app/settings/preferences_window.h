@@ -21,7 +21,10 @@ class frmPrefarence final : public DialogWindow {
   // with the settings as they were before it.
   frmPrefarence(const ToolContext& context, std::function<void()> setPrefarence,
                 std::function<void(const Settings& before)> stored)
-      : context_(context), setPrefarence_(std::move(setPrefarence)), stored_(std::move(stored)) {}
+      : DialogWindow(context.shell.ui),
+        context_(context),
+        setPrefarence_(std::move(setPrefarence)),
+        stored_(std::move(stored)) {}
 
   // Loads the dialog afresh, modeless, with the main window disabled.
   void Show();

@@ -5,11 +5,13 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
 #include <new>
 #include <utility>
 
 #include "app/controls/dpi_win.h"
 #include "app/info/topic_file.h"
+#include "app/platform/failure_report_win.h"
 #include "app/platform/win_check.h"
 #include "app/platform/wide_text_win.h"
 #include "app/resources/resource.h"
@@ -138,8 +140,8 @@ void frmMain::FitToWorkArea() {
 
 frmMain::~frmMain() {
   receiver_.reset();
-  // A hand-over still running ends within its post's time-outs.
-  if (aria2Worker_.joinable()) aria2Worker_.join();
+  // A hand-over still running stops: its post under way ends at once.
+  aria2_.Cancel();
   hwnd_.reset();
 }
 
@@ -237,24 +239,17 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
 }
 
 void frmMain::ReportUnexpectedFailure() noexcept {
-  if (reportingFailure_) return;
-  reportingFailure_ = true;
-  try {
-    std::u16string text = msg::kUnexpectedFailure;
-    try {
-      throw;
-    } catch (const std::bad_alloc&) {
-      text = msg::kUnexpectedOutOfMemory;
-    } catch (...) {
-    }
-    ShowError(services_.ui, text);
-  } catch (...) {
-    // Too little memory even for the message: the window stays as it was.
-  }
-  reportingFailure_ = false;
+  ShowUnexpectedFailure(services_.ui);
 }
 
 LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // A control's failure, told here as the window's own (WindowProc's catch).
+  if (message == HandedFailureMessage()) {
+    if (const std::exception_ptr failure = TakeHandedFailure(lParam)) {
+      std::rethrow_exception(failure);
+    }
+    return 0;
+  }
   switch (message) {
     case WM_SIZE:
       Form_Resize();
@@ -269,7 +264,7 @@ LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
       UpdateStatusBar();
       return 0;
     case kAria2DoneMessage:
-      Aria2Done();
+      if (aria2_.Read(wParam, lParam) == WorkNotice::Ended) Aria2Done();
       return 0;
     case kLinksReceivedMessage:
       Receiver_Delivered(lParam);

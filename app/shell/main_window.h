@@ -9,13 +9,13 @@
 #include <memory>
 #include <optional>
 #include <span>
-#include <thread>
 #include <vector>
 
 #include "app/controls/cls_toolbar_win.h"
 #include "app/controls/drop_target_win.h"
 #include "app/editing/search_window.h"
 #include "app/check/link_check_window.h"
+#include "app/export/aria2_rpc.h"
 #include "app/export/export.h"
 #include "app/info/viewer_window.h"
 #include "app/list/extended_selection.h"
@@ -25,6 +25,7 @@
 #include "app/list/listbox_url_list.h"
 #include "app/list/menu_history.h"
 #include "app/list/shell_context.h"
+#include "app/platform/background_work_win.h"
 #include "app/platform/export_slot_win.h"
 #include "app/platform/win_handle.h"
 #include "app/settings/settings_file.h"
@@ -159,7 +160,7 @@ class frmMain final : public WindowSizeTwips {
   // is shown when kAria2DoneMessage comes back. One hand-over at a time.
   void SendToAria2();
   void Aria2Done();
-  bool Aria2Idle() const { return !aria2Worker_.joinable(); }
+  bool Aria2Idle() const { return !aria2_.Running(); }
   // The receiver of the browser extension's links, serving while the settings turn it on;
   // started again when its port or token changed. A token is made the first time it is on.
   void ApplyReceiver();
@@ -235,11 +236,10 @@ class frmMain final : public WindowSizeTwips {
   // Posted to read the list's counts once a run of selection changes is over.
   static constexpr UINT kStatusUpdateMessage = WM_APP + 1;
   bool statusUpdatePending_ = false;
-  // The hand-over to aria2 under way: the worker fills `aria2Run_` and then posts this.
+  // The hand-over to aria2 under way, to `aria2Address_`; it posts this when it ends.
   static constexpr UINT kAria2DoneMessage = WM_APP + 2;
-  struct Aria2Run;
-  std::shared_ptr<Aria2Run> aria2Run_;
-  std::thread aria2Worker_;
+  std::u16string aria2Address_;
+  BackgroundWork<Aria2Handover> aria2_;
   // The receiver hands each request's links over with the first, and says with the second
   // that it cannot have its port.
   static constexpr UINT kLinksReceivedMessage = WM_APP + 3;
@@ -268,7 +268,6 @@ class frmMain final : public WindowSizeTwips {
   CMenuHistory recentFiles_;
   std::unique_ptr<ShellContext> shell_;
   bool shutdownDone_ = false;
-  bool reportingFailure_ = false;  // a failure's message is being shown
   // The last find, for find next, for the life of the program.
   SearchRecord SearchState;
   std::unique_ptr<frmSearch> search_;

@@ -2,8 +2,6 @@
 // which the menu bar, the right-click and tool menus, the accelerators and the toolbar share.
 #include <algorithm>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "app/editing/edit_dialog.h"
 #include "app/export/aria2_rpc.h"
@@ -13,6 +11,7 @@
 #include "app/list/edit_commands.h"
 #include "app/list/list_file.h"
 #include "app/platform/text.h"
+#include "app/platform/ui_messages.h"
 #include "app/resources/resource.h"
 #include "app/shell/main_window.h"
 #include "app/settings/settings_keys.h"
@@ -176,52 +175,39 @@ void frmMain::ExportToOther() {
                              exportSlot_.Number(folder), ExportOptionsOf(settings)));
 }
 
-struct frmMain::Aria2Run {
-  std::u16string address;
-  Aria2Handover handover;
-};
-
 void frmMain::SendToAria2() {
   const Settings& settings = services_.settings;
   const ExportOptions options = ExportOptionsOf(settings);
   if (!Aria2Idle() || !ReadyForAria2(*shell_, options)) return;
-  auto run = std::make_shared<Aria2Run>();
-  run->address = settings.Aria2RpcAddress.empty() ? kDefaultRpcAddress : settings.Aria2RpcAddress;
+  std::u16string address =
+      settings.Aria2RpcAddress.empty() ? kDefaultRpcAddress : settings.Aria2RpcAddress;
   // The worker works on copies: the list and its pages may change while aria2 answers.
   std::vector<std::u16string> lines = shell_->list.Whole().LineRefs();
-  LinkPages pages = shell_->document.Pages();
-  const std::string secret = Utf16ToUtf8(settings.Aria2RpcSecret);
-  HWND window = hwnd();
-  try {
-    aria2Worker_ = std::thread([run, lines = std::move(lines), pages = std::move(pages), options,
-                                secret, window] {
-      try {
+  // A list too large to copy into a request: nothing is sent.
+  Aria2Handover outOfMemory;
+  outOfMemory.unsent = lines.size();
+  outOfMemory.stopped = Aria2Handover::Stop::NotConnected;
+  outOfMemory.reason = u"メモリが足りません。";
+  const bool started = aria2_.Start(
+      [address, lines = std::move(lines), pages = shell_->document.Pages(), options,
+       secret = Utf16ToUtf8(settings.Aria2RpcSecret)](WorkerLink& link) {
         ExportOptions withPages = options;
         withPages.pages = &pages;
         const HttpClient client(SystemHttpStack());
-        run->handover = cardo::SendToAria2(lines, withPages, secret, [&](const std::string& body) {
-          return PostJson(client, run->address, body);
+        return cardo::SendToAria2(lines, withPages, secret, [&](const std::string& body) {
+          return PostJson(client, address, body, kPostSilence, &link.StopFlag());
         });
-      } catch (...) {  // a list too large to copy into a request: nothing leaves the thread
-        run->handover = {};
-        run->handover.unsent = lines.size();
-        run->handover.stopped = Aria2Handover::Stop::NotConnected;
-        run->handover.reason = u"メモリが足りません。";
-      }
-      PostMessageW(window, kAria2DoneMessage, 0, 0);
-    });
-  } catch (const std::system_error& failure) {
-    ShowError(services_.ui, Utf8ToUtf16(failure.what()));
+      },
+      std::move(outOfMemory), hwnd(), kAria2DoneMessage);
+  if (!started) {
+    ShowError(services_.ui, msg::kUnexpectedFailure);
     return;
   }
-  aria2Run_ = std::move(run);
+  aria2Address_ = std::move(address);
 }
 
 void frmMain::Aria2Done() {
-  if (!aria2Worker_.joinable()) return;
-  aria2Worker_.join();
-  const std::shared_ptr<Aria2Run> run = std::move(aria2Run_);
-  ShowHandover(services_.ui, run->handover, run->address);
+  ShowHandover(services_.ui, aria2_.Finish(), aria2Address_);
 }
 
 void frmMain::ShowHelp() {

@@ -27,12 +27,6 @@ inline constexpr char16_t kNoUrlOnClipboard[] = u"クリップボードに URL �
 inline constexpr char16_t kClipboardTooLarge[] =
     u"クリップボードの内容が大きすぎてメモリが足りないため、途中までしか読み取れませんでした。";
 
-// A command or a message that failed with no failure of its own to name.
-inline constexpr char16_t kUnexpectedOutOfMemory[] =
-    u"メモリが足りないため、操作を完了できませんでした。";
-inline constexpr char16_t kUnexpectedFailure[] =
-    u"予期しないエラーのため、操作を完了できませんでした。";
-
 // The status bar: "120 行", "選択 3 行", the clipboard watch.
 inline constexpr char16_t kStatusLinesSuffix[] = u" 行";
 inline constexpr char16_t kStatusSelectedPrefix[] = u"選択 ";
