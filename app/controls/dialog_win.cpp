@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <exception>
 
 #include <commctrl.h>
 
@@ -105,9 +104,7 @@ INT_PTR DialogWindow::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     return TRUE;
   }
   if (message == HandedFailureMessage()) {
-    if (const std::exception_ptr failure = TakeHandedFailure(lParam)) {
-      std::rethrow_exception(failure);
-    }
+    RethrowHandedFailure(lParam);
     return TRUE;
   }
   return OnMessage(message, wParam, lParam);

@@ -30,9 +30,9 @@ bool HandFailureToWindow(HWND window) noexcept {
   return false;
 }
 
-std::exception_ptr TakeHandedFailure(LPARAM lParam) noexcept {
-  const std::unique_ptr<std::exception_ptr> failure(reinterpret_cast<std::exception_ptr*>(lParam));
-  return failure ? *failure : nullptr;
+void RethrowHandedFailure(LPARAM lParam) {
+  const std::unique_ptr<std::exception_ptr> handed(reinterpret_cast<std::exception_ptr*>(lParam));
+  if (handed && *handed) std::rethrow_exception(*handed);
 }
 
 }  // namespace cardo

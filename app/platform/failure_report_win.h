@@ -9,7 +9,7 @@
 namespace cardo {
 
 // The message that carries a handed failure: lParam owns a heap std::exception_ptr, which the
-// receiving procedure takes with TakeHandedFailure and rethrows.
+// receiving procedure rethrows with RethrowHandedFailure.
 UINT HandedFailureMessage();
 
 // Called in a catch block: posts the failure being handled to the top-level window of
@@ -17,7 +17,8 @@ UINT HandedFailureMessage();
 // its Drop, so nothing modal runs inside it). False when it could not be posted.
 bool HandFailureToWindow(HWND window) noexcept;
 
-// For the window that received HandedFailureMessage: the failure it carries, freed here.
-std::exception_ptr TakeHandedFailure(LPARAM lParam) noexcept;
+// For the window that received HandedFailureMessage: throws the failure it carries (freed
+// here); returns when it carries none.
+void RethrowHandedFailure(LPARAM lParam);
 
 }  // namespace cardo

@@ -5,7 +5,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <exception>
 #include <new>
 #include <utility>
 
@@ -231,6 +230,11 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
   // pointer, which WM_NCDESTROY clears.
   if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
   try {
+    // A control's failure is told as the window's own.
+    if (message == HandedFailureMessage()) {
+      RethrowHandedFailure(lParam);
+      return 0;
+    }
     return self->OnMessage(hwnd, message, wParam, lParam);
   } catch (...) {
     self->ReportUnexpectedFailure();
@@ -243,13 +247,6 @@ void frmMain::ReportUnexpectedFailure() noexcept {
 }
 
 LRESULT frmMain::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  // A control's failure, told here as the window's own (WindowProc's catch).
-  if (message == HandedFailureMessage()) {
-    if (const std::exception_ptr failure = TakeHandedFailure(lParam)) {
-      std::rethrow_exception(failure);
-    }
-    return 0;
-  }
   switch (message) {
     case WM_SIZE:
       Form_Resize();
