@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
 #include <new>
 #include <utility>
 
@@ -238,6 +239,9 @@ LRESULT CALLBACK frmMain::WindowProc(HWND hwnd, UINT message, WPARAM wParam,
     return self->OnMessage(hwnd, message, wParam, lParam);
   } catch (...) {
     self->ReportUnexpectedFailure();
+    // A close that failed on its way keeps the window and its list, for the user to save.
+    if (message == WM_CLOSE) return 0;
+    if (message == WM_QUERYENDSESSION) return FALSE;
     return DefWindowProcW(hwnd, message, wParam, lParam);
   }
 }
@@ -364,13 +368,20 @@ bool frmMain::Form_QueryUnload() {
     return RunShutdown(*shell_, services_.settings, services_.store, *this);
   };
   closing_ = true;
-  shutdownDone_ = agreed();
+  // A close that fails on its way is called off: the links that waited for it are taken.
+  std::exception_ptr failure;
+  try {
+    shutdownDone_ = agreed();
+  } catch (...) {
+    failure = std::current_exception();
+  }
   closing_ = false;
   if (!shutdownDone_) {
     for (const auto& delivery : std::exchange(deliveriesWhileClosing_, {})) {
       TakeReceivedLinks(*delivery);
     }
   }
+  if (failure) std::rethrow_exception(failure);
   return shutdownDone_;
 }
 

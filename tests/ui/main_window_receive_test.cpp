@@ -8,7 +8,9 @@
 
 #include <chrono>
 #include <future>
+#include <new>
 #include <string>
+#include <utility>
 
 #include "app/controls/dialog_win.h"
 #include "app/export/export.h"
@@ -202,31 +204,36 @@ TEST_F(ReceiverTest, RefusedRequestsAddNothingAndTheRoomIsTheLists) {
 }
 
 // A request that comes while the close asks whether to save waits for the answer: the links
-// go into the list when the close is called off, and are never reported as added when the
-// program closes.
+// go into the list when the close is called off (or fails on its way), and are never reported
+// as added when the program closes.
 TEST_F(ReceiverTest, LinksThatComeWhileTheCloseAsksWaitForItsAnswer) {
   const struct {
     MessageAnswer answer;
+    bool fails;
     bool closed;
     const char* heard;
   } cases[] = {
-      {MessageAnswer::Cancel, false, R"("added":1)"},
-      {MessageAnswer::No, true, ""},
+      {MessageAnswer::Cancel, false, false, R"("added":1)"},
+      {MessageAnswer::No, true, false, R"("added":1)"},
+      {MessageAnswer::No, false, true, ""},
   };
   TurnOn();
-  window->list().AppendLine(u"http://h/first.zip");
-  // Called off first, then closed: the same window both times.
+  // Called off first, then closed: the same window each time.
   for (const auto& c : cases) {
+    window->list().ReplaceAll({u"http://h/first.zip"});
     window->shell().document.MarkModified();
     std::future<std::string> late;
     ui.answers = {c.answer};
-    ui.whileAsking = [&] {
+    // Only the question asks: a failure's message comes with nothing.
+    ui.whileAsking = [&, asked = false]() mutable {
+      if (std::exchange(asked, true)) return;
       late = std::async(std::launch::async, Exchange,
                         Request("POST", "/v1/links", Token(), R"({"urls":["http://h/late.zip"]})"));
       // The request reaches the window and is held there, unanswered.
       EXPECT_FALSE(PumpUntil(
           [&] { return late.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
           300));
+      if (c.fails) throw std::bad_alloc();
     };
     SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
     ui.whileAsking = nullptr;

@@ -11,6 +11,7 @@
 #include <functional>
 #include <new>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "app/controls/dpi_win.h"
@@ -243,6 +244,28 @@ TEST_F(MainWindowTest, ClosingAsksAndSavesSettings) {
   SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(window->closed());
   EXPECT_NE(dir.Read(u"CARDO.INI").find("[WINDOW]"), std::string::npos);
+}
+
+// A close that fails while it asks whether to save is told and called off: the window and its
+// unsaved list stay, and the next close asks again.
+TEST_F(MainWindowTest, ACloseThatFailsOnItsWayKeepsTheWindow) {
+  window->list().AppendLine(u"x");
+  window->shell().document.MarkModified();
+  bool failed = false;
+  ui.whileAsking = [&] {
+    if (!std::exchange(failed, true)) throw std::bad_alloc();
+  };
+  SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+  ui.whileAsking = nullptr;
+  EXPECT_FALSE(window->closed());
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(ui.messages[1].text, msg::kUnexpectedOutOfMemory);
+  EXPECT_EQ(window->list().Lines(), Lines{u"x"});
+
+  ui.answers = {MessageAnswer::Cancel};
+  SendMessageW(window->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(window->closed());
+  EXPECT_EQ(ui.messages.back().text, u"無題" + std::u16string(msg::kSaveQuestion));
 }
 
 // Builds the HDROP the shell sends for dropped files.
