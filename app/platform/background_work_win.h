@@ -24,7 +24,6 @@ class WorkerLink {
  public:
   // True once the window stopped the work: it should return soon, and what it returns is
   // dropped. A work that blocks is woken by the `stop` it was started with.
-  bool Stopped() const { return stopped_; }
   const std::atomic<bool>& StopFlag() const { return stopped_; }
   // Tells the window there is progress to read; while one such notice is on its way, another
   // is not posted, so a fast worker cannot flood the window's queue.

@@ -128,7 +128,7 @@ TEST(BackgroundWork, AStoppedWorkPostsNothingAndIsJoined) {
         [&](WorkerLink& link) {
           started.Set();
           stop.Wait(INFINITE);
-          sawStop = link.Stopped();
+          sawStop = link.StopFlag().load();
           link.Progress();
           returned = true;
           return 1;
