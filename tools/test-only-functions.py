@@ -23,15 +23,22 @@ def tags(folders, kinds):
         yield name, int(number), path
 
 
-def declaring_line(path, number):
-    return (root / path).read_text(errors="replace").splitlines()[number - 1]
+def declaration(path, number):
+    """The declaration from its first line to its end, which may lie lines further on."""
+    lines = (root / path).read_text(errors="replace").splitlines()[number - 1:]
+    text = ""
+    for line in lines:
+        text += line
+        if ";" in line or "{" in line:
+            break
+    return text
 
 
 # An override is called through its interface (the system calls a COM object's methods).
 declared = collections.defaultdict(set)
 for name, number, path in tags(production, "pf"):
     if (path.endswith(".h") and not name.startswith(("operator", "~")) and
-            "override" not in declaring_line(path, number)):
+            "override" not in declaration(path, number)):
         declared[name].add(path)
 own_lines = {(name, path, number) for name, number, path in tags(production + others, "pf")}
 
