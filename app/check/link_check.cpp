@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <map>
 #include <mutex>
 #include <new>
@@ -486,12 +487,24 @@ struct LinkCheckRun::State {
         scheduler(std::max(1, limits.perHost), cancelled),
         readAhead(lookahead) {}
 
+  // A sink that fails (memory above all) loses that line's result, not the run: the failure
+  // is kept for Finish to give, and the line still counts as reported so Add never waits on it.
   void Report(std::size_t index, const LinkResult& result) {
-    {
+    try {
       std::lock_guard<std::mutex> hold(reportLock);
       if (checked) checked(index, result);
+    } catch (...) {
+      std::lock_guard<std::mutex> hold(reportLock);
+      if (!failure) failure = std::current_exception();
     }
     readAhead.Reported(index);
+  }
+
+  void Join() noexcept {
+    if (finished) return;
+    finished = true;
+    scheduler.End();
+    for (std::thread& worker : workers) worker.join();
   }
 
   void Work() noexcept {
@@ -529,6 +542,7 @@ struct LinkCheckRun::State {
   std::vector<std::thread> workers;
   std::size_t added = 0, networked = 0;
   bool finished = false;
+  std::exception_ptr failure;  // the first a sink threw
 };
 
 LinkCheckRun::LinkCheckRun(const LinkCheckLimits& limits, LinkTransportFactory makeTransport,
@@ -538,7 +552,7 @@ LinkCheckRun::LinkCheckRun(const LinkCheckLimits& limits, LinkTransportFactory m
                                      std::move(checked), lookahead)) {}
 
 LinkCheckRun::~LinkCheckRun() {
-  Finish();
+  state_->Join();
 }
 
 bool LinkCheckRun::Add(std::u16string url) {
@@ -568,11 +582,8 @@ bool LinkCheckRun::Add(std::u16string url) {
 }
 
 void LinkCheckRun::Finish() {
-  State& s = *state_;
-  if (s.finished) return;
-  s.finished = true;
-  s.scheduler.End();
-  for (std::thread& worker : s.workers) worker.join();
+  state_->Join();
+  if (state_->failure) std::rethrow_exception(std::exchange(state_->failure, nullptr));
 }
 
 std::vector<LinkResult> CheckLinks(const std::vector<std::u16string>& urls,

@@ -129,7 +129,8 @@ class LinkCheckRun {
   // The next line (a list line; blanks around it ignored). Waits while the lookahead is full;
   // false once the check is cancelled.
   bool Add(std::u16string url);
-  // No more lines: returns once every worker has ended.
+  // No more lines: returns once every worker has ended, and throws what the sink threw (the
+  // lines whose results it failed to take stay without them).
   void Finish();
 
  private:

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -254,16 +255,31 @@ bool PageCrawl::MayRedirectTo(const std::u16string& target) {
 }
 
 void PageCrawl::Run() {
+  // A failure on any thread (memory above all) stops the run; Run gives it to its caller once
+  // every thread has ended, instead of ending the program from a helper.
+  std::exception_ptr failure;
+  const auto work = [&](int worker) noexcept {
+    try {
+      Work(worker);
+    } catch (...) {
+      {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (!failure) failure = std::current_exception();
+      }
+      Cancel();
+    }
+  };
   std::vector<std::thread> helpers;
   for (int worker = 1; worker < rules_.inFlight; ++worker) {
     try {
-      helpers.emplace_back(&PageCrawl::Work, this, worker);
+      helpers.emplace_back(work, worker);
     } catch (const std::system_error&) {
       break;  // fewer downloads at a time, as many as the system gave threads for
     }
   }
-  Work(0);
+  work(0);
   for (std::thread& helper : helpers) helper.join();
+  if (failure) std::rethrow_exception(failure);
 }
 
 void PageCrawl::Work(int worker) {

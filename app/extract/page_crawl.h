@@ -112,6 +112,7 @@ class PageCrawl {
 
   // Fetches every page of the plan, at most rules.inFlight at once; returns when all have
   // ended, or after Cancel (or a sink that took no more) once the fetches under way returned.
+  // Throws what failed on any of its threads (the run then stopped as by Cancel).
   void Run();
   // The fetches under way are cancelled and no more start; what the pages that ended found is
   // passed on before this returns, and what a page under way gives after it is left out.

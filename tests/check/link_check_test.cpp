@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
+#include <new>
 #include <thread>
 
 #include "app/list/memory_url_list.h"
@@ -152,6 +154,25 @@ TEST(LinkCheck, RequestsAtOnceStayWithinTheLimitsAcrossRedirects) {
   EXPECT_GT(script.mostAll, 2);
   EXPECT_LE(script.mostAll, 5);
   EXPECT_LE(script.transports, 5);
+}
+
+// A sink that fails loses that line's result, not the run: the rest are checked and the
+// failure reaches the caller at the end, with no worker left waiting.
+TEST(LinkCheck, ASinkThatFailsReachesTheCallerOnceEveryLineIsDone) {
+  Script script;
+  std::vector<std::u16string> urls(40, u"http://h/x");
+  urls[3] = u"not a url";  // reported from the adding thread
+  for (const std::size_t failing : {std::size_t{3}, std::size_t{20}}) {
+    std::atomic<int> reported{0};
+    const std::atomic<bool> never{false};
+    EXPECT_THROW(CheckLinks(urls, {4, 2, 1s}, Factory(script), never,
+                            [&](std::size_t index, const LinkResult&) {
+                              if (index == failing) throw std::bad_alloc();
+                              ++reported;
+                            }),
+                 std::bad_alloc);
+    EXPECT_EQ(reported, 39) << failing;
+  }
 }
 
 TEST(LinkCheck, ACancelStartsNoFurtherRequest) {

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <thread>
 
 #include "app/platform/text.h"
@@ -335,6 +337,35 @@ TEST(PageCrawl, AFullListStopsTheRun) {
   const std::vector<PageProgress> progress = crawl.Progress();
   EXPECT_EQ(progress[3].state, PageState::Cancelled);
   EXPECT_EQ(progress[4].state, PageState::Cancelled);
+}
+
+// A failure on one of the run's threads stops the run and reaches its caller once every
+// thread has ended, wherever it happens: a fetch, or the sink the found URLs go to.
+TEST(PageCrawl, AFailureOnAnyThreadStopsTheRunAndReachesItsCaller) {
+  for (const bool inSink : {false, true}) {
+    FakeSite site;
+    MakeGallery(site, 8);
+    CrawlRules rules;
+    rules.depth = 1;
+    rules.inFlight = 4;
+    PageFetcher fetch = site.Fetcher();
+    PageFetcher failing = [&](const std::u16string& url, int worker, DownloadControl& control,
+                              PageLinks& links) {
+      if (!inSink && url == u"http://g/p5.html") throw std::runtime_error("fetch");
+      return fetch(url, worker, control, links);
+    };
+    std::atomic<int> taken{0};
+    CrawlSink sink = [&](std::u16string_view, std::u16string_view) {
+      if (inSink && ++taken == 12) throw std::bad_alloc();
+      return true;
+    };
+    PageCrawl crawl({u"http://g/"}, rules, u"*.jpg", failing, sink);
+    if (inSink) {
+      EXPECT_THROW(crawl.Run(), std::bad_alloc);
+    } else {
+      EXPECT_THROW(crawl.Run(), std::runtime_error);
+    }
+  }
 }
 
 // A page's URLs go on while it is scanned when every page before it has ended, however long
