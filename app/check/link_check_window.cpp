@@ -10,6 +10,7 @@
 #include "app/controls/up_down_text_box_win.h"
 #include "app/list/messages.h"
 #include "app/platform/text.h"
+#include "app/platform/ui.h"
 #include "app/platform/wide_text_win.h"
 #include "app/resources/resource.h"
 #include "app/settings/settings_keys.h"
@@ -258,7 +259,9 @@ void frmLinkCheck::TakeResults(WorkNotice notice) {
   if (notice == WorkNotice::Ended) {
     check_.Finish();
     run_.reset();
-    Ended(u"完了");
+    // A check that failed on its way leaves the lines not answered unchecked, and says so.
+    const std::exception_ptr failure = check_.Failure();
+    Ended(failure ? UnexpectedFailureText(failure) : u"完了");
     return;
   }
   ShowProgress();

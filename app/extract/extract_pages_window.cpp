@@ -7,6 +7,7 @@
 
 #include "app/extract/extract_to_list.h"
 #include "app/platform/text.h"
+#include "app/platform/ui.h"
 #include "app/platform/wide_text_win.h"
 #include "app/resources/resource.h"
 
@@ -121,7 +122,11 @@ void frmExtractPages::Finish(bool cancelled) {
   crawl_.reset();
   const std::shared_ptr<PendingLines> pending = std::move(pending_);
   const int added = AddGatheredToList(*pending, shell_);  // a full list said once
-  note_ = (cancelled ? u"中止しました (" : u"完了 (") + Number(added) + u" 件を追加)";
+  const std::exception_ptr failure = cancelled ? nullptr : run_.Failure();
+  const std::u16string ended = cancelled ? u"中止しました"
+                               : failure ? UnexpectedFailureText(failure)
+                                         : u"完了";
+  note_ = ended + u" (" + Number(added) + u" 件を追加)";
   if (overCap > 0) note_ += u"  上限のため " + Number(overCap) + u" ページは取得していません";
   if (leftOut > 0) note_ += u"  " + LeftOutNote(leftOut);
   SetDlgItemTextW(hwnd(), IDCANCEL, L"閉じる(&C)");

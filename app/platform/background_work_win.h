@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -72,7 +73,7 @@ class BackgroundWork {
   BackgroundWork& operator=(const BackgroundWork&) = delete;
 
   // False when no thread could be started. `failed` is the outcome of a work that throws
-  // (running out of memory above all): nothing leaves the worker.
+  // (running out of memory above all): nothing leaves the worker, and Failure says what it was.
   bool Start(Work work, Outcome failed, HWND notify, UINT message,
              std::function<void()> stop = {}) {
     Cancel();
@@ -81,14 +82,16 @@ class BackgroundWork {
     link->notify_ = notify;
     link->message_ = message;
     link->number_ = ++number_;
-    auto outcome = std::make_shared<Outcome>();
+    auto outcome = std::make_shared<Ending>();
+    failure_ = nullptr;
     try {
       current_.thread = std::thread(
           [link, outcome, work = std::move(work), failed = std::move(failed)]() mutable noexcept {
             try {
-              *outcome = work(*link);
+              outcome->value = work(*link);
             } catch (...) {
-              *outcome = std::move(failed);
+              outcome->value = std::move(failed);
+              outcome->failure = std::current_exception();
             }
             link->returned_ = true;
             link->Post(WorkNotice::Ended);
@@ -121,8 +124,12 @@ class BackgroundWork {
     if (!Running()) return {};
     current_.thread.join();
     current_ = {};
-    return std::move(*outcome_);
+    failure_ = outcome_->failure;
+    return std::move(outcome_->value);
   }
+
+  // What the work Finish last gave threw, or nothing when it returned.
+  std::exception_ptr Failure() const { return failure_; }
 
   void Cancel() {
     if (!Running()) return;
@@ -151,9 +158,15 @@ class BackgroundWork {
     });
   }
 
+  struct Ending {
+    Outcome value;
+    std::exception_ptr failure;
+  };
+
   Worker current_;
   std::vector<Worker> stopped_;  // stopped, perhaps still returning
-  std::shared_ptr<Outcome> outcome_;
+  std::shared_ptr<Ending> outcome_;
+  std::exception_ptr failure_;
   WPARAM number_ = 0;
 };
 

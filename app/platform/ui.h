@@ -3,6 +3,7 @@
 // test can answer it. The Win32 implementation uses message boxes, the common dialogs and
 // the clipboard.
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -82,5 +83,7 @@ void ShowError(Ui& ui, std::u16string_view text);
 // box runs the window's messages) is not shown again. Nothing escapes, not even a want of
 // memory for the message itself.
 void ShowUnexpectedFailure(Ui& ui) noexcept;
+// The same message's text for `failure`: a want of memory named, any other the general one.
+const char16_t* UnexpectedFailureText(const std::exception_ptr& failure) noexcept;
 
 }  // namespace cardo

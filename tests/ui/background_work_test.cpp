@@ -9,11 +9,13 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "app/controls/dialog_win.h"
 #include "app/platform/background_work_win.h"
 #include "app/platform/failure_report_win.h"
+#include "app/platform/ui.h"
 #include "app/platform/ui_messages.h"
 #include "app/resources/resource.h"
 #include "tests/support/fakes.h"
@@ -69,10 +71,13 @@ TEST(BackgroundWork, AnEndedWorkGivesItsOutcomeAndAFailedOneTheFailedOutcome) {
     const char* name;
     std::function<int(WorkerLink&)> work;
     int outcome;
+    const char16_t* told;  // what the window says of its failure, if any
   } cases[] = {
-      {"returns", [](WorkerLink&) { return 7; }, 7},
-      {"out of memory", [](WorkerLink&) -> int { throw std::bad_alloc(); }, -1},
-      {"any other failure", [](WorkerLink&) -> int { throw std::runtime_error("x"); }, -1},
+      {"returns", [](WorkerLink&) { return 7; }, 7, nullptr},
+      {"out of memory", [](WorkerLink&) -> int { throw std::bad_alloc(); }, -1,
+       msg::kUnexpectedOutOfMemory},
+      {"any other failure", [](WorkerLink&) -> int { throw std::runtime_error("x"); }, -1,
+       msg::kUnexpectedFailure},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -84,6 +89,11 @@ TEST(BackgroundWork, AnEndedWorkGivesItsOutcomeAndAFailedOneTheFailedOutcome) {
     EXPECT_EQ(work.Read(end->wParam, end->lParam), WorkNotice::Ended);
     EXPECT_EQ(work.Finish(), c.outcome);
     EXPECT_FALSE(work.Running());
+    if (c.told) {
+      EXPECT_EQ(std::u16string(UnexpectedFailureText(work.Failure())), c.told);
+    } else {
+      EXPECT_FALSE(work.Failure());
+    }
   }
 }
 
