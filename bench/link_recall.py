@@ -15,23 +15,16 @@ spread over the folder. Exits 1 when either share is below 99.5 %.
 import os
 import subprocess
 import sys
-from html.parser import HTMLParser
 from urllib.parse import unquote, urldefrag, urljoin, urlsplit
+
+from reference_links import ReferenceLinks
 
 GOAL = 99.5
 
 
-class Links(HTMLParser):
-    def __init__(self, page):
-        super().__init__(convert_charrefs=True)
-        self.page, self.links = page, set()
-
-    def handle_starttag(self, tag, attrs):
-        for name, value in attrs:
-            if name in ("href", "src") and value is not None:
-                url = urldefrag(urljoin(self.page, value.strip()))[0]
-                if urlsplit(url).scheme in ("http", "https") and url != urldefrag(self.page)[0]:
-                    self.links.add(unquote(url))
+def keep(url, page):
+    """http and https links other than the page itself."""
+    return urlsplit(url).scheme in ("http", "https") and url != urldefrag(page)[0]
 
 
 def main():
@@ -44,7 +37,7 @@ def main():
     for rel in pages:
         address = urljoin(site, rel)
         path = os.path.join(docs, rel)
-        parser = Links(address)
+        parser = ReferenceLinks(address, keep)
         parser.feed(open(path, encoding="utf-8", errors="replace").read())
         out = subprocess.run([cli, "extract", "--mode", "url", "--filter", "*",
                               "--input-encoding", "utf-8", "--page-url", address, path],

@@ -14,24 +14,17 @@ import re
 import subprocess
 import sys
 import tempfile
-from html.parser import HTMLParser
-from urllib.parse import unquote, urldefrag, urljoin
+from urllib.parse import unquote, urljoin
+
+from reference_links import ReferenceLinks
 
 GOAL = 99.5
 ENCODINGS = ("utf-8", "shift_jis", "euc-jp", "iso-2022-jp")
 
 
-class Links(HTMLParser):
-    def __init__(self, page):
-        super().__init__(convert_charrefs=True)
-        self.page, self.links = page, set()
-
-    def handle_starttag(self, tag, attrs):
-        for name, value in attrs:
-            if name in ("href", "src") and value is not None:
-                url = urldefrag(urljoin(self.page, value.strip()))[0]
-                if url.startswith(("http://", "https://")) and not url.isascii():
-                    self.links.add(unquote(url))
+def keep(url, page):
+    """Japanese http and https links only: what a wrong guess of the charset would spoil."""
+    return url.startswith(("http://", "https://")) and not url.isascii()
 
 
 def main():
@@ -44,7 +37,7 @@ def main():
         text = open(os.path.join(docs, name), encoding="utf-8").read()
         text = re.sub(r"(?i)<meta[^>]*charset[^>]*>", "", text)
         address = urljoin(site, name)
-        parser = Links(address)
+        parser = ReferenceLinks(address, keep)
         parser.feed(text)
         wanted |= {(name, u) for u in parser.links}
         for encoding in ENCODINGS:
