@@ -1,5 +1,5 @@
 // Work off the window's thread: what reaches the window after an end, a failure, a cancel or
-// the owner's end; and a failure inside a dialog told to the user.
+// the owner's end.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -12,13 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/controls/dialog_win.h"
 #include "app/platform/background_work_win.h"
-#include "app/platform/failure_report_win.h"
 #include "app/platform/ui.h"
 #include "app/platform/ui_messages.h"
-#include "app/resources/resource.h"
-#include "tests/support/fakes.h"
 
 namespace cardo {
 namespace {
@@ -173,63 +169,6 @@ TEST(BackgroundWork, TheEndOfAWorkCancelledBeforeItIsReadIsStale) {
       -1, box.hwnd(), kNotice, [&] { stop.Set(); }));
   EXPECT_EQ(work.Read(old->wParam, old->lParam), WorkNotice::Stale);
   EXPECT_TRUE(work.Running());
-}
-
-// A dialog whose commands fail as the table says.
-class FailingDialog final : public DialogWindow {
- public:
-  explicit FailingDialog(Ui& ui) : DialogWindow(ui) {}
-  bool Open() { return CreateModeless(GetModuleHandleW(nullptr), IDD_EXTRACT_PAGES, nullptr); }
-  std::exception_ptr failure;
-  int handled = 0;
-
- private:
-  bool OnCommand(int, int) override {
-    if (failure) std::rethrow_exception(failure);
-    ++handled;
-    return true;
-  }
-};
-
-void PumpPosted() {
-  MSG msg{};
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-}
-
-TEST(DialogFailure, AFailureInADialogOrOneOfItsControlsIsToldAndTheDialogStays) {
-  const struct {
-    std::exception_ptr failure;
-    const char16_t* text;
-  } cases[] = {
-      {std::make_exception_ptr(std::bad_alloc()), msg::kUnexpectedOutOfMemory},
-      {std::make_exception_ptr(std::runtime_error("x")), msg::kUnexpectedFailure},
-  };
-  for (const bool handed : {false, true}) {
-    for (const auto& c : cases) {
-      SCOPED_TRACE(handed ? "handed by a control" : "in the dialog's handler");
-      testing::ScriptedUi ui;
-      FailingDialog dialog(ui);
-      ASSERT_TRUE(dialog.Open());
-      if (handed) {
-        try {
-          std::rethrow_exception(c.failure);
-        } catch (...) {
-          ASSERT_TRUE(HandFailureToWindow(dialog.Item(IDC_LVWPAGES)));
-        }
-      } else {
-        dialog.failure = c.failure;
-        SendMessageW(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-      }
-      PumpPosted();
-      ASSERT_EQ(ui.messages.size(), 1u);
-      EXPECT_EQ(ui.messages[0].text, c.text);
-      EXPECT_EQ(ui.messages[0].icon, MessageIcon::Warning);
-      dialog.failure = nullptr;
-      ASSERT_TRUE(dialog.IsOpen());
-      SendMessageW(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-      EXPECT_EQ(dialog.handled, 1) << "the dialog works on after the failure";
-    }
-  }
 }
 
 }  // namespace

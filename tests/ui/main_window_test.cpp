@@ -24,6 +24,7 @@
 #include "app/shell/messages.h"
 #include "app/shell/startup.h"
 #include "app/shell/text_meter_win.h"
+#include "tests/ui/failure_cases.h"
 #include "tests/ui/main_window_fixture.h"
 
 namespace cardo {
@@ -108,14 +109,7 @@ TEST_F(MainWindowTest, PasteSortAndTitle) {
 TEST_F(MainWindowTest, AFailureNoCommandNamesIsShownAndTheListStays) {
   window->list().ReplaceAll({u"http://a/"});
   ui.clipboard = u"http://b/";
-  const struct {
-    std::exception_ptr failure;
-    const char16_t* text;
-  } cases[] = {
-      {std::make_exception_ptr(std::bad_alloc()), msg::kUnexpectedOutOfMemory},
-      {std::make_exception_ptr(std::runtime_error("x")), msg::kUnexpectedFailure},
-  };
-  for (const auto& c : cases) {
+  for (const UnexpectedFailure& c : UnexpectedFailures()) {
     ui.clipboardFailure = c.failure;
     ui.messages.clear();
     Command(IDM_EDIT_PASTE);
